@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quillbrook needs to build, run and test.
+# Safe to run again: only packages that are missing are installed.
+set -euo pipefail
+
+packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libqt6printsupport6
+          libxml2-dev libxslt1-dev xvfb xauth fonts-dejavu-core)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,110 @@
+#pragma once
+
+// The one open data file: its document, section handles, path, and the
+// routines that create, open and save it.
+
+#include <functional>
+
+#include <QByteArray>
+#include <QString>
+
+#include "Xml.h"
+
+namespace qb {
+
+// "Quillbrook 2.0"
+QString AppTitle();
+// "2.0.0"
+QString VersionText(int parts = 3);
+
+// What opening and closing a file does to the main window. The shell
+// implements it; without one (the command-line tool, store tests) nothing is shown.
+class StoreHost
+{
+public:
+    virtual ~StoreHost() = default;
+    // The status strip's file text, refreshed at once.
+    virtual void setStatusFile(const QString& text) = 0;
+    virtual void setMainCaption(const QString& caption) = 0;
+    virtual void showDataMenus(bool visible) = 0;
+    // Closes every child window except the background panel.
+    virtual void closeDataWindows() = 0;
+
+    enum class LoginResult { Succeeded, Failed, Cancelled };
+    // Shows the login window once, modally, with this caption; the window
+    // checks the typed password with passwordMatches.
+    virtual LoginResult showLogin(const QString& caption,
+                                  const std::function<bool(const QString&)>& passwordMatches)
+        = 0;
+};
+
+class DataStore final
+{
+public:
+    static DataStore& instance();
+
+    void setHost(StoreHost* host) { m_host = host; }
+    StoreHost* host() const { return m_host; }
+
+    // A document is open (created or opened, and not closed since).
+    bool hasDocument() const { return !m_document.isNull(); }
+    XmlDocument& document() { return m_document; }
+    const XmlDocument& document() const { return m_document; }
+
+    // Section handles, valid while the document is open.
+    XmlNode AcMasterSection() const { return m_acMaster; }
+    XmlNode PValueSection() const { return m_pValue; }
+    XmlNode TransSection() const { return m_trans; }
+    XmlNode GroupsSection() const { return m_groups; }
+    XmlNode NarrationSection() const { return m_narration; }
+    XmlNode ISection() const { return m_i; }
+    XmlNode DateRangesSection() const { return m_dateRanges; }
+
+    QString CurrentFile;
+    QString CurrentFileTitle;
+    QString DataFolder;
+
+    bool CreateDataFile(const QString& FileName);
+    bool OpenDataFile(const QString& FileName);
+    bool SaveDocument();
+    bool WriteDataFile(QByteArray Text, const QString& FileName);
+
+    // Shows or hides the menus that need an open file.
+    void ShowDataMenus(bool visible);
+
+    // Drops the document and its handles and puts the main window into its
+    // no-file state ("(No File is open)", data menus hidden, caption AppTitle()).
+    void CloseDocument();
+
+    // Test and tool helpers: puts an already-parsed document in place as the
+    // open file without any prompt.
+    bool adoptDocument(XmlDocument&& document, const QString& fileName);
+
+    // The program folder whose "data" subfolder keeps DataFolder unchanged;
+    // ProgramFolder() unless set.
+    void setProgramFolder(const QString& folder) { m_programFolder = folder; }
+
+private:
+    DataStore() = default;
+    void takeHandles();
+    void dropHandles();
+    bool finishOpen(const QString& fileName);
+
+    XmlDocument m_document;
+    XmlNode m_acMaster, m_pValue, m_trans, m_groups, m_narration, m_i, m_dateRanges;
+    StoreHost* m_host = nullptr;
+    QString m_programFolder;
+};
+
+// Deciphered content of a data file, one character per byte. Reading errors
+// are reported through error; an empty file reads as empty text.
+QByteArray ReadDataFileBytes(const QString& FileName, Error* error = nullptr);
+QString ReadDataFile(const QString& FileName);
+
+// The skeleton of a new document, with I and PValue filled in.
+XmlDocument NewDataDocument();
+
+// Adds the sections I, PValue and DateRanges when a file of an earlier version lacks them.
+void RepairSections(XmlDocument& document);
+
+} // namespace qb

@@ -1,0 +1,654 @@
+#include "Xml.h"
+
+#include <utility>
+#include <vector>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlsave.h>
+#include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
+#include <libxslt/security.h>
+#include <libxslt/transform.h>
+#include <libxslt/xsltInternals.h>
+#include <libxslt/xsltutils.h>
+
+namespace qb {
+
+namespace {
+
+// One deleter for every libxml2/libxslt type the layer owns.
+struct XmlDeleter
+{
+    void operator()(xmlDoc* p) const { xmlFreeDoc(p); }
+    void operator()(xmlXPathContext* p) const { xmlXPathFreeContext(p); }
+    void operator()(xmlXPathObject* p) const { xmlXPathFreeObject(p); }
+    void operator()(xsltStylesheet* p) const { xsltFreeStylesheet(p); }
+    void operator()(xmlChar* p) const { xmlFree(p); }
+    void operator()(xmlBuffer* p) const { xmlBufferFree(p); }
+    void operator()(xsltSecurityPrefs* p) const { xsltFreeSecurityPrefs(p); }
+};
+
+using XmlDocPtr = std::unique_ptr<xmlDoc, XmlDeleter>;
+using XPathContextPtr = std::unique_ptr<xmlXPathContext, XmlDeleter>;
+using XPathObjectPtr = std::unique_ptr<xmlXPathObject, XmlDeleter>;
+using StylesheetPtr = std::unique_ptr<xsltStylesheet, XmlDeleter>;
+using XmlCharPtr = std::unique_ptr<xmlChar, XmlDeleter>;
+using XmlBufferPtr = std::unique_ptr<xmlBuffer, XmlDeleter>;
+
+// libxml2 and libxslt report through global handlers; the layer collects the
+// messages of the current call instead of letting them reach stderr.
+thread_local QString t_messages;
+
+void collectGeneric(void*, const char* format, ...)
+{
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (t_messages.size() < 4000)
+        t_messages += QString::fromUtf8(buffer);
+}
+
+void collectStructured(void*, const xmlError* error)
+{
+    if (error && error->message && t_messages.size() < 4000)
+        t_messages += QString::fromUtf8(error->message);
+}
+
+struct LibraryInit
+{
+    LibraryInit()
+    {
+        xmlInitParser();
+        xmlSetGenericErrorFunc(nullptr, collectGeneric);
+        xmlSetStructuredErrorFunc(nullptr, reinterpret_cast<xmlStructuredErrorFunc>(
+                                               reinterpret_cast<void (*)()>(collectStructured)));
+        xsltSetGenericErrorFunc(nullptr, collectGeneric);
+        // Templates are data: they may not write files or reach the network.
+        xsltSecurityPrefs* prefs = xsltNewSecurityPrefs();
+        xsltSetSecurityPrefs(prefs, XSLT_SECPREF_WRITE_FILE, xsltSecurityForbid);
+        xsltSetSecurityPrefs(prefs, XSLT_SECPREF_CREATE_DIRECTORY, xsltSecurityForbid);
+        xsltSetSecurityPrefs(prefs, XSLT_SECPREF_WRITE_NETWORK, xsltSecurityForbid);
+        xsltSetSecurityPrefs(prefs, XSLT_SECPREF_READ_NETWORK, xsltSecurityForbid);
+        xsltSetDefaultSecurityPrefs(prefs);
+        m_prefs.reset(prefs);
+    }
+    std::unique_ptr<xsltSecurityPrefs, XmlDeleter> m_prefs;
+};
+
+void ensureInit()
+{
+    static LibraryInit init;
+}
+
+Error takeError(int fallbackNumber, const QString& fallbackText)
+{
+    Error e;
+    const xmlError* last = xmlGetLastError();
+    e.number = last && last->code ? last->code : fallbackNumber;
+    e.description = t_messages.trimmed();
+    if (e.description.isEmpty())
+        e.description = fallbackText;
+    e.description.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    t_messages.clear();
+    xmlResetLastError();
+    return e;
+}
+
+void startCall()
+{
+    ensureInit();
+    t_messages.clear();
+    xmlResetLastError();
+}
+
+const xmlChar* xc(const QByteArray& bytes)
+{
+    return reinterpret_cast<const xmlChar*>(bytes.constData());
+}
+
+QString fromXml(const xmlChar* text)
+{
+    return text ? QString::fromUtf8(reinterpret_cast<const char*>(text)) : QString();
+}
+
+QString takeXmlString(xmlChar* text)
+{
+    XmlCharPtr owned(text);
+    return fromXml(text);
+}
+
+xmlAttr* attributeAt(xmlNode* node, int index)
+{
+    if (!node || node->type != XML_ELEMENT_NODE || index < 0)
+        return nullptr;
+    xmlAttr* a = node->properties;
+    for (int i = 0; a && i < index; ++i)
+        a = a->next;
+    return a;
+}
+
+} // namespace
+
+// Prefix bindings of one document, reached from any of its nodes through _private.
+struct XmlDocument::Namespaces
+{
+    std::vector<std::pair<QByteArray, QByteArray>> bindings;
+};
+
+namespace {
+
+XmlDocument::Namespaces* namespacesOf(xmlDoc* doc)
+{
+    return doc ? static_cast<XmlDocument::Namespaces*>(doc->_private) : nullptr;
+}
+
+XPathObjectPtr evalXPath(xmlNode* context, xmlDoc* doc, const QString& xpath)
+{
+    startCall();
+    if (!doc)
+        return nullptr;
+    XPathContextPtr ctx(xmlXPathNewContext(doc));
+    if (!ctx)
+        return nullptr;
+    ctx->node = context ? context : reinterpret_cast<xmlNode*>(doc);
+    if (auto* ns = namespacesOf(doc)) {
+        for (const auto& [prefix, uri] : ns->bindings)
+            xmlXPathRegisterNs(ctx.get(), xc(prefix), xc(uri));
+    }
+    const QByteArray expr = xpath.toUtf8();
+    return XPathObjectPtr(xmlXPathEvalExpression(xc(expr), ctx.get()));
+}
+
+QList<XmlNode> nodesOf(const XPathObjectPtr& result)
+{
+    QList<XmlNode> nodes;
+    if (result && result->type == XPATH_NODESET && result->nodesetval) {
+        const int n = result->nodesetval->nodeNr;
+        nodes.reserve(n);
+        for (int i = 0; i < n; ++i)
+            nodes.append(XmlNode(result->nodesetval->nodeTab[i]));
+    }
+    return nodes;
+}
+
+XmlNode firstOf(const XPathObjectPtr& result)
+{
+    if (result && result->type == XPATH_NODESET && result->nodesetval
+        && result->nodesetval->nodeNr > 0)
+        return XmlNode(result->nodesetval->nodeTab[0]);
+    return {};
+}
+
+QString stringOf(XPathObjectPtr result)
+{
+    if (!result)
+        return {};
+    return takeXmlString(xmlXPathCastToString(result.get()));
+}
+
+} // namespace
+
+// ---- XmlNode ----------------------------------------------------------------
+
+bool XmlNode::isElement() const
+{
+    return m_node && m_node->type == XML_ELEMENT_NODE;
+}
+
+QString XmlNode::name() const
+{
+    return m_node ? fromXml(m_node->name) : QString();
+}
+
+QString XmlNode::text() const
+{
+    return m_node ? takeXmlString(xmlNodeGetContent(m_node)) : QString();
+}
+
+void XmlNode::setText(const QString& text)
+{
+    if (!m_node)
+        return;
+    // Remove the children, then add one text node; the text is stored raw
+    // and escaped when serialized.
+    xmlNode* child = m_node->children;
+    while (child) {
+        xmlNode* next = child->next;
+        xmlUnlinkNode(child);
+        xmlFreeNode(child);
+        child = next;
+    }
+    if (!text.isEmpty()) {
+        const QByteArray bytes = text.toUtf8();
+        xmlAddChild(m_node, xmlNewDocTextLen(m_node->doc, xc(bytes), int(bytes.size())));
+    }
+}
+
+bool XmlNode::hasAttribute(const QString& name) const
+{
+    return isElement() && xmlHasProp(m_node, xc(name.toUtf8())) != nullptr;
+}
+
+QString XmlNode::attribute(const QString& name) const
+{
+    if (!isElement())
+        return {};
+    return takeXmlString(xmlGetProp(m_node, xc(name.toUtf8())));
+}
+
+void XmlNode::setAttribute(const QString& name, const QString& value)
+{
+    if (isElement())
+        xmlSetProp(m_node, xc(name.toUtf8()), xc(value.toUtf8()));
+}
+
+void XmlNode::setAttribute(const QString& name, qint64 value)
+{
+    setAttribute(name, QString::number(value));
+}
+
+void XmlNode::removeAttribute(const QString& name)
+{
+    if (isElement())
+        xmlUnsetProp(m_node, xc(name.toUtf8()));
+}
+
+int XmlNode::attributeCount() const
+{
+    int n = 0;
+    if (isElement()) {
+        for (xmlAttr* a = m_node->properties; a; a = a->next)
+            ++n;
+    }
+    return n;
+}
+
+QString XmlNode::attributeName(int index) const
+{
+    xmlAttr* a = attributeAt(m_node, index);
+    return a ? fromXml(a->name) : QString();
+}
+
+QString XmlNode::attributeValue(int index) const
+{
+    xmlAttr* a = attributeAt(m_node, index);
+    return a ? takeXmlString(xmlNodeGetContent(reinterpret_cast<xmlNode*>(a))) : QString();
+}
+
+bool XmlNode::setAttributeValue(int index, const QString& value)
+{
+    xmlAttr* a = attributeAt(m_node, index);
+    if (!a)
+        return false;
+    xmlSetProp(m_node, a->name, xc(value.toUtf8()));
+    return true;
+}
+
+XmlNode XmlNode::parent() const
+{
+    if (!m_node || !m_node->parent || m_node->parent->type == XML_DOCUMENT_NODE)
+        return {};
+    return XmlNode(m_node->parent);
+}
+
+XmlNode XmlNode::firstChild() const
+{
+    return m_node ? XmlNode(m_node->children) : XmlNode();
+}
+
+XmlNode XmlNode::nextSibling() const
+{
+    return m_node ? XmlNode(m_node->next) : XmlNode();
+}
+
+XmlNode XmlNode::firstChildElement() const
+{
+    return m_node ? XmlNode(xmlFirstElementChild(m_node)) : XmlNode();
+}
+
+XmlNode XmlNode::nextSiblingElement() const
+{
+    return m_node ? XmlNode(xmlNextElementSibling(m_node)) : XmlNode();
+}
+
+QList<XmlNode> XmlNode::childElements() const
+{
+    QList<XmlNode> list;
+    for (XmlNode c = firstChildElement(); c; c = c.nextSiblingElement())
+        list.append(c);
+    return list;
+}
+
+XmlNode XmlNode::childElement(int index) const
+{
+    XmlNode c = firstChildElement();
+    for (int i = 0; c && i < index; ++i)
+        c = c.nextSiblingElement();
+    return index < 0 ? XmlNode() : c;
+}
+
+XmlNode XmlNode::createElement(const QString& name) const
+{
+    if (!m_node)
+        return {};
+    return XmlNode(xmlNewDocNode(m_node->doc, nullptr, xc(name.toUtf8()), nullptr));
+}
+
+XmlNode XmlNode::appendChild(XmlNode child)
+{
+    if (!m_node || !child)
+        return {};
+    xmlUnlinkNode(child.m_node);
+    return XmlNode(xmlAddChild(m_node, child.m_node));
+}
+
+XmlNode XmlNode::insertBefore(XmlNode child, XmlNode reference)
+{
+    if (!reference || reference.parent() != *this)
+        return appendChild(child);
+    if (!child)
+        return {};
+    xmlUnlinkNode(child.m_node);
+    return XmlNode(xmlAddPrevSibling(reference.m_node, child.m_node));
+}
+
+void XmlNode::removeChild(XmlNode child)
+{
+    if (!m_node || !child || child.m_node->parent != m_node)
+        return;
+    xmlUnlinkNode(child.m_node);
+    xmlFreeNode(child.m_node);
+}
+
+XmlNode XmlNode::clone() const
+{
+    return m_node ? XmlNode(xmlDocCopyNode(m_node, m_node->doc, 1)) : XmlNode();
+}
+
+QList<XmlNode> XmlNode::selectNodes(const QString& xpath) const
+{
+    if (!m_node)
+        return {};
+    return nodesOf(evalXPath(m_node, m_node->doc, xpath));
+}
+
+XmlNode XmlNode::selectSingleNode(const QString& xpath) const
+{
+    if (!m_node)
+        return {};
+    return firstOf(evalXPath(m_node, m_node->doc, xpath));
+}
+
+QString XmlNode::evaluate(const QString& xpath) const
+{
+    if (!m_node)
+        return {};
+    return stringOf(evalXPath(m_node, m_node->doc, xpath));
+}
+
+QString XmlNode::xml() const
+{
+    if (!m_node)
+        return {};
+    XmlBufferPtr buffer(xmlBufferCreate());
+    xmlNodeDump(buffer.get(), m_node->doc, m_node, 0, 0);
+    return fromXml(xmlBufferContent(buffer.get()));
+}
+
+// ---- XmlDocument --------------------------------------------------------------
+
+XmlDocument::XmlDocument() : m_namespaces(std::make_unique<Namespaces>())
+{
+    ensureInit();
+}
+
+XmlDocument::~XmlDocument()
+{
+    clear();
+}
+
+XmlDocument::XmlDocument(XmlDocument&& other) noexcept
+    : m_doc(std::exchange(other.m_doc, nullptr))
+    , m_namespaces(std::exchange(other.m_namespaces, std::make_unique<Namespaces>()))
+{
+    if (m_doc)
+        m_doc->_private = m_namespaces.get();
+}
+
+XmlDocument& XmlDocument::operator=(XmlDocument&& other) noexcept
+{
+    if (this != &other) {
+        clear();
+        m_doc = std::exchange(other.m_doc, nullptr);
+        std::swap(m_namespaces, other.m_namespaces);
+        if (m_doc)
+            m_doc->_private = m_namespaces.get();
+        if (other.m_doc)
+            other.m_doc->_private = other.m_namespaces.get();
+    }
+    return *this;
+}
+
+void XmlDocument::clear()
+{
+    if (m_doc) {
+        xmlFreeDoc(m_doc);
+        m_doc = nullptr;
+    }
+}
+
+bool XmlDocument::loadXml(const QByteArray& text, Error* error, int options)
+{
+    startCall();
+    clear();
+    int flags = XML_PARSE_NONET | XML_PARSE_HUGE;
+    if (options & DropBlanks)
+        flags |= XML_PARSE_NOBLANKS;
+    // One byte is one character: the data file is read as Latin-1 whatever it declares.
+    xmlDoc* doc = text.isEmpty()
+        ? nullptr
+        : xmlReadMemory(text.constData(), int(text.size()), nullptr, "ISO-8859-1", flags);
+    if (!doc || !xmlDocGetRootElement(doc)) {
+        if (doc)
+            xmlFreeDoc(doc);
+        Error e = takeError(1, text.isEmpty() ? QStringLiteral("The document is empty")
+                                              : QStringLiteral("The text is not well-formed XML"));
+        if (error)
+            *error = e;
+        return false;
+    }
+    m_doc = doc;
+    m_doc->_private = m_namespaces.get();
+    return true;
+}
+
+bool XmlDocument::loadXml(const QString& text, Error* error, int options)
+{
+    // Characters above 255 cannot stand in a one-byte document; they become references.
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (QChar c : text) {
+        if (c.unicode() < 256)
+            bytes.append(char(c.unicode()));
+        else
+            bytes.append("&#" + QByteArray::number(c.unicode()) + ';');
+    }
+    return loadXml(bytes, error, options);
+}
+
+XmlDocument XmlDocument::copy() const
+{
+    XmlDocument other;
+    if (m_doc) {
+        other.m_doc = xmlCopyDoc(m_doc, 1);
+        other.m_namespaces->bindings = m_namespaces->bindings;
+        if (other.m_doc)
+            other.m_doc->_private = other.m_namespaces.get();
+    }
+    return other;
+}
+
+XmlNode XmlDocument::documentElement() const
+{
+    return m_doc ? XmlNode(xmlDocGetRootElement(m_doc)) : XmlNode();
+}
+
+XmlNode XmlDocument::createElement(const QString& name) const
+{
+    if (!m_doc)
+        return {};
+    return XmlNode(xmlNewDocNode(m_doc, nullptr, xc(name.toUtf8()), nullptr));
+}
+
+QByteArray XmlDocument::toBytes() const
+{
+    if (!m_doc)
+        return {};
+    xmlChar* mem = nullptr;
+    int size = 0;
+    xmlDocDumpMemoryEnc(m_doc, &mem, &size, "ASCII");
+    XmlCharPtr owned(mem);
+    return QByteArray(reinterpret_cast<const char*>(mem), size);
+}
+
+QString XmlDocument::xml() const
+{
+    return QString::fromLatin1(toBytes());
+}
+
+void XmlDocument::registerNamespace(const QString& prefix, const QString& uri)
+{
+    const QByteArray p = prefix.toUtf8();
+    for (auto& [existing, value] : m_namespaces->bindings) {
+        if (existing == p) {
+            value = uri.toUtf8();
+            return;
+        }
+    }
+    m_namespaces->bindings.emplace_back(p, uri.toUtf8());
+}
+
+QList<XmlNode> XmlDocument::selectNodes(const QString& xpath) const
+{
+    return nodesOf(evalXPath(nullptr, m_doc, xpath));
+}
+
+XmlNode XmlDocument::selectSingleNode(const QString& xpath) const
+{
+    return firstOf(evalXPath(nullptr, m_doc, xpath));
+}
+
+QString XmlDocument::evaluate(const QString& xpath) const
+{
+    return stringOf(evalXPath(nullptr, m_doc, xpath));
+}
+
+namespace {
+
+// Runs the style sheet over the source; the caller owns the result document.
+XmlDocPtr applyStylesheet(xmlDoc* styleDoc, const XmlNode& source, StylesheetPtr* compiled,
+                          Error* error)
+{
+    startCall();
+    auto fail = [&](const QString& text) {
+        Error e = takeError(1, text);
+        if (error)
+            *error = e;
+        return XmlDocPtr();
+    };
+    if (!styleDoc)
+        return fail(QStringLiteral("The template document is empty"));
+    if (source.isNull())
+        return fail(QStringLiteral("There is no document to transform"));
+    // xsltParseStylesheetDoc takes ownership of what it compiles: give it a copy.
+    xmlDoc* styleCopy = xmlCopyDoc(styleDoc, 1);
+    compiled->reset(xsltParseStylesheetDoc(styleCopy));
+    if (!*compiled) {
+        xmlFreeDoc(styleCopy);
+        return fail(QStringLiteral("The template is not a valid style sheet"));
+    }
+    xmlNode* node = source.raw();
+    XmlDocPtr temporary;
+    xmlDoc* input = node->doc;
+    if (node->type != XML_DOCUMENT_NODE && node != xmlDocGetRootElement(node->doc)) {
+        // A transformation of one element sees that element as its document's root.
+        temporary.reset(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
+        xmlDocSetRootElement(temporary.get(), xmlDocCopyNode(node, temporary.get(), 1));
+        input = temporary.get();
+    }
+    xsltTransformContextPtr ctxt = xsltNewTransformContext(compiled->get(), input);
+    if (!ctxt)
+        return fail(QStringLiteral("The transformation could not start"));
+    XmlDocPtr result(xsltApplyStylesheetUser(compiled->get(), input, nullptr, nullptr, nullptr, ctxt));
+    const bool stopped = ctxt->state == XSLT_STATE_ERROR || ctxt->state == XSLT_STATE_STOPPED;
+    xsltFreeTransformContext(ctxt);
+    if (!result || stopped)
+        return fail(QStringLiteral("The transformation failed"));
+    t_messages.clear();
+    return result;
+}
+
+} // namespace
+
+bool XmlDocument::transformToBytes(const XmlNode& source, QByteArray* result, Error* error) const
+{
+    StylesheetPtr style;
+    XmlDocPtr out = applyStylesheet(m_doc, source, &style, error);
+    if (!out)
+        return false;
+    xmlChar* mem = nullptr;
+    int size = 0;
+    if (xsltSaveResultToString(&mem, &size, out.get(), style.get()) != 0) {
+        if (error)
+            *error = takeError(1, QStringLiteral("The result could not be written"));
+        return false;
+    }
+    XmlCharPtr owned(mem);
+    *result = mem ? QByteArray(reinterpret_cast<const char*>(mem), size) : QByteArray();
+    return true;
+}
+
+bool XmlDocument::transformToText(const XmlNode& source, QString* result, Error* error) const
+{
+    QByteArray bytes;
+    if (!transformToBytes(source, &bytes, error))
+        return false;
+    *result = QString::fromUtf8(bytes);
+    return true;
+}
+
+bool XmlDocument::transformToDocument(const XmlNode& source, XmlDocument* result,
+                                      Error* error) const
+{
+    StylesheetPtr style;
+    XmlDocPtr out = applyStylesheet(m_doc, source, &style, error);
+    if (!out)
+        return false;
+    result->clear();
+    result->m_doc = out.release();
+    result->m_doc->_private = result->m_namespaces.get();
+    return true;
+}
+
+QString XPathLiteral(const QString& text)
+{
+    if (!text.contains(QLatin1Char('\'')))
+        return QLatin1Char('\'') + text + QLatin1Char('\'');
+    if (!text.contains(QLatin1Char('"')))
+        return QLatin1Char('"') + text + QLatin1Char('"');
+    // Both quote kinds: concat the pieces.
+    QStringList parts = text.split(QLatin1Char('\''));
+    QString expr = QStringLiteral("concat(");
+    for (int i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            expr += QStringLiteral(", \"'\", ");
+        expr += QLatin1Char('\'') + parts[i] + QLatin1Char('\'');
+    }
+    return expr + QLatin1Char(')');
+}
+
+} // namespace qb

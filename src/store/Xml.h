@@ -1,0 +1,145 @@
+#pragma once
+
+// A small DOM over libxml2/libxslt. XmlDocument owns its libxml2 document;
+// XmlNode is a non-owning handle that stays valid while its document does
+// and the node has not been freed. No libxml2 type appears in this header.
+
+#include <memory>
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+struct _xmlNode;
+struct _xmlDoc;
+
+namespace qb {
+
+class XmlDocument;
+
+// Error value of the XML layer and of the store: a number and a description,
+// shown to the user in the program's message texts.
+struct Error
+{
+    int number = 0;
+    QString description;
+    bool isSet() const { return number != 0 || !description.isEmpty(); }
+};
+
+class XmlNode
+{
+public:
+    XmlNode() = default;
+    explicit XmlNode(_xmlNode* node) : m_node(node) { }
+
+    bool isNull() const { return m_node == nullptr; }
+    explicit operator bool() const { return m_node != nullptr; }
+    bool operator==(const XmlNode& other) const { return m_node == other.m_node; }
+
+    bool isElement() const;
+    QString name() const;
+
+    // The text content (all descendant text); setText replaces all children by one text node.
+    QString text() const;
+    void setText(const QString& text);
+
+    // Attributes by name: a missing attribute reads as empty text.
+    bool hasAttribute(const QString& name) const;
+    QString attribute(const QString& name) const;
+    // Setting an existing attribute keeps its position; a new one is appended.
+    void setAttribute(const QString& name, const QString& value);
+    void setAttribute(const QString& name, qint64 value);
+    void removeAttribute(const QString& name);
+
+    // Attributes by position, in document order (0-based).
+    int attributeCount() const;
+    QString attributeName(int index) const;
+    QString attributeValue(int index) const; // empty when there is no such attribute
+    bool setAttributeValue(int index, const QString& value);
+
+    XmlNode parent() const;
+    XmlNode firstChild() const;        // first node of any kind
+    XmlNode nextSibling() const;
+    XmlNode firstChildElement() const;
+    XmlNode nextSiblingElement() const;
+    QList<XmlNode> childElements() const;
+    XmlNode childElement(int index) const; // element children only, 0-based
+
+    // Element of the same document, not yet inserted anywhere.
+    XmlNode createElement(const QString& name) const;
+    XmlNode appendChild(XmlNode child);
+    XmlNode insertBefore(XmlNode child, XmlNode reference);
+    // Unlinks and frees the child; handles to it become invalid.
+    void removeChild(XmlNode child);
+    // Deep copy within the same document, not linked.
+    XmlNode clone() const;
+
+    // XPath 1.0 relative to this node; the document's registered prefixes apply.
+    QList<XmlNode> selectNodes(const QString& xpath) const;
+    XmlNode selectSingleNode(const QString& xpath) const;
+    // Evaluates an XPath expression to its string value.
+    QString evaluate(const QString& xpath) const;
+
+    // Markup of this node and its descendants.
+    QString xml() const;
+
+    _xmlNode* raw() const { return m_node; }
+
+private:
+    _xmlNode* m_node = nullptr;
+};
+
+class XmlDocument
+{
+public:
+    XmlDocument();
+    ~XmlDocument();
+    XmlDocument(XmlDocument&& other) noexcept;
+    XmlDocument& operator=(XmlDocument&& other) noexcept;
+    XmlDocument(const XmlDocument&) = delete;
+    XmlDocument& operator=(const XmlDocument&) = delete;
+
+    enum ParseOption { Default = 0, DropBlanks = 1 };
+
+    // Replaces the content with the parsed text. On failure the document is
+    // left empty and the error says why. Bytes are read one per character.
+    bool loadXml(const QByteArray& text, Error* error = nullptr, int options = Default);
+    bool loadXml(const QString& text, Error* error = nullptr, int options = Default);
+    void clear();
+    XmlDocument copy() const;
+
+    bool isNull() const { return !m_doc; }
+    XmlNode documentElement() const;
+    XmlNode createElement(const QString& name) const;
+
+    // Serialized document, bytes 0-127 only (other characters as references).
+    QByteArray toBytes() const;
+    QString xml() const;
+
+    // Prefixes registered for XPath on this document, as "SelectionNamespaces" does.
+    void registerNamespace(const QString& prefix, const QString& uri);
+
+    QList<XmlNode> selectNodes(const QString& xpath) const;
+    XmlNode selectSingleNode(const QString& xpath) const;
+    QString evaluate(const QString& xpath) const;
+
+    // XSLT 1.0: applies this document, taken as a style sheet, to source.
+    // The style sheet is compiled from a copy, so this document stays as it is.
+    bool transformToText(const XmlNode& source, QString* result, Error* error) const;
+    bool transformToBytes(const XmlNode& source, QByteArray* result, Error* error) const;
+    bool transformToDocument(const XmlNode& source, XmlDocument* result, Error* error) const;
+
+    _xmlDoc* raw() const { return m_doc; }
+
+    struct Namespaces; // prefix bindings, reached from the document's nodes
+
+private:
+    _xmlDoc* m_doc = nullptr;
+    std::unique_ptr<Namespaces> m_namespaces;
+};
+
+// Quotes a text as an XPath string literal (apostrophes, or quotes when the
+// text holds an apostrophe).
+QString XPathLiteral(const QString& text);
+
+} // namespace qb

@@ -1,0 +1,142 @@
+#include <QtTest>
+
+#include "Xml.h"
+
+using namespace qb;
+
+class TstXml : public QObject
+{
+    Q_OBJECT
+private slots:
+    void parseSelectAndSerialize()
+    {
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(QByteArray("<Data><Trans><t No=\"1\" dt=\"20130105\">12.5</t>"
+                                       "<t No=\"2\" dt=\"20130105\">3</t></Trans></Data>")));
+        QCOMPARE(doc.selectNodes(QStringLiteral("/Data/Trans/t[@dt>=20130101]")).size(), 2);
+        XmlNode last = doc.selectSingleNode(QStringLiteral("/Data/Trans/t[@dt=20130105][position()=last()]"));
+        QCOMPARE(last.attributeValue(0), QStringLiteral("2"));
+        QCOMPARE(last.attributeName(1), QStringLiteral("dt"));
+        QCOMPARE(doc.evaluate(QStringLiteral("sum(/Data/Trans/t)")), QStringLiteral("15.5"));
+        QVERIFY(doc.selectSingleNode(QStringLiteral("/Data/Nothing")).isNull());
+        QVERIFY(doc.selectNodes(QStringLiteral("][ not xpath")).isEmpty());
+    }
+
+    void textAndAttributesAreEscapedNotParsed()
+    {
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(QByteArray("<Data/>")));
+        XmlNode root = doc.documentElement();
+        XmlNode n = root.appendChild(root.createElement(QStringLiteral("n")));
+        n.setText(QStringLiteral("a < b & \"c\" &amp;"));
+        n.setAttribute(QStringLiteral("Nar"), QStringLiteral("x&y<z\"\\"));
+        XmlDocument again;
+        QVERIFY(again.loadXml(doc.toBytes()));
+        XmlNode m = again.selectSingleNode(QStringLiteral("/Data/n"));
+        QCOMPARE(m.text(), QStringLiteral("a < b & \"c\" &amp;"));
+        QCOMPARE(m.attribute(QStringLiteral("Nar")), QStringLiteral("x&y<z\"\\"));
+    }
+
+    void serializationStaysWithinSevenBits()
+    {
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(QByteArray("<Data a=\"caf\xe9\">\xe9</Data>")));
+        const QByteArray bytes = doc.toBytes();
+        for (char c : bytes)
+            QVERIFY(static_cast<unsigned char>(c) < 128);
+        XmlDocument again;
+        QVERIFY(again.loadXml(bytes));
+        QCOMPARE(again.documentElement().text(), QString(QChar(0xe9)));
+    }
+
+    void attributeOrderKeptWhenReplaced()
+    {
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(QByteArray("<t No=\"1\" dt=\"2\" fAc=\"3\"/>")));
+        XmlNode t = doc.documentElement();
+        t.setAttribute(QStringLiteral("dt"), 20200101);
+        QVERIFY(t.setAttributeValue(0, QStringLiteral("9")));
+        QCOMPARE(t.attributeCount(), 3);
+        QCOMPARE(t.attributeName(1), QStringLiteral("dt"));
+        QCOMPARE(t.attributeValue(1), QStringLiteral("20200101"));
+        QCOMPARE(t.attributeValue(0), QStringLiteral("9"));
+        QVERIFY(t.attributeValue(7).isEmpty());
+        QVERIFY(!t.setAttributeValue(7, QStringLiteral("x")));
+    }
+
+    void insertRemoveClone()
+    {
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(QByteArray("<r><a/><b/></r>")));
+        XmlNode root = doc.documentElement();
+        root.insertBefore(root.createElement(QStringLiteral("x")), root.childElement(1));
+        QCOMPARE(root.childElement(1).name(), QStringLiteral("x"));
+        XmlNode copy = root.childElement(0).clone();
+        root.appendChild(copy);
+        root.removeChild(root.childElement(0));
+        QCOMPARE(root.xml(), QStringLiteral("<r><x/><b/><a/></r>"));
+    }
+
+    void brokenTextLeavesDocumentEmptyWithError()
+    {
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(QByteArray("<ok/>")));
+        Error e;
+        QVERIFY(!doc.loadXml(QByteArray("<Data><unclosed></Data>"), &e));
+        QVERIFY(doc.isNull());
+        QVERIFY(e.isSet());
+        QVERIFY(!doc.loadXml(QByteArray(), &e));
+    }
+
+    void transformWithRegisteredPrefix()
+    {
+        XmlDocument style;
+        QVERIFY(style.loadXml(QByteArray(
+            "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+            "<xsl:output method=\"xml\" omit-xml-declaration=\"yes\"/>"
+            "<xsl:variable name=\"AcCode\" select=\"0\"/>"
+            "<xsl:template match=\"/\"><HTML><xsl:value-of select=\"sum(//t[@fAc=$AcCode])\"/></HTML></xsl:template>"
+            "</xsl:stylesheet>"), nullptr, XmlDocument::DropBlanks));
+        style.registerNamespace(QStringLiteral("xsl"), QStringLiteral("http://www.w3.org/1999/XSL/Transform"));
+        XmlNode var = style.selectSingleNode(QStringLiteral("//xsl:variable[@name='AcCode']"));
+        QVERIFY(!var.isNull());
+        var.setAttribute(QStringLiteral("select"), QStringLiteral("2"));
+
+        XmlDocument data;
+        QVERIFY(data.loadXml(QByteArray("<Data><t fAc=\"2\">4</t><t fAc=\"2\">1.5</t><t fAc=\"1\">9</t></Data>")));
+        QString out;
+        Error e;
+        QVERIFY(style.transformToText(data.documentElement(), &out, &e));
+        QCOMPARE(out.trimmed(), QStringLiteral("<HTML>5.5</HTML>"));
+        // The template document keeps its edited variable after compiling.
+        QCOMPARE(style.selectSingleNode(QStringLiteral("//xsl:variable")).attribute(QStringLiteral("select")),
+                 QStringLiteral("2"));
+        XmlDocument result;
+        QVERIFY(style.transformToDocument(data.documentElement(), &result, &e));
+        QCOMPARE(result.documentElement().name(), QStringLiteral("HTML"));
+    }
+
+    void brokenStylesheetReportsError()
+    {
+        XmlDocument style;
+        QVERIFY(style.loadXml(QByteArray("<notxsl/>")));
+        XmlDocument data;
+        QVERIFY(data.loadXml(QByteArray("<Data/>")));
+        QString out;
+        Error e;
+        QVERIFY(!style.transformToText(data.documentElement(), &out, &e));
+        QVERIFY(e.isSet());
+    }
+
+    void xpathLiteralQuotes()
+    {
+        QCOMPARE(XPathLiteral(QStringLiteral("ab")), QStringLiteral("'ab'"));
+        QCOMPARE(XPathLiteral(QStringLiteral("a'b")), QStringLiteral("\"a'b\""));
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(QByteArray("<r><g>a'b\"c</g></r>")));
+        QVERIFY(!doc.selectSingleNode(QStringLiteral("//g[.=") + XPathLiteral(QStringLiteral("a'b\"c")) + QLatin1Char(']')).isNull());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstXml)
+#include "tst_xml.moc"

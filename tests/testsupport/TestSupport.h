@@ -1,0 +1,85 @@
+#pragma once
+
+// Shared fixtures: a temporary folder with the settings kept inside it, and
+// recorders for message boxes, file dialogs and pop-up menus that answer
+// from a script instead of blocking.
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QTemporaryDir>
+
+#include "DataStore.h"
+#include "UiServices.h"
+
+namespace qb::test {
+
+// A fresh temporary folder; QSettings (IniFormat, user scope) point inside it.
+class TempEnv
+{
+public:
+    TempEnv();
+    ~TempEnv();
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString folder() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+class RecordingPrompt final : public Prompt
+{
+public:
+    RecordingPrompt() { Prompt::install(this); }
+    ~RecordingPrompt() override { Prompt::install(nullptr); }
+
+    // Answers for the next boxes, in order; without one the default button answers.
+    void answer(MsgResult result) { m_answers.enqueue(result); }
+    MsgResult show(const Message& message) override;
+
+    QList<Message> shown;
+    int count() const { return int(shown.size()); }
+    Message last() const { return shown.isEmpty() ? Message() : shown.last(); }
+    void clear() { shown.clear(); }
+
+private:
+    QQueue<MsgResult> m_answers;
+};
+
+class RecordingFileDialogs final : public FileDialogs
+{
+public:
+    RecordingFileDialogs() { FileDialogs::install(this); }
+    ~RecordingFileDialogs() override { FileDialogs::install(nullptr); }
+    void answer(const QString& path) { m_answers.enqueue(path); }
+    QString choose(const FileRequest& request) override;
+    QList<FileRequest> requests;
+
+private:
+    QQueue<QString> m_answers;
+};
+
+class ScriptedPopupMenus final : public PopupMenus
+{
+public:
+    ScriptedPopupMenus() { PopupMenus::install(this); }
+    ~ScriptedPopupMenus() override { PopupMenus::install(nullptr); }
+    // The command number to choose next; 0 dismisses.
+    void answer(int command) { m_answers.enqueue(command); }
+    int choose(const QList<MenuItem>& items) override;
+    QList<QList<MenuItem>> shown;
+
+private:
+    QQueue<int> m_answers;
+};
+
+// Writes an XML text as an enciphered data file.
+bool writeDataFile(const QString& path, const QByteArray& xml);
+// Reads and deciphers a data file.
+QByteArray readDataFile(const QString& path);
+
+// A small book without password: accounts Cash(1), Bank(2), Salary(3), Food(4),
+// four transactions in January and February 2013, group "Money" (1, 2), two narrations.
+QByteArray sampleBookXml();
+
+} // namespace qb::test
