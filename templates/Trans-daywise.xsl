@@ -1,0 +1,40 @@
+<?xml version="1.0"?>
+<!-- The transactions of one day with edit and delete links. The window
+     writes the first and the last date into the second attribute of the
+     second and the third child. -->
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+  <xsl:output method="xml" omit-xml-declaration="yes"/>
+  <xsl:variable name="FromDate" select="0"/>
+  <xsl:variable name="ToDate" select="0"/>
+  <xsl:key name="head" match="/Data/AcMaster/a" use="@Code"/>
+
+  <xsl:template match="/">
+    <xsl:variable name="rows" select="/Data/Trans/t[@dt &gt;= $FromDate and @dt &lt;= $ToDate]"/>
+    <HTML>
+      <BODY>
+        <DIV class="reporttitle"><B>[*[REPORTTILE]*]</B></DIV>
+        <TABLE width="100%" cellspacing="0" cellpadding="2">
+          <TR><TH width="30">No</TH><TH>From</TH><TH>To</TH><TH width="90">Amount</TH><TH>Details</TH><TH width="40"></TH><TH width="50"></TH></TR>
+          <xsl:for-each select="$rows">
+            <xsl:sort select="@dt" data-type="number"/>
+            <xsl:sort select="@No" data-type="number"/>
+            <TR id="id{@dt}{@No}">
+              <TD class="text"><xsl:value-of select="@No"/></TD>
+              <TD class="text"><A href="{@fAc}"><xsl:value-of select="key('head', @fAc)/@AcName"/></A></TD>
+              <TD class="text"><A href="{@tAc}"><xsl:value-of select="key('head', @tAc)/@AcName"/></A></TD>
+              <TD class="Amount" align="right"><xsl:value-of select="format-number(., '#,##0.00')"/></TD>
+              <TD class="text"><xsl:value-of select="@Nar"/></TD>
+              <TD class="text"><A href="[*[E]*]{@dt}{@No}">Edit</A></TD>
+              <TD class="text"><A href="[*[D]*]{@dt}{@No}">Delete</A></TD>
+            </TR>
+          </xsl:for-each>
+          <TR>
+            <TD colspan="3" class="DayTotalCaption">Day total</TD>
+            <TD class="DayTotalAmount" align="right"><xsl:value-of select="format-number(sum($rows), '#,##0.00')"/></TD>
+            <TD colspan="3"></TD>
+          </TR>
+        </TABLE>
+      </BODY>
+    </HTML>
+  </xsl:template>
+</xsl:stylesheet>

@@ -1,0 +1,119 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "clsAutoComplete.h"
+
+using namespace qb;
+
+class TstAutoComplete : public QObject
+{
+    Q_OBJECT
+
+    struct Box
+    {
+        QComboBox combo;
+        clsAutoComplete complete;
+        explicit Box(const QStringList& items)
+        {
+            combo.setEditable(true);
+            combo.setCompleter(nullptr);
+            combo.setInsertPolicy(QComboBox::NoInsert);
+            combo.addItems(items);
+            combo.setCurrentIndex(-1);
+            combo.lineEdit()->clear();
+            complete.setLinkedComboBox(&combo);
+            combo.show();
+            combo.lineEdit()->setFocus();
+        }
+        QLineEdit* edit() { return combo.lineEdit(); }
+    };
+
+private slots:
+    void completesPrefixIgnoringCase()
+    {
+        Box box({QStringLiteral("Cash"), QStringLiteral("Bank")});
+        QSignalSpy chosen(&box.combo, &QComboBox::currentIndexChanged);
+        QTest::keyClicks(box.edit(), QStringLiteral("c"));
+        QCOMPARE(box.edit()->text(), QStringLiteral("Cash"));
+        QCOMPARE(box.edit()->selectedText(), QStringLiteral("ash"));
+        QCOMPARE(box.combo.currentIndex(), 0);
+        QVERIFY(chosen.count() >= 1);
+
+        QTest::keyClicks(box.edit(), QStringLiteral("a"));
+        QCOMPARE(box.edit()->text(), QStringLiteral("Cash"));
+        QCOMPARE(box.edit()->selectedText(), QStringLiteral("sh"));
+    }
+
+    void upperCaseTypingShowsListCase()
+    {
+        Box box({QStringLiteral("Bank"), QStringLiteral("Cash")});
+        QTest::keyClicks(box.edit(), QStringLiteral("CA"));
+        QCOMPARE(box.edit()->text(), QStringLiteral("Cash"));
+        QCOMPARE(box.edit()->selectedText(), QStringLiteral("sh"));
+        QCOMPARE(box.combo.currentIndex(), 1);
+    }
+
+    void noMatchKeepsTextCaretAndChoice()
+    {
+        Box box({QStringLiteral("Cash"), QStringLiteral("Bank")});
+        box.combo.setCurrentIndex(1);
+        box.edit()->setText(QStringLiteral("Bx"));
+        box.edit()->setCursorPosition(1);
+        QTest::keyClick(box.edit(), Qt::Key_Z);
+        QCOMPARE(box.edit()->text(), QStringLiteral("Bzx"));
+        QCOMPARE(box.edit()->cursorPosition(), 2);
+        QCOMPARE(box.combo.currentIndex(), 1);
+    }
+
+    void backspaceDoesNotCompleteDeleteDoes()
+    {
+        Box box({QStringLiteral("Cash"), QStringLiteral("Bank")});
+        QTest::keyClicks(box.edit(), QStringLiteral("ca"));
+        QCOMPARE(box.edit()->selectedText(), QStringLiteral("sh"));
+        QTest::keyClick(box.edit(), Qt::Key_Backspace); // removes the selected tail
+        QCOMPARE(box.edit()->text(), QStringLiteral("Ca"));
+        QCOMPARE(box.edit()->selectedText(), QString());
+        box.edit()->setSelection(1, 1);
+        QTest::keyClick(box.edit(), Qt::Key_Delete); // "C" left, completes again
+        QCOMPARE(box.edit()->text(), QStringLiteral("Cash"));
+        QCOMPARE(box.edit()->selectedText(), QStringLiteral("ash"));
+    }
+
+    void firstInListOrderWins()
+    {
+        Box box({QStringLiteral("Bus fare"), QStringLiteral("Bank"), QStringLiteral("Ball")});
+        QTest::keyClicks(box.edit(), QStringLiteral("ba"));
+        QCOMPARE(box.edit()->text(), QStringLiteral("Bank"));
+        QCOMPARE(box.combo.currentIndex(), 1);
+    }
+
+    void emptyListNeverChangesText()
+    {
+        Box box({});
+        QTest::keyClicks(box.edit(), QStringLiteral("Rent"));
+        QCOMPARE(box.edit()->text(), QStringLiteral("Rent"));
+        QCOMPARE(box.combo.currentIndex(), -1);
+    }
+
+    void relinkMovesToNewBox()
+    {
+        Box first({QStringLiteral("Cash")});
+        QComboBox second;
+        second.setEditable(true);
+        second.setCompleter(nullptr);
+        second.addItem(QStringLiteral("Cheque"));
+        second.setCurrentIndex(-1);
+        second.lineEdit()->clear();
+        first.complete.setLinkedComboBox(&second);
+        QCOMPARE(first.complete.LinkedComboBox(), &second);
+        QTest::keyClicks(first.edit(), QStringLiteral("c"));
+        QCOMPARE(first.edit()->text(), QStringLiteral("c"));
+        QTest::keyClicks(second.lineEdit(), QStringLiteral("ch"));
+        QCOMPARE(second.lineEdit()->text(), QStringLiteral("Cheque"));
+    }
+};
+
+QTEST_MAIN(TstAutoComplete)
+#include "tst_autocomplete.moc"
