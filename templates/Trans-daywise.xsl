@@ -14,7 +14,7 @@
       <BODY>
         <DIV class="reporttitle"><B>[*[REPORTTILE]*]</B></DIV>
         <TABLE width="100%" cellspacing="0" cellpadding="2">
-          <TR><TH width="30">No</TH><TH>From</TH><TH>To</TH><TH width="90">Amount</TH><TH>Details</TH><TH width="40"></TH><TH width="50"></TH></TR>
+          <TR><TH width="30">No</TH><TH>From</TH><TH>To</TH><TH width="90">Amount</TH><TH>Details</TH><TH width="40">&#160;</TH><TH width="50">&#160;</TH></TR>
           <xsl:for-each select="$rows">
             <xsl:sort select="@dt" data-type="number"/>
             <xsl:sort select="@No" data-type="number"/>
@@ -31,7 +31,7 @@
           <TR>
             <TD colspan="3" class="DayTotalCaption">Day total</TD>
             <TD class="DayTotalAmount" align="right"><xsl:value-of select="format-number(sum($rows), '#,##0.00')"/></TD>
-            <TD colspan="3"></TD>
+            <TD colspan="3">&#160;</TD>
           </TR>
         </TABLE>
       </BODY>
