@@ -1,0 +1,447 @@
+#include "neb.h"
+
+#include <cmath>
+
+#include <QApplication>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPalette>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include "UiServices.h"
+
+namespace qb {
+
+namespace {
+
+constexpr int kMaxIntegerSize = 12;
+constexpr int kMaxDecimalSize = 9;
+// The box is never lower than 300 twips (20 pixels at 96 dpi).
+constexpr int kMinHeightAt96Dpi = 20;
+
+struct SplitNumber
+{
+    bool negative = false;
+    QString integerDigits;  // between the optional minus and the point
+    QString decimalDigits;  // after the point
+};
+
+// Splits at the first point: sign, integer digits, decimal digits.
+SplitNumber splitNumber(const QString& text)
+{
+    SplitNumber split;
+    int start = 0;
+    if (text.startsWith(QLatin1Char('-'))) {
+        split.negative = true;
+        start = 1;
+    }
+    const int point = int(text.indexOf(QLatin1Char('.')));
+    const int end = point < 0 ? int(text.size()) : point;
+    split.integerDigits = text.mid(start, end - start);
+    if (point >= 0)
+        split.decimalDigits = text.mid(point + 1);
+    return split;
+}
+
+// Adds one unit to the last digit of a string of decimal digits.
+QString incrementDigits(QString digits)
+{
+    int i = int(digits.size()) - 1;
+    while (i >= 0) {
+        if (digits[i] == QLatin1Char('9')) {
+            digits[i] = QLatin1Char('0');
+            --i;
+        } else {
+            digits[i] = QChar(digits[i].unicode() + 1);
+            return digits;
+        }
+    }
+    return QLatin1Char('1') + digits;
+}
+
+} // namespace
+
+int ShiftState(Qt::KeyboardModifiers modifiers)
+{
+    int state = 0;
+    if (modifiers & Qt::ShiftModifier)
+        state |= 1;
+    if (modifiers & Qt::ControlModifier)
+        state |= 2;
+    if (modifiers & Qt::AltModifier)
+        state |= 4;
+    return state;
+}
+
+neb::neb(QWidget* parent)
+    : QWidget(parent)
+    , m_txt(new QLineEdit(this))
+{
+    m_txt->setObjectName(QStringLiteral("txtNeb"));
+    m_txt->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_txt->installEventFilter(this);
+    setFocusProxy(m_txt);
+    setFocusPolicy(m_txt->focusPolicy());
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setMinimumHeight(kMinHeightAt96Dpi * logicalDpiY() / 96);
+    connect(m_txt, &QLineEdit::textChanged, this, &neb::onTextChanged);
+    m_txt->setText(formatValue(0));
+}
+
+neb::~neb() = default;
+
+void neb::refuse() const
+{
+    MsgBox(QStringLiteral("Invalid property value"), MsgIcon::Critical, QStringLiteral("NumberBox"));
+}
+
+void neb::setIntegerSize(int size)
+{
+    if (size > kMaxIntegerSize || size < 1) {
+        refuse();
+        return;
+    }
+    m_integerSize = size;
+    recomputeCapacities();
+}
+
+void neb::setDecimalSize(int size)
+{
+    if (size > kMaxDecimalSize || size < 0) {
+        refuse();
+        return;
+    }
+    m_decimalSize = size;
+    recomputeCapacities();
+    const QString text = m_txt->text();
+    if (readsAsNumber(text))
+        m_txt->setText(formatValue(leadingNumber(text)));
+}
+
+void neb::recomputeCapacities()
+{
+    QString nines(m_integerSize, QLatin1Char('9'));
+    nines += QLatin1Char('.') + QString(m_decimalSize, QLatin1Char('9'));
+    m_upperCapacity = leadingNumber(nines);
+    const double oldLower = m_lowerCapacity;
+    m_lowerCapacity = -m_upperCapacity;
+    // A minimum that sat at the old lower limit follows it; the maximum always
+    // becomes the new capacity.
+    if (!(m_minimumValue > oldLower))
+        setMinimumValue(m_lowerCapacity);
+    if (m_maximumValue != m_upperCapacity)
+        setMaximumValue(m_upperCapacity);
+}
+
+double neb::Value() const
+{
+    return leadingNumber(m_txt->text());
+}
+
+void neb::setValue(double value)
+{
+    m_txt->setText(formatValue(value));
+}
+
+void neb::setMaximumValue(double value)
+{
+    if (value > m_upperCapacity || std::isnan(value)) {
+        refuse();
+        return;
+    }
+    m_maximumValue = value;
+}
+
+void neb::setMinimumValue(double value)
+{
+    if (value < m_lowerCapacity || std::isnan(value)) {
+        refuse();
+        return;
+    }
+    m_minimumValue = value;
+}
+
+bool neb::InvalidRange() const
+{
+    const double value = Value();
+    return value < m_minimumValue || value > m_maximumValue;
+}
+
+QColor neb::BackColor() const
+{
+    return m_txt->palette().color(QPalette::Base);
+}
+
+void neb::setBackColor(const QColor& color)
+{
+    QPalette palette = m_txt->palette();
+    palette.setColor(QPalette::Base, color);
+    m_txt->setPalette(palette);
+}
+
+QColor neb::ForeColor() const
+{
+    return m_txt->palette().color(QPalette::Text);
+}
+
+void neb::setForeColor(const QColor& color)
+{
+    QPalette palette = m_txt->palette();
+    palette.setColor(QPalette::Text, color);
+    m_txt->setPalette(palette);
+}
+
+QString neb::formatValue(double value) const
+{
+    if (!std::isfinite(value))
+        value = 0;
+    // The shortest text that reads back as the same double, rounded half away
+    // from zero on its decimal digits, so 0.125 shows as 0.13 and not as the
+    // binary neighbour's 0.12.
+    const QString plain = QString::number(value, 'f', QLocale::FloatingPointShortest);
+    SplitNumber split = splitNumber(plain);
+    if (split.integerDigits.isEmpty())
+        split.integerDigits = QStringLiteral("0");
+    QString digits = split.integerDigits;
+    QString decimals = split.decimalDigits;
+    if (decimals.size() > m_decimalSize) {
+        const bool roundUp = decimals[m_decimalSize] >= QLatin1Char('5');
+        decimals.truncate(m_decimalSize);
+        if (roundUp) {
+            const QString rounded = incrementDigits(digits + decimals);
+            digits = rounded.left(rounded.size() - m_decimalSize);
+            decimals = rounded.right(m_decimalSize);
+        }
+    } else {
+        decimals = decimals.leftJustified(m_decimalSize, QLatin1Char('0'));
+    }
+    QString text = digits;
+    if (m_decimalSize > 0)
+        text += QLatin1Char('.') + decimals;
+    const bool allZero = !text.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    if (split.negative && !allZero)
+        text.prepend(QLatin1Char('-'));
+    return text;
+}
+
+bool neb::readsAsNumber(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^-?(\\d+\\.?\\d*|\\.\\d+)$"));
+    return number.match(text).hasMatch();
+}
+
+double neb::leadingNumber(const QString& text)
+{
+    static const QRegularExpression leading(QStringLiteral("^-?\\d*(\\.\\d*)?"));
+    QString part = leading.match(text).captured(0);
+    if (!part.contains(QRegularExpression(QStringLiteral("\\d"))))
+        return 0;
+    if (part.endsWith(QLatin1Char('.')))
+        part.chop(1);
+    if (part.startsWith(QLatin1String("-.")))
+        part.insert(1, QLatin1Char('0'));
+    else if (part.startsWith(QLatin1Char('.')))
+        part.prepend(QLatin1Char('0'));
+    return part.toDouble();
+}
+
+int neb::caretPosition() const
+{
+    // With a selection the caret counts from the start of the selection.
+    return m_txt->hasSelectedText() ? m_txt->selectionStart() : m_txt->cursorPosition();
+}
+
+bool neb::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_txt) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            return handleKeyPress(static_cast<QKeyEvent*>(event));
+        case QEvent::KeyRelease: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            emit KeyUp(key->key(), ShiftState(key->modifiers()));
+            break;
+        }
+        case QEvent::FocusIn:
+            // Select everything once the focus has settled (a mouse press
+            // would otherwise place the caret over the selection).
+            QTimer::singleShot(0, m_txt, [this] {
+                if (m_txt->hasFocus())
+                    m_txt->selectAll();
+            });
+            break;
+        case QEvent::FocusOut:
+            if (m_txt->text().isEmpty())
+                m_txt->setText(QStringLiteral("0"));
+            m_txt->setText(formatValue(Value()));
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool neb::handleKeyPress(QKeyEvent* event)
+{
+    emit KeyDown(event->key(), ShiftState(event->modifiers()));
+
+    // The character the key types, as the host sees it in KeyPress.
+    int keyAscii = 0;
+    const int key = event->key();
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+        return false; // focus movement, no character
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        keyAscii = 13;
+    } else if ((event->modifiers() & Qt::ControlModifier) && !(event->modifiers() & Qt::AltModifier)) {
+        // Ctrl+letter types a control character (Ctrl+V is 22); the text box
+        // then runs its own shortcut (paste, copy, undo ...).
+        if (key >= Qt::Key_A && key <= Qt::Key_Z)
+            keyAscii = key - Qt::Key_A + 1;
+        else
+            return false;
+    } else if (key == Qt::Key_Backspace) {
+        keyAscii = 8;
+    } else if (!event->text().isEmpty()) {
+        keyAscii = event->text().at(0).unicode();
+    } else {
+        return false; // arrows, Delete, Home, function keys: the text box handles them
+    }
+
+    const int typed = keyAscii;
+    emit KeyPress(keyAscii);
+    if (keyAscii == 0)
+        return true;
+
+    if (keyAscii == 13) {
+        if (m_enableEnterKey)
+            focusNextChild();
+        return true; // Enter itself never reaches the text
+    }
+    if (keyAscii < 32) {
+        // Control characters pass unchanged; one the host swapped in has no key to run.
+        return keyAscii == typed ? false : true;
+    }
+    filterCharacter(keyAscii);
+    return true;
+}
+
+void neb::filterCharacter(int keyAscii)
+{
+    QChar ch(keyAscii);
+    const QChar localPoint = m_inputLocale.decimalPoint().size() == 1
+                                 ? m_inputLocale.decimalPoint().at(0)
+                                 : QLatin1Char('.');
+    if (ch == localPoint)
+        ch = QLatin1Char('.');
+
+    const QString text = m_txt->text();
+    const int caret = caretPosition();
+    const int selectionLength = int(m_txt->selectedText().size());
+    const QString after = text.left(caret) + ch + text.mid(caret + selectionLength);
+
+    if (ch == QLatin1Char('.')) {
+        if (m_decimalSize == 0)
+            return;
+        if (text == QLatin1String("-") || caret == 0) {
+            // A point at the start begins "0."; after a lone minus, "-0.".
+            setTextGuarded(text == QLatin1String("-") ? QStringLiteral("-0.")
+                                                      : QStringLiteral("0."));
+            m_txt->end(false);
+            return;
+        }
+        if (m_txt->selectedText().contains(QLatin1Char('.'))) {
+            setTextGuarded(after);
+            m_txt->setCursorPosition(caret + 1);
+            return;
+        }
+    }
+
+    bool accept = false;
+    if (ch == QLatin1Char('-') && caret == 0 && m_minimumValue < 0) {
+        accept = after == QLatin1String("-") || readsAsNumber(after);
+    } else if (ch == QLatin1Char(',') || ch == QLatin1Char(' ') || ch == QLatin1Char('-')) {
+        accept = false;
+    } else if (!readsAsNumber(after)) {
+        accept = false;
+    } else if (ch == QLatin1Char('.')) {
+        // The point may not leave more decimals behind it than the box holds.
+        accept = splitNumber(after).decimalDigits.size() <= m_decimalSize;
+    } else {
+        accept = capacityAllows(text, caret);
+    }
+    if (!accept)
+        return;
+    setTextGuarded(after);
+    m_txt->setCursorPosition(caret + 1);
+}
+
+bool neb::capacityAllows(const QString& text, int caret) const
+{
+    if (m_txt->selectedText() == text)
+        return true; // typing over the whole text
+    const int point = int(text.indexOf(QLatin1Char('.')));
+    const int pointPosition = point < 0 ? int(text.size()) + 1 : point + 1; // 1-based
+    const SplitNumber split = splitNumber(text);
+    if (caret < pointPosition)
+        return split.integerDigits.size() < m_integerSize;
+    return split.decimalDigits.size() < m_decimalSize;
+}
+
+void neb::setTextGuarded(const QString& text)
+{
+    // The guard covers exactly this change, also when the text stays the same.
+    m_changeGuard = true;
+    m_txt->setText(text);
+    m_changeGuard = false;
+}
+
+void neb::onTextChanged()
+{
+    emit Change();
+    const QString text = m_txt->text();
+    if (text.isEmpty() || text == QLatin1String("-") || m_changeGuard) {
+        m_changeGuard = false;
+        return;
+    }
+    if (!readsAsNumber(text)) {
+        m_txt->setText(QString());
+        return;
+    }
+    const SplitNumber split = splitNumber(text);
+    if (split.decimalDigits.size() > m_decimalSize || split.integerDigits.size() > m_integerSize) {
+        const QString decimals = split.decimalDigits.left(m_decimalSize);
+        QString cut = split.negative ? QStringLiteral("-") : QString();
+        cut += split.integerDigits.left(m_integerSize);
+        if (!decimals.isEmpty())
+            cut += QLatin1Char('.') + decimals;
+        setTextGuarded(cut);
+        m_txt->end(false);
+    }
+    const double value = Value();
+    if (value < 0 && m_minimumValue >= 0) {
+        setTextGuarded(formatValue(std::fabs(value)));
+        m_txt->end(false);
+    }
+}
+
+void neb::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_txt->setGeometry(rect());
+}
+
+QSize neb::sizeHint() const
+{
+    return m_txt->sizeHint().expandedTo(QSize(0, minimumHeight()));
+}
+
+QSize neb::minimumSizeHint() const
+{
+    return m_txt->minimumSizeHint().expandedTo(QSize(0, minimumHeight()));
+}
+
+} // namespace qb
