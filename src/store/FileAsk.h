@@ -1,0 +1,78 @@
+#pragma once
+
+// The three file questions every window asks the same way: a name for a new
+// data file, a name for a CSV export, and a data file to open. They go through
+// the program's FileDialogs and MsgBox, so they need no widget here; the
+// dialog is owned by the window that is active when it opens.
+
+#include <QDir>
+#include <QFileInfo>
+#include <QObject>
+#include <QString>
+
+#include "DataStore.h"
+#include "UiServices.h"
+#include "Utilities.h"
+
+namespace qb {
+
+// A save dialog for a new data file. Empty when cancelled or when the chosen
+// name (exactly as typed; the caller adds ".qbf") already exists.
+inline QString AskNewDataFileName([[maybe_unused]] QObject* owner, const QString& folder,
+                                  const QString& suggestedName)
+{
+    FileRequest request;
+    request.kind = FileRequest::Save;
+    request.title = QStringLiteral("Create new Quillbrook data File");
+    request.filter = QStringLiteral("Quillbrook data file(*.qbf)");
+    request.folder = folder;
+    request.suggestedName = suggestedName;
+    const QString name = FileDialogs::current().choose(request);
+    if (name.isEmpty())
+        return {};
+    if (QFileInfo::exists(name)) {
+        MsgBox(QStringLiteral("A Quillbrook file already exist with this name in this folder"),
+               MsgIcon::Information);
+        return {};
+    }
+    return name;
+}
+
+// A save dialog for a CSV export, starting in the data folder. An existing
+// file is returned only when the user agrees to overwrite it.
+inline QString AskCsvFileName([[maybe_unused]] QObject* owner, const QString& suggestedName)
+{
+    FileRequest request;
+    request.kind = FileRequest::Save;
+    request.title = QStringLiteral("Choose CSV file to create");
+    request.filter = QStringLiteral("Comma delimited file (*.csv)");
+    request.folder = DataStore::instance().DataFolder;
+    request.suggestedName = suggestedName;
+    const QString name = FileDialogs::current().choose(request);
+    if (name.isEmpty())
+        return {};
+    if (QFileInfo::exists(name)
+        && MsgBox(QStringLiteral("A file already exist with this name in this folder, do you want "
+                                 "to overwrite this file ?"),
+                  MsgIcon::Question, {}, MsgButtons::YesNo, MsgResult::No)
+            != MsgResult::Yes) {
+        return {};
+    }
+    return name;
+}
+
+// An open dialog for a data file, starting in the data folder, or in the
+// program's own "data" folder when there is none yet.
+inline QString AskOpenDataFileName([[maybe_unused]] QObject* owner)
+{
+    FileRequest request;
+    request.kind = FileRequest::Open;
+    request.filter = QStringLiteral("Quillbrook database file(*.qbf)");
+    const QString dataFolder = DataStore::instance().DataFolder;
+    request.folder = !dataFolder.isEmpty()
+        ? dataFolder
+        : QDir::toNativeSeparators(ProgramFolder() + QStringLiteral("/data/"));
+    return FileDialogs::current().choose(request);
+}
+
+} // namespace qb
