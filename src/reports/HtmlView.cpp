@@ -1,0 +1,377 @@
+#include "HtmlView.h"
+
+#include <cmath>
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+
+#include "ReportPage.h"
+
+namespace qb {
+
+namespace {
+
+class QtPrintDialogs final : public PrintDialogs
+{
+public:
+    bool setup(QPrinter* printer, QWidget* parent) override
+    {
+        QPrintDialog dialog(printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+};
+
+PrintDialogs* g_printDialogs = nullptr;
+
+bool isNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_')
+        || c == QLatin1Char(':') || c == QLatin1Char('.');
+}
+
+// One start tag of the page: its name (upper case) and its id attribute.
+struct StartTag
+{
+    QString name;
+    QString id;
+    bool hasId = false;
+};
+
+// Reads the tag that starts at text[at] == '<' up to its '>'; returns the
+// position after the tag. Attribute values in quotes may hold '>'.
+qsizetype readTag(const QString& text, qsizetype at, StartTag* tag, bool* closing)
+{
+    const qsizetype n = text.size();
+    qsizetype i = at + 1;
+    *closing = i < n && text.at(i) == QLatin1Char('/');
+    if (*closing)
+        ++i;
+    const qsizetype nameStart = i;
+    while (i < n && isNameChar(text.at(i)))
+        ++i;
+    tag->name = text.mid(nameStart, i - nameStart).toUpper();
+    tag->hasId = false;
+    tag->id.clear();
+    while (i < n && text.at(i) != QLatin1Char('>')) {
+        const QChar c = text.at(i);
+        if (!isNameChar(c)) {
+            ++i;
+            continue;
+        }
+        const qsizetype attrStart = i;
+        while (i < n && isNameChar(text.at(i)))
+            ++i;
+        const QStringView attrName = QStringView(text).mid(attrStart, i - attrStart);
+        while (i < n && text.at(i).isSpace())
+            ++i;
+        if (i >= n || text.at(i) != QLatin1Char('='))
+            continue;
+        ++i;
+        while (i < n && text.at(i).isSpace())
+            ++i;
+        QString value;
+        if (i < n && (text.at(i) == QLatin1Char('"') || text.at(i) == QLatin1Char('\''))) {
+            const QChar quote = text.at(i);
+            const qsizetype end = text.indexOf(quote, i + 1);
+            const qsizetype stop = end < 0 ? n : end;
+            value = text.mid(i + 1, stop - i - 1);
+            i = stop + 1;
+        } else {
+            const qsizetype valueStart = i;
+            while (i < n && !text.at(i).isSpace() && text.at(i) != QLatin1Char('>'))
+                ++i;
+            value = text.mid(valueStart, i - valueStart);
+        }
+        if (attrName.compare(QLatin1String("id"), Qt::CaseInsensitive) == 0) {
+            tag->hasId = true;
+            tag->id = value;
+        }
+    }
+    return i < n ? i + 1 : n;
+}
+
+// Tables of the document in start-tag order (a nested table follows the
+// table that holds it).
+void collectTables(QTextFrame* frame, QList<QTextTable*>* tables)
+{
+    const QList<QTextFrame*> children = frame->childFrames();
+    for (QTextFrame* child : children) {
+        if (auto* table = qobject_cast<QTextTable*>(child))
+            tables->append(table);
+        collectTables(child, tables);
+    }
+}
+
+} // namespace
+
+PrintDialogs& PrintDialogs::current()
+{
+    static QtPrintDialogs dialogs;
+    return g_printDialogs ? *g_printDialogs : dialogs;
+}
+
+void PrintDialogs::install(PrintDialogs* dialogs)
+{
+    g_printDialogs = dialogs;
+}
+
+HtmlView::HtmlView(QWidget* parent) : QTextBrowser(parent)
+{
+    // Links are tokens for the window, never addresses to follow.
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    setUndoRedoEnabled(false);
+}
+
+void HtmlView::blank()
+{
+    m_page.clear();
+    m_places.clear();
+    clear();
+}
+
+void HtmlView::writePage(const QString& text)
+{
+    m_page = text;
+    mapElementIds(text);
+    setHtml(rewriteMillimetres(text));
+}
+
+QString HtmlView::rewriteMillimetres(const QString& text) const
+{
+    if (!text.contains(QLatin1String("mm"), Qt::CaseInsensitive))
+        return text;
+    static const QRegularExpression length(
+        QStringLiteral("(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*mm\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    auto toPixels = [&](QStringView css) {
+        QString out;
+        qsizetype last = 0;
+        QRegularExpressionMatchIterator it = length.globalMatch(css);
+        while (it.hasNext()) {
+            const QRegularExpressionMatch m = it.next();
+            out += css.mid(last, m.capturedStart() - last);
+            const double mm = m.capturedView(1).toDouble();
+            out += QString::number(std::lround(mm * dpi / 25.4)) + QStringLiteral("px");
+            last = m.capturedEnd();
+        }
+        out += css.mid(last);
+        return out;
+    };
+
+    // Only style elements and style attributes: "10mm" in the report's text stays.
+    static const QRegularExpression styleParts(
+        QStringLiteral("(<style\\b[^>]*>)(.*?)(</style\\s*>)|(\\bstyle\\s*=\\s*)(\"[^\"<>]*\"|'[^'<>]*')"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    QString out;
+    out.reserve(text.size());
+    qsizetype last = 0;
+    QRegularExpressionMatchIterator it = styleParts.globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        out += QStringView(text).mid(last, m.capturedStart() - last);
+        if (m.capturedLength(1) > 0) {
+            out += m.capturedView(1);
+            out += toPixels(m.capturedView(2));
+            out += m.capturedView(3);
+        } else {
+            out += m.capturedView(4);
+            out += toPixels(m.capturedView(5));
+        }
+        last = m.capturedEnd();
+    }
+    out += QStringView(text).mid(last);
+    return out;
+}
+
+void HtmlView::mapElementIds(const QString& text)
+{
+    m_places.clear();
+    struct OpenTable
+    {
+        int ordinal;
+        int row = -1;
+        int cell = -1;
+    };
+    QList<OpenTable> open;
+    int tables = 0;
+    StartTag tag;
+    const qsizetype n = text.size();
+    qsizetype at = text.indexOf(QLatin1Char('<'));
+    while (at >= 0 && at < n) {
+        if (text.mid(at, 4) == QLatin1String("<!--")) {
+            const qsizetype end = text.indexOf(QLatin1String("-->"), at + 4);
+            if (end < 0)
+                break;
+            at = text.indexOf(QLatin1Char('<'), end + 3);
+            continue;
+        }
+        bool closing = false;
+        const qsizetype next = readTag(text, at, &tag, &closing);
+        const QString& name = tag.name;
+        if (closing) {
+            if (name == QLatin1String("TABLE") && !open.isEmpty())
+                open.removeLast();
+        } else if (name == QLatin1String("TABLE")) {
+            open.append(OpenTable{tables++});
+            if (tag.hasId)
+                m_places.insert(tag.id, {open.last().ordinal, -1, -1});
+        } else if (!open.isEmpty()) {
+            OpenTable& table = open.last();
+            if (name == QLatin1String("TR")) {
+                ++table.row;
+                table.cell = -1;
+                if (tag.hasId)
+                    m_places.insert(tag.id, {table.ordinal, table.row, -1});
+            } else if (name == QLatin1String("TD") || name == QLatin1String("TH")) {
+                ++table.cell;
+                if (tag.hasId)
+                    m_places.insert(tag.id, {table.ordinal, qMax(table.row, 0), table.cell});
+            } else if (tag.hasId && table.row >= 0) {
+                // An element inside a cell is shown where its cell is.
+                m_places.insert(tag.id, {table.ordinal, table.row, qMax(table.cell, 0)});
+            }
+        }
+        at = text.indexOf(QLatin1Char('<'), next);
+    }
+}
+
+int HtmlView::positionOf(const ElementPlace& place) const
+{
+    QList<QTextTable*> tables;
+    collectTables(document()->rootFrame(), &tables);
+    if (place.table < 0 || place.table >= tables.size())
+        return -1;
+    QTextTable* table = tables.at(place.table);
+    if (place.row < 0)
+        return table->firstPosition();
+    if (place.row >= table->rows())
+        return -1;
+    // The cells that start in the row, in column order (spans skipped).
+    int cellsSeen = 0;
+    int first = -1;
+    for (int column = 0; column < table->columns(); ++column) {
+        const QTextTableCell cell = table->cellAt(place.row, column);
+        if (!cell.isValid() || cell.row() != place.row || cell.column() != column)
+            continue;
+        const int position = cell.firstCursorPosition().position();
+        if (first < 0)
+            first = position;
+        if (place.cell < 0 || cellsSeen == place.cell)
+            return position;
+        ++cellsSeen;
+    }
+    if (first >= 0)
+        return first;
+    const QTextTableCell cell = table->cellAt(place.row, 0);
+    return cell.isValid() ? cell.firstCursorPosition().position() : -1;
+}
+
+bool HtmlView::focusElement(const QString& id)
+{
+    if (id.isEmpty())
+        return false;
+    const auto found = m_places.constFind(id);
+    if (found != m_places.constEnd()) {
+        const int position = positionOf(*found);
+        if (position < 0)
+            return false;
+        QTextCursor cursor(document());
+        cursor.setPosition(position);
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        return true;
+    }
+    // Elements outside tables: the renderer keeps their ids as anchors.
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.isValid() && fragment.charFormat().anchorNames().contains(id)) {
+                QTextCursor cursor(document());
+                cursor.setPosition(fragment.position());
+                setTextCursor(cursor);
+                scrollToAnchor(id);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool HtmlView::print()
+{
+    // Screen resolution: the pages' pixel font sizes print at their size.
+    QPrinter printer(QPrinter::ScreenResolution);
+    if (!PrintDialogs::current().setup(&printer, this))
+        return false;
+    document()->print(&printer);
+    return printer.printerState() != QPrinter::Error;
+}
+
+bool HtmlView::printToPdf(const QString& fileName)
+{
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    document()->print(&printer);
+    return printer.printerState() != QPrinter::Error;
+}
+
+bool HtmlView::raiseNavigate(const QString& href)
+{
+    bool cancel = false;
+    Q_EMIT beforeNavigate(href, &cancel);
+    return cancel;
+}
+
+void HtmlView::mousePressEvent(QMouseEvent* event)
+{
+    m_pressedAnchor = event->button() == Qt::LeftButton ? anchorAt(event->position().toPoint())
+                                                        : QString();
+    QTextBrowser::mousePressEvent(event);
+}
+
+void HtmlView::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The href as the page wrote it: QUrl would rewrite tokens such as "Sales:Team".
+    if (event->button() == Qt::LeftButton) {
+        const QString href = anchorAt(event->position().toPoint());
+        const bool same = !href.isEmpty() && href == m_pressedAnchor;
+        m_pressedAnchor.clear();
+        if (same)
+            raiseNavigate(href);
+    }
+    QTextBrowser::mouseReleaseEvent(event);
+}
+
+void HtmlView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        const QTextCursor cursor = textCursor();
+        const QString href = cursor.hasSelection() ? cursor.charFormat().anchorHref() : QString();
+        if (!href.isEmpty()) {
+            raiseNavigate(href);
+            event->accept();
+            return;
+        }
+    }
+    QTextBrowser::keyPressEvent(event);
+}
+
+void ShowReportHtml(HtmlView* view, QString& page)
+{
+    AddStyleHead(page);
+    if (view)
+        view->writePage(page);
+}
+
+} // namespace qb

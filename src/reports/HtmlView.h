@@ -1,0 +1,92 @@
+#pragma once
+
+// The HTML view of every report window (WebBrowser1): a QTextBrowser that
+// never navigates by itself. It shows pages written by the program, scrolls a
+// row into view by its id, prints, and reports every link activation before
+// anything happens, with the href exactly as the page wrote it.
+
+#include <QHash>
+#include <QString>
+#include <QTextBrowser>
+
+class QPrinter;
+
+namespace qb {
+
+// The print dialog of the view, replaceable so that tests can print to a file.
+class PrintDialogs
+{
+public:
+    virtual ~PrintDialogs() = default;
+    // Lets the user set up printer; false when the user cancels.
+    virtual bool setup(QPrinter* printer, QWidget* parent) = 0;
+
+    static PrintDialogs& current();
+    static void install(PrintDialogs* dialogs); // not owned; nullptr restores QPrintDialog
+};
+
+class HtmlView : public QTextBrowser
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(HtmlView)
+
+public:
+    explicit HtmlView(QWidget* parent = nullptr);
+
+    // An empty page.
+    void blank();
+
+    // Replaces the whole page by text, rendered as HTML with its style element.
+    // Millimetre lengths of the page's style sheet and style attributes are
+    // given to the renderer in pixels (it ignores mm); the text itself is kept.
+    void writePage(const QString& text);
+    // The text last written (as the caller gave it).
+    QString pageText() const { return m_page; }
+
+    // Scrolls the element with this id into view and puts the cursor there.
+    // Rows (TR), cells (TD, TH) and tables are found through a map made when
+    // the page was written; other elements through the renderer's anchors.
+    // False when the page has no such element.
+    bool focusElement(const QString& id);
+
+    // Prints the page after the print dialog (PrintDialogs::current()).
+    // False when cancelled or printing failed.
+    bool print();
+    // Prints the page into a PDF file without a dialog.
+    bool printToPdf(const QString& fileName);
+
+Q_SIGNALS:
+    // A link was activated (mouse click or Enter on a link chosen with Tab).
+    // href is the attribute text exactly as written. The view never navigates;
+    // setting *cancel tells the view that the owner has handled the link.
+    void beforeNavigate(const QString& href, bool* cancel);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Where an element with an id sits in the page: the n-th table in start-tag
+    // order, and the row and cell in that table (-1: the table or row itself).
+    struct ElementPlace
+    {
+        int table = -1;
+        int row = -1;
+        int cell = -1;
+    };
+    void mapElementIds(const QString& text);
+    int positionOf(const ElementPlace& place) const;
+    QString rewriteMillimetres(const QString& text) const;
+    bool raiseNavigate(const QString& href);
+
+    QString m_page;
+    QHash<QString, ElementPlace> m_places;
+    QString m_pressedAnchor;
+};
+
+// Puts the style head into the page ("<HTML>", upper case, every occurrence;
+// the caller's text is changed) and writes it into the view.
+void ShowReportHtml(HtmlView* view, QString& page);
+
+} // namespace qb

@@ -1,0 +1,99 @@
+#pragma once
+
+// What every report window shares: the HTML view WebBrowser1, the busy flag
+// that lets the window's own page writing through, mblnDisableRefreshReport,
+// the decoding of link tokens, and the window's Window-menu entry.
+
+#include <QAction>
+#include <QDate>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+namespace qb {
+
+class HtmlView;
+class WindowList;
+
+class ReportWindow : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ReportWindow)
+
+public:
+    // Creates WebBrowser1 (objectName "WebBrowser1"); the window lays it out.
+    // The window is deleted when it is closed.
+    explicit ReportWindow(QWidget* parent = nullptr);
+    // Removes the Window-menu entry.
+    ~ReportWindow() override;
+
+    // While true the window's refresh routine returns at once; the openers
+    // set it while they fill the window in.
+    bool mblnDisableRefreshReport = false;
+
+    HtmlView* WebBrowser1 = nullptr;
+
+    bool isBusy() const { return m_busy; }
+
+    // The link token of a navigation target: every "about:blank", then every
+    // "about:", then every character 1 removed.
+    static QString DecodeLinkToken(const QString& href);
+    // "[*[date]*]"
+    static QString DateTokenPrefix();
+    static bool IsDateToken(const QString& token);
+    // The date of a date token (the prefix removed, the rest read as yyyymmdd);
+    // invalid when the rest is not such a number.
+    static QDate DateOfToken(const QString& token);
+    // The integer of an account token; ok false when it is not one.
+    static int AccountOfToken(const QString& token, bool* ok = nullptr);
+
+    // The window's Window-menu entry, or nullptr before joinWindowList().
+    QAction* windowListEntry() const { return m_windowEntry; }
+
+protected:
+    // Called for every link activated while the window is not busy; the
+    // navigation is cancelled afterwards whatever the window did.
+    virtual void linkClicked(const QString& token);
+
+    void setBusy(bool busy) { m_busy = busy; }
+
+    // Sets the busy flag for its lifetime and restores the previous state on
+    // every way out.
+    class BusyScope
+    {
+    public:
+        explicit BusyScope(ReportWindow* window) : m_window(window), m_was(window->m_busy)
+        {
+            m_window->m_busy = true;
+        }
+        ~BusyScope() { m_window->m_busy = m_was; }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        ReportWindow* m_window;
+        bool m_was;
+    };
+
+    // Load-time step: with the busy flag set, blank the view and, unless
+    // mblnDisableRefreshReport is set, show PlaceholderPage(message).
+    void showPlaceholder(const QString& message);
+    // ShowReportHtml into WebBrowser1 with the busy flag set.
+    void showPage(QString& page);
+    // The Print button: prints the page; a failure or a cancelled dialog is ignored.
+    void printPage();
+
+    // Adds the window to the host's Window-menu list (at the end of load).
+    void joinWindowList();
+    // Sets the window caption and the entry's caption.
+    void setCaption(const QString& caption);
+
+private:
+    void onBeforeNavigate(const QString& href, bool* cancel);
+
+    bool m_busy = false;
+    QPointer<QAction> m_windowEntry;
+    QPointer<WindowList> m_windowList; // the list the entry belongs to
+};
+
+} // namespace qb
