@@ -1,0 +1,480 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "TestSupport.h"
+#include "neb.h"
+
+using namespace qb;
+
+namespace {
+
+// A window with the number box between two text boxes, as a form holds it.
+struct Form
+{
+    QWidget window;
+    QLineEdit* before = new QLineEdit(&window);
+    neb* box = new neb(&window);
+    QLineEdit* after = new QLineEdit(&window);
+
+    Form()
+    {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(before);
+        layout->addWidget(box);
+        layout->addWidget(after);
+        window.show();
+        QApplication::setActiveWindow(&window);
+    }
+    QLineEdit* txt() const { return box->findChild<QLineEdit*>(QStringLiteral("txtNeb")); }
+    // Gives the box the focus and lets its select-all run.
+    void focusBox()
+    {
+        box->setFocus();
+        QCoreApplication::processEvents();
+    }
+};
+
+} // namespace
+
+class TestNeb : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void newBoxDefaults();
+    void keystrokes_data();
+    void keystrokes();
+    void userDecimalSeparatorTypesThePoint();
+    void pasteGoesThroughChangeProcessing_data();
+    void pasteGoesThroughChangeProcessing();
+    void setValueFormatsAndRounds_data();
+    void setValueFormatsAndRounds();
+    void valueReadsLeadingNumber_data();
+    void valueReadsLeadingNumber();
+    void focusSelectsAllAndLeavingFormats_data();
+    void focusSelectsAllAndLeavingFormats();
+    void enterMovesFocusAndNeverTypes();
+    void hostSeesAndCanChangeKeys();
+    void changeRaisedForEveryTextChange();
+    void refusedPropertiesKeepOldValue();
+    void decimalSizeResetsMaximumAndReformats();
+    void integerSizeMovesMinimumOnlyAtLowerCapacity();
+    void invalidRangeFollowsText();
+    void colorsEnabledAndHeight();
+};
+
+void TestNeb::newBoxDefaults()
+{
+    neb box;
+    QCOMPARE(box.IntegerSize(), 5);
+    QCOMPARE(box.DecimalSize(), 2);
+    QVERIFY(box.EnableEnterKey());
+    QCOMPARE(box.MaximumValue(), 99999.99);
+    QCOMPARE(box.MinimumValue(), 0.0);
+    QCOMPARE(box.Value(), 0.0);
+    QVERIFY(!box.InvalidRange());
+    QCOMPARE(box.textBox()->objectName(), QStringLiteral("txtNeb"));
+    QCOMPARE(box.textBox()->text(), QStringLiteral("0.00"));
+}
+
+void TestNeb::keystrokes_data()
+{
+    QTest::addColumn<int>("integerSize");
+    QTest::addColumn<int>("decimalSize");
+    QTest::addColumn<double>("minimum");
+    QTest::addColumn<QString>("initial");
+    QTest::addColumn<int>("selStart"); // -1: caret at the end
+    QTest::addColumn<int>("selLength"); // -1: whole text selected
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("expected");
+
+    auto row = [](const char* name, int is, int ds, double min, const char* initial, int start,
+                  int length, const char* keys, const char* expected) {
+        QTest::newRow(name) << is << ds << min << QString::fromLatin1(initial) << start << length
+                            << QString::fromLatin1(keys) << QString::fromLatin1(expected);
+    };
+    row("plain number", 5, 2, 0, "", -1, 0, "123.45", "123.45");
+    row("sixth integer digit discarded", 5, 2, 0, "", -1, 0, "123456", "12345");
+    row("third decimal discarded", 5, 2, 0, "", -1, 0, "1.234", "1.23");
+    row("point discarded without decimals", 5, 0, 0, "", -1, 0, "12.5", "125");
+    row("point into empty box", 5, 2, 0, "", -1, 0, ".", "0.");
+    row("point then digit", 5, 2, 0, "", -1, 0, ".5", "0.5");
+    row("point with caret at start", 5, 2, 0, "123", 0, 0, ".", "0.");
+    row("point over whole selection", 5, 2, 0, "12.50", 0, -1, ".7", "0.7");
+    row("minus refused with minimum 0", 5, 2, 0, "", -1, 0, "-5", "5");
+    row("minus accepted with negative minimum", 5, 2, -100, "", -1, 0, "-5", "-5");
+    row("minus not at start refused", 5, 2, -100, "", -1, 0, "5-", "5");
+    row("minus then point keeps sign", 5, 2, -100, "", -1, 0, "-.5", "-0.5");
+    row("second minus refused", 5, 2, -100, "-5", 0, 0, "-", "-5");
+    row("digit before minus refused", 5, 2, -100, "-5", 0, 0, "3", "-5");
+    row("comma discarded", 5, 2, 0, "", -1, 0, "1,5", "15");
+    row("blank discarded", 5, 2, 0, "", -1, 0, "1 5", "15");
+    row("letters discarded", 5, 2, 0, "", -1, 0, "1a2e", "12");
+    row("second point discarded", 5, 2, 0, "", -1, 0, "1.2.3", "1.23");
+    row("full integer part still takes decimals", 5, 2, 0, "12345.6", -1, 0, "7", "12345.67");
+    row("full integer part refuses digit before point", 5, 2, 0, "12345.6", 2, 0, "7", "12345.6");
+    row("full decimals still take integer digits", 5, 2, 0, "123.45", 0, 0, "9", "9123.45");
+    row("full decimals refuse more decimals", 5, 2, 0, "123.45", 4, 0, "9", "123.45");
+    row("whole selection is never refused by capacity", 5, 2, 0, "12345.67", 0, -1, "9", "9");
+    row("selected point is replaced", 5, 2, 0, "12.34", 1, 3, ".", "1.4");
+    row("point may not leave too many decimals", 5, 2, 0, "12345", 2, 0, ".", "12345");
+    row("point inside integer digits", 5, 2, 0, "12345", 3, 0, ".", "123.45");
+    row("one integer digit", 1, 2, 0, "", -1, 0, "12.345", "1.34");
+    row("twelve integer digits", 12, 0, 0, "", -1, 0, "1234567890123", "123456789012");
+    row("backspace deletes", 5, 2, 0, "12.5", -1, 0, "\b\b", "12");
+}
+
+void TestNeb::keystrokes()
+{
+    QFETCH(int, integerSize);
+    QFETCH(int, decimalSize);
+    QFETCH(double, minimum);
+    QFETCH(QString, initial);
+    QFETCH(int, selStart);
+    QFETCH(int, selLength);
+    QFETCH(QString, keys);
+    QFETCH(QString, expected);
+
+    test::RecordingPrompt prompt;
+    Form form;
+    form.box->setIntegerSize(integerSize);
+    form.box->setDecimalSize(decimalSize);
+    form.box->setMinimumValue(minimum);
+    form.focusBox();
+    form.txt()->setText(initial);
+    QCOMPARE(form.txt()->text(), initial);
+    if (selLength < 0)
+        form.txt()->selectAll();
+    else if (selLength > 0)
+        form.txt()->setSelection(selStart, selLength);
+    else if (selStart >= 0)
+        form.txt()->setCursorPosition(selStart);
+    for (const QChar c : keys) {
+        if (c == QLatin1Char('\b'))
+            QTest::keyClick(form.txt(), Qt::Key_Backspace);
+        else
+            QTest::keyClicks(form.txt(), QString(c));
+    }
+    QCOMPARE(form.txt()->text(), expected);
+    QCOMPARE(prompt.count(), 0);
+}
+
+void TestNeb::userDecimalSeparatorTypesThePoint()
+{
+    Form form;
+    form.box->setInputLocale(QLocale(QLocale::German, QLocale::Germany));
+    form.focusBox();
+    QTest::keyClicks(form.txt(), QStringLiteral("12,5"));
+    QCOMPARE(form.txt()->text(), QStringLiteral("12.5"));
+    QCOMPARE(form.box->Value(), 12.5);
+
+    // In the C locale the comma is no separator at all.
+    form.box->setInputLocale(QLocale::c());
+    form.txt()->clear();
+    QTest::keyClicks(form.txt(), QStringLiteral("3,25"));
+    QCOMPARE(form.txt()->text(), QStringLiteral("325"));
+}
+
+void TestNeb::pasteGoesThroughChangeProcessing_data()
+{
+    QTest::addColumn<double>("minimum");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("cut to sizes") << 0.0 << QStringLiteral("1234567.891") << QStringLiteral("12345.89");
+    QTest::newRow("negative cut keeps sign") << -99999.99 << QStringLiteral("-1234567.8")
+                                             << QStringLiteral("-12345.8");
+    QTest::newRow("not a number empties") << 0.0 << QStringLiteral("12abc") << QString();
+    QTest::newRow("negative with minimum 0") << 0.0 << QStringLiteral("-12.5") << QStringLiteral("12.50");
+    QTest::newRow("fits unchanged") << 0.0 << QStringLiteral("42.1") << QStringLiteral("42.1");
+    QTest::newRow("lone minus stays") << -5.0 << QStringLiteral("-") << QStringLiteral("-");
+}
+
+void TestNeb::pasteGoesThroughChangeProcessing()
+{
+    QFETCH(double, minimum);
+    QFETCH(QString, pasted);
+    QFETCH(QString, expected);
+
+    Form form;
+    form.box->setMinimumValue(minimum);
+    form.focusBox();
+    QVERIFY(form.txt()->hasSelectedText());
+    QGuiApplication::clipboard()->setText(pasted);
+    QTest::keyClick(form.txt(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(form.txt()->text(), expected);
+}
+
+void TestNeb::setValueFormatsAndRounds_data()
+{
+    QTest::addColumn<int>("decimalSize");
+    QTest::addColumn<double>("minimum");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("pads decimals") << 2 << 0.0 << 12.5 << QStringLiteral("12.50");
+    QTest::newRow("zero") << 2 << 0.0 << 0.0 << QStringLiteral("0.00");
+    QTest::newRow("no decimals") << 0 << 0.0 << 7.0 << QStringLiteral("7");
+    QTest::newRow("no decimals rounds") << 0 << 0.0 << 7.5 << QStringLiteral("8");
+    QTest::newRow("half rounds away from zero") << 2 << 0.0 << 0.125 << QStringLiteral("0.13");
+    QTest::newRow("decimal half of 1.005") << 2 << 0.0 << 1.005 << QStringLiteral("1.01");
+    QTest::newRow("round carries") << 2 << 0.0 << 99.999 << QStringLiteral("100.00");
+    QTest::newRow("negative shown as absolute") << 2 << 0.0 << -3.0 << QStringLiteral("3.00");
+    QTest::newRow("negative kept with negative minimum") << 2 << -10.0 << -3.0 << QStringLiteral("-3.00");
+    QTest::newRow("tiny negative has no sign") << 2 << -10.0 << -0.001 << QStringLiteral("0.00");
+    QTest::newRow("too many digits cut") << 2 << 0.0 << 1234567.0 << QStringLiteral("12345.00");
+    QTest::newRow("huge value has no exponent") << 2 << 0.0 << 1e20 << QStringLiteral("10000.00");
+}
+
+void TestNeb::setValueFormatsAndRounds()
+{
+    QFETCH(int, decimalSize);
+    QFETCH(double, minimum);
+    QFETCH(double, value);
+    QFETCH(QString, expected);
+
+    test::RecordingPrompt prompt;
+    neb box;
+    box.setDecimalSize(decimalSize);
+    box.setMinimumValue(minimum);
+    box.setValue(value);
+    QCOMPARE(box.textBox()->text(), expected);
+    QCOMPARE(box.Value(), expected.toDouble());
+    QCOMPARE(prompt.count(), 0);
+}
+
+void TestNeb::valueReadsLeadingNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("number");
+    QTest::newRow("empty") << QString() << 0.0 << false;
+    QTest::newRow("minus") << QStringLiteral("-") << 0.0 << false;
+    QTest::newRow("point") << QStringLiteral(".") << 0.0 << false;
+    QTest::newRow("open point") << QStringLiteral("0.") << 0.0 << true;
+    QTest::newRow("leading point") << QStringLiteral(".5") << 0.5 << true;
+    QTest::newRow("negative point") << QStringLiteral("-.5") << -0.5 << true;
+    QTest::newRow("plain") << QStringLiteral("-12.25") << -12.25 << true;
+    QTest::newRow("trailing junk") << QStringLiteral("12.5x") << 12.5 << false;
+    QTest::newRow("two points") << QStringLiteral("1.2.3") << 1.2 << false;
+    QTest::newRow("exponent") << QStringLiteral("1e5") << 1.0 << false;
+    QTest::newRow("plus") << QStringLiteral("+5") << 0.0 << false;
+}
+
+void TestNeb::valueReadsLeadingNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QFETCH(bool, number);
+    QCOMPARE(neb::leadingNumber(text), value);
+    QCOMPARE(neb::readsAsNumber(text), number);
+}
+
+void TestNeb::focusSelectsAllAndLeavingFormats_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("empty becomes zero") << QString() << QStringLiteral("0.00");
+    QTest::newRow("integer gets decimals") << QStringLiteral("7") << QStringLiteral("7.00");
+    QTest::newRow("open point") << QStringLiteral("3.") << QStringLiteral("3.00");
+    QTest::newRow("one decimal") << QStringLiteral("3.5") << QStringLiteral("3.50");
+}
+
+void TestNeb::focusSelectsAllAndLeavingFormats()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+
+    Form form;
+    form.box->setValue(12.5);
+    form.focusBox();
+    QVERIFY(form.txt()->hasFocus());
+    QCOMPARE(form.txt()->selectedText(), QStringLiteral("12.50"));
+    QTest::keyClick(form.txt(), Qt::Key_Delete);
+    QTest::keyClicks(form.txt(), typed);
+    QCOMPARE(form.txt()->text(), typed);
+    QTest::keyClick(form.txt(), Qt::Key_Tab);
+    QVERIFY(form.after->hasFocus());
+    QCOMPARE(form.txt()->text(), shown);
+}
+
+void TestNeb::enterMovesFocusAndNeverTypes()
+{
+    Form form;
+    form.focusBox();
+    QTest::keyClicks(form.txt(), QStringLiteral("5"));
+    QTest::keyClick(form.txt(), Qt::Key_Return);
+    QVERIFY(form.after->hasFocus());
+    QCOMPARE(form.txt()->text(), QStringLiteral("5.00"));
+
+    form.box->setEnableEnterKey(false);
+    form.focusBox();
+    QTest::keyClick(form.txt(), Qt::Key_Enter);
+    QVERIFY(form.txt()->hasFocus());
+    QCOMPARE(form.txt()->text(), QStringLiteral("5.00"));
+}
+
+void TestNeb::hostSeesAndCanChangeKeys()
+{
+    Form form;
+    QList<int> pressed;
+    QSignalSpy down(form.box, &neb::KeyDown);
+    QSignalSpy up(form.box, &neb::KeyUp);
+    QObject::connect(form.box, &neb::KeyPress, form.box, [&pressed](int& keyAscii) {
+        pressed.append(keyAscii);
+        if (keyAscii == '9')
+            keyAscii = 0; // the host cancels nines
+        else if (keyAscii == 'x')
+            keyAscii = '7'; // and turns x into 7
+    });
+    form.focusBox();
+    QTest::keyClicks(form.txt(), QStringLiteral("19x-"));
+    QCOMPARE(form.txt()->text(), QStringLiteral("17"));
+    // The host saw every character before the box filtered it.
+    QCOMPARE(pressed, (QList<int>{ '1', '9', 'x', '-' }));
+
+    QTest::keyClick(form.txt(), Qt::Key_Left, Qt::ShiftModifier);
+    QCOMPARE(pressed.size(), 4); // no character, no KeyPress
+    QCOMPARE(down.last().at(0).toInt(), int(Qt::Key_Left));
+    QCOMPARE(down.last().at(1).toInt(), 1);
+    // The Shift key itself comes up after the arrow.
+    QCOMPARE(up.at(up.count() - 2).at(0).toInt(), int(Qt::Key_Left));
+    QCOMPARE(up.last().at(0).toInt(), int(Qt::Key_Shift));
+
+    QTest::keyClick(form.txt(), Qt::Key_Backspace);
+    QCOMPARE(pressed.last(), 8);
+    QTest::keyClick(form.txt(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(pressed.last(), 1);
+    QCOMPARE(down.last().at(1).toInt(), 2);
+}
+
+void TestNeb::changeRaisedForEveryTextChange()
+{
+    Form form;
+    QSignalSpy change(form.box, &neb::Change);
+    form.focusBox();
+    QTest::keyClicks(form.txt(), QStringLiteral("12"));
+    QCOMPARE(change.count(), 2);
+    QTest::keyClicks(form.txt(), QStringLiteral("a"));
+    QCOMPARE(change.count(), 2); // a refused key changes nothing
+
+    // A pasted text that is cut raises Change for the paste and for the cut.
+    change.clear();
+    form.txt()->selectAll();
+    QGuiApplication::clipboard()->setText(QStringLiteral("1.999"));
+    QTest::keyClick(form.txt(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(form.txt()->text(), QStringLiteral("1.99"));
+    QCOMPARE(change.count(), 2);
+}
+
+void TestNeb::refusedPropertiesKeepOldValue()
+{
+    test::RecordingPrompt prompt;
+    neb box;
+    auto expectRefusal = [&prompt](int countBefore) {
+        QCOMPARE(prompt.count(), countBefore + 1);
+        const Message m = prompt.last();
+        QCOMPARE(m.text, QStringLiteral("Invalid property value"));
+        QCOMPARE(m.title, QStringLiteral("NumberBox"));
+        QCOMPARE(m.icon, MsgIcon::Critical);
+        QCOMPARE(m.buttons, MsgButtons::Ok);
+    };
+    box.setIntegerSize(13);
+    expectRefusal(0);
+    box.setIntegerSize(0);
+    expectRefusal(1);
+    QCOMPARE(box.IntegerSize(), 5);
+    box.setDecimalSize(10);
+    expectRefusal(2);
+    box.setDecimalSize(-1);
+    expectRefusal(3);
+    QCOMPARE(box.DecimalSize(), 2);
+    box.setMaximumValue(100000);
+    expectRefusal(4);
+    QCOMPARE(box.MaximumValue(), 99999.99);
+    box.setMinimumValue(-100000);
+    expectRefusal(5);
+    QCOMPARE(box.MinimumValue(), 0.0);
+
+    // The limits themselves are accepted.
+    box.setIntegerSize(12);
+    box.setIntegerSize(1);
+    box.setDecimalSize(9);
+    box.setDecimalSize(0);
+    box.setMaximumValue(9);
+    box.setMinimumValue(-9);
+    QCOMPARE(prompt.count(), 6);
+}
+
+void TestNeb::decimalSizeResetsMaximumAndReformats()
+{
+    test::RecordingPrompt prompt;
+    neb box;
+    box.setMaximumValue(500);
+    box.setValue(12.5);
+    box.setDecimalSize(3);
+    QCOMPARE(box.MaximumValue(), 99999.999);
+    QCOMPARE(box.textBox()->text(), QStringLiteral("12.500"));
+    box.setDecimalSize(0);
+    QCOMPARE(box.MaximumValue(), 99999.0);
+    QCOMPARE(box.textBox()->text(), QStringLiteral("13"));
+    QCOMPARE(prompt.count(), 0);
+}
+
+void TestNeb::integerSizeMovesMinimumOnlyAtLowerCapacity()
+{
+    test::RecordingPrompt prompt;
+    neb box;
+    box.setIntegerSize(3);
+    QCOMPARE(box.MaximumValue(), 999.99);
+    QCOMPARE(box.MinimumValue(), 0.0); // a minimum above the lower capacity stays
+
+    box.setMinimumValue(-999.99);
+    box.setIntegerSize(4);
+    QCOMPARE(box.MinimumValue(), -9999.99); // it sat at the old capacity and follows
+    QCOMPARE(box.MaximumValue(), 9999.99);
+
+    box.setMinimumValue(-50);
+    box.setIntegerSize(2);
+    QCOMPARE(box.MinimumValue(), -50.0);
+    QCOMPARE(prompt.count(), 0);
+}
+
+void TestNeb::invalidRangeFollowsText()
+{
+    Form form;
+    form.box->setMaximumValue(100);
+    form.box->setMinimumValue(-10);
+    form.focusBox();
+    QTest::keyClicks(form.txt(), QStringLiteral("150"));
+    QVERIFY(form.box->InvalidRange());
+    QTest::keyClick(form.txt(), Qt::Key_Backspace);
+    QVERIFY(!form.box->InvalidRange());
+    form.txt()->selectAll();
+    QTest::keyClicks(form.txt(), QStringLiteral("-11"));
+    QVERIFY(form.box->InvalidRange());
+    form.box->setValue(-10);
+    QVERIFY(!form.box->InvalidRange());
+}
+
+void TestNeb::colorsEnabledAndHeight()
+{
+    Form form;
+    form.box->setBackColor(QColor(Qt::yellow));
+    form.box->setForeColor(QColor(Qt::blue));
+    QCOMPARE(form.box->BackColor(), QColor(Qt::yellow));
+    QCOMPARE(form.txt()->palette().color(QPalette::Text), QColor(Qt::blue));
+    form.box->setEnabled(false);
+    QVERIFY(!form.txt()->isEnabled());
+    form.box->setEnabled(true);
+    QVERIFY(form.txt()->isEnabled());
+
+    form.box->resize(120, 5);
+    QVERIFY(form.box->height() >= 20);
+    QCOMPARE(form.txt()->geometry(), form.box->rect());
+}
+
+QTEST_MAIN(TestNeb)
+#include "tst_neb.moc"
