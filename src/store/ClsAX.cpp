@@ -100,35 +100,47 @@ bool ClsAX::EnDeCryptBytes(QByteArray& data, QByteArrayView key)
 bool ClsAX::EnDeCryptFile(const QString& FileFrom, const QString& FileTo, const QString& Password,
                           bool OverWrite) const
 {
-    if (FileFrom.isEmpty() || FileTo.isEmpty() || Password.isEmpty() || !QFileInfo::exists(FileFrom))
+    if (FileFrom.isEmpty() || FileTo.isEmpty() || Password.isEmpty() || !QFileInfo(FileFrom).isFile())
         return false;
-    if (QFileInfo::exists(FileTo)) {
-        if (!OverWrite || !QFile::remove(FileTo))
+    const QFileInfo target(FileTo);
+    if (target.exists()) {
+        // Replacing the source by its own output would delete it before it is read.
+        if (!OverWrite || target.canonicalFilePath() == QFileInfo(FileFrom).canonicalFilePath()
+            || !QFile::remove(FileTo))
             return false;
     }
     QByteArray key;
     for (QChar c : Password)
         key.append(char(c.unicode() & 0xFF));
     const qsizetype k = key.size();
-    const qsizetype chunk = 8192 - (8192 % k);
+    // The largest multiple of the key length not above 8192; a key longer
+    // than that is one chunk of its own length.
+    const qsizetype chunk = k > 8192 ? k : 8192 - (8192 % k);
 
     QFile in(FileFrom);
     QFile out(FileTo);
     if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
         return false;
     QByteArray buffer(chunk, Qt::Uninitialized);
+    qint64 position = 0;
     for (;;) {
         const qint64 got = in.read(buffer.data(), chunk);
         if (got < 0)
             return false;
         if (got == 0)
             break;
-        // Each chunk restarts the key: chunks are whole multiples of its length.
-        EnDeCryptBytes(buffer.data(), got, key);
+        // Full chunks are whole multiples of the key, so each restarts it; a
+        // short read (which files rarely give) continues where it stopped.
+        const qsizetype offset = qsizetype(position % k);
+        if (offset == 0)
+            EnDeCryptBytes(buffer.data(), got, key);
+        else
+            EnDeCryptBytes(buffer.data(), got, QByteArray(key.mid(offset) + key.left(offset)));
+        position += got;
         if (out.write(buffer.constData(), got) != got)
             return false;
     }
-    return true;
+    return out.flush();
 }
 
 QString PasswordDigest(const QString& Text)

@@ -9,6 +9,7 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -34,15 +35,43 @@ QString folderOf(const QString& path)
     return cut < 0 ? QString() : path.left(cut);
 }
 
-bool syncToDisk(QFile& file)
+bool syncToDisk(QFile& file, bool sync)
 {
     if (!file.flush())
         return false;
+    if (!sync)
+        return true;
 #ifdef Q_OS_WIN
     return _commit(file.handle()) == 0;
 #else
     return ::fsync(file.handle()) == 0;
 #endif
+}
+
+// Makes the renames in a folder durable. Best effort: the files themselves
+// are already on disk, and not every file system can sync a folder.
+void syncFolder(const QString& folder)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder);
+#else
+    const QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#endif
+}
+
+// Read-only by its permission bits too: an administrator's access test
+// passes on any file, but a file nobody may write is meant to stay as it is.
+bool isReadOnly(const QFileInfo& info)
+{
+    // The mode bits only: the "user" bits are the access test again.
+    constexpr QFileDevice::Permissions kWrite
+        = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return !info.isWritable() || !(info.permissions() & kWrite);
 }
 
 void showSaveError(int stage)
@@ -130,6 +159,18 @@ XmlDocument NewDataDocument()
     doc.selectSingleNode(QStringLiteral("/Data/I")).setText(letters);
     doc.selectSingleNode(QStringLiteral("/Data/PValue")).setText(PasswordDigest(letters));
     return doc;
+}
+
+bool HasDataSections(const XmlDocument& document)
+{
+    const XmlNode root = document.documentElement();
+    if (!root || root.name() != QStringLiteral("Data"))
+        return false;
+    for (const char* name : {"AcMaster", "Trans", "Groups", "Narration"}) {
+        if (!root.selectSingleNode(QString::fromLatin1(name)))
+            return false;
+    }
+    return true;
 }
 
 void RepairSections(XmlDocument& document)
@@ -222,7 +263,10 @@ bool DataStore::OpenDataFile(const QString& FileName)
     }
 
     XmlDocument candidate;
-    if (!candidate.loadXml(text)) {
+    // Well-formed text without the sections every data file has (another
+    // XML file enciphered with the same key) is no data file either: taking
+    // it would leave windows appending to sections that are not there.
+    if (!candidate.loadXml(text) || !HasDataSections(candidate)) {
         // The windows of the previous file are closed with its document: they
         // must not work on a document that is no longer there.
         if (m_host) {
@@ -309,8 +353,14 @@ bool DataStore::SaveDocument()
     return WriteDataFile(m_document.toBytes(), CurrentFile);
 }
 
-bool DataStore::WriteDataFile(QByteArray Text, const QString& FileName)
+bool DataStore::WriteDataFile(QByteArray Text, const QString& linkOrFileName)
 {
+    // A data file reached through a symbolic link is saved where it lives;
+    // renaming the link itself would move the book out of its folder.
+    QString FileName = linkOrFileName;
+    for (int hops = 0; hops < 16 && QFileInfo(FileName).isSymLink(); ++hops)
+        FileName = QFileInfo(FileName).symLinkTarget();
+
     if (Text.trimmed().isEmpty()) {
         MsgBox(QStringLiteral("Cannot save the Quillbrook file. ") + kCrLf
                    + QStringLiteral("You can restore the last saved file from the back up file "
@@ -326,16 +376,29 @@ bool DataStore::WriteDataFile(QByteArray Text, const QString& FileName)
     // disk at any moment leaves the data file or its backup whole.
     QTemporaryFile temp(FileName + QStringLiteral(".XXXXXX.tmp"));
     temp.setAutoRemove(true);
-    if (!temp.open() || temp.write(Text) != Text.size() || !syncToDisk(temp)) {
+    if (!temp.open() || temp.write(Text) != Text.size() || !syncToDisk(temp, m_syncOnSave)) {
         showSaveError(0);
         return false;
     }
+    // The new file keeps the permissions of the one it replaces (still writable
+    // by its owner); a first file gets the usual ones rather than the temporary's.
+    const QFileInfo dataInfo(FileName);
+    temp.setPermissions(dataInfo.exists()
+                            ? dataInfo.permissions() | QFileDevice::WriteOwner
+                            : QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     temp.close();
 
     const QFileInfo backupInfo(backup);
-    if (backupInfo.exists()) {
+    if (backupInfo.isSymLink() && !backupInfo.exists()) {
+        // A link to nothing holds no previous version; it only blocks the name.
+        if (!QFile::remove(backup)) {
+            showSaveError(0);
+            return false;
+        }
+    } else if (backupInfo.exists()) {
         // A read-only backup is never removed behind the user's back.
-        if (!backupInfo.isWritable() || !QFile::remove(backup)) {
+        if (isReadOnly(backupInfo) || !QFile::remove(backup)) {
             showSaveError(0);
             return false;
         }
@@ -351,6 +414,8 @@ bool DataStore::WriteDataFile(QByteArray Text, const QString& FileName)
         return false;
     }
     temp.setAutoRemove(false);
+    if (m_syncOnSave)
+        syncFolder(folderOf(FileName));
     return true;
 }
 

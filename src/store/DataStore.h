@@ -84,6 +84,11 @@ public:
     // ProgramFolder() unless set.
     void setProgramFolder(const QString& folder) { m_programFolder = folder; }
 
+    // Whether a save waits until the new file is on the disk (fsync) before it
+    // rotates the files. On by default; the benchmark measures both.
+    void setSyncOnSave(bool sync) { m_syncOnSave = sync; }
+    bool syncOnSave() const { return m_syncOnSave; }
+
 private:
     DataStore() = default;
     void takeHandles();
@@ -94,6 +99,7 @@ private:
     XmlNode m_acMaster, m_pValue, m_trans, m_groups, m_narration, m_i, m_dateRanges;
     StoreHost* m_host = nullptr;
     QString m_programFolder;
+    bool m_syncOnSave = true;
 };
 
 // Deciphered content of a data file, one character per byte. Reading errors
@@ -103,6 +109,10 @@ QString ReadDataFile(const QString& FileName);
 
 // The skeleton of a new document, with I and PValue filled in.
 XmlDocument NewDataDocument();
+
+// The root is Data and holds the sections no repair adds: AcMaster, Trans,
+// Groups and Narration.
+bool HasDataSections(const XmlDocument& document);
 
 // Adds the sections I, PValue and DateRanges when a file of an earlier version lacks them.
 void RepairSections(XmlDocument& document);

@@ -469,13 +469,21 @@ bool XmlDocument::loadXml(const QByteArray& text, Error* error, int options)
 bool XmlDocument::loadXml(const QString& text, Error* error, int options)
 {
     // Characters above 255 cannot stand in a one-byte document; they become references.
+    // A pair of surrogates is one character and one reference.
     QByteArray bytes;
     bytes.reserve(text.size());
-    for (QChar c : text) {
-        if (c.unicode() < 256)
-            bytes.append(char(c.unicode()));
-        else
-            bytes.append("&#" + QByteArray::number(c.unicode()) + ';');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text.at(i).unicode();
+        if (u < 256) {
+            bytes.append(char(u));
+        } else if (QChar::isHighSurrogate(u) && i + 1 < text.size()
+                   && text.at(i + 1).isLowSurrogate()) {
+            bytes.append("&#" + QByteArray::number(QChar::surrogateToUcs4(u, text.at(i + 1).unicode()))
+                         + ';');
+            ++i;
+        } else {
+            bytes.append("&#" + QByteArray::number(u) + ';');
+        }
     }
     return loadXml(bytes, error, options);
 }
