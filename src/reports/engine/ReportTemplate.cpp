@@ -36,7 +36,11 @@ QString ReportTemplatePath(const QString& name)
 
 QByteArray LoadReportTemplate(const QString& name, Error* error)
 {
-    const QString path = ReportTemplatePath(name);
+    return LoadReportTemplateFile(ReportTemplatePath(name), error);
+}
+
+QByteArray LoadReportTemplateFile(const QString& path, Error* error)
+{
     QFile file(path);
     if (!file.exists()) {
         fail(error, 53, QStringLiteral("File not found: ") + path);

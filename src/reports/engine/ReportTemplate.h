@@ -20,6 +20,8 @@ QString ReportTemplatePath(const QString& name);
 // Reads the template file and deciphers it with the report key. A missing or
 // unreadable file gives empty text and the error; the caller decides what to do.
 QByteArray LoadReportTemplate(const QString& name, Error* error = nullptr);
+// The same for a template file given by its path.
+QByteArray LoadReportTemplateFile(const QString& path, Error* error = nullptr);
 
 // Applies templateDocument to source and returns the output text. A failure is
 // shown in a message box ("Error n (description) in procedure TransformNode of
