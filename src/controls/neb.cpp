@@ -266,12 +266,15 @@ bool neb::eventFilter(QObject* watched, QEvent* event)
             break;
         }
         case QEvent::FocusIn:
-            // Select everything once the focus has settled (a mouse press
-            // would otherwise place the caret over the selection).
-            QTimer::singleShot(0, m_txt, [this] {
-                if (m_txt->hasFocus())
-                    m_txt->selectAll();
-            });
+            m_txt->selectAll();
+            // A click that brought the focus places the caret after this;
+            // select again once it has.
+            if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
+                QTimer::singleShot(0, m_txt, [this] {
+                    if (m_txt->hasFocus())
+                        m_txt->selectAll();
+                });
+            }
             break;
         case QEvent::FocusOut:
             if (m_txt->text().isEmpty())
