@@ -198,17 +198,17 @@ void HtmlView::mapElementIds(const QString& text)
     m_places.clear();
     struct OpenTable
     {
-        int ordinal;
+        int index; // in start-tag order
         int row = -1;
         int cell = -1;
     };
     QList<OpenTable> open;
-    int tables = 0;
+    QList<bool> hasCells; // per table in start-tag order
     StartTag tag;
     const qsizetype n = text.size();
     qsizetype at = text.indexOf(QLatin1Char('<'));
     while (at >= 0 && at < n) {
-        if (text.mid(at, 4) == QLatin1String("<!--")) {
+        if (QStringView(text).mid(at, 4) == QLatin1String("<!--")) {
             const qsizetype end = text.indexOf(QLatin1String("-->"), at + 4);
             if (end < 0)
                 break;
@@ -222,26 +222,43 @@ void HtmlView::mapElementIds(const QString& text)
             if (name == QLatin1String("TABLE") && !open.isEmpty())
                 open.removeLast();
         } else if (name == QLatin1String("TABLE")) {
-            open.append(OpenTable{tables++});
+            open.append(OpenTable{int(hasCells.size())});
+            hasCells.append(false);
             if (tag.hasId)
-                m_places.insert(tag.id, {open.last().ordinal, -1, -1});
+                m_places.insert(tag.id, {open.last().index, -1, -1});
         } else if (!open.isEmpty()) {
             OpenTable& table = open.last();
             if (name == QLatin1String("TR")) {
                 ++table.row;
                 table.cell = -1;
                 if (tag.hasId)
-                    m_places.insert(tag.id, {table.ordinal, table.row, -1});
+                    m_places.insert(tag.id, {table.index, table.row, -1});
             } else if (name == QLatin1String("TD") || name == QLatin1String("TH")) {
                 ++table.cell;
+                hasCells[table.index] = true;
                 if (tag.hasId)
-                    m_places.insert(tag.id, {table.ordinal, qMax(table.row, 0), table.cell});
+                    m_places.insert(tag.id, {table.index, qMax(table.row, 0), table.cell});
             } else if (tag.hasId && table.row >= 0) {
                 // An element inside a cell is shown where its cell is.
-                m_places.insert(tag.id, {table.ordinal, table.row, qMax(table.cell, 0)});
+                m_places.insert(tag.id, {table.index, table.row, qMax(table.cell, 0)});
             }
         }
         at = text.indexOf(QLatin1Char('<'), next);
+    }
+
+    // The renderer makes no table of a table without cells: count only the others.
+    QList<int> ordinal(hasCells.size(), -1);
+    int tables = 0;
+    for (qsizetype i = 0; i < hasCells.size(); ++i) {
+        if (hasCells.at(i))
+            ordinal[i] = tables++;
+    }
+    for (auto it = m_places.begin(); it != m_places.end();) {
+        it->table = ordinal.value(it->table, -1);
+        if (it->table < 0)
+            it = m_places.erase(it);
+        else
+            ++it;
     }
 }
 
