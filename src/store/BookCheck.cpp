@@ -1,0 +1,339 @@
+#include "BookCheck.h"
+
+#include <QHash>
+#include <QSet>
+
+#include "Utilities.h"
+#include "Xml.h"
+
+namespace qb {
+
+namespace {
+
+const QStringList kSections = {QStringLiteral("AcMaster"), QStringLiteral("PValue"),
+                               QStringLiteral("Trans"),    QStringLiteral("Groups"),
+                               QStringLiteral("Narration"), QStringLiteral("I"),
+                               QStringLiteral("DateRanges")};
+
+// A decimal integer of 1 or more that fits 32 bits; 0 when it is not one.
+qint32 positiveCode(const QString& text)
+{
+    if (text.isEmpty())
+        return 0;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return 0;
+    }
+    bool ok = false;
+    const qint32 value = text.toInt(&ok);
+    return ok && value > 0 ? value : 0;
+}
+
+bool isDocumentDate(const QString& text)
+{
+    return text.size() == 8 && positiveCode(text) && DocDateToDate(text.toInt()).isValid();
+}
+
+bool onlyAllowedChars(const QString& text)
+{
+    for (QChar c : text) {
+        if (!IsAllowedChar(c))
+            return false;
+    }
+    return true;
+}
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// The attributes a record must have, in this order, as the readers take them by position.
+QString orderProblem(const XmlNode& node, const QStringList& expected)
+{
+    QStringList actual;
+    for (int i = 0; i < node.attributeCount(); ++i)
+        actual << node.attributeName(i);
+    if (actual.mid(0, expected.size()) == expected)
+        return {};
+    return QStringLiteral("attributes are ") + actual.join(QLatin1Char(' '))
+        + QStringLiteral(" instead of ") + expected.join(QLatin1Char(' '));
+}
+
+// Group names compare with a-z folded to capitals only.
+QString foldedName(const QString& text)
+{
+    QString folded = text;
+    for (QChar& c : folded) {
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 32);
+    }
+    return folded;
+}
+
+class Checker
+{
+public:
+    explicit Checker(QStringList& out) : m_out(out) { }
+
+    void run(const XmlDocument& document)
+    {
+        const XmlNode root = document.documentElement();
+        if (!root) {
+            m_out << QStringLiteral("the document is empty");
+            return;
+        }
+        if (root.name() != QStringLiteral("Data")) {
+            m_out << QStringLiteral("the root element is ") + root.name() + QStringLiteral(", not Data");
+            return;
+        }
+        QHash<QString, XmlNode> first;
+        QHash<QString, int> count;
+        for (const XmlNode& child : root.childElements()) {
+            const QString name = child.name();
+            if (!kSections.contains(name)) {
+                m_out << QStringLiteral("unexpected element ") + name + QStringLiteral(" in Data");
+                continue;
+            }
+            if (count[name]++ == 0)
+                first.insert(name, child);
+        }
+        for (const QString& name : kSections) {
+            const int n = count.value(name);
+            if (n == 0) {
+                const bool repaired = name == QStringLiteral("I") || name == QStringLiteral("PValue")
+                    || name == QStringLiteral("DateRanges");
+                m_out << QStringLiteral("missing section ") + name
+                        + (repaired ? QStringLiteral(" (added when the file is opened)") : QString());
+            } else if (n > 1) {
+                m_out << QStringLiteral("section ") + name + QStringLiteral(" appears ")
+                        + QString::number(n) + QStringLiteral(" times");
+            }
+        }
+        if (const XmlNode i = first.value(QStringLiteral("I"))) {
+            const QString text = i.text();
+            bool letters = text.size() == 20;
+            for (QChar c : text)
+                letters = letters && c >= QLatin1Char('A') && c <= QLatin1Char('Z');
+            if (!letters)
+                m_out << QStringLiteral("I is not 20 capital letters: ") + quoted(text);
+        }
+        checkHeads(first.value(QStringLiteral("AcMaster")));
+        checkTransactions(first.value(QStringLiteral("Trans")));
+        checkGroups(first.value(QStringLiteral("Groups")));
+        checkDateRanges(first.value(QStringLiteral("DateRanges")));
+    }
+
+private:
+    void checkHeads(const XmlNode& section)
+    {
+        if (!section)
+            return;
+        int position = 0;
+        for (XmlNode a = section.firstChildElement(); a; a = a.nextSiblingElement()) {
+            ++position;
+            const QString code = a.attribute(QStringLiteral("Code"));
+            const QString where = QStringLiteral("account head ") + QString::number(position)
+                + QStringLiteral(" (Code ") + code + QStringLiteral("): ");
+            if (a.name() != QStringLiteral("a")) {
+                m_out << QStringLiteral("AcMaster holds an element ") + a.name();
+                continue;
+            }
+            if (const QString order = orderProblem(a, {QStringLiteral("Code"), QStringLiteral("AcName")});
+                !order.isEmpty())
+                m_out << where + order;
+            const qint32 value = positiveCode(code);
+            if (!value)
+                m_out << where + QStringLiteral("Code is not a whole number of 1 or more");
+            else if (m_codes.contains(value))
+                m_out << where + QStringLiteral("another account head has the same code");
+            else
+                m_codes.insert(value);
+            // Names may repeat: the entry window adds heads without the uniqueness test.
+            if (!onlyAllowedChars(a.attribute(QStringLiteral("AcName"))))
+                m_out << where + QStringLiteral("the name holds characters outside the allowed set");
+        }
+    }
+
+    void checkAccount(const QString& where, const QString& role, const QString& text)
+    {
+        const qint32 code = positiveCode(text);
+        if (!code)
+            m_out << where + role + QStringLiteral(" account ") + quoted(text)
+                    + QStringLiteral(" is not an account code");
+        else if (!m_codes.contains(code))
+            m_out << where + role + QStringLiteral(" account ") + text
+                    + QStringLiteral(" has no account head");
+    }
+
+    void checkTransactions(const XmlNode& section)
+    {
+        if (!section)
+            return;
+        QSet<qint64> keys;
+        int position = 0;
+        for (XmlNode t = section.firstChildElement(); t; t = t.nextSiblingElement()) {
+            ++position;
+            const QString no = t.attribute(QStringLiteral("No"));
+            const QString dt = t.attribute(QStringLiteral("dt"));
+            const QString where = QStringLiteral("transaction ") + QString::number(position)
+                + QStringLiteral(" (dt ") + dt + QStringLiteral(", No ") + no + QStringLiteral("): ");
+            if (t.name() != QStringLiteral("t")) {
+                m_out << QStringLiteral("Trans holds an element ") + t.name();
+                continue;
+            }
+            if (const QString order = orderProblem(
+                    t, {QStringLiteral("No"), QStringLiteral("dt"), QStringLiteral("fAc"),
+                        QStringLiteral("tAc"), QStringLiteral("Nar")});
+                !order.isEmpty())
+                m_out << where + order;
+            const qint32 number = positiveCode(no);
+            const bool dated = isDocumentDate(dt);
+            if (!number)
+                m_out << where + QStringLiteral("No is not a whole number of 1 or more");
+            if (!dated)
+                m_out << where + QStringLiteral("dt is not a date of eight digits (yyyymmdd)");
+            if (number && dated) {
+                const qint64 key = qint64(dt.toInt()) * 10000000000LL + number;
+                if (keys.contains(key))
+                    m_out << where + QStringLiteral("another transaction has the same date and number");
+                else
+                    keys.insert(key);
+            }
+            const QString from = t.attribute(QStringLiteral("fAc"));
+            const QString to = t.attribute(QStringLiteral("tAc"));
+            checkAccount(where, QStringLiteral("From"), from);
+            checkAccount(where, QStringLiteral("To"), to);
+            if (from == to)
+                m_out << where + QStringLiteral("From and To are the same account");
+            const QString amount = t.text();
+            if (!BookCheck::isPlainAmount(amount))
+                m_out << where + QStringLiteral("amount ") + quoted(amount)
+                        + QStringLiteral(" is not a positive plain decimal");
+            if (!onlyAllowedChars(t.attribute(QStringLiteral("Nar"))))
+                m_out << where + QStringLiteral("the narration holds characters outside the allowed set");
+        }
+    }
+
+    void checkGroups(const XmlNode& section)
+    {
+        if (!section)
+            return;
+        QSet<QString> names;
+        int position = 0;
+        for (XmlNode g = section.firstChildElement(); g; g = g.nextSiblingElement()) {
+            ++position;
+            const QString name = g.text();
+            const QString where = QStringLiteral("group ") + QString::number(position)
+                + QStringLiteral(" (") + name + QStringLiteral("): ");
+            if (g.name() != QStringLiteral("Group")) {
+                m_out << QStringLiteral("Groups holds an element ") + g.name();
+                continue;
+            }
+            if (g.attributeName(0) != QStringLiteral("gi"))
+                m_out << where + QStringLiteral("the member list gi is not the first attribute");
+            const QString gi = g.attribute(QStringLiteral("gi"));
+            if (!BookCheck::isMemberList(gi)) {
+                m_out << where + QStringLiteral("member list ") + quoted(gi)
+                        + QStringLiteral(" is not of the form ,code,code,");
+            } else {
+                for (const QString& code : gi.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+                    const qint32 value = positiveCode(code);
+                    if (!value || !m_codes.contains(value))
+                        m_out << where + QStringLiteral("member ") + code
+                                + QStringLiteral(" has no account head");
+                }
+            }
+            if (!onlyAllowedChars(name))
+                m_out << where + QStringLiteral("the name holds characters outside the allowed set");
+            const QString folded = foldedName(name.trimmed());
+            if (names.contains(folded))
+                m_out << where + QStringLiteral("another group has the same name");
+            names.insert(folded);
+        }
+    }
+
+    void checkDateRanges(const XmlNode& section)
+    {
+        if (!section)
+            return;
+        int position = 0;
+        for (XmlNode r = section.firstChildElement(); r; r = r.nextSiblingElement()) {
+            ++position;
+            const QString where = QStringLiteral("date range ") + QString::number(position)
+                + QStringLiteral(" (") + r.attribute(QStringLiteral("Caption")) + QStringLiteral("): ");
+            if (r.name() != QStringLiteral("DR")) {
+                m_out << QStringLiteral("DateRanges holds an element ") + r.name();
+                continue;
+            }
+            if (const QString order = orderProblem(
+                    r, {QStringLiteral("From"), QStringLiteral("To"), QStringLiteral("Caption")});
+                !order.isEmpty())
+                m_out << where + order;
+            if (r.attribute(QStringLiteral("Caption")) == QStringLiteral("-"))
+                continue; // a separator line needs no dates
+            if (!isDocumentDate(r.attribute(QStringLiteral("From")))
+                || !isDocumentDate(r.attribute(QStringLiteral("To"))))
+                m_out << where + QStringLiteral("From and To must be dates of eight digits (yyyymmdd)");
+        }
+    }
+
+    QStringList& m_out;
+    QSet<qint32> m_codes;
+};
+
+} // namespace
+
+QStringList BookCheck::problems(const XmlDocument& document)
+{
+    QStringList out;
+    Checker(out).run(document);
+    return out;
+}
+
+bool BookCheck::isPlainAmount(const QString& text)
+{
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    const QString whole = point < 0 ? text : text.left(point);
+    const QString fraction = point < 0 ? QString() : text.mid(point + 1);
+    auto digits = [](const QString& s) {
+        for (QChar c : s) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return false;
+        }
+        return true;
+    };
+    if (whole.isEmpty() || !digits(whole) || !digits(fraction))
+        return false;
+    if (whole.size() > 1 && whole.startsWith(QLatin1Char('0')))
+        return false;
+    if (point >= 0 && (fraction.isEmpty() || fraction.endsWith(QLatin1Char('0'))))
+        return false;
+    // Positive: some digit other than zero.
+    const QString all = whole + fraction;
+    for (QChar c : all) {
+        if (c != QLatin1Char('0'))
+            return true;
+    }
+    return false;
+}
+
+bool BookCheck::isMemberList(const QString& text)
+{
+    if (text == QStringLiteral(","))
+        return true;
+    if (text.size() < 3 || !text.startsWith(QLatin1Char(',')) || !text.endsWith(QLatin1Char(',')))
+        return false;
+    const QStringList codes = text.mid(1, text.size() - 2).split(QLatin1Char(','));
+    for (const QString& code : codes) {
+        if (code.isEmpty())
+            return false;
+        for (QChar c : code) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace qb
