@@ -108,33 +108,49 @@ QLineF sesPanel::toPixels(const QLineF& mm) const
 
 QLineF sesPanel::line(const QString& name) const
 {
+    Line lines[LineCount];
+    computeLines(lines);
     for (int i = 0; i < LineCount; ++i) {
         if (name == QLatin1String(kLineNames[i]))
-            return m_lines[i].visible ? toPixels(m_lines[i].mm) : QLineF();
+            return lines[i].visible ? toPixels(lines[i].mm) : QLineF();
     }
     return QLineF();
 }
 
-void sesPanel::layoutPanel()
+void sesPanel::computeLines(Line (&lines)[LineCount]) const
 {
     const double w = width() * kMmPerInch / logicalDpiX();
     const double h = height() * kMmPerInch / logicalDpiY();
     const double right = w - kBorderInset;
     const double bottom = h - kBorderInset;
 
-    m_lines[LineTop] = { QLineF(0, 0, right, 0), true };
-    m_lines[LineBottom] = { QLineF(0, bottom, right, bottom), true };
-    m_lines[LineLeft] = { QLineF(0, 0, 0, bottom), true };
-    m_lines[LineRight] = { QLineF(right, 0, right, bottom), true };
+    lines[LineTop] = { QLineF(0, 0, right, 0), true };
+    lines[LineBottom] = { QLineF(0, bottom, right, bottom), true };
+    lines[LineLeft] = { QLineF(0, 0, 0, bottom), true };
+    lines[LineRight] = { QLineF(right, 0, right, bottom), true };
 
     const bool hasCaption = !m_caption.isEmpty();
     const double captionY = m_captionHeight;
-    m_lines[LineCaptionBorder1] = { QLineF(kStripMargin, captionY, w - kStripRightInset, captionY),
-                                    hasCaption };
-    m_lines[LineCaptionBorder2] = { m_lines[LineCaptionBorder1].mm.translated(0, kEtchDistance),
-                                    hasCaption };
+    lines[LineCaptionBorder1] = { QLineF(kStripMargin, captionY, w - kStripRightInset, captionY),
+                                  hasCaption };
+    lines[LineCaptionBorder2] = { lines[LineCaptionBorder1].mm.translated(0, kEtchDistance),
+                                  hasCaption };
+
+    const bool hasFooter = m_footerHeight > 0;
+    const double footerY = h - m_footerHeight;
+    lines[LineFooterBorder1] = { QLineF(kStripMargin, footerY, w - kStripRightInset, footerY),
+                                 hasFooter };
+    lines[LinefooterBorder2] = { lines[LineFooterBorder1].mm.translated(0, kEtchDistance),
+                                 hasFooter };
+}
+
+void sesPanel::layoutPanel()
+{
+    // The lines are drawn from the current size; the caption label is placed here.
+    const bool hasCaption = !m_caption.isEmpty();
     m_lbl->setVisible(hasCaption);
     if (hasCaption) {
+        const double w = width() * kMmPerInch / logicalDpiX();
         const int labelHeight = QFontMetrics(m_lbl->font()).height();
         const int captionPx = int(std::round(mmToPixelsY(m_captionHeight)));
         const int top = (captionPx - labelHeight) / 2;
@@ -142,13 +158,6 @@ void sesPanel::layoutPanel()
         const int labelWidth = int(std::round(mmToPixelsX(w - kLabelWidthInset)));
         m_lbl->setGeometry(left, top, std::max(0, labelWidth), labelHeight);
     }
-
-    const bool hasFooter = m_footerHeight > 0;
-    const double footerY = h - m_footerHeight;
-    m_lines[LineFooterBorder1] = { QLineF(kStripMargin, footerY, w - kStripRightInset, footerY),
-                                   hasFooter };
-    m_lines[LinefooterBorder2] = { m_lines[LineFooterBorder1].mm.translated(0, kEtchDistance),
-                                   hasFooter };
     update();
 }
 
@@ -180,15 +189,17 @@ void sesPanel::changeEvent(QEvent* event)
 
 void sesPanel::paintEvent(QPaintEvent*)
 {
+    Line lines[LineCount];
+    computeLines(lines);
     QPainter painter(this);
     const QColor border = palette().color(QPalette::Dark);
     const QColor light = palette().color(QPalette::Light);
     for (int i = 0; i < LineCount; ++i) {
-        if (!m_lines[i].visible)
+        if (!lines[i].visible)
             continue;
         // The second line of each etched pair is the lighter one.
         painter.setPen((i == LineCaptionBorder2 || i == LinefooterBorder2) ? light : border);
-        painter.drawLine(toPixels(m_lines[i].mm));
+        painter.drawLine(toPixels(lines[i].mm));
     }
 }
 

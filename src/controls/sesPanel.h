@@ -75,10 +75,11 @@ private:
     };
 
     void layoutPanel();
+    // The lines for the current size; hidden ones are marked so.
+    void computeLines(Line (&lines)[LineCount]) const;
     QLineF toPixels(const QLineF& mm) const;
 
     QLabel* m_lbl = nullptr;
-    Line m_lines[LineCount];
     QString m_caption;
     float m_captionHeight = 10.0f;
     float m_footerHeight = 0.0f;
