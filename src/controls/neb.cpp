@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPalette>
@@ -85,7 +86,8 @@ neb::neb(QWidget* parent)
     m_txt->installEventFilter(this);
     setFocusProxy(m_txt);
     setFocusPolicy(m_txt->focusPolicy());
-    setAttribute(Qt::WA_InputMethodEnabled, false);
+    // Every character goes through the key filter: no input-method composition.
+    m_txt->setAttribute(Qt::WA_InputMethodEnabled, false);
     setMinimumHeight(kMinHeightAt96Dpi * logicalDpiY() / 96);
     connect(m_txt, &QLineEdit::textChanged, this, &neb::onTextChanged);
     m_txt->setText(formatValue(0));
@@ -260,6 +262,17 @@ bool neb::eventFilter(QObject* watched, QEvent* event)
         switch (event->type()) {
         case QEvent::KeyPress:
             return handleKeyPress(static_cast<QKeyEvent*>(event));
+        case QEvent::InputMethod: {
+            // Text committed by an input method is typed character by character.
+            const QString commit = static_cast<QInputMethodEvent*>(event)->commitString();
+            for (const QChar c : commit) {
+                int keyAscii = c.unicode();
+                emit KeyPress(keyAscii);
+                if (keyAscii >= 32)
+                    filterCharacter(keyAscii);
+            }
+            return true;
+        }
         case QEvent::KeyRelease: {
             const auto* key = static_cast<QKeyEvent*>(event);
             emit KeyUp(key->key(), ShiftState(key->modifiers()));
@@ -357,8 +370,7 @@ void neb::filterCharacter(int keyAscii)
             return;
         }
         if (m_txt->selectedText().contains(QLatin1Char('.'))) {
-            setTextGuarded(after);
-            m_txt->setCursorPosition(caret + 1);
+            insertGuarded(ch);
             return;
         }
     }
@@ -378,8 +390,16 @@ void neb::filterCharacter(int keyAscii)
     }
     if (!accept)
         return;
-    setTextGuarded(after);
-    m_txt->setCursorPosition(caret + 1);
+    insertGuarded(ch);
+}
+
+void neb::insertGuarded(QChar ch)
+{
+    // Typed like the key itself (over the selection, at the caret), so that
+    // undo keeps working; the change it causes skips the change processing.
+    m_changeGuard = true;
+    m_txt->insert(QString(ch));
+    m_changeGuard = false;
 }
 
 bool neb::capacityAllows(const QString& text, int caret) const

@@ -94,6 +94,7 @@ private:
     bool capacityAllows(const QString& text, int caret) const;
     void onTextChanged();
     void setTextGuarded(const QString& text);
+    void insertGuarded(QChar ch);
     void recomputeCapacities();
     void refuse() const;
     int caretPosition() const;

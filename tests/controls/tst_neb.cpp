@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -58,6 +59,9 @@ private slots:
     void focusSelectsAllAndLeavingFormats_data();
     void focusSelectsAllAndLeavingFormats();
     void enterMovesFocusAndNeverTypes();
+    void clickSelectsAll();
+    void typingCanBeUndone();
+    void inputMethodTextIsFiltered();
     void hostSeesAndCanChangeKeys();
     void changeRaisedForEveryTextChange();
     void refusedPropertiesKeepOldValue();
@@ -314,6 +318,37 @@ void TestNeb::enterMovesFocusAndNeverTypes()
     QTest::keyClick(form.txt(), Qt::Key_Enter);
     QVERIFY(form.txt()->hasFocus());
     QCOMPARE(form.txt()->text(), QStringLiteral("5.00"));
+}
+
+void TestNeb::clickSelectsAll()
+{
+    Form form;
+    form.box->setValue(42);
+    form.before->setFocus();
+    QTest::mouseClick(form.txt(), Qt::LeftButton, {}, QPoint(5, form.txt()->height() / 2));
+    QTRY_COMPARE(form.txt()->selectedText(), QStringLiteral("42.00"));
+}
+
+void TestNeb::typingCanBeUndone()
+{
+    Form form;
+    form.focusBox();
+    QTest::keyClicks(form.txt(), QStringLiteral("12.3"));
+    QCOMPARE(form.txt()->text(), QStringLiteral("12.3"));
+    // Undo takes the typing back to the text the box had.
+    QTest::keyClick(form.txt(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(form.txt()->text(), QStringLiteral("0.00"));
+}
+
+void TestNeb::inputMethodTextIsFiltered()
+{
+    Form form;
+    form.focusBox();
+    QList<QInputMethodEvent::Attribute> none;
+    QInputMethodEvent commit(QString(), none);
+    commit.setCommitString(QStringLiteral("1x2.345"));
+    QCoreApplication::sendEvent(form.txt(), &commit);
+    QCOMPARE(form.txt()->text(), QStringLiteral("12.34"));
 }
 
 void TestNeb::hostSeesAndCanChangeKeys()
