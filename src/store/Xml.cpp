@@ -89,6 +89,7 @@ Error takeError(int fallbackNumber, const QString& fallbackText)
     Error e;
     const xmlError* last = xmlGetLastError();
     e.number = last && last->code ? last->code : fallbackNumber;
+    e.line = last ? last->line : 0;
     e.description = t_messages.trimmed();
     if (e.description.isEmpty())
         e.description = fallbackText;
@@ -451,7 +452,8 @@ bool XmlDocument::loadXml(const QByteArray& text, Error* error, int options)
     // One byte is one character: the data file is read as Latin-1 whatever it declares.
     xmlDoc* doc = text.isEmpty()
         ? nullptr
-        : xmlReadMemory(text.constData(), int(text.size()), nullptr, "ISO-8859-1", flags);
+        : xmlReadMemory(text.constData(), int(text.size()), nullptr,
+                        (options & DeclaredEncoding) ? nullptr : "ISO-8859-1", flags);
     if (!doc || !xmlDocGetRootElement(doc)) {
         if (doc)
             xmlFreeDoc(doc);

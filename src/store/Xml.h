@@ -23,6 +23,7 @@ struct Error
 {
     int number = 0;
     QString description;
+    int line = 0; // where a parse failed, when known
     bool isSet() const { return number != 0 || !description.isEmpty(); }
 };
 
@@ -99,7 +100,9 @@ public:
     XmlDocument(const XmlDocument&) = delete;
     XmlDocument& operator=(const XmlDocument&) = delete;
 
-    enum ParseOption { Default = 0, DropBlanks = 1 };
+    // Data files are read one byte per character whatever they declare;
+    // DeclaredEncoding reads an ordinary XML file by its own declaration (UTF-8 without one).
+    enum ParseOption { Default = 0, DropBlanks = 1, DeclaredEncoding = 2 };
 
     // Replaces the content with the parsed text. On failure the document is
     // left empty and the error says why. Bytes are read one per character.

@@ -1,0 +1,314 @@
+#include <QtTest>
+
+#include <QFile>
+#include <QProcess>
+
+#include "BookCheck.h"
+#include "ClsAX.h"
+#include "DataStore.h"
+#include "TestSupport.h"
+#include "Xml.h"
+
+using namespace qb;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    bool crashed = false;
+    QByteArray out;
+    QString err;
+};
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QStringList sectionNames(const XmlDocument& doc)
+{
+    QStringList names;
+    for (const XmlNode& c : doc.documentElement().childElements())
+        names << c.name();
+    return names;
+}
+
+const QStringList kSections = QString::fromLatin1("AcMaster PValue Trans Groups Narration I DateRanges")
+                                  .split(QLatin1Char(' '));
+
+QByteArray protectedSample(const QString& password)
+{
+    const QString i = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
+    return test::sampleBookXml().replace(PasswordDigest(i).toLatin1(),
+                                         PasswordDigest(password + i).toLatin1());
+}
+
+} // namespace
+
+class TstQbtool : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempEnv> m_env;
+
+    QString path(const QString& name) const { return m_env->path(name); }
+
+    Run qbtool(const QStringList& args)
+    {
+        QProcess p;
+        p.setWorkingDirectory(m_env->folder());
+        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"), args);
+        Run r;
+        if (!p.waitForFinished(60000)) {
+            r.crashed = true;
+            return r;
+        }
+        r.crashed = p.exitStatus() != QProcess::NormalExit;
+        r.exitCode = p.exitCode();
+        r.out = p.readAllStandardOutput();
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFileInfo::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool")),
+                 "qbtool is built beside the tests");
+    }
+
+    void init() { m_env = std::make_unique<test::TempEnv>(); }
+    void cleanup() { m_env.reset(); }
+
+    void usageNamesEveryCommand()
+    {
+        const Run none = qbtool({});
+        QCOMPARE(none.exitCode, 2);
+        QVERIFY(none.out.isEmpty());
+        for (const char* word : {"Usage: qbtool", "new FILE.qbf", "dump FILE.qbf", "pack IN.xml FILE.qbf",
+                                 "check FILE.qbf", "report", "--password", "--force"})
+            QVERIFY2(none.err.contains(QString::fromLatin1(word)), word);
+
+        const Run help = qbtool({QStringLiteral("help")});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains("Usage: qbtool"));
+
+        for (const QStringList& wrong : {QStringList{QStringLiteral("frob")},
+                                         QStringList{QStringLiteral("dump")},
+                                         QStringList{QStringLiteral("pack"), QStringLiteral("a.xml")},
+                                         QStringList{QStringLiteral("check"), QStringLiteral("--nope"), QStringLiteral("a.qbf")},
+                                         QStringList{QStringLiteral("dump"), QStringLiteral("a.qbf"), QStringLiteral("--password")}}) {
+            const Run r = qbtool(wrong);
+            QVERIFY(!r.crashed);
+            QCOMPARE(r.exitCode, 2);
+            QVERIFY2(r.err.startsWith(QStringLiteral("qbtool: ")), qPrintable(r.err));
+            QVERIFY(r.err.contains(QStringLiteral("Usage: qbtool")));
+        }
+    }
+
+    void newMakesAnUnprotectedBookAndNeverOverwritesUnasked()
+    {
+        const Run made = qbtool({QStringLiteral("new"), QStringLiteral("books")});
+        QCOMPARE(made.exitCode, 0);
+        const QString file = path(QStringLiteral("books.qbf"));
+        QVERIFY(QFileInfo::exists(file));
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(test::readDataFile(file)));
+        QCOMPARE(sectionNames(doc), kSections);
+        QVERIFY(!HasPassword(doc));
+        QCOMPARE(BookCheck::problems(doc), QStringList());
+
+        // A name whose extension is in capitals gets no second one.
+        QCOMPARE(qbtool({QStringLiteral("new"), QStringLiteral("UPPER.QBF")}).exitCode, 0);
+        QVERIFY(QFileInfo::exists(path(QStringLiteral("UPPER.QBF"))));
+
+        const QByteArray first = fileBytes(file);
+        const Run again = qbtool({QStringLiteral("new"), QStringLiteral("books.qbf")});
+        QCOMPARE(again.exitCode, 3);
+        QVERIFY2(again.err.contains(QStringLiteral("already exists")), qPrintable(again.err));
+        QCOMPARE(fileBytes(file), first);
+        QVERIFY(!QFileInfo::exists(file + QStringLiteral(".bak")));
+
+        QCOMPARE(qbtool({QStringLiteral("new"), QStringLiteral("--force"), QStringLiteral("books.qbf")}).exitCode, 0);
+        QCOMPARE(fileBytes(file + QStringLiteral(".bak")), first);
+        QVERIFY(fileBytes(file) != first); // a new I
+    }
+
+    void dumpWritesTheDecipheredText()
+    {
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), test::sampleBookXml()));
+        const Run r = qbtool({QStringLiteral("dump"), QStringLiteral("books.qbf")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, test::sampleBookXml() + '\n');
+        QVERIFY(r.err.isEmpty());
+    }
+
+    void protectedBooksNeedThePassword()
+    {
+        QVERIFY(test::writeDataFile(path(QStringLiteral("locked.qbf")), protectedSample(QStringLiteral("secret"))));
+        for (const QString& command : {QStringLiteral("dump"), QStringLiteral("check")}) {
+            const Run none = qbtool({command, QStringLiteral("locked.qbf")});
+            QCOMPARE(none.exitCode, 3);
+            QVERIFY(none.out.isEmpty());
+            QVERIFY2(none.err.contains(QStringLiteral("protected by a password")), qPrintable(none.err));
+
+            const Run wrong = qbtool({command, QStringLiteral("locked.qbf"), QStringLiteral("--password"), QStringLiteral("guess")});
+            QCOMPARE(wrong.exitCode, 3);
+            QVERIFY(wrong.out.isEmpty());
+            QVERIFY2(wrong.err.contains(QStringLiteral("wrong password")), qPrintable(wrong.err));
+
+            // Letters count without regard to case, as in the program's login.
+            const Run right = qbtool({command, QStringLiteral("--password=SECRET"), QStringLiteral("locked.qbf")});
+            QCOMPARE(right.exitCode, 0);
+        }
+        const Run dumped = qbtool({QStringLiteral("dump"), QStringLiteral("locked.qbf"), QStringLiteral("--password"), QStringLiteral("secret")});
+        QCOMPARE(dumped.out, protectedSample(QStringLiteral("secret")) + '\n');
+    }
+
+    void packRoundTripsADump()
+    {
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), test::sampleBookXml()));
+        const Run dumped = qbtool({QStringLiteral("dump"), QStringLiteral("books.qbf")});
+        QVERIFY(writeBytes(path(QStringLiteral("books.xml")), dumped.out));
+        const Run packed = qbtool({QStringLiteral("pack"), QStringLiteral("books.xml"), QStringLiteral("copy.qbf")});
+        QCOMPARE(packed.exitCode, 0);
+        XmlDocument original;
+        QVERIFY(original.loadXml(test::sampleBookXml()));
+        XmlDocument copy;
+        QVERIFY(copy.loadXml(test::readDataFile(path(QStringLiteral("copy.qbf")))));
+        QCOMPARE(copy.documentElement().xml(), original.documentElement().xml());
+        QVERIFY(packed.err.isEmpty());
+        // The packed file opens in the program without a prompt.
+        DataStore::instance().setHost(nullptr);
+        QVERIFY(DataStore::instance().OpenDataFile(path(QStringLiteral("copy.qbf"))));
+        QCOMPARE(DataStore::instance().TransSection().childElements().size(), 4);
+        DataStore::instance().CloseDocument();
+    }
+
+    void packAddsWhatOlderBooksLackAndKeepsSevenBits()
+    {
+        QVERIFY(writeBytes(path(QStringLiteral("old.xml")),
+                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                           "<Data><AcMaster><a Code=\"1\" AcName=\"Caf\xc3\xa9\"/></AcMaster>"
+                           "<Trans/><Groups/><Narration/></Data>"));
+        const Run r = qbtool({QStringLiteral("pack"), QStringLiteral("old.xml"), QStringLiteral("old.qbf")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.contains(QStringLiteral("added I, PValue, DateRanges (no password)")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("1 inconsistency;")), qPrintable(r.err)); // the accent
+        const QByteArray text = test::readDataFile(path(QStringLiteral("old.qbf")));
+        for (char c : text)
+            QVERIFY(static_cast<unsigned char>(c) < 128);
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(text));
+        QCOMPARE(sectionNames(doc), kSections);
+        QVERIFY(!HasPassword(doc));
+        QCOMPARE(doc.evaluate(QStringLiteral("string(//a/@AcName)")), QStringLiteral("Caf\u00e9"));
+    }
+
+    void packRefusesWhatIsNoBook_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not XML") << QByteArray("<Data><AcMaster></Data>") << QStringLiteral("does not parse as XML (line ");
+        QTest::newRow("empty") << QByteArray() << QStringLiteral("does not parse as XML");
+        QTest::newRow("another root") << QByteArray("<Books/>") << QStringLiteral("not a Quillbrook book: the root element is Books, not Data");
+        QTest::newRow("sections missing") << QByteArray("<Data><AcMaster/><Narration/><I>ABCDEFGHIJKLMNOPQRST</I></Data>")
+                                          << QStringLiteral("not a Quillbrook book: missing section Trans; missing section Groups");
+    }
+
+    void packRefusesWhatIsNoBook()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(QString, message);
+        QVERIFY(writeBytes(path(QStringLiteral("in.xml")), xml));
+        const Run r = qbtool({QStringLiteral("pack"), QStringLiteral("in.xml"), QStringLiteral("out.qbf")});
+        QVERIFY(!r.crashed);
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("out.qbf"))));
+    }
+
+    void packNeverOverwritesUnasked()
+    {
+        QVERIFY(writeBytes(path(QStringLiteral("in.xml")), test::sampleBookXml()));
+        QVERIFY(writeBytes(path(QStringLiteral("out.qbf")), "precious"));
+        const Run r = qbtool({QStringLiteral("pack"), QStringLiteral("in.xml"), QStringLiteral("out.qbf")});
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY(r.err.contains(QStringLiteral("already exists")));
+        QCOMPARE(fileBytes(path(QStringLiteral("out.qbf"))), QByteArray("precious"));
+
+        QCOMPARE(qbtool({QStringLiteral("pack"), QStringLiteral("--force"), QStringLiteral("in.xml"), QStringLiteral("out.qbf")}).exitCode, 0);
+        QCOMPARE(fileBytes(path(QStringLiteral("out.qbf.bak"))), QByteArray("precious"));
+        QCOMPARE(test::readDataFile(path(QStringLiteral("out.qbf"))).contains("January pay"), true);
+    }
+
+    void checkListsInconsistencies()
+    {
+        QVERIFY(test::writeDataFile(path(QStringLiteral("clean.qbf")), test::sampleBookXml()));
+        const Run clean = qbtool({QStringLiteral("check"), QStringLiteral("clean.qbf")});
+        QCOMPARE(clean.exitCode, 0);
+        QVERIFY(clean.out.isEmpty());
+
+        QByteArray broken = test::sampleBookXml();
+        broken.replace("fAc=\"3\" tAc=\"2\"", "fAc=\"2\" tAc=\"2\"")
+            .replace(">45.5<", ">45.50<")
+            .replace("gi=\",1,2,\"", "gi=\",1,9,\"")
+            .replace("<DateRanges/>", "");
+        QVERIFY(test::writeDataFile(path(QStringLiteral("broken.qbf")), broken));
+        const Run r = qbtool({QStringLiteral("check"), QStringLiteral("broken.qbf")});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(QString::fromLatin1(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 (QStringList{QStringLiteral("missing section DateRanges (added when the file is opened)"),
+                              QStringLiteral("transaction 1 (dt 20130105, No 1): From and To are the same account"),
+                              QStringLiteral("transaction 3 (dt 20130110, No 2): amount \"45.50\" is not a positive plain decimal"),
+                              QStringLiteral("group 1 (Money): member 9 has no account head")}));
+    }
+
+    void unusableFilesGiveClearErrors_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << QStringLiteral("nothing.qbf") << QStringLiteral("nothing.qbf: no such file");
+        QTest::newRow("folder") << QStringLiteral("folder.qbf") << QStringLiteral("folder.qbf: not a file");
+        QTest::newRow("empty") << QStringLiteral("empty.qbf") << QStringLiteral("empty.qbf: the file is empty");
+        QTest::newRow("plain XML") << QStringLiteral("plain.qbf") << QStringLiteral("plain.qbf: plain XML, not a Quillbrook data file");
+        QTest::newRow("another key") << QStringLiteral("report.qbf") << QStringLiteral("report.qbf: not a Quillbrook data file (it does not decipher");
+        QTest::newRow("random bytes") << QStringLiteral("noise.qbf") << QStringLiteral("noise.qbf: not a Quillbrook data file");
+    }
+
+    void unusableFilesGiveClearErrors()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        QVERIFY(QDir(m_env->folder()).mkdir(QStringLiteral("folder.qbf")));
+        QVERIFY(writeBytes(path(QStringLiteral("empty.qbf")), QByteArray()));
+        QVERIFY(writeBytes(path(QStringLiteral("plain.qbf")), test::sampleBookXml()));
+        QByteArray otherKey = test::sampleBookXml();
+        ClsAX::EnDeCryptBytes(otherKey, ReportKey());
+        QVERIFY(writeBytes(path(QStringLiteral("report.qbf")), otherKey));
+        QByteArray noise(5000, Qt::Uninitialized);
+        for (qsizetype i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + 13) % 256);
+        QVERIFY(writeBytes(path(QStringLiteral("noise.qbf")), noise));
+
+        for (const QString& command : {QStringLiteral("dump"), QStringLiteral("check")}) {
+            const Run r = qbtool({command, name});
+            QVERIFY(!r.crashed);
+            QCOMPARE(r.exitCode, 3);
+            QVERIFY(r.out.isEmpty());
+            QVERIFY2(r.err.startsWith(QStringLiteral("qbtool: ") + message), qPrintable(r.err));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TstQbtool)
+#include "tst_qbtool.moc"
