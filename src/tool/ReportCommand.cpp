@@ -1,0 +1,311 @@
+#include "ReportCommand.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "ClsAX.h"
+#include "DataStore.h"
+#include "ReportEngine.h"
+#include "Xml.h"
+
+namespace qb {
+
+namespace {
+
+enum ExitCode { kOk = 0, kUsage = 2, kFileError = 3, kTemplateError = 4 };
+
+const char kReportUsage[] =
+    "Usage: qbtool report FILE.qbf TEMPLATE [OPTIONS]\n"
+    "\n"
+    "Applies a report template to the book and writes the page as a report\n"
+    "window shows it (style sheet in place of <HTML>), to standard output or OUT.\n"
+    "TEMPLATE is the name of an installed template (rpt/TEMPLATE.rpt beside the\n"
+    "program), an enciphered .rpt file, or a plain .xsl file.\n"
+    "\n"
+    "Options:\n"
+    "  --password P          the book's password, when it has one\n"
+    "  --var NAME=VALUE      set the select of the variable NAME to VALUE, an XPath\n"
+    "                        expression: digits (20130105) or text in apostrophes ('12')\n"
+    "  --child N:A=VALUE     set attribute A of the root's child element N (both\n"
+    "                        counted from 1, elements only), e.g. --child 2:2=20130105\n"
+    "  --date-order ORDER    dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd for the dates in the\n"
+    "                        page (default: the user's short date order)\n"
+    "  --date-value-of N     put the date expression into the first attribute of the\n"
+    "                        N-th xsl:value-of (from 1) instead of the ##DATEFORMAT##\n"
+    "                        placeholder\n"
+    "  --title TEXT          replace the first [*[REPORTTILE]*] by TEXT\n"
+    "  --document            write the result document as XML instead of the page\n"
+    "  -o OUT                write to the file OUT\n";
+
+struct ChildSetting
+{
+    int child;
+    int attribute;
+    QString value;
+};
+
+struct ReportOptions
+{
+    QString file;
+    QString templateName;
+    bool hasPassword = false;
+    QString password;
+    QList<QPair<QString, QString>> variables;
+    QList<ChildSetting> children;
+    QString dateOrder;
+    int dateValueOf = 0;
+    bool hasTitle = false;
+    QString title;
+    bool document = false;
+    QString output;
+    bool help = false;
+    QString error;
+};
+
+ReportOptions parse(const QStringList& args)
+{
+    ReportOptions o;
+    QStringList positional;
+    auto value = [&](qsizetype& i, const QString& name) -> std::optional<QString> {
+        if (i + 1 >= args.size()) {
+            o.error = name + QStringLiteral(" needs a value");
+            return std::nullopt;
+        }
+        return args.at(++i);
+    };
+    static const QRegularExpression childPattern(QStringLiteral("^(\\d+):(\\d+)=(.*)$"),
+                                                 QRegularExpression::DotMatchesEverythingOption);
+    for (qsizetype i = 0; i < args.size() && o.error.isEmpty(); ++i) {
+        const QString& a = args.at(i);
+        if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
+            o.help = true;
+        } else if (a == QStringLiteral("--password")) {
+            if (auto v = value(i, a)) {
+                o.hasPassword = true;
+                o.password = *v;
+            }
+        } else if (a == QStringLiteral("--var")) {
+            if (auto v = value(i, a)) {
+                const qsizetype eq = v->indexOf(QLatin1Char('='));
+                if (eq <= 0)
+                    o.error = QStringLiteral("--var takes NAME=VALUE, not ") + *v;
+                else
+                    o.variables.append({v->left(eq), v->mid(eq + 1)});
+            }
+        } else if (a == QStringLiteral("--child")) {
+            if (auto v = value(i, a)) {
+                const QRegularExpressionMatch m = childPattern.match(*v);
+                const int child = m.captured(1).toInt();
+                const int attribute = m.captured(2).toInt();
+                if (!m.hasMatch() || child < 1 || attribute < 1)
+                    o.error = QStringLiteral("--child takes N:A=VALUE with N and A from 1, not ") + *v;
+                else
+                    o.children.append({child, attribute, m.captured(3)});
+            }
+        } else if (a == QStringLiteral("--date-order")) {
+            if (auto v = value(i, a)) {
+                if (*v != QStringLiteral("dd/mm/yyyy") && *v != QStringLiteral("mm/dd/yyyy")
+                    && *v != QStringLiteral("yyyy/mm/dd"))
+                    o.error = QStringLiteral("--date-order takes dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd");
+                else
+                    o.dateOrder = *v;
+            }
+        } else if (a == QStringLiteral("--date-value-of")) {
+            if (auto v = value(i, a)) {
+                bool ok = false;
+                o.dateValueOf = v->toInt(&ok);
+                if (!ok || o.dateValueOf < 1)
+                    o.error = QStringLiteral("--date-value-of takes a number from 1");
+            }
+        } else if (a == QStringLiteral("--title")) {
+            if (auto v = value(i, a)) {
+                o.hasTitle = true;
+                o.title = *v;
+            }
+        } else if (a == QStringLiteral("--document")) {
+            o.document = true;
+        } else if (a == QStringLiteral("-o")) {
+            if (auto v = value(i, a))
+                o.output = *v;
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            o.error = QStringLiteral("unknown option ") + a;
+        } else {
+            positional.append(a);
+        }
+    }
+    if (o.error.isEmpty() && !o.help) {
+        if (positional.size() != 2)
+            o.error = QStringLiteral("report takes a data file and a template");
+        else {
+            o.file = positional.at(0);
+            o.templateName = positional.at(1);
+        }
+    }
+    return o;
+}
+
+class ReportRun
+{
+public:
+    ReportRun(QTextStream& out, QTextStream& err) : m_out(out), m_err(err) { }
+
+    int run(const ReportOptions& o)
+    {
+        XmlDocument book;
+        if (int rc = loadBook(o, &book); rc != kOk)
+            return rc;
+        ReportTemplate report;
+        if (int rc = loadTemplate(o.templateName, &report); rc != kOk)
+            return rc;
+
+        Error error;
+        for (const auto& [name, value] : o.variables) {
+            if (!report.setVariable(name, value, &error))
+                return templateFail(QStringLiteral("the template has no variable ") + name);
+        }
+        for (const ChildSetting& c : o.children) {
+            if (!report.setChildAttribute(c.child - 1, c.attribute - 1, c.value, &error))
+                return templateFail(error.description);
+        }
+        const QString expression = o.dateOrder.isEmpty() ? DateDisplayExpression()
+                                                         : DateDisplayExpressionFor(o.dateOrder);
+        if (o.dateValueOf > 0) {
+            if (!report.setDateFormatAt(o.dateValueOf - 1, expression, &error))
+                return templateFail(error.description);
+        } else {
+            report.setDateFormat(expression); // a template without the placeholder needs none
+        }
+
+        QString page;
+        if (o.document) {
+            XmlDocument result;
+            if (!report.transformToDocument(book.documentElement(), &result, &error))
+                return templateFail(QStringLiteral("the transformation failed: ") + describe(error));
+            page = result.xml();
+        } else if (!report.transformToText(book.documentElement(), &page, &error)) {
+            return templateFail(QStringLiteral("the transformation failed: ") + describe(error));
+        }
+        if (o.hasTitle)
+            ReplaceReportTitle(page, o.title);
+        if (!o.document)
+            AddStyleHead(page);
+        return write(page, o.output);
+    }
+
+private:
+    static QString describe(const Error& e)
+    {
+        return QStringLiteral("error ") + QString::number(e.number) + QStringLiteral(" (")
+            + e.description + QLatin1Char(')');
+    }
+
+    int fail(const QString& message)
+    {
+        m_err << "qbtool: " << message << '\n';
+        m_err.flush();
+        return kFileError;
+    }
+
+    int templateFail(const QString& message)
+    {
+        m_err << "qbtool: " << message << '\n';
+        m_err.flush();
+        return kTemplateError;
+    }
+
+    // The book as a window sees it: deciphered, parsed, older files' missing
+    // sections added, and the password checked.
+    int loadBook(const ReportOptions& o, XmlDocument* book)
+    {
+        const QFileInfo info(o.file);
+        if (!info.isFile())
+            return fail(o.file + (info.exists() ? QStringLiteral(": not a file")
+                                                : QStringLiteral(": no such file")));
+        Error error;
+        const QByteArray text = ReadDataFileBytes(o.file, &error);
+        if (error.isSet())
+            return fail(o.file + QStringLiteral(": cannot be read: ") + error.description);
+        if (!book->loadXml(text, &error) || book->documentElement().name() != QStringLiteral("Data"))
+            return fail(o.file + QStringLiteral(": not a Quillbrook data file"));
+        RepairSections(*book);
+        if (HasPassword(*book)) {
+            if (!o.hasPassword)
+                return fail(o.file + QStringLiteral(": the book is protected by a password; "
+                                                    "give it with --password"));
+            const QString i = book->selectSingleNode(QStringLiteral("/Data/I")).text();
+            const QString pValue = book->selectSingleNode(QStringLiteral("/Data/PValue")).text();
+            if (PasswordDigest(o.password + i) != pValue)
+                return fail(o.file + QStringLiteral(": wrong password"));
+        }
+        return kOk;
+    }
+
+    int loadTemplate(const QString& name, ReportTemplate* report)
+    {
+        Error error;
+        const QString lower = name.toLower();
+        if (lower.endsWith(QStringLiteral(".xsl"))) {
+            QFile file(name);
+            if (!file.open(QIODevice::ReadOnly))
+                return fail(name + QStringLiteral(": cannot be read"));
+            if (!report->loadText(file.readAll(), &error))
+                return fail(name + QStringLiteral(": not a template (") + error.description
+                            + QLatin1Char(')'));
+            return kOk;
+        }
+        QString path = name;
+        if (!lower.endsWith(QStringLiteral(".rpt")) || !QFileInfo(name).isFile()) {
+            path = ReportTemplatePath(name);
+            if (!QFileInfo::exists(path))
+                return fail(QStringLiteral("no template named ") + name + QStringLiteral(" (")
+                            + path + QStringLiteral(" does not exist)"));
+        }
+        const QByteArray text = LoadReportTemplateFile(path, &error);
+        if (error.isSet())
+            return fail(path + QStringLiteral(": ") + error.description);
+        if (!report->loadText(text, &error))
+            return fail(path + QStringLiteral(": does not decipher to a template (")
+                        + error.description + QLatin1Char(')'));
+        return kOk;
+    }
+
+    int write(const QString& page, const QString& output)
+    {
+        if (output.isEmpty()) {
+            m_out << page;
+            if (!page.endsWith(QLatin1Char('\n')))
+                m_out << '\n';
+            m_out.flush();
+            return kOk;
+        }
+        QFile file(output);
+        const QByteArray bytes = page.toUtf8();
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+            return fail(output + QStringLiteral(": could not be written"));
+        return kOk;
+    }
+
+    QTextStream& m_out;
+    QTextStream& m_err;
+};
+
+} // namespace
+
+int runReportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    const ReportOptions o = parse(args);
+    if (o.help) {
+        out << kReportUsage;
+        out.flush();
+        return kOk;
+    }
+    if (!o.error.isEmpty()) {
+        err << "qbtool: " << o.error << "\n\n" << kReportUsage;
+        err.flush();
+        return kUsage;
+    }
+    return ReportRun(out, err).run(o);
+}
+
+} // namespace qb

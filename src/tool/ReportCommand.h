@@ -1,0 +1,16 @@
+#pragma once
+
+// "qbtool report": makes a report page from a book with the report engine the
+// windows use, for scripts, template authors and tests.
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace qb {
+
+// args are the arguments after "report". Exit codes: 0 done, 2 wrong usage,
+// 3 a file could not be read, written or understood, 4 the template does not
+// take the parameters given or its transformation failed.
+int runReportCommand(const QStringList& args, QTextStream& out, QTextStream& err);
+
+} // namespace qb
