@@ -26,8 +26,8 @@ constexpr int kMinHeightAt96Dpi = 20;
 struct SplitNumber
 {
     bool negative = false;
-    QString integerDigits;  // between the optional minus and the point
-    QString decimalDigits;  // after the point
+    QString integerDigits; // between the optional minus and the point
+    QString decimalDigits; // after the point
 };
 
 // Splits at the first point: sign, integer digits, decimal digits.
@@ -61,6 +61,12 @@ QString incrementDigits(QString digits)
         }
     }
     return QLatin1Char('1') + digits;
+}
+
+bool isPassingFocus(const QFocusEvent* event)
+{
+    return event->reason() == Qt::PopupFocusReason
+        || event->reason() == Qt::ActiveWindowFocusReason;
 }
 
 } // namespace
@@ -97,7 +103,8 @@ neb::~neb() = default;
 
 void neb::refuse() const
 {
-    MsgBox(QStringLiteral("Invalid property value"), MsgIcon::Critical, QStringLiteral("NumberBox"));
+    MsgBox(
+        QStringLiteral("Invalid property value"), MsgIcon::Critical, QStringLiteral("NumberBox"));
 }
 
 void neb::setIntegerSize(int size)
@@ -279,6 +286,10 @@ bool neb::eventFilter(QObject* watched, QEvent* event)
             break;
         }
         case QEvent::FocusIn:
+            // A closing context menu or a return to the window does not count as
+            // entering the box (nor opening one or leaving the window as leaving it).
+            if (isPassingFocus(static_cast<QFocusEvent*>(event)))
+                break;
             m_txt->selectAll();
             // A click that brought the focus places the caret after this;
             // select again once it has.
@@ -290,6 +301,8 @@ bool neb::eventFilter(QObject* watched, QEvent* event)
             }
             break;
         case QEvent::FocusOut:
+            if (isPassingFocus(static_cast<QFocusEvent*>(event)))
+                break;
             if (m_txt->text().isEmpty())
                 m_txt->setText(QStringLiteral("0"));
             m_txt->setText(formatValue(Value()));
@@ -312,7 +325,8 @@ bool neb::handleKeyPress(QKeyEvent* event)
         return false; // focus movement, no character
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         keyAscii = 13;
-    } else if ((event->modifiers() & Qt::ControlModifier) && !(event->modifiers() & Qt::AltModifier)) {
+    } else if ((event->modifiers() & Qt::ControlModifier)
+        && !(event->modifiers() & Qt::AltModifier)) {
         // Ctrl+letter types a control character (Ctrl+V is 22); the text box
         // then runs its own shortcut (paste, copy, undo ...).
         if (key >= Qt::Key_A && key <= Qt::Key_Z)
@@ -349,8 +363,8 @@ void neb::filterCharacter(int keyAscii)
 {
     QChar ch(keyAscii);
     const QChar localPoint = m_inputLocale.decimalPoint().size() == 1
-                                 ? m_inputLocale.decimalPoint().at(0)
-                                 : QLatin1Char('.');
+        ? m_inputLocale.decimalPoint().at(0)
+        : QLatin1Char('.');
     if (ch == localPoint)
         ch = QLatin1Char('.');
 
@@ -364,8 +378,8 @@ void neb::filterCharacter(int keyAscii)
             return;
         if (text == QLatin1String("-") || caret == 0) {
             // A point at the start begins "0."; after a lone minus, "-0.".
-            setTextGuarded(text == QLatin1String("-") ? QStringLiteral("-0.")
-                                                      : QStringLiteral("0."));
+            setTextGuarded(
+                text == QLatin1String("-") ? QStringLiteral("-0.") : QStringLiteral("0."));
             m_txt->end(false);
             return;
         }

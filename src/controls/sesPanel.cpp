@@ -12,10 +12,10 @@ namespace qb {
 namespace {
 
 constexpr double kMmPerInch = 25.4;
-constexpr double kBorderInset = 0.5;   // the right and bottom border lines sit this far inside
-constexpr double kStripMargin = 2.0;   // caption and footer lines start 2 mm from the left
+constexpr double kBorderInset = 0.5; // the right and bottom border lines sit this far inside
+constexpr double kStripMargin = 2.0; // caption and footer lines start 2 mm from the left
 constexpr double kStripRightInset = 2.5;
-constexpr double kEtchDistance = 0.3;  // the second line of an etched pair
+constexpr double kEtchDistance = 0.3; // the second line of an etched pair
 constexpr double kLabelLeft = 2.0;
 constexpr double kLabelWidthInset = 4.5;
 
@@ -31,9 +31,8 @@ Qt::Alignment labelAlignment(int alignment)
     }
 }
 
-const char* const kLineNames[] = { "LineTop",           "LineBottom",         "LineLeft",
-                                   "LineRight",         "LineCaptionBorder1", "LineCaptionBorder2",
-                                   "LineFooterBorder1", "LinefooterBorder2" };
+const char* const kLineNames[] = {"LineTop", "LineBottom", "LineLeft", "LineRight",
+    "LineCaptionBorder1", "LineCaptionBorder2", "LineFooterBorder1", "LinefooterBorder2"};
 
 } // namespace
 
@@ -103,7 +102,7 @@ double sesPanel::mmToPixelsY(double millimetres) const
 QLineF sesPanel::toPixels(const QLineF& mm) const
 {
     return QLineF(std::round(mmToPixelsX(mm.x1())), std::round(mmToPixelsY(mm.y1())),
-                  std::round(mmToPixelsX(mm.x2())), std::round(mmToPixelsY(mm.y2())));
+        std::round(mmToPixelsX(mm.x2())), std::round(mmToPixelsY(mm.y2())));
 }
 
 QLineF sesPanel::line(const QString& name) const
@@ -124,24 +123,24 @@ void sesPanel::computeLines(Line (&lines)[LineCount]) const
     const double right = w - kBorderInset;
     const double bottom = h - kBorderInset;
 
-    lines[LineTop] = { QLineF(0, 0, right, 0), true };
-    lines[LineBottom] = { QLineF(0, bottom, right, bottom), true };
-    lines[LineLeft] = { QLineF(0, 0, 0, bottom), true };
-    lines[LineRight] = { QLineF(right, 0, right, bottom), true };
+    lines[LineTop] = {QLineF(0, 0, right, 0), true};
+    lines[LineBottom] = {QLineF(0, bottom, right, bottom), true};
+    lines[LineLeft] = {QLineF(0, 0, 0, bottom), true};
+    lines[LineRight] = {QLineF(right, 0, right, bottom), true};
 
     const bool hasCaption = !m_caption.isEmpty();
     const double captionY = m_captionHeight;
-    lines[LineCaptionBorder1] = { QLineF(kStripMargin, captionY, w - kStripRightInset, captionY),
-                                  hasCaption };
-    lines[LineCaptionBorder2] = { lines[LineCaptionBorder1].mm.translated(0, kEtchDistance),
-                                  hasCaption };
+    lines[LineCaptionBorder1]
+        = {QLineF(kStripMargin, captionY, w - kStripRightInset, captionY), hasCaption};
+    lines[LineCaptionBorder2]
+        = {lines[LineCaptionBorder1].mm.translated(0, kEtchDistance), hasCaption};
 
     const bool hasFooter = m_footerHeight > 0;
     const double footerY = h - m_footerHeight;
-    lines[LineFooterBorder1] = { QLineF(kStripMargin, footerY, w - kStripRightInset, footerY),
-                                 hasFooter };
-    lines[LinefooterBorder2] = { lines[LineFooterBorder1].mm.translated(0, kEtchDistance),
-                                 hasFooter };
+    lines[LineFooterBorder1]
+        = {QLineF(kStripMargin, footerY, w - kStripRightInset, footerY), hasFooter};
+    lines[LinefooterBorder2]
+        = {lines[LineFooterBorder1].mm.translated(0, kEtchDistance), hasFooter};
 }
 
 void sesPanel::layoutPanel()
@@ -168,8 +167,11 @@ QRect sesPanel::contentsRectBelowCaption() const
         top = int(std::round(mmToPixelsY(m_captionHeight + kEtchDistance))) + 2;
     int bottom = height() - 2; // inside the bottom border line
     if (m_footerHeight > 0)
-        bottom = int(std::round(mmToPixelsY(height() * kMmPerInch / logicalDpiY() - m_footerHeight))) - 1;
-    const int right = int(std::round(mmToPixelsX(width() * kMmPerInch / logicalDpiX() - kBorderInset))) - 1;
+        bottom
+            = int(std::round(mmToPixelsY(height() * kMmPerInch / logicalDpiY() - m_footerHeight)))
+            - 1;
+    const int right
+        = int(std::round(mmToPixelsX(width() * kMmPerInch / logicalDpiX() - kBorderInset))) - 1;
     return QRect(QPoint(1, top), QPoint(right, bottom)).normalized();
 }
 

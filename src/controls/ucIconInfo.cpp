@@ -167,7 +167,8 @@ bool ucIconInfo::eventFilter(QObject* watched, QEvent* event)
 
 bool ucIconInfo::event(QEvent* event)
 {
-    if (event->type() == QEvent::ParentChange) {
+    // The window to watch may change when the strip or an ancestor moves.
+    if (event->type() == QEvent::ParentChange || event->type() == QEvent::Show) {
         watchWindow();
         layoutStrip();
     }
@@ -186,9 +187,9 @@ void ucIconInfo::layoutStrip()
     m_panels[3] = QRect();
     for (int i = 0; i < 4; ++i) {
         const QRect& p = m_panels[i];
-        m_texts[i] = p.isNull() ? QRect()
-                                : fromEdges(p.left() + 4, p.top() + 2, p.left() + p.width() - 4,
-                                            p.top() + p.height());
+        m_texts[i] = p.isNull()
+            ? QRect()
+            : fromEdges(p.left() + 4, p.top() + 2, p.left() + p.width() - 4, p.top() + p.height());
     }
     Refresh();
 }

@@ -14,10 +14,10 @@ namespace qb {
 
 namespace {
 
-constexpr int kButtonExtra = 7;   // button edge = icon size + 7
-constexpr int kSeparatorGap = 6;  // room a separator takes in the bar
-constexpr int kImageOffset = 3;   // image corner from the button's corner
-constexpr int kPressedShift = 1;  // the image moves one more pixel when pressed
+constexpr int kButtonExtra = 7; // button edge = icon size + 7
+constexpr int kSeparatorGap = 6; // room a separator takes in the bar
+constexpr int kImageOffset = 3; // image corner from the button's corner
+constexpr int kPressedShift = 1; // the image moves one more pixel when pressed
 
 int mouseButtonCode(Qt::MouseButton button)
 {
@@ -75,8 +75,8 @@ void ucToolbar::rebuildColours()
     m_pattern = QPixmap::fromImage(pattern);
 }
 
-void ucToolbar::BuildToolbar(const QPixmap& Image, const QColor& MaskColor, int IconSize,
-                             const QString& FormatMask)
+void ucToolbar::BuildToolbar(
+    const QPixmap& Image, const QColor& MaskColor, int IconSize, const QString& FormatMask)
 {
     m_buttons.clear();
     m_hot = 0;
@@ -108,8 +108,8 @@ void ucToolbar::BuildToolbar(const QPixmap& Image, const QColor& MaskColor, int 
         return; // no picture: no buttons
     }
 
-    const QString mask = FormatMask.isEmpty() ? QString(images.size(), QLatin1Char('N'))
-                                              : FormatMask.toUpper();
+    const QString mask
+        = FormatMask.isEmpty() ? QString(images.size(), QLatin1Char('N')) : FormatMask.toUpper();
     const bool horizontal = m_orientation == 0;
     const int size = m_buttonSize;
     int offset = 0;
@@ -132,8 +132,9 @@ void ucToolbar::BuildToolbar(const QPixmap& Image, const QColor& MaskColor, int 
             Button& previous = m_buttons.last();
             const QRect& in = previous.inner;
             const int edge = horizontal ? in.x() + in.width() : in.y() + in.height();
-            previous.separator = horizontal ? fromEdges(edge + 4, in.top(), edge + 5, in.bottom() + 1)
-                                            : fromEdges(in.left(), edge + 4, in.right() + 1, edge + 5);
+            previous.separator = horizontal
+                ? fromEdges(edge + 4, in.top(), edge + 5, in.bottom() + 1)
+                : fromEdges(in.left(), edge + 4, in.right() + 1, edge + 5);
         }
     }
     m_barLength = offset + 2;

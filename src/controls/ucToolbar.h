@@ -32,8 +32,8 @@ public:
 
     // Image holds the images side by side, IconSize pixels square each;
     // MaskColor is transparent. An empty FormatMask gives one plain button per image.
-    void BuildToolbar(const QPixmap& Image, const QColor& MaskColor, int IconSize,
-                      const QString& FormatMask);
+    void BuildToolbar(
+        const QPixmap& Image, const QColor& MaskColor, int IconSize, const QString& FormatMask);
     // Tooltips separated by "|", in button order.
     void SetToolTips(const QString& New_ToolTips);
     // Index is 1-based; 0 or beyond ButtonsCount() is ignored.

@@ -61,6 +61,7 @@ private slots:
     void enterMovesFocusAndNeverTypes();
     void clickSelectsAll();
     void typingCanBeUndone();
+    void contextMenuDoesNotReformat();
     void inputMethodTextIsFiltered();
     void hostSeesAndCanChangeKeys();
     void changeRaisedForEveryTextChange();
@@ -97,7 +98,7 @@ void TestNeb::keystrokes_data()
     QTest::addColumn<QString>("expected");
 
     auto row = [](const char* name, int is, int ds, double min, const char* initial, int start,
-                  int length, const char* keys, const char* expected) {
+                   int length, const char* keys, const char* expected) {
         QTest::newRow(name) << is << ds << min << QString::fromLatin1(initial) << start << length
                             << QString::fromLatin1(keys) << QString::fromLatin1(expected);
     };
@@ -188,11 +189,13 @@ void TestNeb::pasteGoesThroughChangeProcessing_data()
     QTest::addColumn<double>("minimum");
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("cut to sizes") << 0.0 << QStringLiteral("1234567.891") << QStringLiteral("12345.89");
-    QTest::newRow("negative cut keeps sign") << -99999.99 << QStringLiteral("-1234567.8")
-                                             << QStringLiteral("-12345.8");
+    QTest::newRow("cut to sizes") << 0.0 << QStringLiteral("1234567.891")
+                                  << QStringLiteral("12345.89");
+    QTest::newRow("negative cut keeps sign")
+        << -99999.99 << QStringLiteral("-1234567.8") << QStringLiteral("-12345.8");
     QTest::newRow("not a number empties") << 0.0 << QStringLiteral("12abc") << QString();
-    QTest::newRow("negative with minimum 0") << 0.0 << QStringLiteral("-12.5") << QStringLiteral("12.50");
+    QTest::newRow("negative with minimum 0")
+        << 0.0 << QStringLiteral("-12.5") << QStringLiteral("12.50");
     QTest::newRow("fits unchanged") << 0.0 << QStringLiteral("42.1") << QStringLiteral("42.1");
     QTest::newRow("lone minus stays") << -5.0 << QStringLiteral("-") << QStringLiteral("-");
 }
@@ -226,7 +229,8 @@ void TestNeb::setValueFormatsAndRounds_data()
     QTest::newRow("decimal half of 1.005") << 2 << 0.0 << 1.005 << QStringLiteral("1.01");
     QTest::newRow("round carries") << 2 << 0.0 << 99.999 << QStringLiteral("100.00");
     QTest::newRow("negative shown as absolute") << 2 << 0.0 << -3.0 << QStringLiteral("3.00");
-    QTest::newRow("negative kept with negative minimum") << 2 << -10.0 << -3.0 << QStringLiteral("-3.00");
+    QTest::newRow("negative kept with negative minimum")
+        << 2 << -10.0 << -3.0 << QStringLiteral("-3.00");
     QTest::newRow("tiny negative has no sign") << 2 << -10.0 << -0.001 << QStringLiteral("0.00");
     QTest::newRow("too many digits cut") << 2 << 0.0 << 1234567.0 << QStringLiteral("12345.00");
     QTest::newRow("huge value has no exponent") << 2 << 0.0 << 1e20 << QStringLiteral("10000.00");
@@ -313,6 +317,15 @@ void TestNeb::enterMovesFocusAndNeverTypes()
     QVERIFY(form.after->hasFocus());
     QCOMPARE(form.txt()->text(), QStringLiteral("5.00"));
 
+    // Tab and Shift+Tab pass through the box in both directions.
+    QTest::keyClick(form.after, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(form.txt()->hasFocus());
+    QVERIFY(form.box->hasFocus());
+    QTest::keyClick(form.txt(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(form.before->hasFocus());
+    QTest::keyClick(form.before, Qt::Key_Tab);
+    QVERIFY(form.txt()->hasFocus());
+
     form.box->setEnableEnterKey(false);
     form.focusBox();
     QTest::keyClick(form.txt(), Qt::Key_Enter);
@@ -338,6 +351,21 @@ void TestNeb::typingCanBeUndone()
     // Undo takes the typing back to the text the box had.
     QTest::keyClick(form.txt(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(form.txt()->text(), QStringLiteral("0.00"));
+}
+
+void TestNeb::contextMenuDoesNotReformat()
+{
+    Form form;
+    form.focusBox();
+    QTest::keyClicks(form.txt(), QStringLiteral("7"));
+    QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(form.txt(), &out);
+    QFocusEvent in(QEvent::FocusIn, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(form.txt(), &in);
+    QCOMPARE(form.txt()->text(), QStringLiteral("7"));
+    QVERIFY(!form.txt()->hasSelectedText());
+    QTest::keyClicks(form.txt(), QStringLiteral("5"));
+    QCOMPARE(form.txt()->text(), QStringLiteral("75"));
 }
 
 void TestNeb::inputMethodTextIsFiltered()
@@ -368,7 +396,7 @@ void TestNeb::hostSeesAndCanChangeKeys()
     QTest::keyClicks(form.txt(), QStringLiteral("19x-"));
     QCOMPARE(form.txt()->text(), QStringLiteral("17"));
     // The host saw every character before the box filtered it.
-    QCOMPARE(pressed, (QList<int>{ '1', '9', 'x', '-' }));
+    QCOMPARE(pressed, (QList<int> {'1', '9', 'x', '-'}));
 
     QTest::keyClick(form.txt(), Qt::Key_Left, Qt::ShiftModifier);
     QCOMPARE(pressed.size(), 4); // no character, no KeyPress

@@ -61,7 +61,8 @@ void TestPanel::borderAndCaptionLinesInMillimetres()
     QCOMPARE(panel.line(QStringLiteral("LineRight")).x1(), double(qRound((w - 0.5) * px)));
 
     const QLineF caption1 = panel.line(QStringLiteral("LineCaptionBorder1"));
-    QCOMPARE(caption1, QLineF(qRound(2 * px), qRound(10 * py), qRound((w - 2.5) * px), qRound(10 * py)));
+    QCOMPARE(
+        caption1, QLineF(qRound(2 * px), qRound(10 * py), qRound((w - 2.5) * px), qRound(10 * py)));
     const QLineF caption2 = panel.line(QStringLiteral("LineCaptionBorder2"));
     QCOMPARE(caption2.y1(), double(qRound(10.3 * py)));
     QVERIFY(caption2.y1() > caption1.y1());
@@ -94,8 +95,8 @@ void TestPanel::etchedLinesAreDrawn()
     const QImage image = panel.grab().toImage();
     QCOMPARE(image.pixel(150, int(caption1.y1())), dark.rgb());
     QCOMPARE(image.pixel(150, int(caption2.y1())), light.rgb());
-    QCOMPARE(image.pixel(0, 100), dark.rgb());   // left border
-    QCOMPARE(image.pixel(150, 0), dark.rgb());   // top border
+    QCOMPARE(image.pixel(0, 100), dark.rgb()); // left border
+    QCOMPARE(image.pixel(150, 0), dark.rgb()); // top border
     QCOMPARE(image.pixel(150, 100), back.rgb()); // plain inside
 }
 

@@ -37,7 +37,8 @@ bool hasInk(const QImage& image, const QRect& r, QRgb background)
     return false;
 }
 
-const QString kLongPath = QStringLiteral("/home/user/Documents/Accounts/Household/2013/household books.qbf");
+const QString kLongPath
+    = QStringLiteral("/home/user/Documents/Accounts/Household/2013/household books.qbf");
 
 } // namespace
 
@@ -65,8 +66,11 @@ void TestStatusStrip::compactPath_data()
     QTest::addColumn<QString>("expectedEnd");
 
     QTest::newRow("fits whole") << kLongPath << 100 << kLongPath << kLongPath;
-    QTest::newRow("middle gives way") << kLongPath << 2 << QStringLiteral("/home/") << QStringLiteral(".../household books.qbf");
-    QTest::newRow("no separator") << QStringLiteral("(No File is open)") << 100 << QStringLiteral("(No File is open)") << QStringLiteral("(No File is open)");
+    QTest::newRow("middle gives way")
+        << kLongPath << 2 << QStringLiteral("/home/") << QStringLiteral(".../household books.qbf");
+    QTest::newRow("no separator") << QStringLiteral("(No File is open)") << 100
+                                  << QStringLiteral("(No File is open)")
+                                  << QStringLiteral("(No File is open)");
 }
 
 void TestStatusStrip::compactPath()
@@ -96,8 +100,9 @@ void TestStatusStrip::compactPathFitsWidth()
         if (width < full && !shown.isEmpty())
             QVERIFY2(shown.contains(QStringLiteral("...")), qPrintable(shown));
         if (fm.horizontalAdvance(QStringLiteral("/.../household books.qbf")) <= width)
-            QVERIFY2(shown.startsWith(QLatin1Char('/')) && shown.endsWith(QStringLiteral("/household books.qbf")),
-                     qPrintable(shown));
+            QVERIFY2(shown.startsWith(QLatin1Char('/'))
+                    && shown.endsWith(QStringLiteral("/household books.qbf")),
+                qPrintable(shown));
         else if (fm.horizontalAdvance(QStringLiteral(".../household books.qbf")) <= width)
             QCOMPARE(shown, QStringLiteral(".../household books.qbf"));
         QVERIFY(shown.size() <= previous.size());

@@ -14,7 +14,7 @@ namespace {
 const QColor kMask(255, 0, 255);
 const QColor kBack(192, 192, 192);
 const QColor kHighlight(255, 255, 255); // kBack + 63, clamped
-const QColor kShadow(128, 128, 128);    // kBack - 64
+const QColor kShadow(128, 128, 128); // kBack - 64
 
 // A strip of count square images: each a solid colour with magenta corners.
 QPixmap strip(int count, int size)
@@ -23,7 +23,8 @@ QPixmap strip(int count, int size)
     image.fill(kMask);
     QPainter painter(&image);
     for (int i = 0; i < count; ++i)
-        painter.fillRect(i * size + 2, 2, size - 4, size - 4, QColor::fromHsv(i * 40 % 360, 255, 255));
+        painter.fillRect(
+            i * size + 2, 2, size - 4, size - 4, QColor::fromHsv(i * 40 % 360, 255, 255));
     return QPixmap::fromImage(image);
 }
 
@@ -88,7 +89,7 @@ private slots:
 
 void TestToolbar::emptyMaskGivesOnePlainButtonPerImage()
 {
-    Bar b{QString()};
+    Bar b {QString()};
     QCOMPARE(b.bar.ButtonsCount(), 7);
     for (int i = 1; i <= 7; ++i)
         QCOMPARE(b.bar.buttonKind(i), int(ucToolbar::Plain));
@@ -128,7 +129,7 @@ void TestToolbar::mainWindowMask()
         if (!bar.separatorRect(i).isNull())
             withSeparator.append(i);
     }
-    QCOMPARE(withSeparator, (QList<int>{ 2, 4, 6, 8, 9, 10 }));
+    QCOMPARE(withSeparator, (QList<int> {2, 4, 6, 8, 9, 10}));
     QCOMPARE(bar.sizeHint(), QSize(10 * 39 + 6 * 6 + 2, 40));
 }
 
@@ -163,7 +164,7 @@ void TestToolbar::clicksReportButtonAndCorner()
     QSignalSpy clicks(&b.bar, &ucToolbar::ButtonClick);
     b.click(3);
     QCOMPARE(clicks.count(), 1);
-    QCOMPARE(clicks.last(), (QList<QVariant>{ 3, 1, b.bar.buttonRect(3).left(), 1 }));
+    QCOMPARE(clicks.last(), (QList<QVariant> {3, 1, b.bar.buttonRect(3).left(), 1}));
     QCOMPARE(b.bar.buttonLook(3), int(ucToolbar::Raised));
 
     // Right and middle clicks are reported too and change no look.
@@ -172,10 +173,10 @@ void TestToolbar::clicksReportButtonAndCorner()
     QTest::mousePress(&b.bar, Qt::RightButton, {}, b.centre(1));
     QCOMPARE(b.bar.buttonLook(1), int(ucToolbar::Raised));
     QTest::mouseRelease(&b.bar, Qt::RightButton, {}, b.centre(1));
-    QCOMPARE(clicks.last(), (QList<QVariant>{ 1, 2, 1, 1 }));
+    QCOMPARE(clicks.last(), (QList<QVariant> {1, 2, 1, 1}));
     QCOMPARE(b.bar.buttonLook(1), int(ucToolbar::Raised));
     b.click(2, Qt::MiddleButton);
-    QCOMPARE(clicks.last(), (QList<QVariant>{ 2, 4, 24, 1 }));
+    QCOMPARE(clicks.last(), (QList<QVariant> {2, 4, 24, 1}));
     QCOMPARE(clicks.count(), 3);
 
     // A click beside the buttons is no click.
@@ -206,7 +207,7 @@ void TestToolbar::checkButtonToggles()
     QVERIFY(b.bar.IsButtonChecked(2));
     QCOMPARE(b.bar.buttonLook(2), int(ucToolbar::Pressed));
     QCOMPARE(checks.count(), 1);
-    QCOMPARE(checks.last(), (QList<QVariant>{ 2, 24, 1 }));
+    QCOMPARE(checks.last(), (QList<QVariant> {2, 24, 1}));
     // Clicking a checked check button clears it without any event.
     b.click(2);
     QVERIFY(!b.bar.IsButtonChecked(2));
@@ -232,9 +233,9 @@ void TestToolbar::optionGroupsEndAtSeparators()
     b.click(3);
     QVERIFY(!b.bar.IsButtonChecked(1)); // same run: cleared
     QCOMPARE(b.bar.buttonLook(1), int(ucToolbar::Flat));
-    QVERIFY(b.bar.IsButtonChecked(2));  // a check button is passed over
+    QVERIFY(b.bar.IsButtonChecked(2)); // a check button is passed over
     QVERIFY(b.bar.IsButtonChecked(3));
-    QVERIFY(b.bar.IsButtonChecked(4));  // beyond the separator
+    QVERIFY(b.bar.IsButtonChecked(4)); // beyond the separator
     QCOMPARE(checks.count(), 4);
     // Clicking a checked option button keeps it checked and raises nothing.
     b.click(3);
