@@ -1,0 +1,57 @@
+// Quillbrook: the program's entry. Installs the real message boxes, file
+// dialogs and pop-up menus, then runs the start-up routine.
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStringList>
+#include <QTimer>
+
+#include "Artwork.h"
+#include "MDIForm1.h"
+#include "QtUiServices.h"
+#include "Utilities.h"
+#include "frmSplash.h"
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Quillbrook"));
+    QApplication::setApplicationName(QStringLiteral("Quillbrook"));
+    QApplication::setWindowIcon(qb::ProgramIcon());
+
+    qb::QtPrompt prompt;
+    qb::QtFileDialogs dialogs;
+    qb::QtPopupMenus menus;
+    qb::Prompt::install(&prompt);
+    qb::FileDialogs::install(&dialogs);
+    qb::PopupMenus::install(&menus);
+
+    // The command line after the program's name, as one text: a path with
+    // blanks may arrive in pieces.
+    qb::StartupOptions options;
+    options.commandLine = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
+    options.demoBook = qb::ProgramFolder() + QStringLiteral("/data/demo.qbf");
+
+    qb::frmSplash splash;
+    std::unique_ptr<qb::MDIForm1> window = splash.Startup(options);
+    QObject::connect(window.get(), &qb::MDIForm1::exitRequested, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(window.get(), &qb::MDIForm1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    // QB_SCREENSHOT=<file.png>: saves a picture of the screen two seconds
+    // after start and ends the program (for checking the look on a display).
+    const QString screenshot = qEnvironmentVariable("QB_SCREENSHOT");
+    if (!screenshot.isEmpty()) {
+        QTimer::singleShot(2000, &app, [screenshot] {
+            if (QScreen* screen = QGuiApplication::primaryScreen())
+                screen->grabWindow(0).save(screenshot);
+            QCoreApplication::exit(0);
+        });
+    }
+    const int result = QApplication::exec();
+
+    qb::Prompt::install(nullptr);
+    qb::FileDialogs::install(nullptr);
+    qb::PopupMenus::install(nullptr);
+    return result;
+}

@@ -1,0 +1,155 @@
+#include "DemoBook.h"
+
+#include <QLocale>
+
+#include "DataStore.h"
+#include "Records.h"
+#include "Utilities.h"
+
+namespace qb {
+
+namespace {
+
+enum Account {
+    Cash = 1,
+    Bank,
+    Savings,
+    CreditCard,
+    Salary,
+    Interest,
+    Rent,
+    Groceries,
+    Utilities,
+    Telephone,
+    Transport,
+    DiningOut,
+    Medical,
+    OpeningBalance
+};
+
+const char* const kAccountNames[] = {
+    "Cash",       "Bank Current Account", "Savings Account",       "Credit Card",
+    "Salary",     "Interest Received",    "Rent",                  "Groceries",
+    "Electricity and Water", "Telephone and Internet", "Transport", "Dining Out",
+    "Medical",    "Opening Balance",
+};
+
+class Builder
+{
+public:
+    Builder(XmlDocument& doc, const QDate& today) : m_doc(doc), m_today(today) { }
+
+    void account(int code, const char* name)
+    {
+        AcMaster a;
+        a.Code = code;
+        a.AcName = QLatin1String(name);
+        a.CreateNode(m_doc.selectSingleNode(QStringLiteral("/Data/AcMaster")));
+    }
+
+    void group(const QString& name, const QList<int>& members)
+    {
+        Groups g;
+        g.gi = QStringLiteral(",");
+        for (int code : members)
+            g.gi += QString::number(code) + QLatin1Char(',');
+        g.CreateNode(m_doc.selectSingleNode(QStringLiteral("/Data/Groups"))).setText(name);
+    }
+
+    // Days after today are left out: the book ends today.
+    void trans(const QDate& date, int from, int to, double amount, const QString& narration)
+    {
+        if (!date.isValid() || date > m_today)
+            return;
+        Trans t;
+        t.dt = DateToDocDate(date);
+        t.No = NextTransactionNumber(m_doc, t.dt);
+        t.fAc = from;
+        t.tAc = to;
+        t.Nar = narration;
+        t.CreateNode(m_doc.selectSingleNode(QStringLiteral("/Data/Trans"))).setText(AmountText(amount));
+    }
+
+    void narration(const QString& text)
+    {
+        XmlNode section = m_doc.selectSingleNode(QStringLiteral("/Data/Narration"));
+        section.appendChild(section.createElement(QStringLiteral("n"))).setText(text);
+    }
+
+    void dateRange(const QDate& from, const QDate& to, const QString& caption)
+    {
+        XmlNode section = m_doc.selectSingleNode(QStringLiteral("/Data/DateRanges"));
+        XmlNode dr = section.appendChild(section.createElement(QStringLiteral("DR")));
+        dr.setAttribute(QStringLiteral("From"), qint64(DateToDocDate(from)));
+        dr.setAttribute(QStringLiteral("To"), qint64(DateToDocDate(to)));
+        dr.setAttribute(QStringLiteral("Caption"), caption);
+    }
+
+private:
+    XmlDocument& m_doc;
+    QDate m_today;
+};
+
+QDate dayOf(const QDate& month, int day)
+{
+    return QDate(month.year(), month.month(), std::min(day, month.daysInMonth()));
+}
+
+} // namespace
+
+XmlDocument MakeDemoBook(const QDate& today)
+{
+    XmlDocument doc = NewDataDocument();
+    Builder book(doc, today);
+    for (int code = Cash; code <= OpeningBalance; ++code)
+        book.account(code, kAccountNames[code - 1]);
+
+    book.group(QStringLiteral("Money"), {Cash, Bank, Savings});
+    book.group(QStringLiteral("Income"), {Salary, Interest});
+    book.group(QStringLiteral("Household"), {Rent, Groceries, Utilities, Telephone});
+    book.group(QStringLiteral("Personal"), {Transport, DiningOut, Medical});
+
+    for (const char* n : {"Cash withdrawal", "Groceries", "Electricity bill", "Monthly saving",
+                          "Credit card payment"})
+        book.narration(QLatin1String(n));
+
+    const QDate first = QDate(today.year(), today.month(), 1).addMonths(-3);
+    book.trans(first, OpeningBalance, Bank, 12500, QStringLiteral("Balance brought forward"));
+    book.trans(first, OpeningBalance, Savings, 8000, QStringLiteral("Balance brought forward"));
+    book.trans(first, OpeningBalance, Cash, 350, QStringLiteral("Cash in hand"));
+
+    const double groceries[4][4] = {
+        {62.4, 48.15, 75.9, 55.35}, {58.2, 71.05, 49.8, 66.1}, {80.25, 52.6, 61.45, 47.9}, {69.3, 57.75, 73.2, 50.45}};
+    for (int m = 0; m < 4; ++m) {
+        const QDate month = first.addMonths(m);
+        const QString monthName = QLocale::c().monthName(month.month());
+        book.trans(dayOf(month, 1), Salary, Bank, 4200, QStringLiteral("Salary for ") + monthName);
+        book.trans(dayOf(month, 2), Bank, Rent, 1150, QStringLiteral("Rent for ") + monthName);
+        book.trans(dayOf(month, 3), Bank, Cash, 400, QStringLiteral("Cash withdrawal"));
+        for (int w = 0; w < 4; ++w)
+            book.trans(dayOf(month, 5 + w * 7), w % 2 ? CreditCard : Cash, Groceries, groceries[m][w],
+                       QStringLiteral("Groceries"));
+        book.trans(dayOf(month, 7), Cash, Transport, 30, QStringLiteral("Monthly bus pass"));
+        book.trans(dayOf(month, 9), Bank, Utilities, 86.5 + m * 4.25, QStringLiteral("Electricity bill"));
+        book.trans(dayOf(month, 14), Bank, Telephone, 39.99, QStringLiteral("Phone and internet"));
+        book.trans(dayOf(month, 16), CreditCard, DiningOut, 45.8 + m * 6, QStringLiteral("Dinner with friends"));
+        if (m == 1)
+            book.trans(dayOf(month, 18), Cash, Medical, 25, QStringLiteral("Pharmacy"));
+        book.trans(dayOf(month, 21), Cash, Transport, 18.5, QStringLiteral("Taxi home"));
+        book.trans(dayOf(month, 25), Bank, CreditCard, 180, QStringLiteral("Credit card payment"));
+        book.trans(dayOf(month, 28), Bank, Savings, 500, QStringLiteral("Monthly saving"));
+        book.trans(dayOf(month, 31), Interest, Savings, 12.35 + m * 0.4, QStringLiteral("Interest"));
+    }
+
+    book.dateRange(QDate(today.year(), 1, 1), QDate(today.year(), 12, 31), QStringLiteral("This year"));
+    book.dateRange(first, today, QStringLiteral("Demo period"));
+    return doc;
+}
+
+bool WriteDemoBook(const QString& fileName, const QDate& today)
+{
+    const XmlDocument doc = MakeDemoBook(today);
+    return DataStore::instance().WriteDataFile(doc.toBytes(), fileName);
+}
+
+} // namespace qb

@@ -1,0 +1,71 @@
+#include "frmHelp.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QStyle>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "Utilities.h"
+
+namespace qb {
+
+QString frmHelp::HelpFile()
+{
+    return ProgramFolder() + QStringLiteral("/help/index.html");
+}
+
+frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmHelp"));
+    setWindowTitle(QStringLiteral("Quillbrook Help"));
+    if (parent)
+        setWindowIcon(parent->windowIcon());
+
+    txtHelp = new QTextBrowser(this);
+    txtHelp->setObjectName(QStringLiteral("txtHelp"));
+    txtHelp->setOpenExternalLinks(true);
+
+    auto button = [this](QStyle::StandardPixmap icon, const QString& tip) {
+        auto* b = new QToolButton(this);
+        b->setIcon(style()->standardIcon(icon));
+        b->setToolTip(tip);
+        b->setAutoRaise(true);
+        return b;
+    };
+    QToolButton* back = button(QStyle::SP_ArrowBack, QStringLiteral("Back"));
+    QToolButton* forward = button(QStyle::SP_ArrowForward, QStringLiteral("Forward"));
+    QToolButton* home = button(QStyle::SP_DirHomeIcon, QStringLiteral("Contents"));
+    back->setEnabled(false);
+    forward->setEnabled(false);
+    connect(back, &QToolButton::clicked, txtHelp, &QTextBrowser::backward);
+    connect(forward, &QToolButton::clicked, txtHelp, &QTextBrowser::forward);
+    connect(home, &QToolButton::clicked, txtHelp, &QTextBrowser::home);
+    connect(txtHelp, &QTextBrowser::backwardAvailable, back, &QToolButton::setEnabled);
+    connect(txtHelp, &QTextBrowser::forwardAvailable, forward, &QToolButton::setEnabled);
+
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(4, 2, 4, 2);
+    bar->addWidget(back);
+    bar->addWidget(forward);
+    bar->addWidget(home);
+    bar->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(bar);
+    layout->addWidget(txtHelp);
+    resize(720, 560);
+}
+
+bool frmHelp::showPage(const QString& fileName)
+{
+    if (!QFileInfo(fileName).isReadable())
+        return false;
+    txtHelp->setSource(QUrl::fromLocalFile(fileName));
+    return true;
+}
+
+} // namespace qb

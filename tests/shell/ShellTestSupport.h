@@ -1,0 +1,102 @@
+#pragma once
+
+// Fixtures of the shell tests: a driver for modal windows, books written to
+// the temporary folder, and small data windows that the openers can make.
+
+#include <functional>
+
+#include <QAction>
+#include <QApplication>
+#include <QDate>
+#include <QPointer>
+#include <QQueue>
+#include <QTimer>
+#include <QWidget>
+
+#include "ClsAX.h"
+#include "Openers.h"
+#include "ReportWindow.h"
+#include "TestSupport.h"
+
+namespace qb::test {
+
+// Acts on modal windows as they come up: each step runs once, on the next
+// modal window that no step has acted on yet.
+class ModalDriver final : public QObject
+{
+public:
+    using Step = std::function<void(QWidget*)>;
+    ModalDriver()
+    {
+        m_timer.setInterval(5);
+        connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
+        m_timer.start();
+    }
+    void then(Step step) { m_steps.enqueue(std::move(step)); }
+    bool done() const { return m_steps.isEmpty(); }
+    QStringList titles; // captions of the windows acted on, in order
+
+private:
+    void poll()
+    {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w || w->property("qbDriven").toBool() || m_steps.isEmpty())
+            return;
+        w->setProperty("qbDriven", true);
+        titles.append(w->windowTitle());
+        m_steps.dequeue()(w);
+    }
+    QTimer m_timer;
+    QQueue<Step> m_steps;
+};
+
+inline const QString kSampleI = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
+
+// The sample book protected by a password.
+inline QByteArray protectedBookXml(const QString& password)
+{
+    QByteArray xml = sampleBookXml();
+    xml.replace(PasswordDigest(kSampleI).toLatin1(), PasswordDigest(password + kSampleI).toLatin1());
+    return xml;
+}
+
+inline QString writeBook(const TempEnv& env, const QString& name, const QByteArray& xml = sampleBookXml())
+{
+    const QString path = env.path(name);
+    return writeDataFile(path, xml) ? path : QString();
+}
+
+inline QAction* actionOf(QWidget* window, const char* name)
+{
+    return window->findChild<QAction*>(QLatin1String(name));
+}
+
+// A search window as the openers see it: it joins the Window menu when made.
+class SearchProbe final : public ReportWindow, public SearchForm
+{
+public:
+    explicit SearchProbe(const QString& caption)
+    {
+        setWindowTitle(caption);
+        joinWindowList();
+    }
+    int mlngSearchResultCount() const override { return found; }
+    int found = 0;
+};
+
+class EntryProbe final : public ReportWindow, public TransactionEntryForm
+{
+public:
+    EntryProbe()
+    {
+        setWindowTitle(QStringLiteral("Transaction Entry"));
+        joinWindowList();
+    }
+    QDate entryDate() const override { return date; }
+    void setEntryDate(const QDate& d) override { date = d; }
+    void RefreshList() override { ++refreshed; }
+    QDate date;
+    int refreshed = 0;
+};
+
+} // namespace qb::test
