@@ -123,7 +123,8 @@ void PrintDialogs::install(PrintDialogs* dialogs)
     g_printDialogs = dialogs;
 }
 
-HtmlView::HtmlView(QWidget* parent) : QTextBrowser(parent)
+HtmlView::HtmlView(QWidget* parent)
+    : QTextBrowser(parent)
 {
     // Links are tokens for the window, never addresses to follow.
     setOpenLinks(false);
@@ -149,8 +150,7 @@ QString HtmlView::rewriteMillimetres(const QString& text) const
 {
     if (!text.contains(QLatin1String("mm"), Qt::CaseInsensitive))
         return text;
-    static const QRegularExpression length(
-        QStringLiteral("(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*mm\\b"),
+    static const QRegularExpression length(QStringLiteral("(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*mm\\b"),
         QRegularExpression::CaseInsensitiveOption);
     const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     auto toPixels = [&](QStringView css) {
@@ -170,7 +170,8 @@ QString HtmlView::rewriteMillimetres(const QString& text) const
 
     // Only style elements and style attributes: "10mm" in the report's text stays.
     static const QRegularExpression styleParts(
-        QStringLiteral("(<style\\b[^>]*>)(.*?)(</style\\s*>)|(\\bstyle\\s*=\\s*)(\"[^\"<>]*\"|'[^'<>]*')"),
+        QStringLiteral(
+            "(<style\\b[^>]*>)(.*?)(</style\\s*>)|(\\bstyle\\s*=\\s*)(\"[^\"<>]*\"|'[^'<>]*')"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     QString out;
     out.reserve(text.size());
@@ -222,7 +223,7 @@ void HtmlView::mapElementIds(const QString& text)
             if (name == QLatin1String("TABLE") && !open.isEmpty())
                 open.removeLast();
         } else if (name == QLatin1String("TABLE")) {
-            open.append(OpenTable{int(hasCells.size())});
+            open.append(OpenTable {int(hasCells.size())});
             hasCells.append(false);
             if (tag.hasId)
                 m_places.insert(tag.id, {open.last().index, -1, -1});
@@ -352,8 +353,8 @@ bool HtmlView::raiseNavigate(const QString& href)
 
 void HtmlView::mousePressEvent(QMouseEvent* event)
 {
-    m_pressedAnchor = event->button() == Qt::LeftButton ? anchorAt(event->position().toPoint())
-                                                        : QString();
+    m_pressedAnchor
+        = event->button() == Qt::LeftButton ? anchorAt(event->position().toPoint()) : QString();
     QTextBrowser::mousePressEvent(event);
 }
 

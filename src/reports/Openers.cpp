@@ -19,7 +19,7 @@ std::map<WindowKind, std::function<QWidget*()>>& factories()
 }
 
 // The first open window of type Form that matches, in creation order.
-template<typename Form, typename Match>
+template <typename Form, typename Match>
 QWidget* findWindow(Match match)
 {
     for (QWidget* w : WindowHost::current().childWindows()) {
@@ -74,11 +74,12 @@ bool hasFactory(WindowKind kind)
 
 QWidget* OpenTransactionList(int code, std::optional<QDate> from, std::optional<QDate> to)
 {
-    QWidget* w = matchOrCreate(findWindow<TransactionListForm>([code](const TransactionListForm& f) {
-                                   const std::optional<int> selected = f.selectedAccount();
-                                   return selected && *selected == code;
-                               }),
-                               WindowKind::TransactionList);
+    QWidget* w
+        = matchOrCreate(findWindow<TransactionListForm>([code](const TransactionListForm& f) {
+              const std::optional<int> selected = f.selectedAccount();
+              return selected && *selected == code;
+          }),
+            WindowKind::TransactionList);
     auto* form = dynamic_cast<TransactionListForm*>(w);
     if (!form)
         return w;
@@ -97,22 +98,22 @@ QWidget* OpenTransactionList(int code, std::optional<QDate> from, std::optional<
     return w;
 }
 
-QWidget* OpenPeriodSummary(int code, const QString& group, std::optional<QDate> from,
-                           std::optional<QDate> to)
+QWidget* OpenPeriodSummary(
+    int code, const QString& group, std::optional<QDate> from, std::optional<QDate> to)
 {
-    QWidget* w = matchOrCreate(
-        findWindow<PeriodSummaryForm>([code, &group](const PeriodSummaryForm& f) {
-            if (group.isEmpty() && code >= 0) {
-                const std::optional<int> selected = f.selectedAccount();
-                return selected && *selected == code;
-            }
-            if (!group.isEmpty()) {
-                const std::optional<QString> selected = f.selectedGroup();
-                return selected && *selected == group;
-            }
-            return false;
-        }),
-        WindowKind::PeriodSummary);
+    QWidget* w
+        = matchOrCreate(findWindow<PeriodSummaryForm>([code, &group](const PeriodSummaryForm& f) {
+              if (group.isEmpty() && code >= 0) {
+                  const std::optional<int> selected = f.selectedAccount();
+                  return selected && *selected == code;
+              }
+              if (!group.isEmpty()) {
+                  const std::optional<QString> selected = f.selectedGroup();
+                  return selected && *selected == group;
+              }
+              return false;
+          }),
+            WindowKind::PeriodSummary);
     auto* form = dynamic_cast<PeriodSummaryForm*>(w);
     if (!form)
         return w;
@@ -139,10 +140,10 @@ QWidget* OpenTransactionEntry(int date)
     const QDate day = DocDateToDate(date);
     if (!day.isValid())
         return nullptr; // not a date: no window is opened for it
-    QWidget* w = matchOrCreate(findWindow<TransactionEntryForm>([&day](const TransactionEntryForm& f) {
-                                   return f.entryDate() == day;
-                               }),
-                               WindowKind::TransactionEntry);
+    QWidget* w
+        = matchOrCreate(findWindow<TransactionEntryForm>(
+                            [&day](const TransactionEntryForm& f) { return f.entryDate() == day; }),
+            WindowKind::TransactionEntry);
     auto* form = dynamic_cast<TransactionEntryForm*>(w);
     if (!form)
         return w;

@@ -73,10 +73,10 @@ bool hasFactory(WindowKind kind);
 // Each returns the window it brought forward or created; nullptr when no
 // window matched and no factory is registered. A date argument counts only
 // when it holds a valid date.
-QWidget* OpenTransactionList(int code, std::optional<QDate> from = {},
-                             std::optional<QDate> to = {});
-QWidget* OpenPeriodSummary(int code, const QString& group, std::optional<QDate> from = {},
-                           std::optional<QDate> to = {});
+QWidget* OpenTransactionList(
+    int code, std::optional<QDate> from = {}, std::optional<QDate> to = {});
+QWidget* OpenPeriodSummary(
+    int code, const QString& group, std::optional<QDate> from = {}, std::optional<QDate> to = {});
 // date as yyyymmdd
 QWidget* OpenTransactionEntry(int date);
 QWidget* OpenSearch();

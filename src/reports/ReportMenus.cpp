@@ -68,10 +68,14 @@ QList<MenuItem> DateMenuItems(const QString& dateText)
 QString ShowAccountMenu(QWidget* /*owner*/, bool hideTransactionList, bool hidePeriodSummary)
 {
     switch (chooseFrom(AccountMenuItems(hideTransactionList, hidePeriodSummary))) {
-    case kFirstCommand: return QStringLiteral("Transaction List");
-    case kSecondCommand: return QStringLiteral("Period Summary");
-    case kCancelCommand: return QStringLiteral("Cancel Menu");
-    default: return {};
+    case kFirstCommand:
+        return QStringLiteral("Transaction List");
+    case kSecondCommand:
+        return QStringLiteral("Period Summary");
+    case kCancelCommand:
+        return QStringLiteral("Cancel Menu");
+    default:
+        return {};
     }
 }
 

@@ -10,7 +10,8 @@
 
 namespace qb {
 
-ReportWindow::ReportWindow(QWidget* parent) : QWidget(parent)
+ReportWindow::ReportWindow(QWidget* parent)
+    : QWidget(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     WebBrowser1 = new HtmlView(this);

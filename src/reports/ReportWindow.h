@@ -62,7 +62,9 @@ protected:
     class BusyScope
     {
     public:
-        explicit BusyScope(ReportWindow* window) : m_window(window), m_was(window->m_busy)
+        explicit BusyScope(ReportWindow* window)
+            : m_window(window)
+            , m_was(window->m_busy)
         {
             m_window->m_busy = true;
         }

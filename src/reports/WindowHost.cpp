@@ -16,11 +16,12 @@ namespace {
 class TopLevelHost final : public QObject, public WindowHost
 {
 public:
-    TopLevelHost() : m_list(&m_menu)
+    TopLevelHost()
+        : m_list(&m_menu)
     {
         m_menu.setTitle(QStringLiteral("&Window"));
-        QObject::connect(&m_list, &WindowList::windowChosen, this,
-                         [this](QWidget* w) { activateChild(w); });
+        QObject::connect(
+            &m_list, &WindowList::windowChosen, this, [this](QWidget* w) { activateChild(w); });
     }
 
     QList<QWidget*> childWindows() const override

@@ -12,7 +12,9 @@ const char* const kIdProperty = "qbWindowId";
 
 } // namespace
 
-WindowList::WindowList(QMenu* menu, QObject* parent) : QObject(parent), m_menu(menu)
+WindowList::WindowList(QMenu* menu, QObject* parent)
+    : QObject(parent)
+    , m_menu(menu)
 {
     m_separator = m_menu->addSeparator();
     m_separator->setObjectName(QStringLiteral("mnuWindowSep"));
@@ -53,9 +55,8 @@ qint64 WindowList::existingWindowId(const QWidget* w)
 QAction* WindowList::AddWindowListEntry(QWidget* w)
 {
     const int n = upperBound() + 1;
-    auto* action = new QAction(QLatin1Char('&') + QString::number(n) + QLatin1Char(' ')
-                                   + w->windowTitle(),
-                               m_menu);
+    auto* action = new QAction(
+        QLatin1Char('&') + QString::number(n) + QLatin1Char(' ') + w->windowTitle(), m_menu);
     action->setObjectName(QStringLiteral("mnuWindowList"));
     action->setCheckable(true);
     action->setData(QString::number(windowId(w)));

@@ -29,7 +29,7 @@ public:
     ~WindowList() override;
 
     QMenu* menu() const { return m_menu; }
-    QAction* separator() const { return m_separator; }     // mnuWindowSep
+    QAction* separator() const { return m_separator; } // mnuWindowSep
     QAction* placeholder() const { return m_placeholder; } // mnuWindowList(0)
 
     // Adds w's entry as element upper bound + 1, shows the separator.

@@ -15,28 +15,28 @@ namespace {
 
 enum ExitCode { kOk = 0, kUsage = 2, kFileError = 3, kTemplateError = 4 };
 
-const char kReportUsage[] =
-    "Usage: qbtool report FILE.qbf TEMPLATE [OPTIONS]\n"
-    "\n"
-    "Applies a report template to the book and writes the page as a report\n"
-    "window shows it (style sheet in place of <HTML>), to standard output or OUT.\n"
-    "TEMPLATE is the name of an installed template (rpt/TEMPLATE.rpt beside the\n"
-    "program), an enciphered .rpt file, or a plain .xsl file.\n"
-    "\n"
-    "Options:\n"
-    "  --password P          the book's password, when it has one\n"
-    "  --var NAME=VALUE      set the select of the variable NAME to VALUE, an XPath\n"
-    "                        expression: digits (20130105) or text in apostrophes ('12')\n"
-    "  --child N:A=VALUE     set attribute A of the root's child element N (both\n"
-    "                        counted from 1, elements only), e.g. --child 2:2=20130105\n"
-    "  --date-order ORDER    dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd for the dates in the\n"
-    "                        page (default: the user's short date order)\n"
-    "  --date-value-of N     put the date expression into the first attribute of the\n"
-    "                        N-th xsl:value-of (from 1) instead of the ##DATEFORMAT##\n"
-    "                        placeholder\n"
-    "  --title TEXT          replace the first [*[REPORTTILE]*] by TEXT\n"
-    "  --document            write the result document as XML instead of the page\n"
-    "  -o OUT                write to the file OUT\n";
+const char kReportUsage[]
+    = "Usage: qbtool report FILE.qbf TEMPLATE [OPTIONS]\n"
+      "\n"
+      "Applies a report template to the book and writes the page as a report\n"
+      "window shows it (style sheet in place of <HTML>), to standard output or OUT.\n"
+      "TEMPLATE is the name of an installed template (rpt/TEMPLATE.rpt beside the\n"
+      "program), an enciphered .rpt file, or a plain .xsl file.\n"
+      "\n"
+      "Options:\n"
+      "  --password P          the book's password, when it has one\n"
+      "  --var NAME=VALUE      set the select of the variable NAME to VALUE, an XPath\n"
+      "                        expression: digits (20130105) or text in apostrophes ('12')\n"
+      "  --child N:A=VALUE     set attribute A of the root's child element N (both\n"
+      "                        counted from 1, elements only), e.g. --child 2:2=20130105\n"
+      "  --date-order ORDER    dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd for the dates in the\n"
+      "                        page (default: the user's short date order)\n"
+      "  --date-value-of N     put the date expression into the first attribute of the\n"
+      "                        N-th xsl:value-of (from 1) instead of the ##DATEFORMAT##\n"
+      "                        placeholder\n"
+      "  --title TEXT          replace the first [*[REPORTTILE]*] by TEXT\n"
+      "  --document            write the result document as XML instead of the page\n"
+      "  -o OUT                write to the file OUT\n";
 
 struct ChildSetting
 {
@@ -74,8 +74,8 @@ ReportOptions parse(const QStringList& args)
         }
         return args.at(++i);
     };
-    static const QRegularExpression childPattern(QStringLiteral("^(\\d+):(\\d+)=(.*)$"),
-                                                 QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression childPattern(
+        QStringLiteral("^(\\d+):(\\d+)=(.*)$"), QRegularExpression::DotMatchesEverythingOption);
     for (qsizetype i = 0; i < args.size() && o.error.isEmpty(); ++i) {
         const QString& a = args.at(i);
         if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
@@ -99,7 +99,8 @@ ReportOptions parse(const QStringList& args)
                 const int child = m.captured(1).toInt();
                 const int attribute = m.captured(2).toInt();
                 if (!m.hasMatch() || child < 1 || attribute < 1)
-                    o.error = QStringLiteral("--child takes N:A=VALUE with N and A from 1, not ") + *v;
+                    o.error
+                        = QStringLiteral("--child takes N:A=VALUE with N and A from 1, not ") + *v;
                 else
                     o.children.append({child, attribute, m.captured(3)});
             }
@@ -107,7 +108,8 @@ ReportOptions parse(const QStringList& args)
             if (auto v = value(i, a)) {
                 if (*v != QStringLiteral("dd/mm/yyyy") && *v != QStringLiteral("mm/dd/yyyy")
                     && *v != QStringLiteral("yyyy/mm/dd"))
-                    o.error = QStringLiteral("--date-order takes dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd");
+                    o.error
+                        = QStringLiteral("--date-order takes dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd");
                 else
                     o.dateOrder = *v;
             }
@@ -148,7 +150,10 @@ ReportOptions parse(const QStringList& args)
 class ReportRun
 {
 public:
-    ReportRun(QTextStream& out, QTextStream& err) : m_out(out), m_err(err) { }
+    ReportRun(QTextStream& out, QTextStream& err)
+        : m_out(out)
+        , m_err(err)
+    { }
 
     int run(const ReportOptions& o)
     {
@@ -181,7 +186,8 @@ public:
         if (o.document) {
             XmlDocument result;
             if (!report.transformToDocument(book.documentElement(), &result, &error))
-                return templateFail(QStringLiteral("the transformation failed: ") + describe(error));
+                return templateFail(
+                    QStringLiteral("the transformation failed: ") + describe(error));
             page = result.xml();
         } else if (!report.transformToText(book.documentElement(), &page, &error)) {
             return templateFail(QStringLiteral("the transformation failed: ") + describe(error));
@@ -220,19 +226,22 @@ private:
     {
         const QFileInfo info(o.file);
         if (!info.isFile())
-            return fail(o.file + (info.exists() ? QStringLiteral(": not a file")
-                                                : QStringLiteral(": no such file")));
+            return fail(o.file
+                + (info.exists() ? QStringLiteral(": not a file")
+                                 : QStringLiteral(": no such file")));
         Error error;
         const QByteArray text = ReadDataFileBytes(o.file, &error);
         if (error.isSet())
             return fail(o.file + QStringLiteral(": cannot be read: ") + error.description);
-        if (!book->loadXml(text, &error) || book->documentElement().name() != QStringLiteral("Data"))
+        if (!book->loadXml(text, &error)
+            || book->documentElement().name() != QStringLiteral("Data"))
             return fail(o.file + QStringLiteral(": not a Quillbrook data file"));
         RepairSections(*book);
         if (HasPassword(*book)) {
             if (!o.hasPassword)
-                return fail(o.file + QStringLiteral(": the book is protected by a password; "
-                                                    "give it with --password"));
+                return fail(o.file
+                    + QStringLiteral(": the book is protected by a password; "
+                                     "give it with --password"));
             const QString i = book->selectSingleNode(QStringLiteral("/Data/I")).text();
             const QString pValue = book->selectSingleNode(QStringLiteral("/Data/PValue")).text();
             if (PasswordDigest(o.password + i) != pValue)
@@ -251,7 +260,7 @@ private:
                 return fail(name + QStringLiteral(": cannot be read"));
             if (!report->loadText(file.readAll(), &error))
                 return fail(name + QStringLiteral(": not a template (") + error.description
-                            + QLatin1Char(')'));
+                    + QLatin1Char(')'));
             return kOk;
         }
         QString path = name;
@@ -259,14 +268,14 @@ private:
             path = ReportTemplatePath(name);
             if (!QFileInfo::exists(path))
                 return fail(QStringLiteral("no template named ") + name + QStringLiteral(" (")
-                            + path + QStringLiteral(" does not exist)"));
+                    + path + QStringLiteral(" does not exist)"));
         }
         const QByteArray text = LoadReportTemplateFile(path, &error);
         if (error.isSet())
             return fail(path + QStringLiteral(": ") + error.description);
         if (!report->loadText(text, &error))
             return fail(path + QStringLiteral(": does not decipher to a template (")
-                        + error.description + QLatin1Char(')'));
+                + error.description + QLatin1Char(')'));
         return kOk;
     }
 
@@ -281,7 +290,8 @@ private:
         }
         QFile file(output);
         const QByteArray bytes = page.toUtf8();
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || file.write(bytes) != bytes.size())
             return fail(output + QStringLiteral(": could not be written"));
         return kOk;
     }

@@ -1,8 +1,7 @@
-#include <QtTest>
-
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTextTable>
+#include <QtTest>
 
 #include "HtmlView.h"
 #include "ReportPage.h"
@@ -25,7 +24,9 @@ QPoint pointOf(HtmlView* view, const QString& text)
 class PdfPrintDialogs final : public PrintDialogs
 {
 public:
-    explicit PdfPrintDialogs(QString file, bool accept) : m_file(std::move(file)), m_accept(accept)
+    explicit PdfPrintDialogs(QString file, bool accept)
+        : m_file(std::move(file))
+        , m_accept(accept)
     {
         PrintDialogs::install(this);
     }
@@ -50,7 +51,8 @@ QString bigPage(int rows)
 {
     QString page = QStringLiteral("<HTML><BODY><TABLE>");
     for (int i = 1; i <= rows; ++i)
-        page += QStringLiteral("<TR id=\"id%1\"><TD class=\"text\">row %1</TD><TD class=\"Amount\">%2</TD></TR>")
+        page += QStringLiteral(
+            "<TR id=\"id%1\"><TD class=\"text\">row %1</TD><TD class=\"Amount\">%2</TD></TR>")
                     .arg(i)
                     .arg(i * 3);
     page += QStringLiteral("</TABLE></BODY></HTML>");
@@ -70,11 +72,10 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QStringList seen;
-        connect(&view, &HtmlView::beforeNavigate, &view,
-                [&](const QString& href, bool* cancel) {
-                    seen.append(href);
-                    *cancel = true;
-                });
+        connect(&view, &HtmlView::beforeNavigate, &view, [&](const QString& href, bool* cancel) {
+            seen.append(href);
+            *cancel = true;
+        });
         const QString one = QString(QChar(1));
         view.writePage(QStringLiteral("<HTML><BODY><P>"
                                       "<A href=\"[*[date]*]20130105\">Alpha</A> "
@@ -82,21 +83,26 @@ private slots:
                                       "<A href=\"50% share\">Charlie</A> "
                                       "<A href=\"about:blank12\">Delta</A> "
                                       "<A href=\"1")
-                       + one + QStringLiteral("2\">Echo</A> plain</P></BODY></HTML>"));
-        const QStringList names = {QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie"),
-                                   QStringLiteral("Delta"), QStringLiteral("Echo")};
+            + one + QStringLiteral("2\">Echo</A> plain</P></BODY></HTML>"));
+        const QStringList names = {QStringLiteral("Alpha"), QStringLiteral("Bravo"),
+            QStringLiteral("Charlie"), QStringLiteral("Delta"), QStringLiteral("Echo")};
         for (const QString& name : names)
             QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOf(&view, name));
-        QCOMPARE(seen, QStringList({QStringLiteral("[*[date]*]20130105"), QStringLiteral("Sales:Team"),
-                                    QStringLiteral("50% share"), QStringLiteral("about:blank12"),
-                                    QStringLiteral("1") + one + QStringLiteral("2")}));
+        QCOMPARE(seen,
+            QStringList({QStringLiteral("[*[date]*]20130105"), QStringLiteral("Sales:Team"),
+                QStringLiteral("50% share"), QStringLiteral("about:blank12"),
+                QStringLiteral("1") + one + QStringLiteral("2")}));
 
         // Text that is no link, and a press and release on different links, raise nothing.
         seen.clear();
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOf(&view, QStringLiteral("plain")));
-        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, pointOf(&view, QStringLiteral("Alpha")));
-        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, pointOf(&view, QStringLiteral("Bravo")));
-        QTest::mouseClick(view.viewport(), Qt::RightButton, {}, pointOf(&view, QStringLiteral("Alpha")));
+        QTest::mouseClick(
+            view.viewport(), Qt::LeftButton, {}, pointOf(&view, QStringLiteral("plain")));
+        QTest::mousePress(
+            view.viewport(), Qt::LeftButton, {}, pointOf(&view, QStringLiteral("Alpha")));
+        QTest::mouseRelease(
+            view.viewport(), Qt::LeftButton, {}, pointOf(&view, QStringLiteral("Bravo")));
+        QTest::mouseClick(
+            view.viewport(), Qt::RightButton, {}, pointOf(&view, QStringLiteral("Alpha")));
         QVERIFY(seen.isEmpty());
 
         // Keyboard: Tab chooses the first link, Enter activates it.
@@ -115,7 +121,8 @@ private slots:
         HtmlView view;
         const QString page = QStringLiteral(
             "<HTML><HEAD><style type=\"text/css\">.p {padding-left:10mm;}</style></HEAD><BODY>"
-            "<TABLE><TR><TD class=\"p\">bolt 10mm</TD><TD style=\"padding-left:5mm\">x</TD></TR></TABLE>"
+            "<TABLE><TR><TD class=\"p\">bolt 10mm</TD><TD "
+            "style=\"padding-left:5mm\">x</TD></TR></TABLE>"
             "</BODY></HTML>");
         view.writePage(page);
         QCOMPARE(view.pageText(), page);
@@ -174,9 +181,12 @@ private slots:
         for (int i = 1; i <= 60; ++i) {
             page += QStringLiteral("<TR><TD>a%1</TD><TD id=\"cell%1\">b%1</TD></TR>").arg(i);
             if (i == 30)
-                page += QStringLiteral("<TR><TD><TABLE><TR id=\"inner\"><TD>nested</TD></TR></TABLE></TD><TD>c</TD></TR>");
+                page += QStringLiteral(
+                    "<TR><TD><TABLE><TR "
+                    "id=\"inner\"><TD>nested</TD></TR></TABLE></TD><TD>c</TD></TR>");
         }
-        page += QStringLiteral("</TABLE><P><A name=\"bottom\">end</A></P><!-- <TR id=\"hidden\"> --></BODY></HTML>");
+        page += QStringLiteral(
+            "</TABLE><P><A name=\"bottom\">end</A></P><!-- <TR id=\"hidden\"> --></BODY></HTML>");
         view.writePage(page);
 
         auto focusedText = [&] {

@@ -64,7 +64,8 @@ public:
     void setToDate(const QDate& d) override { to = d; }
     void RefreshReport() override
     {
-        log.append(mblnDisableRefreshReport ? QStringLiteral("refresh (disabled)") : QStringLiteral("refresh"));
+        log.append(mblnDisableRefreshReport ? QStringLiteral("refresh (disabled)")
+                                            : QStringLiteral("refresh"));
     }
 };
 
@@ -76,12 +77,14 @@ public:
     QDate entryDate() const override { return date; }
     void setEntryDate(const QDate& d) override
     {
-        log.append(mblnDisableRefreshReport ? QStringLiteral("date (disabled)") : QStringLiteral("date"));
+        log.append(
+            mblnDisableRefreshReport ? QStringLiteral("date (disabled)") : QStringLiteral("date"));
         date = d;
     }
     void RefreshList() override
     {
-        log.append(mblnDisableRefreshReport ? QStringLiteral("list (disabled)") : QStringLiteral("list"));
+        log.append(
+            mblnDisableRefreshReport ? QStringLiteral("list (disabled)") : QStringLiteral("list"));
     }
 };
 
@@ -100,7 +103,7 @@ Log logOf(std::initializer_list<const char*> items)
     return log;
 }
 
-template<typename T>
+template <typename T>
 QList<T*> openWindows()
 {
     QList<T*> list;
@@ -175,7 +178,8 @@ private slots:
         all->account = 0;
         QCOMPARE(OpenPeriodSummary(0, QString()), all);
 
-        auto* cash = dynamic_cast<SummaryWindow*>(OpenPeriodSummary(1, QString(), QDate(2013, 1, 1), QDate(2013, 1, 31)));
+        auto* cash = dynamic_cast<SummaryWindow*>(
+            OpenPeriodSummary(1, QString(), QDate(2013, 1, 1), QDate(2013, 1, 31)));
         QVERIFY(cash && cash != all);
         QCOMPARE(cash->log, logOf({"select 1", "refresh"}));
         QCOMPARE(cash->from, QDate(2013, 1, 1));

@@ -1,6 +1,5 @@
-#include <QtTest>
-
 #include <QMenu>
+#include <QtTest>
 
 #include "HtmlView.h"
 #include "ReportMenus.h"
@@ -53,13 +52,20 @@ private slots:
     {
         QTest::addColumn<QString>("href");
         QTest::addColumn<QString>("token");
-        QTest::newRow("bare") << "12" << "12";
-        QTest::newRow("blank prefix") << "about:blank12" << "12";
-        QTest::newRow("about prefix") << "about:[*[date]*]20130105" << "[*[date]*]20130105";
-        QTest::newRow("both, in order") << "about:blankabout:about:blank7" << "7";
-        QTest::newRow("character 1") << QString(QStringLiteral("1") + QChar(1) + QStringLiteral("2")) << "12";
-        QTest::newRow("case kept") << "About:Blank3" << "About:Blank3";
-        QTest::newRow("group name") << "Sales:Team" << "Sales:Team";
+        QTest::newRow("bare") << "12"
+                              << "12";
+        QTest::newRow("blank prefix") << "about:blank12"
+                                      << "12";
+        QTest::newRow("about prefix") << "about:[*[date]*]20130105"
+                                      << "[*[date]*]20130105";
+        QTest::newRow("both, in order") << "about:blankabout:about:blank7"
+                                        << "7";
+        QTest::newRow("character 1")
+            << QString(QStringLiteral("1") + QChar(1) + QStringLiteral("2")) << "12";
+        QTest::newRow("case kept") << "About:Blank3"
+                                   << "About:Blank3";
+        QTest::newRow("group name") << "Sales:Team"
+                                    << "Sales:Team";
     }
 
     void decodesTokens()
@@ -73,7 +79,8 @@ private slots:
     {
         QVERIFY(ReportWindow::IsDateToken(QStringLiteral("[*[date]*]20130105")));
         QVERIFY(!ReportWindow::IsDateToken(QStringLiteral("20130105")));
-        QCOMPARE(ReportWindow::DateOfToken(QStringLiteral("[*[date]*]20130105")), QDate(2013, 1, 5));
+        QCOMPARE(
+            ReportWindow::DateOfToken(QStringLiteral("[*[date]*]20130105")), QDate(2013, 1, 5));
         QVERIFY(!ReportWindow::DateOfToken(QStringLiteral("[*[date]*]x")).isValid());
         bool ok = false;
         QCOMPARE(ReportWindow::AccountOfToken(QStringLiteral("42"), &ok), 42);
@@ -89,7 +96,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QList<bool> cancelled; // seen after the window's own handler
         connect(window->WebBrowser1, &HtmlView::beforeNavigate, window,
-                [&](const QString&, bool* cancel) { cancelled.append(*cancel); });
+            [&](const QString&, bool* cancel) { cancelled.append(*cancel); });
 
         const QString one(QChar(1));
         QString page = QStringLiteral("<HTML><BODY><P><A href=\"about:blank12\">Alpha</A> "
@@ -100,10 +107,13 @@ private slots:
         QCOMPARE(window->WebBrowser1->pageText(), page);
         QVERIFY(!window->isBusy());
 
-        for (const QString& name : {QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie")})
-            QTest::mouseClick(window->WebBrowser1->viewport(), Qt::LeftButton, {}, pointOf(window->WebBrowser1, name));
-        QCOMPARE(window->tokens, QStringList({QStringLiteral("12"), QStringLiteral("[*[date]*]20130110"),
-                                              QStringLiteral("34")}));
+        for (const QString& name :
+            {QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie")})
+            QTest::mouseClick(window->WebBrowser1->viewport(), Qt::LeftButton, {},
+                pointOf(window->WebBrowser1, name));
+        QCOMPARE(window->tokens,
+            QStringList({QStringLiteral("12"), QStringLiteral("[*[date]*]20130110"),
+                QStringLiteral("34")}));
         QCOMPARE(cancelled, QList<bool>({true, true, true}));
 
         // While the window writes its own page, navigation is let through untouched.
@@ -111,7 +121,7 @@ private slots:
             TokenWindow::BusyScope busy(window);
             QVERIFY(window->isBusy());
             QTest::mouseClick(window->WebBrowser1->viewport(), Qt::LeftButton, {},
-                              pointOf(window->WebBrowser1, QStringLiteral("Alpha")));
+                pointOf(window->WebBrowser1, QStringLiteral("Alpha")));
         }
         QVERIFY(!window->isBusy());
         QCOMPARE(window->tokens.size(), 3);
@@ -125,9 +135,12 @@ private slots:
         window.showPlaceholder(QStringLiteral("Select an account from above."));
         QVERIFY(!window.isBusy());
         QCOMPARE(window.WebBrowser1->pageText(),
-                 ReportStyleHead() + QStringLiteral("<BODY><Center><div class='reporttitle'>Select an account from above."
-                                                    "</div></Center></BODY></HTML>"));
-        QCOMPARE(window.WebBrowser1->toPlainText().trimmed(), QStringLiteral("Select an account from above."));
+            ReportStyleHead()
+                + QStringLiteral(
+                    "<BODY><Center><div class='reporttitle'>Select an account from above."
+                    "</div></Center></BODY></HTML>"));
+        QCOMPARE(window.WebBrowser1->toPlainText().trimmed(),
+            QStringLiteral("Select an account from above."));
 
         TokenWindow opened;
         opened.mblnDisableRefreshReport = true;
@@ -199,7 +212,8 @@ private slots:
         menus.answer(1003);
         menus.answer(1000);
         menus.answer(0);
-        QCOMPARE(ShowDateMenu(nullptr, QStringLiteral("05/01/2013")), QStringLiteral("Show Entries On"));
+        QCOMPARE(
+            ShowDateMenu(nullptr, QStringLiteral("05/01/2013")), QStringLiteral("Show Entries On"));
         QCOMPARE(ShowDateMenu(nullptr, QStringLiteral("05/01/2013")), QString());
         QCOMPARE(ShowDateMenu(nullptr, QStringLiteral("05/01/2013")), QString());
         const QList<MenuItem> date = menus.shown.last();

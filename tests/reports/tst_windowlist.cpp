@@ -1,6 +1,5 @@
-#include <QtTest>
-
 #include <QMenu>
+#include <QtTest>
 
 #include "WindowList.h"
 

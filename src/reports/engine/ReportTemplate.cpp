@@ -47,14 +47,16 @@ QByteArray LoadReportTemplateFile(const QString& path, Error* error)
         return {};
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        fail(error, 75, QStringLiteral("Path/File access error: ") + path + QStringLiteral(" (")
-                            + file.errorString() + QLatin1Char(')'));
+        fail(error, 75,
+            QStringLiteral("Path/File access error: ") + path + QStringLiteral(" (")
+                + file.errorString() + QLatin1Char(')'));
         return {};
     }
     QByteArray text = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        fail(error, 57, QStringLiteral("Device I/O error: ") + path + QStringLiteral(" (")
-                            + file.errorString() + QLatin1Char(')'));
+        fail(error, 57,
+            QStringLiteral("Device I/O error: ") + path + QStringLiteral(" (") + file.errorString()
+                + QLatin1Char(')'));
         return {};
     }
     ClsAX::EnDeCryptBytes(text, ReportKey());
@@ -67,8 +69,8 @@ QString TransformNode(const XmlNode& source, const XmlDocument& templateDocument
     Error error;
     if (!templateDocument.transformToText(source, &result, &error)) {
         MsgBox(QStringLiteral("Error ") + QString::number(error.number) + QStringLiteral(" (")
-               + error.description
-               + QStringLiteral(") in procedure TransformNode of Module modPublicFunctions0"));
+            + error.description
+            + QStringLiteral(") in procedure TransformNode of Module modPublicFunctions0"));
         return {};
     }
     return result;
@@ -98,11 +100,10 @@ bool ReportTemplate::loadText(const QByteArray& text, Error* error)
 
 bool ReportTemplate::setVariable(const QString& name, const QString& xpathLiteral, Error* error)
 {
-    XmlNode variable = m_document.selectSingleNode(QStringLiteral("//xsl:variable[@name=")
-                                                   + XPathLiteral(name) + QLatin1Char(']'));
+    XmlNode variable = m_document.selectSingleNode(
+        QStringLiteral("//xsl:variable[@name=") + XPathLiteral(name) + QLatin1Char(']'));
     if (variable.isNull())
-        return fail(error, kMissingElement,
-                    QStringLiteral("The template has no variable ") + name);
+        return fail(error, kMissingElement, QStringLiteral("The template has no variable ") + name);
     variable.setAttribute(QStringLiteral("select"), xpathLiteral);
     return true;
 }
@@ -110,40 +111,40 @@ bool ReportTemplate::setVariable(const QString& name, const QString& xpathLitera
 QString ReportTemplate::variable(const QString& name) const
 {
     return m_document
-        .selectSingleNode(QStringLiteral("//xsl:variable[@name=") + XPathLiteral(name)
-                          + QLatin1Char(']'))
+        .selectSingleNode(
+            QStringLiteral("//xsl:variable[@name=") + XPathLiteral(name) + QLatin1Char(']'))
         .attribute(QStringLiteral("select"));
 }
 
-bool ReportTemplate::setChildAttribute(int childIndex, int attrIndex, const QString& value,
-                                       Error* error)
+bool ReportTemplate::setChildAttribute(
+    int childIndex, int attrIndex, const QString& value, Error* error)
 {
     XmlNode child = m_document.documentElement().childElement(childIndex);
     if (child.isNull())
         return fail(error, kMissingElement,
-                    QStringLiteral("The template's root has no child element ")
-                        + QString::number(childIndex + 1));
+            QStringLiteral("The template's root has no child element ")
+                + QString::number(childIndex + 1));
     if (!child.setAttributeValue(attrIndex, value))
         return fail(error, kMissingElement,
-                    QStringLiteral("The template's element ") + child.name()
-                        + QStringLiteral(" has no attribute ") + QString::number(attrIndex + 1));
+            QStringLiteral("The template's element ") + child.name()
+                + QStringLiteral(" has no attribute ") + QString::number(attrIndex + 1));
     return true;
 }
 
-bool ReportTemplate::setAttributeOfMatch(const QString& xpath, int index, int attrIndex,
-                                         const QString& value, Error* error)
+bool ReportTemplate::setAttributeOfMatch(
+    const QString& xpath, int index, int attrIndex, const QString& value, Error* error)
 {
     const QList<XmlNode> matches = m_document.selectNodes(xpath);
     if (index < 0 || index >= matches.size())
         return fail(error, kMissingElement,
-                    QStringLiteral("The template has no element ") + QString::number(index + 1)
-                        + QStringLiteral(" of ") + xpath);
+            QStringLiteral("The template has no element ") + QString::number(index + 1)
+                + QStringLiteral(" of ") + xpath);
     XmlNode element = matches.at(index);
     if (!element.setAttributeValue(attrIndex, value))
         return fail(error, kMissingElement,
-                    QStringLiteral("The template's element ") + QString::number(index + 1)
-                        + QStringLiteral(" of ") + xpath + QStringLiteral(" has no attribute ")
-                        + QString::number(attrIndex + 1));
+            QStringLiteral("The template's element ") + QString::number(index + 1)
+                + QStringLiteral(" of ") + xpath + QStringLiteral(" has no attribute ")
+                + QString::number(attrIndex + 1));
     return true;
 }
 
@@ -153,15 +154,15 @@ bool ReportTemplate::setDateFormat(const QString& expression, Error* error)
         = m_document.selectSingleNode(QStringLiteral("//xsl:value-of[@select='##DATEFORMAT##']"));
     if (placeholder.isNull())
         return fail(error, kMissingElement,
-                    QStringLiteral("The template has no ##DATEFORMAT## placeholder"));
+            QStringLiteral("The template has no ##DATEFORMAT## placeholder"));
     placeholder.setAttribute(QStringLiteral("select"), expression);
     return true;
 }
 
 bool ReportTemplate::setDateFormatAt(int valueOfIndex, const QString& expression, Error* error)
 {
-    return setAttributeOfMatch(QStringLiteral("//xsl:value-of"), valueOfIndex, 0, expression,
-                               error);
+    return setAttributeOfMatch(
+        QStringLiteral("//xsl:value-of"), valueOfIndex, 0, expression, error);
 }
 
 QString ReportTemplate::TransformNode(const XmlNode& source) const
@@ -169,8 +170,8 @@ QString ReportTemplate::TransformNode(const XmlNode& source) const
     return qb::TransformNode(source, m_document);
 }
 
-bool ReportTemplate::transformToDocument(const XmlNode& source, XmlDocument* result,
-                                         Error* error) const
+bool ReportTemplate::transformToDocument(
+    const XmlNode& source, XmlDocument* result, Error* error) const
 {
     return m_document.transformToDocument(source, result, error);
 }

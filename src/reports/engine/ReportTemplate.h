@@ -60,14 +60,14 @@ public:
     // Sets attribute attrIndex of the root element's child element childIndex
     // (both 0-based, elements only): "the second attribute of the root's second
     // child" is setChildAttribute(1, 1, value). False when either is missing.
-    bool setChildAttribute(int childIndex, int attrIndex, const QString& value,
-                           Error* error = nullptr);
+    bool setChildAttribute(
+        int childIndex, int attrIndex, const QString& value, Error* error = nullptr);
 
     // Sets attribute attrIndex of the index-th (0-based, document order) element
     // matched by xpath, e.g. the first attribute of the second xsl:apply-templates:
     // setAttributeOfMatch("//xsl:apply-templates", 1, 0, value).
     bool setAttributeOfMatch(const QString& xpath, int index, int attrIndex, const QString& value,
-                             Error* error = nullptr);
+        Error* error = nullptr);
 
     // Puts the date-display expression in place of the "##DATEFORMAT##"
     // placeholder, found as //xsl:value-of[@select='##DATEFORMAT##'].
