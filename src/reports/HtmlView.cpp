@@ -43,6 +43,7 @@ struct StartTag
     QString name;
     QString id;
     bool hasId = false;
+    bool empty = false; // written as <X/>
 };
 
 // Reads the tag that starts at text[at] == '<' up to its '>'; returns the
@@ -95,6 +96,7 @@ qsizetype readTag(const QString& text, qsizetype at, StartTag* tag, bool* closin
             tag->id = value;
         }
     }
+    tag->empty = i > at && i < n && text.at(i - 1) == QLatin1Char('/');
     return i < n ? i + 1 : n;
 }
 

@@ -177,7 +177,7 @@ private slots:
         view.resize(400, 200);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QString page = QStringLiteral("<HTML><BODY><TABLE id=\"empty\"></TABLE><TABLE>");
+        QString page = QStringLiteral("<HTML><BODY><TABLE id=\"empty\"></TABLE><TABLE/><TABLE>");
         for (int i = 1; i <= 60; ++i) {
             page += QStringLiteral("<TR><TD>a%1</TD><TD id=\"cell%1\">b%1</TD></TR>").arg(i);
             if (i == 30)
