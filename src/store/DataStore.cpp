@@ -1,5 +1,7 @@
 #include "DataStore.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -317,7 +319,9 @@ bool DataStore::finishOpen(const QString& fileName)
     if (m_host)
         m_host->setMainCaption(AppTitle() + QStringLiteral(" [ ") + CurrentFileTitle + QStringLiteral(" ]"));
     ShowDataMenus(true);
-    SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), fileName);
+    // The settings are written together at the end: each write of the
+    // settings file waits for the disk.
+    QList<SettingValue> settings = {{QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), fileName}};
     if (m_host)
         m_host->setStatusFile(fileName);
 
@@ -326,8 +330,9 @@ bool DataStore::finishOpen(const QString& fileName)
     const QString dataFolder = QDir::fromNativeSeparators(programFolder).toLower() + QStringLiteral("/data");
     if (!lowerName.contains(dataFolder)) {
         DataFolder = folderOf(fileName);
-        SaveSetting(QStringLiteral("datafolder"), QStringLiteral("path"), DataFolder);
+        settings.append({QStringLiteral("datafolder"), QStringLiteral("path"), DataFolder});
     }
+    SaveSettings(settings);
     return true;
 }
 
@@ -361,7 +366,11 @@ bool DataStore::WriteDataFile(QByteArray Text, const QString& linkOrFileName)
     for (int hops = 0; hops < 16 && QFileInfo(FileName).isSymLink(); ++hops)
         FileName = QFileInfo(FileName).symLinkTarget();
 
-    if (Text.trimmed().isEmpty()) {
+    // Blank text: nothing but spaces, tabs and line ends (no copy of a large text).
+    const bool blank = std::all_of(Text.cbegin(), Text.cend(), [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    });
+    if (blank) {
         MsgBox(QStringLiteral("Cannot save the Quillbrook file. ") + kCrLf
                    + QStringLiteral("You can restore the last saved file from the back up file "
                                     "(with extension .bak)"),

@@ -122,4 +122,11 @@ void SaveSetting(const QString& section, const QString& key, const QString& valu
     settingsStore().setValue(section + QLatin1Char('/') + key, value);
 }
 
+void SaveSettings(const QList<SettingValue>& values)
+{
+    QSettings settings = settingsStore();
+    for (const SettingValue& v : values)
+        settings.setValue(v.section + QLatin1Char('/') + v.key, v.value);
+}
+
 } // namespace qb

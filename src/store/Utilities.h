@@ -3,6 +3,7 @@
 // Small routines every part of the program shares that need no window.
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 namespace qb {
@@ -40,5 +41,14 @@ int NextAccountCode(const XmlDocument& document);
 // Per-user settings under "Quillbrook": text values by section and key.
 QString GetSetting(const QString& section, const QString& key, const QString& defaultValue = {});
 void SaveSetting(const QString& section, const QString& key, const QString& value);
+
+// Several values in one write of the settings file (each write waits for the disk).
+struct SettingValue
+{
+    QString section;
+    QString key;
+    QString value;
+};
+void SaveSettings(const QList<SettingValue>& values);
 
 } // namespace qb

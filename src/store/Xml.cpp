@@ -1,5 +1,6 @@
 #include "Xml.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -518,10 +519,26 @@ QByteArray XmlDocument::toBytes() const
 {
     if (!m_doc)
         return {};
+    // UTF-8 needs no conversion, and a document of seven-bit text is the
+    // same bytes in UTF-8 and in ASCII; only a document that holds other
+    // characters goes through the (much slower) ASCII encoder, which writes
+    // them as character references.
     xmlChar* mem = nullptr;
     int size = 0;
-    xmlDocDumpMemoryEnc(m_doc, &mem, &size, "ASCII");
+    xmlDocDumpMemoryEnc(m_doc, &mem, &size, "UTF-8");
     XmlCharPtr owned(mem);
+    if (!mem)
+        return {};
+    const auto* bytes = reinterpret_cast<const unsigned char*>(mem);
+    const bool sevenBit = std::all_of(bytes, bytes + size, [](unsigned char c) { return c < 0x80; });
+    if (!sevenBit) {
+        owned.reset();
+        mem = nullptr;
+        xmlDocDumpMemoryEnc(m_doc, &mem, &size, "ASCII");
+        owned.reset(mem);
+        if (!mem)
+            return {};
+    }
     return QByteArray(reinterpret_cast<const char*>(mem), size);
 }
 

@@ -1,0 +1,59 @@
+#pragma once
+
+// The steps qbbench can time. Each step is one entry of a table: a name, the
+// bare step it is compared with, a preparation that is not timed, and the
+// timed work. Further steps (reports) are added by appending entries in a
+// function of their own, called from allSteps().
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <QString>
+
+namespace bench {
+
+// What a step works on: the enciphered book of the current size, a folder
+// for the files it writes, and room for the step's own state.
+struct Context
+{
+    QString book;   // path of the book (enciphered, no password)
+    QString folder; // scratch folder of this child process
+    int transactions = 0;
+    std::shared_ptr<void> state; // owned by the step between prepare and run
+};
+
+struct Step
+{
+    QString name;
+    QString baseline;    // the step this one is compared with; empty for none
+    QString description; // one line for --list
+    // Before the timed runs, once; false (with the reason) skips the step.
+    std::function<bool(Context&, QString* why)> prepare;
+    // Before each timed run, not timed (e.g. drop the previous result).
+    std::function<void(Context&)> reset;
+    // The timed work; false when it failed.
+    std::function<bool(Context&)> run;
+};
+
+std::vector<Step> storeSteps();
+#ifdef QB_BENCH_REPORTS
+// Report timings: benchmark/ReportSteps.cpp, when present.
+std::vector<Step> reportSteps();
+#endif
+
+inline std::vector<Step> allSteps()
+{
+    std::vector<Step> steps = storeSteps();
+#ifdef QB_BENCH_REPORTS
+    for (Step& s : reportSteps())
+        steps.push_back(std::move(s));
+#endif
+    return steps;
+}
+
+// Writes a realistic book of n transactions (about 60 accounts, dates over
+// four decades, narrations, groups, date ranges), enciphered, to path.
+bool writeBook(const QString& path, int transactions, QString* error);
+
+} // namespace bench

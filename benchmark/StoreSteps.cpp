@@ -1,0 +1,175 @@
+// Open and save through the store, beside the same work done bare with
+// libxml2, a byte loop and stdio: the floor the store is measured against.
+
+#include <cstdio>
+#include <memory>
+
+#include <QFile>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+#include "Bench.h"
+#include "ClsAX.h"
+#include "DataStore.h"
+
+namespace bench {
+
+namespace {
+
+struct DocFree
+{
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+
+struct BareState
+{
+    DocPtr doc;
+};
+
+void bareXor(char* data, size_t size, const QByteArray& key)
+{
+    const size_t k = size_t(key.size());
+    for (size_t i = 0, j = 0; i < size; ++i) {
+        data[i] = char(data[i] ^ key[qsizetype(j)]);
+        if (++j == k)
+            j = 0;
+    }
+}
+
+// Read, decipher, parse: what any reader of a data file has to do.
+DocPtr bareOpen(const QString& path)
+{
+    std::FILE* f = std::fopen(QFile::encodeName(path).constData(), "rb");
+    if (!f)
+        return nullptr;
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
+    std::fseek(f, 0, SEEK_SET);
+    std::unique_ptr<char[]> buffer(new char[size_t(size)]);
+    const size_t got = std::fread(buffer.get(), 1, size_t(size), f);
+    std::fclose(f);
+    if (got != size_t(size))
+        return nullptr;
+    bareXor(buffer.get(), got, qb::DataFileKey());
+    return DocPtr(xmlReadMemory(buffer.get(), int(got), nullptr, nullptr, XML_PARSE_HUGE));
+}
+
+// Serialize, encipher, write.
+bool bareSave(xmlDoc* doc, const QString& path, bool sync)
+{
+    xmlChar* mem = nullptr;
+    int size = 0;
+    xmlDocDumpMemory(doc, &mem, &size);
+    if (!mem)
+        return false;
+    bareXor(reinterpret_cast<char*>(mem), size_t(size), qb::DataFileKey());
+    std::FILE* f = std::fopen(QFile::encodeName(path).constData(), "wb");
+    bool ok = f && std::fwrite(mem, 1, size_t(size), f) == size_t(size);
+    xmlFree(mem);
+    if (f) {
+        ok = std::fflush(f) == 0 && ok;
+#ifdef Q_OS_UNIX
+        if (sync)
+            ok = ::fsync(fileno(f)) == 0 && ok;
+#else
+        Q_UNUSED(sync);
+#endif
+        ok = std::fclose(f) == 0 && ok;
+    }
+    return ok;
+}
+
+bool openCopyInStore(Context& c, QString* why)
+{
+    const QString copy = c.folder + QStringLiteral("/save.qbf");
+    QFile::remove(copy);
+    QFile::remove(copy + QStringLiteral(".bak"));
+    if (!QFile::copy(c.book, copy)) {
+        *why = QStringLiteral("cannot copy the book");
+        return false;
+    }
+    qb::DataStore& store = qb::DataStore::instance();
+    store.setHost(nullptr);
+    if (!store.OpenDataFile(copy)) {
+        *why = QStringLiteral("the store does not open the book");
+        return false;
+    }
+    return true;
+}
+
+Step storeSave(const QString& name, bool sync)
+{
+    return Step{name,
+                sync ? QStringLiteral("bare-save-fsync") : QStringLiteral("bare-save"),
+                sync ? QStringLiteral("SaveDocument: serialize, encipher, write a synced temporary file, rotate to .bak")
+                     : QStringLiteral("SaveDocument without waiting for the disk (no fsync)"),
+                [sync](Context& c, QString* why) {
+                    qb::DataStore::instance().setSyncOnSave(sync);
+                    return openCopyInStore(c, why);
+                },
+                {},
+                [](Context&) { return qb::DataStore::instance().SaveDocument(); }};
+}
+
+Step bareSaveStep(const QString& name, bool sync)
+{
+    return Step{name,
+                {},
+                sync ? QStringLiteral("bare: xmlDocDumpMemory, byte-loop XOR, fwrite, fsync")
+                     : QStringLiteral("bare: xmlDocDumpMemory, byte-loop XOR, fwrite"),
+                [](Context& c, QString* why) {
+                    auto state = std::make_shared<BareState>();
+                    state->doc = bareOpen(c.book);
+                    if (!state->doc) {
+                        *why = QStringLiteral("libxml2 does not parse the book");
+                        return false;
+                    }
+                    c.state = state;
+                    return true;
+                },
+                {},
+                [sync](Context& c) {
+                    auto* state = static_cast<BareState*>(c.state.get());
+                    return bareSave(state->doc.get(), c.folder + QStringLiteral("/bare.qbf"), sync);
+                }};
+}
+
+} // namespace
+
+std::vector<Step> storeSteps()
+{
+    std::vector<Step> steps;
+    steps.push_back(Step{QStringLiteral("store-open"), QStringLiteral("bare-open"),
+                         QStringLiteral("OpenDataFile: read, decipher, parse, repair, handles (no window host)"),
+                         [](Context&, QString*) {
+                             qb::DataStore::instance().setHost(nullptr);
+                             return true;
+                         },
+                         [](Context&) { qb::DataStore::instance().CloseDocument(); },
+                         [](Context& c) { return qb::DataStore::instance().OpenDataFile(c.book); }});
+    steps.push_back(Step{QStringLiteral("bare-open"), {},
+                         QStringLiteral("bare: fread, byte-loop XOR, xmlReadMemory"),
+                         [](Context& c, QString*) {
+                             c.state = std::make_shared<BareState>();
+                             return true;
+                         },
+                         [](Context& c) { static_cast<BareState*>(c.state.get())->doc.reset(); },
+                         [](Context& c) {
+                             auto* state = static_cast<BareState*>(c.state.get());
+                             state->doc = bareOpen(c.book);
+                             return state->doc != nullptr;
+                         }});
+    steps.push_back(storeSave(QStringLiteral("store-save"), true));
+    steps.push_back(bareSaveStep(QStringLiteral("bare-save-fsync"), true));
+    steps.push_back(storeSave(QStringLiteral("store-save-nosync"), false));
+    steps.push_back(bareSaveStep(QStringLiteral("bare-save"), false));
+    return steps;
+}
+
+} // namespace bench
