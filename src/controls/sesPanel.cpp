@@ -1,5 +1,6 @@
 #include "sesPanel.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QEvent>
@@ -162,17 +163,17 @@ void sesPanel::layoutPanel()
 
 QRect sesPanel::contentsRectBelowCaption() const
 {
+    // Inside the border, below the caption's lower line and above the footer's upper line.
     int top = 1;
-    if (!m_caption.isEmpty())
-        top = int(std::round(mmToPixelsY(m_captionHeight + kEtchDistance))) + 2;
-    int bottom = height() - 2; // inside the bottom border line
-    if (m_footerHeight > 0)
-        bottom
-            = int(std::round(mmToPixelsY(height() * kMmPerInch / logicalDpiY() - m_footerHeight)))
-            - 1;
-    const int right
-        = int(std::round(mmToPixelsX(width() * kMmPerInch / logicalDpiX() - kBorderInset))) - 1;
-    return QRect(QPoint(1, top), QPoint(right, bottom)).normalized();
+    const QLineF caption = line(QStringLiteral("LineCaptionBorder2"));
+    if (!caption.isNull())
+        top = int(caption.y1()) + 2;
+    int bottom = int(line(QStringLiteral("LineBottom")).y1()) - 1;
+    const QLineF footer = line(QStringLiteral("LineFooterBorder1"));
+    if (!footer.isNull())
+        bottom = int(footer.y1()) - 2;
+    const int right = int(line(QStringLiteral("LineRight")).x1()) - 1;
+    return QRect(QPoint(1, top), QPoint(std::max(1, right), std::max(top, bottom)));
 }
 
 void sesPanel::resizeEvent(QResizeEvent* event)

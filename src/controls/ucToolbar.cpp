@@ -138,6 +138,11 @@ void ucToolbar::BuildToolbar(
         }
     }
     m_barLength = offset + 2;
+    // The bar keeps its thickness and may grow along its length.
+    if (horizontal)
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    else
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     updateGeometry();
     update();
 }

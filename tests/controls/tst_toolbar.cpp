@@ -4,6 +4,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
+#include <QVBoxLayout>
 
 #include "ucToolbar.h"
 
@@ -131,6 +132,19 @@ void TestToolbar::mainWindowMask()
     }
     QCOMPARE(withSeparator, (QList<int> {2, 4, 6, 8, 9, 10}));
     QCOMPARE(bar.sizeHint(), QSize(10 * 39 + 6 * 6 + 2, 40));
+
+    // In a window's layout the bar keeps its thickness and spans the width.
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* inLayout = new ucToolbar(&window);
+    inLayout->BuildToolbar(strip(10, 32), kMask, 32, QStringLiteral("NN|NN|NN|NN|N|N|"));
+    layout->addWidget(inLayout);
+    layout->addWidget(new QWidget(&window));
+    window.resize(800, 600);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(inLayout->height(), 40);
+    QVERIFY(inLayout->width() > 700);
 }
 
 void TestToolbar::verticalBar()
