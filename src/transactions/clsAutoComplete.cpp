@@ -15,16 +15,25 @@ clsAutoComplete::~clsAutoComplete()
 
 void clsAutoComplete::setLinkedComboBox(QComboBox* cboTargetComboBox)
 {
-    if (m_memCBO && m_memCBO->lineEdit())
-        m_memCBO->lineEdit()->removeEventFilter(this);
+    // Keys reach the line edit either through the box (which hands them on
+    // without event filters) or directly: both are watched.
+    if (m_memCBO) {
+        m_memCBO->removeEventFilter(this);
+        if (m_memCBO->lineEdit())
+            m_memCBO->lineEdit()->removeEventFilter(this);
+    }
     m_memCBO = cboTargetComboBox;
-    if (m_memCBO && m_memCBO->lineEdit())
-        m_memCBO->lineEdit()->installEventFilter(this);
+    if (m_memCBO) {
+        m_memCBO->installEventFilter(this);
+        if (m_memCBO->lineEdit())
+            m_memCBO->lineEdit()->installEventFilter(this);
+    }
 }
 
 bool clsAutoComplete::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyRelease && m_memCBO && watched == m_memCBO->lineEdit()) {
+    if (event->type() == QEvent::KeyRelease && m_memCBO
+        && (watched == m_memCBO || watched == m_memCBO->lineEdit())) {
         memCBO_KeyUp(static_cast<QKeyEvent*>(event)->key());
     }
     return QObject::eventFilter(watched, event);

@@ -1,0 +1,412 @@
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QtTest>
+
+#include <memory>
+
+#include "DataStore.h"
+#include "HtmlView.h"
+#include "Openers.h"
+#include "ReportWindow.h"
+#include "ShortDate.h"
+#include "TestSupport.h"
+#include "WindowHost.h"
+#include "WindowList.h"
+#include "frmTrans.h"
+#include "neb.h"
+
+using namespace qb;
+using namespace qb::test;
+
+namespace {
+
+// A transaction list window as the openers see it, recording what it was asked.
+class ListWindow final : public ReportWindow, public TransactionListForm
+{
+public:
+    std::optional<int> selectedAccount() const override { return account; }
+    void SelectAccount(int code) override { account = code; }
+    void setFromDate(const QDate& date) override { from = date; }
+    void setToDate(const QDate& date) override { to = date; }
+    void RefreshReport() override { ++refreshed; }
+    std::optional<int> account;
+    QDate from, to;
+    int refreshed = 0;
+};
+
+// Clicks the link whose href is exactly href in the view.
+bool clickLink(HtmlView* view, const QString& href)
+{
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().anchorHref() != href)
+                continue;
+            QTextCursor cursor(view->document());
+            cursor.setPosition(fragment.position() + 1);
+            view->setTextCursor(cursor);
+            view->ensureCursorVisible();
+            const QPoint at = view->cursorRect(cursor).center();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+            return true;
+        }
+    }
+    return false;
+}
+
+QString transXml(const QString& dt, const QString& no)
+{
+    const XmlNode t = DataStore::instance().document().selectSingleNode(
+        QStringLiteral("/Data/Trans/t[@dt=") + dt + QStringLiteral("][@No=") + no + QLatin1Char(']'));
+    return t.isNull() ? QString() : t.xml();
+}
+
+} // namespace
+
+class TstFrmTrans : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TempEnv> env;
+    std::unique_ptr<RecordingPrompt> prompt;
+    std::unique_ptr<ScriptedPopupMenus> menus;
+    QString book;
+
+    frmTrans* open(int date)
+    {
+        auto* w = qobject_cast<frmTrans*>(OpenTransactionEntry(date));
+        if (w) {
+            w->activateWindow();
+            QApplication::setActiveWindow(w);
+        }
+        return w;
+    }
+    template <class T>
+    static T* get(QWidget* w, const char* name)
+    {
+        return w->findChild<T*>(QString::fromLatin1(name));
+    }
+    static void type(const QString& text)
+    {
+        QTest::keyClicks(QApplication::focusWidget(), text);
+    }
+    static void press(Qt::Key key)
+    {
+        QTest::keyClick(QApplication::focusWidget(), key);
+    }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TempEnv>();
+        prompt = std::make_unique<RecordingPrompt>();
+        menus = std::make_unique<ScriptedPopupMenus>();
+        book = env->path(QStringLiteral("books.qbf"));
+        QVERIFY(writeDataFile(book, sampleBookXml()));
+        QVERIFY(DataStore::instance().OpenDataFile(book));
+        RegisterTransactionWindows();
+    }
+
+    void cleanup()
+    {
+        for (QWidget* w : WindowHost::current().childWindows())
+            delete w;
+        Openers::registerFactory(WindowKind::TransactionList, {});
+        menus.reset();
+        prompt.reset();
+        env.reset();
+    }
+
+    void entersTransactionsWithTheKeyboard()
+    {
+        frmTrans* w = open(20130110);
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Entries on ") + ShortDateText(QDate(2013, 1, 10)));
+        QCOMPARE(get<QGroupBox>(w, "Frame1")->title(), QStringLiteral("Enter New Transaction"));
+        QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("Groceries")));
+
+        w->debTrans->setFocus();
+        press(Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), get<QComboBox>(w, "cmbFrom"));
+        type(QStringLiteral("ca"));
+        QCOMPARE(get<QComboBox>(w, "cmbFrom")->currentText(), QStringLiteral("Cash"));
+        press(Qt::Key_Return);
+        type(QStringLiteral("FO"));
+        QCOMPARE(get<QComboBox>(w, "cmbTo")->currentText(), QStringLiteral("Food"));
+        press(Qt::Key_Return);
+        type(QStringLiteral("12.5"));
+        press(Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), get<QComboBox>(w, "cmbNarration"));
+        type(QStringLiteral("Lunch 'out'"));
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(prompt->count(), 0);
+
+        // Number 3 of the day: the day already has 1 and 2. The apostrophes are not stored.
+        QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("3")),
+                 QStringLiteral("<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Lunch out\">12.5</t>"));
+        QVERIFY(readDataFile(book).contains("<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Lunch out\">12.5</t>"));
+        QVERIFY(QFile::exists(book + QStringLiteral(".bak")));
+        QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("id=\"id201301103\"")));
+
+        // Date, From account and its balance stay; the rest is cleared.
+        QCOMPARE(get<QComboBox>(w, "cmbFrom")->currentText(), QStringLiteral("Cash"));
+        QCOMPARE(get<QLabel>(w, "lblBalance_0")->text(), QStringLiteral("242.00")); // 300 - 45.5 - 12.5
+        QCOMPARE(get<QComboBox>(w, "cmbTo")->currentIndex(), -1);
+        QVERIFY(get<QComboBox>(w, "cmbTo")->currentText().isEmpty());
+        QVERIFY(get<QComboBox>(w, "cmbNarration")->currentText().isEmpty());
+        QCOMPARE(get<neb>(w, "nebAmount")->Value(), 0.0);
+        QCOMPARE(w->debTrans->date(), QDate(2013, 1, 10));
+        QCOMPARE(QApplication::focusWidget(), w->debTrans);
+
+        // The next one needs only To, amount and details.
+        get<QComboBox>(w, "cmbTo")->setFocus();
+        type(QStringLiteral("sal"));
+        get<neb>(w, "nebAmount")->setValue(5);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QVERIFY(!transXml(QStringLiteral("20130110"), QStringLiteral("4")).isEmpty());
+        // The balance of a receiving account counts the money in.
+        get<QComboBox>(w, "cmbTo")->setFocus();
+        type(QStringLiteral("foo"));
+        QCOMPARE(get<QLabel>(w, "lblBalance_1")->text(), QStringLiteral("58.00")); // 45.5 + 12.5
+    }
+
+    void failedChecksChangeNothing()
+    {
+        frmTrans* w = open(20130110);
+        const QByteArray before = readDataFile(book);
+        auto* save = get<QPushButton>(w, "cmdSave");
+        auto* from = get<QComboBox>(w, "cmbFrom");
+        auto* to = get<QComboBox>(w, "cmbTo");
+
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(prompt->last().text, QStringLiteral("Select a From account"));
+        QCOMPARE(prompt->last().title, QStringLiteral("Enter from account"));
+        QCOMPARE(prompt->last().icon, MsgIcon::Information);
+        QTRY_COMPARE(QApplication::focusWidget(), from);
+
+        // A typed name that is no entry does not count as chosen.
+        from->setFocus();
+        type(QStringLiteral("Cash"));
+        QCOMPARE(from->currentIndex(), 0 + from->findText(QStringLiteral("Cash")));
+        to->setEditText(QStringLiteral("Nowhere"));
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(prompt->last().text, QStringLiteral("Select a To account"));
+        QCOMPARE(prompt->last().title, QStringLiteral("Enter To account"));
+
+        to->setFocus();
+        to->lineEdit()->selectAll();
+        type(QStringLiteral("Cash"));
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(prompt->last().text, QStringLiteral("Enter Amount of this transaction"));
+        QCOMPARE(prompt->last().title, QStringLiteral("Enter amount"));
+        QTRY_VERIFY(get<neb>(w, "nebAmount")->isAncestorOf(QApplication::focusWidget()));
+
+        get<neb>(w, "nebAmount")->setValue(10);
+        to->setFocus();
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(prompt->last().text, QStringLiteral("From and To accounts cannot be same"));
+        QCOMPARE(prompt->last().title, QStringLiteral("Invalid transaction"));
+        // The focus stays where the click put it.
+        QCOMPARE(QApplication::focusWidget(), save);
+        QCOMPARE(prompt->count(), 4);
+        QCOMPARE(readDataFile(book), before);
+        QCOMPARE(w->EntryMode(), int(frmTrans::ModeNew));
+    }
+
+    void editKeepsNumberAndMoveTakesNextNumber()
+    {
+        frmTrans* w = open(20130110);
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[E]*]201301101")));
+        QCOMPARE(w->EntryMode(), int(frmTrans::ModeEdit));
+        QCOMPARE(get<QGroupBox>(w, "Frame1")->title(), QStringLiteral("Edit Transaction"));
+        QCOMPARE(get<QPushButton>(w, "cmdSave")->text(), QStringLiteral("&Save editing"));
+        QCOMPARE(get<QPushButton>(w, "cmdClose")->text(), QStringLiteral("&Cancel editing"));
+        QVERIFY(get<QLabel>(w, "lblBalance_0")->isHidden());
+        QCOMPARE(get<QComboBox>(w, "cmbFrom")->currentText(), QStringLiteral("Bank"));
+        QCOMPARE(get<QComboBox>(w, "cmbTo")->currentText(), QStringLiteral("Cash"));
+        QCOMPARE(get<neb>(w, "nebAmount")->Value(), 300.0);
+        QCOMPARE(get<QComboBox>(w, "cmbNarration")->currentText(), QStringLiteral("Withdrawal"));
+
+        get<neb>(w, "nebAmount")->setValue(350);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(w->EntryMode(), int(frmTrans::ModeNew));
+        QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("1")),
+                 QStringLiteral("<t No=\"1\" dt=\"20130110\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal\">350</t>"));
+
+        // Moved to 1 February (which has number 1): it becomes number 2 there
+        // and keeps its place in the file.
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[E]*]201301101")));
+        w->debTrans->setDate(QDate(2013, 2, 1));
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        const QList<XmlNode> all = DataStore::instance().document().selectNodes(QStringLiteral("/Data/Trans/t"));
+        QCOMPARE(all.at(1).xml(), QStringLiteral("<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal\">350</t>"));
+
+        // Numbers stay unique: 1 February now has 2 (earlier in the file) and 1
+        // (last in the file); a new one gets 3, not a second 2.
+        w->debTrans->setDate(QDate(2013, 2, 1));
+        get<QComboBox>(w, "cmbFrom")->setFocus();
+        type(QStringLiteral("Bank"));
+        get<QComboBox>(w, "cmbTo")->setFocus();
+        type(QStringLiteral("Food"));
+        get<neb>(w, "nebAmount")->setValue(1);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(DataStore::instance().document().selectNodes(QStringLiteral("/Data/Trans/t[@dt=20130201]")).size(), 3);
+        QVERIFY(!transXml(QStringLiteral("20130201"), QStringLiteral("3")).isEmpty());
+        QVERIFY(readDataFile(book).contains("No=\"3\" dt=\"20130201\""));
+    }
+
+    void deleteAsksAndNumbersAreReused()
+    {
+        frmTrans* w = open(20130110);
+        const QByteArray before = readDataFile(book);
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]201301102")));
+        QCOMPARE(w->EntryMode(), int(frmTrans::ModeDelete));
+        QCOMPARE(get<QPushButton>(w, "cmdSave")->text(), QStringLiteral("&Delete"));
+        QCOMPARE(get<QPushButton>(w, "cmdClose")->text(), QStringLiteral("&Cancel delete"));
+
+        prompt->answer(MsgResult::No);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(prompt->last().text, QStringLiteral("Are you sure you want to delete this transaction ?"));
+        QCOMPARE(prompt->last().title, QStringLiteral("Confirm Deletion"));
+        QCOMPARE(prompt->last().buttons, MsgButtons::YesNo);
+        QCOMPARE(prompt->last().defaultButton, MsgResult::No);
+        QCOMPARE(w->EntryMode(), int(frmTrans::ModeNew));
+        QVERIFY(get<QComboBox>(w, "cmbTo")->currentText().isEmpty());
+        QCOMPARE(get<neb>(w, "nebAmount")->Value(), 0.0);
+        QCOMPARE(readDataFile(book), before);
+        QVERIFY(!QFile::exists(book + QStringLiteral(".bak")));
+
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]201301102")));
+        prompt->answer(MsgResult::Yes);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QVERIFY(transXml(QStringLiteral("20130110"), QStringLiteral("2")).isEmpty());
+        QVERIFY(!readDataFile(book).contains("Groceries\">"));
+        QVERIFY(!w->WebBrowser1->pageText().contains(QStringLiteral("Groceries")));
+
+        // The last number of the day is free again.
+        get<QComboBox>(w, "cmbTo")->setFocus();
+        type(QStringLiteral("Food"));
+        get<neb>(w, "nebAmount")->setValue(3);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QVERIFY(!transXml(QStringLiteral("20130110"), QStringLiteral("2")).isEmpty());
+
+        // Cancel delete returns to New without touching anything.
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]201301101")));
+        QTest::mouseClick(get<QPushButton>(w, "cmdClose"), Qt::LeftButton);
+        QCOMPARE(w->EntryMode(), int(frmTrans::ModeNew));
+        QVERIFY(w->isVisible());
+    }
+
+    void newAccountFromTheFromBox()
+    {
+        frmTrans* w = open(20130110);
+        auto* from = get<QComboBox>(w, "cmbFrom");
+        auto* to = get<QComboBox>(w, "cmbTo");
+
+        // No: nothing is added; the text stays with nothing chosen.
+        from->setFocus();
+        type(QStringLiteral(" Petrol "));
+        prompt->answer(MsgResult::No);
+        to->setFocus();
+        QCOMPARE(prompt->count(), 1);
+        QCOMPARE(prompt->last().text, QStringLiteral("Add 'Petrol' to Account Heads ?"));
+        QCOMPARE(prompt->last().title, QStringLiteral("Confirm new Account"));
+        QCOMPARE(prompt->last().defaultButton, MsgResult::Yes);
+        QCOMPARE(from->currentText(), QStringLiteral(" Petrol "));
+        QCOMPARE(from->currentIndex(), -1);
+        QCOMPARE(from->count(), 4);
+
+        // Yes: saved at once under the next code, blanks kept, in both boxes, chosen.
+        from->setFocus();
+        prompt->answer(MsgResult::Yes);
+        to->setFocus();
+        QCOMPARE(prompt->count(), 2);
+        QVERIFY(readDataFile(book).contains("<a Code=\"5\" AcName=\" Petrol \"/>"));
+        QCOMPARE(from->currentText(), QStringLiteral(" Petrol "));
+        QCOMPARE(from->currentData().toInt(), 5);
+        QCOMPARE(to->findData(5), from->currentIndex());
+        QCOMPARE(get<QLabel>(w, "lblBalance_0")->text(), QStringLiteral("0.00"));
+        // Sorted into place, blanks first.
+        QCOMPARE(from->itemText(0), QStringLiteral(" Petrol "));
+
+        // An existing name in other letters is no new account.
+        prompt->clear();
+        to->setFocus();
+        to->setEditText(QStringLiteral("bank"));
+        from->setFocus();
+        QCOMPARE(prompt->count(), 0);
+    }
+
+    void spinStepsTheDate()
+    {
+        frmTrans* w = open(20130104);
+        QVERIFY(!w->WebBrowser1->pageText().contains(QStringLiteral("January pay")));
+        auto* spin = get<QScrollBar>(w, "VScroll1");
+        spin->triggerAction(QAbstractSlider::SliderSingleStepSub); // the up arrow
+        QCOMPARE(spin->value(), 1);
+        QCOMPARE(w->debTrans->date(), QDate(2013, 1, 5));
+        QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("January pay")));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Entries on ") + ShortDateText(QDate(2013, 1, 5)));
+        spin->triggerAction(QAbstractSlider::SliderSingleStepAdd); // the down arrow
+        spin->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(w->debTrans->date(), QDate(2013, 1, 3));
+        QCOMPARE(spin->value(), 1);
+    }
+
+    void openerReusesTheWindowOfTheDate()
+    {
+        frmTrans* a = open(20130110);
+        frmTrans* b = open(20130110);
+        QCOMPARE(a, b);
+        frmTrans* c = open(20130201);
+        QVERIFY(c != a);
+        const QList<QAction*> entries = WindowHost::current().windowList().entries();
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.at(0)->text(), QStringLiteral("&1 Entries on ") + ShortDateText(QDate(2013, 1, 10)));
+        QCOMPARE(entries.at(1)->text(), QStringLiteral("&2 Entries on ") + ShortDateText(QDate(2013, 2, 1)));
+        c->close();
+        QTRY_COMPARE(WindowHost::current().windowList().entries().size(), 1);
+    }
+
+    void accountLinksAndKeysOpenTheListOfTheAccount()
+    {
+        QList<ListWindow*> made;
+        Openers::registerFactory(WindowKind::TransactionList, [&made] {
+            made.append(new ListWindow);
+            return made.last();
+        });
+        frmTrans* w = open(20130110);
+        menus->answer(1003);
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("2")));
+        QCOMPARE(menus->shown.size(), 1);
+        QCOMPARE(menus->shown.at(0).size(), 4); // both reports offered
+        QCOMPARE(made.size(), 1);
+        QCOMPARE(made.at(0)->account, std::optional<int>(2));
+        QCOMPARE(made.at(0)->from, QDate(2013, 1, 10));
+        QCOMPARE(made.at(0)->to, QDate(2013, 1, 10));
+
+        // F5 in the From box opens (here: brings back) the list of its account.
+        get<QComboBox>(w, "cmbFrom")->setFocus();
+        type(QStringLiteral("bank"));
+        press(Qt::Key_F5);
+        QCOMPARE(made.size(), 1);
+        QCOMPARE(made.at(0)->refreshed, 2);
+        // Without a chosen account F5 does nothing.
+        get<QComboBox>(w, "cmbTo")->setFocus();
+        press(Qt::Key_F5);
+        QCOMPARE(made.at(0)->refreshed, 2);
+
+        // A dismissed menu does nothing.
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("4")));
+        QCOMPARE(made.size(), 1);
+    }
+};
+
+QTEST_MAIN(TstFrmTrans)
+#include "tst_frmtrans.moc"
