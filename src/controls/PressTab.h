@@ -9,19 +9,23 @@
 
 namespace qb {
 
-// Sends a Tab press and release to the focused control, unless Alt is held
-// down at this moment (Alt+Enter keeps its own meaning).
+// Moves the focus to the next control as a Tab key would, unless Alt is held
+// down at this moment (Alt+Enter keeps its own meaning). The Tab goes to the
+// window (or MDI child) that holds the focus rather than to the focused
+// control itself, so that controls which use Tab inside (the sections of a
+// date box) are left as Tab leaves any other control.
 inline void PressTab()
 {
     if (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier)
         return;
     QWidget* target = QApplication::focusWidget();
+    while (target && !target->isWindow() && target->windowType() != Qt::SubWindow)
+        target = target->parentWidget();
     if (!target)
         return;
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
     QCoreApplication::sendEvent(target, &press);
-    // The press may have moved the focus; the release goes where the key now is.
     if (QWidget* now = QApplication::focusWidget())
         QCoreApplication::sendEvent(now, &release);
 }

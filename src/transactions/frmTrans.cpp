@@ -1,7 +1,5 @@
 #include "frmTrans.h"
 
-#include <cmath>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
@@ -64,11 +62,6 @@ int sortedIndex(const QComboBox* combo, const QString& text)
             hi = mid;
     }
     return lo;
-}
-
-QString keyDigits(int date, int number)
-{
-    return QString::number(date) + QString::number(number);
 }
 
 } // namespace
@@ -230,8 +223,7 @@ void frmTrans::Form_Load()
     }
 
     Error error;
-    if (!m_dayList.load(QStringLiteral("Trans-daywise"), &error)
-        || !m_balance.load(QStringLiteral("sum"), &error)) {
+    if (!m_dayList.load(&error) || !m_balance.load(&error)) {
         MsgBox(error.description);
     }
     m_completeFrom = new clsAutoComplete(this);
@@ -383,20 +375,11 @@ bool frmTrans::AddAccountIfNew(QComboBox* combo)
 
 QString frmTrans::BalanceText(QComboBox* combo)
 {
-    if (combo->currentIndex() < 0 || !m_balance.isLoaded())
+    if (combo->currentIndex() < 0)
         return {};
-    const int date = DateToDocDate(debTrans->date());
-    const int code = combo->currentData().toInt();
-    m_balance.setChildAttribute(1, 1, QString::number(date));
-    m_balance.setChildAttribute(2, 1, QString::number(code));
-    const QString text = m_balance.TransformNode(XmlNode(DataStore::instance().document().documentElement()));
-    bool ok = false;
-    double value = text.trimmed().toDouble(&ok);
-    if (!ok)
-        return {};
-    if (std::fabs(value) < 0.005)
-        value = 0;
-    return QString::number(value, 'f', 2);
+    const std::optional<double> balance = m_balance.balance(
+        DataStore::instance().document(), combo->currentData().toInt(), debTrans->date());
+    return balance ? AccountBalance::BalanceText(*balance) : QString();
 }
 
 void frmTrans::ClearEntry()
@@ -583,15 +566,11 @@ void frmTrans::RefreshList()
         fraPleaseWait->raise();
         fraPleaseWait->repaint();
 
-        const QString date = QString::number(DateToDocDate(debTrans->date()));
         const QString caption = QStringLiteral("Entries on ") + ShortDateText(debTrans->date());
         setCaption(caption);
         if (!store.hasDocument()) {
             error = {91, QStringLiteral("No data file is open")};
-        } else if (m_dayList.setChildAttribute(1, 1, date, &error)
-                   && m_dayList.setChildAttribute(2, 1, date, &error)) {
-            page = m_dayList.TransformNode(XmlNode(store.document().documentElement()));
-            ReplaceReportTitle(page, caption);
+        } else if (m_dayList.build(store.document(), debTrans->date(), caption, &page, &error)) {
             showPage(page);
         }
         fraPleaseWait->hide();
@@ -603,7 +582,7 @@ void frmTrans::RefreshList()
         return;
     }
     if (m_lastSaved)
-        WebBrowser1->focusElement(QStringLiteral("id") + keyDigits(m_lastSaved->date, m_lastSaved->number));
+        WebBrowser1->focusElement(DayListReport::RowId(m_lastSaved->date, m_lastSaved->number));
 }
 
 void frmTrans::linkClicked(const QString& token)

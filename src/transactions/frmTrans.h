@@ -9,7 +9,7 @@
 #include <QTimer>
 
 #include "Openers.h"
-#include "ReportTemplate.h"
+#include "EntryReports.h"
 #include "ReportWindow.h"
 
 class QComboBox;
@@ -106,8 +106,8 @@ private:
     // so that a transaction removed meanwhile by another window is never touched.
     std::optional<Key> m_editing;
     std::optional<Key> m_lastSaved;
-    ReportTemplate m_dayList;
-    ReportTemplate m_balance;
+    DayListReport m_dayList;
+    AccountBalance m_balance;
     clsAutoComplete* m_completeFrom = nullptr;
     clsAutoComplete* m_completeTo = nullptr;
     clsAutoComplete* m_completeNarration = nullptr;

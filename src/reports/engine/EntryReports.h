@@ -1,0 +1,57 @@
+#pragma once
+
+// The two reports of the transaction entry window, shared with qbtool: the
+// list of one day's transactions and the balance of one account as of a date.
+
+#include <optional>
+
+#include <QDate>
+#include <QString>
+
+#include "ReportTemplate.h"
+
+namespace qb {
+
+// "Trans-daywise": the first and the last date go into the second attribute
+// of the template's second and third child.
+class DayListReport final
+{
+public:
+    bool load(Error* error = nullptr);
+    bool isLoaded() const { return m_template.isLoaded(); }
+
+    // The page of the day's transactions with the title in place of the
+    // title placeholder (no style head yet). False with the error when the
+    // template cannot take the date; a failed transformation is reported by
+    // TransformNode and gives an empty page.
+    bool build(const XmlDocument& data, const QDate& date, const QString& title, QString* page,
+               Error* error);
+
+    // The id of a transaction's row in the page: "id" + date + number.
+    static QString RowId(int date, int number);
+
+private:
+    ReportTemplate m_template;
+};
+
+// "sum": the balance as of a date (money into the account counts positive,
+// out of it negative) over every transaction up to and including the date;
+// the date goes into the second attribute of the second child, the account
+// code into the second attribute of the third.
+class AccountBalance final
+{
+public:
+    bool load(Error* error = nullptr);
+    bool isLoaded() const { return m_template.isLoaded(); }
+
+    // Nothing when the template is missing or its result is no number.
+    std::optional<double> balance(const XmlDocument& data, int code, const QDate& date);
+
+    // "0.00": no grouping, two decimals, minus sign when negative.
+    static QString BalanceText(double value);
+
+private:
+    ReportTemplate m_template;
+};
+
+} // namespace qb
