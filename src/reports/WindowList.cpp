@@ -63,7 +63,9 @@ QAction* WindowList::AddWindowListEntry(QWidget* w)
     action->setVisible(true);
     m_menu->addAction(action);
     m_elements.append({n, action, w});
-    connect(action, &QAction::triggered, this, [this, action] {
+    connect(action, &QAction::triggered, this, [this, action](bool checked) {
+        // The check mark follows the active window, not clicks on the entry.
+        action->setChecked(!checked);
         if (QWidget* window = windowOf(action))
             Q_EMIT windowChosen(window);
     });

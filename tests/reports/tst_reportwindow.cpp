@@ -171,6 +171,34 @@ private slots:
             QVERIFY(!list.separator()->isVisible());
     }
 
+    void defaultHostShowsAndActivatesTopLevelWindows()
+    {
+        WindowHost& host = WindowHost::current();
+        QCOMPARE(host.mainWindow(), nullptr);
+        auto* first = new TokenWindow;
+        auto* second = new TokenWindow;
+        host.showChild(first);
+        host.showChild(second);
+        host.showChild(first); // already one of the host's windows
+        QCOMPARE(host.childWindows(), QList<QWidget*>({first, second}));
+        QVERIFY(first->isVisible() && second->isVisible());
+        first->joinWindowList();
+        second->joinWindowList();
+
+        host.activateChild(second);
+        QTRY_VERIFY(second->windowListEntry()->isChecked());
+        QVERIFY(!first->windowListEntry()->isChecked());
+        // Choosing an entry in the Window menu brings its window forward.
+        first->windowListEntry()->trigger();
+        QTRY_VERIFY(first->windowListEntry()->isChecked());
+        QVERIFY(!second->windowListEntry()->isChecked());
+
+        delete first;
+        QCOMPARE(host.childWindows(), QList<QWidget*>({second}));
+        delete second;
+        QVERIFY(host.childWindows().isEmpty());
+    }
+
     void menusReturnTheirTexts()
     {
         ScriptedPopupMenus menus;

@@ -64,6 +64,10 @@ private slots:
         connect(&list, &WindowList::windowChosen, this, [&](QWidget* w) { chosen = w; });
         ed->trigger();
         QCOMPARE(chosen, &d);
+        // Choosing an entry leaves the check marks to the window's activation.
+        QVERIFY(!ed->isChecked());
+        eb->trigger();
+        QVERIFY(eb->isChecked());
 
         list.RemoveWindowListEntry(eb);
         list.RemoveWindowListEntry(ed);
