@@ -141,6 +141,9 @@ XmlDocument MakeDemoBook(const QDate& today)
         book.trans(dayOf(month, 31), Interest, Savings, 12.35 + m * 0.4, QStringLiteral("Interest"));
     }
 
+    // Something on today's page, which the transaction entry window shows first.
+    book.trans(today, Cash, DiningOut, 8.5, QStringLiteral("Coffee and a sandwich"));
+
     book.dateRange(QDate(today.year(), 1, 1), QDate(today.year(), 12, 31), QStringLiteral("This year"));
     book.dateRange(first, today, QStringLiteral("Demo period"));
     return doc;

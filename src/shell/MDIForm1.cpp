@@ -424,8 +424,13 @@ void MDIForm1::showDataMenus(bool visible)
 void MDIForm1::closeDataWindows()
 {
     for (QMdiSubWindow* sub : m_mdiArea->subWindowList()) {
-        if (sub != m_panelWindow)
-            sub->close();
+        if (sub == m_panelWindow)
+            continue;
+        const QPointer<QWidget> w = sub->widget();
+        // The windows go when the event loop next runs; their Window-menu
+        // entries go now, so the menu never lists a closed window.
+        if (sub->close() && w)
+            m_windowList->RemoveWindowListEntry(m_windowList->entryOf(w));
     }
 }
 
