@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "Artwork.h"
+#include "DataWindows.h"
 #include "MDIForm1.h"
 #include "QtUiServices.h"
 #include "Utilities.h"
@@ -26,6 +27,7 @@ int main(int argc, char* argv[])
     qb::Prompt::install(&prompt);
     qb::FileDialogs::install(&dialogs);
     qb::PopupMenus::install(&menus);
+    qb::RegisterDataWindows();
 
     // The command line after the program's name, as one text: a path with
     // blanks may arrive in pieces.
