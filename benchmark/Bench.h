@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <QString>
+#include <QStringList>
 
 namespace bench {
 
@@ -26,7 +27,7 @@ struct Context
 struct Step
 {
     QString name;
-    QString baseline;    // the step this one is compared with; empty for none
+    QStringList baselines; // the steps this one is compared with
     QString description; // one line for --list
     // Before the timed runs, once; false (with the reason) skips the step.
     std::function<bool(Context&, QString* why)> prepare;

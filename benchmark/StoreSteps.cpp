@@ -60,9 +60,20 @@ DocPtr bareOpen(const QString& path)
     return DocPtr(xmlReadMemory(buffer.get(), int(got), nullptr, nullptr, XML_PARSE_HUGE));
 }
 
-// Serialize, encipher, write.
-bool bareSave(xmlDoc* doc, const QString& path, bool sync)
+// Serialize, encipher, write; with a backup, the new file is written beside
+// the old one, which then becomes the backup as the store's save does.
+bool bareSave(xmlDoc* doc, const QString& path, bool sync, bool backup)
 {
+    if (backup) {
+        const QString temp = path + QStringLiteral(".new");
+        if (!bareSave(doc, temp, sync, false))
+            return false;
+        const QByteArray bak = QFile::encodeName(path + QStringLiteral(".bak"));
+        const QByteArray file = QFile::encodeName(path);
+        std::remove(bak.constData());
+        std::rename(file.constData(), bak.constData());
+        return std::rename(QFile::encodeName(temp).constData(), file.constData()) == 0;
+    }
     xmlChar* mem = nullptr;
     int size = 0;
     xmlDocDumpMemory(doc, &mem, &size);
@@ -106,7 +117,8 @@ bool openCopyInStore(Context& c, QString* why)
 Step storeSave(const QString& name, bool sync)
 {
     return Step{name,
-                sync ? QStringLiteral("bare-save-fsync") : QStringLiteral("bare-save"),
+                sync ? QStringList{QStringLiteral("bare-save-fsync"), QStringLiteral("bare-save-bak-fsync")}
+                     : QStringList{QStringLiteral("bare-save"), QStringLiteral("bare-save-bak")},
                 sync ? QStringLiteral("SaveDocument: serialize, encipher, write a synced temporary file, rotate to .bak")
                      : QStringLiteral("SaveDocument without waiting for the disk (no fsync)"),
                 [sync](Context& c, QString* why) {
@@ -117,12 +129,13 @@ Step storeSave(const QString& name, bool sync)
                 [](Context&) { return qb::DataStore::instance().SaveDocument(); }};
 }
 
-Step bareSaveStep(const QString& name, bool sync)
+Step bareSaveStep(const QString& name, bool sync, bool backup)
 {
     return Step{name,
                 {},
-                sync ? QStringLiteral("bare: xmlDocDumpMemory, byte-loop XOR, fwrite, fsync")
-                     : QStringLiteral("bare: xmlDocDumpMemory, byte-loop XOR, fwrite"),
+                QStringLiteral("bare: xmlDocDumpMemory, byte-loop XOR, fwrite")
+                    + (sync ? QStringLiteral(", fsync") : QString())
+                    + (backup ? QStringLiteral(", old file renamed to .bak") : QString()),
                 [](Context& c, QString* why) {
                     auto state = std::make_shared<BareState>();
                     state->doc = bareOpen(c.book);
@@ -134,9 +147,9 @@ Step bareSaveStep(const QString& name, bool sync)
                     return true;
                 },
                 {},
-                [sync](Context& c) {
+                [sync, backup](Context& c) {
                     auto* state = static_cast<BareState*>(c.state.get());
-                    return bareSave(state->doc.get(), c.folder + QStringLiteral("/bare.qbf"), sync);
+                    return bareSave(state->doc.get(), c.folder + QStringLiteral("/bare.qbf"), sync, backup);
                 }};
 }
 
@@ -145,7 +158,7 @@ Step bareSaveStep(const QString& name, bool sync)
 std::vector<Step> storeSteps()
 {
     std::vector<Step> steps;
-    steps.push_back(Step{QStringLiteral("store-open"), QStringLiteral("bare-open"),
+    steps.push_back(Step{QStringLiteral("store-open"), {QStringLiteral("bare-open")},
                          QStringLiteral("OpenDataFile: read, decipher, parse, repair, handles (no window host)"),
                          [](Context&, QString*) {
                              qb::DataStore::instance().setHost(nullptr);
@@ -166,9 +179,11 @@ std::vector<Step> storeSteps()
                              return state->doc != nullptr;
                          }});
     steps.push_back(storeSave(QStringLiteral("store-save"), true));
-    steps.push_back(bareSaveStep(QStringLiteral("bare-save-fsync"), true));
+    steps.push_back(bareSaveStep(QStringLiteral("bare-save-fsync"), true, false));
+    steps.push_back(bareSaveStep(QStringLiteral("bare-save-bak-fsync"), true, true));
     steps.push_back(storeSave(QStringLiteral("store-save-nosync"), false));
-    steps.push_back(bareSaveStep(QStringLiteral("bare-save"), false));
+    steps.push_back(bareSaveStep(QStringLiteral("bare-save"), false, false));
+    steps.push_back(bareSaveStep(QStringLiteral("bare-save-bak"), false, true));
     return steps;
 }
 

@@ -214,10 +214,13 @@ int runParent(const QStringList& args)
             }
             out << c.toString(r.median, 'f', 1).rightJustified(11) << c.toString(r.best, 'f', 1).rightJustified(10)
                 << c.toString(double(r.peakKb) / 1024.0, 'f', 1).rightJustified(10);
-            const Result b = s.baseline.isEmpty() ? Result() : result(s.baseline);
-            if (b.ok && b.median > 0)
-                out << "   " << c.toString(r.median / b.median, 'f', 2) << " x " << s.baseline;
-            out << '\n';
+            QStringList ratios;
+            for (const QString& name : s.baselines) {
+                const Result b = result(name);
+                if (b.ok && b.median > 0)
+                    ratios << c.toString(r.median / b.median, 'f', 2) + QStringLiteral(" x ") + name;
+            }
+            out << (ratios.isEmpty() ? QString() : QStringLiteral("   ") + ratios.join(QStringLiteral(", "))) << '\n';
             out.flush();
         }
         QFile::remove(book);

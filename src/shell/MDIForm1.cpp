@@ -4,12 +4,14 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTime>
 #include <QVBoxLayout>
 
@@ -271,6 +273,17 @@ void MDIForm1::buildToolbar()
 
 // ---------------------------------------------------------------- loading
 
+void MDIForm1::placeOnScreen()
+{
+    // The first showing fits the window on the screen and centres it.
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || isVisible())
+        return;
+    const QRect available = screen->availableGeometry();
+    resize(std::min(width(), available.width() * 9 / 10), std::min(height(), available.height() * 9 / 10));
+    move(available.center() - rect().center());
+}
+
 bool MDIForm1::Load(const QString& commandLine, Error* error)
 {
     try {
@@ -312,6 +325,7 @@ bool MDIForm1::Load(const QString& commandLine, Error* error)
 
         buildToolbar();
 
+        placeOnScreen();
         show();
 
         QString fileName = commandLine;

@@ -92,6 +92,7 @@ private:
     void buildToolbarImages();
     void connectSignals();
     void buildToolbar();
+    void placeOnScreen();
 
     // File menu
     void mnuFileNew_Click();

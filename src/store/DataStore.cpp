@@ -355,10 +355,17 @@ bool DataStore::adoptDocument(XmlDocument&& document, const QString& fileName)
 
 bool DataStore::SaveDocument()
 {
-    return WriteDataFile(m_document.toBytes(), CurrentFile);
+    // Enciphered and written in the serializer's own buffer: a large book is not copied.
+    return m_document.useBytes(
+        [this](char* text, qsizetype size) { return writeText(text, size, CurrentFile); });
 }
 
-bool DataStore::WriteDataFile(QByteArray Text, const QString& linkOrFileName)
+bool DataStore::WriteDataFile(QByteArray Text, const QString& FileName)
+{
+    return writeText(Text.data(), Text.size(), FileName);
+}
+
+bool DataStore::writeText(char* text, qsizetype size, const QString& linkOrFileName)
 {
     // A data file reached through a symbolic link is saved where it lives;
     // renaming the link itself would move the book out of its folder.
@@ -367,7 +374,7 @@ bool DataStore::WriteDataFile(QByteArray Text, const QString& linkOrFileName)
         FileName = QFileInfo(FileName).symLinkTarget();
 
     // Blank text: nothing but spaces, tabs and line ends (no copy of a large text).
-    const bool blank = std::all_of(Text.cbegin(), Text.cend(), [](char c) {
+    const bool blank = std::all_of(text, text + size, [](char c) {
         return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
     });
     if (blank) {
@@ -378,14 +385,14 @@ bool DataStore::WriteDataFile(QByteArray Text, const QString& linkOrFileName)
         return false;
     }
     const QString backup = FileName + QStringLiteral(".bak");
-    ClsAX::EnDeCryptBytes(Text, DataFileKey());
+    ClsAX::EnDeCryptBytes(text, size, DataFileKey());
 
     // The new text goes to a temporary file beside the data file and reaches
     // the disk before the old files are touched, so that a crash or a full
     // disk at any moment leaves the data file or its backup whole.
     QTemporaryFile temp(FileName + QStringLiteral(".XXXXXX.tmp"));
     temp.setAutoRemove(true);
-    if (!temp.open() || temp.write(Text) != Text.size() || !syncToDisk(temp, m_syncOnSave)) {
+    if (!temp.open() || temp.write(text, size) != size || !syncToDisk(temp, m_syncOnSave)) {
         showSaveError(0);
         return false;
     }

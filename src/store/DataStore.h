@@ -94,6 +94,8 @@ private:
     void takeHandles();
     void dropHandles();
     bool finishOpen(const QString& fileName);
+    // WriteDataFile over a buffer it may encipher in place.
+    bool writeText(char* text, qsizetype size, const QString& fileName);
 
     XmlDocument m_document;
     XmlNode m_acMaster, m_pValue, m_trans, m_groups, m_narration, m_i, m_dateRanges;

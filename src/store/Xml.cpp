@@ -515,31 +515,47 @@ XmlNode XmlDocument::createElement(const QString& name) const
     return XmlNode(xmlNewDocNode(m_doc, nullptr, xc(name.toUtf8()), nullptr));
 }
 
-QByteArray XmlDocument::toBytes() const
+namespace {
+
+// UTF-8 needs no conversion, and a document of seven-bit text is the same
+// bytes in UTF-8 and in ASCII; only a document that holds other characters
+// goes through the (much slower) ASCII encoder, which writes them as
+// character references.
+XmlCharPtr serialize(xmlDoc* doc, int* size)
 {
-    if (!m_doc)
-        return {};
-    // UTF-8 needs no conversion, and a document of seven-bit text is the
-    // same bytes in UTF-8 and in ASCII; only a document that holds other
-    // characters goes through the (much slower) ASCII encoder, which writes
-    // them as character references.
+    *size = 0;
+    if (!doc)
+        return nullptr;
     xmlChar* mem = nullptr;
-    int size = 0;
-    xmlDocDumpMemoryEnc(m_doc, &mem, &size, "UTF-8");
+    xmlDocDumpMemoryEnc(doc, &mem, size, "UTF-8");
     XmlCharPtr owned(mem);
     if (!mem)
-        return {};
+        return nullptr;
     const auto* bytes = reinterpret_cast<const unsigned char*>(mem);
-    const bool sevenBit = std::all_of(bytes, bytes + size, [](unsigned char c) { return c < 0x80; });
-    if (!sevenBit) {
-        owned.reset();
-        mem = nullptr;
-        xmlDocDumpMemoryEnc(m_doc, &mem, &size, "ASCII");
-        owned.reset(mem);
-        if (!mem)
-            return {};
-    }
-    return QByteArray(reinterpret_cast<const char*>(mem), size);
+    if (std::all_of(bytes, bytes + *size, [](unsigned char c) { return c < 0x80; }))
+        return owned;
+    owned.reset();
+    mem = nullptr;
+    xmlDocDumpMemoryEnc(doc, &mem, size, "ASCII");
+    return XmlCharPtr(mem);
+}
+
+} // namespace
+
+QByteArray XmlDocument::toBytes() const
+{
+    int size = 0;
+    const XmlCharPtr mem = serialize(m_doc, &size);
+    return mem ? QByteArray(reinterpret_cast<const char*>(mem.get()), size) : QByteArray();
+}
+
+bool XmlDocument::useBytes(const std::function<bool(char* data, qsizetype size)>& use) const
+{
+    int size = 0;
+    const XmlCharPtr mem = serialize(m_doc, &size);
+    if (!mem)
+        return use(nullptr, 0);
+    return use(reinterpret_cast<char*>(mem.get()), size);
 }
 
 QString XmlDocument::xml() const

@@ -4,6 +4,7 @@
 // XmlNode is a non-owning handle that stays valid while its document does
 // and the node has not been freed. No libxml2 type appears in this header.
 
+#include <functional>
 #include <memory>
 
 #include <QByteArray>
@@ -117,6 +118,11 @@ public:
 
     // Serialized document, bytes 0-127 only (other characters as references).
     QByteArray toBytes() const;
+    // The same bytes in the XML library's own buffer, lent to use (which may
+    // change them in place) for the duration of the call, so that saving a
+    // large book makes no copy. use is called once, with no bytes when there
+    // is no document; the result is use's.
+    bool useBytes(const std::function<bool(char* data, qsizetype size)>& use) const;
     QString xml() const;
 
     // Prefixes registered for XPath on this document, as "SelectionNamespaces" does.
