@@ -90,8 +90,9 @@ QString AmountText(double amount)
 
 int NextTransactionNumber(const XmlDocument& document, int docDate)
 {
-    const QList<XmlNode> sameDate = document.selectNodes(
-        QStringLiteral("/Data/Trans/t[@dt=") + QString::number(docDate) + QLatin1Char(']'));
+    const XmlNode trans = document.selectSingleNode(QStringLiteral("/Data/Trans"));
+    const QList<XmlNode> sameDate
+        = trans.childElementsWithAttribute({QStringLiteral("dt")}, QString::number(docDate));
     int highest = 0;
     for (const XmlNode& t : sameDate)
         highest = std::max(highest, t.attributeValue(0).toInt());

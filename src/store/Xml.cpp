@@ -6,6 +6,7 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/dict.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
@@ -325,6 +326,53 @@ QList<XmlNode> XmlNode::childElements() const
     return list;
 }
 
+QList<XmlNode> XmlNode::childElementsWithAttribute(const QStringList& names,
+                                                   const QString& value) const
+{
+    QList<XmlNode> list;
+    if (!m_node)
+        return list;
+    // Names of a parsed document live in its dictionary: they compare by
+    // address, which keeps the walk over a large section cheap.
+    std::vector<QByteArray> wanted;
+    std::vector<const xmlChar*> interned;
+    xmlDict* dict = m_node->doc ? m_node->doc->dict : nullptr;
+    for (const QString& n : names) {
+        wanted.push_back(n.toUtf8());
+        if (dict)
+            interned.push_back(xmlDictExists(dict, xc(wanted.back()), -1));
+    }
+    auto isWanted = [&](const xmlChar* name) {
+        for (std::size_t i = 0; i < wanted.size(); ++i) {
+            if ((dict && interned[i] == name) || xmlStrEqual(name, xc(wanted[i])))
+                return true;
+        }
+        return false;
+    };
+    const QByteArray v = value.toUtf8();
+    for (xmlNode* c = m_node->children; c; c = c->next) {
+        if (c->type != XML_ELEMENT_NODE)
+            continue;
+        for (xmlAttr* a = c->properties; a; a = a->next) {
+            if (!isWanted(a->name))
+                continue;
+            bool equal;
+            const xmlNode* t = a->children;
+            if (t && t->type == XML_TEXT_NODE && !t->next) {
+                equal = xmlStrEqual(t->content, xc(v));
+            } else {
+                XmlCharPtr content(xmlNodeGetContent(reinterpret_cast<xmlNode*>(a)));
+                equal = xmlStrEqual(content.get(), xc(v));
+            }
+            if (equal) {
+                list.append(XmlNode(c));
+                break;
+            }
+        }
+    }
+    return list;
+}
+
 XmlNode XmlNode::childElement(int index) const
 {
     XmlNode c = firstChildElement();
@@ -369,6 +417,13 @@ void XmlNode::removeChild(XmlNode child)
 XmlNode XmlNode::clone() const
 {
     return m_node ? XmlNode(xmlDocCopyNode(m_node, m_node->doc, 1)) : XmlNode();
+}
+
+XmlNode XmlNode::appendCopy(const XmlNode& other)
+{
+    if (!m_node || !other)
+        return {};
+    return XmlNode(xmlAddChild(m_node, xmlDocCopyNode(other.m_node, m_node->doc, 1)));
 }
 
 QList<XmlNode> XmlNode::selectNodes(const QString& xpath) const
@@ -614,6 +669,10 @@ XmlDocPtr applyStylesheet(xmlDoc* styleDoc, const XmlNode& source, StylesheetPtr
         xmlFreeDoc(styleCopy);
         return fail(QStringLiteral("The template is not a valid style sheet"));
     }
+    // A style sheet with errors compiles to something; it is refused all the
+    // same, even when the broken part would never run.
+    if ((*compiled)->errors > 0)
+        return fail(QStringLiteral("The template is not a valid style sheet"));
     xmlNode* node = source.raw();
     XmlDocPtr temporary;
     xmlDoc* input = node->doc;

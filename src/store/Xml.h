@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct _xmlNode;
 struct _xmlDoc;
@@ -65,6 +66,9 @@ public:
     XmlNode firstChildElement() const;
     XmlNode nextSiblingElement() const;
     QList<XmlNode> childElements() const;
+    // Child elements having one of the attributes with exactly this value, in
+    // document order. A plain walk without XPath: fast on large sections.
+    QList<XmlNode> childElementsWithAttribute(const QStringList& names, const QString& value) const;
     XmlNode childElement(int index) const; // element children only, 0-based
 
     // Element of the same document, not yet inserted anywhere.
@@ -75,6 +79,8 @@ public:
     void removeChild(XmlNode child);
     // Deep copy within the same document, not linked.
     XmlNode clone() const;
+    // Appends a deep copy of a node of any document as the last child.
+    XmlNode appendCopy(const XmlNode& other);
 
     // XPath 1.0 relative to this node; the document's registered prefixes apply.
     QList<XmlNode> selectNodes(const QString& xpath) const;

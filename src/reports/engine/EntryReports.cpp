@@ -7,6 +7,35 @@
 
 namespace qb {
 
+namespace {
+
+// A book holding the account heads and only the given transactions. The
+// entry window's reports look at one day or one account; transforming such a
+// book instead of the whole one keeps them fast on books of any size, and the
+// templates give the same page for it.
+XmlDocument PartOfBook(const XmlDocument& data, const QStringList& attributes, const QString& value)
+{
+    XmlDocument part;
+    part.loadXml(QByteArrayLiteral("<Data><Trans/></Data>"));
+    XmlNode root = part.documentElement();
+    root.insertBefore(root.createElement(QStringLiteral("AcMaster")), root.firstChildElement());
+    XmlNode heads = root.firstChildElement();
+    XmlNode trans = heads.nextSiblingElement();
+    const XmlNode dataRoot = data.documentElement();
+    for (XmlNode section = dataRoot.firstChildElement(); section; section = section.nextSiblingElement()) {
+        if (section.name() == QStringLiteral("AcMaster")) {
+            for (XmlNode a = section.firstChildElement(); a; a = a.nextSiblingElement())
+                heads.appendCopy(a);
+        } else if (section.name() == QStringLiteral("Trans")) {
+            for (const XmlNode& t : section.childElementsWithAttribute(attributes, value))
+                trans.appendCopy(t);
+        }
+    }
+    return part;
+}
+
+} // namespace
+
 bool DayListReport::load(Error* error)
 {
     return m_template.load(QStringLiteral("Trans-daywise"), error);
@@ -18,7 +47,8 @@ bool DayListReport::build(const XmlDocument& data, const QDate& date, const QStr
     const QString day = QString::number(DateToDocDate(date));
     if (!m_template.setChildAttribute(1, 1, day, error) || !m_template.setChildAttribute(2, 1, day, error))
         return false;
-    *page = m_template.TransformNode(data.documentElement());
+    const XmlDocument part = PartOfBook(data, {QStringLiteral("dt")}, day);
+    *page = m_template.TransformNode(part.documentElement());
     ReplaceReportTitle(*page, title);
     return true;
 }
@@ -38,8 +68,10 @@ std::optional<double> AccountBalance::balance(const XmlDocument& data, int code,
     if (!m_template.setChildAttribute(1, 1, QString::number(DateToDocDate(date)))
         || !m_template.setChildAttribute(2, 1, QString::number(code)))
         return std::nullopt;
+    const XmlDocument account = PartOfBook(data, {QStringLiteral("fAc"), QStringLiteral("tAc")},
+                                           QString::number(code));
     bool ok = false;
-    const double value = m_template.TransformNode(data.documentElement()).trimmed().toDouble(&ok);
+    const double value = m_template.TransformNode(account.documentElement()).trimmed().toDouble(&ok);
     return ok ? std::optional<double>(value) : std::nullopt;
 }
 

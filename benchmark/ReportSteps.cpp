@@ -1,0 +1,125 @@
+// Report timings of qbbench: the transaction entry window's day's list and
+// balance, and saving one new transaction, on the book of the current size.
+
+#include <QFile>
+#include <QMap>
+
+#include "Bench.h"
+#include "DataStore.h"
+#include "EntryReports.h"
+#include "Records.h"
+#include "Utilities.h"
+
+namespace bench {
+
+namespace {
+
+struct EntryState
+{
+    qb::DayListReport dayList;
+    qb::AccountBalance balance;
+    QDate busiestDay;
+    int busiestAccount = 0;
+    QDate lastDay;
+};
+
+// Opens a copy of the book in the store (saves go to the copy) and finds the
+// day and the account with the most transactions.
+bool prepareEntry(Context& c, QString* why)
+{
+    const QString copy = c.folder + QStringLiteral("/entry.qbf");
+    QFile::remove(copy);
+    QFile::remove(copy + QStringLiteral(".bak"));
+    qb::DataStore& store = qb::DataStore::instance();
+    store.setHost(nullptr);
+    if (!QFile::copy(c.book, copy) || !store.OpenDataFile(copy)) {
+        *why = QStringLiteral("the store does not open a copy of the book");
+        return false;
+    }
+    auto state = std::make_shared<EntryState>();
+    if (!state->dayList.load() || !state->balance.load()) {
+        *why = QStringLiteral("the templates are not installed beside qbbench (rpt/)");
+        return false;
+    }
+    QMap<int, int> perDay;
+    QMap<int, int> perAccount;
+    int last = 0;
+    for (const qb::XmlNode& t : store.TransSection().childElements()) {
+        const int dt = t.attributeValue(1).toInt();
+        ++perDay[dt];
+        ++perAccount[t.attributeValue(2).toInt()];
+        ++perAccount[t.attributeValue(3).toInt()];
+        last = std::max(last, dt);
+    }
+    auto most = [](const QMap<int, int>& counts) {
+        int key = 0;
+        int best = -1;
+        for (auto it = counts.begin(); it != counts.end(); ++it) {
+            if (it.value() > best) {
+                best = it.value();
+                key = it.key();
+            }
+        }
+        return key;
+    };
+    state->busiestDay = qb::DocDateToDate(most(perDay));
+    state->busiestAccount = most(perAccount);
+    state->lastDay = qb::DocDateToDate(last);
+    c.state = state;
+    return true;
+}
+
+EntryState* entry(Context& c)
+{
+    return static_cast<EntryState*>(c.state.get());
+}
+
+} // namespace
+
+std::vector<Step> reportSteps()
+{
+    std::vector<Step> steps;
+    steps.push_back(Step{
+        QStringLiteral("entry-save-daylist"), {},
+        QStringLiteral("entry window's Save: number, append, SaveDocument, then the day's list page"),
+        prepareEntry, {}, [](Context& c) {
+            EntryState* s = entry(c);
+            qb::DataStore& store = qb::DataStore::instance();
+            const int date = qb::DateToDocDate(s->busiestDay);
+            qb::Trans record;
+            record.No = qb::NextTransactionNumber(store.document(), date);
+            record.dt = date;
+            record.fAc = 1;
+            record.tAc = 2;
+            record.Nar = QStringLiteral("Benchmark entry");
+            record.CreateNode(store.TransSection()).setText(QStringLiteral("12.5"));
+            if (!store.SaveDocument())
+                return false;
+            QString page;
+            qb::Error error;
+            return s->dayList.build(store.document(), s->busiestDay, QStringLiteral("Entries"), &page, &error)
+                && page.contains(qb::DayListReport::RowId(date, record.No));
+        }});
+    steps.push_back(Step{
+        QStringLiteral("entry-daylist"), {},
+        QStringLiteral("the day's list page of the busiest day"),
+        prepareEntry, {}, [](Context& c) {
+            QString page;
+            qb::Error error;
+            return entry(c)->dayList.build(qb::DataStore::instance().document(), entry(c)->busiestDay,
+                                           QStringLiteral("Entries"), &page, &error)
+                && !page.isEmpty();
+        }});
+    steps.push_back(Step{
+        QStringLiteral("entry-balance"), {},
+        QStringLiteral("the balance of the busiest account as of the last day"),
+        prepareEntry, {}, [](Context& c) {
+            return entry(c)
+                ->balance.balance(qb::DataStore::instance().document(), entry(c)->busiestAccount,
+                                  entry(c)->lastDay)
+                .has_value();
+        }});
+    return steps;
+}
+
+} // namespace bench
