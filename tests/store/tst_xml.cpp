@@ -128,6 +128,44 @@ private slots:
         QVERIFY(e.isSet());
     }
 
+    void childElementsByAttributeAndCopies()
+    {
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(QByteArray("<Trans><t dt=\"1\" fAc=\"7\" tAc=\"2\"/><x dt=\"7\"/>"
+                                       "<t dt=\"2\" fAc=\"3\" tAc=\"7\"/><t dt=\"7&amp;\" fAc=\"17\"/>text</Trans>")));
+        const XmlNode root = doc.documentElement();
+        const QList<XmlNode> found
+            = root.childElementsWithAttribute({QStringLiteral("fAc"), QStringLiteral("tAc")}, QStringLiteral("7"));
+        QCOMPARE(found.size(), 2);
+        QCOMPARE(found.at(1).attribute(QStringLiteral("dt")), QStringLiteral("2"));
+        // Values with entity references compare by their text.
+        QCOMPARE(root.childElementsWithAttribute({QStringLiteral("dt")}, QStringLiteral("7&")).size(), 1);
+        // A name not in the document at all finds nothing.
+        QVERIFY(root.childElementsWithAttribute({QStringLiteral("nothere")}, QStringLiteral("7")).isEmpty());
+
+        XmlDocument other;
+        QVERIFY(other.loadXml(QByteArray("<Data/>")));
+        XmlNode copy = other.documentElement().appendCopy(found.at(0));
+        QCOMPARE(copy.xml(), QStringLiteral("<t dt=\"1\" fAc=\"7\" tAc=\"2\"/>"));
+        QCOMPARE(root.childElements().size(), 4); // the original stays
+    }
+
+    void styleSheetWithErrorsIsRefusedEvenUnused()
+    {
+        XmlDocument style;
+        QVERIFY(style.loadXml(QByteArray(
+            "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+            "<xsl:template match=\"/\"><x/></xsl:template>"
+            "<xsl:template match=\"never\"><xsl:value-of select=\"][\"/></xsl:template>"
+            "</xsl:stylesheet>")));
+        XmlDocument data;
+        QVERIFY(data.loadXml(QByteArray("<Data/>")));
+        QString out;
+        Error e;
+        QVERIFY(!style.transformToText(data.documentElement(), &out, &e));
+        QVERIFY(e.isSet());
+    }
+
     void xpathLiteralQuotes()
     {
         QCOMPARE(XPathLiteral(QStringLiteral("ab")), QStringLiteral("'ab'"));
