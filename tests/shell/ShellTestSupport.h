@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDate>
 #include <QPointer>
 #include <QQueue>
 #include <QTimer>
@@ -82,21 +81,6 @@ public:
     }
     int mlngSearchResultCount() const override { return found; }
     int found = 0;
-};
-
-class EntryProbe final : public ReportWindow, public TransactionEntryForm
-{
-public:
-    EntryProbe()
-    {
-        setWindowTitle(QStringLiteral("Transaction Entry"));
-        joinWindowList();
-    }
-    QDate entryDate() const override { return date; }
-    void setEntryDate(const QDate& d) override { date = d; }
-    void RefreshList() override { ++refreshed; }
-    QDate date;
-    int refreshed = 0;
 };
 
 } // namespace qb::test

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include "DataWindows.h"
 #include "MDIForm1.h"
 #include "ShellTestSupport.h"
 #include "Utilities.h"
@@ -20,6 +21,7 @@
 #include "frmHelp.h"
 #include "frmPanel.h"
 #include "frmSetPassword.h"
+#include "frmTrans.h"
 #include "ucIconInfo.h"
 #include "ucToolbar.h"
 
@@ -242,8 +244,8 @@ private slots:
         QFETCH(int, button);
         TempEnv env;
         RecordingPrompt prompt;
+        RegisterDataWindows();
         registerSearchProbes();
-        Openers::registerFactory(WindowKind::TransactionEntry, [] { return new EntryProbe; });
         MDIForm1 w;
         QVERIFY(w.Load(QString()));
         if (button)
@@ -264,16 +266,17 @@ private slots:
     {
         TempEnv env;
         RecordingPrompt prompt;
+        RegisterDataWindows();
         registerSearchProbes();
-        Openers::registerFactory(WindowKind::TransactionEntry, [] { return new EntryProbe; });
         MDIForm1 w;
         QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
 
-        clickToolbar(w, 5); // transaction entry, for today
-        auto* entry = dynamic_cast<EntryProbe*>(w.childWindows().value(0));
+        clickToolbar(w, 5); // the transaction entry window, for today
+        auto* entry = dynamic_cast<frmTrans*>(w.childWindows().value(0));
         QVERIFY(entry);
-        QCOMPARE(entry->date, QDate::currentDate());
-        QCOMPARE(entry->refreshed, 1);
+        QCOMPARE(entry->entryDate(), QDate::currentDate());
+        QCOMPARE(w.windowList().entries().size(), 1);
+        QCOMPARE(w.windowList().windowOf(w.windowList().entries().at(0)), entry);
         actionOf(&w, "mnuTrnEntry")->trigger(); // the same day's window comes forward
         QCOMPARE(w.childWindows().size(), 1);
 
