@@ -6,6 +6,7 @@
 
 #include "ClsAX.h"
 #include "DataStore.h"
+#include "EntryReports.h"
 #include "ReportEngine.h"
 #include "Xml.h"
 
@@ -17,6 +18,8 @@ enum ExitCode { kOk = 0, kUsage = 2, kFileError = 3, kTemplateError = 4 };
 
 const char kReportUsage[]
     = "Usage: qbtool report FILE.qbf TEMPLATE [OPTIONS]\n"
+      "       qbtool report FILE.qbf day --date DATE [--password P] [-o OUT]\n"
+      "       qbtool report FILE.qbf balance --account CODE --date DATE [--password P]\n"
       "\n"
       "Applies a report template to the book and writes the page as a report\n"
       "window shows it (style sheet in place of <HTML>), to standard output or OUT.\n"
@@ -36,7 +39,12 @@ const char kReportUsage[]
       "                        placeholder\n"
       "  --title TEXT          replace the first [*[REPORTTILE]*] by TEXT\n"
       "  --document            write the result document as XML instead of the page\n"
-      "  -o OUT                write to the file OUT\n";
+      "  -o OUT                write to the file OUT\n"
+      "\n"
+      "Named reports, made exactly as the transaction entry window makes them:\n"
+      "  day       the list of one day's transactions (DATE as yyyymmdd or yyyy-mm-dd)\n"
+      "  balance   the balance of account CODE as of DATE: money into the account\n"
+      "            counts positive, money out of it negative, written as 0.00\n";
 
 struct ChildSetting
 {
@@ -59,6 +67,8 @@ struct ReportOptions
     QString title;
     bool document = false;
     QString output;
+    QString date;
+    QString account;
     bool help = false;
     QString error;
 };
@@ -125,6 +135,12 @@ ReportOptions parse(const QStringList& args)
                 o.hasTitle = true;
                 o.title = *v;
             }
+        } else if (a == QStringLiteral("--date")) {
+            if (auto v = value(i, a))
+                o.date = *v;
+        } else if (a == QStringLiteral("--account")) {
+            if (auto v = value(i, a))
+                o.account = *v;
         } else if (a == QStringLiteral("--document")) {
             o.document = true;
         } else if (a == QStringLiteral("-o")) {
@@ -160,6 +176,8 @@ public:
         XmlDocument book;
         if (int rc = loadBook(o, &book); rc != kOk)
             return rc;
+        if (o.templateName == QStringLiteral("day") || o.templateName == QStringLiteral("balance"))
+            return runEntryReport(o, book);
         ReportTemplate report;
         if (int rc = loadTemplate(o.templateName, &report); rc != kOk)
             return rc;
@@ -200,6 +218,46 @@ public:
     }
 
 private:
+    // The entry window's reports, through the same classes the window uses.
+    int runEntryReport(const ReportOptions& o, const XmlDocument& book)
+    {
+        QDate date = QDate::fromString(o.date, QStringLiteral("yyyyMMdd"));
+        if (!date.isValid())
+            date = QDate::fromString(o.date, QStringLiteral("yyyy-MM-dd"));
+        if (!date.isValid())
+            return usageFail(QStringLiteral("--date takes a date as yyyymmdd or yyyy-mm-dd"));
+        Error error;
+        if (o.templateName == QStringLiteral("day")) {
+            DayListReport report;
+            if (!report.load(&error))
+                return fail(QStringLiteral("template Trans-daywise: ") + error.description);
+            QString page;
+            const QString title = QStringLiteral("Entries on ") + ShortDateText(date);
+            if (!report.build(book, date, title, &page, &error))
+                return templateFail(error.description);
+            AddStyleHead(page);
+            return write(page, o.output);
+        }
+        bool ok = false;
+        const int code = o.account.toInt(&ok);
+        if (!ok)
+            return usageFail(QStringLiteral("balance needs --account CODE"));
+        AccountBalance balance;
+        if (!balance.load(&error))
+            return fail(QStringLiteral("template sum: ") + error.description);
+        const std::optional<double> value = balance.balance(book, code, date);
+        if (!value)
+            return templateFail(QStringLiteral("the balance template gave no number"));
+        return write(AccountBalance::BalanceText(*value), o.output);
+    }
+
+    int usageFail(const QString& message)
+    {
+        m_err << "qbtool: " << message << '\n';
+        m_err.flush();
+        return kUsage;
+    }
+
     static QString describe(const Error& e)
     {
         return QStringLiteral("error ") + QString::number(e.number) + QStringLiteral(" (")
