@@ -18,6 +18,7 @@
 #include <exception>
 
 #include "Artwork.h"
+#include "DataWindows.h"
 #include "FileAsk.h"
 #include "Openers.h"
 #include "RecentFiles.h"
@@ -602,12 +603,32 @@ void MDIForm1::mnuMasterAcHeads_Click()
 {
     if (NoFileOpen())
         return;
+    showMasterWindow(MasterWindow::AccountHeads);
 }
 
 void MDIForm1::mnuMasterGroups_Click()
 {
     if (NoFileOpen())
         return;
+    showMasterWindow(MasterWindow::Groups);
+}
+
+void MDIForm1::showMasterWindow(MasterWindow kind)
+{
+    const char* const kKindProperty = "qbMasterWindow";
+    const int tag = int(kind) + 1;
+    for (QWidget* w : childWindows()) {
+        if (w->property(kKindProperty).toInt() == tag) {
+            activateChild(w);
+            return;
+        }
+    }
+    const std::function<QWidget*()> factory = MasterWindowFactory(kind);
+    QWidget* w = factory ? factory() : nullptr;
+    if (!w)
+        return;
+    w->setProperty(kKindProperty, tag);
+    showChild(w);
 }
 
 void MDIForm1::mnuTrnEntry_Click()

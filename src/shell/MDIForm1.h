@@ -10,6 +10,7 @@
 #include <QPointer>
 
 #include "DataStore.h"
+#include "DataWindows.h"
 #include "WindowHost.h"
 
 class QAction;
@@ -104,6 +105,7 @@ private:
     // Data windows
     void mnuMasterAcHeads_Click();
     void mnuMasterGroups_Click();
+    void showMasterWindow(MasterWindow kind);
     void mnuTrnEntry_Click();
     void mnuTrnSearch_Click();
     void mnuRptTransactionList_Click();

@@ -69,6 +69,8 @@ private slots:
     {
         Openers::registerFactory(WindowKind::Search, {});
         Openers::registerFactory(WindowKind::TransactionEntry, {});
+        RegisterMasterWindow(MasterWindow::AccountHeads, {});
+        RegisterMasterWindow(MasterWindow::Groups, {});
         DataStore::instance().setHost(nullptr);
         DataStore::instance().CloseDocument();
         DataStore::instance().DataFolder.clear();
@@ -283,11 +285,38 @@ private slots:
         clickToolbar(w, 6);
         QCOMPARE(w.childWindows().size(), 2);
         QCOMPARE(w.mdiArea()->activeSubWindow()->widget(), w.childWindows().at(1));
-        // The account heads and groups windows are not part of this build yet: guarded, nothing shown.
+        // Without their windows the master commands show nothing.
         clickToolbar(w, 3);
         clickToolbar(w, 4);
         QCOMPARE(w.childWindows().size(), 2);
         QCOMPARE(prompt.count(), 0);
+    }
+
+    void masterWindowsAreOneOfEachKind()
+    {
+        TempEnv env;
+        int made = 0;
+        for (MasterWindow kind : {MasterWindow::AccountHeads, MasterWindow::Groups}) {
+            RegisterMasterWindow(kind, [&made] {
+                auto* window = new QWidget;
+                window->setAttribute(Qt::WA_DeleteOnClose);
+                window->setWindowTitle(QStringLiteral("Master %1").arg(++made));
+                return window;
+            });
+        }
+        MDIForm1 w;
+        QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
+        actionOf(&w, "mnuMasterAcHeads")->trigger();
+        clickToolbar(w, 4);
+        QWidget* heads = w.childWindows().value(0);
+        QCOMPARE(w.mdiArea()->activeSubWindow()->widget(), w.childWindows().value(1));
+        clickToolbar(w, 3); // the open one comes to the front
+        actionOf(&w, "mnuMasterGroups")->trigger();
+        clickToolbar(w, 3);
+        QCOMPARE(made, 2);
+        QCOMPARE(w.mdiArea()->activeSubWindow()->widget(), heads);
+        actionOf(&w, "mnuFileClose")->trigger();
+        QTRY_VERIFY(w.childWindows().isEmpty());
     }
 
     void windowMenuListsTheDataWindows()
