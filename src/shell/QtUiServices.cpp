@@ -95,7 +95,6 @@ QMessageBox* QtPrompt::createBox(const Message& message, QWidget* parent)
 MsgResult QtPrompt::show(const Message& message)
 {
     QMessageBox* box = createBox(message, DialogOwner());
-    box->setAttribute(Qt::WA_DeleteOnClose, false);
     const int answer = box->exec();
     delete box;
     return fromStandard(answer);
