@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QPointer>
+#include <QElapsedTimer>
 #include <QQueue>
 #include <QTimer>
 #include <QWidget>
@@ -39,12 +40,34 @@ private:
     void poll()
     {
         QWidget* w = QApplication::activeModalWidget();
-        if (!w || w->property("qbDriven").toBool() || m_steps.isEmpty())
+        if (!w)
             return;
+        if (w->property("qbDriven").toBool()) {
+            // A step that failed half-way leaves its dialog up: close it after
+            // a while so that the test fails instead of waiting for ever.
+            if (w == m_lastDriven && m_sinceDriven.elapsed() > 10000) {
+                qWarning("ModalDriver: closing a dialog its step left open: %s",
+                         qPrintable(w->windowTitle()));
+                w->close();
+            }
+            return;
+        }
+        if (m_steps.isEmpty())
+            return;
+        // Dialogs are driven once they are active, as a user meets them.
+        if (!w->isActiveWindow()) {
+            w->activateWindow();
+            QApplication::setActiveWindow(w);
+            return;
+        }
         w->setProperty("qbDriven", true);
+        m_lastDriven = w;
+        m_sinceDriven.start();
         titles.append(w->windowTitle());
         m_steps.dequeue()(w);
     }
+    QPointer<QWidget> m_lastDriven;
+    QElapsedTimer m_sinceDriven;
     QTimer m_timer;
     QQueue<Step> m_steps;
 };
