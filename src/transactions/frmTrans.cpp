@@ -687,6 +687,16 @@ void frmTrans::closeEvent(QCloseEvent* event)
     ReportWindow::closeEvent(event);
 }
 
+void frmTrans::showEvent(QShowEvent* event)
+{
+    ReportWindow::showEvent(event);
+    // A new window starts at its first field, so that the keyboard alone enters a day.
+    if (!m_shown) {
+        m_shown = true;
+        debTrans->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 void frmTrans::resizeEvent(QResizeEvent* event)
 {
     ReportWindow::resizeEvent(event);

@@ -54,6 +54,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Key
@@ -115,6 +116,7 @@ private:
     bool m_validating = false;
     bool m_closing = false;
     bool m_keyInDate = false;
+    bool m_shown = false;
 };
 
 // Lets the openers create transaction entry windows.
