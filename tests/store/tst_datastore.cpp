@@ -20,6 +20,9 @@
 #endif
 
 using namespace qb;
+using test::fileBytes;
+using test::sectionNames;
+using test::writeBytes;
 
 #ifdef Q_OS_LINUX
 // A device that fails at one moment cannot be made on demand, so the save's
@@ -106,26 +109,6 @@ public:
     QStringList loginCaptions;
     QQueue<QString> passwords;
 };
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QStringList sectionNames(const XmlDocument& doc)
-{
-    QStringList names;
-    for (const XmlNode& c : doc.documentElement().childElements())
-        names << c.name();
-    return names;
-}
 
 // Adds an account head to the open document, as the windows do.
 void addAccount(const QString& name)

@@ -39,6 +39,26 @@ int ScriptedPopupMenus::choose(const QList<MenuItem>& items)
     return m_answers.isEmpty() ? 0 : m_answers.dequeue();
 }
 
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QStringList sectionNames(const XmlDocument& doc)
+{
+    QStringList names;
+    for (const XmlNode& c : doc.documentElement().childElements())
+        names << c.name();
+    return names;
+}
+
 bool writeDataFile(const QString& path, const QByteArray& xml)
 {
     QByteArray bytes = xml;

@@ -73,6 +73,12 @@ private:
     QQueue<int> m_answers;
 };
 
+// A file's bytes (empty when it cannot be read); writes bytes as a whole file.
+QByteArray fileBytes(const QString& path);
+bool writeBytes(const QString& path, const QByteArray& bytes);
+// The names of the root's child elements, in order.
+QStringList sectionNames(const XmlDocument& doc);
+
 // Writes an XML text as an enciphered data file.
 bool writeDataFile(const QString& path, const QByteArray& xml);
 // Reads and deciphers a data file.

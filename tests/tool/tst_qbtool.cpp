@@ -10,6 +10,9 @@
 #include "Xml.h"
 
 using namespace qb;
+using test::fileBytes;
+using test::sectionNames;
+using test::writeBytes;
 
 namespace {
 
@@ -20,26 +23,6 @@ struct Run
     QByteArray out;
     QString err;
 };
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QStringList sectionNames(const XmlDocument& doc)
-{
-    QStringList names;
-    for (const XmlNode& c : doc.documentElement().childElements())
-        names << c.name();
-    return names;
-}
 
 const QStringList kSections = QString::fromLatin1("AcMaster PValue Trans Groups Narration I DateRanges")
                                   .split(QLatin1Char(' '));
