@@ -23,8 +23,6 @@
 #include "ShortDate.h"
 #include "UiServices.h"
 #include "Utilities.h"
-#include "WindowHost.h"
-#include "WindowList.h"
 #include "clsAutoComplete.h"
 #include "neb.h"
 #include "sesPanel.h"
@@ -672,13 +670,6 @@ bool frmTrans::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return ReportWindow::eventFilter(watched, event);
-}
-
-void frmTrans::changeEvent(QEvent* event)
-{
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && windowListEntry())
-        WindowHost::current().windowList().CheckWindowListEntry(windowListEntry());
-    ReportWindow::changeEvent(event);
 }
 
 void frmTrans::closeEvent(QCloseEvent* event)

@@ -51,7 +51,6 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void linkClicked(const QString& token) override;
-    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
