@@ -17,7 +17,6 @@
 #include "DataStore.h"
 #include "HtmlView.h"
 #include "PressTab.h"
-#include "Records.h"
 #include "ReportMenus.h"
 #include "ReportPage.h"
 #include "ShortDate.h"
@@ -359,15 +358,12 @@ bool frmTrans::AddAccountIfNew(QComboBox* combo)
         return false;
     }
     DataStore& store = DataStore::instance();
-    AcMaster head;
-    head.Code = NextAccountCode(store.document());
-    head.AcName = name;
-    head.CreateNode(store.AcMasterSection());
+    const int code = AddAccountHead(store.document(), name);
     store.SaveDocument();
 
-    addAccountItem(cmbFrom, name, head.Code);
-    addAccountItem(cmbTo, name, head.Code);
-    SelectByCode(combo, head.Code);
+    addAccountItem(cmbFrom, name, code);
+    addAccountItem(cmbTo, name, code);
+    SelectByCode(combo, code);
     return false;
 }
 
@@ -402,12 +398,10 @@ void frmTrans::SelectByCode(QComboBox* combo, int code)
 
 bool frmTrans::LoadTransaction(int date, int number)
 {
-    const XmlNode t = DataStore::instance().document().selectSingleNode(
-        QStringLiteral("/Data/Trans/t[@No=") + QString::number(number) + QStringLiteral("][@dt=")
-        + QString::number(date) + QLatin1Char(']'));
+    const XmlNode t = FindTransaction(DataStore::instance().document(), {date, number});
     if (t.isNull())
         return false;
-    m_editing = Key{date, number};
+    m_editing = TransactionKey{date, number};
     debTrans->setDate(DocDateToDate(date));
     SelectByCode(cmbFrom, t.attribute(QStringLiteral("fAc")).toInt());
     SelectByCode(cmbTo, t.attribute(QStringLiteral("tAc")).toInt());
@@ -446,16 +440,19 @@ void frmTrans::cmdSave_Click()
 
     DataStore& store = DataStore::instance();
     XmlDocument& doc = store.document();
-    const int date = DateToDocDate(debTrans->date());
-    const QString narration = AllowedCharsOnly(cmbNarration->currentText());
-    const QString amount = AmountText(nebAmount->Value());
+    TransactionFields fields;
+    fields.date = DateToDocDate(debTrans->date());
+    fields.from = fromCode;
+    fields.to = toCode;
+    fields.narration = AllowedCharsOnly(cmbNarration->currentText());
+    fields.amount = nebAmount->Value();
     bool changed = false;
 
+    // The transaction under edit is found again now: another window may have
+    // changed or deleted it meanwhile.
     XmlNode editing;
     if (m_entryMode != ModeNew && m_editing) {
-        editing = doc.selectSingleNode(QStringLiteral("/Data/Trans/t[@No=")
-                                       + QString::number(m_editing->number) + QStringLiteral("][@dt=")
-                                       + QString::number(m_editing->date) + QLatin1Char(']'));
+        editing = FindTransaction(doc, *m_editing);
         if (editing.isNull()) {
             MsgBox(QStringLiteral("This transaction is no longer in the file; it was changed or "
                                   "deleted in another window."),
@@ -464,29 +461,11 @@ void frmTrans::cmdSave_Click()
     }
 
     if (m_entryMode == ModeNew) {
-        Trans record;
-        record.No = NextTransactionNumber(doc, date);
-        record.dt = date;
-        record.fAc = fromCode;
-        record.tAc = toCode;
-        record.Nar = narration;
-        XmlNode t = record.CreateNode(store.TransSection());
-        t.setText(amount);
-        m_lastSaved = Key{date, record.No};
+        m_lastSaved = AddTransaction(doc, fields);
         changed = true;
     } else if (m_entryMode == ModeEdit) {
         if (editing) {
-            int number = editing.attribute(QStringLiteral("No")).toInt();
-            if (editing.attribute(QStringLiteral("dt")).toInt() != date) {
-                number = NextTransactionNumber(doc, date);
-                editing.setAttribute(QStringLiteral("No"), number);
-            }
-            editing.setAttribute(QStringLiteral("dt"), date);
-            editing.setAttribute(QStringLiteral("fAc"), fromCode);
-            editing.setAttribute(QStringLiteral("tAc"), toCode);
-            editing.setAttribute(QStringLiteral("Nar"), narration);
-            editing.setText(amount);
-            m_lastSaved = Key{date, number};
+            m_lastSaved = UpdateTransaction(doc, editing, fields);
             changed = true;
         }
         m_editing.reset();

@@ -11,6 +11,7 @@
 #include "Openers.h"
 #include "EntryReports.h"
 #include "ReportWindow.h"
+#include "BookEdits.h"
 
 class QComboBox;
 class QDateEdit;
@@ -56,12 +57,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    struct Key
-    {
-        int date = 0;
-        int number = 0;
-    };
-
     void buildUi();
     void connectSignals();
     void Form_Load();
@@ -104,8 +99,8 @@ private:
     int m_entryMode = ModeNew;
     // The transaction under edit or delete, found again by its key when saved,
     // so that a transaction removed meanwhile by another window is never touched.
-    std::optional<Key> m_editing;
-    std::optional<Key> m_lastSaved;
+    std::optional<TransactionKey> m_editing;
+    std::optional<TransactionKey> m_lastSaved;
     DayListReport m_dayList;
     AccountBalance m_balance;
     clsAutoComplete* m_completeFrom = nullptr;

@@ -1,0 +1,46 @@
+#pragma once
+
+// Adding, changing and finding records in the document: account heads with
+// their codes, transactions with the numbering rule that keeps numbers unique
+// within a date. Windows and tests use these; the caller saves afterwards.
+
+#include <QString>
+
+#include "Xml.h"
+
+namespace qb {
+
+// A transaction is found by its date and number together.
+struct TransactionKey
+{
+    int date = 0;
+    int number = 0;
+    bool operator==(const TransactionKey&) const = default;
+};
+
+struct TransactionFields
+{
+    int date = 0; // document date
+    int from = 0; // account codes
+    int to = 0;
+    QString narration; // stored as given: the caller filters it
+    double amount = 0;
+};
+
+// The first transaction of the key in document order; null when there is none.
+XmlNode FindTransaction(const XmlDocument& document, const TransactionKey& key);
+
+// Appends a new transaction to the Trans section, numbered after the highest
+// number of its date; returns its key.
+TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fields);
+
+// Changes a transaction in place: it keeps its number while its date stays,
+// and takes the next number of the new date when the date changes. Returns the new key.
+TransactionKey UpdateTransaction(XmlDocument& document, XmlNode transaction,
+                                 const TransactionFields& fields);
+
+// Appends an account head with the next code (the last head's code plus 1)
+// and the name as given; returns the code.
+int AddAccountHead(XmlDocument& document, const QString& name);
+
+} // namespace qb
