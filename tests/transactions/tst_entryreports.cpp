@@ -57,6 +57,32 @@ private slots:
         QVERIFY(page.indexOf(QStringLiteral("id202001019")) < page.indexOf(QStringLiteral("id2020010110")));
     }
 
+    void partOfTheBookGivesTheWholeBooksPage()
+    {
+        // The reports transform only the day's (or the account's) part of the
+        // book; the template run on the whole book must give the same result.
+        ReportTemplate whole;
+        QVERIFY(whole.load(QStringLiteral("Trans-daywise")));
+        QVERIFY(whole.setChildAttribute(1, 1, QStringLiteral("20130110")));
+        QVERIFY(whole.setChildAttribute(2, 1, QStringLiteral("20130110")));
+        QString expected = whole.TransformNode(book.documentElement());
+        ReplaceReportTitle(expected, QStringLiteral("T"));
+        DayListReport report;
+        QVERIFY(report.load());
+        QString page;
+        Error error;
+        QVERIFY(report.build(book, QDate(2013, 1, 10), QStringLiteral("T"), &page, &error));
+        QCOMPARE(page, expected);
+
+        ReportTemplate sum;
+        QVERIFY(sum.load(QStringLiteral("sum")));
+        QVERIFY(sum.setChildAttribute(1, 1, QStringLiteral("20130201")));
+        QVERIFY(sum.setChildAttribute(2, 1, QStringLiteral("1")));
+        AccountBalance balance;
+        QVERIFY(balance.load());
+        QCOMPARE(balance.balance(book, 1, QDate(2013, 2, 1)).value(), sum.TransformNode(book.documentElement()).toDouble());
+    }
+
     void emptyDayHasAZeroTotal()
     {
         DayListReport report;
