@@ -492,12 +492,9 @@ void MDIForm1::showChild(QWidget* w)
         sub = m_mdiArea->addSubWindow(w);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(w->windowIcon().isNull() ? windowIcon() : w->windowIcon());
-        // A window that closes itself takes its frame with it.
-        const QPointer<QMdiSubWindow> frame = sub;
-        connect(w, &QObject::destroyed, this, [frame] {
-            if (frame)
-                frame->deleteLater();
-        });
+        // A window that closes itself takes its frame with it. The frame is
+        // the receiver, so nothing is asked of a frame already on its way out.
+        connect(w, &QObject::destroyed, sub, &QObject::deleteLater);
     }
     w->show();
     sub->show();

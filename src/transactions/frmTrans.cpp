@@ -70,7 +70,19 @@ frmTrans::frmTrans(QWidget* parent) : ReportWindow(parent)
     Form_Load();
 }
 
-frmTrans::~frmTrans() = default;
+frmTrans::~frmTrans()
+{
+    // The controls outlive this part of the window while it is taken down:
+    // their last signals and events (the date box losing the focus) must not
+    // reach handlers whose members are already gone.
+    m_closing = true;
+    qApp->removeEventFilter(this);
+    disconnect(debTrans, nullptr, this, nullptr);
+    for (QComboBox* combo : {cmbFrom, cmbTo}) {
+        disconnect(combo, nullptr, this, nullptr);
+        disconnect(combo->lineEdit(), nullptr, this, nullptr);
+    }
+}
 
 void frmTrans::buildUi()
 {
