@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "AccountCombo.h"
+#include "Clock.h"
 #include "DataStore.h"
 #include "HtmlView.h"
 #include "ReportPage.h"
@@ -45,8 +46,9 @@ QComboBox* makeNarrationCombo(QWidget* parent)
 
 } // namespace
 
-frmTrans::frmTrans(QWidget* parent)
+frmTrans::frmTrans(const BookContext& book, QWidget* parent)
     : ReportWindow(parent)
+    , m_book(book)
 {
     buildUi();
     connectSignals();
@@ -58,7 +60,7 @@ frmTrans::~frmTrans() = default;
 
 DataStore& frmTrans::book() const
 {
-    return DataStore::instance();
+    return m_book.store;
 }
 
 void frmTrans::buildUi()
@@ -184,7 +186,7 @@ void frmTrans::connectSignals()
 void frmTrans::Form_Load()
 {
     // The opener sets the date and builds the list once the window is ready.
-    debTrans->setDateQuietly(QDate::currentDate());
+    debTrans->setDateQuietly(m_book.clock.today());
 
     Error error;
     if (!m_dayList.load(&error) || !m_balance.load(&error)) {
@@ -528,11 +530,6 @@ void frmTrans::placePleaseWait()
     const QPoint topLeft = WebBrowser1->parentWidget()->mapTo(this, view.topLeft());
     fraPleaseWait->move(
         topLeft.x() + (view.width() - fraPleaseWait->width()) / 2, topLeft.y() + 20);
-}
-
-void RegisterTransactionWindows()
-{
-    Openers::registerFactory(WindowKind::TransactionEntry, [] { return new frmTrans; });
 }
 
 } // namespace qb

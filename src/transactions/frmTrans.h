@@ -36,7 +36,7 @@ class frmTrans final : public ReportWindow, public TransactionEntryForm
 public:
     enum Mode { ModeNew = 0, ModeEdit = 1, ModeDelete = 2 };
 
-    explicit frmTrans(QWidget* parent = nullptr);
+    explicit frmTrans(const BookContext& book, QWidget* parent = nullptr);
     ~frmTrans() override;
 
     // Builds and shows the list of the entry date.
@@ -106,10 +106,8 @@ private:
     clsAutoComplete* m_completeTo = nullptr;
     clsAutoComplete* m_completeNarration = nullptr;
     bool m_validating = false;
+    BookContext m_book;
     bool m_shown = false;
 };
-
-// Lets the openers create transaction entry windows.
-void RegisterTransactionWindows();
 
 } // namespace qb
