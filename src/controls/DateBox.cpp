@@ -106,6 +106,13 @@ DaySpin::DaySpin(DateBox* box, QWidget* parent)
 
 DaySpin::~DaySpin() = default;
 
+QSize DaySpin::sizeHint() const
+{
+    const QSize hint = QScrollBar::sizeHint();
+    return m_box ? QSize(hint.width(), qMax(m_box->sizeHint().height(), 2 * hint.width() - 4))
+                 : hint;
+}
+
 void DaySpin::onValueChanged(int value)
 {
     if (value == 1)

@@ -73,6 +73,8 @@ public:
     ~DaySpin() override;
 
     DateBox* dateBox() const { return m_box; }
+    // As tall as its date box: the two arrows sit beside the date.
+    QSize sizeHint() const override;
 
 private:
     void onValueChanged(int value);

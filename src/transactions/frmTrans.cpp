@@ -40,7 +40,7 @@ QComboBox* makeNarrationCombo(QWidget* parent)
     combo->setCompleter(nullptr);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMaxVisibleItems(20);
-    combo->setMinimumContentsLength(40);
+    combo->setMinimumContentsLength(28);
     return combo;
 }
 
@@ -92,7 +92,7 @@ void frmTrans::buildUi()
     for (int i = 0; i < 2; ++i) {
         lblBalance[i] = new QLabel(Frame1);
         lblBalance[i]->setObjectName(QStringLiteral("lblBalance_") + QString::number(i));
-        lblBalance[i]->setMinimumWidth(110);
+        lblBalance[i]->setMinimumWidth(90);
         lblBalance[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         lblBalance[i]->setToolTip(QStringLiteral("Balance as of the entry date"));
     }
@@ -146,10 +146,13 @@ void frmTrans::buildUi()
     containerLayout->setContentsMargins(0, 0, 0, 0);
     containerLayout->addWidget(Frame1);
     containerLayout->addWidget(WebBrowser1, 1);
+    WebBrowser1->setMinimumHeight(80); // a few rows of the day at the least
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(4, 4, 4, 4);
     outer->addWidget(fraContainer);
+    // Tiled or sized by hand, the window never gets smaller than its fields need.
+    outer->setSizeConstraint(QLayout::SetMinimumSize);
 
     fraPleaseWait = new sesPanel(this);
     fraPleaseWait->setObjectName(QStringLiteral("fraPleaseWait"));
