@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "frmLedger.h"
 #include "frmTrans.h"
 
 namespace qb {
@@ -17,6 +18,7 @@ std::map<MasterWindow, std::function<QWidget*()>>& masterFactories()
 void RegisterDataWindows()
 {
     RegisterTransactionWindows();
+    RegisterLedgerWindows();
 }
 
 void RegisterMasterWindow(MasterWindow kind, std::function<QWidget*()> factory)
