@@ -1,6 +1,5 @@
 #include "frmLedger.h"
 
-#include <QComboBox>
 #include <QDateEdit>
 #include <QFrame>
 #include <QGroupBox>
@@ -13,41 +12,23 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "AccountCombo.h"
 #include "Clock.h"
 #include "DataStore.h"
+#include "DateBox.h"
 #include "DateSelector.h"
 #include "HtmlView.h"
-#include "ReportMenus.h"
 #include "ShortDate.h"
 #include "Utilities.h"
 #include "WindowHost.h"
 
 namespace qb {
 
-namespace {
-
-// Index at which text keeps the list in alphabetical order, letter case ignored.
-int sortedIndex(const QComboBox* combo, const QString& text)
-{
-    int lo = 0;
-    int hi = combo->count();
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (combo->itemText(mid).compare(text, Qt::CaseInsensitive) <= 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo;
-}
-
-} // namespace
-
 frmLedger::frmLedger(const BookContext& book, QWidget* parent)
     : PeriodReportWindow(book, parent)
 {
     buildUi();
-    connect(cmbAccount, &QComboBox::currentIndexChanged, this, &frmLedger::RefreshReport);
+    connect(cmbAccount, &AccountCombo::choiceChanged, this, &frmLedger::RefreshReport);
     connect(cmdRefresh, &QPushButton::clicked, this, &frmLedger::RefreshReport);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     Form_Load();
@@ -72,7 +53,7 @@ void frmLedger::buildUi()
     fraContainer->setObjectName(QStringLiteral("fraContainer"));
     lblAccount = new QLabel(QStringLiteral("&Account"), fraContainer);
     lblAccount->setObjectName(QStringLiteral("lblAccount"));
-    cmbAccount = new QComboBox(fraContainer);
+    cmbAccount = new AccountCombo(false, fraContainer);
     cmbAccount->setObjectName(QStringLiteral("cmbAccount"));
     cmbAccount->setMinimumContentsLength(28);
     cmbAccount->setMaxVisibleItems(20);
@@ -134,24 +115,10 @@ void frmLedger::Form_Load()
 {
     if (QWidget* main = WindowHost::current().mainWindow())
         setWindowIcon(main->windowIcon());
-    FillAccounts();
+    if (book().store.hasDocument())
+        cmbAccount->fillAccounts(book().store.AcMasterSection());
     showPlaceholder(PlaceholderText());
     joinWindowList();
-}
-
-void frmLedger::FillAccounts()
-{
-    const QSignalBlocker block(cmbAccount);
-    cmbAccount->clear();
-    if (book().store.hasDocument()) {
-        for (const XmlNode& a : book().store.AcMasterSection().childElements()) {
-            const QString name = a.attributeValue(1);
-            // The code goes with the item just placed, wherever the sorting put it.
-            cmbAccount->insertItem(
-                sortedIndex(cmbAccount, name), name, a.attributeValue(0).trimmed().toInt());
-        }
-    }
-    cmbAccount->setCurrentIndex(-1);
 }
 
 void frmLedger::RefreshReport()
@@ -161,16 +128,12 @@ void frmLedger::RefreshReport()
 
 void frmLedger::SelectAccount(int code)
 {
-    const int index = cmbAccount->findData(code);
-    if (index >= 0)
-        cmbAccount->setCurrentIndex(index);
+    cmbAccount->chooseCode(code);
 }
 
 std::optional<int> frmLedger::selectedAccount() const
 {
-    if (cmbAccount->currentIndex() < 0)
-        return std::nullopt;
-    return cmbAccount->currentData().toInt();
+    return cmbAccount->selectedCode();
 }
 
 void frmLedger::setFromDate(const QDate& date)
@@ -197,28 +160,10 @@ bool frmLedger::buildReport(QString* page)
         dates()->toDate(), DateDisplayExpression(), page, &error);
 }
 
-void frmLedger::linkClicked(const QString& token)
+AccountMenuHides frmLedger::accountMenuHides(int code) const
 {
-    const QDate from = dates()->fromDate();
-    const QDate to = dates()->toDate();
-    if (IsDateToken(token)) {
-        const QDate date = DateOfToken(token);
-        if (!date.isValid())
-            return;
-        if (ShowDateMenu(this, ShortDateText(date)) == QStringLiteral("Show Entries On"))
-            OpenTransactionEntry(DateToDocDate(date));
-        return;
-    }
-    bool ok = false;
-    const int code = AccountOfToken(token, &ok);
-    if (!ok)
-        return;
     const std::optional<int> own = selectedAccount();
-    const QString choice = ShowAccountMenu(this, own && *own == code, false);
-    if (choice == QStringLiteral("Transaction List"))
-        OpenTransactionList(code, from, to);
-    else if (choice == QStringLiteral("Period Summary"))
-        OpenPeriodSummary(code, QString(), from, to);
+    return {own && *own == code, false};
 }
 
 void RegisterLedgerWindows()

@@ -9,11 +9,12 @@
 #include "Openers.h"
 #include "PeriodReportWindow.h"
 
-class QComboBox;
 class QFrame;
 class QLabel;
 
 namespace qb {
+
+class AccountCombo;
 
 class frmLedger final : public PeriodReportWindow, public TransactionListForm
 {
@@ -36,16 +37,16 @@ public:
 
 protected:
     bool buildReport(QString* page) override;
-    void linkClicked(const QString& token) override;
+    // "Transaction List" is left out for the window's own account.
+    AccountMenuHides accountMenuHides(int code) const override;
 
 private:
     void buildUi();
     void Form_Load();
-    void FillAccounts();
 
     QFrame* fraContainer = nullptr;
     QLabel* lblAccount = nullptr;
-    QComboBox* cmbAccount = nullptr;
+    AccountCombo* cmbAccount = nullptr;
     QPushButton* cmdRefresh = nullptr;
     QPushButton* cmdClose = nullptr;
 

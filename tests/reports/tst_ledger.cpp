@@ -14,6 +14,7 @@
 #include "Clock.h"
 #include "ClsAX.h"
 #include "DataStore.h"
+#include "DateBox.h"
 #include "DateSelector.h"
 #include "HtmlView.h"
 #include "LedgerReport.h"
