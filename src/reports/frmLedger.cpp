@@ -166,12 +166,4 @@ AccountMenuHides frmLedger::accountMenuHides(int code) const
     return {own && *own == code, false};
 }
 
-void RegisterLedgerWindows()
-{
-    Openers::registerFactory(WindowKind::TransactionList, [] {
-        static const SystemClock clock;
-        return new frmLedger(BookContext {DataStore::instance(), clock});
-    });
-}
-
 } // namespace qb

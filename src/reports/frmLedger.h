@@ -53,7 +53,4 @@ private:
     LedgerReport m_report;
 };
 
-// Lets the openers create transaction list windows.
-void RegisterLedgerWindows();
-
 } // namespace qb

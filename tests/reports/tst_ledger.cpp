@@ -21,6 +21,7 @@
 #include "MDIForm1.h"
 #include "Openers.h"
 #include "ShortDate.h"
+#include "TestBook.h"
 #include "TestSupport.h"
 #include "Utilities.h"
 #include "WindowHost.h"
@@ -232,11 +233,12 @@ class TstLedger : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TempEnv> env;
+    std::unique_ptr<TestBook> env;
     std::unique_ptr<RecordingPrompt> prompt;
     std::unique_ptr<ScriptedPopupMenus> menus;
-    FixedClock clock {QDate(2014, 2, 20)};
     QList<Tx> transactions;
+
+    QDate today() const { return env->clock.today(); }
 
     static QComboBox* account(QWidget* w)
     {
@@ -249,16 +251,15 @@ private slots:
 
     void init()
     {
-        env = std::make_unique<TempEnv>();
+        env = std::make_unique<TestBook>(QDate(2014, 2, 20));
         prompt = std::make_unique<RecordingPrompt>();
         menus = std::make_unique<ScriptedPopupMenus>();
-        const QString file = env->path(QStringLiteral("books.qbf"));
-        QVERIFY(writeDataFile(file, bookXml(transactions)));
-        QVERIFY(DataStore::instance().OpenDataFile(file));
-        Openers::registerFactory(WindowKind::TransactionList, [this] {
-            return new frmLedger(BookContext {DataStore::instance(), clock});
-        });
-        RegisterTransactionWindows();
+        QVERIFY(env->open(bookXml(transactions)));
+        Openers::setBook(env->context());
+        Openers::registerFactory(WindowKind::TransactionList,
+            [](const BookContext& book) { return new frmLedger(book); });
+        Openers::registerFactory(WindowKind::TransactionEntry,
+            [](const BookContext& book) { return new frmTrans(book); });
     }
 
     void cleanup()
@@ -267,7 +268,7 @@ private slots:
             delete w;
         Openers::registerFactory(WindowKind::TransactionList, {});
         Openers::registerFactory(WindowKind::TransactionEntry, {});
-        DataStore::instance().CloseDocument();
+        Openers::clearBook();
         menus.reset();
         prompt.reset();
         env.reset();
@@ -334,16 +335,16 @@ private slots:
     // the window's own controls and the opener's reuse of a window.
     void opensFromTheMenuAndFollowsItsControls()
     {
-        MDIForm1 main;
-        QVERIFY(main.Load(DataStore::instance().CurrentFile));
+        MDIForm1 main(env->context());
+        QVERIFY(main.Load(env->file));
         main.findChild<QAction*>(QStringLiteral("mnuRptTransactionList"))->trigger();
         QCOMPARE(windowsOf<frmLedger>().size(), 1);
         frmLedger* w = windowsOf<frmLedger>().first();
         QCOMPARE(w->windowTitle(), QStringLiteral("Transaction Listing"));
         QVERIFY(w->WebBrowser1->pageText().contains(frmLedger::PlaceholderText()));
         QCOMPARE(account(w)->currentIndex(), -1);
-        QCOMPARE(dates(w)->fromDate(), clock.today());
-        QCOMPARE(dates(w)->toDate(), clock.today());
+        QCOMPARE(dates(w)->fromDate(), today());
+        QCOMPARE(dates(w)->toDate(), today());
         QVERIFY(main.windowList().entryOf(w));
         // Sorted by name whatever the case, each item with its own code.
         QStringList items;
