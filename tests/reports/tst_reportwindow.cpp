@@ -10,6 +10,7 @@
 #include "ReportPage.h"
 #include "ReportWindow.h"
 #include "ShortDate.h"
+#include "TestBook.h"
 #include "TestSupport.h"
 #include "WindowHost.h"
 #include "WindowList.h"
@@ -301,9 +302,11 @@ private slots:
         ScriptedPopupMenus menus;
         menus.answer(answer);
         QStringList log;
-        Openers::registerFactory(WindowKind::TransactionList, [&log] { return new Opened(QStringLiteral("list"), &log); });
-        Openers::registerFactory(WindowKind::PeriodSummary, [&log] { return new Opened(QStringLiteral("summary"), &log); });
-        Openers::registerFactory(WindowKind::TransactionEntry, [&log] { return new Opened(QStringLiteral("entry"), &log); });
+        test::TestBook book;
+        Openers::setBook(book.context());
+        Openers::registerFactory(WindowKind::TransactionList, [&log](const BookContext&) { return new Opened(QStringLiteral("list"), &log); });
+        Openers::registerFactory(WindowKind::PeriodSummary, [&log](const BookContext&) { return new Opened(QStringLiteral("summary"), &log); });
+        Openers::registerFactory(WindowKind::TransactionEntry, [&log](const BookContext&) { return new Opened(QStringLiteral("entry"), &log); });
         {
             LedgerLike window;
             window.linkClicked(token);
@@ -312,6 +315,7 @@ private slots:
         }
         for (WindowKind kind : {WindowKind::TransactionList, WindowKind::PeriodSummary, WindowKind::TransactionEntry})
             Openers::registerFactory(kind, {});
+        Openers::clearBook();
         qDeleteAll(WindowHost::current().childWindows());
     }
 
