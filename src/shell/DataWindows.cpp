@@ -2,6 +2,7 @@
 
 #include "Openers.h"
 #include "frmTrans.h"
+#include "frmTransSummary.h"
 
 namespace qb {
 
@@ -9,6 +10,8 @@ void RegisterDataWindows()
 {
     Openers::registerFactory(WindowKind::TransactionEntry,
                              [](const BookContext& book) { return new frmTrans(book); });
+    Openers::registerFactory(WindowKind::PeriodSummary,
+                             [](const BookContext& book) { return new frmTransSummary(book); });
 }
 
 } // namespace qb
