@@ -61,19 +61,20 @@ private slots:
         QTest::addColumn<QString>("group");
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
-        QTest::addColumn<bool>("damaged");
-        QTest::newRow("all, whole history") << 0 << "" << 20110101 << 20141231 << false;
-        QTest::newRow("all, one year") << 0 << "" << 20130101 << 20131231 << false;
-        QTest::newRow("group of three") << 0 << "Home" << 20120101 << 20121231 << false;
-        QTest::newRow("group, one day") << 0 << "Car costs" << 20120614 << 20120614 << false;
-        QTest::newRow("group without members") << 0 << "Empty" << 20110101 << 20141231 << false;
-        QTest::newRow("one account") << 2 << "" << 20120301 << 20120831 << false;
-        QTest::newRow("before the book") << 0 << "" << 20000101 << 20001231 << false;
-        QTest::newRow("after the book") << 0 << "Money" << 20200101 << 20201231 << false;
-        QTest::newRow("to before from") << 0 << "Income" << 20130601 << 20130101 << false;
+        QTest::addColumn<int>("damage"); // 1: amounts not plain, 2: a code not plain
+        QTest::newRow("all, whole history") << 0 << "" << 20110101 << 20141231 << 0;
+        QTest::newRow("all, one year") << 0 << "" << 20130101 << 20131231 << 0;
+        QTest::newRow("group of three") << 0 << "Home" << 20120101 << 20121231 << 0;
+        QTest::newRow("group, one day") << 0 << "Car costs" << 20120614 << 20120614 << 0;
+        QTest::newRow("group without members") << 0 << "Empty" << 20110101 << 20141231 << 0;
+        QTest::newRow("one account") << 2 << "" << 20120301 << 20120831 << 0;
+        QTest::newRow("before the book") << 0 << "" << 20000101 << 20001231 << 0;
+        QTest::newRow("after the book") << 0 << "Money" << 20200101 << 20201231 << 0;
+        QTest::newRow("to before from") << 0 << "Income" << 20130601 << 20130101 << 0;
         // An amount the program would not write: the whole book is transformed.
-        QTest::newRow("amount not plain") << 0 << "" << 20110101 << 20130630 << true;
-        QTest::newRow("amount not plain, group") << 0 << "Money" << 20120101 << 20121231 << true;
+        QTest::newRow("amount not plain") << 0 << "" << 20110101 << 20130630 << 1;
+        QTest::newRow("amount not plain, group") << 0 << "Money" << 20120101 << 20121231 << 1;
+        QTest::newRow("code not plain") << 0 << "" << 20120101 << 20121231 << 2;
     }
 
     void summaryMatchesSumsWorkedOutApart()
@@ -82,10 +83,16 @@ private slots:
         QFETCH(QString, group);
         QFETCH(int, from);
         QFETCH(int, to);
-        QFETCH(bool, damaged);
+        QFETCH(int, damage);
         test::SummaryTestBook expected = handMade;
         XmlDocument data = book.copy();
-        if (damaged) {
+        if (damage == 2) {
+            // Head and transactions of account 4 written as 04: the template
+            // still matches them as text.
+            data.selectSingleNode(QStringLiteral("/Data/AcMaster/a[@Code='4']")).setAttribute(QStringLiteral("Code"), QStringLiteral("04"));
+            for (XmlNode t : data.selectNodes(QStringLiteral("/Data/Trans/t[@fAc='4' or @tAc='4']")))
+                t.setAttribute(t.attribute(QStringLiteral("fAc")) == QStringLiteral("4") ? QStringLiteral("fAc") : QStringLiteral("tAc"), QStringLiteral("04"));
+        } else if (damage == 1) {
             for (int i : {0, 1}) {
                 expected.transactions[i].cents = 1250;
                 data.selectSingleNode(QStringLiteral("/Data/Trans/t[%1]").arg(i + 1))
@@ -109,7 +116,9 @@ private slots:
         QVERIFY(report.build(data, first, last, subject, &result, &error, QLocale::c()));
         const XmlDocument page = pageOf(result);
         QVERIFY(!page.isNull());
-        QCOMPARE(test::summaryPageRows(page), test::summaryRowsText(rows));
+        QStringList expectedRows = test::summaryRowsText(rows);
+        expectedRows.replaceInStrings(QRegularExpression(damage == 2 ? u"^4\\|"_s : u"^$"_s), u"04|"_s);
+        QCOMPARE(test::summaryPageRows(page), expectedRows);
 
         qint64 in = 0, out = 0;
         for (const auto& r : rows) {
@@ -145,7 +154,7 @@ private slots:
         }
         XmlDocument direct;
         QVERIFY(whole.transformToDocument(data.documentElement(), &direct, &error));
-        QCOMPARE(test::summaryPageRows(direct), test::summaryRowsText(rows));
+        QCOMPARE(test::summaryPageRows(direct), expectedRows);
     }
 
     void subjectVariablesAndAMissingGroup()
