@@ -114,7 +114,8 @@ void frmTransSummary::buildUi()
     setTabOrder(cmdRefresh, cmdPrint);
     setTabOrder(cmdPrint, cmdClose);
     setTabOrder(cmdClose, WebBrowser1);
-    setMinimumSize(layout->minimumSize());
+    // Never smaller than the controls need, also when the windows are tiled.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     resize(std::max(minimumWidth(), 760), 500);
 }
 
