@@ -328,6 +328,17 @@ private slots:
         QCOMPARE(lines.mid(1), counted);
     }
 
+    void leadingNumberOfASumText()
+    {
+        // What a column sum gives when its output lists no figures; no number: nothing (0).
+        const std::pair<const char*, qint64> cases[] = {{"12.5 abc", 125000}, {"  -3", -30000}, {".5x", 5000},
+                                                         {"1e5", 10000}, {"2.00005", 20001}, {"abc", -1}, {"", -1}};
+        for (const auto& [text, units] : cases) {
+            const std::optional<Money> value = ColumnSum::LeadingNumber(QString::fromLatin1(text));
+            QCOMPARE(value ? value->units() : -1, units);
+        }
+    }
+
     void sumColTotalIsPlainDecimal()
     {
         // A thousand cents and large figures: no exponent, no float noise.
