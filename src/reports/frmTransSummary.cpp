@@ -15,6 +15,7 @@
 #include "AccountCombo.h"
 #include "Clock.h"
 #include "DataStore.h"
+#include "DateBox.h"
 #include "DateSelector.h"
 #include "HtmlView.h"
 #include "UiServices.h"

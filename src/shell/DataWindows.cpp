@@ -1,6 +1,7 @@
 #include "DataWindows.h"
 
 #include "Openers.h"
+#include "frmLedger.h"
 #include "frmTrans.h"
 #include "frmTransSummary.h"
 
@@ -12,6 +13,8 @@ void RegisterDataWindows()
                              [](const BookContext& book) { return new frmTrans(book); });
     Openers::registerFactory(WindowKind::PeriodSummary,
                              [](const BookContext& book) { return new frmTransSummary(book); });
+    Openers::registerFactory(WindowKind::TransactionList,
+                             [](const BookContext& book) { return new frmLedger(book); });
 }
 
 } // namespace qb

@@ -7,6 +7,7 @@
 #include "ClsAX.h"
 #include "DataStore.h"
 #include "EntryReports.h"
+#include "LedgerReport.h"
 #include "ReportEngine.h"
 #include "SummaryReport.h"
 #include "Xml.h"
@@ -23,6 +24,8 @@ const char kReportUsage[]
       "       qbtool report FILE.qbf balance --account CODE --date DATE [--password P]\n"
       "       qbtool report FILE.qbf summary [--account CODE | --group NAME]\n"
       "                     --from DATE --to DATE [--password P] [-o OUT]\n"
+      "       qbtool report FILE.qbf ledger --account CODE --from DATE --to DATE\n"
+      "                                     [--password P] [-o OUT]\n"
       "\n"
       "Applies a report template to the book and writes the page as a report\n"
       "window shows it (style sheet in place of <HTML>), to standard output or OUT.\n"
@@ -50,7 +53,9 @@ const char kReportUsage[]
       "            counts positive, money out of it negative, written as 0.00\n"
       "  summary   the period summary of all accounts, of the group NAME or of the\n"
       "            account CODE from DATE to DATE, with its In, Out and difference\n"
-      "            totals filled in, as the Period Summary window shows it\n";
+      "            totals filled in, as the Period Summary window shows it\n"
+      "  ledger    the transaction list of account CODE from one DATE to another, as\n"
+      "            the transaction list window shows it\n";
 
 struct ChildSetting
 {
@@ -76,7 +81,7 @@ struct ReportOptions
     QString date;
     QString account;
     QString group;
-    QString from;
+    QString from; // ledger, summary
     QString to;
     bool help = false;
     QString error;
@@ -198,6 +203,8 @@ public:
             return runEntryReport(o, book);
         if (o.templateName == QStringLiteral("summary"))
             return runSummary(o, book);
+        if (o.templateName == QStringLiteral("ledger"))
+            return runLedger(o, book);
         ReportTemplate report;
         if (int rc = loadTemplate(o.templateName, &report); rc != kOk)
             return rc;
@@ -278,8 +285,8 @@ private:
     // The period summary, through the class the Period Summary window uses.
     int runSummary(const ReportOptions& o, const XmlDocument& book)
     {
-        const QDate from = dateOption(o.from);
-        const QDate to = dateOption(o.to);
+        const QDate from = dateArgument(o.from);
+        const QDate to = dateArgument(o.to);
         if (!from.isValid() || !to.isValid())
             return usageFail(QStringLiteral("summary needs --from and --to, as yyyymmdd or yyyy-mm-dd"));
         if (!o.account.isEmpty() && !o.group.isEmpty())
@@ -310,7 +317,32 @@ private:
         return write(result.page, o.output);
     }
 
-    static QDate dateOption(const QString& text)
+    // The transaction list, through the class the transaction list window uses.
+    int runLedger(const ReportOptions& o, const XmlDocument& book)
+    {
+        bool ok = false;
+        const int code = o.account.toInt(&ok);
+        if (!ok)
+            return usageFail(QStringLiteral("ledger needs --account CODE"));
+        const QDate from = dateArgument(o.from);
+        const QDate to = dateArgument(o.to);
+        if (!from.isValid() || !to.isValid())
+            return usageFail(
+                QStringLiteral("ledger needs --from and --to as yyyymmdd or yyyy-mm-dd"));
+        LedgerReport report;
+        Error error;
+        if (!report.load(&error))
+            return fail(QStringLiteral("template Trans-acwise: ") + error.description);
+        const QString expression = o.dateOrder.isEmpty() ? DateDisplayExpression()
+                                                         : DateDisplayExpressionFor(o.dateOrder);
+        QString page;
+        if (!report.build(book, code, AccountName(book, code), from, to, expression, &page, &error))
+            return templateFail(error.description);
+        AddStyleHead(page);
+        return write(page, o.output);
+    }
+
+    static QDate dateArgument(const QString& text)
     {
         const QDate date = QDate::fromString(text, QStringLiteral("yyyyMMdd"));
         return date.isValid() ? date : QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));

@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include "DataWindows.h"
-#include <QDateEdit>
+#include "DateBox.h"
 #include "HtmlView.h"
 #include "MDIForm1.h"
 #include "Openers.h"
@@ -162,8 +162,8 @@ private slots:
 
         // Placeholder, the month so far, nothing chosen, both lists filled.
         QVERIFY(s->WebBrowser1->pageText().contains(frmTransSummary::PlaceholderText()));
-        QCOMPARE(s->findChild<QDateEdit*>(u"debFrom"_s)->date(), QDate(2013, 2, 1));
-        QCOMPARE(s->findChild<QDateEdit*>(u"debTo"_s)->date(), kTestToday);
+        QCOMPARE(s->findChild<DateBox*>(u"debFrom"_s)->date(), QDate(2013, 2, 1));
+        QCOMPARE(s->findChild<DateBox*>(u"debTo"_s)->date(), kTestToday);
         QCOMPARE(s->selectedAccount(), std::nullopt);
         auto* groups = s->findChild<QComboBox*>(u"cmbGroups"_s);
         auto* accounts = s->findChild<QComboBox*>(u"cmbAccount"_s);
