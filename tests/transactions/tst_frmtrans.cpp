@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -67,6 +68,29 @@ QString transXml(const QString& dt, const QString& no)
         QStringLiteral("/Data/Trans/t[@dt=") + dt + QStringLiteral("][@No=") + no + QLatin1Char(']'));
     return t.isNull() ? QString() : t.xml();
 }
+
+// Message boxes that are real modal windows for a moment: they take the
+// focus from the entry window and give it back, as the program's boxes do.
+class FocusTakingPrompt final : public Prompt
+{
+public:
+    FocusTakingPrompt() { Prompt::install(this); }
+    ~FocusTakingPrompt() override { Prompt::install(nullptr); }
+    MsgResult show(const Message& message) override
+    {
+        titles.append(message.title);
+        QWidget* owner = QApplication::activeWindow();
+        QDialog box(owner);
+        box.setWindowTitle(message.title);
+        QTimer::singleShot(50, &box, &QDialog::accept);
+        box.exec();
+        // The window manager hands the activation back to the owner.
+        if (owner)
+            owner->activateWindow();
+        return message.defaultButton != MsgResult::None ? message.defaultButton : MsgResult::Yes;
+    }
+    QStringList titles;
+};
 
 } // namespace
 
@@ -178,6 +202,41 @@ private slots:
         get<QComboBox>(w, "cmbTo")->setFocus();
         type(QStringLiteral("foo"));
         QCOMPARE(get<QLabel>(w, "lblBalance_1")->text(), QStringLiteral("58.00")); // 45.5 + 12.5
+    }
+
+    // The amount is selected whenever it gets the focus back from a message
+    // box, so typing replaces "0.00" instead of being refused.
+    void amountIsSelectedWhenABoxGivesTheFocusBack()
+    {
+        frmTrans* w = open(20130110);
+        FocusTakingPrompt boxes;
+        QLineEdit* amount = get<neb>(w, "nebAmount")->textBox();
+        QTRY_COMPARE(QApplication::focusWidget(), w->debTrans);
+        press(Qt::Key_Return);
+        type(QStringLiteral("ca"));
+        press(Qt::Key_Return);
+        type(QStringLiteral("Travel"));
+        press(Qt::Key_Return);
+        QCOMPARE(boxes.titles, QStringList{QStringLiteral("Confirm new Account")});
+        QTRY_COMPARE(QApplication::focusWidget(), amount);
+        QTRY_VERIFY(w->isActiveWindow());
+        QCOMPARE(amount->selectedText(), QStringLiteral("0.00"));
+        type(QStringLiteral("5000"));
+        QCOMPARE(amount->text(), QStringLiteral("5000"));
+
+        // Saving without an amount: the box hands the focus back to the amount.
+        amount->setFocus();
+        amount->setText(QStringLiteral("0"));
+        get<QComboBox>(w, "cmbNarration")->setFocus();
+        type(QStringLiteral("Bus"));
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(boxes.titles.value(1), QStringLiteral("Enter amount"));
+        QTRY_COMPARE(QApplication::focusWidget(), amount);
+        QTRY_VERIFY(w->isActiveWindow());
+        QCOMPARE(amount->selectedText(), QStringLiteral("0.00"));
+        type(QStringLiteral("25"));
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QVERIFY(transXml(QStringLiteral("20130110"), QStringLiteral("3")).contains(QStringLiteral(">25</t>")));
     }
 
     void failedChecksChangeNothing()
