@@ -7,6 +7,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QProcess>
+#include <QSettings>
 #include <QTest>
 
 #include "DemoBook.h"
@@ -270,38 +272,47 @@ private slots:
                               QStringLiteral("/x/z.qbf"), QString()}));
     }
 
-    void startupShowsSplashThenMainWindowAndDemoOnFirstStart()
+    void startupShowsSplashThenMainWindowAndOpensNothingOnFirstStart()
     {
         TempEnv env;
         RecordingPrompt prompt;
-        const QString demo = env.path(QStringLiteral("demo.qbf"));
-        QVERIFY(WriteDemoBook(DataStore::instance(), demo, QDate(2013, 3, 15)));
-
         frmSplash splash;
         QCOMPARE(splash.lblVersion->text(), QStringLiteral("Version 2.0.0"));
         StartupOptions options;
         options.splashMilliseconds = 0;
-        options.demoBook = demo;
         std::unique_ptr<MDIForm1> w = splash.Startup(programBook(), options);
         QVERIFY(!splash.isVisible());
         QVERIFY(w->isVisible());
-        QCOMPARE(DataStore::instance().CurrentFile, demo);
-        QCOMPARE(w->windowTitle(), QStringLiteral("Quillbrook 2.0 [ demo ]"));
-        w.reset();
-        cleanup();
-
-        // Once a file has been opened, the demo is not offered again.
-        SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), env.path(QStringLiteral("gone.qbf")));
-        w = frmSplash().Startup(programBook(), options);
         QVERIFY(!DataStore::instance().hasDocument());
-        w.reset();
-        cleanup();
-        // Nor when the command line names something.
-        SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), QString());
-        options.commandLine = QStringLiteral("other.qbf");
-        w = frmSplash().Startup(programBook(), options);
-        QVERIFY(!DataStore::instance().hasDocument());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quillbrook 2.0"));
+        QCOMPARE(w->StatusBar->TextFile(), QStringLiteral("(No File is open)"));
+        QCOMPARE(setting("StartUp", "LastDatabase"), QString());
         QCOMPARE(prompt.count(), 0);
+    }
+
+    // The program itself, started with no settings at all: it opens no book,
+    // shows the plain caption and writes no last file.
+    void programStartsWithoutSettingsOpeningNothing()
+    {
+        TempEnv env;
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/quillbrook");
+        QVERIFY2(QFileInfo::exists(program), qPrintable(program));
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("HOME"), env.folder());
+        e.insert(QStringLiteral("XDG_CONFIG_HOME"), env.path(QStringLiteral("config")));
+        e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        e.insert(QStringLiteral("QB_SCREENSHOT"), env.path(QStringLiteral("shot.png")));
+        p.setProcessEnvironment(e);
+        p.setWorkingDirectory(env.folder());
+        p.start(program, {});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+        QCOMPARE(lines.value(0), QStringLiteral("Quillbrook 2.0"));
+        QCOMPARE(lines.value(1), QStringLiteral("(No File is open)"));
+        QSettings settings(env.path(QStringLiteral("config/Quillbrook/Quillbrook.ini")), QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("StartUp/LastDatabase")).toString(), QString());
     }
 };
 
