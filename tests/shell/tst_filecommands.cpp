@@ -2,6 +2,9 @@
 // data commands, the toolbar, the View, Window and Help menus.
 
 #include <QFile>
+#include <QAbstractSpinBox>
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,6 +47,32 @@ void clickToolbar(MDIForm1& w, int index)
     const QPoint centre = w.ToolBar->buttonRect(index).center();
     QTest::mouseMove(w.ToolBar, centre);
     QTest::mouseClick(w.ToolBar, Qt::LeftButton, Qt::NoModifier, centre);
+}
+
+// The pairs of visible controls of a window that overlap one another.
+QStringList overlappingControls(QWidget* window)
+{
+    QList<QWidget*> controls;
+    for (QWidget* c : window->findChildren<QWidget*>()) {
+        if (c->isVisibleTo(window)
+            && (qobject_cast<QLabel*>(c) || qobject_cast<QLineEdit*>(c) || qobject_cast<QComboBox*>(c)
+                || qobject_cast<QAbstractButton*>(c) || qobject_cast<QAbstractSpinBox*>(c)))
+            controls.append(c);
+    }
+    QStringList pairs;
+    for (int i = 0; i < controls.size(); ++i) {
+        for (int j = i + 1; j < controls.size(); ++j) {
+            QWidget* a = controls.at(i);
+            QWidget* b = controls.at(j);
+            if (a->isAncestorOf(b) || b->isAncestorOf(a))
+                continue;
+            const QRect ra(a->mapTo(window, QPoint(0, 0)), a->size());
+            const QRect rb(b->mapTo(window, QPoint(0, 0)), b->size());
+            if (ra.intersects(rb))
+                pairs << a->objectName() + QLatin1Char('/') + b->objectName();
+        }
+    }
+    return pairs;
 }
 
 // Search windows made by the opener; each reports a result, so that the
@@ -290,6 +319,55 @@ private slots:
         clickToolbar(w, 4);
         QCOMPARE(w.childWindows().size(), 2);
         QCOMPARE(prompt.count(), 0);
+    }
+
+    // Ctrl+W is the menu's Close File even while a data window has the focus.
+    void closeFileShortcutWinsInADataWindow()
+    {
+        TempEnv env;
+        RecordingPrompt prompt;
+        RegisterDataWindows();
+        MDIForm1 w(programBook());
+        QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        actionOf(&w, "mnuTrnEntry")->trigger();
+        auto* entry = dynamic_cast<frmTrans*>(w.childWindows().value(0));
+        QVERIFY(entry);
+        QTRY_VERIFY(entry->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!DataStore::instance().hasDocument());
+        QTRY_VERIFY(w.childWindows().isEmpty());
+        QCOMPARE(w.windowTitle(), AppTitle());
+        QCOMPARE(prompt.count(), 0);
+    }
+
+    // Tiled small, a data window keeps its controls apart: its frame clips it
+    // rather than squeezing it below its minimum size.
+    void tiledWindowsKeepTheirControlsApart()
+    {
+        TempEnv env;
+        RegisterDataWindows();
+        registerSearchProbes();
+        MDIForm1 w(programBook());
+        QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
+        w.resize(800, 600);
+        actionOf(&w, "mnuTrnEntry")->trigger();
+        auto* entry = dynamic_cast<frmTrans*>(w.childWindows().value(0));
+        QVERIFY(entry);
+        for (int open = 2; open <= 4; ++open) {
+            actionOf(&w, "mnuTrnSearch")->trigger();
+            for (const char* tile : {"mnuWindowTileHorizontally", "mnuWindowTileVertically"}) {
+                actionOf(&w, tile)->trigger();
+                QCoreApplication::processEvents();
+                const QString when = QStringLiteral("%1 with %2 windows").arg(QLatin1String(tile)).arg(open);
+                QVERIFY2(entry->width() >= entry->minimumSizeHint().width()
+                             && entry->height() >= entry->minimumSizeHint().height(),
+                         qPrintable(when));
+                const QStringList overlapping = overlappingControls(entry);
+                QVERIFY2(overlapping.isEmpty(), qPrintable(when + QStringLiteral(": ") + overlapping.join(u' ')));
+            }
+        }
     }
 
     void masterWindowsAreOneOfEachKind()
