@@ -39,7 +39,7 @@ bool FileCommands::OpenAndRemember(const QString& fileName)
 
 void FileCommands::newFile()
 {
-    const QString folder = m_store.DataFolder.isEmpty() ? PersonalFolder() : m_store.DataFolder;
+    const QString folder = m_store.dataFolder().isEmpty() ? PersonalFolder() : m_store.dataFolder();
     QString name = AskNewDataFileName(m_window, folder, {});
     if (name.isEmpty())
         return;
@@ -70,7 +70,7 @@ void FileCommands::newFile()
 
 void FileCommands::openFile()
 {
-    const QString name = AskOpenDataFileName(m_window, m_store.DataFolder);
+    const QString name = AskOpenDataFileName(m_window, m_store.dataFolder());
     if (name.isEmpty())
         return;
     OpenAndRemember(name);

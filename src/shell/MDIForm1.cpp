@@ -297,7 +297,7 @@ bool MDIForm1::Load(const QString& commandLine, Error* error)
         m_panelWindow->show();
 
         DataStore& store = m_book.store;
-        store.DataFolder = GetSetting(QStringLiteral("datafolder"), QStringLiteral("path"));
+        store.setDataFolder(GetSetting(QStringLiteral("datafolder"), QStringLiteral("path")));
 
         StatusBar->setTextFile(kNoFileOpen);
         store.ShowDataMenus(false);

@@ -65,7 +65,7 @@ inline QString AskCsvFileName([[maybe_unused]] QObject* owner, const QString& da
 // The same, starting in the data folder of the program's store.
 inline QString AskCsvFileName(QObject* owner, const QString& suggestedName)
 {
-    return AskCsvFileName(owner, DataStore::instance().DataFolder, suggestedName);
+    return AskCsvFileName(owner, DataStore::instance().dataFolder(), suggestedName);
 }
 
 // An open dialog for a data file, starting in the data folder, or in the

@@ -102,7 +102,7 @@ private slots:
         Openers::registerFactory(WindowKind::Groups, {});
         DataStore::instance().setHost(nullptr);
         DataStore::instance().CloseDocument();
-        DataStore::instance().DataFolder.clear();
+        DataStore::instance().forgetFile();
     }
 
     void newFileAddsTheExtensionOnlyWhenMissing_data()
@@ -137,7 +137,7 @@ private slots:
         const QString path = env.path(created);
         QVERIFY(QFile::exists(path));
         QCOMPARE(QDir(env.folder()).entryList(QDir::Files).size(), 1);
-        QCOMPARE(DataStore::instance().CurrentFile, path);
+        QCOMPARE(DataStore::instance().currentFile(), path);
         QCOMPARE(w.StatusBar->TextFile(), path);
         QVERIFY(actionOf(&w, "mnuReports")->isVisible());
         QCOMPARE(prompt.count(), 1);
@@ -151,7 +151,7 @@ private slots:
         dialogs.answer(QString());
         actionOf(&w, "mnuFileNew")->trigger();
         QCOMPARE(dialogs.requests.value(1).folder, env.folder());
-        QCOMPARE(DataStore::instance().CurrentFile, path);
+        QCOMPARE(DataStore::instance().currentFile(), path);
     }
 
     void newFileNeverReplacesAnExistingBook()

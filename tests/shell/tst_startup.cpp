@@ -53,7 +53,7 @@ private slots:
     {
         DataStore::instance().setHost(nullptr);
         DataStore::instance().CloseDocument();
-        DataStore::instance().DataFolder.clear();
+        DataStore::instance().forgetFile();
     }
 
     void firstStartWithoutSettings()
@@ -120,7 +120,7 @@ private slots:
 
         MDIForm1 w(programBook());
         QVERIFY(w.Load(QLatin1Char('"') + book + QLatin1Char('"')));
-        QCOMPARE(DataStore::instance().CurrentFile, book);
+        QCOMPARE(DataStore::instance().currentFile(), book);
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillbrook 2.0 [ HOME ]"));
         QCOMPARE(w.StatusBar->TextFile(), book);
         QVERIFY(actionOf(&w, "mnuMaster")->isVisible());
@@ -151,7 +151,7 @@ private slots:
 
         MDIForm1 w(programBook());
         QVERIFY(w.Load(env.path(argument)));
-        QCOMPARE(DataStore::instance().CurrentFile, last);
+        QCOMPARE(DataStore::instance().currentFile(), last);
         QCOMPARE(prompt.count(), 0);
     }
 
@@ -214,12 +214,12 @@ private slots:
 
         // A recent entry opens its file and leaves the list as it is.
         entries.at(1)->trigger();
-        QCOMPARE(DataStore::instance().CurrentFile, b);
+        QCOMPARE(DataStore::instance().currentFile(), b);
         QCOMPARE(setting("MRUF", "MRUF"), a + QStringLiteral("|*|") + b + QStringLiteral("|*|"));
         // One whose file has gone does nothing.
         QVERIFY(QFile::remove(a));
         entries.at(0)->trigger();
-        QCOMPARE(DataStore::instance().CurrentFile, b);
+        QCOMPARE(DataStore::instance().currentFile(), b);
         QCOMPARE(prompt.count(), 0);
     }
 
