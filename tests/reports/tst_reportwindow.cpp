@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "HtmlView.h"
+#include "WidgetTestSupport.h"
 #include "ReportMenus.h"
 #include "ReportPage.h"
 #include "ReportWindow.h"
@@ -33,14 +34,6 @@ public:
 protected:
     void linkClicked(const QString& token) override { tokens.append(token); }
 };
-
-QPoint pointOf(HtmlView* view, const QString& text)
-{
-    QTextCursor found = view->document()->find(text);
-    QTextCursor inside(view->document());
-    inside.setPosition(found.selectionStart() + 1);
-    return view->cursorRect(inside).center();
-}
 
 } // namespace
 
@@ -110,7 +103,7 @@ private slots:
         for (const QString& name :
             {QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie")})
             QTest::mouseClick(window->WebBrowser1->viewport(), Qt::LeftButton, {},
-                pointOf(window->WebBrowser1, name));
+                pointOfText(window->WebBrowser1, name));
         QCOMPARE(window->tokens,
             QStringList({QStringLiteral("12"), QStringLiteral("[*[date]*]20130110"),
                 QStringLiteral("34")}));
@@ -121,7 +114,7 @@ private slots:
             TokenWindow::BusyScope busy(window);
             QVERIFY(window->isBusy());
             QTest::mouseClick(window->WebBrowser1->viewport(), Qt::LeftButton, {},
-                pointOf(window->WebBrowser1, QStringLiteral("Alpha")));
+                pointOfText(window->WebBrowser1, QStringLiteral("Alpha")));
         }
         QVERIFY(!window->isBusy());
         QCOMPARE(window->tokens.size(), 3);

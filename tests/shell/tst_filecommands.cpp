@@ -18,6 +18,7 @@
 #include "DataWindows.h"
 #include "MDIForm1.h"
 #include "ShellTestSupport.h"
+#include "WidgetTestSupport.h"
 #include "Utilities.h"
 #include "WindowList.h"
 #include "frmAbout.h"
@@ -47,32 +48,6 @@ void clickToolbar(MDIForm1& w, int index)
     const QPoint centre = w.ToolBar->buttonRect(index).center();
     QTest::mouseMove(w.ToolBar, centre);
     QTest::mouseClick(w.ToolBar, Qt::LeftButton, Qt::NoModifier, centre);
-}
-
-// The pairs of visible controls of a window that overlap one another.
-QStringList overlappingControls(QWidget* window)
-{
-    QList<QWidget*> controls;
-    for (QWidget* c : window->findChildren<QWidget*>()) {
-        if (c->isVisibleTo(window)
-            && (qobject_cast<QLabel*>(c) || qobject_cast<QLineEdit*>(c) || qobject_cast<QComboBox*>(c)
-                || qobject_cast<QAbstractButton*>(c) || qobject_cast<QAbstractSpinBox*>(c)))
-            controls.append(c);
-    }
-    QStringList pairs;
-    for (int i = 0; i < controls.size(); ++i) {
-        for (int j = i + 1; j < controls.size(); ++j) {
-            QWidget* a = controls.at(i);
-            QWidget* b = controls.at(j);
-            if (a->isAncestorOf(b) || b->isAncestorOf(a))
-                continue;
-            const QRect ra(a->mapTo(window, QPoint(0, 0)), a->size());
-            const QRect rb(b->mapTo(window, QPoint(0, 0)), b->size());
-            if (ra.intersects(rb))
-                pairs << a->objectName() + QLatin1Char('/') + b->objectName();
-        }
-    }
-    return pairs;
 }
 
 // Search windows made by the opener; each reports a result, so that the

@@ -20,6 +20,7 @@
 #include "WindowHost.h"
 #include "WindowList.h"
 #include "TestBook.h"
+#include "WidgetTestSupport.h"
 #include "frmTrans.h"
 #include "neb.h"
 
@@ -42,55 +43,12 @@ public:
     int refreshed = 0;
 };
 
-// Clicks the link whose href is exactly href in the view.
-bool clickLink(HtmlView* view, const QString& href)
-{
-    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().anchorHref() != href)
-                continue;
-            QTextCursor cursor(view->document());
-            cursor.setPosition(fragment.position() + 1);
-            view->setTextCursor(cursor);
-            view->ensureCursorVisible();
-            const QPoint at = view->cursorRect(cursor).center();
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-            return true;
-        }
-    }
-    return false;
-}
-
 QString transXml(const QString& dt, const QString& no)
 {
     const XmlNode t = DataStore::instance().document().selectSingleNode(
         QStringLiteral("/Data/Trans/t[@dt=") + dt + QStringLiteral("][@No=") + no + QLatin1Char(']'));
     return t.isNull() ? QString() : t.xml();
 }
-
-// Message boxes that are real modal windows for a moment: they take the
-// focus from the entry window and give it back, as the program's boxes do.
-class FocusTakingPrompt final : public Prompt
-{
-public:
-    FocusTakingPrompt() { Prompt::install(this); }
-    ~FocusTakingPrompt() override { Prompt::install(nullptr); }
-    MsgResult show(const Message& message) override
-    {
-        titles.append(message.title);
-        QWidget* owner = QApplication::activeWindow();
-        QDialog box(owner);
-        box.setWindowTitle(message.title);
-        QTimer::singleShot(50, &box, &QDialog::accept);
-        box.exec();
-        // The window manager hands the activation back to the owner.
-        if (owner)
-            owner->activateWindow();
-        return message.defaultButton != MsgResult::None ? message.defaultButton : MsgResult::Yes;
-    }
-    QStringList titles;
-};
 
 } // namespace
 
@@ -117,14 +75,8 @@ class TstFrmTrans : public QObject
     {
         return w->findChild<T*>(QString::fromLatin1(name));
     }
-    static void type(const QString& text)
-    {
-        QTest::keyClicks(QApplication::focusWidget(), text);
-    }
-    static void press(Qt::Key key)
-    {
-        QTest::keyClick(QApplication::focusWidget(), key);
-    }
+    static void type(const QString& text) { typeText(text); }
+    static void press(Qt::Key key) { pressKey(key); }
 
 private slots:
     void init()
