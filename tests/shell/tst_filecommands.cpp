@@ -336,11 +336,14 @@ private slots:
                 actionOf(&w, tile)->trigger();
                 QCoreApplication::processEvents();
                 const QString when = QStringLiteral("%1 with %2 windows").arg(QLatin1String(tile)).arg(open);
-                QVERIFY2(entry->width() >= entry->minimumSizeHint().width()
-                             && entry->height() >= entry->minimumSizeHint().height(),
-                         qPrintable(when));
-                const QStringList overlapping = overlappingControls(entry);
-                QVERIFY2(overlapping.isEmpty(), qPrintable(when + QStringLiteral(": ") + overlapping.join(u' ')));
+                for (QWidget* window : {static_cast<QWidget*>(entry), static_cast<QWidget*>(w.panel())}) {
+                    QVERIFY2(window->width() >= window->minimumSizeHint().width()
+                                 && window->height() >= window->minimumSizeHint().height(),
+                             qPrintable(when));
+                    const QStringList overlapping = overlappingControls(window);
+                    QVERIFY2(overlapping.isEmpty(),
+                             qPrintable(when + QStringLiteral(": ") + overlapping.join(u' ')));
+                }
             }
         }
     }
