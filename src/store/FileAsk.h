@@ -77,7 +77,7 @@ inline QString AskOpenDataFileName([[maybe_unused]] QObject* owner, const QStrin
     request.filter = QStringLiteral("Quillbrook database file(*.qbf)");
     request.folder = !dataFolder.isEmpty()
         ? dataFolder
-        : QDir::toNativeSeparators(ProgramFolder() + QStringLiteral("/data/"));
+        : QDir::toNativeSeparators(ProgramDataFolder() + QStringLiteral("/data/"));
     return FileDialogs::current().choose(request);
 }
 
