@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
+#include <QTextStream>
 #include <QTimer>
 
 #include "Artwork.h"
@@ -13,6 +14,7 @@
 #include "DataWindows.h"
 #include "MDIForm1.h"
 #include "QtUiServices.h"
+#include "ucIconInfo.h"
 #include "Utilities.h"
 #include "frmSplash.h"
 
@@ -40,7 +42,6 @@ int main(int argc, char* argv[])
     // blanks may arrive in pieces.
     qb::StartupOptions options;
     options.commandLine = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
-    options.demoBook = qb::ProgramFolder() + QStringLiteral("/data/demo.qbf");
 
     qb::frmSplash splash;
     std::unique_ptr<qb::MDIForm1> window = splash.Startup(book, options);
@@ -48,12 +49,16 @@ int main(int argc, char* argv[])
     QObject::connect(window.get(), &qb::MDIForm1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     // QB_SCREENSHOT=<file.png>: saves a picture of the screen two seconds
-    // after start and ends the program (for checking the look on a display).
+    // after start, writes the main window's caption and status-strip file
+    // text to standard output, and ends the program (for checking the look
+    // on a display, or the start without one).
     const QString screenshot = qEnvironmentVariable("QB_SCREENSHOT");
     if (!screenshot.isEmpty()) {
-        QTimer::singleShot(2000, &app, [screenshot] {
+        QTimer::singleShot(2000, &app, [screenshot, main = window.get()] {
             if (QScreen* screen = QGuiApplication::primaryScreen())
                 screen->grabWindow(0).save(screenshot);
+            QTextStream out(stdout);
+            out << main->windowTitle() << '\n' << main->StatusBar->TextFile() << '\n';
             QCoreApplication::exit(0);
         });
     }

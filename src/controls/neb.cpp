@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QMouseEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -295,6 +296,7 @@ bool neb::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_txt) {
         switch (event->type()) {
         case QEvent::KeyPress:
+            m_selectOnPress = false;
             return handleKeyPress(static_cast<QKeyEvent*>(event));
         case QEvent::InputMethod: {
             // Text committed by an input method is typed character by character.
@@ -313,23 +315,30 @@ bool neb::eventFilter(QObject* watched, QEvent* event)
             break;
         }
         case QEvent::FocusIn:
-            // A closing context menu or a return to the window does not count as
-            // entering the box (nor opening one or leaving the window as leaving it).
-            if (isPassingFocus(static_cast<QFocusEvent*>(event)))
+            // Entering the box in any way (keys, a click, the window becoming
+            // active again after a message box, the program) selects all its
+            // text; a closing context menu is no entry.
+            if (static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason)
                 break;
             m_txt->selectAll();
-            // A click that brought the focus places the caret after this;
-            // select again once it has.
-            if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
-                QTimer::singleShot(0, m_txt, [this] {
-                    if (m_txt->hasFocus())
-                        m_txt->selectAll();
-                });
+            m_selectOnPress = true;
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            // The click that brought the focus, or the first one after it,
+            // keeps the whole text selected instead of placing the caret.
+            if (m_selectOnPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                m_txt->selectAll();
+                return true;
             }
+            break;
+        case QEvent::MouseButtonRelease:
+            m_selectOnPress = false;
             break;
         case QEvent::FocusOut:
             if (isPassingFocus(static_cast<QFocusEvent*>(event)))
                 break;
+            m_selectOnPress = false;
             if (m_txt->text().isEmpty())
                 m_txt->setText(QStringLiteral("0"));
             m_txt->setText(formatValue(Value()));

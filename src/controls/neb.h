@@ -116,6 +116,7 @@ private:
     double m_upperCapacity = 99999.99;
     double m_lowerCapacity = -99999.99;
     bool m_changeGuard = false;
+    bool m_selectOnPress = false; // the focus came and no click or key followed yet
     QLocale m_inputLocale = QLocale::system();
 };
 

@@ -16,10 +16,12 @@
 #include <QVBoxLayout>
 
 #include <exception>
+#include <type_traits>
 
 #include "Artwork.h"
 #include "Clock.h"
-#include "FileAsk.h"
+#include "FileCommands.h"
+#include "MdiWindowHost.h"
 #include "Openers.h"
 #include "RecentFiles.h"
 #include "UiServices.h"
@@ -29,7 +31,7 @@
 #include "frmHelp.h"
 #include "frmLogin.h"
 #include "frmPanel.h"
-#include "frmSetPassword.h"
+#include "WindowArrangement.h"
 #include "ucIconInfo.h"
 #include "ucToolbar.h"
 
@@ -55,11 +57,13 @@ MDIForm1::MDIForm1(const BookContext& book, QWidget* parent) : QMainWindow(paren
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowIcon(ProgramIcon());
     setWindowTitle(AppTitle());
+    m_fileCommands = new FileCommands(m_book.store, this);
     buildUi();
     buildMenus();
-    connectSignals();
+    connect(ToolBar, &ucToolbar::ButtonClick, this, &MDIForm1::ToolBar_ButtonClick);
+    connect(m_fileCommands, &FileCommands::recentFilesChanged, this, &MDIForm1::LoadMRUF);
     m_book.store.setHost(this);
-    WindowHost::install(this);
+    WindowHost::install(m_windowHost);
     Openers::setBook(m_book);
 }
 
@@ -71,7 +75,7 @@ MDIForm1::~MDIForm1()
         delete sub;
     if (m_book.store.host() == this)
         m_book.store.setHost(nullptr);
-    if (&WindowHost::current() == this)
+    if (&WindowHost::current() == m_windowHost)
         WindowHost::install(nullptr);
     Openers::clearBook();
 }
@@ -128,13 +132,18 @@ void MDIForm1::buildToolbarImages()
     }
 }
 
-QAction* MDIForm1::addCommand(QMenu* menu, const char* name, const QString& caption,
+template <typename Slot>
+QAction* MDIForm1::addCommand(QMenu* menu, const char* name, const QString& caption, Slot slot,
                               const QKeySequence& shortcut)
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
+    if constexpr (std::is_member_function_pointer_v<Slot>)
+        connect(action, &QAction::triggered, this, slot);
+    else if constexpr (!std::is_same_v<Slot, std::nullptr_t>)
+        connect(action, &QAction::triggered, this, std::move(slot));
     return action;
 }
 
@@ -155,108 +164,88 @@ void MDIForm1::buildMenus()
         return m;
     };
 
+    FileCommands* files = m_fileCommands;
+    const auto fileCommand = [files](void (FileCommands::*command)()) {
+        return [files, command] { (files->*command)(); };
+    };
     mnuFile = menu("mnuFile", QStringLiteral("&File"));
-    addCommand(mnuFile, "mnuFileNew", QStringLiteral("&New File"), QKeySequence(Qt::CTRL | Qt::Key_N));
-    addCommand(mnuFile, "mnuFileOpen", QStringLiteral("&Open File"), QKeySequence(Qt::CTRL | Qt::Key_O));
-    addCommand(mnuFile, "mnuFileClose", QStringLiteral("&Close File"), QKeySequence(Qt::CTRL | Qt::Key_W));
+    addCommand(mnuFile, "mnuFileNew", QStringLiteral("&New File"), fileCommand(&FileCommands::newFile),
+               QKeySequence(Qt::CTRL | Qt::Key_N));
+    addCommand(mnuFile, "mnuFileOpen", QStringLiteral("&Open File"), fileCommand(&FileCommands::openFile),
+               QKeySequence(Qt::CTRL | Qt::Key_O));
+    addCommand(mnuFile, "mnuFileClose", QStringLiteral("&Close File"),
+               fileCommand(&FileCommands::closeFile), QKeySequence(Qt::CTRL | Qt::Key_W));
     sep1345 = addSeparator(mnuFile, "sep1345");
-    mnuFilePassword = addCommand(mnuFile, "mnuFilePassword", QStringLiteral("File Password..."));
+    mnuFilePassword = addCommand(mnuFile, "mnuFilePassword", QStringLiteral("File Password..."),
+                                 fileCommand(&FileCommands::changePassword));
     addSeparator(mnuFile, "Sep1000");
-    mnuFileLoadlastDatabaseOnStartup = addCommand(mnuFile, "mnuFileLoadlastDatabaseOnStartup",
-                                                  QStringLiteral("Load last File on startup"));
+    mnuFileLoadlastDatabaseOnStartup
+        = addCommand(mnuFile, "mnuFileLoadlastDatabaseOnStartup",
+                     QStringLiteral("Load last File on startup"),
+                     &MDIForm1::mnuFileLoadlastDatabaseOnStartup_Click);
     mnuFileLoadlastDatabaseOnStartup->setCheckable(true);
     mnuFileLoadlastDatabaseOnStartup->setChecked(true);
     sep1344 = addSeparator(mnuFile, "sep1344");
     for (int i = 1; i <= 5; ++i) {
-        QAction* entry = addCommand(mnuFile, "mnuFileMRUF", QString::number(i));
+        QAction* entry = addCommand(mnuFile, "mnuFileMRUF", QString::number(i), nullptr);
         entry->setProperty("index", i);
         entry->setVisible(false);
+        connect(entry, &QAction::triggered, files,
+                [files, entry] { files->openRecent(entry->data().toString()); });
         mnuFileMRUF.append(entry);
     }
     addSeparator(mnuFile, "sep1349");
-    addCommand(mnuFile, "mnuFileExit", QStringLiteral("&Exit"));
+    addCommand(mnuFile, "mnuFileExit", QStringLiteral("&Exit"), &MDIForm1::exitRequested);
 
     mnuMaster = menu("mnuMaster", QStringLiteral("&Master"));
-    addCommand(mnuMaster, "mnuMasterAcHeads", QStringLiteral("&Account Heads"));
-    addCommand(mnuMaster, "mnuMasterGroups", QStringLiteral("&Groups"));
+    addCommand(mnuMaster, "mnuMasterAcHeads", QStringLiteral("&Account Heads"),
+               &MDIForm1::mnuMasterAcHeads_Click);
+    addCommand(mnuMaster, "mnuMasterGroups", QStringLiteral("&Groups"), &MDIForm1::mnuMasterGroups_Click);
     addSeparator(mnuMaster, "Sep2000")->setVisible(false);
-    addCommand(mnuMaster, "mnuMasterSettings", QStringLiteral("&Settings"))->setVisible(false);
+    addCommand(mnuMaster, "mnuMasterSettings", QStringLiteral("&Settings"), nullptr)->setVisible(false);
 
     mnuTransactions = menu("mnuTransactions", QStringLiteral("&Transaction"));
-    addCommand(mnuTransactions, "mnuTrnEntry", QStringLiteral("&Entry"), QKeySequence(Qt::Key_F2));
-    addCommand(mnuTransactions, "mnuTrnSearch", QStringLiteral("&Search"), QKeySequence(Qt::Key_F3));
+    addCommand(mnuTransactions, "mnuTrnEntry", QStringLiteral("&Entry"), &MDIForm1::mnuTrnEntry_Click,
+               QKeySequence(Qt::Key_F2));
+    addCommand(mnuTransactions, "mnuTrnSearch", QStringLiteral("&Search"), &MDIForm1::mnuTrnSearch_Click,
+               QKeySequence(Qt::Key_F3));
 
     mnuReports = menu("mnuReports", QStringLiteral("&Reports"));
     addCommand(mnuReports, "mnuRptTransactionList", QStringLiteral("&Transaction List"),
-               QKeySequence(Qt::CTRL | Qt::Key_F5));
+               &MDIForm1::mnuRptTransactionList_Click, QKeySequence(Qt::CTRL | Qt::Key_F5));
     addCommand(mnuReports, "mnuRptPeriodySummary", QStringLiteral("&Period Summary"),
-               QKeySequence(Qt::CTRL | Qt::Key_F6));
-    addCommand(mnuReports, "mnuRptBalance", QStringLiteral("&Balance List"))->setVisible(false);
-    addCommand(mnuReports, "mnuRptCash", QStringLiteral("&CashFlow"))->setVisible(false);
+               &MDIForm1::mnuRptPeriodySummary_Click, QKeySequence(Qt::CTRL | Qt::Key_F6));
+    addCommand(mnuReports, "mnuRptBalance", QStringLiteral("&Balance List"), nullptr)->setVisible(false);
+    addCommand(mnuReports, "mnuRptCash", QStringLiteral("&CashFlow"), nullptr)->setVisible(false);
 
     mnuView = menu("mnuView", QStringLiteral("&View"));
-    mnuViewToolbar = addCommand(mnuView, "mnuViewToolbar", QStringLiteral("&Toolbar"));
+    mnuViewToolbar = addCommand(mnuView, "mnuViewToolbar", QStringLiteral("&Toolbar"),
+                                &MDIForm1::mnuViewToolbar_Click);
     mnuViewToolbar->setCheckable(true);
     mnuViewToolbar->setChecked(true);
-    mnuViewStatusBar = addCommand(mnuView, "mnuViewStatusBar", QStringLiteral("&Status bar"));
+    mnuViewStatusBar = addCommand(mnuView, "mnuViewStatusBar", QStringLiteral("&Status bar"),
+                                  &MDIForm1::mnuViewStatusBar_Click);
     mnuViewStatusBar->setCheckable(true);
     mnuViewStatusBar->setChecked(true);
 
     mnuWindow = menu("mnuWindow", QStringLiteral("&Window"));
-    addCommand(mnuWindow, "mnuWindowTileHorizontally", QStringLiteral("Tile &Horizontally"));
-    addCommand(mnuWindow, "mnuWindowTileVertically", QStringLiteral("Tile &Vertically"));
-    addCommand(mnuWindow, "mnuWindowCascade", QStringLiteral("&Cascade"));
-    addCommand(mnuWindow, "mnuWindowArrangeIcons", QStringLiteral("&Arrange Icons"));
+    QMdiArea* area = m_mdiArea;
+    addCommand(mnuWindow, "mnuWindowTileHorizontally", QStringLiteral("Tile &Horizontally"),
+               [area] { TileWindows(area, Qt::Horizontal); });
+    addCommand(mnuWindow, "mnuWindowTileVertically", QStringLiteral("Tile &Vertically"),
+               [area] { TileWindows(area, Qt::Vertical); });
+    addCommand(mnuWindow, "mnuWindowCascade", QStringLiteral("&Cascade"),
+               [area] { area->cascadeSubWindows(); });
+    addCommand(mnuWindow, "mnuWindowArrangeIcons", QStringLiteral("&Arrange Icons"),
+               [area] { ArrangeIcons(area); });
     // The separator mnuWindowSep and the list of open data windows follow.
-    m_windowList = new WindowList(mnuWindow, this);
+    m_windowHost = new MdiWindowHost(m_mdiArea, mnuWindow, this);
 
     mnuHelp = menu("mnuHelp", QStringLiteral("&Help"));
-    addCommand(mnuHelp, "mnuHelpTopics", QStringLiteral("&Help Topics"), QKeySequence(Qt::Key_F1));
+    addCommand(mnuHelp, "mnuHelpTopics", QStringLiteral("&Help Topics"), &MDIForm1::mnuHelpTopics_Click,
+               QKeySequence(Qt::Key_F1));
     mnuHelp->addSeparator();
-    addCommand(mnuHelp, "mnuAbout", QStringLiteral("&About"));
-}
-
-void MDIForm1::connectSignals()
-{
-    auto on = [this](const char* name, void (MDIForm1::*slot)()) {
-        QAction* action = findChild<QAction*>(QLatin1String(name));
-        Q_ASSERT(action);
-        connect(action, &QAction::triggered, this, slot);
-    };
-    on("mnuFileNew", &MDIForm1::mnuFileNew_Click);
-    on("mnuFileOpen", &MDIForm1::mnuFileOpen_Click);
-    on("mnuFileClose", &MDIForm1::mnuFileClose_Click);
-    on("mnuFilePassword", &MDIForm1::mnuFilePassword_Click);
-    on("mnuFileLoadlastDatabaseOnStartup", &MDIForm1::mnuFileLoadlastDatabaseOnStartup_Click);
-    on("mnuFileExit", &MDIForm1::exitRequested);
-    on("mnuMasterAcHeads", &MDIForm1::mnuMasterAcHeads_Click);
-    on("mnuMasterGroups", &MDIForm1::mnuMasterGroups_Click);
-    on("mnuTrnEntry", &MDIForm1::mnuTrnEntry_Click);
-    on("mnuTrnSearch", &MDIForm1::mnuTrnSearch_Click);
-    on("mnuRptTransactionList", &MDIForm1::mnuRptTransactionList_Click);
-    on("mnuRptPeriodySummary", &MDIForm1::mnuRptPeriodySummary_Click);
-    on("mnuViewToolbar", &MDIForm1::mnuViewToolbar_Click);
-    on("mnuViewStatusBar", &MDIForm1::mnuViewStatusBar_Click);
-    on("mnuWindowCascade", &MDIForm1::cascadeWindows);
-    on("mnuWindowArrangeIcons", &MDIForm1::arrangeIcons);
-    on("mnuHelpTopics", &MDIForm1::mnuHelpTopics_Click);
-    on("mnuAbout", &MDIForm1::mnuAbout_Click);
-    connect(findChild<QAction*>(QStringLiteral("mnuWindowTileHorizontally")), &QAction::triggered,
-            this, [this] { tileWindows(Qt::Horizontal); });
-    connect(findChild<QAction*>(QStringLiteral("mnuWindowTileVertically")), &QAction::triggered,
-            this, [this] { tileWindows(Qt::Vertical); });
-    for (int i = 0; i < mnuFileMRUF.size(); ++i)
-        connect(mnuFileMRUF.at(i), &QAction::triggered, this, [this, i] { mnuFileMRUF_Click(i + 1); });
-
-    connect(ToolBar, &ucToolbar::ButtonClick, this, &MDIForm1::ToolBar_ButtonClick);
-    connect(m_windowList, &WindowList::windowChosen, this, &MDIForm1::activateChild);
-    // The active data window's entry carries the check mark.
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
-        if (!sub || !sub->widget())
-            return;
-        if (QAction* entry = m_windowList->entryOf(sub->widget()))
-            m_windowList->CheckWindowListEntry(entry);
-    });
+    addCommand(mnuHelp, "mnuAbout", QStringLiteral("&About"), &MDIForm1::mnuAbout_Click);
 }
 
 void MDIForm1::buildToolbar()
@@ -303,11 +292,12 @@ bool MDIForm1::Load(const QString& commandLine, Error* error)
             m_panelWindow->setObjectName(QStringLiteral("frmPanelWindow"));
             m_panelWindow->installEventFilter(this);
             m_panelWindow->move(12, 12);
+            m_windowHost->setPanelWindow(m_panelWindow);
         }
         m_panelWindow->show();
 
         DataStore& store = m_book.store;
-        store.DataFolder = GetSetting(QStringLiteral("datafolder"), QStringLiteral("path"));
+        store.setDataFolder(GetSetting(QStringLiteral("datafolder"), QStringLiteral("path")));
 
         StatusBar->setTextFile(kNoFileOpen);
         store.ShowDataMenus(false);
@@ -336,14 +326,14 @@ bool MDIForm1::Load(const QString& commandLine, Error* error)
         fileName = fileName.trimmed();
         bool opened = false;
         if (fileName.right(4).toLower() == QStringLiteral(".qbf") && QFileInfo(fileName).isFile())
-            opened = OpenAndRemember(fileName);
+            opened = m_fileCommands->OpenAndRemember(fileName);
 
         if (GetSetting(QStringLiteral("StartUp"), QStringLiteral("LoadLastDatabase"), QStringLiteral("1"))
             == QStringLiteral("1")) {
             mnuFileLoadlastDatabaseOnStartup->setChecked(true);
             const QString last = GetSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"));
             if (!last.isEmpty() && !opened)
-                OpenAndRemember(last);
+                m_fileCommands->OpenAndRemember(last);
         } else {
             mnuFileLoadlastDatabaseOnStartup->setChecked(false);
         }
@@ -354,15 +344,6 @@ bool MDIForm1::Load(const QString& commandLine, Error* error)
         }
         return false;
     }
-    return true;
-}
-
-bool MDIForm1::OpenAndRemember(const QString& fileName)
-{
-    if (!m_book.store.OpenDataFile(fileName))
-        return false;
-    SaveMRUF(fileName);
-    LoadMRUF();
     return true;
 }
 
@@ -440,15 +421,7 @@ void MDIForm1::showDataMenus(bool visible)
 
 void MDIForm1::closeDataWindows()
 {
-    for (QMdiSubWindow* sub : m_mdiArea->subWindowList()) {
-        if (sub == m_panelWindow)
-            continue;
-        const QPointer<QWidget> w = sub->widget();
-        // The windows go when the event loop next runs; their Window-menu
-        // entries go now, so the menu never lists a closed window.
-        if (sub->close() && w)
-            m_windowList->RemoveWindowListEntry(m_windowList->entryOf(w));
-    }
+    m_windowHost->closeDataWindows();
 }
 
 StoreHost::LoginResult MDIForm1::showLogin(const QString& caption,
@@ -462,126 +435,19 @@ StoreHost::LoginResult MDIForm1::showLogin(const QString& caption,
     return login.CancelClicked ? LoginResult::Cancelled : LoginResult::Failed;
 }
 
-// ---------------------------------------------------------------- WindowHost
-
-QMdiSubWindow* MDIForm1::subWindowOf(const QWidget* w) const
-{
-    if (!w)
-        return nullptr;
-    for (QMdiSubWindow* sub : m_mdiArea->subWindowList()) {
-        if (sub->widget() == w)
-            return sub;
-    }
-    return nullptr;
-}
+// ---------------------------------------------------------------- windows
 
 QList<QWidget*> MDIForm1::childWindows() const
 {
-    QList<QWidget*> list;
-    for (QMdiSubWindow* sub : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
-        if (sub != m_panelWindow && sub->widget())
-            list.append(sub->widget());
-    }
-    return list;
+    return m_windowHost->childWindows();
 }
 
-void MDIForm1::showChild(QWidget* w)
+WindowList& MDIForm1::windowList() const
 {
-    if (!w)
-        return;
-    QMdiSubWindow* sub = subWindowOf(w);
-    if (!sub) {
-        sub = m_mdiArea->addSubWindow(w);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->setWindowIcon(w->windowIcon().isNull() ? windowIcon() : w->windowIcon());
-        // A window that closes itself takes its frame with it. The frame is
-        // the receiver, so nothing is asked of a frame already on its way out.
-        connect(w, &QObject::destroyed, sub, &QObject::deleteLater);
-    }
-    w->show();
-    sub->show();
-    m_mdiArea->setActiveSubWindow(sub);
+    return m_windowHost->windowList();
 }
 
-void MDIForm1::activateChild(QWidget* w)
-{
-    QMdiSubWindow* sub = subWindowOf(w);
-    if (!sub)
-        return;
-    if (sub->isMinimized())
-        sub->showNormal();
-    sub->show();
-    m_mdiArea->setActiveSubWindow(sub);
-    sub->raise();
-}
-
-// ---------------------------------------------------------------- File menu
-
-bool MDIForm1::NoFileOpen()
-{
-    if (m_book.store.hasDocument())
-        return false;
-    MsgBox(QStringLiteral("No Quillbrook file is currently open. \r\n\r\nYou can open a Quillbrook file "
-                          "from 'Open' option in 'File' menu \r\nor create a new Quillbrook file "
-                          "from 'New' Option in 'File' menu"),
-           MsgIcon::Information);
-    return true;
-}
-
-void MDIForm1::mnuFileNew_Click()
-{
-    DataStore& store = m_book.store;
-    const QString folder = store.DataFolder.isEmpty() ? PersonalFolder() : store.DataFolder;
-    QString name = AskNewDataFileName(this, folder, {});
-    if (name.isEmpty())
-        return;
-    if (name.right(4).toLower() != QStringLiteral(".qbf")) {
-        name += QStringLiteral(".qbf");
-        // The dialog checked the name as typed; the name with the extension
-        // may belong to an existing book, which must not be replaced by an
-        // empty one.
-        if (QFileInfo::exists(name)) {
-            MsgBox(QStringLiteral("A Quillbrook file already exist with this name in this folder"),
-                   MsgIcon::Information);
-            return;
-        }
-    }
-    if (!store.CreateDataFile(name))
-        return;
-    if (!store.OpenDataFile(name))
-        return;
-    if (MsgBox(QStringLiteral("Do you want to set a password for the newly created file ?"),
-               MsgIcon::Question, {}, MsgButtons::YesNo)
-        == MsgResult::Yes) {
-        frmSetPassword dialog(m_book.store, this);
-        dialog.exec();
-    }
-    SaveMRUF(name);
-    LoadMRUF();
-}
-
-void MDIForm1::mnuFileOpen_Click()
-{
-    const QString name = AskOpenDataFileName(this, m_book.store.DataFolder);
-    if (name.isEmpty())
-        return;
-    OpenAndRemember(name);
-}
-
-void MDIForm1::mnuFileClose_Click()
-{
-    if (NoFileOpen())
-        return;
-    Cleanup();
-}
-
-void MDIForm1::mnuFilePassword_Click()
-{
-    if (NoFileOpen())
-        return;
-    frmSetPassword dialog(m_book.store, this);
-    dialog.exec();
-}
+// ---------------------------------------------------------------- commands
 
 void MDIForm1::mnuFileLoadlastDatabaseOnStartup_Click()
 {
@@ -590,52 +456,46 @@ void MDIForm1::mnuFileLoadlastDatabaseOnStartup_Click()
                 onOff(mnuFileLoadlastDatabaseOnStartup->isChecked()));
 }
 
-void MDIForm1::mnuFileMRUF_Click(int index)
-{
-    // The list keeps its order; a path that no longer exists does nothing.
-    m_book.store.OpenDataFile(mnuFileMRUF.at(index - 1)->data().toString());
-}
-
 // ---------------------------------------------------------------- data windows
 
 void MDIForm1::mnuMasterAcHeads_Click()
 {
-    if (NoFileOpen())
+    if (m_fileCommands->NoFileOpen())
         return;
     OpenAccountHeads();
 }
 
 void MDIForm1::mnuMasterGroups_Click()
 {
-    if (NoFileOpen())
+    if (m_fileCommands->NoFileOpen())
         return;
     OpenGroups();
 }
 
 void MDIForm1::mnuTrnEntry_Click()
 {
-    if (NoFileOpen())
+    if (m_fileCommands->NoFileOpen())
         return;
     OpenTransactionEntry(DateToDocDate(m_book.clock.today()));
 }
 
 void MDIForm1::mnuTrnSearch_Click()
 {
-    if (NoFileOpen())
+    if (m_fileCommands->NoFileOpen())
         return;
     OpenSearch();
 }
 
 void MDIForm1::mnuRptTransactionList_Click()
 {
-    if (NoFileOpen())
+    if (m_fileCommands->NoFileOpen())
         return;
     OpenTransactionList(0);
 }
 
 void MDIForm1::mnuRptPeriodySummary_Click()
 {
-    if (NoFileOpen())
+    if (m_fileCommands->NoFileOpen())
         return;
     OpenPeriodSummary(0, QString());
 }
@@ -654,65 +514,6 @@ void MDIForm1::mnuViewStatusBar_Click()
     StatusBar->setVisible(!StatusBar->isVisible());
     mnuViewStatusBar->setChecked(StatusBar->isVisible());
     SaveSetting(QStringLiteral("Statusbar"), QStringLiteral("visible"), onOff(StatusBar->isVisible()));
-}
-
-void MDIForm1::cascadeWindows()
-{
-    m_mdiArea->cascadeSubWindows();
-}
-
-void MDIForm1::tileWindows(Qt::Orientation orientation)
-{
-    // Tile Horizontally stacks the windows one above the other, each as wide
-    // as the area; Tile Vertically puts them side by side. Minimized windows
-    // keep their place.
-    QList<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* sub : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
-        if (sub->isVisible() && !sub->isMinimized())
-            windows.append(sub);
-    }
-    if (windows.isEmpty())
-        return;
-    const QRect area = m_mdiArea->viewport()->rect();
-    const int n = int(windows.size());
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* sub = windows.at(i);
-        if (sub->isMaximized())
-            sub->showNormal();
-        QRect r;
-        if (orientation == Qt::Horizontal) {
-            const int h = area.height() / n;
-            r = QRect(0, i * h, area.width(), i == n - 1 ? area.height() - i * h : h);
-        } else {
-            const int w = area.width() / n;
-            r = QRect(i * w, 0, i == n - 1 ? area.width() - i * w : w, area.height());
-        }
-        sub->setGeometry(r);
-    }
-}
-
-void MDIForm1::arrangeIcons()
-{
-    // Minimized windows line up along the bottom of the area, left to right,
-    // starting a row higher when one row is full.
-    const QRect area = m_mdiArea->viewport()->rect();
-    int x = 0;
-    int y = area.height();
-    int rowHeight = 0;
-    for (QMdiSubWindow* sub : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
-        if (!sub->isVisible() || !sub->isMinimized())
-            continue;
-        const QSize size = sub->size();
-        if (x > 0 && x + size.width() > area.width()) {
-            x = 0;
-            y -= rowHeight;
-            rowHeight = 0;
-        }
-        if (rowHeight == 0)
-            rowHeight = size.height();
-        sub->move(x, y - size.height());
-        x += size.width();
-    }
 }
 
 void MDIForm1::mnuHelpTopics_Click()
@@ -739,8 +540,8 @@ void MDIForm1::mnuAbout_Click()
 void MDIForm1::ToolBar_ButtonClick(int Index, int, int, int)
 {
     switch (Index) {
-    case 1: mnuFileOpen_Click(); break;
-    case 2: mnuFileClose_Click(); break;
+    case 1: m_fileCommands->openFile(); break;
+    case 2: m_fileCommands->closeFile(); break;
     case 3: mnuMasterAcHeads_Click(); break;
     case 4: mnuMasterGroups_Click(); break;
     case 5: mnuTrnEntry_Click(); break;

@@ -2,8 +2,8 @@
 
 // The main window: menu bar, toolbar, status strip and the MDI area that
 // holds the background panel and every data window. It is the store's host
-// (caption, data menus, status strip, login prompt) and the windows' host
-// (the MDI area and the Window-menu list).
+// (caption, data menus, status strip, login prompt); the file commands, the
+// host of the data windows and their arrangement are classes of their own.
 
 #include <QList>
 #include <QMainWindow>
@@ -11,7 +11,6 @@
 
 #include "BookContext.h"
 #include "DataStore.h"
-#include "WindowHost.h"
 
 class QAction;
 class QLabel;
@@ -21,13 +20,15 @@ class QMenu;
 
 namespace qb {
 
+class FileCommands;
+class MdiWindowHost;
 class frmHelp;
 class frmPanel;
 class ucIconInfo;
 class ucToolbar;
 class WindowList;
 
-class MDIForm1 final : public QMainWindow, public StoreHost, public WindowHost
+class MDIForm1 final : public QMainWindow, public StoreHost
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MDIForm1)
@@ -46,13 +47,8 @@ public:
     // Releases the document and its section handles.
     void Cleanup();
 
-    // Opens a file the user chose (command line, last file, Open File, the
-    // demo book) and puts it at the head of the recent files.
-    bool OpenAndRemember(const QString& fileName);
-
-    // The no-file check of every data command: true, after telling the user,
-    // when no file is open.
-    bool NoFileOpen();
+    FileCommands& fileCommands() const { return *m_fileCommands; }
+    MdiWindowHost& windowHost() const { return *m_windowHost; }
 
     // StoreHost
     void setStatusFile(const QString& text) override;
@@ -62,12 +58,9 @@ public:
     LoginResult showLogin(const QString& caption,
                           const std::function<bool(const QString&)>& passwordMatches) override;
 
-    // WindowHost
-    QList<QWidget*> childWindows() const override;
-    void showChild(QWidget* w) override;
-    void activateChild(QWidget* w) override;
-    QWidget* mainWindow() override { return this; }
-    WindowList& windowList() override { return *m_windowList; }
+    // The data windows in creation order, and the Window menu's list of them.
+    QList<QWidget*> childWindows() const;
+    WindowList& windowList() const;
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
     frmPanel* panel() const { return m_panel; }
@@ -91,17 +84,10 @@ private:
     void buildUi();
     void buildMenus();
     void buildToolbarImages();
-    void connectSignals();
     void buildToolbar();
     void placeOnScreen();
 
-    // File menu
-    void mnuFileNew_Click();
-    void mnuFileOpen_Click();
-    void mnuFileClose_Click();
-    void mnuFilePassword_Click();
     void mnuFileLoadlastDatabaseOnStartup_Click();
-    void mnuFileMRUF_Click(int index);
     // Data windows
     void mnuMasterAcHeads_Click();
     void mnuMasterGroups_Click();
@@ -112,15 +98,13 @@ private:
     // View, Window, Help
     void mnuViewToolbar_Click();
     void mnuViewStatusBar_Click();
-    void tileWindows(Qt::Orientation orientation);
-    void cascadeWindows();
-    void arrangeIcons();
     void mnuHelpTopics_Click();
     void mnuAbout_Click();
     void ToolBar_ButtonClick(int Index, int MouseButton, int xLeft, int yTop);
 
-    QMdiSubWindow* subWindowOf(const QWidget* w) const;
-    QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
+    // A menu command whose triggering calls slot.
+    template <typename Slot>
+    QAction* addCommand(QMenu* menu, const char* name, const QString& caption, Slot slot,
                         const QKeySequence& shortcut = {});
     QAction* addSeparator(QMenu* menu, const char* name);
 
@@ -128,7 +112,8 @@ private:
     QMdiArea* m_mdiArea = nullptr;
     frmPanel* m_panel = nullptr;
     QMdiSubWindow* m_panelWindow = nullptr;
-    WindowList* m_windowList = nullptr;
+    FileCommands* m_fileCommands = nullptr;
+    MdiWindowHost* m_windowHost = nullptr;
     QPointer<frmHelp> m_help;
     bool m_unloading = false;
 

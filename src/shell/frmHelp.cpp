@@ -14,7 +14,7 @@ namespace qb {
 
 QString frmHelp::HelpFile()
 {
-    return ProgramFolder() + QStringLiteral("/help/index.html");
+    return ProgramDataFolder() + QStringLiteral("/help/index.html");
 }
 
 frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window)

@@ -71,6 +71,9 @@ void frmPanel::buildUi(const QTime& loggedOn)
     grid->addWidget(logo, 0, 0, Qt::AlignTop);
     grid->addLayout(text, 0, 1);
     grid->setColumnStretch(1, 1);
+    // Inside a small frame (tiling) the panel is clipped, never squeezed
+    // until its texts are cut or run under the picture.
+    setMinimumSize(minimumSizeHint());
     resize(560, 190);
 }
 

@@ -99,11 +99,6 @@ std::unique_ptr<MDIForm1> frmSplash::Startup(const BookContext& book, const Star
                MsgIcon::Information, QStringLiteral("Load Error"));
         return main;
     }
-    // The first start (no file named, none ever opened) shows the demo book.
-    if (!options.demoBook.isEmpty() && !book.store.hasDocument()
-        && options.commandLine.trimmed().isEmpty()
-        && GetSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase")).isEmpty())
-        main->OpenAndRemember(options.demoBook);
     return main;
 }
 

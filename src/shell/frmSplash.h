@@ -21,9 +21,6 @@ struct StartupOptions
     int splashMilliseconds = 1500;
     // The program's command line after its own name: one optional data-file path.
     QString commandLine;
-    // A book to open when the command line names nothing and no file was
-    // ever opened (the first start); empty for none.
-    QString demoBook;
 };
 
 class frmSplash final : public QWidget

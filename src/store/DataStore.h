@@ -60,9 +60,19 @@ public:
     XmlNode ISection() const { return m_i; }
     XmlNode DateRangesSection() const { return m_dateRanges; }
 
-    QString CurrentFile;
-    QString CurrentFileTitle;
-    QString DataFolder;
+    // The open (or last opened) file, its name without folder and extension,
+    // and the folder the file dialogs start in.
+    const QString& currentFile() const { return CurrentFile; }
+    const QString& currentFileTitle() const { return CurrentFileTitle; }
+    const QString& dataFolder() const { return DataFolder; }
+    void setDataFolder(const QString& folder) { DataFolder = folder; }
+    // Forgets the last file and the data folder, as at a fresh start.
+    void forgetFile()
+    {
+        CurrentFile.clear();
+        CurrentFileTitle.clear();
+        DataFolder.clear();
+    }
 
     bool CreateDataFile(const QString& FileName);
     bool OpenDataFile(const QString& FileName);
@@ -97,6 +107,9 @@ private:
     // WriteDataFile over a buffer it may encipher in place.
     bool writeText(char* text, qsizetype size, const QString& fileName);
 
+    QString CurrentFile;
+    QString CurrentFileTitle;
+    QString DataFolder;
     XmlDocument m_document;
     XmlNode m_acMaster, m_pValue, m_trans, m_groups, m_narration, m_i, m_dateRanges;
     StoreHost* m_host = nullptr;

@@ -65,7 +65,7 @@ inline QString AskCsvFileName([[maybe_unused]] QObject* owner, const QString& da
 // The same, starting in the data folder of the program's store.
 inline QString AskCsvFileName(QObject* owner, const QString& suggestedName)
 {
-    return AskCsvFileName(owner, DataStore::instance().DataFolder, suggestedName);
+    return AskCsvFileName(owner, DataStore::instance().dataFolder(), suggestedName);
 }
 
 // An open dialog for a data file, starting in the data folder, or in the
@@ -77,7 +77,7 @@ inline QString AskOpenDataFileName([[maybe_unused]] QObject* owner, const QStrin
     request.filter = QStringLiteral("Quillbrook database file(*.qbf)");
     request.folder = !dataFolder.isEmpty()
         ? dataFolder
-        : QDir::toNativeSeparators(ProgramFolder() + QStringLiteral("/data/"));
+        : QDir::toNativeSeparators(ProgramDataFolder() + QStringLiteral("/data/"));
     return FileDialogs::current().choose(request);
 }
 

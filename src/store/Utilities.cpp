@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -66,6 +67,15 @@ QString ProgramFolder()
     while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
         folder.chop(1);
     return folder;
+}
+
+QString ProgramDataFolder()
+{
+    const QString own = ProgramFolder();
+    if (QFileInfo::exists(own + QStringLiteral("/rpt")))
+        return own;
+    const QString shared = QDir::cleanPath(own + QStringLiteral("/../share/quillbrook"));
+    return QFileInfo::exists(shared + QStringLiteral("/rpt")) ? shared : own;
 }
 
 QString PersonalFolder()

@@ -24,6 +24,10 @@ short RandomInRange(short lo, short hi);
 
 // The running program's folder, without a trailing separator.
 QString ProgramFolder();
+// The folder of the program's templates (rpt/), manual (help/) and demo book
+// (data/): the program's own folder in the build tree, share/quillbrook
+// beside bin/ when installed.
+QString ProgramDataFolder();
 // The user's documents folder followed by a separator; empty when there is none.
 QString PersonalFolder();
 

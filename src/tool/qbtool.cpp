@@ -109,6 +109,8 @@ public:
         }
         if (command == QStringLiteral("report"))
             return report(rest);
+        if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h")))
+            return commandHelp(command);
 
         const Options o = parseOptions(rest);
         if (!o.error.isEmpty())
@@ -125,6 +127,22 @@ public:
     }
 
 private:
+    // COMMAND --help: the command's own entry of the usage text.
+    int commandHelp(const QString& command)
+    {
+        const QStringList lines = QString::fromLatin1(kUsageText).split(QLatin1Char('\n'));
+        const QString head = QStringLiteral("  ") + command;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (lines[i] != head && !lines[i].startsWith(head + QLatin1Char(' ')))
+                continue;
+            m_out << "Usage: qbtool " << lines[i].trimmed() << '\n';
+            for (++i; i < lines.size() && lines[i].startsWith(QStringLiteral("      ")); ++i)
+                m_out << lines[i].mid(4) << '\n';
+            return kOk;
+        }
+        return usage(QStringLiteral("unknown command ") + command);
+    }
+
     int usage(const QString& problem)
     {
         m_err << "qbtool: " << problem << "\n\n" << kUsageText;

@@ -58,6 +58,8 @@ private slots:
     void valueReadsLeadingNumber();
     void focusSelectsAllAndLeavingFormats_data();
     void focusSelectsAllAndLeavingFormats();
+    void everyWayInSelectsAll_data();
+    void everyWayInSelectsAll();
     void enterMovesFocusAndNeverTypes();
     void clickSelectsAll();
     void typingCanBeUndone();
@@ -349,6 +351,64 @@ void TestNeb::focusSelectsAllAndLeavingFormats()
     QTest::keyClick(form.txt(), Qt::Key_Tab);
     QVERIFY(form.after->hasFocus());
     QCOMPARE(form.txt()->text(), shown);
+}
+
+void TestNeb::everyWayInSelectsAll_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::newRow("Tab") << QStringLiteral("tab");
+    QTest::newRow("Shift+Tab") << QStringLiteral("backtab");
+    QTest::newRow("click") << QStringLiteral("click");
+    QTest::newRow("click in a window not active") << QStringLiteral("inactive click");
+    QTest::newRow("window active again") << QStringLiteral("reactivate");
+    QTest::newRow("program") << QStringLiteral("program");
+}
+
+// However the box gets the focus, "0.00" is selected and typing replaces it:
+// 5000 gives 5000, never 50000.00 nor a refused digit.
+void TestNeb::everyWayInSelectsAll()
+{
+    QFETCH(QString, way);
+    Form form;
+    form.box->setValue(0);
+    const QPoint left(3, form.txt()->height() / 2);
+    QWidget other;
+    if (way == QStringLiteral("tab")) {
+        form.before->setFocus();
+        QTest::keyClick(form.before, Qt::Key_Tab);
+    } else if (way == QStringLiteral("backtab")) {
+        form.after->setFocus();
+        QTest::keyClick(form.after, Qt::Key_Backtab, Qt::ShiftModifier);
+    } else if (way == QStringLiteral("click")) {
+        form.before->setFocus();
+        QTest::mouseClick(form.txt(), Qt::LeftButton, {}, left);
+    } else if (way == QStringLiteral("inactive click") || way == QStringLiteral("reactivate")) {
+        // The box had the focus, then another window (a message box) took over.
+        form.focusBox();
+        QTest::keyClicks(form.txt(), QStringLiteral("1"));
+        form.txt()->setText(QStringLiteral("0.00"));
+        form.txt()->setCursorPosition(4);
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QTRY_VERIFY(!form.window.isActiveWindow());
+        if (way == QStringLiteral("inactive click"))
+            QTest::mousePress(form.txt(), Qt::LeftButton, {}, left);
+        QApplication::setActiveWindow(&form.window);
+        QTRY_VERIFY(form.window.isActiveWindow());
+        if (way == QStringLiteral("inactive click"))
+            QTest::mouseRelease(form.txt(), Qt::LeftButton, {}, left);
+    } else {
+        form.box->setFocus(Qt::OtherFocusReason);
+    }
+    QTRY_VERIFY(form.txt()->hasFocus());
+    QCoreApplication::processEvents();
+    QCOMPARE(form.txt()->selectedText(), QStringLiteral("0.00"));
+    QTest::keyClicks(form.txt(), QStringLiteral("5000"));
+    QCOMPARE(form.txt()->text(), QStringLiteral("5000"));
+
+    // Once in, a click places the caret as usual.
+    QTest::mouseClick(form.txt(), Qt::LeftButton, {}, left);
+    QVERIFY(!form.txt()->hasSelectedText());
 }
 
 void TestNeb::enterMovesFocusAndNeverTypes()

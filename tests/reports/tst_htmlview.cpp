@@ -4,22 +4,13 @@
 #include <QtTest>
 
 #include "HtmlView.h"
+#include "WidgetTestSupport.h"
 #include "ReportPage.h"
 
 using namespace qb;
+using namespace qb::test;
 
 namespace {
-
-// Centre of the first occurrence of text in the view, in viewport coordinates.
-QPoint pointOf(HtmlView* view, const QString& text)
-{
-    QTextCursor found = view->document()->find(text);
-    if (found.isNull())
-        return {};
-    QTextCursor inside(view->document());
-    inside.setPosition(found.selectionStart() + 1);
-    return view->cursorRect(inside).center();
-}
 
 class PdfPrintDialogs final : public PrintDialogs
 {
@@ -87,7 +78,7 @@ private slots:
         const QStringList names = {QStringLiteral("Alpha"), QStringLiteral("Bravo"),
             QStringLiteral("Charlie"), QStringLiteral("Delta"), QStringLiteral("Echo")};
         for (const QString& name : names)
-            QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOf(&view, name));
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOfText(&view, name));
         QCOMPARE(seen,
             QStringList({QStringLiteral("[*[date]*]20130105"), QStringLiteral("Sales:Team"),
                 QStringLiteral("50% share"), QStringLiteral("about:blank12"),
@@ -96,13 +87,13 @@ private slots:
         // Text that is no link, and a press and release on different links, raise nothing.
         seen.clear();
         QTest::mouseClick(
-            view.viewport(), Qt::LeftButton, {}, pointOf(&view, QStringLiteral("plain")));
+            view.viewport(), Qt::LeftButton, {}, pointOfText(&view, QStringLiteral("plain")));
         QTest::mousePress(
-            view.viewport(), Qt::LeftButton, {}, pointOf(&view, QStringLiteral("Alpha")));
+            view.viewport(), Qt::LeftButton, {}, pointOfText(&view, QStringLiteral("Alpha")));
         QTest::mouseRelease(
-            view.viewport(), Qt::LeftButton, {}, pointOf(&view, QStringLiteral("Bravo")));
+            view.viewport(), Qt::LeftButton, {}, pointOfText(&view, QStringLiteral("Bravo")));
         QTest::mouseClick(
-            view.viewport(), Qt::RightButton, {}, pointOf(&view, QStringLiteral("Alpha")));
+            view.viewport(), Qt::RightButton, {}, pointOfText(&view, QStringLiteral("Alpha")));
         QVERIFY(seen.isEmpty());
 
         // Keyboard: Tab chooses the first link, Enter activates it.

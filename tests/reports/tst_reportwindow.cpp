@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "HtmlView.h"
+#include "WidgetTestSupport.h"
 #include "Openers.h"
 #include "ReportMenus.h"
 #include "ReportPage.h"
@@ -106,14 +107,6 @@ QString menuText(const QList<MenuItem>& items)
     return texts.join(QLatin1Char('|'));
 }
 
-QPoint pointOf(HtmlView* view, const QString& text)
-{
-    QTextCursor found = view->document()->find(text);
-    QTextCursor inside(view->document());
-    inside.setPosition(found.selectionStart() + 1);
-    return view->cursorRect(inside).center();
-}
-
 } // namespace
 
 class TstReportWindow : public QObject
@@ -182,7 +175,7 @@ private slots:
         for (const QString& name :
             {QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie")})
             QTest::mouseClick(window->WebBrowser1->viewport(), Qt::LeftButton, {},
-                pointOf(window->WebBrowser1, name));
+                pointOfText(window->WebBrowser1, name));
         QCOMPARE(window->tokens,
             QStringList({QStringLiteral("12"), QStringLiteral("[*[date]*]20130110"),
                 QStringLiteral("34")}));
@@ -193,7 +186,7 @@ private slots:
             TokenWindow::BusyScope busy(window);
             QVERIFY(window->isBusy());
             QTest::mouseClick(window->WebBrowser1->viewport(), Qt::LeftButton, {},
-                pointOf(window->WebBrowser1, QStringLiteral("Alpha")));
+                pointOfText(window->WebBrowser1, QStringLiteral("Alpha")));
         }
         QVERIFY(!window->isBusy());
         QCOMPARE(window->tokens.size(), 3);

@@ -2,6 +2,9 @@
 // data commands, the toolbar, the View, Window and Help menus.
 
 #include <QFile>
+#include <QAbstractSpinBox>
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +18,7 @@
 #include "DataWindows.h"
 #include "MDIForm1.h"
 #include "ShellTestSupport.h"
+#include "WidgetTestSupport.h"
 #include "Utilities.h"
 #include "WindowList.h"
 #include "frmAbout.h"
@@ -73,7 +77,7 @@ private slots:
         Openers::registerFactory(WindowKind::Groups, {});
         DataStore::instance().setHost(nullptr);
         DataStore::instance().CloseDocument();
-        DataStore::instance().DataFolder.clear();
+        DataStore::instance().forgetFile();
     }
 
     void newFileAddsTheExtensionOnlyWhenMissing_data()
@@ -108,7 +112,7 @@ private slots:
         const QString path = env.path(created);
         QVERIFY(QFile::exists(path));
         QCOMPARE(QDir(env.folder()).entryList(QDir::Files).size(), 1);
-        QCOMPARE(DataStore::instance().CurrentFile, path);
+        QCOMPARE(DataStore::instance().currentFile(), path);
         QCOMPARE(w.StatusBar->TextFile(), path);
         QVERIFY(actionOf(&w, "mnuReports")->isVisible());
         QCOMPARE(prompt.count(), 1);
@@ -122,7 +126,7 @@ private slots:
         dialogs.answer(QString());
         actionOf(&w, "mnuFileNew")->trigger();
         QCOMPARE(dialogs.requests.value(1).folder, env.folder());
-        QCOMPARE(DataStore::instance().CurrentFile, path);
+        QCOMPARE(DataStore::instance().currentFile(), path);
     }
 
     void newFileNeverReplacesAnExistingBook()
@@ -290,6 +294,58 @@ private slots:
         clickToolbar(w, 4);
         QCOMPARE(w.childWindows().size(), 2);
         QCOMPARE(prompt.count(), 0);
+    }
+
+    // Ctrl+W is the menu's Close File even while a data window has the focus.
+    void closeFileShortcutWinsInADataWindow()
+    {
+        TempEnv env;
+        RecordingPrompt prompt;
+        RegisterDataWindows();
+        MDIForm1 w(programBook());
+        QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        actionOf(&w, "mnuTrnEntry")->trigger();
+        auto* entry = dynamic_cast<frmTrans*>(w.childWindows().value(0));
+        QVERIFY(entry);
+        QTRY_VERIFY(entry->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!DataStore::instance().hasDocument());
+        QTRY_VERIFY(w.childWindows().isEmpty());
+        QCOMPARE(w.windowTitle(), AppTitle());
+        QCOMPARE(prompt.count(), 0);
+    }
+
+    // Tiled small, a data window keeps its controls apart: its frame clips it
+    // rather than squeezing it below its minimum size.
+    void tiledWindowsKeepTheirControlsApart()
+    {
+        TempEnv env;
+        RegisterDataWindows();
+        registerSearchProbes();
+        MDIForm1 w(programBook());
+        QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
+        w.resize(800, 600);
+        actionOf(&w, "mnuTrnEntry")->trigger();
+        auto* entry = dynamic_cast<frmTrans*>(w.childWindows().value(0));
+        QVERIFY(entry);
+        for (int open = 2; open <= 4; ++open) {
+            actionOf(&w, "mnuTrnSearch")->trigger();
+            for (const char* tile : {"mnuWindowTileHorizontally", "mnuWindowTileVertically"}) {
+                actionOf(&w, tile)->trigger();
+                QCoreApplication::processEvents();
+                const QString when = QStringLiteral("%1 with %2 windows").arg(QLatin1String(tile)).arg(open);
+                for (QWidget* window : {static_cast<QWidget*>(entry), static_cast<QWidget*>(w.panel())}) {
+                    QVERIFY2(window->width() >= window->minimumSizeHint().width()
+                                 && window->height() >= window->minimumSizeHint().height(),
+                             qPrintable(when));
+                    const QStringList overlapping = overlappingControls(window);
+                    QVERIFY2(overlapping.isEmpty(),
+                             qPrintable(when + QStringLiteral(": ") + overlapping.join(u' ')));
+                }
+            }
+        }
     }
 
     void masterWindowsAreOneOfEachKind()

@@ -55,7 +55,7 @@ private slots:
         Openers::registerFactory(WindowKind::Search, {});
         DataStore::instance().setHost(nullptr);
         DataStore::instance().CloseDocument();
-        DataStore::instance().DataFolder.clear();
+        DataStore::instance().forgetFile();
     }
 
     void loginKeepsAskingUntilTheRightPassword()

@@ -7,6 +7,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QProcess>
+#include <QSettings>
 #include <QTest>
 
 #include "DemoBook.h"
@@ -51,7 +53,7 @@ private slots:
     {
         DataStore::instance().setHost(nullptr);
         DataStore::instance().CloseDocument();
-        DataStore::instance().DataFolder.clear();
+        DataStore::instance().forgetFile();
     }
 
     void firstStartWithoutSettings()
@@ -118,7 +120,7 @@ private slots:
 
         MDIForm1 w(programBook());
         QVERIFY(w.Load(QLatin1Char('"') + book + QLatin1Char('"')));
-        QCOMPARE(DataStore::instance().CurrentFile, book);
+        QCOMPARE(DataStore::instance().currentFile(), book);
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillbrook 2.0 [ HOME ]"));
         QCOMPARE(w.StatusBar->TextFile(), book);
         QVERIFY(actionOf(&w, "mnuMaster")->isVisible());
@@ -149,7 +151,7 @@ private slots:
 
         MDIForm1 w(programBook());
         QVERIFY(w.Load(env.path(argument)));
-        QCOMPARE(DataStore::instance().CurrentFile, last);
+        QCOMPARE(DataStore::instance().currentFile(), last);
         QCOMPARE(prompt.count(), 0);
     }
 
@@ -212,12 +214,12 @@ private slots:
 
         // A recent entry opens its file and leaves the list as it is.
         entries.at(1)->trigger();
-        QCOMPARE(DataStore::instance().CurrentFile, b);
+        QCOMPARE(DataStore::instance().currentFile(), b);
         QCOMPARE(setting("MRUF", "MRUF"), a + QStringLiteral("|*|") + b + QStringLiteral("|*|"));
         // One whose file has gone does nothing.
         QVERIFY(QFile::remove(a));
         entries.at(0)->trigger();
-        QCOMPARE(DataStore::instance().CurrentFile, b);
+        QCOMPARE(DataStore::instance().currentFile(), b);
         QCOMPARE(prompt.count(), 0);
     }
 
@@ -270,38 +272,47 @@ private slots:
                               QStringLiteral("/x/z.qbf"), QString()}));
     }
 
-    void startupShowsSplashThenMainWindowAndDemoOnFirstStart()
+    void startupShowsSplashThenMainWindowAndOpensNothingOnFirstStart()
     {
         TempEnv env;
         RecordingPrompt prompt;
-        const QString demo = env.path(QStringLiteral("demo.qbf"));
-        QVERIFY(WriteDemoBook(DataStore::instance(), demo, QDate(2013, 3, 15)));
-
         frmSplash splash;
         QCOMPARE(splash.lblVersion->text(), QStringLiteral("Version 2.0.0"));
         StartupOptions options;
         options.splashMilliseconds = 0;
-        options.demoBook = demo;
         std::unique_ptr<MDIForm1> w = splash.Startup(programBook(), options);
         QVERIFY(!splash.isVisible());
         QVERIFY(w->isVisible());
-        QCOMPARE(DataStore::instance().CurrentFile, demo);
-        QCOMPARE(w->windowTitle(), QStringLiteral("Quillbrook 2.0 [ demo ]"));
-        w.reset();
-        cleanup();
-
-        // Once a file has been opened, the demo is not offered again.
-        SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), env.path(QStringLiteral("gone.qbf")));
-        w = frmSplash().Startup(programBook(), options);
         QVERIFY(!DataStore::instance().hasDocument());
-        w.reset();
-        cleanup();
-        // Nor when the command line names something.
-        SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), QString());
-        options.commandLine = QStringLiteral("other.qbf");
-        w = frmSplash().Startup(programBook(), options);
-        QVERIFY(!DataStore::instance().hasDocument());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quillbrook 2.0"));
+        QCOMPARE(w->StatusBar->TextFile(), QStringLiteral("(No File is open)"));
+        QCOMPARE(setting("StartUp", "LastDatabase"), QString());
         QCOMPARE(prompt.count(), 0);
+    }
+
+    // The program itself, started with no settings at all: it opens no book,
+    // shows the plain caption and writes no last file.
+    void programStartsWithoutSettingsOpeningNothing()
+    {
+        TempEnv env;
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/quillbrook");
+        QVERIFY2(QFileInfo::exists(program), qPrintable(program));
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("HOME"), env.folder());
+        e.insert(QStringLiteral("XDG_CONFIG_HOME"), env.path(QStringLiteral("config")));
+        e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        e.insert(QStringLiteral("QB_SCREENSHOT"), env.path(QStringLiteral("shot.png")));
+        p.setProcessEnvironment(e);
+        p.setWorkingDirectory(env.folder());
+        p.start(program, {});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+        QCOMPARE(lines.value(0), QStringLiteral("Quillbrook 2.0"));
+        QCOMPARE(lines.value(1), QStringLiteral("(No File is open)"));
+        QSettings settings(env.path(QStringLiteral("config/Quillbrook/Quillbrook.ini")), QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("StartUp/LastDatabase")).toString(), QString());
     }
 };
 

@@ -165,7 +165,7 @@ private slots:
         TempEnv env;
         RecordingPrompt prompt;
         RecordingFileDialogs dialogs;
-        DataStore::instance().DataFolder = env.folder();
+        DataStore::instance().setDataFolder(env.folder());
         const QString csv = env.path(QStringLiteral("found.csv"));
         QFile(csv).open(QIODevice::WriteOnly);
         dialogs.answer(csv);
@@ -184,7 +184,7 @@ private slots:
         QCOMPARE(request.filter, QStringLiteral("Comma delimited file (*.csv)"));
         QCOMPARE(request.folder, env.folder());
         QCOMPARE(request.suggestedName, QStringLiteral("found"));
-        DataStore::instance().DataFolder.clear();
+        DataStore::instance().forgetFile();
     }
 
     void pressTabMovesLikeTab()

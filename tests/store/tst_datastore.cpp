@@ -203,14 +203,14 @@ private slots:
         m_host = RecordingHost();
         store().setHost(&m_host);
         store().setProgramFolder(path(QStringLiteral("program")));
-        store().DataFolder.clear();
+        store().forgetFile();
     }
 
     void cleanup()
     {
         store().setHost(nullptr);
         store().CloseDocument();
-        store().CurrentFile.clear();
+        store().forgetFile();
         m_prompt.reset();
         m_env.reset();
     }
@@ -235,15 +235,15 @@ private slots:
 
         QVERIFY(store().OpenDataFile(file));
         QVERIFY(m_host.loginCaptions.isEmpty());
-        QCOMPARE(store().CurrentFile, file);
-        QCOMPARE(store().CurrentFileTitle, QStringLiteral("new"));
+        QCOMPARE(store().currentFile(), file);
+        QCOMPARE(store().currentFileTitle(), QStringLiteral("new"));
         QCOMPARE(m_host.caption, QStringLiteral("Quillbrook 2.0 [ new ]"));
         QCOMPARE(AppTitle(), QStringLiteral("Quillbrook 2.0"));
         QVERIFY(m_host.menus);
         QCOMPARE(m_host.status, file);
         QVERIFY(m_host.calls.contains(QStringLiteral("close")));
         QCOMPARE(GetSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase")), file);
-        QCOMPARE(store().DataFolder, m_env->folder());
+        QCOMPARE(store().dataFolder(), m_env->folder());
         QCOMPARE(GetSetting(QStringLiteral("datafolder"), QStringLiteral("path")), m_env->folder());
 
         QCOMPARE(store().AcMasterSection().name(), QStringLiteral("AcMaster"));
@@ -363,8 +363,9 @@ private slots:
 
     void missingFolderStopsTheSave()
     {
-        const QString file = openSample();
-        store().CurrentFile = path(QStringLiteral("gone/books.qbf"));
+        QVERIFY(QDir(m_env->folder()).mkpath(QStringLiteral("gone")));
+        QVERIFY(!openSample(QStringLiteral("gone/books.qbf")).isEmpty());
+        QVERIFY(QDir(path(QStringLiteral("gone"))).removeRecursively());
         QVERIFY(!store().SaveDocument());
         verifyMessage(m_prompt->last(), QStringLiteral("Save error"), kSaveError0);
         QVERIFY(!QFileInfo::exists(path(QStringLiteral("gone"))));
@@ -477,7 +478,7 @@ private slots:
         QVERIFY(!store().hasDocument());
         QVERIFY(store().TransSection().isNull());
         QCOMPARE(m_prompt->count(), 0);
-        QCOMPARE(store().CurrentFile, previous);
+        QCOMPARE(store().currentFile(), previous);
 
         // The previous file cannot be overwritten from this state.
         const QByteArray before = fileBytes(previous);
@@ -494,7 +495,7 @@ private slots:
         QVERIFY(m_host.calls.isEmpty());
         QCOMPARE(m_prompt->count(), 0);
         QVERIFY(store().hasDocument());
-        QCOMPARE(store().CurrentFile, file);
+        QCOMPARE(store().currentFile(), file);
     }
 
     void unreadableFileIsReportedAndThePreviousStaysOpen()
@@ -516,7 +517,7 @@ private slots:
         QVERIFY(m_prompt->last().text.startsWith(QStringLiteral("The file could not be read:\r\n") + locked));
         QVERIFY(m_host.calls.isEmpty());
         QVERIFY(store().hasDocument());
-        QCOMPARE(store().CurrentFile, file);
+        QCOMPARE(store().currentFile(), file);
         QCOMPARE(store().AcMasterSection().childElements().size(), 4);
 #else
         QSKIP("Unix permission bits");
@@ -526,21 +527,21 @@ private slots:
     void dataFolderOfTheProgramIsNotRemembered()
     {
         SaveSetting(QStringLiteral("datafolder"), QStringLiteral("path"), QStringLiteral("kept"));
-        store().DataFolder = QStringLiteral("kept");
+        store().setDataFolder(QStringLiteral("kept"));
         QVERIFY(QDir(m_env->folder()).mkpath(QStringLiteral("program/DaTa/sub")));
         const QString inside = path(QStringLiteral("program/DaTa/sub/books.qbf"));
         QVERIFY(test::writeDataFile(inside, test::sampleBookXml()));
         // The program folder compared without regard to case.
         store().setProgramFolder(path(QStringLiteral("PROGRAM")));
         QVERIFY(store().OpenDataFile(inside));
-        QCOMPARE(store().DataFolder, QStringLiteral("kept"));
+        QCOMPARE(store().dataFolder(), QStringLiteral("kept"));
         QCOMPARE(GetSetting(QStringLiteral("datafolder"), QStringLiteral("path")), QStringLiteral("kept"));
 
         QVERIFY(QDir(m_env->folder()).mkpath(QStringLiteral("elsewhere")));
         const QString outside = path(QStringLiteral("elsewhere/books.qbf"));
         QVERIFY(test::writeDataFile(outside, test::sampleBookXml()));
         QVERIFY(store().OpenDataFile(outside));
-        QCOMPARE(store().DataFolder, path(QStringLiteral("elsewhere")));
+        QCOMPARE(store().dataFolder(), path(QStringLiteral("elsewhere")));
         QCOMPARE(GetSetting(QStringLiteral("datafolder"), QStringLiteral("path")), path(QStringLiteral("elsewhere")));
     }
 
@@ -557,7 +558,7 @@ private slots:
         QCOMPARE(m_host.loginCaptions,
                  QStringList(3, QStringLiteral("Enter Password (books.qbf)")));
         QVERIFY(store().hasDocument());
-        QCOMPARE(store().CurrentFile, file);
+        QCOMPARE(store().currentFile(), file);
 
         // Cancel: no document at all, the main window in its no-file state.
         m_host.loginCaptions.clear();

@@ -9,9 +9,7 @@ TestBook::TestBook(QDate today) : clock(today), store(DataStore::instance())
 TestBook::~TestBook()
 {
     store.CloseDocument();
-    store.CurrentFile.clear();
-    store.CurrentFileTitle.clear();
-    store.DataFolder.clear();
+    store.forgetFile();
 }
 
 bool TestBook::open(const QByteArray& xml, const QString& name)

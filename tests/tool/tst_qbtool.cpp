@@ -98,6 +98,25 @@ private slots:
         }
     }
 
+    // Each command explains itself; the first line is its synopsis, and
+    // nothing of another command's entry follows.
+    void everyCommandHasItsOwnHelp()
+    {
+        const QStringList commands{QStringLiteral("new"), QStringLiteral("dump"), QStringLiteral("pack"),
+                                   QStringLiteral("check"), QStringLiteral("report")};
+        for (const QString& command : commands) {
+            const Run r = qbtool({command, QStringLiteral("--help")});
+            const QString out = QString::fromUtf8(r.out);
+            QCOMPARE(r.exitCode, 0);
+            QVERIFY2(out.startsWith(QStringLiteral("Usage: qbtool ") + command + QLatin1Char(' ')), qPrintable(out));
+            for (const QString& other : commands) {
+                if (other != command)
+                    QVERIFY2(!out.contains(QStringLiteral("qbtool ") + other + QLatin1Char(' ')), qPrintable(out));
+            }
+        }
+        QCOMPARE(qbtool({QStringLiteral("frob"), QStringLiteral("--help")}).exitCode, 2);
+    }
+
     void newMakesAnUnprotectedBookAndNeverOverwritesUnasked()
     {
         const Run made = qbtool({QStringLiteral("new"), QStringLiteral("books")});

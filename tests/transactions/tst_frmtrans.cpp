@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include "WindowHost.h"
 #include "WindowList.h"
 #include "TestBook.h"
+#include "WidgetTestSupport.h"
 #include "frmTrans.h"
 #include "neb.h"
 
@@ -40,26 +42,6 @@ public:
     QDate from, to;
     int refreshed = 0;
 };
-
-// Clicks the link whose href is exactly href in the view.
-bool clickLink(HtmlView* view, const QString& href)
-{
-    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().anchorHref() != href)
-                continue;
-            QTextCursor cursor(view->document());
-            cursor.setPosition(fragment.position() + 1);
-            view->setTextCursor(cursor);
-            view->ensureCursorVisible();
-            const QPoint at = view->cursorRect(cursor).center();
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-            return true;
-        }
-    }
-    return false;
-}
 
 QString transXml(const QString& dt, const QString& no)
 {
@@ -93,10 +75,7 @@ class TstFrmTrans : public QObject
     {
         return w->findChild<T*>(QString::fromLatin1(name));
     }
-    static void type(const QString& text)
-    {
-        QTest::keyClicks(QApplication::focusWidget(), text);
-    }
+    static void type(const QString& text) { typeText(text); }
     // Types into an account box over what it shows.
     static void typeOver(QComboBox* combo, const QString& text)
     {
@@ -104,10 +83,7 @@ class TstFrmTrans : public QObject
         combo->lineEdit()->selectAll();
         type(text);
     }
-    static void press(Qt::Key key)
-    {
-        QTest::keyClick(QApplication::focusWidget(), key);
-    }
+    static void press(Qt::Key key) { pressKey(key); }
 
 private slots:
     void init()
@@ -185,6 +161,41 @@ private slots:
         get<QComboBox>(w, "cmbTo")->setFocus();
         type(QStringLiteral("foo"));
         QCOMPARE(get<QLabel>(w, "lblBalance_1")->text(), QStringLiteral("58.00")); // 45.5 + 12.5
+    }
+
+    // The amount is selected whenever it gets the focus back from a message
+    // box, so typing replaces "0.00" instead of being refused.
+    void amountIsSelectedWhenABoxGivesTheFocusBack()
+    {
+        frmTrans* w = open(20130110);
+        FocusTakingPrompt boxes;
+        QLineEdit* amount = get<neb>(w, "nebAmount")->textBox();
+        QTRY_COMPARE(QApplication::focusWidget(), w->debTrans);
+        press(Qt::Key_Return);
+        type(QStringLiteral("ca"));
+        press(Qt::Key_Return);
+        type(QStringLiteral("Travel"));
+        press(Qt::Key_Return);
+        QCOMPARE(boxes.titles, QStringList{QStringLiteral("Confirm new Account")});
+        QTRY_COMPARE(QApplication::focusWidget(), amount);
+        QTRY_VERIFY(w->isActiveWindow());
+        QCOMPARE(amount->selectedText(), QStringLiteral("0.00"));
+        type(QStringLiteral("5000"));
+        QCOMPARE(amount->text(), QStringLiteral("5000"));
+
+        // Saving without an amount: the box hands the focus back to the amount.
+        amount->setFocus();
+        amount->setText(QStringLiteral("0"));
+        get<QComboBox>(w, "cmbNarration")->setFocus();
+        type(QStringLiteral("Bus"));
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(boxes.titles.value(1), QStringLiteral("Enter amount"));
+        QTRY_COMPARE(QApplication::focusWidget(), amount);
+        QTRY_VERIFY(w->isActiveWindow());
+        QCOMPARE(amount->selectedText(), QStringLiteral("0.00"));
+        type(QStringLiteral("25"));
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QVERIFY(transXml(QStringLiteral("20130110"), QStringLiteral("3")).contains(QStringLiteral(">25</t>")));
     }
 
     // Amounts a double cannot hold are typed, saved, read back from the file

@@ -31,7 +31,7 @@ QString XslNamespace()
 
 QString ReportTemplatePath(const QString& name)
 {
-    return ProgramFolder() + QStringLiteral("/rpt/") + name + QStringLiteral(".rpt");
+    return ProgramDataFolder() + QStringLiteral("/rpt/") + name + QStringLiteral(".rpt");
 }
 
 QByteArray LoadReportTemplate(const QString& name, Error* error)

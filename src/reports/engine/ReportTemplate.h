@@ -14,7 +14,7 @@ namespace qb {
 // Namespace name of XSLT 1.0, bound to the prefix "xsl" on template documents.
 QString XslNamespace();
 
-// Path of an installed template: ProgramFolder() + "/rpt/" + name + ".rpt".
+// Path of an installed template: ProgramDataFolder() + "/rpt/" + name + ".rpt".
 QString ReportTemplatePath(const QString& name);
 
 // Reads the template file and deciphers it with the report key. A missing or
