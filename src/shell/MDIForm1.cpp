@@ -449,6 +449,12 @@ void MDIForm1::closeDataWindows()
     }
 }
 
+void MDIForm1::showBookError(const BookError& error)
+{
+    const Message m = BookErrorMessage(error);
+    MsgBox(m.text, m.icon, m.title, m.buttons);
+}
+
 StoreHost::LoginResult MDIForm1::showLogin(const QString& caption,
                                            const std::function<bool(const QString&)>& passwordMatches)
 {
