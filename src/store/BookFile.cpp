@@ -302,6 +302,13 @@ BookError ReadBook(const QString& path, Book* book, const BookReadOptions& optio
     QByteArray text = ReadDataFileBytes(path, &readError);
     if (readError.isSet())
         return failure(BookStage::Unreadable, path, readError);
+    return ParseBook(std::move(text), path, book, options);
+}
+
+BookError ParseBook(QByteArray text, const QString& path, Book* book, const BookReadOptions& options)
+{
+    book->document.clear();
+    book->text.clear();
     if (text.isEmpty())
         return failure(BookStage::Empty, path);
 

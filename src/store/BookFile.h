@@ -77,6 +77,9 @@ struct Book
 };
 
 BookError ReadBook(const QString& path, Book* book, const BookReadOptions& options = {});
+// What ReadBook does once the file is read and deciphered: text is the
+// deciphered content, path names the file in the error.
+BookError ParseBook(QByteArray text, const QString& path, Book* book, const BookReadOptions& options = {});
 
 // Whether a document's password can be tested: None when it can (protected
 // or not), BadProtection with the reason when I is missing or garbled or
