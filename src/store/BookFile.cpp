@@ -161,7 +161,70 @@ void removeLeftovers(const QString& book)
     }
 }
 
+QString bookTitle(const QString& path)
+{
+    QString name = fileNameOf(path);
+    if (name.endsWith(QStringLiteral(".qbf"), Qt::CaseInsensitive))
+        name.chop(4);
+    return name;
+}
+
+// The first save of a day copies the book as it is before the save; a copy
+// goes under a temporary name first, so that no half copy carries a date.
+BookError keepDailyCopy(const QString& path, const QDate& today, int keep)
+{
+    const QString target = DailyCopyPath(path, today);
+    if (QFileInfo::exists(target))
+        return {};
+    const QString folder = DailyCopyFolder(path);
+    if (!QDir().mkpath(folder))
+        return failure(BookStage::DailyCopyFailed, target, reasonOf(folder + QStringLiteral(" cannot be made")));
+    QFile book(path);
+    const QString partial = target + QStringLiteral(".part");
+    QFile::remove(partial);
+    if (!book.copy(partial))
+        return failure(BookStage::DailyCopyFailed, target, reasonOf(book.errorString(), int(book.error())));
+    QFile copy(partial);
+    if (!copy.rename(target)) {
+        copy.remove();
+        return failure(BookStage::DailyCopyFailed, target, reasonOf(copy.errorString(), int(copy.error())));
+    }
+    const QList<DailyCopy> copies = DailyCopies(path);
+    for (qsizetype i = 0; i + std::max(keep, 1) < copies.size(); ++i)
+        QFile::remove(copies[i].path);
+    return {};
+}
+
 } // namespace
+
+QString DailyCopyFolder(const QString& path)
+{
+    const QString folder = folderOf(path);
+    return (folder.isEmpty() ? QString() : folder + QLatin1Char('/')) + bookTitle(path) + QStringLiteral(" backups");
+}
+
+QString DailyCopyPath(const QString& path, const QDate& date)
+{
+    return DailyCopyFolder(path) + QLatin1Char('/') + bookTitle(path) + QLatin1Char(' ')
+        + date.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".qbf");
+}
+
+QList<DailyCopy> DailyCopies(const QString& path)
+{
+    const QString title = bookTitle(path);
+    const QRegularExpression dated(QStringLiteral("^") + QRegularExpression::escape(title)
+                                   + QStringLiteral(" (\\d{4}-\\d{2}-\\d{2})\\.qbf$"));
+    const QDir dir(DailyCopyFolder(path));
+    QList<DailyCopy> copies;
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+        const QRegularExpressionMatch m = dated.match(name);
+        const QDate date = m.hasMatch() ? QDate::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd")) : QDate();
+        if (date.isValid())
+            copies.append({date, dir.filePath(name)});
+    }
+    std::sort(copies.begin(), copies.end(), [](const DailyCopy& a, const DailyCopy& b) { return a.date < b.date; });
+    return copies;
+}
 
 QString BookError::line() const
 {
@@ -204,6 +267,8 @@ QString BookError::line() const
     case BookStage::MovedToBackup:
         return path + QStringLiteral(": could not be written (") + why
             + QStringLiteral("); the previous version is in ") + bak;
+    case BookStage::DailyCopyFailed:
+        return path + QStringLiteral(": the daily copy could not be written (") + why + QLatin1Char(')');
     }
     return {};
 }
@@ -248,6 +313,13 @@ Message BookErrorMessage(const BookError& error)
             + QStringLiteral("does not exist, but its backup file (with extension .bak) does.") + kCrLf + kCrLf
             + QStringLiteral("To restore the book, copy or rename the backup file to ") + fileNameOf(error.path)
             + QStringLiteral(" and open it.");
+        break;
+    case BookStage::DailyCopyFailed:
+        m.icon = MsgIcon::Exclamation;
+        m.title = AppTitle();
+        m.text = QStringLiteral("The daily backup copy of the Quillbrook file could not be written:") + kCrLf
+            + error.path + kCrLf + kCrLf + error.reason.description + kCrLf + kCrLf
+            + QStringLiteral("Your changes are saved. This is not shown again until Quillbrook is restarted.");
         break;
     case BookStage::BackupInTheWay:
         m.icon = MsgIcon::Exclamation;
@@ -395,6 +467,13 @@ BookError WriteBook(char* text, qsizetype size, const QString& linkOrPath, const
     // A read-only book is never replaced behind the user's back.
     if (bookExists && isReadOnly(bookInfo))
         return failure(BookStage::NotSaved, linkOrPath, errnoReason(EACCES));
+
+    // The day's copy of the book as it was; it never stops the save.
+    if (bookExists && options.today.isValid()) {
+        const BookError copy = keepDailyCopy(path, options.today, options.keepDailyCopies);
+        if (copy.isSet() && options.dailyCopyError)
+            *options.dailyCopyError = copy;
+    }
 
     ClsAX::EnDeCryptBytes(text, size, DataFileKey());
 

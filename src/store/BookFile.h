@@ -10,6 +10,8 @@
 #include <optional>
 
 #include <QByteArray>
+#include <QDate>
+#include <QList>
 #include <QString>
 
 #include "UiServices.h"
@@ -39,6 +41,8 @@ enum class BookStage {
     NotSaved,       // stopped before the old backup was removed: both files as they were
     BackupRemoved,  // the old backup is gone, the book as it was
     MovedToBackup,  // the book is now the backup; the new file is not in its place
+    // The dated copy of the day could not be written (the save itself went on)
+    DailyCopyFailed,
 };
 
 struct BookError
@@ -96,6 +100,13 @@ struct BookWriteOptions
     // Test seam: asked before each step; a non-zero errno value makes that
     // step fail with it, as a failing disk would.
     std::function<int(SaveStep)> fault;
+    // The first save of each day keeps a copy of the book as it was before
+    // it (see DailyCopyPath); a null date keeps none. The newest
+    // keepDailyCopies copies stay, older ones are removed.
+    QDate today;
+    int keepDailyCopies = 30;
+    // Where a copy that could not be written is reported; the save goes on.
+    BookError* dailyCopyError = nullptr;
 };
 
 // Enciphers text in place and writes it to path, keeping the previous
@@ -104,6 +115,19 @@ struct BookWriteOptions
 // full disk at any moment leaves the book or its backup whole. A book that
 // is missing while its .bak exists keeps that .bak.
 BookError WriteBook(char* text, qsizetype size, const QString& path, const BookWriteOptions& options = {});
+
+// "<folder>/<book> backups/<book> YYYY-MM-DD.qbf", <book> being the file
+// name without its .qbf extension: the copy of a day, enciphered like the book.
+QString DailyCopyFolder(const QString& path);
+QString DailyCopyPath(const QString& path, const QDate& date);
+
+struct DailyCopy
+{
+    QDate date;
+    QString path;
+};
+// The book's daily copies, oldest first.
+QList<DailyCopy> DailyCopies(const QString& path);
 
 // A new book may be made at path: not when the book is missing while its
 // .bak is there (that is the last copy of an earlier book) or the name is a folder.

@@ -290,7 +290,7 @@ bool DataStore::SaveDocument()
 {
     // Enciphered and written in the serializer's own buffer: a large book is not copied.
     return m_document.useBytes(
-        [this](char* text, qsizetype size) { return writeText(text, size, CurrentFile); });
+        [this](char* text, qsizetype size) { return writeText(text, size, CurrentFile, true); });
 }
 
 bool DataStore::WriteDataFile(QByteArray Text, const QString& FileName)
@@ -298,12 +298,28 @@ bool DataStore::WriteDataFile(QByteArray Text, const QString& FileName)
     return writeText(Text.data(), Text.size(), FileName);
 }
 
-bool DataStore::writeText(char* text, qsizetype size, const QString& fileName)
+bool DataStore::writeText(char* text, qsizetype size, const QString& fileName, bool dailyCopy)
 {
     BookWriteOptions options;
     options.sync = m_syncOnSave;
     options.fault = m_saveFault;
+    BookError copyError;
+    if (dailyCopy) {
+        static const SystemClock systemClock;
+        options.today = (m_clock ? m_clock : &systemClock)->today();
+        // The setting is read only when the day's copy is still to be made.
+        if (!QFileInfo::exists(DailyCopyPath(fileName, options.today)))
+            options.keepDailyCopies = GetSetting(QStringLiteral("Backups"), QStringLiteral("DailyCopies"),
+                                                 QStringLiteral("30"))
+                                          .toInt();
+        options.dailyCopyError = &copyError;
+    }
     const BookError error = WriteBook(text, size, fileName, options);
+    if (copyError.isSet() && !m_dailyCopyReported) {
+        m_dailyCopyReported = true;
+        if (m_host)
+            m_host->showBookError(copyError);
+    }
     if (error.isSet())
         return reportFailure(error);
     m_lastError = {};

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "BookFile.h"
+#include "Clock.h"
 #include "Xml.h"
 
 namespace qb {
@@ -98,6 +99,11 @@ public:
     // rotates the files. On by default; the benchmark measures both.
     void setSyncOnSave(bool sync) { m_syncOnSave = sync; }
     bool syncOnSave() const { return m_syncOnSave; }
+    // "Today" for the daily copies of the book; the system date unless set.
+    void setClock(const Clock* clock) { m_clock = clock; }
+    // Test helper: a failed daily copy is told again, as after a restart.
+    void forgetDailyCopyReport() { m_dailyCopyReported = false; }
+
     // Test seam: makes the chosen steps of the following saves fail (see BookWriteOptions).
     void setSaveFault(std::function<int(SaveStep)> fault) { m_saveFault = std::move(fault); }
 
@@ -107,7 +113,7 @@ private:
     void dropHandles();
     bool finishOpen(const QString& fileName);
     // WriteDataFile over a buffer it may encipher in place.
-    bool writeText(char* text, qsizetype size, const QString& fileName);
+    bool writeText(char* text, qsizetype size, const QString& fileName, bool dailyCopy = false);
     bool reportFailure(const BookError& error);
 
     XmlDocument m_document;
@@ -117,6 +123,8 @@ private:
     bool m_syncOnSave = true;
     std::function<int(SaveStep)> m_saveFault;
     BookError m_lastError;
+    const Clock* m_clock = nullptr;
+    bool m_dailyCopyReported = false; // a failed daily copy is told once a run
 };
 
 // Deciphered content of a data file, one character per byte. Reading errors

@@ -46,6 +46,9 @@ const char kUsageText[] =
     "      only replaced with --force, and then kept as FILE.qbf.bak.\n"
     "  check FILE.qbf [--password P]\n"
     "      List the book's inconsistencies, one a line; exit 1 when there are any.\n"
+    "  backups FILE.qbf\n"
+    "      List the book's daily copies (in \"FILE backups\" beside it) with their\n"
+    "      dates and transaction counts.\n"
     "  report ARGUMENTS...\n"
     "      Make a report page from a book (see \"qbtool report --help\").\n"
     "  help\n"
@@ -124,6 +127,8 @@ public:
             return expect(o, 2, command) ? pack(o) : kUsage;
         if (command == QStringLiteral("check"))
             return expect(o, 1, command) ? check(o) : kUsage;
+        if (command == QStringLiteral("backups"))
+            return expect(o, 1, command) ? backups(o) : kUsage;
         return usage(QStringLiteral("unknown command ") + command);
     }
 
@@ -153,12 +158,12 @@ private:
 
     // Reads, deciphers and parses a data file, and checks the password.
     // Sections are not repaired: check reports what the file holds.
-    int load(const Options& o, const QString& file, Book* book)
+    int load(const Options& o, const QString& file, Book* book, bool keepText)
     {
         BookReadOptions read;
         read.repair = false;
         read.requireBook = false;
-        read.keepText = true;
+        read.keepText = keepText;
         read.testPassword = true;
         if (o.hasPassword)
             read.password = o.password;
@@ -207,7 +212,7 @@ private:
     int dump(const Options& o)
     {
         Book book;
-        if (const int rc = load(o, o.positional[0], &book))
+        if (const int rc = load(o, o.positional[0], &book, true))
             return rc;
         m_out.flush();
         const QByteArray& text = book.text;
@@ -221,13 +226,39 @@ private:
     int check(const Options& o)
     {
         Book book;
-        if (const int rc = load(o, o.positional[0], &book))
+        if (const int rc = load(o, o.positional[0], &book, false))
             return rc;
         const QStringList problems = BookCheck::problems(book.document);
         for (const QString& line : problems)
             m_out << line << '\n';
         m_out.flush();
         return problems.isEmpty() ? kOk : kInconsistent;
+    }
+
+    // One line per daily copy, oldest first: date, transactions, path. A copy
+    // that cannot be read says why in place of its count.
+    int backups(const Options& o)
+    {
+        const QList<DailyCopy> copies = DailyCopies(o.positional[0]);
+        if (copies.isEmpty()) {
+            m_err << "qbtool: no daily copies in " << DailyCopyFolder(o.positional[0]) << '\n';
+            m_err.flush();
+            return kOk;
+        }
+        for (const DailyCopy& copy : copies) {
+            Book book;
+            BookReadOptions read;
+            read.repair = false;
+            const BookError error = ReadBook(copy.path, &book, read);
+            m_out << copy.date.toString(QStringLiteral("yyyy-MM-dd")) << '\t';
+            if (error.isSet())
+                m_out << "unreadable (" << error.line() << ")";
+            else
+                m_out << book.document.selectNodes(QStringLiteral("/Data/Trans/t")).size() << " transactions";
+            m_out << '\t' << copy.path << '\n';
+        }
+        m_out.flush();
+        return kOk;
     }
 
     int pack(const Options& o)

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 
 #include <cerrno>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "ClsAX.h"
 #include "DataStore.h"
 #include "TestSupport.h"
+#include "Utilities.h"
 
 using namespace qb;
 using test::fileBytes;
@@ -33,6 +35,22 @@ QByteArray protectedWith(const QByteArray& i, const QString& password)
     return "<Data><AcMaster/><PValue>" + PasswordDigest(password + QString::fromLatin1(i)).toLatin1()
         + "</PValue><Trans/><Groups/><Narration/><I>" + i + "</I><DateRanges/></Data>";
 }
+
+// Records the messages a host would show.
+class ErrorHost final : public StoreHost
+{
+public:
+    void setStatusFile(const QString&) override { }
+    void setMainCaption(const QString&) override { }
+    void showDataMenus(bool) override { }
+    void closeDataWindows() override { }
+    void showBookError(const BookError& error) override { shown << error; }
+    LoginResult showLogin(const QString&, const std::function<bool(const QString&)>&) override
+    {
+        return LoginResult::Cancelled;
+    }
+    QList<BookError> shown;
+};
 
 } // namespace
 
@@ -238,6 +256,64 @@ private slots:
             QCOMPARE(DataStore::instance().lastError().stage, BookStage::Damaged);
             QVERIFY(!DataStore::instance().hasDocument());
         }
+    }
+
+    // Over simulated days: the first save of a day keeps the book as it was
+    // before it, later saves that day add nothing, only the newest copies
+    // stay, and a copy that cannot be written is told once without stopping a save.
+    void theFirstSaveOfADayKeepsADatedCopy()
+    {
+        DataStore& store = DataStore::instance();
+        FixedClock clock(QDate(2026, 12, 1));
+        ErrorHost host;
+        store.setClock(&clock);
+        store.setHost(&host);
+        store.forgetDailyCopyReport();
+        SaveSetting(QStringLiteral("Backups"), QStringLiteral("DailyCopies"), QStringLiteral("2"));
+        const QString book = path(QStringLiteral("books.qbf"));
+        QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
+        Book opened;
+        QVERIFY(!ReadBook(book, &opened).isSet());
+        QVERIFY(store.adoptDocument(std::move(opened.document), book));
+
+        QMap<QDate, QByteArray> before;
+        for (int day = 1; day <= 3; ++day) {
+            clock.setToday(QDate(2026, 12, day));
+            before.insert(clock.today(), fileBytes(book));
+            for (int n = 1; n <= 2; ++n) {
+                store.NarrationSection().appendChild(store.NarrationSection().createElement(QStringLiteral("n")))
+                    .setText(QStringLiteral("day %1 save %2").arg(day).arg(n));
+                QVERIFY(store.SaveDocument());
+            }
+        }
+        const QList<DailyCopy> copies = DailyCopies(book);
+        QCOMPARE(copies.size(), 2);
+        QCOMPARE(copies[0].date, QDate(2026, 12, 2));
+        QCOMPARE(copies[0].path, path(QStringLiteral("books backups/books 2026-12-02.qbf")));
+        QCOMPARE(copies[1].date, QDate(2026, 12, 3));
+        for (const DailyCopy& copy : copies)
+            QCOMPARE(fileBytes(copy.path), before.value(copy.date));
+        Book old;
+        QVERIFY(!ReadBook(copies[1].path, &old).isSet()); // it opens as any book does
+        QCOMPARE(old.document.evaluate(QStringLiteral("string(/Data/Narration/n[last()])")), QStringLiteral("day 2 save 2"));
+        QVERIFY(host.shown.isEmpty());
+
+        // Something in the folder's place: the saves go on, told once.
+        QVERIFY(QDir(path(QStringLiteral("books backups"))).removeRecursively());
+        QVERIFY(writeBytes(path(QStringLiteral("books backups")), "in the way"));
+        for (int day = 4; day <= 5; ++day) {
+            clock.setToday(QDate(2026, 12, day));
+            QVERIFY(store.SaveDocument());
+        }
+        QCOMPARE(host.shown.size(), 1);
+        QCOMPARE(host.shown[0].stage, BookStage::DailyCopyFailed);
+        QVERIFY(BookErrorMessage(host.shown[0]).text.contains(QStringLiteral("books 2026-12-04.qbf")));
+        QVERIFY(test::readDataFile(book).contains("day 3 save 2"));
+
+        store.setHost(nullptr);
+        store.setClock(nullptr);
+        store.CloseDocument();
+        store.forgetDailyCopyReport();
     }
 
     // An external entity would put another file's text into the book.

@@ -298,6 +298,20 @@ private slots:
 #endif
     }
 
+    void backupsListsTheDailyCopies()
+    {
+        QVERIFY(QDir(m_env->folder()).mkpath(QStringLiteral("books backups")));
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books backups/books 2026-12-02.qbf")), test::sampleBookXml()));
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books backups/books 2026-11-30.qbf")),
+                                    "<Data><AcMaster/><Trans/><Groups/><Narration/></Data>"));
+        QVERIFY(writeBytes(path(QStringLiteral("books backups/books notes.qbf")), "not a copy"));
+        const Run r = qbtool({QStringLiteral("backups"), QStringLiteral("books.qbf")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(QString::fromLatin1(r.out),
+                 QStringLiteral("2026-11-30\t0 transactions\tbooks backups/books 2026-11-30.qbf\n"
+                                "2026-12-02\t4 transactions\tbooks backups/books 2026-12-02.qbf\n"));
+    }
+
     // The backup of a missing book is its last copy: new and pack stop
     // unless forced, and even then keep it; a failed write is one line.
     void aBackupWithoutItsBookStopsNewAndPack()
