@@ -157,7 +157,7 @@ private slots:
         RecordingFileDialogs dialogs;
         const QString orphan = env.path(QStringLiteral("lost.qbf"));
         QVERIFY(writeBytes(orphan + QStringLiteral(".bak"), "last copy"));
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         const QString old = writeBook(env, QStringLiteral("old.qbf"));
         QVERIFY(w.OpenAndRemember(old));

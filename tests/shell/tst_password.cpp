@@ -189,10 +189,10 @@ private slots:
         TempEnv env;
         RecordingPrompt prompt;
         const QString book = writeBook(env, QStringLiteral("a.qbf"));
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(book));
         QVERIFY(QFile::setPermissions(book, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-        frmSetPassword form(&w);
+        frmSetPassword form(DataStore::instance(), &w);
         form.show();
         type(form.txtNewPassword, QStringLiteral("tiger"));
         type(form.txtConfirmPassword, QStringLiteral("tiger"));
