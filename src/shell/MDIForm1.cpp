@@ -63,6 +63,8 @@ MDIForm1::MDIForm1(const BookContext& book, QWidget* parent) : QMainWindow(paren
     connect(ToolBar, &ucToolbar::ButtonClick, this, &MDIForm1::ToolBar_ButtonClick);
     connect(m_fileCommands, &FileCommands::recentFilesChanged, this, &MDIForm1::LoadMRUF);
     m_book.store.setHost(this);
+    // The daily copies of the book follow the program's "today".
+    m_book.store.setClock(&m_book.clock);
     WindowHost::install(m_windowHost);
     Openers::setBook(m_book);
 }
@@ -73,8 +75,10 @@ MDIForm1::~MDIForm1()
     m_unloading = true;
     for (QMdiSubWindow* sub : m_mdiArea->subWindowList())
         delete sub;
-    if (m_book.store.host() == this)
+    if (m_book.store.host() == this) {
         m_book.store.setHost(nullptr);
+        m_book.store.setClock(nullptr);
+    }
     if (&WindowHost::current() == m_windowHost)
         WindowHost::install(nullptr);
     Openers::clearBook();
@@ -422,6 +426,12 @@ void MDIForm1::showDataMenus(bool visible)
 void MDIForm1::closeDataWindows()
 {
     m_windowHost->closeDataWindows();
+}
+
+void MDIForm1::showBookError(const BookError& error)
+{
+    const Message m = BookErrorMessage(error);
+    MsgBox(m.text, m.icon, m.title, m.buttons);
 }
 
 StoreHost::LoginResult MDIForm1::showLogin(const QString& caption,

@@ -55,6 +55,7 @@ public:
     void setMainCaption(const QString& caption) override;
     void showDataMenus(bool visible) override;
     void closeDataWindows() override;
+    void showBookError(const BookError& error) override;
     LoginResult showLogin(const QString& caption,
                           const std::function<bool(const QString&)>& passwordMatches) override;
 

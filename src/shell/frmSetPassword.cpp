@@ -132,9 +132,11 @@ void frmSetPassword::cmdOk_Click()
     }
     m_pValue = PasswordDigest(password + m_i);
     pValue.setText(m_pValue);
-    store.SaveDocument();
-    MsgBox(QStringLiteral("Password has been changed successfully"), MsgIcon::Information,
-           QStringLiteral("Password changed"));
+    // A failed save has been reported by the main window; it is no success.
+    // The new password stays in the document and goes out with the next save.
+    if (store.SaveDocument())
+        MsgBox(QStringLiteral("Password has been changed successfully"), MsgIcon::Information,
+               QStringLiteral("Password changed"));
     accept();
 }
 

@@ -5,15 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QTemporaryFile>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 #include "ClsAX.h"
 #include "UiServices.h"
@@ -22,8 +13,6 @@
 namespace qb {
 
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
 
 QString fileNameOf(const QString& path)
 {
@@ -35,73 +24,6 @@ QString folderOf(const QString& path)
 {
     const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return cut < 0 ? QString() : path.left(cut);
-}
-
-bool syncToDisk(QFile& file, bool sync)
-{
-    if (!file.flush())
-        return false;
-    if (!sync)
-        return true;
-#ifdef Q_OS_WIN
-    return _commit(file.handle()) == 0;
-#else
-    return ::fsync(file.handle()) == 0;
-#endif
-}
-
-// Makes the renames in a folder durable. Best effort: the files themselves
-// are already on disk, and not every file system can sync a folder.
-void syncFolder(const QString& folder)
-{
-#ifdef Q_OS_WIN
-    Q_UNUSED(folder);
-#else
-    const QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#endif
-}
-
-// Read-only by its permission bits too: an administrator's access test
-// passes on any file, but a file nobody may write is meant to stay as it is.
-bool isReadOnly(const QFileInfo& info)
-{
-    // The mode bits only: the "user" bits are the access test again.
-    constexpr QFileDevice::Permissions kWrite
-        = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return !info.isWritable() || !(info.permissions() & kWrite);
-}
-
-void showSaveError(int stage)
-{
-    switch (stage) {
-    case 0:
-        MsgBox(QStringLiteral("Could not save the file.") + kCrLf + QStringLiteral("Possible causes")
-                   + kCrLf + QStringLiteral("\tThe disk is Full") + kCrLf
-                   + QStringLiteral("\tYou do not have write access to the drive") + kCrLf
-                   + QStringLiteral("\tThe currently opened file or its backup file (with .bak "
-                                    "extension) is read only"),
-               MsgIcon::Critical, QStringLiteral("Save error"));
-        break;
-    case 1:
-        MsgBox(QStringLiteral("There is a critical problem in saving the Quillbrook file. ") + kCrLf
-                   + QStringLiteral("You can restore the last saved file by renaming the backup "
-                                    "file (with extension .bak)"),
-               MsgIcon::Critical, QStringLiteral("Save Error"));
-        break;
-    default:
-        MsgBox(QStringLiteral("Could not save the file.") + kCrLf + QStringLiteral("Possible causes")
-                   + kCrLf + QStringLiteral("\tThe disk is Full") + kCrLf
-                   + QStringLiteral("\tYou do not have write access to the drive") + kCrLf
-                   + QStringLiteral("\tThe currently opened file is read only") + kCrLf + kCrLf
-                   + QStringLiteral("A backup of the current file is saved with extension .bak"),
-               MsgIcon::Critical, QStringLiteral("Save error"));
-        break;
-    }
 }
 
 } // namespace
@@ -234,6 +156,10 @@ void DataStore::CloseDocument()
 
 bool DataStore::CreateDataFile(const QString& FileName)
 {
+    // The .bak of a book that is missing is that book's last copy: a new
+    // book of the same name would push it out with its second save.
+    if (const BookError blocked = CheckNewBookTarget(FileName); blocked.isSet())
+        return reportFailure(blocked);
     XmlDocument doc = NewDataDocument();
     if (doc.isNull()) {
         MsgBox(QStringLiteral("The new document could not be made"));
@@ -245,32 +171,38 @@ bool DataStore::CreateDataFile(const QString& FileName)
     dropHandles();
     m_document = std::move(doc);
     CurrentFile = FileName;
-    SaveDocument();
+    if (!SaveDocument()) {
+        // The host has shown why. No document stays aimed at a file that is
+        // not there; the main window shows that no file is open.
+        CloseDocument();
+        return false;
+    }
     return true;
 }
 
 bool DataStore::OpenDataFile(const QString& FileName)
 {
-    if (FileName.isEmpty() || !QFileInfo(FileName).isFile())
+    if (FileName.isEmpty())
         return false;
-
-    Error readError;
-    const QByteArray text = ReadDataFileBytes(FileName, &readError);
-    if (readError.isSet()) {
+    Book book;
+    const BookError error = ReadBook(FileName, &book);
+    switch (error.stage) {
+    case BookStage::None:
+        break;
+    case BookStage::Missing:
+    case BookStage::NotAFile:
+        // Nothing changes and nothing is shown.
+        m_lastError = error;
+        return false;
+    case BookStage::BackupOnly:
+    case BookStage::Unreadable:
         // The previously open file stays open.
-        MsgBox(QStringLiteral("The file could not be read:") + kCrLf + FileName + kCrLf + kCrLf
-                   + readError.description,
-               MsgIcon::Critical, QStringLiteral("Open error"));
-        return false;
-    }
-
-    XmlDocument candidate;
-    // Well-formed text without the sections every data file has (another
-    // XML file enciphered with the same key) is no data file either: taking
-    // it would leave windows appending to sections that are not there.
-    if (!candidate.loadXml(text) || !HasDataSections(candidate)) {
-        // The windows of the previous file are closed with its document: they
+        return reportFailure(error);
+    default:
+        // Not a book (another key, not XML, damaged, empty, other sections):
+        // the windows of the previous file are closed with its document; they
         // must not work on a document that is no longer there.
+        m_lastError = error;
         if (m_host) {
             m_host->closeDataWindows();
             m_host->setStatusFile(QStringLiteral("No File is open"));
@@ -281,7 +213,7 @@ bool DataStore::OpenDataFile(const QString& FileName)
         ShowDataMenus(false);
         return false;
     }
-    RepairSections(candidate);
+    XmlDocument& candidate = book.document;
 
     if (HasPassword(candidate)) {
         const QString i = candidate.selectSingleNode(QStringLiteral("/Data/I")).text();
@@ -307,6 +239,7 @@ bool DataStore::OpenDataFile(const QString& FileName)
     dropHandles();
     m_document = std::move(candidate);
     takeHandles();
+    m_lastError = {};
     return finishOpen(FileName);
 }
 
@@ -357,7 +290,7 @@ bool DataStore::SaveDocument()
 {
     // Enciphered and written in the serializer's own buffer: a large book is not copied.
     return m_document.useBytes(
-        [this](char* text, qsizetype size) { return writeText(text, size, CurrentFile); });
+        [this](char* text, qsizetype size) { return writeText(text, size, CurrentFile, true); });
 }
 
 bool DataStore::WriteDataFile(QByteArray Text, const QString& FileName)
@@ -365,74 +298,40 @@ bool DataStore::WriteDataFile(QByteArray Text, const QString& FileName)
     return writeText(Text.data(), Text.size(), FileName);
 }
 
-bool DataStore::writeText(char* text, qsizetype size, const QString& linkOrFileName)
+bool DataStore::writeText(char* text, qsizetype size, const QString& fileName, bool dailyCopy)
 {
-    // A data file reached through a symbolic link is saved where it lives;
-    // renaming the link itself would move the book out of its folder.
-    QString FileName = linkOrFileName;
-    for (int hops = 0; hops < 16 && QFileInfo(FileName).isSymLink(); ++hops)
-        FileName = QFileInfo(FileName).symLinkTarget();
-
-    // Blank text: nothing but spaces, tabs and line ends (no copy of a large text).
-    const bool blank = std::all_of(text, text + size, [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-    });
-    if (blank) {
-        MsgBox(QStringLiteral("Cannot save the Quillbrook file. ") + kCrLf
-                   + QStringLiteral("You can restore the last saved file from the back up file "
-                                    "(with extension .bak)"),
-               MsgIcon::Critical, QStringLiteral("Cannot save"));
-        return false;
+    BookWriteOptions options;
+    options.sync = m_syncOnSave;
+    options.fault = m_saveFault;
+    BookError copyError;
+    if (dailyCopy) {
+        static const SystemClock systemClock;
+        options.today = (m_clock ? m_clock : &systemClock)->today();
+        // The setting is read only when the day's copy is still to be made.
+        if (!QFileInfo::exists(DailyCopyPath(fileName, options.today)))
+            options.keepDailyCopies = GetSetting(QStringLiteral("Backups"), QStringLiteral("DailyCopies"),
+                                                 QStringLiteral("30"))
+                                          .toInt();
+        options.dailyCopyError = &copyError;
     }
-    const QString backup = FileName + QStringLiteral(".bak");
-    ClsAX::EnDeCryptBytes(text, size, DataFileKey());
-
-    // The new text goes to a temporary file beside the data file and reaches
-    // the disk before the old files are touched, so that a crash or a full
-    // disk at any moment leaves the data file or its backup whole.
-    QTemporaryFile temp(FileName + QStringLiteral(".XXXXXX.tmp"));
-    temp.setAutoRemove(true);
-    if (!temp.open() || temp.write(text, size) != size || !syncToDisk(temp, m_syncOnSave)) {
-        showSaveError(0);
-        return false;
+    const BookError error = WriteBook(text, size, fileName, options);
+    if (copyError.isSet() && !m_dailyCopyReported) {
+        m_dailyCopyReported = true;
+        if (m_host)
+            m_host->showBookError(copyError);
     }
-    // The new file keeps the permissions of the one it replaces (still writable
-    // by its owner); a first file gets the usual ones rather than the temporary's.
-    const QFileInfo dataInfo(FileName);
-    temp.setPermissions(dataInfo.exists()
-                            ? dataInfo.permissions() | QFileDevice::WriteOwner
-                            : QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    temp.close();
-
-    const QFileInfo backupInfo(backup);
-    if (backupInfo.isSymLink() && !backupInfo.exists()) {
-        // A link to nothing holds no previous version; it only blocks the name.
-        if (!QFile::remove(backup)) {
-            showSaveError(0);
-            return false;
-        }
-    } else if (backupInfo.exists()) {
-        // A read-only backup is never removed behind the user's back.
-        if (isReadOnly(backupInfo) || !QFile::remove(backup)) {
-            showSaveError(0);
-            return false;
-        }
-    }
-    // old backup removed
-    if (QFileInfo::exists(FileName) && !QFile::rename(FileName, backup)) {
-        showSaveError(1);
-        return false;
-    }
-    // file moved to backup
-    if (!temp.rename(FileName)) {
-        showSaveError(2);
-        return false;
-    }
-    temp.setAutoRemove(false);
-    if (m_syncOnSave)
-        syncFolder(folderOf(FileName));
+    if (error.isSet())
+        return reportFailure(error);
+    m_lastError = {};
     return true;
+}
+
+bool DataStore::reportFailure(const BookError& error)
+{
+    m_lastError = error;
+    if (m_host)
+        m_host->showBookError(error);
+    return false;
 }
 
 } // namespace qb

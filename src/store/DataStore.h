@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "BookFile.h"
+#include "Clock.h"
 #include "Xml.h"
 
 namespace qb {
@@ -29,6 +31,10 @@ public:
     virtual void showDataMenus(bool visible) = 0;
     // Closes every child window except the background panel.
     virtual void closeDataWindows() = 0;
+
+    // Tells the user why a save failed (the save-failure messages) or why an
+    // existing book could not be opened; the message is BookErrorMessage(error).
+    virtual void showBookError(const BookError& error) = 0;
 
     enum class LoginResult { Succeeded, Failed, Cancelled };
     // Shows the login window once, modally, with this caption; the window
@@ -74,10 +80,15 @@ public:
         DataFolder.clear();
     }
 
+    // False when the book could not be written; no document is open then.
     bool CreateDataFile(const QString& FileName);
     bool OpenDataFile(const QString& FileName);
+    // True: saved. A failure is shown by the host and kept as lastError().
     bool SaveDocument();
     bool WriteDataFile(QByteArray Text, const QString& FileName);
+
+    // Why the last open, save or write failed (no stage after a success).
+    const BookError& lastError() const { return m_lastError; }
 
     // Shows or hides the menus that need an open file.
     void ShowDataMenus(bool visible);
@@ -98,6 +109,13 @@ public:
     // rotates the files. On by default; the benchmark measures both.
     void setSyncOnSave(bool sync) { m_syncOnSave = sync; }
     bool syncOnSave() const { return m_syncOnSave; }
+    // "Today" for the daily copies of the book; the system date unless set.
+    void setClock(const Clock* clock) { m_clock = clock; }
+    // Test helper: a failed daily copy is told again, as after a restart.
+    void forgetDailyCopyReport() { m_dailyCopyReported = false; }
+
+    // Test seam: makes the chosen steps of the following saves fail (see BookWriteOptions).
+    void setSaveFault(std::function<int(SaveStep)> fault) { m_saveFault = std::move(fault); }
 
 private:
     DataStore() = default;
@@ -105,7 +123,8 @@ private:
     void dropHandles();
     bool finishOpen(const QString& fileName);
     // WriteDataFile over a buffer it may encipher in place.
-    bool writeText(char* text, qsizetype size, const QString& fileName);
+    bool writeText(char* text, qsizetype size, const QString& fileName, bool dailyCopy = false);
+    bool reportFailure(const BookError& error);
 
     QString CurrentFile;
     QString CurrentFileTitle;
@@ -115,6 +134,10 @@ private:
     StoreHost* m_host = nullptr;
     QString m_programFolder;
     bool m_syncOnSave = true;
+    std::function<int(SaveStep)> m_saveFault;
+    BookError m_lastError;
+    const Clock* m_clock = nullptr;
+    bool m_dailyCopyReported = false; // a failed daily copy is told once a run
 };
 
 // Deciphered content of a data file, one character per byte. Reading errors

@@ -1,10 +1,12 @@
 #include "Xml.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/dict.h>
 #include <libxml/xmlerror.h>
@@ -65,6 +67,8 @@ struct LibraryInit
     LibraryInit()
     {
         xmlInitParser();
+        // The library's default, stated here because loadXml promises it.
+        xmlParserMaxDepth = XmlDocument::kMaxDepth;
         xmlSetGenericErrorFunc(nullptr, collectGeneric);
         xmlSetStructuredErrorFunc(nullptr, reinterpret_cast<xmlStructuredErrorFunc>(
                                                reinterpret_cast<void (*)()>(collectStructured)));
@@ -92,6 +96,7 @@ Error takeError(int fallbackNumber, const QString& fallbackText)
     const xmlError* last = xmlGetLastError();
     e.number = last && last->code ? last->code : fallbackNumber;
     e.line = last ? last->line : 0;
+    e.column = last ? last->int2 : 0;
     e.description = t_messages.trimmed();
     if (e.description.isEmpty())
         e.description = fallbackText;
@@ -498,11 +503,81 @@ void XmlDocument::clear()
     }
 }
 
+namespace {
+
+// One linear pass over the text before the parser sees it. The parser's own
+// guards (nesting depth, entity expansion) stay on, but it compares every
+// attribute of an element with every other, so an element with a hundred
+// thousand attributes would take minutes; and a DTD is refused outright, so
+// no entity is ever declared, expanded or loaded.
+QString refusedMarkup(const QByteArray& text)
+{
+    const char* p = text.constData();
+    const char* const end = p + text.size();
+    auto startsWith = [&](const char* at, const char* literal) {
+        const size_t n = std::strlen(literal);
+        return size_t(end - at) >= n && std::memcmp(at, literal, n) == 0;
+    };
+    auto skipPast = [&](const char* from, const char* literal) {
+        const QByteArrayView rest(from, end - from);
+        const qsizetype at = rest.indexOf(QByteArrayView(literal));
+        return at < 0 ? end : from + at + qsizetype(std::strlen(literal));
+    };
+    while (p < end) {
+        p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
+        if (!p)
+            break;
+        if (startsWith(p, "<!--")) {
+            p = skipPast(p + 4, "-->");
+        } else if (startsWith(p, "<![CDATA[")) {
+            p = skipPast(p + 9, "]]>");
+        } else if (startsWith(p, "<?")) {
+            p = skipPast(p + 2, "?>");
+        } else if (startsWith(p, "<!")) {
+            return QStringLiteral("The text declares a document type (DTD); no Quillbrook file has one");
+        } else {
+            // A tag: count the attributes (their equals signs outside quotes) up to its end.
+            int attributes = 0;
+            char quote = 0;
+            for (++p; p < end; ++p) {
+                const char c = *p;
+                if (quote) {
+                    if (c == quote)
+                        quote = 0;
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                } else if (c == '=') {
+                    if (++attributes > XmlDocument::kMaxAttributes)
+                        return QStringLiteral("An element has more than %1 attributes; no Quillbrook file has so many")
+                            .arg(XmlDocument::kMaxAttributes);
+                } else if (c == '>') {
+                    ++p;
+                    break;
+                }
+            }
+        }
+    }
+    return {};
+}
+
+} // namespace
+
 bool XmlDocument::loadXml(const QByteArray& text, Error* error, int options)
 {
     startCall();
     clear();
-    int flags = XML_PARSE_NONET | XML_PARSE_HUGE;
+    if (const QString refused = refusedMarkup(text); !refused.isEmpty()) {
+        if (error) {
+            error->number = XML_ERR_USER_STOP;
+            error->description = refused;
+            error->line = error->column = 0;
+        }
+        return false;
+    }
+    // No XML_PARSE_HUGE: it would lift the limits on nesting depth (kMaxDepth)
+    // and entity expansion that keep a hostile file from exhausting the stack
+    // or the memory. No book comes near the sizes the limits are about.
+    int flags = XML_PARSE_NONET;
     if (options & DropBlanks)
         flags |= XML_PARSE_NOBLANKS;
     // One byte is one character: the data file is read as Latin-1 whatever it declares.

@@ -26,6 +26,7 @@ struct Error
     int number = 0;
     QString description;
     int line = 0; // where a parse failed, when known
+    int column = 0;
     bool isSet() const { return number != 0 || !description.isEmpty(); }
 };
 
@@ -110,9 +111,14 @@ public:
     // Data files are read one byte per character whatever they declare;
     // DeclaredEncoding reads an ordinary XML file by its own declaration (UTF-8 without one).
     enum ParseOption { Default = 0, DropBlanks = 1, DeclaredEncoding = 2 };
+    static constexpr int kMaxDepth = 256;
+    static constexpr int kMaxAttributes = 256;
 
     // Replaces the content with the parsed text. On failure the document is
     // left empty and the error says why. Bytes are read one per character.
+    // No file of the program needs a DTD, entities, more than kMaxDepth levels
+    // or more than kMaxAttributes attributes on one element: such text is
+    // refused before the library spends unbounded time or stack on it.
     bool loadXml(const QByteArray& text, Error* error = nullptr, int options = Default);
     bool loadXml(const QString& text, Error* error = nullptr, int options = Default);
     void clear();

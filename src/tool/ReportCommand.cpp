@@ -379,29 +379,14 @@ private:
     // sections added, and the password checked.
     int loadBook(const ReportOptions& o, XmlDocument* book)
     {
-        const QFileInfo info(o.file);
-        if (!info.isFile())
-            return fail(o.file
-                + (info.exists() ? QStringLiteral(": not a file")
-                                 : QStringLiteral(": no such file")));
-        Error error;
-        const QByteArray text = ReadDataFileBytes(o.file, &error);
-        if (error.isSet())
-            return fail(o.file + QStringLiteral(": cannot be read: ") + error.description);
-        if (!book->loadXml(text, &error)
-            || book->documentElement().name() != QStringLiteral("Data"))
-            return fail(o.file + QStringLiteral(": not a Quillbrook data file"));
-        RepairSections(*book);
-        if (HasPassword(*book)) {
-            if (!o.hasPassword)
-                return fail(o.file
-                    + QStringLiteral(": the book is protected by a password; "
-                                     "give it with --password"));
-            const QString i = book->selectSingleNode(QStringLiteral("/Data/I")).text();
-            const QString pValue = book->selectSingleNode(QStringLiteral("/Data/PValue")).text();
-            if (PasswordDigest(o.password + i) != pValue)
-                return fail(o.file + QStringLiteral(": wrong password"));
-        }
+        BookReadOptions read;
+        read.testPassword = true;
+        if (o.hasPassword)
+            read.password = o.password;
+        Book loaded;
+        if (const BookError error = ReadBook(o.file, &loaded, read); error.isSet())
+            return fail(error.line());
+        *book = std::move(loaded.document);
         return kOk;
     }
 
@@ -445,9 +430,17 @@ private:
         }
         QFile file(output);
         const QByteArray bytes = page.toUtf8();
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            || file.write(bytes) != bytes.size())
-            return fail(output + QStringLiteral(": could not be written"));
+        // Every step checked: on a full disk the write may only fail when
+        // the buffer is flushed or the file closed.
+        bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            && file.write(bytes) == bytes.size() && file.flush();
+        if (file.isOpen()) {
+            file.close();
+            written = written && file.error() == QFileDevice::NoError;
+        }
+        if (!written)
+            return fail(output + QStringLiteral(": could not be written (") + file.errorString()
+                + QLatin1Char(')'));
         return kOk;
     }
 

@@ -4,7 +4,9 @@
 // Exit codes: 0 done (check: the book is clean), 1 check found inconsistencies,
 // 2 wrong usage, 3 a file could not be read, written or understood.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <QTextStream>
 
 #include "BookCheck.h"
+#include "BookFile.h"
 #include "ClsAX.h"
 #include "DataStore.h"
 #include "Xml.h"
@@ -43,6 +46,9 @@ const char kUsageText[] =
     "      only replaced with --force, and then kept as FILE.qbf.bak.\n"
     "  check FILE.qbf [--password P]\n"
     "      List the book's inconsistencies, one a line; exit 1 when there are any.\n"
+    "  backups FILE.qbf\n"
+    "      List the book's daily copies (in \"FILE backups\" beside it) with their\n"
+    "      dates and transaction counts.\n"
     "  report ARGUMENTS...\n"
     "      Make a report page from a book (see \"qbtool report --help\").\n"
     "  help\n"
@@ -123,6 +129,8 @@ public:
             return expect(o, 2, command) ? pack(o) : kUsage;
         if (command == QStringLiteral("check"))
             return expect(o, 1, command) ? check(o) : kUsage;
+        if (command == QStringLiteral("backups"))
+            return expect(o, 1, command) ? backups(o) : kUsage;
         return usage(QStringLiteral("unknown command ") + command);
     }
 
@@ -168,51 +176,41 @@ private:
 
     // Reads, deciphers and parses a data file, and checks the password.
     // Sections are not repaired: check reports what the file holds.
-    int load(const Options& o, const QString& file, QByteArray* text, XmlDocument* doc)
+    int load(const Options& o, const QString& file, Book* book, bool keepText)
     {
-        const QFileInfo info(file);
-        if (!info.exists())
-            return fail(file + QStringLiteral(": no such file"));
-        if (!info.isFile())
-            return fail(file + QStringLiteral(": not a file"));
-        Error readError;
-        *text = ReadDataFileBytes(file, &readError);
-        if (readError.isSet())
-            return fail(file + QStringLiteral(": cannot be read: ") + readError.description);
-        if (text->isEmpty())
-            return fail(file + QStringLiteral(": the file is empty, not a Quillbrook data file"));
-        Error parseError;
-        if (!doc->loadXml(*text, &parseError)) {
-            QFile raw(file);
-            XmlDocument plain;
-            if (raw.open(QIODevice::ReadOnly) && plain.loadXml(raw.readAll()))
-                return fail(file + QStringLiteral(": plain XML, not a Quillbrook data file "
-                                                  "(\"qbtool pack\" makes one of it)"));
-            return fail(file + QStringLiteral(": not a Quillbrook data file (it does not decipher "
-                                              "to XML: another kind of file, or another key)"));
-        }
-        if (doc->documentElement().name() == QStringLiteral("Data")) {
-            // Protection as the program sees it, after adding what an older file lacks.
-            XmlDocument repaired = doc->copy();
-            RepairSections(repaired);
-            if (HasPassword(repaired)) {
-                if (!o.hasPassword)
-                    return fail(file + QStringLiteral(": the book is protected by a password; "
-                                                      "give it with --password"));
-                const QString i = repaired.selectSingleNode(QStringLiteral("/Data/I")).text();
-                const QString pValue = repaired.selectSingleNode(QStringLiteral("/Data/PValue")).text();
-                if (PasswordDigest(o.password + i) != pValue)
-                    return fail(file + QStringLiteral(": wrong password"));
-            }
-        }
+        BookReadOptions read;
+        read.repair = false;
+        read.requireBook = false;
+        read.keepText = keepText;
+        read.testPassword = true;
+        if (o.hasPassword)
+            read.password = o.password;
+        if (const BookError error = ReadBook(file, book, read); error.isSet())
+            return fail(error.line());
         return kOk;
     }
 
-    // Writes through the store's save, which keeps a replaced file as .bak.
-    int write(const QByteArray& text, const QString& file)
+    // A new book may not take the name of a missing book whose .bak is
+    // still there, unless asked to (the .bak is then kept as it is).
+    int checkTarget(const Options& o, const QString& file)
     {
-        if (!DataStore::instance().WriteDataFile(text, file))
-            return fail(file + QStringLiteral(": could not be written"));
+        if (QFileInfo(file).exists() && !o.force)
+            return fail(file + QStringLiteral(": already exists; give --force to replace it "
+                                              "(it is then kept as ")
+                        + file + QStringLiteral(".bak)"));
+        if (QFileInfo(file).isDir())
+            return fail(file + QStringLiteral(": is a folder"));
+        const BookError target = CheckNewBookTarget(file);
+        if (target.stage == BookStage::BackupInTheWay && !o.force)
+            return fail(target.line() + QStringLiteral(" (or give --force to write the book and keep the backup)"));
+        return kOk;
+    }
+
+    // Writes as the program saves, keeping a replaced file as .bak.
+    int write(QByteArray text, const QString& file)
+    {
+        if (const BookError error = WriteBook(text.data(), text.size(), file); error.isSet())
+            return fail(error.line());
         return kOk;
     }
 
@@ -221,12 +219,8 @@ private:
         QString file = o.positional[0];
         if (file.right(4).toLower() != QStringLiteral(".qbf"))
             file += QStringLiteral(".qbf");
-        if (QFileInfo(file).exists() && !o.force)
-            return fail(file + QStringLiteral(": already exists; give --force to replace it "
-                                              "(it is then kept as ")
-                        + file + QStringLiteral(".bak)"));
-        if (QFileInfo(file).isDir())
-            return fail(file + QStringLiteral(": is a folder"));
+        if (const int rc = checkTarget(o, file))
+            return rc;
         if (const int rc = write(NewDataDocument().toBytes(), file))
             return rc;
         m_out << "Created " << file << " (no password)\n";
@@ -235,41 +229,62 @@ private:
 
     int dump(const Options& o)
     {
-        QByteArray text;
-        XmlDocument doc;
-        if (const int rc = load(o, o.positional[0], &text, &doc))
+        Book book;
+        if (const int rc = load(o, o.positional[0], &book, true))
             return rc;
         m_out.flush();
-        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
-        if (!text.endsWith('\n'))
+        const QByteArray& text = book.text;
+        // A short write is found by the check of standard output at the end.
+        if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) == size_t(text.size())
+            && !text.endsWith('\n'))
             std::fputc('\n', stdout);
-        std::fflush(stdout);
         return kOk;
     }
 
     int check(const Options& o)
     {
-        QByteArray text;
-        XmlDocument doc;
-        if (const int rc = load(o, o.positional[0], &text, &doc))
+        Book book;
+        if (const int rc = load(o, o.positional[0], &book, false))
             return rc;
-        const QStringList problems = BookCheck::problems(doc);
+        const QStringList problems = BookCheck::problems(book.document);
         for (const QString& line : problems)
             m_out << line << '\n';
         m_out.flush();
         return problems.isEmpty() ? kOk : kInconsistent;
     }
 
+    // One line per daily copy, oldest first: date, transactions, path. A copy
+    // that cannot be read says why in place of its count.
+    int backups(const Options& o)
+    {
+        const QList<DailyCopy> copies = DailyCopies(o.positional[0]);
+        if (copies.isEmpty()) {
+            m_err << "qbtool: no daily copies in " << DailyCopyFolder(o.positional[0]) << '\n';
+            m_err.flush();
+            return kOk;
+        }
+        for (const DailyCopy& copy : copies) {
+            Book book;
+            BookReadOptions read;
+            read.repair = false;
+            const BookError error = ReadBook(copy.path, &book, read);
+            m_out << copy.date.toString(QStringLiteral("yyyy-MM-dd")) << '\t';
+            if (error.isSet())
+                m_out << "unreadable (" << error.line() << ")";
+            else
+                m_out << book.document.selectNodes(QStringLiteral("/Data/Trans/t")).size() << " transactions";
+            m_out << '\t' << copy.path << '\n';
+        }
+        m_out.flush();
+        return kOk;
+    }
+
     int pack(const Options& o)
     {
         const QString in = o.positional[0];
         const QString target = o.positional[1];
-        if (QFileInfo(target).exists() && !o.force)
-            return fail(target + QStringLiteral(": already exists; give --force to replace it "
-                                                "(it is then kept as ")
-                        + target + QStringLiteral(".bak)"));
-        if (QFileInfo(target).isDir())
-            return fail(target + QStringLiteral(": is a folder"));
+        if (const int rc = checkTarget(o, target))
+            return rc;
         QFile source(in);
         if (!QFileInfo(in).isFile())
             return fail(in + QStringLiteral(": no such file"));
@@ -344,6 +359,24 @@ int main(int argc, char** argv)
     QTextStream err(stderr);
     const int rc = Tool(out, err).run(app.arguments().mid(1));
     out.flush();
+    // Every byte for standard output must have arrived: a full disk or a
+    // closed pipe is a failure, not a cut-off result with exit code 0.
+    bool written = out.status() == QTextStream::Ok && !std::ferror(stdout);
+    int why = written ? 0 : errno;
+    if (std::fflush(stdout) != 0 && written) {
+        written = false;
+        why = errno;
+    }
+    if (std::fclose(stdout) != 0 && written) {
+        written = false;
+        why = errno;
+    }
+    if (!written) {
+        err << "qbtool: standard output could not be written ("
+            << QString::fromLocal8Bit(std::strerror(why ? why : EIO)) << ")\n";
+        err.flush();
+        return kFileError;
+    }
     err.flush();
     return rc;
 }

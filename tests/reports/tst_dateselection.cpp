@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <functional>
 #include <memory>
 
@@ -314,12 +315,13 @@ private slots:
         cancelled.show();
         QTest::keyClick(&cancelled, Qt::Key_Escape);
         QVERIFY(!cancelled.isVisible());
-        DataStore::instance().forgetFile(); // no file to save to: the save fails
+        book().store.setSaveFault([](SaveStep) { return ENOSPC; }); // a full disk
         frmDateRangeAdd failing(book());
         failing.show();
         QTest::mouseClick(failing.cmdOK, Qt::LeftButton);
         QVERIFY(failing.isVisible());
-        QVERIFY(prompt->count() > 0);
+        book().store.setSaveFault({});
+        QVERIFY(book().store.lastError().isSet()); // the store's host tells the user
         QCOMPARE(rangesOf(section()), expected);
     }
 

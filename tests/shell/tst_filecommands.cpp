@@ -16,6 +16,7 @@
 #include <QTextBrowser>
 
 #include "DataWindows.h"
+#include "FileCommands.h"
 #include "MDIForm1.h"
 #include "ShellTestSupport.h"
 #include "WidgetTestSupport.h"
@@ -150,6 +151,41 @@ private slots:
         QVERIFY(!DataStore::instance().hasDocument());
         QCOMPARE(readDataFile(old), before);
         QVERIFY(!QFile::exists(old + QStringLiteral(".bak")));
+    }
+
+    // New File over the backup of a missing book is refused before anything
+    // changes; New File whose first save fails leaves the main window without a file.
+    void newFileThatCannotBeMadeSaysSoOnce()
+    {
+        TempEnv env;
+        RecordingPrompt prompt;
+        RecordingFileDialogs dialogs;
+        const QString orphan = env.path(QStringLiteral("lost.qbf"));
+        QVERIFY(writeBytes(orphan + QStringLiteral(".bak"), "last copy"));
+        MDIForm1 w(programBook());
+        QVERIFY(w.Load(QString()));
+        const QString old = writeBook(env, QStringLiteral("old.qbf"));
+        QVERIFY(w.fileCommands().OpenAndRemember(old));
+
+        prompt.clear();
+        dialogs.answer(orphan);
+        actionOf(&w, "mnuFileNew")->trigger();
+        QCOMPARE(prompt.count(), 1);
+        QCOMPARE(prompt.last().icon, MsgIcon::Exclamation);
+        QVERIFY(prompt.last().text.contains(orphan + QStringLiteral(".bak")));
+        QVERIFY(!QFile::exists(orphan));
+        QCOMPARE(fileBytes(orphan + QStringLiteral(".bak")), QByteArray("last copy"));
+        QCOMPARE(DataStore::instance().currentFile(), old);
+
+        prompt.clear();
+        dialogs.answer(env.path(QStringLiteral("gone/new.qbf")));
+        actionOf(&w, "mnuFileNew")->trigger();
+        QCOMPARE(prompt.count(), 1); // no password question after the failure
+        QCOMPARE(prompt.last().title, QStringLiteral("Save error"));
+        QVERIFY(!DataStore::instance().hasDocument());
+        QCOMPARE(w.windowTitle(), AppTitle());
+        QCOMPARE(w.StatusBar->TextFile(), QStringLiteral("(No File is open)"));
+        QVERIFY(!actionOf(&w, "mnuReports")->isVisible());
     }
 
     void newFileWithPasswordThenOpenAsks()

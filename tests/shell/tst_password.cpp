@@ -1,6 +1,7 @@
 // Password protection: the login prompt while a protected file opens, and
 // setting, changing and removing a file's password.
 
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -180,6 +181,26 @@ private slots:
         QVERIFY(!form.isVisible());
         QVERIFY(fileHasPassword(book));
         QCOMPARE(DataStore::instance().PValueSection().text(), PasswordDigest(QStringLiteral("tiger") + kSampleI));
+    }
+
+    // A password that could not be saved is not reported as set.
+    void aPasswordThatCannotBeSavedIsNoSuccess()
+    {
+        TempEnv env;
+        RecordingPrompt prompt;
+        const QString book = writeBook(env, QStringLiteral("a.qbf"));
+        MDIForm1 w(programBook());
+        QVERIFY(w.Load(book));
+        QVERIFY(QFile::setPermissions(book, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        frmSetPassword form(DataStore::instance(), &w);
+        form.show();
+        type(form.txtNewPassword, QStringLiteral("tiger"));
+        type(form.txtConfirmPassword, QStringLiteral("tiger"));
+        prompt.clear();
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        QCOMPARE(prompt.count(), 1);
+        QCOMPARE(prompt.last().title, QStringLiteral("Save error"));
+        QVERIFY(!fileHasPassword(book));
     }
 
     void changingAndRemovingAPassword()

@@ -57,6 +57,8 @@ private slots:
             {QStringLiteral("section Groups appears 2 times")});
         row("I not 20 capitals", sampleWith("<I>ABCDEFGHIJKLMNOPQRST</I>", "<I>abc</I>"),
             {QStringLiteral("I is not 20 capital letters: \"abc\"")});
+        row("I of three capitals", sampleWith("<I>ABCDEFGHIJKLMNOPQRST</I>", "<I>ABC</I>"),
+            {QStringLiteral("I is not 20 capital letters: \"ABC\"")});
         row("account without head",
             sampleWith(kFirstTrans, "<t No=\"1\" dt=\"20130105\" fAc=\"9\" tAc=\"2\" Nar=\"x\">2500</t>"),
             {QStringLiteral("transaction 1 (dt 20130105, No 1): From account 9 has no account head")});

@@ -62,6 +62,19 @@ private slots:
         QCOMPARE(AddTransaction(doc, on(20130110)), (TransactionKey{20130110, 2}));
     }
 
+    // The next number follows the highest of the date, not the count: a gap
+    // left by a deletion is not filled, and a move to an empty date starts at 1.
+    void numbersAfterAGapAndAfterAMove()
+    {
+        XmlDocument doc = book();
+        XmlNode trans = doc.selectSingleNode(QStringLiteral("/Data/Trans"));
+        trans.removeChild(FindTransaction(doc, {20130110, 1}));
+        QCOMPARE(AddTransaction(doc, on(20130110)), (TransactionKey{20130110, 3}));
+        QCOMPARE(UpdateTransaction(doc, FindTransaction(doc, {20130110, 2}), on(20200101)),
+                 (TransactionKey{20200101, 1}));
+        QVERIFY(FindTransaction(doc, {20130110, 2}).isNull());
+    }
+
     void accountCodesFollowTheLastHead()
     {
         XmlDocument doc;

@@ -5,6 +5,7 @@
 #include <QQueue>
 #include <QSettings>
 
+#include "BookFile.h"
 #include "ClsAX.h"
 #include "DataStore.h"
 #include "Records.h"
@@ -94,6 +95,12 @@ public:
         calls << QStringLiteral("menus");
     }
     void closeDataWindows() override { calls << QStringLiteral("close"); }
+    // As the main window does.
+    void showBookError(const BookError& error) override
+    {
+        const Message m = BookErrorMessage(error);
+        MsgBox(m.text, m.icon, m.title, m.buttons);
+    }
     LoginResult showLogin(const QString& text, const std::function<bool(const QString&)>& matches) override
     {
         loginCaptions << text;
@@ -447,6 +454,79 @@ private slots:
 #else
         QSKIP("system-call interposition is set up on Linux only");
 #endif
+    }
+
+    // A book nobody may write is not replaced by a writable copy of itself.
+    void readOnlyBookStopsTheSave()
+    {
+#ifdef Q_OS_UNIX
+        const QString file = openSample();
+        const QString backup = file + QStringLiteral(".bak");
+        QVERIFY(writeBytes(backup, "older version"));
+        const QByteArray before = fileBytes(file);
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther));
+        addAccount(QStringLiteral("Rent"));
+        QVERIFY(!store().SaveDocument());
+        QCOMPARE(m_prompt->count(), 1);
+        verifyMessage(m_prompt->last(), QStringLiteral("Save error"), kSaveError0);
+        QCOMPARE(store().lastError().stage, BookStage::NotSaved);
+        QCOMPARE(fileBytes(file), before);
+        QCOMPARE(fileBytes(backup), QByteArray("older version"));
+        QVERIFY(!(QFileInfo(file).permissions() & QFile::WriteOwner));
+        QVERIFY(leftovers(m_env->folder()).isEmpty());
+#else
+        QSKIP("Unix permission bits");
+#endif
+    }
+
+    // A crash between the save's two renames leaves only the backup. Opening
+    // tells where it is, New File will not bury it, and the program's own
+    // next save writes the book beside it.
+    void aBackupWithoutItsBookIsKept()
+    {
+        const QString file = openSample();
+        const QString backup = file + QStringLiteral(".bak");
+        QVERIFY(QFile::rename(file, backup));
+        const QByteArray last = fileBytes(backup);
+
+        QVERIFY(!store().OpenDataFile(file));
+        QCOMPARE(m_prompt->count(), 1);
+        QCOMPARE(m_prompt->last().title, QStringLiteral("Open error"));
+        QVERIFY(m_prompt->last().text.contains(QStringLiteral("copy or rename the backup file to books.qbf")));
+        QVERIFY(store().hasDocument()); // the open document stays
+
+        QVERIFY(!store().CreateDataFile(file));
+        QCOMPARE(m_prompt->count(), 2);
+        QVERIFY(m_prompt->last().text.contains(backup));
+        QVERIFY(!QFileInfo::exists(file));
+        QCOMPARE(fileBytes(backup), last);
+
+        addAccount(QStringLiteral("Rent"));
+        QVERIFY(store().SaveDocument());
+        QVERIFY(test::readDataFile(file).contains("Rent"));
+        QCOMPARE(fileBytes(backup), last);
+        QVERIFY(store().SaveDocument()); // with the book back, the rotation is as usual
+        QVERIFY(test::readDataFile(backup).contains("Rent"));
+    }
+
+    // New File in a folder that cannot take the file: reported once, and no
+    // document is left aimed at the file that is not there.
+    void newFileWhoseFirstSaveFailsLeavesNoFileOpen()
+    {
+        const QString previous = openSample();
+        const QString file = path(QStringLiteral("gone/new.qbf"));
+        QVERIFY(!store().CreateDataFile(file));
+        QCOMPARE(m_prompt->count(), 1);
+        verifyMessage(m_prompt->last(), QStringLiteral("Save error"), kSaveError0);
+        QVERIFY(store().lastError().line().contains(QStringLiteral("No such file or directory")));
+        QVERIFY(!store().hasDocument());
+        QVERIFY(store().TransSection().isNull());
+        QCOMPARE(m_host.status, QStringLiteral("(No File is open)"));
+        QCOMPARE(m_host.caption, AppTitle());
+        QVERIFY(!m_host.menus);
+        QVERIFY(!store().OpenDataFile(file));
+        QCOMPARE(m_prompt->count(), 1);
+        QVERIFY(QFileInfo::exists(previous));
     }
 
     void plainXmlDoesNotOpen_data()

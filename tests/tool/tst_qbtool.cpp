@@ -45,10 +45,13 @@ private:
 
     QString path(const QString& name) const { return m_env->path(name); }
 
-    Run qbtool(const QStringList& args)
+    // stdoutFile: where standard output goes instead of being read back.
+    Run qbtool(const QStringList& args, const QString& stdoutFile = {})
     {
         QProcess p;
         p.setWorkingDirectory(m_env->folder());
+        if (!stdoutFile.isEmpty())
+            p.setStandardOutputFile(stdoutFile);
         p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"), args);
         Run r;
         if (!p.waitForFinished(60000)) {
@@ -273,6 +276,88 @@ private slots:
                               QStringLiteral("transaction 1 (dt 20130105, No 1): From and To are the same account"),
                               QStringLiteral("transaction 3 (dt 20130110, No 2): amount \"45.50\" is not a positive plain decimal"),
                               QStringLiteral("group 1 (Money): member 9 has no account head")}));
+    }
+
+    // Output that does not arrive is a failure, never a cut-off result with exit code 0.
+    void unwritableOutputIsAFailure_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("toStdout");
+        QTest::newRow("dump") << QStringList{QStringLiteral("dump"), QStringLiteral("books.qbf")} << true;
+        QTest::newRow("check") << QStringList{QStringLiteral("check"), QStringLiteral("bad.qbf")} << true;
+        QTest::newRow("day") << QStringList{QStringLiteral("report"), QStringLiteral("books.qbf"), QStringLiteral("day"),
+                                            QStringLiteral("--date"), QStringLiteral("2013-01-10")}
+                             << true;
+        QTest::newRow("balance") << QStringList{QStringLiteral("report"), QStringLiteral("books.qbf"),
+                                                QStringLiteral("balance"), QStringLiteral("--account"), QStringLiteral("1"),
+                                                QStringLiteral("--date"), QStringLiteral("20131231")}
+                                 << true;
+        QTest::newRow("day -o") << QStringList{QStringLiteral("report"), QStringLiteral("books.qbf"), QStringLiteral("day"),
+                                               QStringLiteral("--date"), QStringLiteral("2013-01-10"), QStringLiteral("-o"),
+                                               QStringLiteral("/dev/full")}
+                                << false;
+    }
+
+    void unwritableOutputIsAFailure()
+    {
+#ifdef Q_OS_LINUX
+        QFETCH(QStringList, args);
+        QFETCH(bool, toStdout);
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), test::sampleBookXml()));
+        // A clean book has nothing to list; this one has a line to write.
+        QVERIFY(test::writeDataFile(path(QStringLiteral("bad.qbf")), test::sampleBookXml().replace(">45.5<", ">45.50<")));
+        const Run r = qbtool(args, toStdout ? QStringLiteral("/dev/full") : QString());
+        QVERIFY(!r.crashed);
+        QCOMPARE(r.exitCode, 3);
+        QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(r.err.startsWith(QStringLiteral("qbtool: ")) && r.err.contains(QStringLiteral("No space left on device")),
+                 qPrintable(r.err));
+#else
+        QSKIP("/dev/full");
+#endif
+    }
+
+    void backupsListsTheDailyCopies()
+    {
+        QVERIFY(QDir(m_env->folder()).mkpath(QStringLiteral("books backups")));
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books backups/books 2026-12-02.qbf")), test::sampleBookXml()));
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books backups/books 2026-11-30.qbf")),
+                                    "<Data><AcMaster/><Trans/><Groups/><Narration/></Data>"));
+        QVERIFY(writeBytes(path(QStringLiteral("books backups/books notes.qbf")), "not a copy"));
+        const Run r = qbtool({QStringLiteral("backups"), QStringLiteral("books.qbf")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(QString::fromLatin1(r.out),
+                 QStringLiteral("2026-11-30\t0 transactions\tbooks backups/books 2026-11-30.qbf\n"
+                                "2026-12-02\t4 transactions\tbooks backups/books 2026-12-02.qbf\n"));
+    }
+
+    // The backup of a missing book is its last copy: new and pack stop
+    // unless forced, and even then keep it; a failed write is one line.
+    void aBackupWithoutItsBookStopsNewAndPack()
+    {
+        const QString file = path(QStringLiteral("books.qbf"));
+        const QString backup = file + QStringLiteral(".bak");
+        QVERIFY(test::writeDataFile(backup, test::sampleBookXml()));
+        QVERIFY(writeBytes(path(QStringLiteral("in.xml")), test::sampleBookXml()));
+        const QByteArray last = fileBytes(backup);
+        for (const QStringList& args : {QStringList{QStringLiteral("new"), QStringLiteral("books")},
+                                        QStringList{QStringLiteral("pack"), QStringLiteral("in.xml"), QStringLiteral("books.qbf")},
+                                        QStringList{QStringLiteral("dump"), QStringLiteral("books.qbf")}}) {
+            const Run r = qbtool(args);
+            QCOMPARE(r.exitCode, 3);
+            QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+            QVERIFY2(r.err.contains(QStringLiteral("books.qbf.bak")), qPrintable(r.err));
+            QVERIFY(!QFileInfo::exists(file));
+        }
+        QCOMPARE(qbtool({QStringLiteral("new"), QStringLiteral("books"), QStringLiteral("--force")}).exitCode, 0);
+        QVERIFY(QFileInfo::exists(file));
+        QCOMPARE(fileBytes(backup), last);
+
+        const Run nowhere = qbtool({QStringLiteral("pack"), QStringLiteral("in.xml"), QStringLiteral("gone/books.qbf")});
+        QCOMPARE(nowhere.exitCode, 3);
+        QCOMPARE(nowhere.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(nowhere.err.startsWith(QStringLiteral("qbtool: gone/books.qbf: could not be written (No such file or directory)")),
+                 qPrintable(nowhere.err));
     }
 
     void unusableFilesGiveClearErrors_data()
