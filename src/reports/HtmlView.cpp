@@ -124,13 +124,12 @@ void collectTables(QTextFrame* frame, QList<QTextTable*>* tables)
     }
 }
 
-// The width attributes that give other tables the columns of this one: a
-// column of fixed width keeps it, the others get the share of the table's
-// width that its content gave them, measured on a row of single cells (spans
-// hide the columns). Empty when no such row is among the first.
+// The width attributes that give other tables the columns of this one: each
+// column's share of the table's width as laid out (its content's and the
+// page's widths), measured on a row of single cells (spans hide the
+// columns). Empty when no such row is among the first.
 QStringList ColumnWidths(QTextDocument* document, QTextTable* table)
 {
-    const QList<QTextLength> given = table->format().columnWidthConstraints();
     const int columns = table->columns();
     QAbstractTextDocumentLayout* layout = document->documentLayout();
     const QRectF frame = layout->frameBoundingRect(table);
@@ -146,17 +145,16 @@ QStringList ColumnWidths(QTextDocument* document, QTextTable* table)
     }
     if (lefts.size() != columns || columns == 0 || frame.width() <= 0)
         return {};
-    QStringList widths;
+    QList<qreal> sizes;
+    qreal total = 0;
     for (int column = 0; column < columns; ++column) {
-        const QTextLength length = given.value(column);
-        if (length.type() == QTextLength::FixedLength) {
-            widths.append(QString::number(length.rawValue()));
-            continue;
-        }
         const qreal right = column + 1 < columns ? lefts.at(column + 1) : frame.right();
-        const qreal percent = 100 * (right - lefts.at(column)) / frame.width();
-        widths.append(QString::number(std::max<qreal>(0.5, percent), 'f', 2) + QLatin1Char('%'));
+        sizes.append(std::max<qreal>(1, right - lefts.at(column)));
+        total += sizes.last();
     }
+    QStringList widths;
+    for (qreal size : sizes)
+        widths.append(QString::number(100 * size / total, 'f', 2) + QLatin1Char('%'));
     return widths;
 }
 
@@ -166,9 +164,7 @@ QStringList GivenWidths(QTextTable* table)
     const QList<QTextLength> given = table->format().columnWidthConstraints();
     QStringList widths;
     for (const QTextLength& length : given) {
-        if (length.type() == QTextLength::FixedLength)
-            widths.append(QString::number(length.rawValue()));
-        else if (length.type() == QTextLength::PercentageLength)
+        if (length.type() == QTextLength::PercentageLength)
             widths.append(QString::number(length.rawValue(), 'f', 2) + QLatin1Char('%'));
         else
             return {};
@@ -227,7 +223,10 @@ void HtmlView::writePage(const QString& text)
     alone.setDefaultFont(document()->defaultFont());
     alone.setDefaultStyleSheet(document()->defaultStyleSheet());
     alone.setDocumentMargin(document()->documentMargin());
-    alone.setTextWidth(viewport()->width());
+    // Measured at the view's width; a view not shown yet has none of its
+    // own, and shares taken at a usual width serve.
+    const int width = viewport()->width();
+    alone.setTextWidth(isVisible() && width >= 200 ? width : 640);
     alone.setHtml(chunks.sample);
     QStringList widths;
     const QList<QTextFrame*> frames = alone.rootFrame()->childFrames();

@@ -1,5 +1,7 @@
 #include "PageChunks.h"
 
+#include <algorithm>
+
 #include <QList>
 #include <QRegularExpression>
 
@@ -40,7 +42,8 @@ qsizetype tagEnd(QStringView text, qsizetype at)
     return text.size();
 }
 
-// Rows of the first cut table in the sample that its widths are measured on.
+// Rows from the start and from the end of the first cut table in the sample
+// that its widths are measured on.
 constexpr int kSampleRows = 40;
 
 struct TopTable
@@ -127,7 +130,14 @@ PageChunks CutLongTables(const QString& page, int rowsPerTable)
 
     chunks.first = page.left(cuts.first().at) + QStringLiteral("</TABLE>");
     chunks.firstTableAt = cuts.first().table->start;
-    chunks.sample = page.left(cuts.first().table->rowStarts.at(kSampleRows)) + QStringLiteral("</TABLE>");
+    // Its first rows and its last ones, which often hold the widest figures.
+    const TopTable& cutFirst = *cuts.first().table;
+    const qsizetype lastRows = cutFirst.rowStarts.at(
+        std::max<qsizetype>(kSampleRows, cutFirst.rowStarts.size() - kSampleRows));
+    chunks.sample = page.left(cutFirst.rowStarts.at(kSampleRows))
+        + text.mid(lastRows, cutFirst.end - lastRows);
+    if (cutFirst.end == page.size())
+        chunks.sample += QStringLiteral("</TABLE>");
     for (qsizetype i = 0; i < cuts.size(); ++i) {
         const bool last = i + 1 == cuts.size();
         const qsizetype end = last ? page.size() : cuts.at(i + 1).at;
@@ -154,7 +164,8 @@ QString WithColumnWidths(const QString& piece, qsizetype from, const QStringList
     qsizetype at = text.indexOf(QLatin1Char('<'), from);
     int depth = 0;
     int rowsSeen = 0;
-    QList<qsizetype> cellEnds; // where to write the width: before the '>' of each cell tag
+    QList<qsizetype> cellEnds; // start of each cell tag of the row
+    QList<qsizetype> cellTagEnds;
     bool usable = false;
     bool inRow = false;
     auto rowDone = [&] {
@@ -162,6 +173,7 @@ QString WithColumnWidths(const QString& piece, qsizetype from, const QStringList
             return true;
         inRow = false;
         cellEnds.clear();
+        cellTagEnds.clear();
         return false;
     };
     while (at >= 0) {
@@ -187,21 +199,24 @@ QString WithColumnWidths(const QString& piece, qsizetype from, const QStringList
             const QStringView tag = text.mid(at, next - at);
             if (tag.contains(QLatin1String("colspan"), Qt::CaseInsensitive))
                 usable = false;
-            // A cell with a width of its own keeps it: its place is marked -1.
-            cellEnds.append(tag.contains(QLatin1String("width"), Qt::CaseInsensitive) ? -1 : next - 1);
+            cellEnds.append(at);
+            cellTagEnds.append(next);
         }
         at = text.indexOf(QLatin1Char('<'), next);
     }
     if (!(inRow && usable && cellEnds.size() == widths.size()))
         return piece;
+    // A width the cell had is replaced: every part must have the same columns.
+    static const QRegularExpression ownWidth(
+        QStringLiteral("\\swidth\\s*=\\s*(\"[^\"]*\"|'[^']*'|[^\\s>]+)"),
+        QRegularExpression::CaseInsensitiveOption);
     QString out = piece;
     for (qsizetype i = cellEnds.size() - 1; i >= 0; --i) {
-        if (cellEnds.at(i) < 0)
-            continue;
-        qsizetype end = cellEnds.at(i);
-        if (end > 0 && out.at(end - 1) == QLatin1Char('/'))
-            --end;
-        out.insert(end, QStringLiteral(" width=\"") + widths.at(i) + QLatin1Char('"'));
+        QString tag = out.mid(cellEnds.at(i), cellTagEnds.at(i) - cellEnds.at(i));
+        tag.remove(ownWidth);
+        const qsizetype end = tag.endsWith(QLatin1String("/>")) ? tag.size() - 2 : tag.size() - 1;
+        tag.insert(end, QStringLiteral(" width=\"") + widths.at(i) + QLatin1Char('"'));
+        out.replace(cellEnds.at(i), cellTagEnds.at(i) - cellEnds.at(i), tag);
     }
     return out;
 }

@@ -24,8 +24,9 @@ struct PageChunks
     QStringList rest;
     // Where the table cut first starts in first.
     qsizetype firstTableAt = 0;
-    // The page up to a few dozen rows into the table cut first, that table
-    // closed: enough to measure the widths its content gives the columns.
+    // The page up to a few dozen rows into the table cut first, then that
+    // table's last few dozen rows: enough to measure the widths its content
+    // gives the columns.
     QString sample;
     // The pieces without their page around them (starting with the reopened
     // table's start tag), and whether each continues the table cut first.
@@ -44,9 +45,9 @@ struct PageChunks
 PageChunks CutLongTables(const QString& page, int rowsPerTable);
 
 // Gives the cells of the first row without spanning cells (among the first
-// rows) of the first table at or after from the width attributes ("30",
-// "12.5%"), one a column, unless a cell has a width of its own. The piece is
-// returned unchanged when no such row has as many cells as there are widths.
+// rows) of the first table at or after from the width attributes ("12.5%"),
+// one a column, in place of any they had. The piece is returned unchanged
+// when no such row has as many cells as there are widths.
 QString WithColumnWidths(const QString& piece, qsizetype from, const QStringList& widths);
 
 } // namespace qb
