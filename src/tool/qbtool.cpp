@@ -12,8 +12,10 @@
 #include <QTextStream>
 
 #include "BookCheck.h"
+#include "BookExport.h"
 #include "ClsAX.h"
 #include "DataStore.h"
+#include "Utilities.h"
 #include "Xml.h"
 
 #ifdef QB_HAVE_REPORTS_ENGINE
@@ -43,6 +45,10 @@ const char kUsageText[] =
     "      only replaced with --force, and then kept as FILE.qbf.bak.\n"
     "  check FILE.qbf [--password P]\n"
     "      List the book's inconsistencies, one a line; exit 1 when there are any.\n"
+    "  export FILE.qbf --format ledger|beancount|csv [-o OUT] [--from D --to D]\n"
+    "      Write the transactions (of the days from D to D, as yyyymmdd or\n"
+    "      yyyy-mm-dd) as a ledger journal, a beancount file or comma-separated\n"
+    "      values with a heading row, to standard output or OUT.\n"
     "  report ARGUMENTS...\n"
     "      Make a report page from a book (see \"qbtool report --help\").\n"
     "  help\n"
@@ -109,6 +115,8 @@ public:
         }
         if (command == QStringLiteral("report"))
             return report(rest);
+        if (command == QStringLiteral("export"))
+            return exportBook(rest);
 
         const Options o = parseOptions(rest);
         if (!o.error.isEmpty())
@@ -226,6 +234,74 @@ private:
         if (!text.endsWith('\n'))
             std::fputc('\n', stdout);
         std::fflush(stdout);
+        return kOk;
+    }
+
+    int exportBook(QStringList args)
+    {
+        // Its own options are taken out; the rest are the common ones.
+        QString format;
+        QString output;
+        int range[2] = {0, 0};
+        const char* names[2] = {"--from", "--to"};
+        for (qsizetype i = 0; i < args.size();) {
+            const QString a = args[i];
+            const bool valued = a == QStringLiteral("--format") || a == QStringLiteral("-o")
+                || a == QStringLiteral("--from") || a == QStringLiteral("--to");
+            if (!valued) {
+                ++i;
+                continue;
+            }
+            if (i + 1 >= args.size())
+                return usage(a + QStringLiteral(" needs a value"));
+            const QString value = args[i + 1];
+            args.remove(i, 2);
+            if (a == QStringLiteral("--format")) {
+                format = value;
+            } else if (a == QStringLiteral("-o")) {
+                output = value;
+            } else {
+                const int which = a == QStringLiteral("--from") ? 0 : 1;
+                QDate date = QDate::fromString(value, QStringLiteral("yyyyMMdd"));
+                if (!date.isValid())
+                    date = QDate::fromString(value, QStringLiteral("yyyy-MM-dd"));
+                if (!date.isValid())
+                    return usage(QLatin1String(names[which])
+                                 + QStringLiteral(" takes a date as yyyymmdd or yyyy-mm-dd"));
+                range[which] = DateToDocDate(date);
+            }
+        }
+        const Options o = parseOptions(args);
+        if (!o.error.isEmpty())
+            return usage(o.error);
+        if (!expect(o, 1, QStringLiteral("export")))
+            return kUsage;
+        ExportFormat kind;
+        if (format == QStringLiteral("ledger"))
+            kind = ExportFormat::Ledger;
+        else if (format == QStringLiteral("beancount"))
+            kind = ExportFormat::Beancount;
+        else if (format == QStringLiteral("csv"))
+            kind = ExportFormat::Csv;
+        else
+            return usage(QStringLiteral("export needs --format ledger, beancount or csv"));
+        QByteArray text;
+        XmlDocument doc;
+        if (const int rc = load(o, o.positional[0], &text, &doc))
+            return rc;
+        QString exported;
+        QString why;
+        if (!ExportBook(doc, kind, {range[0], range[1]}, &exported, &why))
+            return fail(o.positional[0] + QStringLiteral(": ") + why);
+        if (output.isEmpty()) {
+            m_out << exported;
+            m_out.flush();
+            return kOk;
+        }
+        QFile file(output);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || file.write(exported.toUtf8()) < 0 || !file.flush())
+            return fail(output + QStringLiteral(": cannot be written: ") + file.errorString());
         return kOk;
     }
 
