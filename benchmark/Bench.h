@@ -49,7 +49,7 @@ std::vector<Step> reportSteps();
 // Timings of the HTML view showing a page that makePage gives (once, not
 // timed): <name>-first (the first screen painted), <name>-complete (every
 // row in the view and laid out) and <name>-freeze (the longest time the
-// event loop waited while the page was being built). view-2200 and
+// event loop waited after the first screen while the page was being built). view-2200 and
 // view-40000 show generated pages of ledger-like rows.
 using PageMaker = std::function<bool(Context&, QString* page, QString* why)>;
 std::vector<Step> htmlViewSteps(const QString& name, const QString& what, PageMaker makePage);
