@@ -216,9 +216,9 @@ void HtmlView::writePage(const QString& text)
         setHtml(chunks.first);
         return;
     }
-    // The parts of the table cut first all get the widths its first part
-    // has on its own, measured in a document of that part alone; they go
-    // into the text, so that every part is laid out once.
+    // The parts of the table cut first all get the column shares its first
+    // and last rows take on their own, measured in a document of just those
+    // rows; they go into the text, so that every part is laid out once.
     QTextDocument alone;
     alone.setDefaultFont(document()->defaultFont());
     alone.setDefaultStyleSheet(document()->defaultStyleSheet());
