@@ -39,8 +39,10 @@ PrintDialogs* g_printDialogs = nullptr;
 // there, keep each layout step short.
 constexpr int kRowsPerTable = 300;
 // Pages up to this many rows are built at once; longer ones in steps of
-// about kStepMs, between which the event loop runs.
+// about kStepMs, between which the event loop runs, each adding a table of
+// kRowsPerPart rows (parsed and laid out at once, so it is the longest wait).
 constexpr int kRowsBuiltAtOnce = 3000;
+constexpr int kRowsPerPart = 150;
 constexpr qint64 kStepMs = 50;
 
 bool isNameChar(QChar c)
@@ -210,7 +212,9 @@ void HtmlView::writePage(const QString& text)
 {
     stopBuild();
     m_page = text;
-    PageChunks chunks = CutLongTables(rewriteMillimetres(text), kRowsPerTable);
+    const QString html = rewriteMillimetres(text);
+    const bool inParts = html.count(QLatin1String("<TR"), Qt::CaseInsensitive) > kRowsBuiltAtOnce;
+    PageChunks chunks = CutLongTables(html, inParts ? kRowsPerPart : kRowsPerTable);
     mapElementIds(chunks.whole);
     if (chunks.rest.isEmpty()) {
         setHtml(chunks.first);
@@ -233,7 +237,7 @@ void HtmlView::writePage(const QString& text)
     if (auto* table = qobject_cast<QTextTable*>(frames.value(frames.size() - 1)))
         widths = ColumnWidths(&alone, table);
     const QString first = WithColumnWidths(chunks.first, chunks.firstTableAt, widths);
-    if (chunks.rows > kRowsBuiltAtOnce) {
+    if (inParts) {
         setHtml(first);
         m_pieces = std::move(chunks.rest);
         m_buildTimer.start();
