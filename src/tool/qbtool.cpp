@@ -11,12 +11,15 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTextStream>
 
 #include "BookCheck.h"
 #include "BookFile.h"
+#include "BookExport.h"
 #include "ClsAX.h"
 #include "DataStore.h"
+#include "Utilities.h"
 #include "Xml.h"
 
 #ifdef QB_HAVE_REPORTS_ENGINE
@@ -49,6 +52,10 @@ const char kUsageText[] =
     "  backups FILE.qbf\n"
     "      List the book's daily copies (in \"FILE backups\" beside it) with their\n"
     "      dates and transaction counts.\n"
+    "  export FILE.qbf --format ledger|beancount|csv [-o OUT] [--from D --to D]\n"
+    "      Write the transactions (of the days from D to D, as yyyymmdd or\n"
+    "      yyyy-mm-dd) as a ledger journal, a beancount file or comma-separated\n"
+    "      values with a heading row, to standard output or OUT.\n"
     "  report ARGUMENTS...\n"
     "      Make a report page from a book (see \"qbtool report --help\").\n"
     "  help\n"
@@ -117,6 +124,8 @@ public:
             return report(rest);
         if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h")))
             return commandHelp(command);
+        if (command == QStringLiteral("export"))
+            return exportBook(rest);
 
         const Options o = parseOptions(rest);
         if (!o.error.isEmpty())
@@ -238,6 +247,74 @@ private:
         if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) == size_t(text.size())
             && !text.endsWith('\n'))
             std::fputc('\n', stdout);
+        return kOk;
+    }
+
+    int exportBook(QStringList args)
+    {
+        // Its own options are taken out; the rest are the common ones.
+        QString format;
+        QString output;
+        int range[2] = {0, 0};
+        const char* names[2] = {"--from", "--to"};
+        for (qsizetype i = 0; i < args.size();) {
+            const QString a = args[i];
+            const bool valued = a == QStringLiteral("--format") || a == QStringLiteral("-o")
+                || a == QStringLiteral("--from") || a == QStringLiteral("--to");
+            if (!valued) {
+                ++i;
+                continue;
+            }
+            if (i + 1 >= args.size())
+                return usage(a + QStringLiteral(" needs a value"));
+            const QString value = args[i + 1];
+            args.remove(i, 2);
+            if (a == QStringLiteral("--format")) {
+                format = value;
+            } else if (a == QStringLiteral("-o")) {
+                output = value;
+            } else {
+                const int which = a == QStringLiteral("--from") ? 0 : 1;
+                QDate date = QDate::fromString(value, QStringLiteral("yyyyMMdd"));
+                if (!date.isValid())
+                    date = QDate::fromString(value, QStringLiteral("yyyy-MM-dd"));
+                if (!date.isValid())
+                    return usage(QLatin1String(names[which])
+                                 + QStringLiteral(" takes a date as yyyymmdd or yyyy-mm-dd"));
+                range[which] = DateToDocDate(date);
+            }
+        }
+        const Options o = parseOptions(args);
+        if (!o.error.isEmpty())
+            return usage(o.error);
+        if (!expect(o, 1, QStringLiteral("export")))
+            return kUsage;
+        ExportFormat kind;
+        if (format == QStringLiteral("ledger"))
+            kind = ExportFormat::Ledger;
+        else if (format == QStringLiteral("beancount"))
+            kind = ExportFormat::Beancount;
+        else if (format == QStringLiteral("csv"))
+            kind = ExportFormat::Csv;
+        else
+            return usage(QStringLiteral("export needs --format ledger, beancount or csv"));
+        Book book;
+        if (const int rc = load(o, o.positional[0], &book, false))
+            return rc;
+        QString exported;
+        QString why;
+        if (!ExportBook(book.document, kind, {range[0], range[1]}, &exported, &why))
+            return fail(o.positional[0] + QStringLiteral(": ") + why);
+        if (output.isEmpty()) {
+            m_out << exported;
+            m_out.flush();
+            return kOk;
+        }
+        // Written whole or not at all: a full disk leaves no cut-off export.
+        QSaveFile file(output);
+        const QByteArray bytes = exported.toUtf8();
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+            return fail(output + QStringLiteral(": cannot be written: ") + file.errorString());
         return kOk;
     }
 

@@ -2,10 +2,13 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
 
 #include "BookCheck.h"
 #include "ClsAX.h"
 #include "DataStore.h"
+#include "Money.h"
 #include "TestSupport.h"
 #include "Xml.h"
 
@@ -32,6 +35,39 @@ QByteArray protectedSample(const QString& password)
     const QString i = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
     return test::sampleBookXml().replace(PasswordDigest(i).toLatin1(),
                                          PasswordDigest(password + i).toLatin1());
+}
+
+// Splits comma-separated text into rows of fields (quotes doubled inside quotes).
+QList<QStringList> readCsv(const QString& text)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == QLatin1Char('"') && i + 1 < text.size() && text[i + 1] == QLatin1Char('"'))
+                field += text[++i];
+            else if (c == QLatin1Char('"'))
+                quoted = false;
+            else
+                field += c;
+        } else if (c == QLatin1Char('"')) {
+            quoted = true;
+        } else if (c == QLatin1Char(',')) {
+            row << field;
+            field.clear();
+        } else if (c == QLatin1Char('\n')) {
+            row << field;
+            rows << row;
+            row.clear();
+            field.clear();
+        } else if (c != QLatin1Char('\r')) {
+            field += c;
+        }
+    }
+    return rows;
 }
 
 } // namespace
@@ -81,7 +117,7 @@ private slots:
         QCOMPARE(none.exitCode, 2);
         QVERIFY(none.out.isEmpty());
         for (const char* word : {"Usage: qbtool", "new FILE.qbf", "dump FILE.qbf", "pack IN.xml FILE.qbf",
-                                 "check FILE.qbf", "report", "--password", "--force"})
+                                 "check FILE.qbf", "export FILE.qbf --format", "report", "--password", "--force"})
             QVERIFY2(none.err.contains(QString::fromLatin1(word)), word);
 
         const Run help = qbtool({QStringLiteral("help")});
@@ -358,6 +394,87 @@ private slots:
         QCOMPARE(nowhere.err.count(QLatin1Char('\n')), 1);
         QVERIFY2(nowhere.err.startsWith(QStringLiteral("qbtool: gone/books.qbf: could not be written (No such file or directory)")),
                  qPrintable(nowhere.err));
+    }
+
+    // A book of 300 transactions between accounts whose names the targets
+    // would misread: ledger's balances of the journal are the balances added
+    // up here, beancount accepts its file, and the CSV reads back as the book.
+    void exportReadsBackInOtherTools()
+    {
+        struct Head { const char* name; const char* inLedger; };
+        const Head heads[] = {{"Cash", "Cash"}, {"Sales:Team", "Sales-Team #2"},
+            {"Two  blanks", "Two blanks"}, {"(Virtual) [x]", "-Virtual- -x-"},
+            {"Note; here", "Note- here"}, {"9 lives", "9 lives"}, {"Comma, \"Inc\"", "Comma, \"Inc\""},
+            {"Sales-Team", "Sales-Team #8"}};
+        const int accounts = int(std::size(heads));
+        QByteArray xml = "<Data><AcMaster>";
+        for (int code = 1; code <= accounts; ++code)
+            xml += "<a Code=\"" + QByteArray::number(code) + "\" AcName=\""
+                + QByteArray(heads[code - 1].name).replace("\"", "&quot;") + "\"/>";
+        xml += "</AcMaster><PValue/><Trans>";
+        QRandomGenerator random(7);
+        QList<Money> balance(accounts + 1);
+        QList<QStringList> expectedRows;
+        int inJanuary = 0;
+        for (int i = 1; i <= 300; ++i) {
+            const int from = 1 + int(random.bounded(accounts));
+            const int to = 1 + (from + int(random.bounded(accounts - 1))) % accounts;
+            const int date = 20130101 + int(random.bounded(3)) * 100 + int(random.bounded(28));
+            const QString amount = Money::fromUnits(qint64(1 + random.bounded(99999999)) * 100).toText();
+            balance[to] += *Money::parse(amount);
+            balance[from] -= *Money::parse(amount);
+            inJanuary += date < 20130200;
+            const QString narration = i % 5 ? QStringLiteral("Row %1").arg(i) : QStringLiteral("Row, \"%1\"").arg(i);
+            xml += "<t No=\"" + QByteArray::number(i) + "\" dt=\"" + QByteArray::number(date) + "\" fAc=\""
+                + QByteArray::number(from) + "\" tAc=\"" + QByteArray::number(to) + "\" Nar=\""
+                + narration.toLatin1().replace("\"", "&quot;") + "\">" + amount.toLatin1() + "</t>";
+            expectedRows << QStringList{QDate::fromString(QString::number(date), QStringLiteral("yyyyMMdd")).toString(Qt::ISODate),
+                QString::number(i), QString::fromLatin1(heads[from - 1].name), QString::fromLatin1(heads[to - 1].name),
+                amount, narration};
+        }
+        xml += "</Trans><Groups/><Narration/><I>ABCDEFGHIJKLMNOPQRST</I><DateRanges/></Data>";
+        xml.replace("<PValue/>", QByteArray("<PValue>" + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")).toLatin1() + "</PValue>"));
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), xml));
+
+        Run csv = qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("csv")});
+        QCOMPARE(csv.exitCode, 0);
+        QList<QStringList> rows = readCsv(QString::fromUtf8(csv.out));
+        QCOMPARE(rows.takeFirst(), (QStringList{QStringLiteral("date"), QStringLiteral("number"), QStringLiteral("from"),
+                                                QStringLiteral("to"), QStringLiteral("amount"), QStringLiteral("narration")}));
+        std::stable_sort(expectedRows.begin(), expectedRows.end(), [](const QStringList& a, const QStringList& b) {
+            return a[0] != b[0] ? a[0] < b[0] : a[1].toInt() < b[1].toInt();
+        });
+        QCOMPARE(rows, expectedRows);
+        csv = qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("csv"),
+                      QStringLiteral("--from"), QStringLiteral("2012-12-01"), QStringLiteral("--to"), QStringLiteral("20130131")});
+        QCOMPARE(readCsv(QString::fromUtf8(csv.out)).size(), 1 + inJanuary);
+        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("qif")}).exitCode, 2);
+
+        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("ledger"),
+                         QStringLiteral("-o"), QStringLiteral("books.ledger")}).exitCode, 0);
+        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("beancount"),
+                         QStringLiteral("-o"), QStringLiteral("books.beancount")}).exitCode, 0);
+        const QString ledger = QStandardPaths::findExecutable(QStringLiteral("ledger"));
+        const QString beanCheck = QStandardPaths::findExecutable(QStringLiteral("bean-check"));
+        if (ledger.isEmpty() || beanCheck.isEmpty())
+            QSKIP("ledger or bean-check is not installed");
+        QProcess p;
+        p.start(ledger, {QStringLiteral("-f"), path(QStringLiteral("books.ledger")), QStringLiteral("--flat"), QStringLiteral("--no-total"),
+                         QStringLiteral("--balance-format"), QStringLiteral("%(account)|%(quantity(display_total))\n"), QStringLiteral("bal")});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QHash<QString, QString> reported;
+        for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            reported.insert(line.section(QLatin1Char('|'), 0, 0), line.section(QLatin1Char('|'), 1));
+        QCOMPARE(reported.size(), accounts); // no two accounts merged, none split
+        for (int code = 1; code <= accounts; ++code) {
+            const QString name = QString::fromLatin1(heads[code - 1].inLedger);
+            QVERIFY2(reported.contains(name), qPrintable(name));
+            QCOMPARE(Money::fromNumberText(reported.value(name).remove(QLatin1Char(','))), balance[code]);
+        }
+        p.start(beanCheck, {path(QStringLiteral("books.beancount"))});
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
     }
 
     void unusableFilesGiveClearErrors_data()
