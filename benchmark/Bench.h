@@ -41,6 +41,8 @@ std::vector<Step> storeSteps();
 #ifdef QB_BENCH_REPORTS
 // Report timings: benchmark/ReportSteps.cpp, when present.
 std::vector<Step> reportSteps();
+// The transaction list: benchmark/LedgerSteps.cpp.
+std::vector<Step> ledgerSteps();
 #endif
 
 inline std::vector<Step> allSteps()
@@ -48,6 +50,8 @@ inline std::vector<Step> allSteps()
     std::vector<Step> steps = storeSteps();
 #ifdef QB_BENCH_REPORTS
     for (Step& s : reportSteps())
+        steps.push_back(std::move(s));
+    for (Step& s : ledgerSteps())
         steps.push_back(std::move(s));
 #endif
     return steps;
