@@ -33,7 +33,7 @@
       <BODY>
         <DIV class="reporttitle"><B>[*[REPORTTILE]*]</B></DIV>
         <TABLE width="100%" cellspacing="0" cellpadding="2">
-          <TR><TH width="80">Date</TH><TH width="30">No</TH><TH width="160">Account</TH><TH>Details</TH><TH width="90">In</TH><TH width="90">Out</TH><TH width="100">Balance</TH></TR>
+          <TR><TH width="75">Date</TH><TH width="25">No</TH><TH>Account</TH><TH>Details</TH><TH width="85">In</TH><TH width="85">Out</TH><TH width="95">Balance</TH></TR>
           <TR id="opening">
             <TD colspan="6" class="BalanceCaption">Opening balance</TD>
             <TD class="OpeningBalanceAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="$opening"/></xsl:call-template></TD>
