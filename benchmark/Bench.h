@@ -56,6 +56,10 @@ std::vector<Step> ledgerSteps();
 using PageMaker = std::function<bool(Context&, QString* page, QString* why)>;
 std::vector<Step> htmlViewSteps(const QString& name, const QString& what, PageMaker makePage);
 std::vector<Step> viewSteps();
+#ifdef QB_BENCH_REPORTS
+// The transaction list's pages in the view: benchmark/LedgerSteps.cpp.
+std::vector<Step> ledgerViewSteps();
+#endif
 #endif
 
 inline std::vector<Step> allSteps()
@@ -70,6 +74,10 @@ inline std::vector<Step> allSteps()
 #ifdef QB_BENCH_VIEW
     for (Step& s : viewSteps())
         steps.push_back(std::move(s));
+#ifdef QB_BENCH_REPORTS
+    for (Step& s : ledgerViewSteps())
+        steps.push_back(std::move(s));
+#endif
 #endif
     return steps;
 }

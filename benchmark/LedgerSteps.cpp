@@ -62,19 +62,24 @@ bool prepareLedger(Context& c, QString* why)
     return true;
 }
 
-bool runLedger(Context& c, bool wholeHistory)
+bool makeLedgerPage(Context& c, bool wholeHistory, QString* page)
 {
     auto* s = static_cast<LedgerState*>(c.state.get());
     qb::LedgerReport report;
-    QString page;
     qb::Error error;
     const QDate from = wholeHistory ? s->first : s->last.addYears(-1).addDays(1);
     if (!report.load(&error)
         || !report.build(qb::DataStore::instance().document(), s->account, s->name, from, s->last,
-            qb::DateDisplayExpression(), &page, &error))
+            qb::DateDisplayExpression(), page, &error))
         return false;
-    s->rows = int(page.count(QStringLiteral("<TR id=\"id")));
+    s->rows = int(page->count(QStringLiteral("<TR id=\"id")));
     return s->rows > 0;
+}
+
+bool runLedger(Context& c, bool wholeHistory)
+{
+    QString page;
+    return makeLedgerPage(c, wholeHistory, &page);
 }
 
 } // namespace
@@ -90,5 +95,31 @@ std::vector<Step> ledgerSteps()
         prepareLedger, {}, [](Context& c) { return runLedger(c, true); }});
     return steps;
 }
+
+#ifdef QB_BENCH_VIEW
+// The pages themselves in the view: made once from the book (not timed), then
+// shown as the window shows them.
+std::vector<Step> ledgerViewSteps()
+{
+    std::vector<Step> steps;
+    for (const bool history : {false, true}) {
+        const QString name
+            = history ? QStringLiteral("ledger-view-history") : QStringLiteral("ledger-view-year");
+        const QString what = history ? QStringLiteral("the busiest account's whole history")
+                                     : QStringLiteral("the busiest account's last year");
+        for (Step& s : htmlViewSteps(name, what, [history](Context&c, QString*page, QString*why) {
+                 if (!prepareLedger(c, why))
+                     return false;
+                 if (!makeLedgerPage(c, history, page)) {
+                     *why = QStringLiteral("the listing could not be made");
+                     return false;
+                 }
+                 return true;
+             }))
+            steps.push_back(std::move(s));
+    }
+    return steps;
+}
+#endif
 
 } // namespace bench
