@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QMdiArea>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScrollBar>
@@ -323,6 +324,16 @@ private slots:
         QCOMPARE(got.out, want.out);
         QCOMPARE(got.closing, want.closing);
         QVERIFY(!w->findChild<sesPanel*>(QStringLiteral("fraPleaseWait"))->isVisible());
+        // qbtool makes the same page (dates as yyyy-mm-dd or yyyymmdd).
+        QProcess tool;
+        tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"),
+            {QStringLiteral("report"), env->file, QStringLiteral("ledger"),
+                QStringLiteral("--account"), QString::number(code), QStringLiteral("--from"),
+                from.toString(Qt::ISODate), QStringLiteral("--to"),
+                QString::number(DateToDocDate(to))});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()).trimmed(), page.trimmed());
         if (!want.rows.isEmpty()) {
             // Dates inside the page follow the date expression: parts joined by "-".
             const QString dt = want.rows.first().section(QLatin1Char('|'), 0, 0);
