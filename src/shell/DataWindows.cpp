@@ -3,6 +3,7 @@
 #include "Openers.h"
 #include "frmLedger.h"
 #include "frmTrans.h"
+#include "frmTransSummary.h"
 
 namespace qb {
 
@@ -10,6 +11,8 @@ void RegisterDataWindows()
 {
     Openers::registerFactory(WindowKind::TransactionEntry,
                              [](const BookContext& book) { return new frmTrans(book); });
+    Openers::registerFactory(WindowKind::PeriodSummary,
+                             [](const BookContext& book) { return new frmTransSummary(book); });
     Openers::registerFactory(WindowKind::TransactionList,
                              [](const BookContext& book) { return new frmLedger(book); });
 }
