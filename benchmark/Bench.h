@@ -44,6 +44,8 @@ std::vector<Step> storeSteps();
 #ifdef QB_BENCH_REPORTS
 // Report timings: benchmark/ReportSteps.cpp, when present.
 std::vector<Step> reportSteps();
+// The transaction list: benchmark/LedgerSteps.cpp.
+std::vector<Step> ledgerSteps();
 #endif
 #ifdef QB_BENCH_VIEW
 // Timings of the HTML view showing a page that makePage gives (once, not
@@ -54,6 +56,10 @@ std::vector<Step> reportSteps();
 using PageMaker = std::function<bool(Context&, QString* page, QString* why)>;
 std::vector<Step> htmlViewSteps(const QString& name, const QString& what, PageMaker makePage);
 std::vector<Step> viewSteps();
+#ifdef QB_BENCH_REPORTS
+// The transaction list's pages in the view: benchmark/LedgerSteps.cpp.
+std::vector<Step> ledgerViewSteps();
+#endif
 #endif
 
 inline std::vector<Step> allSteps()
@@ -62,10 +68,16 @@ inline std::vector<Step> allSteps()
 #ifdef QB_BENCH_REPORTS
     for (Step& s : reportSteps())
         steps.push_back(std::move(s));
+    for (Step& s : ledgerSteps())
+        steps.push_back(std::move(s));
 #endif
 #ifdef QB_BENCH_VIEW
     for (Step& s : viewSteps())
         steps.push_back(std::move(s));
+#ifdef QB_BENCH_REPORTS
+    for (Step& s : ledgerViewSteps())
+        steps.push_back(std::move(s));
+#endif
 #endif
     return steps;
 }

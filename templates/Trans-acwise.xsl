@@ -7,6 +7,10 @@
      (yyyymmdd) and AcCode, and puts the date expression in place of
      ##DATEFORMAT##.
 
+     Figures are shown to the cent, rounded half away from zero from the
+     exact ten-thousandths that amounts are kept in, whatever tiny error the
+     sums carry.
+
      The running balance is carried through a recursion that halves the
      date span: each half gets the balance before it, so every row is looked
      at once per level (a few dozen levels at most) and never summed again
@@ -29,10 +33,10 @@
       <BODY>
         <DIV class="reporttitle"><B>[*[REPORTTILE]*]</B></DIV>
         <TABLE width="100%" cellspacing="0" cellpadding="2">
-          <TR><TH width="80">Date</TH><TH width="30">No</TH><TH width="160">Account</TH><TH>Details</TH><TH width="90">In</TH><TH width="90">Out</TH><TH width="100">Balance</TH></TR>
+          <TR><TH width="75">Date</TH><TH width="25">No</TH><TH>Account</TH><TH>Details</TH><TH width="85">In</TH><TH width="85">Out</TH><TH width="95">Balance</TH></TR>
           <TR id="opening">
             <TD colspan="6" class="BalanceCaption">Opening balance</TD>
-            <TD class="OpeningBalanceAmount" align="right"><xsl:value-of select="format-number($opening, '#,##0.00')"/></TD>
+            <TD class="OpeningBalanceAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="$opening"/></xsl:call-template></TD>
           </TR>
           <xsl:call-template name="span">
             <xsl:with-param name="set" select="$rows"/>
@@ -42,13 +46,13 @@
           </xsl:call-template>
           <TR id="totals">
             <TD colspan="4" class="GrandTotalCaption">Total</TD>
-            <TD class="GrandTotalAmount" align="right"><xsl:value-of select="format-number($in, '#,##0.00')"/></TD>
-            <TD class="GrandTotalAmount" align="right"><xsl:value-of select="format-number($out, '#,##0.00')"/></TD>
+            <TD class="GrandTotalAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="$in"/></xsl:call-template></TD>
+            <TD class="GrandTotalAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="$out"/></xsl:call-template></TD>
             <TD>&#160;</TD>
           </TR>
           <TR id="closing">
             <TD colspan="6" class="BalanceCaption">Closing balance</TD>
-            <TD class="ClosingBalanceAmount" align="right"><xsl:value-of select="format-number($opening + $in - $out, '#,##0.00')"/></TD>
+            <TD class="ClosingBalanceAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="$opening + $in - $out"/></xsl:call-template></TD>
           </TR>
         </TABLE>
       </BODY>
@@ -101,18 +105,29 @@
         <TD class="text"><xsl:value-of select="@No"/></TD>
         <TD class="text"><xsl:for-each select="(@fAc | @tAc)[. != $AcCode][1]"><A href="{.}"><xsl:value-of select="key('head', .)/@AcName"/></A></xsl:for-each></TD>
         <TD class="text"><xsl:value-of select="@Nar"/></TD>
-        <TD class="Amount" align="right"><xsl:if test="@tAc = $AcCode"><xsl:value-of select="format-number(., '#,##0.00')"/></xsl:if></TD>
-        <TD class="Amount" align="right"><xsl:if test="@fAc = $AcCode"><xsl:value-of select="format-number(., '#,##0.00')"/></xsl:if></TD>
-        <TD class="Amount" align="right"><xsl:value-of select="format-number($balance + sum($upto[@tAc = $AcCode]) - sum($upto[@fAc = $AcCode]), '#,##0.00')"/></TD>
+        <TD class="Amount" align="right"><xsl:if test="@tAc = $AcCode"><xsl:call-template name="money"><xsl:with-param name="value" select="."/></xsl:call-template></xsl:if></TD>
+        <TD class="Amount" align="right"><xsl:if test="@fAc = $AcCode"><xsl:call-template name="money"><xsl:with-param name="value" select="."/></xsl:call-template></xsl:if></TD>
+        <TD class="Amount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="$balance + sum($upto[@tAc = $AcCode]) - sum($upto[@fAc = $AcCode])"/></xsl:call-template></TD>
       </TR>
     </xsl:for-each>
     <xsl:if test="count($set) &gt; 1">
       <TR>
         <TD colspan="4" class="DayTotalCaption">Day total</TD>
-        <TD class="DayTotalAmount" align="right"><xsl:value-of select="format-number(sum($set[@tAc = $AcCode]), '#,##0.00')"/></TD>
-        <TD class="DayTotalAmount" align="right"><xsl:value-of select="format-number(sum($set[@fAc = $AcCode]), '#,##0.00')"/></TD>
+        <TD class="DayTotalAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="sum($set[@tAc = $AcCode])"/></xsl:call-template></TD>
+        <TD class="DayTotalAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="sum($set[@fAc = $AcCode])"/></xsl:call-template></TD>
         <TD>&#160;</TD>
       </TR>
     </xsl:if>
+  </xsl:template>
+
+  <!-- A figure as #,##0.00: the sum taken back to whole ten-thousandths, then
+       rounded to cents half away from zero. -->
+  <xsl:template name="money">
+    <xsl:param name="value"/>
+    <xsl:variable name="units" select="round($value * 10000)"/>
+    <xsl:variable name="size" select="$units * (1 - 2 * ($units &lt; 0))"/>
+    <xsl:variable name="cents" select="floor(($size + 50) div 100)"/>
+    <xsl:if test="$units &lt; 0 and $cents &gt; 0">-</xsl:if>
+    <xsl:value-of select="format-number($cents div 100, '#,##0.00')"/>
   </xsl:template>
 </xsl:stylesheet>

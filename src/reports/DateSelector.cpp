@@ -172,6 +172,11 @@ QBoxLayout* DateSelector::standardLayout()
     lblFrom->setMinimumWidth(labelWidth);
     lblTo->setMinimumWidth(labelWidth);
 
+    dates->addStretch();
+    // The spin bars as high as their date fields, so that both arrows sit beside the date.
+    for (DaySpin* spin : {VScrollFrom, VScrollTo})
+        spin->setFixedHeight(debFrom->sizeHint().height());
+
     auto* row = new QHBoxLayout;
     row->addLayout(dates);
     row->addSpacing(8);

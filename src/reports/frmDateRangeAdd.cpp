@@ -50,6 +50,7 @@ frmDateRangeAdd::frmDateRangeAdd(const BookContext& book, QWidget* parent)
         auto* row = new QHBoxLayout;
         row->setSpacing(0);
         row->addWidget(date);
+        bar->setFixedHeight(date->sizeHint().height());
         row->addWidget(bar);
         row->addStretch();
         return row;

@@ -108,7 +108,10 @@ void frmLedger::buildUi()
     setTabOrder(cmdRefresh, cmdPrint);
     setTabOrder(cmdPrint, cmdClose);
 
-    resize(760, 540);
+    // Below this size the controls would overlap: the window keeps it even
+    // when the main window tiles its children into less room.
+    setMinimumSize(minimumSizeHint());
+    resize(sizeHint());
 }
 
 void frmLedger::Form_Load()

@@ -35,6 +35,9 @@ public:
     // The text of the placeholder page.
     static QString PlaceholderText();
 
+    // A new window opens wide enough for the listing's columns.
+    QSize sizeHint() const override { return {780, 560}; }
+
 protected:
     bool buildReport(QString* page) override;
     // "Transaction List" is left out for the window's own account.

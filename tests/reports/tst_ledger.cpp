@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QMdiArea>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScrollBar>
@@ -42,17 +43,19 @@ struct Tx
     int no;
     int from;
     int to;
-    qint64 cents;
+    qint64 units; // ten-thousandths
     QString nar;
 };
 
 const char* const kNames[] = {"Cash", "bank", "Salary", "Food", "rent", "Travel"};
 
-// "#,##0.00" of an amount in cents, written out by hand.
-QString money(qint64 cents)
+// "#,##0.00" of an amount in ten-thousandths, rounded to cents half away
+// from zero, written out by hand.
+QString money(qint64 units)
 {
-    const bool negative = cents < 0;
-    qint64 v = negative ? -cents : cents;
+    const qint64 cents = (units < 0 ? -units + 50 : units + 50) / 100;
+    const bool negative = units < 0 && cents > 0;
+    qint64 v = cents;
     QString whole = QString::number(v / 100);
     for (int i = int(whole.size()) - 3; i > 0; i -= 3)
         whole.insert(i, QLatin1Char(','));
@@ -76,8 +79,10 @@ QList<Tx> makeTransactions()
         int to = int(random.bounded(5)) + 1;
         if (to >= from)
             ++to;
-        list.append({dt, ++numbers[dt], from, to, qint64(random.bounded(1, 250000)),
-            QStringLiteral("entry %1").arg(list.size())});
+        // Ten-thousandths, some of them half a cent (x.xx5).
+        const qint64 units = qint64(random.bounded(1, 250000)) * (random.bounded(4) ? 100 : 50);
+        list.append(
+            {dt, ++numbers[dt], from, to, units, QStringLiteral("entry %1").arg(list.size())});
     };
     for (int i = 0; i < 360; ++i)
         add(first.addDays(random.bounded(3 * 365)));
@@ -98,9 +103,13 @@ QByteArray bookXml(const QList<Tx>& list)
     xml += "</AcMaster><PValue>" + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")).toLatin1()
         + "</PValue><Trans>";
     for (const Tx& t : list) {
-        const QString amount = QString::number(t.cents / 100)
-            + (t.cents % 100 ? QStringLiteral(".%1").arg(t.cents % 100, 2, 10, QLatin1Char('0'))
-                             : QString());
+        QString amount = QStringLiteral("%1.%2")
+                             .arg(t.units / 10000)
+                             .arg(t.units % 10000, 4, 10, QLatin1Char('0'));
+        while (amount.endsWith(QLatin1Char('0')))
+            amount.chop(1);
+        if (amount.endsWith(QLatin1Char('.')))
+            amount.chop(1);
         xml += QStringLiteral("<t No=\"%1\" dt=\"%2\" fAc=\"%3\" tAc=\"%4\" Nar=\"%5\">%6</t>")
                    .arg(t.no)
                    .arg(t.dt)
@@ -132,22 +141,22 @@ Expected expectedListing(QList<Tx> list, int code, int from, int to)
     for (const Tx& t : list) {
         if (t.from != code && t.to != code)
             continue;
-        const qint64 signedAmount = t.to == code ? t.cents : -t.cents;
+        const qint64 signedAmount = t.to == code ? t.units : -t.units;
         if (t.dt < from) {
             opening += signedAmount;
             continue;
         }
         if (t.dt > to)
             continue;
-        in += t.to == code ? t.cents : 0;
-        out += t.from == code ? t.cents : 0;
+        in += t.to == code ? t.units : 0;
+        out += t.from == code ? t.units : 0;
         auto& day = days[t.dt];
         ++day.first;
-        (t.to == code ? day.second.first : day.second.second) += t.cents;
+        (t.to == code ? day.second.first : day.second.second) += t.units;
         const int other = t.to == code ? t.from : t.to;
         e.rows.append(QStringList {QString::number(t.dt), QString::number(t.no),
-            QString::fromLatin1(kNames[other - 1]), t.to == code ? money(t.cents) : QString(),
-            t.from == code ? money(t.cents) : QString(), money(opening + in - out)}
+            QString::fromLatin1(kNames[other - 1]), t.to == code ? money(t.units) : QString(),
+            t.from == code ? money(t.units) : QString(), money(opening + in - out)}
                           .join(QLatin1Char('|')));
     }
     for (const auto& [dt, day] : days) {
@@ -315,6 +324,16 @@ private slots:
         QCOMPARE(got.out, want.out);
         QCOMPARE(got.closing, want.closing);
         QVERIFY(!w->findChild<sesPanel*>(QStringLiteral("fraPleaseWait"))->isVisible());
+        // qbtool makes the same page (dates as yyyy-mm-dd or yyyymmdd).
+        QProcess tool;
+        tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"),
+            {QStringLiteral("report"), env->file, QStringLiteral("ledger"),
+                QStringLiteral("--account"), QString::number(code), QStringLiteral("--from"),
+                from.toString(Qt::ISODate), QStringLiteral("--to"),
+                QString::number(DateToDocDate(to))});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()).trimmed(), page.trimmed());
         if (!want.rows.isEmpty()) {
             // Dates inside the page follow the date expression: parts joined by "-".
             const QString dt = want.rows.first().section(QLatin1Char('|'), 0, 0);

@@ -5,8 +5,6 @@
 
 namespace qb {
 
-namespace {
-
 // A book holding the account heads and only the given transactions. The
 // entry window's reports look at one day or one account; transforming such a
 // book instead of the whole one keeps them fast on books of any size, and the
@@ -31,8 +29,6 @@ XmlDocument PartOfBook(const XmlDocument& data, const QStringList& attributes, c
     }
     return part;
 }
-
-} // namespace
 
 bool DayListReport::load(Error* error)
 {

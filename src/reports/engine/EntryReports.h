@@ -13,6 +13,12 @@
 
 namespace qb {
 
+// A book holding the account heads and only the transactions that have one
+// of the attributes with this value (a day's, an account's). Reports that look
+// at one day or one account transform it instead of the whole book: the
+// templates give the same page for it, fast on books of any size.
+XmlDocument PartOfBook(const XmlDocument& data, const QStringList& attributes, const QString& value);
+
 // "Trans-daywise": the first and the last date go into the second attribute
 // of the template's second and third child.
 class DayListReport final

@@ -1,5 +1,6 @@
 #include "LedgerReport.h"
 
+#include "EntryReports.h"
 #include "ReportPage.h"
 #include "Utilities.h"
 
@@ -30,7 +31,10 @@ bool LedgerReport::build(const XmlDocument& data, int code, const QString& accou
         || !m_template.setVariable(QStringLiteral("AcCode"), QString::number(code), error)
         || !m_template.setDateFormat(dateExpression, error))
         return false;
-    *page = m_template.TransformNode(data.documentElement());
+    // Only the account's transactions matter to its listing.
+    const XmlDocument account
+        = PartOfBook(data, {QStringLiteral("fAc"), QStringLiteral("tAc")}, QString::number(code));
+    *page = m_template.TransformNode(account.documentElement());
     if (page->isEmpty()) {
         if (error)
             *error = {91, QStringLiteral("The transformation gave no page")};
