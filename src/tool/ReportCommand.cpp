@@ -7,6 +7,7 @@
 #include "ClsAX.h"
 #include "DataStore.h"
 #include "EntryReports.h"
+#include "MasterReports.h"
 #include "ReportEngine.h"
 #include "Xml.h"
 
@@ -20,6 +21,7 @@ const char kReportUsage[]
     = "Usage: qbtool report FILE.qbf TEMPLATE [OPTIONS]\n"
       "       qbtool report FILE.qbf day --date DATE [--password P] [-o OUT]\n"
       "       qbtool report FILE.qbf balance --account CODE --date DATE [--password P]\n"
+      "       qbtool report FILE.qbf accounts|groups [--password P] [-o OUT]\n"
       "\n"
       "Applies a report template to the book and writes the page as a report\n"
       "window shows it (style sheet in place of <HTML>), to standard output or OUT.\n"
@@ -178,6 +180,8 @@ public:
             return rc;
         if (o.templateName == QStringLiteral("day") || o.templateName == QStringLiteral("balance"))
             return runEntryReport(o, book);
+        if (o.templateName == QStringLiteral("accounts") || o.templateName == QStringLiteral("groups"))
+            return runMasterReport(o, book);
         ReportTemplate report;
         if (int rc = loadTemplate(o.templateName, &report); rc != kOk)
             return rc;
@@ -249,6 +253,28 @@ private:
         if (!value)
             return templateFail(QStringLiteral("the balance template gave no number"));
         return write(AccountBalance::BalanceText(*value), o.output);
+    }
+
+    // The account heads and groups pages, through the classes their windows use.
+    int runMasterReport(const ReportOptions& o, const XmlDocument& book)
+    {
+        Error error;
+        QString page;
+        if (o.templateName == QStringLiteral("accounts")) {
+            AccountListReport report;
+            if (!report.load(&error))
+                return fail(QStringLiteral("template AcMaster-Listing: ") + error.description);
+            page = report.build(book);
+        } else {
+            GroupListReport report;
+            if (!report.load(&error))
+                return fail(QStringLiteral("template Group-Listing: ") + error.description);
+            page = report.build(book);
+        }
+        if (page.isEmpty())
+            return templateFail(QStringLiteral("the transformation failed"));
+        AddStyleHead(page);
+        return write(page, o.output);
     }
 
     int usageFail(const QString& message)
