@@ -2,6 +2,10 @@
 
 #include <map>
 
+#include "Clock.h"
+#include "DataStore.h"
+#include "frmAcMaster.h"
+#include "frmGroupMaster.h"
 #include "frmTrans.h"
 
 namespace qb {
@@ -17,6 +21,11 @@ std::map<MasterWindow, std::function<QWidget*()>>& masterFactories()
 void RegisterDataWindows()
 {
     RegisterTransactionWindows();
+
+    static const SystemClock clock;
+    static const BookContext book{DataStore::instance(), clock};
+    RegisterMasterWindow(MasterWindow::AccountHeads, [] { return new frmAcMaster(book); });
+    RegisterMasterWindow(MasterWindow::Groups, [] { return new frmGroupMaster(book); });
 }
 
 void RegisterMasterWindow(MasterWindow kind, std::function<QWidget*()> factory)

@@ -1,0 +1,36 @@
+#include "MasterWindows.h"
+
+#include <QBoxLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
+
+#include "sesPanel.h"
+
+namespace qb {
+
+bool IsEnterKey(const QKeyEvent* key)
+{
+    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        && !(QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier);
+}
+
+void CentreOver(QWidget* panel, QWidget* view)
+{
+    const QRect area = view->geometry();
+    const QPoint topLeft = view->parentWidget()->mapTo(panel->parentWidget(), area.topLeft());
+    panel->move(topLeft.x() + (area.width() - panel->width()) / 2, topLeft.y() + 20);
+}
+
+void FitLayoutBelowCaption(sesPanel* panel, QBoxLayout* layout)
+{
+    // The border and caption strip do not depend on the panel's size.
+    const QSize was = panel->size();
+    panel->resize(400, 120);
+    const QRect inner = panel->contentsRectBelowCaption();
+    layout->setContentsMargins(inner.left() + 4, inner.top() + 2,
+                               panel->width() - inner.right() + 3,
+                               panel->height() - inner.bottom() + 3);
+    panel->resize(was);
+}
+
+} // namespace qb
