@@ -1,45 +1,20 @@
 #include "DataWindows.h"
 
-#include <map>
-
-#include "Clock.h"
-#include "DataStore.h"
+#include "Openers.h"
 #include "frmAcMaster.h"
 #include "frmGroupMaster.h"
 #include "frmTrans.h"
 
 namespace qb {
 
-namespace {
-std::map<MasterWindow, std::function<QWidget*()>>& masterFactories()
-{
-    static std::map<MasterWindow, std::function<QWidget*()>> map;
-    return map;
-}
-} // namespace
-
 void RegisterDataWindows()
 {
-    RegisterTransactionWindows();
-
-    static const SystemClock clock;
-    static const BookContext book{DataStore::instance(), clock};
-    RegisterMasterWindow(MasterWindow::AccountHeads, [] { return new frmAcMaster(book); });
-    RegisterMasterWindow(MasterWindow::Groups, [] { return new frmGroupMaster(book); });
-}
-
-void RegisterMasterWindow(MasterWindow kind, std::function<QWidget*()> factory)
-{
-    if (factory)
-        masterFactories()[kind] = std::move(factory);
-    else
-        masterFactories().erase(kind);
-}
-
-std::function<QWidget*()> MasterWindowFactory(MasterWindow kind)
-{
-    const auto it = masterFactories().find(kind);
-    return it == masterFactories().end() ? std::function<QWidget*()>() : it->second;
+    Openers::registerFactory(WindowKind::TransactionEntry,
+                             [](const BookContext& book) { return new frmTrans(book); });
+    Openers::registerFactory(WindowKind::AccountHeads,
+                             [](const BookContext& book) { return new frmAcMaster(book); });
+    Openers::registerFactory(WindowKind::Groups,
+                             [](const BookContext& book) { return new frmGroupMaster(book); });
 }
 
 } // namespace qb

@@ -13,6 +13,7 @@
 #include "MasterEdits.h"
 #include "Openers.h"
 #include "ReportWindow.h"
+#include "TestBook.h"
 #include "TestSupport.h"
 #include "WindowHost.h"
 #include "frmAcMaster.h"
@@ -96,19 +97,17 @@ class TstMasterWindows : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TempEnv> env;
+    std::unique_ptr<TestBook> testBook;
     std::unique_ptr<RecordingPrompt> prompt;
     std::unique_ptr<ScriptedPopupMenus> menus;
-    FixedClock clock{QDate(2013, 3, 20)};
     QString book;
 
-    BookContext context() { return {DataStore::instance(), clock}; }
+    BookContext context() { return testBook->context(); }
 
     void openBook(const QByteArray& xml)
     {
-        book = env->path(QStringLiteral("books.qbf"));
-        QVERIFY(writeDataFile(book, xml));
-        QVERIFY(DataStore::instance().OpenDataFile(book));
+        QVERIFY(testBook->open(xml));
+        book = testBook->file;
     }
 
     template <class W>
@@ -146,7 +145,8 @@ class TstMasterWindows : public QObject
 private slots:
     void init()
     {
-        env = std::make_unique<TempEnv>();
+        testBook = std::make_unique<TestBook>(QDate(2013, 3, 20));
+        Openers::setBook(testBook->context());
         prompt = std::make_unique<RecordingPrompt>();
         menus = std::make_unique<ScriptedPopupMenus>();
     }
@@ -157,14 +157,15 @@ private slots:
             delete w;
         Openers::registerFactory(WindowKind::TransactionList, {});
         Openers::registerFactory(WindowKind::PeriodSummary, {});
+        Openers::clearBook();
         menus.reset();
         prompt.reset();
-        env.reset();
+        testBook.reset();
     }
 
     void addsAccountsFromAnEmptyBook()
     {
-        book = env->path(QStringLiteral("new.qbf"));
+        book = testBook->path(QStringLiteral("new.qbf"));
         QVERIFY(DataStore::instance().CreateDataFile(book));
         QVERIFY(DataStore::instance().OpenDataFile(book));
         frmAcMaster* w = show<frmAcMaster>();
@@ -300,11 +301,11 @@ private slots:
         openBook(sampleBookXml());
         QList<ListWindow*> lists;
         QList<SummaryWindow*> summaries;
-        Openers::registerFactory(WindowKind::TransactionList, [&lists] {
+        Openers::registerFactory(WindowKind::TransactionList, [&lists](const BookContext&) {
             lists.append(new ListWindow);
             return lists.last();
         });
-        Openers::registerFactory(WindowKind::PeriodSummary, [&summaries] {
+        Openers::registerFactory(WindowKind::PeriodSummary, [&summaries](const BookContext&) {
             summaries.append(new SummaryWindow);
             return summaries.last();
         });
@@ -446,7 +447,7 @@ private slots:
         DataStore& store = DataStore::instance();
         AddGroup(store.document(), QStringLiteral("Day to day"), QStringLiteral(",1,"));
         QList<SummaryWindow*> summaries;
-        Openers::registerFactory(WindowKind::PeriodSummary, [&summaries] {
+        Openers::registerFactory(WindowKind::PeriodSummary, [&summaries](const BookContext&) {
             summaries.append(new SummaryWindow);
             return summaries.last();
         });

@@ -26,7 +26,7 @@ private slots:
         TempEnv env;
         RecordingPrompt prompt;
         RegisterDataWindows();
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
         auto click = [&w](int index) {
             const QPoint centre = w.ToolBar->buttonRect(index).center();
@@ -54,8 +54,8 @@ private slots:
         actionOf(&w, "mnuFileClose")->trigger();
         QTRY_VERIFY(w.childWindows().isEmpty());
         QTRY_VERIFY(w.windowList().entries().isEmpty());
-        RegisterMasterWindow(MasterWindow::AccountHeads, {});
-        RegisterMasterWindow(MasterWindow::Groups, {});
+        for (WindowKind kind : {WindowKind::AccountHeads, WindowKind::Groups, WindowKind::TransactionEntry})
+            Openers::registerFactory(kind, {});
     }
 };
 
