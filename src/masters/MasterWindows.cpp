@@ -1,18 +1,10 @@
 #include "MasterWindows.h"
 
 #include <QBoxLayout>
-#include <QGuiApplication>
-#include <QKeyEvent>
 
 #include "sesPanel.h"
 
 namespace qb {
-
-bool IsEnterKey(const QKeyEvent* key)
-{
-    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-        && !(QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier);
-}
 
 void CentreOver(QWidget* panel, QWidget* view)
 {

@@ -1,18 +1,14 @@
 #pragma once
 
-// What the account heads and groups windows share: Enter as Tab, the wait
-// panel's place, the record panel's layout.
+// What the account heads and groups windows share: the wait panel's place
+// and the record panel's layout.
 
 class QBoxLayout;
-class QKeyEvent;
 class QWidget;
 
 namespace qb {
 
 class sesPanel;
-
-// Enter or Return without Alt: the key the windows turn into Tab.
-bool IsEnterKey(const QKeyEvent* key);
 
 // Centres the wait panel horizontally over the view, near its top.
 void CentreOver(QWidget* panel, QWidget* view);

@@ -1,7 +1,6 @@
 #include "frmAcMaster.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,9 +12,6 @@
 #include "HtmlView.h"
 #include "MasterEdits.h"
 #include "MasterWindows.h"
-#include "Openers.h"
-#include "PressTab.h"
-#include "ReportMenus.h"
 #include "UiServices.h"
 #include "sesPanel.h"
 
@@ -33,12 +29,6 @@ frmAcMaster::frmAcMaster(const BookContext& book, QWidget* parent)
     buildUi();
     connectSignals();
     Form_Load();
-}
-
-frmAcMaster::~frmAcMaster()
-{
-    for (QWidget* w : findChildren<QWidget*>())
-        w->removeEventFilter(this);
 }
 
 void frmAcMaster::buildUi()
@@ -119,9 +109,7 @@ void frmAcMaster::connectSignals()
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdSave, &QPushButton::clicked, this, &frmAcMaster::cmdSave_Click);
     connect(cmdCancel, &QPushButton::clicked, fraRecord, &QWidget::hide);
-    // Key preview: Enter as Tab in every control of the window.
-    for (QWidget* w : findChildren<QWidget*>())
-        w->installEventFilter(this);
+    setEnterAsTab(true);
 }
 
 void frmAcMaster::Form_Load()
@@ -268,27 +256,18 @@ void frmAcMaster::linkClicked(const QString& token)
             setRecordMode(mark == kEditToken ? ModeEdit : ModeDelete);
         return;
     }
-    bool ok = false;
-    const int code = AccountOfToken(token, &ok);
-    if (!ok)
-        return;
-    const QString choice = ShowAccountMenu(this, false, false);
-    const QDate today = m_book.clock.today();
-    const QDate first(today.year(), today.month(), 1);
-    if (choice == QStringLiteral("Transaction List"))
-        OpenTransactionList(code, first, today);
-    else if (choice == QStringLiteral("Period Summary"))
-        OpenPeriodSummary(code, QString(), first, today);
+    ReportWindow::linkClicked(token);
 }
 
-bool frmAcMaster::eventFilter(QObject* watched, QEvent* event)
+QDate frmAcMaster::linkFromDate() const
 {
-    if (event->type() == QEvent::KeyPress && watched != WebBrowser1
-        && watched != WebBrowser1->viewport() && IsEnterKey(static_cast<QKeyEvent*>(event))) {
-        PressTab();
-        return true;
-    }
-    return ReportWindow::eventFilter(watched, event);
+    const QDate today = m_book.clock.today();
+    return QDate(today.year(), today.month(), 1);
+}
+
+QDate frmAcMaster::linkToDate() const
+{
+    return m_book.clock.today();
 }
 
 void frmAcMaster::resizeEvent(QResizeEvent* event)

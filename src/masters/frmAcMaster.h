@@ -27,7 +27,6 @@ public:
     enum Mode { ModeAdd = 0, ModeEdit = 1, ModeDelete = 2 };
 
     explicit frmAcMaster(const BookContext& book, QWidget* parent = nullptr);
-    ~frmAcMaster() override;
 
     // Builds and shows the account list; the last saved account's row gets the focus.
     void RefreshList();
@@ -36,8 +35,10 @@ public:
     int LastSavedCode() const { return m_lastSaved; }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void linkClicked(const QString& token) override;
+    // Account links open their reports from the first of this month to today.
+    QDate linkFromDate() const override;
+    QDate linkToDate() const override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -1,7 +1,6 @@
 #include "frmGroupMaster.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -11,7 +10,6 @@
 #include "MasterEdits.h"
 #include "MasterWindows.h"
 #include "Openers.h"
-#include "PressTab.h"
 #include "ReportMenus.h"
 #include "UiServices.h"
 #include "frmGroups.h"
@@ -31,16 +29,8 @@ frmGroupMaster::frmGroupMaster(const BookContext& book, QWidget* parent)
     buildUi();
     connect(cmdAdd, &QPushButton::clicked, this, [this] { ShowGroupDialog(frmGroups::ModeAdd, {}); });
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
-    // Key preview: Enter as Tab in every control of the window.
-    for (QWidget* w : findChildren<QWidget*>())
-        w->installEventFilter(this);
+    setEnterAsTab(true);
     Form_Load();
-}
-
-frmGroupMaster::~frmGroupMaster()
-{
-    for (QWidget* w : findChildren<QWidget*>())
-        w->removeEventFilter(this);
 }
 
 void frmGroupMaster::buildUi()
@@ -171,16 +161,6 @@ void frmGroupMaster::linkClicked(const QString& token)
         return;
     const QDate today = m_book.clock.today();
     OpenPeriodSummary(0, GroupOfToken(token), QDate(today.year(), today.month(), 1), today);
-}
-
-bool frmGroupMaster::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress && watched != WebBrowser1
-        && watched != WebBrowser1->viewport() && IsEnterKey(static_cast<QKeyEvent*>(event))) {
-        PressTab();
-        return true;
-    }
-    return ReportWindow::eventFilter(watched, event);
 }
 
 void frmGroupMaster::resizeEvent(QResizeEvent* event)

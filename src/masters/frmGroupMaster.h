@@ -24,7 +24,6 @@ class frmGroupMaster final : public ReportWindow
 
 public:
     explicit frmGroupMaster(const BookContext& book, QWidget* parent = nullptr);
-    ~frmGroupMaster() override;
 
     // Rebuilds the list; the row of the group named strRecordToNavigate, when
     // not empty, gets the focus.
@@ -37,7 +36,6 @@ public:
     static QString GroupOfToken(const QString& token);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void linkClicked(const QString& token) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,9 +9,8 @@
 #include <QVBoxLayout>
 
 #include "DataStore.h"
+#include "KeyPreview.h"
 #include "MasterEdits.h"
-#include "MasterWindows.h"
-#include "PressTab.h"
 #include "UiServices.h"
 
 namespace qb {
@@ -49,8 +47,9 @@ frmGroups::frmGroups(const BookContext& book, QWidget* parent)
     connect(lstSelectedAccounts, &QListWidget::itemDoubleClicked, this, [this] { cmd_Click(2); });
     connect(cmdSave, &QPushButton::clicked, this, &frmGroups::cmdSave_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
-    for (QWidget* w : findChildren<QWidget*>())
-        w->installEventFilter(this);
+    // Enter moves on like Tab here too, as in every entry window.
+    auto* keys = new KeyPreview(this);
+    keys->setEnterAsTab(true);
 }
 
 void frmGroups::buildUi()
@@ -256,15 +255,6 @@ void frmGroups::cmdSave_Click()
     const bool saved = store.SaveDocument();
     Q_EMIT groupSaved(m_mode == ModeDelete || !saved ? QString() : name);
     accept();
-}
-
-bool frmGroups::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress && IsEnterKey(static_cast<QKeyEvent*>(event))) {
-        PressTab();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace qb

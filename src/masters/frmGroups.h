@@ -39,9 +39,6 @@ Q_SIGNALS:
     // After a save: the name whose row the group list should focus (empty after a delete).
     void groupSaved(const QString& name);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void buildUi();
     void MoveMembers();

@@ -4,43 +4,21 @@
 
 #include <QHash>
 
+#include "Money.h"
+
 namespace qb {
 
 namespace {
 
-// An amount in ten-thousandths, read exactly from the document's plain
-// decimal text; nothing when the text is not such a number.
-std::optional<qint64> amountUnits(const QString& text)
+// "1,234.50", "-0.75": the money type's text, its whole part grouped.
+QString balanceText(Money balance)
 {
-    const QString t = text.trimmed();
-    const qsizetype point = t.indexOf(QLatin1Char('.'));
-    const QString whole = point < 0 ? t : t.left(point);
-    QString fraction = point < 0 ? QString() : t.mid(point + 1);
-    if (whole.isEmpty() && fraction.isEmpty())
-        return std::nullopt;
-    if (fraction.size() > 4)
-        fraction.truncate(4); // the document never holds more than two decimals
-    bool okWhole = true;
-    bool okFraction = true;
-    const qint64 w = whole.isEmpty() ? 0 : whole.toLongLong(&okWhole);
-    const qint64 f = fraction.isEmpty() ? 0 : fraction.leftJustified(4, QLatin1Char('0')).toLongLong(&okFraction);
-    if (!okWhole || !okFraction || w < 0 || f < 0)
-        return std::nullopt;
-    return w * 10000 + f;
-}
-
-// "1,234.50", "-0.75": grouped, two decimals, rounded half away from zero.
-QString balanceText(qint64 units)
-{
-    const bool negative = units < 0;
-    const qint64 magnitude = negative ? -units : units;
-    const qint64 cents = (magnitude + 50) / 100;
-    QString whole = QString::number(cents / 100);
-    for (qsizetype i = whole.size() - 3; i > 0; i -= 3)
-        whole.insert(i, QLatin1Char(','));
-    const QString text = whole + QLatin1Char('.')
-        + QString::number(cents % 100).rightJustified(2, QLatin1Char('0'));
-    return negative && cents != 0 ? QLatin1Char('-') + text : text;
+    QString text = balance.format();
+    const qsizetype digitsEnd = text.indexOf(QLatin1Char('.'));
+    const qsizetype digitsStart = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    for (qsizetype i = digitsEnd - 3; i > digitsStart; i -= 3)
+        text.insert(i, QLatin1Char(','));
+    return text;
 }
 
 XmlDocument emptyBook()
@@ -64,7 +42,7 @@ XmlDocument AccountListReport::ListBook(const XmlDocument& data)
     XmlNode heads = root.appendChild(root.createElement(QStringLiteral("AcMaster")));
     XmlNode balances = root.appendChild(root.createElement(QStringLiteral("Balances")));
 
-    QHash<QString, qint64> sums; // by code as written
+    QHash<QString, Money> sums; // by code as written
     QList<QString> codes;
     for (XmlNode s = data.documentElement().firstChildElement(); s; s = s.nextSiblingElement()) {
         const QString name = s.name();
@@ -76,7 +54,7 @@ XmlDocument AccountListReport::ListBook(const XmlDocument& data)
         } else if (name == QStringLiteral("Trans")) {
             // One walk over the transactions for all accounts.
             for (XmlNode t = s.firstChildElement(); t; t = t.nextSiblingElement()) {
-                const std::optional<qint64> amount = amountUnits(t.text());
+                const std::optional<Money> amount = Money::parse(t.text().trimmed());
                 if (!amount)
                     continue;
                 sums[t.attribute(QStringLiteral("tAc"))] += *amount;

@@ -1,0 +1,80 @@
+#pragma once
+
+// An amount of money, exact: a 64-bit count of ten-thousandths. Amounts are
+// read from and written to the document as plain decimal text and never pass
+// through a binary floating-point number, so 8388617.45 stays 8388617.45 and
+// sums of any length are exact.
+
+#include <compare>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include <QString>
+#include <QStringView>
+
+namespace qb {
+
+class Money final
+{
+public:
+    static constexpr int kDecimals = 4;
+    static constexpr std::int64_t kScale = 10000;
+
+    constexpr Money() = default;
+
+    // From a count of ten-thousandths.
+    static constexpr Money fromUnits(std::int64_t units) { return Money(units); }
+    constexpr std::int64_t units() const { return m_units; }
+
+    // Plain decimal text as the document holds it: an optional minus, digits,
+    // and optionally a point followed by one to four digits ("12.5", "1250",
+    // "0.05", "12.50"). Nothing for an empty text, blanks, a plus sign,
+    // grouping, exponents, a bare point, more than four decimals or a value
+    // out of range.
+    static std::optional<Money> parse(QStringView text);
+
+    // The number text a template writes ("4.6899999999999995", "-12", ".5"):
+    // any number of decimals, no exponent. Blanks around it are ignored. It is
+    // rounded on its decimal digits to ten-thousandths, half away from zero.
+    static std::optional<Money> fromNumberText(QStringView text);
+
+    // The shortest plain decimal text: 12.5, 1250, -0.05.
+    QString toText() const;
+
+    // The "0.00" pattern: no grouping, two decimals, at least one integer
+    // digit, a minus sign when negative; rounded to cents half away from zero
+    // (2.675 gives 2.68, -49.755 gives -49.76, -0.004 gives 0.00).
+    QString format() const;
+
+    // The sum or difference; nothing when it leaves the range.
+    std::optional<Money> checkedAdd(Money other) const;
+    std::optional<Money> checkedSubtract(Money other) const;
+
+    // Sums that stay in range, as every sum of amounts the program can
+    // store does (the range is about ±922 trillion). Overflow is a
+    // programming error, checked in debug builds.
+    Money operator+(Money other) const;
+    Money operator-(Money other) const;
+    Money operator-() const { return Money(-m_units); }
+    Money& operator+=(Money other) { return *this = *this + other; }
+    Money& operator-=(Money other) { return *this = *this - other; }
+
+    constexpr bool isZero() const { return m_units == 0; }
+    constexpr bool isNegative() const { return m_units < 0; }
+
+    friend constexpr auto operator<=>(Money, Money) = default;
+    friend constexpr bool operator==(Money, Money) = default;
+
+    // The largest amount either way; the minimum of int64 is left out so
+    // that every amount can be negated.
+    static constexpr Money max() { return Money(std::numeric_limits<std::int64_t>::max()); }
+    static constexpr Money min() { return Money(-std::numeric_limits<std::int64_t>::max()); }
+
+private:
+    constexpr explicit Money(std::int64_t units) : m_units(units) {}
+
+    std::int64_t m_units = 0;
+};
+
+} // namespace qb
