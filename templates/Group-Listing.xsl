@@ -10,7 +10,7 @@
       <BODY>
         <DIV class="reporttitle"><B>Groups</B></DIV>
         <TABLE width="100%" cellspacing="0" cellpadding="2">
-          <TR><TH width="180">Group</TH><TH>Accounts</TH><TH width="40">&#160;</TH><TH width="50">&#160;</TH></TR>
+          <TR><TH width="120">Group</TH><TH>Accounts</TH><TH width="40">&#160;</TH><TH width="50">&#160;</TH></TR>
           <xsl:for-each select="/Data/Groups/Group">
             <xsl:sort select="translate(., 'abcdefghijklmnopqrstuvwxyz', 'ABCDEFGHIJKLMNOPQRSTUVWXYZ')"/>
             <TR id="id{.}">

@@ -59,18 +59,25 @@ void frmAcMaster::buildUi()
     Label2->setObjectName(QStringLiteral("Label2"));
     txtAcName = new QLineEdit(fraRecord);
     txtAcName->setObjectName(QStringLiteral("txtAcName"));
-    txtAcName->setMinimumWidth(200);
+    txtAcName->setMinimumWidth(120);
     Label2->setBuddy(txtAcName);
     cmdSave = new QPushButton(QStringLiteral("&Apply"), fraRecord);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
     cmdCancel = new QPushButton(QStringLiteral("&Cancel"), fraRecord);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    auto* recordRow = new QHBoxLayout(fraRecord);
-    FitLayoutBelowCaption(fraRecord, recordRow);
-    recordRow->addWidget(Label2);
-    recordRow->addWidget(txtAcName, 1);
-    recordRow->addWidget(cmdSave);
-    recordRow->addWidget(cmdCancel);
+    // The name on one line, the commands below it: the panel stays narrow
+    // enough for tiled windows.
+    auto* recordRows = new QVBoxLayout(fraRecord);
+    FitLayoutBelowCaption(fraRecord, recordRows);
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(Label2);
+    nameRow->addWidget(txtAcName, 1);
+    auto* commandRow = new QHBoxLayout;
+    commandRow->addStretch();
+    commandRow->addWidget(cmdSave);
+    commandRow->addWidget(cmdCancel);
+    recordRows->addLayout(nameRow);
+    recordRows->addLayout(commandRow);
     fraRecord->hide();
 
     for (QPushButton* b : {cmdAdd, cmdClose, cmdSave, cmdCancel})
@@ -99,7 +106,6 @@ void frmAcMaster::buildUi()
     setTabOrder(cmdSave, cmdCancel);
     setTabOrder(cmdCancel, WebBrowser1);
 
-    setMinimumSize(minimumSizeHint().expandedTo(QSize(420, 260)));
     resize(560, 460);
 }
 

@@ -71,7 +71,6 @@ void frmGroupMaster::buildUi()
 
     setTabOrder(cmdAdd, cmdClose);
     setTabOrder(cmdClose, WebBrowser1);
-    setMinimumSize(minimumSizeHint().expandedTo(QSize(360, 220)));
     resize(560, 420);
 }
 

@@ -42,30 +42,31 @@ XmlDocument AccountListReport::ListBook(const XmlDocument& data)
     XmlNode heads = root.appendChild(root.createElement(QStringLiteral("AcMaster")));
     XmlNode balances = root.appendChild(root.createElement(QStringLiteral("Balances")));
 
-    QHash<QString, Money> sums; // by code as written
-    QList<QString> codes;
+    QHash<int, Money> sums;
+    QList<XmlNode> copied;
     for (XmlNode s = data.documentElement().firstChildElement(); s; s = s.nextSiblingElement()) {
         const QString name = s.name();
         if (name == QStringLiteral("AcMaster")) {
-            for (XmlNode a = s.firstChildElement(); a; a = a.nextSiblingElement()) {
-                heads.appendCopy(a);
-                codes.append(a.attribute(QStringLiteral("Code")));
-            }
+            for (XmlNode a = s.firstChildElement(); a; a = a.nextSiblingElement())
+                copied.append(heads.appendCopy(a));
         } else if (name == QStringLiteral("Trans")) {
             // One walk over the transactions for all accounts.
-            for (XmlNode t = s.firstChildElement(); t; t = t.nextSiblingElement()) {
-                const std::optional<Money> amount = Money::parse(t.text().trimmed());
+            s.visitChildElements({QByteArrayLiteral("fAc"), QByteArrayLiteral("tAc")},
+                                 [&sums](const QList<QByteArrayView>& codes, QByteArrayView text) {
+                const std::optional<Money> amount
+                    = Money::parse(QString::fromLatin1(text.trimmed()));
                 if (!amount)
-                    continue;
-                sums[t.attribute(QStringLiteral("tAc"))] += *amount;
-                sums[t.attribute(QStringLiteral("fAc"))] -= *amount;
-            }
+                    return;
+                sums[codes.at(0).toInt()] -= *amount;
+                sums[codes.at(1).toInt()] += *amount;
+            });
         }
     }
-    for (const QString& code : codes) {
+    for (const XmlNode& a : copied) {
+        const QString code = a.attribute(QStringLiteral("Code"));
         XmlNode b = balances.appendChild(root.createElement(QStringLiteral("b")));
         b.setAttribute(QStringLiteral("Code"), code);
-        b.setText(balanceText(sums.value(code)));
+        b.setText(balanceText(sums.value(code.toInt())));
     }
     return book;
 }
