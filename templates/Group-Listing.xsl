@@ -10,11 +10,11 @@
       <BODY>
         <DIV class="reporttitle"><B>Groups</B></DIV>
         <TABLE width="100%" cellspacing="0" cellpadding="2">
-          <TR><TH width="120">Group</TH><TH>Accounts</TH><TH width="40">&#160;</TH><TH width="50">&#160;</TH></TR>
+          <TR><TH width="140">Group</TH><TH width="240">Accounts</TH><TH width="40">&#160;</TH><TH width="50">&#160;</TH></TR>
           <xsl:for-each select="/Data/Groups/Group">
             <xsl:sort select="translate(., 'abcdefghijklmnopqrstuvwxyz', 'ABCDEFGHIJKLMNOPQRSTUVWXYZ')"/>
             <TR id="id{.}">
-              <TD class="text"><A href="{.}"><xsl:value-of select="."/></A></TD>
+              <TD class="text" style="white-space:nowrap"><A href="{.}"><xsl:value-of select="."/></A></TD>
               <TD class="text">
                 <xsl:call-template name="members">
                   <xsl:with-param name="rest" select="substring-after(@gi, ',')"/>
