@@ -191,6 +191,7 @@ private slots:
         QVERIFY(readDataFile(book).contains("<a Code=\"1\" AcName=\"Moms Fund\"/>"));
         QCOMPARE(w->LastSavedCode(), 1);
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("id=\"id1\"")));
+        QCOMPARE(w->WebBrowser1->textCursor().block().text(), QStringLiteral("1")); // its row has the focus
         QVERIFY(record->isVisible());
         QVERIFY(box->text().isEmpty());
         QCOMPARE(QApplication::focusWidget(), box);
@@ -211,6 +212,7 @@ private slots:
         QCOMPARE(readDataFile(book), before);
         apply(w, QStringLiteral("Bank"));
         QCOMPARE(accountXml(2), QStringLiteral("<a Code=\"2\" AcName=\"Bank\"/>"));
+        QCOMPARE(w->WebBrowser1->textCursor().block().text(), QStringLiteral("2"));
 
         get<QPushButton>(w, "cmdCancel")->click();
         QVERIFY(record->isHidden());
@@ -368,6 +370,9 @@ private slots:
         QCOMPARE(prompt->count(), 0);
         QVERIFY(readDataFile(book).contains("<Group gi=\",3,1,7,\">Day to day</Group>"));
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("Salary, Cash, Zoo")));
+        // Its row has the focus (the page keeps the name on one line).
+        QCOMPARE(w->WebBrowser1->textCursor().block().text().replace(QChar::Nbsp, QLatin1Char(' ')),
+                 QStringLiteral("Day to day"));
 
         // Edit through a link whose blanks came escaped: the members come back in order.
         navigate(w->WebBrowser1, QStringLiteral("[*[E]*]Day%20to%20day"));
