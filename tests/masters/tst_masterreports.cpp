@@ -1,6 +1,8 @@
+#include <QProcess>
 #include <QtTest>
 
 #include "MasterReports.h"
+#include "ReportPage.h"
 #include "TestSupport.h"
 #include "Xml.h"
 
@@ -105,6 +107,32 @@ private slots:
             QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Edit']/@href)")), QStringLiteral("[*[E]*]") + name);
             QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Delete']/@href)")), QStringLiteral("[*[D]*]") + name);
         }
+    }
+
+    void qbtoolGivesTheWindowsPages()
+    {
+#ifdef QB_HAVE_QBTOOL
+        test::TempEnv env;
+        const QString path = env.path(QStringLiteral("books.qbf"));
+        QVERIFY(test::writeDataFile(path, test::sampleBookXml()));
+        XmlDocument book;
+        QVERIFY(book.loadXml(test::sampleBookXml()));
+        AccountListReport accounts;
+        GroupListReport groups;
+        QVERIFY(accounts.load() && groups.load());
+        for (const QString& name : {QStringLiteral("accounts"), QStringLiteral("groups")}) {
+            QProcess p;
+            p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"),
+                    {QStringLiteral("report"), path, name});
+            QVERIFY(p.waitForFinished(60000));
+            QCOMPARE(p.exitCode(), 0);
+            QString page = name == QStringLiteral("accounts") ? accounts.build(book) : groups.build(book);
+            AddStyleHead(page);
+            QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), page);
+        }
+#else
+        QSKIP("qbtool is not built");
+#endif
     }
 };
 
