@@ -301,9 +301,9 @@ private slots:
         QFETCH(QString, opened);
         ScriptedPopupMenus menus;
         menus.answer(answer);
-        QStringList log;
-        test::TestBook book;
+        TestBook book;
         Openers::setBook(book.context());
+        QStringList log;
         Openers::registerFactory(WindowKind::TransactionList, [&log](const BookContext&) { return new Opened(QStringLiteral("list"), &log); });
         Openers::registerFactory(WindowKind::PeriodSummary, [&log](const BookContext&) { return new Opened(QStringLiteral("summary"), &log); });
         Openers::registerFactory(WindowKind::TransactionEntry, [&log](const BookContext&) { return new Opened(QStringLiteral("entry"), &log); });
@@ -315,8 +315,8 @@ private slots:
         }
         for (WindowKind kind : {WindowKind::TransactionList, WindowKind::PeriodSummary, WindowKind::TransactionEntry})
             Openers::registerFactory(kind, {});
-        qDeleteAll(WindowHost::current().childWindows());
         Openers::clearBook();
+        qDeleteAll(WindowHost::current().childWindows());
     }
 
     void enterMovesOnButTheViewKeepsItAndTeardownIsQuiet()
