@@ -20,8 +20,7 @@ void FitLayoutBelowCaption(sesPanel* panel, QBoxLayout* layout)
     panel->resize(400, 120);
     const QRect inner = panel->contentsRectBelowCaption();
     layout->setContentsMargins(inner.left() + 4, inner.top() + 2,
-                               panel->width() - inner.right() + 3,
-                               panel->height() - inner.bottom() + 3);
+        panel->width() - inner.right() + 3, panel->height() - inner.bottom() + 3);
     panel->resize(was);
 }
 

@@ -163,7 +163,7 @@ void frmAcMaster::cmdSave_Click()
     // A name of nothing but characters that cannot be stored is no name either.
     if (typed.trimmed().isEmpty() || StoredName(typed).isEmpty()) {
         MsgBox(QStringLiteral("Enter the Account name"), MsgIcon::Information,
-               QStringLiteral("Incomplete data"));
+            QStringLiteral("Incomplete data"));
         txtAcName->setFocus();
         return;
     }
@@ -192,13 +192,13 @@ void frmAcMaster::cmdSave_Click()
         const AccountDeletion deletion = CheckAccountDeletion(doc, *m_editing);
         if (deletion.verdict != AccountDeletion::Allowed) {
             MsgBox(AccountDeletionMessage(deletion), MsgIcon::Information,
-                   AccountDeletionTitle(deletion));
+                AccountDeletionTitle(deletion));
             fraRecord->hide();
             return;
         }
         changed = MsgBox(QStringLiteral("Are you sure you want to delete this record ?"),
-                         MsgIcon::Question, QStringLiteral("Confirm Deletion"), MsgButtons::YesNo,
-                         MsgResult::No)
+                      MsgIcon::Question, QStringLiteral("Confirm Deletion"), MsgButtons::YesNo,
+                      MsgResult::No)
             == MsgResult::Yes;
         if (changed) {
             editing.parent().removeChild(editing);

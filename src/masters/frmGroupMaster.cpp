@@ -27,7 +27,8 @@ frmGroupMaster::frmGroupMaster(const BookContext& book, QWidget* parent)
     , m_book(book)
 {
     buildUi();
-    connect(cmdAdd, &QPushButton::clicked, this, [this] { ShowGroupDialog(frmGroups::ModeAdd, {}); });
+    connect(
+        cmdAdd, &QPushButton::clicked, this, [this] { ShowGroupDialog(frmGroups::ModeAdd, {}); });
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     setEnterAsTab(true);
     Form_Load();
@@ -123,7 +124,7 @@ void frmGroupMaster::RefreshList(const QString& strRecordToNavigate)
     if (!strRecordToNavigate.isEmpty()
         && !WebBrowser1->focusElement(GroupListReport::RowId(strRecordToNavigate))) {
         MsgBox(QStringLiteral("The group '") + strRecordToNavigate
-               + QStringLiteral("' is not in the list."));
+            + QStringLiteral("' is not in the list."));
     }
 }
 
@@ -134,8 +135,8 @@ void frmGroupMaster::ShowGroupDialog(int mode, const XmlNode& group)
     m_mode = mode;
     auto* dialog = new frmGroups(m_book, this);
     m_dialog = dialog;
-    connect(dialog, &frmGroups::groupSaved, this,
-            [this](const QString& name) { RefreshList(name); });
+    connect(
+        dialog, &frmGroups::groupSaved, this, [this](const QString& name) { RefreshList(name); });
     // The dialog goes away after each use (it deletes itself once closed).
     connect(dialog, &QDialog::finished, this, [this] { m_dialog = nullptr; });
     dialog->mnodEditing = group;
@@ -153,7 +154,8 @@ void frmGroupMaster::linkClicked(const QString& token)
         const XmlNode group = FindGroup(m_book.store.document(), GroupOfToken(rest));
         // A link to a group that is no longer there is ignored.
         if (group)
-            ShowGroupDialog(mark == kEditToken ? frmGroups::ModeEdit : frmGroups::ModeDelete, group);
+            ShowGroupDialog(
+                mark == kEditToken ? frmGroups::ModeEdit : frmGroups::ModeDelete, group);
         return;
     }
     if (ShowAccountMenu(this, true, false) != QStringLiteral("Period Summary"))

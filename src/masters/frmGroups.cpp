@@ -64,7 +64,7 @@ void frmGroups::buildUi()
     Label1->setBuddy(txtGroupName);
     Label2 = new QLabel(QStringLiteral("Select the accounts of this group to right side box. ( "
                                        "Double click or use arrow buttons)"),
-                        this);
+        this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setWordWrap(true);
 
@@ -78,8 +78,8 @@ void frmGroups::buildUi()
     }
 
     static const char* const captions[4] = {">", ">>", "<", "<<"};
-    static const char* const tips[4] = {"Include Selected", "Include All", "Exclude Selected",
-                                        "Exclude All"};
+    static const char* const tips[4]
+        = {"Include Selected", "Include All", "Exclude Selected", "Exclude All"};
     auto* arrows = new QVBoxLayout;
     arrows->addStretch();
     for (int i = 0; i < 4; ++i) {
@@ -131,7 +131,8 @@ void frmGroups::setMyActiveMode(int mode)
     m_mode = mode;
     lstAccounts->clear();
     lstSelectedAccounts->clear();
-    for (XmlNode a = m_book.store.AcMasterSection().firstChildElement(); a; a = a.nextSiblingElement()) {
+    for (XmlNode a = m_book.store.AcMasterSection().firstChildElement(); a;
+         a = a.nextSiblingElement()) {
         const QString name = a.attributeValue(1);
         auto* item = new QListWidgetItem(name);
         item->setData(Qt::UserRole, a.attributeValue(0).toInt());

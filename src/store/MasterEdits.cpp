@@ -11,7 +11,8 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 XmlNode section(const XmlDocument& document, const QString& name)
 {
-    for (XmlNode s = document.documentElement().firstChildElement(); s; s = s.nextSiblingElement()) {
+    for (XmlNode s = document.documentElement().firstChildElement(); s;
+         s = s.nextSiblingElement()) {
         if (s.name() == name)
             return s;
     }
@@ -22,7 +23,7 @@ XmlNode section(const XmlDocument& document, const QString& name)
 // case ignored. Names hold allowed characters only, so this compares as the
 // program's upper-casing of a-z does. A walk without XPath: a typed name
 // never becomes part of a query.
-template<typename NameOf>
+template <typename NameOf>
 QList<XmlNode> recordsNamed(const XmlNode& records, const QString& name, NameOf nameOf)
 {
     QList<XmlNode> found;
@@ -34,7 +35,7 @@ QList<XmlNode> recordsNamed(const XmlNode& records, const QString& name, NameOf 
 }
 
 NameCheck checkName(const QList<XmlNode>& sameName, const QString& stored, const XmlNode& editing,
-                    const QString& currentName)
+    const QString& currentName)
 {
     if (stored.isEmpty())
         return NameCheck::Empty;
@@ -81,11 +82,12 @@ QList<XmlNode> FindAccountsByName(const XmlDocument& document, const QString& na
     return recordsNamed(section(document, QStringLiteral("AcMaster")), name, accountName);
 }
 
-NameCheck CheckAccountName(const XmlDocument& document, const QString& typed, const XmlNode& editing)
+NameCheck CheckAccountName(
+    const XmlDocument& document, const QString& typed, const XmlNode& editing)
 {
     const QString stored = StoredName(typed);
     return checkName(FindAccountsByName(document, stored), stored, editing,
-                     editing ? accountName(editing) : QString());
+        editing ? accountName(editing) : QString());
 }
 
 void RenameAccount(XmlNode account, const QString& name)
@@ -109,7 +111,8 @@ AccountDeletion CheckAccountDeletion(const XmlDocument& document, int code)
     const QString wanted = QString::number(code);
     const XmlNode trans = section(document, QStringLiteral("Trans"));
     for (XmlNode t = trans.firstChildElement(); t; t = t.nextSiblingElement()) {
-        if (t.attribute(QStringLiteral("fAc")) == wanted || t.attribute(QStringLiteral("tAc")) == wanted) {
+        if (t.attribute(QStringLiteral("fAc")) == wanted
+            || t.attribute(QStringLiteral("tAc")) == wanted) {
             result.verdict = AccountDeletion::HasTransactions;
             return result;
         }
@@ -190,7 +193,7 @@ NameCheck CheckGroupName(const XmlDocument& document, const QString& typed, cons
 {
     const QString stored = StoredName(typed);
     return checkName(FindGroupsByName(document, stored), stored, editing,
-                     editing ? groupName(editing) : QString());
+        editing ? groupName(editing) : QString());
 }
 
 XmlNode AddGroup(XmlDocument& document, const QString& name, const QString& gi)

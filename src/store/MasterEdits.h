@@ -31,8 +31,8 @@ QList<XmlNode> FindAccountsByName(const XmlDocument& document, const QString& na
 // account (letter case ignored). For a rename (editing not null) the
 // account's own name is accepted unchanged, but a change of letter case only
 // counts as a duplicate, as it would be with another account of that name.
-NameCheck CheckAccountName(const XmlDocument& document, const QString& typed,
-                           const XmlNode& editing = {});
+NameCheck CheckAccountName(
+    const XmlDocument& document, const QString& typed, const XmlNode& editing = {});
 
 // Adding an account head: AddAccountHead (BookEdits.h).
 
@@ -68,8 +68,8 @@ XmlNode FindGroup(const XmlDocument& document, const QString& name);
 // The groups whose name equals name, letter case ignored, in document order.
 QList<XmlNode> FindGroupsByName(const XmlDocument& document, const QString& name);
 // As CheckAccountName, for groups.
-NameCheck CheckGroupName(const XmlDocument& document, const QString& typed,
-                         const XmlNode& editing = {});
+NameCheck CheckGroupName(
+    const XmlDocument& document, const QString& typed, const XmlNode& editing = {});
 
 // Appends a group with its member list and name as given; returns it.
 XmlNode AddGroup(XmlDocument& document, const QString& name, const QString& gi);

@@ -47,25 +47,36 @@ private slots:
         QStringList ids;
         for (const XmlNode& row : rows)
             ids.append(row.attribute(QStringLiteral("id")));
-        QCOMPARE(ids, (QStringList{QStringLiteral("id2"), QStringLiteral("id5"), QStringLiteral("id9"),
-                                   QStringLiteral("id3")}));
+        QCOMPARE(ids,
+            (QStringList {QStringLiteral("id2"), QStringLiteral("id5"), QStringLiteral("id9"),
+                QStringLiteral("id3")}));
         QCOMPARE(AccountListReport::RowId(5), QStringLiteral("id5"));
 
-        struct Expect { const char* id; const char* name; const char* balance; };
+        struct Expect
+        {
+            const char* id;
+            const char* name;
+            const char* balance;
+        };
         const Expect expected[] = {
-            {"id2", "Bank", "1,234,566.80"},   // 1234567.1 - 0.1 - 0.2
-            {"id5", "cash", "0.30"},           // 0.1 + 0.2 - 0.005, half away from zero
-            {"id9", "Idle", "0.00"},
-            {"id3", "Salary", "-1,234,567.10"}, // -1234567.1 + 0.005
+            {"id2", "Bank", "1,234,566.80"}, // 1234567.1 - 0.1 - 0.2
+            {"id5", "cash", "0.30"}, // 0.1 + 0.2 - 0.005, half away from zero
+            {"id9", "Idle", "0.00"}, {"id3", "Salary", "-1,234,567.10"}, // -1234567.1 + 0.005
         };
         for (const Expect& e : expected) {
-            const XmlNode row = result.selectSingleNode(QStringLiteral("//TR[@id='%1']").arg(QLatin1String(e.id)));
+            const XmlNode row = result.selectSingleNode(
+                QStringLiteral("//TR[@id='%1']").arg(QLatin1String(e.id)));
             const QString code = QString::fromLatin1(e.id).mid(2);
             QCOMPARE(row.evaluate(QStringLiteral("string(TD[1])")), code);
-            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='%1']/@href)").arg(QLatin1String(e.name))), code);
-            QCOMPARE(row.evaluate(QStringLiteral("normalize-space(TD[3])")), QLatin1String(e.balance));
-            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Edit']/@href)")), QStringLiteral("[*[E]*]") + code);
-            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Delete']/@href)")), QStringLiteral("[*[D]*]") + code);
+            QCOMPARE(row.evaluate(
+                         QStringLiteral("string(.//A[.='%1']/@href)").arg(QLatin1String(e.name))),
+                code);
+            QCOMPARE(
+                row.evaluate(QStringLiteral("normalize-space(TD[3])")), QLatin1String(e.balance));
+            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Edit']/@href)")),
+                QStringLiteral("[*[E]*]") + code);
+            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Delete']/@href)")),
+                QStringLiteral("[*[D]*]") + code);
         }
 
         // Given the whole book, the template still lists every account.
@@ -103,9 +114,12 @@ private slots:
             QCOMPARE(row.attribute(QStringLiteral("id")), GroupListReport::RowId(name));
             QCOMPARE(row.evaluate(QStringLiteral("string(TD[1]/A/@href)")), name);
             QCOMPARE(row.evaluate(QStringLiteral("string(TD[1]/A)")), name);
-            QCOMPARE(row.evaluate(QStringLiteral("normalize-space(TD[2])")), QLatin1String(members[i]));
-            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Edit']/@href)")), QStringLiteral("[*[E]*]") + name);
-            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Delete']/@href)")), QStringLiteral("[*[D]*]") + name);
+            QCOMPARE(
+                row.evaluate(QStringLiteral("normalize-space(TD[2])")), QLatin1String(members[i]));
+            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Edit']/@href)")),
+                QStringLiteral("[*[E]*]") + name);
+            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Delete']/@href)")),
+                QStringLiteral("[*[D]*]") + name);
         }
     }
 
@@ -123,10 +137,11 @@ private slots:
         for (const QString& name : {QStringLiteral("accounts"), QStringLiteral("groups")}) {
             QProcess p;
             p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"),
-                    {QStringLiteral("report"), path, name});
+                {QStringLiteral("report"), path, name});
             QVERIFY(p.waitForFinished(60000));
             QCOMPARE(p.exitCode(), 0);
-            QString page = name == QStringLiteral("accounts") ? accounts.build(book) : groups.build(book);
+            QString page
+                = name == QStringLiteral("accounts") ? accounts.build(book) : groups.build(book);
             AddStyleHead(page);
             QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), page);
         }

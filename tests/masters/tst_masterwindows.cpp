@@ -1,11 +1,11 @@
+#include <memory>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QtTest>
-
-#include <memory>
 
 #include "Clock.h"
 #include "DataStore.h"
@@ -66,7 +66,8 @@ bool clickLink(HtmlView* view, const QString& href)
             cursor.setPosition(fragment.position() + 1);
             view->setTextCursor(cursor);
             view->ensureCursorVisible();
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(cursor).center());
+            QTest::mouseClick(
+                view->viewport(), Qt::LeftButton, {}, view->cursorRect(cursor).center());
             return true;
         }
     }
@@ -191,7 +192,8 @@ private slots:
         QVERIFY(readDataFile(book).contains("<a Code=\"1\" AcName=\"Moms Fund\"/>"));
         QCOMPARE(w->LastSavedCode(), 1);
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("id=\"id1\"")));
-        QCOMPARE(w->WebBrowser1->textCursor().block().text(), QStringLiteral("1")); // its row has the focus
+        QCOMPARE(w->WebBrowser1->textCursor().block().text(),
+            QStringLiteral("1")); // its row has the focus
         QVERIFY(record->isVisible());
         QVERIFY(box->text().isEmpty());
         QCOMPARE(QApplication::focusWidget(), box);
@@ -200,12 +202,13 @@ private slots:
         // Refused: the same name as stored (case, apostrophe), an empty or unstorable name.
         const QByteArray before = readDataFile(book);
         apply(w, QStringLiteral("MOM'S FUND"));
-        expectMessage(QStringLiteral("An Account with this name already exists."), MsgIcon::Information);
+        expectMessage(
+            QStringLiteral("An Account with this name already exists."), MsgIcon::Information);
         QVERIFY(record->isVisible());
         for (const QString& empty : {QStringLiteral("   "), QStringLiteral("\u00e9\u00e8")}) {
             apply(w, empty);
             expectMessage(QStringLiteral("Enter the Account name"), MsgIcon::Information,
-                          QStringLiteral("Incomplete data"));
+                QStringLiteral("Incomplete data"));
             QTRY_COMPARE(QApplication::focusWidget(), box);
         }
         QCOMPARE(prompt->count(), 3);
@@ -236,7 +239,8 @@ private slots:
         QCOMPARE(box->text(), QStringLiteral("Cash"));
         QTRY_COMPARE(QApplication::focusWidget(), box);
         apply(w, QStringLiteral("CASH"));
-        expectMessage(QStringLiteral("An Account with this name already exists."), MsgIcon::Information);
+        expectMessage(
+            QStringLiteral("An Account with this name already exists."), MsgIcon::Information);
         apply(w, QStringLiteral("bank"));
         QCOMPARE(prompt->count(), 2);
         apply(w, QStringLiteral("Cash"));
@@ -264,9 +268,10 @@ private slots:
         QVERIFY(prompt->last().text.contains(QStringLiteral("groups - \r\n'Money', 'Banks'.")));
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]4")));
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        expectMessage(QStringLiteral("Transactions for this account exist. \r\nCheck the transaction "
-                                     "list report to list the transactions."),
-                      MsgIcon::Information, QStringLiteral("Cannot delete account"));
+        expectMessage(
+            QStringLiteral("Transactions for this account exist. \r\nCheck the transaction "
+                           "list report to list the transactions."),
+            MsgIcon::Information, QStringLiteral("Cannot delete account"));
         QVERIFY(record->isHidden());
         QCOMPARE(readDataFile(book), before);
         QVERIFY(!accountXml(4).isEmpty());
@@ -279,7 +284,8 @@ private slots:
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]5")));
         prompt->answer(MsgResult::No);
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(prompt->last().text, QStringLiteral("Are you sure you want to delete this record ?"));
+        QCOMPARE(
+            prompt->last().text, QStringLiteral("Are you sure you want to delete this record ?"));
         QCOMPARE(prompt->last().title, QStringLiteral("Confirm Deletion"));
         QCOMPARE(prompt->last().buttons, MsgButtons::YesNo);
         QCOMPARE(prompt->last().defaultButton, MsgResult::No);
@@ -331,8 +337,9 @@ private slots:
     void groupMembersKeepTheirOrder()
     {
         QByteArray xml = sampleBookXml();
-        xml.replace("</AcMaster>", "<a Code=\"5\" AcName=\"alpha\"/><a Code=\"6\" AcName=\"Rent\"/>"
-                                   "<a Code=\"7\" AcName=\"Zoo\"/></AcMaster>");
+        xml.replace("</AcMaster>",
+            "<a Code=\"5\" AcName=\"alpha\"/><a Code=\"6\" AcName=\"Rent\"/>"
+            "<a Code=\"7\" AcName=\"Zoo\"/></AcMaster>");
         openBook(xml);
         frmGroupMaster* w = show<frmGroupMaster>();
         QCOMPARE(w->windowTitle(), QStringLiteral("Group Master"));
@@ -352,18 +359,21 @@ private slots:
                 t.append(list->item(i)->text());
             return t;
         };
-        const QStringList alphabetical{QStringLiteral("alpha"), QStringLiteral("Bank"), QStringLiteral("Cash"),
-                                       QStringLiteral("Food"), QStringLiteral("Rent"), QStringLiteral("Salary"),
-                                       QStringLiteral("Zoo")};
+        const QStringList alphabetical {QStringLiteral("alpha"), QStringLiteral("Bank"),
+            QStringLiteral("Cash"), QStringLiteral("Food"), QStringLiteral("Rent"),
+            QStringLiteral("Salary"), QStringLiteral("Zoo")};
         QCOMPARE(texts(left), alphabetical);
         // Salary by ">", Cash by a double click, Zoo by ">".
         left->findItems(QStringLiteral("Salary"), Qt::MatchExactly).at(0)->setSelected(true);
         get<QPushButton>(d, "cmd_0")->click();
         QListWidgetItem* cash = left->findItems(QStringLiteral("Cash"), Qt::MatchExactly).at(0);
-        QTest::mouseDClick(left->viewport(), Qt::LeftButton, {}, left->visualItemRect(cash).center());
+        QTest::mouseDClick(
+            left->viewport(), Qt::LeftButton, {}, left->visualItemRect(cash).center());
         left->findItems(QStringLiteral("Zoo"), Qt::MatchExactly).at(0)->setSelected(true);
         get<QPushButton>(d, "cmd_0")->click();
-        QCOMPARE(texts(right), (QStringList{QStringLiteral("Salary"), QStringLiteral("Cash"), QStringLiteral("Zoo")}));
+        QCOMPARE(texts(right),
+            (QStringList {
+                QStringLiteral("Salary"), QStringLiteral("Cash"), QStringLiteral("Zoo")}));
         get<QLineEdit>(d, "txtGroupName")->setText(QStringLiteral(" Day to day "));
         get<QPushButton>(d, "cmdSave")->click();
         QTRY_VERIFY(!w->groupDialog());
@@ -372,7 +382,7 @@ private slots:
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("Salary, Cash, Zoo")));
         // Its row has the focus (the page keeps the name on one line).
         QCOMPARE(w->WebBrowser1->textCursor().block().text().replace(QChar::Nbsp, QLatin1Char(' ')),
-                 QStringLiteral("Day to day"));
+            QStringLiteral("Day to day"));
 
         // Edit through a link whose blanks came escaped: the members come back in order.
         navigate(w->WebBrowser1, QStringLiteral("[*[E]*]Day%20to%20day"));
@@ -381,7 +391,9 @@ private slots:
         left = get<QListWidget>(d, "lstAccounts");
         right = get<QListWidget>(d, "lstSelectedAccounts");
         QCOMPARE(get<QLineEdit>(d, "txtGroupName")->text(), QStringLiteral("Day to day"));
-        QCOMPARE(texts(right), (QStringList{QStringLiteral("Salary"), QStringLiteral("Cash"), QStringLiteral("Zoo")}));
+        QCOMPARE(texts(right),
+            (QStringList {
+                QStringLiteral("Salary"), QStringLiteral("Cash"), QStringLiteral("Zoo")}));
         get<QPushButton>(d, "cmd_1")->click();
         QVERIFY(left->count() == 0 && right->count() == 7);
         get<QPushButton>(d, "cmd_3")->click();
@@ -399,12 +411,20 @@ private slots:
         openBook(sampleBookXml());
         frmGroupMaster* w = show<frmGroupMaster>();
         const QByteArray before = readDataFile(book);
-        struct Case { QString link; QString name; QString message; };
+        struct Case
+        {
+            QString link;
+            QString name;
+            QString message;
+        };
         const Case refused[] = {
-            {QString(), QStringLiteral("money"), QStringLiteral("A Group with this name already exists.")},
-            {QString(), QStringLiteral("Mon'ey"), QStringLiteral("A Group with this name already exists.")},
+            {QString(), QStringLiteral("money"),
+                QStringLiteral("A Group with this name already exists.")},
+            {QString(), QStringLiteral("Mon'ey"),
+                QStringLiteral("A Group with this name already exists.")},
             {QString(), QStringLiteral("  "), QStringLiteral("Enter a group name. ")},
-            {QStringLiteral("[*[E]*]Money"), QStringLiteral("MONEY"), QStringLiteral("A Group with this name already exists.")},
+            {QStringLiteral("[*[E]*]Money"), QStringLiteral("MONEY"),
+                QStringLiteral("A Group with this name already exists.")},
         };
         for (const Case& c : refused) {
             if (c.link.isEmpty())

@@ -54,7 +54,8 @@ private slots:
         actionOf(&w, "mnuFileClose")->trigger();
         QTRY_VERIFY(w.childWindows().isEmpty());
         QTRY_VERIFY(w.windowList().entries().isEmpty());
-        for (WindowKind kind : {WindowKind::AccountHeads, WindowKind::Groups, WindowKind::TransactionEntry})
+        for (WindowKind kind :
+            {WindowKind::AccountHeads, WindowKind::Groups, WindowKind::TransactionEntry})
             Openers::registerFactory(kind, {});
     }
 };

@@ -49,7 +49,7 @@ private slots:
         QFETCH(int, expected);
         const XmlDocument doc = book();
         QCOMPARE(int(CheckAccountName(doc, typed, editing ? FindAccount(doc, editing) : XmlNode())),
-                 expected);
+            expected);
     }
 
     void codesFollowTheHighestCode()
@@ -59,8 +59,9 @@ private slots:
         XmlDocument doc = book(QByteArrayLiteral("<Data><AcMaster/><Trans/><Groups/></Data>"));
         QCOMPARE(AddAccountHead(doc, QStringLiteral("Cash")), 1);
         QCOMPARE(AddAccountHead(doc, QStringLiteral("Bank")), 2);
-        XmlDocument shuffled = book(QByteArrayLiteral(
-            "<Data><AcMaster><a Code=\"7\" AcName=\"A\"/><a Code=\"3\" AcName=\"B\"/></AcMaster></Data>"));
+        XmlDocument shuffled
+            = book(QByteArrayLiteral("<Data><AcMaster><a Code=\"7\" AcName=\"A\"/><a Code=\"3\" "
+                                     "AcName=\"B\"/></AcMaster></Data>"));
         QCOMPARE(AddAccountHead(shuffled, QStringLiteral("C")), 8);
         XmlNode eight = FindAccount(shuffled, 8);
         eight.parent().removeChild(eight);
@@ -80,24 +81,25 @@ private slots:
         AccountDeletion inOne = CheckAccountDeletion(doc, 2);
         QCOMPARE(inOne.verdict, AccountDeletion::InGroups);
         QCOMPARE(AccountDeletionMessage(inOne),
-                 QStringLiteral("This Account cannot be deleted because this account is part of "
-                                "this group - 'Money'. \r\nYou can remove this account from this "
-                                "group and try deleting again"));
+            QStringLiteral("This Account cannot be deleted because this account is part of "
+                           "this group - 'Money'. \r\nYou can remove this account from this "
+                           "group and try deleting again"));
         QVERIFY(AccountDeletionTitle(inOne).isEmpty());
         AddGroup(doc, QStringLiteral("Banks"), QStringLiteral(",12,2,"));
         AddGroup(doc, QStringLiteral("Other"), QStringLiteral(",12,"));
         const AccountDeletion inTwo = CheckAccountDeletion(doc, 2);
-        QCOMPARE(inTwo.groups, (QStringList{QStringLiteral("Money"), QStringLiteral("Banks")}));
+        QCOMPARE(inTwo.groups, (QStringList {QStringLiteral("Money"), QStringLiteral("Banks")}));
         QCOMPARE(AccountDeletionMessage(inTwo),
-                 QStringLiteral("This Account cannot be deleted because this account is part of "
-                                "these groups - \r\n'Money', 'Banks'.\r\n\r\nYou can remove this "
-                                "account from these group and try deleting again"));
-        // Salary: only in transactions (as From); a code that is part of another (1 in 12) is no member.
+            QStringLiteral("This Account cannot be deleted because this account is part of "
+                           "these groups - \r\n'Money', 'Banks'.\r\n\r\nYou can remove this "
+                           "account from these group and try deleting again"));
+        // Salary: only in transactions (as From); a code that is part of another (1 in 12) is no
+        // member.
         const AccountDeletion used = CheckAccountDeletion(doc, 3);
         QCOMPARE(used.verdict, AccountDeletion::HasTransactions);
         QCOMPARE(AccountDeletionMessage(used),
-                 QStringLiteral("Transactions for this account exist. \r\nCheck the transaction "
-                                "list report to list the transactions."));
+            QStringLiteral("Transactions for this account exist. \r\nCheck the transaction "
+                           "list report to list the transactions."));
         QCOMPARE(AccountDeletionTitle(used), QStringLiteral("Cannot delete account"));
         const int fresh = AddAccountHead(doc, QStringLiteral("Unused"));
         QCOMPARE(CheckAccountDeletion(doc, fresh).verdict, AccountDeletion::Allowed);
@@ -108,8 +110,8 @@ private slots:
     {
         QCOMPARE(MemberList({3, 1, 7}), QStringLiteral(",3,1,7,"));
         QCOMPARE(MemberList({}), QStringLiteral(","));
-        QCOMPARE(MemberCodes(QStringLiteral(",3,1,7,")), (QList<int>{3, 1, 7}));
-        QCOMPARE(MemberCodes(QStringLiteral(",,x,5,")), (QList<int>{5}));
+        QCOMPARE(MemberCodes(QStringLiteral(",3,1,7,")), (QList<int> {3, 1, 7}));
+        QCOMPARE(MemberCodes(QStringLiteral(",,x,5,")), (QList<int> {5}));
         QVERIFY(MemberCodes(QStringLiteral(",")).isEmpty());
 
         XmlDocument doc = book();
@@ -119,9 +121,12 @@ private slots:
         QVERIFY(FindGroup(doc, QStringLiteral("day to day")).isNull());
         QCOMPARE(int(CheckGroupName(doc, QStringLiteral("MONEY"))), int(NameCheck::Duplicate));
         QCOMPARE(int(CheckGroupName(doc, QStringLiteral("Mon'ey"))), int(NameCheck::Duplicate));
-        QCOMPARE(int(CheckGroupName(doc, QStringLiteral("Day to day"), added)), int(NameCheck::Accepted));
-        QCOMPARE(int(CheckGroupName(doc, QStringLiteral("DAY TO DAY"), added)), int(NameCheck::Duplicate));
-        QCOMPARE(int(CheckGroupName(doc, QStringLiteral("money"), added)), int(NameCheck::Duplicate));
+        QCOMPARE(int(CheckGroupName(doc, QStringLiteral("Day to day"), added)),
+            int(NameCheck::Accepted));
+        QCOMPARE(int(CheckGroupName(doc, QStringLiteral("DAY TO DAY"), added)),
+            int(NameCheck::Duplicate));
+        QCOMPARE(
+            int(CheckGroupName(doc, QStringLiteral("money"), added)), int(NameCheck::Duplicate));
         UpdateGroup(added, QStringLiteral("Daily"), MemberList({}));
         QCOMPARE(added.xml(), QStringLiteral("<Group gi=\",\">Daily</Group>"));
     }

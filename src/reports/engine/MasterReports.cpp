@@ -52,14 +52,14 @@ XmlDocument AccountListReport::ListBook(const XmlDocument& data)
         } else if (name == QStringLiteral("Trans")) {
             // One walk over the transactions for all accounts.
             s.visitChildElements({QByteArrayLiteral("fAc"), QByteArrayLiteral("tAc")},
-                                 [&sums](const QList<QByteArrayView>& codes, QByteArrayView text) {
-                const std::optional<Money> amount
-                    = Money::parse(QString::fromLatin1(text.trimmed()));
-                if (!amount)
-                    return;
-                sums[codes.at(0).toInt()] -= *amount;
-                sums[codes.at(1).toInt()] += *amount;
-            });
+                [&sums](const QList<QByteArrayView>& codes, QByteArrayView text) {
+                    const std::optional<Money> amount
+                        = Money::parse(QString::fromLatin1(text.trimmed()));
+                    if (!amount)
+                        return;
+                    sums[codes.at(0).toInt()] -= *amount;
+                    sums[codes.at(1).toInt()] += *amount;
+                });
         }
     }
     for (const XmlNode& a : copied) {
