@@ -7,6 +7,7 @@
 #include "Bench.h"
 #include "DataStore.h"
 #include "EntryReports.h"
+#include "MasterReports.h"
 #include "Records.h"
 #include "ReportPage.h"
 #include "SummaryReport.h"
@@ -213,6 +214,40 @@ std::vector<Step> reportSteps()
         prepareSummary, {}, [](Context& c) {
             auto* s = static_cast<SummaryState*>(c.state.get());
             return runSummary(c, qb::SummarySubject::group(s->largestGroup), false);
+        }});
+    // The account heads and groups windows' pages, as the windows show them.
+    struct MasterState
+    {
+        qb::AccountListReport accounts;
+        qb::GroupListReport groups;
+    };
+    auto prepareMasters = [](Context& c, QString* why) {
+        if (!prepareEntry(c, why))
+            return false;
+        auto state = std::make_shared<MasterState>();
+        if (!state->accounts.load() || !state->groups.load()) {
+            *why = QStringLiteral("the templates are not installed beside qbbench (rpt/)");
+            return false;
+        }
+        c.state = state;
+        return true;
+    };
+    auto masters = [](Context& c) { return static_cast<MasterState*>(c.state.get()); };
+    steps.push_back(Step{
+        QStringLiteral("acmaster-list"), {},
+        QStringLiteral("the account heads page with every account's balance"),
+        prepareMasters, {}, [masters](Context& c) {
+            QString page = masters(c)->accounts.build(qb::DataStore::instance().document());
+            qb::AddStyleHead(page);
+            return page.contains(qb::AccountListReport::RowId(1));
+        }});
+    steps.push_back(Step{
+        QStringLiteral("group-list"), {},
+        QStringLiteral("the groups page with every group's members"),
+        prepareMasters, {}, [masters](Context& c) {
+            QString page = masters(c)->groups.build(qb::DataStore::instance().document());
+            qb::AddStyleHead(page);
+            return page.contains(QStringLiteral("<TR id="));
         }});
     return steps;
 }

@@ -2,6 +2,8 @@
 
 #include "Openers.h"
 #include "frmLedger.h"
+#include "frmAcMaster.h"
+#include "frmGroupMaster.h"
 #include "frmTrans.h"
 #include "frmTransSummary.h"
 
@@ -15,6 +17,10 @@ void RegisterDataWindows()
                              [](const BookContext& book) { return new frmTransSummary(book); });
     Openers::registerFactory(WindowKind::TransactionList,
                              [](const BookContext& book) { return new frmLedger(book); });
+    Openers::registerFactory(WindowKind::AccountHeads,
+                             [](const BookContext& book) { return new frmAcMaster(book); });
+    Openers::registerFactory(WindowKind::Groups,
+                             [](const BookContext& book) { return new frmGroupMaster(book); });
 }
 
 } // namespace qb

@@ -40,7 +40,7 @@ TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fi
 TransactionKey UpdateTransaction(XmlDocument& document, XmlNode transaction,
                                  const TransactionFields& fields);
 
-// Appends an account head with the next code (the last head's code plus 1)
+// Appends an account head with the next code (the highest code plus 1)
 // and the name as given; returns the code.
 int AddAccountHead(XmlDocument& document, const QString& name);
 

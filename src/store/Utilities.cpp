@@ -1,5 +1,6 @@
 #include "Utilities.h"
 
+#include <algorithm>
 #include <random>
 
 #include <QCoreApplication>
@@ -97,8 +98,14 @@ int NextTransactionNumber(const XmlDocument& document, int docDate)
 
 int NextAccountCode(const XmlDocument& document)
 {
-    const XmlNode last = document.selectSingleNode(QStringLiteral("/Data/AcMaster/a[last()]"));
-    return last ? last.attributeValue(0).toInt() + 1 : 1;
+    // The highest code rather than the last one: the same on every file the
+    // program writes (it appends in code order), and still unique in a book
+    // whose heads were reordered by hand.
+    const XmlNode heads = document.selectSingleNode(QStringLiteral("/Data/AcMaster"));
+    int highest = 0;
+    for (XmlNode a = heads.firstChildElement(); a; a = a.nextSiblingElement())
+        highest = std::max(highest, a.attributeValue(0).toInt());
+    return highest + 1;
 }
 
 namespace {

@@ -36,7 +36,7 @@ QString PersonalFolder();
 // within a date even after edits moved transactions between dates.
 int NextTransactionNumber(const XmlDocument& document, int docDate);
 
-// Next account code: the last account head's code plus 1, or 1 when there is none.
+// Next account code: the highest code of the account heads plus 1, or 1 when there is none.
 int NextAccountCode(const XmlDocument& document);
 
 // Per-user settings under "Quillbrook": text values by section and key.

@@ -331,6 +331,40 @@ QList<XmlNode> XmlNode::childElements() const
     return list;
 }
 
+void XmlNode::visitChildElements(const QList<QByteArray>& names, const ChildVisitor& visit) const
+{
+    if (!m_node)
+        return;
+    // Single text children (the usual form) are lent as they are; anything
+    // else is read into a buffer that lives until the next element.
+    QList<QByteArrayView> values(names.size());
+    std::vector<XmlCharPtr> held;
+    auto contentOf = [&held](xmlNode* n) -> QByteArrayView {
+        const xmlNode* t = n->children;
+        if (!t)
+            return {};
+        if (t->type == XML_TEXT_NODE && !t->next)
+            return QByteArrayView(reinterpret_cast<const char*>(t->content));
+        held.emplace_back(xmlNodeGetContent(n));
+        return QByteArrayView(reinterpret_cast<const char*>(held.back().get()));
+    };
+    for (xmlNode* c = m_node->children; c; c = c->next) {
+        if (c->type != XML_ELEMENT_NODE)
+            continue;
+        held.clear();
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            values[i] = {};
+            for (xmlAttr* a = c->properties; a; a = a->next) {
+                if (xmlStrEqual(a->name, xc(names[i]))) {
+                    values[i] = contentOf(reinterpret_cast<xmlNode*>(a));
+                    break;
+                }
+            }
+        }
+        visit(values, contentOf(c));
+    }
+}
+
 QList<XmlNode> XmlNode::childElementsWithAttribute(const QStringList& names,
                                                    const QString& value) const
 {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -70,6 +71,13 @@ public:
     // Child elements having one of the attributes with exactly this value, in
     // document order. A plain walk without XPath: fast on large sections.
     QList<XmlNode> childElementsWithAttribute(const QStringList& names, const QString& value) const;
+    // Calls visit for every child element with the values of the named
+    // attributes (in the order of names; empty when missing) and the
+    // element's text, as UTF-8 bytes lent for the call. A walk without
+    // copies, for one pass over a large section.
+    using ChildVisitor
+        = std::function<void(const QList<QByteArrayView>& values, QByteArrayView text)>;
+    void visitChildElements(const QList<QByteArray>& names, const ChildVisitor& visit) const;
     XmlNode childElement(int index) const; // element children only, 0-based
 
     // Element of the same document, not yet inserted anywhere.

@@ -8,6 +8,7 @@
 #include "DataStore.h"
 #include "EntryReports.h"
 #include "LedgerReport.h"
+#include "MasterReports.h"
 #include "ReportEngine.h"
 #include "SummaryReport.h"
 #include "Xml.h"
@@ -26,6 +27,7 @@ const char kReportUsage[]
       "                     --from DATE --to DATE [--password P] [-o OUT]\n"
       "       qbtool report FILE.qbf ledger --account CODE --from DATE --to DATE\n"
       "                                     [--password P] [-o OUT]\n"
+      "       qbtool report FILE.qbf accounts|groups [--password P] [-o OUT]\n"
       "\n"
       "Applies a report template to the book and writes the page as a report\n"
       "window shows it (style sheet in place of <HTML>), to standard output or OUT.\n"
@@ -205,6 +207,8 @@ public:
             return runSummary(o, book);
         if (o.templateName == QStringLiteral("ledger"))
             return runLedger(o, book);
+        if (o.templateName == QStringLiteral("accounts") || o.templateName == QStringLiteral("groups"))
+            return runMasterReport(o, book);
         ReportTemplate report;
         if (int rc = loadTemplate(o.templateName, &report); rc != kOk)
             return rc;
@@ -338,6 +342,28 @@ private:
         QString page;
         if (!report.build(book, code, AccountName(book, code), from, to, expression, &page, &error))
             return templateFail(error.description);
+        AddStyleHead(page);
+        return write(page, o.output);
+    }
+
+    // The account heads and groups pages, through the classes their windows use.
+    int runMasterReport(const ReportOptions& o, const XmlDocument& book)
+    {
+        Error error;
+        QString page;
+        if (o.templateName == QStringLiteral("accounts")) {
+            AccountListReport report;
+            if (!report.load(&error))
+                return fail(QStringLiteral("template AcMaster-Listing: ") + error.description);
+            page = report.build(book);
+        } else {
+            GroupListReport report;
+            if (!report.load(&error))
+                return fail(QStringLiteral("template Group-Listing: ") + error.description);
+            page = report.build(book);
+        }
+        if (page.isEmpty())
+            return templateFail(QStringLiteral("the transformation failed"));
         AddStyleHead(page);
         return write(page, o.output);
     }

@@ -1,0 +1,290 @@
+#include "frmAcMaster.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "BookEdits.h"
+#include "Clock.h"
+#include "DataStore.h"
+#include "HtmlView.h"
+#include "MasterEdits.h"
+#include "MasterWindows.h"
+#include "UiServices.h"
+#include "sesPanel.h"
+
+namespace qb {
+
+namespace {
+const QString kEditToken = QStringLiteral("[*[E]*]");
+const QString kDeleteToken = QStringLiteral("[*[D]*]");
+} // namespace
+
+frmAcMaster::frmAcMaster(const BookContext& book, QWidget* parent)
+    : ReportWindow(parent)
+    , m_book(book)
+{
+    buildUi();
+    connectSignals();
+    Form_Load();
+}
+
+void frmAcMaster::buildUi()
+{
+    setObjectName(QStringLiteral("frmAcMaster"));
+    setWindowTitle(QStringLiteral("Account Heads"));
+
+    fraContainer = new QFrame(this);
+    fraContainer->setObjectName(QStringLiteral("fraContainer"));
+
+    fraPanel = new QFrame(fraContainer);
+    fraPanel->setObjectName(QStringLiteral("fraPanel"));
+    cmdAdd = new QPushButton(QStringLiteral("&Add"), fraPanel);
+    cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
+    cmdClose = new QPushButton(QStringLiteral("&Close"), fraPanel);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    auto* panelRow = new QHBoxLayout(fraPanel);
+    panelRow->setContentsMargins(0, 0, 0, 0);
+    panelRow->addWidget(cmdAdd);
+    panelRow->addWidget(cmdClose);
+    panelRow->addStretch();
+
+    fraRecord = new sesPanel(fraContainer);
+    fraRecord->setObjectName(QStringLiteral("fraRecord"));
+    fraRecord->setCaptionHeight(6);
+    fraRecord->setAlignment(0);
+    Label2 = new QLabel(QStringLiteral("&Account Name"), fraRecord);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    txtAcName = new QLineEdit(fraRecord);
+    txtAcName->setObjectName(QStringLiteral("txtAcName"));
+    txtAcName->setMinimumWidth(120);
+    Label2->setBuddy(txtAcName);
+    cmdSave = new QPushButton(QStringLiteral("&Apply"), fraRecord);
+    cmdSave->setObjectName(QStringLiteral("cmdSave"));
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), fraRecord);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    // The name on one line, the commands below it: the panel stays narrow
+    // enough for tiled windows.
+    auto* recordRows = new QVBoxLayout(fraRecord);
+    FitLayoutBelowCaption(fraRecord, recordRows);
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(Label2);
+    nameRow->addWidget(txtAcName, 1);
+    auto* commandRow = new QHBoxLayout;
+    commandRow->addStretch();
+    commandRow->addWidget(cmdSave);
+    commandRow->addWidget(cmdCancel);
+    recordRows->addLayout(nameRow);
+    recordRows->addLayout(commandRow);
+    fraRecord->hide();
+
+    for (QPushButton* b : {cmdAdd, cmdClose, cmdSave, cmdCancel})
+        b->setAutoDefault(false);
+
+    auto* containerLayout = new QVBoxLayout(fraContainer);
+    containerLayout->setContentsMargins(0, 0, 0, 0);
+    containerLayout->addWidget(fraPanel);
+    containerLayout->addWidget(fraRecord);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+    outer->addWidget(fraContainer);
+    outer->addWidget(WebBrowser1, 1);
+    WebBrowser1->setMinimumHeight(120);
+
+    fraPleaseWait = new sesPanel(this);
+    fraPleaseWait->setObjectName(QStringLiteral("fraPleaseWait"));
+    fraPleaseWait->setCaption(QStringLiteral("Loading data. Please wait ..."));
+    fraPleaseWait->resize(260, 50);
+    fraPleaseWait->hide();
+
+    setTabOrder(cmdAdd, cmdClose);
+    setTabOrder(cmdClose, txtAcName);
+    setTabOrder(txtAcName, cmdSave);
+    setTabOrder(cmdSave, cmdCancel);
+    setTabOrder(cmdCancel, WebBrowser1);
+
+    resize(560, 460);
+}
+
+void frmAcMaster::connectSignals()
+{
+    connect(cmdAdd, &QPushButton::clicked, this, [this] { setRecordMode(ModeAdd); });
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdSave, &QPushButton::clicked, this, &frmAcMaster::cmdSave_Click);
+    connect(cmdCancel, &QPushButton::clicked, fraRecord, &QWidget::hide);
+    setEnterAsTab(true);
+}
+
+void frmAcMaster::Form_Load()
+{
+    if (!m_list.load(&m_loadError))
+        MsgBox(m_loadError.description);
+    {
+        BusyScope busy(this);
+        WebBrowser1->blank();
+    }
+    joinWindowList();
+    setCaption(windowTitle());
+    RefreshList();
+}
+
+void frmAcMaster::setRecordMode(int mode)
+{
+    m_mode = mode;
+    static const char* const captions[3] = {"Add New Account ", "Edit Account ", "Delete Account"};
+    fraRecord->setCaption(QString::fromLatin1(captions[mode]));
+    txtAcName->setReadOnly(mode == ModeDelete);
+    cmdSave->setText(mode == ModeDelete ? QStringLiteral("&Delete") : QStringLiteral("&Save"));
+    fraRecord->show();
+    if (mode != ModeDelete) {
+        txtAcName->setFocus();
+        txtAcName->selectAll();
+    }
+}
+
+bool frmAcMaster::LoadAccount(int code)
+{
+    const XmlNode account = FindAccount(m_book.store.document(), code);
+    if (account.isNull())
+        return false;
+    m_editing = code;
+    txtAcName->setText(account.attribute(QStringLiteral("AcName")));
+    return true;
+}
+
+void frmAcMaster::cmdSave_Click()
+{
+    DataStore& store = m_book.store;
+    XmlDocument& doc = store.document();
+    const QString typed = txtAcName->text();
+    // A name of nothing but characters that cannot be stored is no name either.
+    if (typed.trimmed().isEmpty() || StoredName(typed).isEmpty()) {
+        MsgBox(QStringLiteral("Enter the Account name"), MsgIcon::Information,
+            QStringLiteral("Incomplete data"));
+        txtAcName->setFocus();
+        return;
+    }
+    const QString name = StoredName(typed);
+    // The account under edit is found again now, by its code.
+    XmlNode editing;
+    if (m_mode != ModeAdd && m_editing)
+        editing = FindAccount(doc, *m_editing);
+    if (m_mode != ModeAdd && editing.isNull()) {
+        fraRecord->hide();
+        RefreshList();
+        return;
+    }
+    if (m_mode != ModeDelete && CheckAccountName(doc, typed, editing) == NameCheck::Duplicate) {
+        MsgBox(QStringLiteral("An Account with this name already exists."), MsgIcon::Information);
+        return;
+    }
+
+    bool changed = true;
+    if (m_mode == ModeAdd) {
+        m_lastSaved = AddAccountHead(doc, name);
+    } else if (m_mode == ModeEdit) {
+        RenameAccount(editing, name);
+        m_lastSaved = *m_editing;
+    } else {
+        const AccountDeletion deletion = CheckAccountDeletion(doc, *m_editing);
+        if (deletion.verdict != AccountDeletion::Allowed) {
+            MsgBox(AccountDeletionMessage(deletion), MsgIcon::Information,
+                AccountDeletionTitle(deletion));
+            fraRecord->hide();
+            return;
+        }
+        changed = MsgBox(QStringLiteral("Are you sure you want to delete this record ?"),
+                      MsgIcon::Question, QStringLiteral("Confirm Deletion"), MsgButtons::YesNo,
+                      MsgResult::No)
+            == MsgResult::Yes;
+        if (changed) {
+            editing.parent().removeChild(editing);
+            m_editing.reset();
+            m_lastSaved = 0;
+        }
+    }
+
+    // Nothing changed (a deletion answered No): the file and its backup stay as they are.
+    if (changed && !store.SaveDocument()) {
+        // The store has told the user; the list shows the book as it is in memory.
+        RefreshList();
+        return;
+    }
+    txtAcName->clear();
+    RefreshList();
+    if (m_mode == ModeAdd)
+        txtAcName->setFocus();
+    else
+        fraRecord->hide();
+}
+
+void frmAcMaster::RefreshList()
+{
+    if (mblnDisableRefreshReport)
+        return;
+    QString page;
+    {
+        BusyScope busy(this);
+        placePleaseWait();
+        fraPleaseWait->show();
+        fraPleaseWait->raise();
+        fraPleaseWait->repaint();
+        if (m_list.isLoaded() && m_book.store.hasDocument())
+            page = m_list.build(m_book.store.document());
+        fraPleaseWait->hide();
+    }
+    if (!m_list.isLoaded()) {
+        MsgBox(m_loadError.description);
+        return;
+    }
+    // A failed transformation has been reported; the previous page stays.
+    if (page.isEmpty())
+        return;
+    showPage(page);
+    if (m_lastSaved >= 1)
+        WebBrowser1->focusElement(AccountListReport::RowId(m_lastSaved));
+}
+
+void frmAcMaster::linkClicked(const QString& token)
+{
+    for (const QString& mark : {kEditToken, kDeleteToken}) {
+        if (!token.contains(mark))
+            continue;
+        QString rest = token;
+        rest.remove(mark);
+        bool ok = false;
+        const int code = rest.trimmed().toInt(&ok);
+        // A link to an account that is no longer there is ignored.
+        if (ok && LoadAccount(code))
+            setRecordMode(mark == kEditToken ? ModeEdit : ModeDelete);
+        return;
+    }
+    ReportWindow::linkClicked(token);
+}
+
+QDate frmAcMaster::linkFromDate() const
+{
+    const QDate today = m_book.clock.today();
+    return QDate(today.year(), today.month(), 1);
+}
+
+QDate frmAcMaster::linkToDate() const
+{
+    return m_book.clock.today();
+}
+
+void frmAcMaster::resizeEvent(QResizeEvent* event)
+{
+    ReportWindow::resizeEvent(event);
+    placePleaseWait();
+}
+
+void frmAcMaster::placePleaseWait()
+{
+    CentreOver(fraPleaseWait, WebBrowser1);
+}
+
+} // namespace qb

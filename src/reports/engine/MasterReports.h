@@ -1,0 +1,54 @@
+#pragma once
+
+// The pages of the account heads and groups windows, shared with qbtool and
+// the benchmark.
+
+#include <QString>
+
+#include "ReportTemplate.h"
+
+namespace qb {
+
+// "AcMaster-Listing": every account head with its code, its balance over all
+// its transactions (money into the account counts positive) and its edit
+// and delete links.
+class AccountListReport final
+{
+public:
+    bool load(Error* error = nullptr);
+    bool isLoaded() const { return m_template.isLoaded(); }
+
+    // The page (no style head yet); a failed transformation is reported by
+    // TransformNode and gives an empty page.
+    QString build(const XmlDocument& data) const;
+
+    // What the template is given: the account heads and, in a Balances
+    // section, one b per head with its Code and its balance as display text.
+    // The balances come from one walk over the transactions.
+    static XmlDocument ListBook(const XmlDocument& data);
+
+    // The id of an account's row: "id" + code.
+    static QString RowId(int code);
+
+private:
+    ReportTemplate m_template;
+};
+
+// "Group-Listing": every group with its member accounts and its edit and
+// delete links.
+class GroupListReport final
+{
+public:
+    bool load(Error* error = nullptr);
+    bool isLoaded() const { return m_template.isLoaded(); }
+
+    QString build(const XmlDocument& data) const;
+
+    // The id of a group's row: "id" + name.
+    static QString RowId(const QString& name);
+
+private:
+    ReportTemplate m_template;
+};
+
+} // namespace qb

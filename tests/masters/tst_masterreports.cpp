@@ -1,0 +1,155 @@
+#include <QProcess>
+#include <QtTest>
+
+#include "MasterReports.h"
+#include "ReportPage.h"
+#include "TestSupport.h"
+#include "Xml.h"
+
+using namespace qb;
+
+namespace {
+
+XmlDocument pageOf(const QString& page)
+{
+    XmlDocument result;
+    result.loadXml(page);
+    return result;
+}
+
+} // namespace
+
+class TstMasterReports : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void accountListWithBalances()
+    {
+        // Amounts a double would not add up exactly, codes out of order, an
+        // account without transactions and a balance of more than a million.
+        XmlDocument book;
+        QVERIFY(book.loadXml(QByteArrayLiteral(
+            "<Data><AcMaster><a Code=\"5\" AcName=\"cash\"/><a Code=\"2\" AcName=\"Bank\"/>"
+            "<a Code=\"9\" AcName=\"Idle\"/><a Code=\"3\" AcName=\"Salary\"/></AcMaster><Trans>"
+            "<t No=\"1\" dt=\"20130105\" fAc=\"3\" tAc=\"2\" Nar=\"\">1234567.1</t>"
+            "<t No=\"2\" dt=\"20130105\" fAc=\"2\" tAc=\"5\" Nar=\"\">0.1</t>"
+            "<t No=\"3\" dt=\"20130105\" fAc=\"2\" tAc=\"5\" Nar=\"\">0.2</t>"
+            "<t No=\"1\" dt=\"20130106\" fAc=\"5\" tAc=\"3\" Nar=\"\">0.005</t>"
+            "</Trans><Groups/></Data>")));
+        AccountListReport report;
+        QVERIFY(report.load());
+        const XmlDocument result = pageOf(report.build(book));
+        QCOMPARE(result.documentElement().name(), QStringLiteral("HTML"));
+
+        // Every head listed once, by name whatever the letter case, with its own row id.
+        const QList<XmlNode> rows = result.selectNodes(QStringLiteral("//TR[@id]"));
+        QStringList ids;
+        for (const XmlNode& row : rows)
+            ids.append(row.attribute(QStringLiteral("id")));
+        QCOMPARE(ids,
+            (QStringList {QStringLiteral("id2"), QStringLiteral("id5"), QStringLiteral("id9"),
+                QStringLiteral("id3")}));
+        QCOMPARE(AccountListReport::RowId(5), QStringLiteral("id5"));
+
+        struct Expect
+        {
+            const char* id;
+            const char* name;
+            const char* balance;
+        };
+        const Expect expected[] = {
+            {"id2", "Bank", "1,234,566.80"}, // 1234567.1 - 0.1 - 0.2
+            {"id5", "cash", "0.30"}, // 0.1 + 0.2 - 0.005, half away from zero
+            {"id9", "Idle", "0.00"}, {"id3", "Salary", "-1,234,567.10"}, // -1234567.1 + 0.005
+        };
+        for (const Expect& e : expected) {
+            const XmlNode row = result.selectSingleNode(
+                QStringLiteral("//TR[@id='%1']").arg(QLatin1String(e.id)));
+            const QString code = QString::fromLatin1(e.id).mid(2);
+            QCOMPARE(row.evaluate(QStringLiteral("string(TD[1])")), code);
+            QCOMPARE(row.evaluate(
+                         QStringLiteral("string(.//A[.='%1']/@href)").arg(QLatin1String(e.name))),
+                code);
+            QCOMPARE(
+                row.evaluate(QStringLiteral("normalize-space(TD[3])")), QLatin1String(e.balance));
+            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Edit']/@href)")),
+                QStringLiteral("[*[E]*]") + code);
+            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Delete']/@href)")),
+                QStringLiteral("[*[D]*]") + code);
+        }
+
+        // Given the whole book, the template still lists every account.
+        QString page;
+        Error error;
+        ReportTemplate t;
+        QVERIFY(t.load(QStringLiteral("AcMaster-Listing"), &error));
+        QVERIFY(t.transformToText(book.documentElement(), &page, &error));
+        QCOMPARE(pageOf(page).selectNodes(QStringLiteral("//TR[@id]")).size(), 4);
+    }
+
+    void groupListWithMembers()
+    {
+        XmlDocument book;
+        QVERIFY(book.loadXml(test::sampleBookXml()));
+        XmlNode groups = book.selectSingleNode(QStringLiteral("/Data/Groups"));
+        XmlNode added = groups.appendChild(groups.createElement(QStringLiteral("Group")));
+        added.setAttribute(QStringLiteral("gi"), QStringLiteral(",3,99,1,4,"));
+        added.setText(QStringLiteral("Day to day"));
+        XmlNode empty = groups.appendChild(groups.createElement(QStringLiteral("Group")));
+        empty.setAttribute(QStringLiteral("gi"), QStringLiteral(","));
+        empty.setText(QStringLiteral("alpha"));
+
+        GroupListReport report;
+        QVERIFY(report.load());
+        const XmlDocument result = pageOf(report.build(book));
+        const QList<XmlNode> rows = result.selectNodes(QStringLiteral("//TR[@id]"));
+        QCOMPARE(rows.size(), 3);
+        // By name, letter case ignored; members in member order, unknown codes left out.
+        const char* const names[3] = {"alpha", "Day to day", "Money"};
+        const char* const members[3] = {"", "Salary, Cash, Food", "Cash, Bank"};
+        for (int i = 0; i < 3; ++i) {
+            const QString name = QString::fromLatin1(names[i]);
+            const XmlNode row = rows.at(i);
+            QCOMPARE(row.attribute(QStringLiteral("id")), GroupListReport::RowId(name));
+            QCOMPARE(row.evaluate(QStringLiteral("string(TD[1]/A/@href)")), name);
+            QCOMPARE(row.evaluate(QStringLiteral("string(TD[1]/A)")), name);
+            QCOMPARE(
+                row.evaluate(QStringLiteral("normalize-space(TD[2])")), QLatin1String(members[i]));
+            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Edit']/@href)")),
+                QStringLiteral("[*[E]*]") + name);
+            QCOMPARE(row.evaluate(QStringLiteral("string(.//A[.='Delete']/@href)")),
+                QStringLiteral("[*[D]*]") + name);
+        }
+    }
+
+    void qbtoolGivesTheWindowsPages()
+    {
+#ifdef QB_HAVE_QBTOOL
+        test::TempEnv env;
+        const QString path = env.path(QStringLiteral("books.qbf"));
+        QVERIFY(test::writeDataFile(path, test::sampleBookXml()));
+        XmlDocument book;
+        QVERIFY(book.loadXml(test::sampleBookXml()));
+        AccountListReport accounts;
+        GroupListReport groups;
+        QVERIFY(accounts.load() && groups.load());
+        for (const QString& name : {QStringLiteral("accounts"), QStringLiteral("groups")}) {
+            QProcess p;
+            p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"),
+                {QStringLiteral("report"), path, name});
+            QVERIFY(p.waitForFinished(60000));
+            QCOMPARE(p.exitCode(), 0);
+            QString page
+                = name == QStringLiteral("accounts") ? accounts.build(book) : groups.build(book);
+            AddStyleHead(page);
+            QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), page);
+        }
+#else
+        QSKIP("qbtool is not built");
+#endif
+    }
+};
+
+QTEST_GUILESS_MAIN(TstMasterReports)
+#include "tst_masterreports.moc"

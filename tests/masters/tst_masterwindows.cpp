@@ -1,0 +1,493 @@
+#include <memory>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QtTest>
+
+#include "Clock.h"
+#include "DataStore.h"
+#include "HtmlView.h"
+#include "MasterEdits.h"
+#include "Openers.h"
+#include "ReportWindow.h"
+#include "TestBook.h"
+#include "TestSupport.h"
+#include "WindowHost.h"
+#include "frmAcMaster.h"
+#include "frmGroupMaster.h"
+#include "frmGroups.h"
+#include "sesPanel.h"
+
+using namespace qb;
+using namespace qb::test;
+
+namespace {
+
+// Report windows as the openers see them, recording what they were asked.
+class ListWindow final : public ReportWindow, public TransactionListForm
+{
+public:
+    std::optional<int> selectedAccount() const override { return account; }
+    void SelectAccount(int code) override { account = code; }
+    void setFromDate(const QDate& date) override { from = date; }
+    void setToDate(const QDate& date) override { to = date; }
+    void RefreshReport() override { }
+    std::optional<int> account;
+    QDate from, to;
+};
+
+class SummaryWindow final : public ReportWindow, public PeriodSummaryForm
+{
+public:
+    std::optional<int> selectedAccount() const override { return account; }
+    std::optional<QString> selectedGroup() const override { return group; }
+    void SelectAccount(int code) override { account = code; }
+    void SelectGroup(const QString& name) override { group = name; }
+    void setFromDate(const QDate& date) override { from = date; }
+    void setToDate(const QDate& date) override { to = date; }
+    void RefreshReport() override { }
+    std::optional<int> account;
+    std::optional<QString> group;
+    QDate from, to;
+};
+
+// Clicks the link whose href is exactly href in the view.
+bool clickLink(HtmlView* view, const QString& href)
+{
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().anchorHref() != href)
+                continue;
+            QTextCursor cursor(view->document());
+            cursor.setPosition(fragment.position() + 1);
+            view->setTextCursor(cursor);
+            view->ensureCursorVisible();
+            QTest::mouseClick(
+                view->viewport(), Qt::LeftButton, {}, view->cursorRect(cursor).center());
+            return true;
+        }
+    }
+    return false;
+}
+
+// A link as another renderer may pass it on, with its blanks escaped.
+void navigate(HtmlView* view, const QString& href)
+{
+    bool cancel = false;
+    Q_EMIT view->beforeNavigate(href, &cancel);
+}
+
+template <class T>
+T* get(QWidget* w, const char* name)
+{
+    return w->findChild<T*>(QString::fromLatin1(name));
+}
+
+QString accountXml(int code)
+{
+    return FindAccount(DataStore::instance().document(), code).xml();
+}
+
+} // namespace
+
+class TstMasterWindows : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestBook> testBook;
+    std::unique_ptr<RecordingPrompt> prompt;
+    std::unique_ptr<ScriptedPopupMenus> menus;
+    QString book;
+
+    BookContext context() { return testBook->context(); }
+
+    void openBook(const QByteArray& xml)
+    {
+        QVERIFY(testBook->open(xml));
+        book = testBook->file;
+    }
+
+    template <class W>
+    W* show()
+    {
+        auto* w = new W(context());
+        WindowHost::current().showChild(w);
+        QApplication::setActiveWindow(w);
+        return w;
+    }
+
+    void apply(frmAcMaster* w, const QString& name)
+    {
+        auto* box = get<QLineEdit>(w, "txtAcName");
+        box->setFocus();
+        box->selectAll();
+        // Typed where the keyboard can type it; other characters pasted in.
+        bool ascii = true;
+        for (QChar c : name)
+            ascii = ascii && c.unicode() < 128;
+        if (ascii)
+            QTest::keyClicks(box, name);
+        else
+            box->setText(name);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+    }
+
+    void expectMessage(const QString& text, MsgIcon icon, const QString& title = {})
+    {
+        QCOMPARE(prompt->last().text, text);
+        QCOMPARE(prompt->last().icon, icon);
+        QCOMPARE(prompt->last().title, title.isEmpty() ? AppTitle() : title);
+    }
+
+private slots:
+    void init()
+    {
+        testBook = std::make_unique<TestBook>(QDate(2013, 3, 20));
+        Openers::setBook(testBook->context());
+        prompt = std::make_unique<RecordingPrompt>();
+        menus = std::make_unique<ScriptedPopupMenus>();
+    }
+
+    void cleanup()
+    {
+        for (QWidget* w : WindowHost::current().childWindows())
+            delete w;
+        Openers::registerFactory(WindowKind::TransactionList, {});
+        Openers::registerFactory(WindowKind::PeriodSummary, {});
+        Openers::clearBook();
+        menus.reset();
+        prompt.reset();
+        testBook.reset();
+    }
+
+    void addsAccountsFromAnEmptyBook()
+    {
+        book = testBook->path(QStringLiteral("new.qbf"));
+        QVERIFY(DataStore::instance().CreateDataFile(book));
+        QVERIFY(DataStore::instance().OpenDataFile(book));
+        frmAcMaster* w = show<frmAcMaster>();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Account Heads"));
+        auto* record = get<sesPanel>(w, "fraRecord");
+        auto* box = get<QLineEdit>(w, "txtAcName");
+        QVERIFY(record->isHidden());
+
+        // Keyboard only: Add, type, Enter moves on to Save as Tab would.
+        QTest::keyClick(get<QPushButton>(w, "cmdAdd"), Qt::Key_Space);
+        QVERIFY(record->isVisible());
+        QCOMPARE(record->Caption(), QStringLiteral("Add New Account "));
+        QCOMPARE(get<QPushButton>(w, "cmdSave")->text(), QStringLiteral("&Save"));
+        QTRY_COMPARE(QApplication::focusWidget(), box);
+        QTest::keyClicks(box, QStringLiteral("  Mom's Fund  "));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), get<QPushButton>(w, "cmdSave"));
+        QCOMPARE(accountXml(1), QString());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+
+        // Code 1, trimmed and filtered, in the file; the panel stays open for the next name.
+        QCOMPARE(accountXml(1), QStringLiteral("<a Code=\"1\" AcName=\"Moms Fund\"/>"));
+        QVERIFY(readDataFile(book).contains("<a Code=\"1\" AcName=\"Moms Fund\"/>"));
+        QCOMPARE(w->LastSavedCode(), 1);
+        QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("id=\"id1\"")));
+        QCOMPARE(w->WebBrowser1->textCursor().block().text(),
+            QStringLiteral("1")); // its row has the focus
+        QVERIFY(record->isVisible());
+        QVERIFY(box->text().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), box);
+        QCOMPARE(prompt->count(), 0);
+
+        // Refused: the same name as stored (case, apostrophe), an empty or unstorable name.
+        const QByteArray before = readDataFile(book);
+        apply(w, QStringLiteral("MOM'S FUND"));
+        expectMessage(
+            QStringLiteral("An Account with this name already exists."), MsgIcon::Information);
+        QVERIFY(record->isVisible());
+        for (const QString& empty : {QStringLiteral("   "), QStringLiteral("\u00e9\u00e8")}) {
+            apply(w, empty);
+            expectMessage(QStringLiteral("Enter the Account name"), MsgIcon::Information,
+                QStringLiteral("Incomplete data"));
+            QTRY_COMPARE(QApplication::focusWidget(), box);
+        }
+        QCOMPARE(prompt->count(), 3);
+        QCOMPARE(readDataFile(book), before);
+        apply(w, QStringLiteral("Bank"));
+        QCOMPARE(accountXml(2), QStringLiteral("<a Code=\"2\" AcName=\"Bank\"/>"));
+        QCOMPARE(w->WebBrowser1->textCursor().block().text(), QStringLiteral("2"));
+
+        get<QPushButton>(w, "cmdCancel")->click();
+        QVERIFY(record->isHidden());
+        QCOMPARE(w->RecordMode(), int(frmAcMaster::ModeAdd));
+    }
+
+    void renamesAndDeletesThroughTheLinks()
+    {
+        openBook(sampleBookXml());
+        frmAcMaster* w = show<frmAcMaster>();
+        auto* record = get<sesPanel>(w, "fraRecord");
+        auto* box = get<QLineEdit>(w, "txtAcName");
+        // Balances over all transactions: money in counts positive.
+        const QString page = w->WebBrowser1->pageText();
+        QVERIFY(page.contains(QStringLiteral("242.25"))); // Cash: 300 - 45.5 - 12.25
+        QVERIFY(page.contains(QStringLiteral("-2,500.00"))); // Salary
+
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[E]*]1")));
+        QCOMPARE(w->RecordMode(), int(frmAcMaster::ModeEdit));
+        QCOMPARE(record->Caption(), QStringLiteral("Edit Account "));
+        QCOMPARE(box->text(), QStringLiteral("Cash"));
+        QTRY_COMPARE(QApplication::focusWidget(), box);
+        apply(w, QStringLiteral("CASH"));
+        expectMessage(
+            QStringLiteral("An Account with this name already exists."), MsgIcon::Information);
+        apply(w, QStringLiteral("bank"));
+        QCOMPARE(prompt->count(), 2);
+        apply(w, QStringLiteral("Cash"));
+        QCOMPARE(prompt->count(), 2);
+        QVERIFY(record->isHidden());
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[E]*]1")));
+        apply(w, QStringLiteral(" Petty Cash "));
+        QCOMPARE(accountXml(1), QStringLiteral("<a Code=\"1\" AcName=\"Petty Cash\"/>"));
+        QCOMPARE(w->LastSavedCode(), 1);
+        QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("Petty Cash")));
+
+        // Deleting: in one group, in two groups, used by transactions; nothing changes.
+        DataStore& store = DataStore::instance();
+        const QByteArray before = readDataFile(book);
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]2")));
+        QCOMPARE(record->Caption(), QStringLiteral("Delete Account"));
+        QCOMPARE(get<QPushButton>(w, "cmdSave")->text(), QStringLiteral("&Delete"));
+        QVERIFY(box->isReadOnly());
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QVERIFY(prompt->last().text.contains(QStringLiteral("part of this group - 'Money'. ")));
+        QVERIFY(record->isHidden());
+        AddGroup(store.document(), QStringLiteral("Banks"), QStringLiteral(",2,"));
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]2")));
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QVERIFY(prompt->last().text.contains(QStringLiteral("groups - \r\n'Money', 'Banks'.")));
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]4")));
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        expectMessage(
+            QStringLiteral("Transactions for this account exist. \r\nCheck the transaction "
+                           "list report to list the transactions."),
+            MsgIcon::Information, QStringLiteral("Cannot delete account"));
+        QVERIFY(record->isHidden());
+        QCOMPARE(readDataFile(book), before);
+        QVERIFY(!accountXml(4).isEmpty());
+
+        // An unused account: No keeps it (the panel closes, the list is rebuilt);
+        // Yes removes it and its code, the highest, is given again.
+        get<QPushButton>(w, "cmdAdd")->click();
+        apply(w, QStringLiteral("Spare"));
+        QCOMPARE(accountXml(5), QStringLiteral("<a Code=\"5\" AcName=\"Spare\"/>"));
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]5")));
+        prompt->answer(MsgResult::No);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(
+            prompt->last().text, QStringLiteral("Are you sure you want to delete this record ?"));
+        QCOMPARE(prompt->last().title, QStringLiteral("Confirm Deletion"));
+        QCOMPARE(prompt->last().buttons, MsgButtons::YesNo);
+        QCOMPARE(prompt->last().defaultButton, MsgResult::No);
+        QCOMPARE(prompt->last().icon, MsgIcon::Question);
+        QVERIFY(!accountXml(5).isEmpty());
+        QVERIFY(record->isHidden());
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]5")));
+        prompt->answer(MsgResult::Yes);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QVERIFY(accountXml(5).isEmpty());
+        QVERIFY(!readDataFile(book).contains("Spare"));
+        QCOMPARE(w->LastSavedCode(), 0);
+        QVERIFY(!w->WebBrowser1->pageText().contains(QStringLiteral("Spare")));
+        get<QPushButton>(w, "cmdAdd")->click();
+        apply(w, QStringLiteral("Again"));
+        QCOMPARE(accountXml(5), QStringLiteral("<a Code=\"5\" AcName=\"Again\"/>"));
+    }
+
+    void accountMenuOpensTheReportsOfTheMonth()
+    {
+        openBook(sampleBookXml());
+        QList<ListWindow*> lists;
+        QList<SummaryWindow*> summaries;
+        Openers::registerFactory(WindowKind::TransactionList, [&lists](const BookContext&) {
+            lists.append(new ListWindow);
+            return lists.last();
+        });
+        Openers::registerFactory(WindowKind::PeriodSummary, [&summaries](const BookContext&) {
+            summaries.append(new SummaryWindow);
+            return summaries.last();
+        });
+        frmAcMaster* w = show<frmAcMaster>();
+        menus->answer(1003);
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("3")));
+        QCOMPARE(menus->shown.at(0).size(), 4);
+        QCOMPARE(lists.size(), 1);
+        QCOMPARE(lists.at(0)->account, std::optional<int>(3));
+        QCOMPARE(lists.at(0)->from, QDate(2013, 3, 1));
+        QCOMPARE(lists.at(0)->to, QDate(2013, 3, 20));
+        menus->answer(1002);
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("2")));
+        QCOMPARE(summaries.size(), 1);
+        QCOMPARE(summaries.at(0)->account, std::optional<int>(2));
+        QCOMPARE(summaries.at(0)->from, QDate(2013, 3, 1));
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("1"))); // dismissed: nothing
+        QCOMPARE(lists.size() + summaries.size(), 2);
+    }
+
+    void groupMembersKeepTheirOrder()
+    {
+        QByteArray xml = sampleBookXml();
+        xml.replace("</AcMaster>",
+            "<a Code=\"5\" AcName=\"alpha\"/><a Code=\"6\" AcName=\"Rent\"/>"
+            "<a Code=\"7\" AcName=\"Zoo\"/></AcMaster>");
+        openBook(xml);
+        frmGroupMaster* w = show<frmGroupMaster>();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Group Master"));
+        QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("Cash, Bank")));
+
+        get<QPushButton>(w, "cmdAdd")->click();
+        frmGroups* d = w->groupDialog();
+        QVERIFY(d);
+        QVERIFY(d->isModal());
+        QCOMPARE(get<QPushButton>(d, "cmd_0")->toolTip(), QStringLiteral("Include Selected"));
+        QCOMPARE(get<QPushButton>(d, "cmd_3")->toolTip(), QStringLiteral("Exclude All"));
+        auto* left = get<QListWidget>(d, "lstAccounts");
+        auto* right = get<QListWidget>(d, "lstSelectedAccounts");
+        auto texts = [](QListWidget* list) {
+            QStringList t;
+            for (int i = 0; i < list->count(); ++i)
+                t.append(list->item(i)->text());
+            return t;
+        };
+        const QStringList alphabetical {QStringLiteral("alpha"), QStringLiteral("Bank"),
+            QStringLiteral("Cash"), QStringLiteral("Food"), QStringLiteral("Rent"),
+            QStringLiteral("Salary"), QStringLiteral("Zoo")};
+        QCOMPARE(texts(left), alphabetical);
+        // Salary by ">", Cash by a double click, Zoo by ">".
+        left->findItems(QStringLiteral("Salary"), Qt::MatchExactly).at(0)->setSelected(true);
+        get<QPushButton>(d, "cmd_0")->click();
+        QListWidgetItem* cash = left->findItems(QStringLiteral("Cash"), Qt::MatchExactly).at(0);
+        QTest::mouseDClick(
+            left->viewport(), Qt::LeftButton, {}, left->visualItemRect(cash).center());
+        left->findItems(QStringLiteral("Zoo"), Qt::MatchExactly).at(0)->setSelected(true);
+        get<QPushButton>(d, "cmd_0")->click();
+        QCOMPARE(texts(right),
+            (QStringList {
+                QStringLiteral("Salary"), QStringLiteral("Cash"), QStringLiteral("Zoo")}));
+        get<QLineEdit>(d, "txtGroupName")->setText(QStringLiteral(" Day to day "));
+        get<QPushButton>(d, "cmdSave")->click();
+        QTRY_VERIFY(!w->groupDialog());
+        QCOMPARE(prompt->count(), 0);
+        QVERIFY(readDataFile(book).contains("<Group gi=\",3,1,7,\">Day to day</Group>"));
+        QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("Salary, Cash, Zoo")));
+        // Its row has the focus (the page keeps the name on one line).
+        QCOMPARE(w->WebBrowser1->textCursor().block().text().replace(QChar::Nbsp, QLatin1Char(' ')),
+            QStringLiteral("Day to day"));
+
+        // Edit through a link whose blanks came escaped: the members come back in order.
+        navigate(w->WebBrowser1, QStringLiteral("[*[E]*]Day%20to%20day"));
+        d = w->groupDialog();
+        QVERIFY(d);
+        left = get<QListWidget>(d, "lstAccounts");
+        right = get<QListWidget>(d, "lstSelectedAccounts");
+        QCOMPARE(get<QLineEdit>(d, "txtGroupName")->text(), QStringLiteral("Day to day"));
+        QCOMPARE(texts(right),
+            (QStringList {
+                QStringLiteral("Salary"), QStringLiteral("Cash"), QStringLiteral("Zoo")}));
+        get<QPushButton>(d, "cmd_1")->click();
+        QVERIFY(left->count() == 0 && right->count() == 7);
+        get<QPushButton>(d, "cmd_3")->click();
+        QCOMPARE(texts(left), alphabetical);
+        get<QPushButton>(d, "cmdSave")->click();
+        QVERIFY(readDataFile(book).contains("<Group gi=\",\">Day to day</Group>"));
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[E]*]Day to day")));
+        QCOMPARE(get<QListWidget>(w->groupDialog(), "lstAccounts")->count(), 7);
+        get<QPushButton>(w->groupDialog(), "cmdClose")->click();
+        QTRY_VERIFY(!w->groupDialog());
+    }
+
+    void groupNamesAndDeletion()
+    {
+        openBook(sampleBookXml());
+        frmGroupMaster* w = show<frmGroupMaster>();
+        const QByteArray before = readDataFile(book);
+        struct Case
+        {
+            QString link;
+            QString name;
+            QString message;
+        };
+        const Case refused[] = {
+            {QString(), QStringLiteral("money"),
+                QStringLiteral("A Group with this name already exists.")},
+            {QString(), QStringLiteral("Mon'ey"),
+                QStringLiteral("A Group with this name already exists.")},
+            {QString(), QStringLiteral("  "), QStringLiteral("Enter a group name. ")},
+            {QStringLiteral("[*[E]*]Money"), QStringLiteral("MONEY"),
+                QStringLiteral("A Group with this name already exists.")},
+        };
+        for (const Case& c : refused) {
+            if (c.link.isEmpty())
+                get<QPushButton>(w, "cmdAdd")->click();
+            else
+                QVERIFY(clickLink(w->WebBrowser1, c.link));
+            frmGroups* d = w->groupDialog();
+            get<QLineEdit>(d, "txtGroupName")->setText(c.name);
+            get<QPushButton>(d, "cmdSave")->click();
+            QCOMPARE(prompt->last().text, c.message);
+            QCOMPARE(prompt->last().icon, MsgIcon::None);
+            QCOMPARE(prompt->last().title, AppTitle());
+            QCOMPARE(w->groupDialog(), d); // stays open
+            d->close();
+            QTRY_VERIFY(!w->groupDialog());
+        }
+        QCOMPARE(readDataFile(book), before);
+
+        // Unchanged name with other members is accepted.
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[E]*]Money")));
+        get<QPushButton>(w->groupDialog(), "cmd_3")->click();
+        get<QPushButton>(w->groupDialog(), "cmdSave")->click();
+        QVERIFY(readDataFile(book).contains("<Group gi=\",\">Money</Group>"));
+
+        // Delete: read-only, lists and arrows disabled, removed without a question.
+        const int shown = prompt->count();
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]Money")));
+        frmGroups* d = w->groupDialog();
+        QCOMPARE(d->MyActiveMode(), int(frmGroups::ModeDelete));
+        QCOMPARE(get<QPushButton>(d, "cmdSave")->text(), QStringLiteral("&Delete"));
+        QVERIFY(get<QLineEdit>(d, "txtGroupName")->isReadOnly());
+        QVERIFY(!get<QListWidget>(d, "lstAccounts")->isEnabled());
+        QVERIFY(!get<QListWidget>(d, "lstSelectedAccounts")->isEnabled());
+        for (const char* name : {"cmd_0", "cmd_1", "cmd_2", "cmd_3"})
+            QVERIFY(!get<QPushButton>(d, name)->isEnabled());
+        get<QPushButton>(d, "cmdSave")->click();
+        QCOMPARE(prompt->count(), shown);
+        QVERIFY(!readDataFile(book).contains("Money"));
+        QVERIFY(!w->WebBrowser1->pageText().contains(QStringLiteral("Money")));
+    }
+
+    void groupLinkOffersThePeriodSummary()
+    {
+        openBook(sampleBookXml());
+        DataStore& store = DataStore::instance();
+        AddGroup(store.document(), QStringLiteral("Day to day"), QStringLiteral(",1,"));
+        QList<SummaryWindow*> summaries;
+        Openers::registerFactory(WindowKind::PeriodSummary, [&summaries](const BookContext&) {
+            summaries.append(new SummaryWindow);
+            return summaries.last();
+        });
+        frmGroupMaster* w = show<frmGroupMaster>();
+        menus->answer(1002);
+        navigate(w->WebBrowser1, QStringLiteral("Day%20to%20day"));
+        // Only the period summary is offered.
+        QCOMPARE(menus->shown.at(0).size(), 3);
+        QCOMPARE(menus->shown.at(0).at(0).command, 1002);
+        QCOMPARE(summaries.size(), 1);
+        QCOMPARE(summaries.at(0)->group, std::optional<QString>(QStringLiteral("Day to day")));
+        QCOMPARE(summaries.at(0)->from, QDate(2013, 3, 1));
+        QCOMPARE(summaries.at(0)->to, QDate(2013, 3, 20));
+    }
+};
+
+QTEST_MAIN(TstMasterWindows)
+#include "tst_masterwindows.moc"
