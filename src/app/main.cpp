@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include "Artwork.h"
+#include "Clock.h"
+#include "DataStore.h"
 #include "DataWindows.h"
 #include "MDIForm1.h"
 #include "QtUiServices.h"
@@ -29,6 +31,11 @@ int main(int argc, char* argv[])
     qb::PopupMenus::install(&menus);
     qb::RegisterDataWindows();
 
+    // The program's one book and clock, handed to the main window and through
+    // it to every data window.
+    qb::SystemClock clock;
+    const qb::BookContext book{qb::DataStore::instance(), clock};
+
     // The command line after the program's name, as one text: a path with
     // blanks may arrive in pieces.
     qb::StartupOptions options;
@@ -36,7 +43,7 @@ int main(int argc, char* argv[])
     options.demoBook = qb::ProgramFolder() + QStringLiteral("/data/demo.qbf");
 
     qb::frmSplash splash;
-    std::unique_ptr<qb::MDIForm1> window = splash.Startup(options);
+    std::unique_ptr<qb::MDIForm1> window = splash.Startup(book, options);
     QObject::connect(window.get(), &qb::MDIForm1::exitRequested, &app, [] { QCoreApplication::exit(0); });
     QObject::connect(window.get(), &qb::MDIForm1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 

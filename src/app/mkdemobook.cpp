@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QFile>
 
+#include "DataStore.h"
 #include "DemoBook.h"
 
 int main(int argc, char* argv[])
@@ -20,5 +21,5 @@ int main(int argc, char* argv[])
     // A fresh book each time, without the backup a save over the old one would leave.
     QFile::remove(args.at(1));
     QFile::remove(args.at(1) + QStringLiteral(".bak"));
-    return qb::WriteDemoBook(args.at(1), QDate::currentDate()) ? 0 : 1;
+    return qb::WriteDemoBook(qb::DataStore::instance(), args.at(1), QDate::currentDate()) ? 0 : 1;
 }

@@ -12,10 +12,18 @@ namespace qb {
 
 namespace {
 
-std::map<WindowKind, std::function<QWidget*()>>& factories()
+const char* const kKindProperty = "qbWindowKind";
+
+std::map<WindowKind, Openers::Factory>& factories()
 {
-    static std::map<WindowKind, std::function<QWidget*()>> map;
+    static std::map<WindowKind, Openers::Factory> map;
     return map;
+}
+
+std::optional<BookContext>& currentBook()
+{
+    static std::optional<BookContext> book;
+    return book;
 }
 
 // The first open window of type Form that matches, in creation order.
@@ -37,9 +45,28 @@ QWidget* matchOrCreate(QWidget* match, WindowKind kind)
         return match;
     }
     auto it = factories().find(kind);
-    if (it == factories().end() || !it->second)
+    if (it == factories().end() || !it->second || !currentBook())
         return nullptr;
-    return it->second();
+    QWidget* w = it->second(*currentBook());
+    if (w)
+        w->setProperty(kKindProperty, int(kind) + 1);
+    return w;
+}
+
+// The one open window of a kind, or a new one.
+QWidget* openSingle(WindowKind kind)
+{
+    QWidget* match = nullptr;
+    for (QWidget* w : WindowHost::current().childWindows()) {
+        if (Openers::kindOf(w) == kind) {
+            match = w;
+            break;
+        }
+    }
+    QWidget* w = matchOrCreate(match, kind);
+    if (w && !match)
+        WindowHost::current().showChild(w);
+    return w;
 }
 
 void setRefreshDisabled(QWidget* w, bool disabled)
@@ -57,7 +84,7 @@ bool isDate(const std::optional<QDate>& date)
 
 namespace Openers {
 
-void registerFactory(WindowKind kind, std::function<QWidget*()> factory)
+void registerFactory(WindowKind kind, Factory factory)
 {
     if (factory)
         factories()[kind] = std::move(factory);
@@ -70,7 +97,40 @@ bool hasFactory(WindowKind kind)
     return factories().count(kind) != 0;
 }
 
+void setBook(const BookContext& book)
+{
+    currentBook().emplace(book);
+}
+
+void clearBook()
+{
+    currentBook().reset();
+}
+
+const BookContext* book()
+{
+    return currentBook() ? &*currentBook() : nullptr;
+}
+
+std::optional<WindowKind> kindOf(const QWidget* w)
+{
+    const int tag = w ? w->property(kKindProperty).toInt() : 0;
+    if (tag <= 0)
+        return std::nullopt;
+    return WindowKind(tag - 1);
+}
+
 } // namespace Openers
+
+QWidget* OpenAccountHeads()
+{
+    return openSingle(WindowKind::AccountHeads);
+}
+
+QWidget* OpenGroups()
+{
+    return openSingle(WindowKind::Groups);
+}
 
 QWidget* OpenTransactionList(int code, std::optional<QDate> from, std::optional<QDate> to)
 {

@@ -1,17 +1,21 @@
 #pragma once
 
-// Openers: bring forward (or create) the transaction list, period summary,
-// transaction entry or search window for an account, group or date. Windows
-// are found among WindowHost::current().childWindows() in creation order by
-// the interfaces below, and created by the factory their library registers.
-// Every window an opener handles derives from ReportWindow (for
-// mblnDisableRefreshReport) and implements the interface of its kind.
+// The window registry. Openers bring forward (or create) the account heads,
+// groups, transaction list, period summary, transaction entry or search
+// window. Windows are found among WindowHost::current().childWindows() in
+// creation order, and created by the factory registered for their kind, which
+// is given the open book and the clock. The report and entry windows derive
+// from ReportWindow (for mblnDisableRefreshReport) and implement the
+// interface of their kind; the account heads and groups windows are known by
+// the kind they were made as.
 
 #include <functional>
 #include <optional>
 
 #include <QDate>
 #include <QString>
+
+#include "BookContext.h"
 
 class QWidget;
 
@@ -61,14 +65,36 @@ public:
     virtual int mlngSearchResultCount() const = 0;
 };
 
-enum class WindowKind { TransactionList, PeriodSummary, TransactionEntry, Search };
+enum class WindowKind {
+    TransactionList,
+    PeriodSummary,
+    TransactionEntry,
+    Search,
+    AccountHeads,
+    Groups
+};
 
 namespace Openers {
+using Factory = std::function<QWidget*(const BookContext&)>;
 // Makes new windows of a kind (the window is shown by the opener through the
 // host). Registering again replaces the factory; an empty one removes it.
-void registerFactory(WindowKind kind, std::function<QWidget*()> factory);
+void registerFactory(WindowKind kind, Factory factory);
 bool hasFactory(WindowKind kind);
+
+// The book and clock handed to every factory, set by whoever made the store
+// (the main window while it lives; a test's book). Without one no window is
+// created.
+void setBook(const BookContext& book);
+void clearBook();
+const BookContext* book();
+
+// The kind a window was made as by an opener; nothing for other windows.
+std::optional<WindowKind> kindOf(const QWidget* w);
 } // namespace Openers
+
+// One window of each: the open one is brought to the front, else one is made.
+QWidget* OpenAccountHeads();
+QWidget* OpenGroups();
 
 // Each returns the window it brought forward or created; nullptr when no
 // window matched and no factory is registered. A date argument counts only

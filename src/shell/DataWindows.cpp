@@ -1,36 +1,14 @@
 #include "DataWindows.h"
 
-#include <map>
-
+#include "Openers.h"
 #include "frmTrans.h"
 
 namespace qb {
 
-namespace {
-std::map<MasterWindow, std::function<QWidget*()>>& masterFactories()
-{
-    static std::map<MasterWindow, std::function<QWidget*()>> map;
-    return map;
-}
-} // namespace
-
 void RegisterDataWindows()
 {
-    RegisterTransactionWindows();
-}
-
-void RegisterMasterWindow(MasterWindow kind, std::function<QWidget*()> factory)
-{
-    if (factory)
-        masterFactories()[kind] = std::move(factory);
-    else
-        masterFactories().erase(kind);
-}
-
-std::function<QWidget*()> MasterWindowFactory(MasterWindow kind)
-{
-    const auto it = masterFactories().find(kind);
-    return it == masterFactories().end() ? std::function<QWidget*()>() : it->second;
+    Openers::registerFactory(WindowKind::TransactionEntry,
+                             [](const BookContext& book) { return new frmTrans(book); });
 }
 
 } // namespace qb

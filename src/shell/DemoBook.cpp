@@ -149,10 +149,10 @@ XmlDocument MakeDemoBook(const QDate& today)
     return doc;
 }
 
-bool WriteDemoBook(const QString& fileName, const QDate& today)
+bool WriteDemoBook(DataStore& store, const QString& fileName, const QDate& today)
 {
     const XmlDocument doc = MakeDemoBook(today);
-    return DataStore::instance().WriteDataFile(doc.toBytes(), fileName);
+    return store.WriteDataFile(doc.toBytes(), fileName);
 }
 
 } // namespace qb

@@ -11,11 +11,13 @@
 
 namespace qb {
 
+class DataStore;
+
 // The sample book with transactions from the first day of the month three
 // months before today up to today.
 XmlDocument MakeDemoBook(const QDate& today);
 
 // Writes the sample book, enciphered, as a data file.
-bool WriteDemoBook(const QString& fileName, const QDate& today);
+bool WriteDemoBook(DataStore& store, const QString& fileName, const QDate& today);
 
 } // namespace qb

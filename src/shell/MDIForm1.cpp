@@ -18,7 +18,7 @@
 #include <exception>
 
 #include "Artwork.h"
-#include "DataWindows.h"
+#include "Clock.h"
 #include "FileAsk.h"
 #include "Openers.h"
 #include "RecentFiles.h"
@@ -50,7 +50,7 @@ QString onOff(bool on)
 
 } // namespace
 
-MDIForm1::MDIForm1(QWidget* parent) : QMainWindow(parent)
+MDIForm1::MDIForm1(const BookContext& book, QWidget* parent) : QMainWindow(parent), m_book(book)
 {
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowIcon(ProgramIcon());
@@ -58,8 +58,9 @@ MDIForm1::MDIForm1(QWidget* parent) : QMainWindow(parent)
     buildUi();
     buildMenus();
     connectSignals();
-    DataStore::instance().setHost(this);
+    m_book.store.setHost(this);
     WindowHost::install(this);
+    Openers::setBook(m_book);
 }
 
 MDIForm1::~MDIForm1()
@@ -68,10 +69,11 @@ MDIForm1::~MDIForm1()
     m_unloading = true;
     for (QMdiSubWindow* sub : m_mdiArea->subWindowList())
         delete sub;
-    if (DataStore::instance().host() == this)
-        DataStore::instance().setHost(nullptr);
+    if (m_book.store.host() == this)
+        m_book.store.setHost(nullptr);
     if (&WindowHost::current() == this)
         WindowHost::install(nullptr);
+    Openers::clearBook();
 }
 
 // ---------------------------------------------------------------- building
@@ -304,7 +306,7 @@ bool MDIForm1::Load(const QString& commandLine, Error* error)
         }
         m_panelWindow->show();
 
-        DataStore& store = DataStore::instance();
+        DataStore& store = m_book.store;
         store.DataFolder = GetSetting(QStringLiteral("datafolder"), QStringLiteral("path"));
 
         StatusBar->setTextFile(kNoFileOpen);
@@ -357,7 +359,7 @@ bool MDIForm1::Load(const QString& commandLine, Error* error)
 
 bool MDIForm1::OpenAndRemember(const QString& fileName)
 {
-    if (!DataStore::instance().OpenDataFile(fileName))
+    if (!m_book.store.OpenDataFile(fileName))
         return false;
     SaveMRUF(fileName);
     LoadMRUF();
@@ -386,7 +388,7 @@ void MDIForm1::LoadMRUF()
 
 void MDIForm1::Cleanup()
 {
-    DataStore::instance().CloseDocument();
+    m_book.store.CloseDocument();
 }
 
 void MDIForm1::closeEvent(QCloseEvent* event)
@@ -517,7 +519,7 @@ void MDIForm1::activateChild(QWidget* w)
 
 bool MDIForm1::NoFileOpen()
 {
-    if (DataStore::instance().hasDocument())
+    if (m_book.store.hasDocument())
         return false;
     MsgBox(QStringLiteral("No Quillbrook file is currently open. \r\n\r\nYou can open a Quillbrook file "
                           "from 'Open' option in 'File' menu \r\nor create a new Quillbrook file "
@@ -528,7 +530,7 @@ bool MDIForm1::NoFileOpen()
 
 void MDIForm1::mnuFileNew_Click()
 {
-    DataStore& store = DataStore::instance();
+    DataStore& store = m_book.store;
     const QString folder = store.DataFolder.isEmpty() ? PersonalFolder() : store.DataFolder;
     QString name = AskNewDataFileName(this, folder, {});
     if (name.isEmpty())
@@ -551,7 +553,7 @@ void MDIForm1::mnuFileNew_Click()
     if (MsgBox(QStringLiteral("Do you want to set a password for the newly created file ?"),
                MsgIcon::Question, {}, MsgButtons::YesNo)
         == MsgResult::Yes) {
-        frmSetPassword dialog(this);
+        frmSetPassword dialog(m_book.store, this);
         dialog.exec();
     }
     SaveMRUF(name);
@@ -560,7 +562,7 @@ void MDIForm1::mnuFileNew_Click()
 
 void MDIForm1::mnuFileOpen_Click()
 {
-    const QString name = AskOpenDataFileName(this);
+    const QString name = AskOpenDataFileName(this, m_book.store.DataFolder);
     if (name.isEmpty())
         return;
     OpenAndRemember(name);
@@ -577,7 +579,7 @@ void MDIForm1::mnuFilePassword_Click()
 {
     if (NoFileOpen())
         return;
-    frmSetPassword dialog(this);
+    frmSetPassword dialog(m_book.store, this);
     dialog.exec();
 }
 
@@ -591,7 +593,7 @@ void MDIForm1::mnuFileLoadlastDatabaseOnStartup_Click()
 void MDIForm1::mnuFileMRUF_Click(int index)
 {
     // The list keeps its order; a path that no longer exists does nothing.
-    DataStore::instance().OpenDataFile(mnuFileMRUF.at(index - 1)->data().toString());
+    m_book.store.OpenDataFile(mnuFileMRUF.at(index - 1)->data().toString());
 }
 
 // ---------------------------------------------------------------- data windows
@@ -600,39 +602,21 @@ void MDIForm1::mnuMasterAcHeads_Click()
 {
     if (NoFileOpen())
         return;
-    showMasterWindow(MasterWindow::AccountHeads);
+    OpenAccountHeads();
 }
 
 void MDIForm1::mnuMasterGroups_Click()
 {
     if (NoFileOpen())
         return;
-    showMasterWindow(MasterWindow::Groups);
-}
-
-void MDIForm1::showMasterWindow(MasterWindow kind)
-{
-    const char* const kKindProperty = "qbMasterWindow";
-    const int tag = int(kind) + 1;
-    for (QWidget* w : childWindows()) {
-        if (w->property(kKindProperty).toInt() == tag) {
-            activateChild(w);
-            return;
-        }
-    }
-    const std::function<QWidget*()> factory = MasterWindowFactory(kind);
-    QWidget* w = factory ? factory() : nullptr;
-    if (!w)
-        return;
-    w->setProperty(kKindProperty, tag);
-    showChild(w);
+    OpenGroups();
 }
 
 void MDIForm1::mnuTrnEntry_Click()
 {
     if (NoFileOpen())
         return;
-    OpenTransactionEntry(DateToDocDate(QDate::currentDate()));
+    OpenTransactionEntry(DateToDocDate(m_book.clock.today()));
 }
 
 void MDIForm1::mnuTrnSearch_Click()

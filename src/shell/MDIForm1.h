@@ -9,8 +9,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "BookContext.h"
 #include "DataStore.h"
-#include "DataWindows.h"
 #include "WindowHost.h"
 
 class QAction;
@@ -33,7 +33,7 @@ class MDIForm1 final : public QMainWindow, public StoreHost, public WindowHost
     Q_DISABLE_COPY_MOVE(MDIForm1)
 
 public:
-    explicit MDIForm1(QWidget* parent = nullptr);
+    explicit MDIForm1(const BookContext& book, QWidget* parent = nullptr);
     ~MDIForm1() override;
 
     // The load sequence: recent files, panel, settings, toolbar, then the
@@ -105,7 +105,6 @@ private:
     // Data windows
     void mnuMasterAcHeads_Click();
     void mnuMasterGroups_Click();
-    void showMasterWindow(MasterWindow kind);
     void mnuTrnEntry_Click();
     void mnuTrnSearch_Click();
     void mnuRptTransactionList_Click();
@@ -125,6 +124,7 @@ private:
                         const QKeySequence& shortcut = {});
     QAction* addSeparator(QMenu* menu, const char* name);
 
+    BookContext m_book;
     QMdiArea* m_mdiArea = nullptr;
     frmPanel* m_panel = nullptr;
     QMdiSubWindow* m_panelWindow = nullptr;

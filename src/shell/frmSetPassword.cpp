@@ -35,7 +35,7 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy)
 
 } // namespace
 
-frmSetPassword::frmSetPassword(QWidget* parent) : QDialog(parent)
+frmSetPassword::frmSetPassword(DataStore& store, QWidget* parent) : QDialog(parent), m_store(store)
 {
     setObjectName(QStringLiteral("frmSetPassword"));
     buildUi();
@@ -87,7 +87,7 @@ void frmSetPassword::Form_Load()
 {
     if (parentWidget())
         setWindowIcon(parentWidget()->window()->windowIcon());
-    DataStore& store = DataStore::instance();
+    DataStore& store = m_store;
     m_i = store.ISection().text();
     m_pValue = store.PValueSection().text();
     // Without a password there is nothing to confirm: the window shows only
@@ -124,7 +124,7 @@ void frmSetPassword::cmdOk_Click()
                MsgIcon::Information, QStringLiteral("Cannot set password"));
         return;
     }
-    DataStore& store = DataStore::instance();
+    DataStore& store = m_store;
     XmlNode pValue = store.PValueSection();
     if (!pValue) {
         reject();

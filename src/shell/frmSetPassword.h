@@ -11,13 +11,15 @@ class QPushButton;
 
 namespace qb {
 
+class DataStore;
+
 class frmSetPassword final : public QDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmSetPassword)
 
 public:
-    explicit frmSetPassword(QWidget* parent = nullptr);
+    explicit frmSetPassword(DataStore& store, QWidget* parent = nullptr);
 
     QGroupBox* fraCurrentPassword = nullptr;
     QGroupBox* fraNewPassword = nullptr;
@@ -36,6 +38,7 @@ private:
     void Form_Load();
     void cmdOk_Click();
 
+    DataStore& m_store;
     QString m_i;
     QString m_pValue;
 };

@@ -79,7 +79,7 @@ void frmSplash::paintEvent(QPaintEvent*)
     p.drawLine(32, height() - 44, width() - 32, height() - 44);
 }
 
-std::unique_ptr<MDIForm1> frmSplash::Startup(const StartupOptions& options)
+std::unique_ptr<MDIForm1> frmSplash::Startup(const BookContext& book, const StartupOptions& options)
 {
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -92,7 +92,7 @@ std::unique_ptr<MDIForm1> frmSplash::Startup(const StartupOptions& options)
     }
     close();
 
-    auto main = std::make_unique<MDIForm1>();
+    auto main = std::make_unique<MDIForm1>(book);
     Error error;
     if (!main->Load(options.commandLine, &error)) {
         MsgBox(QString::number(error.number) + QStringLiteral(": ") + error.description,
@@ -100,7 +100,7 @@ std::unique_ptr<MDIForm1> frmSplash::Startup(const StartupOptions& options)
         return main;
     }
     // The first start (no file named, none ever opened) shows the demo book.
-    if (!options.demoBook.isEmpty() && !DataStore::instance().hasDocument()
+    if (!options.demoBook.isEmpty() && !book.store.hasDocument()
         && options.commandLine.trimmed().isEmpty()
         && GetSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase")).isEmpty())
         main->OpenAndRemember(options.demoBook);

@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include "BookContext.h"
+
 class QLabel;
 
 namespace qb {
@@ -35,7 +37,7 @@ public:
     // Shows the splash, waits, closes it and loads the main window. A failed
     // load is reported in a "Load Error" box; the main window is returned
     // either way, shown as far as its load went.
-    std::unique_ptr<MDIForm1> Startup(const StartupOptions& options);
+    std::unique_ptr<MDIForm1> Startup(const BookContext& book, const StartupOptions& options);
 
     QLabel* lblVersion = nullptr;
 

@@ -38,15 +38,16 @@ inline QString AskNewDataFileName([[maybe_unused]] QObject* owner, const QString
     return name;
 }
 
-// A save dialog for a CSV export, starting in the data folder. An existing
-// file is returned only when the user agrees to overwrite it.
-inline QString AskCsvFileName([[maybe_unused]] QObject* owner, const QString& suggestedName)
+// A save dialog for a CSV export, starting in the book's data folder. An
+// existing file is returned only when the user agrees to overwrite it.
+inline QString AskCsvFileName([[maybe_unused]] QObject* owner, const QString& dataFolder,
+                              const QString& suggestedName)
 {
     FileRequest request;
     request.kind = FileRequest::Save;
     request.title = QStringLiteral("Choose CSV file to create");
     request.filter = QStringLiteral("Comma delimited file (*.csv)");
-    request.folder = DataStore::instance().DataFolder;
+    request.folder = dataFolder;
     request.suggestedName = suggestedName;
     const QString name = FileDialogs::current().choose(request);
     if (name.isEmpty())
@@ -61,14 +62,19 @@ inline QString AskCsvFileName([[maybe_unused]] QObject* owner, const QString& su
     return name;
 }
 
+// The same, starting in the data folder of the program's store.
+inline QString AskCsvFileName(QObject* owner, const QString& suggestedName)
+{
+    return AskCsvFileName(owner, DataStore::instance().DataFolder, suggestedName);
+}
+
 // An open dialog for a data file, starting in the data folder, or in the
 // program's own "data" folder when there is none yet.
-inline QString AskOpenDataFileName([[maybe_unused]] QObject* owner)
+inline QString AskOpenDataFileName([[maybe_unused]] QObject* owner, const QString& dataFolder)
 {
     FileRequest request;
     request.kind = FileRequest::Open;
     request.filter = QStringLiteral("Quillbrook database file(*.qbf)");
-    const QString dataFolder = DataStore::instance().DataFolder;
     request.folder = !dataFolder.isEmpty()
         ? dataFolder
         : QDir::toNativeSeparators(ProgramFolder() + QStringLiteral("/data/"));

@@ -14,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "Clock.h"
 #include "DataStore.h"
 #include "HtmlView.h"
 #include "PressTab.h"
@@ -63,7 +64,7 @@ int sortedIndex(const QComboBox* combo, const QString& text)
 
 } // namespace
 
-frmTrans::frmTrans(QWidget* parent) : ReportWindow(parent)
+frmTrans::frmTrans(const BookContext& book, QWidget* parent) : ReportWindow(parent), m_book(book)
 {
     buildUi();
     connectSignals();
@@ -228,7 +229,7 @@ void frmTrans::Form_Load()
     {
         // The opener sets the date and builds the list once the window is ready.
         const QSignalBlocker block(debTrans);
-        debTrans->setDate(QDate::currentDate());
+        debTrans->setDate(m_book.clock.today());
     }
 
     Error error;
@@ -282,7 +283,7 @@ void frmTrans::addAccountItem(QComboBox* combo, const QString& name, int code)
 
 void frmTrans::FillLists()
 {
-    DataStore& store = DataStore::instance();
+    DataStore& store = m_book.store;
     {
         const QSignalBlocker blockFrom(cmbFrom);
         const QSignalBlocker blockTo(cmbTo);
@@ -369,7 +370,7 @@ bool frmTrans::AddAccountIfNew(QComboBox* combo)
         != MsgResult::Yes) {
         return false;
     }
-    DataStore& store = DataStore::instance();
+    DataStore& store = m_book.store;
     const int code = AddAccountHead(store.document(), name);
     store.SaveDocument();
 
@@ -384,7 +385,7 @@ QString frmTrans::BalanceText(QComboBox* combo)
     if (combo->currentIndex() < 0)
         return {};
     const std::optional<double> balance = m_balance.balance(
-        DataStore::instance().document(), combo->currentData().toInt(), debTrans->date());
+        m_book.store.document(), combo->currentData().toInt(), debTrans->date());
     return balance ? AccountBalance::BalanceText(*balance) : QString();
 }
 
@@ -410,7 +411,7 @@ void frmTrans::SelectByCode(QComboBox* combo, int code)
 
 bool frmTrans::LoadTransaction(int date, int number)
 {
-    const XmlNode t = FindTransaction(DataStore::instance().document(), {date, number});
+    const XmlNode t = FindTransaction(m_book.store.document(), {date, number});
     if (t.isNull())
         return false;
     m_editing = TransactionKey{date, number};
@@ -450,7 +451,7 @@ void frmTrans::cmdSave_Click()
         return;
     }
 
-    DataStore& store = DataStore::instance();
+    DataStore& store = m_book.store;
     XmlDocument& doc = store.document();
     TransactionFields fields;
     fields.date = DateToDocDate(debTrans->date());
@@ -545,7 +546,7 @@ void frmTrans::RefreshList()
     if (mblnDisableRefreshReport)
         return;
     m_typedDateRefresh.stop();
-    DataStore& store = DataStore::instance();
+    DataStore& store = m_book.store;
     QString page;
     Error error;
     {
@@ -691,11 +692,6 @@ void frmTrans::placePleaseWait()
     const QPoint topLeft = WebBrowser1->parentWidget()->mapTo(this, view.topLeft());
     fraPleaseWait->move(topLeft.x() + (view.width() - fraPleaseWait->width()) / 2,
                         topLeft.y() + 20);
-}
-
-void RegisterTransactionWindows()
-{
-    Openers::registerFactory(WindowKind::TransactionEntry, [] { return new frmTrans; });
 }
 
 } // namespace qb

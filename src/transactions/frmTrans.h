@@ -35,7 +35,7 @@ class frmTrans final : public ReportWindow, public TransactionEntryForm
 public:
     enum Mode { ModeNew = 0, ModeEdit = 1, ModeDelete = 2 };
 
-    explicit frmTrans(QWidget* parent = nullptr);
+    explicit frmTrans(const BookContext& book, QWidget* parent = nullptr);
     ~frmTrans() override;
 
     // Builds and shows the list of the entry date.
@@ -108,12 +108,10 @@ private:
     clsAutoComplete* m_completeNarration = nullptr;
     QTimer m_typedDateRefresh;
     bool m_validating = false;
+    BookContext m_book;
     bool m_closing = false;
     bool m_keyInDate = false;
     bool m_shown = false;
 };
-
-// Lets the openers create transaction entry windows.
-void RegisterTransactionWindows();
 
 } // namespace qb

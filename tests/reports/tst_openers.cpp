@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "Openers.h"
+#include "TestBook.h"
 #include "ReportWindow.h"
 #include "WindowHost.h"
 
@@ -122,10 +123,11 @@ class TstOpeners : public QObject
 private slots:
     void initTestCase()
     {
-        Openers::registerFactory(WindowKind::TransactionList, [] { return new LedgerWindow; });
-        Openers::registerFactory(WindowKind::PeriodSummary, [] { return new SummaryWindow; });
-        Openers::registerFactory(WindowKind::TransactionEntry, [] { return new EntryWindow; });
-        Openers::registerFactory(WindowKind::Search, [] { return new SearchWindow; });
+        Openers::setBook(m_book.context());
+        Openers::registerFactory(WindowKind::TransactionList, [](const BookContext&) { return new LedgerWindow; });
+        Openers::registerFactory(WindowKind::PeriodSummary, [](const BookContext&) { return new SummaryWindow; });
+        Openers::registerFactory(WindowKind::TransactionEntry, [](const BookContext&) { return new EntryWindow; });
+        Openers::registerFactory(WindowKind::Search, [](const BookContext&) { return new SearchWindow; });
     }
 
     void cleanup()
@@ -233,9 +235,56 @@ private slots:
         Openers::registerFactory(WindowKind::Search, {});
         QVERIFY(!Openers::hasFactory(WindowKind::Search));
         QCOMPARE(OpenSearch(), nullptr);
-        Openers::registerFactory(WindowKind::Search, [] { return new SearchWindow; });
+        Openers::registerFactory(WindowKind::Search, [](const BookContext&) { return new SearchWindow; });
         QVERIFY(OpenSearch());
     }
+
+    void masterWindowsAreOneOfEachKindAndGetTheBook()
+    {
+        QList<QDate> todays;
+        for (WindowKind kind : {WindowKind::AccountHeads, WindowKind::Groups}) {
+            Openers::registerFactory(kind, [&todays](const BookContext& book) {
+                todays.append(book.clock.today());
+                return new QWidget;
+            });
+        }
+        QWidget* heads = OpenAccountHeads();
+        QWidget* groups = OpenGroups();
+        QVERIFY(heads && groups && heads != groups);
+        QVERIFY(heads->isVisible() && groups->isVisible());
+        QCOMPARE(OpenAccountHeads(), heads);
+        QCOMPARE(OpenGroups(), groups);
+        QCOMPARE(todays, (QList<QDate>{test::kTestToday, test::kTestToday}));
+        QCOMPARE(Openers::kindOf(heads), WindowKind::AccountHeads);
+        QCOMPARE(Openers::kindOf(groups), WindowKind::Groups);
+
+        // A window of another kind is never taken for one of these.
+        auto* search = dynamic_cast<SearchWindow*>(OpenSearch());
+        QVERIFY(search && !Openers::kindOf(nullptr));
+        QCOMPARE(Openers::kindOf(search), WindowKind::Search);
+
+        // Once closed, the next command makes a new one, with the clock as it is now.
+        delete heads;
+        m_book.clock.setToday(QDate(2014, 6, 1));
+        QWidget* again = OpenAccountHeads();
+        QVERIFY(again && again != groups);
+        QCOMPARE(todays.size(), 3);
+        QCOMPARE(todays.last(), QDate(2014, 6, 1));
+        m_book.clock.setToday(test::kTestToday);
+
+        // Without a book nothing new is made; an open window still comes forward.
+        delete again;
+        Openers::clearBook();
+        QCOMPARE(OpenAccountHeads(), nullptr);
+        QCOMPARE(OpenGroups(), groups);
+        QCOMPARE(todays.size(), 3);
+        Openers::setBook(m_book.context());
+        for (WindowKind kind : {WindowKind::AccountHeads, WindowKind::Groups})
+            Openers::registerFactory(kind, {});
+    }
+
+private:
+    test::TestBook m_book;
 };
 
 QTEST_MAIN(TstOpeners)

@@ -16,6 +16,7 @@
 #include "ClsAX.h"
 #include "Openers.h"
 #include "ReportWindow.h"
+#include "TestBook.h"
 #include "TestSupport.h"
 
 namespace qb::test {
@@ -71,6 +72,14 @@ private:
     QTimer m_timer;
     QQueue<Step> m_steps;
 };
+
+// The program's store with the tests' fixed "today", as main hands it to
+// the main window.
+inline BookContext programBook()
+{
+    static const FixedClock clock(kTestToday);
+    return {DataStore::instance(), clock};
+}
 
 inline const QString kSampleI = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
 

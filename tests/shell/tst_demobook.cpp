@@ -63,7 +63,7 @@ private slots:
     {
         test::TempEnv env;
         const QString path = env.path(QStringLiteral("demo.qbf"));
-        QVERIFY(WriteDemoBook(path, QDate(2020, 1, 31)));
+        QVERIFY(WriteDemoBook(DataStore::instance(), path, QDate(2020, 1, 31)));
         XmlDocument doc;
         QVERIFY(doc.loadXml(test::readDataFile(path)));
         QCOMPARE(doc.selectNodes(QStringLiteral("/Data/AcMaster/a")).size(), 14);

@@ -50,7 +50,7 @@ void clickToolbar(MDIForm1& w, int index)
 // next Search makes another one.
 void registerSearchProbes()
 {
-    Openers::registerFactory(WindowKind::Search, [] {
+    Openers::registerFactory(WindowKind::Search, [](const BookContext&) {
         static int made = 0;
         auto* probe = new SearchProbe(QStringLiteral("Search %1").arg(++made));
         probe->found = 1;
@@ -69,8 +69,8 @@ private slots:
     {
         Openers::registerFactory(WindowKind::Search, {});
         Openers::registerFactory(WindowKind::TransactionEntry, {});
-        RegisterMasterWindow(MasterWindow::AccountHeads, {});
-        RegisterMasterWindow(MasterWindow::Groups, {});
+        Openers::registerFactory(WindowKind::AccountHeads, {});
+        Openers::registerFactory(WindowKind::Groups, {});
         DataStore::instance().setHost(nullptr);
         DataStore::instance().CloseDocument();
         DataStore::instance().DataFolder.clear();
@@ -92,7 +92,7 @@ private slots:
         TempEnv env;
         RecordingPrompt prompt;
         RecordingFileDialogs dialogs;
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         prompt.answer(MsgResult::No);
         dialogs.answer(env.path(typed));
@@ -132,7 +132,7 @@ private slots:
         RecordingFileDialogs dialogs;
         const QString old = writeBook(env, QStringLiteral("old.qbf"));
         const QByteArray before = readDataFile(old);
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         // Chosen with its extension (the dialog's own check) and without it.
         for (const QString& typed : {old, env.path(QStringLiteral("old"))}) {
@@ -154,7 +154,7 @@ private slots:
         RecordingPrompt prompt;
         RecordingFileDialogs dialogs;
         ModalDriver driver;
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         driver.then([](QWidget* dialog) {
             auto* form = qobject_cast<frmSetPassword*>(dialog);
@@ -182,7 +182,7 @@ private slots:
     {
         TempEnv env;
         RecordingFileDialogs dialogs;
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         actionOf(&w, "mnuFileOpen")->trigger(); // cancelled
         QCOMPARE(dialogs.requests.value(0).kind, FileRequest::Open);
@@ -206,7 +206,7 @@ private slots:
         registerSearchProbes();
         const QString book = writeBook(env, QStringLiteral("a.qbf"));
         const QByteArray before = readDataFile(book);
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(book));
         actionOf(&w, "mnuTrnSearch")->trigger();
         actionOf(&w, "mnuTrnSearch")->trigger();
@@ -248,7 +248,7 @@ private slots:
         RecordingPrompt prompt;
         RegisterDataWindows();
         registerSearchProbes();
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         if (button)
             clickToolbar(w, button);
@@ -270,13 +270,13 @@ private slots:
         RecordingPrompt prompt;
         RegisterDataWindows();
         registerSearchProbes();
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
 
         clickToolbar(w, 5); // the transaction entry window, for today
         auto* entry = dynamic_cast<frmTrans*>(w.childWindows().value(0));
         QVERIFY(entry);
-        QCOMPARE(entry->entryDate(), QDate::currentDate());
+        QCOMPARE(entry->entryDate(), kTestToday); // the clock the main window was given
         QCOMPARE(w.windowList().entries().size(), 1);
         QCOMPARE(w.windowList().windowOf(w.windowList().entries().at(0)), entry);
         actionOf(&w, "mnuTrnEntry")->trigger(); // the same day's window comes forward
@@ -296,15 +296,15 @@ private slots:
     {
         TempEnv env;
         int made = 0;
-        for (MasterWindow kind : {MasterWindow::AccountHeads, MasterWindow::Groups}) {
-            RegisterMasterWindow(kind, [&made] {
+        for (WindowKind kind : {WindowKind::AccountHeads, WindowKind::Groups}) {
+            Openers::registerFactory(kind, [&made](const BookContext&) {
                 auto* window = new QWidget;
                 window->setAttribute(Qt::WA_DeleteOnClose);
                 window->setWindowTitle(QStringLiteral("Master %1").arg(++made));
                 return window;
             });
         }
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
         actionOf(&w, "mnuMasterAcHeads")->trigger();
         clickToolbar(w, 4);
@@ -323,7 +323,7 @@ private slots:
     {
         TempEnv env;
         registerSearchProbes();
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
         WindowList& list = w.windowList();
         QVERIFY(!list.separator()->isVisible());
@@ -361,7 +361,7 @@ private slots:
     {
         TempEnv env;
         registerSearchProbes();
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
         for (int i = 0; i < 2; ++i)
             actionOf(&w, "mnuTrnSearch")->trigger();
@@ -409,7 +409,7 @@ private slots:
     void viewAndStartupToggles()
     {
         TempEnv env;
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         struct Toggle { const char* item; QWidget* widget; const char* section; const char* key; };
         const Toggle toggles[] = {{"mnuViewToolbar", w.ToolBar, "Toolbar", "visible"},
@@ -432,7 +432,7 @@ private slots:
         TempEnv env;
         RecordingPrompt prompt;
         ModalDriver driver;
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
 
         clickToolbar(w, 9);

@@ -76,7 +76,7 @@ private slots:
         driver.then(typeAndOk(QStringLiteral("s")));
         driver.then(typeAndOk(QStringLiteral("SECRET"))); // letters count without regard to case
 
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(book));
         QVERIFY(driver.done());
         QCOMPARE(driver.titles, QStringList(4, QStringLiteral("Enter Password (books.qbf)")));
@@ -109,10 +109,10 @@ private slots:
         RecordingPrompt prompt;
         RecordingFileDialogs dialogs;
         ModalDriver driver;
-        Openers::registerFactory(WindowKind::Search, [] { return new SearchProbe(QStringLiteral("Search")); });
+        Openers::registerFactory(WindowKind::Search, [](const BookContext&) { return new SearchProbe(QStringLiteral("Search")); });
         const QString open = writeBook(env, QStringLiteral("open.qbf"));
         const QString locked = writeBook(env, QStringLiteral("locked.qbf"), protectedBookXml(QStringLiteral("pw")));
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(open));
         actionOf(&w, "mnuTrnSearch")->trigger();
         QCOMPARE(w.childWindows().size(), 1);
@@ -147,13 +147,13 @@ private slots:
         TempEnv env;
         RecordingPrompt prompt;
         const QString book = writeBook(env, QStringLiteral("a.qbf"));
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(book));
 
-        frmSetPassword full(&w); // measured with the current-password frame, for comparison
+        frmSetPassword full(DataStore::instance(), &w); // measured with the current-password frame, for comparison
         full.fraCurrentPassword->show();
         full.show();
-        frmSetPassword form(&w);
+        frmSetPassword form(DataStore::instance(), &w);
         form.show();
         QCOMPARE(form.windowTitle(), QStringLiteral("Set Password for Quillbrook file"));
         QVERIFY(form.fraCurrentPassword->isHidden());
@@ -189,12 +189,12 @@ private slots:
         ModalDriver driver;
         const QString book = writeBook(env, QStringLiteral("a.qbf"), protectedBookXml(QStringLiteral("old")));
         driver.then(typeAndOk(QStringLiteral("old")));
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(book));
         QVERIFY(DataStore::instance().hasDocument());
         const QString before = DataStore::instance().PValueSection().text();
 
-        frmSetPassword form(&w);
+        frmSetPassword form(DataStore::instance(), &w);
         form.show();
         QVERIFY(!form.fraCurrentPassword->isHidden());
         QCOMPARE(form.focusWidget(), form.txtCurrentPassword);

@@ -58,7 +58,7 @@ private slots:
     {
         TempEnv env;
         RecordingPrompt prompt;
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
 
         QVERIFY(w.isVisible());
@@ -116,7 +116,7 @@ private slots:
         const QString last = writeBook(env, QStringLiteral("last.qbf"));
         SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), last);
 
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QLatin1Char('"') + book + QLatin1Char('"')));
         QCOMPARE(DataStore::instance().CurrentFile, book);
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillbrook 2.0 [ HOME ]"));
@@ -147,7 +147,7 @@ private slots:
         const QString last = writeBook(env, QStringLiteral("last.qbf"));
         SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), last);
 
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(env.path(argument)));
         QCOMPARE(DataStore::instance().CurrentFile, last);
         QCOMPARE(prompt.count(), 0);
@@ -163,7 +163,7 @@ private slots:
         SaveSetting(QStringLiteral("Statusbar"), QStringLiteral("visible"), QStringLiteral("0"));
         QVERIFY(QFile::exists(env.path(QStringLiteral("settings/Quillbrook/Quillbrook.ini"))));
 
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         QVERIFY(!DataStore::instance().hasDocument());
         QVERIFY(!actionOf(&w, "mnuFileLoadlastDatabaseOnStartup")->isChecked());
@@ -181,7 +181,7 @@ private slots:
         RecordingPrompt prompt;
         const QString gone = env.path(QStringLiteral("gone.qbf"));
         SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), gone);
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         QVERIFY(!DataStore::instance().hasDocument());
         QCOMPARE(prompt.count(), 0);
@@ -196,7 +196,7 @@ private slots:
         RecordingFileDialogs dialogs;
         const QString a = writeBook(env, QStringLiteral("a.qbf"));
         const QString b = writeBook(env, QStringLiteral("b.qbf"));
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         for (const QString& path : {a, b, a})
             openThroughMenu(w, dialogs, path);
@@ -225,7 +225,7 @@ private slots:
     {
         TempEnv env;
         RecordingFileDialogs dialogs;
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         QStringList paths;
         for (int i = 1; i <= 7; ++i) {
@@ -250,7 +250,7 @@ private slots:
         // The same file reached through a folder name in other letter case.
         QVERIFY(QFile::link(env.path(QStringLiteral("Books")), env.path(QStringLiteral("books"))));
         const QString lower = env.path(QStringLiteral("books/home.qbf"));
-        MDIForm1 w;
+        MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         openThroughMenu(w, dialogs, upper);
         openThroughMenu(w, dialogs, lower);
@@ -275,14 +275,14 @@ private slots:
         TempEnv env;
         RecordingPrompt prompt;
         const QString demo = env.path(QStringLiteral("demo.qbf"));
-        QVERIFY(WriteDemoBook(demo, QDate(2013, 3, 15)));
+        QVERIFY(WriteDemoBook(DataStore::instance(), demo, QDate(2013, 3, 15)));
 
         frmSplash splash;
         QCOMPARE(splash.lblVersion->text(), QStringLiteral("Version 2.0.0"));
         StartupOptions options;
         options.splashMilliseconds = 0;
         options.demoBook = demo;
-        std::unique_ptr<MDIForm1> w = splash.Startup(options);
+        std::unique_ptr<MDIForm1> w = splash.Startup(programBook(), options);
         QVERIFY(!splash.isVisible());
         QVERIFY(w->isVisible());
         QCOMPARE(DataStore::instance().CurrentFile, demo);
@@ -292,14 +292,14 @@ private slots:
 
         // Once a file has been opened, the demo is not offered again.
         SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), env.path(QStringLiteral("gone.qbf")));
-        w = frmSplash().Startup(options);
+        w = frmSplash().Startup(programBook(), options);
         QVERIFY(!DataStore::instance().hasDocument());
         w.reset();
         cleanup();
         // Nor when the command line names something.
         SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), QString());
         options.commandLine = QStringLiteral("other.qbf");
-        w = frmSplash().Startup(options);
+        w = frmSplash().Startup(programBook(), options);
         QVERIFY(!DataStore::instance().hasDocument());
         QCOMPARE(prompt.count(), 0);
     }

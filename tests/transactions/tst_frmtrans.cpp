@@ -18,6 +18,7 @@
 #include "TestSupport.h"
 #include "WindowHost.h"
 #include "WindowList.h"
+#include "TestBook.h"
 #include "frmTrans.h"
 #include "neb.h"
 
@@ -73,7 +74,7 @@ class TstFrmTrans : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TempEnv> env;
+    std::unique_ptr<TestBook> env;
     std::unique_ptr<RecordingPrompt> prompt;
     std::unique_ptr<ScriptedPopupMenus> menus;
     QString book;
@@ -104,13 +105,14 @@ class TstFrmTrans : public QObject
 private slots:
     void init()
     {
-        env = std::make_unique<TempEnv>();
+        env = std::make_unique<TestBook>();
         prompt = std::make_unique<RecordingPrompt>();
         menus = std::make_unique<ScriptedPopupMenus>();
-        book = env->path(QStringLiteral("books.qbf"));
-        QVERIFY(writeDataFile(book, sampleBookXml()));
-        QVERIFY(DataStore::instance().OpenDataFile(book));
-        RegisterTransactionWindows();
+        QVERIFY(env->open(sampleBookXml(), QStringLiteral("books.qbf")));
+        book = env->file;
+        Openers::setBook(env->context());
+        Openers::registerFactory(WindowKind::TransactionEntry,
+                                 [](const BookContext& context) { return new frmTrans(context); });
     }
 
     void cleanup()
@@ -118,6 +120,7 @@ private slots:
         for (QWidget* w : WindowHost::current().childWindows())
             delete w;
         Openers::registerFactory(WindowKind::TransactionList, {});
+        Openers::clearBook();
         menus.reset();
         prompt.reset();
         env.reset();
@@ -378,7 +381,7 @@ private slots:
     void accountLinksAndKeysOpenTheListOfTheAccount()
     {
         QList<ListWindow*> made;
-        Openers::registerFactory(WindowKind::TransactionList, [&made] {
+        Openers::registerFactory(WindowKind::TransactionList, [&made](const BookContext&) {
             made.append(new ListWindow);
             return made.last();
         });
