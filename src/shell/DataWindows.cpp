@@ -1,6 +1,7 @@
 #include "DataWindows.h"
 
 #include "Openers.h"
+#include "frmSearch.h"
 #include "frmTrans.h"
 
 namespace qb {
@@ -9,6 +10,8 @@ void RegisterDataWindows()
 {
     Openers::registerFactory(WindowKind::TransactionEntry,
                              [](const BookContext& book) { return new frmTrans(book); });
+    Openers::registerFactory(WindowKind::Search,
+                             [](const BookContext& book) { return new frmSearch(book); });
 }
 
 } // namespace qb

@@ -18,6 +18,7 @@
 
 #ifdef QB_HAVE_REPORTS_ENGINE
 #include "ReportCommand.h"
+#include "SearchCommand.h"
 #endif
 
 namespace {
@@ -45,6 +46,8 @@ const char kUsageText[] =
     "      List the book's inconsistencies, one a line; exit 1 when there are any.\n"
     "  report ARGUMENTS...\n"
     "      Make a report page from a book (see \"qbtool report --help\").\n"
+    "  search FILE.qbf [CRITERIA] [-o OUT] [--csv FILE]\n"
+    "      Find transactions as the Search window does (see \"qbtool search --help\").\n"
     "  help\n"
     "      Show this text.\n"
     "\n"
@@ -109,6 +112,8 @@ public:
         }
         if (command == QStringLiteral("report"))
             return report(rest);
+        if (command == QStringLiteral("search"))
+            return search(rest);
 
         const Options o = parseOptions(rest);
         if (!o.error.isEmpty())
@@ -302,6 +307,21 @@ private:
     {
 #ifdef QB_HAVE_REPORTS_ENGINE
         const int rc = runReportCommand(args, m_out, m_err);
+        m_out.flush();
+        m_err.flush();
+        return rc;
+#else
+        Q_UNUSED(args);
+        m_err << "qbtool: this build has no report engine\n";
+        m_err.flush();
+        return kUsage;
+#endif
+    }
+
+    int search(const QStringList& args)
+    {
+#ifdef QB_HAVE_REPORTS_ENGINE
+        const int rc = runSearchCommand(args, m_out, m_err);
         m_out.flush();
         m_err.flush();
         return rc;
