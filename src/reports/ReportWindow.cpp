@@ -1,9 +1,14 @@
 #include "ReportWindow.h"
 
 #include <QAction>
+#include <QCloseEvent>
 
 #include "HtmlView.h"
+#include "KeyPreview.h"
+#include "Openers.h"
+#include "ReportMenus.h"
 #include "ReportPage.h"
+#include "ShortDate.h"
 #include "Utilities.h"
 #include "WindowHost.h"
 #include "WindowList.h"
@@ -17,10 +22,25 @@ ReportWindow::ReportWindow(QWidget* parent)
     WebBrowser1 = new HtmlView(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     connect(WebBrowser1, &HtmlView::beforeNavigate, this, &ReportWindow::onBeforeNavigate);
+    m_keyPreview = new KeyPreview(this);
+    m_keyPreview->keepEnter(WebBrowser1);
+    m_keyPreview->setHandler(
+        [this](QWidget* target, QKeyEvent* key) { return previewKey(target, key); });
 }
 
 ReportWindow::~ReportWindow()
 {
+    // The derived window's members are gone already; its controls are taken
+    // down after this, and losing the focus or finishing an edit on the way
+    // must reach nothing of the window.
+    m_closing = true;
+    delete m_keyPreview;
+    m_keyPreview = nullptr;
+    const QList<QObject*> inside = findChildren<QObject*>();
+    for (QObject* child : inside) {
+        disconnect(child, nullptr, this, nullptr);
+        child->removeEventFilter(this);
+    }
     if (m_windowEntry && m_windowList)
         m_windowList->RemoveWindowListEntry(m_windowEntry);
 }
@@ -58,7 +78,51 @@ int ReportWindow::AccountOfToken(const QString& token, bool* ok)
     return token.trimmed().toInt(ok);
 }
 
-void ReportWindow::linkClicked(const QString& /*token*/) { }
+void ReportWindow::linkClicked(const QString& token)
+{
+    if (IsDateToken(token)) {
+        const QDate date = DateOfToken(token);
+        if (date.isValid()
+            && ShowDateMenu(this, ShortDateText(date)) == QStringLiteral("Show Entries On"))
+            OpenTransactionEntry(DateToDocDate(date));
+        return;
+    }
+    bool ok = false;
+    const int code = AccountOfToken(token, &ok);
+    if (!ok)
+        return;
+    const AccountMenuHides hides = accountMenuHides(code);
+    const QString choice = ShowAccountMenu(this, hides.transactionList, hides.periodSummary);
+    // Taken at the choice: the menu may have been open while the dates changed.
+    const QDate from = linkFromDate();
+    const QDate to = linkToDate();
+    if (choice == QStringLiteral("Transaction List") && !hides.transactionList)
+        OpenTransactionList(code, from, to);
+    else if (choice == QStringLiteral("Period Summary") && !hides.periodSummary)
+        OpenPeriodSummary(code, QString(), from, to);
+}
+
+AccountMenuHides ReportWindow::accountMenuHides(int /*code*/) const
+{
+    return {};
+}
+
+void ReportWindow::setEnterAsTab(bool on)
+{
+    m_keyPreview->setEnterAsTab(on);
+}
+
+bool ReportWindow::previewKey(QWidget* /*target*/, QKeyEvent* /*key*/)
+{
+    return false;
+}
+
+void ReportWindow::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        m_closing = true;
+}
 
 void ReportWindow::onBeforeNavigate(const QString& href, bool* cancel)
 {

@@ -2,7 +2,9 @@
 
 // What every report window shares: the HTML view WebBrowser1, the busy flag
 // that lets the window's own page writing through, mblnDisableRefreshReport,
-// the decoding of link tokens, and the window's Window-menu entry.
+// the decoding of link tokens, the account and date link menus, the key
+// preview (Enter as Tab where the window wants it), a quiet teardown, and the
+// window's Window-menu entry.
 
 #include <QAction>
 #include <QDate>
@@ -10,10 +12,20 @@
 #include <QString>
 #include <QWidget>
 
+class QKeyEvent;
+
 namespace qb {
 
 class HtmlView;
+class KeyPreview;
 class WindowList;
+
+// The entries of the account link menu a window leaves out.
+struct AccountMenuHides
+{
+    bool transactionList = false;
+    bool periodSummary = false;
+};
 
 class ReportWindow : public QWidget
 {
@@ -24,7 +36,8 @@ public:
     // Creates WebBrowser1 (objectName "WebBrowser1"); the window lays it out.
     // The window is deleted when it is closed.
     explicit ReportWindow(QWidget* parent = nullptr);
-    // Removes the Window-menu entry.
+    // Removes the Window-menu entry. Controls of the window that are taken
+    // down after the window's own members no longer reach the window.
     ~ReportWindow() override;
 
     // While true the window's refresh routine returns at once; the openers
@@ -50,10 +63,33 @@ public:
     // The window's Window-menu entry, or nullptr before joinWindowList().
     QAction* windowListEntry() const { return m_windowEntry; }
 
+    // True once the window is closing or being taken down: focus leaving a
+    // control then is no user leaving it.
+    bool isClosing() const { return m_closing; }
+
 protected:
     // Called for every link activated while the window is not busy; the
-    // navigation is cancelled afterwards whatever the window did.
+    // navigation is cancelled afterwards whatever the window did. Here: a date
+    // token shows the date menu ("Show Entries On" opens the entry window of
+    // that date), any other token read as an account code shows the account
+    // menu and opens the chosen report over linkPeriod(). Windows with tokens
+    // of their own handle those and pass the rest here.
     virtual void linkClicked(const QString& token);
+    // What the account menu leaves out for a link to code (nothing here).
+    virtual AccountMenuHides accountMenuHides(int code) const;
+    // The first and last date that account links open reports over (no dates here).
+    virtual QDate linkFromDate() const { return {}; }
+    virtual QDate linkToDate() const { return {}; }
+
+    // Enter moves on like Tab in this window (Alt held: not; on a focused
+    // push button Enter presses it; the HTML view keeps Enter for its links).
+    void setEnterAsTab(bool on);
+    // Every key pressed in the window comes here first; true when the window
+    // used it. Nothing here.
+    virtual bool previewKey(QWidget* target, QKeyEvent* key);
+    KeyPreview* keyPreview() const { return m_keyPreview; }
+
+    void closeEvent(QCloseEvent* event) override;
 
     void setBusy(bool busy) { m_busy = busy; }
 
@@ -94,6 +130,8 @@ private:
     void onBeforeNavigate(const QString& href, bool* cancel);
 
     bool m_busy = false;
+    bool m_closing = false;
+    KeyPreview* m_keyPreview = nullptr;
     QPointer<QAction> m_windowEntry;
     QPointer<WindowList> m_windowList; // the list the entry belongs to
 };

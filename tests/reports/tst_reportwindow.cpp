@@ -1,10 +1,15 @@
 #include <QMenu>
 #include <QtTest>
 
+#include <QLineEdit>
+#include <QVBoxLayout>
+
 #include "HtmlView.h"
+#include "Openers.h"
 #include "ReportMenus.h"
 #include "ReportPage.h"
 #include "ReportWindow.h"
+#include "ShortDate.h"
 #include "TestSupport.h"
 #include "WindowHost.h"
 #include "WindowList.h"
@@ -33,6 +38,72 @@ public:
 protected:
     void linkClicked(const QString& token) override { tokens.append(token); }
 };
+
+// A report window that leaves its links to the base: it shows account 5 and
+// the month of January 2013, and hides "Transaction List" for its own account.
+class LedgerLike final : public ReportWindow
+{
+public:
+    LedgerLike()
+    {
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(edit);
+        layout->addWidget(WebBrowser1);
+        setEnterAsTab(true);
+        // A control whose signals come while the window is taken down.
+        connect(edit, &QLineEdit::editingFinished, this, [this] {
+            log.append(QStringLiteral("edited"));
+            ++edits;
+        });
+    }
+    QLineEdit* edit = new QLineEdit(this);
+    QStringList log;
+    static inline int edits = 0;
+    using ReportWindow::linkClicked;
+
+protected:
+    AccountMenuHides accountMenuHides(int code) const override { return {code == 5, false}; }
+    QDate linkFromDate() const override { return QDate(2013, 1, 1); }
+    QDate linkToDate() const override { return QDate(2013, 1, 31); }
+};
+
+// Records what the openers asked the windows they made.
+class Opened final : public ReportWindow,
+                     public TransactionListForm,
+                     public PeriodSummaryForm,
+                     public TransactionEntryForm
+{
+public:
+    explicit Opened(QString kind, QStringList* log) : m_kind(std::move(kind)), m_log(log) { }
+    std::optional<int> selectedAccount() const override { return m_code; }
+    std::optional<QString> selectedGroup() const override { return {}; }
+    void SelectAccount(int code) override { m_code = code; }
+    void SelectGroup(const QString&) override { }
+    void setFromDate(const QDate& d) override { m_from = d; }
+    void setToDate(const QDate& d) override { m_to = d; }
+    QDate entryDate() const override { return m_from; }
+    void setEntryDate(const QDate& d) override { m_from = d; }
+    void RefreshReport() override
+    {
+        m_log->append(QStringLiteral("%1 %2 %3-%4").arg(m_kind).arg(m_code.value_or(0))
+                          .arg(m_from.toString(QStringLiteral("yyyyMMdd")), m_to.toString(QStringLiteral("yyyyMMdd"))));
+    }
+    void RefreshList() override { m_log->append(m_kind + m_from.toString(QStringLiteral(" yyyyMMdd"))); }
+
+private:
+    QString m_kind;
+    QStringList* m_log;
+    std::optional<int> m_code;
+    QDate m_from, m_to;
+};
+
+QString menuText(const QList<MenuItem>& items)
+{
+    QStringList texts;
+    for (const MenuItem& item : items)
+        texts << (item.separator ? QStringLiteral("-") : item.text);
+    return texts.join(QLatin1Char('|'));
+}
 
 QPoint pointOf(HtmlView* view, const QString& text)
 {
@@ -197,6 +268,75 @@ private slots:
         QCOMPARE(host.childWindows(), QList<QWidget*>({second}));
         delete second;
         QVERIFY(host.childWindows().isEmpty());
+    }
+
+    void linkMenusOpenTheChosenReport_data()
+    {
+        QTest::addColumn<QString>("token");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("opened");
+        const QString both = QStringLiteral("Transaction List|Period summary|-|Cancel Menu");
+        const QString dateMenu = QStringLiteral("Show entries on ")
+            + ShortDateText(QDate(2013, 1, 10)) + QStringLiteral("|-|Cancel Menu");
+        QTest::newRow("list") << "3" << 1003 << both << "list 3 20130101-20130131";
+        QTest::newRow("summary") << "3" << 1002 << both << "summary 3 20130101-20130131";
+        QTest::newRow("cancel") << "3" << 1000 << both << "";
+        QTest::newRow("dismissed") << "3" << 0 << both << "";
+        QTest::newRow("own account: no list")
+            << "5" << 1002 << "Period summary|-|Cancel Menu" << "summary 5 20130101-20130131";
+        QTest::newRow("own account: hidden entry") << "5" << 1003 << "Period summary|-|Cancel Menu" << "";
+        QTest::newRow("date") << "[*[date]*]20130110" << 1003 << dateMenu << "entry 20130110";
+        QTest::newRow("date dismissed") << "[*[date]*]20130110" << 0 << dateMenu << "";
+        QTest::newRow("bad date") << "[*[date]*]2013x" << 1003 << "" << "";
+        QTest::newRow("no account") << "Sales" << 1003 << "" << "";
+    }
+
+    void linkMenusOpenTheChosenReport()
+    {
+        QFETCH(QString, token);
+        QFETCH(int, answer);
+        QFETCH(QString, menu);
+        QFETCH(QString, opened);
+        ScriptedPopupMenus menus;
+        menus.answer(answer);
+        QStringList log;
+        Openers::registerFactory(WindowKind::TransactionList, [&log] { return new Opened(QStringLiteral("list"), &log); });
+        Openers::registerFactory(WindowKind::PeriodSummary, [&log] { return new Opened(QStringLiteral("summary"), &log); });
+        Openers::registerFactory(WindowKind::TransactionEntry, [&log] { return new Opened(QStringLiteral("entry"), &log); });
+        {
+            LedgerLike window;
+            window.linkClicked(token);
+            QCOMPARE(menus.shown.isEmpty() ? QString() : menuText(menus.shown.first()), menu);
+            QCOMPARE(log.join(QLatin1Char(';')), opened);
+        }
+        for (WindowKind kind : {WindowKind::TransactionList, WindowKind::PeriodSummary, WindowKind::TransactionEntry})
+            Openers::registerFactory(kind, {});
+        qDeleteAll(WindowHost::current().childWindows());
+    }
+
+    void enterMovesOnButTheViewKeepsItAndTeardownIsQuiet()
+    {
+        auto* window = new LedgerLike;
+        window->show();
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        window->edit->setFocus();
+        QTest::keyClicks(window->edit, QStringLiteral("x"));
+        QTest::keyClick(window->edit, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), window->WebBrowser1);
+        QTest::keyClick(window->WebBrowser1, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), window->WebBrowser1);
+        QCOMPARE(window->log, QStringList({QStringLiteral("edited")}));
+
+        // Taken down with the focus in the box: the box finishing its edit
+        // reaches nothing of the window that is gone.
+        window->edit->setFocus();
+        QTest::keyClicks(window->edit, QStringLiteral("y"));
+        QCOMPARE(LedgerLike::edits, 1);
+        delete window;
+        QCOMPARE(LedgerLike::edits, 1);
     }
 
     void menusReturnTheirTexts()

@@ -1,0 +1,117 @@
+#include "AccountCombo.h"
+
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include "Xml.h"
+
+namespace qb {
+
+AccountCombo::AccountCombo(bool editable, QWidget* parent)
+    : QComboBox(parent)
+{
+    setEditable(editable);
+    if (editable) {
+        // Completion is the window's own; the box never adds typed text itself.
+        setCompleter(nullptr);
+        setInsertPolicy(QComboBox::NoInsert);
+        connect(lineEdit(), &QLineEdit::textEdited, this, &AccountCombo::onTextEdited);
+    }
+    setMaxVisibleItems(20);
+    setMinimumContentsLength(24);
+    connect(this, &QComboBox::currentIndexChanged, this, &AccountCombo::choiceChanged);
+}
+
+AccountCombo::~AccountCombo() = default;
+
+int AccountCombo::SortedIndex(const QComboBox* combo, const QString& text)
+{
+    int lo = 0;
+    int hi = combo->count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (combo->itemText(mid).compare(text, Qt::CaseInsensitive) <= 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+void AccountCombo::fillAccounts(const XmlNode& acMasterSection)
+{
+    const QSignalBlocker block(this);
+    clear();
+    for (const XmlNode& a : acMasterSection.childElements())
+        addAccount(a.attributeValue(1), a.attributeValue(0).toInt());
+    // An empty box chooses the first item added to it: the window wants none.
+    setCurrentIndex(-1);
+    if (isEditable())
+        clearEditText();
+}
+
+int AccountCombo::addAccount(const QString& name, int code)
+{
+    const int index = SortedIndex(this, name);
+    if (currentIndex() >= 0) {
+        insertItem(index, name, code);
+        return index;
+    }
+    // An empty box would choose the item added to it and show its name:
+    // an account added to the list is no choice, and a typed text stays.
+    const QString text = currentText();
+    const QSignalBlocker block(this);
+    insertItem(index, name, code);
+    setCurrentIndex(-1);
+    if (isEditable())
+        setEditText(text);
+    return index;
+}
+
+std::optional<int> AccountCombo::selectedCode() const
+{
+    if (currentIndex() < 0)
+        return std::nullopt;
+    return currentData().toInt();
+}
+
+bool AccountCombo::chooseCode(int code)
+{
+    const int index = findData(code);
+    if (index < 0)
+        return false;
+    if (index == currentIndex()) {
+        // The text may have been typed over without dropping the choice (set from code).
+        if (isEditable())
+            setEditText(itemText(index));
+        emit choiceChanged();
+    } else {
+        setCurrentIndex(index);
+    }
+    return true;
+}
+
+void AccountCombo::clearChoice()
+{
+    setCurrentIndex(-1);
+    if (isEditable())
+        clearEditText();
+}
+
+void AccountCombo::onTextEdited()
+{
+    if (currentIndex() >= 0) {
+        QLineEdit* edit = lineEdit();
+        const QString text = edit->text();
+        const int caret = edit->cursorPosition();
+        {
+            const QSignalBlocker block(this);
+            setCurrentIndex(-1);
+        }
+        edit->setText(text);
+        edit->setCursorPosition(caret);
+    }
+    emit textTyped();
+}
+
+} // namespace qb
