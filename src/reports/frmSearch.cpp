@@ -3,26 +3,22 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "Clock.h"
 #include "DataStore.h"
+#include "DateBox.h"
 #include "FileAsk.h"
 #include "HtmlView.h"
 #include "Money.h"
-#include "PressTab.h"
-#include "ReportMenus.h"
 #include "ShortDate.h"
 #include "UiServices.h"
 #include "Utilities.h"
@@ -39,26 +35,6 @@ W* named(W* widget, const char* name)
 {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
-}
-
-QScrollBar* spinBar(QWidget* parent, const char* name)
-{
-    auto* bar = named(new QScrollBar(Qt::Vertical, parent), name);
-    bar->setRange(0, 2);
-    bar->setValue(1);
-    bar->setPageStep(1);
-    bar->setFocusPolicy(Qt::NoFocus);
-    bar->setFixedWidth(17);
-    bar->setToolTip(QStringLiteral("Next day / previous day"));
-    return bar;
-}
-
-QDateEdit* dateBox(QWidget* parent, const char* name)
-{
-    auto* box = named(new QDateEdit(parent), name);
-    box->setDisplayFormat(QStringLiteral("dd-MM-yyyy"));
-    box->setCalendarPopup(true);
-    return box;
 }
 
 neb* amountBox(QWidget* parent, const char* name)
@@ -90,20 +66,15 @@ frmSearch::frmSearch(const BookContext& book, QWidget* parent)
     Form_Load();
 }
 
-frmSearch::~frmSearch()
-{
-    qApp->removeEventFilter(this);
-}
-
 QWidget* frmSearch::buildCriteria()
 {
     Frame2 = named(new QGroupBox(QStringLiteral("Search Transactions"), fraContainer), "Frame2");
 
     chkDate = named(new QCheckBox(QStringLiteral("Date"), Frame2), "chkDate");
-    debFromDate = dateBox(Frame2, "debFromDate");
-    debToDate = dateBox(Frame2, "debToDate");
-    VScrollFrom = spinBar(Frame2, "VScrollFrom");
-    VScrollTo = spinBar(Frame2, "VScrollTo");
+    debFromDate = named(new DateBox(Frame2), "debFromDate");
+    debToDate = named(new DateBox(Frame2), "debToDate");
+    VScrollFrom = named(new DaySpin(debFromDate, Frame2), "VScrollFrom");
+    VScrollTo = named(new DaySpin(debToDate, Frame2), "VScrollTo");
 
     chkAccount = named(new QCheckBox(QStringLiteral("Account"), Frame2), "chkAccount");
     lstAccounts = named(new QListWidget(Frame2), "lstAccounts");
@@ -223,17 +194,12 @@ void frmSearch::connectSignals()
     for (QCheckBox* box : {chkDate, chkAccount, chkAmount, chkDetails})
         connect(box, &QCheckBox::toggled, this, &frmSearch::enableCriteria);
     connect(cmbAmount, &QComboBox::currentIndexChanged, this, &frmSearch::cmbAmount_Click);
-    connect(VScrollFrom, &QScrollBar::valueChanged, this,
-            [this](int value) { stepDate(debFromDate, VScrollFrom, value); });
-    connect(VScrollTo, &QScrollBar::valueChanged, this,
-            [this](int value) { stepDate(debToDate, VScrollTo, value); });
     connect(cmdSearch, &QPushButton::clicked, this, &frmSearch::cmdSearch_Click);
     connect(cmdPrint, &QPushButton::clicked, this, [this] { printPage(); });
     connect(cmdExport, &QPushButton::clicked, this, &frmSearch::cmdExport_Click);
     connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
     connect(cmdDetailsHelp, &QPushButton::clicked, this, &frmSearch::cmdDetailsHelp_Click);
-    // Key preview: Enter as Tab for every control of the window.
-    qApp->installEventFilter(this);
+    setEnterAsTab(true);
 }
 
 void frmSearch::Form_Load()
@@ -299,14 +265,6 @@ void frmSearch::cmbAmount_Click()
     const bool range = cmbAmount->currentIndex() == cmbAmount->count() - 1;
     lblAmountRangeSep->setVisible(range);
     nebToAmount->setVisible(range);
-}
-
-void frmSearch::stepDate(QDateEdit* box, QScrollBar* bar, int value)
-{
-    if (value == 1)
-        return;
-    box->setDate(box->date().addDays(value == 0 ? 1 : -1));
-    bar->setValue(1);
 }
 
 SearchCriteria frmSearch::criteria() const
@@ -398,45 +356,14 @@ void frmSearch::cmdDetailsHelp_Click()
            MsgIcon::Information, QStringLiteral("Details field search"));
 }
 
-void frmSearch::linkClicked(const QString& token)
+QDate frmSearch::linkFromDate() const
 {
-    if (IsDateToken(token)) {
-        const QDate date = DateOfToken(token);
-        if (date.isValid()
-            && ShowDateMenu(this, ShortDateText(date)) == QStringLiteral("Show Entries On"))
-            OpenTransactionEntry(DateToDocDate(date));
-        return;
-    }
-    bool ok = false;
-    const int code = AccountOfToken(token, &ok);
-    if (!ok)
-        return;
-    // The pickers' dates go along whether or not the date criterion is ticked.
-    const QString choice = ShowAccountMenu(this, false, false);
-    if (choice == QStringLiteral("Transaction List"))
-        OpenTransactionList(code, debFromDate->date(), debToDate->date());
-    else if (choice == QStringLiteral("Period Summary"))
-        OpenPeriodSummary(code, QString(), debFromDate->date(), debToDate->date());
+    return debFromDate->date();
 }
 
-bool frmSearch::eventFilter(QObject* watched, QEvent* event)
+QDate frmSearch::linkToDate() const
 {
-    if (event->type() != QEvent::KeyPress)
-        return ReportWindow::eventFilter(watched, event);
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || !isAncestorOf(widget) || widget != QApplication::focusWidget())
-        return false;
-    const int k = static_cast<QKeyEvent*>(event)->key();
-    if (k != Qt::Key_Return && k != Qt::Key_Enter)
-        return false;
-    // Enter walks through the criteria like Tab; buttons keep Enter to press
-    // themselves, the view keeps it for its links, and an open list to choose.
-    if (qobject_cast<QPushButton*>(widget) || widget == WebBrowser1
-        || WebBrowser1->isAncestorOf(widget)
-        || (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier))
-        return false;
-    PressTab();
-    return true;
+    return debToDate->date();
 }
 
 void frmSearch::resizeEvent(QResizeEvent* event)

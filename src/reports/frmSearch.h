@@ -11,7 +11,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QDateEdit;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -19,10 +18,11 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
-class QScrollBar;
 
 namespace qb {
 
+class DateBox;
+class DaySpin;
 class neb;
 class sesPanel;
 
@@ -33,7 +33,7 @@ class frmSearch final : public ReportWindow, public SearchForm
 
 public:
     explicit frmSearch(const BookContext& book, QWidget* parent = nullptr);
-    ~frmSearch() override;
+    ~frmSearch() override = default;
 
     // Runs the search with the criteria on the window and shows the result.
     void RefreshList();
@@ -45,8 +45,10 @@ public:
     SearchCriteria criteria() const;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void linkClicked(const QString& token) override;
+    // Account links open their reports over the pickers' dates, whether or
+    // not the date criterion is ticked.
+    QDate linkFromDate() const override;
+    QDate linkToDate() const override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -60,7 +62,6 @@ private:
     void cmdSearch_Click();
     void cmdExport_Click();
     void cmdDetailsHelp_Click();
-    void stepDate(QDateEdit* box, QScrollBar* bar, int value);
     void placePleaseWait();
 
     BookContext m_book;
@@ -70,10 +71,10 @@ private:
     QFrame* fraContainer = nullptr;
     QGroupBox* Frame2 = nullptr;
     QCheckBox* chkDate = nullptr;
-    QDateEdit* debFromDate = nullptr;
-    QDateEdit* debToDate = nullptr;
-    QScrollBar* VScrollFrom = nullptr;
-    QScrollBar* VScrollTo = nullptr;
+    DateBox* debFromDate = nullptr;
+    DateBox* debToDate = nullptr;
+    DaySpin* VScrollFrom = nullptr;
+    DaySpin* VScrollTo = nullptr;
     QCheckBox* chkAccount = nullptr;
     QListWidget* lstAccounts = nullptr;
     QGroupBox* Frame3 = nullptr;

@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "Clock.h"
+#include "DataStore.h"
 #include "HtmlView.h"
 #include "Openers.h"
 #include "ReportMenus.h"
@@ -301,9 +303,11 @@ private slots:
         ScriptedPopupMenus menus;
         menus.answer(answer);
         QStringList log;
-        Openers::registerFactory(WindowKind::TransactionList, [&log] { return new Opened(QStringLiteral("list"), &log); });
-        Openers::registerFactory(WindowKind::PeriodSummary, [&log] { return new Opened(QStringLiteral("summary"), &log); });
-        Openers::registerFactory(WindowKind::TransactionEntry, [&log] { return new Opened(QStringLiteral("entry"), &log); });
+        const FixedClock clock(QDate(2013, 2, 15));
+        Openers::setBook(BookContext{DataStore::instance(), clock});
+        Openers::registerFactory(WindowKind::TransactionList, [&log](const BookContext&) { return new Opened(QStringLiteral("list"), &log); });
+        Openers::registerFactory(WindowKind::PeriodSummary, [&log](const BookContext&) { return new Opened(QStringLiteral("summary"), &log); });
+        Openers::registerFactory(WindowKind::TransactionEntry, [&log](const BookContext&) { return new Opened(QStringLiteral("entry"), &log); });
         {
             LedgerLike window;
             window.linkClicked(token);
@@ -312,6 +316,7 @@ private slots:
         }
         for (WindowKind kind : {WindowKind::TransactionList, WindowKind::PeriodSummary, WindowKind::TransactionEntry})
             Openers::registerFactory(kind, {});
+        Openers::clearBook();
         qDeleteAll(WindowHost::current().childWindows());
     }
 
