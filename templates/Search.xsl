@@ -5,7 +5,8 @@
      "sumCol" adds the Amount cells, so they carry plain figures (1250.50).
      Without criteria the second xsl:apply-templates keeps its own selection:
      the transactions of the month of the last entry, so that a large book
-     still opens its search window at once. -->
+     still opens its search window at once, and says so in DIV DefaultListing,
+     which the window drops from the page of a search with criteria. -->
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
   <xsl:output method="xml" omit-xml-declaration="yes"/>
   <xsl:key name="head" match="/Data/AcMaster/a" use="@Code"/>
@@ -36,7 +37,7 @@
       </TR>
     </TABLE>
     <xsl:if test="t">
-      <DIV class="reporttitle">
+      <DIV class="reporttitle" id="DefaultListing">
         <xsl:text>A search without criteria lists the transactions of the month of the last entry (</xsl:text>
         <xsl:value-of select="concat(substring($latest, 5, 2), '-', substring($latest, 1, 4))"/>
         <xsl:text>).</xsl:text>

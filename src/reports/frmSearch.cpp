@@ -75,11 +75,14 @@ QWidget* frmSearch::buildCriteria()
     debToDate = named(new DateBox(Frame2), "debToDate");
     VScrollFrom = named(new DaySpin(debFromDate, Frame2), "VScrollFrom");
     VScrollTo = named(new DaySpin(debToDate, Frame2), "VScrollTo");
+    for (DaySpin* spin : {VScrollFrom, VScrollTo})
+        spin->setFixedHeight(debFromDate->sizeHint().height());
 
     chkAccount = named(new QCheckBox(QStringLiteral("Account"), Frame2), "chkAccount");
     lstAccounts = named(new QListWidget(Frame2), "lstAccounts");
     lstAccounts->setSelectionMode(QAbstractItemView::MultiSelection);
     lstAccounts->setMinimumSize(220, 90);
+    lstAccounts->setMaximumHeight(110); // leaves the view room
     Frame3 = named(new QGroupBox(QStringLiteral("Account In"), Frame2), "Frame3");
     optFromOrTo = named(new QRadioButton(QStringLiteral("From or To"), Frame3), "optFromOrTo");
     optFromOnly = named(new QRadioButton(QStringLiteral("From"), Frame3), "optFromOnly");
@@ -141,6 +144,10 @@ QWidget* frmSearch::buildCriteria()
     auto* buttons = new QVBoxLayout;
     for (QPushButton* b : {cmdSearch, cmdPrint, cmdExport, cmdClose}) {
         b->setAutoDefault(false);
+        // Print and Export come and go with results; the others stay in place.
+        QSizePolicy policy = b->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        b->setSizePolicy(policy);
         buttons->addWidget(b);
     }
     buttons->addStretch();

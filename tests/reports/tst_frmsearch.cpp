@@ -421,6 +421,12 @@ private slots:
         frmSearch* w = open();
         QVERIFY(w);
         QCOMPARE(w->windowTitle(), QStringLiteral("Search Transactions"));
+        // Without criteria the page says what it lists; with criteria it does not.
+        const QString note = QStringLiteral("A search without criteria lists the transactions of "
+                                            "the month of the last entry (12-2013).");
+        QVERIFY(w->WebBrowser1->pageText().contains(note));
+        QCOMPARE(w->mlngSearchResultCount(),
+                 std::count_if(book.begin(), book.end(), [](const Tx& t) { return t.dt / 100 == 201312; }));
         // Each check box enables exactly its own controls.
         const QList<QPair<QString, QStringList>> groups = {
             {u"chkDate"_s, {u"debFromDate"_s, u"debToDate"_s, u"VScrollFrom"_s, u"VScrollTo"_s}},
@@ -459,6 +465,7 @@ private slots:
         get<QCheckBox>(w, u"chkDetails"_s)->setChecked(true);
         QTest::keyClicks(get<QLineEdit>(w, u"txtDetails"_s), QStringLiteral("ma AND a"));
         QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
+        QVERIFY(!w->WebBrowser1->pageText().contains(note));
         QVERIFY(w->WebBrowser1->pageText().contains(
             QStringLiteral("<B>Search results <BR>[Account(To) : apple Store , Bank ]"
                            "[<BR>[Details contain \"ma \" ]<BR>[Details contain \" a\" ]</B>")));

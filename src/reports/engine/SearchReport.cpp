@@ -251,6 +251,13 @@ bool SearchReport::run(const XmlDocument& data, const SearchPredicate& predicate
     if (result.documentElement().isNull())
         return fail(error, kSearchError, QStringLiteral("The search template gave no page"));
 
+    // The template's word on what it lists without criteria.
+    if (!selection.isEmpty()) {
+        XmlNode note = result.selectSingleNode(QStringLiteral("//DIV[@id='DefaultListing']"));
+        if (note)
+            note.parent().removeChild(note);
+    }
+
     m_sum.setChildAttribute(1, 1, QStringLiteral("'Amount'"));
     const QString total = columnTotal(m_sum.TransformNode(result.documentElement())).format();
     XmlNode totalCell = result.selectSingleNode(QStringLiteral("//TD[@id='Total']"));
