@@ -4,14 +4,13 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "Clock.h"
-#include "DataStore.h"
 #include "HtmlView.h"
 #include "Openers.h"
 #include "ReportMenus.h"
 #include "ReportPage.h"
 #include "ReportWindow.h"
 #include "ShortDate.h"
+#include "TestBook.h"
 #include "TestSupport.h"
 #include "WindowHost.h"
 #include "WindowList.h"
@@ -303,8 +302,8 @@ private slots:
         ScriptedPopupMenus menus;
         menus.answer(answer);
         QStringList log;
-        const FixedClock clock(QDate(2013, 2, 15));
-        Openers::setBook(BookContext{DataStore::instance(), clock});
+        test::TestBook book;
+        Openers::setBook(book.context());
         Openers::registerFactory(WindowKind::TransactionList, [&log](const BookContext&) { return new Opened(QStringLiteral("list"), &log); });
         Openers::registerFactory(WindowKind::PeriodSummary, [&log](const BookContext&) { return new Opened(QStringLiteral("summary"), &log); });
         Openers::registerFactory(WindowKind::TransactionEntry, [&log](const BookContext&) { return new Opened(QStringLiteral("entry"), &log); });
