@@ -135,6 +135,7 @@ int QtPopupMenus::choose(const QList<MenuItem>& items)
     for (const MenuItem& item : items) {
         QAction* action = item.separator ? menu.addSeparator() : menu.addAction(item.text);
         action->setData(item.command);
+        action->setEnabled(item.enabled);
     }
     QAction* chosen = menu.exec(QCursor::pos());
     return chosen ? chosen->data().toInt() : 0;

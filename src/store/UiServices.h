@@ -64,6 +64,7 @@ struct MenuItem
     QString text;
     int command = 0;
     bool separator = false;
+    bool enabled = true; // a greyed item cannot be chosen
 };
 
 class PopupMenus

@@ -1,0 +1,20 @@
+#pragma once
+
+// The date-range pop-up menu of the report windows: the book's saved ranges,
+// then "Add Date Range...", "Manage Date Ranges..." and "Cancel Menu".
+
+#include <QString>
+
+#include "BookContext.h"
+
+class QDateEdit;
+class QWidget;
+
+namespace qb {
+
+// Shows the menu through PopupMenus::current(). A saved range sets from and
+// to to its dates; Add shows the add dialog with the two current dates; Manage
+// shows the manage dialog. Returns empty text; the caller refreshes afterwards.
+QString ShowDateRangeMenu(const BookContext& book, QWidget* owner, QDateEdit* from, QDateEdit* to);
+
+} // namespace qb

@@ -1,0 +1,246 @@
+#include "DateSelector.h"
+
+#include <QDateEdit>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include "Clock.h"
+#include "DateRangeMenu.h"
+#include "DateRanges.h"
+#include "DaySpin.h"
+
+namespace qb {
+
+namespace {
+
+QDateEdit* makeDateField(QWidget* parent, const char* name)
+{
+    auto* date = new QDateEdit(parent);
+    date->setObjectName(QString::fromLatin1(name));
+    date->setDisplayFormat(QStringLiteral("dd-MM-yyyy"));
+    date->setCalendarPopup(true);
+    return date;
+}
+
+QHBoxLayout* dateRow(QLabel* label, QDateEdit* date, QScrollBar* bar)
+{
+    auto* row = new QHBoxLayout;
+    row->setSpacing(0);
+    row->addWidget(label);
+    row->addSpacing(4);
+    row->addWidget(date);
+    row->addWidget(bar);
+    return row;
+}
+
+} // namespace
+
+DateSelector::DateSelector(const BookContext& book, QWidget* owner)
+    : QObject(owner)
+    , m_book(book)
+    , m_owner(owner)
+{
+    lblFrom = new QLabel(QStringLiteral("&From Date"), owner);
+    lblFrom->setObjectName(QStringLiteral("lblFrom"));
+    debFrom = makeDateField(owner, "debFrom");
+    VScrollFrom = MakeDaySpinBar(owner, "VScrollFrom");
+    lblTo = new QLabel(QStringLiteral("To &Date"), owner);
+    lblTo->setObjectName(QStringLiteral("lblTo"));
+    debTo = makeDateField(owner, "debTo");
+    VScrollTo = MakeDaySpinBar(owner, "VScrollTo");
+    lblFrom->setBuddy(debFrom);
+    lblTo->setBuddy(debTo);
+
+    cmdDateSelect = new QToolButton(owner);
+    cmdDateSelect->setObjectName(QStringLiteral("cmdDateSelect"));
+    cmdDateSelect->setArrowType(Qt::DownArrow);
+    cmdDateSelect->setToolTip(QStringLiteral("Quick date selector"));
+
+    Frame1 = new QGroupBox(QStringLiteral("Quick date selector"), owner);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    const char* const periods[5] = {nullptr, "&Day", "&Week", "&Month", "&Year"};
+    auto* options = new QHBoxLayout;
+    for (int i = 1; i <= 4; ++i) {
+        optQuick[i] = new QRadioButton(QString::fromLatin1(periods[i]), Frame1);
+        optQuick[i]->setObjectName(QStringLiteral("optQuick_") + QString::number(i));
+        options->addWidget(optQuick[i]);
+    }
+    optQuick[QuickMonth]->setChecked(true);
+    const char* const directions[4] = {nullptr, "&This Month", "&Prev", "&Next"};
+    auto* buttons = new QHBoxLayout;
+    for (int i = 1; i <= 3; ++i) {
+        cmdQuickDateSelect[i] = new QPushButton(QString::fromLatin1(directions[i]), Frame1);
+        cmdQuickDateSelect[i]->setObjectName(
+            QStringLiteral("cmdQuickDateSelect_") + QString::number(i));
+        cmdQuickDateSelect[i]->setAutoDefault(false);
+        buttons->addWidget(cmdQuickDateSelect[i]);
+    }
+    auto* frameLayout = new QVBoxLayout(Frame1);
+    frameLayout->setContentsMargins(6, 2, 6, 4);
+    frameLayout->setSpacing(2);
+    frameLayout->addLayout(options);
+    frameLayout->addLayout(buttons);
+
+    const QDate today = m_book.clock.today();
+    setDates(today, today);
+
+    for (int i = 1; i <= 4; ++i)
+        connect(optQuick[i], &QRadioButton::clicked, this, [this, i] { optQuick_Click(i); });
+    for (int i = 1; i <= 3; ++i)
+        connect(cmdQuickDateSelect[i], &QPushButton::clicked, this,
+            [this, i] { cmdQuickDateSelect_Click(i); });
+    connect(cmdDateSelect, &QToolButton::clicked, this, &DateSelector::cmdDateSelect_Click);
+    // A step changes the date, whose change handler raises periodChanged.
+    ConnectDaySpinBar(VScrollFrom, debFrom);
+    ConnectDaySpinBar(VScrollTo, debTo);
+
+    m_typed.setSingleShot(true);
+    m_typed.setInterval(kTypingPause);
+    connect(&m_typed, &QTimer::timeout, this, &DateSelector::changed);
+    for (QDateEdit* date : {debFrom, debTo}) {
+        date->installEventFilter(this);
+        connect(date, &QDateEdit::dateChanged, this, [this, date] { date_Change(date); });
+        connect(date, &QDateEdit::editingFinished, this, [this] {
+            if (m_typed.isActive()) {
+                m_typed.stop();
+                changed();
+            }
+        });
+    }
+}
+
+DateSelector::~DateSelector()
+{
+    // The owner's controls go after this object: their last signals must not reach it.
+    for (QDateEdit* date : {debFrom, debTo}) {
+        date->removeEventFilter(this);
+        disconnect(date, nullptr, this, nullptr);
+    }
+}
+
+QDate DateSelector::fromDate() const
+{
+    return debFrom->date();
+}
+
+QDate DateSelector::toDate() const
+{
+    return debTo->date();
+}
+
+void DateSelector::setFromDate(const QDate& date)
+{
+    setDates(date, debTo->date());
+}
+
+void DateSelector::setToDate(const QDate& date)
+{
+    setDates(debFrom->date(), date);
+}
+
+void DateSelector::setDates(const QDate& from, const QDate& to)
+{
+    m_typed.stop();
+    m_fromCode = true;
+    if (from.isValid())
+        debFrom->setDate(from);
+    if (to.isValid())
+        debTo->setDate(to);
+    m_fromCode = false;
+}
+
+int DateSelector::quickPeriod() const
+{
+    for (int i = 1; i <= 4; ++i) {
+        if (optQuick[i]->isChecked())
+            return i;
+    }
+    return QuickMonth;
+}
+
+void DateSelector::cancelPendingChange()
+{
+    m_typed.stop();
+}
+
+QBoxLayout* DateSelector::standardLayout()
+{
+    auto* dates = new QVBoxLayout;
+    dates->setSpacing(4);
+    auto* fromRow = dateRow(lblFrom, debFrom, VScrollFrom);
+    fromRow->addSpacing(4);
+    fromRow->addWidget(cmdDateSelect);
+    dates->addLayout(fromRow);
+    auto* toRow = dateRow(lblTo, debTo, VScrollTo);
+    toRow->addSpacing(4 + cmdDateSelect->sizeHint().width());
+    dates->addLayout(toRow);
+    // Labels of one width, so that both date fields line up.
+    const int labelWidth = qMax(lblFrom->sizeHint().width(), lblTo->sizeHint().width());
+    lblFrom->setMinimumWidth(labelWidth);
+    lblTo->setMinimumWidth(labelWidth);
+
+    auto* row = new QHBoxLayout;
+    row->addLayout(dates);
+    row->addSpacing(8);
+    row->addWidget(Frame1);
+    return row;
+}
+
+void DateSelector::optQuick_Click(int index)
+{
+    cmdQuickDateSelect[1]->setText(QuickCurrentCaption(index));
+}
+
+void DateSelector::cmdQuickDateSelect_Click(int index)
+{
+    const DatePair dates
+        = GetQuickDates(quickPeriod(), index, debFrom->date(), debTo->date(), m_book.clock.today());
+    setDates(dates.from, dates.to);
+    changed();
+}
+
+void DateSelector::cmdDateSelect_Click()
+{
+    m_typed.stop();
+    m_fromCode = true;
+    ShowDateRangeMenu(m_book, m_owner, debFrom, debTo);
+    m_fromCode = false;
+    // The window refreshes after the menu whatever was chosen.
+    changed();
+}
+
+void DateSelector::date_Change(QDateEdit* date)
+{
+    if (m_fromCode)
+        return;
+    if (m_typing && date->hasFocus()) {
+        m_typed.start();
+        return;
+    }
+    m_typed.stop();
+    changed();
+}
+
+void DateSelector::changed()
+{
+    m_typed.stop();
+    Q_EMIT periodChanged();
+}
+
+bool DateSelector::eventFilter(QObject* watched, QEvent* event)
+{
+    // A key in a date field changes the date digit by digit.
+    if (event->type() == QEvent::KeyPress)
+        m_typing = true;
+    else if (event->type() == QEvent::KeyRelease || event->type() == QEvent::FocusOut)
+        m_typing = false;
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace qb

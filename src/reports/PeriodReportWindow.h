@@ -1,0 +1,60 @@
+#pragma once
+
+// The frame of the report windows that report over a period (the transaction
+// list, the period summary): the shared date controls, the Print button
+// cmdPrint, the wait panel fraPleaseWait, and the refresh plumbing. A refresh
+// does nothing while mblnDisableRefreshReport is set; otherwise it shows the
+// wait panel, asks the window for its page with the busy flag set, and shows
+// it. A window that cannot make its page fails quietly: the wait panel goes,
+// the page shown before stays.
+
+#include "BookContext.h"
+#include "ReportWindow.h"
+
+class QPushButton;
+
+namespace qb {
+
+class DateSelector;
+class sesPanel;
+
+class PeriodReportWindow : public ReportWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PeriodReportWindow)
+
+public:
+    PeriodReportWindow(const BookContext& book, QWidget* parent = nullptr);
+    ~PeriodReportWindow() override;
+
+    void RefreshReport();
+
+    DateSelector* dates() const { return m_dates; }
+    // Sets the date fields from code, without a refresh.
+    void setFromDate(const QDate& date);
+    void setToDate(const QDate& date);
+
+    // True while a refresh is under way.
+    bool isRefreshing() const { return m_refreshing; }
+
+protected:
+    // Makes the page of the current selection (title in place, no style head
+    // yet). False when no page can be made: the refresh then ends quietly.
+    virtual bool buildReport(QString* page) = 0;
+
+    void resizeEvent(QResizeEvent* event) override;
+
+    const BookContext& book() const { return m_book; }
+
+    QPushButton* cmdPrint = nullptr;
+    sesPanel* fraPleaseWait = nullptr;
+
+private:
+    void placePleaseWait();
+
+    BookContext m_book;
+    DateSelector* m_dates = nullptr;
+    bool m_refreshing = false;
+};
+
+} // namespace qb

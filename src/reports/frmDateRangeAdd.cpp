@@ -1,0 +1,114 @@
+#include "frmDateRangeAdd.h"
+
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "DataStore.h"
+#include "DateRanges.h"
+#include "DaySpin.h"
+
+namespace qb {
+
+frmDateRangeAdd::frmDateRangeAdd(const BookContext& book, QWidget* parent)
+    : QDialog(parent)
+    , m_book(book)
+{
+    setObjectName(QStringLiteral("frmDateRangeAdd"));
+    setWindowTitle(QStringLiteral("Add Date Range"));
+
+    auto* lblFrom = new QLabel(QStringLiteral("&From Date"), this);
+    auto* lblTo = new QLabel(QStringLiteral("To &Date"), this);
+    auto* lblCaption = new QLabel(QStringLiteral("Range Caption"), this);
+    auto* lblHint = new QLabel(QStringLiteral("(Optional text to identify range)"), this);
+    lblHint->setEnabled(false);
+    for (QDateEdit** date : {&debFrom, &debTo}) {
+        *date = new QDateEdit(this);
+        (*date)->setDisplayFormat(QStringLiteral("dd-MM-yyyy"));
+        (*date)->setCalendarPopup(true);
+    }
+    debFrom->setObjectName(QStringLiteral("debFrom"));
+    debTo->setObjectName(QStringLiteral("debTo"));
+    VScrollFrom = MakeDaySpinBar(this, "VScrollFrom");
+    VScrollTo = MakeDaySpinBar(this, "VScrollTo");
+    txtCaption = new QLineEdit(this);
+    txtCaption->setObjectName(QStringLiteral("txtCaption"));
+    txtCaption->setMinimumWidth(220);
+    lblFrom->setBuddy(debFrom);
+    lblTo->setBuddy(debTo);
+    lblCaption->setBuddy(txtCaption);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setAutoDefault(false);
+
+    auto withBar = [](QDateEdit* date, QScrollBar* bar) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(0);
+        row->addWidget(date);
+        row->addWidget(bar);
+        row->addStretch();
+        return row;
+    };
+    auto* grid = new QGridLayout;
+    grid->addWidget(lblFrom, 0, 0);
+    grid->addLayout(withBar(debFrom, VScrollFrom), 0, 1);
+    grid->addWidget(lblTo, 1, 0);
+    grid->addLayout(withBar(debTo, VScrollTo), 1, 1);
+    grid->addWidget(lblCaption, 2, 0);
+    grid->addWidget(txtCaption, 2, 1);
+    grid->addWidget(lblHint, 3, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(grid);
+    outer->addLayout(buttons);
+    setFixedSize(sizeHint());
+
+    ConnectDaySpinBar(VScrollFrom, debFrom);
+    ConnectDaySpinBar(VScrollTo, debTo);
+    connect(txtCaption, &QLineEdit::textChanged, this, &frmDateRangeAdd::txtCaption_Change);
+    connect(cmdOK, &QPushButton::clicked, this, &frmDateRangeAdd::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void frmDateRangeAdd::setDates(const QDate& from, const QDate& to)
+{
+    debFrom->setDate(from);
+    debTo->setDate(to);
+}
+
+void frmDateRangeAdd::txtCaption_Change(const QString& text)
+{
+    // "-" makes a separator line: it has no dates of its own to choose.
+    const bool dates = text != QStringLiteral("-");
+    debFrom->setEnabled(dates);
+    debTo->setEnabled(dates);
+}
+
+void frmDateRangeAdd::cmdOK_Click()
+{
+    XmlNode section = m_book.store.DateRangesSection();
+    if (section.isNull())
+        return;
+    const XmlNode added
+        = AppendDateRange(section, debFrom->date(), debTo->date(), txtCaption->text());
+    if (!m_book.store.SaveDocument()) {
+        // The store has told the user; the book stays as the file has it and
+        // the dialog stays open to try again or cancel.
+        section.removeChild(added);
+        return;
+    }
+    accept();
+}
+
+} // namespace qb

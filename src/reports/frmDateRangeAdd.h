@@ -1,0 +1,42 @@
+#pragma once
+
+// "Add Date Range": names a period and saves it at the end of the book's
+// saved date ranges at once.
+
+#include <QDialog>
+
+#include "BookContext.h"
+
+class QDateEdit;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+
+namespace qb {
+
+class frmDateRangeAdd final : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmDateRangeAdd)
+
+public:
+    explicit frmDateRangeAdd(const BookContext& book, QWidget* parent = nullptr);
+
+    void setDates(const QDate& from, const QDate& to);
+
+    QDateEdit* debFrom = nullptr;
+    QDateEdit* debTo = nullptr;
+    QScrollBar* VScrollFrom = nullptr;
+    QScrollBar* VScrollTo = nullptr;
+    QLineEdit* txtCaption = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+private:
+    void txtCaption_Change(const QString& text);
+    void cmdOK_Click();
+
+    BookContext m_book;
+};
+
+} // namespace qb
