@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,11 +12,14 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "Clock.h"
 #include "DataStore.h"
-#include "DateBox.h"
+#include "DateRangeMenu.h"
+#include "DateSelector.h"
 #include "FileAsk.h"
 #include "HtmlView.h"
 #include "Money.h"
@@ -71,12 +75,20 @@ QWidget* frmSearch::buildCriteria()
     Frame2 = named(new QGroupBox(QStringLiteral("Search Transactions"), fraContainer), "Frame2");
 
     chkDate = named(new QCheckBox(QStringLiteral("Date"), Frame2), "chkDate");
-    debFromDate = named(new DateBox(Frame2), "debFromDate");
-    debToDate = named(new DateBox(Frame2), "debToDate");
-    VScrollFrom = named(new DaySpin(debFromDate, Frame2), "VScrollFrom");
-    VScrollTo = named(new DaySpin(debToDate, Frame2), "VScrollTo");
-    for (DaySpin* spin : {VScrollFrom, VScrollTo})
+    m_dates = new DateSelector(m_book, Frame2);
+    debFromDate = named(m_dates->debFrom, "debFromDate");
+    debToDate = named(m_dates->debTo, "debToDate");
+    VScrollFrom = m_dates->VScrollFrom;
+    VScrollTo = m_dates->VScrollTo;
+    for (QScrollBar* spin : {VScrollFrom, VScrollTo})
         spin->setFixedHeight(debFromDate->sizeHint().height());
+    m_dates->lblFrom->hide(); // the check box names the criterion
+    m_dates->lblTo->hide();
+    cmdDateSelect = m_dates->cmdDateSelect;
+    // Here the arrow button shows the quick-date panel; the date ranges have a button of their own.
+    disconnect(cmdDateSelect, nullptr, m_dates, nullptr);
+    cmdSelectDate = named(new QPushButton(QStringLiteral("Date &ranges..."), Frame2), "cmdSelectDate");
+    cmdSelectDate->setToolTip(QStringLiteral("Saved date ranges"));
 
     chkAccount = named(new QCheckBox(QStringLiteral("Account"), Frame2), "chkAccount");
     lstAccounts = named(new QListWidget(Frame2), "lstAccounts");
@@ -123,7 +135,14 @@ QWidget* frmSearch::buildCriteria()
     dates->addSpacing(8);
     dates->addWidget(debToDate);
     dates->addWidget(VScrollTo);
+    dates->addSpacing(4);
+    dates->addWidget(cmdDateSelect);
+    dates->addSpacing(8);
+    dates->addWidget(cmdSelectDate);
     dates->addStretch();
+    auto* dateRows = new QVBoxLayout;
+    dateRows->addLayout(dates);
+    dateRows->addWidget(buildQuickPanel());
 
     auto* accounts = new QHBoxLayout;
     accounts->addWidget(lstAccounts, 1);
@@ -154,7 +173,7 @@ QWidget* frmSearch::buildCriteria()
 
     auto* grid = new QGridLayout(Frame2);
     grid->addWidget(chkDate, 0, 0);
-    grid->addLayout(dates, 0, 1);
+    grid->addLayout(dateRows, 0, 1);
     grid->addWidget(chkAccount, 1, 0, Qt::AlignTop);
     grid->addLayout(accounts, 1, 1);
     grid->addWidget(chkAmount, 2, 0);
@@ -164,6 +183,29 @@ QWidget* frmSearch::buildCriteria()
     grid->addLayout(buttons, 0, 2, 4, 1);
     grid->setColumnStretch(1, 1);
     return Frame2;
+}
+
+QWidget* frmSearch::buildQuickPanel()
+{
+    fraQuickDateSelect = named(new sesPanel(Frame2), "fraQuickDateSelect");
+    fraQuickDateSelect->setCaption(QStringLiteral("Quick date selector"));
+    QGroupBox* quick = m_dates->Frame1;
+    quick->setParent(fraQuickDateSelect);
+    quick->setTitle(QString());
+    quick->setFlat(true);
+    cmdDateSelectClose = named(new QPushButton(QStringLiteral("Close"), fraQuickDateSelect),
+                               "cmdDateSelectClose");
+    cmdDateSelectClose->setAutoDefault(false);
+    auto* row = new QHBoxLayout;
+    row->addWidget(quick);
+    row->addWidget(cmdDateSelectClose, 0, Qt::AlignBottom);
+    row->addStretch();
+    auto* panel = new QVBoxLayout(fraQuickDateSelect);
+    const QRect inner = fraQuickDateSelect->contentsRectBelowCaption();
+    panel->setContentsMargins(inner.left() + 2, inner.top() + 2, 4, 4);
+    panel->addLayout(row);
+    fraQuickDateSelect->hide();
+    return fraQuickDateSelect;
 }
 
 void frmSearch::buildUi()
@@ -187,7 +229,7 @@ void frmSearch::buildUi()
     fraPleaseWait->resize(260, 50);
     fraPleaseWait->hide();
 
-    QWidget* order[] = {chkDate, debFromDate, debToDate, chkAccount, lstAccounts, optFromOrTo,
+    QWidget* order[] = {chkDate, debFromDate, debToDate, cmdDateSelect, cmdSelectDate, chkAccount, lstAccounts, optFromOrTo,
                         optFromOnly, optToOnly, chkAmount, cmbAmount, nebFromAmount, nebToAmount,
                         chkDetails, cmbDetails, txtDetails, cmdDetailsHelp, cmdSearch, cmdPrint,
                         cmdExport, cmdClose, WebBrowser1};
@@ -201,6 +243,19 @@ void frmSearch::connectSignals()
     for (QCheckBox* box : {chkDate, chkAccount, chkAmount, chkDetails})
         connect(box, &QCheckBox::toggled, this, &frmSearch::enableCriteria);
     connect(cmbAmount, &QComboBox::currentIndexChanged, this, &frmSearch::cmbAmount_Click);
+    connect(cmdDateSelect, &QToolButton::clicked, this,
+            [this] { fraQuickDateSelect->setVisible(!fraQuickDateSelect->isVisible()); });
+    connect(cmdDateSelectClose, &QPushButton::clicked, fraQuickDateSelect, &QWidget::hide);
+    connect(cmdSelectDate, &QPushButton::clicked, this, &frmSearch::cmdSelectDate_Click);
+    // The quick buttons set the dates first (the selector's own handler);
+    // the search follows only while the date criterion is ticked. The spin
+    // bars and typed dates change the dates alone.
+    for (int i = 1; i <= 3; ++i) {
+        connect(m_dates->cmdQuickDateSelect[i], &QPushButton::clicked, this, [this] {
+            if (chkDate->isChecked())
+                RefreshList();
+        });
+    }
     connect(cmdSearch, &QPushButton::clicked, this, &frmSearch::cmdSearch_Click);
     connect(cmdPrint, &QPushButton::clicked, this, [this] { printPage(); });
     connect(cmdExport, &QPushButton::clicked, this, &frmSearch::cmdExport_Click);
@@ -215,8 +270,7 @@ void frmSearch::Form_Load()
         setWindowIcon(main->windowIcon());
 
     const QDate today = m_book.clock.today();
-    debFromDate->setDate(QDate(today.year(), today.month(), 1));
-    debToDate->setDate(today);
+    m_dates->setDates(QDate(today.year(), today.month(), 1), today);
 
     Error error;
     if (!m_report.load(&error))
@@ -257,7 +311,8 @@ void frmSearch::FillAccounts()
 
 void frmSearch::enableCriteria()
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{debFromDate, debToDate, VScrollFrom, VScrollTo})
+    for (QWidget* w : std::initializer_list<QWidget*>{debFromDate, debToDate, VScrollFrom, VScrollTo,
+                                                      cmdDateSelect})
         w->setEnabled(chkDate->isChecked());
     for (QWidget* w : std::initializer_list<QWidget*>{lstAccounts, optFromOnly, optFromOrTo, optToOnly})
         w->setEnabled(chkAccount->isChecked());
@@ -348,6 +403,13 @@ void frmSearch::cmdExport_Click()
     }
     MsgBox(QStringLiteral("Saved ") + QStringLiteral("\r\n") + path, MsgIcon::Information,
            QStringLiteral("Export data complete"));
+}
+
+void frmSearch::cmdSelectDate_Click()
+{
+    ShowDateRangeMenu(m_book, this, debFromDate, debToDate);
+    if (chkDate->isChecked())
+        RefreshList();
 }
 
 void frmSearch::cmdDetailsHelp_Click()

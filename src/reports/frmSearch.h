@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDateEdit;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -18,11 +19,12 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QScrollBar;
+class QToolButton;
 
 namespace qb {
 
-class DateBox;
-class DaySpin;
+class DateSelector;
 class neb;
 class sesPanel;
 
@@ -62,6 +64,8 @@ private:
     void cmdSearch_Click();
     void cmdExport_Click();
     void cmdDetailsHelp_Click();
+    void cmdSelectDate_Click();
+    QWidget* buildQuickPanel();
     void placePleaseWait();
 
     BookContext m_book;
@@ -71,10 +75,17 @@ private:
     QFrame* fraContainer = nullptr;
     QGroupBox* Frame2 = nullptr;
     QCheckBox* chkDate = nullptr;
-    DateBox* debFromDate = nullptr;
-    DateBox* debToDate = nullptr;
-    DaySpin* VScrollFrom = nullptr;
-    DaySpin* VScrollTo = nullptr;
+    // The shared period controls, arranged this window's way: cmdDateSelect
+    // shows or hides the quick-date panel, cmdSelectDate opens the date ranges.
+    DateSelector* m_dates = nullptr;
+    QDateEdit* debFromDate = nullptr;
+    QDateEdit* debToDate = nullptr;
+    QScrollBar* VScrollFrom = nullptr;
+    QScrollBar* VScrollTo = nullptr;
+    QToolButton* cmdDateSelect = nullptr;
+    sesPanel* fraQuickDateSelect = nullptr;
+    QPushButton* cmdDateSelectClose = nullptr;
+    QPushButton* cmdSelectDate = nullptr;
     QCheckBox* chkAccount = nullptr;
     QListWidget* lstAccounts = nullptr;
     QGroupBox* Frame3 = nullptr;

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -485,6 +486,54 @@ private slots:
         get<QLineEdit>(w, u"txtDetails"_s)->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), get<QPushButton>(w, u"cmdDetailsHelp"_s));
+    }
+
+    // The quick-date panel and the date ranges search at once only while the
+    // date criterion is ticked; the spin bars only move the dates.
+    void dateControls()
+    {
+        frmSearch* w = open();
+        QVERIFY(w);
+        auto* panel = get<QWidget>(w, u"fraQuickDateSelect"_s);
+        auto* toggle = get<QAbstractButton>(w, u"cmdDateSelect"_s);
+        QVERIFY(!panel->isVisible());
+        get<QCheckBox>(w, u"chkDate"_s)->setChecked(true);
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QVERIFY(panel->isVisible());
+        QTest::mouseClick(get<QPushButton>(w, u"cmdDateSelectClose"_s), Qt::LeftButton);
+        QVERIFY(!panel->isVisible());
+        QTest::mouseClick(toggle, Qt::LeftButton);
+
+        auto* from = get<QDateEdit>(w, u"debFromDate"_s);
+        auto* to = get<QDateEdit>(w, u"debToDate"_s);
+        const QString before = w->WebBrowser1->pageText();
+        get<QScrollBar>(w, u"VScrollFrom"_s)->setValue(0);
+        QCOMPARE(from->date(), QDate(2013, 6, 2));
+        QCOMPARE(w->WebBrowser1->pageText(), before);
+
+        // Month, Prev: May 2013, searched at once.
+        QTest::mouseClick(get<QPushButton>(w, u"cmdQuickDateSelect_2"_s), Qt::LeftButton);
+        QCOMPARE(from->date(), QDate(2013, 5, 1));
+        QCOMPARE(to->date(), QDate(2013, 5, 31));
+        const QString may = QStringLiteral("<BR>[Date : ") + ShortDateText(QDate(2013, 5, 1))
+            + QStringLiteral(" - ") + ShortDateText(QDate(2013, 5, 31)) + QStringLiteral(" ]");
+        QVERIFY(w->WebBrowser1->pageText().contains(may));
+        const int mayRows = w->mlngSearchResultCount();
+        QCOMPARE(mayRows, std::count_if(book.begin(), book.end(),
+                                        [](const Tx& t) { return t.dt / 100 == 201305; }));
+
+        // Unticked: Next moves the dates, the page stays.
+        get<QCheckBox>(w, u"chkDate"_s)->setChecked(false);
+        QTest::mouseClick(get<QPushButton>(w, u"cmdQuickDateSelect_3"_s), Qt::LeftButton);
+        QCOMPARE(from->date(), QDate(2013, 6, 1));
+        QVERIFY(w->WebBrowser1->pageText().contains(may));
+
+        // The date-range menu, cancelled: the search runs again when ticked.
+        get<QCheckBox>(w, u"chkDate"_s)->setChecked(true);
+        menus->answer(1009);
+        QTest::mouseClick(get<QPushButton>(w, u"cmdSelectDate"_s), Qt::LeftButton);
+        QCOMPARE(menus->shown.size(), 1);
+        QVERIFY(!w->WebBrowser1->pageText().contains(may));
     }
 
     void emptyResultAndExportFailures()
