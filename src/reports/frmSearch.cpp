@@ -140,9 +140,7 @@ QWidget* frmSearch::buildCriteria()
     dates->addSpacing(8);
     dates->addWidget(cmdSelectDate);
     dates->addStretch();
-    auto* dateRows = new QVBoxLayout;
-    dateRows->addLayout(dates);
-    dateRows->addWidget(buildQuickPanel());
+    buildQuickPanel();
 
     auto* accounts = new QHBoxLayout;
     accounts->addWidget(lstAccounts, 1);
@@ -172,8 +170,8 @@ QWidget* frmSearch::buildCriteria()
     buttons->addStretch();
 
     auto* grid = new QGridLayout(Frame2);
-    grid->addWidget(chkDate, 0, 0);
-    grid->addLayout(dateRows, 0, 1);
+    grid->addWidget(chkDate, 0, 0, Qt::AlignTop);
+    grid->addLayout(dates, 0, 1);
     grid->addWidget(chkAccount, 1, 0, Qt::AlignTop);
     grid->addLayout(accounts, 1, 1);
     grid->addWidget(chkAmount, 2, 0);
@@ -185,9 +183,10 @@ QWidget* frmSearch::buildCriteria()
     return Frame2;
 }
 
-QWidget* frmSearch::buildQuickPanel()
+void frmSearch::buildQuickPanel()
 {
-    fraQuickDateSelect = named(new sesPanel(Frame2), "fraQuickDateSelect");
+    // A panel over the window, below the dates, while it is shown.
+    fraQuickDateSelect = named(new sesPanel(this), "fraQuickDateSelect");
     fraQuickDateSelect->setCaption(QStringLiteral("Quick date selector"));
     QGroupBox* quick = m_dates->Frame1;
     quick->setParent(fraQuickDateSelect);
@@ -204,8 +203,15 @@ QWidget* frmSearch::buildQuickPanel()
     const QRect inner = fraQuickDateSelect->contentsRectBelowCaption();
     panel->setContentsMargins(inner.left() + 2, inner.top() + 2, 4, 4);
     panel->addLayout(row);
+    fraQuickDateSelect->resize(fraQuickDateSelect->sizeHint());
     fraQuickDateSelect->hide();
-    return fraQuickDateSelect;
+}
+
+void frmSearch::placeQuickPanel()
+{
+    const QPoint below = debFromDate->mapTo(this, QPoint(0, debFromDate->height() + 2));
+    fraQuickDateSelect->move(below);
+    fraQuickDateSelect->raise();
 }
 
 void frmSearch::buildUi()
@@ -244,7 +250,10 @@ void frmSearch::connectSignals()
         connect(box, &QCheckBox::toggled, this, &frmSearch::enableCriteria);
     connect(cmbAmount, &QComboBox::currentIndexChanged, this, &frmSearch::cmbAmount_Click);
     connect(cmdDateSelect, &QToolButton::clicked, this,
-            [this] { fraQuickDateSelect->setVisible(!fraQuickDateSelect->isVisible()); });
+            [this] {
+                placeQuickPanel();
+                fraQuickDateSelect->setVisible(!fraQuickDateSelect->isVisible());
+            });
     connect(cmdDateSelectClose, &QPushButton::clicked, fraQuickDateSelect, &QWidget::hide);
     connect(cmdSelectDate, &QPushButton::clicked, this, &frmSearch::cmdSelectDate_Click);
     // The quick buttons set the dates first (the selector's own handler);
@@ -439,6 +448,7 @@ void frmSearch::resizeEvent(QResizeEvent* event)
 {
     ReportWindow::resizeEvent(event);
     placePleaseWait();
+    placeQuickPanel();
 }
 
 void frmSearch::placePleaseWait()

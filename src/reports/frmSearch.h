@@ -65,7 +65,8 @@ private:
     void cmdExport_Click();
     void cmdDetailsHelp_Click();
     void cmdSelectDate_Click();
-    QWidget* buildQuickPanel();
+    void buildQuickPanel();
+    void placeQuickPanel();
     void placePleaseWait();
 
     BookContext m_book;
