@@ -241,6 +241,8 @@ void frmSearch::buildUi()
                         cmdExport, cmdClose, WebBrowser1};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
+    // Tiling never makes the criteria overlap: the window stays at least this large.
+    setMinimumSize(minimumSizeHint());
     resize(760, 560);
 }
 
