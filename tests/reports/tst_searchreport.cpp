@@ -135,6 +135,26 @@ private slots:
         QCOMPARE(p.summary, summary);
         QCOMPARE(p.selection(), filter.isEmpty() ? QString() : QStringLiteral("t[") + filter + QLatin1Char(']'));
     }
+
+    // Rows 2 to the last but one of the first table, cells 1 to 5 by their
+    // visible text: commas become blanks, in the amount cell they go.
+    void csvLines()
+    {
+        XmlDocument page;
+        QVERIFY(page.loadXml(QByteArrayLiteral(
+            "<HTML><BODY><TABLE><TR><TH>Date</TH><TH>From</TH></TR><TBODY>"
+            "<TR id=\"datarow\"><TD><A href=\"[*[date]*]20130105\">05-01-2013</A></TD>"
+            "<TD>Smith, J</TD><TD><A href=\"3\">A,B</A></TD><TD>1,250.50</TD>"
+            "<TD>  Tea,  coffee\n and\tmilk </TD><TD>sixth</TD></TR>"
+            "<TR id=\"datarow\"><TD>06-01-2013</TD><TD>Cash</TD></TR></TBODY>"
+            "<TR><TD id=\"EntryCount\">No of entries : 2</TD><TD id=\"Total\">1,250.50</TD></TR>"
+            "</TABLE><TABLE><TR><TD>x</TD></TR><TR><TD>y</TD></TR><TR><TD>z</TD></TR></TABLE>"
+            "</BODY></HTML>")));
+        QCOMPARE(SearchCsv(page), QByteArray("05-01-2013,Smith  J,A B,1250.50,Tea  coffee and milk\r\n"
+                                             "06-01-2013,Cash,,,\r\n"));
+        QCOMPARE(CsvFileName(QStringLiteral("/t/found")), QStringLiteral("/t/found.csv"));
+        QCOMPARE(CsvFileName(QStringLiteral("/t/Found.CSV")), QStringLiteral("/t/Found.CSV"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TstSearchReport)
