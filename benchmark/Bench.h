@@ -22,6 +22,9 @@ struct Context
     QString folder; // scratch folder of this child process
     int transactions = 0;
     std::shared_ptr<void> state; // owned by the step between prepare and run
+    // A run may set this to report a figure in ms other than its own time
+    // (e.g. the longest pause of the event loop during the run).
+    double figureMs = -1;
 };
 
 struct Step
@@ -42,12 +45,26 @@ std::vector<Step> storeSteps();
 // Report timings: benchmark/ReportSteps.cpp, when present.
 std::vector<Step> reportSteps();
 #endif
+#ifdef QB_BENCH_VIEW
+// Timings of the HTML view showing a page that makePage gives (once, not
+// timed): <name>-first (the first screen painted), <name>-complete (every
+// row in the view and laid out) and <name>-freeze (the longest time the
+// event loop waited while the page was being built). view-2200 and
+// view-40000 show generated pages of ledger-like rows.
+using PageMaker = std::function<bool(Context&, QString* page, QString* why)>;
+std::vector<Step> htmlViewSteps(const QString& name, const QString& what, PageMaker makePage);
+std::vector<Step> viewSteps();
+#endif
 
 inline std::vector<Step> allSteps()
 {
     std::vector<Step> steps = storeSteps();
 #ifdef QB_BENCH_REPORTS
     for (Step& s : reportSteps())
+        steps.push_back(std::move(s));
+#endif
+#ifdef QB_BENCH_VIEW
+    for (Step& s : viewSteps())
         steps.push_back(std::move(s));
 #endif
     return steps;

@@ -8,6 +8,7 @@
 
 #include "Bench.h"
 #include "ClsAX.h"
+#include "Money.h"
 #include "Utilities.h"
 
 namespace bench {
@@ -43,7 +44,7 @@ QByteArray amountText(QRandomGenerator& gen)
     // Mostly small amounts, now and then a large one; cents present in about half.
     const quint32 scale = gen.bounded(100) < 90 ? 50000 : 5000000;
     const quint32 cents = 1 + gen.bounded(scale);
-    return qb::AmountText(cents / 100.0).toLatin1();
+    return qb::Money::fromUnits(qint64(cents) * (qb::Money::kScale / 100)).toText().toLatin1();
 }
 
 QByteArray narration(QRandomGenerator& gen)

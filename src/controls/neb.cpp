@@ -155,6 +155,27 @@ void neb::setValue(double value)
     m_txt->setText(formatValue(value));
 }
 
+QString neb::decimalText() const
+{
+    static const QRegularExpression leading(QStringLiteral("^-?\\d*(\\.\\d*)?"));
+    SplitNumber split = splitNumber(leading.match(m_txt->text()).captured(0));
+    while (split.integerDigits.startsWith(QLatin1Char('0')))
+        split.integerDigits.remove(0, 1);
+    while (split.decimalDigits.endsWith(QLatin1Char('0')))
+        split.decimalDigits.chop(1);
+    if (split.integerDigits.isEmpty() && split.decimalDigits.isEmpty())
+        return QStringLiteral("0");
+    QString text = split.integerDigits.isEmpty() ? QStringLiteral("0") : split.integerDigits;
+    if (!split.decimalDigits.isEmpty())
+        text += QLatin1Char('.') + split.decimalDigits;
+    return split.negative ? QLatin1Char('-') + text : text;
+}
+
+void neb::setDecimalText(const QString& text)
+{
+    m_txt->setText(formatDecimal(readsAsNumber(text) ? text : QStringLiteral("0")));
+}
+
 void neb::setMaximumValue(double value)
 {
     if (value > m_upperCapacity || std::isnan(value)) {
@@ -210,8 +231,14 @@ QString neb::formatValue(double value) const
     // The shortest text that reads back as the same double, rounded half away
     // from zero on its decimal digits, so 0.125 shows as 0.13 and not as the
     // binary neighbour's 0.12.
-    const QString plain = QString::number(value, 'f', QLocale::FloatingPointShortest);
+    return formatDecimal(QString::number(value, 'f', QLocale::FloatingPointShortest));
+}
+
+QString neb::formatDecimal(const QString& plain) const
+{
     SplitNumber split = splitNumber(plain);
+    while (split.integerDigits.size() > 1 && split.integerDigits.startsWith(QLatin1Char('0')))
+        split.integerDigits.remove(0, 1);
     if (split.integerDigits.isEmpty())
         split.integerDigits = QStringLiteral("0");
     QString digits = split.integerDigits;

@@ -47,6 +47,13 @@ public:
     double Value() const;
     void setValue(double value);
 
+    // The same number exactly, as plain decimal text without needless zeros
+    // ("12.5" for ⟨12.50⟩, "0" for an empty text); amounts are stored from this.
+    QString decimalText() const;
+    // Shows a plain decimal text in the display format, rounded half away
+    // from zero on its digits; a text that is no number shows 0.
+    void setDecimalText(const QString& text);
+
     double MaximumValue() const { return m_maximumValue; }
     void setMaximumValue(double value);
     double MinimumValue() const { return m_minimumValue; }
@@ -61,6 +68,7 @@ public:
 
     // The display format's text of a number: DecimalSize decimals, "." as point.
     QString formatValue(double value) const;
+    QString formatDecimal(const QString& plain) const;
 
     // The locale whose decimal separator key types the point (the system's by default).
     void setInputLocale(const QLocale& locale) { m_inputLocale = locale; }

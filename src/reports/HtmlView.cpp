@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPrintDialog>
@@ -13,6 +15,7 @@
 #include <QTextFrame>
 #include <QTextTable>
 
+#include "PageChunks.h"
 #include "ReportPage.h"
 
 namespace qb {
@@ -30,6 +33,15 @@ public:
 };
 
 PrintDialogs* g_printDialogs = nullptr;
+
+// Qt lays out a table in one go, and a long document again when the scroll
+// bar appears. Tables of this many rows, and a scroll bar that is always
+// there, keep each layout step short.
+constexpr int kRowsPerTable = 300;
+// Pages up to this many rows are built at once; longer ones in steps of
+// about kStepMs, between which the event loop runs.
+constexpr int kRowsBuiltAtOnce = 3000;
+constexpr qint64 kStepMs = 50;
 
 bool isNameChar(QChar c)
 {
@@ -112,6 +124,58 @@ void collectTables(QTextFrame* frame, QList<QTextTable*>* tables)
     }
 }
 
+// The width attributes that give other tables the columns of this one: a
+// column of fixed width keeps it, the others get the share of the table's
+// width that its content gave them, measured on a row of single cells (spans
+// hide the columns). Empty when no such row is among the first.
+QStringList ColumnWidths(QTextDocument* document, QTextTable* table)
+{
+    const QList<QTextLength> given = table->format().columnWidthConstraints();
+    const int columns = table->columns();
+    QAbstractTextDocumentLayout* layout = document->documentLayout();
+    const QRectF frame = layout->frameBoundingRect(table);
+    QList<qreal> lefts;
+    for (int row = 0; row < std::min(table->rows(), 20) && lefts.size() < columns; ++row) {
+        lefts.clear();
+        for (int column = 0; column < columns; ++column) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            if (!cell.isValid() || cell.row() != row || cell.column() != column || cell.columnSpan() != 1)
+                break;
+            lefts.append(layout->blockBoundingRect(cell.firstCursorPosition().block()).left());
+        }
+    }
+    if (lefts.size() != columns || columns == 0 || frame.width() <= 0)
+        return {};
+    QStringList widths;
+    for (int column = 0; column < columns; ++column) {
+        const QTextLength length = given.value(column);
+        if (length.type() == QTextLength::FixedLength) {
+            widths.append(QString::number(length.rawValue()));
+            continue;
+        }
+        const qreal right = column + 1 < columns ? lefts.at(column + 1) : frame.right();
+        const qreal percent = 100 * (right - lefts.at(column)) / frame.width();
+        widths.append(QString::number(std::max<qreal>(0.5, percent), 'f', 2) + QLatin1Char('%'));
+    }
+    return widths;
+}
+
+// The width attributes of a table that has a width for every column.
+QStringList GivenWidths(QTextTable* table)
+{
+    const QList<QTextLength> given = table->format().columnWidthConstraints();
+    QStringList widths;
+    for (const QTextLength& length : given) {
+        if (length.type() == QTextLength::FixedLength)
+            widths.append(QString::number(length.rawValue()));
+        else if (length.type() == QTextLength::PercentageLength)
+            widths.append(QString::number(length.rawValue(), 'f', 2) + QLatin1Char('%'));
+        else
+            return {};
+    }
+    return widths.size() == table->columns() ? widths : QStringList();
+}
+
 } // namespace
 
 PrintDialogs& PrintDialogs::current()
@@ -132,10 +196,15 @@ HtmlView::HtmlView(QWidget* parent)
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setUndoRedoEnabled(false);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_buildTimer.setSingleShot(true);
+    m_buildTimer.setInterval(0);
+    connect(&m_buildTimer, &QTimer::timeout, this, &HtmlView::addPieces);
 }
 
 void HtmlView::blank()
 {
+    stopBuild();
     m_page.clear();
     m_places.clear();
     clear();
@@ -143,9 +212,102 @@ void HtmlView::blank()
 
 void HtmlView::writePage(const QString& text)
 {
+    stopBuild();
     m_page = text;
-    mapElementIds(text);
-    setHtml(rewriteMillimetres(text));
+    PageChunks chunks = CutLongTables(rewriteMillimetres(text), kRowsPerTable);
+    mapElementIds(chunks.whole);
+    if (chunks.rest.isEmpty()) {
+        setHtml(chunks.first);
+        return;
+    }
+    // The parts of the table cut first all get the widths its first part
+    // has on its own, measured in a document of that part alone; they go
+    // into the text, so that every part is laid out once.
+    QTextDocument alone;
+    alone.setDefaultFont(document()->defaultFont());
+    alone.setDefaultStyleSheet(document()->defaultStyleSheet());
+    alone.setDocumentMargin(document()->documentMargin());
+    alone.setTextWidth(viewport()->width());
+    alone.setHtml(chunks.sample);
+    QStringList widths;
+    const QList<QTextFrame*> frames = alone.rootFrame()->childFrames();
+    if (auto* table = qobject_cast<QTextTable*>(frames.value(frames.size() - 1)))
+        widths = ColumnWidths(&alone, table);
+    const QString first = WithColumnWidths(chunks.first, chunks.firstTableAt, widths);
+    if (chunks.rows > kRowsBuiltAtOnce) {
+        setHtml(first);
+        m_pieces = std::move(chunks.rest);
+        m_buildTimer.start();
+        return;
+    }
+    QString whole = first.chopped(8); // its "</TABLE>"
+    whole.reserve(chunks.whole.size() + chunks.rows * 60);
+    for (qsizetype i = 0; i < chunks.restBodies.size(); ++i) {
+        whole += QStringLiteral("</TABLE>");
+        whole += chunks.continuesFirstTable.at(i)
+            ? WithColumnWidths(chunks.restBodies.at(i), 0, widths)
+            : chunks.restBodies.at(i);
+    }
+    setHtml(whole);
+}
+
+void HtmlView::stopBuild()
+{
+    m_buildTimer.stop();
+    m_pieces.clear();
+    m_nextPiece = 0;
+    m_pendingFocus.clear();
+}
+
+void HtmlView::finishPage()
+{
+    if (isComplete())
+        return;
+    m_buildTimer.stop();
+    while (!isComplete())
+        insertPiece(m_pieces.at(m_nextPiece++));
+    m_pieces.clear();
+    m_nextPiece = 0;
+    Q_EMIT pageComplete();
+}
+
+void HtmlView::addPieces()
+{
+    QElapsedTimer step;
+    step.start();
+    while (!isComplete() && step.elapsed() < kStepMs)
+        insertPiece(m_pieces.at(m_nextPiece++));
+    if (!isComplete()) {
+        m_buildTimer.start();
+        return;
+    }
+    m_pieces.clear();
+    m_nextPiece = 0;
+    Q_EMIT pageComplete();
+}
+
+void HtmlView::insertPiece(const QString& piece)
+{
+    // The piece starts with the next part of the table that ends the page so
+    // far; its widths go into the text, so that the part is laid out once.
+    QString text = piece;
+    const QList<QTextFrame*> frames = document()->rootFrame()->childFrames();
+    if (auto* previous = qobject_cast<QTextTable*>(frames.value(frames.size() - 1))) {
+        QStringList widths = GivenWidths(previous);
+        if (widths.isEmpty())
+            widths = ColumnWidths(document(), previous);
+        text = WithColumnWidths(piece, 0, widths);
+    }
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    end.insertHtml(text);
+    if (!m_pendingFocus.isEmpty()) {
+        const int position = positionOf(m_places.value(m_pendingFocus));
+        if (position >= 0) {
+            m_pendingFocus.clear();
+            focusPosition(position);
+        }
+    }
 }
 
 QString HtmlView::rewriteMillimetres(const QString& text) const
@@ -302,13 +464,15 @@ bool HtmlView::focusElement(const QString& id)
         return false;
     const auto found = m_places.constFind(id);
     if (found != m_places.constEnd()) {
+        m_pendingFocus.clear();
         const int position = positionOf(*found);
+        if (position < 0 && !isComplete()) {
+            m_pendingFocus = id; // its rows are still to come
+            return true;
+        }
         if (position < 0)
             return false;
-        QTextCursor cursor(document());
-        cursor.setPosition(position);
-        setTextCursor(cursor);
-        ensureCursorVisible();
+        focusPosition(position);
         return true;
     }
     // Elements outside tables: the renderer keeps their ids as anchors.
@@ -327,12 +491,21 @@ bool HtmlView::focusElement(const QString& id)
     return false;
 }
 
+void HtmlView::focusPosition(int position)
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(position);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
 bool HtmlView::print()
 {
     // Screen resolution: the pages' pixel font sizes print at their size.
     QPrinter printer(QPrinter::ScreenResolution);
     if (!PrintDialogs::current().setup(&printer, this))
         return false;
+    finishPage();
     document()->print(&printer);
     return printer.printerState() != QPrinter::Error;
 }
@@ -342,6 +515,7 @@ bool HtmlView::printToPdf(const QString& fileName)
     QPrinter printer(QPrinter::ScreenResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(fileName);
+    finishPage();
     document()->print(&printer);
     return printer.printerState() != QPrinter::Error;
 }

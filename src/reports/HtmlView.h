@@ -8,8 +8,10 @@
 #include <QHash>
 #include <QString>
 #include <QTextBrowser>
+#include <QTimer>
 
 class QPrinter;
+class QTextTable;
 
 namespace qb {
 
@@ -39,14 +41,22 @@ public:
     // Replaces the whole page by text, rendered as HTML with its style element.
     // Millimetre lengths of the page's style sheet and style attributes are
     // given to the renderer in pixels (it ignores mm); the text itself is kept.
+    // Long tables are shown as tables of a few hundred rows with the column
+    // widths of the first; a long page shows its first rows at once and gets
+    // the rest while the event loop runs (a new page or blank() stops that).
     void writePage(const QString& text);
+    // Whether every row of the page is in the view.
+    bool isComplete() const { return m_nextPiece >= m_pieces.size(); }
+    // Adds the rows still missing at once.
+    void finishPage();
     // The text last written (as the caller gave it).
     QString pageText() const { return m_page; }
 
     // Scrolls the element with this id into view and puts the cursor there.
     // Rows (TR), cells (TD, TH) and tables are found through a map made when
     // the page was written; other elements through the renderer's anchors.
-    // False when the page has no such element.
+    // False when the page has no such element. A row of a long page that is
+    // not in the view yet is focused as soon as it arrives.
     bool focusElement(const QString& id);
 
     // Prints the page after the print dialog (PrintDialogs::current()).
@@ -60,6 +70,8 @@ Q_SIGNALS:
     // href is the attribute text exactly as written. The view never navigates;
     // setting *cancel tells the view that the owner has handled the link.
     void beforeNavigate(const QString& href, bool* cancel);
+    // The last rows of a page built piece by piece are in the view.
+    void pageComplete();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -79,8 +91,16 @@ private:
     int positionOf(const ElementPlace& place) const;
     QString rewriteMillimetres(const QString& text) const;
     bool raiseNavigate(const QString& href);
+    void stopBuild();
+    void addPieces();
+    void insertPiece(const QString& piece);
+    void focusPosition(int position);
 
     QString m_page;
+    QStringList m_pieces; // the parts of a long page still to add, from m_nextPiece on
+    qsizetype m_nextPiece = 0;
+    QTimer m_buildTimer;
+    QString m_pendingFocus;
     QHash<QString, ElementPlace> m_places;
     QString m_pressedAnchor;
 };

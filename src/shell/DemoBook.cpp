@@ -1,8 +1,11 @@
 #include "DemoBook.h"
 
+#include <cmath>
+
 #include <QLocale>
 
 #include "DataStore.h"
+#include "Money.h"
 #include "Records.h"
 #include "Utilities.h"
 
@@ -56,7 +59,8 @@ public:
         g.CreateNode(m_doc.selectSingleNode(QStringLiteral("/Data/Groups"))).setText(name);
     }
 
-    // Days after today are left out: the book ends today.
+    // Days after today are left out: the book ends today. The demo's amounts
+    // are written as cents-exact literals and sums of them, taken to the cent.
     void trans(const QDate& date, int from, int to, double amount, const QString& narration)
     {
         if (!date.isValid() || date > m_today)
@@ -67,7 +71,8 @@ public:
         t.fAc = from;
         t.tAc = to;
         t.Nar = narration;
-        t.CreateNode(m_doc.selectSingleNode(QStringLiteral("/Data/Trans"))).setText(AmountText(amount));
+        t.CreateNode(m_doc.selectSingleNode(QStringLiteral("/Data/Trans"))).setText(
+            Money::fromUnits(std::llround(amount * 100) * (Money::kScale / 100)).toText());
     }
 
     void narration(const QString& text)

@@ -207,9 +207,20 @@ private:
             if (from == to)
                 m_out << where + QStringLiteral("From and To are the same account");
             const QString amount = t.text();
-            if (!BookCheck::isPlainAmount(amount))
+            if (!BookCheck::isPlainAmount(amount)) {
                 m_out << where + QStringLiteral("amount ") + quoted(amount)
                         + QStringLiteral(" is not a positive plain decimal");
+            } else {
+                // The amount box takes nine integer digits and two decimals:
+                // anything longer came from elsewhere.
+                const qsizetype point = amount.indexOf(QLatin1Char('.'));
+                if (point >= 0 && amount.size() - point - 1 > 2)
+                    m_out << where + QStringLiteral("amount ") + quoted(amount)
+                            + QStringLiteral(" has more than two decimals");
+                if ((point < 0 ? amount.size() : point) > 9)
+                    m_out << where + QStringLiteral("amount ") + quoted(amount)
+                            + QStringLiteral(" has more than nine integer digits");
+            }
             if (!onlyAllowedChars(t.attribute(QStringLiteral("Nar"))))
                 m_out << where + QStringLiteral("the narration holds characters outside the allowed set");
         }

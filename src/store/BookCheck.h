@@ -2,7 +2,7 @@
 
 // Finds what is inconsistent in a book: missing or repeated sections,
 // transactions whose accounts have no head or are the same, amounts not in
-// plain decimal form, repeated transaction keys, malformed group member
+// plain decimal form or longer than the program writes, repeated transaction keys, malformed group member
 // lists, and records whose attributes are out of order.
 
 #include <QString>

@@ -21,7 +21,7 @@ TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fi
     record.tAc = fields.to;
     record.Nar = fields.narration;
     record.CreateNode(document.selectSingleNode(QStringLiteral("/Data/Trans")))
-        .setText(AmountText(fields.amount));
+        .setText(fields.amount.toText());
     return {record.dt, record.No};
 }
 
@@ -38,7 +38,7 @@ TransactionKey UpdateTransaction(XmlDocument& document, XmlNode transaction,
     transaction.setAttribute(QStringLiteral("fAc"), fields.from);
     transaction.setAttribute(QStringLiteral("tAc"), fields.to);
     transaction.setAttribute(QStringLiteral("Nar"), fields.narration);
-    transaction.setText(AmountText(fields.amount));
+    transaction.setText(fields.amount.toText());
     return {fields.date, number};
 }
 

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include "Money.h"
 #include "Xml.h"
 
 namespace qb {
@@ -24,7 +25,7 @@ struct TransactionFields
     int from = 0; // account codes
     int to = 0;
     QString narration; // stored as given: the caller filters it
-    double amount = 0;
+    Money amount; // written as its plain decimal text
 };
 
 // The first transaction of the key in document order; null when there is none.

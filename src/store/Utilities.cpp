@@ -74,20 +74,6 @@ QString PersonalFolder()
     return folder.isEmpty() ? QString() : QDir::toNativeSeparators(folder + QLatin1Char('/'));
 }
 
-QString AmountText(double amount)
-{
-    QString text = QString::number(amount, 'f', 9);
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-    }
-    if (text == QStringLiteral("-0"))
-        text = QStringLiteral("0");
-    return text;
-}
-
 int NextTransactionNumber(const XmlDocument& document, int docDate)
 {
     const XmlNode trans = document.selectSingleNode(QStringLiteral("/Data/Trans"));

@@ -27,9 +27,6 @@ QString ProgramFolder();
 // The user's documents folder followed by a separator; empty when there is none.
 QString PersonalFolder();
 
-// An amount in the document's plain decimal form: 12.5, 1250.
-QString AmountText(double amount);
-
 // Next free number of a transaction dated docDate: the highest number in use
 // on that date plus 1 (1 when the date has none), so numbers stay unique
 // within a date even after edits moved transactions between dates.

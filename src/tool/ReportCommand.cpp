@@ -244,10 +244,14 @@ private:
         const int code = o.account.toInt(&ok);
         if (!ok)
             return usageFail(QStringLiteral("balance needs --account CODE"));
+        if (book.selectSingleNode(QStringLiteral("/Data/AcMaster/a[@Code=") + QString::number(code)
+                                  + QLatin1Char(']')).isNull())
+            return usageFail(QStringLiteral("the book has no account head with code ")
+                             + QString::number(code));
         AccountBalance balance;
         if (!balance.load(&error))
             return fail(QStringLiteral("template sum: ") + error.description);
-        const std::optional<double> value = balance.balance(book, code, date);
+        const std::optional<Money> value = balance.balance(book, code, date);
         if (!value)
             return templateFail(QStringLiteral("the balance template gave no number"));
         return write(AccountBalance::BalanceText(*value), o.output);

@@ -384,7 +384,7 @@ QString frmTrans::BalanceText(QComboBox* combo)
 {
     if (combo->currentIndex() < 0)
         return {};
-    const std::optional<double> balance = m_balance.balance(
+    const std::optional<Money> balance = m_balance.balance(
         m_book.store.document(), combo->currentData().toInt(), debTrans->date());
     return balance ? AccountBalance::BalanceText(*balance) : QString();
 }
@@ -418,7 +418,7 @@ bool frmTrans::LoadTransaction(int date, int number)
     debTrans->setDate(DocDateToDate(date));
     SelectByCode(cmbFrom, t.attribute(QStringLiteral("fAc")).toInt());
     SelectByCode(cmbTo, t.attribute(QStringLiteral("tAc")).toInt());
-    nebAmount->setValue(t.text().trimmed().toDouble());
+    nebAmount->setDecimalText(t.text().trimmed()); // exactly as stored, never through a double
     cmbNarration->setEditText(t.attribute(QStringLiteral("Nar")));
     return true;
 }
@@ -458,7 +458,8 @@ void frmTrans::cmdSave_Click()
     fields.from = fromCode;
     fields.to = toCode;
     fields.narration = AllowedCharsOnly(cmbNarration->currentText());
-    fields.amount = nebAmount->Value();
+    // The box shows at most two decimals, so its text always reads as money.
+    fields.amount = Money::parse(nebAmount->decimalText()).value_or(Money());
     bool changed = false;
 
     // The transaction under edit is found again now: another window may have

@@ -66,6 +66,8 @@ private slots:
     void hostSeesAndCanChangeKeys();
     void changeRaisedForEveryTextChange();
     void refusedPropertiesKeepOldValue();
+    void decimalTextIsExact_data();
+    void decimalTextIsExact();
     void decimalSizeResetsMaximumAndReformats();
     void integerSizeMovesMinimumOnlyAtLowerCapacity();
     void invalidRangeFollowsText();
@@ -278,6 +280,47 @@ void TestNeb::valueReadsLeadingNumber()
     QFETCH(bool, number);
     QCOMPARE(neb::leadingNumber(text), value);
     QCOMPARE(neb::readsAsNumber(text), number);
+}
+
+void TestNeb::decimalTextIsExact_data()
+{
+    QTest::addColumn<QString>("given"); // through setDecimalText
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("exact"); // decimalText() afterwards
+    auto row = [](const char* given, const char* shown, const char* exact) {
+        QTest::newRow(given) << QString::fromLatin1(given) << QString::fromLatin1(shown)
+                             << QString::fromLatin1(exact);
+    };
+    // Amounts a double cannot hold, shown and given back digit for digit.
+    row("8388617.45", "8388617.45", "8388617.45");
+    row("123456789.12", "123456789.12", "123456789.12");
+    row("999999999.99", "999999999.99", "999999999.99");
+    row("0.01", "0.01", "0.01");
+    row("0.125", "0.13", "0.13");
+    row("2.675", "2.68", "2.68");
+    row("999999999.995", "1000000000.00", "1000000000");
+    row("007.10", "7.10", "7.1");
+    row("12", "12.00", "12");
+    row("-0.004", "0.00", "0");
+    row("-3.685", "-3.69", "-3.69");
+    row("", "0.00", "0");
+    row("abc", "0.00", "0");
+}
+
+void TestNeb::decimalTextIsExact()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, shown);
+    QFETCH(QString, exact);
+    test::RecordingPrompt prompt;
+    neb box;
+    box.setIntegerSize(12);
+    box.setMinimumValue(-1000);
+    box.setDecimalText(given);
+    QCOMPARE(box.textBox()->text(), shown);
+    QCOMPARE(box.decimalText(), exact);
+    QCOMPARE(box.Value(), exact.toDouble());
+    QCOMPARE(prompt.count(), 0);
 }
 
 void TestNeb::focusSelectsAllAndLeavingFormats_data()

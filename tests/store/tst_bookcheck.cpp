@@ -68,6 +68,10 @@ private slots:
             {QStringLiteral("transaction 1 (dt 20130105, No 1): From and To are the same account")});
         row("amount with trailing zero", sampleWith(">2500</t>", ">12.50</t>"),
             {QStringLiteral("transaction 1 (dt 20130105, No 1): amount \"12.50\" is not a positive plain decimal")});
+        row("amount the program cannot write", sampleWith(">2500</t>", ">1234567890.125</t>"),
+            {QStringLiteral("transaction 1 (dt 20130105, No 1): amount \"1234567890.125\" has more than two decimals"),
+             QStringLiteral("transaction 1 (dt 20130105, No 1): amount \"1234567890.125\" has more than nine integer digits")});
+        row("largest amount the box takes", sampleWith(">2500</t>", ">999999999.99</t>"), {});
         row("negative amount", sampleWith(">2500</t>", ">-5</t>"),
             {QStringLiteral("transaction 1 (dt 20130105, No 1): amount \"-5\" is not a positive plain decimal")});
         row("no amount", sampleWith(">2500</t>", "></t>"),

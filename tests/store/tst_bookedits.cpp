@@ -16,14 +16,14 @@ class TstBookEdits : public QObject
         doc.loadXml(test::sampleBookXml());
         return doc;
     }
-    static TransactionFields on(int date, double amount = 1)
+    static TransactionFields on(int date, const char* amount = "1")
     {
         TransactionFields f;
         f.date = date;
         f.from = 1;
         f.to = 2;
         f.narration = QStringLiteral("n");
-        f.amount = amount;
+        f.amount = *Money::parse(QString::fromLatin1(amount));
         return f;
     }
 
@@ -31,7 +31,7 @@ private slots:
     void newTransactionsNumberWithinTheirDate()
     {
         XmlDocument doc = book();
-        QCOMPARE(AddTransaction(doc, on(20130110, 12.5)), (TransactionKey{20130110, 3}));
+        QCOMPARE(AddTransaction(doc, on(20130110, "12.5")), (TransactionKey{20130110, 3}));
         QCOMPARE(AddTransaction(doc, on(20200101)), (TransactionKey{20200101, 1}));
         QCOMPARE(AddTransaction(doc, on(20130110)), (TransactionKey{20130110, 4}));
         const XmlNode t = FindTransaction(doc, {20130110, 3});
@@ -43,7 +43,7 @@ private slots:
     {
         XmlDocument doc = book();
         XmlNode t = FindTransaction(doc, {20130110, 1});
-        QCOMPARE(UpdateTransaction(doc, t, on(20130110, 7)), (TransactionKey{20130110, 1}));
+        QCOMPARE(UpdateTransaction(doc, t, on(20130110, "7")), (TransactionKey{20130110, 1}));
         // Moved to a date whose last-placed transaction has number 1, after a
         // transaction placed earlier took 2 there: the move takes 3.
         XmlNode first = FindTransaction(doc, {20130105, 1});

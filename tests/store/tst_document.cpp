@@ -347,16 +347,6 @@ private slots:
         }
     }
 
-    void amountText()
-    {
-        QCOMPARE(AmountText(12.5), QStringLiteral("12.5"));
-        QCOMPARE(AmountText(1250), QStringLiteral("1250"));
-        QCOMPARE(AmountText(0.1 + 0.2), QStringLiteral("0.3"));
-        QCOMPARE(AmountText(1234567.89), QStringLiteral("1234567.89"));
-        QCOMPARE(AmountText(0.05), QStringLiteral("0.05"));
-        QCOMPARE(AmountText(-0.0), QStringLiteral("0"));
-    }
-
     void foldersAndSettings()
     {
         const QString folder = ProgramFolder();

@@ -80,7 +80,7 @@ private slots:
         QVERIFY(sum.setChildAttribute(2, 1, QStringLiteral("1")));
         AccountBalance balance;
         QVERIFY(balance.load());
-        QCOMPARE(balance.balance(book, 1, QDate(2013, 2, 1)).value(), sum.TransformNode(book.documentElement()).toDouble());
+        QCOMPARE(balance.balance(book, 1, QDate(2013, 2, 1)), Money::fromNumberText(sum.TransformNode(book.documentElement())));
     }
 
     void emptyDayHasAZeroTotal()
@@ -116,17 +116,78 @@ private slots:
         QFETCH(QString, text);
         AccountBalance balance;
         QVERIFY(balance.load());
-        const std::optional<double> value = balance.balance(book, code, date);
+        const std::optional<Money> value = balance.balance(book, code, date);
         QVERIFY(value.has_value());
         QCOMPARE(AccountBalance::BalanceText(*value), text);
     }
 
-    void balanceTextRounds()
+    // Amounts whose binary neighbours round the other way, and sums a double
+    // gets wrong: the day list's rows and total and the balance are the exact
+    // decimal figures rounded half away from zero, as added up here.
+    void figuresAreExactDecimals_data()
     {
-        QCOMPARE(AccountBalance::BalanceText(-0.001), QStringLiteral("0.00"));
-        QCOMPARE(AccountBalance::BalanceText(0.1 + 0.2), QStringLiteral("0.30"));
-        QCOMPARE(AccountBalance::BalanceText(-1234567.006), QStringLiteral("-1234567.01"));
-        QCOMPARE(AccountBalance::BalanceText(999999999.99), QStringLiteral("999999999.99"));
+        QTest::addColumn<QStringList>("amounts"); // all from account 1 to account 2 on one day
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("dayTotal");
+        QTest::addColumn<QString>("balanceOfTo");
+        QTest::addColumn<QString>("balanceOfFrom");
+        QTest::newRow("halves") << QStringList{QStringLiteral("3.685"), QStringLiteral("1.005"), QStringLiteral("2.675")}
+                                << QStringList{QStringLiteral("3.69"), QStringLiteral("1.01"), QStringLiteral("2.68")}
+                                << QStringLiteral("7.37") // 7.365
+                                << QStringLiteral("7.37") << QStringLiteral("-7.37");
+        QTest::newRow("cents that add to a third decimal")
+            << QStringList{QStringLiteral("0.1"), QStringLiteral("0.2"), QStringLiteral("0.0049")}
+            << QStringList{QStringLiteral("0.10"), QStringLiteral("0.20"), QStringLiteral("0.00")}
+            << QStringLiteral("0.30") << QStringLiteral("0.30") << QStringLiteral("-0.30");
+        QStringList big(1000, QStringLiteral("999999999.99"));
+        big << QStringLiteral("0.01");
+        QStringList bigRows(1000, QStringLiteral("999,999,999.99"));
+        bigRows << QStringLiteral("0.01");
+        QTest::newRow("a thousand of the largest amount") // 999,999,999,990.01
+            << big << bigRows << QStringLiteral("999,999,999,990.01")
+            << QStringLiteral("999999999990.01") << QStringLiteral("-999999999990.01");
+        QTest::newRow("seven hundred half cents") // 700 * 3.685 = 2579.5
+            << QStringList(700, QStringLiteral("3.685")) << QStringList(700, QStringLiteral("3.69"))
+            << QStringLiteral("2,579.50") << QStringLiteral("2579.50") << QStringLiteral("-2579.50");
+        QTest::newRow("beyond ten digits before the point")
+            << QStringList{QStringLiteral("12345678901234.56"), QStringLiteral("0.004")}
+            << QStringList{QStringLiteral("12,345,678,901,234.56"), QStringLiteral("0.00")}
+            << QStringLiteral("12,345,678,901,234.56") << QStringLiteral("12345678901234.56")
+            << QStringLiteral("-12345678901234.56");
+    }
+    void figuresAreExactDecimals()
+    {
+        QFETCH(QStringList, amounts);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, dayTotal);
+        QFETCH(QString, balanceOfTo);
+        QFETCH(QString, balanceOfFrom);
+        QByteArray xml = "<Data><AcMaster><a Code=\"1\" AcName=\"A\"/><a Code=\"2\" AcName=\"B\"/></AcMaster><Trans>";
+        for (int i = 0; i < amounts.size(); ++i)
+            xml += "<t No=\"" + QByteArray::number(i + 1) + "\" dt=\"20200101\" fAc=\"1\" tAc=\"2\" Nar=\"\">"
+                + amounts[i].toLatin1() + "</t>";
+        xml += "</Trans></Data>";
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(xml));
+
+        DayListReport day;
+        QVERIFY(day.load());
+        QString page;
+        Error error;
+        QVERIFY(day.build(doc, QDate(2020, 1, 1), QStringLiteral("t"), &page, &error));
+        XmlDocument result;
+        QVERIFY(result.loadXml(page));
+        QStringList shown;
+        for (const XmlNode& cell : result.selectNodes(QStringLiteral("//TR[@id]/TD[4]")))
+            shown << cell.evaluate(QStringLiteral("normalize-space(.)"));
+        QCOMPARE(shown, rows);
+        QCOMPARE(result.evaluate(QStringLiteral("normalize-space(//TD[@class='DayTotalAmount'])")), dayTotal);
+
+        AccountBalance balance;
+        QVERIFY(balance.load());
+        QCOMPARE(balance.balance(doc, 2, QDate(2020, 1, 1)).value_or(Money::max()).format(), balanceOfTo);
+        QCOMPARE(balance.balance(doc, 1, QDate(2020, 1, 1)).value_or(Money::max()).format(), balanceOfFrom);
+        QCOMPARE(balance.balance(doc, 1, QDate(2019, 12, 31)).value_or(Money::max()).format(), QStringLiteral("0.00"));
     }
 };
 

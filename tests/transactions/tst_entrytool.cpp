@@ -95,6 +95,44 @@ private slots:
                     QStringLiteral("20130101")});
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.contains(QStringLiteral("--account")));
+        // A code without an account head is an error, not a balance of 0.00.
+        r = qbtool({QStringLiteral("report"), book, QStringLiteral("balance"), QStringLiteral("--account"),
+                    QStringLiteral("99"), QStringLiteral("--date"), QStringLiteral("20130101")});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+        QVERIFY(r.err.contains(QStringLiteral("99")));
+    }
+
+    // Amounts at exactly half a cent: the balance is the decimal sum rounded
+    // half away from zero, and check names each amount the window cannot write.
+    void halfCentAmounts_data()
+    {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("3.685 in") << QStringLiteral("4") << QStringLiteral("20130110") << QStringLiteral("3.69");
+        QTest::newRow("3.685 + 1.005 in") << QStringLiteral("4") << QStringLiteral("20130201") << QStringLiteral("4.69");
+        QTest::newRow("300 in, 3.685 out") << QStringLiteral("1") << QStringLiteral("20130110") << QStringLiteral("296.32");
+        QTest::newRow("300 in, 4.69 out") << QStringLiteral("1") << QStringLiteral("20130201") << QStringLiteral("295.31");
+    }
+    void halfCentAmounts()
+    {
+        QFETCH(QString, account);
+        QFETCH(QString, date);
+        QFETCH(QString, text);
+        const QString halves = env.path(QStringLiteral("halves.qbf"));
+        QVERIFY(test::writeDataFile(halves, test::sampleBookXml().replace(">45.5<", ">3.685<").replace(">12.25<", ">1.005<")));
+        const Run r = qbtool({QStringLiteral("report"), halves, QStringLiteral("balance"),
+                              QStringLiteral("--account"), account, QStringLiteral("--date"), date});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out.trimmed(), text);
+
+        const Run check = qbtool({QStringLiteral("check"), halves});
+        QCOMPARE(check.code, 1);
+        QCOMPARE(check.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 (QStringList{QStringLiteral("transaction 3 (dt 20130110, No 2): amount \"3.685\" has more than two decimals"),
+                              QStringLiteral("transaction 4 (dt 20130201, No 1): amount \"1.005\" has more than two decimals")}));
     }
 };
 

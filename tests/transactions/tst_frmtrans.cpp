@@ -180,6 +180,62 @@ private slots:
         QCOMPARE(get<QLabel>(w, "lblBalance_1")->text(), QStringLiteral("58.00")); // 45.5 + 12.5
     }
 
+    // Amounts a double cannot hold are typed, saved, read back from the file
+    // on disk, loaded for editing and saved again, digit for digit.
+    void amountsAreStoredAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown"); // in the box when loaded for editing
+        for (const char* amount : {"0.01", "0.1", "8388617.45", "123456789.12", "999999999.99"})
+            QTest::newRow(amount) << QString::fromLatin1(amount)
+                                  << Money::parse(QString::fromLatin1(amount))->format();
+    }
+    void amountsAreStoredAsTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        const QByteArray stored = "<t No=\"1\" dt=\"20200101\" fAc=\"1\" tAc=\"4\" Nar=\"\">"
+            + typed.toLatin1() + "</t>";
+        frmTrans* w = open(20200101);
+        QVERIFY(w);
+        get<QComboBox>(w, "cmbFrom")->setFocus();
+        type(QStringLiteral("Cash"));
+        get<QComboBox>(w, "cmbTo")->setFocus();
+        type(QStringLiteral("Food"));
+        press(Qt::Key_Return);
+        type(typed);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(prompt->count(), 0);
+        QVERIFY2(readDataFile(book).contains(stored), readDataFile(book).right(300).constData());
+        // Cash had 242.25 before; the label is that less the amount, to the cent.
+        const Money cash = *Money::parse(u"242.25") - *Money::parse(typed);
+        QCOMPARE(get<QLabel>(w, "lblBalance_0")->text(), cash.format());
+
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[E]*]202001011")));
+        QCOMPARE(get<neb>(w, "nebAmount")->textBox()->text(), shown);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(w->EntryMode(), int(frmTrans::ModeNew));
+        QVERIFY(readDataFile(book).contains(stored));
+        QVERIFY(readDataFile(book + QStringLiteral(".bak")).contains(stored)); // the edit was saved too
+    }
+
+    void balanceLabelsRoundTheExactSum()
+    {
+        QVERIFY(writeDataFile(book, sampleBookXml().replace(">45.5<", ">3.685<").replace(">12.25<", ">1.005<")));
+        QVERIFY(DataStore::instance().OpenDataFile(book));
+        frmTrans* w = open(20130201);
+        QVERIFY(w);
+        get<QComboBox>(w, "cmbFrom")->setFocus();
+        type(QStringLiteral("Food"));
+        QCOMPARE(get<QLabel>(w, "lblBalance_0")->text(), QStringLiteral("4.69")); // 3.685 + 1.005
+        get<QComboBox>(w, "cmbTo")->setFocus();
+        type(QStringLiteral("Cash"));
+        QCOMPARE(get<QLabel>(w, "lblBalance_1")->text(), QStringLiteral("295.31")); // 300 - 4.69
+        w->debTrans->setDate(QDate(2013, 1, 10));
+        QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral(">3.69<")));
+        QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral(">303.69<"))); // the day's total
+    }
+
     void failedChecksChangeNothing()
     {
         frmTrans* w = open(20130110);

@@ -1,7 +1,5 @@
 #include "EntryReports.h"
 
-#include <cmath>
-
 #include "ReportPage.h"
 #include "Utilities.h"
 
@@ -63,23 +61,14 @@ bool AccountBalance::load(Error* error)
     return m_template.load(QStringLiteral("sum"), error);
 }
 
-std::optional<double> AccountBalance::balance(const XmlDocument& data, int code, const QDate& date)
+std::optional<Money> AccountBalance::balance(const XmlDocument& data, int code, const QDate& date)
 {
     if (!m_template.setChildAttribute(1, 1, QString::number(DateToDocDate(date)))
         || !m_template.setChildAttribute(2, 1, QString::number(code)))
         return std::nullopt;
     const XmlDocument account = PartOfBook(data, {QStringLiteral("fAc"), QStringLiteral("tAc")},
                                            QString::number(code));
-    bool ok = false;
-    const double value = m_template.TransformNode(account.documentElement()).trimmed().toDouble(&ok);
-    return ok ? std::optional<double>(value) : std::nullopt;
-}
-
-QString AccountBalance::BalanceText(double value)
-{
-    // Rounded to cents first, so that a sum such as -0.001 shows as 0.00, not -0.00.
-    const double cents = std::round(value * 100.0);
-    return QString::number(cents == 0 ? 0.0 : cents / 100.0, 'f', 2);
+    return Money::fromNumberText(m_template.TransformNode(account.documentElement()));
 }
 
 } // namespace qb

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QString>
 
+#include "Money.h"
 #include "ReportTemplate.h"
 
 namespace qb {
@@ -44,11 +45,14 @@ public:
     bool load(Error* error = nullptr);
     bool isLoaded() const { return m_template.isLoaded(); }
 
-    // Nothing when the template is missing or its result is no number.
-    std::optional<double> balance(const XmlDocument& data, int code, const QDate& date);
+    // The template's number read as a decimal (rounded on its digits to
+    // ten-thousandths); nothing when the template is missing or its result
+    // is no number.
+    std::optional<Money> balance(const XmlDocument& data, int code, const QDate& date);
 
-    // "0.00": no grouping, two decimals, minus sign when negative.
-    static QString BalanceText(double value);
+    // "0.00": no grouping, two decimals, minus sign when negative, rounded
+    // half away from zero.
+    static QString BalanceText(Money value) { return value.format(); }
 
 private:
     ReportTemplate m_template;
