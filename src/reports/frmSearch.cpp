@@ -22,7 +22,6 @@
 #include "DateSelector.h"
 #include "FileAsk.h"
 #include "HtmlView.h"
-#include "Money.h"
 #include "ShortDate.h"
 #include "UiServices.h"
 #include "Utilities.h"
@@ -49,14 +48,6 @@ neb* amountBox(QWidget* parent, const char* name)
     box->setEnableEnterKey(false); // the window's Enter-as-Tab moves on
     box->setMinimumWidth(120);
     return box;
-}
-
-// The box's amount as plain number text ("100", "12.5"), exact to its cents.
-QString plainAmount(const neb* box)
-{
-    return Money::fromNumberText(QString::number(box->Value(), 'f', box->DecimalSize()))
-        .value_or(Money())
-        .toText();
 }
 
 } // namespace
@@ -357,8 +348,9 @@ SearchCriteria frmSearch::criteria() const
     }
     c.byAmount = chkAmount->isChecked();
     c.op = cmbAmount->currentText();
-    c.amount = plainAmount(nebFromAmount);
-    c.toAmount = plainAmount(nebToAmount);
+    // As plain number text ("100", "12.5"), exactly as typed.
+    c.amount = nebFromAmount->decimalText();
+    c.toAmount = nebToAmount->decimalText();
     c.byDetails = chkDetails->isChecked();
     c.mode = static_cast<SearchCriteria::DetailsMode>(qMax(0, cmbDetails->currentIndex()));
     c.details = txtDetails->text();
