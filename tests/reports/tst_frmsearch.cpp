@@ -22,6 +22,7 @@
 #include "DataStore.h"
 #include "HtmlView.h"
 #include "Openers.h"
+#include "ReportTemplate.h"
 #include "ReportWindow.h"
 #include "ShortDate.h"
 #include "TestBook.h"
@@ -578,6 +579,28 @@ private slots:
         QVERIFY(prompt->last().text.contains(QStringLiteral("no/such/folder/x.csv")));
         QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
         QVERIFY(w->mlngSearchResultCount() > 0);
+    }
+
+    // A search that fails (here: its template gone) says why and leaves the
+    // previous result, the count and the links as they were.
+    void failedSearchKeepsThePage()
+    {
+        frmSearch* w = open();
+        QVERIFY(w);
+        const QString page = w->WebBrowser1->pageText();
+        const int count = w->mlngSearchResultCount();
+        const QString installed = ReportTemplatePath(QStringLiteral("Search"));
+        const QString aside = installed + QStringLiteral(".aside");
+        QVERIFY(QFile::rename(installed, aside));
+        prompt->clear();
+        w->RefreshList();
+        QVERIFY(QFile::rename(aside, installed));
+        QCOMPARE(prompt->count(), 1);
+        QVERIFY2(prompt->last().text.contains(QStringLiteral("Search.rpt")), qPrintable(prompt->last().text));
+        QCOMPARE(w->WebBrowser1->pageText(), page);
+        QCOMPARE(w->mlngSearchResultCount(), count);
+        QVERIFY(!w->isBusy());
+        QVERIFY(!get<QWidget>(w, u"fraPleaseWait"_s)->isVisible());
     }
 
     void links()
