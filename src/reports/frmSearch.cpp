@@ -45,7 +45,8 @@ neb* amountBox(QWidget* parent, const char* name)
     auto* box = named(new neb(parent), name);
     // As many digits as a transaction's amount may have.
     box->setIntegerSize(9);
-    box->setEnableEnterKey(false); // the window's Enter-as-Tab moves on
+    // Enter moves on (the box's own default): the box keeps Enter from the
+    // window's key preview, so it must do the moving itself.
     box->setMinimumWidth(120);
     return box;
 }

@@ -483,7 +483,13 @@ private slots:
                                 "Searching \"raj OR sham\" will list all transactions having "
                                 "either raj or sham in details field."));
 
-        // Enter moves on from the details box like Tab.
+        // Enter moves on like Tab: from the amount boxes and the details box.
+        get<QCheckBox>(w, u"chkAmount"_s)->setChecked(true);
+        get<neb>(w, u"nebFromAmount"_s)->textBox()->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(get<neb>(w, u"nebToAmount"_s)->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), get<QCheckBox>(w, u"chkDetails"_s));
         get<QLineEdit>(w, u"txtDetails"_s)->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), get<QPushButton>(w, u"cmdDetailsHelp"_s));
