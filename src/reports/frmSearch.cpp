@@ -79,7 +79,8 @@ QWidget* frmSearch::buildCriteria()
     cmdDateSelect = m_dates->cmdDateSelect;
     // Here the arrow button shows the quick-date panel; the date ranges have a button of their own.
     disconnect(cmdDateSelect, nullptr, m_dates, nullptr);
-    cmdSelectDate = named(new QPushButton(QStringLiteral("Date &ranges..."), Frame2), "cmdSelectDate");
+    cmdSelectDate
+        = named(new QPushButton(QStringLiteral("Date &ranges..."), Frame2), "cmdSelectDate");
     cmdSelectDate->setToolTip(QStringLiteral("Saved date ranges"));
 
     chkAccount = named(new QCheckBox(QStringLiteral("Account"), Frame2), "chkAccount");
@@ -105,8 +106,8 @@ QWidget* frmSearch::buildCriteria()
 
     chkDetails = named(new QCheckBox(QStringLiteral("Details"), Frame2), "chkDetails");
     cmbDetails = named(new QComboBox(Frame2), "cmbDetails");
-    cmbDetails->addItems({QStringLiteral("Contains"), QStringLiteral("Equals"),
-                          QStringLiteral("Not contain")});
+    cmbDetails->addItems(
+        {QStringLiteral("Contains"), QStringLiteral("Equals"), QStringLiteral("Not contain")});
     txtDetails = named(new QLineEdit(Frame2), "txtDetails");
     txtDetails->setMinimumWidth(200);
     cmdDetailsHelp = named(new QPushButton(QStringLiteral("?"), Frame2), "cmdDetailsHelp");
@@ -184,8 +185,8 @@ void frmSearch::buildQuickPanel()
     quick->setParent(fraQuickDateSelect);
     quick->setTitle(QString());
     quick->setFlat(true);
-    cmdDateSelectClose = named(new QPushButton(QStringLiteral("Close"), fraQuickDateSelect),
-                               "cmdDateSelectClose");
+    cmdDateSelectClose
+        = named(new QPushButton(QStringLiteral("Close"), fraQuickDateSelect), "cmdDateSelectClose");
     cmdDateSelectClose->setAutoDefault(false);
     auto* row = new QHBoxLayout;
     row->addWidget(quick);
@@ -227,10 +228,10 @@ void frmSearch::buildUi()
     fraPleaseWait->resize(260, 50);
     fraPleaseWait->hide();
 
-    QWidget* order[] = {chkDate, debFromDate, debToDate, cmdDateSelect, cmdSelectDate, chkAccount, lstAccounts, optFromOrTo,
-                        optFromOnly, optToOnly, chkAmount, cmbAmount, nebFromAmount, nebToAmount,
-                        chkDetails, cmbDetails, txtDetails, cmdDetailsHelp, cmdSearch, cmdPrint,
-                        cmdExport, cmdClose, WebBrowser1};
+    QWidget* order[] = {chkDate, debFromDate, debToDate, cmdDateSelect, cmdSelectDate, chkAccount,
+        lstAccounts, optFromOrTo, optFromOnly, optToOnly, chkAmount, cmbAmount, nebFromAmount,
+        nebToAmount, chkDetails, cmbDetails, txtDetails, cmdDetailsHelp, cmdSearch, cmdPrint,
+        cmdExport, cmdClose, WebBrowser1};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     // Tiling never makes the criteria overlap: the window stays at least this large.
@@ -243,11 +244,10 @@ void frmSearch::connectSignals()
     for (QCheckBox* box : {chkDate, chkAccount, chkAmount, chkDetails})
         connect(box, &QCheckBox::toggled, this, &frmSearch::enableCriteria);
     connect(cmbAmount, &QComboBox::currentIndexChanged, this, &frmSearch::cmbAmount_Click);
-    connect(cmdDateSelect, &QToolButton::clicked, this,
-            [this] {
-                placeQuickPanel();
-                fraQuickDateSelect->setVisible(!fraQuickDateSelect->isVisible());
-            });
+    connect(cmdDateSelect, &QToolButton::clicked, this, [this] {
+        placeQuickPanel();
+        fraQuickDateSelect->setVisible(!fraQuickDateSelect->isVisible());
+    });
     connect(cmdDateSelectClose, &QPushButton::clicked, fraQuickDateSelect, &QWidget::hide);
     connect(cmdSelectDate, &QPushButton::clicked, this, &frmSearch::cmdSelectDate_Click);
     // The quick buttons set the dates first (the selector's own handler);
@@ -314,14 +314,15 @@ void frmSearch::FillAccounts()
 
 void frmSearch::enableCriteria()
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{debFromDate, debToDate, VScrollFrom, VScrollTo,
-                                                      cmdDateSelect})
+    for (QWidget* w : std::initializer_list<QWidget*> {
+             debFromDate, debToDate, VScrollFrom, VScrollTo, cmdDateSelect})
         w->setEnabled(chkDate->isChecked());
-    for (QWidget* w : std::initializer_list<QWidget*>{lstAccounts, optFromOnly, optFromOrTo, optToOnly})
+    for (QWidget* w :
+        std::initializer_list<QWidget*> {lstAccounts, optFromOnly, optFromOrTo, optToOnly})
         w->setEnabled(chkAccount->isChecked());
-    for (QWidget* w : std::initializer_list<QWidget*>{cmbAmount, nebFromAmount, nebToAmount})
+    for (QWidget* w : std::initializer_list<QWidget*> {cmbAmount, nebFromAmount, nebToAmount})
         w->setEnabled(chkAmount->isChecked());
-    for (QWidget* w : std::initializer_list<QWidget*>{cmbDetails, txtDetails})
+    for (QWidget* w : std::initializer_list<QWidget*> {cmbDetails, txtDetails})
         w->setEnabled(chkDetails->isChecked());
 }
 
@@ -401,12 +402,12 @@ void frmSearch::cmdExport_Click()
     Error error;
     if (!WriteSearchCsv(path, SearchCsv(m_report.result()), &error)) {
         MsgBox(QStringLiteral("The file could not be written:") + QStringLiteral("\r\n") + path
-                   + QStringLiteral("\r\n") + error.description,
-               MsgIcon::Critical, QStringLiteral("Export data failed"));
+                + QStringLiteral("\r\n") + error.description,
+            MsgIcon::Critical, QStringLiteral("Export data failed"));
         return;
     }
     MsgBox(QStringLiteral("Saved ") + QStringLiteral("\r\n") + path, MsgIcon::Information,
-           QStringLiteral("Export data complete"));
+        QStringLiteral("Export data complete"));
 }
 
 void frmSearch::cmdSelectDate_Click()
@@ -420,13 +421,13 @@ void frmSearch::cmdDetailsHelp_Click()
 {
     const QString crlf = QStringLiteral("\r\n");
     MsgBox(QStringLiteral("You can use AND or OR (in caps) in between search terms.") + crlf + crlf
-               + QStringLiteral("For example:") + crlf + crlf
-               + QStringLiteral("Searching \"raj AND sham\" will list all transactions having raj "
-                                "and sham in details field.")
-               + crlf + crlf
-               + QStringLiteral("Searching \"raj OR sham\" will list all transactions having either "
-                                "raj or sham in details field."),
-           MsgIcon::Information, QStringLiteral("Details field search"));
+            + QStringLiteral("For example:") + crlf + crlf
+            + QStringLiteral("Searching \"raj AND sham\" will list all transactions having raj "
+                             "and sham in details field.")
+            + crlf + crlf
+            + QStringLiteral("Searching \"raj OR sham\" will list all transactions having either "
+                             "raj or sham in details field."),
+        MsgIcon::Information, QStringLiteral("Details field search"));
 }
 
 QDate frmSearch::linkFromDate() const
@@ -451,7 +452,7 @@ void frmSearch::placePleaseWait()
     const QRect view = WebBrowser1->geometry();
     const QPoint topLeft = WebBrowser1->parentWidget()->mapTo(this, view.topLeft());
     fraPleaseWait->move(topLeft.x() + (view.width() - fraPleaseWait->width()) / 2,
-                        topLeft.y() + (view.height() - fraPleaseWait->height()) / 2);
+        topLeft.y() + (view.height() - fraPleaseWait->height()) / 2);
 }
 
 } // namespace qb

@@ -165,8 +165,8 @@ bool criteriaOf(const SearchOptions& o, const XmlDocument& book, SearchCriteria*
     if (!o.accounts.isEmpty()) {
         c->byAccount = true;
         for (int code : o.accounts) {
-            const XmlNode head = book.selectSingleNode(
-                QStringLiteral("/Data/AcMaster/a[@Code=") + QString::number(code) + QLatin1Char(']'));
+            const XmlNode head = book.selectSingleNode(QStringLiteral("/Data/AcMaster/a[@Code=")
+                + QString::number(code) + QLatin1Char(']'));
             if (head.isNull()) {
                 *error = QStringLiteral("the book has no account ") + QString::number(code);
                 return false;
@@ -222,7 +222,8 @@ bool criteriaOf(const SearchOptions& o, const XmlDocument& book, SearchCriteria*
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes) == bytes.size();
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 // total, count and the CSV export checked against a computation of the test's
 // own; the controls' states, the messages, the links and the opener.
 
+#include <functional>
+#include <memory>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -13,9 +16,6 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QtTest>
-
-#include <functional>
-#include <memory>
 
 #include "Clock.h"
 #include "ClsAX.h"
@@ -48,15 +48,12 @@ struct Tx
     QString nar;
 };
 
-const QStringList kNames = {QStringLiteral("cash"),  QStringLiteral("Bank"),
-                            QStringLiteral("Salary"), QStringLiteral("Food"),
-                            QStringLiteral("Rent"),  QStringLiteral("apple Store"),
-                            QStringLiteral("Zebra Fund"), QStringLiteral("Tax")};
-const QStringList kNarrations
-    = {QStringLiteral("Rent for"),      QStringLiteral("Tea, coffee and milk"),
-       QStringLiteral("its done"),      QStringLiteral("Monthly payment"),
-       QStringLiteral("FORD service"),  QStringLiteral("Orange juice"),
-       QStringLiteral("market day"),    QStringLiteral("Salary advance")};
+const QStringList kNames = {QStringLiteral("cash"), QStringLiteral("Bank"),
+    QStringLiteral("Salary"), QStringLiteral("Food"), QStringLiteral("Rent"),
+    QStringLiteral("apple Store"), QStringLiteral("Zebra Fund"), QStringLiteral("Tax")};
+const QStringList kNarrations = {QStringLiteral("Rent for"), QStringLiteral("Tea, coffee and milk"),
+    QStringLiteral("its done"), QStringLiteral("Monthly payment"), QStringLiteral("FORD service"),
+    QStringLiteral("Orange juice"), QStringLiteral("market day"), QStringLiteral("Salary advance")};
 
 // 360 transactions over 2013, one or two a day, amounts up to 20,000.00 and
 // every 45th above 100,000.
@@ -92,7 +89,8 @@ QByteArray bookXml(const QList<Tx>& list)
 {
     QByteArray xml = "<Data><AcMaster>";
     for (int i = 0; i < kNames.size(); ++i)
-        xml += "<a Code=\"" + QByteArray::number(i + 1) + "\" AcName=\"" + kNames.at(i).toLatin1() + "\"/>";
+        xml += "<a Code=\"" + QByteArray::number(i + 1) + "\" AcName=\"" + kNames.at(i).toLatin1()
+            + "\"/>";
     xml += "</AcMaster><PValue>" + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")).toLatin1()
         + "</PValue><Trans>";
     for (const Tx& t : list) {
@@ -122,13 +120,13 @@ QString shownDate(int dt)
 QByteArray csvOf(QList<Tx> rows)
 {
     std::sort(rows.begin(), rows.end(),
-              [](const Tx& a, const Tx& b) { return a.dt != b.dt ? a.dt < b.dt : a.no < b.no; });
+        [](const Tx& a, const Tx& b) { return a.dt != b.dt ? a.dt < b.dt : a.no < b.no; });
     QByteArray csv;
     for (const Tx& t : rows) {
         QString nar = t.nar;
         csv += (shownDate(t.dt) + QLatin1Char(',') + kNames.at(t.from - 1) + QLatin1Char(',')
-                + kNames.at(t.to - 1) + QLatin1Char(',') + amountText(t.cents) + QLatin1Char(',')
-                + nar.replace(QLatin1Char(','), QLatin1Char(' ')))
+                   + kNames.at(t.to - 1) + QLatin1Char(',') + amountText(t.cents) + QLatin1Char(',')
+                   + nar.replace(QLatin1Char(','), QLatin1Char(' ')))
                    .toLatin1()
             + "\r\n";
     }
@@ -137,7 +135,8 @@ QByteArray csvOf(QList<Tx> rows)
 
 QString cellText(const QString& page, const QString& id)
 {
-    const QRegularExpression cell(QStringLiteral("id=\"") + id + QStringLiteral("\"[^>]*>([^<]*)<"));
+    const QRegularExpression cell(
+        QStringLiteral("id=\"") + id + QStringLiteral("\"[^>]*>([^<]*)<"));
     return cell.match(page).captured(1);
 }
 
@@ -153,7 +152,8 @@ bool clickLink(HtmlView* view, const QString& href)
             cursor.setPosition(fragment.position() + 1);
             view->setTextCursor(cursor);
             view->ensureCursorVisible();
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(cursor).center());
+            QTest::mouseClick(
+                view->viewport(), Qt::LeftButton, {}, view->cursorRect(cursor).center());
             return true;
         }
     }
@@ -229,8 +229,8 @@ private slots:
         book = makeTransactions();
         QVERIFY(env->open(bookXml(book)));
         Openers::setBook(env->context());
-        Openers::registerFactory(WindowKind::Search,
-                                 [](const BookContext& b) { return new frmSearch(b); });
+        Openers::registerFactory(
+            WindowKind::Search, [](const BookContext& b) { return new frmSearch(b); });
     }
 
     void cleanup()
@@ -251,8 +251,8 @@ private slots:
         QTest::addColumn<QDate>("from"); // invalid: date not ticked
         QTest::addColumn<QDate>("to");
         QTest::addColumn<QStringList>("accounts"); // empty: not ticked
-        QTest::addColumn<int>("side");             // 0 From or To, 1 From, 2 To
-        QTest::addColumn<QString>("op");           // empty: amount not ticked
+        QTest::addColumn<int>("side"); // 0 From or To, 1 From, 2 To
+        QTest::addColumn<QString>("op"); // empty: amount not ticked
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<QString>("details"); // empty: not ticked
@@ -262,23 +262,24 @@ private slots:
 
         const QDate none;
         QTest::newRow("march, two accounts, >= 100")
-            << QDate(2013, 3, 1) << QDate(2013, 3, 31) << QStringList{u"Bank"_s, u"cash"_s} << 0
+            << QDate(2013, 3, 1) << QDate(2013, 3, 31) << QStringList {u"Bank"_s, u"cash"_s} << 0
             << u">="_s << u"100"_s << u""_s << u""_s << 0 << QStringList() << true;
         QTest::newRow("to side, range, terms joined by AND")
-            << QDate(2013, 1, 1) << QDate(2013, 12, 31) << QStringList{u"Food"_s, u"Rent"_s} << 2
-            << u"In Range"_s << u"10"_s << u"15000.5"_s << u"ma AND a"_s << 0 << QStringList{u"ma"_s, u"a"_s} << true;
+            << QDate(2013, 1, 1) << QDate(2013, 12, 31) << QStringList {u"Food"_s, u"Rent"_s} << 2
+            << u"In Range"_s << u"10"_s << u"15000.5"_s << u"ma AND a"_s << 0
+            << QStringList {u"ma"_s, u"a"_s} << true;
         QTest::newRow("from side, above 100,000")
-            << none << none << QStringList{u"Tax"_s, u"apple Store"_s, u"Salary"_s} << 1 << u">"_s << u"100000"_s
-            << u""_s << u""_s << 0 << QStringList() << true;
+            << none << none << QStringList {u"Tax"_s, u"apple Store"_s, u"Salary"_s} << 1 << u">"_s
+            << u"100000"_s << u""_s << u""_s << 0 << QStringList() << true;
         QTest::newRow("apostrophe finds what was stored")
             << none << none << QStringList() << 0 << u""_s << u""_s << u""_s << u"it's"_s << 0
-            << QStringList{u"its"_s} << true;
+            << QStringList {u"its"_s} << true;
         QTest::newRow("not contain, OR")
-            << QDate(2013, 5, 1) << QDate(2013, 8, 31) << QStringList() << 0 << u"<"_s << u"5000"_s << u""_s
-            << u"Tea OR juice"_s << 2 << QStringList{u"tea"_s, u"juice"_s} << false;
+            << QDate(2013, 5, 1) << QDate(2013, 8, 31) << QStringList() << 0 << u"<"_s << u"5000"_s
+            << u""_s << u"Tea OR juice"_s << 2 << QStringList {u"tea"_s, u"juice"_s} << false;
         QTest::newRow("equals, letter case ignored")
             << none << none << QStringList() << 0 << u""_s << u""_s << u""_s << u" RENT For"_s << 1
-            << QStringList{u"rent for"_s} << true;
+            << QStringList {u"rent for"_s} << true;
     }
 
     void search()
@@ -363,7 +364,7 @@ private slots:
         QCOMPARE(w->mlngSearchResultCount(), expected.size());
         const QString page = w->WebBrowser1->pageText();
         QCOMPARE(cellText(page, QStringLiteral("EntryCount")),
-                 QStringLiteral("No of entries : ") + QString::number(expected.size()));
+            QStringLiteral("No of entries : ") + QString::number(expected.size()));
         QCOMPARE(cellText(page, QStringLiteral("Total")), amountText(total));
         QVERIFY(get<QPushButton>(w, u"cmdPrint"_s)->isVisible());
         QVERIFY(get<QPushButton>(w, u"cmdExport"_s)->isVisible());
@@ -403,14 +404,14 @@ private slots:
         const QString fromTool = env->path(QStringLiteral("tool.csv"));
         QProcess tool;
         tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"),
-                   {QStringLiteral("search"), env->file,
-                    QStringLiteral("--from"), QStringLiteral("20130201"), QStringLiteral("--to"),
-                    QStringLiteral("2013-11-30"), QStringLiteral("--account"), QStringLiteral("7"),
-                    QStringLiteral("--account"), QStringLiteral("1"), QStringLiteral("--account"),
-                    QStringLiteral("3"), QStringLiteral("--amount"), QStringLiteral("range"),
-                    QStringLiteral("20"), QStringLiteral("150000.75"), QStringLiteral("--details"),
-                    QStringLiteral("a OR e"), QStringLiteral("--csv"), fromTool,
-                    QStringLiteral("-o"), env->path(QStringLiteral("tool.html"))});
+            {QStringLiteral("search"), env->file, QStringLiteral("--from"),
+                QStringLiteral("20130201"), QStringLiteral("--to"), QStringLiteral("2013-11-30"),
+                QStringLiteral("--account"), QStringLiteral("7"), QStringLiteral("--account"),
+                QStringLiteral("1"), QStringLiteral("--account"), QStringLiteral("3"),
+                QStringLiteral("--amount"), QStringLiteral("range"), QStringLiteral("20"),
+                QStringLiteral("150000.75"), QStringLiteral("--details"), QStringLiteral("a OR e"),
+                QStringLiteral("--csv"), fromTool, QStringLiteral("-o"),
+                env->path(QStringLiteral("tool.html"))});
         QVERIFY(tool.waitForFinished(30000));
         QCOMPARE(tool.exitCode(), 0);
         QCOMPARE(fileBytes(fromTool), fileBytes(fromWindow));
@@ -428,13 +429,15 @@ private slots:
                                             "the month of the last entry (12-2013).");
         QVERIFY(w->WebBrowser1->pageText().contains(note));
         QCOMPARE(w->mlngSearchResultCount(),
-                 std::count_if(book.begin(), book.end(), [](const Tx& t) { return t.dt / 100 == 201312; }));
+            std::count_if(
+                book.begin(), book.end(), [](const Tx& t) { return t.dt / 100 == 201312; }));
         // Each check box enables exactly its own controls.
-        const QList<QPair<QString, QStringList>> groups = {
-            {u"chkDate"_s, {u"debFromDate"_s, u"debToDate"_s, u"VScrollFrom"_s, u"VScrollTo"_s}},
-            {u"chkAccount"_s, {u"lstAccounts"_s, u"optFromOnly"_s, u"optFromOrTo"_s, u"optToOnly"_s}},
-            {u"chkAmount"_s, {u"cmbAmount"_s, u"nebFromAmount"_s, u"nebToAmount"_s}},
-            {u"chkDetails"_s, {u"cmbDetails"_s, u"txtDetails"_s}}};
+        const QList<QPair<QString, QStringList>> groups
+            = {{u"chkDate"_s, {u"debFromDate"_s, u"debToDate"_s, u"VScrollFrom"_s, u"VScrollTo"_s}},
+                {u"chkAccount"_s,
+                    {u"lstAccounts"_s, u"optFromOnly"_s, u"optFromOrTo"_s, u"optToOnly"_s}},
+                {u"chkAmount"_s, {u"cmbAmount"_s, u"nebFromAmount"_s, u"nebToAmount"_s}},
+                {u"chkDetails"_s, {u"cmbDetails"_s, u"txtDetails"_s}}};
         for (const auto& [box, controls] : groups) {
             for (bool on : {true, false}) {
                 get<QCheckBox>(w, box)->setChecked(on);
@@ -457,8 +460,9 @@ private slots:
         QStringList shown;
         for (int i = 0; i < list->count(); ++i)
             shown << list->item(i)->text();
-        QCOMPARE(shown, (QStringList{u"apple Store"_s, u"Bank"_s, u"cash"_s, u"Food"_s, u"Rent"_s, u"Salary"_s, u"Tax"_s,
-                                     u"Zebra Fund"_s}));
+        QCOMPARE(shown,
+            (QStringList {u"apple Store"_s, u"Bank"_s, u"cash"_s, u"Food"_s, u"Rent"_s, u"Salary"_s,
+                u"Tax"_s, u"Zebra Fund"_s}));
 
         // The title carries the summary; AND adds its unclosed "[".
         get<QCheckBox>(w, u"chkAccount"_s)->setChecked(true);
@@ -477,11 +481,11 @@ private slots:
         QCOMPARE(prompt->last().title, QStringLiteral("Details field search"));
         QCOMPARE(prompt->last().icon, MsgIcon::Information);
         QCOMPARE(prompt->last().text,
-                 QStringLiteral("You can use AND or OR (in caps) in between search terms.\r\n\r\n"
-                                "For example:\r\n\r\nSearching \"raj AND sham\" will list all "
-                                "transactions having raj and sham in details field.\r\n\r\n"
-                                "Searching \"raj OR sham\" will list all transactions having "
-                                "either raj or sham in details field."));
+            QStringLiteral("You can use AND or OR (in caps) in between search terms.\r\n\r\n"
+                           "For example:\r\n\r\nSearching \"raj AND sham\" will list all "
+                           "transactions having raj and sham in details field.\r\n\r\n"
+                           "Searching \"raj OR sham\" will list all transactions having "
+                           "either raj or sham in details field."));
 
         // Enter moves on like Tab: from the amount boxes and the details box.
         get<QCheckBox>(w, u"chkAmount"_s)->setChecked(true);
@@ -526,8 +530,9 @@ private slots:
             + QStringLiteral(" - ") + ShortDateText(QDate(2013, 5, 31)) + QStringLiteral(" ]");
         QVERIFY(w->WebBrowser1->pageText().contains(may));
         const int mayRows = w->mlngSearchResultCount();
-        QCOMPARE(mayRows, std::count_if(book.begin(), book.end(),
-                                        [](const Tx& t) { return t.dt / 100 == 201305; }));
+        QCOMPARE(mayRows, std::count_if(book.begin(), book.end(), [](const Tx& t) {
+            return t.dt / 100 == 201305;
+        }));
 
         // Unticked: Next moves the dates, the page stays.
         get<QCheckBox>(w, u"chkDate"_s)->setChecked(false);
@@ -558,7 +563,8 @@ private slots:
         QCOMPARE(w->mlngSearchResultCount(), 0);
         QVERIFY(!get<QPushButton>(w, u"cmdPrint"_s)->isVisible());
         QVERIFY(!get<QPushButton>(w, u"cmdExport"_s)->isVisible());
-        QCOMPARE(cellText(w->WebBrowser1->pageText(), QStringLiteral("Total")), QStringLiteral("0.00"));
+        QCOMPARE(
+            cellText(w->WebBrowser1->pageText(), QStringLiteral("Total")), QStringLiteral("0.00"));
         QCOMPARE(open(), w); // the window that found nothing is reused
 
         // An existing file of the final name is replaced only after a yes.
@@ -602,7 +608,8 @@ private slots:
         w->RefreshList();
         QVERIFY(QFile::rename(aside, installed));
         QCOMPARE(prompt->count(), 1);
-        QVERIFY2(prompt->last().text.contains(QStringLiteral("Search.rpt")), qPrintable(prompt->last().text));
+        QVERIFY2(prompt->last().text.contains(QStringLiteral("Search.rpt")),
+            qPrintable(prompt->last().text));
         QCOMPARE(w->WebBrowser1->pageText(), page);
         QCOMPARE(w->mlngSearchResultCount(), count);
         QVERIFY(!w->isBusy());
@@ -612,8 +619,8 @@ private slots:
     void links()
     {
         auto* list = new ListWindow;
-        Openers::registerFactory(WindowKind::TransactionList,
-                                 [list](const BookContext&) { return list; });
+        Openers::registerFactory(
+            WindowKind::TransactionList, [list](const BookContext&) { return list; });
         frmSearch* w = open();
         QVERIFY(w);
         w->resize(900, 700);
@@ -631,7 +638,7 @@ private slots:
         menus->answer(0);
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[date]*]") + QString::number(last.dt)));
         QCOMPARE(menus->shown.at(1).at(0).text,
-                 QStringLiteral("Show entries on ") + ShortDateText(DocDateToDate(last.dt)));
+            QStringLiteral("Show entries on ") + ShortDateText(DocDateToDate(last.dt)));
     }
 };
 

@@ -19,11 +19,12 @@ const QString kFold
 
 QString contains(const QString& term)
 {
-    return QStringLiteral(" contains(") + kFold + QStringLiteral(", '") + term + QStringLiteral("')");
+    return QStringLiteral(" contains(") + kFold + QStringLiteral(", '") + term
+        + QStringLiteral("')");
 }
 
-SearchCriteria details(const QString& text,
-                       SearchCriteria::DetailsMode mode = SearchCriteria::DetailsMode::Contains)
+SearchCriteria details(
+    const QString& text, SearchCriteria::DetailsMode mode = SearchCriteria::DetailsMode::Contains)
 {
     SearchCriteria c;
     c.byDetails = true;
@@ -99,7 +100,8 @@ private slots:
             << QStringLiteral("<BR>[Account(To) : Tax , Fuel ]<BR>[Details equals \" Petrol \" ]");
 
         QTest::newRow("Orange is one term")
-            << details(QStringLiteral("Orange")) << QStringLiteral("(") + contains(QStringLiteral("orange")) + QStringLiteral(")")
+            << details(QStringLiteral("Orange"))
+            << QStringLiteral("(") + contains(QStringLiteral("orange")) + QStringLiteral(")")
             << QStringLiteral("<BR>[Details contain \"Orange\" ]");
         QTest::newRow("FORD splits on OR")
             << details(QStringLiteral("FORD"))
@@ -118,8 +120,9 @@ private slots:
             << QStringLiteral("[<BR>[Details contain \"raj \" ]<BR>[Details contain \" \" ]");
         QTest::newRow("not contain, apostrophe filtered")
             << details(QStringLiteral("it's OR <b>"), SearchCriteria::DetailsMode::NotContain)
-            << QStringLiteral("( not (contains(") + kFold + QStringLiteral(", 'its')) or  not (contains(")
-                + kFold + QStringLiteral(", '<b>')))")
+            << QStringLiteral("( not (contains(") + kFold
+                + QStringLiteral(", 'its')) or  not (contains(") + kFold
+                + QStringLiteral(", '<b>')))")
             << QStringLiteral("[<BR>[Details do not contain \"it's \" ]"
                               "<BR>[Details do not contain \" &lt;b&gt;\" ]");
     }
@@ -133,7 +136,8 @@ private slots:
             = BuildSearchPredicate(criteria, QLocale(QLocale::English, QLocale::UnitedKingdom));
         QCOMPARE(p.filter, filter);
         QCOMPARE(p.summary, summary);
-        QCOMPARE(p.selection(), filter.isEmpty() ? QString() : QStringLiteral("t[") + filter + QLatin1Char(']'));
+        QCOMPARE(p.selection(),
+            filter.isEmpty() ? QString() : QStringLiteral("t[") + filter + QLatin1Char(']'));
     }
 
     // Rows 2 to the last but one of the first table, cells 1 to 5 by their
@@ -150,8 +154,9 @@ private slots:
             "<TR><TD id=\"EntryCount\">No of entries : 2</TD><TD id=\"Total\">1,250.50</TD></TR>"
             "</TABLE><TABLE><TR><TD>x</TD></TR><TR><TD>y</TD></TR><TR><TD>z</TD></TR></TABLE>"
             "</BODY></HTML>")));
-        QCOMPARE(SearchCsv(page), QByteArray("05-01-2013,Smith  J,A B,1250.50,Tea  coffee and milk\r\n"
-                                             "06-01-2013,Cash,,,\r\n"));
+        QCOMPARE(SearchCsv(page),
+            QByteArray("05-01-2013,Smith  J,A B,1250.50,Tea  coffee and milk\r\n"
+                       "06-01-2013,Cash,,,\r\n"));
         QCOMPARE(CsvFileName(QStringLiteral("/t/found")), QStringLiteral("/t/found.csv"));
         QCOMPARE(CsvFileName(QStringLiteral("/t/Found.CSV")), QStringLiteral("/t/Found.CSV"));
     }

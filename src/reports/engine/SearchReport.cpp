@@ -40,14 +40,16 @@ void appendTerm(const QString& term, SearchCriteria::DetailsMode mode, SearchPre
     const QString shown = term.toHtmlEscaped();
     switch (mode) {
     case SearchCriteria::DetailsMode::Contains:
-        p.filter += QStringLiteral(" contains(") + fold(QStringLiteral("@Nar")) + QStringLiteral(", '")
-            + l + QStringLiteral("')");
-        p.summary += QStringLiteral("<BR>[Details contain ") + kQuote + shown + kQuote + QStringLiteral(" ]");
+        p.filter += QStringLiteral(" contains(") + fold(QStringLiteral("@Nar"))
+            + QStringLiteral(", '") + l + QStringLiteral("')");
+        p.summary += QStringLiteral("<BR>[Details contain ") + kQuote + shown + kQuote
+            + QStringLiteral(" ]");
         break;
     case SearchCriteria::DetailsMode::Equals:
         p.filter += QStringLiteral(" ") + fold(QStringLiteral("@Nar")) + QStringLiteral(" = '") + l
             + QStringLiteral("'");
-        p.summary += QStringLiteral("<BR>[Details equals ") + kQuote + shown + kQuote + QStringLiteral(" ]");
+        p.summary += QStringLiteral("<BR>[Details equals ") + kQuote + shown + kQuote
+            + QStringLiteral(" ]");
         break;
     case SearchCriteria::DetailsMode::NotContain:
         p.filter += QStringLiteral(" not (contains(") + fold(QStringLiteral("@Nar"))
@@ -74,7 +76,7 @@ void appendDetails(const SearchCriteria& c, SearchPredicate& p)
         separator = QStringLiteral("OR");
         joiner = QStringLiteral(" or ");
     }
-    QStringList terms{s};
+    QStringList terms {s};
     if (!separator.isEmpty()) {
         p.summary += QLatin1Char('[');
         terms = s.split(separator, Qt::KeepEmptyParts, Qt::CaseSensitive);
@@ -148,7 +150,7 @@ bool isNamed(const XmlNode& node, const char* upper)
 QStringList SearchAmountOperators()
 {
     return {QStringLiteral("="), QStringLiteral(">="), QStringLiteral("<="), QStringLiteral(">"),
-            QStringLiteral("<"), SearchInRange()};
+        QStringLiteral("<"), SearchInRange()};
 }
 
 QString SearchPredicate::selection() const
@@ -168,9 +170,15 @@ SearchPredicate BuildSearchPredicate(const SearchCriteria& c, const QLocale& loc
     }
     if (c.byAccount && !c.accounts.isEmpty()) {
         switch (c.side) {
-        case SearchCriteria::Side::FromOnly: p.summary += QStringLiteral("<BR>[Account(From) : "); break;
-        case SearchCriteria::Side::ToOnly: p.summary += QStringLiteral("<BR>[Account(To) : "); break;
-        case SearchCriteria::Side::FromOrTo: p.summary += QStringLiteral("<BR>[Account : "); break;
+        case SearchCriteria::Side::FromOnly:
+            p.summary += QStringLiteral("<BR>[Account(From) : ");
+            break;
+        case SearchCriteria::Side::ToOnly:
+            p.summary += QStringLiteral("<BR>[Account(To) : ");
+            break;
+        case SearchCriteria::Side::FromOrTo:
+            p.summary += QStringLiteral("<BR>[Account : ");
+            break;
         }
         QString accounts;
         for (const SearchCriteria::Account& a : c.accounts) {
@@ -180,8 +188,12 @@ SearchPredicate BuildSearchPredicate(const SearchCriteria& c, const QLocale& loc
                 p.summary += QStringLiteral(", ");
             }
             switch (c.side) {
-            case SearchCriteria::Side::FromOnly: accounts += QStringLiteral(" @fAc = ") + code; break;
-            case SearchCriteria::Side::ToOnly: accounts += QStringLiteral(" @tAc = ") + code; break;
+            case SearchCriteria::Side::FromOnly:
+                accounts += QStringLiteral(" @fAc = ") + code;
+                break;
+            case SearchCriteria::Side::ToOnly:
+                accounts += QStringLiteral(" @tAc = ") + code;
+                break;
             case SearchCriteria::Side::FromOrTo:
                 accounts += QStringLiteral(" @fAc = ") + code + QStringLiteral(" or ")
                     + QStringLiteral(" @tAc = ") + code;
@@ -224,15 +236,15 @@ bool SearchReport::load(Error* error)
     return m_sum.load(QStringLiteral("sumCol"), error);
 }
 
-bool SearchReport::loadTexts(const QByteArray& searchTemplate, const QByteArray& sumTemplate,
-                             Error* error)
+bool SearchReport::loadTexts(
+    const QByteArray& searchTemplate, const QByteArray& sumTemplate, Error* error)
 {
     m_searchText = searchTemplate;
     return m_sum.loadText(sumTemplate, error);
 }
 
 bool SearchReport::run(const XmlDocument& data, const SearchPredicate& predicate,
-                       const QString& dateExpression, Error* error)
+    const QString& dateExpression, Error* error)
 {
     ReportTemplate search;
     const bool loaded = m_searchText.isEmpty() ? search.load(QStringLiteral("Search"), error)
@@ -264,7 +276,7 @@ bool SearchReport::run(const XmlDocument& data, const SearchPredicate& predicate
     XmlNode countCell = result.selectSingleNode(QStringLiteral("//TD[@id='EntryCount']"));
     if (totalCell.isNull() || countCell.isNull())
         return fail(error, kSearchError,
-                    QStringLiteral("The search template has no Total or EntryCount cell"));
+            QStringLiteral("The search template has no Total or EntryCount cell"));
     totalCell.setText(total);
     const int count = int(result.selectNodes(QStringLiteral("//TR[@id='datarow']")).size());
     countCell.setText(QStringLiteral("No of entries : ") + QString::number(count));

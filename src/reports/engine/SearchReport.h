@@ -49,11 +49,14 @@ struct SearchCriteria
 
 // The comparisons of the amount criterion, in the order the window lists them.
 QStringList SearchAmountOperators();
-inline QString SearchInRange() { return QStringLiteral("In Range"); }
+inline QString SearchInRange()
+{
+    return QStringLiteral("In Range");
+}
 
 struct SearchPredicate
 {
-    QString filter;  // the predicate; empty when no criterion is in force
+    QString filter; // the predicate; empty when no criterion is in force
     QString summary; // "<BR>[...]" lines for the title
     // "t[" + filter + "]", or empty when the template's own selection stays.
     QString selection() const;
@@ -76,8 +79,8 @@ public:
     // Loads "sumCol" (once per window); false with the error when it is not installed.
     bool load(Error* error = nullptr);
     // The same from style-sheet texts in hand (tests, tools).
-    bool loadTexts(const QByteArray& searchTemplate, const QByteArray& sumTemplate,
-                   Error* error = nullptr);
+    bool loadTexts(
+        const QByteArray& searchTemplate, const QByteArray& sumTemplate, Error* error = nullptr);
 
     // Loads "Search" afresh (unless texts were given), writes the selection and
     // the date expression, transforms data, totals the Amount column with
@@ -85,7 +88,7 @@ public:
     // set and the previous result stays. A failed sum transformation is
     // reported by TransformNode and gives a total of 0.
     bool run(const XmlDocument& data, const SearchPredicate& predicate,
-             const QString& dateExpression, Error* error);
+        const QString& dateExpression, Error* error);
 
     bool hasResult() const { return !m_result.isNull(); }
     const XmlDocument& result() const { return m_result; }
