@@ -18,7 +18,7 @@ AccountCombo::AccountCombo(bool editable, QWidget* parent)
         connect(lineEdit(), &QLineEdit::textEdited, this, &AccountCombo::onTextEdited);
     }
     setMaxVisibleItems(20);
-    setMinimumContentsLength(24);
+    setMinimumContentsLength(16);
     connect(this, &QComboBox::currentIndexChanged, this, &AccountCombo::choiceChanged);
 }
 

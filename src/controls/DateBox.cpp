@@ -17,7 +17,7 @@ DateBox::DateBox(QWidget* parent)
     m_settled = date();
     m_settle.setSingleShot(true);
     m_settle.setInterval(kDefaultSettleDelay);
-    connect(&m_settle, &QTimer::timeout, this, &DateBox::settle);
+    connect(&m_settle, &QTimer::timeout, this, [this] { settle(); });
     connect(this, &QDateEdit::dateChanged, this, &DateBox::onDateChanged);
     // Leaving the box (Tab, Enter as Tab, a click elsewhere) ends typing.
     connect(this, &QDateEdit::editingFinished, this, &DateBox::settleNow);
@@ -54,12 +54,12 @@ void DateBox::stepDays(int days)
     setDate(date().addDays(days));
 }
 
-void DateBox::settleNow()
+bool DateBox::settleNow()
 {
-    if (m_settle.isActive()) {
-        m_settle.stop();
-        settle();
-    }
+    if (!m_settle.isActive())
+        return false;
+    m_settle.stop();
+    return settle();
 }
 
 void DateBox::keyPressEvent(QKeyEvent* event)
@@ -78,14 +78,15 @@ void DateBox::onDateChanged()
         settle();
 }
 
-void DateBox::settle()
+bool DateBox::settle()
 {
     m_settle.stop();
     const QDate now = date();
     if (now == m_settled)
-        return;
+        return false;
     m_settled = now;
     emit dateSettled(now);
+    return true;
 }
 
 DaySpin::DaySpin(DateBox* box, QWidget* parent)
@@ -104,6 +105,13 @@ DaySpin::DaySpin(DateBox* box, QWidget* parent)
 }
 
 DaySpin::~DaySpin() = default;
+
+QSize DaySpin::sizeHint() const
+{
+    const QSize hint = QScrollBar::sizeHint();
+    return m_box ? QSize(hint.width(), qMax(m_box->sizeHint().height(), 2 * hint.width() - 4))
+                 : hint;
+}
 
 void DaySpin::onValueChanged(int value)
 {

@@ -39,8 +39,9 @@ public:
     void setSettleDelay(int milliseconds) { m_settle.setInterval(milliseconds); }
     // True while a typed date waits for the delay.
     bool isSettling() const { return m_settle.isActive(); }
-    // Settles a typed date that is waiting, now.
-    void settleNow();
+    // Settles a typed date that is waiting, now; true when that changed the
+    // settled date (dateSettled came).
+    bool settleNow();
 
 signals:
     // The date has changed and is meant: the window refreshes what shows it.
@@ -51,7 +52,7 @@ protected:
 
 private:
     void onDateChanged();
-    void settle();
+    bool settle();
 
     QTimer m_settle;
     QDate m_settled; // the date last settled (or set quietly)
@@ -72,6 +73,8 @@ public:
     ~DaySpin() override;
 
     DateBox* dateBox() const { return m_box; }
+    // As tall as its date box: the two arrows sit beside the date.
+    QSize sizeHint() const override;
 
 private:
     void onValueChanged(int value);

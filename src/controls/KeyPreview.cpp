@@ -1,7 +1,6 @@
 #include "KeyPreview.h"
 
 #include <QApplication>
-#include <QChildEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QWidget>
@@ -14,18 +13,20 @@ KeyPreview::KeyPreview(QWidget* window)
     : QObject(window)
     , m_window(window)
 {
-    watch(window);
+    // The control that takes the focus gets the preview as its last installed
+    // filter, which runs before the control's own ones (the number box keeps
+    // Enter from its text otherwise).
+    connect(
+        qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { watch(now); });
+    watch(QApplication::focusWidget());
 }
 
 KeyPreview::~KeyPreview() = default;
 
 void KeyPreview::watch(QWidget* widget)
 {
-    widget->installEventFilter(this); // again for a widget watched already: still once
-    for (QObject* child : widget->children()) {
-        if (child->isWidgetType())
-            watch(static_cast<QWidget*>(child));
-    }
+    if (widget && (widget == m_window || m_window->isAncestorOf(widget)))
+        widget->installEventFilter(this); // again for a widget watched already: moved to the front
 }
 
 void KeyPreview::keepEnter(QWidget* widget)
@@ -49,17 +50,10 @@ bool KeyPreview::IsEnter(const QKeyEvent* key)
 
 bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::ChildAdded) {
-        QObject* child = static_cast<QChildEvent*>(event)->child();
-        if (child->isWidgetType())
-            watch(static_cast<QWidget*>(child));
-        return false;
-    }
     if (event->type() != QEvent::KeyPress || m_stopped)
         return false;
-    // A key goes to the focused control first; a control that ignores it passes
-    // it on to its parents, which are watched too: the key is handled only once,
-    // where it was first delivered.
+    // Only where the key is delivered first: a control that had the focus
+    // before may be the parent that a key ignored by a control is passed on to.
     auto* target = static_cast<QWidget*>(watched);
     if (target != QApplication::focusWidget())
         return false;

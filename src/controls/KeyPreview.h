@@ -1,8 +1,9 @@
 #pragma once
 
 // Key preview for one window: sees the keys of every control inside the
-// window (those added later too) before the control does, without a filter
-// on the whole application. It turns Enter into Tab where the window asks
+// window (those added later too) before the control's own filters do,
+// without a filter on the whole application: the control that takes the
+// focus is watched from then on. It turns Enter into Tab where the window asks
 // for it, and hands every key press to the window's own handler first.
 
 #include <functional>
@@ -25,7 +26,7 @@ public:
     // The window's own key handling: true when it used the key.
     using Handler = std::function<bool(QWidget* target, QKeyEvent* key)>;
 
-    // Owned by the window; watches the window and everything inside it.
+    // Owned by the window.
     explicit KeyPreview(QWidget* window);
     ~KeyPreview() override;
 

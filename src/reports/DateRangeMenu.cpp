@@ -1,8 +1,7 @@
 #include "DateRangeMenu.h"
 
-#include <QDateEdit>
-
 #include "DataStore.h"
+#include "DateBox.h"
 #include "DateRanges.h"
 #include "UiServices.h"
 #include "frmDateRangeAdd.h"
@@ -10,7 +9,7 @@
 
 namespace qb {
 
-QString ShowDateRangeMenu(const BookContext& book, QWidget* owner, QDateEdit* from, QDateEdit* to)
+QString ShowDateRangeMenu(const BookContext& book, QWidget* owner, DateBox* from, DateBox* to)
 {
     const XmlNode section = book.store.DateRangesSection();
     const QList<DateRange> ranges = ReadDateRanges(section);

@@ -7,14 +7,15 @@
 
 #include "BookContext.h"
 
-class QDateEdit;
 class QWidget;
 
 namespace qb {
 
+class DateBox;
+
 // Shows the menu through PopupMenus::current(). A saved range sets from and
 // to to its dates; Add shows the add dialog with the two current dates; Manage
 // shows the manage dialog. Returns empty text; the caller refreshes afterwards.
-QString ShowDateRangeMenu(const BookContext& book, QWidget* owner, QDateEdit* from, QDateEdit* to);
+QString ShowDateRangeMenu(const BookContext& book, QWidget* owner, DateBox* from, DateBox* to);
 
 } // namespace qb

@@ -1,7 +1,5 @@
 #include "DateSelector.h"
 
-#include <QDateEdit>
-#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,24 +9,29 @@
 #include <QToolButton>
 
 #include "Clock.h"
+#include "DateBox.h"
 #include "DateRangeMenu.h"
 #include "DateRanges.h"
-#include "DaySpin.h"
 
 namespace qb {
 
 namespace {
 
-QDateEdit* makeDateField(QWidget* parent, const char* name)
+DateBox* makeDateField(QWidget* parent, const char* name)
 {
-    auto* date = new QDateEdit(parent);
+    auto* date = new DateBox(parent);
     date->setObjectName(QString::fromLatin1(name));
-    date->setDisplayFormat(QStringLiteral("dd-MM-yyyy"));
-    date->setCalendarPopup(true);
     return date;
 }
 
-QHBoxLayout* dateRow(QLabel* label, QDateEdit* date, QScrollBar* bar)
+DaySpin* makeSpin(DateBox* date, QWidget* parent, const char* name)
+{
+    auto* spin = new DaySpin(date, parent);
+    spin->setObjectName(QString::fromLatin1(name));
+    return spin;
+}
+
+QHBoxLayout* dateRow(QLabel* label, DateBox* date, DaySpin* bar)
 {
     auto* row = new QHBoxLayout;
     row->setSpacing(0);
@@ -49,11 +52,11 @@ DateSelector::DateSelector(const BookContext& book, QWidget* owner)
     lblFrom = new QLabel(QStringLiteral("&From Date"), owner);
     lblFrom->setObjectName(QStringLiteral("lblFrom"));
     debFrom = makeDateField(owner, "debFrom");
-    VScrollFrom = MakeDaySpinBar(owner, "VScrollFrom");
+    VScrollFrom = makeSpin(debFrom, owner, "VScrollFrom");
     lblTo = new QLabel(QStringLiteral("To &Date"), owner);
     lblTo->setObjectName(QStringLiteral("lblTo"));
     debTo = makeDateField(owner, "debTo");
-    VScrollTo = MakeDaySpinBar(owner, "VScrollTo");
+    VScrollTo = makeSpin(debTo, owner, "VScrollTo");
     lblFrom->setBuddy(debFrom);
     lblTo->setBuddy(debTo);
 
@@ -96,32 +99,16 @@ DateSelector::DateSelector(const BookContext& book, QWidget* owner)
         connect(cmdQuickDateSelect[i], &QPushButton::clicked, this,
             [this, i] { cmdQuickDateSelect_Click(i); });
     connect(cmdDateSelect, &QToolButton::clicked, this, &DateSelector::cmdDateSelect_Click);
-    // A step changes the date, whose change handler raises periodChanged.
-    ConnectDaySpinBar(VScrollFrom, debFrom);
-    ConnectDaySpinBar(VScrollTo, debTo);
-
-    m_typed.setSingleShot(true);
-    m_typed.setInterval(kTypingPause);
-    connect(&m_typed, &QTimer::timeout, this, &DateSelector::changed);
-    for (QDateEdit* date : {debFrom, debTo}) {
-        date->installEventFilter(this);
-        connect(date, &QDateEdit::dateChanged, this, [this, date] { date_Change(date); });
-        connect(date, &QDateEdit::editingFinished, this, [this] {
-            if (m_typed.isActive()) {
-                m_typed.stop();
-                changed();
-            }
-        });
-    }
+    // Typed, stepped and picked dates come settled from the boxes.
+    for (DateBox* date : {debFrom, debTo})
+        connect(date, &DateBox::dateSettled, this, &DateSelector::date_Change);
 }
 
 DateSelector::~DateSelector()
 {
     // The owner's controls go after this object: their last signals must not reach it.
-    for (QDateEdit* date : {debFrom, debTo}) {
-        date->removeEventFilter(this);
+    for (DateBox* date : {debFrom, debTo})
         disconnect(date, nullptr, this, nullptr);
-    }
 }
 
 QDate DateSelector::fromDate() const
@@ -146,13 +133,10 @@ void DateSelector::setToDate(const QDate& date)
 
 void DateSelector::setDates(const QDate& from, const QDate& to)
 {
-    m_typed.stop();
-    m_fromCode = true;
     if (from.isValid())
-        debFrom->setDate(from);
+        debFrom->setDateQuietly(from);
     if (to.isValid())
-        debTo->setDate(to);
-    m_fromCode = false;
+        debTo->setDateQuietly(to);
 }
 
 int DateSelector::quickPeriod() const
@@ -166,7 +150,10 @@ int DateSelector::quickPeriod() const
 
 void DateSelector::cancelPendingChange()
 {
-    m_typed.stop();
+    for (DateBox* date : {debFrom, debTo}) {
+        if (date->isSettling())
+            date->setDateQuietly(date->date());
+    }
 }
 
 QBoxLayout* DateSelector::standardLayout()
@@ -207,7 +194,7 @@ void DateSelector::cmdQuickDateSelect_Click(int index)
 
 void DateSelector::cmdDateSelect_Click()
 {
-    m_typed.stop();
+    cancelPendingChange();
     m_fromCode = true;
     ShowDateRangeMenu(m_book, m_owner, debFrom, debTo);
     m_fromCode = false;
@@ -215,32 +202,15 @@ void DateSelector::cmdDateSelect_Click()
     changed();
 }
 
-void DateSelector::date_Change(QDateEdit* date)
+void DateSelector::date_Change()
 {
-    if (m_fromCode)
-        return;
-    if (m_typing && date->hasFocus()) {
-        m_typed.start();
-        return;
-    }
-    m_typed.stop();
-    changed();
+    if (!m_fromCode)
+        changed();
 }
 
 void DateSelector::changed()
 {
-    m_typed.stop();
     Q_EMIT periodChanged();
-}
-
-bool DateSelector::eventFilter(QObject* watched, QEvent* event)
-{
-    // A key in a date field changes the date digit by digit.
-    if (event->type() == QEvent::KeyPress)
-        m_typing = true;
-    else if (event->type() == QEvent::KeyRelease || event->type() == QEvent::FocusOut)
-        m_typing = false;
-    return QObject::eventFilter(watched, event);
 }
 
 } // namespace qb

@@ -10,27 +10,27 @@
 //
 // periodChanged() is raised once per change made by the user: at once for
 // the spin bars, the quick-date buttons, the calendar and the date-range menu
-// (after the menu in every case); for typed dates once typing settles (a
-// pause, or leaving the field), since a typed date changes digit by digit.
+// (after the menu in every case); for typed dates once typing settles (the
+// date boxes' settled dates), since a typed date changes digit by digit.
 // Dates set from code raise nothing.
 
 #include <QDate>
 #include <QObject>
-#include <QTimer>
 
 #include "BookContext.h"
 
 class QBoxLayout;
-class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class QScrollBar;
 class QToolButton;
 class QWidget;
 
 namespace qb {
+
+class DateBox;
+class DaySpin;
 
 class DateSelector final : public QObject
 {
@@ -61,36 +61,28 @@ public:
 
     // The controls, named as their objectName.
     QLabel* lblFrom = nullptr;
-    QDateEdit* debFrom = nullptr;
-    QScrollBar* VScrollFrom = nullptr;
+    DateBox* debFrom = nullptr;
+    DaySpin* VScrollFrom = nullptr;
     QLabel* lblTo = nullptr;
-    QDateEdit* debTo = nullptr;
-    QScrollBar* VScrollTo = nullptr;
+    DateBox* debTo = nullptr;
+    DaySpin* VScrollTo = nullptr;
     QToolButton* cmdDateSelect = nullptr;
     QGroupBox* Frame1 = nullptr;
     QRadioButton* optQuick[5] = {}; // 1 to 4
     QPushButton* cmdQuickDateSelect[4] = {}; // 1 to 3
 
-    // How long typing must pause before a typed date counts.
-    static constexpr int kTypingPause = 400;
-
 Q_SIGNALS:
     void periodChanged();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void optQuick_Click(int index);
     void cmdQuickDateSelect_Click(int index);
     void cmdDateSelect_Click();
-    void date_Change(QDateEdit* date);
+    void date_Change();
     void changed();
 
     BookContext m_book;
     QWidget* m_owner;
-    QTimer m_typed;
-    bool m_typing = false;
     bool m_fromCode = false;
 };
 

@@ -62,6 +62,16 @@ void PeriodReportWindow::RefreshReport()
     m_refreshing = false;
 }
 
+QDate PeriodReportWindow::linkFromDate() const
+{
+    return m_dates->fromDate();
+}
+
+QDate PeriodReportWindow::linkToDate() const
+{
+    return m_dates->toDate();
+}
+
 void PeriodReportWindow::resizeEvent(QResizeEvent* event)
 {
     ReportWindow::resizeEvent(event);

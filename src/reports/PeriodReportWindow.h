@@ -43,6 +43,9 @@ protected:
     virtual bool buildReport(QString* page) = 0;
 
     void resizeEvent(QResizeEvent* event) override;
+    // Account links open their reports over the window's period.
+    QDate linkFromDate() const override;
+    QDate linkToDate() const override;
 
     const BookContext& book() const { return m_book; }
 

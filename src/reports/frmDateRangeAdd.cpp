@@ -1,16 +1,14 @@
 #include "frmDateRangeAdd.h"
 
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
 
 #include "DataStore.h"
+#include "DateBox.h"
 #include "DateRanges.h"
-#include "DaySpin.h"
 
 namespace qb {
 
@@ -26,15 +24,14 @@ frmDateRangeAdd::frmDateRangeAdd(const BookContext& book, QWidget* parent)
     auto* lblCaption = new QLabel(QStringLiteral("Range Caption"), this);
     auto* lblHint = new QLabel(QStringLiteral("(Optional text to identify range)"), this);
     lblHint->setEnabled(false);
-    for (QDateEdit** date : {&debFrom, &debTo}) {
-        *date = new QDateEdit(this);
-        (*date)->setDisplayFormat(QStringLiteral("dd-MM-yyyy"));
-        (*date)->setCalendarPopup(true);
-    }
+    debFrom = new DateBox(this);
+    debTo = new DateBox(this);
     debFrom->setObjectName(QStringLiteral("debFrom"));
     debTo->setObjectName(QStringLiteral("debTo"));
-    VScrollFrom = MakeDaySpinBar(this, "VScrollFrom");
-    VScrollTo = MakeDaySpinBar(this, "VScrollTo");
+    VScrollFrom = new DaySpin(debFrom, this);
+    VScrollFrom->setObjectName(QStringLiteral("VScrollFrom"));
+    VScrollTo = new DaySpin(debTo, this);
+    VScrollTo->setObjectName(QStringLiteral("VScrollTo"));
     txtCaption = new QLineEdit(this);
     txtCaption->setObjectName(QStringLiteral("txtCaption"));
     txtCaption->setMinimumWidth(220);
@@ -49,7 +46,7 @@ frmDateRangeAdd::frmDateRangeAdd(const BookContext& book, QWidget* parent)
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setAutoDefault(false);
 
-    auto withBar = [](QDateEdit* date, QScrollBar* bar) {
+    auto withBar = [](DateBox* date, DaySpin* bar) {
         auto* row = new QHBoxLayout;
         row->setSpacing(0);
         row->addWidget(date);
@@ -74,8 +71,6 @@ frmDateRangeAdd::frmDateRangeAdd(const BookContext& book, QWidget* parent)
     outer->addLayout(buttons);
     setFixedSize(sizeHint());
 
-    ConnectDaySpinBar(VScrollFrom, debFrom);
-    ConnectDaySpinBar(VScrollTo, debTo);
     connect(txtCaption, &QLineEdit::textChanged, this, &frmDateRangeAdd::txtCaption_Change);
     connect(cmdOK, &QPushButton::clicked, this, &frmDateRangeAdd::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -7,12 +7,13 @@
 
 #include "BookContext.h"
 
-class QDateEdit;
 class QLineEdit;
 class QPushButton;
-class QScrollBar;
 
 namespace qb {
+
+class DateBox;
+class DaySpin;
 
 class frmDateRangeAdd final : public QDialog
 {
@@ -24,10 +25,10 @@ public:
 
     void setDates(const QDate& from, const QDate& to);
 
-    QDateEdit* debFrom = nullptr;
-    QDateEdit* debTo = nullptr;
-    QScrollBar* VScrollFrom = nullptr;
-    QScrollBar* VScrollTo = nullptr;
+    DateBox* debFrom = nullptr;
+    DateBox* debTo = nullptr;
+    DaySpin* VScrollFrom = nullptr;
+    DaySpin* VScrollTo = nullptr;
     QLineEdit* txtCaption = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;

@@ -1,6 +1,7 @@
 #include "DataWindows.h"
 
 #include "Openers.h"
+#include "frmLedger.h"
 #include "frmSearch.h"
 #include "frmTrans.h"
 
@@ -10,6 +11,8 @@ void RegisterDataWindows()
 {
     Openers::registerFactory(WindowKind::TransactionEntry,
                              [](const BookContext& book) { return new frmTrans(book); });
+    Openers::registerFactory(WindowKind::TransactionList,
+                             [](const BookContext& book) { return new frmLedger(book); });
     Openers::registerFactory(WindowKind::Search,
                              [](const BookContext& book) { return new frmSearch(book); });
 }

@@ -7,6 +7,7 @@
 #include "ClsAX.h"
 #include "DataStore.h"
 #include "EntryReports.h"
+#include "LedgerReport.h"
 #include "ReportEngine.h"
 #include "Xml.h"
 
@@ -20,6 +21,8 @@ const char kReportUsage[]
     = "Usage: qbtool report FILE.qbf TEMPLATE [OPTIONS]\n"
       "       qbtool report FILE.qbf day --date DATE [--password P] [-o OUT]\n"
       "       qbtool report FILE.qbf balance --account CODE --date DATE [--password P]\n"
+      "       qbtool report FILE.qbf ledger --account CODE --from DATE --to DATE\n"
+      "                                     [--password P] [-o OUT]\n"
       "\n"
       "Applies a report template to the book and writes the page as a report\n"
       "window shows it (style sheet in place of <HTML>), to standard output or OUT.\n"
@@ -44,7 +47,9 @@ const char kReportUsage[]
       "Named reports, made exactly as the transaction entry window makes them:\n"
       "  day       the list of one day's transactions (DATE as yyyymmdd or yyyy-mm-dd)\n"
       "  balance   the balance of account CODE as of DATE: money into the account\n"
-      "            counts positive, money out of it negative, written as 0.00\n";
+      "            counts positive, money out of it negative, written as 0.00\n"
+      "  ledger    the transaction list of account CODE from one DATE to another, as\n"
+      "            the transaction list window shows it\n";
 
 struct ChildSetting
 {
@@ -69,6 +74,8 @@ struct ReportOptions
     QString output;
     QString date;
     QString account;
+    QString from; // ledger
+    QString to;
     bool help = false;
     QString error;
 };
@@ -141,6 +148,12 @@ ReportOptions parse(const QStringList& args)
         } else if (a == QStringLiteral("--account")) {
             if (auto v = value(i, a))
                 o.account = *v;
+        } else if (a == QStringLiteral("--from")) {
+            if (auto v = value(i, a))
+                o.from = *v;
+        } else if (a == QStringLiteral("--to")) {
+            if (auto v = value(i, a))
+                o.to = *v;
         } else if (a == QStringLiteral("--document")) {
             o.document = true;
         } else if (a == QStringLiteral("-o")) {
@@ -178,6 +191,8 @@ public:
             return rc;
         if (o.templateName == QStringLiteral("day") || o.templateName == QStringLiteral("balance"))
             return runEntryReport(o, book);
+        if (o.templateName == QStringLiteral("ledger"))
+            return runLedger(o, book);
         ReportTemplate report;
         if (int rc = loadTemplate(o.templateName, &report); rc != kOk)
             return rc;
@@ -255,6 +270,37 @@ private:
         if (!value)
             return templateFail(QStringLiteral("the balance template gave no number"));
         return write(AccountBalance::BalanceText(*value), o.output);
+    }
+
+    // The transaction list, through the class the transaction list window uses.
+    int runLedger(const ReportOptions& o, const XmlDocument& book)
+    {
+        bool ok = false;
+        const int code = o.account.toInt(&ok);
+        if (!ok)
+            return usageFail(QStringLiteral("ledger needs --account CODE"));
+        const QDate from = dateArgument(o.from);
+        const QDate to = dateArgument(o.to);
+        if (!from.isValid() || !to.isValid())
+            return usageFail(
+                QStringLiteral("ledger needs --from and --to as yyyymmdd or yyyy-mm-dd"));
+        LedgerReport report;
+        Error error;
+        if (!report.load(&error))
+            return fail(QStringLiteral("template Trans-acwise: ") + error.description);
+        const QString expression = o.dateOrder.isEmpty() ? DateDisplayExpression()
+                                                         : DateDisplayExpressionFor(o.dateOrder);
+        QString page;
+        if (!report.build(book, code, AccountName(book, code), from, to, expression, &page, &error))
+            return templateFail(error.description);
+        AddStyleHead(page);
+        return write(page, o.output);
+    }
+
+    static QDate dateArgument(const QString& text)
+    {
+        const QDate date = QDate::fromString(text, QStringLiteral("yyyyMMdd"));
+        return date.isValid() ? date : QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
     }
 
     int usageFail(const QString& message)

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,15 +9,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "AccountCombo.h"
 #include "Clock.h"
 #include "DataStore.h"
 #include "HtmlView.h"
-#include "PressTab.h"
-#include "ReportMenus.h"
 #include "ReportPage.h"
 #include "ShortDate.h"
 #include "UiServices.h"
@@ -34,55 +31,36 @@ namespace {
 const QString kEditToken = QStringLiteral("[*[E]*]");
 const QString kDeleteToken = QStringLiteral("[*[D]*]");
 
-QComboBox* makeEditableCombo(QWidget* parent, const char* name)
+QComboBox* makeNarrationCombo(QWidget* parent)
 {
     auto* combo = new QComboBox(parent);
-    combo->setObjectName(QString::fromLatin1(name));
+    combo->setObjectName(QStringLiteral("cmbNarration"));
     combo->setEditable(true);
     // Completion is the window's own (clsAutoComplete); the box never adds typed text itself.
     combo->setCompleter(nullptr);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMaxVisibleItems(20);
-    combo->setMinimumContentsLength(24);
+    combo->setMinimumContentsLength(28);
     return combo;
-}
-
-// Index at which text keeps the list in alphabetical order, letter case ignored.
-int sortedIndex(const QComboBox* combo, const QString& text)
-{
-    int lo = 0;
-    int hi = combo->count();
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (combo->itemText(mid).compare(text, Qt::CaseInsensitive) <= 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo;
 }
 
 } // namespace
 
-frmTrans::frmTrans(const BookContext& book, QWidget* parent) : ReportWindow(parent), m_book(book)
+frmTrans::frmTrans(const BookContext& book, QWidget* parent)
+    : ReportWindow(parent)
+    , m_book(book)
 {
     buildUi();
     connectSignals();
     Form_Load();
 }
 
-frmTrans::~frmTrans()
+// The base takes the window down quietly: the controls no longer reach it.
+frmTrans::~frmTrans() = default;
+
+DataStore& frmTrans::book() const
 {
-    // The controls outlive this part of the window while it is taken down:
-    // their last signals and events (the date box losing the focus) must not
-    // reach handlers whose members are already gone.
-    m_closing = true;
-    qApp->removeEventFilter(this);
-    disconnect(debTrans, nullptr, this, nullptr);
-    for (QComboBox* combo : {cmbFrom, cmbTo}) {
-        disconnect(combo, nullptr, this, nullptr);
-        disconnect(combo->lineEdit(), nullptr, this, nullptr);
-    }
+    return m_book.store;
 }
 
 void frmTrans::buildUi()
@@ -101,28 +79,20 @@ void frmTrans::buildUi()
         lbl[i]->setObjectName(QStringLiteral("lbl_") + QString::number(i));
     }
 
-    debTrans = new QDateEdit(Frame1);
+    debTrans = new DateBox(Frame1);
     debTrans->setObjectName(QStringLiteral("debTrans"));
-    debTrans->setDisplayFormat(QStringLiteral("dd-MM-yyyy"));
-    debTrans->setCalendarPopup(true);
-
-    VScroll1 = new QScrollBar(Qt::Vertical, Frame1);
+    VScroll1 = new DaySpin(debTrans, Frame1);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
-    VScroll1->setRange(0, 2);
-    VScroll1->setValue(1);
-    VScroll1->setPageStep(1);
-    VScroll1->setFocusPolicy(Qt::NoFocus);
-    VScroll1->setFixedWidth(17);
-    VScroll1->setToolTip(QStringLiteral("Next day / previous day"));
 
-    cmbFrom = makeEditableCombo(Frame1, "cmbFrom");
-    cmbTo = makeEditableCombo(Frame1, "cmbTo");
-    cmbNarration = makeEditableCombo(Frame1, "cmbNarration");
-    cmbNarration->setMinimumContentsLength(40);
+    cmbFrom = new AccountCombo(true, Frame1);
+    cmbFrom->setObjectName(QStringLiteral("cmbFrom"));
+    cmbTo = new AccountCombo(true, Frame1);
+    cmbTo->setObjectName(QStringLiteral("cmbTo"));
+    cmbNarration = makeNarrationCombo(Frame1);
     for (int i = 0; i < 2; ++i) {
         lblBalance[i] = new QLabel(Frame1);
         lblBalance[i]->setObjectName(QStringLiteral("lblBalance_") + QString::number(i));
-        lblBalance[i]->setMinimumWidth(110);
+        lblBalance[i]->setMinimumWidth(90);
         lblBalance[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         lblBalance[i]->setToolTip(QStringLiteral("Balance as of the entry date"));
     }
@@ -176,10 +146,13 @@ void frmTrans::buildUi()
     containerLayout->setContentsMargins(0, 0, 0, 0);
     containerLayout->addWidget(Frame1);
     containerLayout->addWidget(WebBrowser1, 1);
+    WebBrowser1->setMinimumHeight(80); // a few rows of the day at the least
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(4, 4, 4, 4);
     outer->addWidget(fraContainer);
+    // Tiled or sized by hand, the window never gets smaller than its fields need.
+    outer->setSizeConstraint(QLayout::SetMinimumSize);
 
     fraPleaseWait = new sesPanel(this);
     fraPleaseWait->setObjectName(QStringLiteral("fraPleaseWait"));
@@ -202,35 +175,21 @@ void frmTrans::connectSignals()
 {
     connect(cmdSave, &QPushButton::clicked, this, &frmTrans::cmdSave_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmTrans::cmdClose_Click);
-    connect(VScroll1, &QScrollBar::valueChanged, this, &frmTrans::VScroll1_Change);
-    connect(debTrans, &QDateEdit::dateChanged, this, &frmTrans::debTrans_Change);
-    connect(debTrans, &QDateEdit::editingFinished, this, [this] {
-        if (m_typedDateRefresh.isActive()) {
-            m_typedDateRefresh.stop();
-            RefreshList();
-        }
-    });
-    // Typed dates change the date once per digit: the list follows once typing pauses.
-    m_typedDateRefresh.setSingleShot(true);
-    m_typedDateRefresh.setInterval(400);
-    connect(&m_typedDateRefresh, &QTimer::timeout, this, &frmTrans::RefreshList);
-
-    for (QComboBox* combo : {cmbFrom, cmbTo}) {
-        connect(combo->lineEdit(), &QLineEdit::textEdited, this,
-                [this, combo] { account_Change(combo); });
-        connect(combo, &QComboBox::currentIndexChanged, this, [this, combo] { account_Click(combo); });
+    // Set, stepped or picked at once; typed once typing pauses.
+    connect(debTrans, &DateBox::dateSettled, this, &frmTrans::debTrans_Change);
+    for (AccountCombo* combo : {cmbFrom, cmbTo}) {
+        connect(combo, &AccountCombo::textTyped, this,
+            [this, combo] { balanceLabelOf(combo)->clear(); });
+        connect(combo, &AccountCombo::choiceChanged, this, [this, combo] { account_Click(combo); });
+        combo->installEventFilter(this); // leaving the box
     }
-    // Key preview: Enter as Tab and the account keys for every control of the window.
-    qApp->installEventFilter(this);
+    setEnterAsTab(true);
 }
 
 void frmTrans::Form_Load()
 {
-    {
-        // The opener sets the date and builds the list once the window is ready.
-        const QSignalBlocker block(debTrans);
-        debTrans->setDate(m_book.clock.today());
-    }
+    // The opener sets the date and builds the list once the window is ready.
+    debTrans->setDateQuietly(m_book.clock.today());
 
     Error error;
     if (!m_dayList.load(&error) || !m_balance.load(&error)) {
@@ -276,79 +235,43 @@ void frmTrans::setEntryMode(int mode)
     lblBalance[1]->setVisible(mode == ModeNew);
 }
 
-void frmTrans::addAccountItem(QComboBox* combo, const QString& name, int code)
-{
-    combo->insertItem(sortedIndex(combo, name), name, code);
-}
-
 void frmTrans::FillLists()
 {
-    DataStore& store = m_book.store;
-    {
-        const QSignalBlocker blockFrom(cmbFrom);
-        const QSignalBlocker blockTo(cmbTo);
-        cmbFrom->clear();
-        cmbTo->clear();
-        for (const XmlNode& a : store.AcMasterSection().childElements()) {
-            const QString name = a.attributeValue(1);
-            const int code = a.attributeValue(0).toInt();
-            addAccountItem(cmbFrom, name, code);
-            addAccountItem(cmbTo, name, code);
-        }
-        cmbFrom->setCurrentIndex(-1);
-        cmbTo->setCurrentIndex(-1);
-    }
+    cmbFrom->fillAccounts(book().AcMasterSection());
+    cmbTo->fillAccounts(book().AcMasterSection());
     const QSignalBlocker blockNarration(cmbNarration);
-    for (const XmlNode& n : store.NarrationSection().childElements())
-        cmbNarration->insertItem(sortedIndex(cmbNarration, n.text()), n.text());
+    for (const XmlNode& n : book().NarrationSection().childElements())
+        cmbNarration->insertItem(AccountCombo::SortedIndex(cmbNarration, n.text()), n.text());
     cmbNarration->setCurrentIndex(-1);
     cmbNarration->clearEditText();
 }
 
-QLabel* frmTrans::balanceLabelOf(const QComboBox* combo) const
+QLabel* frmTrans::balanceLabelOf(const AccountCombo* combo) const
 {
     return combo == cmbFrom ? lblBalance[0] : lblBalance[1];
 }
 
-QComboBox* frmTrans::accountBoxOf(QObject* watched) const
+AccountCombo* frmTrans::accountBoxOf(const QWidget* widget) const
 {
-    for (QComboBox* combo : {cmbFrom, cmbTo}) {
-        if (watched == combo || watched == combo->lineEdit())
+    for (AccountCombo* combo : {cmbFrom, cmbTo}) {
+        if (widget == combo || combo->isAncestorOf(widget))
             return combo;
     }
     return nullptr;
 }
 
-void frmTrans::account_Change(QComboBox* combo)
-{
-    // A typed text counts as a choice only once the completion (or the list)
-    // chooses an entry for it.
-    if (combo->currentIndex() >= 0) {
-        QLineEdit* edit = combo->lineEdit();
-        const QString text = edit->text();
-        const int caret = edit->cursorPosition();
-        {
-            const QSignalBlocker block(combo);
-            combo->setCurrentIndex(-1);
-        }
-        edit->setText(text);
-        edit->setCursorPosition(caret);
-    }
-    balanceLabelOf(combo)->clear();
-}
-
-void frmTrans::account_Click(QComboBox* combo)
+void frmTrans::account_Click(AccountCombo* combo)
 {
     balanceLabelOf(combo)->setText(BalanceText(combo));
 }
 
-void frmTrans::account_Validate(QComboBox* combo)
+void frmTrans::account_Validate(AccountCombo* combo)
 {
     if (AddAccountIfNew(combo))
         balanceLabelOf(combo)->setText(BalanceText(combo));
 }
 
-bool frmTrans::AddAccountIfNew(QComboBox* combo)
+bool frmTrans::AddAccountIfNew(AccountCombo* combo)
 {
     const QString typed = combo->currentText();
     const QString trimmed = typed.trimmed();
@@ -365,113 +288,91 @@ bool frmTrans::AddAccountIfNew(QComboBox* combo)
         return false;
 
     if (MsgBox(QStringLiteral("Add '") + trimmed + QStringLiteral("' to Account Heads ?"),
-               MsgIcon::Question, QStringLiteral("Confirm new Account"), MsgButtons::YesNo,
-               MsgResult::Yes)
+            MsgIcon::Question, QStringLiteral("Confirm new Account"), MsgButtons::YesNo,
+            MsgResult::Yes)
         != MsgResult::Yes) {
         return false;
     }
-    DataStore& store = m_book.store;
-    const int code = AddAccountHead(store.document(), name);
-    store.SaveDocument();
+    const int code = AddAccountHead(book().document(), name);
+    // A failed save has been reported by the store; the account is in the
+    // book and goes out with the next save.
+    const bool saved = book().SaveDocument();
+    Q_UNUSED(saved);
 
-    addAccountItem(cmbFrom, name, code);
-    addAccountItem(cmbTo, name, code);
-    SelectByCode(combo, code);
+    // Listed in both boxes, chosen only in this one.
+    cmbFrom->addAccount(name, code);
+    cmbTo->addAccount(name, code);
+    combo->chooseCode(code);
     return false;
 }
 
-QString frmTrans::BalanceText(QComboBox* combo)
+QString frmTrans::BalanceText(const AccountCombo* combo)
 {
-    if (combo->currentIndex() < 0)
+    const std::optional<int> code = combo->selectedCode();
+    if (!code)
         return {};
-    const std::optional<Money> balance = m_balance.balance(
-        m_book.store.document(), combo->currentData().toInt(), debTrans->date());
+    const std::optional<Money> balance
+        = m_balance.balance(book().document(), *code, debTrans->date());
     return balance ? AccountBalance::BalanceText(*balance) : QString();
 }
 
 void frmTrans::ClearEntry()
 {
-    cmbTo->setCurrentIndex(-1);
-    cmbTo->clearEditText();
+    cmbTo->clearChoice();
     cmbNarration->setCurrentIndex(-1);
     cmbNarration->clearEditText();
     nebAmount->setValue(0);
 }
 
-void frmTrans::SelectByCode(QComboBox* combo, int code)
-{
-    for (int i = 0; i < combo->count(); ++i) {
-        if (combo->itemData(i).toInt() == code) {
-            if (combo->currentIndex() == i)
-                account_Click(combo); // the choose handling runs for a repeated choice too
-            combo->setCurrentIndex(i);
-        }
-    }
-}
-
 bool frmTrans::LoadTransaction(int date, int number)
 {
-    const XmlNode t = FindTransaction(m_book.store.document(), {date, number});
-    if (t.isNull())
+    std::optional<LoadedTransaction> loaded
+        = LoadedTransaction::Load(book().document(), {date, number});
+    if (!loaded)
         return false;
-    m_editing = TransactionKey{date, number};
+    m_editing = std::move(loaded);
+    const TransactionFields& t = m_editing->fields();
     debTrans->setDate(DocDateToDate(date));
-    SelectByCode(cmbFrom, t.attribute(QStringLiteral("fAc")).toInt());
-    SelectByCode(cmbTo, t.attribute(QStringLiteral("tAc")).toInt());
-    nebAmount->setDecimalText(t.text().trimmed()); // exactly as stored, never through a double
-    cmbNarration->setEditText(t.attribute(QStringLiteral("Nar")));
+    cmbFrom->chooseCode(t.from);
+    cmbTo->chooseCode(t.to);
+    nebAmount->setDecimalText(t.amount.toText()); // exactly as stored, never through a double
+    cmbNarration->setEditText(t.narration);
     return true;
 }
 
 void frmTrans::cmdSave_Click()
 {
-    if (cmbFrom->currentIndex() < 0) {
-        MsgBox(QStringLiteral("Select a From account"), MsgIcon::Information,
-               QStringLiteral("Enter from account"));
-        cmbFrom->setFocus();
-        return;
-    }
-    if (cmbTo->currentIndex() < 0) {
-        MsgBox(QStringLiteral("Select a To account"), MsgIcon::Information,
-               QStringLiteral("Enter To account"));
-        cmbTo->setFocus();
-        return;
-    }
-    if (nebAmount->Value() == 0) {
-        MsgBox(QStringLiteral("Enter Amount of this transaction"), MsgIcon::Information,
-               QStringLiteral("Enter amount"));
-        nebAmount->setFocus();
-        return;
-    }
-    const int fromCode = cmbFrom->currentData().toInt();
-    const int toCode = cmbTo->currentData().toInt();
-    if (fromCode == toCode) {
-        MsgBox(QStringLiteral("From and To accounts cannot be same"), MsgIcon::Information,
-               QStringLiteral("Invalid transaction"));
+    if (const auto refused
+        = CheckEntry(cmbFrom->selectedCode(), cmbTo->selectedCode(),
+              Money::parse(nebAmount->decimalText()).value_or(Money()))) {
+        MsgBox(refused->text, MsgIcon::Information, refused->title);
+        if (refused->focus == EntryField::From)
+            cmbFrom->setFocus();
+        else if (refused->focus == EntryField::To)
+            cmbTo->setFocus();
+        else if (refused->focus == EntryField::Amount)
+            nebAmount->setFocus();
         return;
     }
 
-    DataStore& store = m_book.store;
+    DataStore& store = book();
     XmlDocument& doc = store.document();
     TransactionFields fields;
     fields.date = DateToDocDate(debTrans->date());
-    fields.from = fromCode;
-    fields.to = toCode;
+    fields.from = *cmbFrom->selectedCode();
+    fields.to = *cmbTo->selectedCode();
     fields.narration = AllowedCharsOnly(cmbNarration->currentText());
     // The box shows at most two decimals, so its text always reads as money.
     fields.amount = Money::parse(nebAmount->decimalText()).value_or(Money());
     bool changed = false;
 
     // The transaction under edit is found again now: another window may have
-    // changed or deleted it meanwhile.
+    // changed, moved or deleted it meanwhile.
     XmlNode editing;
     if (m_entryMode != ModeNew && m_editing) {
-        editing = FindTransaction(doc, *m_editing);
-        if (editing.isNull()) {
-            MsgBox(QStringLiteral("This transaction is no longer in the file; it was changed or "
-                                  "deleted in another window."),
-                   MsgIcon::Information);
-        }
+        editing = m_editing->find(doc);
+        if (editing.isNull())
+            MsgBox(LoadedTransaction::NoLongerThereText(), MsgIcon::Information);
     }
 
     if (m_entryMode == ModeNew) {
@@ -487,8 +388,8 @@ void frmTrans::cmdSave_Click()
     } else {
         if (editing
             && MsgBox(QStringLiteral("Are you sure you want to delete this transaction ?"),
-                      MsgIcon::Question, QStringLiteral("Confirm Deletion"), MsgButtons::YesNo,
-                      MsgResult::No)
+                   MsgIcon::Question, QStringLiteral("Confirm Deletion"), MsgButtons::YesNo,
+                   MsgResult::No)
                 == MsgResult::Yes) {
             store.TransSection().removeChild(editing);
             changed = true;
@@ -498,8 +399,10 @@ void frmTrans::cmdSave_Click()
         m_lastSaved.reset();
     }
 
-    if (changed)
-        store.SaveDocument();
+    // A failed save has been reported by the store; the change stays in the
+    // book and goes out with the next save.
+    const bool saved = changed && store.SaveDocument();
+    Q_UNUSED(saved);
     lblBalance[0]->setText(BalanceText(cmbFrom));
     ClearEntry();
     RefreshList();
@@ -517,37 +420,19 @@ void frmTrans::cmdClose_Click()
     close();
 }
 
-void frmTrans::VScroll1_Change(int value)
-{
-    if (value == 1)
-        return;
-    {
-        const QSignalBlocker block(VScroll1);
-        VScroll1->setValue(1);
-    }
-    // The up arrow steps to the next day, the down arrow to the previous one.
-    debTrans->setDate(debTrans->date().addDays(value == 0 ? 1 : -1));
-}
-
 void frmTrans::debTrans_Change()
 {
-    if (mblnDisableRefreshReport)
-        return;
-    if (m_keyInDate && debTrans->hasFocus()) {
-        m_keyInDate = false;
-        m_typedDateRefresh.start();
-        return;
-    }
-    m_typedDateRefresh.stop();
     RefreshList();
+    // The balances are those as of the entry date.
+    lblBalance[0]->setText(BalanceText(cmbFrom));
+    lblBalance[1]->setText(BalanceText(cmbTo));
 }
 
 void frmTrans::RefreshList()
 {
     if (mblnDisableRefreshReport)
         return;
-    m_typedDateRefresh.stop();
-    DataStore& store = m_book.store;
+    DataStore& store = book();
     QString page;
     Error error;
     {
@@ -568,8 +453,7 @@ void frmTrans::RefreshList()
     }
     if (error.isSet()) {
         MsgBox(QStringLiteral("Error ") + QString::number(error.number) + QStringLiteral(" (")
-               + error.description
-               + QStringLiteral(") in procedure RefreshList of Form frmTrans 0"));
+            + error.description + QStringLiteral(") in procedure RefreshList of Form frmTrans 0"));
         return;
     }
     if (m_lastSaved)
@@ -592,83 +476,41 @@ void frmTrans::linkClicked(const QString& token)
             setEntryMode(mark == kEditToken ? ModeEdit : ModeDelete);
         return;
     }
-    bool ok = false;
-    const int code = AccountOfToken(token, &ok);
-    if (!ok)
-        return;
-    const QString choice = ShowAccountMenu(this, false, false);
-    const QDate date = debTrans->date();
-    if (choice == QStringLiteral("Transaction List"))
-        OpenTransactionList(code, date, date);
-    else if (choice == QStringLiteral("Period Summary"))
-        OpenPeriodSummary(code, QString(), date, date);
+    // Account links: both reports over the entry date.
+    ReportWindow::linkClicked(token);
 }
 
-bool frmTrans::handleKey(QObject* watched, QKeyEvent* key)
+bool frmTrans::previewKey(QWidget* target, QKeyEvent* key)
 {
     const int k = key->key();
-    if (k == Qt::Key_Return || k == Qt::Key_Enter) {
-        // Enter walks through the fields like Tab; the list keeps Enter for its links,
-        // and an open drop-down list keeps it to choose an entry.
-        if (watched == WebBrowser1 || watched == WebBrowser1->viewport())
-            return false;
-        if (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier)
-            return false;
-        PressTab();
-        return true;
-    }
-    if (k == Qt::Key_F5 || k == Qt::Key_F6) {
-        QComboBox* combo = accountBoxOf(watched);
-        if (!combo)
-            return false;
-        if (combo->currentIndex() < 0)
-            return true;
-        const int code = combo->currentData().toInt();
+    AccountCombo* combo = accountBoxOf(target);
+    if ((k != Qt::Key_F5 && k != Qt::Key_F6) || !combo)
+        return false;
+    if (const std::optional<int> code = combo->selectedCode()) {
         const QDate date = debTrans->date();
         if (k == Qt::Key_F5)
-            OpenTransactionList(code, date, date);
+            OpenTransactionList(*code, date, date);
         else
-            OpenPeriodSummary(code, QString(), date, date);
-        return true;
+            OpenPeriodSummary(*code, QString(), date, date);
     }
-    return false;
+    return true;
 }
 
 bool frmTrans::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (!widget || !(widget == this || isAncestorOf(widget)))
-            return false;
-        // A key typed into the date box changes the date digit by digit.
-        m_keyInDate = event->type() == QEvent::KeyPress
-            && (widget == debTrans || debTrans->isAncestorOf(widget));
-        if (event->type() == QEvent::KeyPress)
-            return handleKey(watched, static_cast<QKeyEvent*>(event));
-        return false;
-    }
     if (event->type() == QEvent::FocusOut) {
-        // The box itself: it passes its focus events on to its line edit too.
-        QComboBox* combo = accountBoxOf(watched);
-        if (combo && watched != combo)
-            combo = nullptr;
+        AccountCombo* combo = watched == cmbFrom ? cmbFrom : watched == cmbTo ? cmbTo : nullptr;
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // Leaving the box for another control of the window; a pop-up list or
         // another window taking the focus is no leaving.
         if (combo && !m_validating && reason != Qt::PopupFocusReason
-            && reason != Qt::ActiveWindowFocusReason && isVisible() && !m_closing) {
+            && reason != Qt::ActiveWindowFocusReason && isVisible() && !isClosing()) {
             m_validating = true;
             account_Validate(combo);
             m_validating = false;
         }
     }
     return ReportWindow::eventFilter(watched, event);
-}
-
-void frmTrans::closeEvent(QCloseEvent* event)
-{
-    m_closing = true;
-    ReportWindow::closeEvent(event);
 }
 
 void frmTrans::showEvent(QShowEvent* event)
@@ -691,8 +533,8 @@ void frmTrans::placePleaseWait()
 {
     const QRect view = WebBrowser1->geometry();
     const QPoint topLeft = WebBrowser1->parentWidget()->mapTo(this, view.topLeft());
-    fraPleaseWait->move(topLeft.x() + (view.width() - fraPleaseWait->width()) / 2,
-                        topLeft.y() + 20);
+    fraPleaseWait->move(
+        topLeft.x() + (view.width() - fraPleaseWait->width()) / 2, topLeft.y() + 20);
 }
 
 } // namespace qb

@@ -6,23 +6,24 @@
 #include <optional>
 
 #include <QDate>
-#include <QTimer>
 
-#include "Openers.h"
-#include "EntryReports.h"
-#include "ReportWindow.h"
 #include "BookEdits.h"
+#include "DateBox.h"
+#include "EntryEdits.h"
+#include "EntryReports.h"
+#include "Openers.h"
+#include "ReportWindow.h"
 
 class QComboBox;
-class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class QScrollBar;
 class QFrame;
 
 namespace qb {
 
+class AccountCombo;
+class DataStore;
 class clsAutoComplete;
 class neb;
 class sesPanel;
@@ -47,48 +48,46 @@ public:
     int EntryMode() const { return m_entryMode; }
 
     // Reached by name from the openers and the tests.
-    QDateEdit* debTrans = nullptr;
+    DateBox* debTrans = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool previewKey(QWidget* target, QKeyEvent* key) override;
     void linkClicked(const QString& token) override;
+    QDate linkFromDate() const override { return debTrans->date(); }
+    QDate linkToDate() const override { return debTrans->date(); }
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void buildUi();
     void connectSignals();
     void Form_Load();
+    DataStore& book() const;
 
     void setEntryMode(int mode);
-    bool AddAccountIfNew(QComboBox* combo);
-    QString BalanceText(QComboBox* combo);
+    bool AddAccountIfNew(AccountCombo* combo);
+    QString BalanceText(const AccountCombo* combo);
     void FillLists();
     void ClearEntry();
     bool LoadTransaction(int date, int number);
-    void SelectByCode(QComboBox* combo, int code);
 
     void cmdSave_Click();
     void cmdClose_Click();
-    void VScroll1_Change(int value);
     void debTrans_Change();
-    void account_Change(QComboBox* combo);
-    void account_Click(QComboBox* combo);
-    void account_Validate(QComboBox* combo);
-    bool handleKey(QObject* watched, QKeyEvent* key);
+    void account_Click(AccountCombo* combo);
+    void account_Validate(AccountCombo* combo);
 
-    QLabel* balanceLabelOf(const QComboBox* combo) const;
-    QComboBox* accountBoxOf(QObject* watched) const;
-    void addAccountItem(QComboBox* combo, const QString& name, int code);
+    QLabel* balanceLabelOf(const AccountCombo* combo) const;
+    AccountCombo* accountBoxOf(const QWidget* widget) const;
     void placePleaseWait();
 
     QFrame* fraContainer = nullptr;
     QGroupBox* Frame1 = nullptr;
     QLabel* lbl[5] = {};
-    QScrollBar* VScroll1 = nullptr;
-    QComboBox* cmbFrom = nullptr;
-    QComboBox* cmbTo = nullptr;
+    DaySpin* VScroll1 = nullptr;
+    AccountCombo* cmbFrom = nullptr;
+    AccountCombo* cmbTo = nullptr;
     QLabel* lblBalance[2] = {};
     neb* nebAmount = nullptr;
     QComboBox* cmbNarration = nullptr;
@@ -97,20 +96,17 @@ private:
     sesPanel* fraPleaseWait = nullptr;
 
     int m_entryMode = ModeNew;
-    // The transaction under edit or delete, found again by its key when saved,
-    // so that a transaction removed meanwhile by another window is never touched.
-    std::optional<TransactionKey> m_editing;
+    // The transaction under edit or delete as it was loaded: Save writes it
+    // only while the book still holds it unchanged under its key.
+    std::optional<LoadedTransaction> m_editing;
     std::optional<TransactionKey> m_lastSaved;
     DayListReport m_dayList;
     AccountBalance m_balance;
     clsAutoComplete* m_completeFrom = nullptr;
     clsAutoComplete* m_completeTo = nullptr;
     clsAutoComplete* m_completeNarration = nullptr;
-    QTimer m_typedDateRefresh;
     bool m_validating = false;
     BookContext m_book;
-    bool m_closing = false;
-    bool m_keyInDate = false;
     bool m_shown = false;
 };
 

@@ -14,6 +14,7 @@
 
 #include "Clock.h"
 #include "DataStore.h"
+#include "DateBox.h"
 #include "DateRanges.h"
 #include "DateSelector.h"
 #include "ShortDate.h"
@@ -270,7 +271,7 @@ private slots:
         QCOMPARE(changes.count(), 6);
         QTRY_COMPARE(changes.count(), 7);
         QCOMPARE(dates.toDate(), QDate(2013, 2, 15));
-        QTest::qWait(DateSelector::kTypingPause + 100);
+        QTest::qWait(dates.debTo->settleDelay() + 100);
         QCOMPARE(changes.count(), 7);
 
         // Dates set from code raise nothing.

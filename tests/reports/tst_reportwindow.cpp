@@ -301,9 +301,9 @@ private slots:
         QFETCH(QString, opened);
         ScriptedPopupMenus menus;
         menus.answer(answer);
-        QStringList log;
-        test::TestBook book;
+        TestBook book;
         Openers::setBook(book.context());
+        QStringList log;
         Openers::registerFactory(WindowKind::TransactionList, [&log](const BookContext&) { return new Opened(QStringLiteral("list"), &log); });
         Openers::registerFactory(WindowKind::PeriodSummary, [&log](const BookContext&) { return new Opened(QStringLiteral("summary"), &log); });
         Openers::registerFactory(WindowKind::TransactionEntry, [&log](const BookContext&) { return new Opened(QStringLiteral("entry"), &log); });

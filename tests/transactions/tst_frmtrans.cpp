@@ -97,6 +97,13 @@ class TstFrmTrans : public QObject
     {
         QTest::keyClicks(QApplication::focusWidget(), text);
     }
+    // Types into an account box over what it shows.
+    static void typeOver(QComboBox* combo, const QString& text)
+    {
+        combo->setFocus();
+        combo->lineEdit()->selectAll();
+        type(text);
+    }
     static void press(Qt::Key key)
     {
         QTest::keyClick(QApplication::focusWidget(), key);
@@ -221,8 +228,9 @@ private slots:
 
     void balanceLabelsRoundTheExactSum()
     {
-        QVERIFY(writeDataFile(book, sampleBookXml().replace(">45.5<", ">3.685<").replace(">12.25<", ">1.005<")));
-        QVERIFY(DataStore::instance().OpenDataFile(book));
+        QVERIFY(env->open(sampleBookXml().replace(">45.5<", ">3.685<").replace(">12.25<", ">1.005<"),
+                          QStringLiteral("halves.qbf")));
+        book = env->file;
         frmTrans* w = open(20130201);
         QVERIFY(w);
         get<QComboBox>(w, "cmbFrom")->setFocus();
@@ -234,6 +242,134 @@ private slots:
         w->debTrans->setDate(QDate(2013, 1, 10));
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral(">3.69<")));
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral(">303.69<"))); // the day's total
+    }
+
+    void firstEntriesOfANewBookByKeyboardAlone()
+    {
+        // A book without accounts: both boxes start empty.
+        QByteArray empty = sampleBookXml();
+        empty.replace(empty.indexOf("<a "), empty.indexOf("</AcMaster>") - empty.indexOf("<a "), "");
+        empty.replace(empty.indexOf("<t "), empty.indexOf("</Trans>") - empty.indexOf("<t "), "");
+        QVERIFY(env->open(empty, QStringLiteral("new.qbf")));
+        book = env->file;
+        frmTrans* w = open(20130110);
+        auto* from = get<QComboBox>(w, "cmbFrom");
+        auto* to = get<QComboBox>(w, "cmbTo");
+        QTRY_COMPARE(QApplication::focusWidget(), w->debTrans);
+        press(Qt::Key_Return);
+        type(QStringLiteral("Wallet"));
+        prompt->answer(MsgResult::Yes);
+        press(Qt::Key_Return);
+        QCOMPARE(prompt->last().text, QStringLiteral("Add 'Wallet' to Account Heads ?"));
+        QCOMPARE(from->currentData().toInt(), 1);
+        // The To box lists the new account without choosing it.
+        QCOMPARE(to->count(), 1);
+        QCOMPARE(to->currentIndex(), -1);
+        QVERIFY(to->currentText().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), to);
+        type(QStringLiteral("Food"));
+        QCOMPARE(to->currentText(), QStringLiteral("Food"));
+        prompt->answer(MsgResult::Yes);
+        press(Qt::Key_Return);
+        QCOMPARE(prompt->count(), 2);
+        QCOMPARE(prompt->last().text, QStringLiteral("Add 'Food' to Account Heads ?"));
+        QCOMPARE(to->currentData().toInt(), 2);
+        QCOMPARE(from->currentData().toInt(), 1);
+
+        // Enter walks on to Save, and on Save it saves.
+        type(QStringLiteral("7.5"));
+        press(Qt::Key_Return);
+        type(QStringLiteral("Lunch"));
+        press(Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), get<QPushButton>(w, "cmdSave"));
+        press(Qt::Key_Return);
+        QCOMPARE(prompt->count(), 2);
+        QVERIFY(readDataFile(book).contains(
+            "<t No=\"1\" dt=\"20130110\" fAc=\"1\" tAc=\"2\" Nar=\"Lunch\">7.5</t>"));
+        QCOMPARE(QApplication::focusWidget(), w->debTrans);
+        QCOMPARE(get<QLabel>(w, "lblBalance_0")->text(), QStringLiteral("-7.50"));
+    }
+
+    void balancesFollowTheEntryDate()
+    {
+        frmTrans* w = open(20130110);
+        auto* spin = get<QScrollBar>(w, "VScroll1");
+        get<QComboBox>(w, "cmbFrom")->setFocus();
+        type(QStringLiteral("bank"));
+        get<QComboBox>(w, "cmbTo")->setFocus();
+        type(QStringLiteral("cash"));
+        QLabel* from = get<QLabel>(w, "lblBalance_0");
+        QLabel* to = get<QLabel>(w, "lblBalance_1");
+        QCOMPARE(from->text(), QStringLiteral("2200.00")); // 2500 in, 300 out
+        QCOMPARE(to->text(), QStringLiteral("254.50")); // 300 in, 45.5 out
+
+        // Three days back with the lower arrow of the spin bar.
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(spin->width() / 2, spin->height() - 3));
+        QCOMPARE(w->debTrans->date(), QDate(2013, 1, 7));
+        QCOMPARE(from->text(), QStringLiteral("2500.00"));
+        QCOMPARE(to->text(), QStringLiteral("0.00"));
+
+        // A typed date: once typing settles.
+        w->debTrans->setFocus();
+        w->debTrans->setSelectedSection(QDateTimeEdit::DaySection);
+        type(QStringLiteral("01022013"));
+        QTRY_COMPARE(to->text(), QStringLiteral("242.25")); // and 12.25 out on 1 February
+        QCOMPARE(from->text(), QStringLiteral("2200.00"));
+        QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("Market")));
+    }
+
+    void saveWritesOnlyTheTransactionThatWasLoaded()
+    {
+        frmTrans* a = open(20130110);
+        QVERIFY(clickLink(a->WebBrowser1, QStringLiteral("[*[E]*]201301102")));
+        get<neb>(a, "nebAmount")->setValue(50);
+
+        // Meanwhile a second window moves it to 1 February and enters a new
+        // transaction on 10 January, which takes its number.
+        frmTrans* b = open(20130201);
+        QVERIFY(b != a);
+        b->debTrans->setDate(QDate(2013, 1, 10));
+        QVERIFY(clickLink(b->WebBrowser1, QStringLiteral("[*[E]*]201301102")));
+        b->debTrans->setDate(QDate(2013, 2, 1));
+        QTest::mouseClick(get<QPushButton>(b, "cmdSave"), Qt::LeftButton);
+        b->debTrans->setDate(QDate(2013, 1, 10));
+        typeOver(get<QComboBox>(b, "cmbFrom"), QStringLiteral("Bank"));
+        typeOver(get<QComboBox>(b, "cmbTo"), QStringLiteral("Salary"));
+        get<neb>(b, "nebAmount")->setValue(7);
+        QTest::mouseClick(get<QPushButton>(b, "cmdSave"), Qt::LeftButton);
+        const QString moved = QStringLiteral("<t No=\"2\" dt=\"20130201\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">45.5</t>");
+        const QString taker = QStringLiteral("<t No=\"2\" dt=\"20130110\" fAc=\"2\" tAc=\"3\" Nar=\"\">7</t>");
+        QCOMPARE(transXml(QStringLiteral("20130201"), QStringLiteral("2")), moved);
+        QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("2")), taker);
+        QCOMPARE(prompt->count(), 0);
+        const QByteArray before = readDataFile(book);
+
+        // The first window's edit finds its transaction gone: nothing is written.
+        QTest::mouseClick(get<QPushButton>(a, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(prompt->count(), 1);
+        QVERIFY(prompt->last().text.contains(QStringLiteral("no longer in the file")));
+        QCOMPARE(a->EntryMode(), int(frmTrans::ModeNew));
+        QCOMPARE(readDataFile(book), before);
+        QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("2")), taker);
+
+        // Likewise a delete loaded before the number changed hands.
+        QVERIFY(clickLink(a->WebBrowser1, QStringLiteral("[*[D]*]201301102")));
+        b->debTrans->setDate(QDate(2013, 1, 10));
+        QVERIFY(clickLink(b->WebBrowser1, QStringLiteral("[*[D]*]201301102")));
+        prompt->answer(MsgResult::Yes);
+        QTest::mouseClick(get<QPushButton>(b, "cmdSave"), Qt::LeftButton);
+        typeOver(get<QComboBox>(b, "cmbTo"), QStringLiteral("Food"));
+        get<neb>(b, "nebAmount")->setValue(9);
+        QTest::mouseClick(get<QPushButton>(b, "cmdSave"), Qt::LeftButton);
+        const QString second = transXml(QStringLiteral("20130110"), QStringLiteral("2"));
+        QVERIFY(second.endsWith(QStringLiteral(">9</t>")));
+        get<neb>(a, "nebAmount")->setValue(7);
+        prompt->clear();
+        QTest::mouseClick(get<QPushButton>(a, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(prompt->count(), 1);
+        QVERIFY(prompt->last().text.contains(QStringLiteral("no longer in the file")));
+        QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("2")), second);
     }
 
     void failedChecksChangeNothing()

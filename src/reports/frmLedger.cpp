@@ -1,0 +1,169 @@
+#include "frmLedger.h"
+
+#include <QDateEdit>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "AccountCombo.h"
+#include "Clock.h"
+#include "DataStore.h"
+#include "DateBox.h"
+#include "DateSelector.h"
+#include "HtmlView.h"
+#include "ShortDate.h"
+#include "Utilities.h"
+#include "WindowHost.h"
+
+namespace qb {
+
+frmLedger::frmLedger(const BookContext& book, QWidget* parent)
+    : PeriodReportWindow(book, parent)
+{
+    buildUi();
+    connect(cmbAccount, &AccountCombo::choiceChanged, this, &frmLedger::RefreshReport);
+    connect(cmdRefresh, &QPushButton::clicked, this, &frmLedger::RefreshReport);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    Form_Load();
+}
+
+frmLedger::~frmLedger()
+{
+    disconnect(cmbAccount, nullptr, this, nullptr);
+}
+
+QString frmLedger::PlaceholderText()
+{
+    return QStringLiteral("Select an account from above to display the transaction list.");
+}
+
+void frmLedger::buildUi()
+{
+    setObjectName(QStringLiteral("frmLedger"));
+    setWindowTitle(QStringLiteral("Transaction Listing"));
+
+    fraContainer = new QFrame(this);
+    fraContainer->setObjectName(QStringLiteral("fraContainer"));
+    lblAccount = new QLabel(QStringLiteral("&Account"), fraContainer);
+    lblAccount->setObjectName(QStringLiteral("lblAccount"));
+    cmbAccount = new AccountCombo(false, fraContainer);
+    cmbAccount->setObjectName(QStringLiteral("cmbAccount"));
+    cmbAccount->setMinimumContentsLength(28);
+    cmbAccount->setMaxVisibleItems(20);
+    lblAccount->setBuddy(cmbAccount);
+
+    DateSelector* d = dates();
+    for (QWidget* w : std::initializer_list<QWidget*> {d->lblFrom, d->debFrom, d->VScrollFrom,
+             d->lblTo, d->debTo, d->VScrollTo, d->cmdDateSelect, d->Frame1})
+        w->setParent(fraContainer);
+
+    auto* accountRow = new QHBoxLayout;
+    accountRow->addWidget(lblAccount);
+    accountRow->addWidget(cmbAccount, 1);
+    auto* containerLayout = new QVBoxLayout(fraContainer);
+    containerLayout->setContentsMargins(0, 0, 0, 0);
+    containerLayout->addLayout(accountRow);
+    containerLayout->addLayout(d->standardLayout());
+
+    cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
+    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    for (QPushButton* b : {cmdRefresh, cmdClose})
+        b->setAutoDefault(false);
+
+    // The selection controls stay centred above the page; the buttons stay at the bottom.
+    auto* top = new QHBoxLayout;
+    top->addStretch();
+    top->addWidget(fraContainer);
+    top->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdRefresh);
+    buttons->addWidget(cmdPrint);
+    buttons->addWidget(cmdClose);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+    outer->addLayout(top);
+    outer->addWidget(WebBrowser1, 1);
+    outer->addLayout(buttons);
+    WebBrowser1->setMinimumHeight(120);
+
+    setTabOrder(cmbAccount, d->debFrom);
+    setTabOrder(d->debFrom, d->debTo);
+    setTabOrder(d->debTo, d->cmdDateSelect);
+    setTabOrder(d->cmdDateSelect, d->optQuick[1]);
+    setTabOrder(d->optQuick[1], d->cmdQuickDateSelect[1]);
+    setTabOrder(d->cmdQuickDateSelect[1], d->cmdQuickDateSelect[2]);
+    setTabOrder(d->cmdQuickDateSelect[2], d->cmdQuickDateSelect[3]);
+    setTabOrder(d->cmdQuickDateSelect[3], WebBrowser1);
+    setTabOrder(WebBrowser1, cmdRefresh);
+    setTabOrder(cmdRefresh, cmdPrint);
+    setTabOrder(cmdPrint, cmdClose);
+
+    resize(760, 540);
+}
+
+void frmLedger::Form_Load()
+{
+    if (QWidget* main = WindowHost::current().mainWindow())
+        setWindowIcon(main->windowIcon());
+    if (book().store.hasDocument())
+        cmbAccount->fillAccounts(book().store.AcMasterSection());
+    showPlaceholder(PlaceholderText());
+    joinWindowList();
+}
+
+void frmLedger::RefreshReport()
+{
+    PeriodReportWindow::RefreshReport();
+}
+
+void frmLedger::SelectAccount(int code)
+{
+    cmbAccount->chooseCode(code);
+}
+
+std::optional<int> frmLedger::selectedAccount() const
+{
+    return cmbAccount->selectedCode();
+}
+
+void frmLedger::setFromDate(const QDate& date)
+{
+    PeriodReportWindow::setFromDate(date);
+}
+
+void frmLedger::setToDate(const QDate& date)
+{
+    PeriodReportWindow::setToDate(date);
+}
+
+bool frmLedger::buildReport(QString* page)
+{
+    const std::optional<int> code = selectedAccount();
+    if (!code || !book().store.hasDocument())
+        return false;
+    if (!m_report.load())
+        return false;
+    const QString name = cmbAccount->currentText();
+    setCaption(LedgerReport::Caption(name));
+    Error error;
+    return m_report.build(book().store.document(), *code, name, dates()->fromDate(),
+        dates()->toDate(), DateDisplayExpression(), page, &error);
+}
+
+AccountMenuHides frmLedger::accountMenuHides(int code) const
+{
+    const std::optional<int> own = selectedAccount();
+    return {own && *own == code, false};
+}
+
+} // namespace qb

@@ -1,0 +1,56 @@
+#pragma once
+
+// The transaction list window: the transactions of one account between two
+// dates ("Trans-acwise"), with account and date links to further windows.
+
+#include <optional>
+
+#include "LedgerReport.h"
+#include "Openers.h"
+#include "PeriodReportWindow.h"
+
+class QFrame;
+class QLabel;
+
+namespace qb {
+
+class AccountCombo;
+
+class frmLedger final : public PeriodReportWindow, public TransactionListForm
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmLedger)
+
+public:
+    explicit frmLedger(const BookContext& book, QWidget* parent = nullptr);
+    ~frmLedger() override;
+
+    void RefreshReport() override;
+    // Chooses the first account item with this code; nothing when none has it.
+    void SelectAccount(int code) override;
+    std::optional<int> selectedAccount() const override;
+    void setFromDate(const QDate& date) override;
+    void setToDate(const QDate& date) override;
+
+    // The text of the placeholder page.
+    static QString PlaceholderText();
+
+protected:
+    bool buildReport(QString* page) override;
+    // "Transaction List" is left out for the window's own account.
+    AccountMenuHides accountMenuHides(int code) const override;
+
+private:
+    void buildUi();
+    void Form_Load();
+
+    QFrame* fraContainer = nullptr;
+    QLabel* lblAccount = nullptr;
+    AccountCombo* cmbAccount = nullptr;
+    QPushButton* cmdRefresh = nullptr;
+    QPushButton* cmdClose = nullptr;
+
+    LedgerReport m_report;
+};
+
+} // namespace qb

@@ -1,0 +1,448 @@
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QtTest>
+
+#include "Clock.h"
+#include "ClsAX.h"
+#include "DataStore.h"
+#include "DateBox.h"
+#include "DateSelector.h"
+#include "HtmlView.h"
+#include "LedgerReport.h"
+#include "MDIForm1.h"
+#include "Openers.h"
+#include "ShortDate.h"
+#include "TestBook.h"
+#include "TestSupport.h"
+#include "Utilities.h"
+#include "WindowHost.h"
+#include "WindowList.h"
+#include "frmLedger.h"
+#include "frmTrans.h"
+#include "sesPanel.h"
+#include "ucToolbar.h"
+
+using namespace qb;
+using namespace qb::test;
+
+namespace {
+
+struct Tx
+{
+    int dt;
+    int no;
+    int from;
+    int to;
+    qint64 cents;
+    QString nar;
+};
+
+const char* const kNames[] = {"Cash", "bank", "Salary", "Food", "rent", "Travel"};
+
+// "#,##0.00" of an amount in cents, written out by hand.
+QString money(qint64 cents)
+{
+    const bool negative = cents < 0;
+    qint64 v = negative ? -cents : cents;
+    QString whole = QString::number(v / 100);
+    for (int i = int(whole.size()) - 3; i > 0; i -= 3)
+        whole.insert(i, QLatin1Char(','));
+    return (negative ? QStringLiteral("-") : QString()) + whole + QLatin1Char('.')
+        + QStringLiteral("%1").arg(v % 100, 2, 10, QLatin1Char('0'));
+}
+
+// A book of a few hundred transactions over 2012-2014, appended in random
+// date order (so back-dated entries sit late in the document), numbered
+// within each date in the order they were entered; some on the edges of the
+// reported period.
+QList<Tx> makeTransactions()
+{
+    QRandomGenerator random(20130301);
+    QList<Tx> list;
+    std::map<int, int> numbers;
+    const QDate first(2012, 1, 1);
+    auto add = [&](const QDate& day) {
+        const int dt = DateToDocDate(day);
+        const int from = int(random.bounded(6)) + 1;
+        int to = int(random.bounded(5)) + 1;
+        if (to >= from)
+            ++to;
+        list.append({dt, ++numbers[dt], from, to, qint64(random.bounded(1, 250000)),
+            QStringLiteral("entry %1").arg(list.size())});
+    };
+    for (int i = 0; i < 360; ++i)
+        add(first.addDays(random.bounded(3 * 365)));
+    for (int i = 0; i < 3; ++i) { // several on each edge of the period
+        add(QDate(2013, 3, 1));
+        add(QDate(2013, 9, 30));
+        add(QDate(2013, 2, 28));
+        add(QDate(2013, 10, 1));
+    }
+    return list;
+}
+
+QByteArray bookXml(const QList<Tx>& list)
+{
+    QByteArray xml = "<Data><AcMaster>";
+    for (int i = 0; i < 6; ++i)
+        xml += "<a Code=\"" + QByteArray::number(i + 1) + "\" AcName=\"" + kNames[i] + "\"/>";
+    xml += "</AcMaster><PValue>" + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")).toLatin1()
+        + "</PValue><Trans>";
+    for (const Tx& t : list) {
+        const QString amount = QString::number(t.cents / 100)
+            + (t.cents % 100 ? QStringLiteral(".%1").arg(t.cents % 100, 2, 10, QLatin1Char('0'))
+                             : QString());
+        xml += QStringLiteral("<t No=\"%1\" dt=\"%2\" fAc=\"%3\" tAc=\"%4\" Nar=\"%5\">%6</t>")
+                   .arg(t.no)
+                   .arg(t.dt)
+                   .arg(t.from)
+                   .arg(t.to)
+                   .arg(t.nar, amount)
+                   .toLatin1();
+    }
+    xml += "</Trans><Groups/><Narration/><I>ABCDEFGHIJKLMNOPQRST</I><DateRanges/></Data>";
+    return xml;
+}
+
+// The listing as the test works it out: rows as
+// "date|no|other account|in|out|balance", then opening, totals and closing.
+struct Expected
+{
+    QStringList rows;
+    QString opening, in, out, closing;
+    QStringList dayTotals; // "in|out" for each day with several rows
+};
+
+Expected expectedListing(QList<Tx> list, int code, int from, int to)
+{
+    std::sort(list.begin(), list.end(),
+        [](const Tx& a, const Tx& b) { return a.dt != b.dt ? a.dt < b.dt : a.no < b.no; });
+    Expected e;
+    qint64 opening = 0, in = 0, out = 0;
+    std::map<int, std::pair<int, std::pair<qint64, qint64>>> days;
+    for (const Tx& t : list) {
+        if (t.from != code && t.to != code)
+            continue;
+        const qint64 signedAmount = t.to == code ? t.cents : -t.cents;
+        if (t.dt < from) {
+            opening += signedAmount;
+            continue;
+        }
+        if (t.dt > to)
+            continue;
+        in += t.to == code ? t.cents : 0;
+        out += t.from == code ? t.cents : 0;
+        auto& day = days[t.dt];
+        ++day.first;
+        (t.to == code ? day.second.first : day.second.second) += t.cents;
+        const int other = t.to == code ? t.from : t.to;
+        e.rows.append(QStringList {QString::number(t.dt), QString::number(t.no),
+            QString::fromLatin1(kNames[other - 1]), t.to == code ? money(t.cents) : QString(),
+            t.from == code ? money(t.cents) : QString(), money(opening + in - out)}
+                          .join(QLatin1Char('|')));
+    }
+    for (const auto& [dt, day] : days) {
+        if (day.first > 1)
+            e.dayTotals.append(
+                money(day.second.first) + QLatin1Char('|') + money(day.second.second));
+    }
+    e.opening = money(opening);
+    e.in = money(in);
+    e.out = money(out);
+    e.closing = money(opening + in - out);
+    return e;
+}
+
+// The same read from the page the window shows.
+Expected listingOf(const QString& page)
+{
+    XmlDocument doc;
+    Expected e;
+    if (!doc.loadXml(page.toUtf8()))
+        return e;
+    auto cells = [](const XmlNode& row) {
+        QStringList texts;
+        for (const XmlNode& td : row.selectNodes(QStringLiteral("TD")))
+            texts.append(td.text().trimmed());
+        return texts;
+    };
+    for (const XmlNode& row : doc.selectNodes(QStringLiteral("//TR[starts-with(@id,'id')]"))) {
+        const QStringList c = cells(row);
+        const QString date
+            = row.selectSingleNode(QStringLiteral("TD[1]/A")).attribute(QStringLiteral("href"));
+        e.rows.append(
+            QStringList {date.mid(10), c.value(1), c.value(2), c.value(4), c.value(5), c.value(6)}
+                .join(QLatin1Char('|')));
+    }
+    for (const XmlNode& row :
+        doc.selectNodes(QStringLiteral("//TR[TD[@class='DayTotalAmount']]"))) {
+        const QStringList c = cells(row);
+        e.dayTotals.append(c.value(1) + QLatin1Char('|') + c.value(2));
+    }
+    e.opening = cells(doc.selectSingleNode(QStringLiteral("//TR[@id='opening']"))).value(1);
+    const QStringList totals = cells(doc.selectSingleNode(QStringLiteral("//TR[@id='totals']")));
+    e.in = totals.value(1);
+    e.out = totals.value(2);
+    e.closing = cells(doc.selectSingleNode(QStringLiteral("//TR[@id='closing']"))).value(1);
+    return e;
+}
+
+// Clicks the link whose href is exactly href in the view.
+bool clickLink(HtmlView* view, const QString& href)
+{
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().anchorHref() != href)
+                continue;
+            QTextCursor cursor(view->document());
+            cursor.setPosition(fragment.position() + 1);
+            view->setTextCursor(cursor);
+            view->ensureCursorVisible();
+            QTest::mouseClick(
+                view->viewport(), Qt::LeftButton, {}, view->cursorRect(cursor).center());
+            return true;
+        }
+    }
+    return false;
+}
+
+template <class T>
+QList<T*> windowsOf()
+{
+    QList<T*> list;
+    for (QWidget* w : WindowHost::current().childWindows()) {
+        if (auto* t = qobject_cast<T*>(w))
+            list.append(t);
+    }
+    return list;
+}
+
+} // namespace
+
+class TstLedger : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestBook> env;
+    std::unique_ptr<RecordingPrompt> prompt;
+    std::unique_ptr<ScriptedPopupMenus> menus;
+    QList<Tx> transactions;
+
+    QDate today() const { return env->clock.today(); }
+
+    static QComboBox* account(QWidget* w)
+    {
+        return w->findChild<QComboBox*>(QStringLiteral("cmbAccount"));
+    }
+    static DateSelector* dates(QWidget* w) { return w->findChild<DateSelector*>(); }
+
+private slots:
+    void initTestCase() { transactions = makeTransactions(); }
+
+    void init()
+    {
+        env = std::make_unique<TestBook>(QDate(2014, 2, 20));
+        prompt = std::make_unique<RecordingPrompt>();
+        menus = std::make_unique<ScriptedPopupMenus>();
+        QVERIFY(env->open(bookXml(transactions)));
+        Openers::setBook(env->context());
+        Openers::registerFactory(WindowKind::TransactionList,
+            [](const BookContext& book) { return new frmLedger(book); });
+        Openers::registerFactory(WindowKind::TransactionEntry,
+            [](const BookContext& book) { return new frmTrans(book); });
+    }
+
+    void cleanup()
+    {
+        for (QWidget* w : WindowHost::current().childWindows())
+            delete w;
+        Openers::registerFactory(WindowKind::TransactionList, {});
+        Openers::registerFactory(WindowKind::TransactionEntry, {});
+        Openers::clearBook();
+        menus.reset();
+        prompt.reset();
+        env.reset();
+    }
+
+    void listsAnAccountOverAPeriod_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::newRow("Cash, spring to autumn") << 1 << QDate(2013, 3, 1) << QDate(2013, 9, 30);
+        QTest::newRow("Food, one day on the edge") << 4 << QDate(2013, 9, 30) << QDate(2013, 9, 30);
+        QTest::newRow("Travel, whole history") << 6 << QDate(1990, 1, 1) << QDate(2030, 12, 31);
+        QTest::newRow("bank, before everything") << 2 << QDate(2001, 1, 1) << QDate(2011, 12, 31);
+    }
+
+    // The real window through the opener, against a listing worked out here.
+    void listsAnAccountOverAPeriod()
+    {
+        QFETCH(int, code);
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        auto* w = qobject_cast<frmLedger*>(OpenTransactionList(code, from, to));
+        QVERIFY(w);
+        const QString name = QString::fromLatin1(kNames[code - 1]);
+        QCOMPARE(account(w)->currentText(), name);
+        QCOMPARE(account(w)->currentData().toInt(), code);
+        QCOMPARE(dates(w)->fromDate(), from);
+        QCOMPARE(dates(w)->toDate(), to);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Transaction listing - ") + name);
+        const QString page = w->WebBrowser1->pageText();
+        QVERIFY(page.contains(QStringLiteral("Transaction listing for '") + name
+            + QStringLiteral("' - From ") + ShortDateText(from) + QStringLiteral(" To ")
+            + ShortDateText(to)));
+
+        const Expected want
+            = expectedListing(transactions, code, DateToDocDate(from), DateToDocDate(to));
+        const Expected got = listingOf(page);
+        QCOMPARE(got.rows.size(), want.rows.size());
+        QCOMPARE(got.rows, want.rows);
+        QCOMPARE(got.dayTotals, want.dayTotals);
+        QCOMPARE(got.opening, want.opening);
+        QCOMPARE(got.in, want.in);
+        QCOMPARE(got.out, want.out);
+        QCOMPARE(got.closing, want.closing);
+        QVERIFY(!w->findChild<sesPanel*>(QStringLiteral("fraPleaseWait"))->isVisible());
+        if (!want.rows.isEmpty()) {
+            // Dates inside the page follow the date expression: parts joined by "-".
+            const QString dt = want.rows.first().section(QLatin1Char('|'), 0, 0);
+            const QString shown
+                = DateDisplayExpression().contains(QStringLiteral("substring(@dt,7,2),'-'"))
+                ? dt.mid(6, 2) + QLatin1Char('-') + dt.mid(4, 2) + QLatin1Char('-') + dt.left(4)
+                : QString();
+            if (!shown.isEmpty())
+                QVERIFY(page.contains(QLatin1Char('>') + shown + QStringLiteral("</A>")));
+            // The last row can be focused.
+            const QString last = want.rows.last();
+            QVERIFY(w->WebBrowser1->focusElement(QStringLiteral("id")
+                + last.section(QLatin1Char('|'), 0, 0) + last.section(QLatin1Char('|'), 1, 1)));
+        }
+    }
+
+    // From the main menu and the toolbar: the placeholder, dates today; then
+    // the window's own controls and the opener's reuse of a window.
+    void opensFromTheMenuAndFollowsItsControls()
+    {
+        MDIForm1 main(env->context());
+        QVERIFY(main.Load(env->file));
+        main.findChild<QAction*>(QStringLiteral("mnuRptTransactionList"))->trigger();
+        QCOMPARE(windowsOf<frmLedger>().size(), 1);
+        frmLedger* w = windowsOf<frmLedger>().first();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Transaction Listing"));
+        QVERIFY(w->WebBrowser1->pageText().contains(frmLedger::PlaceholderText()));
+        QCOMPARE(account(w)->currentIndex(), -1);
+        QCOMPARE(dates(w)->fromDate(), today());
+        QCOMPARE(dates(w)->toDate(), today());
+        QVERIFY(main.windowList().entryOf(w));
+        // Sorted by name whatever the case, each item with its own code.
+        QStringList items;
+        for (int i = 0; i < account(w)->count(); ++i)
+            items.append(
+                account(w)->itemText(i) + QLatin1Char('=') + account(w)->itemData(i).toString());
+        QCOMPARE(items.join(QLatin1Char(' ')),
+            QStringLiteral("bank=2 Cash=1 Food=4 rent=5 Salary=3 Travel=6"));
+
+        // Refresh and a date change without an account: nothing happens, quietly.
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmdRefresh")), Qt::LeftButton);
+        dates(w)->VScrollFrom->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QVERIFY(w->WebBrowser1->pageText().contains(frmLedger::PlaceholderText()));
+        QCOMPARE(prompt->count(), 0);
+
+        // Choosing an account shows it; the quick buttons move the period at once.
+        account(w)->setCurrentIndex(account(w)->findText(QStringLiteral("Salary")));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Transaction listing - Salary"));
+        QVERIFY(main.windowList().entryOf(w)->text().endsWith(
+            QStringLiteral("Transaction listing - Salary")));
+        QTest::mouseClick(dates(w)->cmdQuickDateSelect[2], Qt::LeftButton); // previous month
+        QCOMPARE(dates(w)->fromDate(), QDate(2014, 1, 1));
+        QCOMPARE(dates(w)->toDate(), QDate(2014, 1, 31));
+        QVERIFY(w->WebBrowser1->pageText().contains(ShortDateText(QDate(2014, 1, 31))));
+        QCOMPARE(listingOf(w->WebBrowser1->pageText()).rows,
+            expectedListing(transactions, 3, 20140101, 20140131).rows);
+
+        // The opener brings this window forward for Salary, with new dates;
+        // another account gets a window of its own; the toolbar adds an empty one.
+        QCOMPARE(OpenTransactionList(3, QDate(2013, 1, 1), QDate(2013, 12, 31)), w);
+        QCOMPARE(dates(w)->fromDate(), QDate(2013, 1, 1));
+        QCOMPARE(listingOf(w->WebBrowser1->pageText()).closing,
+            expectedListing(transactions, 3, 20130101, 20131231).closing);
+        QVERIFY(OpenTransactionList(4, QDate(2013, 1, 1), QDate(2013, 12, 31)) != w);
+        QCOMPARE(windowsOf<frmLedger>().size(), 2);
+        const QPoint button = main.ToolBar->buttonRect(7).center();
+        QTest::mouseMove(main.ToolBar, button);
+        QTest::mouseClick(main.ToolBar, Qt::LeftButton, Qt::NoModifier, button);
+        QCOMPARE(windowsOf<frmLedger>().size(), 3);
+        main.mdiArea()->closeAllSubWindows();
+    }
+
+    // Account links offer the menu without "Transaction List" for the window's
+    // own account; date links lead to the entry window of that day.
+    void linksLeadToOtherWindows()
+    {
+        auto* w = qobject_cast<frmLedger*>(
+            OpenTransactionList(1, QDate(2013, 3, 1), QDate(2013, 9, 30)));
+        QVERIFY(w);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const Expected want = expectedListing(transactions, 1, 20130301, 20130930);
+        const QStringList first = want.rows.first().split(QLatin1Char('|'));
+        const int other
+            = int(std::find(std::begin(kNames), std::end(kNames), first.at(2).toLatin1())
+                  - std::begin(kNames))
+            + 1;
+
+        // The window's own account (a link its page never writes, raised as the view would).
+        menus->answer(0);
+        bool cancel = false;
+        Q_EMIT w->WebBrowser1->beforeNavigate(QStringLiteral("about:blank1"), &cancel);
+        QVERIFY(cancel);
+        QCOMPARE(menus->shown.size(), 1);
+        QStringList texts;
+        for (const MenuItem& m : menus->shown.first())
+            texts.append(m.separator ? QStringLiteral("---") : m.text);
+        QCOMPARE(texts,
+            (QStringList {QStringLiteral("Period summary"), QStringLiteral("---"),
+                QStringLiteral("Cancel Menu")}));
+        // A link to the other account: both items; "Transaction List" opens its window.
+        menus->answer(1003);
+        QVERIFY(clickLink(w->WebBrowser1, QString::number(other)));
+        QCOMPARE(menus->shown.size(), 2);
+        QCOMPARE(menus->shown.last().first().text, QStringLiteral("Transaction List"));
+        auto* opened = windowsOf<frmLedger>().last();
+        QVERIFY(opened != w);
+        QCOMPARE(opened->selectedAccount(), std::optional<int>(other));
+        QCOMPARE(dates(opened)->fromDate(), QDate(2013, 3, 1));
+        QCOMPARE(dates(opened)->toDate(), QDate(2013, 9, 30));
+        // There, Cash is another account: the menu offers both.
+        opened->show();
+        QVERIFY(QTest::qWaitForWindowExposed(opened));
+        menus->answer(0);
+        QVERIFY(clickLink(opened->WebBrowser1, QStringLiteral("1")));
+        QCOMPARE(menus->shown.last().size(), 4);
+
+        // A date link: "Show entries on" + the short date, then the entry window.
+        menus->answer(1003);
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[date]*]") + first.at(0)));
+        const QDate day = DocDateToDate(first.at(0).toInt());
+        QCOMPARE(menus->shown.last().first().text,
+            QStringLiteral("Show entries on ") + ShortDateText(day));
+        const QList<frmTrans*> entries = windowsOf<frmTrans>();
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries.first()->entryDate(), day);
+    }
+};
+
+QTEST_MAIN(TstLedger)
+#include "tst_ledger.moc"
