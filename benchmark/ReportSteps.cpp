@@ -11,6 +11,10 @@
 #include "ReportPage.h"
 #include "SearchReport.h"
 #include "ShortDate.h"
+#include "SummaryReport.h"
+#ifdef QB_BENCH_VIEW
+#include "HtmlView.h"
+#endif
 #include "Utilities.h"
 
 namespace bench {
@@ -118,6 +122,61 @@ bool prepareSearch(Context& c, QString* why)
     return true;
 }
 
+// The period summary: the book open in the store, the report loaded, the
+// last year of the book and the group with the most members, and (with the
+// widgets) the HTML view the page is shown in, as the window shows it.
+struct SummaryState
+{
+    qb::PeriodSummaryReport report;
+#ifdef QB_BENCH_VIEW
+    std::unique_ptr<qb::HtmlView> view;
+#endif
+    QDate first;
+    QDate last;
+    QString largestGroup;
+};
+
+bool prepareSummary(Context& c, QString* why)
+{
+    const QString copy = c.folder + QStringLiteral("/summary.qbf");
+    QFile::remove(copy);
+    qb::DataStore& store = qb::DataStore::instance();
+    store.setHost(nullptr);
+    if (!QFile::copy(c.book, copy) || !store.OpenDataFile(copy)) {
+        *why = QStringLiteral("the store does not open a copy of the book");
+        return false;
+    }
+    auto state = std::make_shared<SummaryState>();
+    if (!state->report.load()) {
+        *why = QStringLiteral("the templates are not installed beside qbbench (rpt/)");
+        return false;
+    }
+    int first = 99991231;
+    int last = 0;
+    for (const qb::XmlNode& t : store.TransSection().childElements()) {
+        const int dt = t.attribute(QStringLiteral("dt")).toInt();
+        first = std::min(first, dt);
+        last = std::max(last, dt);
+    }
+#ifdef QB_BENCH_VIEW
+    state->view = std::make_unique<qb::HtmlView>();
+    state->view->resize(1000, 700);
+    state->view->show();
+#endif
+    state->first = qb::DocDateToDate(first);
+    state->last = qb::DocDateToDate(last);
+    qsizetype members = -1;
+    for (const qb::XmlNode& g : store.document().selectNodes(QStringLiteral("/Data/Groups/Group"))) {
+        const qsizetype n = g.attributeValue(0).count(QLatin1Char(',')) - 1;
+        if (n > members) {
+            members = n;
+            state->largestGroup = g.text();
+        }
+    }
+    c.state = state;
+    return true;
+}
+
 bool runSearch(Context& c, const qb::SearchPredicate& predicate)
 {
     auto* s = static_cast<SearchState*>(c.state.get());
@@ -128,6 +187,22 @@ bool runSearch(Context& c, const qb::SearchPredicate& predicate)
     QString page = s->report.page(predicate.summary);
     qb::AddStyleHead(page);
     return s->report.count() > 0 && !page.isEmpty();
+}
+
+bool runSummary(Context& c, const qb::SummarySubject& subject, bool wholeHistory)
+{
+    auto* s = static_cast<SummaryState*>(c.state.get());
+    const QDate from = wholeHistory ? s->first : s->last.addYears(-1).addDays(1);
+    qb::SummaryResult result;
+    qb::Error error;
+    if (!s->report.build(qb::DataStore::instance().document(), from, s->last, subject, &result, &error))
+        return false;
+    qb::AddStyleHead(result.page);
+#ifdef QB_BENCH_VIEW
+    s->view->writePage(result.page);
+    s->view->repaint();
+#endif
+    return result.page.contains(QStringLiteral("intotal"));
 }
 
 } // namespace
@@ -186,6 +261,25 @@ std::vector<Step> reportSteps()
         QStringLiteral("search without criteria (the month of the last entry); the page"),
         prepareSearch, {}, [](Context& c) {
             return runSearch(c, static_cast<SearchState*>(c.state.get())->none);
+        }});
+    steps.push_back(Step{
+        QStringLiteral("summary-all-year"), {},
+        QStringLiteral("period summary of all accounts over the book's last year, with its totals"),
+        prepareSummary, {}, [](Context& c) {
+            return runSummary(c, qb::SummarySubject::allAccounts(), false);
+        }});
+    steps.push_back(Step{
+        QStringLiteral("summary-all-history"), {},
+        QStringLiteral("period summary of all accounts from the first to the last transaction"),
+        prepareSummary, {}, [](Context& c) {
+            return runSummary(c, qb::SummarySubject::allAccounts(), true);
+        }});
+    steps.push_back(Step{
+        QStringLiteral("summary-group-year"), {},
+        QStringLiteral("period summary of the group with the most members over the last year"),
+        prepareSummary, {}, [](Context& c) {
+            auto* s = static_cast<SummaryState*>(c.state.get());
+            return runSummary(c, qb::SummarySubject::group(s->largestGroup), false);
         }});
     return steps;
 }

@@ -25,7 +25,6 @@
 #endif
 
 #include "Bench.h"
-
 #ifdef QB_BENCH_VIEW
 #include <QApplication>
 #endif

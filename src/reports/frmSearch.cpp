@@ -18,6 +18,7 @@
 
 #include "Clock.h"
 #include "DataStore.h"
+#include "DateBox.h"
 #include "DateRangeMenu.h"
 #include "DateSelector.h"
 #include "FileAsk.h"
@@ -72,8 +73,6 @@ QWidget* frmSearch::buildCriteria()
     debToDate = named(m_dates->debTo, "debToDate");
     VScrollFrom = m_dates->VScrollFrom;
     VScrollTo = m_dates->VScrollTo;
-    for (QScrollBar* spin : {VScrollFrom, VScrollTo})
-        spin->setFixedHeight(debFromDate->sizeHint().height());
     m_dates->lblFrom->hide(); // the check box names the criterion
     m_dates->lblTo->hide();
     cmdDateSelect = m_dates->cmdDateSelect;

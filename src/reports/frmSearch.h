@@ -11,7 +11,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QDateEdit;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -19,12 +18,13 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
-class QScrollBar;
 class QToolButton;
 
 namespace qb {
 
+class DateBox;
 class DateSelector;
+class DaySpin;
 class neb;
 class sesPanel;
 
@@ -79,10 +79,10 @@ private:
     // The shared period controls, arranged this window's way: cmdDateSelect
     // shows or hides the quick-date panel, cmdSelectDate opens the date ranges.
     DateSelector* m_dates = nullptr;
-    QDateEdit* debFromDate = nullptr;
-    QDateEdit* debToDate = nullptr;
-    QScrollBar* VScrollFrom = nullptr;
-    QScrollBar* VScrollTo = nullptr;
+    DateBox* debFromDate = nullptr;
+    DateBox* debToDate = nullptr;
+    DaySpin* VScrollFrom = nullptr;
+    DaySpin* VScrollTo = nullptr;
     QToolButton* cmdDateSelect = nullptr;
     sesPanel* fraQuickDateSelect = nullptr;
     QPushButton* cmdDateSelectClose = nullptr;

@@ -4,6 +4,7 @@
 #include "frmLedger.h"
 #include "frmSearch.h"
 #include "frmTrans.h"
+#include "frmTransSummary.h"
 
 namespace qb {
 
@@ -11,6 +12,8 @@ void RegisterDataWindows()
 {
     Openers::registerFactory(WindowKind::TransactionEntry,
                              [](const BookContext& book) { return new frmTrans(book); });
+    Openers::registerFactory(WindowKind::PeriodSummary,
+                             [](const BookContext& book) { return new frmTransSummary(book); });
     Openers::registerFactory(WindowKind::TransactionList,
                              [](const BookContext& book) { return new frmLedger(book); });
     Openers::registerFactory(WindowKind::Search,

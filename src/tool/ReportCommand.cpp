@@ -9,6 +9,7 @@
 #include "EntryReports.h"
 #include "LedgerReport.h"
 #include "ReportEngine.h"
+#include "SummaryReport.h"
 #include "Xml.h"
 
 namespace qb {
@@ -21,6 +22,8 @@ const char kReportUsage[]
     = "Usage: qbtool report FILE.qbf TEMPLATE [OPTIONS]\n"
       "       qbtool report FILE.qbf day --date DATE [--password P] [-o OUT]\n"
       "       qbtool report FILE.qbf balance --account CODE --date DATE [--password P]\n"
+      "       qbtool report FILE.qbf summary [--account CODE | --group NAME]\n"
+      "                     --from DATE --to DATE [--password P] [-o OUT]\n"
       "       qbtool report FILE.qbf ledger --account CODE --from DATE --to DATE\n"
       "                                     [--password P] [-o OUT]\n"
       "\n"
@@ -48,6 +51,9 @@ const char kReportUsage[]
       "  day       the list of one day's transactions (DATE as yyyymmdd or yyyy-mm-dd)\n"
       "  balance   the balance of account CODE as of DATE: money into the account\n"
       "            counts positive, money out of it negative, written as 0.00\n"
+      "  summary   the period summary of all accounts, of the group NAME or of the\n"
+      "            account CODE from DATE to DATE, with its In, Out and difference\n"
+      "            totals filled in, as the Period Summary window shows it\n"
       "  ledger    the transaction list of account CODE from one DATE to another, as\n"
       "            the transaction list window shows it\n";
 
@@ -74,7 +80,8 @@ struct ReportOptions
     QString output;
     QString date;
     QString account;
-    QString from; // ledger
+    QString group;
+    QString from; // ledger, summary
     QString to;
     bool help = false;
     QString error;
@@ -148,6 +155,9 @@ ReportOptions parse(const QStringList& args)
         } else if (a == QStringLiteral("--account")) {
             if (auto v = value(i, a))
                 o.account = *v;
+        } else if (a == QStringLiteral("--group")) {
+            if (auto v = value(i, a))
+                o.group = *v;
         } else if (a == QStringLiteral("--from")) {
             if (auto v = value(i, a))
                 o.from = *v;
@@ -191,6 +201,8 @@ public:
             return rc;
         if (o.templateName == QStringLiteral("day") || o.templateName == QStringLiteral("balance"))
             return runEntryReport(o, book);
+        if (o.templateName == QStringLiteral("summary"))
+            return runSummary(o, book);
         if (o.templateName == QStringLiteral("ledger"))
             return runLedger(o, book);
         ReportTemplate report;
@@ -270,6 +282,41 @@ private:
         if (!value)
             return templateFail(QStringLiteral("the balance template gave no number"));
         return write(AccountBalance::BalanceText(*value), o.output);
+    }
+
+    // The period summary, through the class the Period Summary window uses.
+    int runSummary(const ReportOptions& o, const XmlDocument& book)
+    {
+        const QDate from = dateArgument(o.from);
+        const QDate to = dateArgument(o.to);
+        if (!from.isValid() || !to.isValid())
+            return usageFail(QStringLiteral("summary needs --from and --to, as yyyymmdd or yyyy-mm-dd"));
+        if (!o.account.isEmpty() && !o.group.isEmpty())
+            return usageFail(QStringLiteral("summary takes --account or --group, not both"));
+        SummarySubject subject;
+        if (!o.account.isEmpty()) {
+            bool ok = false;
+            const int code = o.account.toInt(&ok);
+            const XmlNode head = book.selectSingleNode(
+                QStringLiteral("/Data/AcMaster/a[@Code=") + QString::number(code) + QLatin1Char(']'));
+            if (!ok || code <= 0 || head.isNull())
+                return usageFail(QStringLiteral("the book has no account with code ") + o.account);
+            subject = SummarySubject::account(code, head.attribute(QStringLiteral("AcName")));
+        } else if (!o.group.isEmpty()) {
+            if (book.selectSingleNode(QStringLiteral("/Data/Groups/Group[. = ")
+                                      + XPathLiteral(o.group) + QLatin1Char(']')).isNull())
+                return usageFail(QStringLiteral("the book has no group named ") + o.group);
+            subject = SummarySubject::group(o.group);
+        }
+        PeriodSummaryReport report;
+        Error error;
+        if (!report.load(&error))
+            return fail(QStringLiteral("templates Trans-summary and sumCol: ") + error.description);
+        SummaryResult result;
+        if (!report.build(book, from, to, subject, &result, &error))
+            return templateFail(QStringLiteral("the summary failed: ") + describe(error));
+        AddStyleHead(result.page);
+        return write(result.page, o.output);
     }
 
     // The transaction list, through the class the transaction list window uses.

@@ -1,11 +1,10 @@
 #include "SearchReport.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QSaveFile>
 
-#include "Money.h"
 #include "ReportPage.h"
+#include "SummaryReport.h"
 #include "Utilities.h"
 
 namespace qb {
@@ -87,49 +86,6 @@ void appendDetails(const SearchCriteria& c, SearchPredicate& p)
             p.filter += joiner;
     }
     p.filter += QLatin1Char(')');
-}
-
-// The leading number of a text (0 when there is none), exact: an exponent
-// ("1.5e+09", which XPath number formatting may give for large sums) moves
-// the point within the digits, so no digit passes through a double.
-Money leadingNumber(const QString& text)
-{
-    static const QRegularExpression number(
-        QStringLiteral("^\\s*(-?)(\\d*)(?:\\.(\\d*))?(?:[eE]([-+]?\\d+))?"));
-    const QRegularExpressionMatch m = number.match(text);
-    const QString whole = m.captured(2);
-    const QString fraction = m.captured(3);
-    if (!m.hasMatch() || (whole.isEmpty() && fraction.isEmpty()))
-        return Money();
-    QString digits = whole + fraction;
-    qsizetype point = whole.size() + qBound(-40, m.captured(4).toInt(), 40);
-    if (point < 0) {
-        digits.prepend(QString(-point, QLatin1Char('0')));
-        point = 0;
-    }
-    if (point > digits.size())
-        digits.append(QString(point - digits.size(), QLatin1Char('0')));
-    const QString plain = m.captured(1) + (point == 0 ? QStringLiteral("0") : digits.left(point))
-        + QLatin1Char('.') + digits.mid(point) + QLatin1Char('0');
-    return Money::fromNumberText(plain).value_or(Money());
-}
-
-// The column total "sumCol" gives: its first line is the total, each further
-// line a figure it added. The figures are added exactly when they all read as
-// decimals; otherwise the total's leading number counts.
-Money columnTotal(const QString& output)
-{
-    const QStringList lines = output.split(QLatin1Char('\n'));
-    if (lines.size() > 1) {
-        std::optional<Money> sum = Money();
-        for (qsizetype i = 1; i < lines.size() && sum; ++i) {
-            const std::optional<Money> figure = Money::fromNumberText(lines.at(i));
-            sum = figure ? sum->checkedAdd(*figure) : std::nullopt;
-        }
-        if (sum)
-            return *sum;
-    }
-    return leadingNumber(lines.value(0));
 }
 
 // Visible text of a cell: its text with runs of white space made one blank.
@@ -232,24 +188,14 @@ QString SearchTitle(const QString& summary)
 
 bool SearchReport::load(Error* error)
 {
-    m_searchText.clear();
-    return m_sum.load(QStringLiteral("sumCol"), error);
-}
-
-bool SearchReport::loadTexts(
-    const QByteArray& searchTemplate, const QByteArray& sumTemplate, Error* error)
-{
-    m_searchText = searchTemplate;
-    return m_sum.loadText(sumTemplate, error);
+    return m_sum.load(error);
 }
 
 bool SearchReport::run(const XmlDocument& data, const SearchPredicate& predicate,
     const QString& dateExpression, Error* error)
 {
     ReportTemplate search;
-    const bool loaded = m_searchText.isEmpty() ? search.load(QStringLiteral("Search"), error)
-                                               : search.loadText(m_searchText, error);
-    if (!loaded)
+    if (!search.load(QStringLiteral("Search"), error))
         return false;
     const QString applyTemplates = QStringLiteral("//xsl:apply-templates");
     const QString selection = predicate.selection();
@@ -270,8 +216,7 @@ bool SearchReport::run(const XmlDocument& data, const SearchPredicate& predicate
             note.parent().removeChild(note);
     }
 
-    m_sum.setChildAttribute(1, 1, QStringLiteral("'Amount'"));
-    const QString total = columnTotal(m_sum.TransformNode(result.documentElement())).format();
+    const QString total = m_sum.total(result, QStringLiteral("Amount")).format();
     XmlNode totalCell = result.selectSingleNode(QStringLiteral("//TD[@id='Total']"));
     XmlNode countCell = result.selectSingleNode(QStringLiteral("//TD[@id='EntryCount']"));
     if (totalCell.isNull() || countCell.isNull())

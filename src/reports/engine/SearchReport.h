@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "ReportTemplate.h"
+#include "SummaryReport.h"
 
 namespace qb {
 
@@ -78,11 +79,8 @@ class SearchReport final
 public:
     // Loads "sumCol" (once per window); false with the error when it is not installed.
     bool load(Error* error = nullptr);
-    // The same from style-sheet texts in hand (tests, tools).
-    bool loadTexts(
-        const QByteArray& searchTemplate, const QByteArray& sumTemplate, Error* error = nullptr);
 
-    // Loads "Search" afresh (unless texts were given), writes the selection and
+    // Loads "Search" afresh, writes the selection and
     // the date expression, transforms data, totals the Amount column with
     // "sumCol", and fills TD Total and TD EntryCount. On failure the error is
     // set and the previous result stays. A failed sum transformation is
@@ -102,8 +100,7 @@ public:
     QString page(const QString& summary) const;
 
 private:
-    ReportTemplate m_sum;
-    QByteArray m_searchText; // when given as text; otherwise the installed "Search"
+    ColumnSum m_sum;
     XmlDocument m_result;
     int m_count = 0;
     QString m_total = QStringLiteral("0.00");

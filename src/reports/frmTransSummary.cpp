@@ -1,0 +1,262 @@
+#include "frmTransSummary.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "AccountCombo.h"
+#include "Clock.h"
+#include "DataStore.h"
+#include "DateBox.h"
+#include "DateSelector.h"
+#include "HtmlView.h"
+#include "UiServices.h"
+#include "WindowHost.h"
+
+namespace qb {
+
+namespace {
+
+QString noGroupText()
+{
+    return QStringLiteral("(No Group created)");
+}
+
+} // namespace
+
+frmTransSummary::frmTransSummary(const BookContext& book, QWidget* parent)
+    : PeriodReportWindow(book, parent)
+{
+    setObjectName(QStringLiteral("frmTransSummary"));
+    setWindowTitle(QStringLiteral("Period Summary"));
+    buildUi();
+    connectSignals();
+    Form_Load();
+}
+
+frmTransSummary::~frmTransSummary() = default;
+
+QString frmTransSummary::PlaceholderText()
+{
+    return QStringLiteral("Select an account or a group from above to display the Period summary.");
+}
+
+void frmTransSummary::buildUi()
+{
+    fraContainer = new QFrame(this);
+    fraContainer->setObjectName(QStringLiteral("fraContainer"));
+    cmbAccount = new AccountCombo(false, fraContainer);
+    cmbAccount->setObjectName(QStringLiteral("cmbAccount"));
+    cmbAccount->setMinimumWidth(200);
+    cmbAccount->setMaxVisibleItems(20);
+    lblAccount = new QLabel(QStringLiteral("&Account"), fraContainer);
+    lblAccount->setObjectName(QStringLiteral("lblAccount"));
+    lblAccount->setBuddy(cmbAccount);
+    cmbGroups = new QComboBox(fraContainer);
+    cmbGroups->setObjectName(QStringLiteral("cmbGroups"));
+    cmbGroups->setMinimumWidth(200);
+    cmbGroups->setMaxVisibleItems(20);
+    lblGroups = new QLabel(QStringLiteral("&Group"), fraContainer);
+    lblGroups->setObjectName(QStringLiteral("lblGroups"));
+    lblGroups->setBuddy(cmbGroups);
+
+    // Subject on the left, the shared period controls on the right.
+    auto* subject = new QGridLayout;
+    subject->addWidget(lblAccount, 0, 0);
+    subject->addWidget(cmbAccount, 0, 1);
+    subject->addWidget(lblGroups, 1, 0);
+    subject->addWidget(cmbGroups, 1, 1);
+    subject->setRowStretch(2, 1);
+    auto* inside = new QHBoxLayout(fraContainer);
+    inside->setContentsMargins(0, 0, 0, 0);
+    inside->addLayout(subject);
+    inside->addSpacing(12);
+    inside->addLayout(dates()->standardLayout());
+    // The date controls are the window's children: move them into the frame.
+    for (QWidget* w : {static_cast<QWidget*>(dates()->lblFrom), static_cast<QWidget*>(dates()->debFrom),
+                       static_cast<QWidget*>(dates()->VScrollFrom), static_cast<QWidget*>(dates()->lblTo),
+                       static_cast<QWidget*>(dates()->debTo), static_cast<QWidget*>(dates()->VScrollTo),
+                       static_cast<QWidget*>(dates()->cmdDateSelect), static_cast<QWidget*>(dates()->Frame1)})
+        w->setParent(fraContainer);
+
+    cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
+    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+
+    auto* top = new QHBoxLayout;
+    top->addStretch(1);
+    top->addWidget(fraContainer);
+    top->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdRefresh);
+    buttons->addWidget(cmdPrint);
+    buttons->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(top);
+    layout->addWidget(WebBrowser1, 1);
+    layout->addLayout(buttons);
+    WebBrowser1->setMinimumHeight(80);
+
+    setTabOrder(cmbAccount, cmbGroups);
+    setTabOrder(cmbGroups, dates()->debFrom);
+    setTabOrder(dates()->debFrom, dates()->debTo);
+    setTabOrder(dates()->debTo, cmdRefresh);
+    setTabOrder(cmdRefresh, cmdPrint);
+    setTabOrder(cmdPrint, cmdClose);
+    setTabOrder(cmdClose, WebBrowser1);
+    // Never smaller than the controls need, also when the windows are tiled.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    resize(std::max(minimumWidth(), 760), 500);
+}
+
+void frmTransSummary::connectSignals()
+{
+    connect(cmbAccount, &QComboBox::activated, this, &frmTransSummary::cmbAccount_Click);
+    connect(cmbGroups, &QComboBox::activated, this, &frmTransSummary::cmbGroups_Click);
+    connect(cmdRefresh, &QPushButton::clicked, this, &frmTransSummary::RefreshReport);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void frmTransSummary::Form_Load()
+{
+    m_loading = true;
+    if (QWidget* main = WindowHost::current().mainWindow())
+        setWindowIcon(main->windowIcon());
+    Error error;
+    if (!m_report.load(&error)) {
+        // The window stays open but never builds a report.
+        MsgBox(QStringLiteral("Error ") + QString::number(error.number) + QStringLiteral(" (")
+               + error.description
+               + QStringLiteral(") in procedure Form_Load of Form frmTransSummary at Line number :"));
+        return;
+    }
+    showPlaceholder(PlaceholderText());
+    FillLists();
+    const QDate today = book().clock.today();
+    dates()->setDates(QDate(today.year(), today.month(), 1), today);
+    m_loading = false;
+    joinWindowList();
+}
+
+void frmTransSummary::FillLists()
+{
+    cmbGroups->clear();
+    cmbGroups->addItem(QStringLiteral("(Select Group)"));
+    const XmlNode groups = book().store.GroupsSection();
+    for (XmlNode g = groups.firstChildElement(); g; g = g.nextSiblingElement())
+        cmbGroups->addItem(g.text());
+    if (cmbGroups->count() == 1) {
+        cmbGroups->clear();
+        cmbGroups->addItem(noGroupText());
+    }
+    cmbGroups->setCurrentIndex(0);
+
+    cmbAccount->fillAccounts(book().store.AcMasterSection());
+    cmbAccount->addAccount(QStringLiteral("(All Accounts)"), 0);
+    cmbAccount->clearChoice();
+}
+
+void frmTransSummary::cmbAccount_Click()
+{
+    if (m_loading || m_listGuard)
+        return;
+    m_listGuard = true;
+    cmbGroups->setCurrentIndex(0);
+    RefreshReport();
+    m_listGuard = false;
+}
+
+void frmTransSummary::cmbGroups_Click()
+{
+    // "(Select Group)" and "(No Group created)" stand first and choose nothing.
+    if (m_loading || cmbGroups->currentIndex() <= 0 || m_listGuard)
+        return;
+    m_listGuard = true;
+    cmbAccount->clearChoice();
+    RefreshReport();
+    m_listGuard = false;
+}
+
+void frmTransSummary::SelectAccount(int code)
+{
+    for (int i = 0; i < cmbAccount->count(); ++i) {
+        if (cmbAccount->itemData(i).toInt() == code) {
+            cmbAccount->setCurrentIndex(i);
+            cmbAccount_Click();
+            return;
+        }
+    }
+}
+
+void frmTransSummary::SelectGroup(const QString& group)
+{
+    const int index = cmbGroups->findText(group, Qt::MatchFixedString);
+    if (index < 0)
+        return;
+    cmbGroups->setCurrentIndex(index);
+    cmbGroups_Click();
+}
+
+std::optional<int> frmTransSummary::selectedAccount() const
+{
+    return cmbAccount->selectedCode();
+}
+
+std::optional<QString> frmTransSummary::selectedGroup() const
+{
+    if (cmbGroups->currentIndex() < 0)
+        return std::nullopt;
+    return cmbGroups->currentText();
+}
+
+bool frmTransSummary::buildReport(QString* page)
+{
+    if (m_loading || !book().store.hasDocument())
+        return false;
+    // The chosen account counts by its code, so that "(All Accounts)" is all
+    // accounts wherever the sorted list puts it.
+    SummarySubject subject;
+    const std::optional<int> code = cmbAccount->selectedCode();
+    if (code && *code > 0)
+        subject = SummarySubject::account(*code, cmbAccount->currentText());
+    else if (cmbGroups->currentIndex() > 0)
+        subject = SummarySubject::group(cmbGroups->currentText());
+
+    SummaryResult result;
+    Error error;
+    const bool built = m_report.build(book().store.document(), dates()->fromDate(),
+                                      dates()->toDate(), subject, &result, &error);
+    if (!result.caption.isEmpty())
+        setCaption(result.caption);
+    if (built)
+        *page = result.page;
+    return built;
+}
+
+AccountMenuHides frmTransSummary::accountMenuHides(int /*code*/) const
+{
+    return {false, true};
+}
+
+QDate frmTransSummary::linkFromDate() const
+{
+    return dates()->fromDate();
+}
+
+QDate frmTransSummary::linkToDate() const
+{
+    return dates()->toDate();
+}
+
+} // namespace qb

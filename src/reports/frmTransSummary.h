@@ -1,0 +1,79 @@
+#pragma once
+
+// The Period Summary window: every account, a group of accounts or one
+// account over a period, with the money in, the money out and the
+// difference totalled under the rows.
+
+#include <optional>
+
+#include "BookContext.h"
+#include "Openers.h"
+#include "PeriodReportWindow.h"
+#include "SummaryReport.h"
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace qb {
+
+class AccountCombo;
+
+class frmTransSummary final : public PeriodReportWindow, public PeriodSummaryForm
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmTransSummary)
+
+public:
+    explicit frmTransSummary(const BookContext& book, QWidget* parent = nullptr);
+    ~frmTransSummary() override;
+
+    // Builds the summary of the chosen subject and dates and shows it. A
+    // failure leaves the page shown before, without a message.
+    void RefreshReport() override { PeriodReportWindow::RefreshReport(); }
+    // Chooses the account item with this code; nothing when none has it.
+    void SelectAccount(int code) override;
+    // Chooses the group item whose text is the name, letter case ignored.
+    void SelectGroup(const QString& group) override;
+
+    std::optional<int> selectedAccount() const override;
+    std::optional<QString> selectedGroup() const override;
+    void setFromDate(const QDate& date) override { PeriodReportWindow::setFromDate(date); }
+    void setToDate(const QDate& date) override { PeriodReportWindow::setToDate(date); }
+
+    // The placeholder shown before a subject is chosen.
+    static QString PlaceholderText();
+
+protected:
+    bool buildReport(QString* page) override;
+    AccountMenuHides accountMenuHides(int code) const override;
+    QDate linkFromDate() const override;
+    QDate linkToDate() const override;
+
+private:
+    void buildUi();
+    void connectSignals();
+    void Form_Load();
+    void FillLists();
+
+    void cmbAccount_Click();
+    void cmbGroups_Click();
+
+    QFrame* fraContainer = nullptr;
+    QLabel* lblAccount = nullptr;
+    AccountCombo* cmbAccount = nullptr;
+    QLabel* lblGroups = nullptr;
+    QComboBox* cmbGroups = nullptr;
+    QPushButton* cmdRefresh = nullptr;
+    QPushButton* cmdClose = nullptr;
+
+    PeriodSummaryReport m_report;
+    // From the start of load until the lists and dates are filled (for good
+    // when the load failed): list choices and refreshes do nothing.
+    bool m_loading = true;
+    // While one list's handler changes the other list.
+    bool m_listGuard = false;
+};
+
+} // namespace qb
