@@ -10,6 +10,8 @@
 #include "MasterReports.h"
 #include "Records.h"
 #include "ReportPage.h"
+#include "SearchReport.h"
+#include "ShortDate.h"
 #include "SummaryReport.h"
 #ifdef QB_BENCH_VIEW
 #include "HtmlView.h"
@@ -80,6 +82,47 @@ EntryState* entry(Context& c)
     return static_cast<EntryState*>(c.state.get());
 }
 
+// The search window's work: the predicate, the result page with its total
+// and count, and the page as the view is given it.
+struct SearchState
+{
+    qb::SearchReport report;
+    qb::SearchPredicate year;
+    qb::SearchPredicate none;
+};
+
+bool prepareSearch(Context& c, QString* why)
+{
+    qb::DataStore& store = qb::DataStore::instance();
+    store.setHost(nullptr);
+    if (!store.OpenDataFile(c.book)) {
+        *why = QStringLiteral("the store does not open the book");
+        return false;
+    }
+    auto state = std::make_shared<SearchState>();
+    if (!state->report.load()) {
+        *why = QStringLiteral("the template sumCol is not installed beside qbbench (rpt/)");
+        return false;
+    }
+    // The book's last full year, two accounts, an amount range and two terms.
+    qb::SearchCriteria year;
+    year.byDate = true;
+    year.from = QDate(2024, 1, 1);
+    year.to = QDate(2024, 12, 31);
+    year.byAccount = true;
+    year.accounts = {{1, QStringLiteral("Cash")}, {3, QStringLiteral("Bank - Current")}};
+    year.byAmount = true;
+    year.op = qb::SearchInRange();
+    year.amount = QStringLiteral("10");
+    year.toAmount = QStringLiteral("400");
+    year.byDetails = true;
+    year.details = QStringLiteral("payment AND for");
+    state->year = qb::BuildSearchPredicate(year);
+    state->none = qb::BuildSearchPredicate(qb::SearchCriteria());
+    c.state = state;
+    return true;
+}
+
 // The period summary: the book open in the store, the report loaded, the
 // last year of the book and the group with the most members, and (with the
 // widgets) the HTML view the page is shown in, as the window shows it.
@@ -133,6 +176,18 @@ bool prepareSummary(Context& c, QString* why)
     }
     c.state = state;
     return true;
+}
+
+bool runSearch(Context& c, const qb::SearchPredicate& predicate)
+{
+    auto* s = static_cast<SearchState*>(c.state.get());
+    qb::Error error;
+    if (!s->report.run(qb::DataStore::instance().document(), predicate,
+                       qb::DateDisplayExpression(), &error))
+        return false;
+    QString page = s->report.page(predicate.summary);
+    qb::AddStyleHead(page);
+    return s->report.count() > 0 && !page.isEmpty();
 }
 
 bool runSummary(Context& c, const qb::SummarySubject& subject, bool wholeHistory)
@@ -195,6 +250,18 @@ std::vector<Step> reportSteps()
                 ->balance.balance(qb::DataStore::instance().document(), entry(c)->busiestAccount,
                                   entry(c)->lastDay)
                 .has_value();
+        }});
+    steps.push_back(Step{
+        QStringLiteral("search-year"), {},
+        QStringLiteral("search: one year, two accounts, an amount range, two terms joined by AND; the page"),
+        prepareSearch, {}, [](Context& c) {
+            return runSearch(c, static_cast<SearchState*>(c.state.get())->year);
+        }});
+    steps.push_back(Step{
+        QStringLiteral("search-none"), {},
+        QStringLiteral("search without criteria (the month of the last entry); the page"),
+        prepareSearch, {}, [](Context& c) {
+            return runSearch(c, static_cast<SearchState*>(c.state.get())->none);
         }});
     steps.push_back(Step{
         QStringLiteral("summary-all-year"), {},

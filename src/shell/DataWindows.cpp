@@ -4,6 +4,7 @@
 #include "frmLedger.h"
 #include "frmAcMaster.h"
 #include "frmGroupMaster.h"
+#include "frmSearch.h"
 #include "frmTrans.h"
 #include "frmTransSummary.h"
 
@@ -21,6 +22,8 @@ void RegisterDataWindows()
                              [](const BookContext& book) { return new frmAcMaster(book); });
     Openers::registerFactory(WindowKind::Groups,
                              [](const BookContext& book) { return new frmGroupMaster(book); });
+    Openers::registerFactory(WindowKind::Search,
+                             [](const BookContext& book) { return new frmSearch(book); });
 }
 
 } // namespace qb

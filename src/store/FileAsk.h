@@ -38,8 +38,9 @@ inline QString AskNewDataFileName([[maybe_unused]] QObject* owner, const QString
     return name;
 }
 
-// A save dialog for a CSV export, starting in the book's data folder. An
-// existing file is returned only when the user agrees to overwrite it.
+// A save dialog for a CSV export, starting in the book's data folder. The
+// name comes back with ".csv" added when it lacks it; an existing file of that
+// name is returned only when the user agrees to overwrite it.
 inline QString AskCsvFileName([[maybe_unused]] QObject* owner, const QString& dataFolder,
                               const QString& suggestedName)
 {
@@ -49,9 +50,13 @@ inline QString AskCsvFileName([[maybe_unused]] QObject* owner, const QString& da
     request.filter = QStringLiteral("Comma delimited file (*.csv)");
     request.folder = dataFolder;
     request.suggestedName = suggestedName;
-    const QString name = FileDialogs::current().choose(request);
+    QString name = FileDialogs::current().choose(request);
     if (name.isEmpty())
         return {};
+    // The export writes to the name with ".csv" added when it lacks it: that
+    // is the file whose overwriting the user must agree to.
+    if (!name.toLower().endsWith(QStringLiteral(".csv")))
+        name += QStringLiteral(".csv");
     if (QFileInfo::exists(name)
         && MsgBox(QStringLiteral("A file already exist with this name in this folder, do you want "
                                  "to overwrite this file ?"),

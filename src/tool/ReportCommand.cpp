@@ -248,6 +248,8 @@ public:
         return write(page, o.output);
     }
 
+    int loadOnly(const ReportOptions& o, XmlDocument* book) { return loadBook(o, book); }
+
 private:
     // The entry window's reports, through the same classes the window uses.
     int runEntryReport(const ReportOptions& o, const XmlDocument& book)
@@ -490,6 +492,16 @@ int runReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         return kUsage;
     }
     return ReportRun(out, err).run(o);
+}
+
+int LoadCommandBook(const QString& file, const std::optional<QString>& password,
+                    XmlDocument* book, QTextStream& err)
+{
+    ReportOptions o;
+    o.file = file;
+    o.hasPassword = password.has_value();
+    o.password = password.value_or(QString());
+    return ReportRun(err, err).loadOnly(o, book);
 }
 
 } // namespace qb

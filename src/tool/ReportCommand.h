@@ -3,8 +3,12 @@
 // "qbtool report": makes a report page from a book with the report engine the
 // windows use, for scripts, template authors and tests.
 
+#include <optional>
+
 #include <QStringList>
 #include <QTextStream>
+
+#include "Xml.h"
 
 namespace qb {
 
@@ -12,5 +16,11 @@ namespace qb {
 // 3 a file could not be read, written or understood, 4 the template does not
 // take the parameters given or its transformation failed.
 int runReportCommand(const QStringList& args, QTextStream& out, QTextStream& err);
+
+// Reads a book as "report" does (deciphered, parsed, older files' missing
+// sections added, the password checked). 0, or the exit code after a
+// message on err.
+int LoadCommandBook(const QString& file, const std::optional<QString>& password,
+                    XmlDocument* book, QTextStream& err);
 
 } // namespace qb

@@ -24,6 +24,7 @@
 
 #ifdef QB_HAVE_REPORTS_ENGINE
 #include "ReportCommand.h"
+#include "SearchCommand.h"
 #endif
 
 namespace {
@@ -58,6 +59,8 @@ const char kUsageText[] =
     "      values with a heading row, to standard output or OUT.\n"
     "  report ARGUMENTS...\n"
     "      Make a report page from a book (see \"qbtool report --help\").\n"
+    "  search FILE.qbf [CRITERIA] [-o OUT] [--csv FILE]\n"
+    "      Find transactions as the Search window does (see \"qbtool search --help\").\n"
     "  help\n"
     "      Show this text.\n"
     "\n"
@@ -122,6 +125,8 @@ public:
         }
         if (command == QStringLiteral("report"))
             return report(rest);
+        if (command == QStringLiteral("search"))
+            return search(rest);
         if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h")))
             return commandHelp(command);
         if (command == QStringLiteral("export"))
@@ -412,6 +417,21 @@ private:
     {
 #ifdef QB_HAVE_REPORTS_ENGINE
         const int rc = runReportCommand(args, m_out, m_err);
+        m_out.flush();
+        m_err.flush();
+        return rc;
+#else
+        Q_UNUSED(args);
+        m_err << "qbtool: this build has no report engine\n";
+        m_err.flush();
+        return kUsage;
+#endif
+    }
+
+    int search(const QStringList& args)
+    {
+#ifdef QB_HAVE_REPORTS_ENGINE
+        const int rc = runSearchCommand(args, m_out, m_err);
         m_out.flush();
         m_err.flush();
         return rc;

@@ -1,0 +1,166 @@
+// The search's predicate and summary, its result page and total on a book
+// made here, and the CSV lines read back byte for byte.
+
+#include <QtTest>
+
+#include "SearchReport.h"
+#include "ShortDate.h"
+#include "TestSupport.h"
+
+using namespace qb;
+using namespace qb::test;
+
+Q_DECLARE_METATYPE(qb::SearchCriteria)
+
+namespace {
+
+const QString kFold
+    = QStringLiteral("translate(@Nar, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ','abcdefghijklmnopqrstuvwxyz')");
+
+QString contains(const QString& term)
+{
+    return QStringLiteral(" contains(") + kFold + QStringLiteral(", '") + term
+        + QStringLiteral("')");
+}
+
+SearchCriteria details(
+    const QString& text, SearchCriteria::DetailsMode mode = SearchCriteria::DetailsMode::Contains)
+{
+    SearchCriteria c;
+    c.byDetails = true;
+    c.mode = mode;
+    c.details = text;
+    return c;
+}
+
+} // namespace
+
+class TstSearchReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void predicate_data()
+    {
+        QTest::addColumn<SearchCriteria>("criteria");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("summary");
+
+        SearchCriteria march;
+        march.byDate = true;
+        march.from = QDate(2013, 3, 1);
+        march.to = QDate(2013, 3, 31);
+        march.byAccount = true;
+        march.accounts = {{5, QStringLiteral("Bank")}, {9, QStringLiteral("Rent")}};
+        march.byAmount = true;
+        march.op = QStringLiteral(">=");
+        march.amount = QStringLiteral("100");
+        QTest::newRow("dates, two accounts, amount")
+            << march
+            << QStringLiteral("@dt >= 20130301 and @dt <= 20130331 and  ( @fAc = 5 or  @tAc = 5 or "
+                              " @fAc = 9 or  @tAc = 9) and  . >=100")
+            << QStringLiteral("<BR>[Date : 01/03/2013 - 31/03/2013 ]<BR>[Account : Bank , Rent ]"
+                              "<BR>[Amt >= 100 ]");
+
+        QTest::newRow("raj AND sham")
+            << details(QStringLiteral("raj AND sham"))
+            << QStringLiteral("( contains(") + kFold + QStringLiteral(", 'raj') and  contains(")
+                + kFold + QStringLiteral(", 'sham'))")
+            << QStringLiteral("[<BR>[Details contain \"raj \" ]<BR>[Details contain \" sham\" ]");
+
+        SearchCriteria none;
+        none.byAccount = true; // ticked, nothing selected: no condition
+        none.byDetails = true; // ticked, empty text: no condition
+        QTest::newRow("nothing in force") << none << QString() << QString();
+
+        SearchCriteria fromOnly;
+        fromOnly.byAccount = true;
+        fromOnly.side = SearchCriteria::Side::FromOnly;
+        fromOnly.accounts = {{3, QStringLiteral("R&D <x>")}};
+        fromOnly.byAmount = true;
+        fromOnly.op = SearchInRange();
+        fromOnly.amount = QStringLiteral("12.5");
+        fromOnly.toAmount = QStringLiteral("999999999.99");
+        QTest::newRow("from side, range")
+            << fromOnly << QStringLiteral(" ( @fAc = 3) and  . >=12.5 and  . <= 999999999.99")
+            << QStringLiteral("<BR>[Account(From) : R&amp;D &lt;x&gt; ]"
+                              "<BR>[Amt between 12.5 and 999999999.99 ]");
+
+        SearchCriteria toOnly = fromOnly;
+        toOnly.side = SearchCriteria::Side::ToOnly;
+        toOnly.accounts = {{3, QStringLiteral("Tax")}, {12, QStringLiteral("Fuel")}};
+        toOnly.byAmount = false;
+        toOnly.byDetails = true;
+        toOnly.mode = SearchCriteria::DetailsMode::Equals;
+        toOnly.details = QStringLiteral(" Petrol ");
+        QTest::newRow("to side, equals")
+            << toOnly
+            << QStringLiteral(" ( @tAc = 3 or  @tAc = 12) and ( ") + kFold
+                + QStringLiteral(" = 'petrol')")
+            << QStringLiteral("<BR>[Account(To) : Tax , Fuel ]<BR>[Details equals \" Petrol \" ]");
+
+        QTest::newRow("Orange is one term")
+            << details(QStringLiteral("Orange"))
+            << QStringLiteral("(") + contains(QStringLiteral("orange")) + QStringLiteral(")")
+            << QStringLiteral("<BR>[Details contain \"Orange\" ]");
+        QTest::newRow("FORD splits on OR")
+            << details(QStringLiteral("FORD"))
+            << QStringLiteral("(") + contains(QStringLiteral("f")) + QStringLiteral(" or ")
+                + contains(QStringLiteral("d")) + QStringLiteral(")")
+            << QStringLiteral("[<BR>[Details contain \"F\" ]<BR>[Details contain \"D\" ]");
+        QTest::newRow("AND wins over OR")
+            << details(QStringLiteral("BRAND OR x"))
+            << QStringLiteral("(") + contains(QStringLiteral("br")) + QStringLiteral(" and ")
+                + contains(QStringLiteral("or x")) + QStringLiteral(")")
+            << QStringLiteral("[<BR>[Details contain \"BR\" ]<BR>[Details contain \" OR x\" ]");
+        QTest::newRow("empty last term")
+            << details(QStringLiteral("raj AND "))
+            << QStringLiteral("(") + contains(QStringLiteral("raj")) + QStringLiteral(" and ")
+                + contains(QString()) + QStringLiteral(")")
+            << QStringLiteral("[<BR>[Details contain \"raj \" ]<BR>[Details contain \" \" ]");
+        QTest::newRow("not contain, apostrophe filtered")
+            << details(QStringLiteral("it's OR <b>"), SearchCriteria::DetailsMode::NotContain)
+            << QStringLiteral("( not (contains(") + kFold
+                + QStringLiteral(", 'its')) or  not (contains(") + kFold
+                + QStringLiteral(", '<b>')))")
+            << QStringLiteral("[<BR>[Details do not contain \"it's \" ]"
+                              "<BR>[Details do not contain \" &lt;b&gt;\" ]");
+    }
+
+    void predicate()
+    {
+        QFETCH(SearchCriteria, criteria);
+        QFETCH(QString, filter);
+        QFETCH(QString, summary);
+        const SearchPredicate p
+            = BuildSearchPredicate(criteria, QLocale(QLocale::English, QLocale::UnitedKingdom));
+        QCOMPARE(p.filter, filter);
+        QCOMPARE(p.summary, summary);
+        QCOMPARE(p.selection(),
+            filter.isEmpty() ? QString() : QStringLiteral("t[") + filter + QLatin1Char(']'));
+    }
+
+    // Rows 2 to the last but one of the first table, cells 1 to 5 by their
+    // visible text: commas become blanks, in the amount cell they go.
+    void csvLines()
+    {
+        XmlDocument page;
+        QVERIFY(page.loadXml(QByteArrayLiteral(
+            "<HTML><BODY><TABLE><TR><TH>Date</TH><TH>From</TH></TR><TBODY>"
+            "<TR id=\"datarow\"><TD><A href=\"[*[date]*]20130105\">05-01-2013</A></TD>"
+            "<TD>Smith, J</TD><TD><A href=\"3\">A,B</A></TD><TD>1,250.50</TD>"
+            "<TD>  Tea,  coffee\n and\tmilk </TD><TD>sixth</TD></TR>"
+            "<TR id=\"datarow\"><TD>06-01-2013</TD><TD>Cash</TD></TR></TBODY>"
+            "<TR><TD id=\"EntryCount\">No of entries : 2</TD><TD id=\"Total\">1,250.50</TD></TR>"
+            "</TABLE><TABLE><TR><TD>x</TD></TR><TR><TD>y</TD></TR><TR><TD>z</TD></TR></TABLE>"
+            "</BODY></HTML>")));
+        QCOMPARE(SearchCsv(page),
+            QByteArray("05-01-2013,Smith  J,A B,1250.50,Tea  coffee and milk\r\n"
+                       "06-01-2013,Cash,,,\r\n"));
+        QCOMPARE(CsvFileName(QStringLiteral("/t/found")), QStringLiteral("/t/found.csv"));
+        QCOMPARE(CsvFileName(QStringLiteral("/t/Found.CSV")), QStringLiteral("/t/Found.CSV"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSearchReport)
+#include "tst_searchreport.moc"
