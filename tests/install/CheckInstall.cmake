@@ -40,3 +40,10 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen HOME=$
 if(NOT rc EQUAL 0 OR NOT shown MATCHES "Quillbrook 2.0 \\[ demo \\]")
     message(FATAL_ERROR "the installed program did not open the book: ${rc} ${shown}")
 endif()
+
+# The installed qbtool exports the installed demo book as a journal.
+execute_process(COMMAND ${PREFIX}/bin/qbtool export ${PREFIX}/work/demo.qbf --format ledger
+                OUTPUT_VARIABLE journal RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT journal MATCHES "\\([0-9]+\\) Coffee and a sandwich\n")
+    message(FATAL_ERROR "the installed qbtool did not export the demo book: ${rc}")
+endif()
