@@ -16,6 +16,7 @@
 #include "Clock.h"
 #include "DataStore.h"
 #include "HtmlView.h"
+#include "MasterEdits.h"
 #include "ReportPage.h"
 #include "ShortDate.h"
 #include "UiServices.h"
@@ -281,11 +282,19 @@ bool frmTrans::AddAccountIfNew(AccountCombo* combo)
         if (combo->itemText(i).compare(typed, Qt::CaseInsensitive) == 0)
             return true;
     }
-    // A name made only of characters that cannot be stored would become an
-    // account without a name: nothing is offered for it.
+    // The name is checked as it will be stored: "Mom's" is stored as "Moms",
+    // so with "Moms" in the book it chooses that account instead of offering
+    // a second one of the same name. A name made only of characters that
+    // cannot be stored would become an account without a name: nothing is
+    // offered for it.
     const QString name = AllowedCharsOnly(typed);
-    if (name.trimmed().isEmpty())
+    if (StoredName(typed).isEmpty())
         return false;
+    const QList<XmlNode> same = FindAccountsByName(book().document(), StoredName(typed));
+    if (!same.isEmpty()) {
+        combo->chooseCode(same.first().attribute(QStringLiteral("Code")).toInt());
+        return false;
+    }
 
     if (MsgBox(QStringLiteral("Add '") + trimmed + QStringLiteral("' to Account Heads ?"),
             MsgIcon::Question, QStringLiteral("Confirm new Account"), MsgButtons::YesNo,

@@ -298,6 +298,15 @@ private slots:
         QVERIFY(readDataFile(book).contains(
             "<t No=\"1\" dt=\"20130110\" fAc=\"1\" tAc=\"2\" Nar=\"Lunch\">7.5</t>"));
         QCOMPARE(QApplication::focusWidget(), w->debTrans);
+
+        // A name stored as an existing one (apostrophe dropped, blanks trimmed,
+        // letter case ignored) chooses that account; no second one is offered.
+        press(Qt::Key_Return);
+        typeOver(from, QStringLiteral(" wal'LET "));
+        press(Qt::Key_Return);
+        QCOMPARE(prompt->count(), 2);
+        QCOMPARE(from->currentData().toInt(), 1);
+        QCOMPARE(DataStore::instance().document().selectNodes(QStringLiteral("/Data/AcMaster/a")).size(), 2);
         QCOMPARE(get<QLabel>(w, "lblBalance_0")->text(), QStringLiteral("-7.50"));
     }
 
