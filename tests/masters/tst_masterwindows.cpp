@@ -15,6 +15,7 @@
 #include "ReportWindow.h"
 #include "TestBook.h"
 #include "TestSupport.h"
+#include "WidgetTestSupport.h"
 #include "WindowHost.h"
 #include "frmAcMaster.h"
 #include "frmGroupMaster.h"
@@ -26,19 +27,7 @@ using namespace qb::test;
 
 namespace {
 
-// Report windows as the openers see them, recording what they were asked.
-class ListWindow final : public ReportWindow, public TransactionListForm
-{
-public:
-    std::optional<int> selectedAccount() const override { return account; }
-    void SelectAccount(int code) override { account = code; }
-    void setFromDate(const QDate& date) override { from = date; }
-    void setToDate(const QDate& date) override { to = date; }
-    void RefreshReport() override { }
-    std::optional<int> account;
-    QDate from, to;
-};
-
+// A period summary window as the openers see it, recording what it was asked.
 class SummaryWindow final : public ReportWindow, public PeriodSummaryForm
 {
 public:
@@ -53,26 +42,6 @@ public:
     std::optional<QString> group;
     QDate from, to;
 };
-
-// Clicks the link whose href is exactly href in the view.
-bool clickLink(HtmlView* view, const QString& href)
-{
-    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().anchorHref() != href)
-                continue;
-            QTextCursor cursor(view->document());
-            cursor.setPosition(fragment.position() + 1);
-            view->setTextCursor(cursor);
-            view->ensureCursorVisible();
-            QTest::mouseClick(
-                view->viewport(), Qt::LeftButton, {}, view->cursorRect(cursor).center());
-            return true;
-        }
-    }
-    return false;
-}
 
 // A link as another renderer may pass it on, with its blanks escaped.
 void navigate(HtmlView* view, const QString& href)
@@ -185,7 +154,7 @@ private slots:
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), get<QPushButton>(w, "cmdSave"));
         QCOMPARE(accountXml(1), QString());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        pressKey(Qt::Key_Space);
 
         // Code 1, trimmed and filtered, in the file; the panel stays open for the next name.
         QCOMPARE(accountXml(1), QStringLiteral("<a Code=\"1\" AcName=\"Moms Fund\"/>"));
@@ -307,10 +276,10 @@ private slots:
     void accountMenuOpensTheReportsOfTheMonth()
     {
         openBook(sampleBookXml());
-        QList<ListWindow*> lists;
+        QList<RecordingListWindow*> lists;
         QList<SummaryWindow*> summaries;
         Openers::registerFactory(WindowKind::TransactionList, [&lists](const BookContext&) {
-            lists.append(new ListWindow);
+            lists.append(new RecordingListWindow);
             return lists.last();
         });
         Openers::registerFactory(WindowKind::PeriodSummary, [&summaries](const BookContext&) {

@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QtTest>
 
 #include "Clock.h"
@@ -28,6 +27,7 @@
 #include "TestBook.h"
 #include "TestSupport.h"
 #include "Utilities.h"
+#include "WidgetTestSupport.h"
 #include "WindowHost.h"
 #include "frmSearch.h"
 #include "neb.h"
@@ -139,39 +139,6 @@ QString cellText(const QString& page, const QString& id)
         QStringLiteral("id=\"") + id + QStringLiteral("\"[^>]*>([^<]*)<"));
     return cell.match(page).captured(1);
 }
-
-// Clicks the link whose href is exactly href in the view.
-bool clickLink(HtmlView* view, const QString& href)
-{
-    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().anchorHref() != href)
-                continue;
-            QTextCursor cursor(view->document());
-            cursor.setPosition(fragment.position() + 1);
-            view->setTextCursor(cursor);
-            view->ensureCursorVisible();
-            QTest::mouseClick(
-                view->viewport(), Qt::LeftButton, {}, view->cursorRect(cursor).center());
-            return true;
-        }
-    }
-    return false;
-}
-
-// A transaction list window as the openers see it, recording what it was asked.
-class ListWindow final : public ReportWindow, public TransactionListForm
-{
-public:
-    std::optional<int> selectedAccount() const override { return account; }
-    void SelectAccount(int code) override { account = code; }
-    void setFromDate(const QDate& date) override { from = date; }
-    void setToDate(const QDate& date) override { to = date; }
-    void RefreshReport() override { }
-    std::optional<int> account;
-    QDate from, to;
-};
 
 } // namespace
 
@@ -490,12 +457,12 @@ private slots:
         // Enter moves on like Tab: from the amount boxes and the details box.
         get<QCheckBox>(w, u"chkAmount"_s)->setChecked(true);
         get<neb>(w, u"nebFromAmount"_s)->textBox()->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        pressKey(Qt::Key_Return);
         QVERIFY(get<neb>(w, u"nebToAmount"_s)->isAncestorOf(QApplication::focusWidget()));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        pressKey(Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), get<QCheckBox>(w, u"chkDetails"_s));
         get<QLineEdit>(w, u"txtDetails"_s)->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        pressKey(Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), get<QPushButton>(w, u"cmdDetailsHelp"_s));
     }
 
@@ -618,7 +585,7 @@ private slots:
 
     void links()
     {
-        auto* list = new ListWindow;
+        auto* list = new RecordingListWindow;
         Openers::registerFactory(
             WindowKind::TransactionList, [list](const BookContext&) { return list; });
         frmSearch* w = open();

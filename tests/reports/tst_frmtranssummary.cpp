@@ -4,7 +4,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QTextBlock>
 #include <QtTest>
 
 #include "DataWindows.h"
@@ -15,6 +14,7 @@
 #include "SummaryTestBook.h"
 #include "TestBook.h"
 #include "TestSupport.h"
+#include "WidgetTestSupport.h"
 #include "WindowList.h"
 #include "frmTransSummary.h"
 #include "ucToolbar.h"
@@ -68,23 +68,6 @@ QStringList totalsOf(const QList<SummaryTestBook::Row>& rows)
     QStringList totals{SummaryTestBook::centsText(in), SummaryTestBook::centsText(out),
                        SummaryTestBook::centsText(in - out)};
     return totals.replaceInStrings(u"."_s, QLocale::system().decimalPoint());
-}
-
-bool clickLink(HtmlView* view, const QString& href)
-{
-    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            if (it.fragment().charFormat().anchorHref() != href)
-                continue;
-            QTextCursor cursor(view->document());
-            cursor.setPosition(it.fragment().position() + 1);
-            view->setTextCursor(cursor);
-            view->ensureCursorVisible();
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(cursor).center());
-            return true;
-        }
-    }
-    return false;
 }
 
 // A transaction list made by the opener, recording what it was asked.

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QtTest>
 
 #include "Clock.h"
@@ -25,6 +24,7 @@
 #include "TestBook.h"
 #include "TestSupport.h"
 #include "Utilities.h"
+#include "WidgetTestSupport.h"
 #include "WindowHost.h"
 #include "WindowList.h"
 #include "frmLedger.h"
@@ -203,26 +203,6 @@ Expected listingOf(const QString& page)
     e.out = totals.value(2);
     e.closing = cells(doc.selectSingleNode(QStringLiteral("//TR[@id='closing']"))).value(1);
     return e;
-}
-
-// Clicks the link whose href is exactly href in the view.
-bool clickLink(HtmlView* view, const QString& href)
-{
-    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().anchorHref() != href)
-                continue;
-            QTextCursor cursor(view->document());
-            cursor.setPosition(fragment.position() + 1);
-            view->setTextCursor(cursor);
-            view->ensureCursorVisible();
-            QTest::mouseClick(
-                view->viewport(), Qt::LeftButton, {}, view->cursorRect(cursor).center());
-            return true;
-        }
-    }
-    return false;
 }
 
 template <class T>

@@ -2,14 +2,20 @@
 
 // Helpers of the window tests: typing and keys into whatever has the focus,
 // clicks on the text and links of a report page, message boxes that take the
-// focus as real ones do, and the check that a window's controls stay apart.
+// focus as real ones do, the check that a window's controls stay apart, and a
+// transaction list window that records what the openers ask of it.
 
+#include <optional>
+
+#include <QDate>
 #include <QList>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <Qt>
 
+#include "Openers.h"
+#include "ReportWindow.h"
 #include "UiServices.h"
 
 class QWidget;
@@ -49,6 +55,21 @@ public:
     ~FocusTakingPrompt() override;
     MsgResult show(const Message& message) override;
     QStringList titles;
+};
+
+// A transaction list window as the openers see it, recording what it was
+// asked and how often it was refreshed.
+class RecordingListWindow final : public ReportWindow, public TransactionListForm
+{
+public:
+    std::optional<int> selectedAccount() const override { return account; }
+    void SelectAccount(int code) override { account = code; }
+    void setFromDate(const QDate& date) override { from = date; }
+    void setToDate(const QDate& date) override { to = date; }
+    void RefreshReport() override { ++refreshed; }
+    std::optional<int> account;
+    QDate from, to;
+    int refreshed = 0;
 };
 
 } // namespace qb::test

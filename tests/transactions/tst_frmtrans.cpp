@@ -29,20 +29,6 @@ using namespace qb::test;
 
 namespace {
 
-// A transaction list window as the openers see it, recording what it was asked.
-class ListWindow final : public ReportWindow, public TransactionListForm
-{
-public:
-    std::optional<int> selectedAccount() const override { return account; }
-    void SelectAccount(int code) override { account = code; }
-    void setFromDate(const QDate& date) override { from = date; }
-    void setToDate(const QDate& date) override { to = date; }
-    void RefreshReport() override { ++refreshed; }
-    std::optional<int> account;
-    QDate from, to;
-    int refreshed = 0;
-};
-
 QString transXml(const QString& dt, const QString& no)
 {
     const XmlNode t = DataStore::instance().document().selectSingleNode(
@@ -592,9 +578,9 @@ private slots:
 
     void accountLinksAndKeysOpenTheListOfTheAccount()
     {
-        QList<ListWindow*> made;
+        QList<RecordingListWindow*> made;
         Openers::registerFactory(WindowKind::TransactionList, [&made](const BookContext&) {
-            made.append(new ListWindow);
+            made.append(new RecordingListWindow);
             return made.last();
         });
         frmTrans* w = open(20130110);
