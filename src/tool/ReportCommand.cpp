@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include "ClsAX.h"
+#include "CommandLine.h"
 #include "DataStore.h"
 #include "EntryReports.h"
 #include "LedgerReport.h"
@@ -93,12 +94,8 @@ ReportOptions parse(const QStringList& args)
 {
     ReportOptions o;
     QStringList positional;
-    auto value = [&](qsizetype& i, const QString& name) -> std::optional<QString> {
-        if (i + 1 >= args.size()) {
-            o.error = name + QStringLiteral(" needs a value");
-            return std::nullopt;
-        }
-        return args.at(++i);
+    auto value = [&](qsizetype& i, const QString& name) {
+        return OptionValue(args, i, name, &o.error);
     };
     static const QRegularExpression childPattern(
         QStringLiteral("^(\\d+):(\\d+)=(.*)$"), QRegularExpression::DotMatchesEverythingOption);
@@ -254,9 +251,7 @@ private:
     // The entry window's reports, through the same classes the window uses.
     int runEntryReport(const ReportOptions& o, const XmlDocument& book)
     {
-        QDate date = QDate::fromString(o.date, QStringLiteral("yyyyMMdd"));
-        if (!date.isValid())
-            date = QDate::fromString(o.date, QStringLiteral("yyyy-MM-dd"));
+        const QDate date = CommandDate(o.date);
         if (!date.isValid())
             return usageFail(QStringLiteral("--date takes a date as yyyymmdd or yyyy-mm-dd"));
         Error error;
@@ -291,8 +286,8 @@ private:
     // The period summary, through the class the Period Summary window uses.
     int runSummary(const ReportOptions& o, const XmlDocument& book)
     {
-        const QDate from = dateArgument(o.from);
-        const QDate to = dateArgument(o.to);
+        const QDate from = CommandDate(o.from);
+        const QDate to = CommandDate(o.to);
         if (!from.isValid() || !to.isValid())
             return usageFail(QStringLiteral("summary needs --from and --to, as yyyymmdd or yyyy-mm-dd"));
         if (!o.account.isEmpty() && !o.group.isEmpty())
@@ -330,8 +325,8 @@ private:
         const int code = o.account.toInt(&ok);
         if (!ok)
             return usageFail(QStringLiteral("ledger needs --account CODE"));
-        const QDate from = dateArgument(o.from);
-        const QDate to = dateArgument(o.to);
+        const QDate from = CommandDate(o.from);
+        const QDate to = CommandDate(o.to);
         if (!from.isValid() || !to.isValid())
             return usageFail(
                 QStringLiteral("ledger needs --from and --to as yyyymmdd or yyyy-mm-dd"));
@@ -368,12 +363,6 @@ private:
             return templateFail(QStringLiteral("the transformation failed"));
         AddStyleHead(page);
         return write(page, o.output);
-    }
-
-    static QDate dateArgument(const QString& text)
-    {
-        const QDate date = QDate::fromString(text, QStringLiteral("yyyyMMdd"));
-        return date.isValid() ? date : QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
     }
 
     int usageFail(const QString& message)

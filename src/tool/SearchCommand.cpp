@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include "CommandLine.h"
 #include "ReportCommand.h"
 #include "ReportPage.h"
 #include "SearchReport.h"
@@ -34,12 +35,6 @@ const char kSearchUsage[]
       "  --amount OP A [B]      OP is =, >=, <=, >, < or range (A to B)\n"
       "  --details TEXT         terms joined by AND or OR in capitals\n"
       "  --mode contains|equals|not   how the terms match (default contains)\n";
-
-QDate parseDate(const QString& text)
-{
-    QDate date = QDate::fromString(text, QStringLiteral("yyyyMMdd"));
-    return date.isValid() ? date : QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-}
 
 // An amount as the search boxes take it (up to nine integer digits and two
 // decimals), written as plain number text: "0100.50" gives "100.5".
@@ -79,12 +74,8 @@ SearchOptions parse(const QStringList& args)
 {
     SearchOptions o;
     QStringList positional;
-    auto value = [&](qsizetype& i, const QString& name) -> std::optional<QString> {
-        if (i + 1 >= args.size()) {
-            o.error = name + QStringLiteral(" needs a value");
-            return std::nullopt;
-        }
-        return args.at(++i);
+    auto value = [&](qsizetype& i, const QString& name) {
+        return OptionValue(args, i, name, &o.error);
     };
     for (qsizetype i = 0; i < args.size() && o.error.isEmpty(); ++i) {
         const QString& a = args.at(i);
@@ -155,8 +146,8 @@ bool criteriaOf(const SearchOptions& o, const XmlDocument& book, SearchCriteria*
 {
     if (!o.from.isEmpty() || !o.to.isEmpty()) {
         c->byDate = true;
-        c->from = parseDate(o.from);
-        c->to = parseDate(o.to);
+        c->from = CommandDate(o.from);
+        c->to = CommandDate(o.to);
         if (!c->from.isValid() || !c->to.isValid()) {
             *error = QStringLiteral("--from and --to take dates as yyyymmdd or yyyy-mm-dd");
             return false;

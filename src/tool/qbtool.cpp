@@ -18,6 +18,7 @@
 #include "BookFile.h"
 #include "BookExport.h"
 #include "ClsAX.h"
+#include "CommandLine.h"
 #include "DataStore.h"
 #include "Utilities.h"
 #include "Xml.h"
@@ -280,9 +281,7 @@ private:
                 output = value;
             } else {
                 const int which = a == QStringLiteral("--from") ? 0 : 1;
-                QDate date = QDate::fromString(value, QStringLiteral("yyyyMMdd"));
-                if (!date.isValid())
-                    date = QDate::fromString(value, QStringLiteral("yyyy-MM-dd"));
+                const QDate date = CommandDate(value);
                 if (!date.isValid())
                     return usage(QLatin1String(names[which])
                                  + QStringLiteral(" takes a date as yyyymmdd or yyyy-mm-dd"));
