@@ -412,35 +412,29 @@ private:
         return kOk;
     }
 
-    int report(const QStringList& args)
-    {
 #ifdef QB_HAVE_REPORTS_ENGINE
-        const int rc = runReportCommand(args, m_out, m_err);
-        m_out.flush();
-        m_err.flush();
-        return rc;
-#else
-        Q_UNUSED(args);
-        m_err << "qbtool: this build has no report engine\n";
-        m_err.flush();
-        return kUsage;
-#endif
-    }
+    int report(const QStringList& args) { return engineCommand(runReportCommand, args); }
+    int search(const QStringList& args) { return engineCommand(runSearchCommand, args); }
 
-    int search(const QStringList& args)
+    int engineCommand(int (*command)(const QStringList&, QTextStream&, QTextStream&),
+                      const QStringList& args)
     {
-#ifdef QB_HAVE_REPORTS_ENGINE
-        const int rc = runSearchCommand(args, m_out, m_err);
+        const int rc = command(args, m_out, m_err);
         m_out.flush();
         m_err.flush();
         return rc;
+    }
 #else
-        Q_UNUSED(args);
+    int report(const QStringList&) { return noEngine(); }
+    int search(const QStringList&) { return noEngine(); }
+
+    int noEngine()
+    {
         m_err << "qbtool: this build has no report engine\n";
         m_err.flush();
         return kUsage;
-#endif
     }
+#endif
 
     QTextStream& m_out;
     QTextStream& m_err;
