@@ -26,18 +26,6 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-QString fileNameOf(const QString& path)
-{
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return path.mid(cut + 1);
-}
-
-QString folderOf(const QString& path)
-{
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return cut < 0 ? QString() : path.left(cut);
-}
-
 BookError failure(BookStage stage, const QString& path, const Error& reason = {})
 {
     BookError e;
@@ -151,8 +139,8 @@ bool isReadOnly(const QFileInfo& info)
 // save's own pattern, book name + "." + six letters or digits + ".tmp".
 void removeLeftovers(const QString& book)
 {
-    const QString folder = folderOf(book);
-    const QRegularExpression own(QStringLiteral("^") + QRegularExpression::escape(fileNameOf(book))
+    const QString folder = FolderOf(book);
+    const QRegularExpression own(QStringLiteral("^") + QRegularExpression::escape(FileNameOf(book))
                                  + QStringLiteral("\\.[A-Za-z0-9]{6}\\.tmp$"));
     const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
     for (const QString& name : dir.entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden | QDir::System)) {
@@ -163,7 +151,7 @@ void removeLeftovers(const QString& book)
 
 QString bookTitle(const QString& path)
 {
-    QString name = fileNameOf(path);
+    QString name = FileNameOf(path);
     if (name.endsWith(QStringLiteral(".qbf"), Qt::CaseInsensitive))
         name.chop(4);
     return name;
@@ -197,9 +185,21 @@ BookError keepDailyCopy(const QString& path, const QDate& today, int keep)
 
 } // namespace
 
+QString FileNameOf(const QString& path)
+{
+    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return path.mid(cut + 1);
+}
+
+QString FolderOf(const QString& path)
+{
+    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return cut < 0 ? QString() : path.left(cut);
+}
+
 QString DailyCopyFolder(const QString& path)
 {
-    const QString folder = folderOf(path);
+    const QString folder = FolderOf(path);
     return (folder.isEmpty() ? QString() : folder + QLatin1Char('/')) + bookTitle(path) + QStringLiteral(" backups");
 }
 
@@ -235,7 +235,7 @@ QString BookError::line() const
     case BookStage::Missing: return path + QStringLiteral(": no such file");
     case BookStage::BackupOnly:
         return path + QStringLiteral(": no such file, but its backup ") + bak
-            + QStringLiteral(" is there; to restore the book, copy the backup to ") + fileNameOf(path);
+            + QStringLiteral(" is there; to restore the book, copy the backup to ") + FileNameOf(path);
     case BookStage::NotAFile: return path + QStringLiteral(": not a file");
     case BookStage::Unreadable: return path + QStringLiteral(": cannot be read: ") + why;
     case BookStage::Empty: return path + QStringLiteral(": the file is empty, not a Quillbrook data file");
@@ -311,7 +311,7 @@ Message BookErrorMessage(const BookError& error)
         m.title = QStringLiteral("Open error");
         m.text = QStringLiteral("The Quillbrook file") + kCrLf + error.path + kCrLf
             + QStringLiteral("does not exist, but its backup file (with extension .bak) does.") + kCrLf + kCrLf
-            + QStringLiteral("To restore the book, copy or rename the backup file to ") + fileNameOf(error.path)
+            + QStringLiteral("To restore the book, copy or rename the backup file to ") + FileNameOf(error.path)
             + QStringLiteral(" and open it.");
         break;
     case BookStage::DailyCopyFailed:
@@ -537,7 +537,7 @@ BookError WriteBook(char* text, qsizetype size, const QString& linkOrPath, const
         return failure(BookStage::MovedToBackup, linkOrPath, reasonOf(temp.errorString(), int(temp.error())));
     temp.setAutoRemove(false);
     if (options.sync)
-        syncFolder(folderOf(path));
+        syncFolder(FolderOf(path));
     removeLeftovers(path);
     return {};
 }

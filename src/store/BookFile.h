@@ -116,6 +116,10 @@ struct BookWriteOptions
 // is missing while its .bak exists keeps that .bak.
 BookError WriteBook(char* text, qsizetype size, const QString& path, const BookWriteOptions& options = {});
 
+// The file name and the folder of a path, "/" or "\" between its parts.
+QString FileNameOf(const QString& path);
+QString FolderOf(const QString& path);
+
 // "<folder>/<book> backups/<book> YYYY-MM-DD.qbf", <book> being the file
 // name without its .qbf extension: the copy of a day, enciphered like the book.
 QString DailyCopyFolder(const QString& path);

@@ -12,22 +12,6 @@
 
 namespace qb {
 
-namespace {
-
-QString fileNameOf(const QString& path)
-{
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return path.mid(cut + 1);
-}
-
-QString folderOf(const QString& path)
-{
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return cut < 0 ? QString() : path.left(cut);
-}
-
-} // namespace
-
 QString AppTitle()
 {
     return QStringLiteral("Quillbrook ") + VersionText(2);
@@ -220,7 +204,7 @@ bool DataStore::OpenDataFile(const QString& FileName)
         const QString pValue = candidate.selectSingleNode(QStringLiteral("/Data/PValue")).text();
         auto matches = [&](const QString& password) { return PasswordDigest(password + i) == pValue; };
         const QString caption
-            = QStringLiteral("Enter Password (") + fileNameOf(FileName) + QLatin1Char(')');
+            = QStringLiteral("Enter Password (") + FileNameOf(FileName) + QLatin1Char(')');
         StoreHost::LoginResult result = StoreHost::LoginResult::Cancelled;
         if (m_host) {
             do {
@@ -246,7 +230,7 @@ bool DataStore::OpenDataFile(const QString& FileName)
 bool DataStore::finishOpen(const QString& fileName)
 {
     CurrentFile = fileName;
-    QString title = fileNameOf(fileName);
+    QString title = FileNameOf(fileName);
     title.chop(4);
     CurrentFileTitle = title;
     if (m_host)
@@ -262,7 +246,7 @@ bool DataStore::finishOpen(const QString& fileName)
     const QString lowerName = QDir::fromNativeSeparators(fileName).toLower();
     const QString dataFolder = QDir::fromNativeSeparators(programFolder).toLower() + QStringLiteral("/data");
     if (!lowerName.contains(dataFolder)) {
-        DataFolder = folderOf(fileName);
+        DataFolder = FolderOf(fileName);
         settings.append({QStringLiteral("datafolder"), QStringLiteral("path"), DataFolder});
     }
     SaveSettings(settings);
@@ -280,7 +264,7 @@ bool DataStore::adoptDocument(XmlDocument&& document, const QString& fileName)
     m_document = std::move(document);
     takeHandles();
     CurrentFile = fileName;
-    QString title = fileNameOf(fileName);
+    QString title = FileNameOf(fileName);
     title.chop(4);
     CurrentFileTitle = title;
     return true;
