@@ -8,9 +8,7 @@
 
 namespace qb {
 
-namespace {
-
-bool fail(Error* error, int number, const QString& description)
+bool ReportFailure(Error* error, int number, const QString& description)
 {
     if (error) {
         error->number = number;
@@ -18,11 +16,6 @@ bool fail(Error* error, int number, const QString& description)
     }
     return false;
 }
-
-// Errors of the program's own template operations (a missing element).
-constexpr int kMissingElement = 9;
-
-} // namespace
 
 QString XslNamespace()
 {
@@ -43,18 +36,18 @@ QByteArray LoadReportTemplateFile(const QString& path, Error* error)
 {
     QFile file(path);
     if (!file.exists()) {
-        fail(error, 53, QStringLiteral("File not found: ") + path);
+        ReportFailure(error, 53, QStringLiteral("File not found: ") + path);
         return {};
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        fail(error, 75,
+        ReportFailure(error, 75,
             QStringLiteral("Path/File access error: ") + path + QStringLiteral(" (")
                 + file.errorString() + QLatin1Char(')'));
         return {};
     }
     QByteArray text = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        fail(error, 57,
+        ReportFailure(error, 57,
             QStringLiteral("Device I/O error: ") + path + QStringLiteral(" (") + file.errorString()
                 + QLatin1Char(')'));
         return {};
@@ -103,7 +96,8 @@ bool ReportTemplate::setVariable(const QString& name, const QString& xpathLitera
     XmlNode variable = m_document.selectSingleNode(
         QStringLiteral("//xsl:variable[@name=") + XPathLiteral(name) + QLatin1Char(']'));
     if (variable.isNull())
-        return fail(error, kMissingElement, QStringLiteral("The template has no variable ") + name);
+        return ReportFailure(
+            error, kMissingElement, QStringLiteral("The template has no variable ") + name);
     variable.setAttribute(QStringLiteral("select"), xpathLiteral);
     return true;
 }
@@ -121,11 +115,11 @@ bool ReportTemplate::setChildAttribute(
 {
     XmlNode child = m_document.documentElement().childElement(childIndex);
     if (child.isNull())
-        return fail(error, kMissingElement,
+        return ReportFailure(error, kMissingElement,
             QStringLiteral("The template's root has no child element ")
                 + QString::number(childIndex + 1));
     if (!child.setAttributeValue(attrIndex, value))
-        return fail(error, kMissingElement,
+        return ReportFailure(error, kMissingElement,
             QStringLiteral("The template's element ") + child.name()
                 + QStringLiteral(" has no attribute ") + QString::number(attrIndex + 1));
     return true;
@@ -136,12 +130,12 @@ bool ReportTemplate::setAttributeOfMatch(
 {
     const QList<XmlNode> matches = m_document.selectNodes(xpath);
     if (index < 0 || index >= matches.size())
-        return fail(error, kMissingElement,
+        return ReportFailure(error, kMissingElement,
             QStringLiteral("The template has no element ") + QString::number(index + 1)
                 + QStringLiteral(" of ") + xpath);
     XmlNode element = matches.at(index);
     if (!element.setAttributeValue(attrIndex, value))
-        return fail(error, kMissingElement,
+        return ReportFailure(error, kMissingElement,
             QStringLiteral("The template's element ") + QString::number(index + 1)
                 + QStringLiteral(" of ") + xpath + QStringLiteral(" has no attribute ")
                 + QString::number(attrIndex + 1));
@@ -153,7 +147,7 @@ bool ReportTemplate::setDateFormat(const QString& expression, Error* error)
     XmlNode placeholder
         = m_document.selectSingleNode(QStringLiteral("//xsl:value-of[@select='##DATEFORMAT##']"));
     if (placeholder.isNull())
-        return fail(error, kMissingElement,
+        return ReportFailure(error, kMissingElement,
             QStringLiteral("The template has no ##DATEFORMAT## placeholder"));
     placeholder.setAttribute(QStringLiteral("select"), expression);
     return true;

@@ -23,6 +23,11 @@ QByteArray LoadReportTemplate(const QString& name, Error* error = nullptr);
 // The same for a template file given by its path.
 QByteArray LoadReportTemplateFile(const QString& path, Error* error = nullptr);
 
+// The engine's failures: sets *error, when there is one, and gives false.
+bool ReportFailure(Error* error, int number, const QString& description);
+// The error number of a template that lacks an element the program sets.
+constexpr int kMissingElement = 9;
+
 // Applies templateDocument to source and returns the output text. A failure is
 // shown in a message box ("Error n (description) in procedure TransformNode of
 // Module modPublicFunctions0") and gives empty text.

@@ -4,23 +4,13 @@
 #include <QSaveFile>
 
 #include "ReportPage.h"
+#include "ReportTemplate.h"
 #include "SummaryReport.h"
 #include "Utilities.h"
 
 namespace qb {
 
 namespace {
-
-constexpr int kSearchError = 9; // a template without an element the search sets
-
-bool fail(Error* error, int number, const QString& description)
-{
-    if (error) {
-        error->number = number;
-        error->description = description;
-    }
-    return false;
-}
 
 QString fold(const QString& expression)
 {
@@ -207,7 +197,8 @@ bool SearchReport::run(const XmlDocument& data, const SearchPredicate& predicate
     if (!search.transformToDocument(data.documentElement(), &result, error))
         return false;
     if (result.documentElement().isNull())
-        return fail(error, kSearchError, QStringLiteral("The search template gave no page"));
+        return ReportFailure(
+            error, kMissingElement, QStringLiteral("The search template gave no page"));
 
     // The template's word on what it lists without criteria.
     if (!selection.isEmpty()) {
@@ -220,7 +211,7 @@ bool SearchReport::run(const XmlDocument& data, const SearchPredicate& predicate
     XmlNode totalCell = result.selectSingleNode(QStringLiteral("//TD[@id='Total']"));
     XmlNode countCell = result.selectSingleNode(QStringLiteral("//TD[@id='EntryCount']"));
     if (totalCell.isNull() || countCell.isNull())
-        return fail(error, kSearchError,
+        return ReportFailure(error, kMissingElement,
             QStringLiteral("The search template has no Total or EntryCount cell"));
     totalCell.setText(total);
     const int count = int(result.selectNodes(QStringLiteral("//TR[@id='datarow']")).size());
@@ -280,7 +271,7 @@ bool WriteSearchCsv(const QString& path, const QByteArray& lines, Error* error)
     // leaves an existing file as it was.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(lines) != lines.size() || !file.commit())
-        return fail(error, 75, file.errorString());
+        return ReportFailure(error, 75, file.errorString());
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include "ReportPage.h"
+#include "ReportTemplate.h"
 #include "ShortDate.h"
 #include "Utilities.h"
 
@@ -15,17 +16,6 @@
 namespace qb {
 
 namespace {
-
-bool fail(Error* error, int number, const QString& description)
-{
-    if (error) {
-        error->number = number;
-        error->description = description;
-    }
-    return false;
-}
-
-constexpr int kMissingElement = 9;
 
 QString quoted(const QString& text)
 {
@@ -260,7 +250,8 @@ bool PeriodSummaryReport::build(const XmlDocument& data, const QDate& from, cons
     if (!m_template.transformToDocument((book ? *book : data).documentElement(), &page, error))
         return false;
     if (page.documentElement().isNull())
-        return fail(error, kMissingElement, QStringLiteral("The summary template gave no page"));
+        return ReportFailure(
+            error, kMissingElement, QStringLiteral("The summary template gave no page"));
 
     result->inTotal = m_sum.total(page, QStringLiteral("in"));
     result->outTotal = m_sum.total(page, QStringLiteral("out"));
@@ -275,7 +266,8 @@ bool PeriodSummaryReport::build(const XmlDocument& data, const QDate& from, cons
         const QString id = QString::fromLatin1(cell.id);
         XmlNode td = page.selectSingleNode(QStringLiteral("//TD[@id='") + id + QStringLiteral("']"));
         if (td.isNull())
-            return fail(error, kMissingElement, QStringLiteral("The summary page has no cell ") + id);
+            return ReportFailure(
+                error, kMissingElement, QStringLiteral("The summary page has no cell ") + id);
         td.setText(AmountText(cell.value, locale));
     }
     result->page = page.documentElement().xml();
