@@ -346,7 +346,7 @@ private slots:
         auto* entry = dynamic_cast<frmTrans*>(w.childWindows().value(0));
         QVERIFY(entry);
         QTRY_VERIFY(entry->isAncestorOf(QApplication::focusWidget()));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
+        pressKey(Qt::Key_W, Qt::ControlModifier);
         QVERIFY(!DataStore::instance().hasDocument());
         QTRY_VERIFY(w.childWindows().isEmpty());
         QCOMPARE(w.windowTitle(), AppTitle());
