@@ -18,8 +18,6 @@ namespace qb {
 
 namespace {
 
-enum ExitCode { kOk = 0, kUsage = 2, kFileError = 3, kTemplateError = 4 };
-
 const char kReportUsage[]
     = "Usage: qbtool report FILE.qbf TEMPLATE [OPTIONS]\n"
       "       qbtool report FILE.qbf day --date DATE [--password P] [-o OUT]\n"
@@ -470,16 +468,10 @@ private:
 int runReportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     const ReportOptions o = parse(args);
-    if (o.help) {
-        out << kReportUsage;
-        out.flush();
-        return kOk;
-    }
-    if (!o.error.isEmpty()) {
-        err << "qbtool: " << o.error << "\n\n" << kReportUsage;
-        err.flush();
-        return kUsage;
-    }
+    if (o.help)
+        return CommandHelp(out, kReportUsage);
+    if (!o.error.isEmpty())
+        return CommandUsageError(err, o.error, kReportUsage);
     return ReportRun(out, err).run(o);
 }
 

@@ -15,8 +15,6 @@ namespace qb {
 
 namespace {
 
-enum ExitCode { kOk = 0, kUsage = 2, kFileError = 3, kTemplateError = 4 };
-
 const char kSearchUsage[]
     = "Usage: qbtool search FILE.qbf [--from DATE --to DATE] [--account CODE]...\n"
       "                    [--side from|to|both] [--amount OP A [B]]\n"
@@ -222,15 +220,10 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 int runSearchCommand(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     const SearchOptions o = parse(args);
-    if (o.help) {
-        out << kSearchUsage;
-        out.flush();
-        return kOk;
-    }
+    if (o.help)
+        return CommandHelp(out, kSearchUsage);
     auto usage = [&err](const QString& problem) {
-        err << "qbtool: " << problem << "\n\n" << kSearchUsage;
-        err.flush();
-        return kUsage;
+        return CommandUsageError(err, problem, kSearchUsage);
     };
     if (!o.error.isEmpty())
         return usage(o.error);

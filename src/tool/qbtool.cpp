@@ -32,8 +32,6 @@ namespace {
 
 using namespace qb;
 
-enum ExitCode { kOk = 0, kInconsistent = 1, kUsage = 2, kFileError = 3 };
-
 const char kUsageText[] =
     "Usage: qbtool COMMAND [ARGUMENTS]\n"
     "\n"
@@ -166,12 +164,7 @@ private:
         return usage(QStringLiteral("unknown command ") + command);
     }
 
-    int usage(const QString& problem)
-    {
-        m_err << "qbtool: " << problem << "\n\n" << kUsageText;
-        m_err.flush();
-        return kUsage;
-    }
+    int usage(const QString& problem) { return CommandUsageError(m_err, problem, kUsageText); }
 
     bool expect(const Options& o, int count, const QString& command)
     {
