@@ -1,6 +1,5 @@
 #include "DemoBook.h"
 
-#include <cmath>
 
 #include <QLocale>
 
@@ -59,9 +58,9 @@ public:
         g.CreateNode(m_doc.selectSingleNode(QStringLiteral("/Data/Groups"))).setText(name);
     }
 
-    // Days after today are left out: the book ends today. The demo's amounts
-    // are written as cents-exact literals and sums of them, taken to the cent.
-    void trans(const QDate& date, int from, int to, double amount, const QString& narration)
+    // Days after today are left out: the book ends today. Amounts are given
+    // in whole cents.
+    void trans(const QDate& date, int from, int to, qint64 cents, const QString& narration)
     {
         if (!date.isValid() || date > m_today)
             return;
@@ -72,7 +71,7 @@ public:
         t.tAc = to;
         t.Nar = narration;
         t.CreateNode(m_doc.selectSingleNode(QStringLiteral("/Data/Trans"))).setText(
-            Money::fromUnits(std::llround(amount * 100) * (Money::kScale / 100)).toText());
+            Money::fromUnits(cents * (Money::kScale / 100)).toText());
     }
 
     void narration(const QString& text)
@@ -119,35 +118,35 @@ XmlDocument MakeDemoBook(const QDate& today)
         book.narration(QLatin1String(n));
 
     const QDate first = QDate(today.year(), today.month(), 1).addMonths(-3);
-    book.trans(first, OpeningBalance, Bank, 12500, QStringLiteral("Balance brought forward"));
-    book.trans(first, OpeningBalance, Savings, 8000, QStringLiteral("Balance brought forward"));
-    book.trans(first, OpeningBalance, Cash, 350, QStringLiteral("Cash in hand"));
+    book.trans(first, OpeningBalance, Bank, 1250000, QStringLiteral("Balance brought forward"));
+    book.trans(first, OpeningBalance, Savings, 800000, QStringLiteral("Balance brought forward"));
+    book.trans(first, OpeningBalance, Cash, 35000, QStringLiteral("Cash in hand"));
 
-    const double groceries[4][4] = {
-        {62.4, 48.15, 75.9, 55.35}, {58.2, 71.05, 49.8, 66.1}, {80.25, 52.6, 61.45, 47.9}, {69.3, 57.75, 73.2, 50.45}};
+    const qint64 groceries[4][4] = {
+        {6240, 4815, 7590, 5535}, {5820, 7105, 4980, 6610}, {8025, 5260, 6145, 4790}, {6930, 5775, 7320, 5045}};
     for (int m = 0; m < 4; ++m) {
         const QDate month = first.addMonths(m);
         const QString monthName = QLocale::c().monthName(month.month());
-        book.trans(dayOf(month, 1), Salary, Bank, 4200, QStringLiteral("Salary for ") + monthName);
-        book.trans(dayOf(month, 2), Bank, Rent, 1150, QStringLiteral("Rent for ") + monthName);
-        book.trans(dayOf(month, 3), Bank, Cash, 400, QStringLiteral("Cash withdrawal"));
+        book.trans(dayOf(month, 1), Salary, Bank, 420000, QStringLiteral("Salary for ") + monthName);
+        book.trans(dayOf(month, 2), Bank, Rent, 115000, QStringLiteral("Rent for ") + monthName);
+        book.trans(dayOf(month, 3), Bank, Cash, 40000, QStringLiteral("Cash withdrawal"));
         for (int w = 0; w < 4; ++w)
             book.trans(dayOf(month, 5 + w * 7), w % 2 ? CreditCard : Cash, Groceries, groceries[m][w],
                        QStringLiteral("Groceries"));
-        book.trans(dayOf(month, 7), Cash, Transport, 30, QStringLiteral("Monthly bus pass"));
-        book.trans(dayOf(month, 9), Bank, Utilities, 86.5 + m * 4.25, QStringLiteral("Electricity bill"));
-        book.trans(dayOf(month, 14), Bank, Telephone, 39.99, QStringLiteral("Phone and internet"));
-        book.trans(dayOf(month, 16), CreditCard, DiningOut, 45.8 + m * 6, QStringLiteral("Dinner with friends"));
+        book.trans(dayOf(month, 7), Cash, Transport, 3000, QStringLiteral("Monthly bus pass"));
+        book.trans(dayOf(month, 9), Bank, Utilities, 8650 + m * 425, QStringLiteral("Electricity bill"));
+        book.trans(dayOf(month, 14), Bank, Telephone, 3999, QStringLiteral("Phone and internet"));
+        book.trans(dayOf(month, 16), CreditCard, DiningOut, 4580 + m * 600, QStringLiteral("Dinner with friends"));
         if (m == 1)
-            book.trans(dayOf(month, 18), Cash, Medical, 25, QStringLiteral("Pharmacy"));
-        book.trans(dayOf(month, 21), Cash, Transport, 18.5, QStringLiteral("Taxi home"));
-        book.trans(dayOf(month, 25), Bank, CreditCard, 180, QStringLiteral("Credit card payment"));
-        book.trans(dayOf(month, 28), Bank, Savings, 500, QStringLiteral("Monthly saving"));
-        book.trans(dayOf(month, 31), Interest, Savings, 12.35 + m * 0.4, QStringLiteral("Interest"));
+            book.trans(dayOf(month, 18), Cash, Medical, 2500, QStringLiteral("Pharmacy"));
+        book.trans(dayOf(month, 21), Cash, Transport, 1850, QStringLiteral("Taxi home"));
+        book.trans(dayOf(month, 25), Bank, CreditCard, 18000, QStringLiteral("Credit card payment"));
+        book.trans(dayOf(month, 28), Bank, Savings, 50000, QStringLiteral("Monthly saving"));
+        book.trans(dayOf(month, 31), Interest, Savings, 1235 + m * 40, QStringLiteral("Interest"));
     }
 
     // Something on today's page, which the transaction entry window shows first.
-    book.trans(today, Cash, DiningOut, 8.5, QStringLiteral("Coffee and a sandwich"));
+    book.trans(today, Cash, DiningOut, 850, QStringLiteral("Coffee and a sandwich"));
 
     book.dateRange(QDate(today.year(), 1, 1), QDate(today.year(), 12, 31), QStringLiteral("This year"));
     book.dateRange(first, today, QStringLiteral("Demo period"));
