@@ -1,6 +1,5 @@
 #include "DemoBook.h"
 
-
 #include <QLocale>
 
 #include "DataStore.h"
