@@ -117,6 +117,16 @@ QString Money::format() const
     return m_units < 0 && cents != 0 ? QLatin1Char('-') + text : text;
 }
 
+QString Money::formatGrouped() const
+{
+    QString text = format();
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    const qsizetype first = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    for (qsizetype at = point - 3; at > first; at -= 3)
+        text.insert(at, QLatin1Char(','));
+    return text;
+}
+
 std::optional<Money> Money::checkedAdd(Money other) const
 {
     std::int64_t sum = 0;

@@ -47,6 +47,16 @@ public:
     // (2.675 gives 2.68, -49.755 gives -49.76, -0.004 gives 0.00).
     QString format() const;
 
+    // The same figure with its thousands grouped by commas ("1,234,567.89",
+    // "-0.05"): the form of every figure on a page meant for reading.
+    // Files and output meant for programs (CSV, exports, qbtool balance)
+    // keep format().
+    QString formatGrouped() const;
+
+    // What a page shows in place of an amount that cannot be read or a sum
+    // that left the range: never a wrong figure.
+    static QString errorMark() { return QStringLiteral("#ERR"); }
+
     // The sum or difference; nothing when it leaves the range.
     std::optional<Money> checkedAdd(Money other) const;
     std::optional<Money> checkedSubtract(Money other) const;
@@ -72,9 +82,56 @@ public:
     static constexpr Money min() { return Money(-std::numeric_limits<std::int64_t>::max()); }
 
 private:
+    friend class MoneySum;
     constexpr explicit Money(std::int64_t units) : m_units(units) {}
 
     std::int64_t m_units = 0;
+};
+
+// A running sum that remembers leaving the range instead of clamping or
+// aborting: pages show Money::errorMark() for it and qbtool refuses it.
+class MoneySum final
+{
+public:
+    constexpr MoneySum() = default;
+    constexpr explicit MoneySum(Money start) : m_sum(start) {}
+
+    void add(Money amount)
+    {
+        if (m_overflow)
+            return;
+        const std::optional<Money> sum = m_sum.checkedAdd(amount);
+        m_overflow = !sum;
+        if (sum)
+            m_sum = *sum;
+    }
+    void subtract(Money amount) { add(-amount); }
+    void add(const MoneySum& other)
+    {
+        if (other.m_overflow)
+            m_overflow = true;
+        else
+            add(other.m_sum);
+    }
+    MoneySum& operator+=(Money amount) { add(amount); return *this; }
+    MoneySum& operator-=(Money amount) { subtract(amount); return *this; }
+
+    bool overflowed() const { return m_overflow; }
+    // Nothing once the sum has left the range.
+    std::optional<Money> value() const
+    {
+        return m_overflow ? std::nullopt : std::optional<Money>(m_sum);
+    }
+    // format() / formatGrouped(), or the error mark after an overflow.
+    QString format() const { return m_overflow ? Money::errorMark() : m_sum.format(); }
+    QString formatGrouped() const
+    {
+        return m_overflow ? Money::errorMark() : m_sum.formatGrouped();
+    }
+
+private:
+    Money m_sum;
+    bool m_overflow = false;
 };
 
 } // namespace qb

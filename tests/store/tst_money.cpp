@@ -151,6 +151,32 @@ private slots:
         QCOMPARE(Money::max().format(), QStringLiteral("922337203685477.58"));
         QCOMPARE(Money::min().toText(), QStringLiteral("-922337203685477.5807"));
     }
+
+    // Grouping starts at the fourth integer digit and never splits the sign;
+    // a sum that leaves the range stays marked, however much comes after.
+    void groupingAndCheckedSums()
+    {
+        const std::pair<const char*, const char*> grouped[] = {{"0", "0.00"}, {"-0.005", "-0.01"},
+            {"999.995", "1,000.00"}, {"-123456.7", "-123,456.70"}, {"1234567.891", "1,234,567.89"},
+            {"100000", "100,000.00"}, {"-999", "-999.00"}};
+        for (const auto& [text, expected] : grouped)
+            QCOMPARE(Money::parse(QString::fromLatin1(text))->formatGrouped(),
+                QString::fromLatin1(expected));
+        QCOMPARE(Money::max().formatGrouped(), QStringLiteral("922,337,203,685,477.58"));
+
+        MoneySum sum;
+        sum += *Money::parse(u"999999999.99");
+        sum -= *Money::parse(u"0.99");
+        QCOMPARE(sum.value(), Money::parse(u"999999999"));
+        QCOMPARE(sum.formatGrouped(), QStringLiteral("999,999,999.00"));
+        MoneySum big(Money::max());
+        big += Money::fromUnits(1);
+        QVERIFY(big.overflowed() && !big.value());
+        big += -Money::max(); // back in range arithmetically, still marked
+        QCOMPARE(big.format(), Money::errorMark());
+        sum.add(big);
+        QCOMPARE(sum.formatGrouped(), Money::errorMark());
+    }
 };
 
 QTEST_GUILESS_MAIN(TstMoney)
