@@ -1,8 +1,9 @@
 <?xml version="1.0"?>
 <!-- Search results. The window writes "t[...]" with its criteria into the
      select of the second xsl:apply-templates and the date-display expression
-     into the second xsl:value-of, and fills TD Total and TD EntryCount itself;
-     "sumCol" adds the Amount cells, so they carry plain figures (1250.50).
+     into the second xsl:value-of, and fills TD Total and TD EntryCount itself.
+     The Amount cells carry the amounts as the book holds them; the window
+     reads each one, writes it as the page shows figures and adds them.
      Without criteria the second xsl:apply-templates keeps its own selection:
      the transactions of the month of the last entry, so that a large book
      still opens its search window at once, and says so in DIV DefaultListing,
@@ -50,7 +51,7 @@
       <TD class="text"><A href="[*[date]*]{@dt}"><xsl:value-of select="##DATEFORMAT##"/></A></TD>
       <TD class="text"><A href="{@fAc}"><xsl:value-of select="key('head', @fAc)/@AcName"/></A></TD>
       <TD class="text"><A href="{@tAc}"><xsl:value-of select="key('head', @tAc)/@AcName"/></A></TD>
-      <TD class="Amount" align="right"><xsl:value-of select="format-number(., '0.00')"/></TD>
+      <TD class="Amount" align="right"><xsl:value-of select="."/></TD>
       <TD class="text"><xsl:value-of select="@Nar"/></TD>
     </TR>
   </xsl:template>

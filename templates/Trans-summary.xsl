@@ -2,11 +2,13 @@
 <!-- Period summary: one row per account of the subject with its balance
      before the first day, the money into it (To) and out of it (From) within
      the period, and its balance at the end of the last day.
-     The subject: AccountCode, an account's code as a string ('12'), or else
-     GroupString, a group's member list (',3,1,7,'), or else (both 0) every
-     account. The window fills the TD cells intotal, outtotal and diff after
-     the transformation; the in and out cells carry the class words "in" and
-     "out", which the column sum (sumCol) adds. -->
+     The window gives it the subject's account heads and a Figures section:
+     one f per account with its Code and its Opening, In, Out and Closing
+     figures as page text, worked out exactly by the program, which also
+     fills the TD cells intotal, outtotal and diff after the transformation.
+     The variables say what the subject is: AccountCode, an account's code
+     as a string ('12'), or else GroupString, a group's member codes
+     (',3,1,7,'), or else (both 0) every account. -->
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
   <xsl:output method="xml" omit-xml-declaration="yes"/>
   <xsl:variable name="FromDate" select="0"/>
@@ -16,26 +18,12 @@
 
   <xsl:variable name="lower" select="'abcdefghijklmnopqrstuvwxyz'"/>
   <xsl:variable name="upper" select="'ABCDEFGHIJKLMNOPQRSTUVWXYZ'"/>
-
-  <!-- An amount as 0.00, rounded to cents first so that a sum such as
-       -0.0000001 shows as 0.00 and not -0.00. -->
-  <xsl:template name="amount">
-    <xsl:param name="value"/>
-    <xsl:value-of select="format-number(round($value * 100) div 100, '0.00')"/>
-  </xsl:template>
+  <xsl:key name="figures" match="/Data/Figures/f" use="@Code"/>
 
   <xsl:template match="/">
     <xsl:variable name="oneAccount" select="string($AccountCode) != '0'"/>
     <xsl:variable name="oneGroup" select="not($oneAccount) and string($GroupString) != '0'"/>
-    <xsl:variable name="heads" select="/Data/AcMaster/a[
-        ($oneAccount and @Code = $AccountCode)
-        or ($oneGroup and contains($GroupString, concat(',', @Code, ',')))
-        or (not($oneAccount) and not($oneGroup))]"/>
-    <!-- The book is read twice in all: once for what lies before the period,
-         once for the period itself; the rows work on these two sets only. -->
-    <xsl:variable name="trans" select="/Data/Trans/t"/>
-    <xsl:variable name="before" select="$trans[@dt &lt; $FromDate]"/>
-    <xsl:variable name="period" select="$trans[@dt &gt;= $FromDate and @dt &lt;= $ToDate]"/>
+    <xsl:variable name="heads" select="/Data/AcMaster/a"/>
     <HTML>
       <BODY>
         <DIV class="reporttitle"><B>[*[REPORTTILE]*]</B></DIV>
@@ -50,23 +38,13 @@
           <xsl:for-each select="$heads">
             <xsl:sort select="translate(@AcName, $lower, $upper)"/>
             <xsl:variable name="code" select="string(@Code)"/>
-            <xsl:variable name="opening" select="sum($before[@tAc = $code]) - sum($before[@fAc = $code])"/>
-            <xsl:variable name="in" select="sum($period[@tAc = $code])"/>
-            <xsl:variable name="out" select="sum($period[@fAc = $code])"/>
+            <xsl:variable name="f" select="key('figures', $code)"/>
             <TR id="id{$code}">
               <TD class="text"><A href="{$code}"><xsl:value-of select="@AcName"/></A></TD>
-              <TD class="Amount" align="right">
-                <xsl:call-template name="amount"><xsl:with-param name="value" select="$opening"/></xsl:call-template>
-              </TD>
-              <TD class="Amount in" align="right">
-                <xsl:call-template name="amount"><xsl:with-param name="value" select="$in"/></xsl:call-template>
-              </TD>
-              <TD class="Amount out" align="right">
-                <xsl:call-template name="amount"><xsl:with-param name="value" select="$out"/></xsl:call-template>
-              </TD>
-              <TD class="Amount" align="right">
-                <xsl:call-template name="amount"><xsl:with-param name="value" select="$opening + $in - $out"/></xsl:call-template>
-              </TD>
+              <TD class="Amount" align="right"><xsl:value-of select="$f/@Opening"/></TD>
+              <TD class="Amount in" align="right"><xsl:value-of select="$f/@In"/></TD>
+              <TD class="Amount out" align="right"><xsl:value-of select="$f/@Out"/></TD>
+              <TD class="Amount" align="right"><xsl:value-of select="$f/@Closing"/></TD>
             </TR>
           </xsl:for-each>
           <xsl:if test="not($heads)">

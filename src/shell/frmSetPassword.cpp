@@ -119,7 +119,7 @@ void frmSetPassword::cmdOk_Click()
                QStringLiteral("Cannot change password"));
         return;
     }
-    if (AllowedCharsOnly(password) != password) {
+    if (PasswordCharsOnly(password) != password) {
         MsgBox(QStringLiteral("Only normal keyboard charectors can be used in password."),
                MsgIcon::Information, QStringLiteral("Cannot set password"));
         return;

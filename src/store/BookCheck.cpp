@@ -36,11 +36,7 @@ bool isDocumentDate(const QString& text)
 
 bool onlyAllowedChars(const QString& text)
 {
-    for (QChar c : text) {
-        if (!IsAllowedChar(c))
-            return false;
-    }
-    return true;
+    return OnlyAllowedChars(text);
 }
 
 QString quoted(const QString& text)

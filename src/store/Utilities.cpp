@@ -27,18 +27,69 @@ QDate DocDateToDate(int docDate)
     return QDate(digits.left(4).toInt(), digits.mid(4, 2).toInt(), digits.mid(6, 2).toInt());
 }
 
-bool IsAllowedChar(QChar c)
+bool IsAllowedChar(char32_t c)
 {
-    const char16_t u = c.unicode();
-    return u >= 32 && u <= 126 && u != u'\'';
+    if (c < 128)
+        return c >= 32 && c <= 126;
+    if (c == 0x200C || c == 0x200D || c == 0x2019) // zero-width non-joiner, joiner; ’
+        return true;
+    switch (QChar::category(c)) {
+    case QChar::Letter_Uppercase:
+    case QChar::Letter_Lowercase:
+    case QChar::Letter_Titlecase:
+    case QChar::Letter_Modifier:
+    case QChar::Letter_Other:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Number_DecimalDigit:
+        return true;
+    default:
+        return false;
+    }
 }
+
+namespace {
+
+// Calls keep(from, length) for each allowed character of the text, whole
+// surrogate pairs included; an unpaired surrogate is never allowed.
+template <typename Keep>
+void forAllowedChars(const QString& text, Keep keep)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            if (IsAllowedChar(QChar::surrogateToUcs4(c, text.at(i + 1))))
+                keep(i, 2);
+            ++i;
+        } else if (!c.isSurrogate() && IsAllowedChar(c.unicode())) {
+            keep(i, 1);
+        }
+    }
+}
+
+} // namespace
 
 QString AllowedCharsOnly(const QString& text)
 {
     QString out;
     out.reserve(text.size());
+    forAllowedChars(text, [&](qsizetype from, qsizetype length) { out.append(text.mid(from, length)); });
+    return out;
+}
+
+bool OnlyAllowedChars(const QString& text)
+{
+    qsizetype kept = 0;
+    forAllowedChars(text, [&](qsizetype, qsizetype length) { kept += length; });
+    return kept == text.size();
+}
+
+QString PasswordCharsOnly(const QString& text)
+{
+    QString out;
     for (QChar c : text) {
-        if (IsAllowedChar(c))
+        if (c.unicode() >= 32 && c.unicode() <= 126 && c != QLatin1Char('\''))
             out.append(c);
     }
     return out;

@@ -15,9 +15,21 @@ int DateToDocDate(const QDate& date);
 // Characters 1-4 the year, 5-6 the month, 7-8 the day; an invalid date when they are not one.
 QDate DocDateToDate(int docDate);
 
-// Keeps only printable ASCII other than the apostrophe (codes 32-126 except 39).
+// The characters names, narrations and captions may hold: printable ASCII
+// (codes 32-126, the apostrophe included) and the letters of every script
+// with their marks and digits (and the joiners and the typographic
+// apostrophe some scripts and keyboards use). Control characters, line
+// breaks, unpaired surrogates, private-use, unassigned and format
+// characters (direction overrides among them) are not: pages and files
+// cannot hold them or would show them misleadingly.
+bool IsAllowedChar(char32_t c);
+// Keeps, in order, only the allowed characters of the text.
 QString AllowedCharsOnly(const QString& text);
-bool IsAllowedChar(QChar c);
+// True when every character of the text is allowed.
+bool OnlyAllowedChars(const QString& text);
+// A password keeps to printable ASCII other than the apostrophe: its digest
+// works on single bytes.
+QString PasswordCharsOnly(const QString& text);
 
 QString RandomLetters(int count);
 short RandomInRange(short lo, short hi);

@@ -73,8 +73,10 @@ struct LibraryInit
         xmlSetStructuredErrorFunc(nullptr, reinterpret_cast<xmlStructuredErrorFunc>(
                                                reinterpret_cast<void (*)()>(collectStructured)));
         xsltSetGenericErrorFunc(nullptr, collectGeneric);
-        // Templates are data: they may not write files or reach the network.
+        // Templates are data: they may not read or write files or reach the
+        // network, so document() fails and the transformation with it.
         xsltSecurityPrefs* prefs = xsltNewSecurityPrefs();
+        xsltSetSecurityPrefs(prefs, XSLT_SECPREF_READ_FILE, xsltSecurityForbid);
         xsltSetSecurityPrefs(prefs, XSLT_SECPREF_WRITE_FILE, xsltSecurityForbid);
         xsltSetSecurityPrefs(prefs, XSLT_SECPREF_CREATE_DIRECTORY, xsltSecurityForbid);
         xsltSetSecurityPrefs(prefs, XSLT_SECPREF_WRITE_NETWORK, xsltSecurityForbid);

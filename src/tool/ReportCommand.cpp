@@ -9,6 +9,7 @@
 #include "DataStore.h"
 #include "EntryReports.h"
 #include "LedgerReport.h"
+#include "MasterEdits.h"
 #include "MasterReports.h"
 #include "ReportEngine.h"
 #include "SummaryReport.h"
@@ -275,10 +276,17 @@ private:
         AccountBalance balance;
         if (!balance.load(&error))
             return fail(QStringLiteral("template sum: ") + error.description);
-        const std::optional<Money> value = balance.balance(book, code, date);
-        if (!value)
-            return templateFail(QStringLiteral("the balance template gave no number"));
-        return write(AccountBalance::BalanceText(*value), o.output);
+        // A figure or nothing: an amount that cannot be read, or a sum out
+        // of range, is one line and exit code 3, never a wrong number.
+        const FigureSum value = balance.figure(book, code, date);
+        if (value.isError()) {
+            return fail(value.overflowed()
+                    ? QStringLiteral("the balance of account ") + QString::number(code)
+                        + QStringLiteral(" leaves the range of amounts (about 922 trillion)")
+                    : QStringLiteral("account ") + QString::number(code)
+                        + QStringLiteral(" has an amount that cannot be read (qbtool check lists it)"));
+        }
+        return write(value.plain(), o.output);
     }
 
     // The period summary, through the class the Period Summary window uses.
@@ -300,20 +308,28 @@ private:
                 return usageFail(QStringLiteral("the book has no account with code ") + o.account);
             subject = SummarySubject::account(code, head.attribute(QStringLiteral("AcName")));
         } else if (!o.group.isEmpty()) {
-            if (book.selectSingleNode(QStringLiteral("/Data/Groups/Group[. = ")
-                                      + XPathLiteral(o.group) + QLatin1Char(']')).isNull())
+            // As the window's list finds it: the name as written first, else
+            // the first group of that name in another letter case.
+            XmlNode group = FindGroup(book, o.group);
+            if (group.isNull())
+                group = FindGroupsByName(book, o.group).value(0);
+            if (group.isNull())
                 return usageFail(QStringLiteral("the book has no group named ") + o.group);
-            subject = SummarySubject::group(o.group);
+            subject = SummarySubject::group(group.text());
         }
         PeriodSummaryReport report;
         Error error;
         if (!report.load(&error))
-            return fail(QStringLiteral("templates Trans-summary and sumCol: ") + error.description);
+            return fail(QStringLiteral("template Trans-summary: ") + error.description);
         SummaryResult result;
         if (!report.build(book, from, to, subject, &result, &error))
             return templateFail(QStringLiteral("the summary failed: ") + describe(error));
         AddStyleHead(result.page);
-        return write(result.page, o.output);
+        const int rc = write(result.page, o.output);
+        // The page is written with its error marks, but it is no success.
+        if (rc == kOk && result.trouble.any())
+            return fail(result.trouble.message());
+        return rc;
     }
 
     // The transaction list, through the class the transaction list window uses.

@@ -239,7 +239,7 @@ int runSearchCommand(const QStringList& args, QTextStream& out, QTextStream& err
     SearchReport report;
     Error error;
     if (!report.load(&error)) {
-        err << "qbtool: template sumCol: " << error.description << '\n';
+        err << "qbtool: template Search: " << error.description << '\n';
         err.flush();
         return kFileError;
     }
@@ -263,6 +263,14 @@ int runSearchCommand(const QStringList& args, QTextStream& out, QTextStream& err
         }
     } else if (!writeFile(o.output, page.toUtf8())) {
         err << "qbtool: " << o.output << ": could not be written\n";
+        err.flush();
+        return kFileError;
+    }
+    FigureTrouble trouble;
+    trouble.note(report.total());
+    if (trouble.any()) {
+        // The page and the rows are written with their error marks; no success.
+        err << "qbtool: " << trouble.message() << '\n';
         err.flush();
         return kFileError;
     }

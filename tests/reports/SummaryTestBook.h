@@ -91,12 +91,15 @@ struct SummaryTestBook
         return text;
     }
 
-    // The "0.00" form of the page's cells.
+    // The form of the page's figures: thousands grouped, two decimals ("-1,234.05").
     static QString centsText(qint64 cents)
     {
         const QString sign = cents < 0 ? QStringLiteral("-") : QString();
         const qint64 a = cents < 0 ? -cents : cents;
-        return sign + QString::number(a / 100) + QLatin1Char('.')
+        QString whole = QString::number(a / 100);
+        for (qsizetype at = whole.size() - 3; at > 0; at -= 3)
+            whole.insert(at, QLatin1Char(','));
+        return sign + whole + QLatin1Char('.')
             + QString::number(a % 100).rightJustified(2, QLatin1Char('0'));
     }
 

@@ -158,6 +158,12 @@ private slots:
                                                     << QDate(2003, 1, 1) << QDate(2003, 12, 31);
         QTest::newRow("this year")
             << 4 << 1 << any << any << wed << QDate(2002, 1, 1) << QDate(2002, 12, 31);
+        QTest::newRow("this year on 31 December of a leap year")
+            << 4 << 1 << any << any << QDate(2024, 12, 31) << QDate(2024, 1, 1) << QDate(2024, 12, 31);
+        QTest::newRow("this year on 29 February")
+            << 4 << 1 << any << any << QDate(2000, 2, 29) << QDate(2000, 1, 1) << QDate(2000, 12, 31);
+        QTest::newRow("year next into a leap year")
+            << 4 << 3 << any << QDate(2023, 12, 31) << any << QDate(2024, 1, 1) << QDate(2024, 12, 31);
         QTest::newRow("unknown direction keeps the dates")
             << 3 << 7 << QDate(2001, 1, 2) << QDate(2001, 3, 4) << any << QDate(2001, 1, 2)
             << QDate(2001, 3, 4);

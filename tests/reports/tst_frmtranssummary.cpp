@@ -65,9 +65,8 @@ QStringList totalsOf(const QList<SummaryTestBook::Row>& rows)
         in += r.in;
         out += r.out;
     }
-    QStringList totals{SummaryTestBook::centsText(in), SummaryTestBook::centsText(out),
-                       SummaryTestBook::centsText(in - out)};
-    return totals.replaceInStrings(u"."_s, QLocale::system().decimalPoint());
+    return {SummaryTestBook::centsText(in), SummaryTestBook::centsText(out),
+            SummaryTestBook::centsText(in - out)};
 }
 
 // A transaction list made by the opener, recording what it was asked.

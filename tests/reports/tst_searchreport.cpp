@@ -9,6 +9,7 @@
 
 using namespace qb;
 using namespace qb::test;
+using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(qb::SearchCriteria)
 
@@ -118,13 +119,25 @@ private slots:
             << QStringLiteral("(") + contains(QStringLiteral("raj")) + QStringLiteral(" and ")
                 + contains(QString()) + QStringLiteral(")")
             << QStringLiteral("[<BR>[Details contain \"raj \" ]<BR>[Details contain \" \" ]");
-        QTest::newRow("not contain, apostrophe filtered")
+        QTest::newRow("not contain, apostrophe kept in a literal")
             << details(QStringLiteral("it's OR <b>"), SearchCriteria::DetailsMode::NotContain)
             << QStringLiteral("( not (contains(") + kFold
-                + QStringLiteral(", 'its')) or  not (contains(") + kFold
+                + QStringLiteral(", \"it's\")) or  not (contains(") + kFold
                 + QStringLiteral(", '<b>')))")
             << QStringLiteral("[<BR>[Details do not contain \"it's \" ]"
                               "<BR>[Details do not contain \" &lt;b&gt;\" ]");
+        QTest::newRow("both quote kinds, a letter beyond A-Z")
+            << details(QStringLiteral("Say \"it's\" \u00c9T\u00c9"))
+            << QStringLiteral("( contains(translate(@Nar, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ\u00c9',"
+                              "'abcdefghijklmnopqrstuvwxyz\u00e9'), concat('say \"it', \"'\", "
+                              "'s\" \u00e9t\u00e9')))")
+            << QStringLiteral("<BR>[Details contain \"Say &quot;it's&quot; \u00c9T\u00c9\" ]");
+        SearchCriteria odd;
+        odd.byAmount = true;
+        odd.op = QStringLiteral("<");
+        odd.amount = QStringLiteral("1 or 1=1");
+        QTest::newRow("an amount that is no number compares as none")
+            << odd << QStringLiteral(" . <'1 or 1=1'") << QStringLiteral("<BR>[Amt < 1 or 1=1 ]");
     }
 
     void predicate()
@@ -138,6 +151,70 @@ private slots:
         QCOMPARE(p.summary, summary);
         QCOMPARE(p.selection(),
             filter.isEmpty() ? QString() : QStringLiteral("t[") + filter + QLatin1Char(']'));
+    }
+
+    // The search on a book made here: amounts with half cents and amounts
+    // the program refuses to read, narrations in other scripts and with
+    // apostrophes. The rows, the total and the CSV are worked out here.
+    void runReadsEveryAmountOnce_data()
+    {
+        QTest::addColumn<QString>("details"); // contains; empty: every row
+        QTest::addColumn<QStringList>("amounts"); // the rows expected, as the page shows them
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("csvAmounts"); // the CSV's amount column, joined by "|"
+        QTest::newRow("every row")
+            << QString() << QStringList{u"1.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s,
+                                        u"0.01"_s, u"0.01"_s, u"#ERR"_s, u"#ERR"_s, u"#ERR"_s, u"1,234,567.89"_s}
+            << u"#ERR"_s << u"1.01|0.01|0.01|0.01|0.01|0.01|0.01|0.01|#ERR|#ERR|#ERR|1234567.89"_s;
+        // 1.005 + 7 x 0.005 = 1.04 exactly, rounded once.
+        QTest::newRow("half cents") << u"half"_s << QStringList{u"1.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s,
+                                                                 u"0.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s}
+                                    << u"1.04"_s << u"1.01|0.01|0.01|0.01|0.01|0.01|0.01|0.01"_s;
+        QTest::newRow("apostrophe") << u"IT'S"_s << QStringList{u"1,234,567.89"_s} << u"1,234,567.89"_s
+                                    << u"1234567.89"_s;
+        QTest::newRow("accented capitals") << u"caf\u00e9"_s << QStringList{u"#ERR"_s} << u"#ERR"_s << u"#ERR"_s;
+    }
+
+    void runReadsEveryAmountOnce()
+    {
+        QFETCH(QString, details);
+        QFETCH(QStringList, amounts);
+        QFETCH(QString, total);
+        QFETCH(QString, csvAmounts);
+        QString trans;
+        const QStringList texts{u"1.005"_s, u"0.005"_s, u"0.005"_s, u"0.005"_s, u"0.005"_s, u"0.005"_s,
+                                u"0.005"_s, u"0.005"_s, u".5"_s, u"5."_s, u"x1"_s, u"1234567.891"_s};
+        const QStringList narrations{u"half"_s, u"half"_s, u"half"_s, u"half"_s, u"half"_s, u"half"_s,
+                                     u"half"_s, u"half"_s, u"point"_s, u"point"_s, u"AU CAF\u00c9"_s,
+                                     u"it's mine"_s};
+        for (int i = 0; i < texts.size(); ++i)
+            trans += u"<t No=\"%1\" dt=\"20130105\" fAc=\"1\" tAc=\"2\" Nar=\"%2\">%3</t>"_s
+                         .arg(i + 1).arg(narrations.at(i), texts.at(i));
+        XmlDocument book;
+        QVERIFY(book.loadXml((u"<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" AcName=\"Shop\"/>"
+                              "</AcMaster><Trans>"_s + trans + u"</Trans></Data>"_s).toUtf8()));
+        SearchCriteria c;
+        c.byDate = true;
+        c.from = c.to = QDate(2013, 1, 5);
+        c.byDetails = !details.isEmpty();
+        c.details = details;
+        SearchReport report;
+        Error error;
+        QVERIFY(report.load(&error));
+        QVERIFY2(report.run(book, BuildSearchPredicate(c), u"string(@dt)"_s, &error), qPrintable(error.description));
+        QStringList shown;
+        for (const XmlNode& row : report.result().selectNodes(u"//TR[@id='datarow']"_s))
+            shown << row.evaluate(u"string(TD[4])"_s);
+        QCOMPARE(shown, amounts);
+        QCOMPARE(report.count(), amounts.size());
+        QCOMPARE(report.result().evaluate(u"string(//TD[@id='Total'])"_s), total);
+        QCOMPARE(report.total().isError(), total == u"#ERR"_s);
+        QStringList csv;
+        for (const QByteArray& line : SearchCsv(report.result()).split('\n')) {
+            if (!line.isEmpty())
+                csv << QString::fromLocal8Bit(line).section(QLatin1Char(','), 3, 3);
+        }
+        QCOMPARE(csv.join(QLatin1Char('|')), csvAmounts);
     }
 
     // Rows 2 to the last but one of the first table, cells 1 to 5 by their

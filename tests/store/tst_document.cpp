@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <QtTest>
 
 #include "ClsAX.h"
@@ -315,18 +316,55 @@ private slots:
         QVERIFY(!DocDateToDate(0).isValid());
     }
 
+    void allowedCharsOnly_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("printable ASCII, apostrophe included")
+            << QStringLiteral(" \"\\<>&`~!@#$%^*()_-+=:;,./?[]{}|'Mom's 09AZaz")
+            << QStringLiteral(" \"\\<>&`~!@#$%^*()_-+=:;,./?[]{}|'Mom's 09AZaz");
+        QTest::newRow("letters of other scripts with their marks")
+            << QStringLiteral("Caf\u00e9 \u00e9\u00e9\u00e9 Stra\u00dfe \u0928\u092e\u0938\u094d\u0924\u0947 "
+                              "\u0645\u0631\u062d\u0628\u0627 \u6771\u4eac \u0661\u0662 M\u2019s")
+            << QStringLiteral("Caf\u00e9 \u00e9\u00e9\u00e9 Stra\u00dfe \u0928\u092e\u0938\u094d\u0924\u0947 "
+                              "\u0645\u0631\u062d\u0628\u0627 \u6771\u4eac \u0661\u0662 M\u2019s");
+        QTest::newRow("a letter beyond the first plane, an emoji")
+            << QString::fromUcs4(U"\U0001D400x\U0001F600") << QString::fromUcs4(U"\U0001D400x");
+        QTest::newRow("controls and line breaks")
+            << QStringLiteral("a\tb\r\nc\u007fd\u0085e\u2028f\u2029g") << QStringLiteral("abcdefg");
+        QTest::newRow("direction overrides, byte order mark, joiners kept")
+            << QStringLiteral("a\u202eb\ufeffc\u200dd\u200ce") << QStringLiteral("abc\u200dd\u200ce");
+        QTest::newRow("unpaired surrogates, private use, non-characters, no-break space")
+            << QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00)
+                + QStringLiteral("c\ue000d\uffffe\u00a0f\u20ac")
+            << QStringLiteral("abcdef");
+    }
+
     void allowedCharsOnly()
     {
-        QCOMPARE(AllowedCharsOnly(QString()), QString());
-        QCOMPARE(AllowedCharsOnly(QStringLiteral("Tom's\tcaf\u00e9\r\n\u20ac x")), QStringLiteral("Tomscaf x"));
-        const QString kept = QStringLiteral(" \"\\<>&`~!@#$%^*()_-+=:;,./?[]{}|");
-        QCOMPARE(AllowedCharsOnly(kept), kept);
-        int allowed = 0;
-        for (int u = 0; u < 0x10000; ++u)
-            allowed += IsAllowedChar(QChar(char16_t(u))) ? 1 : 0;
-        QCOMPARE(allowed, 94);
-        QVERIFY(!IsAllowedChar(QChar(u'\'')));
-        QVERIFY(!IsAllowedChar(QChar(char16_t(127))));
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        QCOMPARE(AllowedCharsOnly(typed), kept);
+        QCOMPARE(OnlyAllowedChars(typed), typed == kept);
+        QVERIFY(OnlyAllowedChars(kept));
+        int ascii = 0;
+        for (char32_t u = 0; u < 128; ++u)
+            ascii += IsAllowedChar(u) ? 1 : 0;
+        QCOMPARE(ascii, 95);
+        // A password keeps to printable ASCII without the apostrophe.
+        QCOMPARE(PasswordCharsOnly(QStringLiteral("Tom's caf\u00e9\t1")), QStringLiteral("Toms caf1"));
+
+        // The file holds seven-bit text: other characters as references, read back unchanged.
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(QByteArrayLiteral("<Data><AcMaster><a Code=\"1\" AcName=\"\"/></AcMaster></Data>")));
+        XmlNode a = doc.selectSingleNode(QStringLiteral("/Data/AcMaster/a"));
+        a.setAttribute(QStringLiteral("AcName"), kept);
+        const QByteArray bytes = doc.toBytes();
+        QVERIFY(std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }));
+        XmlDocument back;
+        QVERIFY(back.loadXml(bytes));
+        QCOMPARE(back.selectSingleNode(QStringLiteral("/Data/AcMaster/a")).attribute(QStringLiteral("AcName")), kept);
     }
 
     void randomLetters()

@@ -59,8 +59,16 @@ bool AccountBalance::load(Error* error)
 
 std::optional<Money> AccountBalance::balance(const XmlDocument& data, int code, const QDate& date)
 {
-    if (!m_template.isLoaded())
-        return std::nullopt;
+    return figure(data, code, date).value();
+}
+
+FigureSum AccountBalance::figure(const XmlDocument& data, int code, const QDate& date)
+{
+    FigureSum total;
+    if (!m_template.isLoaded()) {
+        total.markUnreadable();
+        return total;
+    }
     // The same figure as the "sum" template gives, added here on the amounts'
     // decimal digits in one walk over the account's transactions: the
     // template has to add in binary halves to stay exact, which costs six
@@ -75,24 +83,25 @@ std::optional<Money> AccountBalance::balance(const XmlDocument& data, int code, 
             break;
         }
     }
-    Money total;
     if (trans.isNull())
         return total;
     for (const XmlNode& t : trans.childElementsWithAttribute(
              {QStringLiteral("fAc"), QStringLiteral("tAc")}, account)) {
-        if (t.attribute(QStringLiteral("dt")).toInt() > upTo)
+        bool dated = false;
+        const int dt = t.attribute(QStringLiteral("dt")).toInt(&dated);
+        if (dated && dt > upTo)
             continue;
-        const std::optional<Money> amount = Money::fromNumberText(t.text());
-        if (!amount)
-            return std::nullopt; // not a number: no balance rather than a wrong one
-        std::optional<Money> next = total;
+        // Every page reads amounts through the one grammar; a transaction
+        // whose date or amount cannot be read leaves the balance unknown.
+        const std::optional<Money> amount = Money::parse(t.text());
+        if (!amount || !dated) {
+            total.markUnreadable();
+            continue;
+        }
         if (t.attribute(QStringLiteral("tAc")) == account)
-            next = next->checkedAdd(*amount);
-        if (next && t.attribute(QStringLiteral("fAc")) == account)
-            next = next->checkedSubtract(*amount);
-        if (!next)
-            return std::nullopt; // beyond what the money type holds
-        total = *next;
+            total.add(*amount);
+        if (t.attribute(QStringLiteral("fAc")) == account)
+            total.subtract(*amount);
     }
     return total;
 }

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "Money.h"
+#include "PageFigures.h"
 #include "ReportTemplate.h"
 
 namespace qb {
@@ -51,10 +52,13 @@ public:
     bool load(Error* error = nullptr);
     bool isLoaded() const { return m_template.isLoaded(); }
 
-    // The template's number read as a decimal (rounded on its digits to
-    // ten-thousandths); nothing when the template is missing or its result
-    // is no number.
+    // The balance; nothing when the template is missing, an amount of the
+    // account up to the date cannot be read (Money::parse) or the sum
+    // leaves the range.
     std::optional<Money> balance(const XmlDocument& data, int code, const QDate& date);
+    // The same as a figure that says which of the two went wrong; a missing
+    // template gives an unreadable figure.
+    FigureSum figure(const XmlDocument& data, int code, const QDate& date);
 
     // "0.00": no grouping, two decimals, minus sign when negative, rounded
     // half away from zero.

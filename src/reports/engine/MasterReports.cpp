@@ -5,21 +5,11 @@
 #include <QHash>
 
 #include "Money.h"
+#include "PageFigures.h"
 
 namespace qb {
 
 namespace {
-
-// "1,234.50", "-0.75": the money type's text, its whole part grouped.
-QString balanceText(Money balance)
-{
-    QString text = balance.format();
-    const qsizetype digitsEnd = text.indexOf(QLatin1Char('.'));
-    const qsizetype digitsStart = text.startsWith(QLatin1Char('-')) ? 1 : 0;
-    for (qsizetype i = digitsEnd - 3; i > digitsStart; i -= 3)
-        text.insert(i, QLatin1Char(','));
-    return text;
-}
 
 XmlDocument emptyBook()
 {
@@ -42,7 +32,8 @@ XmlDocument AccountListReport::ListBook(const XmlDocument& data)
     XmlNode heads = root.appendChild(root.createElement(QStringLiteral("AcMaster")));
     XmlNode balances = root.appendChild(root.createElement(QStringLiteral("Balances")));
 
-    QHash<int, Money> sums;
+    // Balances by the code's text, as the heads and transactions write it.
+    QHash<QString, FigureSum> sums;
     QList<XmlNode> copied;
     for (XmlNode s = data.documentElement().firstChildElement(); s; s = s.nextSiblingElement()) {
         const QString name = s.name();
@@ -50,15 +41,21 @@ XmlDocument AccountListReport::ListBook(const XmlDocument& data)
             for (XmlNode a = s.firstChildElement(); a; a = a.nextSiblingElement())
                 copied.append(heads.appendCopy(a));
         } else if (name == QStringLiteral("Trans")) {
-            // One walk over the transactions for all accounts.
+            // One walk over the transactions for all accounts; every amount
+            // read through the one grammar, and one that cannot be read
+            // marks the balances of both its accounts.
             s.visitChildElements({QByteArrayLiteral("fAc"), QByteArrayLiteral("tAc")},
                 [&sums](const QList<QByteArrayView>& codes, QByteArrayView text) {
-                    const std::optional<Money> amount
-                        = Money::parse(QString::fromLatin1(text.trimmed()));
-                    if (!amount)
+                    const std::optional<Money> amount = Money::parse(QString::fromLatin1(text));
+                    FigureSum& from = sums[QString::fromLatin1(codes.at(0))];
+                    FigureSum& to = sums[QString::fromLatin1(codes.at(1))];
+                    if (!amount) {
+                        from.markUnreadable();
+                        to.markUnreadable();
                         return;
-                    sums[codes.at(0).toInt()] -= *amount;
-                    sums[codes.at(1).toInt()] += *amount;
+                    }
+                    from.subtract(*amount);
+                    to.add(*amount);
                 });
         }
     }
@@ -66,7 +63,7 @@ XmlDocument AccountListReport::ListBook(const XmlDocument& data)
         const QString code = a.attribute(QStringLiteral("Code"));
         XmlNode b = balances.appendChild(root.createElement(QStringLiteral("b")));
         b.setAttribute(QStringLiteral("Code"), code);
-        b.setText(balanceText(sums.value(code.toInt())));
+        b.setText(sums.value(code).grouped());
     }
     return book;
 }
@@ -87,16 +84,46 @@ bool GroupListReport::load(Error* error)
     return m_template.load(QStringLiteral("Group-Listing"), error);
 }
 
-QString GroupListReport::build(const XmlDocument& data) const
+XmlDocument GroupListReport::ListBook(const XmlDocument& data)
 {
-    // The account heads and the groups are all the list needs; leaving the
-    // transactions out keeps the transformation short on any book.
+    // The groups, each with its member accounts' names worked out here in
+    // member order (codes without an account head left out), are all the
+    // list needs; a long member list never becomes a deep recursion.
     XmlDocument book = emptyBook();
     XmlNode root = book.documentElement();
+    XmlNode groups = root.appendChild(root.createElement(QStringLiteral("Groups")));
+    QHash<QString, QString> names;
     for (XmlNode s = data.documentElement().firstChildElement(); s; s = s.nextSiblingElement()) {
-        if (s.name() == QStringLiteral("AcMaster") || s.name() == QStringLiteral("Groups"))
-            root.appendCopy(s);
+        if (s.name() != QStringLiteral("AcMaster"))
+            continue;
+        for (XmlNode a = s.firstChildElement(); a; a = a.nextSiblingElement()) {
+            const QString code = a.attribute(QStringLiteral("Code")).trimmed();
+            if (!names.contains(code))
+                names.insert(code, a.attribute(QStringLiteral("AcName")));
+        }
     }
+    for (XmlNode s = data.documentElement().firstChildElement(); s; s = s.nextSiblingElement()) {
+        if (s.name() != QStringLiteral("Groups"))
+            continue;
+        for (XmlNode g = s.firstChildElement(); g; g = g.nextSiblingElement()) {
+            XmlNode copy = groups.appendCopy(g);
+            QStringList members;
+            const QStringList pieces
+                = g.attribute(QStringLiteral("gi")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+            for (const QString& piece : pieces) {
+                const auto name = names.constFind(piece.trimmed());
+                if (name != names.constEnd())
+                    members.append(*name);
+            }
+            copy.setAttribute(QStringLiteral("Members"), members.join(QStringLiteral(", ")));
+        }
+    }
+    return book;
+}
+
+QString GroupListReport::build(const XmlDocument& data) const
+{
+    const XmlDocument book = ListBook(data);
     return m_template.TransformNode(book.documentElement());
 }
 

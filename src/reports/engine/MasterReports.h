@@ -23,8 +23,10 @@ public:
     QString build(const XmlDocument& data) const;
 
     // What the template is given: the account heads and, in a Balances
-    // section, one b per head with its Code and its balance as display text.
-    // The balances come from one walk over the transactions.
+    // section, one b per head with its Code and its balance as page text
+    // ("1,234.50", or the error mark when an amount of the account cannot be
+    // read or the sum leaves the range). The balances come from one walk
+    // over the transactions.
     static XmlDocument ListBook(const XmlDocument& data);
 
     // The id of an account's row: "id" + code.
@@ -43,6 +45,10 @@ public:
     bool isLoaded() const { return m_template.isLoaded(); }
 
     QString build(const XmlDocument& data) const;
+
+    // What the template is given: the groups, each with a Members
+    // attribute naming its member accounts in member order, joined by ", ".
+    static XmlDocument ListBook(const XmlDocument& data);
 
     // The id of a group's row: "id" + name.
     static QString RowId(const QString& name);

@@ -5,17 +5,34 @@
 
 #include "ReportPage.h"
 #include "ReportTemplate.h"
-#include "SummaryReport.h"
 #include "Utilities.h"
 
 namespace qb {
 
 namespace {
 
-QString fold(const QString& expression)
+const QString kUpperAZ = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+const QString kLowerAZ = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+
+// The narration folded to small letters: A-Z, and the capitals of the
+// term's own letters beyond them. XPath 1.0 has no lower-case(); matching a
+// small-letter term only needs the capitals of the letters it holds folded.
+QString fold(const QString& expression, const QString& term)
 {
-    return QStringLiteral("translate(") + expression
-        + QStringLiteral(", 'ABCDEFGHIJKLMNOPQRSTUVWXYZ','abcdefghijklmnopqrstuvwxyz')");
+    QString upper = kUpperAZ;
+    QString lower = kLowerAZ;
+    for (QChar c : term) {
+        if (c.unicode() < 128 || c.isSurrogate())
+            continue;
+        for (const QChar capital : {c.toUpper(), c.toTitleCase()}) {
+            if (capital != c && !upper.contains(capital)) {
+                upper += capital;
+                lower += c;
+            }
+        }
+    }
+    return QStringLiteral("translate(") + expression + QStringLiteral(", ") + XPathLiteral(upper)
+        + QLatin1Char(',') + XPathLiteral(lower) + QLatin1Char(')');
 }
 
 const QString kQuote = QStringLiteral("\"");
@@ -24,29 +41,40 @@ const QString kQuote = QStringLiteral("\"");
 void appendTerm(const QString& term, SearchCriteria::DetailsMode mode, SearchPredicate& p)
 {
     // Narrations hold only the allowed characters; a term filtered the same
-    // way finds what was stored, and can never break the quoted literal.
+    // way finds what was stored. It goes in as a string literal whatever
+    // quotes it holds.
     const QString l = AllowedCharsOnly(term).trimmed().toLower();
+    const QString literal = XPathLiteral(l);
+    const QString narration = fold(QStringLiteral("@Nar"), l);
     const QString shown = term.toHtmlEscaped();
     switch (mode) {
     case SearchCriteria::DetailsMode::Contains:
-        p.filter += QStringLiteral(" contains(") + fold(QStringLiteral("@Nar"))
-            + QStringLiteral(", '") + l + QStringLiteral("')");
+        p.filter += QStringLiteral(" contains(") + narration + QStringLiteral(", ") + literal
+            + QLatin1Char(')');
         p.summary += QStringLiteral("<BR>[Details contain ") + kQuote + shown + kQuote
             + QStringLiteral(" ]");
         break;
     case SearchCriteria::DetailsMode::Equals:
-        p.filter += QStringLiteral(" ") + fold(QStringLiteral("@Nar")) + QStringLiteral(" = '") + l
-            + QStringLiteral("'");
+        p.filter += QStringLiteral(" ") + narration + QStringLiteral(" = ") + literal;
         p.summary += QStringLiteral("<BR>[Details equals ") + kQuote + shown + kQuote
             + QStringLiteral(" ]");
         break;
     case SearchCriteria::DetailsMode::NotContain:
-        p.filter += QStringLiteral(" not (contains(") + fold(QStringLiteral("@Nar"))
-            + QStringLiteral(", '") + l + QStringLiteral("'))");
+        p.filter += QStringLiteral(" not (contains(") + narration + QStringLiteral(", ") + literal
+            + QStringLiteral("))");
         p.summary += QStringLiteral("<BR>[Details do not contain ") + kQuote + shown + kQuote
             + QStringLiteral(" ]");
         break;
     }
+}
+
+// An amount of the amount criterion as it goes into the predicate: its
+// plain number text, or, for anything else, a string literal (which
+// compares as no number).
+QString amountOperand(const QString& amount)
+{
+    const std::optional<Money> value = Money::fromNumberText(amount);
+    return value && !amount.trimmed().isEmpty() ? value->toText() : XPathLiteral(amount);
 }
 
 void appendDetails(const SearchCriteria& c, SearchPredicate& p)
@@ -89,6 +117,17 @@ QString visibleText(const XmlNode& cell)
 bool isNamed(const XmlNode& node, const char* upper)
 {
     return node.isElement() && node.name().toUpper() == QLatin1String(upper);
+}
+
+// The row's cell of class Amount.
+XmlNode amountCell(const XmlNode& row)
+{
+    for (XmlNode cell = row.firstChildElement(); cell; cell = cell.nextSiblingElement()) {
+        if (isNamed(cell, "TD")
+            && cell.attribute(QStringLiteral("class")).split(QLatin1Char(' ')).contains(QStringLiteral("Amount")))
+            return cell;
+    }
+    return {};
 }
 
 } // namespace
@@ -156,14 +195,15 @@ SearchPredicate BuildSearchPredicate(const SearchCriteria& c, const QLocale& loc
         if (!p.filter.isEmpty())
             p.filter += QStringLiteral(" and ");
         if (c.op == SearchInRange()) {
-            p.filter += QStringLiteral(" . >=") + c.amount + QStringLiteral(" and ")
-                + QStringLiteral(" . <= ") + c.toAmount;
-            p.summary += QStringLiteral("<BR>[Amt between ") + c.amount + QStringLiteral(" and ")
-                + c.toAmount + QStringLiteral(" ]");
+            p.filter += QStringLiteral(" . >=") + amountOperand(c.amount) + QStringLiteral(" and ")
+                + QStringLiteral(" . <= ") + amountOperand(c.toAmount);
+            p.summary += QStringLiteral("<BR>[Amt between ") + c.amount.toHtmlEscaped()
+                + QStringLiteral(" and ") + c.toAmount.toHtmlEscaped() + QStringLiteral(" ]");
         } else {
-            p.filter += QStringLiteral(" . ") + c.op + c.amount;
-            p.summary += QStringLiteral("<BR>[Amt ") + c.op + QLatin1Char(' ') + c.amount
-                + QStringLiteral(" ]");
+            const QString op = SearchAmountOperators().contains(c.op) ? c.op : QStringLiteral("=");
+            p.filter += QStringLiteral(" . ") + op + amountOperand(c.amount);
+            p.summary += QStringLiteral("<BR>[Amt ") + op + QLatin1Char(' ')
+                + c.amount.toHtmlEscaped() + QStringLiteral(" ]");
         }
     }
     if (c.byDetails && !c.details.isEmpty())
@@ -176,9 +216,9 @@ QString SearchTitle(const QString& summary)
     return QStringLiteral("<B>Search results ") + summary + QStringLiteral("</B>");
 }
 
-bool SearchReport::load(Error* error)
+bool SearchReport::load(Error*)
 {
-    return m_sum.load(error);
+    return true;
 }
 
 bool SearchReport::run(const XmlDocument& data, const SearchPredicate& predicate,
@@ -207,14 +247,30 @@ bool SearchReport::run(const XmlDocument& data, const SearchPredicate& predicate
             note.parent().removeChild(note);
     }
 
-    const QString total = m_sum.total(result, QStringLiteral("Amount")).format();
     XmlNode totalCell = result.selectSingleNode(QStringLiteral("//TD[@id='Total']"));
     XmlNode countCell = result.selectSingleNode(QStringLiteral("//TD[@id='EntryCount']"));
     if (totalCell.isNull() || countCell.isNull())
         return ReportFailure(error, kMissingElement,
             QStringLiteral("The search template has no Total or EntryCount cell"));
-    totalCell.setText(total);
-    const int count = int(result.selectNodes(QStringLiteral("//TR[@id='datarow']")).size());
+    // Each row's amount read once, shown as every page shows figures and
+    // added exactly; the total is rounded once, for display.
+    FigureSum total;
+    const QList<XmlNode> rows = result.selectNodes(QStringLiteral("//TR[@id='datarow']"));
+    for (const XmlNode& row : rows) {
+        XmlNode cell = amountCell(row);
+        if (cell.isNull())
+            continue;
+        const std::optional<Money> amount = Money::parse(cell.text());
+        FigureSum figure;
+        if (amount)
+            figure.add(*amount);
+        else
+            figure.markUnreadable();
+        cell.setText(figure.grouped());
+        total.add(figure);
+    }
+    totalCell.setText(total.grouped());
+    const int count = int(rows.size());
     countCell.setText(QStringLiteral("No of entries : ") + QString::number(count));
 
     m_result = std::move(result);

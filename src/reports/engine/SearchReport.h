@@ -3,7 +3,8 @@
 // The transaction search, shared by the search window and qbtool: the
 // criteria become one XPath predicate over the transactions and a summary for
 // the page's title; the template "Search" lists the matching transactions,
-// "sumCol" totals their amounts, and the rows can be exported as CSV lines.
+// their amounts are read and totalled exactly here, and the rows can be
+// exported as CSV lines.
 
 #include <QByteArray>
 #include <QDate>
@@ -11,8 +12,8 @@
 #include <QLocale>
 #include <QString>
 
+#include "PageFigures.h"
 #include "ReportTemplate.h"
-#include "SummaryReport.h"
 
 namespace qb {
 
@@ -65,9 +66,12 @@ struct SearchPredicate
 
 // Builds the predicate and the summary. Dates in the summary are written in
 // the locale's short date format. Details terms go into the predicate trimmed,
-// lower-cased and with the characters a narration cannot hold (the apostrophe,
-// anything outside printable ASCII) removed, as narrations were when stored.
-// The summary shows the account names and the terms as typed, made safe for HTML.
+// lower-cased, with the characters a narration cannot hold removed (as
+// narrations were when stored) and written as XPath string literals; the
+// narration is folded to small letters for A-Z and for the capitals of the
+// term's own letters, so that "café" finds "CAFÉ". Amounts that are not
+// plain numbers compare as no number (nothing matches). The summary shows
+// the account names, amounts and terms as typed, made safe for HTML.
 SearchPredicate BuildSearchPredicate(
     const SearchCriteria& criteria, const QLocale& locale = QLocale::system());
 
@@ -77,14 +81,14 @@ QString SearchTitle(const QString& summary);
 class SearchReport final
 {
 public:
-    // Loads "sumCol" (once per window); false with the error when it is not installed.
+    // Nothing to load ahead: the search template is loaded for each run.
     bool load(Error* error = nullptr);
 
-    // Loads "Search" afresh, writes the selection and
-    // the date expression, transforms data, totals the Amount column with
-    // "sumCol", and fills TD Total and TD EntryCount. On failure the error is
-    // set and the previous result stays. A failed sum transformation is
-    // reported by TransformNode and gives a total of 0.
+    // Loads "Search" afresh, writes the selection and the date expression,
+    // transforms data, reads every row's amount (Money::parse) and writes it
+    // in the page's figure format, or the error mark when it cannot be read,
+    // totals them exactly and fills TD Total and TD EntryCount. On failure
+    // the error is set and the previous result stays.
     bool run(const XmlDocument& data, const SearchPredicate& predicate,
         const QString& dateExpression, Error* error);
 
@@ -92,18 +96,18 @@ public:
     const XmlDocument& result() const { return m_result; }
     // Rows of the last result (TR id="datarow").
     int count() const { return m_count; }
-    // Total of the last result as "0.00".
-    QString totalText() const { return m_total; }
+    // Total of the last result as "0.00" (or the error mark).
+    QString totalText() const { return m_total.plain(); }
+    const FigureSum& total() const { return m_total; }
 
     // The page of the last result: serialised, with the first title
     // placeholder replaced by SearchTitle(summary); no style head yet.
     QString page(const QString& summary) const;
 
 private:
-    ColumnSum m_sum;
     XmlDocument m_result;
     int m_count = 0;
-    QString m_total = QStringLiteral("0.00");
+    FigureSum m_total;
 };
 
 // The CSV lines of a result document: rows 2 to the last but one of its first

@@ -4,8 +4,9 @@
 #include <cstring>
 
 #include <QHash>
-#include <QRegularExpression>
+#include <QSet>
 
+#include "MasterEdits.h"
 #include "ReportPage.h"
 #include "ReportTemplate.h"
 #include "ShortDate.h"
@@ -22,15 +23,14 @@ QString quoted(const QString& text)
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
-// What the summary needs of one account: the money into it and out of it
-// before the period and within it.
-struct AccountSums
+// The figures of one account of the summary.
+struct AccountFigures
 {
-    Money inBefore, outBefore, inPeriod, outPeriod;
+    FigureSum opening, in, out;
 };
 
 // The text of an attribute or element as the parser left it, read in place:
-// a single text child. Nothing for anything else (entities, mixed content).
+// a single text child. Nothing for anything else (mixed content).
 std::optional<QByteArrayView> plainText(const xmlNode* node)
 {
     const xmlNode* child = node->children;
@@ -41,19 +41,14 @@ std::optional<QByteArrayView> plainText(const xmlNode* node)
     return QByteArrayView(reinterpret_cast<const char*>(child->content));
 }
 
-// A date or account code: digits without a leading zero, so that the
-// number written back is the same text the template would compare.
-std::optional<int> plainNumber(const xmlNode* attribute)
+// A date: digits without a leading zero. False for anything else.
+bool readDate(QByteArrayView text, int* value)
 {
-    const std::optional<QByteArrayView> text = plainText(attribute);
-    if (!text || text->isEmpty() || text->front() < '1' || text->front() > '9')
-        return std::nullopt;
-    int value = 0;
-    const char* end = text->data() + text->size();
-    const auto [at, error] = std::from_chars(text->data(), end, value);
-    if (error != std::errc() || at != end)
-        return std::nullopt;
-    return value;
+    if (text.isEmpty() || text.front() < '1' || text.front() > '9')
+        return false;
+    const char* end = text.data() + text.size();
+    const auto [at, error] = std::from_chars(text.data(), end, *value);
+    return error == std::errc() && at == end;
 }
 
 bool is(const xmlChar* name, const char* text)
@@ -66,140 +61,151 @@ bool named(const xmlNode* node, const char* name)
     return node->type == XML_ELEMENT_NODE && is(node->name, name);
 }
 
-// A small book that gives the summary template the same page as the whole
-// book: the account heads, and for each account four transactions with the
-// code 0, which no account has, on the other side, carrying the exact sums
-// of its money in and out before and within the period (dated 0 and on the
-// first day). One walk over the book here spares the template a pass over
-// every transaction for each account. Nothing when a transaction is not in
-// the plain form the program writes (an amount that is no plain decimal, a
-// date that is no plain number): the whole book is transformed then, and
-// the template treats it as it would.
-std::optional<XmlDocument> SummaryBook(const XmlDocument& data, int from, int to)
+QByteArray rawKey(QByteArrayView text)
 {
-    QHash<int, AccountSums> sums;
-    XmlDocument book;
-    book.loadXml(QByteArrayLiteral("<Data><AcMaster/><Trans/></Data>"));
-    XmlNode heads = book.documentElement().firstChildElement();
-    XmlNode trans = heads.nextSiblingElement();
-    const xmlNode* root = data.documentElement().raw();
-    if (!root || !named(root, "Data"))
-        return std::nullopt;
-    QString amountText;
-    for (const xmlNode* section = root->children; section; section = section->next) {
-        if (named(section, "AcMaster")) {
-            for (const xmlNode* a = section->children; a; a = a->next) {
-                if (named(a, "a"))
-                    heads.appendCopy(XmlNode(const_cast<xmlNode*>(a)));
-            }
-            continue;
-        }
-        if (!named(section, "Trans"))
-            continue;
-        for (const xmlNode* t = section->children; t; t = t->next) {
-            if (!named(t, "t"))
-                continue;
-            std::optional<int> date, fAc, tAc;
-            for (const xmlAttr* a = t->properties; a; a = a->next) {
-                const auto* node = reinterpret_cast<const xmlNode*>(a);
-                if (is(a->name, "dt"))
-                    date = plainNumber(node);
-                else if (is(a->name, "fAc"))
-                    fAc = plainNumber(node);
-                else if (is(a->name, "tAc"))
-                    tAc = plainNumber(node);
-            }
-            if (!date || !fAc || !tAc)
-                return std::nullopt;
-            if (*date > to && *date >= from)
-                continue;
-            const std::optional<QByteArrayView> text = plainText(t);
-            if (!text)
-                return std::nullopt;
-            amountText.resize(text->size());
-            for (qsizetype i = 0; i < text->size(); ++i)
-                amountText[i] = QLatin1Char(text->at(i));
-            const std::optional<Money> amount = Money::parse(amountText);
-            if (!amount)
-                return std::nullopt;
-            const bool before = *date < from;
-            AccountSums& into = sums[*tAc];
-            (before ? into.inBefore : into.inPeriod) += *amount;
-            AccountSums& outOf = sums[*fAc];
-            (before ? outOf.outBefore : outOf.outPeriod) += *amount;
-        }
-    }
-    const QString zero = QStringLiteral("0");
-    const QString first = QString::number(from);
-    auto add = [&](const QString& date, const QString& fAc, const QString& tAc, Money amount) {
-        if (amount.isZero())
-            return;
-        XmlNode t = trans.appendChild(trans.createElement(QStringLiteral("t")));
-        t.setAttribute(QStringLiteral("No"), QStringLiteral("1"));
-        t.setAttribute(QStringLiteral("dt"), date);
-        t.setAttribute(QStringLiteral("fAc"), fAc);
-        t.setAttribute(QStringLiteral("tAc"), tAc);
-        t.setText(amount.toText());
-    };
-    for (auto it = sums.cbegin(); it != sums.cend(); ++it) {
-        const QString code = QString::number(it.key());
-        add(zero, zero, code, it->inBefore);
-        add(zero, code, zero, it->outBefore);
-        add(first, zero, code, it->inPeriod);
-        add(first, code, zero, it->outPeriod);
-    }
-    return book;
+    return QByteArray::fromRawData(text.data(), text.size());
 }
 
 } // namespace
 
-bool ColumnSum::load(Error* error)
+XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, int to,
+                                             const SummarySubject& subject, const XmlNode& group,
+                                             SummaryResult* result)
 {
-    return m_template.load(QStringLiteral("sumCol"), error);
-}
+    XmlDocument book;
+    book.loadXml(QByteArrayLiteral("<Data><AcMaster/><Figures/></Data>"));
+    XmlNode heads = book.documentElement().firstChildElement();
+    XmlNode figures = heads.nextSiblingElement();
+    const xmlNode* root = data.documentElement().raw();
+    if (!root || !named(root, "Data"))
+        return book;
 
-std::optional<Money> ColumnSum::LeadingNumber(const QString& text)
-{
-    static const QRegularExpression number(QStringLiteral("^\\s*(-?(\\d+(\\.\\d*)?|\\.\\d+))"));
-    const QRegularExpressionMatch m = number.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    return Money::fromNumberText(m.capturedView(1));
-}
-
-Money ColumnSum::total(const XmlDocument& page, const QString& column)
-{
-    if (!m_template.setChildAttribute(1, 1, quoted(column)))
-        return {};
-    const QString output = m_template.TransformNode(page.documentElement());
-    const QStringList lines = output.split(QLatin1Char('\n'));
-    // The template adds in binary floating point; the figures it lists are
-    // added here exactly instead.
-    Money exact;
-    bool allDecimal = true;
-    for (qsizetype i = 1; i < lines.size() && allDecimal; ++i) {
-        const std::optional<Money> figure = Money::fromNumberText(lines.at(i));
-        if (figure)
-            exact += *figure;
-        allDecimal = figure.has_value();
+    // The subject's account codes, as text: the account's, or the pieces
+    // of the group's member list. Nothing of the list reaches an expression.
+    const bool everyAccount = subject.accountCode <= 0 && group.isNull();
+    QSet<QByteArray> wanted;
+    if (subject.accountCode > 0) {
+        wanted.insert(QByteArray::number(subject.accountCode));
+    } else if (!everyAccount) {
+        const QStringList pieces
+            = group.attribute(QStringLiteral("gi")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        for (const QString& piece : pieces)
+            wanted.insert(piece.trimmed().toUtf8());
     }
-    if (allDecimal && lines.size() > 1)
-        return exact;
-    return LeadingNumber(output).value_or(Money());
+
+    // The listed heads, in document order, and their figures by code.
+    QList<QByteArray> listed;
+    QHash<QByteArray, AccountFigures> sums;
+    const xmlNode* trans = nullptr;
+    for (const xmlNode* section = root->children; section; section = section->next) {
+        if (named(section, "Trans") && !trans)
+            trans = section;
+        if (!named(section, "AcMaster"))
+            continue;
+        for (const xmlNode* a = section->children; a; a = a->next) {
+            if (!named(a, "a"))
+                continue;
+            XmlNode head(const_cast<xmlNode*>(a));
+            const QByteArray code = head.attribute(QStringLiteral("Code")).toUtf8();
+            if (!everyAccount && !wanted.contains(code))
+                continue;
+            heads.appendCopy(head);
+            if (!sums.contains(code)) {
+                listed.append(code);
+                sums.insert(code, {});
+            }
+        }
+    }
+
+    // One walk over the transactions for every listed account.
+    auto figuresOf = [&sums](const std::optional<QByteArrayView>& code) -> AccountFigures* {
+        if (!code)
+            return nullptr;
+        const auto it = sums.find(rawKey(*code));
+        return it == sums.end() ? nullptr : &it.value();
+    };
+    QString amountText;
+    for (const xmlNode* t = trans ? trans->children : nullptr; t; t = t->next) {
+        if (!named(t, "t"))
+            continue;
+        std::optional<QByteArrayView> dt, fAc, tAc;
+        for (const xmlAttr* a = t->properties; a; a = a->next) {
+            const auto* node = reinterpret_cast<const xmlNode*>(a);
+            if (is(a->name, "dt"))
+                dt = plainText(node);
+            else if (is(a->name, "fAc"))
+                fAc = plainText(node);
+            else if (is(a->name, "tAc"))
+                tAc = plainText(node);
+        }
+        AccountFigures* into = figuresOf(tAc);
+        AccountFigures* outOf = figuresOf(fAc);
+        if (!into && !outOf)
+            continue;
+        int date = 0;
+        if (!dt || !readDate(*dt, &date)) {
+            // Which period it belongs to is not known: every figure of its
+            // accounts is marked rather than guessed.
+            for (AccountFigures* f : {into, outOf}) {
+                if (f) {
+                    f->opening.markUnreadable();
+                    f->in.markUnreadable();
+                    f->out.markUnreadable();
+                }
+            }
+            continue;
+        }
+        const bool before = date < from;
+        if (!before && date > to)
+            continue;
+        const std::optional<QByteArrayView> text = plainText(t);
+        std::optional<Money> amount;
+        if (text) {
+            amountText.resize(text->size());
+            for (qsizetype i = 0; i < text->size(); ++i)
+                amountText[i] = QLatin1Char(text->at(i));
+            amount = Money::parse(amountText);
+        }
+        FigureSum* intoFigure = into ? (before ? &into->opening : &into->in) : nullptr;
+        FigureSum* outOfFigure = outOf ? (before ? &outOf->opening : &outOf->out) : nullptr;
+        if (!amount) {
+            // How much it moved is not known: the figures it belongs to are marked.
+            for (FigureSum* f : {intoFigure, outOfFigure}) {
+                if (f)
+                    f->markUnreadable();
+            }
+            continue;
+        }
+        if (intoFigure)
+            intoFigure->add(*amount);
+        if (outOfFigure) {
+            if (before)
+                outOfFigure->subtract(*amount);
+            else
+                outOfFigure->add(*amount);
+        }
+    }
+
+    for (const QByteArray& code : listed) {
+        const AccountFigures& f = sums[code];
+        const FigureSum closing = f.opening + f.in - f.out;
+        XmlNode row = figures.appendChild(figures.createElement(QStringLiteral("f")));
+        row.setAttribute(QStringLiteral("Code"), QString::fromUtf8(code));
+        row.setAttribute(QStringLiteral("Opening"), f.opening.grouped());
+        row.setAttribute(QStringLiteral("In"), f.in.grouped());
+        row.setAttribute(QStringLiteral("Out"), f.out.grouped());
+        row.setAttribute(QStringLiteral("Closing"), closing.grouped());
+        result->inTotal.add(f.in);
+        result->outTotal.add(f.out);
+        for (const FigureSum* figure : {&f.opening, &f.in, &f.out, &closing})
+            result->trouble.note(*figure);
+    }
+    return book;
 }
 
 bool PeriodSummaryReport::load(Error* error)
 {
-    return m_template.load(QStringLiteral("Trans-summary"), error) && m_sum.load(error);
-}
-
-QString PeriodSummaryReport::AmountText(Money amount, const QLocale& locale)
-{
-    QString text = amount.format();
-    const QString point = locale.decimalPoint();
-    if (point != QStringLiteral("."))
-        text.replace(QLatin1Char('.'), point);
-    return text;
+    return m_template.load(QStringLiteral("Trans-summary"), error);
 }
 
 bool PeriodSummaryReport::build(const XmlDocument& data, const QDate& from, const QDate& to,
@@ -212,14 +218,15 @@ bool PeriodSummaryReport::build(const XmlDocument& data, const QDate& from, cons
     QString accountCode = QStringLiteral("0");
     QString groupString = QStringLiteral("0");
     QString name;
+    XmlNode group;
     if (subject.accountCode > 0) {
         accountCode = quoted(QString::number(subject.accountCode));
         name = subject.accountName;
     } else if (!subject.groupName.isEmpty()) {
-        const XmlNode group = data.selectSingleNode(
-            QStringLiteral("/Data/Groups/Group[. = ") + XPathLiteral(subject.groupName) + QLatin1Char(']'));
+        group = FindGroup(data, subject.groupName);
         if (group) {
-            groupString = quoted(group.attributeValue(0));
+            // The member list as the program reads it: codes and commas only.
+            groupString = quoted(MemberList(MemberCodes(group.attribute(QStringLiteral("gi")))));
             name = subject.groupName;
         } else {
             // Renamed or deleted since the window listed it. Both variables
@@ -244,34 +251,36 @@ bool PeriodSummaryReport::build(const XmlDocument& data, const QDate& from, cons
         || !m_template.setVariable(QStringLiteral("GroupString"), groupString, error))
         return false;
 
-    const int first = DateToDocDate(from);
-    const std::optional<XmlDocument> book = SummaryBook(data, first, DateToDocDate(to));
+    const SummarySubject listed = result->subjectFound ? subject : SummarySubject::allAccounts();
+    const XmlDocument book
+        = SummaryBook(data, DateToDocDate(from), DateToDocDate(to), listed, group, result);
     XmlDocument page;
-    if (!m_template.transformToDocument((book ? *book : data).documentElement(), &page, error))
+    if (!m_template.transformToDocument(book.documentElement(), &page, error))
         return false;
     if (page.documentElement().isNull())
         return ReportFailure(
             error, kMissingElement, QStringLiteral("The summary template gave no page"));
 
-    result->inTotal = m_sum.total(page, QStringLiteral("in"));
-    result->outTotal = m_sum.total(page, QStringLiteral("out"));
+    const FigureSum difference = result->inTotal - result->outTotal;
+    result->trouble.note(difference);
     const struct
     {
         const char* id;
-        Money value;
+        const FigureSum& value;
     } cells[] = {{"intotal", result->inTotal},
                  {"outtotal", result->outTotal},
-                 {"diff", result->inTotal - result->outTotal}};
+                 {"diff", difference}};
     for (const auto& cell : cells) {
         const QString id = QString::fromLatin1(cell.id);
         XmlNode td = page.selectSingleNode(QStringLiteral("//TD[@id='") + id + QStringLiteral("']"));
         if (td.isNull())
             return ReportFailure(
                 error, kMissingElement, QStringLiteral("The summary page has no cell ") + id);
-        td.setText(AmountText(cell.value, locale));
+        td.setText(cell.value.grouped());
     }
     result->page = page.documentElement().xml();
-    ReplaceReportTitle(result->page, result->title);
+    // Names are the user's text: markup in them is shown, never obeyed.
+    ReplaceReportTitle(result->page, result->title.toHtmlEscaped());
     return true;
 }
 

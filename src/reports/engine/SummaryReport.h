@@ -1,41 +1,20 @@
 #pragma once
 
 // The period summary, shared by its window and qbtool: the page of
-// "Trans-summary" for all accounts, a group or one account over a period,
-// with the In and Out totals that "sumCol" finds in it written in.
+// "Trans-summary" for all accounts, a group or one account over a period.
+// The figures are worked out here, exactly, in one walk over the book; the
+// template lays them out, and the In, Out and difference totals are
+// written into its cells afterwards.
 
 #include <QDate>
 #include <QLocale>
 #include <QString>
 
 #include "Money.h"
+#include "PageFigures.h"
 #include "ReportTemplate.h"
 
 namespace qb {
-
-// "sumCol": the total of one column of a finished page read back as XML.
-// The column's name goes into the second attribute of the template's second
-// child; the output starts with the total, then lists the figures it added.
-class ColumnSum final
-{
-public:
-    bool load(Error* error = nullptr);
-    bool isLoaded() const { return m_template.isLoaded(); }
-
-    // The total of the column (a name such as "in", without apostrophes).
-    // The figures the template lists are added exactly; should one of them
-    // not read as a decimal, the template's own leading number counts,
-    // rounded to ten-thousandths; output without a leading number counts as
-    // 0. A failed transformation is reported by TransformNode and gives 0.
-    Money total(const XmlDocument& page, const QString& column);
-
-    // The number at the start of a text ("12.5 abc" gives 12.5), rounded to
-    // ten-thousandths; nothing when the text does not start with one.
-    static std::optional<Money> LeadingNumber(const QString& text);
-
-private:
-    ReportTemplate m_template;
-};
 
 // What a summary is about: one account (code above 0, with its name for the
 // caption), else a group by name, else every account.
@@ -57,35 +36,44 @@ struct SummaryResult
     // (the window keeps its own).
     bool subjectFound = true;
     QString caption; // "Period Summary - " + name, or "Period Summary - All Accounts"
-    QString title;   // "Period Summary for 'name' - From d To d" ...
+    QString title;   // "Period Summary for 'name' - From d To d" ... (plain text)
     QString page;    // the result with the totals and the title in place, no style head
-    Money inTotal;
-    Money outTotal;
+    FigureSum inTotal;
+    FigureSum outTotal;
+    // An amount that could not be read, or a sum out of range, is shown as
+    // the error mark somewhere on the page.
+    FigureTrouble trouble;
 };
 
 class PeriodSummaryReport final
 {
 public:
-    // Loads "Trans-summary" and "sumCol".
+    // Loads "Trans-summary".
     bool load(Error* error = nullptr);
-    bool isLoaded() const { return m_template.isLoaded() && m_sum.isLoaded(); }
+    bool isLoaded() const { return m_template.isLoaded(); }
 
     // Fills caption and title, then builds the page. False with the error
     // when the template lacks a variable, the transformation fails or its
     // result lacks one of the total cells; caption and title are set even
     // then. The template's variables keep the values of the last build.
+    // The group is found by its name as written; its member list is read
+    // as codes and never handed to the template as it stands.
     bool build(const XmlDocument& data, const QDate& from, const QDate& to,
                const SummarySubject& subject, SummaryResult* result, Error* error,
                const QLocale& locale = QLocale::system());
 
-    // The "0.00" pattern with the locale's decimal separator.
-    static QString AmountText(Money amount, const QLocale& locale = QLocale::system());
+    // What the template is given: the subject's account heads and, in a
+    // Figures section, one f per head with its Code and its Opening, In,
+    // Out and Closing figures as page text. Sets the totals and trouble of
+    // the result.
+    static XmlDocument SummaryBook(const XmlDocument& data, int from, int to,
+                                   const SummarySubject& subject, const XmlNode& group,
+                                   SummaryResult* result);
 
     ReportTemplate& reportTemplate() { return m_template; }
 
 private:
     ReportTemplate m_template;
-    ColumnSum m_sum;
 };
 
 } // namespace qb
