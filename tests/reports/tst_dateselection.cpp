@@ -311,7 +311,7 @@ private slots:
         QCOMPARE(shownFrom, QDate(2013, 4, 1));
         QCOMPARE(shownTo, QDate(2013, 4, 30));
         const QStringList expected
-            = {QStringLiteral("From=20130401 To=20130429 Caption=-Aprils end")};
+            = {QStringLiteral("From=20130401 To=20130429 Caption=-April's end")};
         QCOMPARE(rangesOf(section()), expected);
         QCOMPARE(savedRanges(), expected);
 

@@ -192,7 +192,7 @@ private slots:
                          .arg(i + 1).arg(narrations.at(i), texts.at(i));
         XmlDocument book;
         QVERIFY(book.loadXml((u"<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" AcName=\"Shop\"/>"
-                              "</AcMaster><Trans>"_s + trans + u"</Trans></Data>"_s).toUtf8()));
+                              "</AcMaster><Trans>"_s + trans + u"</Trans></Data>"_s)));
         SearchCriteria c;
         c.byDate = true;
         c.from = c.to = QDate(2013, 1, 5);
