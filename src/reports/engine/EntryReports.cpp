@@ -13,38 +13,38 @@ bool DayListReport::load(Error* error)
     return m_template.load(QStringLiteral("Trans-daywise"), error);
 }
 
-QString DayListReport::ListBook(const XmlDocument& data, int date, bool* overflowed)
+QByteArray DayListReport::ListBook(const XmlDocument& data, int date, bool* overflowed)
 {
     const QList<ListingRow> rows
         = ListingRows(data, [date](int dt, int, int) { return dt == date; });
     const QHash<int, QString> names = AccountNames(data);
     ListingSum total;
     qsizetype amountWidth = 0;
-    QString xml;
+    QByteArray xml;
     xml.reserve(rows.size() * 140 + 100);
     for (const ListingRow& r : rows) {
         total.add(r.amount);
         const QString amount = AmountText(r.amount);
         amountWidth = std::max(amountWidth, amount.size());
-        xml += QLatin1String("<t");
-        AppendAttribute(xml, QLatin1String("dt"), QString::number(r.dt));
-        AppendAttribute(xml, QLatin1String("No"), QString::number(r.no));
-        AppendAttribute(xml, QLatin1String("fAc"), QString::number(r.fAc));
-        AppendAttribute(xml, QLatin1String("fName"), names.value(r.fAc));
-        AppendAttribute(xml, QLatin1String("tAc"), QString::number(r.tAc));
-        AppendAttribute(xml, QLatin1String("tName"), names.value(r.tAc));
-        AppendAttribute(xml, QLatin1String("amount"), amount);
-        AppendAttribute(xml, QLatin1String("Nar"), r.nar);
-        xml += QLatin1String("/>");
+        xml += "<t";
+        AppendAttribute(xml, "dt", r.dt);
+        AppendAttribute(xml, "No", r.no);
+        AppendAttribute(xml, "fAc", r.fAc);
+        AppendAttribute(xml, "fName", names.value(r.fAc));
+        AppendAttribute(xml, "tAc", r.tAc);
+        AppendAttribute(xml, "tName", names.value(r.tAc));
+        AppendAttribute(xml, "amount", amount);
+        AppendAttribute(xml, "Nar", r.nar);
+        xml += "/>";
     }
     if (overflowed)
         *overflowed = total.overflowed();
     const QString totalText = total.text();
     amountWidth = std::max(amountWidth, totalText.size());
-    QString root = QStringLiteral("<DayList");
-    AppendAttribute(root, QLatin1String("total"), totalText);
-    AppendAttribute(root, QLatin1String("amountWidth"), QString::number(amountWidth));
-    return root + QLatin1Char('>') + xml + QLatin1String("</DayList>");
+    QByteArray root = "<DayList";
+    AppendAttribute(root, "total", totalText);
+    AppendAttribute(root, "amountWidth", amountWidth);
+    return root + ">" + xml + "</DayList>";
 }
 
 bool DayListReport::build(const XmlDocument& data, const QDate& date, const QString& title,

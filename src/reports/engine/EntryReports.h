@@ -37,7 +37,7 @@ public:
     // per transaction (dt, No, fAc, fName, tAc, tName, amount, Nar). An
     // amount that cannot be read shows the error mark, and so does a total
     // it is part of or that leaves the range (*overflowed is then set).
-    static QString ListBook(const XmlDocument& data, int date, bool* overflowed = nullptr);
+    static QByteArray ListBook(const XmlDocument& data, int date, bool* overflowed = nullptr);
 
     // The id of a transaction's row in the page: "id" + date + number.
     static QString RowId(int date, int number);

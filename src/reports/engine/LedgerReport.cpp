@@ -16,7 +16,7 @@ bool LedgerReport::loadText(const QByteArray& text, Error* error)
     return m_template.loadText(text, error);
 }
 
-QString LedgerReport::ListingBook(
+QByteArray LedgerReport::ListingBook(
     const XmlDocument& data, int code, int from, int to, bool* overflowed)
 {
     const QList<ListingRow> rows = ListingRows(data, [code, to](int dt, int fAc, int tAc) {
@@ -29,19 +29,19 @@ QString LedgerReport::ListingBook(
     auto widest = [](qsizetype* width, const QString& text) {
         *width = std::max(*width, text.size());
     };
-    QString xml;
+    QByteArray xml;
     xml.reserve(rows.size() * 160 + 200);
     int day = 0;
     int rowsOfDay = 0;
     auto closeDay = [&] {
         if (rowsOfDay > 1) {
-            xml += QLatin1String("<Total");
-            AppendAttribute(xml, QLatin1String("in"), dayIn.text());
-            AppendAttribute(xml, QLatin1String("out"), dayOut.text());
-            xml += QLatin1String("/>");
+            xml += "<Total";
+            AppendAttribute(xml, "in", dayIn.text());
+            AppendAttribute(xml, "out", dayOut.text());
+            xml += "/>";
         }
         if (rowsOfDay > 0)
-            xml += QLatin1String("</Day>");
+            xml += "</Day>";
         dayIn = dayOut = ListingSum();
         rowsOfDay = 0;
     };
@@ -59,7 +59,7 @@ QString LedgerReport::ListingBook(
         if (r.dt != day) {
             closeDay();
             day = r.dt;
-            xml += QLatin1String("<Day>");
+            xml += "<Day>";
         }
         ++rowsOfDay;
         QString inText, outText;
@@ -77,18 +77,18 @@ QString LedgerReport::ListingBook(
         }
         const int other = r.fAc == code ? r.tAc : r.fAc;
         const QString balanceText = balance.text();
-        xml += QLatin1String("<t");
-        AppendAttribute(xml, QLatin1String("dt"), QString::number(r.dt));
-        AppendAttribute(xml, QLatin1String("No"), QString::number(r.no));
+        xml += "<t";
+        AppendAttribute(xml, "dt", r.dt);
+        AppendAttribute(xml, "No", r.no);
         if (other != code) {
-            AppendAttribute(xml, QLatin1String("ac"), QString::number(other));
-            AppendAttribute(xml, QLatin1String("name"), names.value(other));
+            AppendAttribute(xml, "ac", other);
+            AppendAttribute(xml, "name", names.value(other));
         }
-        AppendAttribute(xml, QLatin1String("Nar"), r.nar);
-        AppendAttribute(xml, QLatin1String("in"), inText);
-        AppendAttribute(xml, QLatin1String("out"), outText);
-        AppendAttribute(xml, QLatin1String("balance"), balanceText);
-        xml += QLatin1String("/>");
+        AppendAttribute(xml, "Nar", r.nar);
+        AppendAttribute(xml, "in", inText);
+        AppendAttribute(xml, "out", outText);
+        AppendAttribute(xml, "balance", balanceText);
+        xml += "/>";
         widest(&inWidth, inText);
         widest(&outWidth, outText);
         widest(&balanceWidth, balanceText);
@@ -102,17 +102,17 @@ QString LedgerReport::ListingBook(
     if (overflowed)
         *overflowed = balance.overflowed() || in.overflowed() || out.overflowed();
 
-    QString root = QStringLiteral("<Ledger");
-    AppendAttribute(root, QLatin1String("code"), QString::number(code));
-    AppendAttribute(root, QLatin1String("opening"), opening);
-    AppendAttribute(root, QLatin1String("in"), inText);
-    AppendAttribute(root, QLatin1String("out"), outText);
-    AppendAttribute(root, QLatin1String("closing"), closing);
-    AppendAttribute(root, QLatin1String("inWidth"), QString::number(inWidth));
-    AppendAttribute(root, QLatin1String("outWidth"), QString::number(outWidth));
-    AppendAttribute(root, QLatin1String("balanceWidth"), QString::number(balanceWidth));
-    root += QLatin1Char('>');
-    return root + xml + QLatin1String("</Ledger>");
+    QByteArray root = "<Ledger";
+    AppendAttribute(root, "code", code);
+    AppendAttribute(root, "opening", opening);
+    AppendAttribute(root, "in", inText);
+    AppendAttribute(root, "out", outText);
+    AppendAttribute(root, "closing", closing);
+    AppendAttribute(root, "inWidth", inWidth);
+    AppendAttribute(root, "outWidth", outWidth);
+    AppendAttribute(root, "balanceWidth", balanceWidth);
+    root += '>';
+    return root + xml + "</Ledger>";
 }
 
 bool LedgerReport::build(const XmlDocument& data, int code, const QString& accountName,

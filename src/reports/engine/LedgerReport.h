@@ -40,7 +40,7 @@ public:
     // Money into the account counts positive. An amount that cannot be read
     // shows the error mark, and so does every sum it is part of and every
     // sum that leaves the range (*overflowed is then set).
-    static QString ListingBook(const XmlDocument& data, int code, int from, int to,
+    static QByteArray ListingBook(const XmlDocument& data, int code, int from, int to,
         bool* overflowed = nullptr);
 
     // "Transaction listing for '" + name + "' - From " + from + " To " + to,

@@ -77,26 +77,41 @@ QString AmountText(const std::optional<Money>& amount)
     return amount ? amount->formatGrouped() : Money::errorMark();
 }
 
-void AppendAttribute(QString& xml, QLatin1String name, QStringView value)
+void AppendAttribute(QByteArray& xml, const char* name, QStringView value)
 {
-    xml += QLatin1Char(' ');
+    xml += ' ';
     xml += name;
-    xml += QLatin1String("=\"");
-    for (const QChar c : value) {
-        switch (c.unicode()) {
-        case u'&': xml += QLatin1String("&amp;"); break;
-        case u'<': xml += QLatin1String("&lt;"); break;
-        case u'>': xml += QLatin1String("&gt;"); break;
-        case u'"': xml += QLatin1String("&quot;"); break;
+    xml += "=\"";
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char16_t c = value[i].unicode();
+        switch (c) {
+        case u'&': xml += "&amp;"; break;
+        case u'<': xml += "&lt;"; break;
+        case u'>': xml += "&gt;"; break;
+        case u'"': xml += "&quot;"; break;
         default:
-            // Line breaks and tabs would be read back as blanks.
-            if (c.unicode() < 32)
-                xml += QLatin1String("&#") + QString::number(c.unicode()) + QLatin1Char(';');
-            else
-                xml += c;
+            if (c >= 32 && c < 127) {
+                xml += char(c);
+            } else {
+                // Line breaks and tabs would be read back as blanks; anything
+                // beyond ASCII is kept as a character reference.
+                char32_t code = c;
+                if (QChar::isHighSurrogate(c) && i + 1 < value.size() && value[i + 1].isLowSurrogate())
+                    code = QChar::surrogateToUcs4(c, value[++i].unicode());
+                xml += "&#" + QByteArray::number(quint32(code)) + ';';
+            }
         }
     }
-    xml += QLatin1Char('"');
+    xml += '"';
+}
+
+void AppendAttribute(QByteArray& xml, const char* name, qint64 value)
+{
+    xml += ' ';
+    xml += name;
+    xml += "=\"";
+    xml += QByteArray::number(value);
+    xml += '"';
 }
 
 } // namespace qb

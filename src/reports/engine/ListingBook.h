@@ -75,7 +75,9 @@ private:
 QString AmountText(const std::optional<Money>& amount);
 
 // Appends ` name="value"` to an element being written as text, the value
-// escaped for an attribute.
-void AppendAttribute(QString& xml, QLatin1String name, QStringView value);
+// escaped for an attribute and written in ASCII (character references for
+// the rest), as XmlDocument::loadXml reads it.
+void AppendAttribute(QByteArray& xml, const char* name, QStringView value);
+void AppendAttribute(QByteArray& xml, const char* name, qint64 value);
 
 } // namespace qb
