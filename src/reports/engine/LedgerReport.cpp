@@ -84,9 +84,13 @@ QByteArray LedgerReport::ListingBook(
             AppendAttribute(xml, "ac", other);
             AppendAttribute(xml, "name", names.value(other));
         }
-        AppendAttribute(xml, "Nar", r.nar);
-        AppendAttribute(xml, "in", inText);
-        AppendAttribute(xml, "out", outText);
+        // Empty texts are left out: a row is mostly a few figures.
+        if (!r.nar.isEmpty())
+            AppendAttribute(xml, "Nar", r.nar);
+        if (!inText.isEmpty())
+            AppendAttribute(xml, "in", inText);
+        if (!outText.isEmpty())
+            AppendAttribute(xml, "out", outText);
         AppendAttribute(xml, "balance", balanceText);
         xml += "/>";
         widest(&inWidth, inText);
@@ -131,10 +135,12 @@ bool LedgerReport::build(const XmlDocument& data, int code, const QString& accou
         || !m_template.setVariable(QStringLiteral("AcCode"), QString::number(code), error)
         || !m_template.setDateFormat(dateExpression, error))
         return false;
-    XmlDocument listing;
-    if (!listing.loadXml(ListingBook(data, code, first, last, &m_overflowed), error))
-        return false;
-    *page = m_template.TransformNode(listing.documentElement());
+    {
+        XmlDocument listing;
+        if (!listing.loadXml(ListingBook(data, code, first, last, &m_overflowed), error))
+            return false;
+        *page = m_template.TransformNode(listing.documentElement());
+    }
     if (page->isEmpty()) {
         if (error)
             *error = {91, QStringLiteral("The transformation gave no page")};

@@ -36,7 +36,8 @@ public:
     // figure's length in characters of the in, out and balance columns:
     // inWidth, outWidth, balanceWidth), one "Day" per date with a row "t"
     // per transaction (dt, No, ac and name of the other account, Nar, in,
-    // out, balance) and, on a day of several rows, a "Total" (in, out).
+    // out, balance; Nar, in and out only when not empty) and, on a day of
+    // several rows, a "Total" (in, out).
     // Money into the account counts positive. An amount that cannot be read
     // shows the error mark, and so does every sum it is part of and every
     // sum that leaves the range (*overflowed is then set).
