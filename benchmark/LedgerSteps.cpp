@@ -7,6 +7,7 @@
 
 #include "Bench.h"
 #include "DataStore.h"
+#include "EntryReports.h"
 #include "LedgerReport.h"
 #include "ShortDate.h"
 #include "Utilities.h"
@@ -82,11 +83,76 @@ bool runLedger(Context& c, bool wholeHistory)
     return makeLedgerPage(c, wholeHistory, &page);
 }
 
+// A book of n transactions on one day among three accounts, account 1 on
+// one side of each: the transaction list of account 1 over that day and
+// the day's list have a row for every transaction.
+struct OneDayState
+{
+    qb::XmlDocument book;
+    int rows = 0;
+};
+
+bool prepareOneDay(Context& c, int n, QString* why)
+{
+    QByteArray xml = "<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" AcName=\"Bank\"/>"
+                     "<a Code=\"3\" AcName=\"Food\"/></AcMaster><Trans>";
+    xml.reserve(n * 90 + 200);
+    for (int i = 1; i <= n; ++i) {
+        const bool in = i % 3 != 0;
+        xml += "<t No=\"" + QByteArray::number(i) + "\" dt=\"20240229\" fAc=\"" + (in ? "2" : "1")
+            + "\" tAc=\"" + (in ? "1" : "3") + "\" Nar=\"entry " + QByteArray::number(i) + "\">"
+            + QByteArray::number(i % 5000 + 1) + ".25</t>";
+    }
+    xml += "</Trans><Groups/><Narration/><DateRanges/></Data>";
+    auto state = std::make_shared<OneDayState>();
+    if (!state->book.loadXml(xml)) {
+        *why = QStringLiteral("the one-day book does not parse");
+        return false;
+    }
+    state->rows = n;
+    c.state = state;
+    return true;
+}
+
+bool runOneDayLedger(Context& c)
+{
+    auto* s = static_cast<OneDayState*>(c.state.get());
+    qb::LedgerReport report;
+    QString page;
+    qb::Error error;
+    const QDate day(2024, 2, 29);
+    return report.load(&error)
+        && report.build(s->book, 1, QStringLiteral("Cash"), day, day, qb::DateDisplayExpression(),
+            &page, &error)
+        && page.count(QStringLiteral("<TR id=\"id")) == s->rows;
+}
+
+bool runOneDayList(Context& c)
+{
+    auto* s = static_cast<OneDayState*>(c.state.get());
+    qb::DayListReport report;
+    QString page;
+    qb::Error error;
+    return report.load(&error)
+        && report.build(s->book, QDate(2024, 2, 29), QStringLiteral("Entries"), &page, &error)
+        && page.count(QStringLiteral("<TR id=\"id")) == s->rows;
+}
+
 } // namespace
 
 std::vector<Step> ledgerSteps()
 {
     std::vector<Step> steps;
+    // Linear in one day's transactions, whatever the book's size.
+    for (const int n : {1000, 10000, 100000}) {
+        auto prepare = [n](Context& c, QString* why) { return prepareOneDay(c, n, why); };
+        steps.push_back(Step {QStringLiteral("ledger-day-%1").arg(n), {},
+            QStringLiteral("transaction list of one day of %1 transactions").arg(n), prepare, {},
+            runOneDayLedger});
+        steps.push_back(Step {QStringLiteral("daylist-day-%1").arg(n), {},
+            QStringLiteral("day's list of one day of %1 transactions").arg(n), prepare, {},
+            runOneDayList});
+    }
     steps.push_back(Step {QStringLiteral("ledger-year"), {},
         QStringLiteral("transaction list page of the busiest account, last year"), prepareLedger,
         {}, [](Context& c) { return runLedger(c, false); }});

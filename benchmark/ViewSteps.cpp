@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -96,16 +97,55 @@ bool showCompletely(Context& c)
     s->view->writePage(s->page); // its time is the first screen's (the -first step)
     sinceTurn.restart();
     turns.start();
+    // A row still to come is focused when it arrives: the page is built to
+    // its end, as for printing.
+    if (!s->lastRowId.isEmpty() && !s->view->focusElement(s->lastRowId))
+        return false;
     if (!s->view->isComplete()) {
         QEventLoop loop;
         QObject::connect(s->view.get(), &qb::HtmlView::pageComplete, &loop, &QEventLoop::quit);
         loop.exec();
     }
     turns.stop();
-    if (!s->lastRowId.isEmpty() && !s->view->focusElement(s->lastRowId))
-        return false;
     s->view->viewport()->repaint();
     return s->lastRowId.isEmpty() || s->view->verticalScrollBar()->value() > 0;
+}
+
+// Writes the page and pages down through it as a reader would, a key press
+// every kPageMs while the event loop runs, noting the longest wait between
+// two turns of the loop.
+bool scrollThrough(Context& c)
+{
+    constexpr int kPages = 150;
+    constexpr int kPageMs = 20;
+    ViewState* s = viewState(c);
+    QElapsedTimer sinceTurn;
+    QTimer turns;
+    turns.setInterval(0);
+    s->longestWaitMs = 0;
+    QObject::connect(&turns, &QTimer::timeout, &turns, [&] {
+        s->longestWaitMs = std::max(s->longestWaitMs, double(sinceTurn.nsecsElapsed()) / 1e6);
+        sinceTurn.restart();
+    });
+    s->view->writePage(s->page);
+    s->view->viewport()->repaint();
+    sinceTurn.start();
+    turns.start();
+    int pages = 0;
+    QEventLoop loop;
+    QTimer keys;
+    keys.setInterval(kPageMs);
+    QObject::connect(&keys, &QTimer::timeout, &keys, [&] {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+        QApplication::sendEvent(s->view.get(), &down);
+        s->view->viewport()->repaint();
+        if (++pages == kPages)
+            loop.quit();
+    });
+    keys.start();
+    loop.exec();
+    turns.stop();
+    return s->view->verticalScrollBar()->value() > 0;
 }
 
 } // namespace
@@ -129,6 +169,15 @@ std::vector<Step> htmlViewSteps(const QString& name, const QString& what, PageMa
     steps.push_back(Step{name + QStringLiteral("-complete"), {},
         QStringLiteral("HTML view: ") + what + QStringLiteral(" complete, last row focused"), prepare,
         reset, showCompletely});
+    steps.push_back(Step{name + QStringLiteral("-scroll"), {},
+        QStringLiteral("HTML view: longest wait of the event loop while a reader pages down 150 "
+                       "times through ")
+            + what + QStringLiteral(" (ms)"),
+        prepare, reset, [](Context& c) {
+            const bool ok = scrollThrough(c);
+            c.figureMs = viewState(c)->longestWaitMs;
+            return ok;
+        }});
     steps.push_back(Step{name + QStringLiteral("-freeze"), {},
         QStringLiteral("HTML view: longest wait of the event loop after the first screen while ")
             + what + QStringLiteral(" is built (ms)"),

@@ -171,12 +171,21 @@ int runParent(const QStringList& args)
             runs = args[++i].toInt();
         } else if (a == QStringLiteral("--steps") && i + 1 < args.size()) {
             only = args[++i].split(QLatin1Char(','));
+        } else if (a == QStringLiteral("--make-book") && i + 2 < args.size()) {
+            // The benchmark's book, kept for trials in the program itself.
+            QString error;
+            if (!writeBook(args[i + 2], args[i + 1].toInt(), &error)) {
+                err << "qbbench: " << error << '\n';
+                return 1;
+            }
+            return 0;
         } else if (a == QStringLiteral("--list")) {
             for (const Step& s : allSteps())
                 out << s.name.leftJustified(20) << ' ' << s.description << '\n';
             return 0;
         } else {
-            err << "usage: qbbench [--sizes 10000,100000,1000000] [--runs N] [--steps a,b,...] [--list]\n";
+            err << "usage: qbbench [--sizes 10000,100000,1000000] [--runs N] [--steps a,b,...] [--list]\n"
+                   "       qbbench --make-book TRANSACTIONS FILE.qbf\n";
             return 2;
         }
     }

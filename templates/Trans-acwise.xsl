@@ -2,132 +2,69 @@
 <!-- The transactions of one account between two dates: the balance before the
      from date, one row per transaction in date and number order with the
      other account, the money in and out and the running balance, day totals
-     where a day has several rows, the totals and the closing balance. Money
-     into the account counts positive. The window sets FromDate, ToDate
-     (yyyymmdd) and AcCode, and puts the date expression in place of
-     ##DATEFORMAT##.
+     where a day has several rows, the totals and the closing balance.
 
-     Figures are shown to the cent, rounded half away from zero from the
-     exact ten-thousandths that amounts are kept in, whatever tiny error the
-     sums carry.
+     The program works the listing out (exact sums, rows in order, figures
+     written out) and gives this template a small document to lay out: a
+     root Ledger with the opening, in, out and closing figures and the
+     length of the widest figure of each amount column, a Day per date
+     holding a t per row (dt, No, ac and name of the other account, Nar, in,
+     out, balance) and a Total on days of several rows. The window sets
+     FromDate, ToDate (yyyymmdd) and AcCode, and puts the date expression in
+     place of ##DATEFORMAT##.
 
-     The running balance is carried through a recursion that halves the
-     date span: each half gets the balance before it, so every row is looked
-     at once per level (a few dozen levels at most) and never summed again
-     with the rows before it. -->
+     Amount cells never wrap, and each amount column is given the width of
+     its widest figure. -->
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
   <xsl:output method="xml" omit-xml-declaration="yes"/>
   <xsl:variable name="FromDate" select="0"/>
   <xsl:variable name="ToDate" select="0"/>
   <xsl:variable name="AcCode" select="0"/>
-  <xsl:key name="head" match="/Data/AcMaster/a" use="@Code"/>
 
   <xsl:template match="/">
-    <xsl:variable name="account" select="/Data/Trans/t[@fAc = $AcCode or @tAc = $AcCode]"/>
-    <xsl:variable name="before" select="$account[@dt &lt; $FromDate]"/>
-    <xsl:variable name="rows" select="$account[@dt &gt;= $FromDate and @dt &lt;= $ToDate]"/>
-    <xsl:variable name="opening" select="sum($before[@tAc = $AcCode]) - sum($before[@fAc = $AcCode])"/>
-    <xsl:variable name="in" select="sum($rows[@tAc = $AcCode])"/>
-    <xsl:variable name="out" select="sum($rows[@fAc = $AcCode])"/>
+    <xsl:variable name="l" select="/Ledger"/>
     <HTML>
       <BODY>
         <DIV class="reporttitle"><B>[*[REPORTTILE]*]</B></DIV>
         <TABLE width="100%" cellspacing="0" cellpadding="2">
-          <TR><TH width="75">Date</TH><TH width="25">No</TH><TH>Account</TH><TH>Details</TH><TH width="85">In</TH><TH width="85">Out</TH><TH width="95">Balance</TH></TR>
+          <TR><TH width="75">Date</TH><TH width="25">No</TH><TH>Account</TH><TH>Details</TH><TH width="{$l/@inWidth * 8 + 14}">In</TH><TH width="{$l/@outWidth * 8 + 14}">Out</TH><TH width="{$l/@balanceWidth * 8 + 14}">Balance</TH></TR>
           <TR id="opening">
             <TD colspan="6" class="BalanceCaption">Opening balance</TD>
-            <TD class="OpeningBalanceAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="$opening"/></xsl:call-template></TD>
+            <TD class="OpeningBalanceAmount" align="right" style="white-space:nowrap"><xsl:value-of select="$l/@opening"/></TD>
           </TR>
-          <xsl:call-template name="span">
-            <xsl:with-param name="set" select="$rows"/>
-            <xsl:with-param name="lo" select="$FromDate"/>
-            <xsl:with-param name="hi" select="$ToDate"/>
-            <xsl:with-param name="balance" select="$opening"/>
-          </xsl:call-template>
+          <xsl:for-each select="$l/Day">
+            <xsl:for-each select="t">
+              <TR id="id{@dt}{@No}">
+                <TD class="text"><A href="[*[date]*]{@dt}"><xsl:value-of select="##DATEFORMAT##"/></A></TD>
+                <TD class="text"><xsl:value-of select="@No"/></TD>
+                <TD class="text"><xsl:if test="@ac"><A href="{@ac}"><xsl:value-of select="@name"/></A></xsl:if></TD>
+                <TD class="text"><xsl:value-of select="@Nar"/></TD>
+                <TD class="Amount" align="right" style="white-space:nowrap"><xsl:value-of select="@in"/></TD>
+                <TD class="Amount" align="right" style="white-space:nowrap"><xsl:value-of select="@out"/></TD>
+                <TD class="Amount" align="right" style="white-space:nowrap"><xsl:value-of select="@balance"/></TD>
+              </TR>
+            </xsl:for-each>
+            <xsl:for-each select="Total">
+              <TR>
+                <TD colspan="4" class="DayTotalCaption">Day total</TD>
+                <TD class="DayTotalAmount" align="right" style="white-space:nowrap"><xsl:value-of select="@in"/></TD>
+                <TD class="DayTotalAmount" align="right" style="white-space:nowrap"><xsl:value-of select="@out"/></TD>
+                <TD>&#160;</TD>
+              </TR>
+            </xsl:for-each>
+          </xsl:for-each>
           <TR id="totals">
             <TD colspan="4" class="GrandTotalCaption">Total</TD>
-            <TD class="GrandTotalAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="$in"/></xsl:call-template></TD>
-            <TD class="GrandTotalAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="$out"/></xsl:call-template></TD>
+            <TD class="GrandTotalAmount" align="right" style="white-space:nowrap"><xsl:value-of select="$l/@in"/></TD>
+            <TD class="GrandTotalAmount" align="right" style="white-space:nowrap"><xsl:value-of select="$l/@out"/></TD>
             <TD>&#160;</TD>
           </TR>
           <TR id="closing">
             <TD colspan="6" class="BalanceCaption">Closing balance</TD>
-            <TD class="ClosingBalanceAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="$opening + $in - $out"/></xsl:call-template></TD>
+            <TD class="ClosingBalanceAmount" align="right" style="white-space:nowrap"><xsl:value-of select="$l/@closing"/></TD>
           </TR>
         </TABLE>
       </BODY>
     </HTML>
-  </xsl:template>
-
-  <!-- The rows of set, all dated lo to hi, after a balance of balance. -->
-  <xsl:template name="span">
-    <xsl:param name="set"/>
-    <xsl:param name="lo"/>
-    <xsl:param name="hi"/>
-    <xsl:param name="balance"/>
-    <xsl:choose>
-      <xsl:when test="not($set)"/>
-      <xsl:when test="$lo &gt;= $hi">
-        <xsl:call-template name="day">
-          <xsl:with-param name="set" select="$set"/>
-          <xsl:with-param name="balance" select="$balance"/>
-        </xsl:call-template>
-      </xsl:when>
-      <xsl:otherwise>
-        <xsl:variable name="mid" select="floor(($lo + $hi) div 2)"/>
-        <xsl:variable name="left" select="$set[@dt &lt;= $mid]"/>
-        <xsl:call-template name="span">
-          <xsl:with-param name="set" select="$left"/>
-          <xsl:with-param name="lo" select="$lo"/>
-          <xsl:with-param name="hi" select="$mid"/>
-          <xsl:with-param name="balance" select="$balance"/>
-        </xsl:call-template>
-        <xsl:call-template name="span">
-          <xsl:with-param name="set" select="$set[@dt &gt; $mid]"/>
-          <xsl:with-param name="lo" select="$mid + 1"/>
-          <xsl:with-param name="hi" select="$hi"/>
-          <xsl:with-param name="balance" select="$balance + sum($left[@tAc = $AcCode]) - sum($left[@fAc = $AcCode])"/>
-        </xsl:call-template>
-      </xsl:otherwise>
-    </xsl:choose>
-  </xsl:template>
-
-  <!-- The rows of one day in number order, and the day's totals when it has several. -->
-  <xsl:template name="day">
-    <xsl:param name="set"/>
-    <xsl:param name="balance"/>
-    <xsl:for-each select="$set">
-      <xsl:sort select="@No" data-type="number"/>
-      <xsl:variable name="no" select="number(@No)"/>
-      <xsl:variable name="upto" select="$set[@No &lt;= $no]"/>
-      <TR id="id{@dt}{@No}">
-        <TD class="text"><A href="[*[date]*]{@dt}"><xsl:value-of select="##DATEFORMAT##"/></A></TD>
-        <TD class="text"><xsl:value-of select="@No"/></TD>
-        <TD class="text"><xsl:for-each select="(@fAc | @tAc)[. != $AcCode][1]"><A href="{.}"><xsl:value-of select="key('head', .)/@AcName"/></A></xsl:for-each></TD>
-        <TD class="text"><xsl:value-of select="@Nar"/></TD>
-        <TD class="Amount" align="right"><xsl:if test="@tAc = $AcCode"><xsl:call-template name="money"><xsl:with-param name="value" select="."/></xsl:call-template></xsl:if></TD>
-        <TD class="Amount" align="right"><xsl:if test="@fAc = $AcCode"><xsl:call-template name="money"><xsl:with-param name="value" select="."/></xsl:call-template></xsl:if></TD>
-        <TD class="Amount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="$balance + sum($upto[@tAc = $AcCode]) - sum($upto[@fAc = $AcCode])"/></xsl:call-template></TD>
-      </TR>
-    </xsl:for-each>
-    <xsl:if test="count($set) &gt; 1">
-      <TR>
-        <TD colspan="4" class="DayTotalCaption">Day total</TD>
-        <TD class="DayTotalAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="sum($set[@tAc = $AcCode])"/></xsl:call-template></TD>
-        <TD class="DayTotalAmount" align="right"><xsl:call-template name="money"><xsl:with-param name="value" select="sum($set[@fAc = $AcCode])"/></xsl:call-template></TD>
-        <TD>&#160;</TD>
-      </TR>
-    </xsl:if>
-  </xsl:template>
-
-  <!-- A figure as #,##0.00: the sum taken back to whole ten-thousandths, then
-       rounded to cents half away from zero. -->
-  <xsl:template name="money">
-    <xsl:param name="value"/>
-    <xsl:variable name="units" select="round($value * 10000)"/>
-    <xsl:variable name="size" select="$units * (1 - 2 * ($units &lt; 0))"/>
-    <xsl:variable name="cents" select="floor(($size + 50) div 100)"/>
-    <xsl:if test="$units &lt; 0 and $cents &gt; 0">-</xsl:if>
-    <xsl:value-of select="format-number($cents div 100, '#,##0.00')"/>
   </xsl:template>
 </xsl:stylesheet>

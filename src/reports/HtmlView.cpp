@@ -9,6 +9,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -44,6 +45,9 @@ constexpr int kRowsPerTable = 300;
 constexpr int kRowsBuiltAtOnce = 3000;
 constexpr int kRowsPerPart = 150;
 constexpr qint64 kStepMs = 50;
+// Rows are added while fewer than this many screens of them lie below the
+// one shown.
+constexpr int kScreensAhead = 3;
 
 bool isNameChar(QChar c)
 {
@@ -198,6 +202,9 @@ HtmlView::HtmlView(QWidget* parent)
     m_buildTimer.setSingleShot(true);
     m_buildTimer.setInterval(0);
     connect(&m_buildTimer, &QTimer::timeout, this, &HtmlView::addPieces);
+    // A long page grows as the reader nears its end.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &HtmlView::addPiecesWhenNeeded);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &HtmlView::addPiecesWhenNeeded);
 }
 
 void HtmlView::blank()
@@ -274,14 +281,42 @@ void HtmlView::finishPage()
     Q_EMIT pageComplete();
 }
 
+bool HtmlView::needsPieces() const
+{
+    if (isComplete())
+        return false;
+    if (!m_pendingFocus.isEmpty())
+        return true; // the row to focus is still to come
+    // Rows a few screens below what is shown are enough: the rest waits
+    // until the reader scrolls towards it, or the page is printed.
+    const QScrollBar* bar = verticalScrollBar();
+    return bar->maximum() - bar->value() < kScreensAhead * std::max(viewport()->height(), 100);
+}
+
+void HtmlView::addPiecesWhenNeeded()
+{
+    if (!m_buildTimer.isActive() && needsPieces())
+        m_buildTimer.start();
+}
+
+void HtmlView::resizeEvent(QResizeEvent* event)
+{
+    QTextBrowser::resizeEvent(event);
+    addPiecesWhenNeeded();
+}
+
 void HtmlView::addPieces()
 {
     QElapsedTimer step;
     step.start();
-    while (!isComplete() && step.elapsed() < kStepMs)
+    while (needsPieces() && step.elapsed() < kStepMs) {
         insertPiece(m_pieces.at(m_nextPiece++));
+        // The scroll bar follows the layout, which runs on demand.
+        document()->documentLayout()->documentSize();
+    }
     if (!isComplete()) {
-        m_buildTimer.start();
+        if (needsPieces())
+            m_buildTimer.start();
         return;
     }
     m_pieces.clear();
@@ -471,6 +506,7 @@ bool HtmlView::focusElement(const QString& id)
         const int position = positionOf(*found);
         if (position < 0 && !isComplete()) {
             m_pendingFocus = id; // its rows are still to come
+            addPiecesWhenNeeded();
             return true;
         }
         if (position < 0)

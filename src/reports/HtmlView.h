@@ -43,7 +43,9 @@ public:
     // given to the renderer in pixels (it ignores mm); the text itself is kept.
     // Long tables are shown as tables of a few hundred rows with the column
     // widths of the first; a long page shows its first rows at once and gets
-    // the rest while the event loop runs (a new page or blank() stops that).
+    // the rest, while the event loop runs, as the reader scrolls towards it
+    // (a new page or blank() stops that). Printing, finishPage() and a row to
+    // focus that is still to come add what is missing.
     void writePage(const QString& text);
     // Whether every row of the page is in the view.
     bool isComplete() const { return m_nextPiece >= m_pieces.size(); }
@@ -77,6 +79,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // Where an element with an id sits in the page: the n-th table in start-tag
@@ -93,6 +96,8 @@ private:
     bool raiseNavigate(const QString& href);
     void stopBuild();
     void addPieces();
+    bool needsPieces() const;
+    void addPiecesWhenNeeded();
     void insertPiece(const QString& piece);
     void focusPosition(int position);
 

@@ -262,6 +262,8 @@ private:
             const QString title = QStringLiteral("Entries on ") + ShortDateText(date);
             if (!report.build(book, date, title, &page, &error))
                 return templateFail(error.description);
+            if (report.overflowed())
+                return fail(QStringLiteral("the day's total is beyond the range of amounts"));
             AddStyleHead(page);
             return write(page, o.output);
         }
@@ -344,6 +346,10 @@ private:
         if (!from.isValid() || !to.isValid())
             return usageFail(
                 QStringLiteral("ledger needs --from and --to as yyyymmdd or yyyy-mm-dd"));
+        if (book.selectSingleNode(QStringLiteral("/Data/AcMaster/a[@Code=") + QString::number(code)
+                                  + QLatin1Char(']')).isNull())
+            return usageFail(QStringLiteral("the book has no account head with code ")
+                             + QString::number(code));
         LedgerReport report;
         Error error;
         if (!report.load(&error))
@@ -353,6 +359,8 @@ private:
         QString page;
         if (!report.build(book, code, AccountName(book, code), from, to, expression, &page, &error))
             return templateFail(error.description);
+        if (report.overflowed())
+            return fail(QStringLiteral("a sum of the listing is beyond the range of amounts"));
         AddStyleHead(page);
         return write(page, o.output);
     }

@@ -330,6 +330,150 @@ private slots:
         }
     }
 
+    // The largest amount the entry window takes, hundreds of times in one
+    // month, several a day, in and out: every row's balance, the day totals
+    // and the totals against sums made here, in whole ten-thousandths.
+    void figuresAreExactOnLongSums_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("outEvery"); // every n-th row goes out of the account (0: none)
+        QTest::addColumn<QString>("totalIn");
+        QTest::newRow("700 in") << 700 << 0 << QStringLiteral("699,999,999,993.00");
+        QTest::newRow("3,300 in and out") << 3300 << 7 << QString();
+    }
+    void figuresAreExactOnLongSums()
+    {
+        QFETCH(int, count);
+        QFETCH(int, outEvery);
+        QFETCH(QString, totalIn);
+        QList<Tx> list;
+        std::map<int, int> numbers;
+        for (int i = 0; i < count; ++i) {
+            // 1 to 31 March 2013, the first and the last day included.
+            const int dt = 20130301 + (i * 31 / count);
+            const bool out = outEvery > 0 && i % outEvery == 0;
+            list.append({dt, ++numbers[dt], out ? 1 : 2, out ? 3 : 1, 9999999999900, QString()});
+        }
+        list.append({20130228, 1, 4, 1, 50, QStringLiteral("half a cent before")});
+        XmlDocument book;
+        QVERIFY(book.loadXml(bookXml(list)));
+        for (const auto& [from, to] : {std::pair {20130301, 20130331}, std::pair {20130302, 20130330}}) {
+            LedgerReport report;
+            QVERIFY(report.load());
+            QString page;
+            Error error;
+            QVERIFY(report.build(book, 1, QStringLiteral("Cash"), DocDateToDate(from),
+                DocDateToDate(to), DateDisplayExpression(), &page, &error));
+            QVERIFY(!report.overflowed());
+            const Expected want = expectedListing(list, 1, from, to);
+            const Expected got = listingOf(page);
+            QCOMPARE(got.rows.size(), want.rows.size());
+            for (qsizetype i = 0; i < want.rows.size(); ++i)
+                QCOMPARE(got.rows.at(i), want.rows.at(i));
+            QCOMPARE(got.dayTotals, want.dayTotals);
+            QCOMPARE(got.opening, want.opening);
+            QCOMPARE(got.in, want.in);
+            QCOMPARE(got.out, want.out);
+            QCOMPARE(got.closing, want.closing);
+            if (!totalIn.isEmpty() && from == 20130301) {
+                QCOMPARE(got.in, totalIn);
+                QCOMPARE(got.opening, QStringLiteral("0.01"));
+                QCOMPARE(got.closing, QStringLiteral("699,999,999,993.01"));
+            }
+        }
+    }
+
+    // Sums beyond the range of amounts and amounts that cannot be read show
+    // the error mark from where they enter; qbtool refuses an overflowed
+    // listing and an account the book does not have, with one line each.
+    void figuresThatCannotBeGivenShowTheErrorMark()
+    {
+        QByteArray xml = bookXml({{20130301, 1, 2, 1, 1000000, {}}, {20130302, 1, 2, 1, 5000000000000000000, {}},
+            {20130303, 1, 2, 1, 5000000000000000000, {}}, {20130303, 2, 1, 3, 10000, {}}});
+        xml.replace(">100<", ">.5<"); // the first amount: no digit before the point
+        XmlDocument book;
+        QVERIFY(book.loadXml(xml));
+        LedgerReport report;
+        QVERIFY(report.load());
+        QString page;
+        Error error;
+        QVERIFY(report.build(book, 1, QStringLiteral("Cash"), QDate(2013, 3, 1), QDate(2013, 3, 31),
+            DateDisplayExpression(), &page, &error));
+        QVERIFY(report.overflowed());
+        const QString mark = Money::errorMark();
+        Expected got = listingOf(page);
+        QCOMPARE(got.rows,
+            (QStringList {QStringLiteral("20130301|1|bank|%1||%1").arg(mark),
+                QStringLiteral("20130302|1|bank|500,000,000,000,000.00||%1").arg(mark),
+                QStringLiteral("20130303|1|bank|500,000,000,000,000.00||%1").arg(mark),
+                QStringLiteral("20130303|2|Salary||1.00|%1").arg(mark)}));
+        QCOMPARE(got.dayTotals, QStringList {QStringLiteral("500,000,000,000,000.00|1.00")});
+        QCOMPARE(got.out, QStringLiteral("1.00"));
+        QCOMPARE(got.in, mark);
+        QCOMPARE(got.closing, mark);
+        QVERIFY(!page.contains(QStringLiteral("NaN")));
+        // Without the unreadable amount the mark comes from the overflow alone.
+        xml.replace(">.5<", ">100<");
+        QVERIFY(book.loadXml(xml));
+        // The template is loaded afresh for every page, as the window does.
+        QVERIFY(report.load());
+        QVERIFY(report.build(book, 1, QStringLiteral("Cash"), QDate(2013, 3, 1), QDate(2013, 3, 2),
+            DateDisplayExpression(), &page, &error));
+        QVERIFY(!report.overflowed());
+        QCOMPARE(listingOf(page).closing, QStringLiteral("500,000,000,000,100.00"));
+        QVERIFY(report.load());
+        QVERIFY(report.build(book, 1, QStringLiteral("Cash"), QDate(2013, 3, 1), QDate(2013, 3, 3),
+            DateDisplayExpression(), &page, &error));
+        QVERIFY(report.overflowed());
+        got = listingOf(page);
+        QCOMPARE(got.rows.first().section(QLatin1Char('|'), 5), QStringLiteral("100.00"));
+        QCOMPARE(got.rows.last().section(QLatin1Char('|'), 5), mark);
+
+        const QString file = env->path(QStringLiteral("range.qbf"));
+        QVERIFY(writeDataFile(file, xml));
+        for (const auto& [account, to, code] : {std::tuple {"1", "20130303", 3},
+                 std::tuple {"1", "20130302", 0}, std::tuple {"999", "20130303", 2}}) {
+            QProcess tool;
+            tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"),
+                {QStringLiteral("report"), file, QStringLiteral("ledger"), QStringLiteral("--account"),
+                    QLatin1String(account), QStringLiteral("--from"), QStringLiteral("20130301"),
+                    QStringLiteral("--to"), QLatin1String(to)});
+            QVERIFY(tool.waitForFinished(60000));
+            QCOMPARE(tool.exitCode(), code);
+            if (code != 0) {
+                QVERIFY(tool.readAllStandardOutput().isEmpty());
+                QCOMPARE(tool.readAllStandardError().count('\n'), 1);
+            }
+        }
+    }
+
+    // Names are text on the page: the title, the caption and the other
+    // account's column never carry a name's markup as markup.
+    void namesWithMarkupStayText()
+    {
+        const QString evil = QStringLiteral("<a href=\"x9\">Rent</a> & \"Co\"");
+        QByteArray xml = bookXml(transactions);
+        xml.replace(QByteArray("AcName=\"Cash\""), QByteArray(QByteArray("AcName=\"") + evil.toHtmlEscaped().toLatin1() + QByteArray("\"")));
+        QVERIFY(env->open(xml));
+        Openers::setBook(env->context());
+        for (const int code : {1, 2}) {
+            auto* w = qobject_cast<frmLedger*>(
+                OpenTransactionList(code, QDate(2012, 1, 1), QDate(2014, 12, 31)));
+            QVERIFY(w);
+            XmlDocument page;
+            QVERIFY(page.loadXml(w->WebBrowser1->pageText().toUtf8()));
+            QCOMPARE(page.selectNodes(QStringLiteral("//A[@href='x9']")).size(), 0);
+            if (code == 1) {
+                QCOMPARE(w->windowTitle(), QStringLiteral("Transaction listing - ") + evil);
+                QVERIFY(page.evaluate(QStringLiteral("string(//DIV[@class='reporttitle'])"))
+                            .startsWith(QStringLiteral("Transaction listing for '") + evil + QLatin1Char('\'')));
+            } else {
+                QVERIFY(page.selectNodes(QStringLiteral("//TD/A[@href='1']")).size() > 0);
+                QCOMPARE(page.evaluate(QStringLiteral("string(//TD/A[@href='1'])")), evil);
+            }
+        }
+    }
+
     // From the main menu and the toolbar: the placeholder, dates today; then
     // the window's own controls and the opener's reuse of a window.
     void opensFromTheMenuAndFollowsItsControls()

@@ -65,6 +65,24 @@ private slots:
         QCOMPARE(r.out.trimmed(), page.trimmed());
     }
 
+    // A day whose total leaves the range of amounts: one line and exit 3,
+    // never a page with a wrong figure.
+    void dayBeyondTheRangeIsRefused()
+    {
+        QByteArray xml = test::sampleBookXml();
+        xml.replace("<Trans>", "<Trans><t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"2\" Nar=\"\">900000000000000</t>"
+                               "<t No=\"4\" dt=\"20130110\" fAc=\"1\" tAc=\"2\" Nar=\"\">900000000000000</t>");
+        const QString file = env.path(QStringLiteral("huge.qbf"));
+        QVERIFY(test::writeDataFile(file, xml));
+        const Run r = qbtool({QStringLiteral("report"), file, QStringLiteral("day"), QStringLiteral("--date"),
+                              QStringLiteral("20130110")});
+        QCOMPARE(r.code, 3);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+        QCOMPARE(qbtool({QStringLiteral("report"), file, QStringLiteral("day"), QStringLiteral("--date"),
+                         QStringLiteral("20130105")}).code, 0);
+    }
+
     void balanceOfAnAccount_data()
     {
         QTest::addColumn<QString>("account");

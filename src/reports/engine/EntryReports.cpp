@@ -1,49 +1,65 @@
 #include "EntryReports.h"
 
+#include <algorithm>
+
+#include "ListingBook.h"
 #include "ReportPage.h"
 #include "Utilities.h"
 
 namespace qb {
-
-// A book holding the account heads and only the given transactions. The
-// entry window's reports look at one day or one account; transforming such a
-// book instead of the whole one keeps them fast on books of any size, and the
-// templates give the same page for it.
-XmlDocument PartOfBook(const XmlDocument& data, const QStringList& attributes, const QString& value)
-{
-    XmlDocument part;
-    part.loadXml(QByteArrayLiteral("<Data><Trans/></Data>"));
-    XmlNode root = part.documentElement();
-    root.insertBefore(root.createElement(QStringLiteral("AcMaster")), root.firstChildElement());
-    XmlNode heads = root.firstChildElement();
-    XmlNode trans = heads.nextSiblingElement();
-    const XmlNode dataRoot = data.documentElement();
-    for (XmlNode section = dataRoot.firstChildElement(); section; section = section.nextSiblingElement()) {
-        if (section.name() == QStringLiteral("AcMaster")) {
-            for (XmlNode a = section.firstChildElement(); a; a = a.nextSiblingElement())
-                heads.appendCopy(a);
-        } else if (section.name() == QStringLiteral("Trans")) {
-            for (const XmlNode& t : section.childElementsWithAttribute(attributes, value))
-                trans.appendCopy(t);
-        }
-    }
-    return part;
-}
 
 bool DayListReport::load(Error* error)
 {
     return m_template.load(QStringLiteral("Trans-daywise"), error);
 }
 
+QByteArray DayListReport::ListBook(const XmlDocument& data, int date, bool* overflowed)
+{
+    const QList<ListingRow> rows
+        = ListingRows(data, [date](int dt, int, int) { return dt == date; });
+    const QHash<int, QString> names = AccountNames(data);
+    ListingSum total;
+    qsizetype amountWidth = 0;
+    QByteArray xml;
+    xml.reserve(rows.size() * 140 + 100);
+    for (const ListingRow& r : rows) {
+        total.add(r.amount);
+        const QString amount = AmountText(r.amount);
+        amountWidth = std::max(amountWidth, amount.size());
+        xml += "<t";
+        AppendAttribute(xml, "dt", r.dt);
+        AppendAttribute(xml, "No", r.no);
+        AppendAttribute(xml, "fAc", r.fAc);
+        AppendAttribute(xml, "fName", names.value(r.fAc));
+        AppendAttribute(xml, "tAc", r.tAc);
+        AppendAttribute(xml, "tName", names.value(r.tAc));
+        AppendAttribute(xml, "amount", amount);
+        AppendAttribute(xml, "Nar", r.nar);
+        xml += "/>";
+    }
+    if (overflowed)
+        *overflowed = total.overflowed();
+    const QString totalText = total.text();
+    amountWidth = std::max(amountWidth, totalText.size());
+    QByteArray root = "<DayList";
+    AppendAttribute(root, "total", totalText);
+    AppendAttribute(root, "amountWidth", amountWidth);
+    return root + ">" + xml + "</DayList>";
+}
+
 bool DayListReport::build(const XmlDocument& data, const QDate& date, const QString& title,
                           QString* page, Error* error)
 {
-    const QString day = QString::number(DateToDocDate(date));
+    m_overflowed = false;
+    const int docDate = DateToDocDate(date);
+    const QString day = QString::number(docDate);
     if (!m_template.setChildAttribute(1, 1, day, error) || !m_template.setChildAttribute(2, 1, day, error))
         return false;
-    const XmlDocument part = PartOfBook(data, {QStringLiteral("dt")}, day);
-    *page = m_template.TransformNode(part.documentElement());
-    ReplaceReportTitle(*page, title);
+    XmlDocument list;
+    if (!list.loadXml(ListBook(data, docDate, &m_overflowed), error))
+        return false;
+    *page = m_template.TransformNode(list.documentElement());
+    ReplaceReportTitle(*page, title.toHtmlEscaped());
     return true;
 }
 

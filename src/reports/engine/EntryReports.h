@@ -14,12 +14,6 @@
 
 namespace qb {
 
-// A book holding the account heads and only the transactions that have one
-// of the attributes with this value (a day's, an account's). Reports that look
-// at one day or one account transform it instead of the whole book: the
-// templates give the same page for it, fast on books of any size.
-XmlDocument PartOfBook(const XmlDocument& data, const QStringList& attributes, const QString& value);
-
 // "Trans-daywise": the first and the last date go into the second attribute
 // of the template's second and third child.
 class DayListReport final
@@ -34,12 +28,24 @@ public:
     // TransformNode and gives an empty page.
     bool build(const XmlDocument& data, const QDate& date, const QString& title, QString* page,
                Error* error);
+    // Whether the day's total of the last page left the money range (the
+    // page shows the error mark in its place).
+    bool overflowed() const { return m_overflowed; }
+
+    // The day's transactions in number order with their figures written
+    // out, as the template lays them out: a root "DayList" (total, and
+    // amountWidth, the widest figure's length in characters) holding a "t"
+    // per transaction (dt, No, fAc, fName, tAc, tName, amount, Nar). An
+    // amount that cannot be read shows the error mark, and so does a total
+    // it is part of or that leaves the range (*overflowed is then set).
+    static QByteArray ListBook(const XmlDocument& data, int date, bool* overflowed = nullptr);
 
     // The id of a transaction's row in the page: "id" + date + number.
     static QString RowId(int date, int number);
 
 private:
     ReportTemplate m_template;
+    bool m_overflowed = false;
 };
 
 // "sum": the balance as of a date (money into the account counts positive,
