@@ -272,7 +272,9 @@ private slots:
         QCOMPARE(none.exitCode, 2);
         QVERIFY(none.out.isEmpty());
         for (const char* word : {"Usage: qbtool", "new FILE.qbf", "dump FILE.qbf", "pack IN.xml FILE.qbf",
-                                 "check FILE.qbf", "export FILE.qbf --format", "report", "--password", "--force"})
+                                 "check FILE.qbf", "export FILE.qbf --format", "report", "--password", "--force",
+                                 "0 done", "1 inconsistencies found", "2 wrong usage", "3 a file could not be read",
+                                 "4 a template could not be\napplied"})
             QVERIFY2(none.err.contains(QString::fromLatin1(word)), word);
 
         const Run help = qbtool({QStringLiteral("help")});
@@ -852,10 +854,12 @@ private slots:
 #ifdef Q_OS_LINUX
         QFETCH(QStringList, args);
         QFETCH(QString, target);
-        // The sample book; the export of 3,000 transactions outgrows a pipe's buffer.
+        // The sample book: outputs smaller than a file's buffer, whose failure
+        // shows only when it is flushed. For a reader that leaves, 3,000 more
+        // transactions: an export that outgrows a pipe's buffer.
         QByteArray xml = test::sampleBookXml();
         QByteArray many;
-        for (int i = 1; i <= 3000; ++i)
+        for (int i = 1; i <= 3000 && target.endsWith(QStringLiteral("leaves")); ++i)
             many += "<t No=\"" + QByteArray::number(i) + "\" dt=\"20130301\" fAc=\"1\" tAc=\"2\" Nar=\"Row\">1</t>";
         many += "</Trans>";
         QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), xml.replace("</Trans>", many)));
