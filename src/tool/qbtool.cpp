@@ -284,6 +284,8 @@ private:
                 range[which] = DateToDocDate(date);
             }
         }
+        if (range[0] && range[1] && range[0] > range[1])
+            return usage(QStringLiteral("--from is after --to"));
         const Options o = parseOptions(args);
         if (!o.error.isEmpty())
             return usage(o.error);

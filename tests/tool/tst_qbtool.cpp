@@ -606,6 +606,8 @@ private slots:
                       QStringLiteral("--from"), QStringLiteral("2012-12-01"), QStringLiteral("--to"), QStringLiteral("20130131")});
         QCOMPARE(readCsv(QString::fromUtf8(csv.out)).size(), 1 + inJanuary);
         QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("qif")}).exitCode, 2);
+        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("csv"),
+                         QStringLiteral("--from"), QStringLiteral("20130201"), QStringLiteral("--to"), QStringLiteral("20130131")}).exitCode, 2);
 
         QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("ledger"),
                          QStringLiteral("-o"), QStringLiteral("books.ledger")}).exitCode, 0);
