@@ -145,10 +145,27 @@ private:
                 m_out << where + QStringLiteral("another account head has the same code");
             else
                 m_codes.insert(value);
-            // Names may repeat: the entry window adds heads without the uniqueness test.
             if (!onlyAllowedChars(a.attribute(QStringLiteral("AcName"))))
                 m_out << where + QStringLiteral("the name holds characters outside the allowed set");
+            checkHeadName(where, a.attribute(QStringLiteral("AcName")));
         }
+    }
+
+    // A head needs a name, and one that no other head has with letter case
+    // ignored: lists, pages and exports tell accounts apart by name.
+    void checkHeadName(const QString& where, const QString& name)
+    {
+        const QString folded = foldedName(name.trimmed());
+        if (folded.isEmpty()) {
+            m_out << where + QStringLiteral("the name is empty");
+            return;
+        }
+        const QString head = where.left(where.size() - 2);
+        if (const auto other = m_headNames.constFind(folded); other != m_headNames.constEnd())
+            m_out << where + QStringLiteral("the same name as ") + *other
+                    + QStringLiteral(", letter case ignored");
+        else
+            m_headNames.insert(folded, head);
     }
 
     void checkAccount(const QString& where, const QString& role, const QString& text)
@@ -250,13 +267,33 @@ private:
                         m_out << where + QStringLiteral("member ") + code
                                 + QStringLiteral(" has no account head");
                 }
+                checkMembersOnce(where, gi);
             }
             if (!onlyAllowedChars(name))
                 m_out << where + QStringLiteral("the name holds characters outside the allowed set");
+            if (name.trimmed().isEmpty())
+                m_out << where + QStringLiteral("the name is empty");
             const QString folded = foldedName(name.trimmed());
-            if (names.contains(folded))
+            if (!folded.isEmpty() && names.contains(folded))
                 m_out << where + QStringLiteral("another group has the same name");
             names.insert(folded);
+        }
+    }
+
+    // A member listed twice counts twice in the group's sums.
+    void checkMembersOnce(const QString& where, const QString& gi)
+    {
+        QSet<QString> seen;
+        QSet<QString> told;
+        for (const QString& code : gi.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            // "01" is member 1 too.
+            const qint32 value = positiveCode(code);
+            const QString key = value ? QString::number(value) : code;
+            if (seen.contains(key) && !told.contains(key)) {
+                m_out << where + QStringLiteral("member ") + code + QStringLiteral(" is listed more than once");
+                told.insert(key);
+            }
+            seen.insert(key);
         }
     }
 
@@ -287,6 +324,7 @@ private:
 
     QStringList& m_out;
     QSet<qint32> m_codes;
+    QHash<QString, QString> m_headNames; // folded name: "account head N (Code C)"
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "ClsAX.h"
 #include "CommandLine.h"
+#include "CommandOutput.h"
 #include "DataStore.h"
 #include "EntryReports.h"
 #include "LedgerReport.h"
@@ -458,29 +459,13 @@ private:
         return kOk;
     }
 
+    // A page on standard output ends with a line break; a file gets the page as it is.
     int write(const QString& page, const QString& output)
     {
-        if (output.isEmpty()) {
-            m_out << page;
-            if (!page.endsWith(QLatin1Char('\n')))
-                m_out << '\n';
-            m_out.flush();
-            return kOk;
-        }
-        QFile file(output);
-        const QByteArray bytes = page.toUtf8();
-        // Every step checked: on a full disk the write may only fail when
-        // the buffer is flushed or the file closed.
-        bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            && file.write(bytes) == bytes.size() && file.flush();
-        if (file.isOpen()) {
-            file.close();
-            written = written && file.error() == QFileDevice::NoError;
-        }
-        if (!written)
-            return fail(output + QStringLiteral(": could not be written (") + file.errorString()
-                + QLatin1Char(')'));
-        return kOk;
+        QByteArray bytes = page.toUtf8();
+        if (output.isEmpty() && !bytes.endsWith('\n'))
+            bytes += '\n';
+        return WriteCommandOutput(output, bytes, m_out, m_err);
     }
 
     QTextStream& m_out;

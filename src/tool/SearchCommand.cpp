@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include <QFile>
 #include <QRegularExpression>
 
 #include "CommandLine.h"
+#include "CommandOutput.h"
 #include "ReportCommand.h"
 #include "ReportPage.h"
 #include "SearchReport.h"
@@ -208,13 +208,6 @@ bool criteriaOf(const SearchOptions& o, const XmlDocument& book, SearchCriteria*
     return true;
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 int runSearchCommand(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -249,22 +242,17 @@ int runSearchCommand(const QStringList& args, QTextStream& out, QTextStream& err
         err.flush();
         return kTemplateError;
     }
-    if (!o.csv.isEmpty() && !WriteSearchCsv(o.csv, SearchCsv(report.result()), &error)) {
-        err << "qbtool: " << o.csv << ": could not be written (" << error.description << ")\n";
-        err.flush();
-        return kFileError;
+    if (!o.csv.isEmpty()) {
+        if (const int rc = WriteCommandOutput(o.csv, SearchCsv(report.result()), out, err))
+            return rc;
     }
     QString page = report.page(predicate.summary);
     AddStyleHead(page);
-    if (o.output.isEmpty()) {
-        if (o.csv.isEmpty()) {
-            out << page << '\n';
-            out.flush();
-        }
-    } else if (!writeFile(o.output, page.toUtf8())) {
-        err << "qbtool: " << o.output << ": could not be written\n";
-        err.flush();
-        return kFileError;
+    // The page goes to OUT, or to standard output unless the CSV was asked for alone.
+    if (!o.output.isEmpty() || o.csv.isEmpty()) {
+        const QByteArray bytes = o.output.isEmpty() ? page.toUtf8() + '\n' : page.toUtf8();
+        if (const int rc = WriteCommandOutput(o.output, bytes, out, err))
+            return rc;
     }
     FigureTrouble trouble;
     trouble.note(report.total());

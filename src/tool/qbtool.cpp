@@ -2,7 +2,8 @@
 // and checks data files without the windows.
 //
 // Exit codes: 0 done (check: the book is clean), 1 check found inconsistencies,
-// 2 wrong usage, 3 a file could not be read, written or understood.
+// 2 wrong usage, 3 a file could not be read, written or understood, 4 a
+// template could not be applied.
 
 #include <cerrno>
 #include <cstdio>
@@ -11,7 +12,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include "BookCheck.h"
@@ -19,6 +19,7 @@
 #include "BookExport.h"
 #include "ClsAX.h"
 #include "CommandLine.h"
+#include "CommandOutput.h"
 #include "DataStore.h"
 #include "Utilities.h"
 #include "Xml.h"
@@ -53,9 +54,15 @@ const char kUsageText[] =
     "      List the book's daily copies (in \"FILE backups\" beside it) with their\n"
     "      dates and transaction counts.\n"
     "  export FILE.qbf --format ledger|beancount|csv [-o OUT] [--from D --to D]\n"
-    "      Write the transactions (of the days from D to D, as yyyymmdd or\n"
-    "      yyyy-mm-dd) as a ledger journal, a beancount file or comma-separated\n"
-    "      values with a heading row, to standard output or OUT.\n"
+    "      Write the transactions in date and number order as a ledger journal, a\n"
+    "      beancount file or comma-separated values with a heading row, to\n"
+    "      standard output or OUT. With --from and --to (days as yyyymmdd or\n"
+    "      yyyy-mm-dd, both included) the journals start with each account's\n"
+    "      balance before the from day, set against Equity:Opening Balances, so\n"
+    "      their balances on the to day are the book's; the CSV holds the rows of\n"
+    "      those days only. Every account keeps a name of its own; CSV text that\n"
+    "      starts with = + - or @ gets a leading apostrophe. A transaction with a\n"
+    "      malformed date, amount or account stops the export (nothing written).\n"
     "  report ARGUMENTS...\n"
     "      Make a report page from a book (see \"qbtool report --help\").\n"
     "  search FILE.qbf [CRITERIA] [-o OUT] [--csv FILE]\n"
@@ -65,7 +72,8 @@ const char kUsageText[] =
     "\n"
     "A book protected by a password needs --password P for dump and check.\n"
     "Exit codes: 0 done (check: clean), 1 inconsistencies found, 2 wrong usage,\n"
-    "3 a file could not be read, written or understood.\n";
+    "3 a file could not be read, written or understood, 4 a template could not be\n"
+    "applied (report, search).\n";
 
 struct Options
 {
@@ -240,13 +248,8 @@ private:
         Book book;
         if (const int rc = load(o, o.positional[0], &book, true))
             return rc;
-        m_out.flush();
-        const QByteArray& text = book.text;
-        // A short write is found by the check of standard output at the end.
-        if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) == size_t(text.size())
-            && !text.endsWith('\n'))
-            std::fputc('\n', stdout);
-        return kOk;
+        WriteCommandOutput({}, book.text, m_out, m_err);
+        return book.text.endsWith('\n') ? kOk : WriteCommandOutput({}, "\n", m_out, m_err);
     }
 
     int exportBook(QStringList args)
@@ -281,6 +284,8 @@ private:
                 range[which] = DateToDocDate(date);
             }
         }
+        if (range[0] && range[1] && range[0] > range[1])
+            return usage(QStringLiteral("--from is after --to"));
         const Options o = parseOptions(args);
         if (!o.error.isEmpty())
             return usage(o.error);
@@ -302,17 +307,7 @@ private:
         QString why;
         if (!ExportBook(book.document, kind, {range[0], range[1]}, &exported, &why))
             return fail(o.positional[0] + QStringLiteral(": ") + why);
-        if (output.isEmpty()) {
-            m_out << exported;
-            m_out.flush();
-            return kOk;
-        }
-        // Written whole or not at all: a full disk leaves no cut-off export.
-        QSaveFile file(output);
-        const QByteArray bytes = exported.toUtf8();
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            return fail(output + QStringLiteral(": cannot be written: ") + file.errorString());
-        return kOk;
+        return WriteCommandOutput(output, exported.toUtf8(), m_out, m_err);
     }
 
     int check(const Options& o)

@@ -19,6 +19,7 @@
 #include "Clock.h"
 #include "ClsAX.h"
 #include "DataStore.h"
+#include "FullDisk.h"
 #include "HtmlView.h"
 #include "Openers.h"
 #include "ReportTemplate.h"
@@ -561,6 +562,40 @@ private slots:
         QVERIFY(prompt->last().text.contains(QStringLiteral("no/such/folder/x.csv")));
         QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
         QVERIFY(w->mlngSearchResultCount() > 0);
+
+        // A full device behind a link, and a full disk: the failure, never
+        // "Export data complete"; the device stays, no empty file is left.
+        // One month's rows: fewer bytes than a file's buffer, so that the
+        // disk is found full only when they are flushed.
+#ifdef Q_OS_LINUX
+        get<QDateEdit>(w, u"debFromDate"_s)->setDate(QDate(2013, 3, 1));
+        get<QDateEdit>(w, u"debToDate"_s)->setDate(QDate(2013, 3, 31));
+        QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
+        QVERIFY(w->mlngSearchResultCount() > 0);
+        const QString link = env->path(QStringLiteral("device.csv"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), link));
+        test::FullDisk disk(env->path(QStringLiteral("full")));
+        const bool full = disk.isMounted() && disk.fill();
+        for (const QString& target : {link, disk.path(QStringLiteral("found.csv"))}) {
+            if (target != link && !full)
+                continue;
+            prompt->clear();
+            dialogs->answer(target);
+            if (target == link)
+                prompt->answer(MsgResult::Yes); // it exists: replace it
+            QTest::mouseClick(get<QPushButton>(w, u"cmdExport"_s), Qt::LeftButton);
+            QCOMPARE(prompt->count(), target == link ? 2 : 1);
+            QCOMPARE(prompt->last().title, QStringLiteral("Export data failed"));
+            QCOMPARE(prompt->last().icon, MsgIcon::Critical);
+            QVERIFY2(prompt->last().text.contains(QStringLiteral("No space left on device")),
+                qPrintable(prompt->last().text));
+        }
+        QVERIFY(QFileInfo(link).isSymLink() && QFileInfo(QStringLiteral("/dev/full")).exists());
+        if (full)
+            QCOMPARE(QDir(disk.path(QString())).entryList(QDir::Files), QStringList {u"filler"_s});
+        else
+            qWarning("the full disk was not tried: %s", qPrintable(disk.why()));
+#endif
     }
 
     // A search that fails (here: its template gone) says why and leaves the

@@ -218,7 +218,8 @@ private slots:
     }
 
     // Rows 2 to the last but one of the first table, cells 1 to 5 by their
-    // visible text: commas become blanks, in the amount cell they go.
+    // visible text: commas become blanks, in the amount cell they go; a text
+    // cell that a spreadsheet would run gets an apostrophe, the amount never.
     void csvLines()
     {
         XmlDocument page;
@@ -227,13 +228,19 @@ private slots:
             "<TR id=\"datarow\"><TD><A href=\"[*[date]*]20130105\">05-01-2013</A></TD>"
             "<TD>Smith, J</TD><TD><A href=\"3\">A,B</A></TD><TD>1,250.50</TD>"
             "<TD>  Tea,  coffee\n and\tmilk </TD><TD>sixth</TD></TR>"
-            "<TR id=\"datarow\"><TD>06-01-2013</TD><TD>Cash</TD></TR></TBODY>"
+            "<TR id=\"datarow\"><TD>06-01-2013</TD><TD>Cash</TD></TR>"
+            "<TR id=\"datarow\"><TD>07-01-2013</TD><TD>=1+1</TD><TD> +x</TD><TD>-5.00</TD>"
+            "<TD>,=HYPERLINK(\"u\")</TD></TR>"
+            "<TR id=\"datarow\"><TD>08-01-2013</TD><TD>-a</TD><TD>@b</TD><TD>1.00</TD>"
+            "<TD>a=b -c</TD></TR></TBODY>"
             "<TR><TD id=\"EntryCount\">No of entries : 2</TD><TD id=\"Total\">1,250.50</TD></TR>"
             "</TABLE><TABLE><TR><TD>x</TD></TR><TR><TD>y</TD></TR><TR><TD>z</TD></TR></TABLE>"
             "</BODY></HTML>")));
         QCOMPARE(SearchCsv(page),
             QByteArray("05-01-2013,Smith  J,A B,1250.50,Tea  coffee and milk\r\n"
-                       "06-01-2013,Cash,,,\r\n"));
+                       "06-01-2013,Cash,,,\r\n"
+                       "07-01-2013,'=1+1,'+x,-5.00,' =HYPERLINK(\"u\")\r\n"
+                       "08-01-2013,'-a,'@b,1.00,a=b -c\r\n"));
         QCOMPARE(CsvFileName(QStringLiteral("/t/found")), QStringLiteral("/t/found.csv"));
         QCOMPARE(CsvFileName(QStringLiteral("/t/Found.CSV")), QStringLiteral("/t/Found.CSV"));
     }

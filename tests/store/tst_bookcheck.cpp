@@ -102,6 +102,18 @@ private slots:
              QStringLiteral("transaction 1 (dt 20130105, No 1): To account 2 has no account head"),
              QStringLiteral("transaction 2 (dt 20130110, No 1): From account 2 has no account head"),
              QStringLiteral("group 1 (Money): member 2 has no account head")});
+        row("head names alike but for letter case",
+            sampleWith("<a Code=\"4\" AcName=\"Food\"/>", "<a Code=\"4\" AcName=\"SALARY\"/><a Code=\"5\" AcName=\"\"/>"
+                                                             "<a Code=\"6\" AcName=\"salary\"/><a Code=\"7\" AcName=\"  \"/>"),
+            {QStringLiteral("account head 4 (Code 4): the same name as account head 3 (Code 3), letter case ignored"),
+             QStringLiteral("account head 5 (Code 5): the name is empty"),
+             QStringLiteral("account head 6 (Code 6): the same name as account head 3 (Code 3), letter case ignored"),
+             QStringLiteral("account head 7 (Code 7): the name is empty")});
+        row("member listed twice, empty group name",
+            sampleWith("</Groups>", "<Group gi=\",2,1,2,01,2,\"></Group></Groups>"),
+            {QStringLiteral("group 2 (): member 2 is listed more than once"),
+             QStringLiteral("group 2 (): member 01 is listed more than once"),
+             QStringLiteral("group 2 (): the name is empty")});
         row("bad date range", sampleWith("<DateRanges/>", "<DateRanges><DR From=\"2013\" To=\"20131231\" Caption=\"Y\"/></DateRanges>"),
             {QStringLiteral("date range 1 (Y): From and To must be dates of eight digits (yyyymmdd)")});
         row("not a book", QByteArray("<Books/>"), {QStringLiteral("the root element is Books, not Data")});

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <cstring>
+
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -8,9 +10,19 @@
 #include "BookCheck.h"
 #include "ClsAX.h"
 #include "DataStore.h"
+#include "FullDisk.h"
 #include "Money.h"
 #include "TestSupport.h"
+#include "Utilities.h"
 #include "Xml.h"
+
+#ifdef Q_OS_LINUX
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
 
 using namespace qb;
 using test::fileBytes;
@@ -70,6 +82,149 @@ QList<QStringList> readCsv(const QString& text)
     return rows;
 }
 
+// A book whose account names collide in every target once made safe: the
+// names each export must give, worked out by hand.
+struct CollisionHead
+{
+    int code;
+    const char* name; // as the book's XML holds it
+    const char* ledger;
+    const char* beancount;
+    const char* csv;
+};
+const CollisionHead kCollisionHeads[] = {
+    {1, "Rent", "Rent #1-2", "Assets:Rent-C1-2", "Rent #1-2"},
+    {2, "Rent", "Rent #2-2", "Assets:Rent-C2", "Rent #2-2"},
+    {3, "Rent #1", "Rent #1", "Assets:Rent-1", "Rent #1"},
+    {4, "Rent #2", "Rent #2", "Assets:Rent-2", "Rent #2"},
+    {5, "* Star", "- Star", "Assets:Star-C5", "* Star"},
+    {6, "Star", "Star", "Assets:Star-C6", "Star"},
+    {7, "! Bang", "- Bang #7", "Assets:Bang-C7", "! Bang"},
+    {8, "- Bang", "- Bang #8", "Assets:Bang-C8", "'- Bang"},
+    {9, "Rent-C1", "Rent-C1", "Assets:Rent-C1", "Rent-C1"},
+    {40, "Hub", "Hub #40", "Assets:Hub-C40-2", "Hub #40"},
+    {41, "Hub", "Hub #41", "Assets:Hub-C41", "Hub #41"},
+    {42, "Hub-C40", "Hub-C40", "Assets:Hub-C40", "Hub-C40"},
+    {43, "=SUM(A1)", "-SUM-A1-", "Assets:SUM-A1-C43", "'=SUM(A1) #43"},
+    {44, "'=SUM(A1)", "'-SUM-A1-", "Assets:SUM-A1-C44", "'=SUM(A1) #44"},
+    {45, "Sales:Team", "Sales-Team #45", "Assets:Sales-Team", "Sales:Team"},
+    {46, "sales-team", "sales-team #46", "Assets:A-sales-team", "sales-team"},
+    {47, "Two  blanks", "Two blanks #47", "Assets:Two-blanks-C47", "Two  blanks"},
+    {48, "Two blanks", "Two blanks #48", "Assets:Two-blanks-C48", "Two blanks"},
+    {49, "Line&#10;break", "Line break", "Assets:Line-break", "Line break"},
+};
+// Narrations as the XML holds them, and as the CSV must give them back.
+const char* const kCollisionNarrations[][2] = {
+    {"Rent for March", "Rent for March"},
+    {"=HYPERLINK(&quot;http://x&quot;)", "'=HYPERLINK(\"http://x\")"},
+    {"+1 555", "'+1 555"},
+    {"-5 off", "'-5 off"},
+    {"@home", "'@home"},
+    {"Line&#10;    Assets:Evil  1000000", "Line     Assets:Evil  1000000"},
+    {"semi; colon", "semi; colon"},
+    {"tab&#9;here", "tab here"},
+    {"back\\slash &quot;q&quot;", "back\\slash \"q\""},
+    {"", ""},
+    {" =lead", "' =lead"},
+    {"a,b", "a,b"},
+};
+
+struct CollisionRow
+{
+    int date;
+    int number;
+    int from; // index into kCollisionHeads
+    int to;
+    Money amount;
+    int narration; // index into kCollisionNarrations
+};
+
+// 600 transactions from July 2014 to June 2016 in entry order, with rows on
+// the last day of 2014, the first and last day of 2015 and the first of 2016.
+QList<CollisionRow> collisionRows()
+{
+    QRandomGenerator random(2015);
+    const int heads = int(std::size(kCollisionHeads));
+    QList<CollisionRow> rows;
+    QHash<int, int> numbers;
+    auto add = [&](int date) {
+        const int from = int(random.bounded(heads));
+        const int to = (from + 1 + int(random.bounded(heads - 1))) % heads;
+        rows.append({date, ++numbers[date], from, to, Money::fromUnits(qint64(1 + random.bounded(99999999)) * 100),
+                     int(rows.size() % std::size(kCollisionNarrations))});
+    };
+    for (int date : {20141231, 20150101, 20150101, 20151231, 20160101})
+        add(date);
+    const QDate first(2014, 7, 1);
+    for (int i = 0; i < 595; ++i)
+        add(DateToDocDate(first.addDays(random.bounded(730))));
+    // A hand-edited book may hold a negative amount: a figure, never a formula.
+    rows[2].amount = Money::fromUnits(-123400);
+    return rows;
+}
+
+QByteArray collisionBookXml(const QList<CollisionRow>& rows)
+{
+    QByteArray xml = "<Data><AcMaster>";
+    for (const CollisionHead& h : kCollisionHeads)
+        xml += "<a Code=\"" + QByteArray::number(h.code) + "\" AcName=\"" + h.name + "\"/>";
+    xml += "</AcMaster><PValue>" + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")).toLatin1() + "</PValue><Trans>";
+    for (const CollisionRow& r : rows)
+        xml += "<t No=\"" + QByteArray::number(r.number) + "\" dt=\"" + QByteArray::number(r.date) + "\" fAc=\""
+            + QByteArray::number(kCollisionHeads[r.from].code) + "\" tAc=\"" + QByteArray::number(kCollisionHeads[r.to].code)
+            + "\" Nar=\"" + kCollisionNarrations[r.narration][0] + "\">" + r.amount.toText().toLatin1() + "</t>";
+    return xml + "</Trans><Groups/><Narration/><I>ABCDEFGHIJKLMNOPQRST</I><DateRanges/></Data>";
+}
+
+// Standard output of a program run to its end; exit code in *rc.
+QByteArray runProgram(const QString& program, const QStringList& args, int* rc)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(120000)) {
+        *rc = -1;
+        return {};
+    }
+    *rc = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    if (*rc != 0)
+        qWarning().noquote() << program << QString::fromUtf8(p.readAllStandardError());
+    return p.readAllStandardOutput();
+}
+
+#ifdef Q_OS_LINUX
+// A file of the given kind made by the test: a FIFO, a listening socket, or
+// a device node (the null or full device; as root only, else the system's own).
+QString makeSpecial(const QString& path, const QString& kind)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (kind == QStringLiteral("fifo"))
+        return ::mkfifo(name.constData(), 0600) == 0 ? path : QString();
+    if (kind == QStringLiteral("socket")) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, name.constData(), sizeof(address.sun_path) - 1);
+        const bool made = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+        if (fd >= 0)
+            ::close(fd); // the socket file stays
+        return made ? path : QString();
+    }
+    const bool full = kind == QStringLiteral("full device");
+    if (::mknod(name.constData(), S_IFCHR | 0600, makedev(1, full ? 7 : 3)) == 0)
+        return path;
+    return full ? QStringLiteral("/dev/full") : QStringLiteral("/dev/null");
+}
+
+char fileKind(const QString& path)
+{
+    struct stat st{};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return '?';
+    return S_ISREG(st.st_mode) ? 'f' : S_ISFIFO(st.st_mode) ? 'p' : S_ISCHR(st.st_mode) ? 'c'
+        : S_ISSOCK(st.st_mode) ? 's' : S_ISLNK(st.st_mode) ? 'l' : '?';
+}
+#endif
+
 } // namespace
 
 class TstQbtool : public QObject
@@ -117,7 +272,9 @@ private slots:
         QCOMPARE(none.exitCode, 2);
         QVERIFY(none.out.isEmpty());
         for (const char* word : {"Usage: qbtool", "new FILE.qbf", "dump FILE.qbf", "pack IN.xml FILE.qbf",
-                                 "check FILE.qbf", "export FILE.qbf --format", "report", "--password", "--force"})
+                                 "check FILE.qbf", "export FILE.qbf --format", "report", "--password", "--force",
+                                 "0 done", "1 inconsistencies found", "2 wrong usage", "3 a file could not be read",
+                                 "4 a template could not be\napplied"})
             QVERIFY2(none.err.contains(QString::fromLatin1(word)), word);
 
         const Run help = qbtool({QStringLiteral("help")});
@@ -449,6 +606,8 @@ private slots:
                       QStringLiteral("--from"), QStringLiteral("2012-12-01"), QStringLiteral("--to"), QStringLiteral("20130131")});
         QCOMPARE(readCsv(QString::fromUtf8(csv.out)).size(), 1 + inJanuary);
         QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("qif")}).exitCode, 2);
+        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("csv"),
+                         QStringLiteral("--from"), QStringLiteral("20130201"), QStringLiteral("--to"), QStringLiteral("20130131")}).exitCode, 2);
 
         QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("ledger"),
                          QStringLiteral("-o"), QStringLiteral("books.ledger")}).exitCode, 0);
@@ -475,6 +634,352 @@ private slots:
         p.start(beanCheck, {path(QStringLiteral("books.beancount"))});
         QVERIFY(p.waitForFinished(60000));
         QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+    }
+
+    // The collision book read back by each tool: one account per head under
+    // the name worked out above, every balance the book's (summed here), and
+    // with a period exactly the transactions of its days, the balances on
+    // its last day carried by the opening balances.
+    void exportKeepsEveryAccountApart_data()
+    {
+        QTest::addColumn<QString>("reader");
+        QTest::addColumn<int>("from"); // 0: no limit
+        QTest::addColumn<int>("to");
+        for (const char* reader : {"csv", "ledger", "hledger", "beancount"}) {
+            QTest::addRow("%s, whole book", reader) << QString::fromLatin1(reader) << 0 << 0;
+            QTest::addRow("%s, 2015", reader) << QString::fromLatin1(reader) << 20150101 << 20151231;
+        }
+        QTest::addRow("ledger, from the first of 2015 on") << QStringLiteral("ledger") << 20150101 << 0;
+        QTest::addRow("beancount, up to the last of 2015") << QStringLiteral("beancount") << 0 << 20151231;
+    }
+
+    void exportKeepsEveryAccountApart()
+    {
+        QFETCH(QString, reader);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        const QString program = reader == QStringLiteral("beancount") ? QStringLiteral("bean-query") : reader;
+        const QString tool = reader == QStringLiteral("csv") ? QString() : QStandardPaths::findExecutable(program);
+        if (reader != QStringLiteral("csv") && tool.isEmpty())
+            QSKIP("the reader is not installed");
+
+        const QList<CollisionRow> rows = collisionRows();
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), collisionBookXml(rows)));
+        const int heads = int(std::size(kCollisionHeads));
+        QList<Money> balance(heads);
+        QSet<QString> keys; // date|number of the rows written
+        QList<CollisionRow> written;
+        QSet<int> active;
+        for (const CollisionRow& r : rows) {
+            if (to && r.date > to)
+                continue;
+            balance[r.to] += r.amount;
+            balance[r.from] -= r.amount;
+            if (from && r.date < from)
+                continue;
+            keys.insert(QString::number(r.date) + QLatin1Char('|') + QString::number(r.number));
+            written.append(r);
+            active << r.from << r.to;
+        }
+        QCOMPARE(active.size(), heads); // every head has a posting in the period
+        QVERIFY(keys.contains(QStringLiteral("20150101|1")) && keys.contains(QStringLiteral("20150101|2"))
+                && keys.contains(QStringLiteral("20151231|1")));
+
+        QStringList args{QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"),
+                         reader == QStringLiteral("hledger") ? QStringLiteral("ledger") : reader,
+                         QStringLiteral("-o"), QStringLiteral("out")};
+        if (from)
+            args << QStringLiteral("--from") << QDate::fromString(QString::number(from), QStringLiteral("yyyyMMdd")).toString(Qt::ISODate);
+        if (to)
+            args << QStringLiteral("--to") << QString::number(to);
+        const Run r = qbtool(args);
+        QCOMPARE(r.exitCode, 0);
+        const QString out = path(QStringLiteral("out"));
+        const QString text = QString::fromUtf8(fileBytes(out));
+
+        if (reader == QStringLiteral("csv")) {
+            std::stable_sort(written.begin(), written.end(), [](const CollisionRow& a, const CollisionRow& b) {
+                return a.date != b.date ? a.date < b.date : a.number < b.number;
+            });
+            QList<QStringList> expected;
+            expected << QStringList{QStringLiteral("date"), QStringLiteral("number"), QStringLiteral("from"),
+                                    QStringLiteral("to"), QStringLiteral("amount"), QStringLiteral("narration")};
+            for (const CollisionRow& w : written)
+                expected << QStringList{DocDateToDate(w.date).toString(Qt::ISODate), QString::number(w.number),
+                                        QString::fromLatin1(kCollisionHeads[w.from].csv),
+                                        QString::fromLatin1(kCollisionHeads[w.to].csv), w.amount.toText(),
+                                        QString::fromLatin1(kCollisionNarrations[w.narration][1])};
+            QCOMPARE(readCsv(text), expected);
+            QCOMPARE(text.count(QStringLiteral("\r\n")), expected.size()); // no line within a field
+            return;
+        }
+
+        // Name and balance of every account the tool reports, and the keys of its transactions.
+        QHash<QString, Money> reported;
+        QSet<QString> reportedKeys;
+        int rc = -1;
+        auto addBalance = [&reported](const QString& name, const QString& figure) {
+            const std::optional<Money> value = Money::fromNumberText(QString(figure).remove(QLatin1Char(',')));
+            QVERIFY2(value && !reported.contains(name.trimmed()), qPrintable(name + QLatin1Char('|') + figure));
+            reported.insert(name.trimmed(), *value);
+        };
+        if (reader == QStringLiteral("ledger")) {
+            const QString lines = QString::fromUtf8(runProgram(tool, {QStringLiteral("-f"), out, QStringLiteral("--flat"),
+                QStringLiteral("--empty"), QStringLiteral("--no-total"), QStringLiteral("--balance-format"),
+                QStringLiteral("%(account)|%(quantity(display_total))\n"), QStringLiteral("bal")}, &rc));
+            QCOMPARE(rc, 0);
+            for (const QString& line : lines.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                addBalance(line.section(QLatin1Char('|'), 0, 0), line.section(QLatin1Char('|'), 1));
+            const QString register_ = QString::fromUtf8(runProgram(tool, {QStringLiteral("-f"), out, QStringLiteral("reg"),
+                QStringLiteral("--register-format"), QStringLiteral("%(format_date(date, \"%Y%m%d\"))|%(code)\n")}, &rc));
+            QCOMPARE(rc, 0);
+            for (const QString& line : register_.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                if (!line.endsWith(QLatin1Char('|')))
+                    reportedKeys.insert(line);
+        } else if (reader == QStringLiteral("hledger")) {
+            const QString lines = QString::fromUtf8(runProgram(tool, {QStringLiteral("-f"), out, QStringLiteral("bal"),
+                QStringLiteral("--flat"), QStringLiteral("-N"), QStringLiteral("-E"), QStringLiteral("--format"),
+                QStringLiteral("%(account)|%(total)")}, &rc));
+            QCOMPARE(rc, 0);
+            for (const QString& line : lines.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                addBalance(line.section(QLatin1Char('|'), 0, 0), line.section(QLatin1Char('|'), 1).trimmed());
+            QList<QStringList> register_ = readCsv(QString::fromUtf8(runProgram(tool, {QStringLiteral("-f"), out,
+                QStringLiteral("reg"), QStringLiteral("-O"), QStringLiteral("csv")}, &rc)));
+            QCOMPARE(rc, 0);
+            register_.removeFirst();
+            for (const QStringList& row : register_)
+                if (!row.value(2).isEmpty())
+                    reportedKeys.insert(QString(row.value(1)).remove(QLatin1Char('-')) + QLatin1Char('|') + row.value(2));
+        } else {
+            runProgram(QStandardPaths::findExecutable(QStringLiteral("bean-check")), {out}, &rc);
+            QCOMPARE(rc, 0);
+            QList<QStringList> sums = readCsv(QString::fromUtf8(runProgram(tool, {QStringLiteral("-f"), QStringLiteral("csv"),
+                out, QStringLiteral("SELECT account, sum(number) AS n GROUP BY account")}, &rc)));
+            QCOMPARE(rc, 0);
+            sums.removeFirst();
+            for (const QStringList& row : sums)
+                addBalance(row.value(0), row.value(1).trimmed());
+            QList<QStringList> entries = readCsv(QString::fromUtf8(runProgram(tool, {QStringLiteral("-f"), QStringLiteral("csv"),
+                out, QStringLiteral("SELECT DISTINCT date, entry_meta('number') AS n")}, &rc)));
+            QCOMPARE(rc, 0);
+            entries.removeFirst();
+            for (const QStringList& row : entries)
+                if (!row.value(1).trimmed().isEmpty())
+                    reportedKeys.insert(QString(row.value(0)).remove(QLatin1Char('-')) + QLatin1Char('|') + row.value(1).trimmed());
+        }
+        if (QTest::currentTestFailed())
+            return;
+        // The opening balances are set against one equity account, which ends at nothing.
+        for (const QString& name : reported.keys()) {
+            if (name.startsWith(QStringLiteral("Equity:Opening"))) {
+                QVERIFY(from);
+                QCOMPARE(reported.take(name), Money());
+            }
+        }
+        QCOMPARE(reported.size(), heads); // no two accounts merged, none split, nothing added
+        for (int i = 0; i < heads; ++i) {
+            const QString name = QString::fromLatin1(reader == QStringLiteral("beancount") ? kCollisionHeads[i].beancount
+                                                                                           : kCollisionHeads[i].ledger);
+            QVERIFY2(reported.contains(name), qPrintable(name));
+            QCOMPARE(reported.value(name), balance[i]);
+        }
+        QCOMPARE(reportedKeys, keys);
+        // A limited journal says so at its top.
+        QCOMPARE(text.startsWith(QStringLiteral("; Transactions ")), from || to);
+        QCOMPARE(text.contains(QStringLiteral("\n; Opening balances as of 2015-01-01: each account's balance")), from != 0);
+    }
+
+    // A transaction the export cannot write stops it with check's line about
+    // that transaction; nothing is written, an existing output stays.
+    void exportRefusesWhatItCannotWrite_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::newRow("date with dashes") << QByteArray("dt=\"20130201\"") << QByteArray("dt=\"2013-02-01\"");
+        QTest::newRow("no such day") << QByteArray("dt=\"20130105\"") << QByteArray("dt=\"20130230\"");
+        QTest::newRow("empty date") << QByteArray("No=\"2\" dt=\"20130110\"") << QByteArray("No=\"2\" dt=\"\"");
+        QTest::newRow("amount not a number") << QByteArray(">12.25<") << QByteArray(">twelve<");
+        QTest::newRow("account without head") << QByteArray("tAc=\"4\" Nar=\"Market\"") << QByteArray("tAc=\"9\" Nar=\"Market\"");
+    }
+
+    void exportRefusesWhatItCannotWrite()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        const QByteArray xml = test::sampleBookXml().replace(from, to);
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), xml));
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(xml));
+        QStringList lines = BookCheck::problems(doc);
+        QVERIFY(!lines.isEmpty());
+        const QString where = lines.first().left(lines.first().indexOf(QStringLiteral("): ")) + 3);
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            lines[i].remove(0, where.size());
+        QVERIFY(writeBytes(path(QStringLiteral("old.csv")), "keep me"));
+        for (const char* format : {"ledger", "beancount", "csv"}) {
+            for (const QString& output : {QStringLiteral("new.out"), QStringLiteral("old.csv")}) {
+                const Run r = qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"),
+                                      QString::fromLatin1(format), QStringLiteral("-o"), output,
+                                      QStringLiteral("--from"), QStringLiteral("20130201"), QStringLiteral("--to"), QStringLiteral("20130201")});
+                QCOMPARE(r.exitCode, 3);
+                QCOMPARE(r.err, QStringLiteral("qbtool: books.qbf: ") + lines.join(QStringLiteral("; ")) + QLatin1Char('\n'));
+            }
+            QVERIFY(!QFileInfo::exists(path(QStringLiteral("new.out"))));
+            QCOMPARE(fileBytes(path(QStringLiteral("old.csv"))), QByteArray("keep me"));
+        }
+    }
+
+    // Every output path, on every kind of target: a device, FIFO or socket
+    // stays what it is and is written in place; a symbolic link is followed;
+    // a full disk fails in one line and leaves the old file or none.
+    void outputsNeverReplaceWhatIsNoFile_data()
+    {
+        QTest::addColumn<QStringList>("args"); // OUT stands for the target
+        QTest::addColumn<QString>("target");
+        const QStringList outputs[] = {
+            {QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("ledger"), QStringLiteral("-o"), QStringLiteral("OUT")},
+            {QStringLiteral("search"), QStringLiteral("books.qbf"), QStringLiteral("--from"), QStringLiteral("20130101"), QStringLiteral("--to"), QStringLiteral("20131231"), QStringLiteral("--csv"), QStringLiteral("OUT")},
+            {QStringLiteral("search"), QStringLiteral("books.qbf"), QStringLiteral("--account"), QStringLiteral("1"), QStringLiteral("-o"), QStringLiteral("OUT")},
+            {QStringLiteral("report"), QStringLiteral("books.qbf"), QStringLiteral("day"), QStringLiteral("--date"), QStringLiteral("2013-01-10"), QStringLiteral("-o"), QStringLiteral("OUT")},
+        };
+        const char* names[] = {"export -o", "search --csv", "search -o", "report -o"};
+        for (int i = 0; i < 4; ++i) {
+            for (const char* target : {"fifo", "null device", "full device", "socket", "link to a new file",
+                                       "link to a file", "full disk", "full disk, file there"})
+                QTest::addRow("%s, %s", names[i], target) << outputs[i] << QString::fromLatin1(target);
+        }
+        QTest::addRow("export -o, fifo whose reader leaves") << outputs[0] << QStringLiteral("fifo whose reader leaves");
+    }
+
+    void outputsNeverReplaceWhatIsNoFile()
+    {
+#ifdef Q_OS_LINUX
+        QFETCH(QStringList, args);
+        QFETCH(QString, target);
+        // The sample book: outputs smaller than a file's buffer, whose failure
+        // shows only when it is flushed. For a reader that leaves, 3,000 more
+        // transactions: an export that outgrows a pipe's buffer.
+        QByteArray xml = test::sampleBookXml();
+        QByteArray many;
+        for (int i = 1; i <= 3000 && target.endsWith(QStringLiteral("leaves")); ++i)
+            many += "<t No=\"" + QByteArray::number(i) + "\" dt=\"20130301\" fAc=\"1\" tAc=\"2\" Nar=\"Row\">1</t>";
+        many += "</Trans>";
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), xml.replace("</Trans>", many)));
+        auto run = [&](const QString& out) {
+            QStringList a = args;
+            a.replace(a.indexOf(QStringLiteral("OUT")), out);
+            return qbtool(a);
+        };
+        const Run reference = run(path(QStringLiteral("reference")));
+        QCOMPARE(reference.exitCode, 0);
+        const QByteArray expected = fileBytes(path(QStringLiteral("reference")));
+        QVERIFY(expected.size() > 100);
+
+        std::unique_ptr<test::FullDisk> disk;
+        if (target.startsWith(QStringLiteral("full disk"))) {
+            disk = std::make_unique<test::FullDisk>(path(QStringLiteral("full")));
+            if (!disk->isMounted())
+                QSKIP(qPrintable(disk->why()));
+            if (target.endsWith(QStringLiteral("file there")))
+                QVERIFY(writeBytes(disk->path(QStringLiteral("out")), "keep me"));
+            QVERIFY(disk->fill());
+            const Run r = run(disk->path(QStringLiteral("out")));
+            QCOMPARE(r.exitCode, 3);
+            QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+            QVERIFY2(r.err.contains(QStringLiteral("No space left on device")), qPrintable(r.err));
+            const QStringList left = QDir(disk->path(QString())).entryList(QDir::Files | QDir::Hidden);
+            if (target.endsWith(QStringLiteral("file there"))) {
+                QCOMPARE(left, (QStringList{QStringLiteral("filler"), QStringLiteral("out")}));
+                QCOMPARE(fileBytes(disk->path(QStringLiteral("out"))), QByteArray("keep me"));
+            } else {
+                QCOMPARE(left, QStringList{QStringLiteral("filler")});
+            }
+            return;
+        }
+        if (target.startsWith(QStringLiteral("link"))) {
+            const QString real = path(QStringLiteral("real.txt"));
+            if (target.endsWith(QStringLiteral("a file")))
+                QVERIFY(writeBytes(real, "old text"));
+            QVERIFY(QFile::link(real, path(QStringLiteral("link.txt"))));
+            QCOMPARE(run(path(QStringLiteral("link.txt"))).exitCode, 0);
+            QCOMPARE(fileKind(path(QStringLiteral("link.txt"))), 'l');
+            QCOMPARE(fileBytes(real), expected);
+            return;
+        }
+
+        const bool fifo = target.startsWith(QStringLiteral("fifo"));
+        const QString special = makeSpecial(path(QStringLiteral("special")), fifo ? QStringLiteral("fifo") : target);
+        QVERIFY(!special.isEmpty());
+        const char kind = fileKind(special);
+        // A FIFO is read by a process of its own: all of it, or one byte and gone.
+        QProcess reader;
+        if (fifo) {
+            const bool leaves = target.endsWith(QStringLiteral("leaves"));
+            reader.setStandardOutputFile(path(QStringLiteral("read")));
+            reader.start(QStringLiteral("head"), {QStringLiteral("-c"), leaves ? QStringLiteral("1") : QStringLiteral("100M"), special});
+            QVERIFY(reader.waitForStarted());
+        }
+        const Run r = run(special);
+        QVERIFY(!r.crashed);
+        QCOMPARE(fileKind(special), kind); // never replaced by a file
+        if (fifo)
+            QVERIFY(reader.waitForFinished(60000));
+        if (target == QStringLiteral("fifo")) {
+            QCOMPARE(r.exitCode, 0);
+            QCOMPARE(fileBytes(path(QStringLiteral("read"))), expected);
+        } else if (target == QStringLiteral("null device")) {
+            QCOMPARE(r.exitCode, 0);
+        } else {
+            QCOMPARE(r.exitCode, 3);
+            QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+            const char* reason = target == QStringLiteral("full device") ? "No space left on device"
+                : target == QStringLiteral("socket")                   ? "No such device or address"
+                                                                       : "Broken pipe";
+            QVERIFY2(r.err.startsWith(QStringLiteral("qbtool: ") + special + QStringLiteral(": could not be written ("))
+                         && r.err.contains(QLatin1String(reason)), qPrintable(r.err));
+        }
+#else
+        QSKIP("devices, FIFOs and sockets are tested on Linux");
+#endif
+    }
+
+    // --side picks the side that must hold the account: From and To give
+    // other rows on a book where they differ, both gives either.
+    void searchSideFromAgainstTo_data()
+    {
+        QTest::addColumn<QString>("side");
+        QTest::newRow("from") << QStringLiteral("from");
+        QTest::newRow("to") << QStringLiteral("to");
+        QTest::newRow("both") << QStringLiteral("both");
+    }
+
+    void searchSideFromAgainstTo()
+    {
+        QFETCH(QString, side);
+        const QList<CollisionRow> rows = collisionRows();
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), collisionBookXml(rows)));
+        const int rent = 0; // "Rent", code 1
+        int count[3] = {0, 0, 0}; // from, to, both
+        Money total[3];
+        for (const CollisionRow& r : rows) {
+            if (r.date < 20150101 || r.date > 20151231)
+                continue;
+            const bool in[3] = {r.from == rent, r.to == rent, r.from == rent || r.to == rent};
+            for (int i = 0; i < 3; ++i) {
+                count[i] += in[i];
+                if (in[i])
+                    total[i] += r.amount;
+            }
+        }
+        QVERIFY(count[0] != count[1] && total[0] != total[1]);
+        const int which = side == QStringLiteral("from") ? 0 : side == QStringLiteral("to") ? 1 : 2;
+        const Run r = qbtool({QStringLiteral("search"), QStringLiteral("books.qbf"), QStringLiteral("--from"), QStringLiteral("2015-01-01"),
+                              QStringLiteral("--to"), QStringLiteral("2015-12-31"), QStringLiteral("--account"), QStringLiteral("1"),
+                              QStringLiteral("--side"), side, QStringLiteral("--csv"), QStringLiteral("found.csv")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QString::number(count[which]) + QStringLiteral(" transactions, total ") + total[which].format() + QLatin1Char('\n'));
+        const QByteArray csv = fileBytes(path(QStringLiteral("found.csv")));
+        QCOMPARE(csv.count("\r\n"), count[which]);
     }
 
     void unusableFilesGiveClearErrors_data()

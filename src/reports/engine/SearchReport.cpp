@@ -1,8 +1,9 @@
 #include "SearchReport.h"
 
 #include <QFile>
-#include <QSaveFile>
 
+#include "BookExport.h"
+#include "OutputFile.h"
 #include "ReportPage.h"
 #include "ReportTemplate.h"
 #include "Utilities.h"
@@ -308,10 +309,13 @@ QByteArray SearchCsv(const XmlDocument& result)
             if (!isNamed(cell, "TD") && !isNamed(cell, "TH"))
                 continue;
             QString text = visibleText(cell);
-            if (cells.size() == 3)
+            if (cells.size() == 3) {
                 text.remove(QLatin1Char(','));
-            else
+            } else {
+                // Text cells only: the amount is a figure, and stays one.
                 text.replace(QLatin1Char(','), QLatin1Char(' '));
+                text = SpreadsheetSafe(text);
+            }
             cells.append(text);
         }
         while (cells.size() < 5)
@@ -323,12 +327,10 @@ QByteArray SearchCsv(const XmlDocument& result)
 
 bool WriteSearchCsv(const QString& path, const QByteArray& lines, Error* error)
 {
-    // Written beside the target and renamed over it, so that a failed write
-    // leaves an existing file as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(lines) != lines.size() || !file.commit())
-        return ReportFailure(error, 75, file.errorString());
-    return true;
+    // A regular file is written beside the target and renamed over it, so
+    // that a failed write leaves an existing file as it was; a device or
+    // FIFO is written in place.
+    return WriteOutputFile(path, lines, error);
 }
 
 QString CsvFileName(const QString& path)

@@ -1,0 +1,26 @@
+#pragma once
+
+// Writes a finished output of the program (an export, a report page, the
+// lines of a CSV export) to a path the user named, so that a failure is
+// always reported and never leaves a cut-off or empty file behind.
+
+#include <QByteArray>
+#include <QString>
+
+#include "Xml.h"
+
+namespace qb {
+
+// Writes bytes to path, following a symbolic link to what it points at.
+// - A regular file, or a name that does not exist yet: the bytes go to a
+//   temporary file beside it, which is flushed and checked and then renamed
+//   into place; a failure leaves an existing file as it was and no new file.
+// - Anything else that exists (a device, a FIFO, a socket) is written in
+//   place, never replaced; every write and the close are checked. A FIFO
+//   waits for its reader; a reader that goes away is a failure (EPIPE), not
+//   the end of the process.
+// - A folder is refused.
+// False with the system's reason in error.
+bool WriteOutputFile(const QString& path, const QByteArray& bytes, Error* error);
+
+} // namespace qb
