@@ -158,6 +158,8 @@ bool frmAcMaster::LoadAccount(int code)
 void frmAcMaster::cmdSave_Click()
 {
     DataStore& store = m_book.store;
+    if (store.refuseChange())
+        return;
     XmlDocument& doc = store.document();
     const QString typed = txtAcName->text();
     // A name of nothing but characters that cannot be stored is no name either.

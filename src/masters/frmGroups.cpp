@@ -228,6 +228,8 @@ QString frmGroups::memberList() const
 void frmGroups::cmdSave_Click()
 {
     DataStore& store = m_book.store;
+    if (store.refuseChange())
+        return;
     XmlDocument& doc = store.document();
     const QString typed = txtGroupName->text();
     const QString name = StoredName(typed);

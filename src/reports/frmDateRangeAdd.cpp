@@ -93,6 +93,8 @@ void frmDateRangeAdd::txtCaption_Change(const QString& text)
 
 void frmDateRangeAdd::cmdOK_Click()
 {
+    if (m_book.store.refuseChange())
+        return;
     XmlNode section = m_book.store.DateRangesSection();
     if (section.isNull())
         return;

@@ -129,6 +129,8 @@ void frmDateRangeManage::move(int step)
 
 void frmDateRangeManage::cmdOK_Click()
 {
+    if (m_book.store.refuseChange())
+        return;
     XmlNode section = m_book.store.DateRangesSection();
     if (section.isNull())
         return;

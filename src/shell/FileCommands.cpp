@@ -85,7 +85,7 @@ void FileCommands::closeFile()
 
 void FileCommands::changePassword()
 {
-    if (NoFileOpen())
+    if (NoFileOpen() || m_store.refuseChange())
         return;
     frmSetPassword dialog(m_store, m_window);
     dialog.exec();

@@ -434,6 +434,14 @@ void MDIForm1::showBookError(const BookError& error)
     MsgBox(m.text, m.icon, m.title, m.buttons);
 }
 
+void MDIForm1::reopenBook(const QString& path)
+{
+    // Queued: the window whose save found the change is still in its command,
+    // and the open closes every data window.
+    QMetaObject::invokeMethod(
+        this, [this, path] { m_book.store.OpenDataFile(path); }, Qt::QueuedConnection);
+}
+
 StoreHost::LoginResult MDIForm1::showLogin(const QString& caption,
                                            const std::function<bool(const QString&)>& passwordMatches)
 {

@@ -56,6 +56,7 @@ public:
     void showDataMenus(bool visible) override;
     void closeDataWindows() override;
     void showBookError(const BookError& error) override;
+    void reopenBook(const QString& path) override;
     LoginResult showLogin(const QString& caption,
                           const std::function<bool(const QString&)>& passwordMatches) override;
 

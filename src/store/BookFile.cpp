@@ -157,29 +157,71 @@ QString bookTitle(const QString& path)
     return name;
 }
 
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// Copies a file into a new one that only its owner may read and write; a
+// failure carries the system's reason (a full disk says so).
+Error copyPrivately(const QString& from, const QString& to)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return reasonOf(in.errorString(), int(in.error()));
+    QFile out(to);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered, kOwnerOnly))
+        return reasonOf(out.errorString(), int(out.error()));
+    QByteArray block(qsizetype(1) << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = in.read(block.data(), block.size());
+        if (n < 0)
+            return reasonOf(in.errorString(), int(in.error()));
+        if (n == 0)
+            break;
+        if (out.write(block.constData(), n) != n)
+            return reasonOf(out.errorString(), int(out.error()));
+    }
+    if (!out.flush())
+        return reasonOf(out.errorString(), int(out.error()));
+    out.close();
+    if (out.error() != QFileDevice::NoError)
+        return reasonOf(out.errorString(), int(out.error()));
+    return {};
+}
+
+// The I of a book's serialized text: the program writes it as the last
+// "<I>" of the text (markup in texts and attributes is escaped).
+QString bookIdOf(const char* text, qsizetype size)
+{
+    const QByteArrayView all(text, size);
+    const qsizetype at = all.lastIndexOf(QByteArrayView("<I>"));
+    const qsizetype end = at < 0 ? -1 : all.indexOf(QByteArrayView("</I>"), at);
+    return end < 0 ? QString() : QString::fromLatin1(all.sliced(at + 3, end - at - 3));
+}
+
 // The first save of a day copies the book as it is before the save; a copy
 // goes under a temporary name first, so that no half copy carries a date.
-BookError keepDailyCopy(const QString& path, const QDate& today, int keep)
+BookError keepDailyCopy(const QString& path, const QDate& today, int keep, const QString& bookId, int fault)
 {
     const QString target = DailyCopyPath(path, today);
     if (QFileInfo::exists(target))
         return {};
+    if (fault)
+        return failure(BookStage::DailyCopyFailed, target, errnoReason(fault));
     const QString folder = DailyCopyFolder(path);
-    if (!QDir().mkpath(folder))
+    constexpr QFileDevice::Permissions kOwnerFolder = kOwnerOnly | QFileDevice::ExeOwner;
+    if (!QFileInfo(folder).isDir() && !QDir().mkdir(folder, kOwnerFolder))
         return failure(BookStage::DailyCopyFailed, target, reasonOf(folder + QStringLiteral(" cannot be made")));
-    QFile book(path);
     const QString partial = target + QStringLiteral(".part");
     QFile::remove(partial);
-    if (!book.copy(partial))
-        return failure(BookStage::DailyCopyFailed, target, reasonOf(book.errorString(), int(book.error())));
+    if (const Error copied = copyPrivately(path, partial); copied.isSet()) {
+        QFile::remove(partial);
+        return failure(BookStage::DailyCopyFailed, target, copied);
+    }
     QFile copy(partial);
     if (!copy.rename(target)) {
         copy.remove();
         return failure(BookStage::DailyCopyFailed, target, reasonOf(copy.errorString(), int(copy.error())));
     }
-    const QList<DailyCopy> copies = DailyCopies(path);
-    for (qsizetype i = 0; i + std::max(keep, 1) < copies.size(); ++i)
-        QFile::remove(copies[i].path);
+    PruneDailyCopies(path, keep, bookId);
     return {};
 }
 
@@ -226,6 +268,36 @@ QList<DailyCopy> DailyCopies(const QString& path)
     return copies;
 }
 
+void PruneDailyCopies(const QString& path, int keep, const QString& bookId)
+{
+    const QFileInfo folder(DailyCopyFolder(path));
+    if (folder.isSymLink()) {
+        const QString bookFolder = QFileInfo(FolderOf(path).isEmpty() ? QStringLiteral(".") : FolderOf(path))
+                                       .canonicalFilePath();
+        const QString target = folder.canonicalFilePath();
+        if (target.isEmpty() || bookFolder.isEmpty() || !target.startsWith(bookFolder + QLatin1Char('/')))
+            return;
+    }
+    if (bookId.isEmpty())
+        return; // nothing could show a copy to be this book's
+    const QList<DailyCopy> copies = DailyCopies(path);
+    // Oldest first; a file that is not this book's copy is left alone and
+    // does not count among the copies kept.
+    qsizetype excess = copies.size() - std::max(keep, 1);
+    for (qsizetype i = 0; i < copies.size() && excess > 0; ++i, --excess) {
+        const QFileInfo info(copies[i].path);
+        if (info.isSymLink() || !info.isFile())
+            continue;
+        BookReadOptions read;
+        read.repair = false;
+        Book copy;
+        if (ReadBook(copies[i].path, &copy, read).isSet()
+            || copy.document.evaluate(QStringLiteral("string(/Data/I)")) != bookId)
+            continue;
+        QFile::remove(copies[i].path);
+    }
+}
+
 QString BookError::line() const
 {
     const QString bak = path + QStringLiteral(".bak");
@@ -269,6 +341,11 @@ QString BookError::line() const
             + QStringLiteral("); the previous version is in ") + bak;
     case BookStage::DailyCopyFailed:
         return path + QStringLiteral(": the daily copy could not be written (") + why + QLatin1Char(')');
+    case BookStage::Locked: return path + QStringLiteral(": open in another program: ") + why;
+    case BookStage::ReadOnly: return path + QStringLiteral(": open read-only, nothing is written");
+    case BookStage::ChangedOnDisk:
+        return path + QStringLiteral(": changed on disk since it was read here, nothing is written to it (") + why
+            + QLatin1Char(')');
     }
     return {};
 }
@@ -317,9 +394,11 @@ Message BookErrorMessage(const BookError& error)
     case BookStage::DailyCopyFailed:
         m.icon = MsgIcon::Exclamation;
         m.title = AppTitle();
-        m.text = QStringLiteral("The daily backup copy of the Quillbrook file could not be written:") + kCrLf
-            + error.path + kCrLf + kCrLf + error.reason.description + kCrLf + kCrLf
-            + QStringLiteral("Your changes are saved. This is not shown again until Quillbrook is restarted.");
+        m.text = QStringLiteral("The daily backup copy of the Quillbrook file could not be written")
+            + (error.saveFailed ? QStringLiteral(" either:") : QStringLiteral(":")) + kCrLf + error.path + kCrLf
+            + kCrLf + error.reason.description + kCrLf + kCrLf
+            + (error.saveFailed ? QString() : QStringLiteral("Your changes are saved. "))
+            + QStringLiteral("This is not shown again until Quillbrook is restarted.");
         break;
     case BookStage::BackupInTheWay:
         m.icon = MsgIcon::Exclamation;
@@ -470,7 +549,8 @@ BookError WriteBook(char* text, qsizetype size, const QString& linkOrPath, const
 
     // The day's copy of the book as it was; it never stops the save.
     if (bookExists && options.today.isValid()) {
-        const BookError copy = keepDailyCopy(path, options.today, options.keepDailyCopies);
+        const BookError copy = keepDailyCopy(path, options.today, options.keepDailyCopies, bookIdOf(text, size),
+                                             fault(SaveStep::DailyCopy));
         if (copy.isSet() && options.dailyCopyError)
             *options.dailyCopyError = copy;
     }
@@ -486,17 +566,17 @@ BookError WriteBook(char* text, qsizetype size, const QString& linkOrPath, const
         return failure(BookStage::NotSaved, linkOrPath, reasonOf(temp.errorString(), int(temp.error())));
     if (const int err = fault(SaveStep::WriteTemp))
         return failure(BookStage::NotSaved, linkOrPath, errnoReason(err));
-    if (temp.write(text, size) != size)
+    // A small text stays in the file's buffer until the flush: its failure (a
+    // full disk) is the write's.
+    if (temp.write(text, size) != size || !temp.flush())
         return failure(BookStage::NotSaved, linkOrPath, reasonOf(temp.errorString(), int(temp.error())));
     if (const int err = fault(SaveStep::SyncTemp))
         return failure(BookStage::NotSaved, linkOrPath, errnoReason(err));
     if (!syncToDisk(temp, options.sync))
         return failure(BookStage::NotSaved, linkOrPath, errnoReason(errno));
     // The new file keeps the permissions of the one it replaces; a first file
-    // gets the usual ones rather than the temporary's.
-    temp.setPermissions(bookExists ? bookInfo.permissions()
-                                   : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                                       | QFileDevice::ReadOther);
+    // is the owner's alone, whatever the umask: a book is financial data.
+    temp.setPermissions(bookExists ? bookInfo.permissions() : kOwnerOnly);
     temp.close();
 
     const QFileInfo backupInfo(backup);

@@ -43,6 +43,10 @@ enum class BookStage {
     MovedToBackup,  // the book is now the backup; the new file is not in its place
     // The dated copy of the day could not be written (the save itself went on)
     DailyCopyFailed,
+    // One writer per book
+    Locked,         // another program has the book open; it was not opened here
+    ReadOnly,       // the book is open read-only here: nothing was written
+    ChangedOnDisk,  // the file changed since it was read or saved here: nothing was written to it
 };
 
 struct BookError
@@ -50,6 +54,8 @@ struct BookError
     BookStage stage = BookStage::None;
     QString path;   // the file the stage is about
     Error reason;   // the system's or the parser's reason, when there is one
+    // DailyCopyFailed: the save it came with failed as well (so the changes are not saved).
+    bool saveFailed = false;
     bool isSet() const { return stage != BookStage::None; }
     // One line without a line break: "path: what happened[: reason]".
     QString line() const;
@@ -91,7 +97,8 @@ BookError ParseBook(QByteArray text, const QString& path, Book* book, const Book
 BookError CheckProtection(const XmlDocument& document, const QString& path);
 
 // The steps of a save that touch the disk, in their order.
-enum class SaveStep { WriteTemp, SyncTemp, RemoveBackup, MoveToBackup, PlaceNew };
+// DailyCopy is the day's copy, which never stops the save.
+enum class SaveStep { WriteTemp, SyncTemp, RemoveBackup, MoveToBackup, PlaceNew, DailyCopy };
 
 struct BookWriteOptions
 {
@@ -102,7 +109,8 @@ struct BookWriteOptions
     std::function<int(SaveStep)> fault;
     // The first save of each day keeps a copy of the book as it was before
     // it (see DailyCopyPath); a null date keeps none. The newest
-    // keepDailyCopies copies stay, older ones are removed.
+    // keepDailyCopies copies stay; older ones are removed when they are
+    // copies of this book (see PruneDailyCopies).
     QDate today;
     int keepDailyCopies = 30;
     // Where a copy that could not be written is reported; the save goes on.
@@ -113,7 +121,9 @@ struct BookWriteOptions
 // version as path.bak: the new text reaches the disk in a temporary file
 // beside the book before the old files are touched, so that a crash or a
 // full disk at any moment leaves the book or its backup whole. A book that
-// is missing while its .bak exists keeps that .bak.
+// is missing while its .bak exists keeps that .bak. A new book and its daily
+// copies are the owner's alone (0600, the backups folder 0700), whatever the
+// umask; a book keeps its own mode.
 BookError WriteBook(char* text, qsizetype size, const QString& path, const BookWriteOptions& options = {});
 
 // The file name and the folder of a path, "/" or "\" between its parts.
@@ -132,6 +142,12 @@ struct DailyCopy
 };
 // The book's daily copies, oldest first.
 QList<DailyCopy> DailyCopies(const QString& path);
+
+// Removes the oldest daily copies until keep are left. Only files this
+// program wrote there go: regular files named as copies that open as books
+// whose I is bookId. Nothing is removed when the backups folder is a link
+// that leads out of the book's folder.
+void PruneDailyCopies(const QString& path, int keep, const QString& bookId);
 
 // A new book may be made at path: not when the book is missing while its
 // .bak is there (that is the last copy of an earlier book) or the name is a folder.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +25,22 @@ QString VersionText(int parts)
         text += QLatin1Char('.') + QString::number(QB_VERSION_PATCH);
     return text;
 }
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kReadOnlyMark = QStringLiteral(" (read-only)");
+
+BookError guardError(BookStage stage, const QString& path, const QString& why = {})
+{
+    BookError e;
+    e.stage = stage;
+    e.path = path;
+    e.reason.description = why;
+    return e;
+}
+
+} // namespace
 
 DataStore& DataStore::instance()
 {
@@ -131,6 +148,7 @@ void DataStore::CloseDocument()
         m_host->closeDataWindows();
     dropHandles();
     m_document.clear();
+    forgetGuard();
     if (m_host) {
         m_host->setStatusFile(QStringLiteral("(No File is open)"));
         m_host->showDataMenus(false);
@@ -144,6 +162,19 @@ bool DataStore::CreateDataFile(const QString& FileName)
     // book of the same name would push it out with its second save.
     if (const BookError blocked = CheckNewBookTarget(FileName); blocked.isSet())
         return reportFailure(blocked);
+    // A book another program has open is not replaced under it.
+    BookLock lock;
+    if (!m_lock.covers(FileName)) {
+        LockHolder holder;
+        if (lock.lock(FileName, &holder) == BookLock::Outcome::HeldElsewhere) {
+            m_lastError = guardError(BookStage::Locked, FileName, holder.describe());
+            MsgBox(QStringLiteral("The Quillbrook file") + kCrLf + FileName + kCrLf
+                       + QStringLiteral("is open in another Quillbrook: ") + holder.describe() + QLatin1Char('.')
+                       + kCrLf + kCrLf + QStringLiteral("A new file cannot replace it while it is open there."),
+                   MsgIcon::Exclamation);
+            return false;
+        }
+    }
     XmlDocument doc = NewDataDocument();
     if (doc.isNull()) {
         MsgBox(QStringLiteral("The new document could not be made"));
@@ -155,6 +186,11 @@ bool DataStore::CreateDataFile(const QString& FileName)
     dropHandles();
     m_document = std::move(doc);
     CurrentFile = FileName;
+    forgetGuard();
+    if (lock.isLocked())
+        m_lock = std::move(lock);
+    // The user chose to replace whatever is at the name.
+    m_onDisk = IdentifyFile(FileName);
     if (!SaveDocument()) {
         // The host has shown why. No document stays aimed at a file that is
         // not there; the main window shows that no file is open.
@@ -168,6 +204,8 @@ bool DataStore::OpenDataFile(const QString& FileName)
 {
     if (FileName.isEmpty())
         return false;
+    // Taken before the file is read: a change in between shows at the first save.
+    const DiskIdentity seen = IdentifyFile(FileName);
     Book book;
     const BookError error = ReadBook(FileName, &book);
     switch (error.stage) {
@@ -194,10 +232,16 @@ bool DataStore::OpenDataFile(const QString& FileName)
         }
         dropHandles();
         m_document.clear();
+        forgetGuard();
         ShowDataMenus(false);
         return false;
     }
     XmlDocument& candidate = book.document;
+
+    BookLock lock;
+    bool readOnly = false;
+    if (!lockForOpen(FileName, &lock, &readOnly))
+        return false;
 
     if (HasPassword(candidate)) {
         const QString i = candidate.selectSingleNode(QStringLiteral("/Data/I")).text();
@@ -224,7 +268,101 @@ bool DataStore::OpenDataFile(const QString& FileName)
     m_document = std::move(candidate);
     takeHandles();
     m_lastError = {};
+    // The previous book's lock goes, unless this is the same book again.
+    if (lock.isLocked())
+        m_lock = std::move(lock);
+    else if (!m_lock.covers(FileName))
+        m_lock.unlock();
+    m_readOnly = readOnly;
+    m_onDisk = seen;
+    m_unsavedCopy.clear();
     return finishOpen(FileName);
+}
+
+bool DataStore::lockForOpen(const QString& fileName, BookLock* lock, bool* readOnly)
+{
+    *readOnly = false;
+    if (m_lock.covers(fileName))
+        return true;
+    LockHolder holder;
+    // A folder where no lock can be made (a read-only medium) opens as
+    // before: a save there fails and says why.
+    if (lock->lock(fileName, &holder) != BookLock::Outcome::HeldElsewhere)
+        return true;
+    const MsgResult answer
+        = MsgBox(QStringLiteral("The Quillbrook file") + kCrLf + fileName + kCrLf
+                     + QStringLiteral("is open in another Quillbrook: ") + holder.describe() + QLatin1Char('.')
+                     + kCrLf + kCrLf
+                     + QStringLiteral("Changes saved in two places would overwrite each other. Do you want to "
+                                      "open it read-only? Nothing can be changed in it then.")
+                     + kCrLf + kCrLf + QStringLiteral("Yes: open it read-only.   No: do not open it."),
+                 MsgIcon::Question, {}, MsgButtons::YesNo, MsgResult::No);
+    if (answer != MsgResult::Yes) {
+        m_lastError = guardError(BookStage::Locked, fileName, holder.describe());
+        return false;
+    }
+    *readOnly = true;
+    return true;
+}
+
+void DataStore::forgetGuard()
+{
+    m_lock.unlock();
+    m_readOnly = false;
+    m_onDisk = {};
+    m_unsavedCopy.clear();
+}
+
+bool DataStore::refuseChange()
+{
+    if (!m_readOnly)
+        return false;
+    m_lastError = guardError(BookStage::ReadOnly, CurrentFile);
+    MsgBox(QStringLiteral("This Quillbrook file is open read-only, because another Quillbrook had it open "
+                          "when it was opened here:")
+               + kCrLf + CurrentFile + kCrLf + kCrLf
+               + QStringLiteral("Nothing can be changed in it. To change the book, close it in the other "
+                                "Quillbrook and open it here again."),
+           MsgIcon::Exclamation, QStringLiteral("Read-only"));
+    return true;
+}
+
+bool DataStore::keepUnsavedChanges(const DiskIdentity& now)
+{
+    // The copy of an earlier refused save of this book is brought up to date;
+    // otherwise a new name, so that nothing of the user's is replaced.
+    const bool again = !m_unsavedCopy.isEmpty() && QFileInfo::exists(m_unsavedCopy);
+    const QString copy = again ? m_unsavedCopy : UnsavedChangesPath(CurrentFile, QDateTime::currentDateTime());
+    BookWriteOptions options;
+    options.sync = m_syncOnSave;
+    BookError written;
+    m_document.useBytes([&](char* text, qsizetype size) {
+        written = WriteBook(text, size, copy, options);
+        return !written.isSet();
+    });
+    if (again)
+        QFile::remove(copy + QStringLiteral(".bak"));
+    if (!written.isSet())
+        m_unsavedCopy = copy;
+
+    const QString what = now.exists ? QStringLiteral("was changed on disk") : QStringLiteral("was removed or renamed");
+    m_lastError = guardError(BookStage::ChangedOnDisk, CurrentFile,
+                             written.isSet() ? written.line() : QStringLiteral("changes kept in ") + copy);
+    const QString kept = written.isSet()
+        ? QStringLiteral("They could not be kept in a copy either:") + kCrLf + written.line()
+        : QStringLiteral("So that nothing is lost, the book as it is here, with your changes, is kept in") + kCrLf
+            + copy;
+    const MsgResult answer = MsgBox(
+        QStringLiteral("The Quillbrook file ") + what
+            + QStringLiteral(" since it was opened or last saved here (by another program, or another "
+                             "Quillbrook):")
+            + kCrLf + CurrentFile + kCrLf + kCrLf
+            + QStringLiteral("Your change was not saved into it, so that the other changes are not lost. ") + kept
+            + kCrLf + kCrLf + QStringLiteral("Do you want to reopen the book to see what it holds now?"),
+        MsgIcon::Exclamation, QStringLiteral("Book changed on disk"), MsgButtons::YesNo, MsgResult::Yes);
+    if (answer == MsgResult::Yes && m_host)
+        m_host->reopenBook(CurrentFile);
+    return false;
 }
 
 bool DataStore::finishOpen(const QString& fileName)
@@ -233,14 +371,15 @@ bool DataStore::finishOpen(const QString& fileName)
     QString title = FileNameOf(fileName);
     title.chop(4);
     CurrentFileTitle = title;
+    const QString mark = m_readOnly ? kReadOnlyMark : QString();
     if (m_host)
-        m_host->setMainCaption(AppTitle() + QStringLiteral(" [ ") + CurrentFileTitle + QStringLiteral(" ]"));
+        m_host->setMainCaption(AppTitle() + QStringLiteral(" [ ") + CurrentFileTitle + QStringLiteral(" ]") + mark);
     ShowDataMenus(true);
     // The settings are written together at the end: each write of the
     // settings file waits for the disk.
     QList<SettingValue> settings = {{QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), fileName}};
     if (m_host)
-        m_host->setStatusFile(fileName);
+        m_host->setStatusFile(fileName + mark);
 
     const QString programFolder = m_programFolder.isEmpty() ? ProgramFolder() : m_programFolder;
     const QString lowerName = QDir::fromNativeSeparators(fileName).toLower();
@@ -267,14 +406,27 @@ bool DataStore::adoptDocument(XmlDocument&& document, const QString& fileName)
     QString title = FileNameOf(fileName);
     title.chop(4);
     CurrentFileTitle = title;
+    forgetGuard();
+    m_onDisk = IdentifyFile(fileName);
     return true;
 }
 
 bool DataStore::SaveDocument()
 {
+    // The one way a change reaches the book: a read-only book or one that
+    // changed on disk since it was read here is never written.
+    if (refuseChange())
+        return false;
+    if (m_onDisk.known && hasDocument()) {
+        if (const DiskIdentity now = IdentifyFile(CurrentFile); !now.sameFileAs(m_onDisk))
+            return keepUnsavedChanges(now);
+    }
     // Enciphered and written in the serializer's own buffer: a large book is not copied.
-    return m_document.useBytes(
+    const bool saved = m_document.useBytes(
         [this](char* text, qsizetype size) { return writeText(text, size, CurrentFile, true); });
+    if (m_lastError.stage != BookStage::EmptyText && m_onDisk.known)
+        m_onDisk = IdentifyFile(CurrentFile);
+    return saved;
 }
 
 bool DataStore::WriteDataFile(QByteArray Text, const QString& FileName)
@@ -299,13 +451,18 @@ bool DataStore::writeText(char* text, qsizetype size, const QString& fileName, b
         options.dailyCopyError = &copyError;
     }
     const BookError error = WriteBook(text, size, fileName, options);
+    // The save's own outcome first; then the copy's failure, once a run,
+    // never claiming the changes are saved when they are not.
+    if (error.isSet())
+        reportFailure(error);
     if (copyError.isSet() && !m_dailyCopyReported) {
         m_dailyCopyReported = true;
+        copyError.saveFailed = error.isSet();
         if (m_host)
             m_host->showBookError(copyError);
     }
     if (error.isSet())
-        return reportFailure(error);
+        return false;
     m_lastError = {};
     return true;
 }

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "BookFile.h"
+#include "BookGuard.h"
 #include "Clock.h"
 #include "Xml.h"
 
@@ -42,12 +43,21 @@ public:
     virtual LoginResult showLogin(const QString& caption,
                                   const std::function<bool(const QString&)>& passwordMatches)
         = 0;
+
+    // The user asked to reopen the book after a save found it changed on
+    // disk: the host opens path again once the command that saved is over
+    // (its window may be closed by the open).
+    virtual void reopenBook(const QString& path) { Q_UNUSED(path); }
 };
 
 class DataStore final
 {
 public:
+    // The program's store. Tests may make more, as a second program would be.
     static DataStore& instance();
+    DataStore() = default;
+    DataStore(const DataStore&) = delete;
+    DataStore& operator=(const DataStore&) = delete;
 
     void setHost(StoreHost* host) { m_host = host; }
     StoreHost* host() const { return m_host; }
@@ -90,6 +100,16 @@ public:
     // Why the last open, save or write failed (no stage after a success).
     const BookError& lastError() const { return m_lastError; }
 
+    // The book is open read-only: another program had it open (its lock
+    // beside the book) and the user chose to look at it here. No change is saved.
+    bool isReadOnly() const { return m_readOnly; }
+    // True, after telling the user, when the book is open read-only: the
+    // caller makes no change.
+    bool refuseChange();
+    // Where the changes were kept when a save found the book changed on
+    // disk; empty when that has not happened since the book was opened.
+    const QString& unsavedChangesCopy() const { return m_unsavedCopy; }
+
     // Shows or hides the menus that need an open file.
     void ShowDataMenus(bool visible);
 
@@ -118,13 +138,19 @@ public:
     void setSaveFault(std::function<int(SaveStep)> fault) { m_saveFault = std::move(fault); }
 
 private:
-    DataStore() = default;
     void takeHandles();
     void dropHandles();
     bool finishOpen(const QString& fileName);
     // WriteDataFile over a buffer it may encipher in place.
     bool writeText(char* text, qsizetype size, const QString& fileName, bool dailyCopy = false);
     bool reportFailure(const BookError& error);
+    // The book's lock for an open: false when another program holds it and
+    // the user did not choose to open it read-only.
+    bool lockForOpen(const QString& fileName, BookLock* lock, bool* readOnly);
+    // A save found the file changed on disk: the document goes to a copy
+    // beside it, the user is told and may reopen the book.
+    bool keepUnsavedChanges(const DiskIdentity& now);
+    void forgetGuard();
 
     QString CurrentFile;
     QString CurrentFileTitle;
@@ -138,6 +164,10 @@ private:
     BookError m_lastError;
     const Clock* m_clock = nullptr;
     bool m_dailyCopyReported = false; // a failed daily copy is told once a run
+    BookLock m_lock;         // held while the book is open here (not read-only)
+    bool m_readOnly = false;
+    DiskIdentity m_onDisk;   // the file as last read or written here
+    QString m_unsavedCopy;
 };
 
 // Deciphered content of a data file, one character per byte. Reading errors

@@ -17,6 +17,7 @@
 #include "BookCheck.h"
 #include "BookFile.h"
 #include "BookExport.h"
+#include "BookGuard.h"
 #include "ClsAX.h"
 #include "CommandLine.h"
 #include "CommandOutput.h"
@@ -37,13 +38,13 @@ const char kUsageText[] =
     "Usage: qbtool COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
-    "  new FILE.qbf [--force]\n"
+    "  new FILE.qbf [--force] [--force-unlock]\n"
     "      Create a new, empty book without a password (\".qbf\" is added when the\n"
     "      name has no such extension). An existing file is only replaced with\n"
     "      --force, and then kept as FILE.qbf.bak.\n"
     "  dump FILE.qbf [--password P]\n"
     "      Write the book's deciphered XML to standard output.\n"
-    "  pack IN.xml FILE.qbf [--force]\n"
+    "  pack IN.xml FILE.qbf [--force] [--force-unlock]\n"
     "      Encipher an XML book into a data file. The root must be Data with the\n"
     "      sections AcMaster, Trans, Groups and Narration; missing I, PValue and\n"
     "      DateRanges are added (a new I, no password). An existing FILE.qbf is\n"
@@ -71,6 +72,10 @@ const char kUsageText[] =
     "      Show this text.\n"
     "\n"
     "A book protected by a password needs --password P for dump and check.\n"
+    "A book open in Quillbrook is locked (FILE.qbf.lock beside it): a command that\n"
+    "writes a book refuses it (exit 3). --force-unlock removes a lock left by a\n"
+    "program that crashed on another computer (one of this computer is taken over\n"
+    "by itself); never use it while the book is open somewhere.\n"
     "Exit codes: 0 done (check: clean), 1 inconsistencies found, 2 wrong usage,\n"
     "3 a file could not be read, written or understood, 4 a template could not be\n"
     "applied (report, search).\n";
@@ -79,6 +84,7 @@ struct Options
 {
     QStringList positional;
     bool force = false;
+    bool forceUnlock = false;
     bool hasPassword = false;
     QString password;
     QString error;
@@ -96,6 +102,8 @@ Options parseOptions(const QStringList& args)
             optionsEnd = true;
         } else if (a == QStringLiteral("--force")) {
             o.force = true;
+        } else if (a == QStringLiteral("--force-unlock")) {
+            o.forceUnlock = true;
         } else if (a == QStringLiteral("--password")) {
             if (i + 1 >= args.size()) {
                 o.error = QStringLiteral("--password needs a value");
@@ -222,6 +230,21 @@ private:
         return kOk;
     }
 
+    // Every command that writes a book holds its lock while it does: a book
+    // open in the program (or in another command) is refused with one line.
+    int lockBook(const Options& o, const QString& file, BookLock* lock)
+    {
+        Error error;
+        if (o.forceUnlock && !BookLock::forceUnlock(file, &error))
+            return fail(BookLock::lockFileOf(file) + QStringLiteral(": cannot be removed: ") + error.description);
+        LockHolder holder;
+        if (lock->lock(file, &holder) == BookLock::Outcome::HeldElsewhere)
+            return fail(file + QStringLiteral(": open in Quillbrook by ") + holder.describe()
+                        + QStringLiteral("; close it there first (a lock left by a crash on another computer: "
+                                         "--force-unlock)"));
+        return kOk;
+    }
+
     // Writes as the program saves, keeping a replaced file as .bak.
     int write(QByteArray text, const QString& file)
     {
@@ -235,6 +258,9 @@ private:
         QString file = o.positional[0];
         if (file.right(4).toLower() != QStringLiteral(".qbf"))
             file += QStringLiteral(".qbf");
+        BookLock lock;
+        if (const int rc = lockBook(o, file, &lock))
+            return rc;
         if (const int rc = checkTarget(o, file))
             return rc;
         if (const int rc = write(NewDataDocument().toBytes(), file))
@@ -352,6 +378,9 @@ private:
     {
         const QString in = o.positional[0];
         const QString target = o.positional[1];
+        BookLock lock;
+        if (const int rc = lockBook(o, target, &lock))
+            return rc;
         if (const int rc = checkTarget(o, target))
             return rc;
         QFile source(in);

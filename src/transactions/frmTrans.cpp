@@ -296,6 +296,8 @@ bool frmTrans::AddAccountIfNew(AccountCombo* combo)
         return false;
     }
 
+    if (book().refuseChange())
+        return false;
     if (MsgBox(QStringLiteral("Add '") + trimmed + QStringLiteral("' to Account Heads ?"),
             MsgIcon::Question, QStringLiteral("Confirm new Account"), MsgButtons::YesNo,
             MsgResult::Yes)
@@ -351,6 +353,8 @@ bool frmTrans::LoadTransaction(int date, int number)
 
 void frmTrans::cmdSave_Click()
 {
+    if (book().refuseChange())
+        return;
     if (const auto refused
         = CheckEntry(cmbFrom->selectedCode(), cmbTo->selectedCode(),
               Money::parse(nebAmount->decimalText()).value_or(Money()))) {

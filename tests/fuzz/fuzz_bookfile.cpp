@@ -1,7 +1,9 @@
 // libFuzzer target over the read path of a book file: the input is the text
 // a book holds; it is enciphered as a file would hold it, then deciphered,
 // parsed, checked for its sections and password, repaired, checked for
-// inconsistencies, and given to the entry window's two reports.
+// inconsistencies, and given to the entry window's two reports, the period
+// summary (all accounts, one account, the book's first group) and the
+// transaction list of an account.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +15,9 @@
 #include "BookFile.h"
 #include "ClsAX.h"
 #include "EntryReports.h"
+#include "LedgerReport.h"
+#include "ShortDate.h"
+#include "SummaryReport.h"
 
 namespace {
 
@@ -20,6 +25,8 @@ struct Reports
 {
     qb::DayListReport day;
     qb::AccountBalance balance;
+    qb::PeriodSummaryReport summary;
+    qb::LedgerReport ledger;
     bool loaded = false;
 };
 
@@ -32,7 +39,7 @@ Reports& reports()
     static QCoreApplication app(argc, argv);
     static Reports r;
     static const bool once = [] {
-        r.loaded = r.day.load() && r.balance.load();
+        r.loaded = r.day.load() && r.balance.load() && r.summary.load() && r.ledger.load();
         return true;
     }();
     Q_UNUSED(once);
@@ -60,6 +67,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         qb::Error error;
         r.day.build(book.document, QDate(2013, 1, 10), QStringLiteral("Day"), &page, &error);
         r.balance.balance(book.document, 1, QDate(2013, 12, 31));
+
+        const QDate from(2013, 1, 1);
+        const QDate to(2013, 12, 31);
+        const QString group = book.document.evaluate(QStringLiteral("string(/Data/Groups/Group[1])"));
+        for (const qb::SummarySubject& subject :
+             {qb::SummarySubject::allAccounts(), qb::SummarySubject::account(1, qb::AccountName(book.document, 1)),
+              qb::SummarySubject::group(group)}) {
+            qb::SummaryResult result;
+            r.summary.build(book.document, from, to, subject, &result, &error);
+        }
+        r.ledger.build(book.document, 1, qb::AccountName(book.document, 1), from, to,
+                       qb::DateDisplayExpression(), &page, &error);
     }
     return 0;
 }

@@ -22,6 +22,36 @@ private slots:
         QVERIFY(doc.selectNodes(QStringLiteral("][ not xpath")).isEmpty());
     }
 
+    // The hostile-file pre-pass allows 256 attributes on one element and
+    // refuses 257; an equals sign inside a value is no attribute.
+    void attributesPerElementAreLimited_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("256") << 256 << QByteArray("v") << true;
+        QTest::newRow("256, equals signs in values") << 256 << QByteArray("a=b='c'") << true;
+        QTest::newRow("257") << 257 << QByteArray("v") << false;
+        QTest::newRow("2561") << 2561 << QByteArray("v") << false;
+    }
+    void attributesPerElementAreLimited()
+    {
+        QFETCH(int, count);
+        QFETCH(QByteArray, value);
+        QFETCH(bool, accepted);
+        QByteArray text = "<Data><a";
+        for (int i = 0; i < count; ++i)
+            text += " x" + QByteArray::number(i) + "=\"" + value + "\"";
+        text += "/></Data>";
+        XmlDocument doc;
+        Error error;
+        QCOMPARE(doc.loadXml(text, &error), accepted);
+        if (accepted)
+            QCOMPARE(doc.selectSingleNode(QStringLiteral("/Data/a")).attributeCount(), count);
+        else
+            QVERIFY(error.description.contains(QStringLiteral("more than 256 attributes")));
+    }
+
     void textAndAttributesAreEscapedNotParsed()
     {
         XmlDocument doc;

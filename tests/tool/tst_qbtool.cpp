@@ -449,6 +449,51 @@ private slots:
         QCOMPARE(test::readDataFile(path(QStringLiteral("out.qbf"))).contains("January pay"), true);
     }
 
+    // A book open in the program is not replaced by the commands that write
+    // books; forced past the lock, the program's next save writes nothing
+    // over the new file and keeps its changes beside it.
+    void writingCommandsRefuseABookOpenInTheProgram()
+    {
+        QVERIFY(writeBytes(path(QStringLiteral("in.xml")), test::sampleBookXml().replace("Rent", "Packed")));
+        const QString book = path(QStringLiteral("open.qbf"));
+        QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
+        test::RecordingPrompt prompt;
+        prompt.answer(MsgResult::No);
+        DataStore store;
+        store.setSyncOnSave(false);
+        QVERIFY(store.OpenDataFile(book));
+        const QByteArray before = fileBytes(book);
+        const QList<QStringList> refused = {
+            {QStringLiteral("new"), QStringLiteral("--force"), QStringLiteral("open.qbf")},
+            {QStringLiteral("pack"), QStringLiteral("--force"), QStringLiteral("in.xml"), QStringLiteral("open.qbf")},
+        };
+        for (const QStringList& args : refused) {
+            const Run r = qbtool(args);
+            QCOMPARE(r.exitCode, 3);
+            QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+            QVERIFY2(r.err.contains(QStringLiteral("open in Quillbrook by"))
+                         && r.err.contains(QStringLiteral("process ") + QString::number(QCoreApplication::applicationPid())),
+                     qPrintable(r.err));
+            QCOMPARE(fileBytes(book), before);
+            QVERIFY(!QFileInfo::exists(book + QStringLiteral(".bak")));
+        }
+        QVERIFY(qbtool({QStringLiteral("pack"), QStringLiteral("--help")}).out.contains("--force-unlock"));
+
+        const Run forced = qbtool({QStringLiteral("pack"), QStringLiteral("--force"), QStringLiteral("--force-unlock"),
+                                   QStringLiteral("in.xml"), QStringLiteral("open.qbf")});
+        QCOMPARE(forced.exitCode, 0);
+        const QByteArray packed = fileBytes(book);
+        QVERIFY(test::readDataFile(book).contains("Packed"));
+        store.NarrationSection().appendChild(store.NarrationSection().createElement(QStringLiteral("n")))
+            .setText(QStringLiteral("made in the program"));
+        QVERIFY(!store.SaveDocument());
+        QCOMPARE(store.lastError().stage, BookStage::ChangedOnDisk);
+        QCOMPARE(fileBytes(book), packed);
+        QVERIFY(test::readDataFile(store.unsavedChangesCopy()).contains("made in the program"));
+        QVERIFY(prompt.last().text.contains(store.unsavedChangesCopy()));
+        store.CloseDocument();
+    }
+
     void checkListsInconsistencies()
     {
         QVERIFY(test::writeDataFile(path(QStringLiteral("clean.qbf")), test::sampleBookXml()));
