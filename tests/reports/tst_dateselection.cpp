@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 
+#include <QLabel>
 #include <QBoxLayout>
 #include <QDateEdit>
 #include <QLineEdit>
@@ -346,7 +347,7 @@ private slots:
         QTest::newRow("one day") << QStringLiteral("30-11-2026") << QStringLiteral("30112026")
                                  << QStringLiteral("From=20261130 To=20261130 Caption=") << false;
         QTest::newRow("reversed") << QStringLiteral("30-11-2026") << QStringLiteral("5-11-2026") << QString() << true;
-        QTest::newRow("impossible to date") << QStringLiteral("1-11-2026") << QStringLiteral("31-11-2026") << QString() << false;
+        QTest::newRow("impossible to date") << QStringLiteral("1-6-2013") << QStringLiteral("31-06-2013") << QString() << false;
     }
     void addDialogTakesTypedDates()
     {
@@ -410,7 +411,10 @@ private slots:
         dates.debTo->setFocus();
         QTest::keyClicks(dates.debTo, QStringLiteral("-"));
         QVERIFY(dates.lblDateOrder->isVisible());
-        QTest::keyClicks(dates.debTo, QStringLiteral("t"));
+        QTest::keyClicks(dates.debTo, QStringLiteral("+"));
+        QVERIFY(!dates.lblDateOrder->isVisible());
+        QTest::keyClicks(dates.debFrom, QStringLiteral("t")); // today, 12 June: before To
+        QCOMPARE(dates.fromDate(), clock.today());
         QVERIFY(!dates.lblDateOrder->isVisible());
     }
 
