@@ -308,8 +308,16 @@ void DateBox::fixup(QString& input) const
 
 void DateBox::focusOutEvent(QFocusEvent* event)
 {
-    if (m_typing)
-        takeTyped();
+    if (m_typing && !takeTyped()
+        && (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)) {
+        // Moved on by the keyboard (a window's Enter as Tab moves the focus
+        // itself): a refused date takes the focus back, to be mended here.
+        const QPointer<DateBox> self(this);
+        QTimer::singleShot(0, this, [self] {
+            if (self && self->isVisible() && self->isEnabled())
+                self->setFocus(Qt::OtherFocusReason);
+        });
+    }
     QDateEdit::focusOutEvent(event);
 }
 

@@ -266,6 +266,12 @@ private slots:
         QTest::mouseClick(w->debTrans->textBox(), Qt::LeftButton, {},
             w->debTrans->textBox()->rect().center());
         QCOMPARE(QApplication::focusWidget(), w->debTrans);
+        // An impossible date first: Enter leaves it marked, the date kept and the focus there.
+        type(QStringLiteral("31-02-2026"));
+        press(Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), w->debTrans);
+        QCOMPARE(w->debTrans->date(), QDate(2013, 1, 10));
+        QCOMPARE(w->debTrans->markText(), QStringLiteral("Not a date: 31-02-2026"));
         type(date);
         press(Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), get<QComboBox>(w, "cmbFrom"));
