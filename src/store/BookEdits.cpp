@@ -4,7 +4,6 @@
 #include <vector>
 
 #include <QHash>
-#include <QSet>
 
 #include "Records.h"
 #include "Utilities.h"
@@ -21,6 +20,7 @@ QStringList RecentNarrations(const XmlNode& transSection, const XmlNode& narrati
     // Keyed by the narration's bytes: a row whose narration was seen before
     // costs a lookup, not a copy.
     QHash<QByteArray, Latest> latest;
+    latest.reserve(4096);
     int position = 0;
     if (!transSection.isNull()) {
         transSection.visitChildElements({QByteArrayLiteral("dt"), QByteArrayLiteral("Nar")},
@@ -54,17 +54,16 @@ QStringList RecentNarrations(const XmlNode& transSection, const XmlNode& narrati
     });
     QStringList narrations;
     narrations.reserve(qsizetype(used.size()));
-    QSet<QString> listed;
-    for (auto& entry : used) {
-        listed.insert(entry.second);
+    for (auto& entry : used)
         narrations.append(std::move(entry.second));
-    }
     if (!narrationSection.isNull()) {
+        // The section is short: its entries are looked up among the used ones.
         for (XmlNode n = narrationSection.firstChildElement(); !n.isNull();
              n = n.nextSiblingElement()) {
             const QString text = n.text();
-            if (!text.trimmed().isEmpty() && !listed.contains(text)) {
-                listed.insert(text);
+            QByteArray key = text.toUtf8();
+            if (!text.trimmed().isEmpty() && !latest.contains(key)) {
+                latest.insert(std::move(key), Latest{});
                 narrations.append(text);
             }
         }
