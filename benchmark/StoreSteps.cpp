@@ -14,6 +14,7 @@
 #endif
 
 #include "Bench.h"
+#include "BookEdits.h"
 #include "ClsAX.h"
 #include "DataStore.h"
 
@@ -177,6 +178,22 @@ std::vector<Step> storeSteps()
                              auto* state = static_cast<BareState*>(c.state.get());
                              state->doc = bareOpen(c.book);
                              return state->doc != nullptr;
+                         }});
+    steps.push_back(Step{QStringLiteral("narrations"), {QStringLiteral("store-open")},
+                         QStringLiteral("RecentNarrations: the entry window's Details list, one walk"),
+                         [](Context& c, QString* why) {
+                             qb::DataStore::instance().setHost(nullptr);
+                             if (qb::DataStore::instance().OpenDataFile(c.book))
+                                 return true;
+                             *why = QStringLiteral("the book does not open");
+                             return false;
+                         },
+                         [](Context&) {},
+                         [](Context&) {
+                             const qb::DataStore& store = qb::DataStore::instance();
+                             return !qb::RecentNarrations(store.TransSection(),
+                                                          store.NarrationSection())
+                                         .isEmpty();
                          }});
     steps.push_back(storeSave(QStringLiteral("store-save"), true));
     steps.push_back(bareSaveStep(QStringLiteral("bare-save-fsync"), true, false));

@@ -64,6 +64,25 @@ QString incrementDigits(QString digits)
     return QLatin1Char('1') + digits;
 }
 
+// Commas that group the integer digits by three ("1,234", "-12,345,678.5").
+bool isGrouping(const QString& text)
+{
+    static const QRegularExpression grouped(QStringLiteral("^-?\\d{1,3}(,\\d{3})+(\\.\\d*)?$"));
+    return grouped.match(text).hasMatch();
+}
+
+QString withoutGrouping(const QString& text)
+{
+    if (!text.contains(QLatin1Char(',')) || !isGrouping(text))
+        return text;
+    QString plain = text;
+    plain.remove(QLatin1Char(','));
+    return plain;
+}
+
+const QColor kMarkColour(255, 205, 205);
+constexpr int kFlashMilliseconds = 300;
+
 bool isPassingFocus(const QFocusEvent* event)
 {
     return event->reason() == Qt::PopupFocusReason
@@ -97,7 +116,10 @@ neb::neb(QWidget* parent)
     m_txt->setAttribute(Qt::WA_InputMethodEnabled, false);
     setMinimumHeight(kMinHeightAt96Dpi * logicalDpiY() / 96);
     connect(m_txt, &QLineEdit::textChanged, this, &neb::onTextChanged);
+    m_backColor = m_txt->palette().color(QPalette::Base);
+    m_fromCode = true;
     m_txt->setText(formatValue(0));
+    m_fromCode = false;
 }
 
 neb::~neb() = default;
@@ -126,9 +148,12 @@ void neb::setDecimalSize(int size)
     }
     m_decimalSize = size;
     recomputeCapacities();
-    const QString text = m_txt->text();
-    if (readsAsNumber(text))
-        m_txt->setText(formatValue(leadingNumber(text)));
+    const QString text = plainText();
+    if (readsAsNumber(text)) {
+        m_fromCode = true;
+        m_txt->setText(formatDecimal(text));
+        m_fromCode = false;
+    }
 }
 
 void neb::recomputeCapacities()
@@ -148,18 +173,52 @@ void neb::recomputeCapacities()
 
 double neb::Value() const
 {
-    return leadingNumber(m_txt->text());
+    return leadingNumber(plainText());
 }
 
 void neb::setValue(double value)
 {
+    m_fromCode = true;
     m_txt->setText(formatValue(value));
+    m_fromCode = false;
+}
+
+QString neb::plainText() const
+{
+    return withoutGrouping(m_txt->text());
+}
+
+QString neb::problem() const
+{
+    const QString text = m_txt->text();
+    if (!text.contains(QLatin1Char(',')) || isGrouping(text))
+        return QString();
+    // The last comma was meant as the point; any other as grouping.
+    QString hint = text;
+    const qsizetype last = hint.lastIndexOf(QLatin1Char(','));
+    if (!hint.contains(QLatin1Char('.')))
+        hint[last] = QLatin1Char('.');
+    hint.remove(QLatin1Char(','));
+    return QStringLiteral("Use a point for decimals: ") + hint;
+}
+
+bool neb::readsAsTyped(const QString& text) const
+{
+    if (!text.contains(QLatin1Char(',')))
+        return readsAsNumber(text);
+    // Commas only where the point is the decimal separator, between digits of
+    // the integer part; whether they group by three is seen on leaving.
+    if (m_inputLocale.decimalPoint() == QStringLiteral(","))
+        return false;
+    static const QRegularExpression typed(QStringLiteral("^-?\\d+(,\\d*)*(\\.\\d*)?$"));
+    return typed.match(text).hasMatch() && !text.contains(QStringLiteral(",,"))
+        && !text.contains(QStringLiteral(",."));
 }
 
 QString neb::decimalText() const
 {
     static const QRegularExpression leading(QStringLiteral("^-?\\d*(\\.\\d*)?"));
-    SplitNumber split = splitNumber(leading.match(m_txt->text()).captured(0));
+    SplitNumber split = splitNumber(leading.match(plainText()).captured(0));
     while (split.integerDigits.startsWith(QLatin1Char('0')))
         split.integerDigits.remove(0, 1);
     while (split.decimalDigits.endsWith(QLatin1Char('0')))
@@ -174,7 +233,9 @@ QString neb::decimalText() const
 
 void neb::setDecimalText(const QString& text)
 {
+    m_fromCode = true;
     m_txt->setText(formatDecimal(readsAsNumber(text) ? text : QStringLiteral("0")));
+    m_fromCode = false;
 }
 
 void neb::setMaximumValue(double value)
@@ -203,14 +264,41 @@ bool neb::InvalidRange() const
 
 QColor neb::BackColor() const
 {
-    return m_txt->palette().color(QPalette::Base);
+    return m_backColor;
 }
 
 void neb::setBackColor(const QColor& color)
 {
+    m_backColor = color;
+    applyBackground();
+}
+
+void neb::applyBackground()
+{
     QPalette palette = m_txt->palette();
-    palette.setColor(QPalette::Base, color);
+    palette.setColor(QPalette::Base, m_marked || m_flashing ? kMarkColour : m_backColor);
     m_txt->setPalette(palette);
+}
+
+void neb::setMarked(bool marked)
+{
+    if (marked == m_marked)
+        return;
+    m_marked = marked;
+    m_txt->setToolTip(marked ? problem() : QString());
+    applyBackground();
+}
+
+void neb::refuseInput()
+{
+    QApplication::beep();
+    emit Refused();
+    m_flashing = true;
+    applyBackground();
+    QTimer::singleShot(kFlashMilliseconds, this, [this] {
+        m_flashing = false;
+        applyBackground();
+    });
 }
 
 QColor neb::ForeColor() const
@@ -339,9 +427,16 @@ bool neb::eventFilter(QObject* watched, QEvent* event)
             if (isPassingFocus(static_cast<QFocusEvent*>(event)))
                 break;
             m_selectOnPress = false;
+            if (!problem().isEmpty()) {
+                // Kept as typed, for the user to mend.
+                setMarked(true);
+                break;
+            }
+            m_fromCode = true;
             if (m_txt->text().isEmpty())
                 m_txt->setText(QStringLiteral("0"));
-            m_txt->setText(formatValue(Value()));
+            m_txt->setText(formatDecimal(decimalText()));
+            m_fromCode = false;
             break;
         default:
             break;
@@ -410,8 +505,10 @@ void neb::filterCharacter(int keyAscii)
     const QString after = text.left(caret) + ch + text.mid(caret + selectionLength);
 
     if (ch == QLatin1Char('.')) {
-        if (m_decimalSize == 0)
+        if (m_decimalSize == 0) {
+            refuseInput();
             return;
+        }
         if (text == QLatin1String("-") || caret == 0) {
             // A point at the start begins "0."; after a lone minus, "-0.".
             setTextGuarded(
@@ -428,9 +525,12 @@ void neb::filterCharacter(int keyAscii)
     bool accept = false;
     if (ch == QLatin1Char('-') && caret == 0 && m_minimumValue < 0) {
         accept = after == QLatin1String("-") || readsAsNumber(after);
-    } else if (ch == QLatin1Char(',') || ch == QLatin1Char(' ') || ch == QLatin1Char('-')) {
+    } else if (ch == QLatin1Char(',')) {
+        // A thousands separator between integer digits.
+        accept = readsAsTyped(after);
+    } else if (ch == QLatin1Char(' ') || ch == QLatin1Char('-')) {
         accept = false;
-    } else if (!readsAsNumber(after)) {
+    } else if (!readsAsTyped(after)) {
         accept = false;
     } else if (ch == QLatin1Char('.')) {
         // The point may not leave more decimals behind it than the box holds.
@@ -438,8 +538,10 @@ void neb::filterCharacter(int keyAscii)
     } else {
         accept = capacityAllows(text, caret);
     }
-    if (!accept)
+    if (!accept) {
+        refuseInput();
         return;
+    }
     insertGuarded(ch);
 }
 
@@ -460,7 +562,8 @@ bool neb::capacityAllows(const QString& text, int caret) const
     const int pointPosition = point < 0 ? int(text.size()) + 1 : point + 1; // 1-based
     const SplitNumber split = splitNumber(text);
     if (caret < pointPosition)
-        return split.integerDigits.size() < m_integerSize;
+        return split.integerDigits.size() - split.integerDigits.count(QLatin1Char(','))
+            < m_integerSize;
     return split.decimalDigits.size() < m_decimalSize;
 }
 
@@ -475,16 +578,45 @@ void neb::setTextGuarded(const QString& text)
 void neb::onTextChanged()
 {
     emit Change();
-    const QString text = m_txt->text();
+    const QString before = m_accepted;
+    QString text = m_txt->text();
     if (text.isEmpty() || text == QLatin1String("-") || m_changeGuard) {
         m_changeGuard = false;
+        m_accepted = text;
+        if (m_marked && problem().isEmpty())
+            setMarked(false);
         return;
     }
-    if (!readsAsNumber(text)) {
-        m_txt->setText(QString());
+    const bool fromUser = !m_fromCode;
+    if (fromUser && m_inputLocale.decimalPoint() == QStringLiteral(",")
+        && text.contains(QLatin1Char(','))) {
+        // Pasted in the user's own way: "1.234,50" is 1234.50.
+        text.remove(QLatin1Char('.'));
+        text.remove(m_inputLocale.groupSeparator());
+        text.replace(QLatin1Char(','), QLatin1Char('.'));
+        setTextGuarded(text);
+    }
+    if (!readsAsTyped(text)) {
+        if (fromUser) {
+            // A pasted or dropped text that is no number is refused whole.
+            setTextGuarded(before);
+            refuseInput();
+        } else {
+            m_txt->setText(QString());
+        }
         return;
     }
-    const SplitNumber split = splitNumber(text);
+    const SplitNumber split = splitNumber(withoutGrouping(text));
+    const qsizetype integerDigits = split.integerDigits.size()
+        - split.integerDigits.count(QLatin1Char(','));
+    if (fromUser
+        && (split.decimalDigits.size() > m_decimalSize || integerDigits > m_integerSize)) {
+        // Never cut to fit: the box keeps what it had.
+        setTextGuarded(before);
+        m_txt->end(false);
+        refuseInput();
+        return;
+    }
     if (split.decimalDigits.size() > m_decimalSize || split.integerDigits.size() > m_integerSize) {
         const QString decimals = split.decimalDigits.left(m_decimalSize);
         QString cut = split.negative ? QStringLiteral("-") : QString();
@@ -499,6 +631,9 @@ void neb::onTextChanged()
         setTextGuarded(formatValue(std::fabs(value)));
         m_txt->end(false);
     }
+    m_accepted = m_txt->text();
+    if (m_marked && problem().isEmpty())
+        setMarked(false);
 }
 
 void neb::resizeEvent(QResizeEvent* event)

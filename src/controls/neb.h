@@ -7,7 +7,12 @@
 //
 // The text always writes the decimal point as "." so that Value() and the
 // stored amounts read the same everywhere; the user's own decimal separator
-// key (for example "," in a German locale) types that point.
+// key (for example "," in a German locale) types that point. Where the point
+// is the decimal separator, commas may be typed as thousands separators
+// ("1,234.50"); a text whose commas are no such grouping ("12,50") is not read
+// as a number at all: leaving the box marks it and problem() says so.
+// Keystrokes and pasted texts the box cannot take are refused whole, with a
+// beep and a short flash, never cut to fit.
 
 #include <QColor>
 #include <QLocale>
@@ -66,6 +71,12 @@ public:
     QColor ForeColor() const;
     void setForeColor(const QColor& color);
 
+    // Why the text cannot be read as an amount ("Use a point for decimals:
+    // 12.50"); empty when it can.
+    QString problem() const;
+    // The text with the commas of a valid grouping taken out.
+    QString plainText() const;
+
     // The display format's text of a number: DecimalSize decimals, "." as point.
     QString formatValue(double value) const;
     QString formatDecimal(const QString& plain) const;
@@ -91,6 +102,8 @@ signals:
     void KeyUp(int KeyCode, int Shift);
     // Raised at the start of every change of the text.
     void Change();
+    // A keystroke or a pasted text was refused.
+    void Refused();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -105,6 +118,9 @@ private:
     void insertGuarded(QChar ch);
     void recomputeCapacities();
     void refuse() const;
+    void refuseInput();
+    void setMarked(bool marked);
+    bool readsAsTyped(const QString& text) const;
     int caretPosition() const;
 
     QLineEdit* m_txt = nullptr;
@@ -117,6 +133,12 @@ private:
     double m_lowerCapacity = -99999.99;
     bool m_changeGuard = false;
     bool m_selectOnPress = false; // the focus came and no click or key followed yet
+    bool m_fromCode = false; // the text is being set by the program
+    bool m_marked = false; // the text cannot be read (shown until it can)
+    bool m_flashing = false; // a refused input shows for a moment
+    QColor m_backColor; // the background the host chose
+    void applyBackground();
+    QString m_accepted; // the text before the change being processed
     QLocale m_inputLocale = QLocale::system();
 };
 

@@ -57,6 +57,11 @@ DateSelector::DateSelector(const BookContext& book, QWidget* owner)
     lblTo->setObjectName(QStringLiteral("lblTo"));
     debTo = makeDateField(owner, "debTo");
     VScrollTo = makeSpin(debTo, owner, "VScrollTo");
+    debFrom->setClock(&m_book.clock);
+    debTo->setClock(&m_book.clock);
+    lblDateOrder = new QLabel(DateOrderText(), owner);
+    lblDateOrder->setObjectName(QStringLiteral("lblDateOrder"));
+    lblDateOrder->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     lblFrom->setBuddy(debFrom);
     lblTo->setBuddy(debTo);
 
@@ -92,6 +97,7 @@ DateSelector::DateSelector(const BookContext& book, QWidget* owner)
 
     const QDate today = m_book.clock.today();
     setDates(today, today);
+    WatchDateOrder(debFrom, debTo, lblDateOrder);
 
     for (int i = 1; i <= 4; ++i)
         connect(optQuick[i], &QRadioButton::clicked, this, [this, i] { optQuick_Click(i); });
@@ -167,6 +173,7 @@ QBoxLayout* DateSelector::standardLayout()
     auto* toRow = dateRow(lblTo, debTo, VScrollTo);
     toRow->addSpacing(4 + cmdDateSelect->sizeHint().width());
     dates->addLayout(toRow);
+    dates->addWidget(lblDateOrder);
     // Labels of one width, so that both date fields line up.
     const int labelWidth = qMax(lblFrom->sizeHint().width(), lblTo->sizeHint().width());
     lblFrom->setMinimumWidth(labelWidth);

@@ -67,6 +67,7 @@ public:
     DateBox* debTo = nullptr;
     DaySpin* VScrollTo = nullptr;
     QToolButton* cmdDateSelect = nullptr;
+    QLabel* lblDateOrder = nullptr; // "From is after To", shown only then
     QGroupBox* Frame1 = nullptr;
     QRadioButton* optQuick[5] = {}; // 1 to 4
     QPushButton* cmdQuickDateSelect[4] = {}; // 1 to 3

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QApplication>
 #include <QPushButton>
 
 #include "DataStore.h"
@@ -28,6 +29,15 @@ frmDateRangeAdd::frmDateRangeAdd(const BookContext& book, QWidget* parent)
     debTo = new DateBox(this);
     debFrom->setObjectName(QStringLiteral("debFrom"));
     debTo->setObjectName(QStringLiteral("debTo"));
+    debFrom->setClock(&m_book.clock);
+    debTo->setClock(&m_book.clock);
+    lblDateOrder = new QLabel(DateOrderText(), this);
+    lblDateOrder->setObjectName(QStringLiteral("lblDateOrder"));
+    lblDateOrder->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    // Its room is kept while hidden, so the dialog does not change size.
+    QSizePolicy keepRoom = lblDateOrder->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    lblDateOrder->setSizePolicy(keepRoom);
     VScrollFrom = new DaySpin(debFrom, this);
     VScrollFrom->setObjectName(QStringLiteral("VScrollFrom"));
     VScrollTo = new DaySpin(debTo, this);
@@ -60,6 +70,7 @@ frmDateRangeAdd::frmDateRangeAdd(const BookContext& book, QWidget* parent)
     grid->addLayout(withBar(debFrom, VScrollFrom), 0, 1);
     grid->addWidget(lblTo, 1, 0);
     grid->addLayout(withBar(debTo, VScrollTo), 1, 1);
+    grid->addWidget(lblDateOrder, 1, 2);
     grid->addWidget(lblCaption, 2, 0);
     grid->addWidget(txtCaption, 2, 1);
     grid->addWidget(lblHint, 3, 1);
@@ -71,6 +82,7 @@ frmDateRangeAdd::frmDateRangeAdd(const BookContext& book, QWidget* parent)
     outer->addLayout(grid);
     outer->addLayout(buttons);
     setFixedSize(sizeHint());
+    WatchDateOrder(debFrom, debTo, lblDateOrder);
 
     connect(txtCaption, &QLineEdit::textChanged, this, &frmDateRangeAdd::txtCaption_Change);
     connect(cmdOK, &QPushButton::clicked, this, &frmDateRangeAdd::cmdOK_Click);
@@ -95,6 +107,20 @@ void frmDateRangeAdd::cmdOK_Click()
 {
     if (m_book.store.refuseChange())
         return;
+    // Dates still being typed are taken (Enter presses OK without leaving them).
+    debFrom->settleNow();
+    debTo->settleNow();
+    if (!debFrom->markText().isEmpty() || !debTo->markText().isEmpty()) {
+        QApplication::beep();
+        return; // a refused typed date is marked in its box
+    }
+    if (debFrom->date() > debTo->date() && txtCaption->text() != QStringLiteral("-")) {
+        // A range that runs backwards would list nothing: the line beside
+        // the dates says why OK does nothing.
+        QApplication::beep();
+        debFrom->setFocus();
+        return;
+    }
     XmlNode section = m_book.store.DateRangesSection();
     if (section.isNull())
         return;

@@ -7,6 +7,7 @@
 
 #include "BookContext.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -27,6 +28,7 @@ public:
 
     DateBox* debFrom = nullptr;
     DateBox* debTo = nullptr;
+    QLabel* lblDateOrder = nullptr; // "From is after To", shown only then
     DaySpin* VScrollFrom = nullptr;
     DaySpin* VScrollTo = nullptr;
     QLineEdit* txtCaption = nullptr;

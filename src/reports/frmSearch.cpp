@@ -131,6 +131,8 @@ QWidget* frmSearch::buildCriteria()
     dates->addWidget(cmdDateSelect);
     dates->addSpacing(8);
     dates->addWidget(cmdSelectDate);
+    dates->addSpacing(8);
+    dates->addWidget(m_dates->lblDateOrder);
     dates->addStretch();
     buildQuickPanel();
 

@@ -1,9 +1,75 @@
 #include "BookEdits.h"
 
+#include <algorithm>
+#include <vector>
+
+#include <QHash>
+
 #include "Records.h"
 #include "Utilities.h"
 
 namespace qb {
+
+QStringList RecentNarrations(const XmlNode& transSection, const XmlNode& narrationSection)
+{
+    struct Latest
+    {
+        int date = 0;
+        int position = 0;
+    };
+    // Keyed by the narration's bytes: a row whose narration was seen before
+    // costs a lookup, not a copy.
+    QHash<QByteArray, Latest> latest;
+    latest.reserve(4096);
+    int position = 0;
+    if (!transSection.isNull()) {
+        transSection.visitChildElements({QByteArrayLiteral("dt"), QByteArrayLiteral("Nar")},
+            [&](const QList<QByteArrayView>& values, QByteArrayView) {
+                ++position;
+                const QByteArrayView nar = values.at(1);
+                if (nar.trimmed().isEmpty())
+                    return;
+                int date = 0;
+                for (const char c : values.at(0)) {
+                    if (c < '0' || c > '9' || date > 99999999)
+                        break;
+                    date = date * 10 + (c - '0');
+                }
+                const QByteArray key = QByteArray::fromRawData(nar.data(), nar.size());
+                const auto found = latest.find(key);
+                if (found == latest.end())
+                    latest.insert(nar.toByteArray(), Latest{date, position});
+                else if (date >= found->date)
+                    *found = Latest{date, position};
+            });
+    }
+    std::vector<std::pair<Latest, QString>> used;
+    used.reserve(size_t(latest.size()));
+    for (auto it = latest.cbegin(); it != latest.cend(); ++it)
+        used.emplace_back(it.value(), QString::fromUtf8(it.key()));
+    std::sort(used.begin(), used.end(), [](const auto& a, const auto& b) {
+        if (a.first.date != b.first.date)
+            return a.first.date > b.first.date;
+        return a.first.position > b.first.position;
+    });
+    QStringList narrations;
+    narrations.reserve(qsizetype(used.size()));
+    for (auto& entry : used)
+        narrations.append(std::move(entry.second));
+    if (!narrationSection.isNull()) {
+        // The section is short: its entries are looked up among the used ones.
+        for (XmlNode n = narrationSection.firstChildElement(); !n.isNull();
+             n = n.nextSiblingElement()) {
+            const QString text = n.text();
+            QByteArray key = text.toUtf8();
+            if (!text.trimmed().isEmpty() && !latest.contains(key)) {
+                latest.insert(std::move(key), Latest{});
+                narrations.append(text);
+            }
+        }
+    }
+    return narrations;
+}
 
 XmlNode FindTransaction(const XmlDocument& document, const TransactionKey& key)
 {

@@ -5,6 +5,7 @@
 // within a date. Windows and tests use these; the caller saves afterwards.
 
 #include <QString>
+#include <QStringList>
 
 #include "Money.h"
 #include "Xml.h"
@@ -27,6 +28,13 @@ struct TransactionFields
     QString narration; // stored as given: the caller filters it
     Money amount; // written as its plain decimal text
 };
+
+// The narrations to offer while a transaction is typed: every distinct
+// narration of the Trans section, the one used on the latest date first (on
+// one date, the later in the document first), then the entries of the
+// Narration section that no transaction uses. Blank narrations are left out.
+// One walk over the transactions; nothing is written.
+QStringList RecentNarrations(const XmlNode& transSection, const XmlNode& narrationSection);
 
 // The first transaction of the key in document order; null when there is none.
 XmlNode FindTransaction(const XmlDocument& document, const TransactionKey& key);

@@ -82,6 +82,7 @@ void frmTrans::buildUi()
 
     debTrans = new DateBox(Frame1);
     debTrans->setObjectName(QStringLiteral("debTrans"));
+    debTrans->setClock(&m_book.clock);
     VScroll1 = new DaySpin(debTrans, Frame1);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
 
@@ -240,11 +241,28 @@ void frmTrans::FillLists()
 {
     cmbFrom->fillAccounts(book().AcMasterSection());
     cmbTo->fillAccounts(book().AcMasterSection());
+    // The narrations already used, most recent first, so that completion
+    // offers the latest one that starts with what is typed.
     const QSignalBlocker blockNarration(cmbNarration);
-    for (const XmlNode& n : book().NarrationSection().childElements())
-        cmbNarration->insertItem(AccountCombo::SortedIndex(cmbNarration, n.text()), n.text());
+    cmbNarration->clear();
+    cmbNarration->addItems(RecentNarrations(book().TransSection(), book().NarrationSection()));
     cmbNarration->setCurrentIndex(-1);
     cmbNarration->clearEditText();
+}
+
+void frmTrans::rememberNarration(const QString& narration)
+{
+    // The one just saved is the most recent: first in the list.
+    if (narration.trimmed().isEmpty())
+        return;
+    const QSignalBlocker block(cmbNarration);
+    const QString typed = cmbNarration->currentText();
+    const int old = cmbNarration->findText(narration, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (old >= 0)
+        cmbNarration->removeItem(old);
+    cmbNarration->insertItem(0, narration);
+    cmbNarration->setCurrentIndex(-1);
+    cmbNarration->setEditText(typed);
 }
 
 QLabel* frmTrans::balanceLabelOf(const AccountCombo* combo) const
@@ -355,6 +373,22 @@ void frmTrans::cmdSave_Click()
 {
     if (book().refuseChange())
         return;
+    // A date still being typed is taken first (Alt+S leaves the box in place).
+    const bool typingDate = debTrans->isTyping();
+    debTrans->settleNow();
+    if (typingDate && !debTrans->markText().isEmpty()) {
+        debTrans->setFocus(); // refused and marked: the user mends it first
+        return;
+    }
+    if (cmbFrom->selectedCode() && cmbTo->selectedCode()) {
+        // An amount the box cannot read ("12,50") is never saved as another one.
+        const QString unreadable = nebAmount->problem();
+        if (!unreadable.isEmpty()) {
+            MsgBox(unreadable, MsgIcon::Information, QStringLiteral("Enter amount"));
+            nebAmount->setFocus();
+            return;
+        }
+    }
     if (const auto refused
         = CheckEntry(cmbFrom->selectedCode(), cmbTo->selectedCode(),
               Money::parse(nebAmount->decimalText()).value_or(Money()))) {
@@ -378,6 +412,7 @@ void frmTrans::cmdSave_Click()
     // The box shows at most two decimals, so its text always reads as money.
     fields.amount = Money::parse(nebAmount->decimalText()).value_or(Money());
     bool changed = false;
+    const bool writesNarration = m_entryMode != ModeDelete;
 
     // The transaction under edit is found again now: another window may have
     // changed, moved or deleted it meanwhile.
@@ -412,6 +447,8 @@ void frmTrans::cmdSave_Click()
         m_lastSaved.reset();
     }
 
+    if (changed && writesNarration)
+        rememberNarration(fields.narration);
     // A failed save has been reported by the store; the change stays in the
     // book and goes out with the next save.
     const bool saved = changed && store.SaveDocument();

@@ -69,6 +69,7 @@ private:
     bool AddAccountIfNew(AccountCombo* combo);
     QString BalanceText(const AccountCombo* combo);
     void FillLists();
+    void rememberNarration(const QString& narration);
     void ClearEntry();
     bool LoadTransaction(int date, int number);
 

@@ -51,6 +51,8 @@ private slots:
     void keystrokes();
     void userDecimalSeparatorTypesThePoint();
     void pasteGoesThroughChangeProcessing_data();
+    void amountsAsTypedAndLeft_data();
+    void amountsAsTypedAndLeft();
     void pasteGoesThroughChangeProcessing();
     void setValueFormatsAndRounds_data();
     void setValueFormatsAndRounds();
@@ -120,7 +122,7 @@ void TestNeb::keystrokes_data()
     row("minus then point keeps sign", 5, 2, -100, "", -1, 0, "-.5", "-0.5");
     row("second minus refused", 5, 2, -100, "-5", 0, 0, "-", "-5");
     row("digit before minus refused", 5, 2, -100, "-5", 0, 0, "3", "-5");
-    row("comma discarded", 5, 2, 0, "", -1, 0, "1,5", "15");
+    row("comma kept as a thousands separator", 5, 2, 0, "", -1, 0, "1,5", "1,5");
     row("blank discarded", 5, 2, 0, "", -1, 0, "1 5", "15");
     row("letters discarded", 5, 2, 0, "", -1, 0, "1a2e", "12");
     row("second point discarded", 5, 2, 0, "", -1, 0, "1.2.3", "1.23");
@@ -150,6 +152,7 @@ void TestNeb::keystrokes()
 
     test::RecordingPrompt prompt;
     Form form;
+    form.box->setInputLocale(QLocale::c());
     form.box->setIntegerSize(integerSize);
     form.box->setDecimalSize(decimalSize);
     form.box->setMinimumValue(minimum);
@@ -181,11 +184,13 @@ void TestNeb::userDecimalSeparatorTypesThePoint()
     QCOMPARE(form.txt()->text(), QStringLiteral("12.5"));
     QCOMPARE(form.box->Value(), 12.5);
 
-    // In the C locale the comma is no separator at all.
+    // Where the point is the decimal separator the comma groups thousands:
+    // "3,25" is no such grouping and is kept as typed, never read as 325.
     form.box->setInputLocale(QLocale::c());
     form.txt()->clear();
     QTest::keyClicks(form.txt(), QStringLiteral("3,25"));
-    QCOMPARE(form.txt()->text(), QStringLiteral("325"));
+    QCOMPARE(form.txt()->text(), QStringLiteral("3,25"));
+    QCOMPARE(form.box->problem(), QStringLiteral("Use a point for decimals: 3.25"));
 }
 
 void TestNeb::pasteGoesThroughChangeProcessing_data()
@@ -193,11 +198,13 @@ void TestNeb::pasteGoesThroughChangeProcessing_data()
     QTest::addColumn<double>("minimum");
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("cut to sizes") << 0.0 << QStringLiteral("1234567.891")
-                                  << QStringLiteral("12345.89");
-    QTest::newRow("negative cut keeps sign")
-        << -99999.99 << QStringLiteral("-1234567.8") << QStringLiteral("-12345.8");
-    QTest::newRow("not a number empties") << 0.0 << QStringLiteral("12abc") << QString();
+    // Too long or no number: refused whole, never cut; the box keeps its text.
+    QTest::newRow("too long refused whole") << 0.0 << QStringLiteral("1234567.891")
+                                            << QStringLiteral("0.00");
+    QTest::newRow("negative too long refused whole")
+        << -99999.99 << QStringLiteral("-1234567.8") << QStringLiteral("0.00");
+    QTest::newRow("not a number refused whole") << 0.0 << QStringLiteral("12abc")
+                                                << QStringLiteral("0.00");
     QTest::newRow("negative with minimum 0")
         << 0.0 << QStringLiteral("-12.5") << QStringLiteral("12.50");
     QTest::newRow("fits unchanged") << 0.0 << QStringLiteral("42.1") << QStringLiteral("42.1");
@@ -217,6 +224,92 @@ void TestNeb::pasteGoesThroughChangeProcessing()
     QGuiApplication::clipboard()->setText(pasted);
     QTest::keyClick(form.txt(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(form.txt()->text(), expected);
+}
+
+// Typed or pasted, then the box is left: what it shows, the exact text it
+// gives, why it cannot read the text, and how many inputs it refused
+// (each with a beep and a flash, never silently).
+void TestNeb::amountsAsTypedAndLeft_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("integerSize");
+    QTest::addColumn<bool>("paste");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("exact");
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<int>("refusals");
+    auto row = [](const char* name, const char* locale, int integerSize, bool paste,
+                   const char* input, const char* shown, const char* exact, const char* problem,
+                   int refusals) {
+        QTest::newRow(name) << QString::fromLatin1(locale) << integerSize << paste
+                            << QString::fromLatin1(input) << QString::fromLatin1(shown)
+                            << QString::fromLatin1(exact) << QString::fromLatin1(problem)
+                            << refusals;
+    };
+    row("grouping taken out", "C", 9, false, "1,234,567.5", "1234567.50", "1234567.5", "", 0);
+    row("comma as a point is not read", "C", 9, false, "12,50", "12,50", "12",
+        "Use a point for decimals: 12.50", 0);
+    row("four digits after a comma", "C", 9, false, "1,2345", "1,2345", "1",
+        "Use a point for decimals: 1.2345", 0);
+    row("decimal comma locale", "de_DE", 9, false, "12,50", "12.50", "12.5", "", 0);
+    row("tenth digit and third decimal refused", "C", 9, false, "12345678901.999",
+        "123456789.99", "123456789.99", "", 3);
+    row("letters and blanks refused", "C", 5, false, "1a 2", "12.00", "12", "", 2);
+    row("leading comma refused", "C", 5, false, ",5", "5.00", "5", "", 1);
+    row("comma after the point refused", "C", 5, false, "1.2,", "1.20", "1.2", "", 1);
+    row("paste too long refused whole", "C", 9, true, "12345678901.999", "0.00", "0", "", 1);
+    row("paste third decimal refused whole", "C", 9, true, "12.345", "0.00", "0", "", 1);
+    row("paste no number refused whole", "C", 9, true, "12abc", "0.00", "0", "", 1);
+    row("paste grouped", "C", 9, true, "1,234.56", "1234.56", "1234.56", "", 0);
+    row("paste decimal comma", "de_DE", 9, true, "1.234,56", "1234.56", "1234.56", "", 0);
+    row("paste comma as a point", "C", 9, true, "12,50", "12,50", "12",
+        "Use a point for decimals: 12.50", 0);
+}
+
+void TestNeb::amountsAsTypedAndLeft()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, integerSize);
+    QFETCH(bool, paste);
+    QFETCH(QString, input);
+    QFETCH(QString, shown);
+    QFETCH(QString, exact);
+    QFETCH(QString, problem);
+    QFETCH(int, refusals);
+
+    Form form;
+    form.box->setInputLocale(QLocale(locale));
+    form.box->setIntegerSize(integerSize);
+    QSignalSpy refused(form.box, &neb::Refused);
+    form.focusBox();
+    QVERIFY(form.txt()->hasSelectedText());
+    if (paste) {
+        QGuiApplication::clipboard()->setText(input);
+        QTest::keyClick(form.txt(), Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QTest::keyClicks(form.txt(), input);
+    }
+    QCOMPARE(refused.count(), refusals);
+    QTest::keyClick(form.txt(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form.after);
+    QCOMPARE(form.txt()->text(), shown);
+    QCOMPARE(form.box->decimalText(), exact);
+    QCOMPARE(form.box->problem(), problem);
+    const QColor plain = form.after->palette().color(QPalette::Base);
+    // Marked while it cannot be read; the refusals' flash is over soon after.
+    if (problem.isEmpty()) {
+        QTRY_COMPARE(form.txt()->palette().color(QPalette::Base), plain);
+    } else {
+        QTest::qWait(400);
+        QVERIFY(form.txt()->palette().color(QPalette::Base) != plain);
+        QCOMPARE(form.txt()->toolTip(), problem);
+        // Mended by hand, the mark goes.
+        form.box->setFocus();
+        form.txt()->selectAll();
+        QTest::keyClicks(form.txt(), QStringLiteral("12.5"));
+        QCOMPARE(form.txt()->palette().color(QPalette::Base), plain);
+    }
 }
 
 void TestNeb::setValueFormatsAndRounds_data()
@@ -526,12 +619,13 @@ void TestNeb::changeRaisedForEveryTextChange()
     QTest::keyClicks(form.txt(), QStringLiteral("a"));
     QCOMPARE(change.count(), 2); // a refused key changes nothing
 
-    // A pasted text that is cut raises Change for the paste and for the cut.
+    // A pasted text that does not fit raises Change for the paste and for
+    // putting the old text back.
     change.clear();
     form.txt()->selectAll();
     QGuiApplication::clipboard()->setText(QStringLiteral("1.999"));
     QTest::keyClick(form.txt(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(form.txt()->text(), QStringLiteral("1.99"));
+    QCOMPARE(form.txt()->text(), QStringLiteral("12"));
     QCOMPARE(change.count(), 2);
 }
 

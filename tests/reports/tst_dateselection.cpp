@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 
+#include <QLabel>
 #include <QBoxLayout>
 #include <QDateEdit>
 #include <QLineEdit>
@@ -329,6 +330,98 @@ private slots:
         book().store.setSaveFault({});
         QVERIFY(book().store.lastError().isSet()); // the store's host tells the user
         QCOMPARE(rangesOf(section()), expected);
+    }
+
+    // Dates typed in the Add Date Range dialog, Enter for OK; a range that
+    // runs backwards is said beside the dates and not saved.
+    void addDialogTakesTypedDates_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("saved"); // empty: the dialog stays, nothing saved
+        QTest::addColumn<bool>("reversed");
+        QTest::newRow("dashes") << QStringLiteral("1-11-2026") << QStringLiteral("30-11-2026")
+                                << QStringLiteral("From=20261101 To=20261130 Caption=") << false;
+        QTest::newRow("slashes") << QStringLiteral("1/11/2026") << QStringLiteral("30/11/2026")
+                                 << QStringLiteral("From=20261101 To=20261130 Caption=") << false;
+        QTest::newRow("points") << QStringLiteral("1.11.2026") << QStringLiteral("30.11.2026")
+                                << QStringLiteral("From=20261101 To=20261130 Caption=") << false;
+        QTest::newRow("digits alone") << QStringLiteral("01112026") << QStringLiteral("30112026")
+                                      << QStringLiteral("From=20261101 To=20261130 Caption=") << false;
+        QTest::newRow("short year") << QStringLiteral("5-11-26") << QStringLiteral("30-11-26")
+                                    << QStringLiteral("From=20261105 To=20261130 Caption=") << false;
+        QTest::newRow("one day") << QStringLiteral("30-11-2026") << QStringLiteral("30112026")
+                                 << QStringLiteral("From=20261130 To=20261130 Caption=") << false;
+        QTest::newRow("reversed") << QStringLiteral("30-11-2026") << QStringLiteral("5-11-2026") << QString() << true;
+        QTest::newRow("impossible to date") << QStringLiteral("1-6-2013") << QStringLiteral("31-06-2013") << QString() << false;
+    }
+    void addDialogTakesTypedDates()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, saved);
+        QFETCH(bool, reversed);
+        open(QByteArray());
+        frmDateRangeAdd dialog(book());
+        dialog.setDates(clock.today(), clock.today());
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QVERIFY(!dialog.lblDateOrder->isVisible());
+        QTest::mouseClick(dialog.debFrom->textBox(), Qt::LeftButton, {},
+            dialog.debFrom->textBox()->rect().center());
+        QTest::keyClicks(dialog.debFrom, from);
+        QTest::keyClick(dialog.debFrom, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.debTo);
+        QTest::keyClicks(dialog.debTo, to);
+        QTest::keyClick(dialog.debTo, Qt::Key_Return);
+        if (!saved.isEmpty()) {
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(rangesOf(section()), QStringList{saved});
+            QCOMPARE(savedRanges(), QStringList{saved});
+            return;
+        }
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.lblDateOrder->isVisible(), reversed);
+        QCOMPARE(dialog.lblDateOrder->text(), QStringLiteral("From is after To"));
+        QCOMPARE(!dialog.debTo->markText().isEmpty(), !reversed);
+        QVERIFY(rangesOf(section()).isEmpty());
+        QCOMPARE(prompt->count(), 0);
+        // The mouse on OK does no more; mended, Enter saves.
+        QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+        QVERIFY(dialog.isVisible());
+        QVERIFY(rangesOf(section()).isEmpty());
+        QTest::mouseClick(dialog.debTo->textBox(), Qt::LeftButton);
+        QTest::keyClicks(dialog.debTo, QStringLiteral("30-11-2026"));
+        QVERIFY(!dialog.lblDateOrder->isVisible());
+        QTest::keyClick(dialog.debTo, Qt::Key_Return);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(rangesOf(section()).size(), 1);
+    }
+
+    // The report windows' dates say when From is after To, by any way of setting them.
+    void selectorSaysWhenFromIsAfterTo()
+    {
+        open(QByteArray());
+        QWidget owner;
+        DateSelector dates(book(), &owner);
+        owner.setLayout(dates.standardLayout());
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        QVERIFY(!dates.lblDateOrder->isVisible());
+        dates.setDates(QDate(2013, 6, 13), QDate(2013, 6, 12));
+        QVERIFY(dates.lblDateOrder->isVisible());
+        QCOMPARE(dates.lblDateOrder->text(), QStringLiteral("From is after To"));
+        dates.VScrollTo->triggerAction(QAbstractSlider::SliderSingleStepSub); // To one day later
+        QVERIFY(!dates.lblDateOrder->isVisible()); // one day: not reversed
+        dates.debTo->setFocus();
+        QTest::keyClicks(dates.debTo, QStringLiteral("-"));
+        QVERIFY(dates.lblDateOrder->isVisible());
+        QTest::keyClicks(dates.debTo, QStringLiteral("+"));
+        QVERIFY(!dates.lblDateOrder->isVisible());
+        QTest::keyClicks(dates.debFrom, QStringLiteral("t")); // today, 12 June: before To
+        QCOMPARE(dates.fromDate(), clock.today());
+        QVERIFY(!dates.lblDateOrder->isVisible());
     }
 
     void manageMessages_data()

@@ -17,6 +17,7 @@
 #include "ReportWindow.h"
 #include "ShortDate.h"
 #include "TestSupport.h"
+#include "Utilities.h"
 #include "WindowHost.h"
 #include "WindowList.h"
 #include "TestBook.h"
@@ -221,6 +222,132 @@ private slots:
         QCOMPARE(w->EntryMode(), int(frmTrans::ModeNew));
         QVERIFY(readDataFile(book).contains(stored));
         QVERIFY(readDataFile(book + QStringLiteral(".bak")).contains(stored)); // the edit was saved too
+    }
+
+    // Dates and amounts as a person types them in the entry window: a click
+    // in the date, the whole date, Enter; the accounts; the amount; Save.
+    void typedDatesAndAmountsOnSave_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("stored"); // dt and amount text; empty: nothing saved
+        QTest::addColumn<QString>("message");
+        auto row = [](const char* name, const char* date, const char* amount, const char* locale,
+                       const char* stored, const char* message = "") {
+            QTest::newRow(name) << QString::fromLatin1(date) << QString::fromLatin1(amount)
+                                << QString::fromLatin1(locale) << QString::fromLatin1(stored)
+                                << QString::fromLatin1(message);
+        };
+        row("dashes, grouped amount", "30-11-2026", "1,234.50", "C", "20261130 1234.5");
+        row("slashes", "30/11/2026", "12.50", "C", "20261130 12.5");
+        row("points", "30.11.2026", "7", "C", "20261130 7");
+        row("digits alone", "30112026", "0.05", "C", "20261130 0.05");
+        row("short day and year", "5-11-26", "999999999.99", "C", "20261105 999999999.99");
+        row("decimal comma where the locale writes one", "30-11-2026", "12,50", "de_DE",
+            "20261130 12.5");
+        row("comma as a point is not read", "30-11-2026", "12,50", "C", "",
+            "Use a point for decimals: 12.50");
+        row("comma grouping four digits is not read", "30-11-2026", "1,2345", "C", "",
+            "Use a point for decimals: 1.2345");
+    }
+    void typedDatesAndAmountsOnSave()
+    {
+        QFETCH(QString, date);
+        QFETCH(QString, amount);
+        QFETCH(QString, locale);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        frmTrans* w = open(20130110);
+        QVERIFY(w);
+        const QByteArray before = readDataFile(book);
+        auto* amountBox = get<neb>(w, "nebAmount");
+        amountBox->setInputLocale(QLocale(locale));
+        QTest::mouseClick(w->debTrans->textBox(), Qt::LeftButton, {},
+            w->debTrans->textBox()->rect().center());
+        QCOMPARE(QApplication::focusWidget(), w->debTrans);
+        // An impossible date first: Enter leaves it marked, the date kept and the focus there.
+        type(QStringLiteral("31-02-2026"));
+        press(Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), w->debTrans);
+        QCOMPARE(w->debTrans->date(), QDate(2013, 1, 10));
+        QCOMPARE(w->debTrans->markText(), QStringLiteral("Not a date: 31-02-2026"));
+        type(date);
+        press(Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), get<QComboBox>(w, "cmbFrom"));
+        type(QStringLiteral("Cash"));
+        press(Qt::Key_Return);
+        type(QStringLiteral("Food"));
+        press(Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), amountBox->textBox());
+        type(amount);
+        press(Qt::Key_Return);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        if (stored.isEmpty()) {
+            QCOMPARE(prompt->count(), 1);
+            QCOMPARE(prompt->last().text, message);
+            QCOMPARE(prompt->last().title, QStringLiteral("Enter amount"));
+            QCOMPARE(QApplication::focusWidget(), amountBox->textBox());
+            QCOMPARE(amountBox->textBox()->text(), amount); // kept for the user to mend
+            QCOMPARE(readDataFile(book), before);
+            return;
+        }
+        QCOMPARE(prompt->count(), 0);
+        const QStringList dtAmount = stored.split(QLatin1Char(' '));
+        const QString expected = QStringLiteral("<t No=\"1\" dt=\"") + dtAmount[0]
+            + QStringLiteral("\" fAc=\"1\" tAc=\"4\" Nar=\"\">") + dtAmount[1]
+            + QStringLiteral("</t>");
+        QCOMPARE(transXml(dtAmount[0], QStringLiteral("1")), expected);
+        QVERIFY(readDataFile(book).contains(expected.toLatin1()));
+        QCOMPARE(DateToDocDate(w->debTrans->date()), dtAmount[0].toInt());
+    }
+
+    // Details offers the narrations already used, the latest first, then the
+    // Narration section's; opening the window writes nothing.
+    void detailsOfferRecentNarrations()
+    {
+        QByteArray xml = sampleBookXml();
+        xml.replace("</Trans>",
+            "<t No=\"1\" dt=\"20121231\" fAc=\"1\" tAc=\"4\" Nar=\"Market stall\">1</t>"
+            "<t No=\"2\" dt=\"20130201\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">2</t>"
+            "<t No=\"1\" dt=\"20130331\" fAc=\"1\" tAc=\"4\" Nar=\" \">3</t>"
+            "<t No=\"1\" dt=\"20130102\" fAc=\"1\" tAc=\"4\" Nar=\"Market\">4</t>"
+            "</Trans>");
+        DataStore::instance().CloseDocument();
+        QVERIFY(writeDataFile(book, xml));
+        QVERIFY(DataStore::instance().OpenDataFile(book));
+        const QByteArray before = readDataFile(book);
+        frmTrans* w = open(20130110);
+        QVERIFY(w);
+        auto* details = get<QComboBox>(w, "cmbNarration");
+        // Latest date first; on one date the later entry first; each once; a
+        // blank one left out; Rent only in the Narration section, so last.
+        const QStringList expected = {QStringLiteral("Groceries"), QStringLiteral("Market"),
+            QStringLiteral("Withdrawal"), QStringLiteral("January pay"),
+            QStringLiteral("Market stall"), QStringLiteral("Rent")};
+        QStringList offered;
+        for (int i = 0; i < details->count(); ++i)
+            offered.append(details->itemText(i));
+        QCOMPARE(offered, expected);
+        QCOMPARE(readDataFile(book), before);
+
+        // Typing completes with the latest narration that starts so.
+        details->setFocus();
+        type(QStringLiteral("mar"));
+        QCOMPARE(details->currentText(), QStringLiteral("Market"));
+        type(QStringLiteral("ket s"));
+        QCOMPARE(details->currentText(), QStringLiteral("Market stall"));
+
+        // A narration just saved comes first.
+        get<QComboBox>(w, "cmbFrom")->setFocus();
+        type(QStringLiteral("Cash"));
+        get<QComboBox>(w, "cmbTo")->setFocus();
+        type(QStringLiteral("Food"));
+        get<neb>(w, "nebAmount")->setValue(3);
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(details->itemText(0), QStringLiteral("Market stall"));
+        QCOMPARE(details->count(), expected.size());
     }
 
     void balanceLabelsRoundTheExactSum()
