@@ -59,6 +59,8 @@ std::vector<Step> viewSteps();
 #ifdef QB_BENCH_REPORTS
 // The transaction list's pages in the view: benchmark/LedgerSteps.cpp.
 std::vector<Step> ledgerViewSteps();
+// A save while three report windows are open: benchmark/RefreshSteps.cpp.
+std::vector<Step> refreshSteps();
 #endif
 #endif
 
@@ -76,6 +78,8 @@ inline std::vector<Step> allSteps()
         steps.push_back(std::move(s));
 #ifdef QB_BENCH_REPORTS
     for (Step& s : ledgerViewSteps())
+        steps.push_back(std::move(s));
+    for (Step& s : refreshSteps())
         steps.push_back(std::move(s));
 #endif
 #endif

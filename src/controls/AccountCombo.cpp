@@ -50,6 +50,42 @@ void AccountCombo::fillAccounts(const XmlNode& acMasterSection)
         clearEditText();
 }
 
+void AccountCombo::refillAccounts(
+    const XmlNode& acMasterSection, const QList<QPair<QString, int>>& extra)
+{
+    const std::optional<int> code = selectedCode();
+    QLineEdit* edit = lineEdit();
+    const QString typed = edit ? edit->text() : QString();
+    const int caret = edit ? edit->cursorPosition() : 0;
+    const int selectionStart = edit ? edit->selectionStart() : -1;
+    const int selectionLength = edit ? int(edit->selectedText().size()) : 0;
+    bool lost = false;
+    {
+        const QSignalBlocker block(this);
+        clear();
+        for (const XmlNode& a : acMasterSection.childElements()) {
+            const QString name = a.attributeValue(1);
+            insertItem(SortedIndex(this, name), name, a.attributeValue(0).toInt());
+        }
+        for (const auto& [name, itemCode] : extra)
+            insertItem(SortedIndex(this, name), name, itemCode);
+        const int index = code ? findData(*code) : -1;
+        setCurrentIndex(index);
+        lost = code && index < 0;
+        if (edit) {
+            // Typed text stays as typed; a chosen account shows its name now.
+            const QString text = index >= 0 ? itemText(index) : typed;
+            setEditText(text);
+            if (text == typed && selectionStart >= 0 && selectionLength > 0)
+                edit->setSelection(selectionStart, selectionLength);
+            else if (text == typed)
+                edit->setCursorPosition(caret);
+        }
+    }
+    if (lost)
+        emit choiceChanged();
+}
+
 int AccountCombo::addAccount(const QString& name, int code)
 {
     const int index = SortedIndex(this, name);

@@ -8,6 +8,9 @@
 
 #include <optional>
 
+#include <QList>
+#include <QPair>
+
 #include <QComboBox>
 
 namespace qb {
@@ -29,6 +32,12 @@ public:
     // AcMaster element), in alphabetical order. Nothing is chosen afterwards
     // and no signal is emitted.
     void fillAccounts(const XmlNode& acMasterSection);
+    // Fills the box again from the section (and the extra items), keeping
+    // what the user has: the chosen account by its code, shown under its
+    // name now, or else the typed text with its caret and selection.
+    // choiceChanged comes only when the chosen account is no longer there.
+    void refillAccounts(
+        const XmlNode& acMasterSection, const QList<QPair<QString, int>>& extra = {});
     // Adds one item at its alphabetical place; returns its index.
     int addAccount(const QString& name, int code);
 

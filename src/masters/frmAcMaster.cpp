@@ -1,6 +1,7 @@
 #include "frmAcMaster.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,7 +56,7 @@ void frmAcMaster::buildUi()
     fraRecord->setObjectName(QStringLiteral("fraRecord"));
     fraRecord->setCaptionHeight(6);
     fraRecord->setAlignment(0);
-    Label2 = new QLabel(QStringLiteral("&Account Name"), fraRecord);
+    Label2 = new QLabel(QStringLiteral("Account &Name"), fraRecord);
     Label2->setObjectName(QStringLiteral("Label2"));
     txtAcName = new QLineEdit(fraRecord);
     txtAcName->setObjectName(QStringLiteral("txtAcName"));
@@ -63,7 +64,7 @@ void frmAcMaster::buildUi()
     Label2->setBuddy(txtAcName);
     cmdSave = new QPushButton(QStringLiteral("&Apply"), fraRecord);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), fraRecord);
+    cmdCancel = new QPushButton(QStringLiteral("Cance&l"), fraRecord);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     // The name on one line, the commands below it: the panel stays narrow
     // enough for tiled windows.
@@ -79,6 +80,11 @@ void frmAcMaster::buildUi()
     recordRows->addLayout(nameRow);
     recordRows->addLayout(commandRow);
     fraRecord->hide();
+    // The panel keeps its room while hidden: opening or closing it never
+    // moves the rows of the list under the mouse.
+    QSizePolicy keepRoom = fraRecord->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    fraRecord->setSizePolicy(keepRoom);
 
     for (QPushButton* b : {cmdAdd, cmdClose, cmdSave, cmdCancel})
         b->setAutoDefault(false);
@@ -209,6 +215,8 @@ void frmAcMaster::cmdSave_Click()
         }
     }
 
+    if (changed)
+        AnnounceBookChange(BookChange::Accounts, this);
     // Nothing changed (a deletion answered No): the file and its backup stay as they are.
     if (changed && !store.SaveDocument()) {
         // The store has told the user; the list shows the book as it is in memory.
@@ -265,6 +273,24 @@ void frmAcMaster::linkClicked(const QString& token)
         return;
     }
     ReportWindow::linkClicked(token);
+}
+
+void frmAcMaster::bookChanged(const BookChange& change)
+{
+    // The list shows every account with its balance.
+    if (change.source != this && change.has(BookChange::Accounts | BookChange::Transactions))
+        keepingScroll([this] { RefreshList(); });
+}
+
+bool frmAcMaster::previewKey(QWidget* /*target*/, QKeyEvent* key)
+{
+    // Esc closes the record panel, as Cancel does.
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier
+        && fraRecord->isVisible()) {
+        fraRecord->hide();
+        return true;
+    }
+    return false;
 }
 
 QDate frmAcMaster::linkFromDate() const

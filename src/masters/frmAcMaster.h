@@ -36,6 +36,8 @@ public:
 
 protected:
     void linkClicked(const QString& token) override;
+    void bookChanged(const BookChange& change) override;
+    bool previewKey(QWidget* target, QKeyEvent* key) override;
     // Account links open their reports from the first of this month to today.
     QDate linkFromDate() const override;
     QDate linkToDate() const override;

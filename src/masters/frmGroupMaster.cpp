@@ -164,6 +164,13 @@ void frmGroupMaster::linkClicked(const QString& token)
     OpenPeriodSummary(0, GroupOfToken(token), QDate(today.year(), today.month(), 1), today);
 }
 
+void frmGroupMaster::bookChanged(const BookChange& change)
+{
+    // The list shows each group with the names of its accounts.
+    if (change.source != this && change.has(BookChange::Accounts | BookChange::Groups))
+        keepingScroll([this] { RefreshList(); });
+}
+
 void frmGroupMaster::resizeEvent(QResizeEvent* event)
 {
     ReportWindow::resizeEvent(event);

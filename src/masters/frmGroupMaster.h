@@ -37,6 +37,7 @@ public:
 
 protected:
     void linkClicked(const QString& token) override;
+    void bookChanged(const BookChange& change) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "BookChanges.h"
 #include "DataStore.h"
 #include "KeyPreview.h"
 #include "MasterEdits.h"
@@ -244,13 +245,20 @@ void frmGroups::cmdSave_Click()
         return;
     }
     const QString gi = memberList();
+    // The windows that show groups are told once the dialog has gone; the
+    // group list that opened the dialog shows the change itself.
+    const QObject* list = parent();
     if (m_mode == ModeAdd) {
         AddGroup(doc, name, gi);
+        AnnounceBookChange(BookChange::Groups, list);
     } else if (m_mode == ModeEdit) {
+        const QString was = mnodEditing.text();
         UpdateGroup(mnodEditing, name, gi);
+        BookChanges::instance().announceGroupRename(was, name, list);
     } else {
         mnodEditing.parent().removeChild(mnodEditing);
         mnodEditing = XmlNode();
+        AnnounceBookChange(BookChange::Groups, list);
     }
     // A failed save has been reported by the store: the change stays in the
     // book in memory, goes to the file with the next save, and the list shows

@@ -49,7 +49,7 @@ DateSelector::DateSelector(const BookContext& book, QWidget* owner)
     , m_book(book)
     , m_owner(owner)
 {
-    lblFrom = new QLabel(QStringLiteral("&From Date"), owner);
+    lblFrom = new QLabel(QStringLiteral("Fr&om Date"), owner);
     lblFrom->setObjectName(QStringLiteral("lblFrom"));
     debFrom = makeDateField(owner, "debFrom");
     VScrollFrom = makeSpin(debFrom, owner, "VScrollFrom");
@@ -72,7 +72,7 @@ DateSelector::DateSelector(const BookContext& book, QWidget* owner)
 
     Frame1 = new QGroupBox(QStringLiteral("Quick date selector"), owner);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    const char* const periods[5] = {nullptr, "&Day", "&Week", "&Month", "&Year"};
+    const char* const periods[5] = {nullptr, "Da&y", "Wee&k", "Mo&nth", "Y&ear"};
     auto* options = new QHBoxLayout;
     for (int i = 1; i <= 4; ++i) {
         optQuick[i] = new QRadioButton(QString::fromLatin1(periods[i]), Frame1);
@@ -80,7 +80,7 @@ DateSelector::DateSelector(const BookContext& book, QWidget* owner)
         options->addWidget(optQuick[i]);
     }
     optQuick[QuickMonth]->setChecked(true);
-    const char* const directions[4] = {nullptr, "&This Month", "&Prev", "&Next"};
+    const char* const directions[4] = {nullptr, "This Month", "&Prev", "Ne&xt"};
     auto* buttons = new QHBoxLayout;
     for (int i = 1; i <= 3; ++i) {
         cmdQuickDateSelect[i] = new QPushButton(QString::fromLatin1(directions[i]), Frame1);

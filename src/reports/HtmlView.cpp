@@ -64,6 +64,45 @@ struct StartTag
     bool empty = false; // written as <X/>
 };
 
+// An attribute's value as the page means it: "&amp;", "&lt;", "&gt;",
+// "&quot;", "&apos;" and numeric references replaced by their characters, so
+// that an id holding "&" is found under its own name.
+QString decodeReferences(const QString& value)
+{
+    if (!value.contains(QLatin1Char('&')))
+        return value;
+    static const QHash<QString, QChar> named {{QStringLiteral("amp"), QLatin1Char('&')},
+        {QStringLiteral("lt"), QLatin1Char('<')}, {QStringLiteral("gt"), QLatin1Char('>')},
+        {QStringLiteral("quot"), QLatin1Char('"')}, {QStringLiteral("apos"), QLatin1Char('\'')}};
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const qsizetype end = value.at(i) == QLatin1Char('&') ? value.indexOf(QLatin1Char(';'), i) : -1;
+        if (end > i + 1 && end - i <= 10) {
+            const QString name = value.mid(i + 1, end - i - 1);
+            bool ok = false;
+            uint code = 0;
+            if (name.startsWith(QLatin1String("#x")) || name.startsWith(QLatin1String("#X")))
+                code = name.mid(2).toUInt(&ok, 16);
+            else if (name.startsWith(QLatin1Char('#')))
+                code = name.mid(1).toUInt(&ok, 10);
+            if (ok && code > 0 && code <= 0x10FFFF) {
+                const char32_t c = char32_t(code);
+                out += QString::fromUcs4(&c, 1);
+                i = end;
+                continue;
+            }
+            if (const auto it = named.constFind(name); it != named.constEnd()) {
+                out += *it;
+                i = end;
+                continue;
+            }
+        }
+        out += value.at(i);
+    }
+    return out;
+}
+
 // Reads the tag that starts at text[at] == '<' up to its '>'; returns the
 // position after the tag. Attribute values in quotes may hold '>'.
 qsizetype readTag(const QString& text, qsizetype at, StartTag* tag, bool* closing)
@@ -111,7 +150,7 @@ qsizetype readTag(const QString& text, qsizetype at, StartTag* tag, bool* closin
         }
         if (attrName.compare(QLatin1String("id"), Qt::CaseInsensitive) == 0) {
             tag->hasId = true;
-            tag->id = value;
+            tag->id = decodeReferences(value);
         }
     }
     tag->empty = i > at && i < n && text.at(i - 1) == QLatin1Char('/');
@@ -545,8 +584,17 @@ bool HtmlView::print()
     if (!PrintDialogs::current().setup(&printer, this))
         return false;
     finishPage();
-    document()->print(&printer);
+    printableDocument()->print(&printer);
     return printer.printerState() != QPrinter::Error;
+}
+
+std::unique_ptr<QTextDocument> HtmlView::printableDocument() const
+{
+    std::unique_ptr<QTextDocument> copy(document()->clone());
+    QTextFrameFormat page = copy->rootFrame()->frameFormat();
+    page.clearBackground();
+    copy->rootFrame()->setFrameFormat(page);
+    return copy;
 }
 
 bool HtmlView::printToPdf(const QString& fileName)
@@ -555,7 +603,7 @@ bool HtmlView::printToPdf(const QString& fileName)
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(fileName);
     finishPage();
-    document()->print(&printer);
+    printableDocument()->print(&printer);
     return printer.printerState() != QPrinter::Error;
 }
 

@@ -5,6 +5,8 @@
 // row into view by its id, prints, and reports every link activation before
 // anything happens, with the href exactly as the page wrote it.
 
+#include <memory>
+
 #include <QHash>
 #include <QString>
 #include <QTextBrowser>
@@ -66,6 +68,8 @@ public:
     bool print();
     // Prints the page into a PDF file without a dialog.
     bool printToPdf(const QString& fileName);
+    // The page as it goes to paper: white, without the screen's grey background.
+    std::unique_ptr<QTextDocument> printableDocument() const;
 
 Q_SIGNALS:
     // A link was activated (mouse click or Enter on a link chosen with Tab).

@@ -120,6 +120,25 @@ std::optional<WindowKind> kindOf(const QWidget* w)
     return WindowKind(tag - 1);
 }
 
+QString kindName(WindowKind kind)
+{
+    switch (kind) {
+    case WindowKind::TransactionList:
+        return QStringLiteral("TransactionList");
+    case WindowKind::PeriodSummary:
+        return QStringLiteral("PeriodSummary");
+    case WindowKind::TransactionEntry:
+        return QStringLiteral("TransactionEntry");
+    case WindowKind::Search:
+        return QStringLiteral("Search");
+    case WindowKind::AccountHeads:
+        return QStringLiteral("AccountHeads");
+    case WindowKind::Groups:
+        return QStringLiteral("Groups");
+    }
+    return QString();
+}
+
 } // namespace Openers
 
 QWidget* OpenAccountHeads()

@@ -90,6 +90,8 @@ const BookContext* book();
 
 // The kind a window was made as by an opener; nothing for other windows.
 std::optional<WindowKind> kindOf(const QWidget* w);
+// The kind's name in the settings ("AccountHeads", "TransactionList", ...).
+QString kindName(WindowKind kind);
 } // namespace Openers
 
 // One window of each: the open one is brought to the front, else one is made.

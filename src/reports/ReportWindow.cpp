@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QScrollBar>
 
 #include "HtmlView.h"
 #include "KeyPreview.h"
@@ -26,6 +27,18 @@ ReportWindow::ReportWindow(QWidget* parent)
     m_keyPreview->keepEnter(WebBrowser1);
     m_keyPreview->setHandler(
         [this](QWidget* target, QKeyEvent* key) { return previewKey(target, key); });
+    // Each window answers a change in an event of its own, so that the
+    // event loop runs between the windows' refreshes.
+    m_bookTimer.setSingleShot(true);
+    m_bookTimer.setInterval(0);
+    connect(&m_bookTimer, &QTimer::timeout, this, [this] {
+        const BookChange change = m_unheard;
+        m_unheard = BookChange();
+        m_hasUnheard = false;
+        if (!m_closing)
+            bookChanged(change);
+    });
+    connect(&BookChanges::instance(), &BookChanges::changed, this, &ReportWindow::onBookChanged);
 }
 
 ReportWindow::~ReportWindow()
@@ -34,6 +47,8 @@ ReportWindow::~ReportWindow()
     // down after this, and losing the focus or finishing an edit on the way
     // must reach nothing of the window.
     m_closing = true;
+    m_bookTimer.stop();
+    disconnect(m_scrollBack);
     delete m_keyPreview;
     m_keyPreview = nullptr;
     const QList<QObject*> inside = findChildren<QObject*>();
@@ -131,6 +146,45 @@ void ReportWindow::onBeforeNavigate(const QString& href, bool* cancel)
         return;
     linkClicked(DecodeLinkToken(href));
     *cancel = true;
+}
+
+void ReportWindow::onBookChanged(const BookChange& change)
+{
+    if (m_closing)
+        return;
+    if (!m_hasUnheard) {
+        m_unheard = change;
+        m_hasUnheard = true;
+    } else {
+        m_unheard.kinds |= change.kinds;
+        if (m_unheard.source != change.source)
+            m_unheard.source = nullptr;
+        for (auto it = change.renamedGroups.begin(); it != change.renamedGroups.end(); ++it)
+            m_unheard.renamedGroups.insert(it.key(), it.value());
+    }
+    m_bookTimer.start();
+}
+
+void ReportWindow::bookChanged(const BookChange& /*change*/) { }
+
+void ReportWindow::keepingScroll(const std::function<void()>& rebuild)
+{
+    QScrollBar* vertical = WebBrowser1->verticalScrollBar();
+    QScrollBar* horizontal = WebBrowser1->horizontalScrollBar();
+    const int top = vertical->value();
+    const int left = horizontal->value();
+    disconnect(m_scrollBack);
+    rebuild();
+    vertical->setValue(top);
+    horizontal->setValue(left);
+    if (!WebBrowser1->isComplete()) {
+        // The rows below the first screen arrive while the event loop runs.
+        m_scrollBack = connect(WebBrowser1, &HtmlView::pageComplete, this, [this, top, left] {
+            disconnect(m_scrollBack);
+            WebBrowser1->verticalScrollBar()->setValue(top);
+            WebBrowser1->horizontalScrollBar()->setValue(left);
+        });
+    }
 }
 
 void ReportWindow::showPlaceholder(const QString& message)

@@ -6,11 +6,16 @@
 // preview (Enter as Tab where the window wants it), a quiet teardown, and the
 // window's Window-menu entry.
 
+#include <functional>
+
 #include <QAction>
 #include <QDate>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
+
+#include "BookChanges.h"
 
 class QKeyEvent;
 
@@ -113,6 +118,15 @@ protected:
         bool m_was;
     };
 
+    // Called once the event loop runs after a change to the book was
+    // announced (several changes told together); each window looks at the
+    // book again here: its lists, and its page where the page shows what
+    // changed. Nothing here.
+    virtual void bookChanged(const BookChange& change);
+    // Runs rebuild (which writes a new page) and scrolls the new page to
+    // where the old one was, also once a long page has arrived in full.
+    void keepingScroll(const std::function<void()>& rebuild);
+
     // Load-time step: with the busy flag set, blank the view and, unless
     // mblnDisableRefreshReport is set, show PlaceholderPage(message).
     void showPlaceholder(const QString& message);
@@ -128,12 +142,17 @@ protected:
 
 private:
     void onBeforeNavigate(const QString& href, bool* cancel);
+    void onBookChanged(const BookChange& change);
 
     bool m_busy = false;
     bool m_closing = false;
     KeyPreview* m_keyPreview = nullptr;
     QPointer<QAction> m_windowEntry;
     QPointer<WindowList> m_windowList; // the list the entry belongs to
+    BookChange m_unheard; // told to bookChanged() when m_bookTimer fires
+    bool m_hasUnheard = false;
+    QTimer m_bookTimer;
+    QMetaObject::Connection m_scrollBack;
 };
 
 } // namespace qb

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QPushButton>
 
+#include "BookChanges.h"
 #include "DataStore.h"
 #include "DateBox.h"
 #include "DateRanges.h"
@@ -20,7 +21,7 @@ frmDateRangeAdd::frmDateRangeAdd(const BookContext& book, QWidget* parent)
     setObjectName(QStringLiteral("frmDateRangeAdd"));
     setWindowTitle(QStringLiteral("Add Date Range"));
 
-    auto* lblFrom = new QLabel(QStringLiteral("&From Date"), this);
+    auto* lblFrom = new QLabel(QStringLiteral("Fr&om Date"), this);
     auto* lblTo = new QLabel(QStringLiteral("To &Date"), this);
     auto* lblCaption = new QLabel(QStringLiteral("Range Caption"), this);
     auto* lblHint = new QLabel(QStringLiteral("(Optional text to identify range)"), this);
@@ -132,6 +133,7 @@ void frmDateRangeAdd::cmdOK_Click()
         section.removeChild(added);
         return;
     }
+    AnnounceBookChange(BookChange::DateRanges, this);
     accept();
 }
 

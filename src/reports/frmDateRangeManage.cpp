@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "Clock.h"
+#include "BookChanges.h"
 #include "DataStore.h"
 #include "DateRanges.h"
 #include "UiServices.h"
@@ -39,7 +40,7 @@ frmDateRangeManage::frmDateRangeManage(const BookContext& book, QWidget* parent)
     cmdAdd = button(this, "cmdAdd", "&Add");
     cmdDelete = button(this, "cmdDelete", "&Delete");
     cmdUp = button(this, "cmdUp", "Move U&p");
-    cmdDown = button(this, "cmdDown", "Move Do&wn");
+    cmdDown = button(this, "cmdDown", "Move Dow&n");
     cmdOK = button(this, "cmdOK", "OK");
     cmdOK->setDefault(true);
     cmdCancel = button(this, "cmdCancel", "Cancel");
@@ -148,6 +149,7 @@ void frmDateRangeManage::cmdOK_Click()
         RebuildDateRanges(section, saved, all);
         return;
     }
+    AnnounceBookChange(BookChange::DateRanges, this);
     accept();
 }
 

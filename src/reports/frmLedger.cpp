@@ -72,7 +72,7 @@ void frmLedger::buildUi()
     containerLayout->addLayout(accountRow);
     containerLayout->addLayout(d->standardLayout());
 
-    cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    cmdRefresh = new QPushButton(QStringLiteral("Refre&sh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
     cmdClose = new QPushButton(QStringLiteral("&Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
@@ -161,6 +161,21 @@ bool frmLedger::buildReport(QString* page)
     Error error;
     return m_report.build(book().store.document(), *code, name, dates()->fromDate(),
         dates()->toDate(), DateDisplayExpression(), page, &error);
+}
+
+void frmLedger::bookChanged(const BookChange& change)
+{
+    if (!book().store.hasDocument() || !change.has(BookChange::Accounts | BookChange::Transactions))
+        return;
+    const bool had = selectedAccount().has_value();
+    if (change.has(BookChange::Accounts)) {
+        const QSignalBlocker block(cmbAccount);
+        cmbAccount->refillAccounts(book().store.AcMasterSection());
+    }
+    if (selectedAccount())
+        keepingScroll([this] { RefreshReport(); });
+    else if (had)
+        showPlaceholder(PlaceholderText()); // the account is no longer in the book
 }
 
 AccountMenuHides frmLedger::accountMenuHides(int code) const

@@ -42,6 +42,7 @@ protected:
     bool buildReport(QString* page) override;
     // "Transaction List" is left out for the window's own account.
     AccountMenuHides accountMenuHides(int code) const override;
+    void bookChanged(const BookChange& change) override;
 
 private:
     void buildUi();

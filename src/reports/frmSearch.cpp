@@ -73,13 +73,16 @@ QWidget* frmSearch::buildCriteria()
     debToDate = named(m_dates->debTo, "debToDate");
     VScrollFrom = m_dates->VScrollFrom;
     VScrollTo = m_dates->VScrollTo;
-    m_dates->lblFrom->hide(); // the check box names the criterion
-    m_dates->lblTo->hide();
+    // The check box names the criterion: the labels and their access keys are not used here.
+    for (QLabel* unused : {m_dates->lblFrom, m_dates->lblTo}) {
+        unused->hide();
+        unused->setText(QString());
+    }
     cmdDateSelect = m_dates->cmdDateSelect;
     // Here the arrow button shows the quick-date panel; the date ranges have a button of their own.
     disconnect(cmdDateSelect, nullptr, m_dates, nullptr);
     cmdSelectDate
-        = named(new QPushButton(QStringLiteral("Date &ranges..."), Frame2), "cmdSelectDate");
+        = named(new QPushButton(QStringLiteral("D&ate ranges..."), Frame2), "cmdSelectDate");
     cmdSelectDate->setToolTip(QStringLiteral("Saved date ranges"));
 
     chkAccount = named(new QCheckBox(QStringLiteral("Account"), Frame2), "chkAccount");
@@ -114,8 +117,8 @@ QWidget* frmSearch::buildCriteria()
     cmdDetailsHelp->setFixedWidth(28);
 
     cmdSearch = named(new QPushButton(QStringLiteral("&Search"), Frame2), "cmdSearch");
-    cmdPrint = named(new QPushButton(QStringLiteral("&Print"), Frame2), "cmdPrint");
-    cmdExport = named(new QPushButton(QStringLiteral("&Export to CSV"), Frame2), "cmdExport");
+    cmdPrint = named(new QPushButton(QStringLiteral("Pr&int"), Frame2), "cmdPrint");
+    cmdExport = named(new QPushButton(QStringLiteral("Exp&ort to CSV"), Frame2), "cmdExport");
     cmdClose = named(new QPushButton(QStringLiteral("&Close"), Frame2), "cmdClose");
 
     auto* dates = new QHBoxLayout;
@@ -311,6 +314,25 @@ void frmSearch::FillAccounts()
         }
         lstAccounts->insertItem(at, item);
     }
+}
+
+void frmSearch::bookChanged(const BookChange& change)
+{
+    if (!m_book.store.hasDocument() || !change.has(BookChange::Accounts | BookChange::Transactions))
+        return;
+    if (change.has(BookChange::Accounts)) {
+        QList<int> chosen;
+        for (const QListWidgetItem* item : lstAccounts->selectedItems())
+            chosen.append(item->data(Qt::UserRole).toInt());
+        const int top = lstAccounts->verticalScrollBar()->value();
+        FillAccounts();
+        for (int i = 0; i < lstAccounts->count(); ++i) {
+            QListWidgetItem* item = lstAccounts->item(i);
+            item->setSelected(chosen.contains(item->data(Qt::UserRole).toInt()));
+        }
+        lstAccounts->verticalScrollBar()->setValue(top);
+    }
+    keepingScroll([this] { RefreshList(); });
 }
 
 void frmSearch::enableCriteria()

@@ -52,6 +52,8 @@ protected:
     QDate linkFromDate() const override;
     QDate linkToDate() const override;
     void resizeEvent(QResizeEvent* event) override;
+    // The search runs again with the same criteria; chosen accounts stay chosen.
+    void bookChanged(const BookChange& change) override;
 
 private:
     void buildUi();

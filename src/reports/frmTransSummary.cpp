@@ -18,6 +18,7 @@
 #include "DateBox.h"
 #include "DateSelector.h"
 #include "HtmlView.h"
+#include "ReportPage.h"
 #include "UiServices.h"
 #include "WindowHost.h"
 
@@ -87,7 +88,7 @@ void frmTransSummary::buildUi()
                        static_cast<QWidget*>(dates()->cmdDateSelect), static_cast<QWidget*>(dates()->Frame1)})
         w->setParent(fraContainer);
 
-    cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    cmdRefresh = new QPushButton(QStringLiteral("Refre&sh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
     cmdClose = new QPushButton(QStringLiteral("&Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
@@ -149,7 +150,21 @@ void frmTransSummary::Form_Load()
     joinWindowList();
 }
 
+QString frmTransSummary::GroupGoneText(const QString& group)
+{
+    return QStringLiteral("The group '") + group
+        + QStringLiteral("' is no longer in the book. Select an account or a group from above.");
+}
+
 void frmTransSummary::FillLists()
+{
+    fillGroups();
+    cmbAccount->fillAccounts(book().store.AcMasterSection());
+    cmbAccount->addAccount(QStringLiteral("(All Accounts)"), 0);
+    cmbAccount->clearChoice();
+}
+
+void frmTransSummary::fillGroups()
 {
     cmbGroups->clear();
     cmbGroups->addItem(QStringLiteral("(Select Group)"));
@@ -161,10 +176,43 @@ void frmTransSummary::FillLists()
         cmbGroups->addItem(noGroupText());
     }
     cmbGroups->setCurrentIndex(0);
+}
 
-    cmbAccount->fillAccounts(book().store.AcMasterSection());
-    cmbAccount->addAccount(QStringLiteral("(All Accounts)"), 0);
-    cmbAccount->clearChoice();
+void frmTransSummary::bookChanged(const BookChange& change)
+{
+    if (m_loading || !book().store.hasDocument())
+        return;
+    const std::optional<int> code = cmbAccount->selectedCode();
+    // A renamed group is followed under its new name.
+    const QString group
+        = cmbGroups->currentIndex() > 0 ? change.groupNow(cmbGroups->currentText()) : QString();
+    bool groupGone = false;
+    if (change.has(BookChange::Accounts | BookChange::Groups)) {
+        const QSignalBlocker blockAccounts(cmbAccount);
+        const QSignalBlocker blockGroups(cmbGroups);
+        cmbAccount->refillAccounts(
+            book().store.AcMasterSection(), {{QStringLiteral("(All Accounts)"), 0}});
+        fillGroups();
+        if (!group.isEmpty()) {
+            const int index = cmbGroups->findText(group, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            groupGone = index <= 0;
+            cmbGroups->setCurrentIndex(std::max(index, 0));
+        }
+    }
+    if (groupGone) {
+        // Nothing is left to summarise: the page says so instead of showing every account.
+        setCaption(QStringLiteral("Period Summary"));
+        QString page = PlaceholderPage(GroupGoneText(group).toHtmlEscaped());
+        showPage(page);
+        return;
+    }
+    if (code && !cmbAccount->selectedCode()) {
+        setCaption(QStringLiteral("Period Summary"));
+        showPlaceholder(PlaceholderText()); // the account is no longer in the book
+        return;
+    }
+    if (cmbAccount->selectedCode() || !group.isEmpty())
+        keepingScroll([this] { RefreshReport(); });
 }
 
 void frmTransSummary::cmbAccount_Click()

@@ -44,18 +44,22 @@ public:
 
     // The placeholder shown before a subject is chosen.
     static QString PlaceholderText();
+    // The line shown when the group the window showed has been deleted.
+    static QString GroupGoneText(const QString& group);
 
 protected:
     bool buildReport(QString* page) override;
     AccountMenuHides accountMenuHides(int code) const override;
     QDate linkFromDate() const override;
     QDate linkToDate() const override;
+    void bookChanged(const BookChange& change) override;
 
 private:
     void buildUi();
     void connectSignals();
     void Form_Load();
     void FillLists();
+    void fillGroups();
 
     void cmbAccount_Click();
     void cmbGroups_Click();

@@ -199,7 +199,10 @@ void MDIForm1::buildMenus()
         mnuFileMRUF.append(entry);
     }
     addSeparator(mnuFile, "sep1349");
-    addCommand(mnuFile, "mnuFileExit", QStringLiteral("&Exit"), &MDIForm1::exitRequested);
+    addCommand(mnuFile, "mnuFileExit", QStringLiteral("&Exit"), [this] {
+        saveGeometrySettings();
+        Q_EMIT exitRequested();
+    });
 
     mnuMaster = menu("mnuMaster", QStringLiteral("&Master"));
     addCommand(mnuMaster, "mnuMasterAcHeads", QStringLiteral("&Account Heads"),
@@ -250,6 +253,26 @@ void MDIForm1::buildMenus()
                QKeySequence(Qt::Key_F1));
     mnuHelp->addSeparator();
     addCommand(mnuHelp, "mnuAbout", QStringLiteral("&About"), &MDIForm1::mnuAbout_Click);
+
+    // Keys of the frame that no menu shows: Ctrl+F4 closes the active data
+    // window (Ctrl+W is File > Close File), F10 opens the menu bar.
+    auto* closeChild = new QAction(this);
+    closeChild->setObjectName(QStringLiteral("actCloseWindow"));
+    closeChild->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    connect(closeChild, &QAction::triggered, this, [this] {
+        QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+        if (active && active != m_panelWindow)
+            active->close();
+    });
+    addAction(closeChild);
+    auto* menuKey = new QAction(this);
+    menuKey->setObjectName(QStringLiteral("actMenuBar"));
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    connect(menuKey, &QAction::triggered, this, [this] {
+        menuBar()->setFocus(Qt::ShortcutFocusReason);
+        menuBar()->setActiveAction(mnuFile->menuAction());
+    });
+    addAction(menuKey);
 }
 
 void MDIForm1::buildToolbar()
@@ -271,9 +294,19 @@ void MDIForm1::buildToolbar()
 
 void MDIForm1::placeOnScreen()
 {
+    if (isVisible())
+        return;
+    // Where the user left it, as large, maximized or not.
+    const QByteArray geometry = QByteArray::fromBase64(
+        GetSetting(QStringLiteral("MainWindow"), QStringLiteral("geometry")).toLatin1());
+    if (!geometry.isEmpty() && restoreGeometry(geometry)) {
+        restoreState(QByteArray::fromBase64(
+            GetSetting(QStringLiteral("MainWindow"), QStringLiteral("state")).toLatin1()));
+        return;
+    }
     // The first showing fits the window on the screen and centres it.
     QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen || isVisible())
+    if (!screen)
         return;
     const QRect available = screen->availableGeometry();
     resize(std::min(width(), available.width() * 9 / 10), std::min(height(), available.height() * 9 / 10));
@@ -376,8 +409,18 @@ void MDIForm1::Cleanup()
     m_book.store.CloseDocument();
 }
 
+void MDIForm1::saveGeometrySettings()
+{
+    m_windowHost->flushPlaces();
+    SaveSettings({{QStringLiteral("MainWindow"), QStringLiteral("geometry"),
+                      QString::fromLatin1(saveGeometry().toBase64())},
+        {QStringLiteral("MainWindow"), QStringLiteral("state"),
+            QString::fromLatin1(saveState().toBase64())}});
+}
+
 void MDIForm1::closeEvent(QCloseEvent* event)
 {
+    saveGeometrySettings();
     m_unloading = true;
     Cleanup();
     event->accept();
@@ -567,7 +610,10 @@ void MDIForm1::ToolBar_ButtonClick(int Index, int, int, int)
     case 7: mnuRptTransactionList_Click(); break;
     case 8: mnuRptPeriodySummary_Click(); break;
     case 9: mnuHelpTopics_Click(); break;
-    case 10: Q_EMIT exitRequested(); break;
+    case 10:
+        saveGeometrySettings();
+        Q_EMIT exitRequested();
+        break;
     default: break;
     }
 }

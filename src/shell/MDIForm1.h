@@ -88,6 +88,8 @@ private:
     void buildToolbarImages();
     void buildToolbar();
     void placeOnScreen();
+    // Keeps the window's place, size and state for the next start.
+    void saveGeometrySettings();
 
     void mnuFileLoadlastDatabaseOnStartup_Click();
     // Data windows

@@ -1,11 +1,17 @@
 #include "MdiWindowHost.h"
 
+#include <algorithm>
+#include <optional>
+
 #include <QAction>
+#include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
 
+#include "Openers.h"
+#include "Utilities.h"
 #include "WindowList.h"
 
 namespace qb {
@@ -15,6 +21,9 @@ MdiWindowHost::MdiWindowHost(QMdiArea* area, QMenu* windowMenu, QWidget* mainWin
       m_windowList(new WindowList(windowMenu, this))
 {
     connect(m_windowList, &WindowList::windowChosen, this, &MdiWindowHost::activateChild);
+    m_savePlaces.setSingleShot(true);
+    m_savePlaces.setInterval(500);
+    connect(&m_savePlaces, &QTimer::timeout, this, &MdiWindowHost::savePlaces);
     // The active data window's entry carries the check mark.
     connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
         if (!sub || !sub->widget())
@@ -26,6 +35,7 @@ MdiWindowHost::MdiWindowHost(QMdiArea* area, QMenu* windowMenu, QWidget* mainWin
 
 MdiWindowHost::~MdiWindowHost()
 {
+    savePlaces();
     if (&WindowHost::current() == this)
         WindowHost::install(nullptr);
 }
@@ -39,6 +49,59 @@ QMdiSubWindow* MdiWindowHost::subWindowOf(const QWidget* w) const
             return sub;
     }
     return nullptr;
+}
+
+namespace {
+
+const char* const kKindOfFrame = "qbKindOfFrame";
+
+QString placeText(const QRect& r)
+{
+    return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+} // namespace
+
+QRect MdiWindowHost::SavedPlace(const QString& kind)
+{
+    const QStringList parts = GetSetting(QStringLiteral("Windows"), kind).split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return {};
+    int v[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        v[i] = parts.at(i).trimmed().toInt(&ok);
+        if (!ok)
+            return {};
+    }
+    const QRect place(v[0], v[1], v[2], v[3]);
+    return place.width() > 0 && place.height() > 0 ? place : QRect();
+}
+
+bool MdiWindowHost::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Move || type == QEvent::Resize) {
+        auto* sub = qobject_cast<QMdiSubWindow*>(watched);
+        const QString kind = sub ? sub->property(kKindOfFrame).toString() : QString();
+        // A maximized or minimized window keeps the place it had before.
+        if (!kind.isEmpty() && sub->isVisible() && !sub->isMaximized() && !sub->isMinimized()) {
+            m_unsavedPlaces.insert(kind, sub->geometry());
+            m_savePlaces.start();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void MdiWindowHost::savePlaces()
+{
+    m_savePlaces.stop();
+    QList<SettingValue> values;
+    for (auto it = m_unsavedPlaces.cbegin(); it != m_unsavedPlaces.cend(); ++it)
+        values.append({QStringLiteral("Windows"), it.key(), placeText(it.value())});
+    m_unsavedPlaces.clear();
+    if (!values.isEmpty())
+        SaveSettings(values);
 }
 
 QList<QWidget*> MdiWindowHost::childWindows() const
@@ -73,6 +136,26 @@ void MdiWindowHost::showChild(QWidget* w)
         // A window that closes itself takes its frame with it. The frame is
         // the receiver, so nothing is asked of a frame already on its way out.
         connect(w, &QObject::destroyed, sub, &QObject::deleteLater);
+        // Each kind opens where and as large as the user last left one; the
+        // first time at the window's own size, which shows its columns.
+        if (const std::optional<WindowKind> kind = Openers::kindOf(w)) {
+            const QString name = Openers::kindName(*kind);
+            const QRect saved = SavedPlace(name);
+            if (saved.isValid()) {
+                // Kept inside the area, so that a smaller screen still shows it.
+                const QSize room = m_area->viewport()->size();
+                const QSize size = saved.size().boundedTo(room.isEmpty() ? saved.size() : room);
+                sub->resize(size.expandedTo(sub->minimumSizeHint()));
+                QPoint at = saved.topLeft();
+                if (!room.isEmpty()) {
+                    at.setX(std::clamp(at.x(), 0, std::max(0, room.width() - sub->width())));
+                    at.setY(std::clamp(at.y(), 0, std::max(0, room.height() - sub->height())));
+                }
+                sub->move(at);
+            }
+            sub->setProperty(kKindOfFrame, name);
+            sub->installEventFilter(this);
+        }
     }
     w->show();
     sub->show();

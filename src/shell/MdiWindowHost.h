@@ -4,8 +4,11 @@
 // the MDI area and listed in the Window menu. The background panel's frame
 // is part of the area but never one of the data windows.
 
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QRect>
+#include <QTimer>
 
 #include "WindowHost.h"
 
@@ -38,11 +41,26 @@ public:
     void closeDataWindows();
     QMdiSubWindow* subWindowOf(const QWidget* w) const;
 
+    // Writes the places of the windows moved or sized lately.
+    void flushPlaces() { savePlaces(); }
+
+    // Where a window of a kind last stood, and its size, in the area
+    // (section "Windows", key the kind's name); invalid when not kept.
+    static QRect SavedPlace(const QString& kind);
+
+protected:
+    // Keeps each kind's place and size as the user leaves it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QMdiArea* m_area;
     QWidget* m_mainWindow;
     WindowList* m_windowList;
     QMdiSubWindow* m_panelWindow = nullptr;
+    // Places not yet in the settings: written together once moving stops.
+    QHash<QString, QRect> m_unsavedPlaces;
+    QTimer m_savePlaces;
+    void savePlaces();
 };
 
 } // namespace qb

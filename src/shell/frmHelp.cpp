@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QShortcut>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -58,6 +59,9 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addLayout(bar);
     layout->addWidget(txtHelp);
     resize(720, 560);
+    // Esc closes the help, as it closes a dialog.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 bool frmHelp::showPage(const QString& fileName)

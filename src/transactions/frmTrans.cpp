@@ -74,7 +74,9 @@ void frmTrans::buildUi()
     Frame1 = new QGroupBox(QStringLiteral("Add New Transaction"), fraContainer);
     Frame1->setObjectName(QStringLiteral("Frame1"));
 
-    const char* captions[5] = {"&Date", "&From", "&To", "&Amount", "D&etails"};
+    // Access keys stay clear of the menu bar's letters (F, M, T, R, V, W, H)
+    // and of "&Delete": "To" has no letter left to give.
+    const char* captions[5] = {"Dat&e", "Fr&om", "To", "&Amount", "Deta&ils"};
     for (int i = 0; i < 5; ++i) {
         lbl[i] = new QLabel(QString::fromLatin1(captions[i]), Frame1);
         lbl[i]->setObjectName(QStringLiteral("lbl_") + QString::number(i));
@@ -327,6 +329,7 @@ bool frmTrans::AddAccountIfNew(AccountCombo* combo)
     // book and goes out with the next save.
     const bool saved = book().SaveDocument();
     Q_UNUSED(saved);
+    AnnounceBookChange(BookChange::Accounts, this);
 
     // Listed in both boxes, chosen only in this one.
     cmbFrom->addAccount(name, code);
@@ -453,6 +456,8 @@ void frmTrans::cmdSave_Click()
     // book and goes out with the next save.
     const bool saved = changed && store.SaveDocument();
     Q_UNUSED(saved);
+    if (changed)
+        AnnounceBookChange(BookChange::Transactions, this);
     lblBalance[0]->setText(BalanceText(cmbFrom));
     ClearEntry();
     RefreshList();
@@ -530,9 +535,30 @@ void frmTrans::linkClicked(const QString& token)
     ReportWindow::linkClicked(token);
 }
 
+void frmTrans::bookChanged(const BookChange& change)
+{
+    if (!book().hasDocument())
+        return;
+    // What the user has typed or chosen stays; a new account can be chosen at once.
+    if (change.has(BookChange::Accounts)) {
+        cmbFrom->refillAccounts(book().AcMasterSection());
+        cmbTo->refillAccounts(book().AcMasterSection());
+    }
+    if (change.source == this || !change.has(BookChange::Accounts | BookChange::Transactions))
+        return;
+    keepingScroll([this] { RefreshList(); });
+    lblBalance[0]->setText(BalanceText(cmbFrom));
+    lblBalance[1]->setText(BalanceText(cmbTo));
+}
+
 bool frmTrans::previewKey(QWidget* target, QKeyEvent* key)
 {
     const int k = key->key();
+    // Esc leaves an edit or a delete, as Cancel does.
+    if (k == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && m_entryMode != ModeNew) {
+        cmdClose_Click();
+        return true;
+    }
     AccountCombo* combo = accountBoxOf(target);
     if ((k != Qt::Key_F5 && k != Qt::Key_F6) || !combo)
         return false;

@@ -54,6 +54,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool previewKey(QWidget* target, QKeyEvent* key) override;
     void linkClicked(const QString& token) override;
+    void bookChanged(const BookChange& change) override;
     QDate linkFromDate() const override { return debTrans->date(); }
     QDate linkToDate() const override { return debTrans->date(); }
     void resizeEvent(QResizeEvent* event) override;

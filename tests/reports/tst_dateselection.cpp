@@ -236,7 +236,7 @@ private slots:
         QCOMPARE(dates.fromDate(), clock.today());
         QCOMPARE(dates.toDate(), clock.today());
         QVERIFY(dates.optQuick[3]->isChecked());
-        QCOMPARE(dates.cmdQuickDateSelect[1]->text(), QStringLiteral("&This Month"));
+        QCOMPARE(dates.cmdQuickDateSelect[1]->text(), QStringLiteral("This Month"));
 
         // The upper arrow: one day later; the lower: one day earlier; the bar rests at 1.
         dates.VScrollFrom->triggerAction(QAbstractSlider::SliderSingleStepSub);
@@ -249,7 +249,7 @@ private slots:
 
         // Week only renames the button; Prev then steps back a week from the from date.
         QTest::mouseClick(dates.optQuick[2], Qt::LeftButton);
-        QCOMPARE(dates.cmdQuickDateSelect[1]->text(), QStringLiteral("&This week"));
+        QCOMPARE(dates.cmdQuickDateSelect[1]->text(), QStringLiteral("This week"));
         QCOMPARE(dates.fromDate(), QDate(2013, 6, 13));
         QCOMPARE(changes.count(), 2);
         QTest::mouseClick(dates.cmdQuickDateSelect[2], Qt::LeftButton);

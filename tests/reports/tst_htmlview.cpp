@@ -1,4 +1,5 @@
 #include <QAbstractTextDocumentLayout>
+#include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTextTable>
@@ -333,6 +334,9 @@ private slots:
                 page += QStringLiteral(
                     "<TR><TD><TABLE><TR "
                     "id=\"inner\"><TD>nested</TD></TR></TABLE></TD><TD>c</TD></TR>");
+            // Ids are found under the names the page's references stand for.
+            if (i == 40)
+                page += QStringLiteral("<TR id=\"idKids &amp; home &lt;&#51;&#x33;&quot;\"><TD>amp</TD></TR>");
         }
         page += QStringLiteral(
             "</TABLE><P><A name=\"bottom\">end</A></P><!-- <TR id=\"hidden\"> --></BODY></HTML>");
@@ -345,6 +349,9 @@ private slots:
         };
         QVERIFY(view.focusElement(QStringLiteral("cell45")));
         QCOMPARE(focusedText(), QStringLiteral("b45"));
+        QVERIFY(view.focusElement(QStringLiteral("idKids & home <33\"")));
+        QCOMPARE(focusedText(), QStringLiteral("amp"));
+        QVERIFY(!view.focusElement(QStringLiteral("idKids &amp; home <33\"")));
         QVERIFY(view.focusElement(QStringLiteral("inner")));
         QCOMPARE(focusedText(), QStringLiteral("nested"));
         QVERIFY(view.focusElement(QStringLiteral("cell31")));
@@ -380,6 +387,21 @@ private slots:
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.read(5) == "%PDF-");
         QVERIFY(pdf.size() > 1000);
+
+        // On paper the page is white; on screen it keeps its grey background.
+        QString styled = bigPage(3);
+        ShowReportHtml(&view, styled);
+        const auto cornerOf = [](QTextDocument* document) {
+            QImage image(200, 120, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            document->drawContents(&painter);
+            painter.end();
+            return image.pixelColor(1, 1);
+        };
+        QCOMPARE(cornerOf(view.document()), QColor(0xE5, 0xE5, 0xE5));
+        QCOMPARE(cornerOf(view.printableDocument().get()), QColor(Qt::white));
+        QVERIFY(view.document()->rootFrame()->frameFormat().hasProperty(QTextFormat::BackgroundBrush));
 
         const QString direct = dir.filePath(QStringLiteral("direct.pdf"));
         QVERIFY(view.printToPdf(direct));

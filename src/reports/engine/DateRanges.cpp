@@ -78,13 +78,13 @@ QString QuickCurrentCaption(int period)
 {
     switch (period) {
     case QuickDay:
-        return QStringLiteral("&Today");
+        return QStringLiteral("Today");
     case QuickWeek:
-        return QStringLiteral("&This week");
+        return QStringLiteral("This week");
     case QuickYear:
-        return QStringLiteral("&This Year");
+        return QStringLiteral("This Year");
     default:
-        return QStringLiteral("&This Month");
+        return QStringLiteral("This Month");
     }
 }
 

@@ -33,8 +33,9 @@ struct DatePair
 DatePair GetQuickDates(
     int period, int direction, const QDate& from, const QDate& to, const QDate& today);
 
-// Caption of cmdQuickDateSelect(1) for a period: "&Today", "&This week",
-// "&This Month", "&This Year".
+// Caption of cmdQuickDateSelect(1) for a period: "Today", "This week",
+// "This Month", "This Year". It carries no access key: the letters of these
+// captions are all taken by the period controls beside it or by the menu bar.
 QString QuickCurrentCaption(int period);
 
 // One DR element of the DateRanges section.
