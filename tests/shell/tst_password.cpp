@@ -1,12 +1,14 @@
 // Password protection: the login prompt while a protected file opens, and
 // setting, changing and removing a file's password.
 
+#include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
+#include "BookCrypto.h"
 #include "MDIForm1.h"
 #include "ShellTestSupport.h"
 #include "Utilities.h"
@@ -201,6 +203,84 @@ private slots:
         QCOMPARE(prompt.count(), 1);
         QCOMPARE(prompt.last().title, QStringLiteral("Save error"));
         QVERIFY(!fileHasPassword(book));
+    }
+
+    // The main window's File Password window, driven by keys: a new
+    // password encrypts the book by default; the exact password opens it;
+    // unticking the box writes it back in the ordinary form after a question.
+    void encryptingTheBookThroughTheMainWindow()
+    {
+        TempEnv env;
+        RecordingPrompt prompt;
+        ModalDriver driver;
+        const KdfParamsOverride cheap({1, 8192});
+        const QString book = writeBook(env, QStringLiteral("a.qbf"));
+        MDIForm1 w(programBook());
+        QVERIFY(w.Load(book));
+        auto typeKeys = [](const QString& text) { QTest::keyClicks(QApplication::focusWidget(), text); };
+        auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+
+        driver.then([&](QWidget* dialog) {
+            auto* f = qobject_cast<frmSetPassword*>(dialog);
+            QVERIFY(f && f->chkEncrypt->isChecked());
+            QCOMPARE(f->chkEncrypt->text(), QStringLiteral("&Encrypt the book with this password"));
+            QCOMPARE(QApplication::focusWidget(), f->txtNewPassword);
+            typeKeys(QStringLiteral("Tiger"));
+            press(Qt::Key_Tab);
+            typeKeys(QStringLiteral("Tiger"));
+            press(Qt::Key_Return);
+        });
+        actionOf(&w, "mnuFilePassword")->trigger();
+        QVERIFY(driver.done());
+        QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
+        QVERIFY(IsEncryptedBook(fileBytes(book)));
+        QVERIFY(IsEncryptedBook(fileBytes(book + QStringLiteral(".bak"))));
+        QVERIFY(DataStore::instance().isEncrypted());
+
+        // The password is exact now: the small letters are refused.
+        driver.then(typeAndOk(QStringLiteral("tiger")));
+        driver.then(typeAndOk(QStringLiteral("Tiger")));
+        prompt.clear();
+        QVERIFY(DataStore::instance().OpenDataFile(book));
+        QVERIFY(driver.done());
+        QCOMPARE(prompt.count(), 1);
+        QCOMPARE(prompt.last().text, QStringLiteral("Invalid Password, Try Again!"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quillbrook 2.0 [ a ]"));
+
+        // Unticking the box asks first: No leaves everything, Yes writes the ordinary form.
+        for (const MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+            prompt.answer(answer);
+            driver.then([&](QWidget* dialog) {
+                auto* f = qobject_cast<frmSetPassword*>(dialog);
+                QVERIFY(f && !f->fraCurrentPassword->isHidden() && f->chkEncrypt->isChecked());
+                typeKeys(QStringLiteral("Tiger"));
+                press(Qt::Key_Tab);
+                typeKeys(QStringLiteral("Tiger"));
+                press(Qt::Key_Tab);
+                typeKeys(QStringLiteral("Tiger"));
+                press(Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), f->chkEncrypt);
+                press(Qt::Key_Space);
+                QVERIFY(!f->chkEncrypt->isChecked());
+                QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+                if (f->isVisible())
+                    QTest::mouseClick(f->cmdClose, Qt::LeftButton);
+            });
+            actionOf(&w, "mnuFilePassword")->trigger();
+            QVERIFY(driver.done());
+            const Message question = prompt.shown.at(prompt.count() - (answer == MsgResult::Yes ? 2 : 1));
+            QCOMPARE(question.title, QStringLiteral("Remove encryption"));
+            QCOMPARE(question.buttons, MsgButtons::YesNo);
+            QCOMPARE(question.defaultButton, MsgResult::No);
+            QCOMPARE(IsEncryptedBook(fileBytes(book)), answer == MsgResult::No);
+        }
+        QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
+        QVERIFY(!IsEncryptedBook(fileBytes(book + QStringLiteral(".bak"))));
+        QVERIFY(fileHasPassword(book));
+        driver.then(typeAndOk(QStringLiteral("TIGER"))); // the ordinary password ignores case
+        QVERIFY(DataStore::instance().OpenDataFile(book));
+        QVERIFY(driver.done());
+        QVERIFY(!DataStore::instance().isEncrypted());
     }
 
     void changingAndRemovingAPassword()
