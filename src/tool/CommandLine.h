@@ -52,7 +52,7 @@ struct PasswordSource
 inline bool TakePasswordOption(const QStringList& args, qsizetype& i, PasswordSource* source, QString* error)
 {
     const QString& a = args.at(i);
-    for (const QString name : {QStringLiteral("--password"), QStringLiteral("--password-file")}) {
+    for (const QString& name : {QStringLiteral("--password"), QStringLiteral("--password-file")}) {
         QString value;
         if (a == name) {
             if (auto v = OptionValue(args, i, name, error))

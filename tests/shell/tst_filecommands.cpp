@@ -26,6 +26,7 @@
 #include "frmHelp.h"
 #include "frmPanel.h"
 #include "frmSetPassword.h"
+#include "BookCrypto.h"
 #include "frmTrans.h"
 #include "ucIconInfo.h"
 #include "ucToolbar.h"
@@ -194,12 +195,14 @@ private slots:
         RecordingPrompt prompt;
         RecordingFileDialogs dialogs;
         ModalDriver driver;
+        const KdfParamsOverride cheap({1, 8192});
         MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         driver.then([](QWidget* dialog) {
             auto* form = qobject_cast<frmSetPassword*>(dialog);
             QVERIFY(form);
             QVERIFY(form->fraCurrentPassword->isHidden());
+            QVERIFY(form->chkEncrypt->isChecked()); // a new book's password encrypts it
             QTest::keyClicks(form->txtNewPassword, QStringLiteral("abc"));
             QTest::keyClicks(form->txtConfirmPassword, QStringLiteral("abc"));
             QTest::mouseClick(form->cmdOk, Qt::LeftButton);
@@ -209,6 +212,7 @@ private slots:
         QVERIFY(driver.done());
         QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
         QVERIFY(HasPassword(DataStore::instance().document()));
+        QVERIFY(IsEncryptedBook(fileBytes(env.path(QStringLiteral("locked.qbf")))));
 
         // Opening it again asks for the password.
         driver.then([](QWidget* login) { login->close(); });

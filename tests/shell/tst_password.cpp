@@ -52,9 +52,15 @@ class TestPassword : public QObject
 {
     Q_OBJECT
 
+private:
+    std::unique_ptr<KdfParamsOverride> m_cheap;
+
 private slots:
+    // Cheap key costs for books encrypted here.
+    void init() { m_cheap = std::make_unique<KdfParamsOverride>(KdfParams{1, 8192}); }
     void cleanup()
     {
+        m_cheap.reset();
         Openers::registerFactory(WindowKind::Search, {});
         DataStore::instance().setHost(nullptr);
         DataStore::instance().CloseDocument();
@@ -174,6 +180,9 @@ private slots:
         QCOMPARE(prompt.last().text, QStringLiteral("Only normal keyboard charectors can be used in password."));
         QVERIFY(!fileHasPassword(book));
 
+        // Without encryption: the ordinary password check.
+        QVERIFY(form.chkEncrypt->isChecked());
+        form.chkEncrypt->setChecked(false);
         type(form.txtNewPassword, QStringLiteral("tiger"));
         type(form.txtConfirmPassword, QStringLiteral("tiger"));
         QTest::mouseClick(form.cmdOk, Qt::LeftButton);
@@ -213,7 +222,6 @@ private slots:
         TempEnv env;
         RecordingPrompt prompt;
         ModalDriver driver;
-        const KdfParamsOverride cheap({1, 8192});
         const QString book = writeBook(env, QStringLiteral("a.qbf"));
         MDIForm1 w(programBook());
         QVERIFY(w.Load(book));

@@ -198,7 +198,7 @@ private slots:
         qsizetype at = field == "^" ? offset
             : field == "$"          ? file.size() + offset
             : field == "body"       ? body + offset
-                                    : file.indexOf(" " + field) + 1 + field.size() + offset;
+                                    : file.indexOf(QByteArray(QByteArray(" ") + field)) + 1 + field.size() + offset;
         if (field == "version=")
             at = file.indexOf(field) + field.size() + offset;
         QVERIFY(at >= 0 && at < file.size());
@@ -311,8 +311,9 @@ private slots:
         QCOMPARE(key->params(), defaults);
         QByteArray text = test::sampleBookXml();
         const QByteArray file = key->encrypt(text.constData(), text.size());
-        QVERIFY(file.contains(" ops=" + QByteArray::number(defaults.ops) + " mem="
-                              + QByteArray::number(defaults.memBytes) + " "));
+        const QByteArray costs = QByteArray(" ops=") + QByteArray::number(defaults.ops) + " mem="
+            + QByteArray::number(defaults.memBytes) + " ";
+        QVERIFY(file.contains(costs));
         EncryptedHeader header;
         QVERIFY(ReadEncryptedHeader(file, &header));
         const std::shared_ptr<BookKey> unlocked = BookKey::unlock(header, kPassword);
@@ -375,7 +376,7 @@ private slots:
 
         // Opening asks until the exact password is given; the key is kept.
         store.CloseDocument();
-        host.passwords = {kPassword.toLower(), QStringLiteral("x"), kPassword};
+        host.passwords << kPassword.toLower() << QStringLiteral("x") << kPassword;
         QVERIFY(store.OpenDataFile(path));
         QCOMPARE(host.logins, 3);
         QVERIFY(store.isEncrypted() && store.bookKey()->matches(kPassword));
@@ -394,7 +395,7 @@ private slots:
         QByteArray bytes = test::fileBytes(path);
         bytes[bytes.size() - 5] = char(bytes[bytes.size() - 5] ^ 4);
         QVERIFY(test::writeBytes(damaged, bytes));
-        host.passwords = {kPassword};
+        host.passwords << kPassword;
         QVERIFY(!store.OpenDataFile(damaged));
         QCOMPARE(host.errors.size(), 1);
         QCOMPARE(host.errors.last().stage, BookStage::Tampered);
@@ -411,7 +412,7 @@ private slots:
         QCOMPARE(host.errors.last().stage, BookStage::Tampered);
 
         // Back to the enciphered form, every copy with it, the transactions as they were.
-        host.passwords = {kPassword};
+        host.passwords << kPassword;
         QVERIFY(store.OpenDataFile(path));
         QVERIFY(store.SetBookKey(nullptr, &left));
         QVERIFY(left.isEmpty());
