@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QAbstractSpinBox>
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include "BookCrypto.h"
 #include "DataWindows.h"
 #include "FileCommands.h"
 #include "MDIForm1.h"
@@ -26,7 +28,6 @@
 #include "frmHelp.h"
 #include "frmPanel.h"
 #include "frmSetPassword.h"
-#include "BookCrypto.h"
 #include "frmTrans.h"
 #include "ucIconInfo.h"
 #include "ucToolbar.h"

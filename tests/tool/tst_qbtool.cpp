@@ -287,7 +287,7 @@ private slots:
                                       QStringLiteral("pw.txt")});
         QVERIFY2(encrypted.exitCode == 0, qPrintable(encrypted.err));
         QCOMPARE(encrypted.out, QByteArray("Encrypted e.qbf\n"));
-        for (const QString& file : {book, book + QStringLiteral(".bak")}) {
+        for (const QString& file : QStringList{book, book + QStringLiteral(".bak")}) {
             const QByteArray bytes = fileBytes(file);
             QVERIFY(IsEncryptedBook(bytes));
             const QByteArray costs = QByteArray(" ops=") + QByteArray::number(DefaultKdfParams().ops) + " mem="
@@ -300,7 +300,7 @@ private slots:
 
         const Run decrypted = qbtool({QStringLiteral("decrypt"), QStringLiteral("e.qbf")}, {}, password);
         QVERIFY2(decrypted.exitCode == 0, qPrintable(decrypted.err));
-        for (const QString& file : {book, book + QStringLiteral(".bak")}) {
+        for (const QString& file : QStringList{book, book + QStringLiteral(".bak")}) {
             QVERIFY(!IsEncryptedBook(fileBytes(file)));
             QCOMPARE(transOf(test::readDataFile(file)), trans);
         }
