@@ -411,11 +411,16 @@ private slots:
         QCOMPARE(host.logins, logins);
         QCOMPARE(host.errors.last().stage, BookStage::Tampered);
 
-        // Back to the enciphered form, every copy with it, the transactions as they were.
+        // Back to the enciphered form, every copy with it, the transactions as they were;
+        // a copy of another password cannot be read, so it stays as it is and is named.
+        const QString foreign = DailyCopyPath(path, QDate(2013, 1, 31));
+        QVERIFY(!writeEncrypted(foreign).isEmpty());
+        const QByteArray foreignBytes = test::fileBytes(foreign);
         host.passwords << kPassword;
         QVERIFY(store.OpenDataFile(path));
         QVERIFY(store.SetBookKey(nullptr, &left));
-        QVERIFY(left.isEmpty());
+        QCOMPARE(left, QStringList{foreign});
+        QCOMPARE(test::fileBytes(foreign), foreignBytes);
         for (const QString& copy : copies) {
             QVERIFY2(!IsEncryptedBook(test::fileBytes(copy)), qPrintable(copy));
             XmlDocument doc;
