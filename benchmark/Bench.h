@@ -41,6 +41,8 @@ struct Step
 };
 
 std::vector<Step> storeSteps();
+// Encrypted books: benchmark/CryptoSteps.cpp.
+std::vector<Step> cryptoSteps();
 #ifdef QB_BENCH_REPORTS
 // Report timings: benchmark/ReportSteps.cpp, when present.
 std::vector<Step> reportSteps();
@@ -67,6 +69,8 @@ std::vector<Step> refreshSteps();
 inline std::vector<Step> allSteps()
 {
     std::vector<Step> steps = storeSteps();
+    for (Step& s : cryptoSteps())
+        steps.push_back(std::move(s));
 #ifdef QB_BENCH_REPORTS
     for (Step& s : reportSteps())
         steps.push_back(std::move(s));

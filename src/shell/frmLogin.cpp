@@ -1,5 +1,6 @@
 #include "frmLogin.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -72,7 +73,11 @@ void frmLogin::cmdOK_Click()
         txtPassword->setFocus();
         return;
     }
-    if (m_passwordMatches && m_passwordMatches(txtPassword->text())) {
+    // An encrypted book's key takes a moment to derive.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool matches = m_passwordMatches && m_passwordMatches(txtPassword->text());
+    QApplication::restoreOverrideCursor();
+    if (matches) {
         LoginSucceeded = true;
         txtPassword->clear();
     } else {

@@ -1,5 +1,7 @@
 #include "frmSetPassword.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "BookCrypto.h"
 #include "ClsAX.h"
 #include "DataStore.h"
 #include "UiServices.h"
@@ -63,6 +66,9 @@ void frmSetPassword::buildUi()
     auto* fresh = new QFormLayout(fraNewPassword);
     fresh->addRow(buddyLabel(QStringLiteral("Enter &New Password"), txtNewPassword), txtNewPassword);
     fresh->addRow(buddyLabel(QStringLiteral("&Confirm Password"), txtConfirmPassword), txtConfirmPassword);
+    chkEncrypt = new QCheckBox(QStringLiteral("&Encrypt the book with this password"), fraNewPassword);
+    chkEncrypt->setObjectName(QStringLiteral("chkEncrypt"));
+    fresh->addRow(chkEncrypt);
 
     fraOkCancel = new QGroupBox(this);
     fraOkCancel->setObjectName(QStringLiteral("fraOkCancel"));
@@ -93,8 +99,52 @@ void frmSetPassword::Form_Load()
     // Without a password there is nothing to confirm: the window shows only
     // the new password and the buttons, and shrinks to them (the layout
     // moves the frames up).
-    if (PasswordDigest(m_i) == m_pValue)
+    const bool encrypted = store.isEncrypted();
+    if (PasswordDigest(m_i) == m_pValue && !encrypted)
         fraCurrentPassword->hide();
+    // A new password encrypts unless the user says otherwise; a book with a
+    // password but no encryption keeps its form unless the box is ticked.
+    chkEncrypt->setChecked(encrypted || fraCurrentPassword->isHidden());
+}
+
+bool frmSetPassword::currentPasswordRight(const QString& password) const
+{
+    // An encrypted book's password is exact: its key must come from it.
+    if (const std::shared_ptr<BookKey>& key = m_store.bookKey()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool right = key->matches(password);
+        QApplication::restoreOverrideCursor();
+        return right;
+    }
+    return PasswordDigest(password + m_i) == m_pValue;
+}
+
+bool frmSetPassword::saveWithProtection(const QString& password, bool encrypt)
+{
+    const bool encrypted = m_store.isEncrypted();
+    if (!encrypt && !encrypted)
+        return m_store.SaveDocument();
+    std::shared_ptr<BookKey> key;
+    if (encrypt) {
+        QString why;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        key = BookKey::create(password, &why);
+        QApplication::restoreOverrideCursor();
+        if (!key) {
+            MsgBox(QStringLiteral("The book could not be encrypted: ") + why, MsgIcon::Critical,
+                   QStringLiteral("Cannot set password"));
+            return false;
+        }
+    }
+    QStringList left;
+    if (!m_store.SetBookKey(std::move(key), &left))
+        return false;
+    if (!left.isEmpty())
+        MsgBox(QStringLiteral("These copies of the book could not be rewritten in its new form; they are "
+                              "as they were:\r\n\r\n")
+                   + left.join(QStringLiteral("\r\n")),
+               MsgIcon::Exclamation);
+    return true;
 }
 
 void frmSetPassword::showEvent(QShowEvent* event)
@@ -108,7 +158,7 @@ void frmSetPassword::showEvent(QShowEvent* event)
 
 void frmSetPassword::cmdOk_Click()
 {
-    if (PasswordDigest(txtCurrentPassword->text() + m_i) != m_pValue) {
+    if (!currentPasswordRight(txtCurrentPassword->text())) {
         MsgBox(QStringLiteral("Current password is incorrect, password cannot be changed"),
                MsgIcon::Information, QStringLiteral("Cannot change password"));
         return;
@@ -130,11 +180,23 @@ void frmSetPassword::cmdOk_Click()
         reject();
         return;
     }
+    const bool encrypt = chkEncrypt->isChecked() && !password.isEmpty();
+    if (store.isEncrypted() && !encrypt
+        && MsgBox(QStringLiteral("The book will no longer be encrypted. It is written back as an ordinary "
+                                 "Quillbrook file, and so are its backup copies: ")
+                          + (password.isEmpty() ? QStringLiteral("anyone can open it.")
+                                                : QStringLiteral("the password is then only checked by "
+                                                                 "Quillbrook, and anyone with its source "
+                                                                 "code can read the book."))
+                          + QStringLiteral("\r\n\r\nDo you want to remove the encryption?"),
+                  MsgIcon::Question, QStringLiteral("Remove encryption"), MsgButtons::YesNo, MsgResult::No)
+            != MsgResult::Yes)
+        return;
     m_pValue = PasswordDigest(password + m_i);
     pValue.setText(m_pValue);
     // A failed save has been reported by the main window; it is no success.
     // The new password stays in the document and goes out with the next save.
-    if (store.SaveDocument())
+    if (saveWithProtection(password, encrypt))
         MsgBox(QStringLiteral("Password has been changed successfully"), MsgIcon::Information,
                QStringLiteral("Password changed"));
     accept();

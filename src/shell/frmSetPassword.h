@@ -2,9 +2,12 @@
 
 // Sets, changes or removes the open data file's password. The password is
 // never stored: PValue becomes the digest of the password followed by I.
+// With "Encrypt the book with this password" the book is also encrypted
+// with a key derived from the exact password.
 
 #include <QDialog>
 
+class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -27,6 +30,8 @@ public:
     QLineEdit* txtCurrentPassword = nullptr;
     QLineEdit* txtNewPassword = nullptr;
     QLineEdit* txtConfirmPassword = nullptr;
+    // Writes the book encrypted with the new password.
+    QCheckBox* chkEncrypt = nullptr;
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdClose = nullptr;
 
@@ -37,6 +42,9 @@ private:
     void buildUi();
     void Form_Load();
     void cmdOk_Click();
+    bool currentPasswordRight(const QString& password) const;
+    // Sets the new key (or none) and saves; false when nothing was saved.
+    bool saveWithProtection(const QString& password, bool encrypt);
 
     DataStore& m_store;
     QString m_i;

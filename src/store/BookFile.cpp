@@ -17,6 +17,7 @@
 #include <unistd.h>
 #endif
 
+#include "BookCrypto.h"
 #include "ClsAX.h"
 #include "DataStore.h"
 
@@ -323,9 +324,13 @@ QString BookError::line() const
             + why + QLatin1Char(')');
     case BookStage::NotABook: return path + QStringLiteral(": not a Quillbrook data file (") + why + QLatin1Char(')');
     case BookStage::PasswordNeeded:
-        return path + QStringLiteral(": the book is protected by a password; give it with --password");
+        return path + QStringLiteral(": the book is protected by a password; give it with --password, "
+                                     "--password-file or QB_PASSWORD");
     case BookStage::WrongPassword: return path + QStringLiteral(": wrong password");
     case BookStage::BadProtection: return path + QStringLiteral(": ") + why;
+    case BookStage::Tampered:
+        return path + QStringLiteral(": the file is damaged or was changed outside Quillbrook (") + why
+            + QLatin1Char(')');
     case BookStage::BackupInTheWay:
         return path + QStringLiteral(": does not exist, but its backup ") + bak
             + QStringLiteral(" does (the last copy of an earlier book); restore or move it first");
@@ -391,6 +396,10 @@ Message BookErrorMessage(const BookError& error)
             + QStringLiteral("To restore the book, copy or rename the backup file to ") + FileNameOf(error.path)
             + QStringLiteral(" and open it.");
         break;
+    case BookStage::Tampered:
+        m.title = QStringLiteral("Open error");
+        m.text = QStringLiteral("The file is damaged or was changed outside Quillbrook") + kCrLf + error.path;
+        break;
     case BookStage::DailyCopyFailed:
         m.icon = MsgIcon::Exclamation;
         m.title = AppTitle();
@@ -450,9 +459,12 @@ BookError ReadBook(const QString& path, Book* book, const BookReadOptions& optio
         return failure(BookStage::NotAFile, path);
 
     Error readError;
-    QByteArray text = ReadDataFileBytes(path, &readError);
+    QByteArray text = ReadRawFileBytes(path, &readError);
     if (readError.isSet())
         return failure(BookStage::Unreadable, path, readError);
+    if (IsEncryptedBook(text))
+        return ReadEncryptedBook(std::move(text), path, book, options);
+    ClsAX::EnDeCryptBytes(text, DataFileKey());
     return ParseBook(std::move(text), path, book, options);
 }
 
@@ -555,7 +567,16 @@ BookError WriteBook(char* text, qsizetype size, const QString& linkOrPath, const
             *options.dailyCopyError = copy;
     }
 
-    ClsAX::EnDeCryptBytes(text, size, DataFileKey());
+    // An encrypted book is written from a new buffer; the others are
+    // enciphered in place.
+    QByteArray encrypted;
+    if (options.key) {
+        encrypted = EncodeBookText(text, size, options.key);
+        text = encrypted.data();
+        size = encrypted.size();
+    } else {
+        ClsAX::EnDeCryptBytes(text, size, DataFileKey());
+    }
 
     // The new text goes to a temporary file beside the data file and reaches
     // the disk before the old files are touched, so that a crash or a full

@@ -7,6 +7,7 @@
 // in qbtool).
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <QByteArray>
@@ -18,6 +19,8 @@
 #include "Xml.h"
 
 namespace qb {
+
+class BookKey;
 
 enum class BookStage {
     None,
@@ -34,6 +37,7 @@ enum class BookStage {
     PasswordNeeded,
     WrongPassword,
     BadProtection,  // I or PValue missing or garbled: the password cannot be checked
+    Tampered,       // an encrypted book whose header or content fails its check
     // Making a new book
     BackupInTheWay, // the book is missing but its .bak is there: the last copy of an earlier book
     // Saving: the rows of the save-failure messages
@@ -75,7 +79,8 @@ struct BookReadOptions
     bool keepText = false;
     // Tests the password as the tools do: a protected book opens only with
     // the password given (letters without regard to case, as the login does).
-    // The program asks for it in its login window instead.
+    // The program asks for it in its login window instead. An encrypted book
+    // always needs its exact password.
     bool testPassword = false;
     std::optional<QString> password;
 };
@@ -84,6 +89,7 @@ struct Book
 {
     XmlDocument document;
     QByteArray text;
+    std::shared_ptr<BookKey> key; // an encrypted book's key; null for others
 };
 
 BookError ReadBook(const QString& path, Book* book, const BookReadOptions& options = {});
@@ -115,6 +121,8 @@ struct BookWriteOptions
     int keepDailyCopies = 30;
     // Where a copy that could not be written is reported; the save goes on.
     BookError* dailyCopyError = nullptr;
+    // Writes the book encrypted with this key instead of enciphered.
+    const BookKey* key = nullptr;
 };
 
 // Enciphers text in place and writes it to path, keeping the previous

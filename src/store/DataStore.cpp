@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "BookCrypto.h"
 #include "ClsAX.h"
 #include "UiServices.h"
 #include "Utilities.h"
@@ -50,6 +51,17 @@ DataStore& DataStore::instance()
 
 QByteArray ReadDataFileBytes(const QString& FileName, Error* error)
 {
+    Error readError;
+    QByteArray bytes = ReadRawFileBytes(FileName, &readError);
+    if (error)
+        *error = readError;
+    if (!readError.isSet())
+        ClsAX::EnDeCryptBytes(bytes, DataFileKey());
+    return bytes;
+}
+
+QByteArray ReadRawFileBytes(const QString& FileName, Error* error)
+{
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error) {
@@ -66,7 +78,6 @@ QByteArray ReadDataFileBytes(const QString& FileName, Error* error)
         }
         return {};
     }
-    ClsAX::EnDeCryptBytes(bytes, DataFileKey());
     return bytes;
 }
 
@@ -149,6 +160,7 @@ void DataStore::CloseDocument()
     dropHandles();
     m_document.clear();
     forgetGuard();
+    m_key.reset();
     if (m_host) {
         m_host->setStatusFile(QStringLiteral("(No File is open)"));
         m_host->showDataMenus(false);
@@ -185,6 +197,7 @@ bool DataStore::CreateDataFile(const QString& FileName)
         m_host->closeDataWindows();
     dropHandles();
     m_document = std::move(doc);
+    m_key.reset();
     CurrentFile = FileName;
     forgetGuard();
     if (lock.isLocked())
@@ -206,6 +219,8 @@ bool DataStore::OpenDataFile(const QString& FileName)
         return false;
     // Taken before the file is read: a change in between shows at the first save.
     const DiskIdentity seen = IdentifyFile(FileName);
+    if (QFile file(FileName); file.open(QIODevice::ReadOnly) && IsEncryptedBook(file.read(16)))
+        return openEncrypted(FileName, seen);
     Book book;
     const BookError error = ReadBook(FileName, &book);
     switch (error.stage) {
@@ -233,6 +248,7 @@ bool DataStore::OpenDataFile(const QString& FileName)
         dropHandles();
         m_document.clear();
         forgetGuard();
+        m_key.reset();
         ShowDataMenus(false);
         return false;
     }
@@ -247,18 +263,8 @@ bool DataStore::OpenDataFile(const QString& FileName)
         const QString i = candidate.selectSingleNode(QStringLiteral("/Data/I")).text();
         const QString pValue = candidate.selectSingleNode(QStringLiteral("/Data/PValue")).text();
         auto matches = [&](const QString& password) { return PasswordDigest(password + i) == pValue; };
-        const QString caption
-            = QStringLiteral("Enter Password (") + FileNameOf(FileName) + QLatin1Char(')');
-        StoreHost::LoginResult result = StoreHost::LoginResult::Cancelled;
-        if (m_host) {
-            do {
-                result = m_host->showLogin(caption, matches);
-            } while (result == StoreHost::LoginResult::Failed);
-        }
-        if (result != StoreHost::LoginResult::Succeeded) {
-            CloseDocument();
+        if (!askPassword(FileName, matches))
             return false;
-        }
     }
 
     // Windows of the previous file never stay open on the new one.
@@ -266,6 +272,7 @@ bool DataStore::OpenDataFile(const QString& FileName)
         m_host->closeDataWindows();
     dropHandles();
     m_document = std::move(candidate);
+    m_key.reset();
     takeHandles();
     m_lastError = {};
     // The previous book's lock goes, unless this is the same book again.
@@ -335,6 +342,7 @@ bool DataStore::keepUnsavedChanges(const DiskIdentity& now)
     const QString copy = again ? m_unsavedCopy : UnsavedChangesPath(CurrentFile, QDateTime::currentDateTime());
     BookWriteOptions options;
     options.sync = m_syncOnSave;
+    options.key = m_key.get(); // an encrypted book's copy is encrypted too
     BookError written;
     m_document.useBytes([&](char* text, qsizetype size) {
         written = WriteBook(text, size, copy, options);
@@ -363,6 +371,93 @@ bool DataStore::keepUnsavedChanges(const DiskIdentity& now)
     if (answer == MsgResult::Yes && m_host)
         m_host->reopenBook(CurrentFile);
     return false;
+}
+
+bool DataStore::askPassword(const QString& fileName, const std::function<bool(const QString&)>& matches)
+{
+    const QString caption = QStringLiteral("Enter Password (") + FileNameOf(fileName) + QLatin1Char(')');
+    StoreHost::LoginResult result = StoreHost::LoginResult::Cancelled;
+    if (m_host) {
+        do {
+            result = m_host->showLogin(caption, matches);
+        } while (result == StoreHost::LoginResult::Failed);
+    }
+    if (result != StoreHost::LoginResult::Succeeded) {
+        CloseDocument();
+        return false;
+    }
+    return true;
+}
+
+// An encrypted book: the header is checked before the password is asked
+// for; the login window derives the key from each password typed (the
+// exact password, letter case counts) and the key is kept while the book is
+// open. A damaged file is reported and the previous book stays open.
+bool DataStore::openEncrypted(const QString& fileName, const DiskIdentity& seen)
+{
+    auto refuse = [&](BookStage stage, const QString& why) {
+        BookError error;
+        error.stage = stage;
+        error.path = fileName;
+        error.reason.description = why;
+        return reportFailure(error);
+    };
+    Error readError;
+    const QByteArray raw = ReadRawFileBytes(fileName, &readError);
+    if (readError.isSet())
+        return refuse(BookStage::Unreadable, readError.description);
+    EncryptedHeader header;
+    QString why;
+    if (!ReadEncryptedHeader(raw, &header, &why))
+        return refuse(BookStage::Tampered, why);
+    BookLock lock;
+    bool readOnly = false;
+    if (!lockForOpen(fileName, &lock, &readOnly))
+        return false;
+    std::shared_ptr<BookKey> key;
+    auto matches = [&](const QString& password) {
+        key = BookKey::unlock(header, password);
+        return key != nullptr;
+    };
+    if (!askPassword(fileName, matches))
+        return false;
+    QByteArray text;
+    if (!key->decrypt(raw, &text, &why))
+        return refuse(BookStage::Tampered, why);
+    Book book;
+    if (const BookError error = ParseBook(std::move(text), fileName, &book); error.isSet())
+        return reportFailure(error);
+
+    if (m_host)
+        m_host->closeDataWindows();
+    dropHandles();
+    m_document = std::move(book.document);
+    m_key = std::move(key);
+    takeHandles();
+    m_lastError = {};
+    // The same lock and on-disk check as a book in the enciphered form.
+    if (lock.isLocked())
+        m_lock = std::move(lock);
+    else if (!m_lock.covers(fileName))
+        m_lock.unlock();
+    m_readOnly = readOnly;
+    m_onDisk = seen;
+    m_unsavedCopy.clear();
+    return finishOpen(fileName);
+}
+
+bool DataStore::SetBookKey(std::shared_ptr<BookKey> key, QStringList* copiesLeft)
+{
+    std::shared_ptr<BookKey> old = std::move(m_key);
+    m_key = std::move(key);
+    if (!SaveDocument()) {
+        m_key = std::move(old);
+        return false;
+    }
+    const QStringList left = ReencodeBookCopies(CurrentFile, old.get(), m_key.get());
+    if (copiesLeft)
+        *copiesLeft = left;
+    return true;
 }
 
 bool DataStore::finishOpen(const QString& fileName)
@@ -401,6 +496,7 @@ bool DataStore::adoptDocument(XmlDocument&& document, const QString& fileName)
         m_host->closeDataWindows();
     dropHandles();
     m_document = std::move(document);
+    m_key.reset();
     takeHandles();
     CurrentFile = fileName;
     QString title = FileNameOf(fileName);
@@ -439,6 +535,7 @@ bool DataStore::writeText(char* text, qsizetype size, const QString& fileName, b
     BookWriteOptions options;
     options.sync = m_syncOnSave;
     options.fault = m_saveFault;
+    options.key = m_key.get();
     BookError copyError;
     if (dailyCopy) {
         static const SystemClock systemClock;

@@ -4,9 +4,11 @@
 // routines that create, open and save it.
 
 #include <functional>
+#include <memory>
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include "BookFile.h"
 #include "BookGuard.h"
@@ -97,6 +99,15 @@ public:
     bool SaveDocument();
     bool WriteDataFile(QByteArray Text, const QString& FileName);
 
+    // An encrypted book's key while it is open; null for a book in the
+    // enciphered format.
+    const std::shared_ptr<BookKey>& bookKey() const { return m_key; }
+    bool isEncrypted() const { return m_key != nullptr; }
+    // Saves the book with key (null: the enciphered format) and rewrites its
+    // .bak and daily copies the same way. False, with the key as it was, when
+    // the save failed; copiesLeft names copies that could not be rewritten.
+    bool SetBookKey(std::shared_ptr<BookKey> key, QStringList* copiesLeft = nullptr);
+
     // Why the last open, save or write failed (no stage after a success).
     const BookError& lastError() const { return m_lastError; }
 
@@ -141,6 +152,9 @@ private:
     void takeHandles();
     void dropHandles();
     bool finishOpen(const QString& fileName);
+    // Shows the login window until it is answered; true when the password matched.
+    bool askPassword(const QString& fileName, const std::function<bool(const QString&)>& matches);
+    bool openEncrypted(const QString& fileName, const DiskIdentity& seen);
     // WriteDataFile over a buffer it may encipher in place.
     bool writeText(char* text, qsizetype size, const QString& fileName, bool dailyCopy = false);
     bool reportFailure(const BookError& error);
@@ -168,11 +182,14 @@ private:
     bool m_readOnly = false;
     DiskIdentity m_onDisk;   // the file as last read or written here
     QString m_unsavedCopy;
+    std::shared_ptr<BookKey> m_key;
 };
 
 // Deciphered content of a data file, one character per byte. Reading errors
 // are reported through error; an empty file reads as empty text.
 QByteArray ReadDataFileBytes(const QString& FileName, Error* error = nullptr);
+// The file's bytes as they are on disk.
+QByteArray ReadRawFileBytes(const QString& FileName, Error* error = nullptr);
 QString ReadDataFile(const QString& FileName);
 
 // The skeleton of a new document, with I and PValue filled in.

@@ -36,7 +36,9 @@ const char kReportUsage[]
       "program), an enciphered .rpt file, or a plain .xsl file.\n"
       "\n"
       "Options:\n"
-      "  --password P          the book's password, when it has one\n"
+      "  --password P          the book's password, when it has one; or\n"
+      "  --password-file F     the first line of the file F; without either, the\n"
+      "                        environment variable QB_PASSWORD when it is set\n"
       "  --var NAME=VALUE      set the select of the variable NAME to VALUE, an XPath\n"
       "                        expression: digits (20130105) or text in apostrophes ('12')\n"
       "  --child N:A=VALUE     set attribute A of the root's child element N (both\n"
@@ -71,8 +73,7 @@ struct ReportOptions
 {
     QString file;
     QString templateName;
-    bool hasPassword = false;
-    QString password;
+    PasswordSource password;
     QList<QPair<QString, QString>> variables;
     QList<ChildSetting> children;
     QString dateOrder;
@@ -103,11 +104,7 @@ ReportOptions parse(const QStringList& args)
         const QString& a = args.at(i);
         if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
             o.help = true;
-        } else if (a == QStringLiteral("--password")) {
-            if (auto v = value(i, a)) {
-                o.hasPassword = true;
-                o.password = *v;
-            }
+        } else if (TakePasswordOption(args, i, &o.password, &o.error)) {
         } else if (a == QStringLiteral("--var")) {
             if (auto v = value(i, a)) {
                 const qsizetype eq = v->indexOf(QLatin1Char('='));
@@ -421,8 +418,9 @@ private:
     {
         BookReadOptions read;
         read.testPassword = true;
-        if (o.hasPassword)
-            read.password = o.password;
+        QString why;
+        if (!ResolvePassword(o.password, &read.password, &why))
+            return fail(why);
         Book loaded;
         if (const BookError error = ReadBook(o.file, &loaded, read); error.isSet())
             return fail(error.line());
@@ -484,13 +482,11 @@ int runReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
     return ReportRun(out, err).run(o);
 }
 
-int LoadCommandBook(const QString& file, const std::optional<QString>& password,
-                    XmlDocument* book, QTextStream& err)
+int LoadCommandBook(const QString& file, const PasswordSource& password, XmlDocument* book, QTextStream& err)
 {
     ReportOptions o;
     o.file = file;
-    o.hasPassword = password.has_value();
-    o.password = password.value_or(QString());
+    o.password = password;
     return ReportRun(err, err).loadOnly(o, book);
 }
 

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include "CommandLine.h"
 #include "Xml.h"
 
 namespace qb {
@@ -20,7 +21,6 @@ int runReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
 // Reads a book as "report" does (deciphered, parsed, older files' missing
 // sections added, the password checked). 0, or the exit code after a
 // message on err.
-int LoadCommandBook(const QString& file, const std::optional<QString>& password,
-                    XmlDocument* book, QTextStream& err);
+int LoadCommandBook(const QString& file, const PasswordSource& password, XmlDocument* book, QTextStream& err);
 
 } // namespace qb

@@ -19,7 +19,7 @@ const char kSearchUsage[]
     = "Usage: qbtool search FILE.qbf [--from DATE --to DATE] [--account CODE]...\n"
       "                    [--side from|to|both] [--amount OP A [B]]\n"
       "                    [--details TEXT [--mode contains|equals|not]]\n"
-      "                    [--password P] [-o OUT] [--csv FILE]\n"
+      "                    [--password P | --password-file F] [-o OUT] [--csv FILE]\n"
       "\n"
       "Finds transactions as the Search window does and writes its result page\n"
       "(style sheet in place of <HTML>) to standard output or OUT, and with --csv\n"
@@ -32,7 +32,9 @@ const char kSearchUsage[]
       "  --side from|to|both    which side must hold one of them (default both)\n"
       "  --amount OP A [B]      OP is =, >=, <=, >, < or range (A to B)\n"
       "  --details TEXT         terms joined by AND or OR in capitals\n"
-      "  --mode contains|equals|not   how the terms match (default contains)\n";
+      "  --mode contains|equals|not   how the terms match (default contains)\n"
+      "  --password P           the book's password; --password-file F reads it from\n"
+      "                         the first line of F; else QB_PASSWORD when it is set\n";
 
 // An amount as the search boxes take it (up to nine integer digits and two
 // decimals), written as plain number text: "0100.50" gives "100.5".
@@ -54,7 +56,7 @@ std::optional<QString> plainAmount(const QString& text)
 struct SearchOptions
 {
     QString file;
-    std::optional<QString> password;
+    PasswordSource password;
     QString from, to;
     QList<int> accounts;
     QString side = QStringLiteral("both");
@@ -79,9 +81,7 @@ SearchOptions parse(const QStringList& args)
         const QString& a = args.at(i);
         if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
             o.help = true;
-        } else if (a == QStringLiteral("--password")) {
-            if (auto v = value(i, a))
-                o.password = *v;
+        } else if (TakePasswordOption(args, i, &o.password, &o.error)) {
         } else if (a == QStringLiteral("--from")) {
             if (auto v = value(i, a))
                 o.from = *v;

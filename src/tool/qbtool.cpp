@@ -15,6 +15,7 @@
 #include <QTextStream>
 
 #include "BookCheck.h"
+#include "BookCrypto.h"
 #include "BookFile.h"
 #include "BookExport.h"
 #include "BookGuard.h"
@@ -43,7 +44,7 @@ const char kUsageText[] =
     "      name has no such extension). An existing file is only replaced with\n"
     "      --force, and then kept as FILE.qbf.bak.\n"
     "  dump FILE.qbf [--password P]\n"
-    "      Write the book's deciphered XML to standard output.\n"
+    "      Write the book's deciphered (or decrypted) XML to standard output.\n"
     "  pack IN.xml FILE.qbf [--force] [--force-unlock]\n"
     "      Encipher an XML book into a data file. The root must be Data with the\n"
     "      sections AcMaster, Trans, Groups and Narration; missing I, PValue and\n"
@@ -51,7 +52,16 @@ const char kUsageText[] =
     "      only replaced with --force, and then kept as FILE.qbf.bak.\n"
     "  check FILE.qbf [--password P]\n"
     "      List the book's inconsistencies, one a line; exit 1 when there are any.\n"
-    "  backups FILE.qbf\n"
+    "  encrypt FILE.qbf --password P\n"
+    "      Encrypt the book in place with the password P (letter case counts), as\n"
+    "      the program's \"Encrypt the book with this password\" does; its .bak and\n"
+    "      daily copies are rewritten encrypted too. A book that already has a\n"
+    "      password needs that one.\n"
+    "  decrypt FILE.qbf --password P\n"
+    "      Write an encrypted book back in the ordinary enciphered form, keeping P\n"
+    "      as its password (then checked without regard to case); its .bak and\n"
+    "      daily copies are rewritten the same way.\n"
+    "  backups FILE.qbf [--password P]\n"
     "      List the book's daily copies (in \"FILE backups\" beside it) with their\n"
     "      dates and transaction counts.\n"
     "  export FILE.qbf --format ledger|beancount|csv [-o OUT] [--from D --to D]\n"
@@ -71,7 +81,10 @@ const char kUsageText[] =
     "  help\n"
     "      Show this text.\n"
     "\n"
-    "A book protected by a password needs --password P for dump and check.\n"
+    "A book protected by a password needs its password for every command that\n"
+    "reads it: --password P, or --password-file F (the first line of the file F),\n"
+    "or else the environment variable QB_PASSWORD, so that the password need not\n"
+    "be typed on a command line. An encrypted book needs it exactly as it was set.\n"
     "A book open in Quillbrook is locked (FILE.qbf.lock beside it): a command that\n"
     "writes a book refuses it (exit 3). --force-unlock removes a lock left by a\n"
     "program that crashed on another computer (one of this computer is taken over\n"
@@ -85,8 +98,7 @@ struct Options
     QStringList positional;
     bool force = false;
     bool forceUnlock = false;
-    bool hasPassword = false;
-    QString password;
+    PasswordSource password;
     QString error;
 };
 
@@ -104,16 +116,9 @@ Options parseOptions(const QStringList& args)
             o.force = true;
         } else if (a == QStringLiteral("--force-unlock")) {
             o.forceUnlock = true;
-        } else if (a == QStringLiteral("--password")) {
-            if (i + 1 >= args.size()) {
-                o.error = QStringLiteral("--password needs a value");
+        } else if (TakePasswordOption(args, i, &o.password, &o.error)) {
+            if (!o.error.isEmpty())
                 return o;
-            }
-            o.hasPassword = true;
-            o.password = args[++i];
-        } else if (a.startsWith(QStringLiteral("--password="))) {
-            o.hasPassword = true;
-            o.password = a.mid(11);
         } else {
             o.error = QStringLiteral("unknown option ") + a;
             return o;
@@ -160,6 +165,8 @@ public:
             return expect(o, 1, command) ? check(o) : kUsage;
         if (command == QStringLiteral("backups"))
             return expect(o, 1, command) ? backups(o) : kUsage;
+        if (command == QStringLiteral("encrypt") || command == QStringLiteral("decrypt"))
+            return expect(o, 1, command) ? convert(o, command == QStringLiteral("encrypt")) : kUsage;
         return usage(QStringLiteral("unknown command ") + command);
     }
 
@@ -200,15 +207,16 @@ private:
 
     // Reads, deciphers and parses a data file, and checks the password.
     // Sections are not repaired: check reports what the file holds.
-    int load(const Options& o, const QString& file, Book* book, bool keepText)
+    int load(const Options& o, const QString& file, Book* book, bool keepText, bool repair = false)
     {
         BookReadOptions read;
-        read.repair = false;
-        read.requireBook = false;
+        read.repair = repair;
+        read.requireBook = repair;
         read.keepText = keepText;
         read.testPassword = true;
-        if (o.hasPassword)
-            read.password = o.password;
+        QString why;
+        if (!ResolvePassword(o.password, &read.password, &why))
+            return fail(why);
         if (const BookError error = ReadBook(file, book, read); error.isSet())
             return fail(error.line());
         return kOk;
@@ -358,10 +366,15 @@ private:
             m_err.flush();
             return kOk;
         }
+        std::optional<QString> password;
+        QString why;
+        if (!ResolvePassword(o.password, &password, &why))
+            return fail(why);
         for (const DailyCopy& copy : copies) {
             Book book;
             BookReadOptions read;
             read.repair = false;
+            read.password = password; // an encrypted copy's
             const BookError error = ReadBook(copy.path, &book, read);
             m_out << copy.date.toString(QStringLiteral("yyyy-MM-dd")) << '\t';
             if (error.isSet())
@@ -371,6 +384,49 @@ private:
             m_out << '\t' << copy.path << '\n';
         }
         m_out.flush();
+        return kOk;
+    }
+
+    // encrypt / decrypt in place: the book is read with its password and
+    // written in the other form as the program saves it (the previous file
+    // becomes the .bak), then the .bak and daily copies are rewritten the same way.
+    int convert(const Options& o, bool encrypt)
+    {
+        const QString file = o.positional[0];
+        BookLock lock;
+        if (const int rc = lockBook(o, file, &lock))
+            return rc;
+        Book book;
+        if (const int rc = load(o, file, &book, false, true))
+            return rc;
+        if (encrypt == (book.key != nullptr))
+            return fail(file + (encrypt ? QStringLiteral(": is encrypted already")
+                                        : QStringLiteral(": is not encrypted")));
+        std::shared_ptr<BookKey> key;
+        if (encrypt) {
+            std::optional<QString> password;
+            QString why;
+            ResolvePassword(o.password, &password, &why);
+            if (!password || password->isEmpty())
+                return fail(file + QStringLiteral(": encrypt needs the password to encrypt with "
+                                                  "(--password, --password-file or QB_PASSWORD)"));
+            key = BookKey::create(*password, &why);
+            if (!key)
+                return fail(file + QStringLiteral(": ") + why);
+            // The password is the book's in both forms: decrypting keeps it.
+            XmlNode root = book.document.documentElement();
+            root.selectSingleNode(QStringLiteral("PValue"))
+                .setText(PasswordDigest(*password + root.selectSingleNode(QStringLiteral("I")).text()));
+        }
+        QByteArray text = book.document.toBytes();
+        BookWriteOptions write;
+        write.key = key.get();
+        if (const BookError error = WriteBook(text.data(), text.size(), file, write); error.isSet())
+            return fail(error.line());
+        for (const QString& copy : ReencodeBookCopies(file, book.key.get(), key.get()))
+            m_err << "qbtool: " << copy << ": left as it was (not readable with this password, or not writable)\n";
+        m_err.flush();
+        m_out << (encrypt ? "Encrypted " : "Decrypted ") << file << '\n';
         return kOk;
     }
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QAbstractSpinBox>
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include "BookCrypto.h"
 #include "DataWindows.h"
 #include "FileCommands.h"
 #include "MDIForm1.h"
@@ -194,12 +196,14 @@ private slots:
         RecordingPrompt prompt;
         RecordingFileDialogs dialogs;
         ModalDriver driver;
+        const KdfParamsOverride cheap({1, 8192});
         MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
         driver.then([](QWidget* dialog) {
             auto* form = qobject_cast<frmSetPassword*>(dialog);
             QVERIFY(form);
             QVERIFY(form->fraCurrentPassword->isHidden());
+            QVERIFY(form->chkEncrypt->isChecked()); // a new book's password encrypts it
             QTest::keyClicks(form->txtNewPassword, QStringLiteral("abc"));
             QTest::keyClicks(form->txtConfirmPassword, QStringLiteral("abc"));
             QTest::mouseClick(form->cmdOk, Qt::LeftButton);
@@ -209,6 +213,7 @@ private slots:
         QVERIFY(driver.done());
         QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
         QVERIFY(HasPassword(DataStore::instance().document()));
+        QVERIFY(IsEncryptedBook(fileBytes(env.path(QStringLiteral("locked.qbf")))));
 
         // Opening it again asks for the password.
         driver.then([](QWidget* login) { login->close(); });

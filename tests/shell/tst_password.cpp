@@ -1,12 +1,14 @@
 // Password protection: the login prompt while a protected file opens, and
 // setting, changing and removing a file's password.
 
+#include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
+#include "BookCrypto.h"
 #include "MDIForm1.h"
 #include "ShellTestSupport.h"
 #include "Utilities.h"
@@ -50,9 +52,15 @@ class TestPassword : public QObject
 {
     Q_OBJECT
 
+private:
+    std::unique_ptr<KdfParamsOverride> m_cheap;
+
 private slots:
+    // Cheap key costs for books encrypted here.
+    void init() { m_cheap = std::make_unique<KdfParamsOverride>(KdfParams{1, 8192}); }
     void cleanup()
     {
+        m_cheap.reset();
         Openers::registerFactory(WindowKind::Search, {});
         DataStore::instance().setHost(nullptr);
         DataStore::instance().CloseDocument();
@@ -172,6 +180,9 @@ private slots:
         QCOMPARE(prompt.last().text, QStringLiteral("Only normal keyboard charectors can be used in password."));
         QVERIFY(!fileHasPassword(book));
 
+        // Without encryption: the ordinary password check.
+        QVERIFY(form.chkEncrypt->isChecked());
+        form.chkEncrypt->setChecked(false);
         type(form.txtNewPassword, QStringLiteral("tiger"));
         type(form.txtConfirmPassword, QStringLiteral("tiger"));
         QTest::mouseClick(form.cmdOk, Qt::LeftButton);
@@ -201,6 +212,83 @@ private slots:
         QCOMPARE(prompt.count(), 1);
         QCOMPARE(prompt.last().title, QStringLiteral("Save error"));
         QVERIFY(!fileHasPassword(book));
+    }
+
+    // The main window's File Password window, driven by keys: a new
+    // password encrypts the book by default; the exact password opens it;
+    // unticking the box writes it back in the ordinary form after a question.
+    void encryptingTheBookThroughTheMainWindow()
+    {
+        TempEnv env;
+        RecordingPrompt prompt;
+        ModalDriver driver;
+        const QString book = writeBook(env, QStringLiteral("a.qbf"));
+        MDIForm1 w(programBook());
+        QVERIFY(w.Load(book));
+        auto typeKeys = [](const QString& text) { QTest::keyClicks(QApplication::focusWidget(), text); };
+        auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+
+        driver.then([&](QWidget* dialog) {
+            auto* f = qobject_cast<frmSetPassword*>(dialog);
+            QVERIFY(f && f->chkEncrypt->isChecked());
+            QCOMPARE(f->chkEncrypt->text(), QStringLiteral("&Encrypt the book with this password"));
+            QCOMPARE(QApplication::focusWidget(), f->txtNewPassword);
+            typeKeys(QStringLiteral("Tiger"));
+            press(Qt::Key_Tab);
+            typeKeys(QStringLiteral("Tiger"));
+            press(Qt::Key_Return);
+        });
+        actionOf(&w, "mnuFilePassword")->trigger();
+        QVERIFY(driver.done());
+        QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
+        QVERIFY(IsEncryptedBook(fileBytes(book)));
+        QVERIFY(IsEncryptedBook(fileBytes(book + QStringLiteral(".bak"))));
+        QVERIFY(DataStore::instance().isEncrypted());
+
+        // The password is exact now: the small letters are refused.
+        driver.then(typeAndOk(QStringLiteral("tiger")));
+        driver.then(typeAndOk(QStringLiteral("Tiger")));
+        prompt.clear();
+        QVERIFY(DataStore::instance().OpenDataFile(book));
+        QVERIFY(driver.done());
+        QCOMPARE(prompt.count(), 1);
+        QCOMPARE(prompt.last().text, QStringLiteral("Invalid Password, Try Again!"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quillbrook 2.0 [ a ]"));
+
+        // Unticking the box asks first: No leaves everything, Yes writes the ordinary form.
+        for (const MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+            prompt.answer(answer);
+            driver.then([&](QWidget* dialog) {
+                auto* f = qobject_cast<frmSetPassword*>(dialog);
+                QVERIFY(f && !f->fraCurrentPassword->isHidden() && f->chkEncrypt->isChecked());
+                typeKeys(QStringLiteral("Tiger"));
+                press(Qt::Key_Tab);
+                typeKeys(QStringLiteral("Tiger"));
+                press(Qt::Key_Tab);
+                typeKeys(QStringLiteral("Tiger"));
+                press(Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), f->chkEncrypt);
+                press(Qt::Key_Space);
+                QVERIFY(!f->chkEncrypt->isChecked());
+                QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+                if (f->isVisible())
+                    QTest::mouseClick(f->cmdClose, Qt::LeftButton);
+            });
+            actionOf(&w, "mnuFilePassword")->trigger();
+            QVERIFY(driver.done());
+            const Message question = prompt.shown.at(prompt.count() - (answer == MsgResult::Yes ? 2 : 1));
+            QCOMPARE(question.title, QStringLiteral("Remove encryption"));
+            QCOMPARE(question.buttons, MsgButtons::YesNo);
+            QCOMPARE(question.defaultButton, MsgResult::No);
+            QCOMPARE(IsEncryptedBook(fileBytes(book)), answer == MsgResult::No);
+        }
+        QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
+        QVERIFY(!IsEncryptedBook(fileBytes(book + QStringLiteral(".bak"))));
+        QVERIFY(fileHasPassword(book));
+        driver.then(typeAndOk(QStringLiteral("TIGER"))); // the ordinary password ignores case
+        QVERIFY(DataStore::instance().OpenDataFile(book));
+        QVERIFY(driver.done());
+        QVERIFY(!DataStore::instance().isEncrypted());
     }
 
     void changingAndRemovingAPassword()

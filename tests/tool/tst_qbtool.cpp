@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "BookCheck.h"
+#include "BookCrypto.h"
 #include "ClsAX.h"
 #include "DataStore.h"
 #include "FullDisk.h"
@@ -237,10 +238,16 @@ private:
     QString path(const QString& name) const { return m_env->path(name); }
 
     // stdoutFile: where standard output goes instead of being read back.
-    Run qbtool(const QStringList& args, const QString& stdoutFile = {})
+    // qbPassword: the environment variable QB_PASSWORD, unset when null.
+    Run qbtool(const QStringList& args, const QString& stdoutFile = {}, const QString& qbPassword = {})
     {
         QProcess p;
         p.setWorkingDirectory(m_env->folder());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QB_PASSWORD"));
+        if (!qbPassword.isNull())
+            environment.insert(QStringLiteral("QB_PASSWORD"), qbPassword);
+        p.setProcessEnvironment(environment);
         if (!stdoutFile.isEmpty())
             p.setStandardOutputFile(stdoutFile);
         p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"), args);
@@ -370,6 +377,98 @@ private slots:
         }
         const Run dumped = qbtool({QStringLiteral("dump"), QStringLiteral("locked.qbf"), QStringLiteral("--password"), QStringLiteral("secret")});
         QCOMPARE(dumped.out, protectedSample(QStringLiteral("secret")) + '\n');
+    }
+
+    // Every command that reads a book takes the password from an option, a
+    // file or QB_PASSWORD; an encrypted book needs it exactly. encrypt and
+    // decrypt convert in place with the .bak, the transactions unchanged.
+    void encryptedBooksAndThePasswordSources()
+    {
+        XmlDocument sample;
+        QVERIFY(sample.loadXml(test::sampleBookXml()));
+        const QByteArray trans = sample.selectSingleNode(QStringLiteral("/Data/Trans")).xml().toLatin1();
+        auto transOf = [](const QByteArray& xml) {
+            XmlDocument doc;
+            return doc.loadXml(xml) ? doc.selectSingleNode(QStringLiteral("/Data/Trans")).xml().toLatin1() : QByteArray();
+        };
+        const QString password = QStringLiteral("Tiger Lily");
+        QVERIFY(writeBytes(path(QStringLiteral("pw.txt")), password.toUtf8() + "\r\n"));
+        {
+            // Cheap key costs in the header keep the many reads below quick.
+            const KdfParamsOverride cheap({1, 8192});
+            const std::shared_ptr<BookKey> key = BookKey::create(password);
+            QByteArray text = test::sampleBookXml();
+            BookWriteOptions options;
+            options.key = key.get();
+            QVERIFY(!WriteBook(text.data(), text.size(), path(QStringLiteral("cheap.qbf")), options).isSet());
+        }
+        const QList<QStringList> commands{
+            {QStringLiteral("dump")},
+            {QStringLiteral("check")},
+            {QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("csv")},
+            {QStringLiteral("report"), QStringLiteral("accounts")},
+            {QStringLiteral("search"), QStringLiteral("--details"), QStringLiteral("pay")},
+        };
+        for (const QStringList& command : commands) {
+            // The book follows the command's name ("report" takes it first, too).
+            const QStringList base = QStringList{command.first(), QStringLiteral("cheap.qbf")} + command.mid(1);
+            const Run none = qbtool(base);
+            QCOMPARE(none.exitCode, 3);
+            QVERIFY2(none.err.contains(QStringLiteral("protected by a password")), qPrintable(none.err));
+            for (const QString& wrong : {password.toLower(), password.toUpper(), QStringLiteral("guess")}) {
+                const Run r = qbtool(base + QStringList{QStringLiteral("--password"), wrong});
+                QCOMPARE(r.exitCode, 3);
+                QVERIFY2(r.err.contains(QStringLiteral("wrong password")), qPrintable(r.err));
+            }
+            const Run byEnvironment = qbtool(base, {}, password);
+            const Run byFile = qbtool(base + QStringList{QStringLiteral("--password-file"), QStringLiteral("pw.txt")},
+                                      {}, QStringLiteral("ignored"));
+            const Run byOption = qbtool(base + QStringList{QStringLiteral("--password=") + password});
+            for (const Run& r : {byEnvironment, byFile, byOption}) {
+                QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+                QCOMPARE(r.out, byOption.out);
+            }
+            if (command.first() == QStringLiteral("dump"))
+                QCOMPARE(transOf(byOption.out), trans);
+        }
+        const Run noFile = qbtool({QStringLiteral("dump"), QStringLiteral("cheap.qbf"), QStringLiteral("--password-file"),
+                                   QStringLiteral("nothere.txt")});
+        QCOMPARE(noFile.exitCode, 3);
+        QVERIFY2(noFile.err.contains(QStringLiteral("nothere.txt: the password file cannot be read")), qPrintable(noFile.err));
+
+        // encrypt with the real key costs; the previous file becomes the .bak, encrypted too.
+        const QString book = path(QStringLiteral("e.qbf"));
+        QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
+        QVERIFY(test::writeDataFile(book + QStringLiteral(".bak"), test::sampleBookXml()));
+        const Run encrypted = qbtool({QStringLiteral("encrypt"), QStringLiteral("e.qbf"), QStringLiteral("--password-file"),
+                                      QStringLiteral("pw.txt")});
+        QVERIFY2(encrypted.exitCode == 0, qPrintable(encrypted.err));
+        QCOMPARE(encrypted.out, QByteArray("Encrypted e.qbf\n"));
+        for (const QString& file : QStringList{book, book + QStringLiteral(".bak")}) {
+            const QByteArray bytes = fileBytes(file);
+            QVERIFY(IsEncryptedBook(bytes));
+            const QByteArray costs = QByteArray(" ops=") + QByteArray::number(DefaultKdfParams().ops) + " mem="
+                + QByteArray::number(DefaultKdfParams().memBytes) + " ";
+            QVERIFY(bytes.contains(costs));
+        }
+        const Run again = qbtool({QStringLiteral("encrypt"), QStringLiteral("e.qbf")}, {}, password);
+        QCOMPARE(again.exitCode, 3);
+        QVERIFY2(again.err.contains(QStringLiteral("encrypted already")), qPrintable(again.err));
+
+        const Run decrypted = qbtool({QStringLiteral("decrypt"), QStringLiteral("e.qbf")}, {}, password);
+        QVERIFY2(decrypted.exitCode == 0, qPrintable(decrypted.err));
+        for (const QString& file : QStringList{book, book + QStringLiteral(".bak")}) {
+            QVERIFY(!IsEncryptedBook(fileBytes(file)));
+            QCOMPARE(transOf(test::readDataFile(file)), trans);
+        }
+        // It keeps its password, now without regard to case.
+        const Run gate = qbtool({QStringLiteral("dump"), QStringLiteral("e.qbf")}, {}, password.toUpper());
+        QCOMPARE(gate.exitCode, 0);
+        QCOMPARE(transOf(gate.out), trans);
+        QCOMPARE(qbtool({QStringLiteral("dump"), QStringLiteral("e.qbf")}).exitCode, 3);
+        const Run notEncrypted = qbtool({QStringLiteral("decrypt"), QStringLiteral("e.qbf")}, {}, password);
+        QCOMPARE(notEncrypted.exitCode, 3);
+        QVERIFY2(notEncrypted.err.contains(QStringLiteral("is not encrypted")), qPrintable(notEncrypted.err));
     }
 
     void packRoundTripsADump()
