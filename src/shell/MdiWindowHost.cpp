@@ -9,8 +9,11 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QScrollBar>
 
+#include "HtmlView.h"
 #include "Openers.h"
+#include "ReportWindow.h"
 #include "Utilities.h"
 #include "WindowList.h"
 
@@ -93,6 +96,22 @@ bool MdiWindowHost::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
+void MdiWindowHost::fitColumnsLater(QMdiSubWindow* sub)
+{
+    // The page is written once the opener has chosen what the window shows:
+    // the frame is widened when it has come and does not show every column.
+    const QPointer<QMdiSubWindow> frame = sub;
+    QTimer::singleShot(0, this, [this, frame] {
+        auto* report = frame ? qobject_cast<ReportWindow*>(frame->widget()) : nullptr;
+        if (!report)
+            return;
+        const int hidden = report->WebBrowser1->horizontalScrollBar()->maximum();
+        const int room = m_area->viewport()->width() - frame->x();
+        if (hidden > 0 && room > frame->width())
+            frame->resize(std::min(frame->width() + hidden + 8, room), frame->height());
+    });
+}
+
 void MdiWindowHost::savePlaces()
 {
     m_savePlaces.stop();
@@ -152,6 +171,8 @@ void MdiWindowHost::showChild(QWidget* w)
                     at.setY(std::clamp(at.y(), 0, std::max(0, room.height() - sub->height())));
                 }
                 sub->move(at);
+            } else {
+                fitColumnsLater(sub);
             }
             sub->setProperty(kKindOfFrame, name);
             sub->installEventFilter(this);

@@ -61,6 +61,7 @@ private:
     QHash<QString, QRect> m_unsavedPlaces;
     QTimer m_savePlaces;
     void savePlaces();
+    void fitColumnsLater(QMdiSubWindow* sub);
 };
 
 } // namespace qb
