@@ -353,17 +353,18 @@ bool DataStore::keepUnsavedChanges(const DiskIdentity& now)
     if (!written.isSet())
         m_unsavedCopy = copy;
 
-    const QString what = now.exists ? QStringLiteral("was changed on disk") : QStringLiteral("was removed or renamed");
     m_lastError = guardError(BookStage::ChangedOnDisk, CurrentFile,
-                             written.isSet() ? written.line() : QStringLiteral("changes kept in ") + copy);
+                             QStringLiteral("now %1 bytes, modified %2; ")
+                                     .arg(now.size)
+                                     .arg(now.modified.toString(Qt::ISODate))
+                                 + (written.isSet() ? written.line() : QStringLiteral("changes kept in ") + copy));
     const QString kept = written.isSet()
         ? QStringLiteral("They could not be kept in a copy either:") + kCrLf + written.line()
         : QStringLiteral("So that nothing is lost, the book as it is here, with your changes, is kept in") + kCrLf
             + copy;
     const MsgResult answer = MsgBox(
-        QStringLiteral("The Quillbrook file ") + what
-            + QStringLiteral(" since it was opened or last saved here (by another program, or another "
-                             "Quillbrook):")
+        QStringLiteral("The Quillbrook file was changed on disk since it was opened or last saved here "
+                       "(by another program, or another Quillbrook):")
             + kCrLf + CurrentFile + kCrLf + kCrLf
             + QStringLiteral("Your change was not saved into it, so that the other changes are not lost. ") + kept
             + kCrLf + kCrLf + QStringLiteral("Do you want to reopen the book to see what it holds now?"),
@@ -513,8 +514,10 @@ bool DataStore::SaveDocument()
     // changed on disk since it was read here is never written.
     if (refuseChange())
         return false;
+    // A book that is gone holds nothing that the save could overwrite: it is
+    // written anew (its .bak, when there is one, stays).
     if (m_onDisk.known && hasDocument()) {
-        if (const DiskIdentity now = IdentifyFile(CurrentFile); !now.sameFileAs(m_onDisk))
+        if (const DiskIdentity now = IdentifyFile(CurrentFile); now.exists && !now.sameFileAs(m_onDisk))
             return keepUnsavedChanges(now);
     }
     // Enciphered and written in the serializer's own buffer: a large book is not copied.

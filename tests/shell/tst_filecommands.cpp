@@ -114,7 +114,9 @@ private slots:
 
         const QString path = env.path(created);
         QVERIFY(QFile::exists(path));
-        QCOMPARE(QDir(env.folder()).entryList(QDir::Files).size(), 1);
+        // The book, and its lock while it is open here.
+        const QString name = QFileInfo(path).fileName();
+        QCOMPARE(QDir(env.folder()).entryList(QDir::Files, QDir::Name), (QStringList{name, name + QStringLiteral(".lock")}));
         QCOMPARE(DataStore::instance().currentFile(), path);
         QCOMPARE(w.StatusBar->TextFile(), path);
         QVERIFY(actionOf(&w, "mnuReports")->isVisible());

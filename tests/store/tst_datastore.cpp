@@ -393,7 +393,8 @@ private slots:
         user.restore();
         QVERIFY(QFile::setPermissions(m_env->folder(), QFile::Permissions(0x7777)));
         QVERIFY(!saved);
-        verifyMessage(m_prompt->last(), QStringLiteral("Save error"), kSaveError0);
+        // The save's own outcome comes first; the day's copy could not be made either.
+        verifyMessage(m_prompt->shown.first(), QStringLiteral("Save error"), kSaveError0);
         QCOMPARE(fileBytes(file), before);
         QCOMPARE(fileBytes(backup), QByteArray("older version"));
         QVERIFY(leftovers(m_env->folder()).isEmpty());
