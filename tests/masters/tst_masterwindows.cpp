@@ -174,7 +174,7 @@ private slots:
         expectMessage(
             QStringLiteral("An Account with this name already exists."), MsgIcon::Information);
         QVERIFY(record->isVisible());
-        for (const QString& empty : {QStringLiteral("   "), QStringLiteral("\u00e9\u00e8")}) {
+        for (const QString& empty : {QStringLiteral("   "), QStringLiteral("\u202e\u0007")}) {
             apply(w, empty);
             expectMessage(QStringLiteral("Enter the Account name"), MsgIcon::Information,
                 QStringLiteral("Incomplete data"));
