@@ -368,11 +368,12 @@ private:
     {
         Error error;
         QString page;
+        FigureTrouble trouble;
         if (o.templateName == QStringLiteral("accounts")) {
             AccountListReport report;
             if (!report.load(&error))
                 return fail(QStringLiteral("template AcMaster-Listing: ") + error.description);
-            page = report.build(book);
+            page = report.build(book, &trouble);
         } else {
             GroupListReport report;
             if (!report.load(&error))
@@ -382,7 +383,10 @@ private:
         if (page.isEmpty())
             return templateFail(QStringLiteral("the transformation failed"));
         AddStyleHead(page);
-        return write(page, o.output);
+        const int rc = write(page, o.output);
+        if (rc == kOk && trouble.any())
+            return fail(trouble.message());
+        return rc;
     }
 
     int usageFail(const QString& message)

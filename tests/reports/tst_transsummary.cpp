@@ -1,9 +1,11 @@
+#include <algorithm>
+#include <limits>
+#include <optional>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <limits>
-#include <optional>
 #include <QtTest>
 
 #include "ClsAX.h"
@@ -340,6 +342,23 @@ private slots:
         QCOMPARE(balance.trimmed(), cashMarked ? QString() : cashAtEnd.text().remove(QLatin1Char(',')));
         if (cashMarked)
             QCOMPARE(errors.count(QLatin1Char('\n')), 1);
+        // The search of the period and the account list: exit code 3 when a
+        // figure of theirs is the mark.
+        Figure found;
+        Figure balances[4];
+        for (const Tx& t : list) {
+            const std::optional<qint64> units = unitsOf(t.amount);
+            const Figure amount{units.value_or(0), !units};
+            balances[t.to] += amount;
+            balances[t.from] += negated(amount);
+            if (t.dt.toInt() >= from && t.dt.toInt() <= to)
+                found += amount;
+        }
+        QCOMPARE(qbtool({u"search"_s, file, u"--from"_s, u"20240101"_s, u"--to"_s, u"20241231"_s}, &page, &errors),
+                 found.text() == u"#ERR"_s ? 3 : 0);
+        QVERIFY(errors.endsWith(found.text().remove(QLatin1Char(',')) + u'\n') || found.text() == u"#ERR"_s);
+        const bool balanceMarked = std::any_of(balances + 1, balances + 4, [](const Figure& f) { return f.text() == u"#ERR"_s; });
+        QCOMPARE(qbtool({u"report"_s, file, u"accounts"_s}, &page), balanceMarked ? 3 : 0);
         QString listed;
         qbtool({u"check"_s, file}, &listed);
         for (const Tx& t : list) {

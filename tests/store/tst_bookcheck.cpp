@@ -88,8 +88,11 @@ private slots:
         row("attributes out of order",
             sampleWith(kFirstTrans, "<t dt=\"20130105\" No=\"1\" fAc=\"3\" tAc=\"2\" Nar=\"x\">2500</t>"),
             {QStringLiteral("transaction 1 (dt 20130105, No 1): attributes are dt No fAc tAc Nar instead of No dt fAc tAc Nar")});
-        row("apostrophe in narration",
-            sampleWith(kFirstTrans, "<t No=\"1\" dt=\"20130105\" fAc=\"3\" tAc=\"2\" Nar=\"Tom's\">2500</t>"),
+        row("apostrophe and letters of other scripts in a narration",
+            sampleWith(kFirstTrans, "<t No=\"1\" dt=\"20130105\" fAc=\"3\" tAc=\"2\" Nar=\"Tom's caf&#233; &#x6771;\">2500</t>"),
+            {});
+        row("direction override in a narration",
+            sampleWith(kFirstTrans, "<t No=\"1\" dt=\"20130105\" fAc=\"3\" tAc=\"2\" Nar=\"Tom&#x202E;s\">2500</t>"),
             {QStringLiteral("transaction 1 (dt 20130105, No 1): the narration holds characters outside the allowed set")});
         row("member without head", sampleWith("gi=\",1,2,\"", "gi=\",1,9,\""),
             {QStringLiteral("group 1 (Money): member 9 has no account head")});

@@ -32,10 +32,11 @@ private slots:
         QTest::newRow("new name") << "Petty Cash" << 0 << ok;
         QTest::newRow("other case") << "cash" << 0 << dup;
         QTest::newRow("blanks around") << "  BANK " << 0 << dup;
-        QTest::newRow("apostrophe dropped") << "F'ood" << 0 << dup;
-        QTest::newRow("accent dropped") << QStringLiteral("Sal\u00e9ary") << 0 << dup;
+        QTest::newRow("apostrophe kept") << "F'ood" << 0 << ok;
+        QTest::newRow("accent kept") << QStringLiteral("Sal\u00e9ary") << 0 << ok;
+        QTest::newRow("control characters dropped") << QStringLiteral("Fo\tod\u202e") << 0 << dup;
         QTest::newRow("blank") << "   " << 0 << empty;
-        QTest::newRow("nothing storable") << QStringLiteral("\u00e9'\u00e8") << 0 << empty;
+        QTest::newRow("nothing storable") << QStringLiteral("\t\r\n\u0007") << 0 << empty;
         QTest::newRow("rename") << "Petty Cash" << 1 << ok;
         QTest::newRow("unchanged") << "Cash" << 1 << ok;
         QTest::newRow("unchanged, blanks") << " Cash " << 1 << ok;
@@ -120,7 +121,8 @@ private slots:
         QCOMPARE(FindGroup(doc, QStringLiteral("Day to day")), added);
         QVERIFY(FindGroup(doc, QStringLiteral("day to day")).isNull());
         QCOMPARE(int(CheckGroupName(doc, QStringLiteral("MONEY"))), int(NameCheck::Duplicate));
-        QCOMPARE(int(CheckGroupName(doc, QStringLiteral("Mon'ey"))), int(NameCheck::Duplicate));
+        QCOMPARE(int(CheckGroupName(doc, QStringLiteral("Mon'ey"))), int(NameCheck::Accepted));
+        QCOMPARE(int(CheckGroupName(doc, QStringLiteral("Mon\u200eey"))), int(NameCheck::Duplicate));
         QCOMPARE(int(CheckGroupName(doc, QStringLiteral("Day to day"), added)),
             int(NameCheck::Accepted));
         QCOMPARE(int(CheckGroupName(doc, QStringLiteral("DAY TO DAY"), added)),

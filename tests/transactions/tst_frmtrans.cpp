@@ -123,8 +123,8 @@ private slots:
 
         // Number 3 of the day: the day already has 1 and 2. The apostrophes are not stored.
         QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("3")),
-                 QStringLiteral("<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Lunch out\">12.5</t>"));
-        QVERIFY(readDataFile(book).contains("<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Lunch out\">12.5</t>"));
+                 QStringLiteral("<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Lunch 'out'\">12.5</t>"));
+        QVERIFY(readDataFile(book).contains("<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Lunch 'out'\">12.5</t>"));
         QVERIFY(QFile::exists(book + QStringLiteral(".bak")));
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("id=\"id201301103\"")));
 
@@ -412,10 +412,10 @@ private slots:
             "<t No=\"1\" dt=\"20130110\" fAc=\"1\" tAc=\"2\" Nar=\"Lunch\">7.5</t>"));
         QCOMPARE(QApplication::focusWidget(), w->debTrans);
 
-        // A name stored as an existing one (apostrophe dropped, blanks trimmed,
-        // letter case ignored) chooses that account; no second one is offered.
+        // A name stored as an existing one (blanks trimmed, letter case
+        // ignored) chooses that account; no second one is offered.
         press(Qt::Key_Return);
-        typeOver(from, QStringLiteral(" wal'LET "));
+        typeOver(from, QStringLiteral(" walLET "));
         press(Qt::Key_Return);
         QCOMPARE(prompt->count(), 2);
         QCOMPARE(from->currentData().toInt(), 1);

@@ -25,7 +25,7 @@ bool AccountListReport::load(Error* error)
     return m_template.load(QStringLiteral("AcMaster-Listing"), error);
 }
 
-XmlDocument AccountListReport::ListBook(const XmlDocument& data)
+XmlDocument AccountListReport::ListBook(const XmlDocument& data, FigureTrouble* trouble)
 {
     XmlDocument book = emptyBook();
     XmlNode root = book.documentElement();
@@ -63,14 +63,17 @@ XmlDocument AccountListReport::ListBook(const XmlDocument& data)
         const QString code = a.attribute(QStringLiteral("Code"));
         XmlNode b = balances.appendChild(root.createElement(QStringLiteral("b")));
         b.setAttribute(QStringLiteral("Code"), code);
-        b.setText(sums.value(code).grouped());
+        const FigureSum balance = sums.value(code);
+        b.setText(balance.grouped());
+        if (trouble)
+            trouble->note(balance);
     }
     return book;
 }
 
-QString AccountListReport::build(const XmlDocument& data) const
+QString AccountListReport::build(const XmlDocument& data, FigureTrouble* trouble) const
 {
-    const XmlDocument book = ListBook(data);
+    const XmlDocument book = ListBook(data, trouble);
     return m_template.TransformNode(book.documentElement());
 }
 

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "PageFigures.h"
 #include "ReportTemplate.h"
 
 namespace qb {
@@ -20,14 +21,15 @@ public:
 
     // The page (no style head yet); a failed transformation is reported by
     // TransformNode and gives an empty page.
-    QString build(const XmlDocument& data) const;
+    // trouble, when given, says whether a balance is shown as the error mark.
+    QString build(const XmlDocument& data, FigureTrouble* trouble = nullptr) const;
 
     // What the template is given: the account heads and, in a Balances
     // section, one b per head with its Code and its balance as page text
     // ("1,234.50", or the error mark when an amount of the account cannot be
     // read or the sum leaves the range). The balances come from one walk
     // over the transactions.
-    static XmlDocument ListBook(const XmlDocument& data);
+    static XmlDocument ListBook(const XmlDocument& data, FigureTrouble* trouble = nullptr);
 
     // The id of an account's row: "id" + code.
     static QString RowId(int code);
