@@ -1,6 +1,6 @@
 #include "CommandOutput.h"
 
-#include <cstdio>
+#include <QFileDevice>
 
 #include "CommandLine.h"
 #include "OutputFile.h"
@@ -12,8 +12,17 @@ int WriteCommandOutput(const QString& path, const QByteArray& bytes, QTextStream
 {
     if (path.isEmpty()) {
         out.flush();
-        // A short write is found by the check of standard output at the end.
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        if (QString* text = out.string()) {
+            text->append(QString::fromUtf8(bytes));
+            return kOk;
+        }
+        // The bytes as they are, behind what the stream held. A short write
+        // is found by the check of standard output when qbtool ends.
+        if (QIODevice* device = out.device()) {
+            device->write(bytes);
+            if (auto* file = qobject_cast<QFileDevice*>(device))
+                file->flush();
+        }
         return kOk;
     }
     Error error;
