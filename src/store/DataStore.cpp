@@ -268,22 +268,28 @@ bool DataStore::OpenDataFile(const QString& FileName)
     }
 
     // Windows of the previous file never stay open on the new one.
+    return adoptOpened(std::move(candidate), nullptr, FileName, std::move(lock), readOnly, seen);
+}
+
+bool DataStore::adoptOpened(XmlDocument&& document, std::shared_ptr<BookKey> key,
+    const QString& fileName, BookLock&& lock, bool readOnly, const DiskIdentity& seen)
+{
     if (m_host)
         m_host->closeDataWindows();
     dropHandles();
-    m_document = std::move(candidate);
-    m_key.reset();
+    m_document = std::move(document);
+    m_key = std::move(key);
     takeHandles();
     m_lastError = {};
     // The previous book's lock goes, unless this is the same book again.
     if (lock.isLocked())
         m_lock = std::move(lock);
-    else if (!m_lock.covers(FileName))
+    else if (!m_lock.covers(fileName))
         m_lock.unlock();
     m_readOnly = readOnly;
     m_onDisk = seen;
     m_unsavedCopy.clear();
-    return finishOpen(FileName);
+    return finishOpen(fileName);
 }
 
 bool DataStore::lockForOpen(const QString& fileName, BookLock* lock, bool* readOnly)
@@ -429,22 +435,8 @@ bool DataStore::openEncrypted(const QString& fileName, const DiskIdentity& seen)
     if (const BookError error = ParseBook(std::move(text), fileName, &book); error.isSet())
         return reportFailure(error);
 
-    if (m_host)
-        m_host->closeDataWindows();
-    dropHandles();
-    m_document = std::move(book.document);
-    m_key = std::move(key);
-    takeHandles();
-    m_lastError = {};
     // The same lock and on-disk check as a book in the enciphered form.
-    if (lock.isLocked())
-        m_lock = std::move(lock);
-    else if (!m_lock.covers(fileName))
-        m_lock.unlock();
-    m_readOnly = readOnly;
-    m_onDisk = seen;
-    m_unsavedCopy.clear();
-    return finishOpen(fileName);
+    return adoptOpened(std::move(book.document), std::move(key), fileName, std::move(lock), readOnly, seen);
 }
 
 bool DataStore::SetBookKey(std::shared_ptr<BookKey> key, QStringList* copiesLeft)

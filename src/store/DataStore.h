@@ -155,6 +155,10 @@ private:
     // Shows the login window until it is answered; true when the password matched.
     bool askPassword(const QString& fileName, const std::function<bool(const QString&)>& matches);
     bool openEncrypted(const QString& fileName, const DiskIdentity& seen);
+    // Makes a book just read (and its password answered) the open one, with
+    // its lock, its read-only state and the file as it was seen on disk.
+    bool adoptOpened(XmlDocument&& document, std::shared_ptr<BookKey> key, const QString& fileName,
+        BookLock&& lock, bool readOnly, const DiskIdentity& seen);
     // WriteDataFile over a buffer it may encipher in place.
     bool writeText(char* text, qsizetype size, const QString& fileName, bool dailyCopy = false);
     bool reportFailure(const BookError& error);
