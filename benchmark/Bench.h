@@ -43,13 +43,10 @@ struct Step
 std::vector<Step> storeSteps();
 // Encrypted books: benchmark/CryptoSteps.cpp.
 std::vector<Step> cryptoSteps();
-#ifdef QB_BENCH_REPORTS
 // Report timings: benchmark/ReportSteps.cpp, when present.
 std::vector<Step> reportSteps();
 // The transaction list: benchmark/LedgerSteps.cpp.
 std::vector<Step> ledgerSteps();
-#endif
-#ifdef QB_BENCH_VIEW
 // Timings of the HTML view showing a page that makePage gives (once, not
 // timed): <name>-first (the first screen painted), <name>-complete (every
 // row in the view and laid out) and <name>-freeze (the longest time the
@@ -58,35 +55,26 @@ std::vector<Step> ledgerSteps();
 using PageMaker = std::function<bool(Context&, QString* page, QString* why)>;
 std::vector<Step> htmlViewSteps(const QString& name, const QString& what, PageMaker makePage);
 std::vector<Step> viewSteps();
-#ifdef QB_BENCH_REPORTS
 // The transaction list's pages in the view: benchmark/LedgerSteps.cpp.
 std::vector<Step> ledgerViewSteps();
 // A save while three report windows are open: benchmark/RefreshSteps.cpp.
 std::vector<Step> refreshSteps();
-#endif
-#endif
 
 inline std::vector<Step> allSteps()
 {
     std::vector<Step> steps = storeSteps();
     for (Step& s : cryptoSteps())
         steps.push_back(std::move(s));
-#ifdef QB_BENCH_REPORTS
     for (Step& s : reportSteps())
         steps.push_back(std::move(s));
     for (Step& s : ledgerSteps())
         steps.push_back(std::move(s));
-#endif
-#ifdef QB_BENCH_VIEW
     for (Step& s : viewSteps())
         steps.push_back(std::move(s));
-#ifdef QB_BENCH_REPORTS
     for (Step& s : ledgerViewSteps())
         steps.push_back(std::move(s));
     for (Step& s : refreshSteps())
         steps.push_back(std::move(s));
-#endif
-#endif
     return steps;
 }
 

@@ -7,9 +7,9 @@
 #include <QRandomGenerator>
 
 #include "Bench.h"
-#include "ClsAX.h"
-#include "Money.h"
-#include "Utilities.h"
+#include "store/ClsAX.h"
+#include "store/Money.h"
+#include "store/Utilities.h"
 
 namespace bench {
 

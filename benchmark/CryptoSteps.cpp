@@ -4,8 +4,8 @@
 #include <QFile>
 
 #include "Bench.h"
-#include "BookCrypto.h"
-#include "DataStore.h"
+#include "store/BookCrypto.h"
+#include "store/DataStore.h"
 
 namespace bench {
 

@@ -6,11 +6,11 @@
 #include <QMap>
 
 #include "Bench.h"
-#include "DataStore.h"
-#include "EntryReports.h"
-#include "LedgerReport.h"
-#include "ShortDate.h"
-#include "Utilities.h"
+#include "store/DataStore.h"
+#include "engine/EntryReports.h"
+#include "engine/LedgerReport.h"
+#include "engine/ShortDate.h"
+#include "store/Utilities.h"
 
 namespace bench {
 
@@ -162,7 +162,6 @@ std::vector<Step> ledgerSteps()
     return steps;
 }
 
-#ifdef QB_BENCH_VIEW
 // The pages themselves in the view: made once from the book (not timed), then
 // shown as the window shows them.
 std::vector<Step> ledgerViewSteps()
@@ -186,6 +185,5 @@ std::vector<Step> ledgerViewSteps()
     }
     return steps;
 }
-#endif
 
 } // namespace bench

@@ -8,15 +8,15 @@
 #include <QMap>
 
 #include "Bench.h"
-#include "BookChanges.h"
-#include "BookEdits.h"
-#include "Clock.h"
-#include "DataStore.h"
-#include "HtmlView.h"
-#include "Utilities.h"
-#include "frmLedger.h"
-#include "frmSearch.h"
-#include "frmTransSummary.h"
+#include "windows/BookChanges.h"
+#include "store/BookEdits.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "windows/HtmlView.h"
+#include "store/Utilities.h"
+#include "reports/frmLedger.h"
+#include "transactions/frmSearch.h"
+#include "reports/frmTransSummary.h"
 
 namespace bench {
 
@@ -104,7 +104,7 @@ bool saveAndRefresh(Context& c)
     if (!store.SaveDocument())
         return false;
     qb::AnnounceBookChange(qb::BookChange::Transactions, nullptr);
-    const auto shows = [&mark](qb::ReportWindow* w) {
+    const auto shows = [&mark](qb::DataWindow* w) {
         return w->WebBrowser1->isComplete() && w->WebBrowser1->pageText().contains(mark);
     };
     // The summary has no row of the transaction: its totals change.

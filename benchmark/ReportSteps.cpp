@@ -5,18 +5,16 @@
 #include <QMap>
 
 #include "Bench.h"
-#include "DataStore.h"
-#include "EntryReports.h"
-#include "MasterReports.h"
-#include "Records.h"
-#include "ReportPage.h"
-#include "SearchReport.h"
-#include "ShortDate.h"
-#include "SummaryReport.h"
-#ifdef QB_BENCH_VIEW
-#include "HtmlView.h"
-#endif
-#include "Utilities.h"
+#include "store/DataStore.h"
+#include "engine/EntryReports.h"
+#include "engine/MasterReports.h"
+#include "store/Records.h"
+#include "engine/ReportPage.h"
+#include "engine/SearchReport.h"
+#include "engine/ShortDate.h"
+#include "engine/SummaryReport.h"
+#include "windows/HtmlView.h"
+#include "store/Utilities.h"
 
 namespace bench {
 
@@ -129,9 +127,7 @@ bool prepareSearch(Context& c, QString* why)
 struct SummaryState
 {
     qb::PeriodSummaryReport report;
-#ifdef QB_BENCH_VIEW
     std::unique_ptr<qb::HtmlView> view;
-#endif
     QDate first;
     QDate last;
     QString largestGroup;
@@ -159,11 +155,9 @@ bool prepareSummary(Context& c, QString* why)
         first = std::min(first, dt);
         last = std::max(last, dt);
     }
-#ifdef QB_BENCH_VIEW
     state->view = std::make_unique<qb::HtmlView>();
     state->view->resize(1000, 700);
     state->view->show();
-#endif
     state->first = qb::DocDateToDate(first);
     state->last = qb::DocDateToDate(last);
     qsizetype members = -1;
@@ -199,10 +193,8 @@ bool runSummary(Context& c, const qb::SummarySubject& subject, bool wholeHistory
     if (!s->report.build(qb::DataStore::instance().document(), from, s->last, subject, &result, &error))
         return false;
     qb::AddStyleHead(result.page);
-#ifdef QB_BENCH_VIEW
     s->view->writePage(result.page);
     s->view->repaint();
-#endif
     return result.page.contains(QStringLiteral("intotal"));
 }
 

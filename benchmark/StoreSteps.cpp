@@ -14,9 +14,9 @@
 #endif
 
 #include "Bench.h"
-#include "BookEdits.h"
-#include "ClsAX.h"
-#include "DataStore.h"
+#include "store/BookEdits.h"
+#include "store/ClsAX.h"
+#include "store/DataStore.h"
 
 namespace bench {
 

@@ -12,8 +12,8 @@
 #include <QTimer>
 
 #include "Bench.h"
-#include "HtmlView.h"
-#include "ReportPage.h"
+#include "windows/HtmlView.h"
+#include "engine/ReportPage.h"
 
 namespace bench {
 

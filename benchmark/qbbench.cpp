@@ -26,9 +26,7 @@
 
 #include "Bench.h"
 
-#ifdef QB_BENCH_VIEW
 #include <QApplication>
-#endif
 
 namespace {
 
@@ -248,14 +246,10 @@ int runParent(const QStringList& args)
 
 int main(int argc, char** argv)
 {
-#ifdef QB_BENCH_VIEW
     // The view steps need widgets; they are drawn off screen unless told otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-#else
-    QCoreApplication app(argc, argv);
-#endif
     const QStringList args = app.arguments().mid(1);
     if (args.contains(QStringLiteral("--child")))
         return runChild(args);

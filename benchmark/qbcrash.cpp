@@ -28,8 +28,8 @@
 #endif
 
 #include "Bench.h"
-#include "BookFile.h"
-#include "DataStore.h"
+#include "store/BookFile.h"
+#include "store/DataStore.h"
 
 namespace {
 

@@ -8,15 +8,15 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include "Artwork.h"
-#include "Clock.h"
-#include "DataStore.h"
-#include "DataWindows.h"
-#include "MDIForm1.h"
-#include "QtUiServices.h"
-#include "ucIconInfo.h"
-#include "Utilities.h"
-#include "frmSplash.h"
+#include "shell/Artwork.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "shell/DataWindows.h"
+#include "shell/MDIForm1.h"
+#include "shell/QtUiServices.h"
+#include "controls/ucIconInfo.h"
+#include "store/Utilities.h"
+#include "shell/frmSplash.h"
 
 int main(int argc, char* argv[])
 {

@@ -7,8 +7,8 @@
 #include <QDate>
 #include <QFile>
 
-#include "DataStore.h"
-#include "DemoBook.h"
+#include "store/DataStore.h"
+#include "shell/DemoBook.h"
 
 int main(int argc, char* argv[])
 {

@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <QStringList>
 
-#include "Artwork.h"
+#include "shell/Artwork.h"
 
 int main(int argc, char* argv[])
 {

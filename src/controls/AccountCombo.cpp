@@ -1,9 +1,9 @@
-#include "AccountCombo.h"
+#include "controls/AccountCombo.h"
 
 #include <QLineEdit>
 #include <QSignalBlocker>
 
-#include "Xml.h"
+#include "store/Xml.h"
 
 namespace qb {
 

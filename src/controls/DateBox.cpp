@@ -1,4 +1,4 @@
-#include "DateBox.h"
+#include "controls/DateBox.h"
 
 #include <algorithm>
 
@@ -9,7 +9,7 @@
 #include <QSignalBlocker>
 #include <QToolTip>
 
-#include "Clock.h"
+#include "store/Clock.h"
 
 namespace qb {
 

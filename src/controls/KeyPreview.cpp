@@ -1,11 +1,11 @@
-#include "KeyPreview.h"
+#include "controls/KeyPreview.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QWidget>
 
-#include "PressTab.h"
+#include "controls/PressTab.h"
 
 namespace qb {
 

@@ -1,4 +1,4 @@
-#include "neb.h"
+#include "controls/neb.h"
 
 #include <cmath>
 
@@ -13,7 +13,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include "UiServices.h"
+#include "store/UiServices.h"
 
 namespace qb {
 

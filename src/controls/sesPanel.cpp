@@ -1,4 +1,4 @@
-#include "sesPanel.h"
+#include "controls/sesPanel.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ucIconInfo.h"
+#include "controls/ucIconInfo.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ucToolbar.h"
+#include "controls/ucToolbar.h"
 
 #include <algorithm>
 

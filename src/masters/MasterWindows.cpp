@@ -1,8 +1,8 @@
-#include "MasterWindows.h"
+#include "masters/MasterWindows.h"
 
 #include <QBoxLayout>
 
-#include "sesPanel.h"
+#include "controls/sesPanel.h"
 
 namespace qb {
 

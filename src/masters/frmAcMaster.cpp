@@ -1,4 +1,4 @@
-#include "frmAcMaster.h"
+#include "masters/frmAcMaster.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -7,14 +7,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "BookEdits.h"
-#include "Clock.h"
-#include "DataStore.h"
-#include "HtmlView.h"
-#include "MasterEdits.h"
-#include "MasterWindows.h"
-#include "UiServices.h"
-#include "sesPanel.h"
+#include "store/BookEdits.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "windows/HtmlView.h"
+#include "store/MasterEdits.h"
+#include "masters/MasterWindows.h"
+#include "store/UiServices.h"
+#include "controls/sesPanel.h"
 
 namespace qb {
 
@@ -24,7 +24,7 @@ const QString kDeleteToken = QStringLiteral("[*[D]*]");
 } // namespace
 
 frmAcMaster::frmAcMaster(const BookContext& book, QWidget* parent)
-    : ReportWindow(parent)
+    : DataWindow(parent)
     , m_book(book)
 {
     buildUi();
@@ -272,7 +272,7 @@ void frmAcMaster::linkClicked(const QString& token)
             setRecordMode(mark == kEditToken ? ModeEdit : ModeDelete);
         return;
     }
-    ReportWindow::linkClicked(token);
+    DataWindow::linkClicked(token);
 }
 
 void frmAcMaster::bookChanged(const BookChange& change)
@@ -306,7 +306,7 @@ QDate frmAcMaster::linkToDate() const
 
 void frmAcMaster::resizeEvent(QResizeEvent* event)
 {
-    ReportWindow::resizeEvent(event);
+    DataWindow::resizeEvent(event);
     placePleaseWait();
 }
 

@@ -5,9 +5,9 @@
 
 #include <optional>
 
-#include "BookContext.h"
-#include "MasterReports.h"
-#include "ReportWindow.h"
+#include "store/BookContext.h"
+#include "engine/MasterReports.h"
+#include "windows/DataWindow.h"
 
 class QFrame;
 class QLabel;
@@ -18,7 +18,7 @@ namespace qb {
 
 class sesPanel;
 
-class frmAcMaster final : public ReportWindow
+class frmAcMaster final : public DataWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmAcMaster)

@@ -1,19 +1,19 @@
-#include "frmGroupMaster.h"
+#include "masters/frmGroupMaster.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Clock.h"
-#include "DataStore.h"
-#include "HtmlView.h"
-#include "MasterEdits.h"
-#include "MasterWindows.h"
-#include "Openers.h"
-#include "ReportMenus.h"
-#include "UiServices.h"
-#include "frmGroups.h"
-#include "sesPanel.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "windows/HtmlView.h"
+#include "store/MasterEdits.h"
+#include "masters/MasterWindows.h"
+#include "windows/Openers.h"
+#include "windows/ReportMenus.h"
+#include "store/UiServices.h"
+#include "masters/frmGroups.h"
+#include "controls/sesPanel.h"
 
 namespace qb {
 
@@ -23,7 +23,7 @@ const QString kDeleteToken = QStringLiteral("[*[D]*]");
 } // namespace
 
 frmGroupMaster::frmGroupMaster(const BookContext& book, QWidget* parent)
-    : ReportWindow(parent)
+    : DataWindow(parent)
     , m_book(book)
 {
     buildUi();
@@ -173,7 +173,7 @@ void frmGroupMaster::bookChanged(const BookChange& change)
 
 void frmGroupMaster::resizeEvent(QResizeEvent* event)
 {
-    ReportWindow::resizeEvent(event);
+    DataWindow::resizeEvent(event);
     placePleaseWait();
 }
 

@@ -5,9 +5,9 @@
 
 #include <QPointer>
 
-#include "BookContext.h"
-#include "MasterReports.h"
-#include "ReportWindow.h"
+#include "store/BookContext.h"
+#include "engine/MasterReports.h"
+#include "windows/DataWindow.h"
 
 class QFrame;
 class QPushButton;
@@ -17,7 +17,7 @@ namespace qb {
 class frmGroups;
 class sesPanel;
 
-class frmGroupMaster final : public ReportWindow
+class frmGroupMaster final : public DataWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmGroupMaster)

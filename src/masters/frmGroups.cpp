@@ -1,4 +1,4 @@
-#include "frmGroups.h"
+#include "masters/frmGroups.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "BookChanges.h"
-#include "DataStore.h"
-#include "KeyPreview.h"
-#include "MasterEdits.h"
-#include "UiServices.h"
+#include "windows/BookChanges.h"
+#include "store/DataStore.h"
+#include "controls/KeyPreview.h"
+#include "store/MasterEdits.h"
+#include "store/UiServices.h"
 
 namespace qb {
 

@@ -5,8 +5,8 @@
 
 #include <QDialog>
 
-#include "BookContext.h"
-#include "Xml.h"
+#include "store/BookContext.h"
+#include "store/Xml.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,15 +1,15 @@
-#include "PeriodReportWindow.h"
+#include "reports/PeriodReportWindow.h"
 
 #include <QPushButton>
 
-#include "DateSelector.h"
-#include "HtmlView.h"
-#include "sesPanel.h"
+#include "windows/DateSelector.h"
+#include "windows/HtmlView.h"
+#include "controls/sesPanel.h"
 
 namespace qb {
 
 PeriodReportWindow::PeriodReportWindow(const BookContext& book, QWidget* parent)
-    : ReportWindow(parent)
+    : DataWindow(parent)
     , m_book(book)
 {
     m_dates = new DateSelector(book, this);
@@ -74,7 +74,7 @@ QDate PeriodReportWindow::linkToDate() const
 
 void PeriodReportWindow::resizeEvent(QResizeEvent* event)
 {
-    ReportWindow::resizeEvent(event);
+    DataWindow::resizeEvent(event);
     placePleaseWait();
 }
 

@@ -8,8 +8,8 @@
 // it. A window that cannot make its page fails quietly: the wait panel goes,
 // the page shown before stays.
 
-#include "BookContext.h"
-#include "ReportWindow.h"
+#include "store/BookContext.h"
+#include "windows/DataWindow.h"
 
 class QPushButton;
 
@@ -18,7 +18,7 @@ namespace qb {
 class DateSelector;
 class sesPanel;
 
-class PeriodReportWindow : public ReportWindow
+class PeriodReportWindow : public DataWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PeriodReportWindow)

@@ -1,4 +1,4 @@
-#include "frmLedger.h"
+#include "reports/frmLedger.h"
 
 #include <QDateEdit>
 #include <QFrame>
@@ -12,15 +12,15 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "AccountCombo.h"
-#include "Clock.h"
-#include "DataStore.h"
-#include "DateBox.h"
-#include "DateSelector.h"
-#include "HtmlView.h"
-#include "ShortDate.h"
-#include "Utilities.h"
-#include "WindowHost.h"
+#include "controls/AccountCombo.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "controls/DateBox.h"
+#include "windows/DateSelector.h"
+#include "windows/HtmlView.h"
+#include "engine/ShortDate.h"
+#include "store/Utilities.h"
+#include "windows/WindowHost.h"
 
 namespace qb {
 

@@ -5,9 +5,9 @@
 
 #include <optional>
 
-#include "LedgerReport.h"
-#include "Openers.h"
-#include "PeriodReportWindow.h"
+#include "engine/LedgerReport.h"
+#include "windows/Openers.h"
+#include "reports/PeriodReportWindow.h"
 
 class QFrame;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "frmTransSummary.h"
+#include "reports/frmTransSummary.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -12,15 +12,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "AccountCombo.h"
-#include "Clock.h"
-#include "DataStore.h"
-#include "DateBox.h"
-#include "DateSelector.h"
-#include "HtmlView.h"
-#include "ReportPage.h"
-#include "UiServices.h"
-#include "WindowHost.h"
+#include "controls/AccountCombo.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "controls/DateBox.h"
+#include "windows/DateSelector.h"
+#include "windows/HtmlView.h"
+#include "engine/ReportPage.h"
+#include "store/UiServices.h"
+#include "windows/WindowHost.h"
 
 namespace qb {
 

@@ -6,10 +6,10 @@
 
 #include <optional>
 
-#include "BookContext.h"
-#include "Openers.h"
-#include "PeriodReportWindow.h"
-#include "SummaryReport.h"
+#include "store/BookContext.h"
+#include "windows/Openers.h"
+#include "reports/PeriodReportWindow.h"
+#include "engine/SummaryReport.h"
 
 class QComboBox;
 class QFrame;

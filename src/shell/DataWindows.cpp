@@ -1,12 +1,12 @@
-#include "DataWindows.h"
+#include "shell/DataWindows.h"
 
-#include "Openers.h"
-#include "frmLedger.h"
-#include "frmAcMaster.h"
-#include "frmGroupMaster.h"
-#include "frmSearch.h"
-#include "frmTrans.h"
-#include "frmTransSummary.h"
+#include "windows/Openers.h"
+#include "reports/frmLedger.h"
+#include "masters/frmAcMaster.h"
+#include "masters/frmGroupMaster.h"
+#include "transactions/frmSearch.h"
+#include "transactions/frmTrans.h"
+#include "reports/frmTransSummary.h"
 
 namespace qb {
 

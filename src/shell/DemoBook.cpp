@@ -1,11 +1,11 @@
-#include "DemoBook.h"
+#include "shell/DemoBook.h"
 
 #include <QLocale>
 
-#include "DataStore.h"
-#include "Money.h"
-#include "Records.h"
-#include "Utilities.h"
+#include "store/DataStore.h"
+#include "store/Money.h"
+#include "store/Records.h"
+#include "store/Utilities.h"
 
 namespace qb {
 

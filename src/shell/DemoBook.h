@@ -7,7 +7,7 @@
 #include <QDate>
 #include <QString>
 
-#include "Xml.h"
+#include "store/Xml.h"
 
 namespace qb {
 

@@ -1,14 +1,14 @@
-#include "FileCommands.h"
+#include "shell/FileCommands.h"
 
 #include <QFileInfo>
 #include <QWidget>
 
-#include "DataStore.h"
-#include "FileAsk.h"
-#include "RecentFiles.h"
-#include "UiServices.h"
-#include "Utilities.h"
-#include "frmSetPassword.h"
+#include "store/DataStore.h"
+#include "store/FileAsk.h"
+#include "shell/RecentFiles.h"
+#include "store/UiServices.h"
+#include "store/Utilities.h"
+#include "shell/frmSetPassword.h"
 
 namespace qb {
 

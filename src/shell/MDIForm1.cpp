@@ -1,4 +1,4 @@
-#include "MDIForm1.h"
+#include "shell/MDIForm1.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -18,22 +18,22 @@
 #include <exception>
 #include <type_traits>
 
-#include "Artwork.h"
-#include "Clock.h"
-#include "FileCommands.h"
-#include "MdiWindowHost.h"
-#include "Openers.h"
-#include "RecentFiles.h"
-#include "UiServices.h"
-#include "Utilities.h"
-#include "WindowList.h"
-#include "frmAbout.h"
-#include "frmHelp.h"
-#include "frmLogin.h"
-#include "frmPanel.h"
-#include "WindowArrangement.h"
-#include "ucIconInfo.h"
-#include "ucToolbar.h"
+#include "shell/Artwork.h"
+#include "store/Clock.h"
+#include "shell/FileCommands.h"
+#include "shell/MdiWindowHost.h"
+#include "windows/Openers.h"
+#include "shell/RecentFiles.h"
+#include "store/UiServices.h"
+#include "store/Utilities.h"
+#include "windows/WindowList.h"
+#include "shell/frmAbout.h"
+#include "shell/frmHelp.h"
+#include "shell/frmLogin.h"
+#include "shell/frmPanel.h"
+#include "shell/WindowArrangement.h"
+#include "controls/ucIconInfo.h"
+#include "controls/ucToolbar.h"
 
 namespace qb {
 

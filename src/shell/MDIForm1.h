@@ -9,8 +9,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "BookContext.h"
-#include "DataStore.h"
+#include "store/BookContext.h"
+#include "store/DataStore.h"
 
 class QAction;
 class QLabel;

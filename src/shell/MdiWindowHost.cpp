@@ -1,4 +1,4 @@
-#include "MdiWindowHost.h"
+#include "shell/MdiWindowHost.h"
 
 #include <algorithm>
 #include <optional>
@@ -11,11 +11,11 @@
 #include <QPointer>
 #include <QScrollBar>
 
-#include "HtmlView.h"
-#include "Openers.h"
-#include "ReportWindow.h"
-#include "Utilities.h"
-#include "WindowList.h"
+#include "windows/HtmlView.h"
+#include "windows/Openers.h"
+#include "windows/DataWindow.h"
+#include "store/Utilities.h"
+#include "windows/WindowList.h"
 
 namespace qb {
 
@@ -102,7 +102,7 @@ void MdiWindowHost::fitColumnsLater(QMdiSubWindow* sub)
     // the frame is widened when it has come and does not show every column.
     const QPointer<QMdiSubWindow> frame = sub;
     QTimer::singleShot(0, this, [this, frame] {
-        auto* report = frame ? qobject_cast<ReportWindow*>(frame->widget()) : nullptr;
+        auto* report = frame ? qobject_cast<DataWindow*>(frame->widget()) : nullptr;
         if (!report)
             return;
         const int hidden = report->WebBrowser1->horizontalScrollBar()->maximum();

@@ -10,7 +10,7 @@
 #include <QRect>
 #include <QTimer>
 
-#include "WindowHost.h"
+#include "windows/WindowHost.h"
 
 class QMdiArea;
 class QMdiSubWindow;

@@ -1,4 +1,4 @@
-#include "QtUiServices.h"
+#include "shell/QtUiServices.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -3,7 +3,7 @@
 // The real message boxes, file dialogs and pop-up menus behind the program's
 // own interfaces (UiServices.h). main() installs them; tests install recorders.
 
-#include "UiServices.h"
+#include "store/UiServices.h"
 
 class QMessageBox;
 class QWidget;

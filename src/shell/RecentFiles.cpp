@@ -1,6 +1,6 @@
-#include "RecentFiles.h"
+#include "shell/RecentFiles.h"
 
-#include "Utilities.h"
+#include "store/Utilities.h"
 
 namespace qb {
 

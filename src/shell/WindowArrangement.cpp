@@ -1,4 +1,4 @@
-#include "WindowArrangement.h"
+#include "shell/WindowArrangement.h"
 
 #include <QList>
 #include <QMdiArea>

@@ -1,4 +1,4 @@
-#include "frmAbout.h"
+#include "shell/frmAbout.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Artwork.h"
-#include "DataStore.h"
+#include "shell/Artwork.h"
+#include "store/DataStore.h"
 
 namespace qb {
 

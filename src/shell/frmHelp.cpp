@@ -1,4 +1,4 @@
-#include "frmHelp.h"
+#include "shell/frmHelp.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -9,7 +9,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "Utilities.h"
+#include "store/Utilities.h"
 
 namespace qb {
 

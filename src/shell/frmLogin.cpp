@@ -1,4 +1,4 @@
-#include "frmLogin.h"
+#include "shell/frmLogin.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "Artwork.h"
-#include "UiServices.h"
+#include "shell/Artwork.h"
+#include "store/UiServices.h"
 
 namespace qb {
 

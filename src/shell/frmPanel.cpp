@@ -1,4 +1,4 @@
-#include "frmPanel.h"
+#include "shell/frmPanel.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -6,8 +6,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "Artwork.h"
-#include "DataStore.h"
+#include "shell/Artwork.h"
+#include "store/DataStore.h"
 
 namespace qb {
 

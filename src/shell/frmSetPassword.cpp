@@ -1,4 +1,4 @@
-#include "frmSetPassword.h"
+#include "shell/frmSetPassword.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,11 +10,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "BookCrypto.h"
-#include "ClsAX.h"
-#include "DataStore.h"
-#include "UiServices.h"
-#include "Utilities.h"
+#include "store/BookCrypto.h"
+#include "store/ClsAX.h"
+#include "store/DataStore.h"
+#include "store/UiServices.h"
+#include "store/Utilities.h"
 
 namespace qb {
 

@@ -1,4 +1,4 @@
-#include "frmSplash.h"
+#include "shell/frmSplash.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -10,11 +10,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "Artwork.h"
-#include "DataStore.h"
-#include "MDIForm1.h"
-#include "UiServices.h"
-#include "Utilities.h"
+#include "shell/Artwork.h"
+#include "store/DataStore.h"
+#include "shell/MDIForm1.h"
+#include "store/UiServices.h"
+#include "store/Utilities.h"
 
 namespace qb {
 

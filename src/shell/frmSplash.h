@@ -7,7 +7,7 @@
 
 #include <QWidget>
 
-#include "BookContext.h"
+#include "store/BookContext.h"
 
 class QLabel;
 

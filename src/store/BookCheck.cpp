@@ -1,10 +1,10 @@
-#include "BookCheck.h"
+#include "store/BookCheck.h"
 
 #include <QHash>
 #include <QSet>
 
-#include "Utilities.h"
-#include "Xml.h"
+#include "store/Utilities.h"
+#include "store/Xml.h"
 
 namespace qb {
 

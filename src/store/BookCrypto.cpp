@@ -1,4 +1,4 @@
-#include "BookCrypto.h"
+#include "store/BookCrypto.h"
 
 #include <cstring>
 
@@ -9,8 +9,8 @@
 
 #include <sodium.h>
 
-#include "ClsAX.h"
-#include "DataStore.h"
+#include "store/ClsAX.h"
+#include "store/DataStore.h"
 
 namespace qb {
 

@@ -26,7 +26,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "BookFile.h"
+#include "store/BookFile.h"
 
 namespace qb {
 

@@ -1,12 +1,12 @@
-#include "BookEdits.h"
+#include "store/BookEdits.h"
 
 #include <algorithm>
 #include <vector>
 
 #include <QHash>
 
-#include "Records.h"
-#include "Utilities.h"
+#include "store/Records.h"
+#include "store/Utilities.h"
 
 namespace qb {
 

@@ -7,8 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "Money.h"
-#include "Xml.h"
+#include "store/Money.h"
+#include "store/Xml.h"
 
 namespace qb {
 

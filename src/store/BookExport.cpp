@@ -1,4 +1,4 @@
-#include "BookExport.h"
+#include "store/BookExport.h"
 
 #include <algorithm>
 
@@ -6,10 +6,10 @@
 #include <QList>
 #include <QSet>
 
-#include "BookCheck.h"
-#include "Money.h"
-#include "Utilities.h"
-#include "Xml.h"
+#include "store/BookCheck.h"
+#include "store/Money.h"
+#include "store/Utilities.h"
+#include "store/Xml.h"
 
 namespace qb {
 

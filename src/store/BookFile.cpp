@@ -1,4 +1,4 @@
-#include "BookFile.h"
+#include "store/BookFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,9 +17,9 @@
 #include <unistd.h>
 #endif
 
-#include "BookCrypto.h"
-#include "ClsAX.h"
-#include "DataStore.h"
+#include "store/BookCrypto.h"
+#include "store/ClsAX.h"
+#include "store/DataStore.h"
 
 namespace qb {
 

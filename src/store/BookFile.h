@@ -15,8 +15,8 @@
 #include <QList>
 #include <QString>
 
-#include "UiServices.h"
-#include "Xml.h"
+#include "store/UiServices.h"
+#include "store/Xml.h"
 
 namespace qb {
 

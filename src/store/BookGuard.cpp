@@ -1,4 +1,4 @@
-#include "BookGuard.h"
+#include "store/BookGuard.h"
 
 #include <QCryptographicHash>
 #include <QDir>

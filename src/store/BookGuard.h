@@ -11,7 +11,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "Xml.h"
+#include "store/Xml.h"
 
 class QLockFile;
 

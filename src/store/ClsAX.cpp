@@ -1,4 +1,4 @@
-#include "ClsAX.h"
+#include "store/ClsAX.h"
 
 #include <array>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "Xml.h"
+#include "store/Xml.h"
 
 namespace qb {
 

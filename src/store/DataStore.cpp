@@ -1,4 +1,4 @@
-#include "DataStore.h"
+#include "store/DataStore.h"
 
 #include <algorithm>
 
@@ -7,10 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "BookCrypto.h"
-#include "ClsAX.h"
-#include "UiServices.h"
-#include "Utilities.h"
+#include "store/BookCrypto.h"
+#include "store/ClsAX.h"
+#include "store/UiServices.h"
+#include "store/Utilities.h"
 
 namespace qb {
 

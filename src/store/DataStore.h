@@ -10,10 +10,10 @@
 #include <QString>
 #include <QStringList>
 
-#include "BookFile.h"
-#include "BookGuard.h"
-#include "Clock.h"
-#include "Xml.h"
+#include "store/BookFile.h"
+#include "store/BookGuard.h"
+#include "store/Clock.h"
+#include "store/Xml.h"
 
 namespace qb {
 

@@ -10,9 +10,9 @@
 #include <QObject>
 #include <QString>
 
-#include "DataStore.h"
-#include "UiServices.h"
-#include "Utilities.h"
+#include "store/DataStore.h"
+#include "store/UiServices.h"
+#include "store/Utilities.h"
 
 namespace qb {
 

@@ -1,7 +1,7 @@
-#include "MasterEdits.h"
+#include "store/MasterEdits.h"
 
-#include "Records.h"
-#include "Utilities.h"
+#include "store/Records.h"
+#include "store/Utilities.h"
 
 namespace qb {
 

@@ -9,7 +9,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "Xml.h"
+#include "store/Xml.h"
 
 namespace qb {
 

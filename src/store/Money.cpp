@@ -1,4 +1,4 @@
-#include "Money.h"
+#include "store/Money.h"
 
 #include <QtNumeric>
 

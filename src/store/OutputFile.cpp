@@ -1,4 +1,4 @@
-#include "OutputFile.h"
+#include "store/OutputFile.h"
 
 #include <QFile>
 #include <QFileInfo>

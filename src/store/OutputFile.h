@@ -7,7 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "Xml.h"
+#include "store/Xml.h"
 
 namespace qb {
 

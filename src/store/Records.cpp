@@ -1,4 +1,4 @@
-#include "Records.h"
+#include "store/Records.h"
 
 namespace qb {
 

@@ -1,8 +1,8 @@
-#include "UiServices.h"
+#include "store/UiServices.h"
 
 #include <cstdio>
 
-#include "DataStore.h"
+#include "store/DataStore.h"
 
 namespace qb {
 

@@ -1,4 +1,4 @@
-#include "Utilities.h"
+#include "store/Utilities.h"
 
 #include <algorithm>
 #include <random>
@@ -10,7 +10,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-#include "Xml.h"
+#include "store/Xml.h"
 
 namespace qb {
 

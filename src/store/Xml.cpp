@@ -1,4 +1,4 @@
-#include "Xml.h"
+#include "store/Xml.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "CommandOutput.h"
+#include "tool/CommandOutput.h"
 
 #include <QFileDevice>
 
-#include "CommandLine.h"
-#include "OutputFile.h"
+#include "tool/CommandLine.h"
+#include "store/OutputFile.h"
 
 namespace qb {
 

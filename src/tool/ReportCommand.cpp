@@ -1,20 +1,20 @@
-#include "ReportCommand.h"
+#include "tool/ReportCommand.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "ClsAX.h"
-#include "CommandLine.h"
-#include "CommandOutput.h"
-#include "DataStore.h"
-#include "EntryReports.h"
-#include "LedgerReport.h"
-#include "MasterEdits.h"
-#include "MasterReports.h"
-#include "ReportEngine.h"
-#include "SummaryReport.h"
-#include "Xml.h"
+#include "store/ClsAX.h"
+#include "tool/CommandLine.h"
+#include "tool/CommandOutput.h"
+#include "store/DataStore.h"
+#include "engine/EntryReports.h"
+#include "engine/LedgerReport.h"
+#include "store/MasterEdits.h"
+#include "engine/MasterReports.h"
+#include "engine/ReportEngine.h"
+#include "engine/SummaryReport.h"
+#include "store/Xml.h"
 
 namespace qb {
 

@@ -8,8 +8,8 @@
 #include <QStringList>
 #include <QTextStream>
 
-#include "CommandLine.h"
-#include "Xml.h"
+#include "tool/CommandLine.h"
+#include "store/Xml.h"
 
 namespace qb {
 

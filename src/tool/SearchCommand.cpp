@@ -1,15 +1,15 @@
-#include "SearchCommand.h"
+#include "tool/SearchCommand.h"
 
 #include <algorithm>
 
 #include <QRegularExpression>
 
-#include "CommandLine.h"
-#include "CommandOutput.h"
-#include "ReportCommand.h"
-#include "ReportPage.h"
-#include "SearchReport.h"
-#include "ShortDate.h"
+#include "tool/CommandLine.h"
+#include "tool/CommandOutput.h"
+#include "tool/ReportCommand.h"
+#include "engine/ReportPage.h"
+#include "engine/SearchReport.h"
+#include "engine/ShortDate.h"
 
 namespace qb {
 

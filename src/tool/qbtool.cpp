@@ -14,22 +14,20 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-#include "BookCheck.h"
-#include "BookCrypto.h"
-#include "BookFile.h"
-#include "BookExport.h"
-#include "BookGuard.h"
-#include "ClsAX.h"
-#include "CommandLine.h"
-#include "CommandOutput.h"
-#include "DataStore.h"
-#include "Utilities.h"
-#include "Xml.h"
+#include "store/BookCheck.h"
+#include "store/BookCrypto.h"
+#include "store/BookFile.h"
+#include "store/BookExport.h"
+#include "store/BookGuard.h"
+#include "store/ClsAX.h"
+#include "tool/CommandLine.h"
+#include "tool/CommandOutput.h"
+#include "store/DataStore.h"
+#include "store/Utilities.h"
+#include "store/Xml.h"
 
-#ifdef QB_HAVE_REPORTS_ENGINE
-#include "ReportCommand.h"
-#include "SearchCommand.h"
-#endif
+#include "tool/ReportCommand.h"
+#include "tool/SearchCommand.h"
 
 namespace {
 
@@ -485,7 +483,6 @@ private:
         return kOk;
     }
 
-#ifdef QB_HAVE_REPORTS_ENGINE
     int report(const QStringList& args) { return engineCommand(runReportCommand, args); }
     int search(const QStringList& args) { return engineCommand(runSearchCommand, args); }
 
@@ -497,17 +494,6 @@ private:
         m_err.flush();
         return rc;
     }
-#else
-    int report(const QStringList&) { return noEngine(); }
-    int search(const QStringList&) { return noEngine(); }
-
-    int noEngine()
-    {
-        m_err << "qbtool: this build has no report engine\n";
-        m_err.flush();
-        return kUsage;
-    }
-#endif
 
     QTextStream& m_out;
     QTextStream& m_err;

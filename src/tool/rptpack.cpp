@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-#include "ClsAX.h"
+#include "store/ClsAX.h"
 
 int main(int argc, char** argv)
 {

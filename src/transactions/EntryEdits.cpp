@@ -1,4 +1,4 @@
-#include "EntryEdits.h"
+#include "transactions/EntryEdits.h"
 
 namespace qb {
 

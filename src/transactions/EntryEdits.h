@@ -9,7 +9,7 @@
 
 #include <QString>
 
-#include "BookEdits.h"
+#include "store/BookEdits.h"
 
 namespace qb {
 

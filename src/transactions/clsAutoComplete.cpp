@@ -1,4 +1,4 @@
-#include "clsAutoComplete.h"
+#include "transactions/clsAutoComplete.h"
 
 #include <QComboBox>
 #include <QKeyEvent>

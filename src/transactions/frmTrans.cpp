@@ -1,4 +1,4 @@
-#include "frmTrans.h"
+#include "transactions/frmTrans.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,18 +12,18 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "AccountCombo.h"
-#include "Clock.h"
-#include "DataStore.h"
-#include "HtmlView.h"
-#include "MasterEdits.h"
-#include "ReportPage.h"
-#include "ShortDate.h"
-#include "UiServices.h"
-#include "Utilities.h"
-#include "clsAutoComplete.h"
-#include "neb.h"
-#include "sesPanel.h"
+#include "controls/AccountCombo.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "windows/HtmlView.h"
+#include "store/MasterEdits.h"
+#include "engine/ReportPage.h"
+#include "engine/ShortDate.h"
+#include "store/UiServices.h"
+#include "store/Utilities.h"
+#include "transactions/clsAutoComplete.h"
+#include "controls/neb.h"
+#include "controls/sesPanel.h"
 
 namespace qb {
 
@@ -48,7 +48,7 @@ QComboBox* makeNarrationCombo(QWidget* parent)
 } // namespace
 
 frmTrans::frmTrans(const BookContext& book, QWidget* parent)
-    : ReportWindow(parent)
+    : DataWindow(parent)
     , m_book(book)
 {
     buildUi();
@@ -532,7 +532,7 @@ void frmTrans::linkClicked(const QString& token)
         return;
     }
     // Account links: both reports over the entry date.
-    ReportWindow::linkClicked(token);
+    DataWindow::linkClicked(token);
 }
 
 void frmTrans::bookChanged(const BookChange& change)
@@ -586,12 +586,12 @@ bool frmTrans::eventFilter(QObject* watched, QEvent* event)
             m_validating = false;
         }
     }
-    return ReportWindow::eventFilter(watched, event);
+    return DataWindow::eventFilter(watched, event);
 }
 
 void frmTrans::showEvent(QShowEvent* event)
 {
-    ReportWindow::showEvent(event);
+    DataWindow::showEvent(event);
     // A new window starts at its first field, so that the keyboard alone enters a day.
     if (!m_shown) {
         m_shown = true;
@@ -601,7 +601,7 @@ void frmTrans::showEvent(QShowEvent* event)
 
 void frmTrans::resizeEvent(QResizeEvent* event)
 {
-    ReportWindow::resizeEvent(event);
+    DataWindow::resizeEvent(event);
     placePleaseWait();
 }
 

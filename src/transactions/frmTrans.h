@@ -7,12 +7,12 @@
 
 #include <QDate>
 
-#include "BookEdits.h"
-#include "DateBox.h"
-#include "EntryEdits.h"
-#include "EntryReports.h"
-#include "Openers.h"
-#include "ReportWindow.h"
+#include "store/BookEdits.h"
+#include "controls/DateBox.h"
+#include "transactions/EntryEdits.h"
+#include "engine/EntryReports.h"
+#include "windows/Openers.h"
+#include "windows/DataWindow.h"
 
 class QComboBox;
 class QGroupBox;
@@ -28,7 +28,7 @@ class clsAutoComplete;
 class neb;
 class sesPanel;
 
-class frmTrans final : public ReportWindow, public TransactionEntryForm
+class frmTrans final : public DataWindow, public TransactionEntryForm
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmTrans)

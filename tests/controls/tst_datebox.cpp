@@ -4,8 +4,8 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-#include "Clock.h"
-#include "DateBox.h"
+#include "store/Clock.h"
+#include "controls/DateBox.h"
 
 using namespace qb;
 

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "TestSupport.h"
-#include "neb.h"
+#include "controls/neb.h"
 
 using namespace qb;
 

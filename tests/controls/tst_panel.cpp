@@ -2,7 +2,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "sesPanel.h"
+#include "controls/sesPanel.h"
 
 using namespace qb;
 

@@ -1,7 +1,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "ucIconInfo.h"
+#include "controls/ucIconInfo.h"
 
 using namespace qb;
 

@@ -6,7 +6,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
-#include "ucToolbar.h"
+#include "controls/ucToolbar.h"
 
 using namespace qb;
 

@@ -5,9 +5,9 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-#include "AccountCombo.h"
-#include "KeyPreview.h"
-#include "Xml.h"
+#include "controls/AccountCombo.h"
+#include "controls/KeyPreview.h"
+#include "store/Xml.h"
 
 using namespace qb;
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "BookCrypto.h"
+#include "store/BookCrypto.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

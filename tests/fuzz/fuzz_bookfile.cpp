@@ -11,13 +11,13 @@
 #include <QCoreApplication>
 #include <QDate>
 
-#include "BookCheck.h"
-#include "BookFile.h"
-#include "ClsAX.h"
-#include "EntryReports.h"
-#include "LedgerReport.h"
-#include "ShortDate.h"
-#include "SummaryReport.h"
+#include "store/BookCheck.h"
+#include "store/BookFile.h"
+#include "store/ClsAX.h"
+#include "engine/EntryReports.h"
+#include "engine/LedgerReport.h"
+#include "engine/ShortDate.h"
+#include "engine/SummaryReport.h"
 
 namespace {
 

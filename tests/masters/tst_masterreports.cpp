@@ -1,10 +1,10 @@
 #include <QProcess>
 #include <QtTest>
 
-#include "MasterReports.h"
-#include "ReportPage.h"
+#include "engine/MasterReports.h"
+#include "engine/ReportPage.h"
 #include "TestSupport.h"
-#include "Xml.h"
+#include "store/Xml.h"
 
 using namespace qb;
 
@@ -146,7 +146,6 @@ private slots:
 
     void qbtoolGivesTheWindowsPages()
     {
-#ifdef QB_HAVE_QBTOOL
         test::TempEnv env;
         const QString path = env.path(QStringLiteral("books.qbf"));
         QVERIFY(test::writeDataFile(path, test::sampleBookXml()));
@@ -166,9 +165,6 @@ private slots:
             AddStyleHead(page);
             QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), page);
         }
-#else
-        QSKIP("qbtool is not built");
-#endif
     }
 };
 

@@ -7,20 +7,20 @@
 #include <QTextBlock>
 #include <QtTest>
 
-#include "Clock.h"
-#include "DataStore.h"
-#include "HtmlView.h"
-#include "MasterEdits.h"
-#include "Openers.h"
-#include "ReportWindow.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "windows/HtmlView.h"
+#include "store/MasterEdits.h"
+#include "windows/Openers.h"
+#include "windows/DataWindow.h"
 #include "TestBook.h"
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
-#include "WindowHost.h"
-#include "frmAcMaster.h"
-#include "frmGroupMaster.h"
-#include "frmGroups.h"
-#include "sesPanel.h"
+#include "windows/WindowHost.h"
+#include "masters/frmAcMaster.h"
+#include "masters/frmGroupMaster.h"
+#include "masters/frmGroups.h"
+#include "controls/sesPanel.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -28,7 +28,7 @@ using namespace qb::test;
 namespace {
 
 // A period summary window as the openers see it, recording what it was asked.
-class SummaryWindow final : public ReportWindow, public PeriodSummaryForm
+class SummaryWindow final : public DataWindow, public PeriodSummaryForm
 {
 public:
     std::optional<int> selectedAccount() const override { return account; }

@@ -14,8 +14,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "ClsAX.h"
-#include "Xml.h"
+#include "store/ClsAX.h"
+#include "store/Xml.h"
 
 namespace qb::test {
 

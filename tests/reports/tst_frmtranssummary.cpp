@@ -6,18 +6,18 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "DataWindows.h"
-#include "DateBox.h"
-#include "HtmlView.h"
-#include "MDIForm1.h"
-#include "Openers.h"
+#include "shell/DataWindows.h"
+#include "controls/DateBox.h"
+#include "windows/HtmlView.h"
+#include "shell/MDIForm1.h"
+#include "windows/Openers.h"
 #include "SummaryTestBook.h"
 #include "TestBook.h"
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
-#include "WindowList.h"
-#include "frmTransSummary.h"
-#include "ucToolbar.h"
+#include "windows/WindowList.h"
+#include "reports/frmTransSummary.h"
+#include "controls/ucToolbar.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -70,7 +70,7 @@ QStringList totalsOf(const QList<SummaryTestBook::Row>& rows)
 }
 
 // A transaction list made by the opener, recording what it was asked.
-class ListProbe final : public ReportWindow, public TransactionListForm
+class ListProbe final : public DataWindow, public TransactionListForm
 {
 public:
     explicit ListProbe(QStringList* log) : m_log(log) { }

@@ -1,8 +1,8 @@
 #include <QtTest>
 
-#include "ClsAX.h"
-#include "ReportCommand.h"
-#include "ReportEngine.h"
+#include "store/ClsAX.h"
+#include "tool/ReportCommand.h"
+#include "engine/ReportEngine.h"
 #include "TestSupport.h"
 
 using namespace qb;

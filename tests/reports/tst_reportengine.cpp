@@ -1,9 +1,9 @@
 #include <QtTest>
 
-#include "ClsAX.h"
-#include "ReportEngine.h"
+#include "store/ClsAX.h"
+#include "engine/ReportEngine.h"
 #include "TestSupport.h"
-#include "Utilities.h"
+#include "store/Utilities.h"
 
 using namespace qb;
 using namespace qb::test;

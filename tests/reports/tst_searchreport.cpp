@@ -3,8 +3,8 @@
 
 #include <QtTest>
 
-#include "SearchReport.h"
-#include "ShortDate.h"
+#include "engine/SearchReport.h"
+#include "engine/ShortDate.h"
 #include "TestSupport.h"
 
 using namespace qb;

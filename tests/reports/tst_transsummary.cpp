@@ -8,13 +8,13 @@
 #include <QRegularExpression>
 #include <QtTest>
 
-#include "ClsAX.h"
-#include "ReportEngine.h"
-#include "SummaryReport.h"
+#include "store/ClsAX.h"
+#include "engine/ReportEngine.h"
+#include "engine/SummaryReport.h"
 #include "SummaryTestBook.h"
 #include "TestSupport.h"
-#include "Utilities.h"
-#include "Xml.h"
+#include "store/Utilities.h"
+#include "store/Xml.h"
 
 using namespace qb;
 using namespace Qt::StringLiterals;

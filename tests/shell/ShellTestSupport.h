@@ -13,9 +13,9 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "ClsAX.h"
-#include "Openers.h"
-#include "ReportWindow.h"
+#include "store/ClsAX.h"
+#include "windows/Openers.h"
+#include "windows/DataWindow.h"
 #include "TestBook.h"
 #include "TestSupport.h"
 
@@ -103,7 +103,7 @@ inline QAction* actionOf(QWidget* window, const char* name)
 }
 
 // A search window as the openers see it: it joins the Window menu when made.
-class SearchProbe final : public ReportWindow, public SearchForm
+class SearchProbe final : public DataWindow, public SearchForm
 {
 public:
     explicit SearchProbe(const QString& caption)

@@ -3,11 +3,11 @@
 #include <QSet>
 #include <QTest>
 
-#include "ClsAX.h"
-#include "DemoBook.h"
-#include "Money.h"
+#include "store/ClsAX.h"
+#include "shell/DemoBook.h"
+#include "store/Money.h"
 #include "TestSupport.h"
-#include "Utilities.h"
+#include "store/Utilities.h"
 
 using namespace qb;
 

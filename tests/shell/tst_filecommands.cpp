@@ -16,21 +16,21 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "BookCrypto.h"
-#include "DataWindows.h"
-#include "FileCommands.h"
-#include "MDIForm1.h"
+#include "store/BookCrypto.h"
+#include "shell/DataWindows.h"
+#include "shell/FileCommands.h"
+#include "shell/MDIForm1.h"
 #include "ShellTestSupport.h"
 #include "WidgetTestSupport.h"
-#include "Utilities.h"
-#include "WindowList.h"
-#include "frmAbout.h"
-#include "frmHelp.h"
-#include "frmPanel.h"
-#include "frmSetPassword.h"
-#include "frmTrans.h"
-#include "ucIconInfo.h"
-#include "ucToolbar.h"
+#include "store/Utilities.h"
+#include "windows/WindowList.h"
+#include "shell/frmAbout.h"
+#include "shell/frmHelp.h"
+#include "shell/frmPanel.h"
+#include "shell/frmSetPassword.h"
+#include "transactions/frmTrans.h"
+#include "controls/ucIconInfo.h"
+#include "controls/ucToolbar.h"
 
 using namespace qb;
 using namespace qb::test;

@@ -4,14 +4,14 @@
 #include <QMdiSubWindow>
 #include <QTest>
 
-#include "DataWindows.h"
-#include "HtmlView.h"
-#include "MDIForm1.h"
+#include "shell/DataWindows.h"
+#include "windows/HtmlView.h"
+#include "shell/MDIForm1.h"
 #include "ShellTestSupport.h"
-#include "WindowList.h"
-#include "frmAcMaster.h"
-#include "frmGroupMaster.h"
-#include "ucToolbar.h"
+#include "windows/WindowList.h"
+#include "masters/frmAcMaster.h"
+#include "masters/frmGroupMaster.h"
+#include "controls/ucToolbar.h"
 
 using namespace qb;
 using namespace qb::test;

@@ -8,14 +8,14 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "BookCrypto.h"
-#include "MDIForm1.h"
+#include "store/BookCrypto.h"
+#include "shell/MDIForm1.h"
 #include "ShellTestSupport.h"
-#include "Utilities.h"
-#include "WindowList.h"
-#include "frmLogin.h"
-#include "frmSetPassword.h"
-#include "ucIconInfo.h"
+#include "store/Utilities.h"
+#include "windows/WindowList.h"
+#include "shell/frmLogin.h"
+#include "shell/frmSetPassword.h"
+#include "controls/ucIconInfo.h"
 
 using namespace qb;
 using namespace qb::test;

@@ -11,15 +11,15 @@
 #include <QSettings>
 #include <QTest>
 
-#include "DemoBook.h"
-#include "MDIForm1.h"
-#include "RecentFiles.h"
+#include "shell/DemoBook.h"
+#include "shell/MDIForm1.h"
+#include "shell/RecentFiles.h"
 #include "ShellTestSupport.h"
-#include "Utilities.h"
-#include "frmPanel.h"
-#include "frmSplash.h"
-#include "ucIconInfo.h"
-#include "ucToolbar.h"
+#include "store/Utilities.h"
+#include "shell/frmPanel.h"
+#include "shell/frmSplash.h"
+#include "controls/ucIconInfo.h"
+#include "controls/ucToolbar.h"
 
 using namespace qb;
 using namespace qb::test;

@@ -11,9 +11,9 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "FileAsk.h"
-#include "PressTab.h"
-#include "QtUiServices.h"
+#include "store/FileAsk.h"
+#include "controls/PressTab.h"
+#include "shell/QtUiServices.h"
 #include "ShellTestSupport.h"
 
 using namespace qb;

@@ -18,25 +18,25 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 
-#include "AccountCombo.h"
-#include "DataWindows.h"
-#include "HtmlView.h"
-#include "MDIForm1.h"
-#include "MdiWindowHost.h"
-#include "Money.h"
+#include "controls/AccountCombo.h"
+#include "shell/DataWindows.h"
+#include "windows/HtmlView.h"
+#include "shell/MDIForm1.h"
+#include "shell/MdiWindowHost.h"
+#include "store/Money.h"
 #include "ShellTestSupport.h"
-#include "ShortDate.h"
+#include "engine/ShortDate.h"
 #include "WidgetTestSupport.h"
-#include "frmAcMaster.h"
-#include "frmDateRangeAdd.h"
-#include "frmDateRangeManage.h"
-#include "frmGroupMaster.h"
-#include "frmGroups.h"
-#include "frmLedger.h"
-#include "frmSearch.h"
-#include "frmTrans.h"
-#include "frmTransSummary.h"
-#include "neb.h"
+#include "masters/frmAcMaster.h"
+#include "windows/frmDateRangeAdd.h"
+#include "windows/frmDateRangeManage.h"
+#include "masters/frmGroupMaster.h"
+#include "masters/frmGroups.h"
+#include "reports/frmLedger.h"
+#include "transactions/frmSearch.h"
+#include "transactions/frmTrans.h"
+#include "reports/frmTransSummary.h"
+#include "controls/neb.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -445,7 +445,7 @@ private slots:
             }
             return nullptr;
         };
-        auto* w = qobject_cast<ReportWindow*>(open());
+        auto* w = qobject_cast<DataWindow*>(open());
         QVERIFY(w);
         if (auto* summary = qobject_cast<frmTransSummary*>(w))
             summary->SelectAccount(0);

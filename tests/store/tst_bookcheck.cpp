@@ -1,8 +1,8 @@
 #include <QtTest>
 
-#include "BookCheck.h"
+#include "store/BookCheck.h"
 #include "TestSupport.h"
-#include "Xml.h"
+#include "store/Xml.h"
 
 using namespace qb;
 

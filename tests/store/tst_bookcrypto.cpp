@@ -6,11 +6,11 @@
 #include <QFile>
 #include <QQueue>
 
-#include "BookCrypto.h"
-#include "BookFile.h"
-#include "ClsAX.h"
-#include "DataStore.h"
-#include "Records.h"
+#include "store/BookCrypto.h"
+#include "store/BookFile.h"
+#include "store/ClsAX.h"
+#include "store/DataStore.h"
+#include "store/Records.h"
 #include "TestSupport.h"
 
 using namespace qb;

@@ -1,7 +1,7 @@
 #include <QtTest>
 
-#include "BookEdits.h"
-#include "DataStore.h"
+#include "store/BookEdits.h"
+#include "store/DataStore.h"
 #include "TestSupport.h"
 
 using namespace qb;

@@ -7,11 +7,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "BookFile.h"
-#include "ClsAX.h"
-#include "DataStore.h"
+#include "store/BookFile.h"
+#include "store/ClsAX.h"
+#include "store/DataStore.h"
 #include "TestSupport.h"
-#include "Utilities.h"
+#include "store/Utilities.h"
 
 using namespace qb;
 using test::fileBytes;

@@ -9,11 +9,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "BookFile.h"
-#include "BookGuard.h"
-#include "DataStore.h"
+#include "store/BookFile.h"
+#include "store/BookGuard.h"
+#include "store/DataStore.h"
 #include "TestSupport.h"
-#include "Utilities.h"
+#include "store/Utilities.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>

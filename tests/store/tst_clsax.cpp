@@ -4,9 +4,9 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
-#include "ClsAX.h"
+#include "store/ClsAX.h"
 #include "TestSupport.h"
-#include "Xml.h"
+#include "store/Xml.h"
 
 using namespace qb;
 

@@ -5,12 +5,12 @@
 #include <QQueue>
 #include <QSettings>
 
-#include "BookFile.h"
-#include "ClsAX.h"
-#include "DataStore.h"
-#include "Records.h"
+#include "store/BookFile.h"
+#include "store/ClsAX.h"
+#include "store/DataStore.h"
+#include "store/Records.h"
 #include "TestSupport.h"
-#include "Utilities.h"
+#include "store/Utilities.h"
 
 #ifdef Q_OS_UNIX
 #include <cerrno>

@@ -1,12 +1,12 @@
 #include <algorithm>
 #include <QtTest>
 
-#include "ClsAX.h"
-#include "DataStore.h"
-#include "Records.h"
+#include "store/ClsAX.h"
+#include "store/DataStore.h"
+#include "store/Records.h"
 #include "TestSupport.h"
-#include "Utilities.h"
-#include "Xml.h"
+#include "store/Utilities.h"
+#include "store/Xml.h"
 
 using namespace qb;
 

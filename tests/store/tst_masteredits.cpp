@@ -1,9 +1,9 @@
 #include <QtTest>
 
-#include "BookEdits.h"
-#include "MasterEdits.h"
+#include "store/BookEdits.h"
+#include "store/MasterEdits.h"
 #include "TestSupport.h"
-#include "Utilities.h"
+#include "store/Utilities.h"
 
 using namespace qb;
 

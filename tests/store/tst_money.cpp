@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "Money.h"
+#include "store/Money.h"
 
 using namespace qb;
 

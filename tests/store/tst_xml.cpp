@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "Xml.h"
+#include "store/Xml.h"
 
 using namespace qb;
 

@@ -6,9 +6,9 @@
 #include <QDate>
 #include <QString>
 
-#include "BookContext.h"
-#include "Clock.h"
-#include "DataStore.h"
+#include "store/BookContext.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
 #include "TestSupport.h"
 
 namespace qb::test {

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QSettings>
 
-#include "ClsAX.h"
+#include "store/ClsAX.h"
 
 namespace qb::test {
 

@@ -9,8 +9,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "DataStore.h"
-#include "UiServices.h"
+#include "store/DataStore.h"
+#include "store/UiServices.h"
 
 namespace qb::test {
 

@@ -11,7 +11,7 @@
 #include <QTextBlock>
 #include <QTimer>
 
-#include "HtmlView.h"
+#include "windows/HtmlView.h"
 
 namespace qb::test {
 

@@ -14,9 +14,9 @@
 #include <QStringList>
 #include <Qt>
 
-#include "Openers.h"
-#include "ReportWindow.h"
-#include "UiServices.h"
+#include "windows/Openers.h"
+#include "windows/DataWindow.h"
+#include "store/UiServices.h"
 
 class QWidget;
 
@@ -59,7 +59,7 @@ public:
 
 // A transaction list window as the openers see it, recording what it was
 // asked and how often it was refreshed.
-class RecordingListWindow final : public ReportWindow, public TransactionListForm
+class RecordingListWindow final : public DataWindow, public TransactionListForm
 {
 public:
     std::optional<int> selectedAccount() const override { return account; }

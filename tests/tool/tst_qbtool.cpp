@@ -7,15 +7,15 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
-#include "BookCheck.h"
-#include "BookCrypto.h"
-#include "ClsAX.h"
-#include "DataStore.h"
+#include "store/BookCheck.h"
+#include "store/BookCrypto.h"
+#include "store/ClsAX.h"
+#include "store/DataStore.h"
 #include "FullDisk.h"
-#include "Money.h"
+#include "store/Money.h"
 #include "TestSupport.h"
-#include "Utilities.h"
-#include "Xml.h"
+#include "store/Utilities.h"
+#include "store/Xml.h"
 
 #ifdef Q_OS_LINUX
 #include <sys/socket.h>

@@ -3,7 +3,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "clsAutoComplete.h"
+#include "transactions/clsAutoComplete.h"
 
 using namespace qb;
 

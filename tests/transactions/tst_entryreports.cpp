@@ -1,9 +1,9 @@
 #include <QtTest>
 
-#include "EntryReports.h"
-#include "ReportPage.h"
+#include "engine/EntryReports.h"
+#include "engine/ReportPage.h"
 #include "TestSupport.h"
-#include "Xml.h"
+#include "store/Xml.h"
 
 using namespace qb;
 

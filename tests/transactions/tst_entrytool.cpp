@@ -2,9 +2,9 @@
 #include <QProcess>
 #include <QtTest>
 
-#include "EntryReports.h"
-#include "ReportPage.h"
-#include "ShortDate.h"
+#include "engine/EntryReports.h"
+#include "engine/ReportPage.h"
+#include "engine/ShortDate.h"
 #include "TestSupport.h"
 
 using namespace qb;

@@ -11,19 +11,19 @@
 
 #include <memory>
 
-#include "DataStore.h"
-#include "HtmlView.h"
-#include "Openers.h"
-#include "ReportWindow.h"
-#include "ShortDate.h"
+#include "store/DataStore.h"
+#include "windows/HtmlView.h"
+#include "windows/Openers.h"
+#include "windows/DataWindow.h"
+#include "engine/ShortDate.h"
 #include "TestSupport.h"
-#include "Utilities.h"
-#include "WindowHost.h"
-#include "WindowList.h"
+#include "store/Utilities.h"
+#include "windows/WindowHost.h"
+#include "windows/WindowList.h"
 #include "TestBook.h"
 #include "WidgetTestSupport.h"
-#include "frmTrans.h"
-#include "neb.h"
+#include "transactions/frmTrans.h"
+#include "controls/neb.h"
 
 using namespace qb;
 using namespace qb::test;

@@ -1,0 +1,62 @@
+#pragma once
+
+// The transaction list of one account between two dates ("Trans-acwise"),
+// shared by the transaction list window and qbtool.
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+
+#include "engine/ReportTemplate.h"
+
+namespace qb {
+
+class LedgerReport final
+{
+public:
+    // Loads the installed template afresh (the window does so on every refresh).
+    bool load(Error* error = nullptr);
+    // The same from a style-sheet text in hand.
+    bool loadText(const QByteArray& text, Error* error = nullptr);
+
+    // Writes FromDate, ToDate and AcCode and the date expression into the
+    // template, works out the listing (ListingBook) and has the template lay
+    // it out, then puts the title in place. False with the error when the
+    // template lacks one of them, or when the transformation fails
+    // (TransformNode has then reported it).
+    bool build(const XmlDocument& data, int code, const QString& accountName, const QDate& from,
+        const QDate& to, const QString& dateExpression, QString* page, Error* error);
+    // Whether a sum of the last page left the money range (the page shows
+    // the error mark in its place).
+    bool overflowed() const { return m_overflowed; }
+
+    // The listing worked out in one exact walk over the account's
+    // transactions in date and number order, every figure written out
+    // grouped: a root "Ledger" (opening, in, out, closing and the widest
+    // figure's length in characters of the in, out and balance columns:
+    // inWidth, outWidth, balanceWidth), one "Day" per date with a row "t"
+    // per transaction (dt, No, ac and name of the other account, Nar, in,
+    // out, balance; Nar, in and out only when not empty) and, on a day of
+    // several rows, a "Total" (in, out).
+    // Money into the account counts positive. An amount that cannot be read
+    // shows the error mark, and so does every sum it is part of and every
+    // sum that leaves the range (*overflowed is then set).
+    static QByteArray ListingBook(const XmlDocument& data, int code, int from, int to,
+        bool* overflowed = nullptr);
+
+    // "Transaction listing for '" + name + "' - From " + from + " To " + to,
+    // the dates in the short date format.
+    static QString Title(const QString& accountName, const QDate& from, const QDate& to,
+        const QLocale& locale = QLocale::system());
+    // "Transaction listing - " + name
+    static QString Caption(const QString& accountName);
+
+private:
+    ReportTemplate m_template;
+    bool m_overflowed = false;
+};
+
+// The name of the account head with this code; empty when there is none.
+QString AccountName(const XmlDocument& data, int code);
+
+} // namespace qb

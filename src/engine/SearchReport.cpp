@@ -1,0 +1,341 @@
+#include "engine/SearchReport.h"
+
+#include <QFile>
+
+#include "store/BookExport.h"
+#include "store/OutputFile.h"
+#include "engine/ReportPage.h"
+#include "engine/ReportTemplate.h"
+#include "store/Utilities.h"
+
+namespace qb {
+
+namespace {
+
+const QString kUpperAZ = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+const QString kLowerAZ = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+
+// The narration folded to small letters: A-Z, and the capitals of the
+// term's own letters beyond them. XPath 1.0 has no lower-case(); matching a
+// small-letter term only needs the capitals of the letters it holds folded.
+QString fold(const QString& expression, const QString& term)
+{
+    QString upper = kUpperAZ;
+    QString lower = kLowerAZ;
+    for (QChar c : term) {
+        if (c.unicode() < 128 || c.isSurrogate())
+            continue;
+        for (const QChar capital : {c.toUpper(), c.toTitleCase()}) {
+            if (capital != c && !upper.contains(capital)) {
+                upper += capital;
+                lower += c;
+            }
+        }
+    }
+    return QStringLiteral("translate(") + expression + QStringLiteral(", ") + XPathLiteral(upper)
+        + QLatin1Char(',') + XPathLiteral(lower) + QLatin1Char(')');
+}
+
+const QString kQuote = QStringLiteral("\"");
+
+// One details term: its condition and its summary line.
+void appendTerm(const QString& term, SearchCriteria::DetailsMode mode, SearchPredicate& p)
+{
+    // Narrations hold only the allowed characters; a term filtered the same
+    // way finds what was stored. It goes in as a string literal whatever
+    // quotes it holds.
+    const QString l = AllowedCharsOnly(term).trimmed().toLower();
+    const QString literal = XPathLiteral(l);
+    const QString narration = fold(QStringLiteral("@Nar"), l);
+    const QString shown = term.toHtmlEscaped();
+    switch (mode) {
+    case SearchCriteria::DetailsMode::Contains:
+        p.filter += QStringLiteral(" contains(") + narration + QStringLiteral(", ") + literal
+            + QLatin1Char(')');
+        p.summary += QStringLiteral("<BR>[Details contain ") + kQuote + shown + kQuote
+            + QStringLiteral(" ]");
+        break;
+    case SearchCriteria::DetailsMode::Equals:
+        p.filter += QStringLiteral(" ") + narration + QStringLiteral(" = ") + literal;
+        p.summary += QStringLiteral("<BR>[Details equals ") + kQuote + shown + kQuote
+            + QStringLiteral(" ]");
+        break;
+    case SearchCriteria::DetailsMode::NotContain:
+        p.filter += QStringLiteral(" not (contains(") + narration + QStringLiteral(", ") + literal
+            + QStringLiteral("))");
+        p.summary += QStringLiteral("<BR>[Details do not contain ") + kQuote + shown + kQuote
+            + QStringLiteral(" ]");
+        break;
+    }
+}
+
+// An amount of the amount criterion as it goes into the predicate: its
+// plain number text, or, for anything else, a string literal (which
+// compares as no number).
+QString amountOperand(const QString& amount)
+{
+    const std::optional<Money> value = Money::fromNumberText(amount);
+    return value && !amount.trimmed().isEmpty() ? value->toText() : XPathLiteral(amount);
+}
+
+void appendDetails(const SearchCriteria& c, SearchPredicate& p)
+{
+    const QString& s = c.details;
+    if (!p.filter.isEmpty())
+        p.filter += QStringLiteral(" and ");
+    p.filter += QLatin1Char('(');
+    // Capital AND or OR anywhere, even inside a word, splits the terms; AND wins.
+    QString separator;
+    QString joiner;
+    if (s.contains(QStringLiteral("AND"), Qt::CaseSensitive)) {
+        separator = QStringLiteral("AND");
+        joiner = QStringLiteral(" and ");
+    } else if (s.contains(QStringLiteral("OR"), Qt::CaseSensitive)) {
+        separator = QStringLiteral("OR");
+        joiner = QStringLiteral(" or ");
+    }
+    QStringList terms {s};
+    if (!separator.isEmpty()) {
+        p.summary += QLatin1Char('[');
+        terms = s.split(separator, Qt::KeepEmptyParts, Qt::CaseSensitive);
+    }
+    for (qsizetype i = 0; i < terms.size(); ++i) {
+        appendTerm(terms.at(i), c.mode, p);
+        if (i + 1 < terms.size())
+            p.filter += joiner;
+    }
+    p.filter += QLatin1Char(')');
+}
+
+// Visible text of a cell: its text with runs of white space made one blank.
+QString visibleText(const XmlNode& cell)
+{
+    QString text = cell.text();
+    text.replace(QChar(0xA0), QLatin1Char(' '));
+    return text.simplified();
+}
+
+bool isNamed(const XmlNode& node, const char* upper)
+{
+    return node.isElement() && node.name().toUpper() == QLatin1String(upper);
+}
+
+// The row's cell of class Amount.
+XmlNode amountCell(const XmlNode& row)
+{
+    for (XmlNode cell = row.firstChildElement(); cell; cell = cell.nextSiblingElement()) {
+        if (isNamed(cell, "TD")
+            && cell.attribute(QStringLiteral("class")).split(QLatin1Char(' ')).contains(QStringLiteral("Amount")))
+            return cell;
+    }
+    return {};
+}
+
+} // namespace
+
+QStringList SearchAmountOperators()
+{
+    return {QStringLiteral("="), QStringLiteral(">="), QStringLiteral("<="), QStringLiteral(">"),
+        QStringLiteral("<"), SearchInRange()};
+}
+
+QString SearchPredicate::selection() const
+{
+    return filter.isEmpty() ? QString() : QStringLiteral("t[") + filter + QLatin1Char(']');
+}
+
+SearchPredicate BuildSearchPredicate(const SearchCriteria& c, const QLocale& locale)
+{
+    SearchPredicate p;
+    if (c.byDate) {
+        p.filter = QStringLiteral("@dt >= ") + QString::number(DateToDocDate(c.from))
+            + QStringLiteral(" and @dt <= ") + QString::number(DateToDocDate(c.to));
+        p.summary = QStringLiteral("<BR>[Date : ") + locale.toString(c.from, QLocale::ShortFormat)
+            + QStringLiteral(" - ") + locale.toString(c.to, QLocale::ShortFormat)
+            + QStringLiteral(" ]");
+    }
+    if (c.byAccount && !c.accounts.isEmpty()) {
+        switch (c.side) {
+        case SearchCriteria::Side::FromOnly:
+            p.summary += QStringLiteral("<BR>[Account(From) : ");
+            break;
+        case SearchCriteria::Side::ToOnly:
+            p.summary += QStringLiteral("<BR>[Account(To) : ");
+            break;
+        case SearchCriteria::Side::FromOrTo:
+            p.summary += QStringLiteral("<BR>[Account : ");
+            break;
+        }
+        QString accounts;
+        for (const SearchCriteria::Account& a : c.accounts) {
+            const QString code = QString::number(a.code);
+            if (!accounts.isEmpty()) {
+                accounts += QStringLiteral(" or ");
+                p.summary += QStringLiteral(", ");
+            }
+            switch (c.side) {
+            case SearchCriteria::Side::FromOnly:
+                accounts += QStringLiteral(" @fAc = ") + code;
+                break;
+            case SearchCriteria::Side::ToOnly:
+                accounts += QStringLiteral(" @tAc = ") + code;
+                break;
+            case SearchCriteria::Side::FromOrTo:
+                accounts += QStringLiteral(" @fAc = ") + code + QStringLiteral(" or ")
+                    + QStringLiteral(" @tAc = ") + code;
+                break;
+            }
+            p.summary += a.name.toHtmlEscaped() + QLatin1Char(' ');
+        }
+        p.summary += QLatin1Char(']');
+        if (!p.filter.isEmpty())
+            p.filter += QStringLiteral(" and ");
+        p.filter += QStringLiteral(" (") + accounts + QLatin1Char(')');
+    }
+    if (c.byAmount) {
+        if (!p.filter.isEmpty())
+            p.filter += QStringLiteral(" and ");
+        if (c.op == SearchInRange()) {
+            p.filter += QStringLiteral(" . >=") + amountOperand(c.amount) + QStringLiteral(" and ")
+                + QStringLiteral(" . <= ") + amountOperand(c.toAmount);
+            p.summary += QStringLiteral("<BR>[Amt between ") + c.amount.toHtmlEscaped()
+                + QStringLiteral(" and ") + c.toAmount.toHtmlEscaped() + QStringLiteral(" ]");
+        } else {
+            const QString op = SearchAmountOperators().contains(c.op) ? c.op : QStringLiteral("=");
+            p.filter += QStringLiteral(" . ") + op + amountOperand(c.amount);
+            p.summary += QStringLiteral("<BR>[Amt ") + op + QLatin1Char(' ')
+                + c.amount.toHtmlEscaped() + QStringLiteral(" ]");
+        }
+    }
+    if (c.byDetails && !c.details.isEmpty())
+        appendDetails(c, p);
+    return p;
+}
+
+QString SearchTitle(const QString& summary)
+{
+    return QStringLiteral("<B>Search results ") + summary + QStringLiteral("</B>");
+}
+
+bool SearchReport::load(Error*)
+{
+    return true;
+}
+
+bool SearchReport::run(const XmlDocument& data, const SearchPredicate& predicate,
+    const QString& dateExpression, Error* error)
+{
+    ReportTemplate search;
+    if (!search.load(QStringLiteral("Search"), error))
+        return false;
+    const QString applyTemplates = QStringLiteral("//xsl:apply-templates");
+    const QString selection = predicate.selection();
+    if (!selection.isEmpty() && !search.setAttributeOfMatch(applyTemplates, 1, 0, selection, error))
+        return false;
+    if (!search.setDateFormatAt(1, dateExpression, error))
+        return false;
+    XmlDocument result;
+    if (!search.transformToDocument(data.documentElement(), &result, error))
+        return false;
+    if (result.documentElement().isNull())
+        return ReportFailure(
+            error, kMissingElement, QStringLiteral("The search template gave no page"));
+
+    // The template's word on what it lists without criteria.
+    if (!selection.isEmpty()) {
+        XmlNode note = result.selectSingleNode(QStringLiteral("//DIV[@id='DefaultListing']"));
+        if (note)
+            note.parent().removeChild(note);
+    }
+
+    XmlNode totalCell = result.selectSingleNode(QStringLiteral("//TD[@id='Total']"));
+    XmlNode countCell = result.selectSingleNode(QStringLiteral("//TD[@id='EntryCount']"));
+    if (totalCell.isNull() || countCell.isNull())
+        return ReportFailure(error, kMissingElement,
+            QStringLiteral("The search template has no Total or EntryCount cell"));
+    // Each row's amount read once, shown as every page shows figures and
+    // added exactly; the total is rounded once, for display.
+    FigureSum total;
+    const QList<XmlNode> rows = result.selectNodes(QStringLiteral("//TR[@id='datarow']"));
+    for (const XmlNode& row : rows) {
+        XmlNode cell = amountCell(row);
+        if (cell.isNull())
+            continue;
+        const std::optional<Money> amount = Money::parse(cell.text());
+        FigureSum figure;
+        if (amount)
+            figure.add(*amount);
+        else
+            figure.markUnreadable();
+        cell.setText(figure.grouped());
+        total.add(figure);
+    }
+    totalCell.setText(total.grouped());
+    const int count = int(rows.size());
+    countCell.setText(QStringLiteral("No of entries : ") + QString::number(count));
+
+    m_result = std::move(result);
+    m_count = count;
+    m_total = total;
+    return true;
+}
+
+QString SearchReport::page(const QString& summary) const
+{
+    QString text = m_result.documentElement().xml();
+    ReplaceReportTitle(text, SearchTitle(summary));
+    return text;
+}
+
+QByteArray SearchCsv(const XmlDocument& result)
+{
+    QByteArray lines;
+    const XmlNode table = result.selectSingleNode(QStringLiteral("(//TABLE | //table)[1]"));
+    QList<XmlNode> rows;
+    for (XmlNode row = table.firstChildElement(); row; row = row.nextSiblingElement()) {
+        if (isNamed(row, "TR"))
+            rows.append(row);
+        else if (isNamed(row, "TBODY") || isNamed(row, "THEAD") || isNamed(row, "TFOOT")) {
+            for (XmlNode r = row.firstChildElement(); r; r = r.nextSiblingElement()) {
+                if (isNamed(r, "TR"))
+                    rows.append(r);
+            }
+        }
+    }
+    for (qsizetype r = 1; r + 1 < rows.size(); ++r) {
+        QStringList cells;
+        for (XmlNode cell = rows.at(r).firstChildElement(); cell && cells.size() < 5;
+             cell = cell.nextSiblingElement()) {
+            if (!isNamed(cell, "TD") && !isNamed(cell, "TH"))
+                continue;
+            QString text = visibleText(cell);
+            if (cells.size() == 3) {
+                text.remove(QLatin1Char(','));
+            } else {
+                // Text cells only: the amount is a figure, and stays one.
+                text.replace(QLatin1Char(','), QLatin1Char(' '));
+                text = SpreadsheetSafe(text);
+            }
+            cells.append(text);
+        }
+        while (cells.size() < 5)
+            cells.append(QString());
+        lines += cells.join(QLatin1Char(',')).toLocal8Bit() + "\r\n";
+    }
+    return lines;
+}
+
+bool WriteSearchCsv(const QString& path, const QByteArray& lines, Error* error)
+{
+    // A regular file is written beside the target and renamed over it, so
+    // that a failed write leaves an existing file as it was; a device or
+    // FIFO is written in place.
+    return WriteOutputFile(path, lines, error);
+}
+
+QString CsvFileName(const QString& path)
+{
+    return path.toLower().endsWith(QStringLiteral(".csv")) ? path : path + QStringLiteral(".csv");
+}
+
+} // namespace qb

@@ -1,0 +1,287 @@
+#include "engine/SummaryReport.h"
+
+#include <charconv>
+#include <cstring>
+
+#include <QHash>
+#include <QSet>
+
+#include "store/MasterEdits.h"
+#include "engine/ReportPage.h"
+#include "engine/ReportTemplate.h"
+#include "engine/ShortDate.h"
+#include "store/Utilities.h"
+
+#include <libxml/tree.h>
+
+namespace qb {
+
+namespace {
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+// The figures of one account of the summary.
+struct AccountFigures
+{
+    FigureSum opening, in, out;
+};
+
+// The text of an attribute or element as the parser left it, read in place:
+// a single text child. Nothing for anything else (mixed content).
+std::optional<QByteArrayView> plainText(const xmlNode* node)
+{
+    const xmlNode* child = node->children;
+    if (!child)
+        return QByteArrayView();
+    if (child->type != XML_TEXT_NODE || child->next)
+        return std::nullopt;
+    return QByteArrayView(reinterpret_cast<const char*>(child->content));
+}
+
+// A date: digits without a leading zero. False for anything else.
+bool readDate(QByteArrayView text, int* value)
+{
+    if (text.isEmpty() || text.front() < '1' || text.front() > '9')
+        return false;
+    const char* end = text.data() + text.size();
+    const auto [at, error] = std::from_chars(text.data(), end, *value);
+    return error == std::errc() && at == end;
+}
+
+bool is(const xmlChar* name, const char* text)
+{
+    return std::strcmp(reinterpret_cast<const char*>(name), text) == 0;
+}
+
+bool named(const xmlNode* node, const char* name)
+{
+    return node->type == XML_ELEMENT_NODE && is(node->name, name);
+}
+
+QByteArray rawKey(QByteArrayView text)
+{
+    return QByteArray::fromRawData(text.data(), text.size());
+}
+
+} // namespace
+
+XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, int to,
+                                             const SummarySubject& subject, const XmlNode& group,
+                                             SummaryResult* result)
+{
+    XmlDocument book;
+    book.loadXml(QByteArrayLiteral("<Data><AcMaster/><Figures/></Data>"));
+    XmlNode heads = book.documentElement().firstChildElement();
+    XmlNode figures = heads.nextSiblingElement();
+    const xmlNode* root = data.documentElement().raw();
+    if (!root || !named(root, "Data"))
+        return book;
+
+    // The subject's account codes, as text: the account's, or the pieces
+    // of the group's member list. Nothing of the list reaches an expression.
+    const bool everyAccount = subject.accountCode <= 0 && group.isNull();
+    QSet<QByteArray> wanted;
+    if (subject.accountCode > 0) {
+        wanted.insert(QByteArray::number(subject.accountCode));
+    } else if (!everyAccount) {
+        const QStringList pieces
+            = group.attribute(QStringLiteral("gi")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        for (const QString& piece : pieces)
+            wanted.insert(piece.trimmed().toUtf8());
+    }
+
+    // The listed heads, in document order, and their figures by code.
+    QList<QByteArray> listed;
+    QHash<QByteArray, AccountFigures> sums;
+    const xmlNode* trans = nullptr;
+    for (const xmlNode* section = root->children; section; section = section->next) {
+        if (named(section, "Trans") && !trans)
+            trans = section;
+        if (!named(section, "AcMaster"))
+            continue;
+        for (const xmlNode* a = section->children; a; a = a->next) {
+            if (!named(a, "a"))
+                continue;
+            XmlNode head(const_cast<xmlNode*>(a));
+            const QByteArray code = head.attribute(QStringLiteral("Code")).toUtf8();
+            if (!everyAccount && !wanted.contains(code))
+                continue;
+            heads.appendCopy(head);
+            if (!sums.contains(code)) {
+                listed.append(code);
+                sums.insert(code, {});
+            }
+        }
+    }
+
+    // One walk over the transactions for every listed account.
+    auto figuresOf = [&sums](const std::optional<QByteArrayView>& code) -> AccountFigures* {
+        if (!code)
+            return nullptr;
+        const auto it = sums.find(rawKey(*code));
+        return it == sums.end() ? nullptr : &it.value();
+    };
+    QString amountText;
+    for (const xmlNode* t = trans ? trans->children : nullptr; t; t = t->next) {
+        if (!named(t, "t"))
+            continue;
+        std::optional<QByteArrayView> dt, fAc, tAc;
+        for (const xmlAttr* a = t->properties; a; a = a->next) {
+            const auto* node = reinterpret_cast<const xmlNode*>(a);
+            if (is(a->name, "dt"))
+                dt = plainText(node);
+            else if (is(a->name, "fAc"))
+                fAc = plainText(node);
+            else if (is(a->name, "tAc"))
+                tAc = plainText(node);
+        }
+        AccountFigures* into = figuresOf(tAc);
+        AccountFigures* outOf = figuresOf(fAc);
+        if (!into && !outOf)
+            continue;
+        int date = 0;
+        if (!dt || !readDate(*dt, &date)) {
+            // Which period it belongs to is not known: every figure of its
+            // accounts is marked rather than guessed.
+            for (AccountFigures* f : {into, outOf}) {
+                if (f) {
+                    f->opening.markUnreadable();
+                    f->in.markUnreadable();
+                    f->out.markUnreadable();
+                }
+            }
+            continue;
+        }
+        const bool before = date < from;
+        if (!before && date > to)
+            continue;
+        const std::optional<QByteArrayView> text = plainText(t);
+        std::optional<Money> amount;
+        if (text) {
+            amountText.resize(text->size());
+            for (qsizetype i = 0; i < text->size(); ++i)
+                amountText[i] = QLatin1Char(text->at(i));
+            amount = Money::parse(amountText);
+        }
+        FigureSum* intoFigure = into ? (before ? &into->opening : &into->in) : nullptr;
+        FigureSum* outOfFigure = outOf ? (before ? &outOf->opening : &outOf->out) : nullptr;
+        if (!amount) {
+            // How much it moved is not known: the figures it belongs to are marked.
+            for (FigureSum* f : {intoFigure, outOfFigure}) {
+                if (f)
+                    f->markUnreadable();
+            }
+            continue;
+        }
+        if (intoFigure)
+            intoFigure->add(*amount);
+        if (outOfFigure) {
+            if (before)
+                outOfFigure->subtract(*amount);
+            else
+                outOfFigure->add(*amount);
+        }
+    }
+
+    for (const QByteArray& code : listed) {
+        const AccountFigures& f = sums[code];
+        const FigureSum closing = f.opening + f.in - f.out;
+        XmlNode row = figures.appendChild(figures.createElement(QStringLiteral("f")));
+        row.setAttribute(QStringLiteral("Code"), QString::fromUtf8(code));
+        row.setAttribute(QStringLiteral("Opening"), f.opening.grouped());
+        row.setAttribute(QStringLiteral("In"), f.in.grouped());
+        row.setAttribute(QStringLiteral("Out"), f.out.grouped());
+        row.setAttribute(QStringLiteral("Closing"), closing.grouped());
+        result->inTotal.add(f.in);
+        result->outTotal.add(f.out);
+        for (const FigureSum* figure : {&f.opening, &f.in, &f.out, &closing})
+            result->trouble.note(*figure);
+    }
+    return book;
+}
+
+bool PeriodSummaryReport::load(Error* error)
+{
+    return m_template.load(QStringLiteral("Trans-summary"), error);
+}
+
+bool PeriodSummaryReport::build(const XmlDocument& data, const QDate& from, const QDate& to,
+                                const SummarySubject& subject, SummaryResult* result,
+                                Error* error, const QLocale& locale)
+{
+    *result = SummaryResult();
+    const QString period = QStringLiteral(" - From ") + ShortDateText(from, locale)
+        + QStringLiteral(" To ") + ShortDateText(to, locale);
+    QString accountCode = QStringLiteral("0");
+    QString groupString = QStringLiteral("0");
+    QString name;
+    XmlNode group;
+    if (subject.accountCode > 0) {
+        accountCode = quoted(QString::number(subject.accountCode));
+        name = subject.accountName;
+    } else if (!subject.groupName.isEmpty()) {
+        group = FindGroup(data, subject.groupName);
+        if (group) {
+            // The member list as the program reads it: codes and commas only.
+            groupString = quoted(MemberList(MemberCodes(group.attribute(QStringLiteral("gi")))));
+            name = subject.groupName;
+        } else {
+            // Renamed or deleted since the window listed it. Both variables
+            // go to 0, so that no account of an earlier build is shown under
+            // the group's name.
+            result->subjectFound = false;
+        }
+    }
+    if (result->subjectFound) {
+        if (subject.accountCode <= 0 && subject.groupName.isEmpty()) {
+            result->caption = QStringLiteral("Period Summary - All Accounts");
+            result->title = QStringLiteral("Period Summary for All accounts") + period;
+        } else {
+            result->caption = QStringLiteral("Period Summary - ") + name;
+            result->title = QStringLiteral("Period Summary for '") + name + QLatin1Char('\'') + period;
+        }
+    }
+
+    if (!m_template.setVariable(QStringLiteral("FromDate"), QString::number(DateToDocDate(from)), error)
+        || !m_template.setVariable(QStringLiteral("ToDate"), QString::number(DateToDocDate(to)), error)
+        || !m_template.setVariable(QStringLiteral("AccountCode"), accountCode, error)
+        || !m_template.setVariable(QStringLiteral("GroupString"), groupString, error))
+        return false;
+
+    const SummarySubject listed = result->subjectFound ? subject : SummarySubject::allAccounts();
+    const XmlDocument book
+        = SummaryBook(data, DateToDocDate(from), DateToDocDate(to), listed, group, result);
+    XmlDocument page;
+    if (!m_template.transformToDocument(book.documentElement(), &page, error))
+        return false;
+    if (page.documentElement().isNull())
+        return ReportFailure(
+            error, kMissingElement, QStringLiteral("The summary template gave no page"));
+
+    const FigureSum difference = result->inTotal - result->outTotal;
+    result->trouble.note(difference);
+    const struct
+    {
+        const char* id;
+        const FigureSum& value;
+    } cells[] = {{"intotal", result->inTotal},
+                 {"outtotal", result->outTotal},
+                 {"diff", difference}};
+    for (const auto& cell : cells) {
+        const QString id = QString::fromLatin1(cell.id);
+        XmlNode td = page.selectSingleNode(QStringLiteral("//TD[@id='") + id + QStringLiteral("']"));
+        if (td.isNull())
+            return ReportFailure(
+                error, kMissingElement, QStringLiteral("The summary page has no cell ") + id);
+        td.setText(cell.value.grouped());
+    }
+    result->page = page.documentElement().xml();
+    // Names are the user's text: markup in them is shown, never obeyed.
+    ReplaceReportTitle(result->page, result->title.toHtmlEscaped());
+    return true;
+}
+
+} // namespace qb

@@ -1,0 +1,226 @@
+#include "windows/DataWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QScrollBar>
+
+#include "windows/HtmlView.h"
+#include "controls/KeyPreview.h"
+#include "windows/Openers.h"
+#include "windows/ReportMenus.h"
+#include "engine/ReportPage.h"
+#include "engine/ShortDate.h"
+#include "store/Utilities.h"
+#include "windows/WindowHost.h"
+#include "windows/WindowList.h"
+
+namespace qb {
+
+DataWindow::DataWindow(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    WebBrowser1 = new HtmlView(this);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    connect(WebBrowser1, &HtmlView::beforeNavigate, this, &DataWindow::onBeforeNavigate);
+    m_keyPreview = new KeyPreview(this);
+    m_keyPreview->keepEnter(WebBrowser1);
+    m_keyPreview->setHandler(
+        [this](QWidget* target, QKeyEvent* key) { return previewKey(target, key); });
+    // Each window answers a change in an event of its own, so that the
+    // event loop runs between the windows' refreshes.
+    m_bookTimer.setSingleShot(true);
+    m_bookTimer.setInterval(0);
+    connect(&m_bookTimer, &QTimer::timeout, this, [this] {
+        const BookChange change = m_unheard;
+        m_unheard = BookChange();
+        m_hasUnheard = false;
+        if (!m_closing)
+            bookChanged(change);
+    });
+    connect(&BookChanges::instance(), &BookChanges::changed, this, &DataWindow::onBookChanged);
+}
+
+DataWindow::~DataWindow()
+{
+    // The derived window's members are gone already; its controls are taken
+    // down after this, and losing the focus or finishing an edit on the way
+    // must reach nothing of the window.
+    m_closing = true;
+    m_bookTimer.stop();
+    disconnect(m_scrollBack);
+    delete m_keyPreview;
+    m_keyPreview = nullptr;
+    const QList<QObject*> inside = findChildren<QObject*>();
+    for (QObject* child : inside) {
+        disconnect(child, nullptr, this, nullptr);
+        child->removeEventFilter(this);
+    }
+    if (m_windowEntry && m_windowList)
+        m_windowList->RemoveWindowListEntry(m_windowEntry);
+}
+
+QString DataWindow::DecodeLinkToken(const QString& href)
+{
+    QString token = href;
+    token.remove(QStringLiteral("about:blank"), Qt::CaseSensitive);
+    token.remove(QStringLiteral("about:"), Qt::CaseSensitive);
+    token.remove(QChar(1));
+    return token;
+}
+
+QString DataWindow::DateTokenPrefix()
+{
+    return QStringLiteral("[*[date]*]");
+}
+
+bool DataWindow::IsDateToken(const QString& token)
+{
+    return token.contains(DateTokenPrefix());
+}
+
+QDate DataWindow::DateOfToken(const QString& token)
+{
+    QString rest = token;
+    rest.remove(DateTokenPrefix());
+    bool ok = false;
+    const int value = rest.trimmed().toInt(&ok);
+    return ok ? DocDateToDate(value) : QDate();
+}
+
+int DataWindow::AccountOfToken(const QString& token, bool* ok)
+{
+    return token.trimmed().toInt(ok);
+}
+
+void DataWindow::linkClicked(const QString& token)
+{
+    if (IsDateToken(token)) {
+        const QDate date = DateOfToken(token);
+        if (date.isValid()
+            && ShowDateMenu(this, ShortDateText(date)) == QStringLiteral("Show Entries On"))
+            OpenTransactionEntry(DateToDocDate(date));
+        return;
+    }
+    bool ok = false;
+    const int code = AccountOfToken(token, &ok);
+    if (!ok)
+        return;
+    const AccountMenuHides hides = accountMenuHides(code);
+    const QString choice = ShowAccountMenu(this, hides.transactionList, hides.periodSummary);
+    // Taken at the choice: the menu may have been open while the dates changed.
+    const QDate from = linkFromDate();
+    const QDate to = linkToDate();
+    if (choice == QStringLiteral("Transaction List") && !hides.transactionList)
+        OpenTransactionList(code, from, to);
+    else if (choice == QStringLiteral("Period Summary") && !hides.periodSummary)
+        OpenPeriodSummary(code, QString(), from, to);
+}
+
+AccountMenuHides DataWindow::accountMenuHides(int /*code*/) const
+{
+    return {};
+}
+
+void DataWindow::setEnterAsTab(bool on)
+{
+    m_keyPreview->setEnterAsTab(on);
+}
+
+bool DataWindow::previewKey(QWidget* /*target*/, QKeyEvent* /*key*/)
+{
+    return false;
+}
+
+void DataWindow::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        m_closing = true;
+}
+
+void DataWindow::onBeforeNavigate(const QString& href, bool* cancel)
+{
+    // The window's own page writing goes through untouched.
+    if (m_busy)
+        return;
+    linkClicked(DecodeLinkToken(href));
+    *cancel = true;
+}
+
+void DataWindow::onBookChanged(const BookChange& change)
+{
+    if (m_closing)
+        return;
+    if (!m_hasUnheard) {
+        m_unheard = change;
+        m_hasUnheard = true;
+    } else {
+        m_unheard.kinds |= change.kinds;
+        if (m_unheard.source != change.source)
+            m_unheard.source = nullptr;
+        for (auto it = change.renamedGroups.begin(); it != change.renamedGroups.end(); ++it)
+            m_unheard.renamedGroups.insert(it.key(), it.value());
+    }
+    m_bookTimer.start();
+}
+
+void DataWindow::bookChanged(const BookChange& /*change*/) { }
+
+void DataWindow::keepingScroll(const std::function<void()>& rebuild)
+{
+    QScrollBar* vertical = WebBrowser1->verticalScrollBar();
+    QScrollBar* horizontal = WebBrowser1->horizontalScrollBar();
+    const int top = vertical->value();
+    const int left = horizontal->value();
+    disconnect(m_scrollBack);
+    rebuild();
+    vertical->setValue(top);
+    horizontal->setValue(left);
+    if (!WebBrowser1->isComplete()) {
+        // The rows below the first screen arrive while the event loop runs.
+        m_scrollBack = connect(WebBrowser1, &HtmlView::pageComplete, this, [this, top, left] {
+            disconnect(m_scrollBack);
+            WebBrowser1->verticalScrollBar()->setValue(top);
+            WebBrowser1->horizontalScrollBar()->setValue(left);
+        });
+    }
+}
+
+void DataWindow::showPlaceholder(const QString& message)
+{
+    BusyScope busy(this);
+    WebBrowser1->blank();
+    if (!mblnDisableRefreshReport) {
+        QString page = PlaceholderPage(message);
+        ShowReportHtml(WebBrowser1, page);
+    }
+}
+
+void DataWindow::showPage(QString& page)
+{
+    BusyScope busy(this);
+    ShowReportHtml(WebBrowser1, page);
+}
+
+void DataWindow::printPage()
+{
+    WebBrowser1->print(); // failures are of no consequence to the window
+}
+
+void DataWindow::joinWindowList()
+{
+    if (m_windowEntry && m_windowList)
+        m_windowList->RemoveWindowListEntry(m_windowEntry);
+    m_windowList = &WindowHost::current().windowList();
+    m_windowEntry = m_windowList->AddWindowListEntry(this);
+}
+
+void DataWindow::setCaption(const QString& caption)
+{
+    setWindowTitle(caption);
+    if (m_windowEntry && m_windowList)
+        m_windowList->SetWindowListCaption(m_windowEntry, caption);
+}
+
+} // namespace qb

@@ -1,0 +1,158 @@
+#pragma once
+
+// What every report window shares: the HTML view WebBrowser1, the busy flag
+// that lets the window's own page writing through, mblnDisableRefreshReport,
+// the decoding of link tokens, the account and date link menus, the key
+// preview (Enter as Tab where the window wants it), a quiet teardown, and the
+// window's Window-menu entry.
+
+#include <functional>
+
+#include <QAction>
+#include <QDate>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include "windows/BookChanges.h"
+
+class QKeyEvent;
+
+namespace qb {
+
+class HtmlView;
+class KeyPreview;
+class WindowList;
+
+// The entries of the account link menu a window leaves out.
+struct AccountMenuHides
+{
+    bool transactionList = false;
+    bool periodSummary = false;
+};
+
+class DataWindow : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DataWindow)
+
+public:
+    // Creates WebBrowser1 (objectName "WebBrowser1"); the window lays it out.
+    // The window is deleted when it is closed.
+    explicit DataWindow(QWidget* parent = nullptr);
+    // Removes the Window-menu entry. Controls of the window that are taken
+    // down after the window's own members no longer reach the window.
+    ~DataWindow() override;
+
+    // While true the window's refresh routine returns at once; the openers
+    // set it while they fill the window in.
+    bool mblnDisableRefreshReport = false;
+
+    HtmlView* WebBrowser1 = nullptr;
+
+    bool isBusy() const { return m_busy; }
+
+    // The link token of a navigation target: every "about:blank", then every
+    // "about:", then every character 1 removed.
+    static QString DecodeLinkToken(const QString& href);
+    // "[*[date]*]"
+    static QString DateTokenPrefix();
+    static bool IsDateToken(const QString& token);
+    // The date of a date token (the prefix removed, the rest read as yyyymmdd);
+    // invalid when the rest is not such a number.
+    static QDate DateOfToken(const QString& token);
+    // The integer of an account token; ok false when it is not one.
+    static int AccountOfToken(const QString& token, bool* ok = nullptr);
+
+    // The window's Window-menu entry, or nullptr before joinWindowList().
+    QAction* windowListEntry() const { return m_windowEntry; }
+
+    // True once the window is closing or being taken down: focus leaving a
+    // control then is no user leaving it.
+    bool isClosing() const { return m_closing; }
+
+protected:
+    // Called for every link activated while the window is not busy; the
+    // navigation is cancelled afterwards whatever the window did. Here: a date
+    // token shows the date menu ("Show Entries On" opens the entry window of
+    // that date), any other token read as an account code shows the account
+    // menu and opens the chosen report over linkPeriod(). Windows with tokens
+    // of their own handle those and pass the rest here.
+    virtual void linkClicked(const QString& token);
+    // What the account menu leaves out for a link to code (nothing here).
+    virtual AccountMenuHides accountMenuHides(int code) const;
+    // The first and last date that account links open reports over (no dates here).
+    virtual QDate linkFromDate() const { return {}; }
+    virtual QDate linkToDate() const { return {}; }
+
+    // Enter moves on like Tab in this window (Alt held: not; on a focused
+    // push button Enter presses it; the HTML view keeps Enter for its links).
+    void setEnterAsTab(bool on);
+    // Every key pressed in the window comes here first; true when the window
+    // used it. Nothing here.
+    virtual bool previewKey(QWidget* target, QKeyEvent* key);
+    KeyPreview* keyPreview() const { return m_keyPreview; }
+
+    void closeEvent(QCloseEvent* event) override;
+
+    void setBusy(bool busy) { m_busy = busy; }
+
+    // Sets the busy flag for its lifetime and restores the previous state on
+    // every way out.
+    class BusyScope
+    {
+    public:
+        explicit BusyScope(DataWindow* window)
+            : m_window(window)
+            , m_was(window->m_busy)
+        {
+            m_window->m_busy = true;
+        }
+        ~BusyScope() { m_window->m_busy = m_was; }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        DataWindow* m_window;
+        bool m_was;
+    };
+
+    // Called once the event loop runs after a change to the book was
+    // announced (several changes told together); each window looks at the
+    // book again here: its lists, and its page where the page shows what
+    // changed. Nothing here.
+    virtual void bookChanged(const BookChange& change);
+    // Runs rebuild (which writes a new page) and scrolls the new page to
+    // where the old one was, also once a long page has arrived in full.
+    void keepingScroll(const std::function<void()>& rebuild);
+
+    // Load-time step: with the busy flag set, blank the view and, unless
+    // mblnDisableRefreshReport is set, show PlaceholderPage(message).
+    void showPlaceholder(const QString& message);
+    // ShowReportHtml into WebBrowser1 with the busy flag set.
+    void showPage(QString& page);
+    // The Print button: prints the page; a failure or a cancelled dialog is ignored.
+    void printPage();
+
+    // Adds the window to the host's Window-menu list (at the end of load).
+    void joinWindowList();
+    // Sets the window caption and the entry's caption.
+    void setCaption(const QString& caption);
+
+private:
+    void onBeforeNavigate(const QString& href, bool* cancel);
+    void onBookChanged(const BookChange& change);
+
+    bool m_busy = false;
+    bool m_closing = false;
+    KeyPreview* m_keyPreview = nullptr;
+    QPointer<QAction> m_windowEntry;
+    QPointer<WindowList> m_windowList; // the list the entry belongs to
+    BookChange m_unheard; // told to bookChanged() when m_bookTimer fires
+    bool m_hasUnheard = false;
+    QTimer m_bookTimer;
+    QMetaObject::Connection m_scrollBack;
+};
+
+} // namespace qb
