@@ -12,20 +12,13 @@
 #include "store/DataStore.h"
 #include "windows/HtmlView.h"
 #include "store/MasterEdits.h"
-#include "masters/MasterWindows.h"
 #include "store/UiServices.h"
 #include "controls/sesPanel.h"
 
 namespace qb {
 
-namespace {
-const QString kEditToken = QStringLiteral("[*[E]*]");
-const QString kDeleteToken = QStringLiteral("[*[D]*]");
-} // namespace
-
 frmAcMaster::frmAcMaster(const BookContext& book, QWidget* parent)
-    : DataWindow(parent)
-    , m_book(book)
+    : MasterWindow(book, parent)
 {
     buildUi();
     connectSignals();
@@ -34,23 +27,7 @@ frmAcMaster::frmAcMaster(const BookContext& book, QWidget* parent)
 
 void frmAcMaster::buildUi()
 {
-    setObjectName(QStringLiteral("frmAcMaster"));
-    setWindowTitle(QStringLiteral("Account Heads"));
-
-    fraContainer = new QFrame(this);
-    fraContainer->setObjectName(QStringLiteral("fraContainer"));
-
-    fraPanel = new QFrame(fraContainer);
-    fraPanel->setObjectName(QStringLiteral("fraPanel"));
-    cmdAdd = new QPushButton(QStringLiteral("&Add"), fraPanel);
-    cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
-    cmdClose = new QPushButton(QStringLiteral("&Close"), fraPanel);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    auto* panelRow = new QHBoxLayout(fraPanel);
-    panelRow->setContentsMargins(0, 0, 0, 0);
-    panelRow->addWidget(cmdAdd);
-    panelRow->addWidget(cmdClose);
-    panelRow->addStretch();
+    buildFrame(QStringLiteral("frmAcMaster"), QStringLiteral("Account Heads"));
 
     fraRecord = new sesPanel(fraContainer);
     fraRecord->setObjectName(QStringLiteral("fraRecord"));
@@ -86,25 +63,9 @@ void frmAcMaster::buildUi()
     keepRoom.setRetainSizeWhenHidden(true);
     fraRecord->setSizePolicy(keepRoom);
 
-    for (QPushButton* b : {cmdAdd, cmdClose, cmdSave, cmdCancel})
+    for (QPushButton* b : {cmdSave, cmdCancel})
         b->setAutoDefault(false);
-
-    auto* containerLayout = new QVBoxLayout(fraContainer);
-    containerLayout->setContentsMargins(0, 0, 0, 0);
-    containerLayout->addWidget(fraPanel);
-    containerLayout->addWidget(fraRecord);
-
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(4, 4, 4, 4);
-    outer->addWidget(fraContainer);
-    outer->addWidget(WebBrowser1, 1);
-    WebBrowser1->setMinimumHeight(120);
-
-    fraPleaseWait = new sesPanel(this);
-    fraPleaseWait->setObjectName(QStringLiteral("fraPleaseWait"));
-    fraPleaseWait->setCaption(QStringLiteral("Loading data. Please wait ..."));
-    fraPleaseWait->resize(260, 50);
-    fraPleaseWait->hide();
+    containerLayout()->addWidget(fraRecord);
 
     setTabOrder(cmdAdd, cmdClose);
     setTabOrder(cmdClose, txtAcName);
@@ -118,23 +79,8 @@ void frmAcMaster::buildUi()
 void frmAcMaster::connectSignals()
 {
     connect(cmdAdd, &QPushButton::clicked, this, [this] { setRecordMode(ModeAdd); });
-    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdSave, &QPushButton::clicked, this, &frmAcMaster::cmdSave_Click);
     connect(cmdCancel, &QPushButton::clicked, fraRecord, &QWidget::hide);
-    setEnterAsTab(true);
-}
-
-void frmAcMaster::Form_Load()
-{
-    if (!m_list.load(&m_loadError))
-        MsgBox(m_loadError.description);
-    {
-        BusyScope busy(this);
-        WebBrowser1->blank();
-    }
-    joinWindowList();
-    setCaption(windowTitle());
-    RefreshList();
 }
 
 void frmAcMaster::setRecordMode(int mode)
@@ -233,46 +179,17 @@ void frmAcMaster::cmdSave_Click()
 
 void frmAcMaster::RefreshList()
 {
-    if (mblnDisableRefreshReport)
-        return;
-    QString page;
-    {
-        BusyScope busy(this);
-        placePleaseWait();
-        fraPleaseWait->show();
-        fraPleaseWait->raise();
-        fraPleaseWait->repaint();
-        if (m_list.isLoaded() && m_book.store.hasDocument())
-            page = m_list.build(m_book.store.document());
-        fraPleaseWait->hide();
-    }
-    if (!m_list.isLoaded()) {
-        MsgBox(m_loadError.description);
-        return;
-    }
-    // A failed transformation has been reported; the previous page stays.
-    if (page.isEmpty())
-        return;
-    showPage(page);
-    if (m_lastSaved >= 1)
+    if (showList() && m_lastSaved >= 1)
         WebBrowser1->focusElement(AccountListReport::RowId(m_lastSaved));
 }
 
-void frmAcMaster::linkClicked(const QString& token)
+void frmAcMaster::recordLinkClicked(RecordLink link, const QString& rest)
 {
-    for (const QString& mark : {kEditToken, kDeleteToken}) {
-        if (!token.contains(mark))
-            continue;
-        QString rest = token;
-        rest.remove(mark);
-        bool ok = false;
-        const int code = rest.trimmed().toInt(&ok);
-        // A link to an account that is no longer there is ignored.
-        if (ok && LoadAccount(code))
-            setRecordMode(mark == kEditToken ? ModeEdit : ModeDelete);
-        return;
-    }
-    DataWindow::linkClicked(token);
+    bool ok = false;
+    const int code = rest.trimmed().toInt(&ok);
+    // A link to an account that is no longer there is ignored.
+    if (ok && LoadAccount(code))
+        setRecordMode(link == RecordLink::Edit ? ModeEdit : ModeDelete);
 }
 
 void frmAcMaster::bookChanged(const BookChange& change)
@@ -302,17 +219,6 @@ QDate frmAcMaster::linkFromDate() const
 QDate frmAcMaster::linkToDate() const
 {
     return m_book.clock.today();
-}
-
-void frmAcMaster::resizeEvent(QResizeEvent* event)
-{
-    DataWindow::resizeEvent(event);
-    placePleaseWait();
-}
-
-void frmAcMaster::placePleaseWait()
-{
-    CentreOver(fraPleaseWait, WebBrowser1);
 }
 
 } // namespace qb

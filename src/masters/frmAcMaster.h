@@ -5,11 +5,9 @@
 
 #include <optional>
 
-#include "store/BookContext.h"
 #include "engine/MasterReports.h"
-#include "windows/DataWindow.h"
+#include "masters/MasterWindows.h"
 
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -18,7 +16,7 @@ namespace qb {
 
 class sesPanel;
 
-class frmAcMaster final : public DataWindow
+class frmAcMaster final : public MasterWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmAcMaster)
@@ -35,44 +33,38 @@ public:
     int LastSavedCode() const { return m_lastSaved; }
 
 protected:
-    void linkClicked(const QString& token) override;
+    bool loadList(Error* error) override { return m_list.load(error); }
+    bool isListLoaded() const override { return m_list.isLoaded(); }
+    QString buildList(const XmlDocument& data) const override { return m_list.build(data); }
+    // Edit and delete links open the record panel for the account.
+    void recordLinkClicked(RecordLink link, const QString& rest) override;
     void bookChanged(const BookChange& change) override;
     bool previewKey(QWidget* target, QKeyEvent* key) override;
     // Account links open their reports from the first of this month to today.
     QDate linkFromDate() const override;
     QDate linkToDate() const override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildUi();
     void connectSignals();
-    void Form_Load();
 
     void setRecordMode(int mode);
     bool LoadAccount(int code);
     void cmdSave_Click();
     // The deletion rules; true when the account was removed.
     bool DeleteAccount(int code);
-    void placePleaseWait();
 
-    BookContext m_book;
-    QFrame* fraContainer = nullptr;
-    QFrame* fraPanel = nullptr;
-    QPushButton* cmdAdd = nullptr;
-    QPushButton* cmdClose = nullptr;
     sesPanel* fraRecord = nullptr;
     QLabel* Label2 = nullptr;
     QLineEdit* txtAcName = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdCancel = nullptr;
-    sesPanel* fraPleaseWait = nullptr;
 
     int m_mode = ModeAdd;
     // The account under edit or delete, found again by its code when applied.
     std::optional<int> m_editing;
     int m_lastSaved = 0;
     AccountListReport m_list;
-    Error m_loadError;
 };
 
 } // namespace qb

@@ -5,19 +5,14 @@
 
 #include <QPointer>
 
-#include "store/BookContext.h"
 #include "engine/MasterReports.h"
-#include "windows/DataWindow.h"
-
-class QFrame;
-class QPushButton;
+#include "masters/MasterWindows.h"
 
 namespace qb {
 
 class frmGroups;
-class sesPanel;
 
-class frmGroupMaster final : public DataWindow
+class frmGroupMaster final : public MasterWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmGroupMaster)
@@ -36,28 +31,23 @@ public:
     static QString GroupOfToken(const QString& token);
 
 protected:
-    void linkClicked(const QString& token) override;
+    bool loadList(Error* error) override { return m_list.load(error); }
+    bool isListLoaded() const override { return m_list.isLoaded(); }
+    QString buildList(const XmlDocument& data) const override { return m_list.build(data); }
+    // Edit and delete links open the group dialog for the group.
+    void recordLinkClicked(RecordLink link, const QString& rest) override;
+    // A group's name offers its period summary.
+    void otherLinkClicked(const QString& token) override;
     void bookChanged(const BookChange& change) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildUi();
-    void Form_Load();
     // Shows the group dialog modally for a mode (0 Add, 1 Edit, 2 Delete).
     void ShowGroupDialog(int mode, const XmlNode& group);
-    void placePleaseWait();
-
-    BookContext m_book;
-    QFrame* fraContainer = nullptr;
-    QFrame* fraPanel = nullptr;
-    QPushButton* cmdAdd = nullptr;
-    QPushButton* cmdClose = nullptr;
-    sesPanel* fraPleaseWait = nullptr;
 
     int m_mode = 0;
     QPointer<frmGroups> m_dialog; // while it is shown
     GroupListReport m_list;
-    Error m_loadError;
 };
 
 } // namespace qb

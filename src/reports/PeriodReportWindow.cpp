@@ -4,7 +4,6 @@
 
 #include "windows/DateSelector.h"
 #include "windows/HtmlView.h"
-#include "controls/sesPanel.h"
 
 namespace qb {
 
@@ -17,11 +16,7 @@ PeriodReportWindow::PeriodReportWindow(const BookContext& book, QWidget* parent)
     cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
     cmdPrint->setAutoDefault(false);
 
-    fraPleaseWait = new sesPanel(this);
-    fraPleaseWait->setObjectName(QStringLiteral("fraPleaseWait"));
-    fraPleaseWait->setCaption(QStringLiteral("Loading report. Please wait ..."));
-    fraPleaseWait->resize(260, 50);
-    fraPleaseWait->hide();
+    setUpPleaseWait(QStringLiteral("Loading report. Please wait ..."));
 
     connect(m_dates, &DateSelector::periodChanged, this, &PeriodReportWindow::RefreshReport);
     connect(cmdPrint, &QPushButton::clicked, this, &PeriodReportWindow::printPage);
@@ -48,17 +43,11 @@ void PeriodReportWindow::RefreshReport()
         return;
     m_dates->cancelPendingChange();
     m_refreshing = true;
-    {
-        BusyScope busy(this);
-        placePleaseWait();
-        fraPleaseWait->show();
-        fraPleaseWait->raise();
-        fraPleaseWait->repaint();
+    withPleaseWait([this] {
         QString page;
         if (buildReport(&page))
             showPage(page);
-        fraPleaseWait->hide();
-    }
+    });
     m_refreshing = false;
 }
 
@@ -70,20 +59,6 @@ QDate PeriodReportWindow::linkFromDate() const
 QDate PeriodReportWindow::linkToDate() const
 {
     return m_dates->toDate();
-}
-
-void PeriodReportWindow::resizeEvent(QResizeEvent* event)
-{
-    DataWindow::resizeEvent(event);
-    placePleaseWait();
-}
-
-void PeriodReportWindow::placePleaseWait()
-{
-    const QRect view = WebBrowser1->geometry();
-    const QPoint topLeft = WebBrowser1->parentWidget()->mapTo(this, view.topLeft());
-    fraPleaseWait->move(
-        topLeft.x() + (view.width() - fraPleaseWait->width()) / 2, topLeft.y() + 20);
 }
 
 } // namespace qb

@@ -2,7 +2,7 @@
 
 // The frame of the report windows that report over a period (the transaction
 // list, the period summary): the shared date controls, the Print button
-// cmdPrint, the wait panel fraPleaseWait, and the refresh plumbing. A refresh
+// cmdPrint, the wait panel, and the refresh plumbing. A refresh
 // does nothing while mblnDisableRefreshReport is set; otherwise it shows the
 // wait panel, asks the window for its page with the busy flag set, and shows
 // it. A window that cannot make its page fails quietly: the wait panel goes,
@@ -16,7 +16,6 @@ class QPushButton;
 namespace qb {
 
 class DateSelector;
-class sesPanel;
 
 class PeriodReportWindow : public DataWindow
 {
@@ -42,7 +41,6 @@ protected:
     // yet). False when no page can be made: the refresh then ends quietly.
     virtual bool buildReport(QString* page) = 0;
 
-    void resizeEvent(QResizeEvent* event) override;
     // Account links open their reports over the window's period.
     QDate linkFromDate() const override;
     QDate linkToDate() const override;
@@ -50,11 +48,8 @@ protected:
     const BookContext& book() const { return m_book; }
 
     QPushButton* cmdPrint = nullptr;
-    sesPanel* fraPleaseWait = nullptr;
 
 private:
-    void placePleaseWait();
-
     BookContext m_book;
     DateSelector* m_dates = nullptr;
     bool m_refreshing = false;

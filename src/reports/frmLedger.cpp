@@ -20,7 +20,6 @@
 #include "windows/HtmlView.h"
 #include "engine/ShortDate.h"
 #include "store/Utilities.h"
-#include "windows/WindowHost.h"
 
 namespace qb {
 
@@ -116,8 +115,6 @@ void frmLedger::buildUi()
 
 void frmLedger::Form_Load()
 {
-    if (QWidget* main = WindowHost::current().mainWindow())
-        setWindowIcon(main->windowIcon());
     if (book().store.hasDocument())
         cmbAccount->fillAccounts(book().store.AcMasterSection());
     showPlaceholder(PlaceholderText());

@@ -20,7 +20,6 @@
 #include "windows/HtmlView.h"
 #include "engine/ReportPage.h"
 #include "store/UiServices.h"
-#include "windows/WindowHost.h"
 
 namespace qb {
 
@@ -132,8 +131,6 @@ void frmTransSummary::connectSignals()
 void frmTransSummary::Form_Load()
 {
     m_loading = true;
-    if (QWidget* main = WindowHost::current().mainWindow())
-        setWindowIcon(main->windowIcon());
     Error error;
     if (!m_report.load(&error)) {
         // The window stays open but never builds a report.

@@ -61,8 +61,7 @@ void FileCommands::newFile()
     if (MsgBox(QStringLiteral("Do you want to set a password for the newly created file ?"),
                MsgIcon::Question, {}, MsgButtons::YesNo)
         == MsgResult::Yes) {
-        frmSetPassword dialog(m_store, m_window);
-        dialog.exec();
+        showPasswordWindow();
     }
     SaveMRUF(name);
     Q_EMIT recentFilesChanged();
@@ -87,8 +86,17 @@ void FileCommands::changePassword()
 {
     if (NoFileOpen() || m_store.refuseChange())
         return;
-    frmSetPassword dialog(m_store, m_window);
-    dialog.exec();
+    showPasswordWindow();
+}
+
+void FileCommands::showPasswordWindow()
+{
+    {
+        frmSetPassword dialog(m_store, m_window);
+        dialog.exec();
+    }
+    if (m_window)
+        m_window->window()->activateWindow();
 }
 
 void FileCommands::openRecent(const QString& path)

@@ -41,6 +41,11 @@ Q_SIGNALS:
     void recentFilesChanged();
 
 private:
+    // Shows the password window; once it closes, the main window is made
+    // active again, so that its keys (Ctrl+W ...) work at once. A window
+    // manager hands the activation back from the closing success box to the
+    // password window, which closes right after it, and then to no one.
+    void showPasswordWindow();
     DataStore& m_store;
     QWidget* m_window;
 };

@@ -26,7 +26,6 @@
 #include "engine/ShortDate.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
-#include "windows/WindowHost.h"
 #include "controls/neb.h"
 #include "controls/sesPanel.h"
 
@@ -227,10 +226,7 @@ void frmSearch::buildUi()
     outer->setContentsMargins(4, 4, 4, 4);
     outer->addWidget(fraContainer);
 
-    fraPleaseWait = named(new sesPanel(this), "fraPleaseWait");
-    fraPleaseWait->setCaption(QStringLiteral("Loading data. Please wait ..."));
-    fraPleaseWait->resize(260, 50);
-    fraPleaseWait->hide();
+    setUpPleaseWait(QStringLiteral("Loading data. Please wait ..."), WaitPlace::Middle);
 
     QWidget* order[] = {chkDate, debFromDate, debToDate, cmdDateSelect, cmdSelectDate, chkAccount,
         lstAccounts, optFromOrTo, optFromOnly, optToOnly, chkAmount, cmbAmount, nebFromAmount,
@@ -273,8 +269,6 @@ void frmSearch::connectSignals()
 
 void frmSearch::Form_Load()
 {
-    if (QWidget* main = WindowHost::current().mainWindow())
-        setWindowIcon(main->windowIcon());
 
     const QDate today = m_book.clock.today();
     m_dates->setDates(QDate(today.year(), today.month(), 1), today);
@@ -387,27 +381,22 @@ void frmSearch::RefreshList()
     if (mblnDisableRefreshReport)
         return;
     BusyScope busy(this);
-    placePleaseWait();
-    fraPleaseWait->show();
-    fraPleaseWait->raise();
-    repaint();
-
     const SearchPredicate predicate = BuildSearchPredicate(criteria());
     Error error;
-    if (!m_book.store.hasDocument()
-        || !m_report.run(m_book.store.document(), predicate, DateDisplayExpression(), &error)) {
-        // The previous result stays in the view.
-        fraPleaseWait->hide();
+    bool found = false;
+    withPleaseWait([&] {
+        found = m_book.store.hasDocument()
+            && m_report.run(m_book.store.document(), predicate, DateDisplayExpression(), &error);
+        if (!found)
+            return; // the previous result stays in the view
+        m_searchResultCount = m_report.count();
+        cmdPrint->setVisible(m_searchResultCount > 0);
+        cmdExport->setVisible(m_searchResultCount > 0);
+        QString page = m_report.page(predicate.summary);
+        showPage(page);
+    });
+    if (!found)
         MsgBox(error.isSet() ? error.description : QStringLiteral("No data file is open"));
-        return;
-    }
-    m_searchResultCount = m_report.count();
-    cmdPrint->setVisible(m_searchResultCount > 0);
-    cmdExport->setVisible(m_searchResultCount > 0);
-    QString page = m_report.page(predicate.summary);
-    showPage(page);
-    fraPleaseWait->hide();
-    repaint();
 }
 
 void frmSearch::cmdSearch_Click()
@@ -466,16 +455,7 @@ QDate frmSearch::linkToDate() const
 void frmSearch::resizeEvent(QResizeEvent* event)
 {
     DataWindow::resizeEvent(event);
-    placePleaseWait();
     placeQuickPanel();
-}
-
-void frmSearch::placePleaseWait()
-{
-    const QRect view = WebBrowser1->geometry();
-    const QPoint topLeft = WebBrowser1->parentWidget()->mapTo(this, view.topLeft());
-    fraPleaseWait->move(topLeft.x() + (view.width() - fraPleaseWait->width()) / 2,
-        topLeft.y() + (view.height() - fraPleaseWait->height()) / 2);
 }
 
 } // namespace qb

@@ -69,7 +69,6 @@ private:
     void cmdSelectDate_Click();
     void buildQuickPanel();
     void placeQuickPanel();
-    void placePleaseWait();
 
     BookContext m_book;
     SearchReport m_report;
@@ -108,7 +107,6 @@ private:
     QPushButton* cmdPrint = nullptr;
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdClose = nullptr;
-    sesPanel* fraPleaseWait = nullptr;
 };
 
 } // namespace qb

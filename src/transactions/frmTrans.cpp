@@ -23,14 +23,10 @@
 #include "store/Utilities.h"
 #include "transactions/clsAutoComplete.h"
 #include "controls/neb.h"
-#include "controls/sesPanel.h"
 
 namespace qb {
 
 namespace {
-
-const QString kEditToken = QStringLiteral("[*[E]*]");
-const QString kDeleteToken = QStringLiteral("[*[D]*]");
 
 QComboBox* makeNarrationCombo(QWidget* parent)
 {
@@ -158,11 +154,7 @@ void frmTrans::buildUi()
     // Tiled or sized by hand, the window never gets smaller than its fields need.
     outer->setSizeConstraint(QLayout::SetMinimumSize);
 
-    fraPleaseWait = new sesPanel(this);
-    fraPleaseWait->setObjectName(QStringLiteral("fraPleaseWait"));
-    fraPleaseWait->setCaption(QStringLiteral("Loading data. Please wait ..."));
-    fraPleaseWait->resize(260, 50);
-    fraPleaseWait->hide();
+    setUpPleaseWait(QStringLiteral("Loading data. Please wait ..."));
 
     setTabOrder(debTrans, cmbFrom);
     setTabOrder(cmbFrom, cmbTo);
@@ -490,13 +482,7 @@ void frmTrans::RefreshList()
     DataStore& store = book();
     QString page;
     Error error;
-    {
-        BusyScope busy(this);
-        placePleaseWait();
-        fraPleaseWait->show();
-        fraPleaseWait->raise();
-        fraPleaseWait->repaint();
-
+    withPleaseWait([&] {
         const QString caption = QStringLiteral("Entries on ") + ShortDateText(debTrans->date());
         setCaption(caption);
         if (!store.hasDocument()) {
@@ -504,8 +490,7 @@ void frmTrans::RefreshList()
         } else if (m_dayList.build(store.document(), debTrans->date(), caption, &page, &error)) {
             showPage(page);
         }
-        fraPleaseWait->hide();
-    }
+    });
     if (error.isSet()) {
         MsgBox(QStringLiteral("Error ") + QString::number(error.number) + QStringLiteral(" (")
             + error.description + QStringLiteral(") in procedure RefreshList of Form frmTrans 0"));
@@ -517,18 +502,15 @@ void frmTrans::RefreshList()
 
 void frmTrans::linkClicked(const QString& token)
 {
-    for (const QString& mark : {kEditToken, kDeleteToken}) {
-        if (!token.contains(mark))
-            continue;
-        QString rest = token;
-        rest.remove(mark);
+    QString rest;
+    if (const RecordLink link = RecordLinkOf(token, &rest); link != RecordLink::None) {
         bool dateOk = false;
         bool numberOk = false;
         const int date = rest.left(8).toInt(&dateOk);
         const int number = rest.mid(8).toInt(&numberOk);
         // A link that matches no transaction is ignored.
         if (dateOk && numberOk && LoadTransaction(date, number))
-            setEntryMode(mark == kEditToken ? ModeEdit : ModeDelete);
+            setEntryMode(link == RecordLink::Edit ? ModeEdit : ModeDelete);
         return;
     }
     // Account links: both reports over the entry date.
@@ -597,20 +579,6 @@ void frmTrans::showEvent(QShowEvent* event)
         m_shown = true;
         debTrans->setFocus(Qt::OtherFocusReason);
     }
-}
-
-void frmTrans::resizeEvent(QResizeEvent* event)
-{
-    DataWindow::resizeEvent(event);
-    placePleaseWait();
-}
-
-void frmTrans::placePleaseWait()
-{
-    const QRect view = WebBrowser1->geometry();
-    const QPoint topLeft = WebBrowser1->parentWidget()->mapTo(this, view.topLeft());
-    fraPleaseWait->move(
-        topLeft.x() + (view.width() - fraPleaseWait->width()) / 2, topLeft.y() + 20);
 }
 
 } // namespace qb

@@ -26,7 +26,6 @@ class AccountCombo;
 class DataStore;
 class clsAutoComplete;
 class neb;
-class sesPanel;
 
 class frmTrans final : public DataWindow, public TransactionEntryForm
 {
@@ -57,7 +56,6 @@ protected:
     void bookChanged(const BookChange& change) override;
     QDate linkFromDate() const override { return debTrans->date(); }
     QDate linkToDate() const override { return debTrans->date(); }
-    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -82,7 +80,6 @@ private:
 
     QLabel* balanceLabelOf(const AccountCombo* combo) const;
     AccountCombo* accountBoxOf(const QWidget* widget) const;
-    void placePleaseWait();
 
     QFrame* fraContainer = nullptr;
     QGroupBox* Frame1 = nullptr;
@@ -95,7 +92,6 @@ private:
     QComboBox* cmbNarration = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdClose = nullptr;
-    sesPanel* fraPleaseWait = nullptr;
 
     int m_entryMode = ModeNew;
     // The transaction under edit or delete as it was loaded: Save writes it

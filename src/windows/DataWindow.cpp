@@ -6,6 +6,7 @@
 
 #include "windows/HtmlView.h"
 #include "controls/KeyPreview.h"
+#include "controls/sesPanel.h"
 #include "windows/Openers.h"
 #include "windows/ReportMenus.h"
 #include "engine/ReportPage.h"
@@ -20,6 +21,8 @@ DataWindow::DataWindow(QWidget* parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    if (QWidget* main = WindowHost::current().mainWindow())
+        setWindowIcon(main->windowIcon());
     WebBrowser1 = new HtmlView(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     connect(WebBrowser1, &HtmlView::beforeNavigate, this, &DataWindow::onBeforeNavigate);
@@ -93,6 +96,31 @@ int DataWindow::AccountOfToken(const QString& token, bool* ok)
     return token.trimmed().toInt(ok);
 }
 
+QString DataWindow::EditTokenMark()
+{
+    return QStringLiteral("[*[E]*]");
+}
+
+QString DataWindow::DeleteTokenMark()
+{
+    return QStringLiteral("[*[D]*]");
+}
+
+DataWindow::RecordLink DataWindow::RecordLinkOf(const QString& token, QString* rest)
+{
+    for (const RecordLink link : {RecordLink::Edit, RecordLink::Delete}) {
+        const QString mark = link == RecordLink::Edit ? EditTokenMark() : DeleteTokenMark();
+        if (!token.contains(mark))
+            continue;
+        if (rest) {
+            *rest = token;
+            rest->remove(mark);
+        }
+        return link;
+    }
+    return RecordLink::None;
+}
+
 void DataWindow::linkClicked(const QString& token)
 {
     if (IsDateToken(token)) {
@@ -137,6 +165,50 @@ void DataWindow::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
     if (event->isAccepted())
         m_closing = true;
+}
+
+void DataWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placePleaseWait();
+}
+
+void DataWindow::setUpPleaseWait(const QString& caption, WaitPlace place)
+{
+    if (!m_pleaseWait) {
+        m_pleaseWait = new sesPanel(this);
+        m_pleaseWait->setObjectName(QStringLiteral("fraPleaseWait"));
+        m_pleaseWait->resize(260, 50);
+        m_pleaseWait->hide();
+    }
+    m_pleaseWait->setCaption(caption);
+    m_waitPlace = place;
+}
+
+void DataWindow::withPleaseWait(const std::function<void()>& build)
+{
+    BusyScope busy(this);
+    if (m_pleaseWait) {
+        placePleaseWait();
+        m_pleaseWait->show();
+        m_pleaseWait->raise();
+        m_pleaseWait->repaint();
+    }
+    build();
+    if (m_pleaseWait)
+        m_pleaseWait->hide();
+}
+
+void DataWindow::placePleaseWait()
+{
+    if (!m_pleaseWait)
+        return;
+    const QRect view = WebBrowser1->geometry();
+    const QPoint topLeft = WebBrowser1->parentWidget()->mapTo(this, view.topLeft());
+    const int down = m_waitPlace == WaitPlace::NearTop
+        ? 20
+        : (view.height() - m_pleaseWait->height()) / 2;
+    m_pleaseWait->move(topLeft.x() + (view.width() - m_pleaseWait->width()) / 2, topLeft.y() + down);
 }
 
 void DataWindow::onBeforeNavigate(const QString& href, bool* cancel)

@@ -1,10 +1,11 @@
 #pragma once
 
-// What every report window shares: the HTML view WebBrowser1, the busy flag
+// What every data window shares: the HTML view WebBrowser1, the busy flag
 // that lets the window's own page writing through, mblnDisableRefreshReport,
-// the decoding of link tokens, the account and date link menus, the key
-// preview (Enter as Tab where the window wants it), a quiet teardown, and the
-// window's Window-menu entry.
+// the "Please wait" panel shown while a page is built, the decoding of link
+// tokens (date, account, edit and delete), the account and date link menus,
+// the key preview (Enter as Tab where the window wants it), the program's
+// icon, a quiet teardown, and the window's Window-menu entry.
 
 #include <functional>
 
@@ -24,6 +25,7 @@ namespace qb {
 class HtmlView;
 class KeyPreview;
 class WindowList;
+class sesPanel;
 
 // The entries of the account link menu a window leaves out.
 struct AccountMenuHides
@@ -39,6 +41,7 @@ class DataWindow : public QWidget
 
 public:
     // Creates WebBrowser1 (objectName "WebBrowser1"); the window lays it out.
+    // The window takes the main window's icon, when there is a main window.
     // The window is deleted when it is closed.
     explicit DataWindow(QWidget* parent = nullptr);
     // Removes the Window-menu entry. Controls of the window that are taken
@@ -64,6 +67,17 @@ public:
     static QDate DateOfToken(const QString& token);
     // The integer of an account token; ok false when it is not one.
     static int AccountOfToken(const QString& token, bool* ok = nullptr);
+    // "[*[E]*]" and "[*[D]*]": the marks of a row's edit and delete links.
+    static QString EditTokenMark();
+    static QString DeleteTokenMark();
+    enum class RecordLink { None, Edit, Delete };
+    // Which of a row's links a token is (the edit mark is looked for first);
+    // rest, when given, receives the token with every copy of the mark removed.
+    static RecordLink RecordLinkOf(const QString& token, QString* rest = nullptr);
+
+    // The "Please wait" panel (objectName "fraPleaseWait"), or nullptr before
+    // setUpPleaseWait().
+    sesPanel* pleaseWaitPanel() const { return m_pleaseWait; }
 
     // The window's Window-menu entry, or nullptr before joinWindowList().
     QAction* windowListEntry() const { return m_windowEntry; }
@@ -95,6 +109,17 @@ protected:
     KeyPreview* keyPreview() const { return m_keyPreview; }
 
     void closeEvent(QCloseEvent* event) override;
+    // Keeps the wait panel over the view.
+    void resizeEvent(QResizeEvent* event) override;
+
+    // Where the wait panel stands over the view: centred across, 20 pixels
+    // below its top edge, or in its middle.
+    enum class WaitPlace { NearTop, Middle };
+    // Makes the hidden wait panel fraPleaseWait with its caption.
+    void setUpPleaseWait(const QString& caption, WaitPlace place = WaitPlace::NearTop);
+    // With the busy flag set: shows the wait panel over the view (painted at
+    // once), runs build, hides the panel again.
+    void withPleaseWait(const std::function<void()>& build);
 
     void setBusy(bool busy) { m_busy = busy; }
 
@@ -143,8 +168,11 @@ protected:
 private:
     void onBeforeNavigate(const QString& href, bool* cancel);
     void onBookChanged(const BookChange& change);
+    void placePleaseWait();
 
     bool m_busy = false;
+    sesPanel* m_pleaseWait = nullptr;
+    WaitPlace m_waitPlace = WaitPlace::NearTop;
     bool m_closing = false;
     KeyPreview* m_keyPreview = nullptr;
     QPointer<QAction> m_windowEntry;

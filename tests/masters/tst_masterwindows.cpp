@@ -67,17 +67,15 @@ class TstMasterWindows : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestBook> testBook;
-    std::unique_ptr<RecordingPrompt> prompt;
-    std::unique_ptr<ScriptedPopupMenus> menus;
+    std::unique_ptr<WindowTestFixture> fixture;
     QString book;
 
-    BookContext context() { return testBook->context(); }
+    BookContext context() { return fixture->book.context(); }
 
     void openBook(const QByteArray& xml)
     {
-        QVERIFY(testBook->open(xml));
-        book = testBook->file;
+        QVERIFY(fixture->book.open(xml));
+        book = fixture->book.file;
     }
 
     template <class W>
@@ -107,35 +105,25 @@ class TstMasterWindows : public QObject
 
     void expectMessage(const QString& text, MsgIcon icon, const QString& title = {})
     {
-        QCOMPARE(prompt->last().text, text);
-        QCOMPARE(prompt->last().icon, icon);
-        QCOMPARE(prompt->last().title, title.isEmpty() ? AppTitle() : title);
+        QCOMPARE(fixture->prompt.last().text, text);
+        QCOMPARE(fixture->prompt.last().icon, icon);
+        QCOMPARE(fixture->prompt.last().title, title.isEmpty() ? AppTitle() : title);
     }
 
 private slots:
     void init()
     {
-        testBook = std::make_unique<TestBook>(QDate(2013, 3, 20));
-        Openers::setBook(testBook->context());
-        prompt = std::make_unique<RecordingPrompt>();
-        menus = std::make_unique<ScriptedPopupMenus>();
+        fixture = std::make_unique<WindowTestFixture>(QDate(2013, 3, 20));
     }
 
     void cleanup()
     {
-        for (QWidget* w : WindowHost::current().childWindows())
-            delete w;
-        Openers::registerFactory(WindowKind::TransactionList, {});
-        Openers::registerFactory(WindowKind::PeriodSummary, {});
-        Openers::clearBook();
-        menus.reset();
-        prompt.reset();
-        testBook.reset();
+        fixture.reset();
     }
 
     void addsAccountsFromAnEmptyBook()
     {
-        book = testBook->path(QStringLiteral("new.qbf"));
+        book = fixture->book.path(QStringLiteral("new.qbf"));
         QVERIFY(DataStore::instance().CreateDataFile(book));
         QVERIFY(DataStore::instance().OpenDataFile(book));
         frmAcMaster* w = show<frmAcMaster>();
@@ -166,7 +154,7 @@ private slots:
         QVERIFY(record->isVisible());
         QVERIFY(box->text().isEmpty());
         QCOMPARE(QApplication::focusWidget(), box);
-        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(fixture->prompt.count(), 0);
 
         // Refused: the same name as stored (case, apostrophe), an empty or unstorable name.
         const QByteArray before = readDataFile(book);
@@ -180,7 +168,7 @@ private slots:
                 QStringLiteral("Incomplete data"));
             QTRY_COMPARE(QApplication::focusWidget(), box);
         }
-        QCOMPARE(prompt->count(), 3);
+        QCOMPARE(fixture->prompt.count(), 3);
         QCOMPARE(readDataFile(book), before);
         apply(w, QStringLiteral("Bank"));
         QCOMPARE(accountXml(2), QStringLiteral("<a Code=\"2\" AcName=\"Bank\"/>"));
@@ -211,9 +199,9 @@ private slots:
         expectMessage(
             QStringLiteral("An Account with this name already exists."), MsgIcon::Information);
         apply(w, QStringLiteral("bank"));
-        QCOMPARE(prompt->count(), 2);
+        QCOMPARE(fixture->prompt.count(), 2);
         apply(w, QStringLiteral("Cash"));
-        QCOMPARE(prompt->count(), 2);
+        QCOMPARE(fixture->prompt.count(), 2);
         QVERIFY(record->isHidden());
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[E]*]1")));
         apply(w, QStringLiteral(" Petty Cash "));
@@ -229,12 +217,12 @@ private slots:
         QCOMPARE(get<QPushButton>(w, "cmdSave")->text(), QStringLiteral("&Delete"));
         QVERIFY(box->isReadOnly());
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QVERIFY(prompt->last().text.contains(QStringLiteral("part of this group - 'Money'. ")));
+        QVERIFY(fixture->prompt.last().text.contains(QStringLiteral("part of this group - 'Money'. ")));
         QVERIFY(record->isHidden());
         AddGroup(store.document(), QStringLiteral("Banks"), QStringLiteral(",2,"));
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]2")));
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QVERIFY(prompt->last().text.contains(QStringLiteral("groups - \r\n'Money', 'Banks'.")));
+        QVERIFY(fixture->prompt.last().text.contains(QStringLiteral("groups - \r\n'Money', 'Banks'.")));
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]4")));
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
         expectMessage(
@@ -251,18 +239,18 @@ private slots:
         apply(w, QStringLiteral("Spare"));
         QCOMPARE(accountXml(5), QStringLiteral("<a Code=\"5\" AcName=\"Spare\"/>"));
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]5")));
-        prompt->answer(MsgResult::No);
+        fixture->prompt.answer(MsgResult::No);
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
         QCOMPARE(
-            prompt->last().text, QStringLiteral("Are you sure you want to delete this record ?"));
-        QCOMPARE(prompt->last().title, QStringLiteral("Confirm Deletion"));
-        QCOMPARE(prompt->last().buttons, MsgButtons::YesNo);
-        QCOMPARE(prompt->last().defaultButton, MsgResult::No);
-        QCOMPARE(prompt->last().icon, MsgIcon::Question);
+            fixture->prompt.last().text, QStringLiteral("Are you sure you want to delete this record ?"));
+        QCOMPARE(fixture->prompt.last().title, QStringLiteral("Confirm Deletion"));
+        QCOMPARE(fixture->prompt.last().buttons, MsgButtons::YesNo);
+        QCOMPARE(fixture->prompt.last().defaultButton, MsgResult::No);
+        QCOMPARE(fixture->prompt.last().icon, MsgIcon::Question);
         QVERIFY(!accountXml(5).isEmpty());
         QVERIFY(record->isHidden());
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]5")));
-        prompt->answer(MsgResult::Yes);
+        fixture->prompt.answer(MsgResult::Yes);
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
         QVERIFY(accountXml(5).isEmpty());
         QVERIFY(!readDataFile(book).contains("Spare"));
@@ -278,23 +266,23 @@ private slots:
         openBook(sampleBookXml());
         QList<RecordingListWindow*> lists;
         QList<SummaryWindow*> summaries;
-        Openers::registerFactory(WindowKind::TransactionList, [&lists](const BookContext&) {
+        fixture->registerFactory(WindowKind::TransactionList, [&lists](const BookContext&) {
             lists.append(new RecordingListWindow);
             return lists.last();
         });
-        Openers::registerFactory(WindowKind::PeriodSummary, [&summaries](const BookContext&) {
+        fixture->registerFactory(WindowKind::PeriodSummary, [&summaries](const BookContext&) {
             summaries.append(new SummaryWindow);
             return summaries.last();
         });
         frmAcMaster* w = show<frmAcMaster>();
-        menus->answer(1003);
+        fixture->menus.answer(1003);
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("3")));
-        QCOMPARE(menus->shown.at(0).size(), 4);
+        QCOMPARE(fixture->menus.shown.at(0).size(), 4);
         QCOMPARE(lists.size(), 1);
         QCOMPARE(lists.at(0)->account, std::optional<int>(3));
         QCOMPARE(lists.at(0)->from, QDate(2013, 3, 1));
         QCOMPARE(lists.at(0)->to, QDate(2013, 3, 20));
-        menus->answer(1002);
+        fixture->menus.answer(1002);
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("2")));
         QCOMPARE(summaries.size(), 1);
         QCOMPARE(summaries.at(0)->account, std::optional<int>(2));
@@ -346,7 +334,7 @@ private slots:
         get<QLineEdit>(d, "txtGroupName")->setText(QStringLiteral(" Day to day "));
         get<QPushButton>(d, "cmdSave")->click();
         QTRY_VERIFY(!w->groupDialog());
-        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(fixture->prompt.count(), 0);
         QVERIFY(readDataFile(book).contains("<Group gi=\",3,1,7,\">Day to day</Group>"));
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("Salary, Cash, Zoo")));
         // Its row has the focus (the page keeps the name on one line).
@@ -403,9 +391,9 @@ private slots:
             frmGroups* d = w->groupDialog();
             get<QLineEdit>(d, "txtGroupName")->setText(c.name);
             get<QPushButton>(d, "cmdSave")->click();
-            QCOMPARE(prompt->last().text, c.message);
-            QCOMPARE(prompt->last().icon, MsgIcon::None);
-            QCOMPARE(prompt->last().title, AppTitle());
+            QCOMPARE(fixture->prompt.last().text, c.message);
+            QCOMPARE(fixture->prompt.last().icon, MsgIcon::None);
+            QCOMPARE(fixture->prompt.last().title, AppTitle());
             QCOMPARE(w->groupDialog(), d); // stays open
             d->close();
             QTRY_VERIFY(!w->groupDialog());
@@ -419,7 +407,7 @@ private slots:
         QVERIFY(readDataFile(book).contains("<Group gi=\",\">Money</Group>"));
 
         // Delete: read-only, lists and arrows disabled, removed without a question.
-        const int shown = prompt->count();
+        const int shown = fixture->prompt.count();
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]Money")));
         frmGroups* d = w->groupDialog();
         QCOMPARE(d->MyActiveMode(), int(frmGroups::ModeDelete));
@@ -430,7 +418,7 @@ private slots:
         for (const char* name : {"cmd_0", "cmd_1", "cmd_2", "cmd_3"})
             QVERIFY(!get<QPushButton>(d, name)->isEnabled());
         get<QPushButton>(d, "cmdSave")->click();
-        QCOMPARE(prompt->count(), shown);
+        QCOMPARE(fixture->prompt.count(), shown);
         QVERIFY(!readDataFile(book).contains("Money"));
         QVERIFY(!w->WebBrowser1->pageText().contains(QStringLiteral("Money")));
     }
@@ -441,16 +429,16 @@ private slots:
         DataStore& store = DataStore::instance();
         AddGroup(store.document(), QStringLiteral("Day to day"), QStringLiteral(",1,"));
         QList<SummaryWindow*> summaries;
-        Openers::registerFactory(WindowKind::PeriodSummary, [&summaries](const BookContext&) {
+        fixture->registerFactory(WindowKind::PeriodSummary, [&summaries](const BookContext&) {
             summaries.append(new SummaryWindow);
             return summaries.last();
         });
         frmGroupMaster* w = show<frmGroupMaster>();
-        menus->answer(1002);
+        fixture->menus.answer(1002);
         navigate(w->WebBrowser1, QStringLiteral("Day%20to%20day"));
         // Only the period summary is offered.
-        QCOMPARE(menus->shown.at(0).size(), 3);
-        QCOMPARE(menus->shown.at(0).at(0).command, 1002);
+        QCOMPARE(fixture->menus.shown.at(0).size(), 3);
+        QCOMPARE(fixture->menus.shown.at(0).at(0).command, 1002);
         QCOMPARE(summaries.size(), 1);
         QCOMPARE(summaries.at(0)->group, std::optional<QString>(QStringLiteral("Day to day")));
         QCOMPARE(summaries.at(0)->from, QDate(2013, 3, 1));

@@ -222,12 +222,10 @@ class TstLedger : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestBook> env;
-    std::unique_ptr<RecordingPrompt> prompt;
-    std::unique_ptr<ScriptedPopupMenus> menus;
+    std::unique_ptr<WindowTestFixture> fixture;
     QList<Tx> transactions;
 
-    QDate today() const { return env->clock.today(); }
+    QDate today() const { return fixture->book.clock.today(); }
 
     static QComboBox* account(QWidget* w)
     {
@@ -240,27 +238,15 @@ private slots:
 
     void init()
     {
-        env = std::make_unique<TestBook>(QDate(2014, 2, 20));
-        prompt = std::make_unique<RecordingPrompt>();
-        menus = std::make_unique<ScriptedPopupMenus>();
-        QVERIFY(env->open(bookXml(transactions)));
-        Openers::setBook(env->context());
-        Openers::registerFactory(WindowKind::TransactionList,
-            [](const BookContext& book) { return new frmLedger(book); });
-        Openers::registerFactory(WindowKind::TransactionEntry,
-            [](const BookContext& book) { return new frmTrans(book); });
+        fixture = std::make_unique<WindowTestFixture>(QDate(2014, 2, 20));
+        QVERIFY(fixture->book.open(bookXml(transactions)));
+        fixture->registerWindow<frmLedger>(WindowKind::TransactionList);
+        fixture->registerWindow<frmTrans>(WindowKind::TransactionEntry);
     }
 
     void cleanup()
     {
-        for (QWidget* w : WindowHost::current().childWindows())
-            delete w;
-        Openers::registerFactory(WindowKind::TransactionList, {});
-        Openers::registerFactory(WindowKind::TransactionEntry, {});
-        Openers::clearBook();
-        menus.reset();
-        prompt.reset();
-        env.reset();
+        fixture.reset();
     }
 
     void listsAnAccountOverAPeriod_data()
@@ -307,7 +293,7 @@ private slots:
         // qbtool makes the same page (dates as yyyy-mm-dd or yyyymmdd).
         QProcess tool;
         tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"),
-            {QStringLiteral("report"), env->file, QStringLiteral("ledger"),
+            {QStringLiteral("report"), fixture->book.file, QStringLiteral("ledger"),
                 QStringLiteral("--account"), QString::number(code), QStringLiteral("--from"),
                 from.toString(Qt::ISODate), QStringLiteral("--to"),
                 QString::number(DateToDocDate(to))});
@@ -429,7 +415,7 @@ private slots:
         QCOMPARE(got.rows.first().section(QLatin1Char('|'), 5), QStringLiteral("100.00"));
         QCOMPARE(got.rows.last().section(QLatin1Char('|'), 5), mark);
 
-        const QString file = env->path(QStringLiteral("range.qbf"));
+        const QString file = fixture->book.path(QStringLiteral("range.qbf"));
         QVERIFY(writeDataFile(file, xml));
         for (const auto& [account, to, code] : {std::tuple {"1", "20130303", 3},
                  std::tuple {"1", "20130302", 0}, std::tuple {"999", "20130303", 2}}) {
@@ -454,8 +440,8 @@ private slots:
         const QString evil = QStringLiteral("<a href=\"x9\">Rent</a> & \"Co\"");
         QByteArray xml = bookXml(transactions);
         xml.replace(QByteArray("AcName=\"Cash\""), QByteArray(QByteArray("AcName=\"") + evil.toHtmlEscaped().toLatin1() + QByteArray("\"")));
-        QVERIFY(env->open(xml));
-        Openers::setBook(env->context());
+        QVERIFY(fixture->book.open(xml));
+        Openers::setBook(fixture->book.context());
         for (const int code : {1, 2}) {
             auto* w = qobject_cast<frmLedger*>(
                 OpenTransactionList(code, QDate(2012, 1, 1), QDate(2014, 12, 31)));
@@ -478,8 +464,8 @@ private slots:
     // the window's own controls and the opener's reuse of a window.
     void opensFromTheMenuAndFollowsItsControls()
     {
-        MDIForm1 main(env->context());
-        QVERIFY(main.Load(env->file));
+        MDIForm1 main(fixture->book.context());
+        QVERIFY(main.Load(fixture->book.file));
         main.findChild<QAction*>(QStringLiteral("mnuRptTransactionList"))->trigger();
         QCOMPARE(windowsOf<frmLedger>().size(), 1);
         frmLedger* w = windowsOf<frmLedger>().first();
@@ -501,7 +487,7 @@ private slots:
         QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmdRefresh")), Qt::LeftButton);
         dates(w)->VScrollFrom->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QVERIFY(w->WebBrowser1->pageText().contains(frmLedger::PlaceholderText()));
-        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(fixture->prompt.count(), 0);
 
         // Choosing an account shows it; the quick buttons move the period at once.
         account(w)->setCurrentIndex(account(w)->findText(QStringLiteral("Salary")));
@@ -547,22 +533,22 @@ private slots:
             + 1;
 
         // The window's own account (a link its page never writes, raised as the view would).
-        menus->answer(0);
+        fixture->menus.answer(0);
         bool cancel = false;
         Q_EMIT w->WebBrowser1->beforeNavigate(QStringLiteral("about:blank1"), &cancel);
         QVERIFY(cancel);
-        QCOMPARE(menus->shown.size(), 1);
+        QCOMPARE(fixture->menus.shown.size(), 1);
         QStringList texts;
-        for (const MenuItem& m : menus->shown.first())
+        for (const MenuItem& m : fixture->menus.shown.first())
             texts.append(m.separator ? QStringLiteral("---") : m.text);
         QCOMPARE(texts,
             (QStringList {QStringLiteral("Period summary"), QStringLiteral("---"),
                 QStringLiteral("Cancel Menu")}));
         // A link to the other account: both items; "Transaction List" opens its window.
-        menus->answer(1003);
+        fixture->menus.answer(1003);
         QVERIFY(clickLink(w->WebBrowser1, QString::number(other)));
-        QCOMPARE(menus->shown.size(), 2);
-        QCOMPARE(menus->shown.last().first().text, QStringLiteral("Transaction List"));
+        QCOMPARE(fixture->menus.shown.size(), 2);
+        QCOMPARE(fixture->menus.shown.last().first().text, QStringLiteral("Transaction List"));
         auto* opened = windowsOf<frmLedger>().last();
         QVERIFY(opened != w);
         QCOMPARE(opened->selectedAccount(), std::optional<int>(other));
@@ -571,15 +557,15 @@ private slots:
         // There, Cash is another account: the menu offers both.
         opened->show();
         QVERIFY(QTest::qWaitForWindowExposed(opened));
-        menus->answer(0);
+        fixture->menus.answer(0);
         QVERIFY(clickLink(opened->WebBrowser1, QStringLiteral("1")));
-        QCOMPARE(menus->shown.last().size(), 4);
+        QCOMPARE(fixture->menus.shown.last().size(), 4);
 
         // A date link: "Show entries on" + the short date, then the entry window.
-        menus->answer(1003);
+        fixture->menus.answer(1003);
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[date]*]") + first.at(0)));
         const QDate day = DocDateToDate(first.at(0).toInt());
-        QCOMPARE(menus->shown.last().first().text,
+        QCOMPARE(fixture->menus.shown.last().first().text,
             QStringLiteral("Show entries on ") + ShortDateText(day));
         const QList<frmTrans*> entries = windowsOf<frmTrans>();
         QCOMPARE(entries.size(), 1);

@@ -360,6 +360,35 @@ private slots:
         QCOMPARE(prompt.count(), 0);
     }
 
+    // The password window closing hands the keys back to the main window,
+    // also where the window manager gives the activation to no one (as it
+    // does when the success box and the window close one after the other).
+    void closingThePasswordWindowReactivatesTheMainWindow()
+    {
+        TempEnv env;
+        RecordingPrompt prompt;
+        ModalDriver driver;
+        MDIForm1 w(programBook());
+        QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        driver.then([](QWidget* dialog) {
+            auto* form = qobject_cast<frmSetPassword*>(dialog);
+            QVERIFY(form);
+            connect(form, &QDialog::finished, form, [] { QApplication::setActiveWindow(nullptr); });
+            form->chkEncrypt->setChecked(false);
+            QTest::keyClicks(form->txtNewPassword, QStringLiteral("pw"));
+            QTest::keyClicks(form->txtConfirmPassword, QStringLiteral("pw"));
+            QTest::mouseClick(form->cmdOk, Qt::LeftButton);
+        });
+        actionOf(&w, "mnuFilePassword")->trigger();
+        QVERIFY(driver.done());
+        QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
+        QTRY_COMPARE(QApplication::activeWindow(), &w);
+        pressKey(Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!DataStore::instance().hasDocument());
+    }
+
     // Tiled small, a data window keeps its controls apart: its frame clips it
     // rather than squeezing it below its minimum size.
     void tiledWindowsKeepTheirControlsApart()

@@ -54,18 +54,11 @@ public:
 
 } // namespace
 
-class TstBookFile : public QObject
+class TstBookFile : public test::FolderTest
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<test::TempEnv> m_env;
-    QString path(const QString& name) const { return m_env->path(name); }
-
 private slots:
-    void init() { m_env = std::make_unique<test::TempEnv>(); }
-    void cleanup() { m_env.reset(); }
-
     // A disk that fails at each step of the save in turn: what is left on the
     // disk is what the stage says, and the next good save puts everything right.
     void aFailingStepLeavesTheFilesItsStageNames_data()
@@ -113,7 +106,7 @@ private slots:
         QCOMPARE(QFileInfo::exists(book), !bookAfter.isEmpty());
         QCOMPARE(test::readDataFile(backup), backupAfter);
         QCOMPARE(QFileInfo::exists(backup), !backupAfter.isEmpty());
-        QVERIFY(leftovers(m_env->folder()).isEmpty());
+        QVERIFY(leftovers(folder()).isEmpty());
 
         // The next save, in the order of its steps: whatever the failure left
         // as the backup stays the backup when the book itself is missing.
@@ -167,24 +160,24 @@ private slots:
         QVERIFY(!write("<Data/>", book).isSet());
         QStringList expected = others;
         expected.sort();
-        QCOMPARE(leftovers(m_env->folder()), expected);
+        QCOMPARE(leftovers(folder()), expected);
     }
 
     void aFolderInThePlaceOfABookOrBackupIsNamed()
     {
         const QString book = path(QStringLiteral("books.qbf"));
-        QVERIFY(QDir(m_env->folder()).mkpath(QStringLiteral("books.qbf.bak")));
+        QVERIFY(QDir(folder()).mkpath(QStringLiteral("books.qbf.bak")));
         QVERIFY(test::writeDataFile(book, "old"));
         const BookError bak = write("<Data/>", book);
         QCOMPARE(bak.stage, BookStage::NotSaved);
         QVERIFY2(bak.line().contains(QStringLiteral("books.qbf.bak is a folder, not a backup file")), qPrintable(bak.line()));
 
-        const QString folder = path(QStringLiteral("folder.qbf"));
-        QVERIFY(QDir(m_env->folder()).mkpath(QStringLiteral("folder.qbf")));
-        QCOMPARE(write("<Data/>", folder).stage, BookStage::NotSaved);
-        QVERIFY(QFileInfo(folder).isDir());
-        QVERIFY(!QFileInfo::exists(folder + QStringLiteral(".bak")));
-        QVERIFY(leftovers(m_env->folder()).isEmpty());
+        const QString dir = path(QStringLiteral("folder.qbf"));
+        QVERIFY(QDir(folder()).mkpath(QStringLiteral("folder.qbf")));
+        QCOMPARE(write("<Data/>", dir).stage, BookStage::NotSaved);
+        QVERIFY(QFileInfo(dir).isDir());
+        QVERIFY(!QFileInfo::exists(dir + QStringLiteral(".bak")));
+        QVERIFY(leftovers(folder()).isEmpty());
     }
 
     // Files that are damaged, hostile or protected in a way no password

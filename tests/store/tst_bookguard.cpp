@@ -70,18 +70,11 @@ int modeOf(const QString& path)
 
 } // namespace
 
-class TstBookGuard : public QObject
+class TstBookGuard : public test::FolderTest
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<test::TempEnv> m_env;
-    QString path(const QString& name) const { return m_env->path(name); }
-
 private slots:
-    void init() { m_env = std::make_unique<test::TempEnv>(); }
-    void cleanup() { m_env.reset(); }
-
     // Two programs on one book: the second is told who has it and may only
     // look; once the first closes it, the second may change it.
     void aBookOpenElsewhereOpensOnlyReadOnly()

@@ -4,7 +4,10 @@
 // recorders for message boxes, file dialogs and pop-up menus that answer
 // from a script instead of blocking.
 
+#include <memory>
+
 #include <QList>
+#include <QObject>
 #include <QQueue>
 #include <QString>
 #include <QTemporaryDir>
@@ -25,6 +28,24 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// The base of a test object whose every test function starts in a fresh
+// temporary folder (settings inside it), gone again after the function.
+class FolderTest : public QObject
+{
+    Q_OBJECT
+
+protected:
+    QString path(const QString& name) const { return m_env->path(name); }
+    QString folder() const { return m_env->folder(); }
+
+private slots:
+    void init() { m_env = std::make_unique<TempEnv>(); }
+    void cleanup() { m_env.reset(); }
+
+private:
+    std::unique_ptr<TempEnv> m_env;
 };
 
 class RecordingPrompt final : public Prompt

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "windows/HtmlView.h"
+#include "windows/WindowHost.h"
 
 namespace qb::test {
 
@@ -117,6 +118,33 @@ MsgResult FocusTakingPrompt::show(const Message& message)
     if (owner)
         owner->activateWindow();
     return message.defaultButton != MsgResult::None ? message.defaultButton : MsgResult::Yes;
+}
+
+WindowTestFixture::WindowTestFixture(QDate today)
+    : book(today)
+{
+    Openers::setBook(book.context());
+}
+
+WindowTestFixture::~WindowTestFixture()
+{
+    deleteWindows();
+    for (WindowKind kind : m_registered)
+        Openers::registerFactory(kind, {});
+    Openers::clearBook();
+}
+
+void WindowTestFixture::registerFactory(WindowKind kind, Openers::Factory factory)
+{
+    if (!m_registered.contains(kind))
+        m_registered.append(kind);
+    Openers::registerFactory(kind, std::move(factory));
+}
+
+void WindowTestFixture::deleteWindows()
+{
+    for (QWidget* w : WindowHost::current().childWindows())
+        delete w;
 }
 
 } // namespace qb::test

@@ -2,9 +2,11 @@
 
 // Helpers of the window tests: typing and keys into whatever has the focus,
 // clicks on the text and links of a report page, message boxes that take the
-// focus as real ones do, the check that a window's controls stay apart, and a
-// transaction list window that records what the openers ask of it.
+// focus as real ones do, the check that a window's controls stay apart, a
+// transaction list window that records what the openers ask of it, and the
+// setting every window test starts from and leaves behind.
 
+#include <functional>
 #include <optional>
 
 #include <QDate>
@@ -17,6 +19,8 @@
 #include "windows/Openers.h"
 #include "windows/DataWindow.h"
 #include "store/UiServices.h"
+#include "TestBook.h"
+#include "TestSupport.h"
 
 class QWidget;
 
@@ -70,6 +74,40 @@ public:
     std::optional<int> account;
     QDate from, to;
     int refreshed = 0;
+};
+
+// The setting of a window test, undone when it goes: a book in a temporary
+// folder (with a fixed today) that the openers hand to every factory, and
+// recorders for message boxes, file dialogs and pop-up menus. On the way out
+// every data window is deleted, the factories registered through the fixture
+// are removed, the openers forget the book and the recorders are taken away.
+class WindowTestFixture
+{
+public:
+    explicit WindowTestFixture(QDate today = kTestToday);
+    ~WindowTestFixture();
+    WindowTestFixture(const WindowTestFixture&) = delete;
+    WindowTestFixture& operator=(const WindowTestFixture&) = delete;
+
+    // Registers a factory for the test's lifetime (replacing the one there).
+    void registerFactory(WindowKind kind, Openers::Factory factory);
+    // Registers the window class W, made with the book the openers hand over.
+    template <class W>
+    void registerWindow(WindowKind kind)
+    {
+        registerFactory(kind, [](const BookContext& book) { return new W(book); });
+    }
+
+    // Deletes every data window the host holds.
+    static void deleteWindows();
+
+    TestBook book;
+    RecordingPrompt prompt;
+    RecordingFileDialogs dialogs;
+    ScriptedPopupMenus menus;
+
+private:
+    QList<WindowKind> m_registered;
 };
 
 } // namespace qb::test

@@ -147,10 +147,7 @@ class TstFrmSearch : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestBook> env;
-    std::unique_ptr<RecordingPrompt> prompt;
-    std::unique_ptr<RecordingFileDialogs> dialogs;
-    std::unique_ptr<ScriptedPopupMenus> menus;
+    std::unique_ptr<WindowTestFixture> fixture;
     QList<Tx> book;
 
     template <class T>
@@ -190,28 +187,15 @@ class TstFrmSearch : public QObject
 private slots:
     void init()
     {
-        env = std::make_unique<TestBook>(QDate(2013, 6, 20));
-        prompt = std::make_unique<RecordingPrompt>();
-        dialogs = std::make_unique<RecordingFileDialogs>();
-        menus = std::make_unique<ScriptedPopupMenus>();
+        fixture = std::make_unique<WindowTestFixture>(QDate(2013, 6, 20));
         book = makeTransactions();
-        QVERIFY(env->open(bookXml(book)));
-        Openers::setBook(env->context());
-        Openers::registerFactory(
-            WindowKind::Search, [](const BookContext& b) { return new frmSearch(b); });
+        QVERIFY(fixture->book.open(bookXml(book)));
+        fixture->registerWindow<frmSearch>(WindowKind::Search);
     }
 
     void cleanup()
     {
-        for (QWidget* w : WindowHost::current().childWindows())
-            delete w;
-        Openers::registerFactory(WindowKind::Search, {});
-        Openers::registerFactory(WindowKind::TransactionList, {});
-        Openers::clearBook();
-        menus.reset();
-        dialogs.reset();
-        prompt.reset();
-        env.reset();
+        fixture.reset();
     }
 
     void search_data()
@@ -291,9 +275,9 @@ private slots:
             get<QComboBox>(w, u"cmbDetails"_s)->setCurrentIndex(mode);
             QTest::keyClicks(get<QLineEdit>(w, u"txtDetails"_s), details);
         }
-        prompt->clear();
+        fixture->prompt.clear();
         QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
-        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(fixture->prompt.count(), 0);
 
         // The test's own reading of the criteria.
         QList<int> codes;
@@ -341,13 +325,13 @@ private slots:
         QVERIFY(get<QPushButton>(w, u"cmdExport"_s)->isVisible());
 
         // Export to a name typed without extension: ".csv" is added.
-        const QString csv = env->path(QStringLiteral("found"));
-        dialogs->answer(csv);
+        const QString csv = fixture->book.path(QStringLiteral("found"));
+        fixture->dialogs.answer(csv);
         QTest::mouseClick(get<QPushButton>(w, u"cmdExport"_s), Qt::LeftButton);
         QCOMPARE(fileBytes(csv + QStringLiteral(".csv")), csvOf(expected));
-        QCOMPARE(prompt->last().title, QStringLiteral("Export data complete"));
-        QCOMPARE(prompt->last().text, QStringLiteral("Saved \r\n") + csv + QStringLiteral(".csv"));
-        QCOMPARE(prompt->last().icon, MsgIcon::Information);
+        QCOMPARE(fixture->prompt.last().title, QStringLiteral("Export data complete"));
+        QCOMPARE(fixture->prompt.last().text, QStringLiteral("Saved \r\n") + csv + QStringLiteral(".csv"));
+        QCOMPARE(fixture->prompt.last().icon, MsgIcon::Information);
     }
 
     // qbtool search with the same criteria writes the same CSV bytes.
@@ -368,21 +352,21 @@ private slots:
         QTest::keyClicks(get<QLineEdit>(w, u"txtDetails"_s), QStringLiteral("a OR e"));
         QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
         QVERIFY(w->mlngSearchResultCount() > 0);
-        const QString fromWindow = env->path(QStringLiteral("window.csv"));
-        dialogs->answer(fromWindow);
+        const QString fromWindow = fixture->book.path(QStringLiteral("window.csv"));
+        fixture->dialogs.answer(fromWindow);
         QTest::mouseClick(get<QPushButton>(w, u"cmdExport"_s), Qt::LeftButton);
 
-        const QString fromTool = env->path(QStringLiteral("tool.csv"));
+        const QString fromTool = fixture->book.path(QStringLiteral("tool.csv"));
         QProcess tool;
         tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"),
-            {QStringLiteral("search"), env->file, QStringLiteral("--from"),
+            {QStringLiteral("search"), fixture->book.file, QStringLiteral("--from"),
                 QStringLiteral("20130201"), QStringLiteral("--to"), QStringLiteral("2013-11-30"),
                 QStringLiteral("--account"), QStringLiteral("7"), QStringLiteral("--account"),
                 QStringLiteral("1"), QStringLiteral("--account"), QStringLiteral("3"),
                 QStringLiteral("--amount"), QStringLiteral("range"), QStringLiteral("20"),
                 QStringLiteral("150000.75"), QStringLiteral("--details"), QStringLiteral("a OR e"),
                 QStringLiteral("--csv"), fromTool, QStringLiteral("-o"),
-                env->path(QStringLiteral("tool.html"))});
+                fixture->book.path(QStringLiteral("tool.html"))});
         QVERIFY(tool.waitForFinished(30000));
         QCOMPARE(tool.exitCode(), 0);
         QCOMPARE(fileBytes(fromTool), fileBytes(fromWindow));
@@ -449,9 +433,9 @@ private slots:
 
         // The details help, word for word.
         QTest::mouseClick(get<QPushButton>(w, u"cmdDetailsHelp"_s), Qt::LeftButton);
-        QCOMPARE(prompt->last().title, QStringLiteral("Details field search"));
-        QCOMPARE(prompt->last().icon, MsgIcon::Information);
-        QCOMPARE(prompt->last().text,
+        QCOMPARE(fixture->prompt.last().title, QStringLiteral("Details field search"));
+        QCOMPARE(fixture->prompt.last().icon, MsgIcon::Information);
+        QCOMPARE(fixture->prompt.last().text,
             QStringLiteral("You can use AND or OR (in caps) in between search terms.\r\n\r\n"
                            "For example:\r\n\r\nSearching \"raj AND sham\" will list all "
                            "transactions having raj and sham in details field.\r\n\r\n"
@@ -513,9 +497,9 @@ private slots:
 
         // The date-range menu, cancelled: the search runs again when ticked.
         get<QCheckBox>(w, u"chkDate"_s)->setChecked(true);
-        menus->answer(1009);
+        fixture->menus.answer(1009);
         QTest::mouseClick(get<QPushButton>(w, u"cmdSelectDate"_s), Qt::LeftButton);
-        QCOMPARE(menus->shown.size(), 1);
+        QCOMPARE(fixture->menus.shown.size(), 1);
         QVERIFY(!w->WebBrowser1->pageText().contains(may));
     }
 
@@ -543,23 +527,23 @@ private slots:
         get<QDateEdit>(w, u"debToDate"_s)->setDate(QDate(2013, 12, 31));
         QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
         QVERIFY(w->mlngSearchResultCount() > 0);
-        const QString csv = env->path(QStringLiteral("old"));
+        const QString csv = fixture->book.path(QStringLiteral("old"));
         QVERIFY(writeBytes(csv + QStringLiteral(".csv"), "keep me"));
-        prompt->clear();
-        dialogs->answer(csv);
-        prompt->answer(MsgResult::No);
+        fixture->prompt.clear();
+        fixture->dialogs.answer(csv);
+        fixture->prompt.answer(MsgResult::No);
         QTest::mouseClick(get<QPushButton>(w, u"cmdExport"_s), Qt::LeftButton);
-        QCOMPARE(prompt->count(), 1);
-        QCOMPARE(prompt->last().icon, MsgIcon::Question);
+        QCOMPARE(fixture->prompt.count(), 1);
+        QCOMPARE(fixture->prompt.last().icon, MsgIcon::Question);
         QCOMPARE(fileBytes(csv + QStringLiteral(".csv")), QByteArray("keep me"));
 
         // A file that cannot be written: a clear message, and the window goes on.
-        prompt->clear();
-        dialogs->answer(env->path(QStringLiteral("no/such/folder/x.csv")));
+        fixture->prompt.clear();
+        fixture->dialogs.answer(fixture->book.path(QStringLiteral("no/such/folder/x.csv")));
         QTest::mouseClick(get<QPushButton>(w, u"cmdExport"_s), Qt::LeftButton);
-        QCOMPARE(prompt->count(), 1);
-        QCOMPARE(prompt->last().title, QStringLiteral("Export data failed"));
-        QVERIFY(prompt->last().text.contains(QStringLiteral("no/such/folder/x.csv")));
+        QCOMPARE(fixture->prompt.count(), 1);
+        QCOMPARE(fixture->prompt.last().title, QStringLiteral("Export data failed"));
+        QVERIFY(fixture->prompt.last().text.contains(QStringLiteral("no/such/folder/x.csv")));
         QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
         QVERIFY(w->mlngSearchResultCount() > 0);
 
@@ -572,23 +556,23 @@ private slots:
         get<QDateEdit>(w, u"debToDate"_s)->setDate(QDate(2013, 3, 31));
         QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
         QVERIFY(w->mlngSearchResultCount() > 0);
-        const QString link = env->path(QStringLiteral("device.csv"));
+        const QString link = fixture->book.path(QStringLiteral("device.csv"));
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), link));
-        test::FullDisk disk(env->path(QStringLiteral("full")));
+        test::FullDisk disk(fixture->book.path(QStringLiteral("full")));
         const bool full = disk.isMounted() && disk.fill();
         for (const QString& target : {link, disk.path(QStringLiteral("found.csv"))}) {
             if (target != link && !full)
                 continue;
-            prompt->clear();
-            dialogs->answer(target);
+            fixture->prompt.clear();
+            fixture->dialogs.answer(target);
             if (target == link)
-                prompt->answer(MsgResult::Yes); // it exists: replace it
+                fixture->prompt.answer(MsgResult::Yes); // it exists: replace it
             QTest::mouseClick(get<QPushButton>(w, u"cmdExport"_s), Qt::LeftButton);
-            QCOMPARE(prompt->count(), target == link ? 2 : 1);
-            QCOMPARE(prompt->last().title, QStringLiteral("Export data failed"));
-            QCOMPARE(prompt->last().icon, MsgIcon::Critical);
-            QVERIFY2(prompt->last().text.contains(QStringLiteral("No space left on device")),
-                qPrintable(prompt->last().text));
+            QCOMPARE(fixture->prompt.count(), target == link ? 2 : 1);
+            QCOMPARE(fixture->prompt.last().title, QStringLiteral("Export data failed"));
+            QCOMPARE(fixture->prompt.last().icon, MsgIcon::Critical);
+            QVERIFY2(fixture->prompt.last().text.contains(QStringLiteral("No space left on device")),
+                qPrintable(fixture->prompt.last().text));
         }
         QVERIFY(QFileInfo(link).isSymLink() && QFileInfo(QStringLiteral("/dev/full")).exists());
         if (full)
@@ -609,12 +593,12 @@ private slots:
         const QString installed = ReportTemplatePath(QStringLiteral("Search"));
         const QString aside = installed + QStringLiteral(".aside");
         QVERIFY(QFile::rename(installed, aside));
-        prompt->clear();
+        fixture->prompt.clear();
         w->RefreshList();
         QVERIFY(QFile::rename(aside, installed));
-        QCOMPARE(prompt->count(), 1);
-        QVERIFY2(prompt->last().text.contains(QStringLiteral("Search.rpt")),
-            qPrintable(prompt->last().text));
+        QCOMPARE(fixture->prompt.count(), 1);
+        QVERIFY2(fixture->prompt.last().text.contains(QStringLiteral("Search.rpt")),
+            qPrintable(fixture->prompt.last().text));
         QCOMPARE(w->WebBrowser1->pageText(), page);
         QCOMPARE(w->mlngSearchResultCount(), count);
         QVERIFY(!w->isBusy());
@@ -624,7 +608,7 @@ private slots:
     void links()
     {
         auto* list = new RecordingListWindow;
-        Openers::registerFactory(
+        fixture->registerFactory(
             WindowKind::TransactionList, [list](const BookContext&) { return list; });
         frmSearch* w = open();
         QVERIFY(w);
@@ -632,17 +616,17 @@ private slots:
         get<QDateEdit>(w, u"debFromDate"_s)->setDate(QDate(2013, 2, 1));
         const Tx& last = book.last();
         // Account link: the menu with nothing hidden; "Transaction List" with the pickers' dates.
-        menus->answer(1003);
+        fixture->menus.answer(1003);
         QVERIFY(clickLink(w->WebBrowser1, QString::number(last.from)));
-        QCOMPARE(menus->shown.size(), 1);
-        QCOMPARE(menus->shown.at(0).size(), 4);
+        QCOMPARE(fixture->menus.shown.size(), 1);
+        QCOMPARE(fixture->menus.shown.at(0).size(), 4);
         QCOMPARE(list->account, std::optional<int>(last.from));
         QCOMPARE(list->from, QDate(2013, 2, 1));
         QCOMPARE(list->to, QDate(2013, 6, 20));
         // Date link: the date menu; dismissed, nothing opens.
-        menus->answer(0);
+        fixture->menus.answer(0);
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[date]*]") + QString::number(last.dt)));
-        QCOMPARE(menus->shown.at(1).at(0).text,
+        QCOMPARE(fixture->menus.shown.at(1).at(0).text,
             QStringLiteral("Show entries on ") + ShortDateText(DocDateToDate(last.dt)));
     }
 };

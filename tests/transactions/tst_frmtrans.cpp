@@ -43,9 +43,7 @@ class TstFrmTrans : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestBook> env;
-    std::unique_ptr<RecordingPrompt> prompt;
-    std::unique_ptr<ScriptedPopupMenus> menus;
+    std::unique_ptr<WindowTestFixture> fixture;
     QString book;
 
     frmTrans* open(int date)
@@ -75,25 +73,15 @@ class TstFrmTrans : public QObject
 private slots:
     void init()
     {
-        env = std::make_unique<TestBook>();
-        prompt = std::make_unique<RecordingPrompt>();
-        menus = std::make_unique<ScriptedPopupMenus>();
-        QVERIFY(env->open(sampleBookXml(), QStringLiteral("books.qbf")));
-        book = env->file;
-        Openers::setBook(env->context());
-        Openers::registerFactory(WindowKind::TransactionEntry,
-                                 [](const BookContext& context) { return new frmTrans(context); });
+        fixture = std::make_unique<WindowTestFixture>();
+        QVERIFY(fixture->book.open(sampleBookXml(), QStringLiteral("books.qbf")));
+        book = fixture->book.file;
+        fixture->registerWindow<frmTrans>(WindowKind::TransactionEntry);
     }
 
     void cleanup()
     {
-        for (QWidget* w : WindowHost::current().childWindows())
-            delete w;
-        Openers::registerFactory(WindowKind::TransactionList, {});
-        Openers::clearBook();
-        menus.reset();
-        prompt.reset();
-        env.reset();
+        fixture.reset();
     }
 
     void entersTransactionsWithTheKeyboard()
@@ -119,7 +107,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), get<QComboBox>(w, "cmbNarration"));
         type(QStringLiteral("Lunch 'out'"));
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(fixture->prompt.count(), 0);
 
         // Number 3 of the day: the day already has 1 and 2. The apostrophes are not stored.
         QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("3")),
@@ -210,7 +198,7 @@ private slots:
         press(Qt::Key_Return);
         type(typed);
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(fixture->prompt.count(), 0);
         QVERIFY2(readDataFile(book).contains(stored), readDataFile(book).right(300).constData());
         // Cash had 242.25 before; the label is that less the amount, to the cent.
         const Money cash = *Money::parse(u"242.25") - *Money::parse(typed);
@@ -284,15 +272,15 @@ private slots:
         press(Qt::Key_Return);
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
         if (stored.isEmpty()) {
-            QCOMPARE(prompt->count(), 1);
-            QCOMPARE(prompt->last().text, message);
-            QCOMPARE(prompt->last().title, QStringLiteral("Enter amount"));
+            QCOMPARE(fixture->prompt.count(), 1);
+            QCOMPARE(fixture->prompt.last().text, message);
+            QCOMPARE(fixture->prompt.last().title, QStringLiteral("Enter amount"));
             QCOMPARE(QApplication::focusWidget(), amountBox->textBox());
             QCOMPARE(amountBox->textBox()->text(), amount); // kept for the user to mend
             QCOMPARE(readDataFile(book), before);
             return;
         }
-        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(fixture->prompt.count(), 0);
         const QStringList dtAmount = stored.split(QLatin1Char(' '));
         const QString expected = QStringLiteral("<t No=\"1\" dt=\"") + dtAmount[0]
             + QStringLiteral("\" fAc=\"1\" tAc=\"4\" Nar=\"\">") + dtAmount[1]
@@ -345,16 +333,16 @@ private slots:
         type(QStringLiteral("Food"));
         get<neb>(w, "nebAmount")->setValue(3);
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(fixture->prompt.count(), 0);
         QCOMPARE(details->itemText(0), QStringLiteral("Market stall"));
         QCOMPARE(details->count(), expected.size());
     }
 
     void balanceLabelsRoundTheExactSum()
     {
-        QVERIFY(env->open(sampleBookXml().replace(">45.5<", ">3.685<").replace(">12.25<", ">1.005<"),
+        QVERIFY(fixture->book.open(sampleBookXml().replace(">45.5<", ">3.685<").replace(">12.25<", ">1.005<"),
                           QStringLiteral("halves.qbf")));
-        book = env->file;
+        book = fixture->book.file;
         frmTrans* w = open(20130201);
         QVERIFY(w);
         get<QComboBox>(w, "cmbFrom")->setFocus();
@@ -374,17 +362,17 @@ private slots:
         QByteArray empty = sampleBookXml();
         empty.replace(empty.indexOf("<a "), empty.indexOf("</AcMaster>") - empty.indexOf("<a "), "");
         empty.replace(empty.indexOf("<t "), empty.indexOf("</Trans>") - empty.indexOf("<t "), "");
-        QVERIFY(env->open(empty, QStringLiteral("new.qbf")));
-        book = env->file;
+        QVERIFY(fixture->book.open(empty, QStringLiteral("new.qbf")));
+        book = fixture->book.file;
         frmTrans* w = open(20130110);
         auto* from = get<QComboBox>(w, "cmbFrom");
         auto* to = get<QComboBox>(w, "cmbTo");
         QTRY_COMPARE(QApplication::focusWidget(), w->debTrans);
         press(Qt::Key_Return);
         type(QStringLiteral("Wallet"));
-        prompt->answer(MsgResult::Yes);
+        fixture->prompt.answer(MsgResult::Yes);
         press(Qt::Key_Return);
-        QCOMPARE(prompt->last().text, QStringLiteral("Add 'Wallet' to Account Heads ?"));
+        QCOMPARE(fixture->prompt.last().text, QStringLiteral("Add 'Wallet' to Account Heads ?"));
         QCOMPARE(from->currentData().toInt(), 1);
         // The To box lists the new account without choosing it.
         QCOMPARE(to->count(), 1);
@@ -393,10 +381,10 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), to);
         type(QStringLiteral("Food"));
         QCOMPARE(to->currentText(), QStringLiteral("Food"));
-        prompt->answer(MsgResult::Yes);
+        fixture->prompt.answer(MsgResult::Yes);
         press(Qt::Key_Return);
-        QCOMPARE(prompt->count(), 2);
-        QCOMPARE(prompt->last().text, QStringLiteral("Add 'Food' to Account Heads ?"));
+        QCOMPARE(fixture->prompt.count(), 2);
+        QCOMPARE(fixture->prompt.last().text, QStringLiteral("Add 'Food' to Account Heads ?"));
         QCOMPARE(to->currentData().toInt(), 2);
         QCOMPARE(from->currentData().toInt(), 1);
 
@@ -407,7 +395,7 @@ private slots:
         press(Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), get<QPushButton>(w, "cmdSave"));
         press(Qt::Key_Return);
-        QCOMPARE(prompt->count(), 2);
+        QCOMPARE(fixture->prompt.count(), 2);
         QVERIFY(readDataFile(book).contains(
             "<t No=\"1\" dt=\"20130110\" fAc=\"1\" tAc=\"2\" Nar=\"Lunch\">7.5</t>"));
         QCOMPARE(QApplication::focusWidget(), w->debTrans);
@@ -417,7 +405,7 @@ private slots:
         press(Qt::Key_Return);
         typeOver(from, QStringLiteral(" walLET "));
         press(Qt::Key_Return);
-        QCOMPARE(prompt->count(), 2);
+        QCOMPARE(fixture->prompt.count(), 2);
         QCOMPARE(from->currentData().toInt(), 1);
         QCOMPARE(DataStore::instance().document().selectNodes(QStringLiteral("/Data/AcMaster/a")).size(), 2);
         QCOMPARE(get<QLabel>(w, "lblBalance_0")->text(), QStringLiteral("-7.50"));
@@ -475,13 +463,13 @@ private slots:
         const QString taker = QStringLiteral("<t No=\"2\" dt=\"20130110\" fAc=\"2\" tAc=\"3\" Nar=\"\">7</t>");
         QCOMPARE(transXml(QStringLiteral("20130201"), QStringLiteral("2")), moved);
         QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("2")), taker);
-        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(fixture->prompt.count(), 0);
         const QByteArray before = readDataFile(book);
 
         // The first window's edit finds its transaction gone: nothing is written.
         QTest::mouseClick(get<QPushButton>(a, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(prompt->count(), 1);
-        QVERIFY(prompt->last().text.contains(QStringLiteral("no longer in the file")));
+        QCOMPARE(fixture->prompt.count(), 1);
+        QVERIFY(fixture->prompt.last().text.contains(QStringLiteral("no longer in the file")));
         QCOMPARE(a->EntryMode(), int(frmTrans::ModeNew));
         QCOMPARE(readDataFile(book), before);
         QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("2")), taker);
@@ -490,7 +478,7 @@ private slots:
         QVERIFY(clickLink(a->WebBrowser1, QStringLiteral("[*[D]*]201301102")));
         b->debTrans->setDate(QDate(2013, 1, 10));
         QVERIFY(clickLink(b->WebBrowser1, QStringLiteral("[*[D]*]201301102")));
-        prompt->answer(MsgResult::Yes);
+        fixture->prompt.answer(MsgResult::Yes);
         QTest::mouseClick(get<QPushButton>(b, "cmdSave"), Qt::LeftButton);
         typeOver(get<QComboBox>(b, "cmbTo"), QStringLiteral("Food"));
         get<neb>(b, "nebAmount")->setValue(9);
@@ -498,10 +486,10 @@ private slots:
         const QString second = transXml(QStringLiteral("20130110"), QStringLiteral("2"));
         QVERIFY(second.endsWith(QStringLiteral(">9</t>")));
         get<neb>(a, "nebAmount")->setValue(7);
-        prompt->clear();
+        fixture->prompt.clear();
         QTest::mouseClick(get<QPushButton>(a, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(prompt->count(), 1);
-        QVERIFY(prompt->last().text.contains(QStringLiteral("no longer in the file")));
+        QCOMPARE(fixture->prompt.count(), 1);
+        QVERIFY(fixture->prompt.last().text.contains(QStringLiteral("no longer in the file")));
         QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("2")), second);
     }
 
@@ -514,9 +502,9 @@ private slots:
         auto* to = get<QComboBox>(w, "cmbTo");
 
         QTest::mouseClick(save, Qt::LeftButton);
-        QCOMPARE(prompt->last().text, QStringLiteral("Select a From account"));
-        QCOMPARE(prompt->last().title, QStringLiteral("Enter from account"));
-        QCOMPARE(prompt->last().icon, MsgIcon::Information);
+        QCOMPARE(fixture->prompt.last().text, QStringLiteral("Select a From account"));
+        QCOMPARE(fixture->prompt.last().title, QStringLiteral("Enter from account"));
+        QCOMPARE(fixture->prompt.last().icon, MsgIcon::Information);
         QTRY_COMPARE(QApplication::focusWidget(), from);
 
         // A typed name that is no entry does not count as chosen.
@@ -525,25 +513,25 @@ private slots:
         QCOMPARE(from->currentIndex(), 0 + from->findText(QStringLiteral("Cash")));
         to->setEditText(QStringLiteral("Nowhere"));
         QTest::mouseClick(save, Qt::LeftButton);
-        QCOMPARE(prompt->last().text, QStringLiteral("Select a To account"));
-        QCOMPARE(prompt->last().title, QStringLiteral("Enter To account"));
+        QCOMPARE(fixture->prompt.last().text, QStringLiteral("Select a To account"));
+        QCOMPARE(fixture->prompt.last().title, QStringLiteral("Enter To account"));
 
         to->setFocus();
         to->lineEdit()->selectAll();
         type(QStringLiteral("Cash"));
         QTest::mouseClick(save, Qt::LeftButton);
-        QCOMPARE(prompt->last().text, QStringLiteral("Enter Amount of this transaction"));
-        QCOMPARE(prompt->last().title, QStringLiteral("Enter amount"));
+        QCOMPARE(fixture->prompt.last().text, QStringLiteral("Enter Amount of this transaction"));
+        QCOMPARE(fixture->prompt.last().title, QStringLiteral("Enter amount"));
         QTRY_VERIFY(get<neb>(w, "nebAmount")->isAncestorOf(QApplication::focusWidget()));
 
         get<neb>(w, "nebAmount")->setValue(10);
         to->setFocus();
         QTest::mouseClick(save, Qt::LeftButton);
-        QCOMPARE(prompt->last().text, QStringLiteral("From and To accounts cannot be same"));
-        QCOMPARE(prompt->last().title, QStringLiteral("Invalid transaction"));
+        QCOMPARE(fixture->prompt.last().text, QStringLiteral("From and To accounts cannot be same"));
+        QCOMPARE(fixture->prompt.last().title, QStringLiteral("Invalid transaction"));
         // The focus stays where the click put it.
         QCOMPARE(QApplication::focusWidget(), save);
-        QCOMPARE(prompt->count(), 4);
+        QCOMPARE(fixture->prompt.count(), 4);
         QCOMPARE(readDataFile(book), before);
         QCOMPARE(w->EntryMode(), int(frmTrans::ModeNew));
     }
@@ -599,12 +587,12 @@ private slots:
         QCOMPARE(get<QPushButton>(w, "cmdSave")->text(), QStringLiteral("&Delete"));
         QCOMPARE(get<QPushButton>(w, "cmdClose")->text(), QStringLiteral("&Cancel delete"));
 
-        prompt->answer(MsgResult::No);
+        fixture->prompt.answer(MsgResult::No);
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(prompt->last().text, QStringLiteral("Are you sure you want to delete this transaction ?"));
-        QCOMPARE(prompt->last().title, QStringLiteral("Confirm Deletion"));
-        QCOMPARE(prompt->last().buttons, MsgButtons::YesNo);
-        QCOMPARE(prompt->last().defaultButton, MsgResult::No);
+        QCOMPARE(fixture->prompt.last().text, QStringLiteral("Are you sure you want to delete this transaction ?"));
+        QCOMPARE(fixture->prompt.last().title, QStringLiteral("Confirm Deletion"));
+        QCOMPARE(fixture->prompt.last().buttons, MsgButtons::YesNo);
+        QCOMPARE(fixture->prompt.last().defaultButton, MsgResult::No);
         QCOMPARE(w->EntryMode(), int(frmTrans::ModeNew));
         QVERIFY(get<QComboBox>(w, "cmbTo")->currentText().isEmpty());
         QCOMPARE(get<neb>(w, "nebAmount")->Value(), 0.0);
@@ -612,7 +600,7 @@ private slots:
         QVERIFY(!QFile::exists(book + QStringLiteral(".bak")));
 
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]201301102")));
-        prompt->answer(MsgResult::Yes);
+        fixture->prompt.answer(MsgResult::Yes);
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
         QVERIFY(transXml(QStringLiteral("20130110"), QStringLiteral("2")).isEmpty());
         QVERIFY(!readDataFile(book).contains("Groceries\">"));
@@ -641,21 +629,21 @@ private slots:
         // No: nothing is added; the text stays with nothing chosen.
         from->setFocus();
         type(QStringLiteral(" Petrol "));
-        prompt->answer(MsgResult::No);
+        fixture->prompt.answer(MsgResult::No);
         to->setFocus();
-        QCOMPARE(prompt->count(), 1);
-        QCOMPARE(prompt->last().text, QStringLiteral("Add 'Petrol' to Account Heads ?"));
-        QCOMPARE(prompt->last().title, QStringLiteral("Confirm new Account"));
-        QCOMPARE(prompt->last().defaultButton, MsgResult::Yes);
+        QCOMPARE(fixture->prompt.count(), 1);
+        QCOMPARE(fixture->prompt.last().text, QStringLiteral("Add 'Petrol' to Account Heads ?"));
+        QCOMPARE(fixture->prompt.last().title, QStringLiteral("Confirm new Account"));
+        QCOMPARE(fixture->prompt.last().defaultButton, MsgResult::Yes);
         QCOMPARE(from->currentText(), QStringLiteral(" Petrol "));
         QCOMPARE(from->currentIndex(), -1);
         QCOMPARE(from->count(), 4);
 
         // Yes: saved at once under the next code, blanks kept, in both boxes, chosen.
         from->setFocus();
-        prompt->answer(MsgResult::Yes);
+        fixture->prompt.answer(MsgResult::Yes);
         to->setFocus();
-        QCOMPARE(prompt->count(), 2);
+        QCOMPARE(fixture->prompt.count(), 2);
         QVERIFY(readDataFile(book).contains("<a Code=\"5\" AcName=\" Petrol \"/>"));
         QCOMPARE(from->currentText(), QStringLiteral(" Petrol "));
         QCOMPARE(from->currentData().toInt(), 5);
@@ -665,11 +653,11 @@ private slots:
         QCOMPARE(from->itemText(0), QStringLiteral(" Petrol "));
 
         // An existing name in other letters is no new account.
-        prompt->clear();
+        fixture->prompt.clear();
         to->setFocus();
         to->setEditText(QStringLiteral("bank"));
         from->setFocus();
-        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(fixture->prompt.count(), 0);
     }
 
     void spinStepsTheDate()
@@ -706,15 +694,15 @@ private slots:
     void accountLinksAndKeysOpenTheListOfTheAccount()
     {
         QList<RecordingListWindow*> made;
-        Openers::registerFactory(WindowKind::TransactionList, [&made](const BookContext&) {
+        fixture->registerFactory(WindowKind::TransactionList, [&made](const BookContext&) {
             made.append(new RecordingListWindow);
             return made.last();
         });
         frmTrans* w = open(20130110);
-        menus->answer(1003);
+        fixture->menus.answer(1003);
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("2")));
-        QCOMPARE(menus->shown.size(), 1);
-        QCOMPARE(menus->shown.at(0).size(), 4); // both reports offered
+        QCOMPARE(fixture->menus.shown.size(), 1);
+        QCOMPARE(fixture->menus.shown.at(0).size(), 4); // both reports offered
         QCOMPARE(made.size(), 1);
         QCOMPARE(made.at(0)->account, std::optional<int>(2));
         QCOMPARE(made.at(0)->from, QDate(2013, 1, 10));

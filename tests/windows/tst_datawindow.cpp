@@ -292,24 +292,17 @@ private slots:
         QFETCH(int, answer);
         QFETCH(QString, menu);
         QFETCH(QString, opened);
-        ScriptedPopupMenus menus;
-        menus.answer(answer);
-        TestBook book;
-        Openers::setBook(book.context());
         QStringList log;
-        Openers::registerFactory(WindowKind::TransactionList, [&log](const BookContext&) { return new Opened(QStringLiteral("list"), &log); });
-        Openers::registerFactory(WindowKind::PeriodSummary, [&log](const BookContext&) { return new Opened(QStringLiteral("summary"), &log); });
-        Openers::registerFactory(WindowKind::TransactionEntry, [&log](const BookContext&) { return new Opened(QStringLiteral("entry"), &log); });
-        {
-            LedgerLike window;
-            window.linkClicked(token);
-            QCOMPARE(menus.shown.isEmpty() ? QString() : menuText(menus.shown.first()), menu);
-            QCOMPARE(log.join(QLatin1Char(';')), opened);
-        }
-        for (WindowKind kind : {WindowKind::TransactionList, WindowKind::PeriodSummary, WindowKind::TransactionEntry})
-            Openers::registerFactory(kind, {});
-        Openers::clearBook();
-        qDeleteAll(WindowHost::current().childWindows());
+        WindowTestFixture fixture;
+        ScriptedPopupMenus& menus = fixture.menus;
+        menus.answer(answer);
+        fixture.registerFactory(WindowKind::TransactionList, [&log](const BookContext&) { return new Opened(QStringLiteral("list"), &log); });
+        fixture.registerFactory(WindowKind::PeriodSummary, [&log](const BookContext&) { return new Opened(QStringLiteral("summary"), &log); });
+        fixture.registerFactory(WindowKind::TransactionEntry, [&log](const BookContext&) { return new Opened(QStringLiteral("entry"), &log); });
+        LedgerLike window;
+        window.linkClicked(token);
+        QCOMPARE(menus.shown.isEmpty() ? QString() : menuText(menus.shown.first()), menu);
+        QCOMPARE(log.join(QLatin1Char(';')), opened);
     }
 
     void enterMovesOnButTheViewKeepsItAndTeardownIsQuiet()

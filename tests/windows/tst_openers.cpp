@@ -2,6 +2,7 @@
 
 #include "windows/Openers.h"
 #include "TestBook.h"
+#include "WidgetTestSupport.h"
 #include "windows/DataWindow.h"
 #include "windows/WindowHost.h"
 
@@ -123,17 +124,15 @@ class TstOpeners : public QObject
 private slots:
     void initTestCase()
     {
-        Openers::setBook(m_book.context());
-        Openers::registerFactory(WindowKind::TransactionList, [](const BookContext&) { return new LedgerWindow; });
-        Openers::registerFactory(WindowKind::PeriodSummary, [](const BookContext&) { return new SummaryWindow; });
-        Openers::registerFactory(WindowKind::TransactionEntry, [](const BookContext&) { return new EntryWindow; });
-        Openers::registerFactory(WindowKind::Search, [](const BookContext&) { return new SearchWindow; });
+        m_fixture.registerFactory(WindowKind::TransactionList, [](const BookContext&) { return new LedgerWindow; });
+        m_fixture.registerFactory(WindowKind::PeriodSummary, [](const BookContext&) { return new SummaryWindow; });
+        m_fixture.registerFactory(WindowKind::TransactionEntry, [](const BookContext&) { return new EntryWindow; });
+        m_fixture.registerFactory(WindowKind::Search, [](const BookContext&) { return new SearchWindow; });
     }
 
     void cleanup()
     {
-        for (QWidget* w : WindowHost::current().childWindows())
-            delete w;
+        test::WindowTestFixture::deleteWindows();
         QVERIFY(WindowHost::current().childWindows().isEmpty());
     }
 
@@ -265,12 +264,12 @@ private slots:
 
         // Once closed, the next command makes a new one, with the clock as it is now.
         delete heads;
-        m_book.clock.setToday(QDate(2014, 6, 1));
+        m_fixture.book.clock.setToday(QDate(2014, 6, 1));
         QWidget* again = OpenAccountHeads();
         QVERIFY(again && again != groups);
         QCOMPARE(todays.size(), 3);
         QCOMPARE(todays.last(), QDate(2014, 6, 1));
-        m_book.clock.setToday(test::kTestToday);
+        m_fixture.book.clock.setToday(test::kTestToday);
 
         // Without a book nothing new is made; an open window still comes forward.
         delete again;
@@ -278,13 +277,13 @@ private slots:
         QCOMPARE(OpenAccountHeads(), nullptr);
         QCOMPARE(OpenGroups(), groups);
         QCOMPARE(todays.size(), 3);
-        Openers::setBook(m_book.context());
+        Openers::setBook(m_fixture.book.context());
         for (WindowKind kind : {WindowKind::AccountHeads, WindowKind::Groups})
             Openers::registerFactory(kind, {});
     }
 
 private:
-    test::TestBook m_book;
+    test::WindowTestFixture m_fixture;
 };
 
 QTEST_MAIN(TstOpeners)
