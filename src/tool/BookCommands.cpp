@@ -44,14 +44,16 @@ protected:
     {
         const bool force = isSet(kForce);
         if (QFileInfo(file).exists() && !force)
-            return fail(file + QStringLiteral(": already exists; give --force to replace it "
-                                              "(it is then kept as ")
-                        + file + QStringLiteral(".bak)"));
+            return fail(file
+                + QStringLiteral(": already exists; give --force to replace it "
+                                 "(it is then kept as ")
+                + file + QStringLiteral(".bak)"));
         if (QFileInfo(file).isDir())
             return fail(file + QStringLiteral(": is a folder"));
         const BookError target = CheckNewBookTarget(file);
         if (target.stage == BookStage::BackupInTheWay && !force)
-            return fail(target.line() + QStringLiteral(" (or give --force to write the book and keep the backup)"));
+            return fail(target.line()
+                + QStringLiteral(" (or give --force to write the book and keep the backup)"));
         return kOk;
     }
 };
@@ -60,10 +62,12 @@ class NewCommand final : public NewBookCommand
 {
 public:
     NewCommand()
-        : NewBookCommand(QStringLiteral("new"), QStringLiteral("new FILE.qbf [--force] [--force-unlock]"),
-                         QStringLiteral("Create a new, empty book without a password (\".qbf\" is added when the\n"
-                                        "name has no such extension). An existing file is only replaced with\n"
-                                        "--force, and then kept as FILE.qbf.bak."))
+        : NewBookCommand(QStringLiteral("new"),
+            QStringLiteral("new FILE.qbf [--force] [--force-unlock]"),
+            QStringLiteral(
+                "Create a new, empty book without a password (\".qbf\" is added when the\n"
+                "name has no such extension). An existing file is only replaced with\n"
+                "--force, and then kept as FILE.qbf.bak."))
     {
         setArguments({QStringLiteral("FILE.qbf")});
         addForce();
@@ -91,11 +95,12 @@ class PackCommand final : public NewBookCommand
 {
 public:
     PackCommand()
-        : NewBookCommand(QStringLiteral("pack"), QStringLiteral("pack IN.xml FILE.qbf [--force] [--force-unlock]"),
-                         QStringLiteral("Encipher an XML book into a data file. The root must be Data with the\n"
-                                        "sections AcMaster, Trans, Groups and Narration; missing I, PValue and\n"
-                                        "DateRanges are added (a new I, no password). An existing FILE.qbf is\n"
-                                        "only replaced with --force, and then kept as FILE.qbf.bak."))
+        : NewBookCommand(QStringLiteral("pack"),
+            QStringLiteral("pack IN.xml FILE.qbf [--force] [--force-unlock]"),
+            QStringLiteral("Encipher an XML book into a data file. The root must be Data with the\n"
+                           "sections AcMaster, Trans, Groups and Narration; missing I, PValue and\n"
+                           "DateRanges are added (a new I, no password). An existing FILE.qbf is\n"
+                           "only replaced with --force, and then kept as FILE.qbf.bak."))
     {
         setArguments({QStringLiteral("IN.xml"), QStringLiteral("FILE.qbf")});
         addForce();
@@ -121,9 +126,10 @@ private:
         Error e;
         if (!doc.loadXml(xml, &e, XmlDocument::DeclaredEncoding))
             return fail(in + QStringLiteral(": does not parse as XML")
-                        + (e.line > 0 ? QStringLiteral(" (line ") + QString::number(e.line) + QLatin1Char(')')
-                                      : QString())
-                        + QStringLiteral(": ") + e.description);
+                + (e.line > 0
+                        ? QStringLiteral(" (line ") + QString::number(e.line) + QLatin1Char(')')
+                        : QString())
+                + QStringLiteral(": ") + e.description);
         if (!HasDataSections(doc)) {
             QStringList missing;
             for (const QString& line : BookCheck::problems(doc)) {
@@ -132,7 +138,8 @@ private:
                         && !line.endsWith(QStringLiteral("(added when the file is opened)"))))
                     missing << line;
             }
-            return fail(in + QStringLiteral(": not a Quillbrook book: ") + missing.join(QStringLiteral("; ")));
+            return fail(in + QStringLiteral(": not a Quillbrook book: ")
+                + missing.join(QStringLiteral("; ")));
         }
         QStringList added;
         for (const char* name : {"I", "PValue", "DateRanges"}) {
@@ -148,7 +155,8 @@ private:
         const qsizetype problems = BookCheck::problems(doc).size();
         if (problems > 0)
             err() << "qbtool: note: " << problems
-                  << (problems == 1 ? " inconsistency; \"qbtool check " : " inconsistencies; \"qbtool check ")
+                  << (problems == 1 ? " inconsistency; \"qbtool check "
+                                    : " inconsistencies; \"qbtool check ")
                   << target << (problems == 1 ? "\" shows it\n" : "\" lists them\n");
         out() << "Packed " << in << " into " << target << '\n';
         return kOk;
@@ -160,7 +168,7 @@ class DumpCommand final : public BookCommand
 public:
     DumpCommand()
         : BookCommand(QStringLiteral("dump"), QStringLiteral("dump FILE.qbf"),
-                      QStringLiteral("Write the book's deciphered (or decrypted) XML to standard output."))
+            QStringLiteral("Write the book's deciphered (or decrypted) XML to standard output."))
     {
         setArguments({QStringLiteral("FILE.qbf")});
     }
@@ -187,7 +195,8 @@ class CheckCommand final : public BookCommand
 public:
     CheckCommand()
         : BookCommand(QStringLiteral("check"), QStringLiteral("check FILE.qbf"),
-                      QStringLiteral("List the book's inconsistencies, one a line; exit 1 when there are any."))
+            QStringLiteral(
+                "List the book's inconsistencies, one a line; exit 1 when there are any."))
     {
         setArguments({QStringLiteral("FILE.qbf")});
     }
@@ -217,15 +226,17 @@ class ConvertCommand final : public BookCommand
 public:
     explicit ConvertCommand(bool encrypt)
         : BookCommand(encrypt ? QStringLiteral("encrypt") : QStringLiteral("decrypt"),
-                      encrypt ? QStringLiteral("encrypt FILE.qbf") : QStringLiteral("decrypt FILE.qbf"),
-                      encrypt ? QStringLiteral("Encrypt the book in place with the password P (letter case counts), as\n"
-                                               "the program's \"Encrypt the book with this password\" does; its .bak and\n"
-                                               "daily copies are rewritten encrypted too. A book that already has a\n"
-                                               "password needs that one.")
-                              : QStringLiteral("Write an encrypted book back in the ordinary enciphered form, keeping P\n"
-                                               "as its password (then checked without regard to case); its .bak and\n"
-                                               "daily copies are rewritten the same way."),
-                      {}, encrypt ? PasswordUse::NewPassword : PasswordUse::Needed)
+            encrypt ? QStringLiteral("encrypt FILE.qbf") : QStringLiteral("decrypt FILE.qbf"),
+            encrypt ? QStringLiteral(
+                "Encrypt the book in place with the password P (letter case counts), as\n"
+                "the program's \"Encrypt the book with this password\" does; its .bak and\n"
+                "daily copies are rewritten encrypted too. A book that already has a\n"
+                "password needs that one.")
+                    : QStringLiteral(
+                        "Write an encrypted book back in the ordinary enciphered form, keeping P\n"
+                        "as its password (then checked without regard to case); its .bak and\n"
+                        "daily copies are rewritten the same way."),
+            {}, encrypt ? PasswordUse::NewPassword : PasswordUse::Needed)
         , m_encrypt(encrypt)
     {
         setArguments({QStringLiteral("FILE.qbf")});
@@ -243,7 +254,9 @@ private:
         if (const int rc = openBook(file, &book))
             return rc;
         if (m_encrypt == (book.key != nullptr))
-            return fail(file + (m_encrypt ? QStringLiteral(": is encrypted already") : QStringLiteral(": is not encrypted")));
+            return fail(file
+                + (m_encrypt ? QStringLiteral(": is encrypted already")
+                             : QStringLiteral(": is not encrypted")));
         std::shared_ptr<BookKey> key;
         if (m_encrypt) {
             std::optional<QString> given;
@@ -251,8 +264,9 @@ private:
             if (!password(&given, &rc))
                 return rc;
             if (!given || given->isEmpty())
-                return fail(file + QStringLiteral(": encrypt needs the password to encrypt with "
-                                                  "(--password, --password-file or QB_PASSWORD)"));
+                return fail(file
+                    + QStringLiteral(": encrypt needs the password to encrypt with "
+                                     "(--password, --password-file or QB_PASSWORD)"));
             QString why;
             key = BookKey::create(*given, &why);
             if (!key)
@@ -260,14 +274,16 @@ private:
             // The password is the book's in both forms: decrypting keeps it.
             XmlNode root = book.document.documentElement();
             root.selectSingleNode(QStringLiteral("PValue"))
-                .setText(PasswordDigest(*given + root.selectSingleNode(QStringLiteral("I")).text()));
+                .setText(
+                    PasswordDigest(*given + root.selectSingleNode(QStringLiteral("I")).text()));
         }
         BookWriteOptions write;
         write.key = key.get();
         if (const QString why = writeBook(book.document.toBytes(), file, write); !why.isEmpty())
             return fail(why);
         for (const QString& copy : ReencodeBookCopies(file, book.key.get(), key.get()))
-            err() << "qbtool: " << copy << ": left as it was (not readable with this password, or not writable)\n";
+            err() << "qbtool: " << copy
+                  << ": left as it was (not readable with this password, or not writable)\n";
         out() << (m_encrypt ? "Encrypted " : "Decrypted ") << file << '\n';
         return kOk;
     }
@@ -282,8 +298,9 @@ class BackupsCommand final : public BookCommand
 public:
     BackupsCommand()
         : BookCommand(QStringLiteral("backups"), QStringLiteral("backups FILE.qbf"),
-                      QStringLiteral("List the book's daily copies (in \"FILE backups\" beside it) with their\n"
-                                     "dates and transaction counts."))
+            QStringLiteral(
+                "List the book's daily copies (in \"FILE backups\" beside it) with their\n"
+                "dates and transaction counts."))
     {
         setArguments({QStringLiteral("FILE.qbf")});
     }
@@ -308,7 +325,8 @@ private:
             if (error.isSet()) {
                 out() << "unreadable (" << error.line() << ")";
             } else {
-                const qsizetype count = book.document.selectNodes(QStringLiteral("/Data/Trans/t")).size();
+                const qsizetype count
+                    = book.document.selectNodes(QStringLiteral("/Data/Trans/t")).size();
                 out() << count << (count == 1 ? " transaction" : " transactions");
             }
             out() << '\t' << copy.path << '\n';
@@ -319,12 +337,33 @@ private:
 
 } // namespace
 
-std::unique_ptr<Command> MakeNewCommand() { return std::make_unique<NewCommand>(); }
-std::unique_ptr<Command> MakeDumpCommand() { return std::make_unique<DumpCommand>(); }
-std::unique_ptr<Command> MakePackCommand() { return std::make_unique<PackCommand>(); }
-std::unique_ptr<Command> MakeCheckCommand() { return std::make_unique<CheckCommand>(); }
-std::unique_ptr<Command> MakeEncryptCommand() { return std::make_unique<ConvertCommand>(true); }
-std::unique_ptr<Command> MakeDecryptCommand() { return std::make_unique<ConvertCommand>(false); }
-std::unique_ptr<Command> MakeBackupsCommand() { return std::make_unique<BackupsCommand>(); }
+std::unique_ptr<Command> MakeNewCommand()
+{
+    return std::make_unique<NewCommand>();
+}
+std::unique_ptr<Command> MakeDumpCommand()
+{
+    return std::make_unique<DumpCommand>();
+}
+std::unique_ptr<Command> MakePackCommand()
+{
+    return std::make_unique<PackCommand>();
+}
+std::unique_ptr<Command> MakeCheckCommand()
+{
+    return std::make_unique<CheckCommand>();
+}
+std::unique_ptr<Command> MakeEncryptCommand()
+{
+    return std::make_unique<ConvertCommand>(true);
+}
+std::unique_ptr<Command> MakeDecryptCommand()
+{
+    return std::make_unique<ConvertCommand>(false);
+}
+std::unique_ptr<Command> MakeBackupsCommand()
+{
+    return std::make_unique<BackupsCommand>();
+}
 
 } // namespace qb

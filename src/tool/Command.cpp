@@ -71,8 +71,9 @@ void Command::addValue(const QStringList& names, const QString& valueName, const
 
 void Command::addForceUnlock()
 {
-    addFlag({kForceUnlock}, QStringLiteral("remove a lock left by a program that crashed on another "
-                                           "computer; never while the book is open somewhere"));
+    addFlag({kForceUnlock},
+        QStringLiteral("remove a lock left by a program that crashed on another "
+                       "computer; never while the book is open somewhere"));
 }
 
 bool Command::prepare(QStringList&, QString*) const
@@ -91,12 +92,13 @@ QString Command::helpText() const
     const QStringList lines = m_usage.split(QLatin1Char('\n'));
     // A usage line that starts with a blank goes on with the one above it.
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        text += (i == 0 ? QStringLiteral("Usage: qbtool ")
+        text += (i == 0                                         ? QStringLiteral("Usage: qbtool ")
                         : lines[i].startsWith(QLatin1Char(' ')) ? QStringLiteral("       ")
                                                                 : QStringLiteral("       qbtool "))
             + lines[i] + (i == 0 ? passwordMark() : QString()) + QLatin1Char('\n');
     }
-    text += QLatin1Char('\n') + (m_description.isEmpty() ? m_summary : m_description) + QLatin1Char('\n');
+    text += QLatin1Char('\n') + (m_description.isEmpty() ? m_summary : m_description)
+        + QLatin1Char('\n');
     text += QStringLiteral("\nOptions:\n");
     for (const QCommandLineOption& option : allOptions()) {
         QStringList names;
@@ -126,13 +128,14 @@ int Command::execute(const QStringList& given, QTextStream& out, QTextStream& er
     m_parser.addOptions(options);
     const qsizetype end = given.indexOf(QStringLiteral("--"));
     const QStringList optionPart = end < 0 ? given : given.first(end);
-    const bool helpAsked = optionPart.contains(QStringLiteral("--help")) || optionPart.contains(QStringLiteral("-h"));
+    const bool helpAsked = optionPart.contains(QStringLiteral("--help"))
+        || optionPart.contains(QStringLiteral("-h"));
 
     QStringList args = given;
     QString problem;
     if (!prepare(args, &problem))
         return helpAsked ? help() : usageError(problem);
-    if (!m_parser.parse(QStringList{m_name} + args))
+    if (!m_parser.parse(QStringList {m_name} + args))
         return helpAsked ? help() : usageError(parseProblem(args));
     if (m_parser.isSet(kHelp))
         return help();
@@ -143,10 +146,10 @@ int Command::execute(const QStringList& given, QTextStream& out, QTextStream& er
     const qsizetype count = m_parser.positionalArguments().size();
     if (count != m_arguments.size())
         return usageError(m_name + QStringLiteral(" takes ")
-                          + (m_arguments.isEmpty() ? QStringLiteral("no arguments")
-                                                   : m_arguments.join(QStringLiteral(" and ")))
-                          + QStringLiteral(", not ") + QString::number(count)
-                          + (count == 1 ? QStringLiteral(" argument") : QStringLiteral(" arguments")));
+            + (m_arguments.isEmpty() ? QStringLiteral("no arguments")
+                                     : m_arguments.join(QStringLiteral(" and ")))
+            + QStringLiteral(", not ") + QString::number(count)
+            + (count == 1 ? QStringLiteral(" argument") : QStringLiteral(" arguments")));
     const int rc = run();
     out.flush();
     err.flush();
@@ -227,32 +230,35 @@ int Command::lockBook(const QString& file, BookLock* lock)
 {
     Error error;
     if (m_parser.isSet(kForceUnlock) && !BookLock::forceUnlock(file, &error))
-        return fail(BookLock::lockFileOf(file) + QStringLiteral(": cannot be removed: ") + error.description);
+        return fail(BookLock::lockFileOf(file) + QStringLiteral(": cannot be removed: ")
+            + error.description);
     LockHolder holder;
     if (lock->lock(file, &holder) == BookLock::Outcome::HeldElsewhere)
         return fail(file + QStringLiteral(": open in Quillbrook by ") + holder.describe()
-                    + QStringLiteral("; close it there first (a lock left by a crash on another computer: "
-                                     "--force-unlock)"));
+            + QStringLiteral("; close it there first (a lock left by a crash on another computer: "
+                             "--force-unlock)"));
     return kOk;
 }
 
-BookCommand::BookCommand(QString name, QString usage, QString summary, QString description, PasswordUse use)
+BookCommand::BookCommand(
+    QString name, QString usage, QString summary, QString description, PasswordUse use)
     : Command(std::move(name), std::move(usage), std::move(summary), std::move(description))
     , m_use(use)
 {
     addValue({kPassword}, QStringLiteral("P"),
-             use == PasswordUse::NewPassword
-                 ? QStringLiteral("the password to encrypt with; the book's own when it has one (also "
-                                  "--password=P)")
-                 : QStringLiteral("the book's password, when it has one (also --password=P)"));
+        use == PasswordUse::NewPassword
+            ? QStringLiteral("the password to encrypt with; the book's own when it has one (also "
+                             "--password=P)")
+            : QStringLiteral("the book's password, when it has one (also --password=P)"));
     addValue({kPasswordFile}, QStringLiteral("F"),
-             QStringLiteral("the password from the first line of the file F; without either option, "
-                            "the environment variable QB_PASSWORD when it is set"));
+        QStringLiteral("the password from the first line of the file F; without either option, "
+                       "the environment variable QB_PASSWORD when it is set"));
 }
 
 QString BookCommand::passwordMark() const
 {
-    return m_use == PasswordUse::Optional ? QStringLiteral(" [--password P]") : QStringLiteral(" --password P");
+    return m_use == PasswordUse::Optional ? QStringLiteral(" [--password P]")
+                                          : QStringLiteral(" --password P");
 }
 
 bool BookCommand::password(std::optional<QString>* password, int* rc)
@@ -264,7 +270,8 @@ bool BookCommand::password(std::optional<QString>* password, int* rc)
         const QString name = value(kPasswordFile);
         QFile file(name);
         if (!file.open(QIODevice::ReadOnly)) {
-            *rc = fail(name + QStringLiteral(": the password file cannot be read: ") + file.errorString());
+            *rc = fail(
+                name + QStringLiteral(": the password file cannot be read: ") + file.errorString());
             return false;
         }
         QByteArray line = file.readLine(64 * 1024);
@@ -291,7 +298,9 @@ int BookCommand::openBook(const QString& path, Book* book, BookReadOptions optio
     if (m_use != PasswordUse::NewPassword && !isProtected(*book)) {
         for (const QString& option : {kPassword, kPasswordFile}) {
             if (isSet(option))
-                return fail(path + QStringLiteral(": the book has no password; leave out --") + option, kUsage);
+                return fail(
+                    path + QStringLiteral(": the book has no password; leave out --") + option,
+                    kUsage);
         }
     }
     return kOk;

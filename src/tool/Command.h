@@ -121,7 +121,7 @@ protected:
     // command sets (encrypt), always needed; the book's own when it has one.
     enum class PasswordUse { Optional, Needed, NewPassword };
     BookCommand(QString name, QString usage, QString summary, QString description = {},
-                PasswordUse use = PasswordUse::Optional);
+        PasswordUse use = PasswordUse::Optional);
 
     // The password from the options, else QB_PASSWORD; none when none is
     // given. False after one line (exit 3) when the password file cannot be

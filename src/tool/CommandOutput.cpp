@@ -22,8 +22,8 @@ int standardOutputFailed(QTextStream& err, const QString& reason)
 
 } // namespace
 
-int WriteCommandOutput(const QString& path, const QByteArray& bytes, QTextStream& out,
-                       QTextStream& err)
+int WriteCommandOutput(
+    const QString& path, const QByteArray& bytes, QTextStream& out, QTextStream& err)
 {
     if (path.isEmpty()) {
         out.flush();

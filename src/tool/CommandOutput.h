@@ -15,8 +15,8 @@ namespace qb {
 // path is empty, after what out holds, flushed and checked at once. 0, or 3
 // after one line on err: "qbtool: PATH: could not be written (REASON)", or
 // "qbtool: standard output could not be written (REASON)".
-int WriteCommandOutput(const QString& path, const QByteArray& bytes, QTextStream& out,
-                       QTextStream& err);
+int WriteCommandOutput(
+    const QString& path, const QByteArray& bytes, QTextStream& out, QTextStream& err);
 
 // When qbtool ends: every byte for standard output must have arrived (a
 // full disk or a closed pipe is a failure, not a cut-off result with exit

@@ -14,22 +14,28 @@ class ExportCommand final : public BookCommand
 public:
     ExportCommand()
         : BookCommand(QStringLiteral("export"),
-                      QStringLiteral("export FILE.qbf --format ledger|beancount|csv [-o OUT] [--from D --to D]"),
-                      QStringLiteral("Write the transactions in date and number order as a ledger journal, a\n"
-                                     "beancount file or comma-separated values with a heading row, to\n"
-                                     "standard output or OUT. With --from and --to (days as yyyymmdd or\n"
-                                     "yyyy-mm-dd, both included) the journals start with each account's\n"
-                                     "balance before the from day, set against Equity:Opening Balances, so\n"
-                                     "their balances on the to day are the book's; the CSV holds the rows of\n"
-                                     "those days only. Every account keeps a name of its own; CSV text that\n"
-                                     "starts with = + - or @ gets a leading apostrophe. A transaction with a\n"
-                                     "malformed date, amount or account stops the export (nothing written)."))
+            QStringLiteral(
+                "export FILE.qbf --format ledger|beancount|csv [-o OUT] [--from D --to D]"),
+            QStringLiteral(
+                "Write the transactions in date and number order as a ledger journal, a\n"
+                "beancount file or comma-separated values with a heading row, to\n"
+                "standard output or OUT. With --from and --to (days as yyyymmdd or\n"
+                "yyyy-mm-dd, both included) the journals start with each account's\n"
+                "balance before the from day, set against Equity:Opening Balances, so\n"
+                "their balances on the to day are the book's; the CSV holds the rows of\n"
+                "those days only. Every account keeps a name of its own; CSV text that\n"
+                "starts with = + - or @ gets a leading apostrophe. A transaction with a\n"
+                "malformed date, amount or account stops the export (nothing written)."))
     {
         setArguments({QStringLiteral("FILE.qbf")});
-        addValue({QStringLiteral("format")}, QStringLiteral("ledger|beancount|csv"), QStringLiteral("what to write"));
-        addValue({QStringLiteral("o")}, QStringLiteral("OUT"), QStringLiteral("write to the file OUT"));
-        addValue({QStringLiteral("from")}, QStringLiteral("D"), QStringLiteral("the first day, yyyymmdd or yyyy-mm-dd"));
-        addValue({QStringLiteral("to")}, QStringLiteral("D"), QStringLiteral("the last day, yyyymmdd or yyyy-mm-dd"));
+        addValue({QStringLiteral("format")}, QStringLiteral("ledger|beancount|csv"),
+            QStringLiteral("what to write"));
+        addValue(
+            {QStringLiteral("o")}, QStringLiteral("OUT"), QStringLiteral("write to the file OUT"));
+        addValue({QStringLiteral("from")}, QStringLiteral("D"),
+            QStringLiteral("the first day, yyyymmdd or yyyy-mm-dd"));
+        addValue({QStringLiteral("to")}, QStringLiteral("D"),
+            QStringLiteral("the last day, yyyymmdd or yyyy-mm-dd"));
     }
 
 private:
@@ -42,7 +48,8 @@ private:
                 continue;
             const QDate date = CommandDate(value(option));
             if (!date.isValid())
-                return usageError(QStringLiteral("--") + option + QStringLiteral(" takes a date as yyyymmdd or yyyy-mm-dd"));
+                return usageError(QStringLiteral("--") + option
+                    + QStringLiteral(" takes a date as yyyymmdd or yyyy-mm-dd"));
             (option == QStringLiteral("from") ? range.from : range.to) = DateToDocDate(date);
         }
         if (range.from && range.to && range.from > range.to)

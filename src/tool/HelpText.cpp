@@ -31,7 +31,8 @@ QString OptionHelpLine(const QString& names, const QString& description)
     constexpr int kColumn = 26;
     const QString left = QStringLiteral("  ") + names;
     if (left.size() + 2 > kColumn)
-        return left + QLatin1Char('\n') + QString(kColumn, QLatin1Char(' ')) + WrapText(description, kColumn, kColumn);
+        return left + QLatin1Char('\n') + QString(kColumn, QLatin1Char(' '))
+            + WrapText(description, kColumn, kColumn);
     return left.leftJustified(kColumn) + WrapText(description, kColumn, kColumn);
 }
 

@@ -59,31 +59,42 @@ class ReportCommand final : public BookCommand
 public:
     ReportCommand()
         : BookCommand(QStringLiteral("report"), QLatin1String(kReportUsage),
-                      QStringLiteral("Make a report page from a book (see \"qbtool report --help\")."),
-                      QLatin1String(kReportDescription))
+            QStringLiteral("Make a report page from a book (see \"qbtool report --help\")."),
+            QLatin1String(kReportDescription))
     {
         setArguments({QStringLiteral("FILE.qbf"), QStringLiteral("TEMPLATE")});
         addValue({QStringLiteral("var")}, QStringLiteral("NAME=VALUE"),
-                 QStringLiteral("set the select of the variable NAME to VALUE, an XPath expression: digits "
-                                "(20130105) or text in apostrophes ('12'); again for more"));
+            QStringLiteral(
+                "set the select of the variable NAME to VALUE, an XPath expression: digits "
+                "(20130105) or text in apostrophes ('12'); again for more"));
         addValue({QStringLiteral("child")}, QStringLiteral("N:A=VALUE"),
-                 QStringLiteral("set attribute A of the root's child element N (both counted from 1, elements "
-                                "only), e.g. --child 2:2=20130105"));
+            QStringLiteral(
+                "set attribute A of the root's child element N (both counted from 1, elements "
+                "only), e.g. --child 2:2=20130105"));
         addValue({QStringLiteral("date-order")}, QStringLiteral("ORDER"),
-                 QStringLiteral("dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd for the dates in the page (default: the "
-                                "user's short date order)"));
+            QStringLiteral(
+                "dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd for the dates in the page (default: the "
+                "user's short date order)"));
         addValue({QStringLiteral("date-value-of")}, QStringLiteral("N"),
-                 QStringLiteral("put the date expression into the first attribute of the N-th xsl:value-of "
-                                "(from 1) instead of the ##DATEFORMAT## placeholder"));
-        addValue({QStringLiteral("title")}, QStringLiteral("TEXT"), QStringLiteral("replace the first [*[REPORTTILE]*] by TEXT"));
-        addFlag({QStringLiteral("document")}, QStringLiteral("write the result document as XML instead of the page"));
-        addValue({QStringLiteral("date")}, QStringLiteral("DATE"), QStringLiteral("day, balance: the day"));
-        addValue({QStringLiteral("account")}, QStringLiteral("CODE"), QStringLiteral("balance, ledger, summary: the account"));
+            QStringLiteral(
+                "put the date expression into the first attribute of the N-th xsl:value-of "
+                "(from 1) instead of the ##DATEFORMAT## placeholder"));
+        addValue({QStringLiteral("title")}, QStringLiteral("TEXT"),
+            QStringLiteral("replace the first [*[REPORTTILE]*] by TEXT"));
+        addFlag({QStringLiteral("document")},
+            QStringLiteral("write the result document as XML instead of the page"));
+        addValue({QStringLiteral("date")}, QStringLiteral("DATE"),
+            QStringLiteral("day, balance: the day"));
+        addValue({QStringLiteral("account")}, QStringLiteral("CODE"),
+            QStringLiteral("balance, ledger, summary: the account"));
         addValue({QStringLiteral("group")}, QStringLiteral("NAME"),
-                 QStringLiteral("summary: the group (letter case ignored, as in the window)"));
-        addValue({QStringLiteral("from")}, QStringLiteral("DATE"), QStringLiteral("ledger, summary: the first day"));
-        addValue({QStringLiteral("to")}, QStringLiteral("DATE"), QStringLiteral("ledger, summary: the last day"));
-        addValue({QStringLiteral("o")}, QStringLiteral("OUT"), QStringLiteral("write to the file OUT"));
+            QStringLiteral("summary: the group (letter case ignored, as in the window)"));
+        addValue({QStringLiteral("from")}, QStringLiteral("DATE"),
+            QStringLiteral("ledger, summary: the first day"));
+        addValue({QStringLiteral("to")}, QStringLiteral("DATE"),
+            QStringLiteral("ledger, summary: the last day"));
+        addValue(
+            {QStringLiteral("o")}, QStringLiteral("OUT"), QStringLiteral("write to the file OUT"));
     }
 
 private:
@@ -116,21 +127,24 @@ private:
                 return usageError(QStringLiteral("--var takes NAME=VALUE, not ") + v);
             m_variables.append({v.left(eq), v.mid(eq + 1)});
         }
-        static const QRegularExpression childPattern(QStringLiteral("^(\\d+):(\\d+)=(.*)$"),
-                                                     QRegularExpression::DotMatchesEverythingOption);
+        static const QRegularExpression childPattern(
+            QStringLiteral("^(\\d+):(\\d+)=(.*)$"), QRegularExpression::DotMatchesEverythingOption);
         for (const QString& v : values(QStringLiteral("child"))) {
             const QRegularExpressionMatch m = childPattern.match(v);
             const int child = m.captured(1).toInt();
             const int attribute = m.captured(2).toInt();
             if (!m.hasMatch() || child < 1 || attribute < 1)
-                return usageError(QStringLiteral("--child takes N:A=VALUE with N and A from 1, not ") + v);
+                return usageError(
+                    QStringLiteral("--child takes N:A=VALUE with N and A from 1, not ") + v);
             m_children.append({child, attribute, m.captured(3)});
         }
         const QString order = value(QStringLiteral("date-order"));
         if (isSet(QStringLiteral("date-order")) && order != QStringLiteral("dd/mm/yyyy")
             && order != QStringLiteral("mm/dd/yyyy") && order != QStringLiteral("yyyy/mm/dd"))
-            return usageError(QStringLiteral("--date-order takes dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd"));
-        m_dateExpression = order.isEmpty() ? DateDisplayExpression() : DateDisplayExpressionFor(order);
+            return usageError(
+                QStringLiteral("--date-order takes dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd"));
+        m_dateExpression
+            = order.isEmpty() ? DateDisplayExpression() : DateDisplayExpressionFor(order);
         if (isSet(QStringLiteral("date-value-of"))) {
             bool ok = false;
             m_dateValueOf = value(QStringLiteral("date-value-of")).toInt(&ok);
@@ -149,7 +163,8 @@ private:
         Error error;
         for (const auto& [variable, setting] : m_variables) {
             if (!report.setVariable(variable, setting, &error))
-                return fail(QStringLiteral("the template has no variable ") + variable, kTemplateError);
+                return fail(
+                    QStringLiteral("the template has no variable ") + variable, kTemplateError);
         }
         for (const ChildSetting& c : m_children) {
             if (!report.setChildAttribute(c.child - 1, c.attribute - 1, c.value, &error))
@@ -166,10 +181,12 @@ private:
         if (document) {
             XmlDocument result;
             if (!report.transformToDocument(data.documentElement(), &result, &error))
-                return fail(QStringLiteral("the transformation failed: ") + describe(error), kTemplateError);
+                return fail(QStringLiteral("the transformation failed: ") + describe(error),
+                    kTemplateError);
             page = result.xml();
         } else if (!report.transformToText(data.documentElement(), &page, &error)) {
-            return fail(QStringLiteral("the transformation failed: ") + describe(error), kTemplateError);
+            return fail(
+                QStringLiteral("the transformation failed: ") + describe(error), kTemplateError);
         }
         if (isSet(QStringLiteral("title")))
             ReplaceReportTitle(page, value(QStringLiteral("title")));
@@ -186,7 +203,9 @@ private:
         if (!ok)
             return fail(needs + QStringLiteral(" needs --account CODE"), kUsage);
         if (FindAccount(data, *code).isNull())
-            return fail(QStringLiteral("the book has no account head with code ") + QString::number(*code), kUsage);
+            return fail(
+                QStringLiteral("the book has no account head with code ") + QString::number(*code),
+                kUsage);
         return kOk;
     }
 
@@ -221,10 +240,11 @@ private:
         const FigureSum figure = balance.figure(data, code, date);
         if (figure.isError()) {
             return fail(figure.overflowed()
-                            ? QStringLiteral("the balance of account ") + QString::number(code)
-                                  + QStringLiteral(" leaves the range of amounts (about 922 trillion)")
-                            : QStringLiteral("account ") + QString::number(code)
-                                  + QStringLiteral(" has an amount that cannot be read (qbtool check lists it)"));
+                    ? QStringLiteral("the balance of account ") + QString::number(code)
+                        + QStringLiteral(" leaves the range of amounts (about 922 trillion)")
+                    : QStringLiteral("account ") + QString::number(code)
+                        + QStringLiteral(
+                            " has an amount that cannot be read (qbtool check lists it)"));
         }
         return writePage(figure.plain());
     }
@@ -235,7 +255,8 @@ private:
         const QDate from = CommandDate(value(QStringLiteral("from")));
         const QDate to = CommandDate(value(QStringLiteral("to")));
         if (!from.isValid() || !to.isValid())
-            return fail(QStringLiteral("summary needs --from and --to, as yyyymmdd or yyyy-mm-dd"), kUsage);
+            return fail(
+                QStringLiteral("summary needs --from and --to, as yyyymmdd or yyyy-mm-dd"), kUsage);
         const QString account = value(QStringLiteral("account"));
         const QString groupName = value(QStringLiteral("group"));
         if (!account.isEmpty() && !groupName.isEmpty())
@@ -282,13 +303,15 @@ private:
         const QDate from = CommandDate(value(QStringLiteral("from")));
         const QDate to = CommandDate(value(QStringLiteral("to")));
         if (!from.isValid() || !to.isValid())
-            return fail(QStringLiteral("ledger needs --from and --to as yyyymmdd or yyyy-mm-dd"), kUsage);
+            return fail(
+                QStringLiteral("ledger needs --from and --to as yyyymmdd or yyyy-mm-dd"), kUsage);
         LedgerReport report;
         Error error;
         if (!report.load(&error))
             return fail(QStringLiteral("template Trans-acwise: ") + error.description);
         QString page;
-        if (!report.build(data, code, AccountName(data, code), from, to, m_dateExpression, &page, &error))
+        if (!report.build(
+                data, code, AccountName(data, code), from, to, m_dateExpression, &page, &error))
             return fail(error.description, kTemplateError);
         if (report.overflowed())
             return fail(QStringLiteral("a sum of the listing is beyond the range of amounts"));
@@ -324,8 +347,8 @@ private:
 
     static QString describe(const Error& e)
     {
-        return QStringLiteral("error ") + QString::number(e.number) + QStringLiteral(" (") + e.description
-            + QLatin1Char(')');
+        return QStringLiteral("error ") + QString::number(e.number) + QStringLiteral(" (")
+            + e.description + QLatin1Char(')');
     }
 
     int loadTemplate(const QString& name, ReportTemplate* report)
@@ -337,22 +360,23 @@ private:
             if (!file.open(QIODevice::ReadOnly))
                 return fail(name + QStringLiteral(": cannot be read"));
             if (!report->loadText(file.readAll(), &error))
-                return fail(name + QStringLiteral(": not a template (") + error.description + QLatin1Char(')'));
+                return fail(name + QStringLiteral(": not a template (") + error.description
+                    + QLatin1Char(')'));
             return kOk;
         }
         QString path = name;
         if (!lower.endsWith(QStringLiteral(".rpt")) || !QFileInfo(name).isFile()) {
             path = ReportTemplatePath(name);
             if (!QFileInfo::exists(path))
-                return fail(QStringLiteral("no template named ") + name + QStringLiteral(" (") + path
-                            + QStringLiteral(" does not exist)"));
+                return fail(QStringLiteral("no template named ") + name + QStringLiteral(" (")
+                    + path + QStringLiteral(" does not exist)"));
         }
         const QByteArray text = LoadReportTemplateFile(path, &error);
         if (error.isSet())
             return fail(path + QStringLiteral(": ") + error.description);
         if (!report->loadText(text, &error))
-            return fail(path + QStringLiteral(": does not decipher to a template (") + error.description
-                        + QLatin1Char(')'));
+            return fail(path + QStringLiteral(": does not decipher to a template (")
+                + error.description + QLatin1Char(')'));
         return kOk;
     }
 

@@ -48,27 +48,35 @@ class SearchCommand final : public BookCommand
 public:
     SearchCommand()
         : BookCommand(QStringLiteral("search"),
-                      QStringLiteral("search FILE.qbf [--from DATE --to DATE] [--account CODE]...\n"
-                                     "       [--side from|to|both] [--amount OP A [B]]\n"
-                                     "       [--details TEXT [--mode contains|equals|not]] [-o OUT] [--csv FILE]"),
-                      QStringLiteral("Find transactions as the Search window does (see \"qbtool search --help\")."),
-                      QLatin1String(kSearchDescription))
+            QStringLiteral(
+                "search FILE.qbf [--from DATE --to DATE] [--account CODE]...\n"
+                "       [--side from|to|both] [--amount OP A [B]]\n"
+                "       [--details TEXT [--mode contains|equals|not]] [-o OUT] [--csv FILE]"),
+            QStringLiteral(
+                "Find transactions as the Search window does (see \"qbtool search --help\")."),
+            QLatin1String(kSearchDescription))
     {
         setArguments({QStringLiteral("FILE.qbf")});
-        addValue({QStringLiteral("from")}, QStringLiteral("DATE"), QStringLiteral("the first day (yyyymmdd or yyyy-mm-dd)"));
+        addValue({QStringLiteral("from")}, QStringLiteral("DATE"),
+            QStringLiteral("the first day (yyyymmdd or yyyy-mm-dd)"));
         addValue({QStringLiteral("to")}, QStringLiteral("DATE"), QStringLiteral("the last day"));
         addValue({QStringLiteral("account")}, QStringLiteral("CODE"),
-                 QStringLiteral("an account; again for more (listed by name, as the window's list keeps them)"));
+            QStringLiteral(
+                "an account; again for more (listed by name, as the window's list keeps them)"));
         addValue({QStringLiteral("side")}, QStringLiteral("from|to|both"),
-                 QStringLiteral("which side must hold one of them (default both)"));
+            QStringLiteral("which side must hold one of them (default both)"));
         addValue({kAmount}, QStringLiteral("OP A [B]"),
-                 QStringLiteral("OP is =, >=, <=, >, < or range (A to B); amounts of up to nine digits and two "
-                                "decimals"));
-        addValue({QStringLiteral("details")}, QStringLiteral("TEXT"), QStringLiteral("terms joined by AND or OR in capitals"));
+            QStringLiteral(
+                "OP is =, >=, <=, >, < or range (A to B); amounts of up to nine digits and two "
+                "decimals"));
+        addValue({QStringLiteral("details")}, QStringLiteral("TEXT"),
+            QStringLiteral("terms joined by AND or OR in capitals"));
         addValue({QStringLiteral("mode")}, QStringLiteral("contains|equals|not"),
-                 QStringLiteral("how the terms match (default contains)"));
-        addValue({QStringLiteral("o")}, QStringLiteral("OUT"), QStringLiteral("write the page to the file OUT"));
-        addValue({QStringLiteral("csv")}, QStringLiteral("FILE"), QStringLiteral("write the rows to FILE as comma-separated values"));
+            QStringLiteral("how the terms match (default contains)"));
+        addValue({QStringLiteral("o")}, QStringLiteral("OUT"),
+            QStringLiteral("write the page to the file OUT"));
+        addValue({QStringLiteral("csv")}, QStringLiteral("FILE"),
+            QStringLiteral("write the rows to FILE as comma-separated values"));
     }
 
 private:
@@ -91,10 +99,12 @@ private:
             const qsizetype count = op == kRange ? 2 : 1;
             if (i + 1 + count >= args.size()) {
                 *error = QStringLiteral("--amount ") + op
-                    + (count == 2 ? QStringLiteral(" needs two amounts") : QStringLiteral(" needs an amount"));
+                    + (count == 2 ? QStringLiteral(" needs two amounts")
+                                  : QStringLiteral(" needs an amount"));
                 return false;
             }
-            const QString glued = QStringLiteral("--amount=") + args.mid(i + 1, count + 1).join(QLatin1Char(' '));
+            const QString glued
+                = QStringLiteral("--amount=") + args.mid(i + 1, count + 1).join(QLatin1Char(' '));
             args.remove(i, count + 2);
             args.insert(i, glued);
         }
@@ -105,12 +115,12 @@ private:
     {
         // The criteria that need no book are checked before it is read.
         const QString side = value(QStringLiteral("side"));
-        if (isSet(QStringLiteral("side")) && side != QStringLiteral("from") && side != QStringLiteral("to")
-            && side != QStringLiteral("both"))
+        if (isSet(QStringLiteral("side")) && side != QStringLiteral("from")
+            && side != QStringLiteral("to") && side != QStringLiteral("both"))
             return usageError(QStringLiteral("--side takes from, to or both, not ") + side);
         const QString mode = value(QStringLiteral("mode"));
-        if (isSet(QStringLiteral("mode")) && mode != QStringLiteral("contains") && mode != QStringLiteral("equals")
-            && mode != QStringLiteral("not"))
+        if (isSet(QStringLiteral("mode")) && mode != QStringLiteral("contains")
+            && mode != QStringLiteral("equals") && mode != QStringLiteral("not"))
             return usageError(QStringLiteral("--mode takes contains, equals or not, not ") + mode);
         QList<int> codes;
         for (const QString& v : values(QStringLiteral("account"))) {
@@ -156,12 +166,14 @@ private:
         if (trouble.any())
             return fail(trouble.message());
         const int count = report.count();
-        err() << count << (count == 1 ? " transaction" : " transactions") << ", total " << report.totalText() << '\n';
+        err() << count << (count == 1 ? " transaction" : " transactions") << ", total "
+              << report.totalText() << '\n';
         return kOk;
     }
 
     // The window's criteria from the options; the account names from the book.
-    bool criteriaOf(const XmlDocument& data, const QList<int>& codes, SearchCriteria* c, QString* error) const
+    bool criteriaOf(
+        const XmlDocument& data, const QList<int>& codes, SearchCriteria* c, QString* error) const
     {
         if (isSet(QStringLiteral("from")) || isSet(QStringLiteral("to"))) {
             c->byDate = true;
@@ -183,9 +195,10 @@ private:
                 c->accounts.append({code, head.attribute(QStringLiteral("AcName"))});
             }
             // The window's list keeps the accounts by name, letter case ignored.
-            std::stable_sort(c->accounts.begin(), c->accounts.end(), [](const auto& a, const auto& b) {
-                return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
-            });
+            std::stable_sort(
+                c->accounts.begin(), c->accounts.end(), [](const auto& a, const auto& b) {
+                    return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+                });
             const QString side = value(QStringLiteral("side"));
             if (side == QStringLiteral("from"))
                 c->side = SearchCriteria::Side::FromOnly;
@@ -200,7 +213,8 @@ private:
             const auto a = plainAmount(amount.value(1));
             const auto b = range ? plainAmount(amount.value(2)) : std::optional<QString>(QString());
             if (!a || !b) {
-                *error = QStringLiteral("--amount takes amounts of up to nine digits and two decimals");
+                *error = QStringLiteral(
+                    "--amount takes amounts of up to nine digits and two decimals");
                 return false;
             }
             c->amount = *a;

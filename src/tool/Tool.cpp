@@ -62,17 +62,20 @@ QString QbtoolHelpText()
     }
     text += QStringLiteral("  help [COMMAND]\n"
                            "      Show this text, or the help of one command.\n\n");
-    text += WrapText(QStringLiteral("The commands that read a book (") + readers.join(QStringLiteral(", "))
-                         + QStringLiteral(") take its password as --password P or --password=P, as "
-                                          "--password-file F (the first line of the file F), or else from "
-                                          "the environment variable QB_PASSWORD, so that it need not be "
-                                          "typed on a command line where other users' process lists show "
-                                          "it. A protected book needs its password for each of them: an "
-                                          "encrypted book exactly as it was set, others without regard to "
-                                          "letter case. A password given with an option for a book that "
-                                          "has none is refused (exit 2); encrypt takes the one to encrypt "
-                                          "with."),
-                     0);
+    // Which commands take a password is said here once, from what the
+    // commands declare.
+    const QString passwords = QStringLiteral("The commands that read a book (")
+        + readers.join(QStringLiteral(", "))
+        + QStringLiteral(
+            ") take its password as --password P or --password=P, as --password-file F "
+            "(the first line of the file F), or else from the environment variable "
+            "QB_PASSWORD, so that it need not be typed on a command line where other "
+            "users' process lists show it. A protected book needs its password for each "
+            "of them (backups reads only the daily copies, and needs it for encrypted "
+            "ones): an encrypted book exactly as it was set, others without regard to "
+            "letter case. A password given with an option for a book that has none is "
+            "refused (exit 2), except by encrypt, which takes the one to encrypt with.");
+    text += WrapText(passwords, 0) + QLatin1Char('\n');
     return text + QLatin1String(kLocksAndExitCodes);
 }
 
