@@ -1,6 +1,10 @@
 // Quillbrook: the program's entry. Installs the real message boxes, file
 // dialogs and pop-up menus, then runs the start-up routine.
 
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -18,8 +22,44 @@
 #include "store/Utilities.h"
 #include "shell/frmSplash.h"
 
+namespace {
+
+const char kUsage[] = "Usage: quillbrook [FILE.qbf]\n"
+                      "\n"
+                      "Opens the book FILE.qbf in Quillbrook's main window; without it, the book\n"
+                      "open when the program last ran, when it is set to reopen that one.\n"
+                      "\n"
+                      "Options:\n"
+                      "  -h, --help   show this text\n"
+                      "  --version    show the program's version\n"
+                      "\n"
+                      "qbtool, beside the program, works on books from the command line.\n";
+
+// --help and --version are answered before the application object is made,
+// so that they need no display and start no window. Any other argument is
+// left to the start-up routine.
+std::optional<int> answerCommandLine(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        const bool help = arg == "--help" || arg == "-h";
+        if (!help && arg != "--version")
+            continue;
+        const QByteArray text = help ? QByteArray(kUsage)
+                                     : QByteArrayLiteral("Quillbrook ") + qb::VersionText(3).toLatin1() + '\n';
+        const bool written = std::fputs(text.constData(), stdout) >= 0 && std::fflush(stdout) == 0;
+        return written ? 0 : 1;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    if (const std::optional<int> answered = answerCommandLine(argc, argv))
+        return *answered;
+
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quillbrook"));
     QApplication::setApplicationName(QStringLiteral("Quillbrook"));

@@ -1,14 +1,29 @@
 #include "tool/CommandOutput.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include <QFileDevice>
 
-#include "tool/CommandLine.h"
 #include "store/OutputFile.h"
+#include "tool/CommandLine.h"
 
 namespace qb {
 
-int WriteCommandOutput(const QString& path, const QByteArray& bytes, QTextStream& out,
-                       QTextStream& err)
+namespace {
+
+int standardOutputFailed(QTextStream& err, const QString& reason)
+{
+    err << "qbtool: standard output could not be written (" << reason << ")\n";
+    err.flush();
+    return kFileError;
+}
+
+} // namespace
+
+int WriteCommandOutput(
+    const QString& path, const QByteArray& bytes, QTextStream& out, QTextStream& err)
 {
     if (path.isEmpty()) {
         out.flush();
@@ -16,12 +31,13 @@ int WriteCommandOutput(const QString& path, const QByteArray& bytes, QTextStream
             text->append(QString::fromUtf8(bytes));
             return kOk;
         }
-        // The bytes as they are, behind what the stream held. A short write
-        // is found by the check of standard output when qbtool ends.
+        // The bytes as they are, behind what the stream held, flushed now so
+        // that a full disk stops the command before it reports success.
         if (QIODevice* device = out.device()) {
-            device->write(bytes);
-            if (auto* file = qobject_cast<QFileDevice*>(device))
-                file->flush();
+            const bool written = device->write(bytes) == bytes.size();
+            auto* file = qobject_cast<QFileDevice*>(device);
+            if (!written || (file && !file->flush()))
+                return standardOutputFailed(err, device->errorString());
         }
         return kOk;
     }
@@ -31,6 +47,25 @@ int WriteCommandOutput(const QString& path, const QByteArray& bytes, QTextStream
     err << "qbtool: " << path << ": could not be written (" << error.description << ")\n";
     err.flush();
     return kFileError;
+}
+
+int FinishStandardOutput(int rc, QTextStream& out, QTextStream& err)
+{
+    out.flush();
+    bool written = out.status() == QTextStream::Ok && !std::ferror(stdout);
+    int why = written ? 0 : errno;
+    if (std::fflush(stdout) != 0 && written) {
+        written = false;
+        why = errno;
+    }
+    if (std::fclose(stdout) != 0 && written) {
+        written = false;
+        why = errno;
+    }
+    if (!written && rc != kFileError)
+        return standardOutputFailed(err, QString::fromLocal8Bit(std::strerror(why ? why : EIO)));
+    err.flush();
+    return written ? rc : kFileError;
 }
 
 } // namespace qb

@@ -1,58 +1,41 @@
-#include "tool/ReportCommand.h"
+// "qbtool report": makes a report page from a book with the report engine the
+// windows use, for scripts, template authors and tests.
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "store/ClsAX.h"
-#include "tool/CommandLine.h"
-#include "tool/CommandOutput.h"
-#include "store/DataStore.h"
 #include "engine/EntryReports.h"
 #include "engine/LedgerReport.h"
-#include "store/MasterEdits.h"
 #include "engine/MasterReports.h"
 #include "engine/ReportEngine.h"
 #include "engine/SummaryReport.h"
+#include "store/ClsAX.h"
+#include "store/DataStore.h"
+#include "store/MasterEdits.h"
 #include "store/Xml.h"
+#include "tool/Commands.h"
 
 namespace qb {
 
 namespace {
 
-const char kReportUsage[]
-    = "Usage: qbtool report FILE.qbf TEMPLATE [OPTIONS]\n"
-      "       qbtool report FILE.qbf day --date DATE [--password P] [-o OUT]\n"
-      "       qbtool report FILE.qbf balance --account CODE --date DATE [--password P]\n"
-      "       qbtool report FILE.qbf summary [--account CODE | --group NAME]\n"
-      "                     --from DATE --to DATE [--password P] [-o OUT]\n"
-      "       qbtool report FILE.qbf ledger --account CODE --from DATE --to DATE\n"
-      "                                     [--password P] [-o OUT]\n"
-      "       qbtool report FILE.qbf accounts|groups [--password P] [-o OUT]\n"
-      "\n"
-      "Applies a report template to the book and writes the page as a report\n"
+const char kReportUsage[] = "report FILE.qbf TEMPLATE [OPTIONS]\n"
+                            "report FILE.qbf day --date DATE [-o OUT]\n"
+                            "report FILE.qbf balance --account CODE --date DATE\n"
+                            "report FILE.qbf summary [--account CODE | --group NAME]\n"
+                            "                --from DATE --to DATE [-o OUT]\n"
+                            "report FILE.qbf ledger --account CODE --from DATE --to DATE\n"
+                            "                [-o OUT]\n"
+                            "report FILE.qbf accounts|groups [-o OUT]";
+
+const char kReportDescription[]
+    = "Applies a report template to the book and writes the page as a report\n"
       "window shows it (style sheet in place of <HTML>), to standard output or OUT.\n"
       "TEMPLATE is the name of an installed template (rpt/TEMPLATE.rpt beside the\n"
       "program), an enciphered .rpt file, or a plain .xsl file.\n"
       "\n"
-      "Options:\n"
-      "  --password P          the book's password, when it has one; or\n"
-      "  --password-file F     the first line of the file F; without either, the\n"
-      "                        environment variable QB_PASSWORD when it is set\n"
-      "  --var NAME=VALUE      set the select of the variable NAME to VALUE, an XPath\n"
-      "                        expression: digits (20130105) or text in apostrophes ('12')\n"
-      "  --child N:A=VALUE     set attribute A of the root's child element N (both\n"
-      "                        counted from 1, elements only), e.g. --child 2:2=20130105\n"
-      "  --date-order ORDER    dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd for the dates in the\n"
-      "                        page (default: the user's short date order)\n"
-      "  --date-value-of N     put the date expression into the first attribute of the\n"
-      "                        N-th xsl:value-of (from 1) instead of the ##DATEFORMAT##\n"
-      "                        placeholder\n"
-      "  --title TEXT          replace the first [*[REPORTTILE]*] by TEXT\n"
-      "  --document            write the result document as XML instead of the page\n"
-      "  -o OUT                write to the file OUT\n"
-      "\n"
-      "Named reports, made exactly as the transaction entry window makes them:\n"
+      "Named reports, made exactly as the program's windows make them:\n"
       "  day       the list of one day's transactions (DATE as yyyymmdd or yyyy-mm-dd)\n"
       "  balance   the balance of account CODE as of DATE: money into the account\n"
       "            counts positive, money out of it negative, written as 0.00\n"
@@ -60,7 +43,9 @@ const char kReportUsage[]
       "            account CODE from DATE to DATE, with its In, Out and difference\n"
       "            totals filled in, as the Period Summary window shows it\n"
       "  ledger    the transaction list of account CODE from one DATE to another, as\n"
-      "            the transaction list window shows it\n";
+      "            the transaction list window shows it\n"
+      "  accounts  the account heads with their balances, as Master > Account Heads\n"
+      "  groups    the groups with their member accounts, as Master > Groups";
 
 struct ChildSetting
 {
@@ -69,252 +54,229 @@ struct ChildSetting
     QString value;
 };
 
-struct ReportOptions
-{
-    QString file;
-    QString templateName;
-    PasswordSource password;
-    QList<QPair<QString, QString>> variables;
-    QList<ChildSetting> children;
-    QString dateOrder;
-    int dateValueOf = 0;
-    bool hasTitle = false;
-    QString title;
-    bool document = false;
-    QString output;
-    QString date;
-    QString account;
-    QString group;
-    QString from; // ledger, summary
-    QString to;
-    bool help = false;
-    QString error;
-};
-
-ReportOptions parse(const QStringList& args)
-{
-    ReportOptions o;
-    QStringList positional;
-    auto value = [&](qsizetype& i, const QString& name) {
-        return OptionValue(args, i, name, &o.error);
-    };
-    static const QRegularExpression childPattern(
-        QStringLiteral("^(\\d+):(\\d+)=(.*)$"), QRegularExpression::DotMatchesEverythingOption);
-    for (qsizetype i = 0; i < args.size() && o.error.isEmpty(); ++i) {
-        const QString& a = args.at(i);
-        if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
-            o.help = true;
-        } else if (TakePasswordOption(args, i, &o.password, &o.error)) {
-        } else if (a == QStringLiteral("--var")) {
-            if (auto v = value(i, a)) {
-                const qsizetype eq = v->indexOf(QLatin1Char('='));
-                if (eq <= 0)
-                    o.error = QStringLiteral("--var takes NAME=VALUE, not ") + *v;
-                else
-                    o.variables.append({v->left(eq), v->mid(eq + 1)});
-            }
-        } else if (a == QStringLiteral("--child")) {
-            if (auto v = value(i, a)) {
-                const QRegularExpressionMatch m = childPattern.match(*v);
-                const int child = m.captured(1).toInt();
-                const int attribute = m.captured(2).toInt();
-                if (!m.hasMatch() || child < 1 || attribute < 1)
-                    o.error
-                        = QStringLiteral("--child takes N:A=VALUE with N and A from 1, not ") + *v;
-                else
-                    o.children.append({child, attribute, m.captured(3)});
-            }
-        } else if (a == QStringLiteral("--date-order")) {
-            if (auto v = value(i, a)) {
-                if (*v != QStringLiteral("dd/mm/yyyy") && *v != QStringLiteral("mm/dd/yyyy")
-                    && *v != QStringLiteral("yyyy/mm/dd"))
-                    o.error
-                        = QStringLiteral("--date-order takes dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd");
-                else
-                    o.dateOrder = *v;
-            }
-        } else if (a == QStringLiteral("--date-value-of")) {
-            if (auto v = value(i, a)) {
-                bool ok = false;
-                o.dateValueOf = v->toInt(&ok);
-                if (!ok || o.dateValueOf < 1)
-                    o.error = QStringLiteral("--date-value-of takes a number from 1");
-            }
-        } else if (a == QStringLiteral("--title")) {
-            if (auto v = value(i, a)) {
-                o.hasTitle = true;
-                o.title = *v;
-            }
-        } else if (a == QStringLiteral("--date")) {
-            if (auto v = value(i, a))
-                o.date = *v;
-        } else if (a == QStringLiteral("--account")) {
-            if (auto v = value(i, a))
-                o.account = *v;
-        } else if (a == QStringLiteral("--group")) {
-            if (auto v = value(i, a))
-                o.group = *v;
-        } else if (a == QStringLiteral("--from")) {
-            if (auto v = value(i, a))
-                o.from = *v;
-        } else if (a == QStringLiteral("--to")) {
-            if (auto v = value(i, a))
-                o.to = *v;
-        } else if (a == QStringLiteral("--document")) {
-            o.document = true;
-        } else if (a == QStringLiteral("-o")) {
-            if (auto v = value(i, a))
-                o.output = *v;
-        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            o.error = QStringLiteral("unknown option ") + a;
-        } else {
-            positional.append(a);
-        }
-    }
-    if (o.error.isEmpty() && !o.help) {
-        if (positional.size() != 2)
-            o.error = QStringLiteral("report takes a data file and a template");
-        else {
-            o.file = positional.at(0);
-            o.templateName = positional.at(1);
-        }
-    }
-    return o;
-}
-
-class ReportRun
+class ReportCommand final : public BookCommand
 {
 public:
-    ReportRun(QTextStream& out, QTextStream& err)
-        : m_out(out)
-        , m_err(err)
-    { }
-
-    int run(const ReportOptions& o)
+    ReportCommand()
+        : BookCommand(QStringLiteral("report"), QLatin1String(kReportUsage),
+            QStringLiteral("Make a report page from a book (see \"qbtool report --help\")."),
+            QLatin1String(kReportDescription))
     {
-        XmlDocument book;
-        if (int rc = loadBook(o, &book); rc != kOk)
-            return rc;
-        if (o.templateName == QStringLiteral("day") || o.templateName == QStringLiteral("balance"))
-            return runEntryReport(o, book);
-        if (o.templateName == QStringLiteral("summary"))
-            return runSummary(o, book);
-        if (o.templateName == QStringLiteral("ledger"))
-            return runLedger(o, book);
-        if (o.templateName == QStringLiteral("accounts") || o.templateName == QStringLiteral("groups"))
-            return runMasterReport(o, book);
-        ReportTemplate report;
-        if (int rc = loadTemplate(o.templateName, &report); rc != kOk)
-            return rc;
-
-        Error error;
-        for (const auto& [name, value] : o.variables) {
-            if (!report.setVariable(name, value, &error))
-                return templateFail(QStringLiteral("the template has no variable ") + name);
-        }
-        for (const ChildSetting& c : o.children) {
-            if (!report.setChildAttribute(c.child - 1, c.attribute - 1, c.value, &error))
-                return templateFail(error.description);
-        }
-        const QString expression = o.dateOrder.isEmpty() ? DateDisplayExpression()
-                                                         : DateDisplayExpressionFor(o.dateOrder);
-        if (o.dateValueOf > 0) {
-            if (!report.setDateFormatAt(o.dateValueOf - 1, expression, &error))
-                return templateFail(error.description);
-        } else {
-            report.setDateFormat(expression); // a template without the placeholder needs none
-        }
-
-        QString page;
-        if (o.document) {
-            XmlDocument result;
-            if (!report.transformToDocument(book.documentElement(), &result, &error))
-                return templateFail(
-                    QStringLiteral("the transformation failed: ") + describe(error));
-            page = result.xml();
-        } else if (!report.transformToText(book.documentElement(), &page, &error)) {
-            return templateFail(QStringLiteral("the transformation failed: ") + describe(error));
-        }
-        if (o.hasTitle)
-            ReplaceReportTitle(page, o.title);
-        if (!o.document)
-            AddStyleHead(page);
-        return write(page, o.output);
+        setArguments({QStringLiteral("FILE.qbf"), QStringLiteral("TEMPLATE")});
+        addValue({QStringLiteral("var")}, QStringLiteral("NAME=VALUE"),
+            QStringLiteral(
+                "set the select of the variable NAME to VALUE, an XPath expression: digits "
+                "(20130105) or text in apostrophes ('12'); again for more"));
+        addValue({QStringLiteral("child")}, QStringLiteral("N:A=VALUE"),
+            QStringLiteral(
+                "set attribute A of the root's child element N (both counted from 1, elements "
+                "only), e.g. --child 2:2=20130105"));
+        addValue({QStringLiteral("date-order")}, QStringLiteral("ORDER"),
+            QStringLiteral(
+                "dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd for the dates in the page (default: the "
+                "user's short date order)"));
+        addValue({QStringLiteral("date-value-of")}, QStringLiteral("N"),
+            QStringLiteral(
+                "put the date expression into the first attribute of the N-th xsl:value-of "
+                "(from 1) instead of the ##DATEFORMAT## placeholder"));
+        addValue({QStringLiteral("title")}, QStringLiteral("TEXT"),
+            QStringLiteral("replace the first [*[REPORTTILE]*] by TEXT"));
+        addFlag({QStringLiteral("document")},
+            QStringLiteral("write the result document as XML instead of the page"));
+        addValue({QStringLiteral("date")}, QStringLiteral("DATE"),
+            QStringLiteral("day, balance: the day"));
+        addValue({QStringLiteral("account")}, QStringLiteral("CODE"),
+            QStringLiteral("balance, ledger, summary: the account"));
+        addValue({QStringLiteral("group")}, QStringLiteral("NAME"),
+            QStringLiteral("summary: the group (letter case ignored, as in the window)"));
+        addValue({QStringLiteral("from")}, QStringLiteral("DATE"),
+            QStringLiteral("ledger, summary: the first day"));
+        addValue({QStringLiteral("to")}, QStringLiteral("DATE"),
+            QStringLiteral("ledger, summary: the last day"));
+        addValue(
+            {QStringLiteral("o")}, QStringLiteral("OUT"), QStringLiteral("write to the file OUT"));
     }
 
-    int loadOnly(const ReportOptions& o, XmlDocument* book) { return loadBook(o, book); }
-
 private:
-    // The entry window's reports, through the same classes the window uses.
-    int runEntryReport(const ReportOptions& o, const XmlDocument& book)
+    int run() override
     {
-        const QDate date = CommandDate(o.date);
-        if (!date.isValid())
-            return usageFail(QStringLiteral("--date takes a date as yyyymmdd or yyyy-mm-dd"));
+        if (const int rc = readSettings())
+            return rc;
+        Book book;
+        if (const int rc = openBook(argument(0), &book))
+            return rc;
+        const XmlDocument& data = book.document;
+        const QString name = argument(1);
+        if (name == QStringLiteral("day") || name == QStringLiteral("balance"))
+            return runEntryReport(name, data);
+        if (name == QStringLiteral("summary"))
+            return runSummary(data);
+        if (name == QStringLiteral("ledger"))
+            return runLedger(data);
+        if (name == QStringLiteral("accounts") || name == QStringLiteral("groups"))
+            return runMasterReport(name, data);
+        return runTemplate(name, data);
+    }
+
+    // The template settings, checked before the book is read.
+    int readSettings()
+    {
+        for (const QString& v : values(QStringLiteral("var"))) {
+            const qsizetype eq = v.indexOf(QLatin1Char('='));
+            if (eq <= 0)
+                return usageError(QStringLiteral("--var takes NAME=VALUE, not ") + v);
+            m_variables.append({v.left(eq), v.mid(eq + 1)});
+        }
+        static const QRegularExpression childPattern(
+            QStringLiteral("^(\\d+):(\\d+)=(.*)$"), QRegularExpression::DotMatchesEverythingOption);
+        for (const QString& v : values(QStringLiteral("child"))) {
+            const QRegularExpressionMatch m = childPattern.match(v);
+            const int child = m.captured(1).toInt();
+            const int attribute = m.captured(2).toInt();
+            if (!m.hasMatch() || child < 1 || attribute < 1)
+                return usageError(
+                    QStringLiteral("--child takes N:A=VALUE with N and A from 1, not ") + v);
+            m_children.append({child, attribute, m.captured(3)});
+        }
+        const QString order = value(QStringLiteral("date-order"));
+        if (isSet(QStringLiteral("date-order")) && order != QStringLiteral("dd/mm/yyyy")
+            && order != QStringLiteral("mm/dd/yyyy") && order != QStringLiteral("yyyy/mm/dd"))
+            return usageError(
+                QStringLiteral("--date-order takes dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd"));
+        m_dateExpression
+            = order.isEmpty() ? DateDisplayExpression() : DateDisplayExpressionFor(order);
+        if (isSet(QStringLiteral("date-value-of"))) {
+            bool ok = false;
+            m_dateValueOf = value(QStringLiteral("date-value-of")).toInt(&ok);
+            if (!ok || m_dateValueOf < 1)
+                return usageError(QStringLiteral("--date-value-of takes a number from 1"));
+        }
+        return kOk;
+    }
+
+    // A template by name or path, with the settings of the options.
+    int runTemplate(const QString& name, const XmlDocument& data)
+    {
+        ReportTemplate report;
+        if (const int rc = loadTemplate(name, &report))
+            return rc;
         Error error;
-        if (o.templateName == QStringLiteral("day")) {
+        for (const auto& [variable, setting] : m_variables) {
+            if (!report.setVariable(variable, setting, &error))
+                return fail(
+                    QStringLiteral("the template has no variable ") + variable, kTemplateError);
+        }
+        for (const ChildSetting& c : m_children) {
+            if (!report.setChildAttribute(c.child - 1, c.attribute - 1, c.value, &error))
+                return fail(error.description, kTemplateError);
+        }
+        if (m_dateValueOf > 0) {
+            if (!report.setDateFormatAt(m_dateValueOf - 1, m_dateExpression, &error))
+                return fail(error.description, kTemplateError);
+        } else {
+            report.setDateFormat(m_dateExpression); // a template without the placeholder needs none
+        }
+        const bool document = isSet(QStringLiteral("document"));
+        QString page;
+        if (document) {
+            XmlDocument result;
+            if (!report.transformToDocument(data.documentElement(), &result, &error))
+                return fail(QStringLiteral("the transformation failed: ") + describe(error),
+                    kTemplateError);
+            page = result.xml();
+        } else if (!report.transformToText(data.documentElement(), &page, &error)) {
+            return fail(
+                QStringLiteral("the transformation failed: ") + describe(error), kTemplateError);
+        }
+        if (isSet(QStringLiteral("title")))
+            ReplaceReportTitle(page, value(QStringLiteral("title")));
+        if (!document)
+            AddStyleHead(page);
+        return writePage(page);
+    }
+
+    // The code of --account when the book has that head; else exit 2 after one line.
+    int accountCode(const XmlDocument& data, const QString& needs, int* code)
+    {
+        bool ok = false;
+        *code = value(QStringLiteral("account")).toInt(&ok);
+        if (!ok)
+            return fail(needs + QStringLiteral(" needs --account CODE"), kUsage);
+        if (FindAccount(data, *code).isNull())
+            return fail(
+                QStringLiteral("the book has no account head with code ") + QString::number(*code),
+                kUsage);
+        return kOk;
+    }
+
+    // The entry window's reports, through the same classes the window uses.
+    int runEntryReport(const QString& name, const XmlDocument& data)
+    {
+        const QDate date = CommandDate(value(QStringLiteral("date")));
+        if (!date.isValid())
+            return fail(QStringLiteral("--date takes a date as yyyymmdd or yyyy-mm-dd"), kUsage);
+        Error error;
+        if (name == QStringLiteral("day")) {
             DayListReport report;
             if (!report.load(&error))
                 return fail(QStringLiteral("template Trans-daywise: ") + error.description);
             QString page;
             const QString title = QStringLiteral("Entries on ") + ShortDateText(date);
-            if (!report.build(book, date, title, &page, &error))
-                return templateFail(error.description);
+            if (!report.build(data, date, title, &page, &error))
+                return fail(error.description, kTemplateError);
             if (report.overflowed())
                 return fail(QStringLiteral("the day's total is beyond the range of amounts"));
             AddStyleHead(page);
-            return write(page, o.output);
+            return writePage(page);
         }
-        bool ok = false;
-        const int code = o.account.toInt(&ok);
-        if (!ok)
-            return usageFail(QStringLiteral("balance needs --account CODE"));
-        if (book.selectSingleNode(QStringLiteral("/Data/AcMaster/a[@Code=") + QString::number(code)
-                                  + QLatin1Char(']')).isNull())
-            return usageFail(QStringLiteral("the book has no account head with code ")
-                             + QString::number(code));
+        int code = 0;
+        if (const int rc = accountCode(data, QStringLiteral("balance"), &code))
+            return rc;
         AccountBalance balance;
         if (!balance.load(&error))
             return fail(QStringLiteral("template sum: ") + error.description);
         // A figure or nothing: an amount that cannot be read, or a sum out
         // of range, is one line and exit code 3, never a wrong number.
-        const FigureSum value = balance.figure(book, code, date);
-        if (value.isError()) {
-            return fail(value.overflowed()
+        const FigureSum figure = balance.figure(data, code, date);
+        if (figure.isError()) {
+            return fail(figure.overflowed()
                     ? QStringLiteral("the balance of account ") + QString::number(code)
                         + QStringLiteral(" leaves the range of amounts (about 922 trillion)")
                     : QStringLiteral("account ") + QString::number(code)
-                        + QStringLiteral(" has an amount that cannot be read (qbtool check lists it)"));
+                        + QStringLiteral(
+                            " has an amount that cannot be read (qbtool check lists it)"));
         }
-        return write(value.plain(), o.output);
+        return writePage(figure.plain());
     }
 
     // The period summary, through the class the Period Summary window uses.
-    int runSummary(const ReportOptions& o, const XmlDocument& book)
+    int runSummary(const XmlDocument& data)
     {
-        const QDate from = CommandDate(o.from);
-        const QDate to = CommandDate(o.to);
+        const QDate from = CommandDate(value(QStringLiteral("from")));
+        const QDate to = CommandDate(value(QStringLiteral("to")));
         if (!from.isValid() || !to.isValid())
-            return usageFail(QStringLiteral("summary needs --from and --to, as yyyymmdd or yyyy-mm-dd"));
-        if (!o.account.isEmpty() && !o.group.isEmpty())
-            return usageFail(QStringLiteral("summary takes --account or --group, not both"));
+            return fail(
+                QStringLiteral("summary needs --from and --to, as yyyymmdd or yyyy-mm-dd"), kUsage);
+        const QString account = value(QStringLiteral("account"));
+        const QString groupName = value(QStringLiteral("group"));
+        if (!account.isEmpty() && !groupName.isEmpty())
+            return fail(QStringLiteral("summary takes --account or --group, not both"), kUsage);
         SummarySubject subject;
-        if (!o.account.isEmpty()) {
+        if (!account.isEmpty()) {
             bool ok = false;
-            const int code = o.account.toInt(&ok);
-            const XmlNode head = book.selectSingleNode(
-                QStringLiteral("/Data/AcMaster/a[@Code=") + QString::number(code) + QLatin1Char(']'));
-            if (!ok || code <= 0 || head.isNull())
-                return usageFail(QStringLiteral("the book has no account with code ") + o.account);
+            const int code = account.toInt(&ok);
+            const XmlNode head = ok ? FindAccount(data, code) : XmlNode();
+            if (head.isNull())
+                return fail(QStringLiteral("the book has no account with code ") + account, kUsage);
             subject = SummarySubject::account(code, head.attribute(QStringLiteral("AcName")));
-        } else if (!o.group.isEmpty()) {
+        } else if (!groupName.isEmpty()) {
             // As the window's list finds it: the name as written first, else
             // the first group of that name in another letter case.
-            XmlNode group = FindGroup(book, o.group);
+            XmlNode group = FindGroup(data, groupName);
             if (group.isNull())
-                group = FindGroupsByName(book, o.group).value(0);
+                group = FindGroupsByName(data, groupName).value(0);
             if (group.isNull())
-                return usageFail(QStringLiteral("the book has no group named ") + o.group);
+                return fail(QStringLiteral("the book has no group named ") + groupName, kUsage);
             subject = SummarySubject::group(group.text());
         }
         PeriodSummaryReport report;
@@ -322,10 +284,10 @@ private:
         if (!report.load(&error))
             return fail(QStringLiteral("template Trans-summary: ") + error.description);
         SummaryResult result;
-        if (!report.build(book, from, to, subject, &result, &error))
-            return templateFail(QStringLiteral("the summary failed: ") + describe(error));
+        if (!report.build(data, from, to, subject, &result, &error))
+            return fail(QStringLiteral("the summary failed: ") + describe(error), kTemplateError);
         AddStyleHead(result.page);
-        const int rc = write(result.page, o.output);
+        const int rc = writePage(result.page);
         // The page is written with its error marks, but it is no success.
         if (rc == kOk && result.trouble.any())
             return fail(result.trouble.message());
@@ -333,103 +295,60 @@ private:
     }
 
     // The transaction list, through the class the transaction list window uses.
-    int runLedger(const ReportOptions& o, const XmlDocument& book)
+    int runLedger(const XmlDocument& data)
     {
-        bool ok = false;
-        const int code = o.account.toInt(&ok);
-        if (!ok)
-            return usageFail(QStringLiteral("ledger needs --account CODE"));
-        const QDate from = CommandDate(o.from);
-        const QDate to = CommandDate(o.to);
+        int code = 0;
+        if (const int rc = accountCode(data, QStringLiteral("ledger"), &code))
+            return rc;
+        const QDate from = CommandDate(value(QStringLiteral("from")));
+        const QDate to = CommandDate(value(QStringLiteral("to")));
         if (!from.isValid() || !to.isValid())
-            return usageFail(
-                QStringLiteral("ledger needs --from and --to as yyyymmdd or yyyy-mm-dd"));
-        if (book.selectSingleNode(QStringLiteral("/Data/AcMaster/a[@Code=") + QString::number(code)
-                                  + QLatin1Char(']')).isNull())
-            return usageFail(QStringLiteral("the book has no account head with code ")
-                             + QString::number(code));
+            return fail(
+                QStringLiteral("ledger needs --from and --to as yyyymmdd or yyyy-mm-dd"), kUsage);
         LedgerReport report;
         Error error;
         if (!report.load(&error))
             return fail(QStringLiteral("template Trans-acwise: ") + error.description);
-        const QString expression = o.dateOrder.isEmpty() ? DateDisplayExpression()
-                                                         : DateDisplayExpressionFor(o.dateOrder);
         QString page;
-        if (!report.build(book, code, AccountName(book, code), from, to, expression, &page, &error))
-            return templateFail(error.description);
+        if (!report.build(
+                data, code, AccountName(data, code), from, to, m_dateExpression, &page, &error))
+            return fail(error.description, kTemplateError);
         if (report.overflowed())
             return fail(QStringLiteral("a sum of the listing is beyond the range of amounts"));
         AddStyleHead(page);
-        return write(page, o.output);
+        return writePage(page);
     }
 
     // The account heads and groups pages, through the classes their windows use.
-    int runMasterReport(const ReportOptions& o, const XmlDocument& book)
+    int runMasterReport(const QString& name, const XmlDocument& data)
     {
         Error error;
         QString page;
         FigureTrouble trouble;
-        if (o.templateName == QStringLiteral("accounts")) {
+        if (name == QStringLiteral("accounts")) {
             AccountListReport report;
             if (!report.load(&error))
                 return fail(QStringLiteral("template AcMaster-Listing: ") + error.description);
-            page = report.build(book, &trouble);
+            page = report.build(data, &trouble);
         } else {
             GroupListReport report;
             if (!report.load(&error))
                 return fail(QStringLiteral("template Group-Listing: ") + error.description);
-            page = report.build(book);
+            page = report.build(data);
         }
         if (page.isEmpty())
-            return templateFail(QStringLiteral("the transformation failed"));
+            return fail(QStringLiteral("the transformation failed"), kTemplateError);
         AddStyleHead(page);
-        const int rc = write(page, o.output);
+        const int rc = writePage(page);
         if (rc == kOk && trouble.any())
             return fail(trouble.message());
         return rc;
-    }
-
-    int usageFail(const QString& message)
-    {
-        m_err << "qbtool: " << message << '\n';
-        m_err.flush();
-        return kUsage;
     }
 
     static QString describe(const Error& e)
     {
         return QStringLiteral("error ") + QString::number(e.number) + QStringLiteral(" (")
             + e.description + QLatin1Char(')');
-    }
-
-    int fail(const QString& message)
-    {
-        m_err << "qbtool: " << message << '\n';
-        m_err.flush();
-        return kFileError;
-    }
-
-    int templateFail(const QString& message)
-    {
-        m_err << "qbtool: " << message << '\n';
-        m_err.flush();
-        return kTemplateError;
-    }
-
-    // The book as a window sees it: deciphered, parsed, older files' missing
-    // sections added, and the password checked.
-    int loadBook(const ReportOptions& o, XmlDocument* book)
-    {
-        BookReadOptions read;
-        read.testPassword = true;
-        QString why;
-        if (!ResolvePassword(o.password, &read.password, &why))
-            return fail(why);
-        Book loaded;
-        if (const BookError error = ReadBook(o.file, &loaded, read); error.isSet())
-            return fail(error.line());
-        *book = std::move(loaded.document);
-        return kOk;
     }
 
     int loadTemplate(const QString& name, ReportTemplate* report)
@@ -462,36 +381,26 @@ private:
     }
 
     // A page on standard output ends with a line break; a file gets the page as it is.
-    int write(const QString& page, const QString& output)
+    int writePage(const QString& page)
     {
+        const QString output = value(QStringLiteral("o"));
         QByteArray bytes = page.toUtf8();
         if (output.isEmpty() && !bytes.endsWith('\n'))
             bytes += '\n';
-        return WriteCommandOutput(output, bytes, m_out, m_err);
+        return writeOutput(output, bytes);
     }
 
-    QTextStream& m_out;
-    QTextStream& m_err;
+    QList<QPair<QString, QString>> m_variables;
+    QList<ChildSetting> m_children;
+    QString m_dateExpression;
+    int m_dateValueOf = 0;
 };
 
 } // namespace
 
-int runReportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
+std::unique_ptr<Command> MakeReportCommand()
 {
-    const ReportOptions o = parse(args);
-    if (o.help)
-        return CommandHelp(out, kReportUsage);
-    if (!o.error.isEmpty())
-        return CommandUsageError(err, o.error, kReportUsage);
-    return ReportRun(out, err).run(o);
-}
-
-int LoadCommandBook(const QString& file, const PasswordSource& password, XmlDocument* book, QTextStream& err)
-{
-    ReportOptions o;
-    o.file = file;
-    o.password = password;
-    return ReportRun(err, err).loadOnly(o, book);
+    return std::make_unique<ReportCommand>();
 }
 
 } // namespace qb

@@ -1,40 +1,30 @@
-#include "tool/SearchCommand.h"
+// "qbtool search": the search window's criteria as options, its result page
+// and its CSV export, made by the same code as the window.
 
 #include <algorithm>
 
 #include <QRegularExpression>
 
-#include "tool/CommandLine.h"
-#include "tool/CommandOutput.h"
-#include "tool/ReportCommand.h"
 #include "engine/ReportPage.h"
 #include "engine/SearchReport.h"
 #include "engine/ShortDate.h"
+#include "store/MasterEdits.h"
+#include "tool/Commands.h"
 
 namespace qb {
 
 namespace {
 
-const char kSearchUsage[]
-    = "Usage: qbtool search FILE.qbf [--from DATE --to DATE] [--account CODE]...\n"
-      "                    [--side from|to|both] [--amount OP A [B]]\n"
-      "                    [--details TEXT [--mode contains|equals|not]]\n"
-      "                    [--password P | --password-file F] [-o OUT] [--csv FILE]\n"
-      "\n"
-      "Finds transactions as the Search window does and writes its result page\n"
-      "(style sheet in place of <HTML>) to standard output or OUT, and with --csv\n"
-      "the rows as the window's Export to CSV writes them. Each option is one\n"
-      "criterion; without any, the template's own listing is shown.\n"
-      "\n"
-      "  --from DATE --to DATE  first and last day (yyyymmdd or yyyy-mm-dd)\n"
-      "  --account CODE         an account; repeat for more (listed by name, as the\n"
-      "                         window's list keeps them)\n"
-      "  --side from|to|both    which side must hold one of them (default both)\n"
-      "  --amount OP A [B]      OP is =, >=, <=, >, < or range (A to B)\n"
-      "  --details TEXT         terms joined by AND or OR in capitals\n"
-      "  --mode contains|equals|not   how the terms match (default contains)\n"
-      "  --password P           the book's password; --password-file F reads it from\n"
-      "                         the first line of F; else QB_PASSWORD when it is set\n";
+const QString kAmount = QStringLiteral("amount");
+const QString kRange = QStringLiteral("range");
+
+const char kSearchDescription[]
+    = "Finds transactions as the Search window does. The result page (style sheet\n"
+      "in place of <HTML>) goes to OUT with -o; without -o it goes to standard\n"
+      "output, unless --csv is given, which then writes only the rows, as the\n"
+      "window's Export to CSV writes them, to FILE. The count and total go to\n"
+      "standard error. Each option is one criterion; without any, the template's\n"
+      "own listing is shown.";
 
 // An amount as the search boxes take it (up to nine integer digits and two
 // decimals), written as plain number text: "0100.50" gives "100.5".
@@ -53,218 +43,201 @@ std::optional<QString> plainAmount(const QString& text)
     return cents.isEmpty() ? whole : whole + QLatin1Char('.') + cents;
 }
 
-struct SearchOptions
+class SearchCommand final : public BookCommand
 {
-    QString file;
-    PasswordSource password;
-    QString from, to;
-    QList<int> accounts;
-    QString side = QStringLiteral("both");
-    QStringList amount; // OP A [B]
-    bool hasDetails = false;
-    QString details;
-    QString mode = QStringLiteral("contains");
-    QString output;
-    QString csv;
-    bool help = false;
-    QString error;
-};
+public:
+    SearchCommand()
+        : BookCommand(QStringLiteral("search"),
+            QStringLiteral(
+                "search FILE.qbf [--from DATE --to DATE] [--account CODE]...\n"
+                "       [--side from|to|both] [--amount OP A [B]]\n"
+                "       [--details TEXT [--mode contains|equals|not]] [-o OUT] [--csv FILE]"),
+            QStringLiteral(
+                "Find transactions as the Search window does (see \"qbtool search --help\")."),
+            QLatin1String(kSearchDescription))
+    {
+        setArguments({QStringLiteral("FILE.qbf")});
+        addValue({QStringLiteral("from")}, QStringLiteral("DATE"),
+            QStringLiteral("the first day (yyyymmdd or yyyy-mm-dd)"));
+        addValue({QStringLiteral("to")}, QStringLiteral("DATE"), QStringLiteral("the last day"));
+        addValue({QStringLiteral("account")}, QStringLiteral("CODE"),
+            QStringLiteral(
+                "an account; again for more (listed by name, as the window's list keeps them)"));
+        addValue({QStringLiteral("side")}, QStringLiteral("from|to|both"),
+            QStringLiteral("which side must hold one of them (default both)"));
+        addValue({kAmount}, QStringLiteral("OP A [B]"),
+            QStringLiteral(
+                "OP is =, >=, <=, >, < or range (A to B); amounts of up to nine digits and two "
+                "decimals"));
+        addValue({QStringLiteral("details")}, QStringLiteral("TEXT"),
+            QStringLiteral("terms joined by AND or OR in capitals"));
+        addValue({QStringLiteral("mode")}, QStringLiteral("contains|equals|not"),
+            QStringLiteral("how the terms match (default contains)"));
+        addValue({QStringLiteral("o")}, QStringLiteral("OUT"),
+            QStringLiteral("write the page to the file OUT"));
+        addValue({QStringLiteral("csv")}, QStringLiteral("FILE"),
+            QStringLiteral("write the rows to FILE as comma-separated values"));
+    }
 
-SearchOptions parse(const QStringList& args)
-{
-    SearchOptions o;
-    QStringList positional;
-    auto value = [&](qsizetype& i, const QString& name) {
-        return OptionValue(args, i, name, &o.error);
-    };
-    for (qsizetype i = 0; i < args.size() && o.error.isEmpty(); ++i) {
-        const QString& a = args.at(i);
-        if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
-            o.help = true;
-        } else if (TakePasswordOption(args, i, &o.password, &o.error)) {
-        } else if (a == QStringLiteral("--from")) {
-            if (auto v = value(i, a))
-                o.from = *v;
-        } else if (a == QStringLiteral("--to")) {
-            if (auto v = value(i, a))
-                o.to = *v;
-        } else if (a == QStringLiteral("--account")) {
-            if (auto v = value(i, a)) {
-                bool ok = false;
-                const int code = v->toInt(&ok);
-                if (!ok || code < 1)
-                    o.error = QStringLiteral("--account takes an account code, not ") + *v;
-                else if (!o.accounts.contains(code))
-                    o.accounts.append(code);
-            }
-        } else if (a == QStringLiteral("--side")) {
-            if (auto v = value(i, a))
-                o.side = *v;
-        } else if (a == QStringLiteral("--amount")) {
-            auto op = value(i, a);
-            auto first = op ? value(i, a) : std::nullopt;
-            if (op && first) {
-                o.amount = {*op, *first};
-                if (*op == QStringLiteral("range")) {
-                    if (auto second = value(i, a))
-                        o.amount.append(*second);
-                }
-            }
-        } else if (a == QStringLiteral("--details")) {
-            if (auto v = value(i, a)) {
-                o.hasDetails = true;
-                o.details = *v;
-            }
-        } else if (a == QStringLiteral("--mode")) {
-            if (auto v = value(i, a))
-                o.mode = *v;
-        } else if (a == QStringLiteral("-o")) {
-            if (auto v = value(i, a))
-                o.output = *v;
-        } else if (a == QStringLiteral("--csv")) {
-            if (auto v = value(i, a))
-                o.csv = *v;
-        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            o.error = QStringLiteral("unknown option ") + a;
-        } else {
-            positional.append(a);
-        }
-    }
-    if (o.error.isEmpty() && !o.help) {
-        if (positional.size() != 1)
-            o.error = QStringLiteral("search takes one data file");
-        else
-            o.file = positional.first();
-    }
-    return o;
-}
-
-// The window's criteria from the options; the account names from the book.
-bool criteriaOf(const SearchOptions& o, const XmlDocument& book, SearchCriteria* c, QString* error)
-{
-    if (!o.from.isEmpty() || !o.to.isEmpty()) {
-        c->byDate = true;
-        c->from = CommandDate(o.from);
-        c->to = CommandDate(o.to);
-        if (!c->from.isValid() || !c->to.isValid()) {
-            *error = QStringLiteral("--from and --to take dates as yyyymmdd or yyyy-mm-dd");
-            return false;
-        }
-    }
-    if (!o.accounts.isEmpty()) {
-        c->byAccount = true;
-        for (int code : o.accounts) {
-            const XmlNode head = book.selectSingleNode(QStringLiteral("/Data/AcMaster/a[@Code=")
-                + QString::number(code) + QLatin1Char(']'));
-            if (head.isNull()) {
-                *error = QStringLiteral("the book has no account ") + QString::number(code);
+private:
+    // --amount takes two or three arguments: they become one value,
+    // "OP A" or "range A B", before the options are parsed.
+    bool prepare(QStringList& args, QString* error) const override
+    {
+        for (qsizetype i = 0; i < args.size() && args[i] != QStringLiteral("--"); ++i) {
+            if (args[i] != QStringLiteral("--amount"))
+                continue;
+            const QString op = args.value(i + 1);
+            if (i + 1 >= args.size()) {
+                *error = QStringLiteral("--amount needs a value");
                 return false;
             }
-            c->accounts.append({code, head.attribute(QStringLiteral("AcName"))});
+            if (op != kRange && !SearchAmountOperators().contains(op)) {
+                *error = QStringLiteral("--amount takes =, >=, <=, >, < or range, not ") + op;
+                return false;
+            }
+            const qsizetype count = op == kRange ? 2 : 1;
+            if (i + 1 + count >= args.size()) {
+                *error = QStringLiteral("--amount ") + op
+                    + (count == 2 ? QStringLiteral(" needs two amounts")
+                                  : QStringLiteral(" needs an amount"));
+                return false;
+            }
+            const QString glued
+                = QStringLiteral("--amount=") + args.mid(i + 1, count + 1).join(QLatin1Char(' '));
+            args.remove(i, count + 2);
+            args.insert(i, glued);
         }
-        // The window's list keeps the accounts by name, letter case ignored.
-        std::stable_sort(c->accounts.begin(), c->accounts.end(), [](const auto& a, const auto& b) {
-            return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
-        });
-        if (o.side == QStringLiteral("from"))
-            c->side = SearchCriteria::Side::FromOnly;
-        else if (o.side == QStringLiteral("to"))
-            c->side = SearchCriteria::Side::ToOnly;
-        else if (o.side != QStringLiteral("both")) {
-            *error = QStringLiteral("--side takes from, to or both");
-            return false;
-        }
+        return true;
     }
-    if (!o.amount.isEmpty()) {
-        c->byAmount = true;
-        const QString op = o.amount.at(0);
-        const bool range = op == QStringLiteral("range");
-        if (!range && !SearchAmountOperators().contains(op)) {
-            *error = QStringLiteral("--amount takes =, >=, <=, >, < or range");
-            return false;
+
+    int run() override
+    {
+        // The criteria that need no book are checked before it is read.
+        const QString side = value(QStringLiteral("side"));
+        if (isSet(QStringLiteral("side")) && side != QStringLiteral("from")
+            && side != QStringLiteral("to") && side != QStringLiteral("both"))
+            return usageError(QStringLiteral("--side takes from, to or both, not ") + side);
+        const QString mode = value(QStringLiteral("mode"));
+        if (isSet(QStringLiteral("mode")) && mode != QStringLiteral("contains")
+            && mode != QStringLiteral("equals") && mode != QStringLiteral("not"))
+            return usageError(QStringLiteral("--mode takes contains, equals or not, not ") + mode);
+        QList<int> codes;
+        for (const QString& v : values(QStringLiteral("account"))) {
+            bool ok = false;
+            const int code = v.toInt(&ok);
+            if (!ok || code < 1)
+                return usageError(QStringLiteral("--account takes an account code, not ") + v);
+            if (!codes.contains(code))
+                codes.append(code);
         }
-        c->op = range ? SearchInRange() : op;
-        const auto a = plainAmount(o.amount.value(1));
-        const auto b = range ? plainAmount(o.amount.value(2)) : std::optional<QString>(QString());
-        if (!a || !b) {
-            *error = QStringLiteral("--amount takes amounts of up to nine digits and two decimals");
-            return false;
+
+        Book book;
+        if (const int rc = openBook(argument(0), &book))
+            return rc;
+        SearchCriteria criteria;
+        QString problem;
+        if (!criteriaOf(book.document, codes, &criteria, &problem))
+            return usageError(problem);
+
+        SearchReport report;
+        Error error;
+        if (!report.load(&error))
+            return fail(QStringLiteral("template Search: ") + error.description);
+        const SearchPredicate predicate = BuildSearchPredicate(criteria);
+        if (!report.run(book.document, predicate, DateDisplayExpression(), &error))
+            return fail(QStringLiteral("the search failed: ") + error.description, kTemplateError);
+        const QString csv = value(QStringLiteral("csv"));
+        if (!csv.isEmpty()) {
+            if (const int rc = writeOutput(csv, SearchCsv(report.result())))
+                return rc;
         }
-        c->amount = *a;
-        c->toAmount = *b;
+        QString page = report.page(predicate.summary);
+        AddStyleHead(page);
+        const QString output = value(QStringLiteral("o"));
+        if (!output.isEmpty() || csv.isEmpty()) {
+            const QByteArray bytes = output.isEmpty() ? page.toUtf8() + '\n' : page.toUtf8();
+            if (const int rc = writeOutput(output, bytes))
+                return rc;
+        }
+        FigureTrouble trouble;
+        trouble.note(report.total());
+        // The page and the rows are written with their error marks; no success.
+        if (trouble.any())
+            return fail(trouble.message());
+        const int count = report.count();
+        err() << count << (count == 1 ? " transaction" : " transactions") << ", total "
+              << report.totalText() << '\n';
+        return kOk;
     }
-    if (o.hasDetails) {
-        c->byDetails = true;
-        c->details = o.details;
-        if (o.mode == QStringLiteral("equals"))
-            c->mode = SearchCriteria::DetailsMode::Equals;
-        else if (o.mode == QStringLiteral("not"))
-            c->mode = SearchCriteria::DetailsMode::NotContain;
-        else if (o.mode != QStringLiteral("contains")) {
-            *error = QStringLiteral("--mode takes contains, equals or not");
-            return false;
+
+    // The window's criteria from the options; the account names from the book.
+    bool criteriaOf(
+        const XmlDocument& data, const QList<int>& codes, SearchCriteria* c, QString* error) const
+    {
+        if (isSet(QStringLiteral("from")) || isSet(QStringLiteral("to"))) {
+            c->byDate = true;
+            c->from = CommandDate(value(QStringLiteral("from")));
+            c->to = CommandDate(value(QStringLiteral("to")));
+            if (!c->from.isValid() || !c->to.isValid()) {
+                *error = QStringLiteral("--from and --to take dates as yyyymmdd or yyyy-mm-dd");
+                return false;
+            }
         }
+        if (!codes.isEmpty()) {
+            c->byAccount = true;
+            for (int code : codes) {
+                const XmlNode head = FindAccount(data, code);
+                if (head.isNull()) {
+                    *error = QStringLiteral("the book has no account ") + QString::number(code);
+                    return false;
+                }
+                c->accounts.append({code, head.attribute(QStringLiteral("AcName"))});
+            }
+            // The window's list keeps the accounts by name, letter case ignored.
+            std::stable_sort(
+                c->accounts.begin(), c->accounts.end(), [](const auto& a, const auto& b) {
+                    return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+                });
+            const QString side = value(QStringLiteral("side"));
+            if (side == QStringLiteral("from"))
+                c->side = SearchCriteria::Side::FromOnly;
+            else if (side == QStringLiteral("to"))
+                c->side = SearchCriteria::Side::ToOnly;
+        }
+        if (isSet(kAmount)) {
+            c->byAmount = true;
+            const QStringList amount = value(kAmount).split(QLatin1Char(' '));
+            const bool range = amount.value(0) == kRange;
+            c->op = range ? SearchInRange() : amount.value(0);
+            const auto a = plainAmount(amount.value(1));
+            const auto b = range ? plainAmount(amount.value(2)) : std::optional<QString>(QString());
+            if (!a || !b) {
+                *error = QStringLiteral(
+                    "--amount takes amounts of up to nine digits and two decimals");
+                return false;
+            }
+            c->amount = *a;
+            c->toAmount = *b;
+        }
+        if (isSet(QStringLiteral("details"))) {
+            c->byDetails = true;
+            c->details = value(QStringLiteral("details"));
+            const QString mode = value(QStringLiteral("mode"));
+            if (mode == QStringLiteral("equals"))
+                c->mode = SearchCriteria::DetailsMode::Equals;
+            else if (mode == QStringLiteral("not"))
+                c->mode = SearchCriteria::DetailsMode::NotContain;
+        }
+        return true;
     }
-    return true;
-}
+};
 
 } // namespace
 
-int runSearchCommand(const QStringList& args, QTextStream& out, QTextStream& err)
+std::unique_ptr<Command> MakeSearchCommand()
 {
-    const SearchOptions o = parse(args);
-    if (o.help)
-        return CommandHelp(out, kSearchUsage);
-    auto usage = [&err](const QString& problem) {
-        return CommandUsageError(err, problem, kSearchUsage);
-    };
-    if (!o.error.isEmpty())
-        return usage(o.error);
-
-    XmlDocument book;
-    if (const int rc = LoadCommandBook(o.file, o.password, &book, err); rc != kOk)
-        return rc;
-    SearchCriteria criteria;
-    QString problem;
-    if (!criteriaOf(o, book, &criteria, &problem))
-        return usage(problem);
-
-    SearchReport report;
-    Error error;
-    if (!report.load(&error)) {
-        err << "qbtool: template Search: " << error.description << '\n';
-        err.flush();
-        return kFileError;
-    }
-    const SearchPredicate predicate = BuildSearchPredicate(criteria);
-    if (!report.run(book, predicate, DateDisplayExpression(), &error)) {
-        err << "qbtool: the search failed: " << error.description << '\n';
-        err.flush();
-        return kTemplateError;
-    }
-    if (!o.csv.isEmpty()) {
-        if (const int rc = WriteCommandOutput(o.csv, SearchCsv(report.result()), out, err))
-            return rc;
-    }
-    QString page = report.page(predicate.summary);
-    AddStyleHead(page);
-    // The page goes to OUT, or to standard output unless the CSV was asked for alone.
-    if (!o.output.isEmpty() || o.csv.isEmpty()) {
-        const QByteArray bytes = o.output.isEmpty() ? page.toUtf8() + '\n' : page.toUtf8();
-        if (const int rc = WriteCommandOutput(o.output, bytes, out, err))
-            return rc;
-    }
-    FigureTrouble trouble;
-    trouble.note(report.total());
-    if (trouble.any()) {
-        // The page and the rows are written with their error marks; no success.
-        err << "qbtool: " << trouble.message() << '\n';
-        err.flush();
-        return kFileError;
-    }
-    err << report.count() << " transactions, total " << report.totalText() << '\n';
-    err.flush();
-    return kOk;
+    return std::make_unique<SearchCommand>();
 }
 
 } // namespace qb

@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "store/ClsAX.h"
-#include "tool/ReportCommand.h"
+#include "tool/Tool.h"
 #include "engine/ReportEngine.h"
 #include "TestSupport.h"
 
@@ -22,7 +22,7 @@ Run report(const QStringList& args)
     Run r;
     QTextStream out(&r.out);
     QTextStream err(&r.err);
-    r.rc = runReportCommand(args, out, err);
+    r.rc = RunQbtool(QStringList{QStringLiteral("report")} + args, out, err);
     return r;
 }
 
