@@ -90,12 +90,15 @@ QString Command::helpText() const
 {
     QString text;
     const QStringList lines = m_usage.split(QLatin1Char('\n'));
-    // A usage line that starts with a blank goes on with the one above it.
+    // A usage line that starts with a blank goes on with the one above it;
+    // the first is wrapped when the password makes it long.
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        text += (i == 0                                         ? QStringLiteral("Usage: qbtool ")
-                        : lines[i].startsWith(QLatin1Char(' ')) ? QStringLiteral("       ")
-                                                                : QStringLiteral("       qbtool "))
-            + lines[i] + (i == 0 ? passwordMark() : QString()) + QLatin1Char('\n');
+        if (i == 0)
+            text += QStringLiteral("Usage: qbtool ") + WrapText(lines[i] + passwordMark(), 14, 14);
+        else if (lines[i].startsWith(QLatin1Char(' ')))
+            text += QStringLiteral("       ") + lines[i] + QLatin1Char('\n');
+        else
+            text += QStringLiteral("       qbtool ") + lines[i] + QLatin1Char('\n');
     }
     text += QLatin1Char('\n') + (m_description.isEmpty() ? m_summary : m_description)
         + QLatin1Char('\n');

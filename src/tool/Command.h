@@ -129,7 +129,9 @@ protected:
     bool password(std::optional<QString>* password, int* rc);
     QString passwordMark() const override;
     // Reads, deciphers and parses the book at path with the password and
-    // tests the password: 0, or the exit code after one line.
+    // tests the password: 0, or the exit code after one line (3; 2 for a
+    // password given with an option for a book that has none, unless the
+    // command sets the password).
     int openBook(const QString& path, Book* book, BookReadOptions options = {});
 
 private:

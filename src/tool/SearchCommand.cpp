@@ -19,12 +19,12 @@ const QString kAmount = QStringLiteral("amount");
 const QString kRange = QStringLiteral("range");
 
 const char kSearchDescription[]
-    = "Finds transactions as the Search window does. The result page (style sheet\n"
-      "in place of <HTML>) goes to OUT with -o; without -o it goes to standard\n"
-      "output, unless --csv is given, which then writes only the rows, as the\n"
-      "window's Export to CSV writes them, to FILE. The count and total go to\n"
-      "standard error. Each option is one criterion; without any, the template's\n"
-      "own listing is shown.";
+    = "Finds transactions as the Search window does. With --csv FILE the rows go to\n"
+      "FILE as the window's Export to CSV writes them. The result page (style sheet\n"
+      "in place of <HTML>) goes to OUT with -o, else to standard output, except\n"
+      "when --csv is given: then only the rows are written. The count and total go\n"
+      "to standard error. Each option is one criterion; without any, the\n"
+      "template's own listing is shown.";
 
 // An amount as the search boxes take it (up to nine integer digits and two
 // decimals), written as plain number text: "0100.50" gives "100.5".

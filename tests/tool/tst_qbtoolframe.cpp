@@ -187,7 +187,7 @@ private slots:
         const QString helpText = QString::fromUtf8(help.out);
         QVERIFY2(helpText.startsWith(QStringLiteral("Usage: qbtool ") + command + QLatin1Char(' ')),
             qPrintable(helpText));
-        QCOMPARE(helpText.section(QLatin1Char('\n'), 0, 0).contains(QStringLiteral("--password P")),
+        QCOMPARE(helpText.section(QStringLiteral("\n\n"), 0, 0).contains(QStringLiteral("--password P")),
             readsBook);
         QCOMPARE(helpText.contains(QStringLiteral("\n  --password P ")), readsBook);
         QCOMPARE(helpText.contains(QStringLiteral("\n  --password-file F ")), readsBook);
