@@ -1,7 +1,11 @@
 #include "reports/PeriodReportWindow.h"
 
+#include <QButtonGroup>
+#include <QHBoxLayout>
 #include <QPushButton>
+#include <QStackedWidget>
 
+#include "charts/ChartPanel.h"
 #include "windows/DateSelector.h"
 #include "windows/HtmlView.h"
 #include "controls/sesPanel.h"
@@ -24,7 +28,7 @@ PeriodReportWindow::PeriodReportWindow(const BookContext& book, QWidget* parent)
     fraPleaseWait->hide();
 
     connect(m_dates, &DateSelector::periodChanged, this, &PeriodReportWindow::RefreshReport);
-    connect(cmdPrint, &QPushButton::clicked, this, &PeriodReportWindow::printPage);
+    connect(cmdPrint, &QPushButton::clicked, this, &PeriodReportWindow::printReport);
 }
 
 PeriodReportWindow::~PeriodReportWindow()
@@ -55,11 +59,84 @@ void PeriodReportWindow::RefreshReport()
         fraPleaseWait->raise();
         fraPleaseWait->repaint();
         QString page;
-        if (buildReport(&page))
+        if (buildReport(&page)) {
             showPage(page);
+            updateViewSwitch();
+            if (m_viewMode > 0)
+                drawChart(m_viewMode);
+        }
         fraPleaseWait->hide();
     }
     m_refreshing = false;
+}
+
+void PeriodReportWindow::buildViewSwitch(const QStringList& chartNames)
+{
+    viewSwitch = new QWidget(this);
+    viewSwitch->setObjectName(QStringLiteral("viewSwitch"));
+    auto* row = new QHBoxLayout(viewSwitch);
+    row->setContentsMargins(0, 0, 0, 0);
+    m_viewGroup = new QButtonGroup(this);
+    m_viewGroup->setExclusive(true);
+    const QStringList names = QStringList{QStringLiteral("&Table")} + chartNames;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        auto* button = new QPushButton(names.at(i), viewSwitch);
+        button->setObjectName(i == 0 ? QStringLiteral("cmdTable") : QStringLiteral("cmdChart%1").arg(i));
+        button->setCheckable(true);
+        button->setAutoDefault(false);
+        button->setChecked(i == 0);
+        m_viewGroup->addButton(button, int(i));
+        viewButtons.append(button);
+        row->addWidget(button);
+    }
+    row->addStretch(1);
+    cmdSaveChart = new QPushButton(QStringLiteral("Sa&ve Chart..."), viewSwitch);
+    cmdSaveChart->setObjectName(QStringLiteral("cmdSaveChart"));
+    cmdSaveChart->setAutoDefault(false);
+    cmdSaveChart->setEnabled(false);
+    row->addWidget(cmdSaveChart);
+
+    pageStack = new QStackedWidget(this);
+    pageStack->setObjectName(QStringLiteral("pageStack"));
+    m_chartPanel = new ChartPanel(pageStack);
+    pageStack->addWidget(WebBrowser1);
+    pageStack->addWidget(m_chartPanel);
+    connect(m_viewGroup, &QButtonGroup::idClicked, this, &PeriodReportWindow::setViewMode);
+    connect(cmdSaveChart, &QPushButton::clicked, m_chartPanel, &ChartPanel::saveAsPng);
+    updateViewSwitch();
+}
+
+void PeriodReportWindow::setViewMode(int mode)
+{
+    if (!pageStack || mode < 0 || mode >= viewButtons.size())
+        return;
+    if (mode > 0 && !chartAvailable(mode))
+        mode = 0;
+    m_viewMode = mode;
+    viewButtons.at(mode)->setChecked(true);
+    if (mode > 0)
+        drawChart(mode);
+    pageStack->setCurrentIndex(mode > 0 ? 1 : 0);
+    cmdSaveChart->setEnabled(mode > 0 && m_chartPanel->hasData());
+}
+
+void PeriodReportWindow::updateViewSwitch()
+{
+    if (!pageStack)
+        return;
+    for (qsizetype i = 1; i < viewButtons.size(); ++i)
+        viewButtons.at(i)->setEnabled(chartAvailable(int(i)));
+    if (m_viewMode > 0 && !chartAvailable(m_viewMode))
+        setViewMode(0);
+    cmdSaveChart->setEnabled(m_viewMode > 0 && m_chartPanel->hasData());
+}
+
+void PeriodReportWindow::printReport()
+{
+    if (m_viewMode > 0 && m_chartPanel && m_chartPanel->hasData())
+        m_chartPanel->print(); // a cancelled dialog or a failure is of no consequence
+    else
+        printPage();
 }
 
 QDate PeriodReportWindow::linkFromDate() const

@@ -26,6 +26,7 @@
 #include "store/Utilities.h"
 #include "store/Xml.h"
 
+#include "tool/ChartCommand.h"
 #include "tool/ReportCommand.h"
 #include "tool/SearchCommand.h"
 
@@ -76,6 +77,9 @@ const char kUsageText[] =
     "      Make a report page from a book (see \"qbtool report --help\").\n"
     "  search FILE.qbf [CRITERIA] [-o OUT] [--csv FILE]\n"
     "      Find transactions as the Search window does (see \"qbtool search --help\").\n"
+    "  chart FILE.qbf summary|balance|group [OPTIONS] -o OUT.png\n"
+    "      Draw a chart of the report windows as a PNG picture (see\n"
+    "      \"qbtool chart --help\").\n"
     "  help\n"
     "      Show this text.\n"
     "\n"
@@ -145,6 +149,8 @@ public:
             return report(rest);
         if (command == QStringLiteral("search"))
             return search(rest);
+        if (command == QStringLiteral("chart"))
+            return engineCommand(runChartCommand, rest);
         if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h")))
             return commandHelp(command);
         if (command == QStringLiteral("export"))
@@ -503,10 +509,10 @@ private:
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeToolApplication(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const int rc = Tool(out, err).run(app.arguments().mid(1));
+    const int rc = Tool(out, err).run(QCoreApplication::arguments().mid(1));
     out.flush();
     // Every byte for standard output must have arrived: a full disk or a
     // closed pipe is a failure, not a cut-off result with exit code 0.
