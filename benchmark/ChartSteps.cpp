@@ -7,6 +7,7 @@
 
 #include "Bench.h"
 #include "charts/ChartPanel.h"
+#include "windows/HtmlView.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
 #include "store/Utilities.h"

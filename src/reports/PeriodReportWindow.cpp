@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStackedWidget>
 
 #include "charts/ChartPanel.h"
@@ -78,7 +79,19 @@ void PeriodReportWindow::buildViewSwitch(const QStringList& chartNames)
     row->setContentsMargins(0, 0, 0, 0);
     m_viewGroup = new QButtonGroup(this);
     m_viewGroup->setExclusive(true);
-    const QStringList names = QStringList{QStringLiteral("&Table")} + chartNames;
+    // Keys of the window, not letters: the main window's menus hold the
+    // letters these names would underline (Transaction, Help, View).
+    auto windowKey = [this](const QKeySequence& key, QPushButton* button) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+        button->setToolTip(button->text() + QStringLiteral(" (") + key.toString(QKeySequence::NativeText)
+                           + QLatin1Char(')'));
+    };
+    const QStringList names = QStringList{QStringLiteral("Table")} + chartNames;
     for (qsizetype i = 0; i < names.size(); ++i) {
         auto* button = new QPushButton(names.at(i), viewSwitch);
         button->setObjectName(i == 0 ? QStringLiteral("cmdTable") : QStringLiteral("cmdChart%1").arg(i));
@@ -88,13 +101,15 @@ void PeriodReportWindow::buildViewSwitch(const QStringList& chartNames)
         m_viewGroup->addButton(button, int(i));
         viewButtons.append(button);
         row->addWidget(button);
+        windowKey(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), button);
     }
     row->addStretch(1);
-    cmdSaveChart = new QPushButton(QStringLiteral("Sa&ve Chart..."), viewSwitch);
+    cmdSaveChart = new QPushButton(QStringLiteral("Save Chart..."), viewSwitch);
     cmdSaveChart->setObjectName(QStringLiteral("cmdSaveChart"));
     cmdSaveChart->setAutoDefault(false);
     cmdSaveChart->setEnabled(false);
     row->addWidget(cmdSaveChart);
+    windowKey(QKeySequence(Qt::CTRL | Qt::Key_S), cmdSaveChart);
 
     pageStack = new QStackedWidget(this);
     pageStack->setObjectName(QStringLiteral("pageStack"));

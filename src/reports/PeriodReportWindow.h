@@ -60,9 +60,10 @@ protected:
 
     const BookContext& book() const { return m_book; }
 
-    // Makes the view switch: a button "&Table" and one checkable button per
-    // chart name, and "Sa&ve Chart..." (PNG); WebBrowser1 and the chart panel
-    // go into pageStack, which the window lays out in the page's place.
+    // Makes the view switch: a button "Table" and one checkable button per
+    // chart name (Ctrl+1, Ctrl+2 ... within the window), and "Save Chart..."
+    // (PNG, Ctrl+S); WebBrowser1 and the chart panel go into pageStack,
+    // which the window lays out in the page's place.
     void buildViewSwitch(const QStringList& chartNames);
     // Draws chart mode (1 and on) into chartPanel() from the window's figures.
     virtual void drawChart(int mode) { Q_UNUSED(mode); }

@@ -95,7 +95,7 @@ void frmLedger::buildUi()
     buttons->addWidget(cmdRefresh);
     buttons->addWidget(cmdPrint);
     buttons->addWidget(cmdClose);
-    buildViewSwitch({QStringLiteral("C&hart")});
+    buildViewSwitch({QStringLiteral("Chart")});
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(4, 4, 4, 4);
     outer->addLayout(top);

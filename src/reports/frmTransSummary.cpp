@@ -104,7 +104,7 @@ void frmTransSummary::buildUi()
     buttons->addWidget(cmdRefresh);
     buttons->addWidget(cmdPrint);
     buttons->addWidget(cmdClose);
-    buildViewSwitch({QStringLiteral("C&hart"), QStringLiteral("&Balance over Time")});
+    buildViewSwitch({QStringLiteral("Chart"), QStringLiteral("Balance over Time")});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(top);
