@@ -157,6 +157,25 @@ void ChartPanel::keyPressEvent(QKeyEvent* event)
     QChartView::keyPressEvent(event);
 }
 
+void ChartPanel::focusInEvent(QFocusEvent* event)
+{
+    QChartView::focusInEvent(event);
+    // The keyboard is here: a frame says so, and on a balance line what the keys do.
+    setStyleSheet(QStringLiteral("QGraphicsView { border: 2px solid #1f5fbf; }"));
+    if (!m_marked.isEmpty() && m_current < 0) {
+        m_tip->setText(QStringLiteral("Left, Right: the days; Enter: open the day"));
+        m_tip->adjustSize();
+        m_tip->move(8, 8);
+        m_tip->show();
+    }
+}
+
+void ChartPanel::focusOutEvent(QFocusEvent* event)
+{
+    QChartView::focusOutEvent(event);
+    setStyleSheet(QString());
+}
+
 void ChartPanel::resizeEvent(QResizeEvent* event)
 {
     QChartView::resizeEvent(event);

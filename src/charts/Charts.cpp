@@ -53,13 +53,18 @@ double niceStep(double span)
     return std::max(10 * power, 0.01);
 }
 
-// A value axis whose labels are figures in the program's money format.
-QCategoryAxis* moneyAxis(double low, double high)
+// A value axis whose labels are figures in the program's money format; bars
+// start at zero, a balance line shows the range it moves in.
+QCategoryAxis* moneyAxis(double low, double high, bool fromZero)
 {
-    low = std::min(low, 0.0);
-    high = std::max(high, 0.0);
-    if (high - low < 0.01)
-        high = low + 1;
+    if (fromZero) {
+        low = std::min(low, 0.0);
+        high = std::max(high, 0.0);
+    }
+    if (high - low < 0.01) {
+        low -= 1;
+        high += 1;
+    }
     const double step = niceStep(high - low);
     const double first = std::floor(low / step) * step;
     const double last = std::ceil(high / step) * step;
@@ -101,6 +106,8 @@ QChart* newChart(const QString& title)
     chart->setTitleFont(font);
     chart->setTitleBrush(Qt::black);
     chart->setAnimationOptions(QChart::NoAnimation);
+    // Room on the right for the half of the last figure that stands past the axis.
+    chart->setMargins(QMargins(6, 4, 34, 4));
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->legend()->setLabelColor(Qt::black);
     return chart;
@@ -159,7 +166,7 @@ QChart* MakeInOutChart(const InOutChartData& data)
 
     auto* categories = new QBarCategoryAxis;
     categories->append(labels.isEmpty() ? QStringList{QString()} : labels);
-    QCategoryAxis* values = moneyAxis(0, high);
+    QCategoryAxis* values = moneyAxis(0, high, true);
     values->setTitleText(QStringLiteral("Amount"));
     if (!perAccount)
         values->setTitleText(QString());
@@ -169,6 +176,9 @@ QChart* MakeInOutChart(const InOutChartData& data)
     series->attachAxis(values);
     darkLabels(categories);
     darkLabels(values);
+    // Account names in full: the chart makes room for them rather than
+    // cutting them to "...".
+    categories->setTruncateLabels(false);
     if (!perAccount && labels.size() > 12)
         categories->setLabelsAngle(-90);
 
@@ -213,7 +223,7 @@ QChart* MakeBalanceChart(const BalanceChartData& data)
         const qint64 x = p.date.startOfDay().toMSecsSinceEpoch();
         const double y = position(p.balance);
         // A step: the balance holds until the next day with transactions.
-        if (i > 0)
+        if (i > 0 && data.steps)
             line->append(double(x), line->points().constLast().y());
         line->append(double(x), y);
         markers->append(double(x), y);
@@ -224,7 +234,7 @@ QChart* MakeBalanceChart(const BalanceChartData& data)
         last = x;
     }
     // The last balance holds to the end of the period.
-    if (!marked.isEmpty() && data.to.isValid()) {
+    if (!marked.isEmpty() && data.to.isValid() && data.steps) {
         const qint64 end = data.to.startOfDay().toMSecsSinceEpoch();
         if (end > last) {
             line->append(double(end), line->points().constLast().y());
@@ -242,8 +252,8 @@ QChart* MakeBalanceChart(const BalanceChartData& data)
     dates->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
     dates->setFormat(last - first > 300 * day ? QStringLiteral("d MMM yyyy") : QStringLiteral("d MMM"));
     dates->setTickCount(6);
-    const double pad = std::max((high - low) * 0.05, 0.01);
-    QCategoryAxis* values = moneyAxis(low - (low < 0 ? pad : 0), high + pad);
+    const double pad = (high - low) * 0.05;
+    QCategoryAxis* values = moneyAxis(low - pad, high + pad, false);
     chart->addAxis(dates, Qt::AlignBottom);
     chart->addAxis(values, Qt::AlignLeft);
     for (QAbstractSeries* s : {static_cast<QAbstractSeries*>(line), static_cast<QAbstractSeries*>(markers)}) {

@@ -159,6 +159,7 @@ std::optional<BalanceChartData> GroupBalanceChartData(const XmlDocument& data, c
                              from, to, locale);
     chart.from = from;
     chart.to = to;
+    chart.steps = false;
     if (!from.isValid() || !to.isValid() || from > to)
         return chart;
     const QList<int> codes = MemberCodes(node.attribute(QStringLiteral("gi")));

@@ -57,6 +57,9 @@ struct BalanceChartData
     QString title;
     // The period: the line runs on to its last day.
     QDate from, to;
+    // A balance that holds until the next point (a step line), as a day's
+    // balance does; month-end figures are joined straight.
+    bool steps = true;
     QList<BalancePoint> points;
     bool empty = true;
     bool trouble = false;

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QStackedWidget>
 
@@ -129,10 +130,30 @@ void PeriodReportWindow::setViewMode(int mode)
         mode = 0;
     m_viewMode = mode;
     viewButtons.at(mode)->setChecked(true);
-    if (mode > 0)
+    if (mode > 0) {
+        makeRoomForChart();
         drawChart(mode);
+    }
     pageStack->setCurrentIndex(mode > 0 ? 1 : 0);
     cmdSaveChart->setEnabled(mode > 0 && m_chartPanel->hasData());
+}
+
+void PeriodReportWindow::makeRoomForChart()
+{
+    // Fifteen accounts' bars and their names need about this much height.
+    constexpr int kChartHeight = 420;
+    const int extra = kChartHeight - pageStack->height();
+    if (extra <= 0 || !isVisible())
+        return;
+    // The frame around the window (its sub-window in the main window), grown
+    // within the area that holds it, moved up where there is no room below.
+    QWidget* frame = isWindow() || !parentWidget() ? this : parentWidget();
+    QRect area = frame->isWindow() ? frame->screen()->availableGeometry() : frame->parentWidget()->rect();
+    QRect g = frame->geometry();
+    const int height = std::min(g.height() + extra, area.height());
+    g.moveTop(std::max(area.top(), std::min(g.top(), area.bottom() + 1 - height)));
+    g.setHeight(height);
+    frame->setGeometry(g);
 }
 
 void PeriodReportWindow::updateViewSwitch()

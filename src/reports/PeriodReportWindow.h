@@ -89,6 +89,9 @@ protected:
 
 private:
     void placePleaseWait();
+    // Grows the window, within the room there is, so that a chart has the
+    // height it needs to be read.
+    void makeRoomForChart();
 
     BookContext m_book;
     DateSelector* m_dates = nullptr;

@@ -334,7 +334,12 @@ private slots:
         QCOMPARE(points.size(), days.size() + 1);
         QCOMPARE(BalanceMarkers(panel->chart())->count(), points.size());
 
-        panel->setFocus();
+        // Tab reaches the chart from the switch (the hidden page is passed over).
+        w->findChild<QPushButton*>(QStringLiteral("cmdSaveChart"))->setFocus();
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(panel));
+        QCOMPARE(w->findChild<QLabel*>(QStringLiteral("lblChartPoint"))->text(),
+                 QStringLiteral("Left, Right: the days; Enter: open the day"));
         pressKey(Qt::Key_Right);
         QCOMPARE(panel->pointText(), QStringLiteral("Opening balance: ")
                                          + Money::fromUnits(m_book.balance({4}, from.addDays(-1)) * 100).formatGrouped());
