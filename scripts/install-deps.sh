@@ -4,6 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libqt6printsupport6
+          qt6-charts-dev  # the charts beside the report pages
           libxml2-dev libxslt1-dev xvfb xauth fonts-dejavu-core
           libsodium-dev  # the encryption of books that opt in
           clang-format  # the format check of .ci/run

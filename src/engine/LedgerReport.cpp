@@ -16,8 +16,8 @@ bool LedgerReport::loadText(const QByteArray& text, Error* error)
     return m_template.loadText(text, error);
 }
 
-QByteArray LedgerReport::ListingBook(
-    const XmlDocument& data, int code, int from, int to, bool* overflowed)
+QByteArray LedgerReport::ListingBook(const XmlDocument& data, int code, int from, int to,
+    bool* overflowed, QList<BalancePoint>* points)
 {
     const QList<ListingRow> rows = ListingRows(data, [code, to](int dt, int fAc, int tAc) {
         return dt > 0 && dt <= to && (fAc == code || tAc == code);
@@ -34,6 +34,8 @@ QByteArray LedgerReport::ListingBook(
     int day = 0;
     int rowsOfDay = 0;
     auto closeDay = [&] {
+        if (points && rowsOfDay > 0)
+            points->append({DocDateToDate(day), balance.value(), false});
         if (rowsOfDay > 1) {
             xml += "<Total";
             AppendAttribute(xml, "in", dayIn.text());
@@ -54,6 +56,10 @@ QByteArray LedgerReport::ListingBook(
             balance.subtract(r.amount);
     }
     const QString opening = balance.text();
+    if (points) {
+        points->clear();
+        points->append({DocDateToDate(from).addDays(-1), balance.value(), true});
+    }
     for (qsizetype i = first; i < rows.size(); ++i) {
         const ListingRow& r = rows.at(i);
         if (r.dt != day) {
@@ -123,6 +129,7 @@ bool LedgerReport::build(const XmlDocument& data, int code, const QString& accou
     const QDate& from, const QDate& to, const QString& dateExpression, QString* page, Error* error)
 {
     m_overflowed = false;
+    m_points.clear();
     if (!m_template.isLoaded() || data.isNull()) {
         if (error)
             *error = {91, QStringLiteral("No template or no book")};
@@ -137,7 +144,7 @@ bool LedgerReport::build(const XmlDocument& data, int code, const QString& accou
         return false;
     {
         XmlDocument listing;
-        if (!listing.loadXml(ListingBook(data, code, first, last, &m_overflowed), error))
+        if (!listing.loadXml(ListingBook(data, code, first, last, &m_overflowed, &m_points), error))
             return false;
         *page = m_template.TransformNode(listing.documentElement());
     }

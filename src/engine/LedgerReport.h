@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QString>
 
+#include "engine/ChartData.h"
 #include "engine/ReportTemplate.h"
 
 namespace qb {
@@ -29,6 +30,9 @@ public:
     // Whether a sum of the last page left the money range (the page shows
     // the error mark in its place).
     bool overflowed() const { return m_overflowed; }
+    // The running balance of the last page for its chart: the opening
+    // balance, then the balance at the end of each day with transactions.
+    const QList<BalancePoint>& balancePoints() const { return m_points; }
 
     // The listing worked out in one exact walk over the account's
     // transactions in date and number order, every figure written out
@@ -41,8 +45,10 @@ public:
     // Money into the account counts positive. An amount that cannot be read
     // shows the error mark, and so does every sum it is part of and every
     // sum that leaves the range (*overflowed is then set).
+    // points, when given, gets the opening balance (dated the day before
+    // from) and the closing balance of each day of the listing.
     static QByteArray ListingBook(const XmlDocument& data, int code, int from, int to,
-        bool* overflowed = nullptr);
+        bool* overflowed = nullptr, QList<BalancePoint>* points = nullptr);
 
     // "Transaction listing for '" + name + "' - From " + from + " To " + to,
     // the dates in the short date format.
@@ -54,6 +60,7 @@ public:
 private:
     ReportTemplate m_template;
     bool m_overflowed = false;
+    QList<BalancePoint> m_points;
 };
 
 // The name of the account head with this code; empty when there is none.

@@ -63,6 +63,8 @@ public:
     }
     bool overflowed() const { return m_sum.overflowed(); }
     bool known() const { return !m_unreadable && !m_sum.overflowed(); }
+    // The sum, or nothing when it cannot be given.
+    std::optional<Money> value() const { return m_unreadable ? std::nullopt : m_sum.value(); }
     // "1,234.56", or Money::errorMark().
     QString text() const { return m_unreadable ? Money::errorMark() : m_sum.formatGrouped(); }
 

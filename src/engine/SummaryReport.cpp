@@ -27,6 +27,8 @@ QString quoted(const QString& text)
 struct AccountFigures
 {
     FigureSum opening, in, out;
+    QString name;
+    int count = 0;
 };
 
 // The text of an attribute or element as the parser left it, read in place:
@@ -112,7 +114,9 @@ XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, 
             heads.appendCopy(head);
             if (!sums.contains(code)) {
                 listed.append(code);
-                sums.insert(code, {});
+                AccountFigures figures;
+                figures.name = head.attribute(QStringLiteral("AcName"));
+                sums.insert(code, figures);
             }
         }
     }
@@ -158,6 +162,12 @@ XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, 
         const bool before = date < from;
         if (!before && date > to)
             continue;
+        if (!before) {
+            if (into)
+                ++into->count;
+            if (outOf && outOf != into)
+                ++outOf->count;
+        }
         const std::optional<QByteArrayView> text = plainText(t);
         std::optional<Money> amount;
         if (text) {
@@ -195,6 +205,7 @@ XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, 
         row.setAttribute(QStringLiteral("In"), f.in.grouped());
         row.setAttribute(QStringLiteral("Out"), f.out.grouped());
         row.setAttribute(QStringLiteral("Closing"), closing.grouped());
+        result->accounts.append({code.toInt(), f.name, f.opening, f.in, f.out, f.count});
         result->inTotal.add(f.in);
         result->outTotal.add(f.out);
         for (const FigureSum* figure : {&f.opening, &f.in, &f.out, &closing})

@@ -7,6 +7,7 @@
 // written into its cells afterwards.
 
 #include <QDate>
+#include <QList>
 #include <QLocale>
 #include <QString>
 
@@ -29,6 +30,17 @@ struct SummarySubject
     static SummarySubject group(const QString& name) { return {0, {}, name}; }
 };
 
+// One account of a summary with its exact figures, for whatever draws them
+// (the chart beside the page).
+struct SummaryAccount
+{
+    int code = 0;
+    QString name;
+    FigureSum opening, in, out;
+    // Transactions of the account within the period.
+    int count = 0;
+};
+
 struct SummaryResult
 {
     // False when the subject is a group the book no longer holds: the page
@@ -43,6 +55,9 @@ struct SummaryResult
     // An amount that could not be read, or a sum out of range, is shown as
     // the error mark somewhere on the page.
     FigureTrouble trouble;
+    // The listed accounts in the order of their heads in the book, with the
+    // figures the page shows.
+    QList<SummaryAccount> accounts;
 };
 
 class PeriodSummaryReport final

@@ -11,10 +11,13 @@
 #include "store/BookContext.h"
 #include "windows/DataWindow.h"
 
+class QButtonGroup;
 class QPushButton;
+class QStackedWidget;
 
 namespace qb {
 
+class ChartPanel;
 class DateSelector;
 
 class PeriodReportWindow : public DataWindow
@@ -36,6 +39,14 @@ public:
     // True while a refresh is under way.
     bool isRefreshing() const { return m_refreshing; }
 
+    // What the window shows: 0 the page, 1 and on the charts named when the
+    // switch was made.
+    int viewMode() const { return m_viewMode; }
+    // Shows the page (0) or a chart; a chart is drawn from the figures of
+    // the last refresh, never worked out again.
+    void setViewMode(int mode);
+    ChartPanel* chartPanel() const { return m_chartPanel; }
+
 protected:
     // Makes the page of the current selection (title in place, no style head
     // yet). False when no page can be made: the refresh then ends quietly.
@@ -47,12 +58,43 @@ protected:
 
     const BookContext& book() const { return m_book; }
 
+    // Makes the view switch: a button "Table" and one checkable button per
+    // chart name (Ctrl+1, Ctrl+2 ... within the window), and "Save Chart..."
+    // (PNG, Ctrl+S); WebBrowser1 and the chart panel go into pageStack,
+    // which the window lays out in the page's place.
+    void buildViewSwitch(const QStringList& chartNames);
+    // Draws chart mode (1 and on) into chartPanel() from the window's figures.
+    virtual void drawChart(int mode) { Q_UNUSED(mode); }
+    // Whether chart mode can be shown for what is chosen now (its button is
+    // enabled only then). Every chart here.
+    virtual bool chartAvailable(int mode) const
+    {
+        Q_UNUSED(mode);
+        return true;
+    }
+    // Enables the switch's buttons for what is chosen now; a chart that is
+    // no longer available goes back to the page.
+    void updateViewSwitch();
+    // The Print button: the page, or the chart when one is shown.
+    void printReport();
+
     QPushButton* cmdPrint = nullptr;
+    QWidget* viewSwitch = nullptr; // the row of switch buttons
+    QStackedWidget* pageStack = nullptr;
+    QList<QPushButton*> viewButtons;
+    QPushButton* cmdSaveChart = nullptr;
 
 private:
+    // Grows the window, within the room there is, so that a chart has the
+    // height it needs to be read.
+    void makeRoomForChart();
+
     BookContext m_book;
     DateSelector* m_dates = nullptr;
     bool m_refreshing = false;
+    int m_viewMode = 0;
+    ChartPanel* m_chartPanel = nullptr;
+    QButtonGroup* m_viewGroup = nullptr;
 };
 
 } // namespace qb

@@ -9,9 +9,11 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "charts/ChartPanel.h"
 #include "controls/AccountCombo.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
@@ -30,6 +32,10 @@ frmLedger::frmLedger(const BookContext& book, QWidget* parent)
     connect(cmbAccount, &AccountCombo::choiceChanged, this, &frmLedger::RefreshReport);
     connect(cmdRefresh, &QPushButton::clicked, this, &frmLedger::RefreshReport);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    // A day on the balance line opens what a date link of the page opens.
+    connect(chartPanel(), &ChartPanel::dayChosen, this, [this](const QDate& day) {
+        linkClicked(DateTokenPrefix() + day.toString(QStringLiteral("yyyyMMdd")));
+    });
     Form_Load();
 }
 
@@ -88,10 +94,12 @@ void frmLedger::buildUi()
     buttons->addWidget(cmdRefresh);
     buttons->addWidget(cmdPrint);
     buttons->addWidget(cmdClose);
+    buildViewSwitch({QStringLiteral("Chart")});
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(4, 4, 4, 4);
     outer->addLayout(top);
-    outer->addWidget(WebBrowser1, 1);
+    outer->addWidget(viewSwitch);
+    outer->addWidget(pageStack, 1);
     outer->addLayout(buttons);
     WebBrowser1->setMinimumHeight(120);
 
@@ -102,8 +110,12 @@ void frmLedger::buildUi()
     setTabOrder(d->optQuick[1], d->cmdQuickDateSelect[1]);
     setTabOrder(d->cmdQuickDateSelect[1], d->cmdQuickDateSelect[2]);
     setTabOrder(d->cmdQuickDateSelect[2], d->cmdQuickDateSelect[3]);
-    setTabOrder(d->cmdQuickDateSelect[3], WebBrowser1);
-    setTabOrder(WebBrowser1, cmdRefresh);
+    setTabOrder(d->cmdQuickDateSelect[3], viewButtons.at(0));
+    setTabOrder(viewButtons.at(0), viewButtons.at(1));
+    setTabOrder(viewButtons.at(1), cmdSaveChart);
+    setTabOrder(cmdSaveChart, WebBrowser1);
+    setTabOrder(WebBrowser1, chartPanel());
+    setTabOrder(chartPanel(), cmdRefresh);
     setTabOrder(cmdRefresh, cmdPrint);
     setTabOrder(cmdPrint, cmdClose);
 
@@ -156,8 +168,23 @@ bool frmLedger::buildReport(QString* page)
     const QString name = cmbAccount->currentText();
     setCaption(LedgerReport::Caption(name));
     Error error;
-    return m_report.build(book().store.document(), *code, name, dates()->fromDate(),
-        dates()->toDate(), DateDisplayExpression(), page, &error);
+    const QDate from = dates()->fromDate(), to = dates()->toDate();
+    if (!m_report.build(book().store.document(), *code, name, from, to, DateDisplayExpression(),
+            page, &error))
+        return false;
+    m_balanceChart = LedgerChartData(m_report.balancePoints(), name, from, to);
+    return true;
+}
+
+bool frmLedger::chartAvailable(int /*mode*/) const
+{
+    return m_balanceChart.has_value();
+}
+
+void frmLedger::drawChart(int /*mode*/)
+{
+    if (m_balanceChart)
+        chartPanel()->showBalance(*m_balanceChart);
 }
 
 void frmLedger::bookChanged(const BookChange& change)
@@ -171,8 +198,12 @@ void frmLedger::bookChanged(const BookChange& change)
     }
     if (selectedAccount())
         keepingScroll([this] { RefreshReport(); });
-    else if (had)
+    else if (had) {
         showPlaceholder(PlaceholderText()); // the account is no longer in the book
+        m_balanceChart.reset();
+        chartPanel()->clearChart();
+        updateViewSwitch();
+    }
 }
 
 AccountMenuHides frmLedger::accountMenuHides(int code) const

@@ -43,6 +43,8 @@ protected:
     // "Transaction List" is left out for the window's own account.
     AccountMenuHides accountMenuHides(int code) const override;
     void bookChanged(const BookChange& change) override;
+    void drawChart(int mode) override;
+    bool chartAvailable(int mode) const override;
 
 private:
     void buildUi();
@@ -55,6 +57,8 @@ private:
     QPushButton* cmdClose = nullptr;
 
     LedgerReport m_report;
+    // The running balance of the last page, for its chart.
+    std::optional<BalanceChartData> m_balanceChart;
 };
 
 } // namespace qb

@@ -10,8 +10,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "charts/ChartPanel.h"
 #include "controls/AccountCombo.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
@@ -101,20 +103,27 @@ void frmTransSummary::buildUi()
     buttons->addWidget(cmdRefresh);
     buttons->addWidget(cmdPrint);
     buttons->addWidget(cmdClose);
+    buildViewSwitch({QStringLiteral("Chart"), QStringLiteral("Balance over Time")});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(top);
-    layout->addWidget(WebBrowser1, 1);
+    layout->addWidget(viewSwitch);
+    layout->addWidget(pageStack, 1);
     layout->addLayout(buttons);
     WebBrowser1->setMinimumHeight(80);
 
     setTabOrder(cmbAccount, cmbGroups);
     setTabOrder(cmbGroups, dates()->debFrom);
     setTabOrder(dates()->debFrom, dates()->debTo);
-    setTabOrder(dates()->debTo, cmdRefresh);
+    setTabOrder(dates()->debTo, viewButtons.at(0));
+    setTabOrder(viewButtons.at(0), viewButtons.at(1));
+    setTabOrder(viewButtons.at(1), viewButtons.at(2));
+    setTabOrder(viewButtons.at(2), cmdSaveChart);
+    setTabOrder(cmdSaveChart, cmdRefresh);
     setTabOrder(cmdRefresh, cmdPrint);
     setTabOrder(cmdPrint, cmdClose);
     setTabOrder(cmdClose, WebBrowser1);
+    setTabOrder(WebBrowser1, chartPanel());
     // Never smaller than the controls need, also when the windows are tiled.
     layout->setSizeConstraint(QLayout::SetMinimumSize);
     resize(std::max(minimumWidth(), 760), 500);
@@ -201,11 +210,13 @@ void frmTransSummary::bookChanged(const BookChange& change)
         setCaption(QStringLiteral("Period Summary"));
         QString page = PlaceholderPage(GroupGoneText(group).toHtmlEscaped());
         showPage(page);
+        forgetChart();
         return;
     }
     if (code && !cmbAccount->selectedCode()) {
         setCaption(QStringLiteral("Period Summary"));
         showPlaceholder(PlaceholderText()); // the account is no longer in the book
+        forgetChart();
         return;
     }
     if (cmbAccount->selectedCode() || !group.isEmpty())
@@ -280,13 +291,59 @@ bool frmTransSummary::buildReport(QString* page)
 
     SummaryResult result;
     Error error;
-    const bool built = m_report.build(book().store.document(), dates()->fromDate(),
-                                      dates()->toDate(), subject, &result, &error);
+    const QDate from = dates()->fromDate(), to = dates()->toDate();
+    const bool built = m_report.build(book().store.document(), from, to, subject, &result, &error);
     if (!result.caption.isEmpty())
         setCaption(result.caption);
-    if (built)
+    if (built) {
         *page = result.page;
+        // The chart's figures are the page's: the per-account sums of this
+        // build, or the months of the one account.
+        m_chartFrom = from;
+        m_chartTo = to;
+        m_groupChart.reset();
+        m_chartGroup = result.subjectFound && subject.accountCode <= 0 ? subject.groupName : QString();
+        if (subject.accountCode > 0)
+            m_inOutChart = MonthlyChartData(
+                book().store.document(), subject.accountCode, subject.accountName, from, to);
+        else
+            m_inOutChart = SummaryChartData(result,
+                m_chartGroup.isEmpty() ? QStringLiteral("All accounts")
+                                       : QLatin1Char('\'') + m_chartGroup + QLatin1Char('\''),
+                from, to);
+    }
     return built;
+}
+
+void frmTransSummary::forgetChart()
+{
+    m_inOutChart.reset();
+    m_groupChart.reset();
+    m_chartGroup.clear();
+    chartPanel()->clearChart();
+    updateViewSwitch();
+}
+
+bool frmTransSummary::chartAvailable(int mode) const
+{
+    if (mode == 1)
+        return m_inOutChart.has_value();
+    return m_inOutChart.has_value() && !m_chartGroup.isEmpty();
+}
+
+void frmTransSummary::drawChart(int mode)
+{
+    if (mode == 1 && m_inOutChart) {
+        chartPanel()->showInOut(*m_inOutChart);
+    } else if (mode == 2 && !m_chartGroup.isEmpty()) {
+        if (!m_groupChart)
+            m_groupChart = GroupBalanceChartData(
+                book().store.document(), m_chartGroup, m_chartFrom, m_chartTo);
+        if (m_groupChart)
+            chartPanel()->showBalance(*m_groupChart);
+        else
+            chartPanel()->clearChart();
+    }
 }
 
 AccountMenuHides frmTransSummary::accountMenuHides(int /*code*/) const

@@ -9,6 +9,7 @@
 #include "store/BookContext.h"
 #include "windows/Openers.h"
 #include "reports/PeriodReportWindow.h"
+#include "engine/ChartData.h"
 #include "engine/SummaryReport.h"
 
 class QComboBox;
@@ -53,6 +54,8 @@ protected:
     QDate linkFromDate() const override;
     QDate linkToDate() const override;
     void bookChanged(const BookChange& change) override;
+    void drawChart(int mode) override;
+    bool chartAvailable(int mode) const override;
 
 private:
     void buildUi();
@@ -60,6 +63,8 @@ private:
     void Form_Load();
     void FillLists();
     void fillGroups();
+    // A placeholder replaced the page: no chart until the next page.
+    void forgetChart();
 
     void cmbAccount_Click();
     void cmbGroups_Click();
@@ -73,6 +78,12 @@ private:
     QPushButton* cmdClose = nullptr;
 
     PeriodSummaryReport m_report;
+    // The figures of the last page for its charts: the in-and-out bars made
+    // with the page, the group's balance made when first shown.
+    std::optional<InOutChartData> m_inOutChart;
+    std::optional<BalanceChartData> m_groupChart;
+    QString m_chartGroup; // the group of the last page, when it is one
+    QDate m_chartFrom, m_chartTo;
     // From the start of load until the lists and dates are filled (for good
     // when the load failed): list choices and refreshes do nothing.
     bool m_loading = true;

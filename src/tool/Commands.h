@@ -20,5 +20,6 @@ std::unique_ptr<Command> MakeBackupsCommand();
 std::unique_ptr<Command> MakeExportCommand();
 std::unique_ptr<Command> MakeReportCommand();
 std::unique_ptr<Command> MakeSearchCommand();
+std::unique_ptr<Command> MakeChartCommand();
 
 } // namespace qb

@@ -23,6 +23,7 @@ std::vector<std::unique_ptr<Command>> AllCommands()
     commands.push_back(MakeExportCommand());
     commands.push_back(MakeReportCommand());
     commands.push_back(MakeSearchCommand());
+    commands.push_back(MakeChartCommand());
     return commands;
 }
 

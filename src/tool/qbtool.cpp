@@ -6,12 +6,13 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include "tool/ChartCommand.h"
 #include "tool/CommandOutput.h"
 #include "tool/Tool.h"
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    const auto app = qb::MakeToolApplication(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     const int rc = qb::RunQbtool(QCoreApplication::arguments().mid(1), out, err);

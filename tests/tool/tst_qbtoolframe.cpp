@@ -78,6 +78,9 @@ QList<CommandRow> commandRows()
             locked, 0, 3, 2, {QStringLiteral("-o")}},
         {{QStringLiteral("search"), book, QStringLiteral("--details"), QStringLiteral("pay")},
             locked, 0, 3, 2, {QStringLiteral("-o"), QStringLiteral("--csv")}},
+        {{QStringLiteral("chart"), book, QStringLiteral("summary"), QStringLiteral("--from"),
+             QStringLiteral("2013-01-01"), QStringLiteral("--to"), QStringLiteral("2013-12-31")},
+            locked, 0, 3, 2, {QStringLiteral("-o")}},
     };
 }
 
