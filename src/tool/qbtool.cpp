@@ -26,6 +26,7 @@
 #include "store/Utilities.h"
 #include "store/Xml.h"
 
+#include "tool/BinCommand.h"
 #include "tool/ReportCommand.h"
 #include "tool/SearchCommand.h"
 
@@ -76,6 +77,9 @@ const char kUsageText[] =
     "      Make a report page from a book (see \"qbtool report --help\").\n"
     "  search FILE.qbf [CRITERIA] [-o OUT] [--csv FILE]\n"
     "      Find transactions as the Search window does (see \"qbtool search --help\").\n"
+    "  deleted FILE.qbf | restore FILE.qbf --deleted ID\n"
+    "      List the bin of deleted transactions, or restore one from it (see\n"
+    "      \"qbtool deleted --help\").\n"
     "  help\n"
     "      Show this text.\n"
     "\n"
@@ -141,6 +145,12 @@ public:
             m_out << kUsageText;
             return kOk;
         }
+        if (IsBinCommand(args))
+            return engineCommand(
+                [](const QStringList& a, QTextStream& o, QTextStream& e) {
+                    return runBinCommand(a.first(), a.mid(1), o, e);
+                },
+                args);
         if (command == QStringLiteral("report"))
             return report(rest);
         if (command == QStringLiteral("search"))
