@@ -209,7 +209,7 @@ void frmAcMaster::cmdSave_Click()
                       MsgResult::No)
             == MsgResult::Yes;
         if (changed) {
-            DeleteAccount(editing, &store.history());
+            qb::DeleteAccount(editing, &store.history());
             m_editing.reset();
             m_lastSaved = 0;
         }
