@@ -15,7 +15,7 @@
           </xsl:when>
           <xsl:otherwise>
             <TABLE width="100%" cellspacing="0" cellpadding="2">
-              <TR><TH width="110">Deleted on</TH><TH width="80">Date</TH><TH width="30">No</TH><TH width="110">From</TH><TH width="110">To</TH><TH>Narration</TH><TH width="90">Amount</TH><TH width="60">&#160;</TH></TR>
+              <TR><TH width="105">Deleted on</TH><TH width="75">Date</TH><TH width="25">No</TH><TH width="80">From</TH><TH width="80">To</TH><TH width="160">Narration</TH><TH width="70">Amount</TH><TH width="50">&#160;</TH></TR>
               <xsl:for-each select="/Data/Deleted/d">
                 <TR id="id{@Id}">
                   <TD class="text" style="white-space:nowrap"><xsl:value-of select="@At"/></TD>
