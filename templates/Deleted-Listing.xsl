@@ -15,7 +15,7 @@
           </xsl:when>
           <xsl:otherwise>
             <TABLE width="100%" cellspacing="0" cellpadding="2">
-              <TR><TH width="105">Deleted on</TH><TH width="75">Date</TH><TH width="25">No</TH><TH width="80">From</TH><TH width="80">To</TH><TH width="160">Narration</TH><TH width="70">Amount</TH><TH width="50">&#160;</TH></TR>
+              <TR><TH width="100">Deleted on</TH><TH width="72">Date</TH><TH width="22">No</TH><TH width="75">From</TH><TH width="75">To</TH><TH width="120">Narration</TH><TH width="70">Amount</TH><TH width="50">&#160;</TH></TR>
               <xsl:for-each select="/Data/Deleted/d">
                 <TR id="id{@Id}">
                   <TD class="text" style="white-space:nowrap"><xsl:value-of select="@At"/></TD>
