@@ -17,6 +17,7 @@
 #include "store/BookEdits.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
+#include "store/DeletedTransactions.h"
 
 namespace bench {
 
@@ -201,6 +202,49 @@ std::vector<Step> storeSteps()
     steps.push_back(storeSave(QStringLiteral("store-save-nosync"), false));
     steps.push_back(bareSaveStep(QStringLiteral("bare-save"), false, false));
     steps.push_back(bareSaveStep(QStringLiteral("bare-save-bak"), false, true));
+    // Undo keeps the records a change touched, never the document: a delete
+    // in the middle of the book and its undo cost a walk, not a copy.
+    // The middle transaction is found before the timed run: the figure is the
+    // delete (or its undo) alone.
+    struct Target
+    {
+        qb::XmlNode node;
+    };
+    auto findMiddle = [](Context& c) {
+        const qb::XmlNode trans = qb::DataStore::instance().TransSection();
+        auto target = std::make_shared<Target>();
+        target->node = trans.childElement(int(trans.childElements().size() / 2));
+        c.state = target;
+    };
+    auto deleteTarget = [](Context& c) {
+        qb::DataStore& store = qb::DataStore::instance();
+        qb::DeleteTransaction(store.document(), static_cast<Target*>(c.state.get())->node,
+                              QDateTime::currentDateTime(), &store.history());
+    };
+    steps.push_back(Step{QStringLiteral("delete-to-bin"), {},
+                         QStringLiteral("DeleteTransaction of the middle transaction into the bin, recorded for undo (no save)"),
+                         [](Context& c, QString* why) { return openCopyInStore(c, why); },
+                         [findMiddle](Context& c) {
+                             qb::DataStore& store = qb::DataStore::instance();
+                             store.history().undo(store.document());
+                             findMiddle(c);
+                         },
+                         [deleteTarget](Context& c) {
+                             deleteTarget(c);
+                             return qb::DataStore::instance().history().canUndo();
+                         }});
+    steps.push_back(Step{QStringLiteral("undo-delete"), {},
+                         QStringLiteral("UndoHistory::undo of that delete: the transaction back in its place, out of the bin (no save)"),
+                         [](Context& c, QString* why) { return openCopyInStore(c, why); },
+                         [findMiddle, deleteTarget](Context& c) {
+                             findMiddle(c);
+                             deleteTarget(c);
+                         },
+                         [](Context&) {
+                             qb::DataStore& store = qb::DataStore::instance();
+                             return store.history().undo(store.document()).kind
+                                 == qb::UndoHistory::Outcome::Done;
+                         }});
     return steps;
 }
 

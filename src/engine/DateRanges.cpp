@@ -158,13 +158,20 @@ QString DateRangeListText(const DateRange& range, const QLocale& locale)
     return range.caption + QStringLiteral(" : ") + rangeDates(range, locale);
 }
 
-XmlNode AppendDateRange(XmlNode section, const QDate& from, const QDate& to, const QString& caption)
+XmlNode AppendDateRange(XmlNode section, const QDate& from, const QDate& to,
+                        const QString& caption, UndoHistory* history)
 {
     XmlNode range = section.createElement(QStringLiteral("DR"));
     range.setAttribute(QStringLiteral("From"), qint64(DateToDocDate(from)));
     range.setAttribute(QStringLiteral("To"), qint64(DateToDocDate(to)));
     range.setAttribute(QStringLiteral("Caption"), AllowedCharsOnly(caption));
-    return section.appendChild(range);
+    section.appendChild(range);
+    const QString name = range.attribute(QStringLiteral("Caption")).trimmed();
+    UndoRecorder(history, name.isEmpty() || name == QStringLiteral("-")
+                              ? QStringLiteral("addition of a date range")
+                              : QStringLiteral("addition of date range ") + name)
+        .inserted(range);
+    return range;
 }
 
 XmlDocument CopyOfDateRanges(const XmlNode& section)
@@ -174,9 +181,18 @@ XmlDocument CopyOfDateRanges(const XmlNode& section)
     return copy;
 }
 
-void RebuildDateRanges(XmlNode section, const XmlDocument& source, const QList<int>& positions)
+void RebuildDateRanges(XmlNode section, const XmlDocument& source, const QList<int>& positions,
+                       UndoHistory* history)
 {
     const QList<XmlNode> saved = source.documentElement().childElements();
+    // Recorded as the old ranges taken away from the end and the new ones
+    // appended: undo puts the old list back in its order.
+    UndoRecorder undo(history, QStringLiteral("change of date ranges"));
+    const QString was = undo.isRecording() ? section.xml() : QString();
+    while (XmlNode last = section.lastChildElement()) {
+        undo.removing(last);
+        section.removeChild(last);
+    }
     while (XmlNode child = section.firstChild())
         section.removeChild(child);
     for (const int position : positions) {
@@ -187,7 +203,10 @@ void RebuildDateRanges(XmlNode section, const XmlDocument& source, const QList<i
         for (int i = 0; i < from.attributeCount(); ++i)
             range.setAttribute(from.attributeName(i), from.attributeValue(i));
         section.appendChild(range);
+        undo.inserted(range);
     }
+    if (undo.isRecording() && section.xml() == was)
+        undo.discard();
 }
 
 void ReorderDateRanges(XmlNode section, const QList<int>& positions)

@@ -138,9 +138,9 @@ void frmAcMaster::cmdSave_Click()
 
     bool changed = true;
     if (m_mode == ModeAdd) {
-        m_lastSaved = AddAccountHead(doc, name);
+        m_lastSaved = AddAccountHead(doc, name, &store.history());
     } else if (m_mode == ModeEdit) {
-        RenameAccount(editing, name);
+        RenameAccount(editing, name, &store.history());
         m_lastSaved = *m_editing;
     } else {
         const AccountDeletion deletion = CheckAccountDeletion(doc, *m_editing);
@@ -155,7 +155,7 @@ void frmAcMaster::cmdSave_Click()
                       MsgResult::No)
             == MsgResult::Yes;
         if (changed) {
-            editing.parent().removeChild(editing);
+            qb::DeleteAccount(editing, &store.history());
             m_editing.reset();
             m_lastSaved = 0;
         }

@@ -249,14 +249,14 @@ void frmGroups::cmdSave_Click()
     // group list that opened the dialog shows the change itself.
     const QObject* list = parent();
     if (m_mode == ModeAdd) {
-        AddGroup(doc, name, gi);
+        AddGroup(doc, name, gi, &store.history());
         AnnounceBookChange(BookChange::Groups, list);
     } else if (m_mode == ModeEdit) {
         const QString was = mnodEditing.text();
-        UpdateGroup(mnodEditing, name, gi);
+        UpdateGroup(mnodEditing, name, gi, &store.history());
         BookChanges::instance().announceGroupRename(was, name, list);
     } else {
-        mnodEditing.parent().removeChild(mnodEditing);
+        DeleteGroup(mnodEditing, &store.history());
         mnodEditing = XmlNode();
         AnnounceBookChange(BookChange::Groups, list);
     }

@@ -4,6 +4,7 @@
 #include "reports/frmLedger.h"
 #include "masters/frmAcMaster.h"
 #include "masters/frmGroupMaster.h"
+#include "transactions/frmDeleted.h"
 #include "transactions/frmSearch.h"
 #include "transactions/frmTrans.h"
 #include "reports/frmTransSummary.h"
@@ -24,6 +25,8 @@ void RegisterDataWindows()
                              [](const BookContext& book) { return new frmGroupMaster(book); });
     Openers::registerFactory(WindowKind::Search,
                              [](const BookContext& book) { return new frmSearch(book); });
+    Openers::registerFactory(WindowKind::DeletedTransactions,
+                             [](const BookContext& book) { return new frmDeleted(book); });
 }
 
 } // namespace qb

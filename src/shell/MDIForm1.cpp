@@ -24,6 +24,8 @@
 #include "shell/MdiWindowHost.h"
 #include "windows/Openers.h"
 #include "shell/RecentFiles.h"
+#include "shell/UndoCommands.h"
+#include "windows/BookChanges.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
 #include "windows/WindowList.h"
@@ -67,6 +69,7 @@ MDIForm1::MDIForm1(const BookContext& book, QWidget* parent) : QMainWindow(paren
     m_book.store.setClock(&m_book.clock);
     WindowHost::install(m_windowHost);
     Openers::setBook(m_book);
+    qApp->installEventFilter(new UndoKeyFilter(this));
 }
 
 MDIForm1::~MDIForm1()
@@ -216,6 +219,21 @@ void MDIForm1::buildMenus()
                QKeySequence(Qt::Key_F2));
     addCommand(mnuTransactions, "mnuTrnSearch", QStringLiteral("&Search"), &MDIForm1::mnuTrnSearch_Click,
                QKeySequence(Qt::Key_F3));
+    // Undo and Redo live here rather than in an Edit menu of their own: the
+    // menu bar keeps its menus, and Alt+E stays with the windows' own
+    // "Dat&e" and "Y&ear".
+    addSeparator(mnuTransactions, "sepTrnUndo");
+    mnuTrnUndo = addCommand(mnuTransactions, "mnuTrnUndo", QStringLiteral("Undo"),
+                            &MDIForm1::mnuTrnUndo_Click, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuTrnRedo = addCommand(mnuTransactions, "mnuTrnRedo", QStringLiteral("Redo"),
+                            &MDIForm1::mnuTrnRedo_Click, QKeySequence(Qt::CTRL | Qt::Key_Y));
+    mnuTrnRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y),
+                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    addSeparator(mnuTransactions, "sepTrnDeleted");
+    addCommand(mnuTransactions, "mnuTrnDeleted", QStringLiteral("&Deleted Transactions"),
+               &MDIForm1::mnuTrnDeleted_Click);
+    connect(mnuTransactions, &QMenu::aboutToShow, this, &MDIForm1::updateUndoCaptions);
+    connect(&BookChanges::instance(), &BookChanges::changed, this, &MDIForm1::updateUndoCaptions);
 
     mnuReports = menu("mnuReports", QStringLiteral("&Reports"));
     addCommand(mnuReports, "mnuRptTransactionList", QStringLiteral("&Transaction List"),
@@ -538,6 +556,35 @@ void MDIForm1::mnuTrnEntry_Click()
     if (m_fileCommands->NoFileOpen())
         return;
     OpenTransactionEntry(DateToDocDate(m_book.clock.today()));
+}
+
+void MDIForm1::mnuTrnUndo_Click()
+{
+    if (m_fileCommands->NoFileOpen())
+        return;
+    UndoBookChange(m_book.store);
+    updateUndoCaptions();
+}
+
+void MDIForm1::mnuTrnRedo_Click()
+{
+    if (m_fileCommands->NoFileOpen())
+        return;
+    RedoBookChange(m_book.store);
+    updateUndoCaptions();
+}
+
+void MDIForm1::mnuTrnDeleted_Click()
+{
+    if (m_fileCommands->NoFileOpen())
+        return;
+    OpenDeletedTransactions();
+}
+
+void MDIForm1::updateUndoCaptions()
+{
+    mnuTrnUndo->setText(UndoMenuCaption(m_book.store));
+    mnuTrnRedo->setText(RedoMenuCaption(m_book.store));
 }
 
 void MDIForm1::mnuTrnSearch_Click()

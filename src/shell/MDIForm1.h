@@ -97,6 +97,11 @@ private:
     void mnuMasterGroups_Click();
     void mnuTrnEntry_Click();
     void mnuTrnSearch_Click();
+    void mnuTrnUndo_Click();
+    void mnuTrnRedo_Click();
+    void mnuTrnDeleted_Click();
+    // Undo and Redo name the change they would reverse or repeat.
+    void updateUndoCaptions();
     void mnuRptTransactionList_Click();
     void mnuRptPeriodySummary_Click();
     // View, Window, Help
@@ -133,6 +138,8 @@ private:
     QAction* mnuFileLoadlastDatabaseOnStartup = nullptr;
     QAction* sep1344 = nullptr;
     QList<QAction*> mnuFileMRUF; // entries 1 to 5 at positions 0 to 4
+    QAction* mnuTrnUndo = nullptr;
+    QAction* mnuTrnRedo = nullptr;
     QAction* mnuViewToolbar = nullptr;
     QAction* mnuViewStatusBar = nullptr;
 };

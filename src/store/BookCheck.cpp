@@ -1,5 +1,6 @@
 #include "store/BookCheck.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QSet>
 
@@ -87,6 +88,14 @@ public:
         QHash<QString, int> count;
         for (const XmlNode& child : root.childElements()) {
             const QString name = child.name();
+            if (name == QStringLiteral("Deleted")) {
+                // The bin: optional, added by the first deletion.
+                if (count[name]++ == 0)
+                    checkDeleted(child);
+                else if (count[name] == 2)
+                    m_out << QStringLiteral("section Deleted appears more than once");
+                continue;
+            }
             if (!kSections.contains(name)) {
                 m_out << QStringLiteral("unexpected element ") + name + QStringLiteral(" in Data");
                 continue;
@@ -319,6 +328,49 @@ private:
             if (!isDocumentDate(r.attribute(QStringLiteral("From")))
                 || !isDocumentDate(r.attribute(QStringLiteral("To"))))
                 m_out << where + QStringLiteral("From and To must be dates of eight digits (yyyymmdd)");
+        }
+    }
+
+    // Each entry: a d with Id (unique), At (yyyyMMddHHmmss), then the
+    // transaction's attributes in their order and a plain amount. Accounts
+    // may have gone since: a restore refuses those.
+    void checkDeleted(const XmlNode& section)
+    {
+        QSet<QString> ids;
+        int position = 0;
+        for (XmlNode d = section.firstChildElement(); d; d = d.nextSiblingElement()) {
+            ++position;
+            const QString id = d.attribute(QStringLiteral("Id"));
+            const QString where = QStringLiteral("deleted transaction ") + QString::number(position)
+                + QStringLiteral(" (Id ") + id + QStringLiteral("): ");
+            if (d.name() != QStringLiteral("d")) {
+                m_out << QStringLiteral("Deleted holds an element ") + d.name();
+                continue;
+            }
+            if (const QString order = orderProblem(d,
+                    {QStringLiteral("Id"), QStringLiteral("At"), QStringLiteral("No"), QStringLiteral("dt"),
+                     QStringLiteral("fAc"), QStringLiteral("tAc"), QStringLiteral("Nar")});
+                !order.isEmpty())
+                m_out << where + order;
+            if (!positiveCode(id))
+                m_out << where + QStringLiteral("Id must be a number of 1 or more");
+            else if (ids.contains(id))
+                m_out << where + QStringLiteral("Id is used more than once");
+            ids.insert(id);
+            const QString at = d.attribute(QStringLiteral("At"));
+            if (at.size() != 14
+                || !QDateTime::fromString(at, QStringLiteral("yyyyMMddHHmmss")).isValid())
+                m_out << where + QStringLiteral("At must be a time of fourteen digits (yyyymmddhhmmss)");
+            if (!positiveCode(d.attribute(QStringLiteral("No"))))
+                m_out << where + QStringLiteral("No must be a number of 1 or more");
+            if (!isDocumentDate(d.attribute(QStringLiteral("dt"))))
+                m_out << where + QStringLiteral("dt must be a date of eight digits (yyyymmdd)");
+            if (!positiveCode(d.attribute(QStringLiteral("fAc")))
+                || !positiveCode(d.attribute(QStringLiteral("tAc"))))
+                m_out << where + QStringLiteral("fAc and tAc must be account codes");
+            if (!BookCheck::isPlainAmount(d.text()))
+                m_out << where + QStringLiteral("amount ") + quoted(d.text())
+                        + QStringLiteral(" is not a plain positive number");
         }
     }
 

@@ -78,7 +78,8 @@ XmlNode FindTransaction(const XmlDocument& document, const TransactionKey& key)
                                      + QLatin1Char(']'));
 }
 
-TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fields)
+TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fields,
+                              UndoHistory* history)
 {
     Trans record;
     record.No = NextTransactionNumber(document, fields.date);
@@ -86,14 +87,19 @@ TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fi
     record.fAc = fields.from;
     record.tAc = fields.to;
     record.Nar = fields.narration;
-    record.CreateNode(document.selectSingleNode(QStringLiteral("/Data/Trans")))
-        .setText(fields.amount.toText());
+    XmlNode added = record.CreateNode(document.selectSingleNode(QStringLiteral("/Data/Trans")));
+    added.setText(fields.amount.toText());
+    UndoRecorder undo(history, QStringLiteral("entry of transaction ") + QString::number(record.No)
+                                   + QStringLiteral(" on ") + CaptionDate(record.dt));
+    undo.inserted(added);
     return {record.dt, record.No};
 }
 
 TransactionKey UpdateTransaction(XmlDocument& document, XmlNode transaction,
-                                 const TransactionFields& fields)
+                                 const TransactionFields& fields, UndoHistory* history)
 {
+    UndoRecorder undo(history, {});
+    undo.changing(transaction);
     int number = transaction.attribute(QStringLiteral("No")).toInt();
     if (transaction.attribute(QStringLiteral("dt")).toInt() != fields.date) {
         // Numbered before the date changes, so the transaction does not count itself.
@@ -105,15 +111,19 @@ TransactionKey UpdateTransaction(XmlDocument& document, XmlNode transaction,
     transaction.setAttribute(QStringLiteral("tAc"), fields.to);
     transaction.setAttribute(QStringLiteral("Nar"), fields.narration);
     transaction.setText(fields.amount.toText());
+    undo.changed(transaction);
+    undo.setCaption(QStringLiteral("edit of transaction ") + QString::number(number)
+                    + QStringLiteral(" on ") + CaptionDate(fields.date));
     return {fields.date, number};
 }
 
-int AddAccountHead(XmlDocument& document, const QString& name)
+int AddAccountHead(XmlDocument& document, const QString& name, UndoHistory* history)
 {
     AcMaster head;
     head.Code = NextAccountCode(document);
     head.AcName = name;
-    head.CreateNode(document.selectSingleNode(QStringLiteral("/Data/AcMaster")));
+    const XmlNode added = head.CreateNode(document.selectSingleNode(QStringLiteral("/Data/AcMaster")));
+    UndoRecorder(history, QStringLiteral("addition of account ") + name).inserted(added);
     return head.Code;
 }
 

@@ -3,11 +3,13 @@
 // Adding, changing and finding records in the document: account heads with
 // their codes, transactions with the numbering rule that keeps numbers unique
 // within a date. Windows and tests use these; the caller saves afterwards.
+// Given a history, each edit adds itself to it as one undo step.
 
 #include <QString>
 #include <QStringList>
 
 #include "store/Money.h"
+#include "store/UndoHistory.h"
 #include "store/Xml.h"
 
 namespace qb {
@@ -41,15 +43,16 @@ XmlNode FindTransaction(const XmlDocument& document, const TransactionKey& key);
 
 // Appends a new transaction to the Trans section, numbered after the highest
 // number of its date; returns its key.
-TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fields);
+TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fields,
+                              UndoHistory* history = nullptr);
 
 // Changes a transaction in place: it keeps its number while its date stays,
 // and takes the next number of the new date when the date changes. Returns the new key.
 TransactionKey UpdateTransaction(XmlDocument& document, XmlNode transaction,
-                                 const TransactionFields& fields);
+                                 const TransactionFields& fields, UndoHistory* history = nullptr);
 
 // Appends an account head with the next code (the highest code plus 1)
 // and the name as given; returns the code.
-int AddAccountHead(XmlDocument& document, const QString& name);
+int AddAccountHead(XmlDocument& document, const QString& name, UndoHistory* history = nullptr);
 
 } // namespace qb

@@ -4,6 +4,7 @@
 // fixed date in tests.
 
 #include <QDate>
+#include <QDateTime>
 
 namespace qb {
 
@@ -12,12 +13,16 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual QDate today() const = 0;
+    // The moment, for times kept in the book (a deletion's); today at the
+    // clock's time of day.
+    virtual QDateTime now() const { return QDateTime(today(), QTime::currentTime()); }
 };
 
 class SystemClock final : public Clock
 {
 public:
     QDate today() const override { return QDate::currentDate(); }
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
 class FixedClock final : public Clock
@@ -28,10 +33,13 @@ public:
     {
     }
     QDate today() const override { return m_date; }
+    QDateTime now() const override { return QDateTime(m_date, m_time); }
     void setToday(QDate date) { m_date = date; }
+    void setTime(QTime time) { m_time = time; }
 
 private:
     QDate m_date;
+    QTime m_time{12, 0};
 };
 
 } // namespace qb

@@ -9,6 +9,7 @@
 
 #include "store/BookCrypto.h"
 #include "store/ClsAX.h"
+#include "store/DeletedTransactions.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
 
@@ -145,6 +146,15 @@ void DataStore::takeHandles()
 void DataStore::dropHandles()
 {
     m_acMaster = m_pValue = m_trans = m_groups = m_narration = m_i = m_dateRanges = XmlNode();
+    // The history and the bin's day belong to the document going.
+    m_history.clear();
+    m_binPruned = QDate();
+}
+
+const Clock& DataStore::clock() const
+{
+    static const SystemClock systemClock;
+    return m_clock ? *m_clock : systemClock;
 }
 
 void DataStore::ShowDataMenus(bool visible)
@@ -512,6 +522,11 @@ bool DataStore::SaveDocument()
         if (const DiskIdentity now = IdentifyFile(CurrentFile); now.exists && !now.sameFileAs(m_onDisk))
             return keepUnsavedChanges(now);
     }
+    // The first save of a day empties the bin of what it keeps no longer.
+    if (const QDate today = clock().today(); today != m_binPruned && hasDocument()) {
+        m_binPruned = today;
+        PruneDeleted(m_document, today, BinKeepDays());
+    }
     // Enciphered and written in the serializer's own buffer: a large book is not copied.
     const bool saved = m_document.useBytes(
         [this](char* text, qsizetype size) { return writeText(text, size, CurrentFile, true); });
@@ -533,8 +548,7 @@ bool DataStore::writeText(char* text, qsizetype size, const QString& fileName, b
     options.key = m_key.get();
     BookError copyError;
     if (dailyCopy) {
-        static const SystemClock systemClock;
-        options.today = (m_clock ? m_clock : &systemClock)->today();
+        options.today = clock().today();
         // The setting is read only when the day's copy is still to be made.
         if (!QFileInfo::exists(DailyCopyPath(fileName, options.today)))
             options.keepDailyCopies = GetSetting(QStringLiteral("Backups"), QStringLiteral("DailyCopies"),

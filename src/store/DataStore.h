@@ -13,6 +13,7 @@
 #include "store/BookFile.h"
 #include "store/BookGuard.h"
 #include "store/Clock.h"
+#include "store/UndoHistory.h"
 #include "store/Xml.h"
 
 namespace qb {
@@ -142,6 +143,11 @@ public:
     bool syncOnSave() const { return m_syncOnSave; }
     // "Today" for the daily copies of the book; the system date unless set.
     void setClock(const Clock* clock) { m_clock = clock; }
+    const Clock& clock() const;
+    // The changes made to the open book in this run, to undo and redo;
+    // emptied when a book is opened or closed.
+    UndoHistory& history() { return m_history; }
+
     // Test helper: a failed daily copy is told again, as after a restart.
     void forgetDailyCopyReport() { m_dailyCopyReported = false; }
 
@@ -182,6 +188,8 @@ private:
     BookError m_lastError;
     const Clock* m_clock = nullptr;
     bool m_dailyCopyReported = false; // a failed daily copy is told once a run
+    UndoHistory m_history;
+    QDate m_binPruned; // the day the bin was last pruned
     BookLock m_lock;         // held while the book is open here (not read-only)
     bool m_readOnly = false;
     DiskIdentity m_onDisk;   // the file as last read or written here

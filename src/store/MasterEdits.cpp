@@ -90,9 +90,21 @@ NameCheck CheckAccountName(
         editing ? accountName(editing) : QString());
 }
 
-void RenameAccount(XmlNode account, const QString& name)
+void RenameAccount(XmlNode account, const QString& name, UndoHistory* history)
 {
+    UndoRecorder undo(history, QStringLiteral("rename of account ") + accountName(account));
+    undo.changing(account);
     account.setAttribute(QStringLiteral("AcName"), name);
+    undo.changed(account);
+}
+
+void DeleteAccount(XmlNode account, UndoHistory* history)
+{
+    if (!account)
+        return;
+    UndoRecorder undo(history, QStringLiteral("delete of account ") + accountName(account));
+    undo.removing(account);
+    account.parent().removeChild(account);
 }
 
 AccountDeletion CheckAccountDeletion(const XmlDocument& document, int code)
@@ -196,19 +208,33 @@ NameCheck CheckGroupName(const XmlDocument& document, const QString& typed, cons
         editing ? groupName(editing) : QString());
 }
 
-XmlNode AddGroup(XmlDocument& document, const QString& name, const QString& gi)
+XmlNode AddGroup(XmlDocument& document, const QString& name, const QString& gi,
+                 UndoHistory* history)
 {
     Groups record;
     record.gi = gi;
     XmlNode group = record.CreateNode(section(document, QStringLiteral("Groups")));
     group.setText(name);
+    UndoRecorder(history, QStringLiteral("addition of group ") + name).inserted(group);
     return group;
 }
 
-void UpdateGroup(XmlNode group, const QString& name, const QString& gi)
+void UpdateGroup(XmlNode group, const QString& name, const QString& gi, UndoHistory* history)
 {
+    UndoRecorder undo(history, QStringLiteral("change of group ") + groupName(group));
+    undo.changing(group);
     group.setText(name);
     group.setAttribute(QStringLiteral("gi"), gi);
+    undo.changed(group);
+}
+
+void DeleteGroup(XmlNode group, UndoHistory* history)
+{
+    if (!group)
+        return;
+    UndoRecorder undo(history, QStringLiteral("delete of group ") + groupName(group));
+    undo.removing(group);
+    group.parent().removeChild(group);
 }
 
 } // namespace qb

@@ -3,12 +3,14 @@
 // Edits of the master data: account heads (add with the next code, rename
 // keeping the code, the rules that keep an account in use from being
 // deleted) and groups with their member lists. The windows and tests use
-// these; the caller saves afterwards.
+// these; the caller saves afterwards. Given a history, each edit adds
+// itself to it as one undo step.
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include "store/UndoHistory.h"
 #include "store/Xml.h"
 
 namespace qb {
@@ -37,7 +39,9 @@ NameCheck CheckAccountName(
 // Adding an account head: AddAccountHead (BookEdits.h).
 
 // The account keeps its code; the name is stored as given.
-void RenameAccount(XmlNode account, const QString& name);
+void RenameAccount(XmlNode account, const QString& name, UndoHistory* history = nullptr);
+// Removes an account head (the caller has checked CheckAccountDeletion).
+void DeleteAccount(XmlNode account, UndoHistory* history = nullptr);
 
 // Why an account cannot be deleted, if it cannot.
 struct AccountDeletion
@@ -72,8 +76,11 @@ NameCheck CheckGroupName(
     const XmlDocument& document, const QString& typed, const XmlNode& editing = {});
 
 // Appends a group with its member list and name as given; returns it.
-XmlNode AddGroup(XmlDocument& document, const QString& name, const QString& gi);
+XmlNode AddGroup(XmlDocument& document, const QString& name, const QString& gi,
+                 UndoHistory* history = nullptr);
 // Sets the name, then the member list (the first attribute).
-void UpdateGroup(XmlNode group, const QString& name, const QString& gi);
+void UpdateGroup(XmlNode group, const QString& name, const QString& gi,
+                 UndoHistory* history = nullptr);
+void DeleteGroup(XmlNode group, UndoHistory* history = nullptr);
 
 } // namespace qb

@@ -325,6 +325,16 @@ XmlNode XmlNode::nextSiblingElement() const
     return m_node ? XmlNode(xmlNextElementSibling(m_node)) : XmlNode();
 }
 
+XmlNode XmlNode::lastChildElement() const
+{
+    return m_node ? XmlNode(xmlLastElementChild(m_node)) : XmlNode();
+}
+
+XmlNode XmlNode::previousSiblingElement() const
+{
+    return m_node ? XmlNode(xmlPreviousElementSibling(m_node)) : XmlNode();
+}
+
 QList<XmlNode> XmlNode::childElements() const
 {
     QList<XmlNode> list;

@@ -67,6 +67,8 @@ public:
     XmlNode nextSibling() const;
     XmlNode firstChildElement() const;
     XmlNode nextSiblingElement() const;
+    XmlNode lastChildElement() const;
+    XmlNode previousSiblingElement() const;
     QList<XmlNode> childElements() const;
     // Child elements having one of the attributes with exactly this value, in
     // document order. A plain walk without XPath: fast on large sections.

@@ -21,5 +21,7 @@ std::unique_ptr<Command> MakeExportCommand();
 std::unique_ptr<Command> MakeReportCommand();
 std::unique_ptr<Command> MakeSearchCommand();
 std::unique_ptr<Command> MakeChartCommand();
+std::unique_ptr<Command> MakeDeletedCommand();
+std::unique_ptr<Command> MakeRestoreCommand();
 
 } // namespace qb

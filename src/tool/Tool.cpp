@@ -24,6 +24,8 @@ std::vector<std::unique_ptr<Command>> AllCommands()
     commands.push_back(MakeReportCommand());
     commands.push_back(MakeSearchCommand());
     commands.push_back(MakeChartCommand());
+    commands.push_back(MakeDeletedCommand());
+    commands.push_back(MakeRestoreCommand());
     return commands;
 }
 

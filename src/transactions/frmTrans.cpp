@@ -15,6 +15,7 @@
 #include "controls/AccountCombo.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
+#include "store/DeletedTransactions.h"
 #include "windows/HtmlView.h"
 #include "store/MasterEdits.h"
 #include "engine/ReportPage.h"
@@ -316,7 +317,7 @@ bool frmTrans::AddAccountIfNew(AccountCombo* combo)
         != MsgResult::Yes) {
         return false;
     }
-    const int code = AddAccountHead(book().document(), name);
+    const int code = AddAccountHead(book().document(), name, &book().history());
     // A failed save has been reported by the store; the account is in the
     // book and goes out with the next save.
     const bool saved = book().SaveDocument();
@@ -419,11 +420,11 @@ void frmTrans::cmdSave_Click()
     }
 
     if (m_entryMode == ModeNew) {
-        m_lastSaved = AddTransaction(doc, fields);
+        m_lastSaved = AddTransaction(doc, fields, &store.history());
         changed = true;
     } else if (m_entryMode == ModeEdit) {
         if (editing) {
-            m_lastSaved = UpdateTransaction(doc, editing, fields);
+            m_lastSaved = UpdateTransaction(doc, editing, fields, &store.history());
             changed = true;
         }
         m_editing.reset();
@@ -434,7 +435,7 @@ void frmTrans::cmdSave_Click()
                    MsgIcon::Question, QStringLiteral("Confirm Deletion"), MsgButtons::YesNo,
                    MsgResult::No)
                 == MsgResult::Yes) {
-            store.TransSection().removeChild(editing);
+            DeleteTransaction(doc, editing, store.clock().now(), &store.history());
             changed = true;
         }
         m_editing.reset();

@@ -135,6 +135,8 @@ QString kindName(WindowKind kind)
         return QStringLiteral("AccountHeads");
     case WindowKind::Groups:
         return QStringLiteral("Groups");
+    case WindowKind::DeletedTransactions:
+        return QStringLiteral("DeletedTransactions");
     }
     return QString();
 }
@@ -149,6 +151,11 @@ QWidget* OpenAccountHeads()
 QWidget* OpenGroups()
 {
     return openSingle(WindowKind::Groups);
+}
+
+QWidget* OpenDeletedTransactions()
+{
+    return openSingle(WindowKind::DeletedTransactions);
 }
 
 QWidget* OpenTransactionList(int code, std::optional<QDate> from, std::optional<QDate> to)

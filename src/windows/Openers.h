@@ -71,7 +71,8 @@ enum class WindowKind {
     TransactionEntry,
     Search,
     AccountHeads,
-    Groups
+    Groups,
+    DeletedTransactions
 };
 
 namespace Openers {
@@ -97,6 +98,8 @@ QString kindName(WindowKind kind);
 // One window of each: the open one is brought to the front, else one is made.
 QWidget* OpenAccountHeads();
 QWidget* OpenGroups();
+// The one Deleted Transactions window (the bin), brought forward or made.
+QWidget* OpenDeletedTransactions();
 
 // Each returns the window it brought forward or created; nullptr when no
 // window matched and no factory is registered. A date argument counts only

@@ -125,12 +125,14 @@ void frmDateRangeAdd::cmdOK_Click()
     XmlNode section = m_book.store.DateRangesSection();
     if (section.isNull())
         return;
-    const XmlNode added
-        = AppendDateRange(section, debFrom->date(), debTo->date(), txtCaption->text());
+    UndoHistory& history = m_book.store.history();
+    const XmlNode added = AppendDateRange(
+        section, debFrom->date(), debTo->date(), txtCaption->text(), &history);
     if (!m_book.store.SaveDocument()) {
         // The store has told the user; the book stays as the file has it and
         // the dialog stays open to try again or cancel.
-        section.removeChild(added);
+        if (!history.revertLast(m_book.store.document()))
+            section.removeChild(added);
         return;
     }
     AnnounceBookChange(BookChange::DateRanges, this);

@@ -139,14 +139,16 @@ void frmDateRangeManage::cmdOK_Click()
     for (int i = 0; i < lstDateRanges->count(); ++i)
         order.append(lstDateRanges->item(i)->data(Qt::UserRole).toInt());
     const XmlDocument saved = CopyOfDateRanges(section);
-    RebuildDateRanges(section, saved, order);
+    RebuildDateRanges(section, saved, order, &m_book.store.history());
     if (!m_book.store.SaveDocument()) {
         // Not saved (the store has said why): the book goes back to what the
         // file holds and the list stays, to try again or cancel.
-        QList<int> all;
-        for (int i = 0; i < saved.documentElement().childElements().size(); ++i)
-            all.append(i);
-        RebuildDateRanges(section, saved, all);
+        if (!m_book.store.history().revertLast(m_book.store.document())) {
+            QList<int> all;
+            for (int i = 0; i < saved.documentElement().childElements().size(); ++i)
+                all.append(i);
+            RebuildDateRanges(section, saved, all);
+        }
         return;
     }
     AnnounceBookChange(BookChange::DateRanges, this);

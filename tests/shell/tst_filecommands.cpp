@@ -281,7 +281,8 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("button");
         for (const char* name : {"mnuFileClose", "mnuFilePassword", "mnuMasterAcHeads", "mnuMasterGroups",
-                                 "mnuTrnEntry", "mnuTrnSearch", "mnuRptTransactionList", "mnuRptPeriodySummary"})
+                                 "mnuTrnEntry", "mnuTrnSearch", "mnuTrnUndo", "mnuTrnRedo", "mnuTrnDeleted",
+                                 "mnuRptTransactionList", "mnuRptPeriodySummary"})
             QTest::newRow(name) << QString::fromLatin1(name) << 0;
         for (int button = 2; button <= 8; ++button)
             QTest::newRow(qPrintable(QStringLiteral("button %1").arg(button))) << QString() << button;

@@ -51,6 +51,18 @@ private slots:
         };
         row("missing Trans", sampleWith("<Trans>", "<Trash>").replace("</Trans>", "</Trash>"),
             {QStringLiteral("unexpected element Trash in Data"), QStringLiteral("missing section Trans")});
+        // The bin: optional; each entry a d with its Id, time and the transaction.
+        row("bin entries", sampleWith("<DateRanges/>", "<DateRanges/><Deleted>"
+            "<d Id=\"1\" At=\"20261207093005\" No=\"1\" dt=\"20130105\" fAc=\"3\" tAc=\"9\" Nar=\"\">2500</d>"
+            "<d Id=\"1\" At=\"20261307093005\" No=\"0\" dt=\"2013015\" fAc=\"3\" tAc=\"2\" Nar=\"\">2.50</d>"
+            "<t No=\"1\"/></Deleted><Deleted/>"),
+            {QStringLiteral("deleted transaction 2 (Id 1): Id is used more than once"),
+             QStringLiteral("deleted transaction 2 (Id 1): At must be a time of fourteen digits (yyyymmddhhmmss)"),
+             QStringLiteral("deleted transaction 2 (Id 1): No must be a number of 1 or more"),
+             QStringLiteral("deleted transaction 2 (Id 1): dt must be a date of eight digits (yyyymmdd)"),
+             QStringLiteral("deleted transaction 2 (Id 1): amount \"2.50\" is not a plain positive number"),
+             QStringLiteral("Deleted holds an element t"),
+             QStringLiteral("section Deleted appears more than once")});
         row("missing I", sampleWith("<I>ABCDEFGHIJKLMNOPQRST</I>", ""),
             {QStringLiteral("missing section I (added when the file is opened)")});
         row("section twice", sampleWith("<Narration>", "<Groups/><Narration>"),

@@ -41,6 +41,10 @@ QString versionLine(const char* program)
 QByteArray bookXml(bool protectedBook)
 {
     QByteArray xml = test::sampleBookXml().replace("gi=\",1,2,\"", "gi=\",1,9,\"");
+    // One transaction in the bin, for deleted and restore.
+    xml.replace("<DateRanges/></Data>",
+        "<DateRanges/><Deleted><d Id=\"1\" At=\"20261201120000\" No=\"2\" dt=\"20130201\" "
+        "fAc=\"1\" tAc=\"4\" Nar=\"Bus\">3.5</d></Deleted></Data>");
     if (protectedBook)
         xml.replace(PasswordDigest(kI).toLatin1(), PasswordDigest(kPassword + kI).toLatin1());
     return xml;
@@ -78,6 +82,9 @@ QList<CommandRow> commandRows()
             locked, 0, 3, 2, {QStringLiteral("-o")}},
         {{QStringLiteral("search"), book, QStringLiteral("--details"), QStringLiteral("pay")},
             locked, 0, 3, 2, {QStringLiteral("-o"), QStringLiteral("--csv")}},
+        {{QStringLiteral("deleted"), book}, locked, 0, 3, 2, {}},
+        {{QStringLiteral("restore"), book, QStringLiteral("--deleted"), QStringLiteral("1")}, locked,
+            0, 3, 2, {}},
         {{QStringLiteral("chart"), book, QStringLiteral("summary"), QStringLiteral("--from"),
              QStringLiteral("2013-01-01"), QStringLiteral("--to"), QStringLiteral("2013-12-31")},
             locked, 0, 3, 2, {QStringLiteral("-o")}},
