@@ -1,5 +1,6 @@
 #include "store/MasterEdits.h"
 
+#include "store/BookSchema.h"
 #include "store/Records.h"
 #include "store/Utilities.h"
 
@@ -51,7 +52,7 @@ NameCheck checkName(const QList<XmlNode>& sameName, const QString& stored, const
 
 QString accountName(const XmlNode& a)
 {
-    return a.attribute(QStringLiteral("AcName"));
+    return a.attribute(schema::kAcName);
 }
 
 QString groupName(const XmlNode& g)
@@ -69,9 +70,9 @@ QString StoredName(const QString& typed)
 XmlNode FindAccount(const XmlDocument& document, int code)
 {
     const QString wanted = QString::number(code);
-    const XmlNode heads = section(document, QStringLiteral("AcMaster"));
+    const XmlNode heads = section(document, schema::kAcMaster);
     for (XmlNode a = heads.firstChildElement(); a; a = a.nextSiblingElement()) {
-        if (a.attribute(QStringLiteral("Code")) == wanted)
+        if (a.attribute(schema::kCode) == wanted)
             return a;
     }
     return {};
@@ -79,7 +80,7 @@ XmlNode FindAccount(const XmlDocument& document, int code)
 
 QList<XmlNode> FindAccountsByName(const XmlDocument& document, const QString& name)
 {
-    return recordsNamed(section(document, QStringLiteral("AcMaster")), name, accountName);
+    return recordsNamed(section(document, schema::kAcMaster), name, accountName);
 }
 
 NameCheck CheckAccountName(
@@ -92,16 +93,16 @@ NameCheck CheckAccountName(
 
 void RenameAccount(XmlNode account, const QString& name)
 {
-    account.setAttribute(QStringLiteral("AcName"), name);
+    account.setAttribute(schema::kAcName, name);
 }
 
 AccountDeletion CheckAccountDeletion(const XmlDocument& document, int code)
 {
     AccountDeletion result;
     const QString member = QLatin1Char(',') + QString::number(code) + QLatin1Char(',');
-    const XmlNode groups = section(document, QStringLiteral("Groups"));
+    const XmlNode groups = section(document, schema::kGroups);
     for (XmlNode g = groups.firstChildElement(); g; g = g.nextSiblingElement()) {
-        if (g.attribute(QStringLiteral("gi")).contains(member))
+        if (g.attribute(schema::kMembers).contains(member))
             result.groups.append(groupName(g));
     }
     if (!result.groups.isEmpty()) {
@@ -109,10 +110,10 @@ AccountDeletion CheckAccountDeletion(const XmlDocument& document, int code)
         return result;
     }
     const QString wanted = QString::number(code);
-    const XmlNode trans = section(document, QStringLiteral("Trans"));
+    const XmlNode trans = section(document, schema::kTrans);
     for (XmlNode t = trans.firstChildElement(); t; t = t.nextSiblingElement()) {
-        if (t.attribute(QStringLiteral("fAc")) == wanted
-            || t.attribute(QStringLiteral("tAc")) == wanted) {
+        if (t.attribute(schema::kFrom) == wanted
+            || t.attribute(schema::kTo) == wanted) {
             result.verdict = AccountDeletion::HasTransactions;
             return result;
         }
@@ -176,7 +177,7 @@ QList<int> MemberCodes(const QString& gi)
 
 XmlNode FindGroup(const XmlDocument& document, const QString& name)
 {
-    const XmlNode groups = section(document, QStringLiteral("Groups"));
+    const XmlNode groups = section(document, schema::kGroups);
     for (XmlNode g = groups.firstChildElement(); g; g = g.nextSiblingElement()) {
         if (groupName(g) == name)
             return g;
@@ -186,7 +187,7 @@ XmlNode FindGroup(const XmlDocument& document, const QString& name)
 
 QList<XmlNode> FindGroupsByName(const XmlDocument& document, const QString& name)
 {
-    return recordsNamed(section(document, QStringLiteral("Groups")), name, groupName);
+    return recordsNamed(section(document, schema::kGroups), name, groupName);
 }
 
 NameCheck CheckGroupName(const XmlDocument& document, const QString& typed, const XmlNode& editing)
@@ -200,7 +201,7 @@ XmlNode AddGroup(XmlDocument& document, const QString& name, const QString& gi)
 {
     Groups record;
     record.gi = gi;
-    XmlNode group = record.CreateNode(section(document, QStringLiteral("Groups")));
+    XmlNode group = record.CreateNode(section(document, schema::kGroups));
     group.setText(name);
     return group;
 }
@@ -208,7 +209,7 @@ XmlNode AddGroup(XmlDocument& document, const QString& name, const QString& gi)
 void UpdateGroup(XmlNode group, const QString& name, const QString& gi)
 {
     group.setText(name);
-    group.setAttribute(QStringLiteral("gi"), gi);
+    group.setAttribute(schema::kMembers, gi);
 }
 
 } // namespace qb

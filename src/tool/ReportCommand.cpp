@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "store/BookSchema.h"
 #include "store/ClsAX.h"
 #include "tool/CommandLine.h"
 #include "tool/CommandOutput.h"
@@ -269,8 +270,7 @@ private:
         const int code = o.account.toInt(&ok);
         if (!ok)
             return usageFail(QStringLiteral("balance needs --account CODE"));
-        if (book.selectSingleNode(QStringLiteral("/Data/AcMaster/a[@Code=") + QString::number(code)
-                                  + QLatin1Char(']')).isNull())
+        if (FindAccount(book, code).isNull())
             return usageFail(QStringLiteral("the book has no account head with code ")
                              + QString::number(code));
         AccountBalance balance;
@@ -302,11 +302,10 @@ private:
         if (!o.account.isEmpty()) {
             bool ok = false;
             const int code = o.account.toInt(&ok);
-            const XmlNode head = book.selectSingleNode(
-                QStringLiteral("/Data/AcMaster/a[@Code=") + QString::number(code) + QLatin1Char(']'));
+            const XmlNode head = FindAccount(book, code);
             if (!ok || code <= 0 || head.isNull())
                 return usageFail(QStringLiteral("the book has no account with code ") + o.account);
-            subject = SummarySubject::account(code, head.attribute(QStringLiteral("AcName")));
+            subject = SummarySubject::account(code, head.attribute(schema::kAcName));
         } else if (!o.group.isEmpty()) {
             // As the window's list finds it: the name as written first, else
             // the first group of that name in another letter case.
@@ -344,8 +343,7 @@ private:
         if (!from.isValid() || !to.isValid())
             return usageFail(
                 QStringLiteral("ledger needs --from and --to as yyyymmdd or yyyy-mm-dd"));
-        if (book.selectSingleNode(QStringLiteral("/Data/AcMaster/a[@Code=") + QString::number(code)
-                                  + QLatin1Char(']')).isNull())
+        if (FindAccount(book, code).isNull())
             return usageFail(QStringLiteral("the book has no account head with code ")
                              + QString::number(code));
         LedgerReport report;

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
-#include <QRegularExpression>
-
 #include "tool/CommandLine.h"
 #include "tool/CommandOutput.h"
 #include "tool/ReportCommand.h"
 #include "engine/ReportPage.h"
 #include "engine/SearchReport.h"
 #include "engine/ShortDate.h"
+#include "store/BookSchema.h"
+#include "store/MasterEdits.h"
+#include "store/Money.h"
 
 namespace qb {
 
@@ -40,17 +41,8 @@ const char kSearchUsage[]
 // decimals), written as plain number text: "0100.50" gives "100.5".
 std::optional<QString> plainAmount(const QString& text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})(?:\\.(\\d{0,2}))?$"));
-    const QRegularExpressionMatch m = pattern.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    QString whole = m.captured(1);
-    while (whole.size() > 1 && whole.startsWith(QLatin1Char('0')))
-        whole.remove(0, 1);
-    QString cents = m.captured(2);
-    while (cents.endsWith(QLatin1Char('0')))
-        cents.chop(1);
-    return cents.isEmpty() ? whole : whole + QLatin1Char('.') + cents;
+    const std::optional<Money> amount = Money::parseEntry(text);
+    return amount ? std::optional<QString>(amount->toText()) : std::nullopt;
 }
 
 struct SearchOptions
@@ -154,13 +146,12 @@ bool criteriaOf(const SearchOptions& o, const XmlDocument& book, SearchCriteria*
     if (!o.accounts.isEmpty()) {
         c->byAccount = true;
         for (int code : o.accounts) {
-            const XmlNode head = book.selectSingleNode(QStringLiteral("/Data/AcMaster/a[@Code=")
-                + QString::number(code) + QLatin1Char(']'));
+            const XmlNode head = FindAccount(book, code);
             if (head.isNull()) {
                 *error = QStringLiteral("the book has no account ") + QString::number(code);
                 return false;
             }
-            c->accounts.append({code, head.attribute(QStringLiteral("AcName"))});
+            c->accounts.append({code, head.attribute(schema::kAcName)});
         }
         // The window's list keeps the accounts by name, letter case ignored.
         std::stable_sort(c->accounts.begin(), c->accounts.end(), [](const auto& a, const auto& b) {
