@@ -14,7 +14,7 @@ namespace {
 
 const QStringList kSections = {schema::kAcMaster, schema::kPValue,
                                schema::kTrans,    schema::kGroups,
-                               schema::kNarration, QStringLiteral("I"),
+                               schema::kNarration, schema::kI,
                                schema::kDateRanges};
 
 // A decimal integer of 1 or more that fits 32 bits; 0 when it is not one.
@@ -99,7 +99,7 @@ public:
         for (const QString& name : kSections) {
             const int n = count.value(name);
             if (n == 0) {
-                const bool repaired = name == QStringLiteral("I") || name == schema::kPValue
+                const bool repaired = name == schema::kI || name == schema::kPValue
                     || name == schema::kDateRanges;
                 m_out << QStringLiteral("missing section ") + name
                         + (repaired ? QStringLiteral(" (added when the file is opened)") : QString());
@@ -108,7 +108,7 @@ public:
                         + QString::number(n) + QStringLiteral(" times");
             }
         }
-        if (const XmlNode i = first.value(QStringLiteral("I"))) {
+        if (const XmlNode i = first.value(schema::kI)) {
             const QString text = i.text();
             bool letters = text.size() == 20;
             for (QChar c : text)
@@ -133,7 +133,7 @@ private:
             const QString code = a.attribute(schema::kCode);
             const QString where = QStringLiteral("account head ") + QString::number(position)
                 + QStringLiteral(" (Code ") + code + QStringLiteral("): ");
-            if (a.name() != QStringLiteral("a")) {
+            if (a.name() != schema::kAccount) {
                 m_out << QStringLiteral("AcMaster holds an element ") + a.name();
                 continue;
             }
@@ -193,7 +193,7 @@ private:
             const QString dt = t.attribute(schema::kDate);
             const QString where = QStringLiteral("transaction ") + QString::number(position)
                 + QStringLiteral(" (dt ") + dt + QStringLiteral(", No ") + no + QStringLiteral("): ");
-            if (t.name() != QStringLiteral("t")) {
+            if (t.name() != schema::kTransaction) {
                 m_out << QStringLiteral("Trans holds an element ") + t.name();
                 continue;
             }

@@ -435,7 +435,7 @@ BookError CheckProtection(const XmlDocument& document, const QString& path)
     const XmlNode p = root.selectSingleNode(schema::kPValue);
     if (!p)
         return {}; // an older file: the open adds the digest of I, no password
-    const XmlNode i = root.selectSingleNode(QStringLiteral("I"));
+    const XmlNode i = root.selectSingleNode(schema::kI);
     if (!i)
         return failure(BookStage::BadProtection, path,
                        reasonOf(QStringLiteral("the book has a PValue but no I section, so its password "
@@ -500,7 +500,7 @@ BookError ParseBook(QByteArray text, const QString& path, Book* book, const Book
         // Protection as the program sees it, after adding what an older file lacks.
         const XmlNode root = doc.documentElement();
         const XmlNode p = root.selectSingleNode(schema::kPValue);
-        const XmlNode i = root.selectSingleNode(QStringLiteral("I"));
+        const XmlNode i = root.selectSingleNode(schema::kI);
         if (root.name() == schema::kData && p && i && p.text() != PasswordDigest(i.text())) {
             const bool given = options.password.has_value();
             if (!given || PasswordDigest(*options.password + i.text()) != p.text()) {

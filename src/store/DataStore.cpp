@@ -117,7 +117,7 @@ void RepairSections(XmlDocument& document)
         return;
     XmlNode i = BookSection(document, schema::kI);
     if (!i) {
-        i = root.appendChild(root.createElement(QStringLiteral("I")));
+        i = root.appendChild(root.createElement(schema::kI));
         i.setText(RandomLetters(20));
     }
     if (!BookSection(document, schema::kPValue)) {

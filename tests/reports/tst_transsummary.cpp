@@ -153,8 +153,8 @@ private slots:
         QCOMPARE(amounts, (QStringList{u"1"_s, u"10.5"_s, u"2.25"_s, u"7"_s}));
 
         const XmlDocument list = AccountListReport::ListBook(data);
-        QCOMPARE(list.evaluate(u"string(//b[@Code='2'])"_s), u"6.25"_s); // 10.5 + 1 - 2.25 - 7
-        QCOMPARE(list.evaluate(u"string(//b[@Code='1'])"_s), u"-6.25"_s);
+        QCOMPARE(list.evaluate(u"string(//b[@Code='2'])"_s), u"2.25"_s); // 10.5 + 1 - 2.25 - 7
+        QCOMPARE(list.evaluate(u"string(//b[@Code='1'])"_s), u"-2.25"_s);
         QCOMPARE(list.evaluate(u"string(//b[@Code='3'])"_s), u"0.00"_s);
 
         SummaryResult result;
