@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include "store/Money.h"
 #include "store/UiServices.h"
 
 namespace qb {
@@ -354,8 +355,7 @@ QString neb::formatDecimal(const QString& plain) const
 
 bool neb::readsAsNumber(const QString& text)
 {
-    static const QRegularExpression number(QStringLiteral("^-?(\\d+\\.?\\d*|\\.\\d+)$"));
-    return number.match(text).hasMatch();
+    return Money::isNumberText(text);
 }
 
 double neb::leadingNumber(const QString& text)

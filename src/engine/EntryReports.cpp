@@ -4,6 +4,7 @@
 
 #include "engine/ListingBook.h"
 #include "engine/ReportPage.h"
+#include "store/BookSchema.h"
 #include "store/Utilities.h"
 
 namespace qb {
@@ -91,32 +92,25 @@ FigureSum AccountBalance::figure(const XmlDocument& data, int code, const QDate&
     // times as much on a busy account of a large book.
     const QString account = QString::number(code);
     const int upTo = DateToDocDate(date);
-    XmlNode trans;
-    const XmlNode root = data.documentElement();
-    for (XmlNode section = root.firstChildElement(); section; section = section.nextSiblingElement()) {
-        if (section.name() == QStringLiteral("Trans")) {
-            trans = section;
-            break;
-        }
-    }
+    const XmlNode trans = TransSectionOf(data);
     if (trans.isNull())
         return total;
     for (const XmlNode& t : trans.childElementsWithAttribute(
-             {QStringLiteral("fAc"), QStringLiteral("tAc")}, account)) {
+             {schema::kFrom, schema::kTo}, account)) {
         bool dated = false;
-        const int dt = t.attribute(QStringLiteral("dt")).toInt(&dated);
+        const int dt = t.attribute(schema::kDate).toInt(&dated);
         if (dated && dt > upTo)
             continue;
         // Every page reads amounts through the one grammar; a transaction
         // whose date or amount cannot be read leaves the balance unknown.
-        const std::optional<Money> amount = Money::parse(t.text());
+        const std::optional<Money> amount = Money::fromBook(t.text());
         if (!amount || !dated) {
             total.markUnreadable();
             continue;
         }
-        if (t.attribute(QStringLiteral("tAc")) == account)
+        if (t.attribute(schema::kTo) == account)
             total.add(*amount);
-        if (t.attribute(QStringLiteral("fAc")) == account)
+        if (t.attribute(schema::kFrom) == account)
             total.subtract(*amount);
     }
     return total;

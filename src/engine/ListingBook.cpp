@@ -2,54 +2,29 @@
 
 #include <algorithm>
 
+#include "store/BookSchema.h"
+
 namespace qb {
-
-namespace {
-
-int numberOf(QByteArrayView text)
-{
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok ? value : 0;
-}
-
-XmlNode transSection(const XmlDocument& data)
-{
-    for (XmlNode s = data.documentElement().firstChildElement(); s; s = s.nextSiblingElement()) {
-        if (s.name() == QStringLiteral("Trans"))
-            return s;
-    }
-    return {};
-}
-
-} // namespace
 
 QList<ListingRow> ListingRows(
     const XmlDocument& data, const std::function<bool(int dt, int fAc, int tAc)>& keep)
 {
     QList<ListingRow> rows;
-    const XmlNode trans = transSection(data);
-    if (trans.isNull())
-        return rows;
-    trans.visitChildElements({QByteArrayLiteral("dt"), QByteArrayLiteral("fAc"),
-                                 QByteArrayLiteral("tAc"), QByteArrayLiteral("No"),
-                                 QByteArrayLiteral("Nar")},
-        [&](const QList<QByteArrayView>& values, QByteArrayView text) {
-            const int dt = numberOf(values.at(0));
-            const int fAc = numberOf(values.at(1));
-            const int tAc = numberOf(values.at(2));
-            if (!keep(dt, fAc, tAc))
-                return;
-            ListingRow row;
-            row.dt = dt;
-            row.fAc = fAc;
-            row.tAc = tAc;
-            row.no = numberOf(values.at(3));
-            row.nar = QString::fromUtf8(values.at(4));
-            // The one reading of an amount; blanks around it are no part of it.
-            row.amount = Money::parse(QString::fromUtf8(text.trimmed()));
-            rows.append(std::move(row));
-        });
+    ForEachTransaction(data, [&](const BookTransaction& t) {
+        const int dt = BookTransaction::numberOf(t.date);
+        const int fAc = BookTransaction::numberOf(t.from);
+        const int tAc = BookTransaction::numberOf(t.to);
+        if (!keep(dt, fAc, tAc))
+            return;
+        ListingRow row;
+        row.dt = dt;
+        row.fAc = fAc;
+        row.tAc = tAc;
+        row.no = BookTransaction::numberOf(t.no);
+        row.nar = QString::fromUtf8(t.narration);
+        row.amount = t.amount();
+        rows.append(std::move(row));
+    });
     std::stable_sort(rows.begin(), rows.end(), [](const ListingRow& a, const ListingRow& b) {
         return a.dt != b.dt ? a.dt < b.dt : a.no < b.no;
     });
@@ -59,15 +34,15 @@ QList<ListingRow> ListingRows(
 QHash<int, QString> AccountNames(const XmlDocument& data)
 {
     QHash<int, QString> names;
+    static const QList<QByteArray> attributes = {schema::kCode.toLatin1(), schema::kAcName.toLatin1()};
     for (XmlNode s = data.documentElement().firstChildElement(); s; s = s.nextSiblingElement()) {
-        if (s.name() != QStringLiteral("AcMaster"))
+        if (s.name() != schema::kAcMaster)
             continue;
-        s.visitChildElements({QByteArrayLiteral("Code"), QByteArrayLiteral("AcName")},
-            [&names](const QList<QByteArrayView>& values, QByteArrayView) {
-                const int code = numberOf(values.at(0));
-                if (!names.contains(code)) // the first head with a code names it
-                    names.insert(code, QString::fromUtf8(values.at(1)));
-            });
+        s.visitChildElements(attributes, [&names](const QList<QByteArrayView>& values, QByteArrayView) {
+            const int code = BookTransaction::numberOf(values.at(0));
+            if (!names.contains(code)) // the first head with a code names it
+                names.insert(code, QString::fromUtf8(values.at(1)));
+        });
     }
     return names;
 }

@@ -4,6 +4,7 @@
 
 #include <QHash>
 
+#include "store/BookSchema.h"
 #include "store/Money.h"
 #include "engine/PageFigures.h"
 
@@ -29,40 +30,38 @@ XmlDocument AccountListReport::ListBook(const XmlDocument& data, FigureTrouble* 
 {
     XmlDocument book = emptyBook();
     XmlNode root = book.documentElement();
-    XmlNode heads = root.appendChild(root.createElement(QStringLiteral("AcMaster")));
+    XmlNode heads = root.appendChild(root.createElement(schema::kAcMaster));
     XmlNode balances = root.appendChild(root.createElement(QStringLiteral("Balances")));
 
     // Balances by the code's text, as the heads and transactions write it.
     QHash<QString, FigureSum> sums;
     QList<XmlNode> copied;
     for (XmlNode s = data.documentElement().firstChildElement(); s; s = s.nextSiblingElement()) {
-        const QString name = s.name();
-        if (name == QStringLiteral("AcMaster")) {
+        if (s.name() == schema::kAcMaster) {
             for (XmlNode a = s.firstChildElement(); a; a = a.nextSiblingElement())
                 copied.append(heads.appendCopy(a));
-        } else if (name == QStringLiteral("Trans")) {
-            // One walk over the transactions for all accounts; every amount
-            // read through the one grammar, and one that cannot be read
-            // marks the balances of both its accounts.
-            s.visitChildElements({QByteArrayLiteral("fAc"), QByteArrayLiteral("tAc")},
-                [&sums](const QList<QByteArrayView>& codes, QByteArrayView text) {
-                    const std::optional<Money> amount = Money::parse(QString::fromLatin1(text));
-                    FigureSum& from = sums[QString::fromLatin1(codes.at(0))];
-                    FigureSum& to = sums[QString::fromLatin1(codes.at(1))];
-                    if (!amount) {
-                        from.markUnreadable();
-                        to.markUnreadable();
-                        return;
-                    }
-                    from.subtract(*amount);
-                    to.add(*amount);
-                });
         }
     }
+    // One walk over the transactions for all accounts; every amount read
+    // through the one grammar, and one that cannot be read marks the
+    // balances of both its accounts. The sums are checked: a balance that
+    // leaves the range shows the error mark.
+    ForEachTransaction(data, [&sums](const BookTransaction& t) {
+        const std::optional<Money> amount = t.amount();
+        FigureSum& from = sums[QString::fromUtf8(t.from)];
+        FigureSum& to = sums[QString::fromUtf8(t.to)];
+        if (!amount) {
+            from.markUnreadable();
+            to.markUnreadable();
+            return;
+        }
+        from.subtract(*amount);
+        to.add(*amount);
+    });
     for (const XmlNode& a : copied) {
-        const QString code = a.attribute(QStringLiteral("Code"));
+        const QString code = a.attribute(schema::kCode);
         XmlNode b = balances.appendChild(root.createElement(QStringLiteral("b")));
-        b.setAttribute(QStringLiteral("Code"), code);
+        b.setAttribute(schema::kCode, code);
         const FigureSum balance = sums.value(code);
         b.setText(balance.grouped());
         if (trouble)
@@ -94,25 +93,25 @@ XmlDocument GroupListReport::ListBook(const XmlDocument& data)
     // list needs; a long member list never becomes a deep recursion.
     XmlDocument book = emptyBook();
     XmlNode root = book.documentElement();
-    XmlNode groups = root.appendChild(root.createElement(QStringLiteral("Groups")));
+    XmlNode groups = root.appendChild(root.createElement(schema::kGroups));
     QHash<QString, QString> names;
     for (XmlNode s = data.documentElement().firstChildElement(); s; s = s.nextSiblingElement()) {
-        if (s.name() != QStringLiteral("AcMaster"))
+        if (s.name() != schema::kAcMaster)
             continue;
         for (XmlNode a = s.firstChildElement(); a; a = a.nextSiblingElement()) {
-            const QString code = a.attribute(QStringLiteral("Code")).trimmed();
+            const QString code = a.attribute(schema::kCode).trimmed();
             if (!names.contains(code))
-                names.insert(code, a.attribute(QStringLiteral("AcName")));
+                names.insert(code, a.attribute(schema::kAcName));
         }
     }
     for (XmlNode s = data.documentElement().firstChildElement(); s; s = s.nextSiblingElement()) {
-        if (s.name() != QStringLiteral("Groups"))
+        if (s.name() != schema::kGroups)
             continue;
         for (XmlNode g = s.firstChildElement(); g; g = g.nextSiblingElement()) {
             XmlNode copy = groups.appendCopy(g);
             QStringList members;
             const QStringList pieces
-                = g.attribute(QStringLiteral("gi")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+                = g.attribute(schema::kMembers).split(QLatin1Char(','), Qt::SkipEmptyParts);
             for (const QString& piece : pieces) {
                 const auto name = names.constFind(piece.trimmed());
                 if (name != names.constEnd())

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "store/BookExport.h"
+#include "store/BookSchema.h"
 #include "store/OutputFile.h"
 #include "engine/ReportPage.h"
 #include "engine/ReportTemplate.h"
@@ -46,7 +47,7 @@ void appendTerm(const QString& term, SearchCriteria::DetailsMode mode, SearchPre
     // quotes it holds.
     const QString l = AllowedCharsOnly(term).trimmed().toLower();
     const QString literal = XPathLiteral(l);
-    const QString narration = fold(QStringLiteral("@Nar"), l);
+    const QString narration = fold(QLatin1Char('@') + schema::kNar, l);
     const QString shown = term.toHtmlEscaped();
     switch (mode) {
     case SearchCriteria::DetailsMode::Contains:
@@ -148,8 +149,9 @@ SearchPredicate BuildSearchPredicate(const SearchCriteria& c, const QLocale& loc
 {
     SearchPredicate p;
     if (c.byDate) {
-        p.filter = QStringLiteral("@dt >= ") + QString::number(DateToDocDate(c.from))
-            + QStringLiteral(" and @dt <= ") + QString::number(DateToDocDate(c.to));
+        p.filter = QLatin1Char('@') + schema::kDate + QStringLiteral(" >= ")
+            + QString::number(DateToDocDate(c.from)) + QStringLiteral(" and @") + schema::kDate
+            + QStringLiteral(" <= ") + QString::number(DateToDocDate(c.to));
         p.summary = QStringLiteral("<BR>[Date : ") + locale.toString(c.from, QLocale::ShortFormat)
             + QStringLiteral(" - ") + locale.toString(c.to, QLocale::ShortFormat)
             + QStringLiteral(" ]");
@@ -175,14 +177,14 @@ SearchPredicate BuildSearchPredicate(const SearchCriteria& c, const QLocale& loc
             }
             switch (c.side) {
             case SearchCriteria::Side::FromOnly:
-                accounts += QStringLiteral(" @fAc = ") + code;
+                accounts += QStringLiteral(" @") + schema::kFrom + QStringLiteral(" = ") + code;
                 break;
             case SearchCriteria::Side::ToOnly:
-                accounts += QStringLiteral(" @tAc = ") + code;
+                accounts += QStringLiteral(" @") + schema::kTo + QStringLiteral(" = ") + code;
                 break;
             case SearchCriteria::Side::FromOrTo:
-                accounts += QStringLiteral(" @fAc = ") + code + QStringLiteral(" or ")
-                    + QStringLiteral(" @tAc = ") + code;
+                accounts += QStringLiteral(" @") + schema::kFrom + QStringLiteral(" = ") + code + QStringLiteral(" or ")
+                    + QStringLiteral(" @") + schema::kTo + QStringLiteral(" = ") + code;
                 break;
             }
             p.summary += a.name.toHtmlEscaped() + QLatin1Char(' ');

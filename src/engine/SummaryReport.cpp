@@ -1,18 +1,16 @@
 #include "engine/SummaryReport.h"
 
 #include <charconv>
-#include <cstring>
 
 #include <QHash>
 #include <QSet>
 
+#include "store/BookSchema.h"
 #include "store/MasterEdits.h"
 #include "engine/ReportPage.h"
 #include "engine/ReportTemplate.h"
 #include "engine/ShortDate.h"
 #include "store/Utilities.h"
-
-#include <libxml/tree.h>
 
 namespace qb {
 
@@ -31,18 +29,6 @@ struct AccountFigures
     int count = 0;
 };
 
-// The text of an attribute or element as the parser left it, read in place:
-// a single text child. Nothing for anything else (mixed content).
-std::optional<QByteArrayView> plainText(const xmlNode* node)
-{
-    const xmlNode* child = node->children;
-    if (!child)
-        return QByteArrayView();
-    if (child->type != XML_TEXT_NODE || child->next)
-        return std::nullopt;
-    return QByteArrayView(reinterpret_cast<const char*>(child->content));
-}
-
 // A date: digits without a leading zero. False for anything else.
 bool readDate(QByteArrayView text, int* value)
 {
@@ -51,16 +37,6 @@ bool readDate(QByteArrayView text, int* value)
     const char* end = text.data() + text.size();
     const auto [at, error] = std::from_chars(text.data(), end, *value);
     return error == std::errc() && at == end;
-}
-
-bool is(const xmlChar* name, const char* text)
-{
-    return std::strcmp(reinterpret_cast<const char*>(name), text) == 0;
-}
-
-bool named(const xmlNode* node, const char* name)
-{
-    return node->type == XML_ELEMENT_NODE && is(node->name, name);
 }
 
 QByteArray rawKey(QByteArrayView text)
@@ -78,8 +54,8 @@ XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, 
     book.loadXml(QByteArrayLiteral("<Data><AcMaster/><Figures/></Data>"));
     XmlNode heads = book.documentElement().firstChildElement();
     XmlNode figures = heads.nextSiblingElement();
-    const xmlNode* root = data.documentElement().raw();
-    if (!root || !named(root, "Data"))
+    const XmlNode root = data.documentElement();
+    if (root.isNull() || root.name() != schema::kData)
         return book;
 
     // The subject's account codes, as text: the account's, or the pieces
@@ -90,7 +66,7 @@ XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, 
         wanted.insert(QByteArray::number(subject.accountCode));
     } else if (!everyAccount) {
         const QStringList pieces
-            = group.attribute(QStringLiteral("gi")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+            = group.attribute(schema::kMembers).split(QLatin1Char(','), Qt::SkipEmptyParts);
         for (const QString& piece : pieces)
             wanted.insert(piece.trimmed().toUtf8());
     }
@@ -98,17 +74,13 @@ XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, 
     // The listed heads, in document order, and their figures by code.
     QList<QByteArray> listed;
     QHash<QByteArray, AccountFigures> sums;
-    const xmlNode* trans = nullptr;
-    for (const xmlNode* section = root->children; section; section = section->next) {
-        if (named(section, "Trans") && !trans)
-            trans = section;
-        if (!named(section, "AcMaster"))
+    for (XmlNode section = root.firstChildElement(); section; section = section.nextSiblingElement()) {
+        if (section.name() != schema::kAcMaster)
             continue;
-        for (const xmlNode* a = section->children; a; a = a->next) {
-            if (!named(a, "a"))
+        for (XmlNode head = section.firstChildElement(); head; head = head.nextSiblingElement()) {
+            if (head.name() != schema::kAccount)
                 continue;
-            XmlNode head(const_cast<xmlNode*>(a));
-            const QByteArray code = head.attribute(QStringLiteral("Code")).toUtf8();
+            const QByteArray code = head.attribute(schema::kCode).toUtf8();
             if (!everyAccount && !wanted.contains(code))
                 continue;
             heads.appendCopy(head);
@@ -122,32 +94,17 @@ XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, 
     }
 
     // One walk over the transactions for every listed account.
-    auto figuresOf = [&sums](const std::optional<QByteArrayView>& code) -> AccountFigures* {
-        if (!code)
-            return nullptr;
-        const auto it = sums.find(rawKey(*code));
+    auto figuresOf = [&sums](QByteArrayView code) -> AccountFigures* {
+        const auto it = sums.find(rawKey(code));
         return it == sums.end() ? nullptr : &it.value();
     };
-    QString amountText;
-    for (const xmlNode* t = trans ? trans->children : nullptr; t; t = t->next) {
-        if (!named(t, "t"))
-            continue;
-        std::optional<QByteArrayView> dt, fAc, tAc;
-        for (const xmlAttr* a = t->properties; a; a = a->next) {
-            const auto* node = reinterpret_cast<const xmlNode*>(a);
-            if (is(a->name, "dt"))
-                dt = plainText(node);
-            else if (is(a->name, "fAc"))
-                fAc = plainText(node);
-            else if (is(a->name, "tAc"))
-                tAc = plainText(node);
-        }
-        AccountFigures* into = figuresOf(tAc);
-        AccountFigures* outOf = figuresOf(fAc);
+    ForEachTransaction(data, [&](const BookTransaction& t) {
+        AccountFigures* into = figuresOf(t.to);
+        AccountFigures* outOf = figuresOf(t.from);
         if (!into && !outOf)
-            continue;
+            return;
         int date = 0;
-        if (!dt || !readDate(*dt, &date)) {
+        if (!readDate(t.date, &date)) {
             // Which period it belongs to is not known: every figure of its
             // accounts is marked rather than guessed.
             for (AccountFigures* f : {into, outOf}) {
@@ -157,25 +114,18 @@ XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, 
                     f->out.markUnreadable();
                 }
             }
-            continue;
+            return;
         }
         const bool before = date < from;
         if (!before && date > to)
-            continue;
+            return;
         if (!before) {
             if (into)
                 ++into->count;
             if (outOf && outOf != into)
                 ++outOf->count;
         }
-        const std::optional<QByteArrayView> text = plainText(t);
-        std::optional<Money> amount;
-        if (text) {
-            amountText.resize(text->size());
-            for (qsizetype i = 0; i < text->size(); ++i)
-                amountText[i] = QLatin1Char(text->at(i));
-            amount = Money::parse(amountText);
-        }
+        const std::optional<Money> amount = t.amount();
         FigureSum* intoFigure = into ? (before ? &into->opening : &into->in) : nullptr;
         FigureSum* outOfFigure = outOf ? (before ? &outOf->opening : &outOf->out) : nullptr;
         if (!amount) {
@@ -184,8 +134,9 @@ XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, 
                 if (f)
                     f->markUnreadable();
             }
-            continue;
+            return;
         }
+        // Checked sums: a figure that leaves the range shows the error mark.
         if (intoFigure)
             intoFigure->add(*amount);
         if (outOfFigure) {
@@ -194,13 +145,13 @@ XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, 
             else
                 outOfFigure->add(*amount);
         }
-    }
+    });
 
     for (const QByteArray& code : listed) {
         const AccountFigures& f = sums[code];
         const FigureSum closing = f.opening + f.in - f.out;
         XmlNode row = figures.appendChild(figures.createElement(QStringLiteral("f")));
-        row.setAttribute(QStringLiteral("Code"), QString::fromUtf8(code));
+        row.setAttribute(schema::kCode, QString::fromUtf8(code));
         row.setAttribute(QStringLiteral("Opening"), f.opening.grouped());
         row.setAttribute(QStringLiteral("In"), f.in.grouped());
         row.setAttribute(QStringLiteral("Out"), f.out.grouped());
@@ -237,7 +188,7 @@ bool PeriodSummaryReport::build(const XmlDocument& data, const QDate& from, cons
         group = FindGroup(data, subject.groupName);
         if (group) {
             // The member list as the program reads it: codes and commas only.
-            groupString = quoted(MemberList(MemberCodes(group.attribute(QStringLiteral("gi")))));
+            groupString = quoted(MemberList(MemberCodes(group.attribute(schema::kMembers))));
             name = subject.groupName;
         } else {
             // Renamed or deleted since the window listed it. Both variables

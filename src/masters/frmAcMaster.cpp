@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "store/BookEdits.h"
+#include "store/BookSchema.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
 #include "windows/HtmlView.h"
@@ -103,7 +104,7 @@ bool frmAcMaster::LoadAccount(int code)
     if (account.isNull())
         return false;
     m_editing = code;
-    txtAcName->setText(account.attribute(QStringLiteral("AcName")));
+    txtAcName->setText(account.attribute(schema::kAcName));
     return true;
 }
 

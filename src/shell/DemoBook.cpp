@@ -5,6 +5,7 @@
 #include "store/DataStore.h"
 #include "store/Money.h"
 #include "store/Records.h"
+#include "store/BookSchema.h"
 #include "store/Utilities.h"
 
 namespace qb {
@@ -45,7 +46,7 @@ public:
         AcMaster a;
         a.Code = code;
         a.AcName = QLatin1String(name);
-        a.CreateNode(m_doc.selectSingleNode(QStringLiteral("/Data/AcMaster")));
+        a.CreateNode(BookSection(m_doc, schema::kAcMaster));
     }
 
     void group(const QString& name, const QList<int>& members)
@@ -54,7 +55,7 @@ public:
         g.gi = QStringLiteral(",");
         for (int code : members)
             g.gi += QString::number(code) + QLatin1Char(',');
-        g.CreateNode(m_doc.selectSingleNode(QStringLiteral("/Data/Groups"))).setText(name);
+        g.CreateNode(BookSection(m_doc, schema::kGroups)).setText(name);
     }
 
     // Days after today are left out: the book ends today. Amounts are given
@@ -69,19 +70,19 @@ public:
         t.fAc = from;
         t.tAc = to;
         t.Nar = narration;
-        t.CreateNode(m_doc.selectSingleNode(QStringLiteral("/Data/Trans"))).setText(
+        t.CreateNode(BookSection(m_doc, schema::kTrans)).setText(
             Money::fromUnits(cents * (Money::kScale / 100)).toText());
     }
 
     void narration(const QString& text)
     {
-        XmlNode section = m_doc.selectSingleNode(QStringLiteral("/Data/Narration"));
+        XmlNode section = BookSection(m_doc, schema::kNarration);
         section.appendChild(section.createElement(QStringLiteral("n"))).setText(text);
     }
 
     void dateRange(const QDate& from, const QDate& to, const QString& caption)
     {
-        XmlNode section = m_doc.selectSingleNode(QStringLiteral("/Data/DateRanges"));
+        XmlNode section = BookSection(m_doc, schema::kDateRanges);
         XmlNode dr = section.appendChild(section.createElement(QStringLiteral("DR")));
         dr.setAttribute(QStringLiteral("From"), qint64(DateToDocDate(from)));
         dr.setAttribute(QStringLiteral("To"), qint64(DateToDocDate(to)));

@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QSet>
 
+#include "store/BookSchema.h"
+#include "store/Money.h"
 #include "store/Utilities.h"
 #include "store/Xml.h"
 
@@ -11,10 +13,10 @@ namespace qb {
 
 namespace {
 
-const QStringList kSections = {QStringLiteral("AcMaster"), QStringLiteral("PValue"),
-                               QStringLiteral("Trans"),    QStringLiteral("Groups"),
-                               QStringLiteral("Narration"), QStringLiteral("I"),
-                               QStringLiteral("DateRanges")};
+const QStringList kSections = {schema::kAcMaster, schema::kPValue,
+                               schema::kTrans,    schema::kGroups,
+                               schema::kNarration, schema::kI,
+                               schema::kDateRanges};
 
 // A decimal integer of 1 or more that fits 32 bits; 0 when it is not one.
 qint32 positiveCode(const QString& text)
@@ -80,7 +82,7 @@ public:
             m_out << QStringLiteral("the document is empty");
             return;
         }
-        if (root.name() != QStringLiteral("Data")) {
+        if (root.name() != schema::kData) {
             m_out << QStringLiteral("the root element is ") + root.name() + QStringLiteral(", not Data");
             return;
         }
@@ -106,8 +108,8 @@ public:
         for (const QString& name : kSections) {
             const int n = count.value(name);
             if (n == 0) {
-                const bool repaired = name == QStringLiteral("I") || name == QStringLiteral("PValue")
-                    || name == QStringLiteral("DateRanges");
+                const bool repaired = name == schema::kI || name == schema::kPValue
+                    || name == schema::kDateRanges;
                 m_out << QStringLiteral("missing section ") + name
                         + (repaired ? QStringLiteral(" (added when the file is opened)") : QString());
             } else if (n > 1) {
@@ -115,7 +117,7 @@ public:
                         + QString::number(n) + QStringLiteral(" times");
             }
         }
-        if (const XmlNode i = first.value(QStringLiteral("I"))) {
+        if (const XmlNode i = first.value(schema::kI)) {
             const QString text = i.text();
             bool letters = text.size() == 20;
             for (QChar c : text)
@@ -123,10 +125,10 @@ public:
             if (!letters)
                 m_out << QStringLiteral("I is not 20 capital letters: ") + quoted(text);
         }
-        checkHeads(first.value(QStringLiteral("AcMaster")));
-        checkTransactions(first.value(QStringLiteral("Trans")));
-        checkGroups(first.value(QStringLiteral("Groups")));
-        checkDateRanges(first.value(QStringLiteral("DateRanges")));
+        checkHeads(first.value(schema::kAcMaster));
+        checkTransactions(first.value(schema::kTrans));
+        checkGroups(first.value(schema::kGroups));
+        checkDateRanges(first.value(schema::kDateRanges));
     }
 
 private:
@@ -137,14 +139,14 @@ private:
         int position = 0;
         for (XmlNode a = section.firstChildElement(); a; a = a.nextSiblingElement()) {
             ++position;
-            const QString code = a.attribute(QStringLiteral("Code"));
+            const QString code = a.attribute(schema::kCode);
             const QString where = QStringLiteral("account head ") + QString::number(position)
                 + QStringLiteral(" (Code ") + code + QStringLiteral("): ");
-            if (a.name() != QStringLiteral("a")) {
+            if (a.name() != schema::kAccount) {
                 m_out << QStringLiteral("AcMaster holds an element ") + a.name();
                 continue;
             }
-            if (const QString order = orderProblem(a, {QStringLiteral("Code"), QStringLiteral("AcName")});
+            if (const QString order = orderProblem(a, {schema::kCode, schema::kAcName});
                 !order.isEmpty())
                 m_out << where + order;
             const qint32 value = positiveCode(code);
@@ -154,9 +156,9 @@ private:
                 m_out << where + QStringLiteral("another account head has the same code");
             else
                 m_codes.insert(value);
-            if (!onlyAllowedChars(a.attribute(QStringLiteral("AcName"))))
+            if (!onlyAllowedChars(a.attribute(schema::kAcName)))
                 m_out << where + QStringLiteral("the name holds characters outside the allowed set");
-            checkHeadName(where, a.attribute(QStringLiteral("AcName")));
+            checkHeadName(where, a.attribute(schema::kAcName));
         }
     }
 
@@ -196,17 +198,17 @@ private:
         int position = 0;
         for (XmlNode t = section.firstChildElement(); t; t = t.nextSiblingElement()) {
             ++position;
-            const QString no = t.attribute(QStringLiteral("No"));
-            const QString dt = t.attribute(QStringLiteral("dt"));
+            const QString no = t.attribute(schema::kNo);
+            const QString dt = t.attribute(schema::kDate);
             const QString where = QStringLiteral("transaction ") + QString::number(position)
                 + QStringLiteral(" (dt ") + dt + QStringLiteral(", No ") + no + QStringLiteral("): ");
-            if (t.name() != QStringLiteral("t")) {
+            if (t.name() != schema::kTransaction) {
                 m_out << QStringLiteral("Trans holds an element ") + t.name();
                 continue;
             }
             if (const QString order = orderProblem(
-                    t, {QStringLiteral("No"), QStringLiteral("dt"), QStringLiteral("fAc"),
-                        QStringLiteral("tAc"), QStringLiteral("Nar")});
+                    t, {schema::kNo, schema::kDate, schema::kFrom,
+                        schema::kTo, schema::kNar});
                 !order.isEmpty())
                 m_out << where + order;
             const qint32 number = positiveCode(no);
@@ -222,8 +224,8 @@ private:
                 else
                     keys.insert(key);
             }
-            const QString from = t.attribute(QStringLiteral("fAc"));
-            const QString to = t.attribute(QStringLiteral("tAc"));
+            const QString from = t.attribute(schema::kFrom);
+            const QString to = t.attribute(schema::kTo);
             checkAccount(where, QStringLiteral("From"), from);
             checkAccount(where, QStringLiteral("To"), to);
             if (from == to)
@@ -235,15 +237,14 @@ private:
             } else {
                 // The amount box takes nine integer digits and two decimals:
                 // anything longer came from elsewhere.
-                const qsizetype point = amount.indexOf(QLatin1Char('.'));
-                if (point >= 0 && amount.size() - point - 1 > 2)
+                if (Money::decimalDigits(amount) > Money::kEntryDecimals)
                     m_out << where + QStringLiteral("amount ") + quoted(amount)
                             + QStringLiteral(" has more than two decimals");
-                if ((point < 0 ? amount.size() : point) > 9)
+                if (Money::integerDigits(amount) > Money::kEntryDigits)
                     m_out << where + QStringLiteral("amount ") + quoted(amount)
                             + QStringLiteral(" has more than nine integer digits");
             }
-            if (!onlyAllowedChars(t.attribute(QStringLiteral("Nar"))))
+            if (!onlyAllowedChars(t.attribute(schema::kNar)))
                 m_out << where + QStringLiteral("the narration holds characters outside the allowed set");
         }
     }
@@ -259,13 +260,13 @@ private:
             const QString name = g.text();
             const QString where = QStringLiteral("group ") + QString::number(position)
                 + QStringLiteral(" (") + name + QStringLiteral("): ");
-            if (g.name() != QStringLiteral("Group")) {
+            if (g.name() != schema::kGroup) {
                 m_out << QStringLiteral("Groups holds an element ") + g.name();
                 continue;
             }
-            if (g.attributeName(0) != QStringLiteral("gi"))
+            if (g.attributeName(0) != schema::kMembers)
                 m_out << where + QStringLiteral("the member list gi is not the first attribute");
-            const QString gi = g.attribute(QStringLiteral("gi"));
+            const QString gi = g.attribute(schema::kMembers);
             if (!BookCheck::isMemberList(gi)) {
                 m_out << where + QStringLiteral("member list ") + quoted(gi)
                         + QStringLiteral(" is not of the form ,code,code,");
@@ -390,29 +391,7 @@ QStringList BookCheck::problems(const XmlDocument& document)
 
 bool BookCheck::isPlainAmount(const QString& text)
 {
-    const qsizetype point = text.indexOf(QLatin1Char('.'));
-    const QString whole = point < 0 ? text : text.left(point);
-    const QString fraction = point < 0 ? QString() : text.mid(point + 1);
-    auto digits = [](const QString& s) {
-        for (QChar c : s) {
-            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-                return false;
-        }
-        return true;
-    };
-    if (whole.isEmpty() || !digits(whole) || !digits(fraction))
-        return false;
-    if (whole.size() > 1 && whole.startsWith(QLatin1Char('0')))
-        return false;
-    if (point >= 0 && (fraction.isEmpty() || fraction.endsWith(QLatin1Char('0'))))
-        return false;
-    // Positive: some digit other than zero.
-    const QString all = whole + fraction;
-    for (QChar c : all) {
-        if (c != QLatin1Char('0'))
-            return true;
-    }
-    return false;
+    return Money::isCanonicalPositive(text);
 }
 
 bool BookCheck::isMemberList(const QString& text)

@@ -5,6 +5,7 @@
 
 #include <QHash>
 
+#include "store/BookSchema.h"
 #include "store/Records.h"
 #include "store/Utilities.h"
 
@@ -21,28 +22,23 @@ QStringList RecentNarrations(const XmlNode& transSection, const XmlNode& narrati
     // costs a lookup, not a copy.
     QHash<QByteArray, Latest> latest;
     latest.reserve(4096);
-    int position = 0;
-    if (!transSection.isNull()) {
-        transSection.visitChildElements({QByteArrayLiteral("dt"), QByteArrayLiteral("Nar")},
-            [&](const QList<QByteArrayView>& values, QByteArrayView) {
-                ++position;
-                const QByteArrayView nar = values.at(1);
-                if (nar.trimmed().isEmpty())
-                    return;
-                int date = 0;
-                for (const char c : values.at(0)) {
-                    if (c < '0' || c > '9' || date > 99999999)
-                        break;
-                    date = date * 10 + (c - '0');
-                }
-                const QByteArray key = QByteArray::fromRawData(nar.data(), nar.size());
-                const auto found = latest.find(key);
-                if (found == latest.end())
-                    latest.insert(nar.toByteArray(), Latest{date, position});
-                else if (date >= found->date)
-                    *found = Latest{date, position};
-            });
-    }
+    ForEachTransaction(transSection, [&](const BookTransaction& t) {
+        const QByteArrayView nar = t.narration;
+        if (nar.trimmed().isEmpty())
+            return;
+        int date = 0;
+        for (const char c : t.date) {
+            if (c < '0' || c > '9' || date > 99999999)
+                break;
+            date = date * 10 + (c - '0');
+        }
+        const QByteArray key = QByteArray::fromRawData(nar.data(), nar.size());
+        const auto found = latest.find(key);
+        if (found == latest.end())
+            latest.insert(nar.toByteArray(), Latest{date, t.position});
+        else if (date >= found->date)
+            *found = Latest{date, t.position};
+    });
     std::vector<std::pair<Latest, QString>> used;
     used.reserve(size_t(latest.size()));
     for (auto it = latest.cbegin(); it != latest.cend(); ++it)
@@ -73,9 +69,9 @@ QStringList RecentNarrations(const XmlNode& transSection, const XmlNode& narrati
 
 XmlNode FindTransaction(const XmlDocument& document, const TransactionKey& key)
 {
-    return document.selectSingleNode(QStringLiteral("/Data/Trans/t[@No=") + QString::number(key.number)
-                                     + QStringLiteral("][@dt=") + QString::number(key.date)
-                                     + QLatin1Char(']'));
+    return TransSectionOf(document).selectSingleNode(schema::kTransaction + QStringLiteral("[@")
+        + schema::kNo + QLatin1Char('=') + QString::number(key.number) + QStringLiteral("][@")
+        + schema::kDate + QLatin1Char('=') + QString::number(key.date) + QLatin1Char(']'));
 }
 
 TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fields,
@@ -87,7 +83,7 @@ TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fi
     record.fAc = fields.from;
     record.tAc = fields.to;
     record.Nar = fields.narration;
-    XmlNode added = record.CreateNode(document.selectSingleNode(QStringLiteral("/Data/Trans")));
+    XmlNode added = record.CreateNode(TransSectionOf(document));
     added.setText(fields.amount.toText());
     UndoRecorder undo(history, QStringLiteral("entry of transaction ") + QString::number(record.No)
                                    + QStringLiteral(" on ") + CaptionDate(record.dt));
@@ -100,16 +96,16 @@ TransactionKey UpdateTransaction(XmlDocument& document, XmlNode transaction,
 {
     UndoRecorder undo(history, {});
     undo.changing(transaction);
-    int number = transaction.attribute(QStringLiteral("No")).toInt();
-    if (transaction.attribute(QStringLiteral("dt")).toInt() != fields.date) {
+    int number = transaction.attribute(schema::kNo).toInt();
+    if (transaction.attribute(schema::kDate).toInt() != fields.date) {
         // Numbered before the date changes, so the transaction does not count itself.
         number = NextTransactionNumber(document, fields.date);
-        transaction.setAttribute(QStringLiteral("No"), number);
+        transaction.setAttribute(schema::kNo, number);
     }
-    transaction.setAttribute(QStringLiteral("dt"), fields.date);
-    transaction.setAttribute(QStringLiteral("fAc"), fields.from);
-    transaction.setAttribute(QStringLiteral("tAc"), fields.to);
-    transaction.setAttribute(QStringLiteral("Nar"), fields.narration);
+    transaction.setAttribute(schema::kDate, fields.date);
+    transaction.setAttribute(schema::kFrom, fields.from);
+    transaction.setAttribute(schema::kTo, fields.to);
+    transaction.setAttribute(schema::kNar, fields.narration);
     transaction.setText(fields.amount.toText());
     undo.changed(transaction);
     undo.setCaption(QStringLiteral("edit of transaction ") + QString::number(number)
@@ -122,7 +118,7 @@ int AddAccountHead(XmlDocument& document, const QString& name, UndoHistory* hist
     AcMaster head;
     head.Code = NextAccountCode(document);
     head.AcName = name;
-    const XmlNode added = head.CreateNode(document.selectSingleNode(QStringLiteral("/Data/AcMaster")));
+    const XmlNode added = head.CreateNode(BookSection(document, schema::kAcMaster));
     UndoRecorder(history, QStringLiteral("addition of account ") + name).inserted(added);
     return head.Code;
 }

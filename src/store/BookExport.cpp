@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include "store/BookCheck.h"
+#include "store/BookSchema.h"
 #include "store/Money.h"
 #include "store/Utilities.h"
 #include "store/Xml.h"
@@ -210,46 +211,49 @@ bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange&
     // The balance of each account from the transactions before the from date.
     QHash<int, MoneySum> opening;
     for (XmlNode section = root.firstChildElement(); section; section = section.nextSiblingElement()) {
-        if (section.name() == QStringLiteral("AcMaster")) {
-            for (XmlNode a = section.firstChildElement(); a; a = a.nextSiblingElement()) {
-                const int code = accountCode(a.attribute(QStringLiteral("Code")));
-                if (code == 0 || names.contains(code))
-                    continue; // "qbtool check" lists it; transactions cannot name it
-                names.insert(code, a.attribute(QStringLiteral("AcName")));
-                codes.append(code);
-            }
-        } else if (section.name() == QStringLiteral("Trans")) {
-            int position = 0;
-            for (XmlNode t = section.firstChildElement(); t; t = t.nextSiblingElement()) {
-                ++position;
-                Row row;
-                row.date = documentDate(t.attribute(QStringLiteral("dt")));
-                const bool before = row.date && range.from && row.date < range.from;
-                if (row.date && range.to && row.date > range.to)
-                    continue;
-                row.number = t.attribute(QStringLiteral("No")).toInt();
-                row.from = accountCode(t.attribute(QStringLiteral("fAc")));
-                row.to = accountCode(t.attribute(QStringLiteral("tAc")));
-                row.narration = t.attribute(QStringLiteral("Nar"));
-                const std::optional<Money> amount = Money::parse(t.text().trimmed());
-                if (!row.date || !amount || !names.contains(row.from) || !names.contains(row.to)) {
-                    const QString message = checkMessage(book, position);
-                    *error = !message.isEmpty() ? message
-                        : QStringLiteral("transaction ") + QString::number(position)
-                            + QStringLiteral(" has a date, an amount or an account that cannot be "
-                                             "written (\"qbtool check\" tells more)");
-                    return false;
-                }
-                row.amount = *amount;
-                if (before) {
-                    opening[row.to].add(row.amount);
-                    opening[row.from].subtract(row.amount);
-                } else {
-                    rows.append(row);
-                }
-            }
+        if (section.name() != schema::kAcMaster)
+            continue;
+        for (XmlNode a = section.firstChildElement(); a; a = a.nextSiblingElement()) {
+            const int code = accountCode(a.attribute(schema::kCode));
+            if (code == 0 || names.contains(code))
+                continue; // "qbtool check" lists it; transactions cannot name it
+            names.insert(code, a.attribute(schema::kAcName));
+            codes.append(code);
         }
     }
+    bool failed = false;
+    ForEachTransaction(book, [&](const BookTransaction& t) {
+        if (failed)
+            return;
+        Row row;
+        row.date = documentDate(QString::fromUtf8(t.date));
+        const bool before = row.date && range.from && row.date < range.from;
+        if (row.date && range.to && row.date > range.to)
+            return;
+        row.number = QString::fromUtf8(t.no).toInt();
+        row.from = accountCode(QString::fromUtf8(t.from));
+        row.to = accountCode(QString::fromUtf8(t.to));
+        row.narration = QString::fromUtf8(t.narration);
+        const std::optional<Money> amount = t.amount();
+        if (!row.date || !amount || !names.contains(row.from) || !names.contains(row.to)) {
+            const QString message = checkMessage(book, t.position);
+            *error = !message.isEmpty() ? message
+                : QStringLiteral("transaction ") + QString::number(t.position)
+                    + QStringLiteral(" has a date, an amount or an account that cannot be "
+                                     "written (\"qbtool check\" tells more)");
+            failed = true;
+            return;
+        }
+        row.amount = *amount;
+        if (before) {
+            opening[row.to].add(row.amount);
+            opening[row.from].subtract(row.amount);
+        } else {
+            rows.append(row);
+        }
+    });
+    if (failed)
+        return false;
     std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
         return a.date != b.date ? a.date < b.date : a.number < b.number;
     });

@@ -18,6 +18,7 @@
 #endif
 
 #include "store/BookCrypto.h"
+#include "store/BookSchema.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
 
@@ -71,12 +72,12 @@ bool looksLikeXml(const QByteArray& text)
 QString notABookReason(const XmlDocument& doc)
 {
     const XmlNode root = doc.documentElement();
-    if (root.name() != QStringLiteral("Data"))
+    if (root.name() != schema::kData)
         return QStringLiteral("the root element is ") + root.name() + QStringLiteral(", not Data");
     QStringList missing;
-    for (const char* name : {"AcMaster", "Trans", "Groups", "Narration"}) {
-        if (!root.selectSingleNode(QString::fromLatin1(name)))
-            missing << QString::fromLatin1(name);
+    for (const QString& name : {schema::kAcMaster, schema::kTrans, schema::kGroups, schema::kNarration}) {
+        if (!BookSection(doc, name))
+            missing << name;
     }
     return QStringLiteral("missing section ") + missing.join(QStringLiteral(", "));
 }
@@ -429,12 +430,12 @@ Message BookErrorMessage(const BookError& error)
 BookError CheckProtection(const XmlDocument& document, const QString& path)
 {
     const XmlNode root = document.documentElement();
-    if (!root || root.name() != QStringLiteral("Data"))
+    if (!root || root.name() != schema::kData)
         return {};
-    const XmlNode p = root.selectSingleNode(QStringLiteral("PValue"));
+    const XmlNode p = root.selectSingleNode(schema::kPValue);
     if (!p)
         return {}; // an older file: the open adds the digest of I, no password
-    const XmlNode i = root.selectSingleNode(QStringLiteral("I"));
+    const XmlNode i = root.selectSingleNode(schema::kI);
     if (!i)
         return failure(BookStage::BadProtection, path,
                        reasonOf(QStringLiteral("the book has a PValue but no I section, so its password "
@@ -498,9 +499,9 @@ BookError ParseBook(QByteArray text, const QString& path, Book* book, const Book
         }
         // Protection as the program sees it, after adding what an older file lacks.
         const XmlNode root = doc.documentElement();
-        const XmlNode p = root.selectSingleNode(QStringLiteral("PValue"));
-        const XmlNode i = root.selectSingleNode(QStringLiteral("I"));
-        if (root.name() == QStringLiteral("Data") && p && i && p.text() != PasswordDigest(i.text())) {
+        const XmlNode p = root.selectSingleNode(schema::kPValue);
+        const XmlNode i = root.selectSingleNode(schema::kI);
+        if (root.name() == schema::kData && p && i && p.text() != PasswordDigest(i.text())) {
             const bool given = options.password.has_value();
             if (!given || PasswordDigest(*options.password + i.text()) != p.text()) {
                 BookError e = failure(given ? BookStage::WrongPassword : BookStage::PasswordNeeded, path);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "store/BookSchema.h"
 #include "store/Xml.h"
 
 namespace qb {
@@ -184,8 +185,8 @@ QString PasswordDigest(const QString& Text)
 
 bool HasPassword(const XmlDocument& document)
 {
-    const QString i = document.selectSingleNode(QStringLiteral("/Data/I")).text();
-    const QString p = document.selectSingleNode(QStringLiteral("/Data/PValue")).text();
+    const QString i = BookSection(document, schema::kI).text();
+    const QString p = BookSection(document, schema::kPValue).text();
     return p != PasswordDigest(i);
 }
 

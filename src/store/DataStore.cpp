@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include "store/BookCrypto.h"
+#include "store/BookSchema.h"
 #include "store/ClsAX.h"
 #include "store/DeletedTransactions.h"
 #include "store/UiServices.h"
@@ -93,18 +94,18 @@ XmlDocument NewDataDocument()
     doc.loadXml(QByteArrayLiteral(
         "<Data><AcMaster/><PValue/><Trans/><Groups/><Narration/><I/><DateRanges/></Data>"));
     const QString letters = RandomLetters(20);
-    doc.selectSingleNode(QStringLiteral("/Data/I")).setText(letters);
-    doc.selectSingleNode(QStringLiteral("/Data/PValue")).setText(PasswordDigest(letters));
+    BookSection(doc, schema::kI).setText(letters);
+    BookSection(doc, schema::kPValue).setText(PasswordDigest(letters));
     return doc;
 }
 
 bool HasDataSections(const XmlDocument& document)
 {
     const XmlNode root = document.documentElement();
-    if (!root || root.name() != QStringLiteral("Data"))
+    if (!root || root.name() != schema::kData)
         return false;
-    for (const char* name : {"AcMaster", "Trans", "Groups", "Narration"}) {
-        if (!root.selectSingleNode(QString::fromLatin1(name)))
+    for (const QString& name : {schema::kAcMaster, schema::kTrans, schema::kGroups, schema::kNarration}) {
+        if (!BookSection(document, name))
             return false;
     }
     return true;
@@ -115,32 +116,30 @@ void RepairSections(XmlDocument& document)
     XmlNode root = document.documentElement();
     if (!root)
         return;
-    XmlNode i = document.selectSingleNode(QStringLiteral("/Data/I"));
+    XmlNode i = BookSection(document, schema::kI);
     if (!i) {
-        i = root.appendChild(root.createElement(QStringLiteral("I")));
+        i = root.appendChild(root.createElement(schema::kI));
         i.setText(RandomLetters(20));
     }
-    if (!document.selectSingleNode(QStringLiteral("/Data/PValue"))) {
-        XmlNode p = root.createElement(QStringLiteral("PValue"));
+    if (!BookSection(document, schema::kPValue)) {
+        XmlNode p = root.createElement(schema::kPValue);
         p.setText(PasswordDigest(i.text()));
         root.insertBefore(p, root.childElement(1));
     }
-    if (!document.selectSingleNode(QStringLiteral("/Data/DateRanges")))
-        root.appendChild(root.createElement(QStringLiteral("DateRanges")));
+    if (!BookSection(document, schema::kDateRanges))
+        root.appendChild(root.createElement(schema::kDateRanges));
 }
 
 void DataStore::takeHandles()
 {
-    auto section = [this](const char* path) {
-        return m_document.selectSingleNode(QString::fromLatin1(path));
-    };
-    m_acMaster = section("/Data/AcMaster");
-    m_trans = section("/Data/Trans");
-    m_groups = section("/Data/Groups");
-    m_narration = section("/Data/Narration");
-    m_i = section("/Data/I");
-    m_pValue = section("/Data/PValue");
-    m_dateRanges = section("/Data/DateRanges");
+    auto section = [this](const QString& name) { return BookSection(m_document, name); };
+    m_acMaster = section(schema::kAcMaster);
+    m_trans = section(schema::kTrans);
+    m_groups = section(schema::kGroups);
+    m_narration = section(schema::kNarration);
+    m_i = section(schema::kI);
+    m_pValue = section(schema::kPValue);
+    m_dateRanges = section(schema::kDateRanges);
 }
 
 void DataStore::dropHandles()
@@ -270,8 +269,8 @@ bool DataStore::OpenDataFile(const QString& FileName)
         return false;
 
     if (HasPassword(candidate)) {
-        const QString i = candidate.selectSingleNode(QStringLiteral("/Data/I")).text();
-        const QString pValue = candidate.selectSingleNode(QStringLiteral("/Data/PValue")).text();
+        const QString i = BookSection(candidate, schema::kI).text();
+        const QString pValue = BookSection(candidate, schema::kPValue).text();
         auto matches = [&](const QString& password) { return PasswordDigest(password + i) == pValue; };
         if (!askPassword(FileName, matches))
             return false;

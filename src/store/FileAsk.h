@@ -10,7 +10,6 @@
 #include <QObject>
 #include <QString>
 
-#include "store/DataStore.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
 
@@ -65,12 +64,6 @@ inline QString AskCsvFileName([[maybe_unused]] QObject* owner, const QString& da
         return {};
     }
     return name;
-}
-
-// The same, starting in the data folder of the program's store.
-inline QString AskCsvFileName(QObject* owner, const QString& suggestedName)
-{
-    return AskCsvFileName(owner, DataStore::instance().dataFolder(), suggestedName);
 }
 
 // An open dialog for a data file, starting in the data folder, or in the

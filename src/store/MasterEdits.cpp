@@ -1,5 +1,6 @@
 #include "store/MasterEdits.h"
 
+#include "store/BookSchema.h"
 #include "store/Records.h"
 #include "store/Utilities.h"
 
@@ -51,7 +52,7 @@ NameCheck checkName(const QList<XmlNode>& sameName, const QString& stored, const
 
 QString accountName(const XmlNode& a)
 {
-    return a.attribute(QStringLiteral("AcName"));
+    return a.attribute(schema::kAcName);
 }
 
 QString groupName(const XmlNode& g)
@@ -69,9 +70,9 @@ QString StoredName(const QString& typed)
 XmlNode FindAccount(const XmlDocument& document, int code)
 {
     const QString wanted = QString::number(code);
-    const XmlNode heads = section(document, QStringLiteral("AcMaster"));
+    const XmlNode heads = section(document, schema::kAcMaster);
     for (XmlNode a = heads.firstChildElement(); a; a = a.nextSiblingElement()) {
-        if (a.attribute(QStringLiteral("Code")) == wanted)
+        if (a.attribute(schema::kCode) == wanted)
             return a;
     }
     return {};
@@ -79,7 +80,7 @@ XmlNode FindAccount(const XmlDocument& document, int code)
 
 QList<XmlNode> FindAccountsByName(const XmlDocument& document, const QString& name)
 {
-    return recordsNamed(section(document, QStringLiteral("AcMaster")), name, accountName);
+    return recordsNamed(section(document, schema::kAcMaster), name, accountName);
 }
 
 NameCheck CheckAccountName(
@@ -94,7 +95,7 @@ void RenameAccount(XmlNode account, const QString& name, UndoHistory* history)
 {
     UndoRecorder undo(history, QStringLiteral("rename of account ") + accountName(account));
     undo.changing(account);
-    account.setAttribute(QStringLiteral("AcName"), name);
+    account.setAttribute(schema::kAcName, name);
     undo.changed(account);
 }
 
@@ -111,9 +112,9 @@ AccountDeletion CheckAccountDeletion(const XmlDocument& document, int code)
 {
     AccountDeletion result;
     const QString member = QLatin1Char(',') + QString::number(code) + QLatin1Char(',');
-    const XmlNode groups = section(document, QStringLiteral("Groups"));
+    const XmlNode groups = section(document, schema::kGroups);
     for (XmlNode g = groups.firstChildElement(); g; g = g.nextSiblingElement()) {
-        if (g.attribute(QStringLiteral("gi")).contains(member))
+        if (g.attribute(schema::kMembers).contains(member))
             result.groups.append(groupName(g));
     }
     if (!result.groups.isEmpty()) {
@@ -121,10 +122,10 @@ AccountDeletion CheckAccountDeletion(const XmlDocument& document, int code)
         return result;
     }
     const QString wanted = QString::number(code);
-    const XmlNode trans = section(document, QStringLiteral("Trans"));
+    const XmlNode trans = section(document, schema::kTrans);
     for (XmlNode t = trans.firstChildElement(); t; t = t.nextSiblingElement()) {
-        if (t.attribute(QStringLiteral("fAc")) == wanted
-            || t.attribute(QStringLiteral("tAc")) == wanted) {
+        if (t.attribute(schema::kFrom) == wanted
+            || t.attribute(schema::kTo) == wanted) {
             result.verdict = AccountDeletion::HasTransactions;
             return result;
         }
@@ -188,7 +189,7 @@ QList<int> MemberCodes(const QString& gi)
 
 XmlNode FindGroup(const XmlDocument& document, const QString& name)
 {
-    const XmlNode groups = section(document, QStringLiteral("Groups"));
+    const XmlNode groups = section(document, schema::kGroups);
     for (XmlNode g = groups.firstChildElement(); g; g = g.nextSiblingElement()) {
         if (groupName(g) == name)
             return g;
@@ -198,7 +199,7 @@ XmlNode FindGroup(const XmlDocument& document, const QString& name)
 
 QList<XmlNode> FindGroupsByName(const XmlDocument& document, const QString& name)
 {
-    return recordsNamed(section(document, QStringLiteral("Groups")), name, groupName);
+    return recordsNamed(section(document, schema::kGroups), name, groupName);
 }
 
 NameCheck CheckGroupName(const XmlDocument& document, const QString& typed, const XmlNode& editing)
@@ -213,7 +214,7 @@ XmlNode AddGroup(XmlDocument& document, const QString& name, const QString& gi,
 {
     Groups record;
     record.gi = gi;
-    XmlNode group = record.CreateNode(section(document, QStringLiteral("Groups")));
+    XmlNode group = record.CreateNode(section(document, schema::kGroups));
     group.setText(name);
     UndoRecorder(history, QStringLiteral("addition of group ") + name).inserted(group);
     return group;
@@ -224,7 +225,7 @@ void UpdateGroup(XmlNode group, const QString& name, const QString& gi, UndoHist
     UndoRecorder undo(history, QStringLiteral("change of group ") + groupName(group));
     undo.changing(group);
     group.setText(name);
-    group.setAttribute(QStringLiteral("gi"), gi);
+    group.setAttribute(schema::kMembers, gi);
     undo.changed(group);
 }
 

@@ -1,71 +1,98 @@
 #include "store/Money.h"
 
+#include <algorithm>
+
 #include <QtNumeric>
 
 namespace qb {
 
 namespace {
 
-bool isDigit(QChar c)
+template <typename Char>
+bool isDigit(Char c)
 {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    return c >= Char('0') && c <= Char('9');
 }
 
 // Appends one decimal digit to a count: count * 10 + digit, false on overflow.
-bool appendDigit(std::int64_t* count, QChar digit)
+template <typename Char>
+bool appendDigit(std::int64_t* count, Char digit)
 {
     std::int64_t shifted = 0;
     return !qMulOverflow(*count, std::int64_t(10), &shifted)
-        && !qAddOverflow(shifted, std::int64_t(digit.unicode() - u'0'), count);
+        && !qAddOverflow(shifted, std::int64_t(digit - Char('0')), count);
 }
 
-struct Grammar
+// The parts of "-ddd.ddd": the one scanner under every amount grammar.
+struct Scan
 {
-    bool plain; // the document's form: digits on both sides of a point, at most four decimals
+    bool wellFormed = false; // sign, digits, point and digits, nothing else, some digit
+    bool negative = false;
+    bool point = false;
+    qsizetype integerDigits = 0;
+    qsizetype decimalDigits = 0;
+    bool leadingZero = false;  // more than one integer digit, the first a zero
+    bool trailingZero = false; // the last decimal is a zero
+    bool nonZero = false;      // some digit other than zero
+    bool overflow = false;     // past the range of ten-thousandths
+    bool roundUp = false;      // the fifth decimal is 5 or more
+    std::int64_t units = 0;    // the first four decimals, scaled to ten-thousandths
 };
 
-// Reads "-ddd.ddd" into ten-thousandths. Decimals past the fourth are only
-// allowed outside the plain form and round the magnitude half away from zero.
-std::optional<Money> readDecimal(QStringView text, Grammar grammar)
+template <typename Char>
+Scan scan(const Char* text, qsizetype size)
 {
+    Scan s;
     qsizetype i = 0;
-    const bool negative = i < text.size() && text[i] == QLatin1Char('-');
-    if (negative)
+    s.negative = i < size && text[i] == Char('-');
+    if (s.negative)
         ++i;
-    const qsizetype integerStart = i;
-    std::int64_t units = 0;
-    while (i < text.size() && isDigit(text[i])) {
-        if (!appendDigit(&units, text[i]))
-            return std::nullopt;
-        ++i;
+    for (; i < size && isDigit(text[i]); ++i, ++s.integerDigits) {
+        s.nonZero = s.nonZero || text[i] != Char('0');
+        if (!s.overflow && !appendDigit(&s.units, text[i]))
+            s.overflow = true;
     }
-    const qsizetype integerDigits = i - integerStart;
-    qsizetype decimalDigits = 0;
-    bool roundUp = false;
-    if (i < text.size() && text[i] == QLatin1Char('.')) {
-        ++i;
-        for (; i < text.size() && isDigit(text[i]); ++i, ++decimalDigits) {
-            if (decimalDigits < Money::kDecimals) {
-                if (!appendDigit(&units, text[i]))
-                    return std::nullopt;
-            } else if (decimalDigits == Money::kDecimals) {
-                roundUp = text[i] >= QLatin1Char('5');
+    s.leadingZero = s.integerDigits > 1 && text[i - s.integerDigits] == Char('0');
+    if (i < size && text[i] == Char('.')) {
+        s.point = true;
+        for (++i; i < size && isDigit(text[i]); ++i, ++s.decimalDigits) {
+            s.nonZero = s.nonZero || text[i] != Char('0');
+            s.trailingZero = text[i] == Char('0');
+            if (s.decimalDigits < Money::kDecimals) {
+                if (!s.overflow && !appendDigit(&s.units, text[i]))
+                    s.overflow = true;
+            } else if (s.decimalDigits == Money::kDecimals) {
+                s.roundUp = text[i] >= Char('5');
             }
         }
-        if (grammar.plain && (decimalDigits == 0 || decimalDigits > Money::kDecimals))
-            return std::nullopt;
     }
-    if (i != text.size() || integerDigits + decimalDigits == 0)
+    s.wellFormed = i == size && s.integerDigits + s.decimalDigits > 0;
+    const qsizetype scaled = std::min<qsizetype>(s.decimalDigits, Money::kDecimals);
+    for (qsizetype d = scaled; d < Money::kDecimals && !s.overflow; ++d)
+        s.overflow = qMulOverflow(s.units, std::int64_t(10), &s.units);
+    return s;
+}
+
+// The amount a scan holds; decimals past the fourth round the magnitude half away from zero.
+std::optional<Money> amountOf(Scan s)
+{
+    if (!s.wellFormed || s.overflow)
         return std::nullopt;
-    if (grammar.plain && integerDigits == 0)
+    if (s.roundUp && qAddOverflow(s.units, std::int64_t(1), &s.units))
         return std::nullopt;
-    for (qsizetype d = decimalDigits; d < Money::kDecimals; ++d) {
-        if (qMulOverflow(units, std::int64_t(10), &units))
-            return std::nullopt;
-    }
-    if (roundUp && qAddOverflow(units, std::int64_t(1), &units))
-        return std::nullopt;
-    return Money::fromUnits(negative ? -units : units);
+    return Money::fromUnits(s.negative ? -s.units : s.units);
+}
+
+// The document's form: digits on both sides of a point, at most four decimals.
+bool isPlainForm(const Scan& s)
+{
+    return s.wellFormed && s.integerDigits > 0
+        && (!s.point || (s.decimalDigits > 0 && s.decimalDigits <= Money::kDecimals));
+}
+
+Scan scan(QStringView text)
+{
+    return scan(text.utf16(), text.size());
 }
 
 // Digits of a non-negative count, left-padded with zeros to at least width.
@@ -86,12 +113,57 @@ std::uint64_t magnitude(std::int64_t units)
 
 std::optional<Money> Money::parse(QStringView text)
 {
-    return readDecimal(text, {true});
+    const Scan s = scan(text);
+    return isPlainForm(s) ? amountOf(s) : std::nullopt;
+}
+
+std::optional<Money> Money::fromBook(QStringView text)
+{
+    return parse(text.trimmed());
+}
+
+std::optional<Money> Money::fromBook(QByteArrayView utf8)
+{
+    // Amounts are ASCII: any other byte fails the scan as any other letter would.
+    const QByteArrayView text = utf8.trimmed();
+    const Scan s = scan(text.data(), text.size());
+    return isPlainForm(s) ? amountOf(s) : std::nullopt;
+}
+
+std::optional<Money> Money::parseEntry(QStringView text)
+{
+    const Scan s = scan(text);
+    if (!s.wellFormed || s.negative || s.integerDigits == 0 || s.integerDigits > kEntryDigits
+        || s.decimalDigits > kEntryDecimals)
+        return std::nullopt;
+    return amountOf(s);
+}
+
+bool Money::isCanonicalPositive(QStringView text)
+{
+    const Scan s = scan(text);
+    return s.wellFormed && !s.negative && s.integerDigits > 0 && !s.leadingZero
+        && (!s.point || (s.decimalDigits > 0 && !s.trailingZero)) && s.nonZero;
+}
+
+qsizetype Money::integerDigits(QStringView text)
+{
+    return scan(text).integerDigits;
+}
+
+qsizetype Money::decimalDigits(QStringView text)
+{
+    return scan(text).decimalDigits;
+}
+
+bool Money::isNumberText(QStringView text)
+{
+    return scan(text).wellFormed;
 }
 
 std::optional<Money> Money::fromNumberText(QStringView text)
 {
-    return readDecimal(text.trimmed(), {false});
+    return amountOf(scan(text.trimmed()));
 }
 
 QString Money::toText() const

@@ -8,7 +8,7 @@ QString Record::XML() const
     doc.loadXml(QByteArray("<") + NodeName().toLatin1() + "/>");
     XmlNode node = doc.documentElement();
     for (const Field& f : fields())
-        node.setAttribute(QString::fromLatin1(f.name), f.value);
+        node.setAttribute(f.name, f.value);
     return node.xml();
 }
 
@@ -31,7 +31,7 @@ XmlNode Record::CreateNode(XmlNode Parent)
         node = Parent.appendChild(Parent.createElement(NodeName()));
     }
     for (const Field& f : fields())
-        node.setAttribute(QString::fromLatin1(f.name), f.value);
+        node.setAttribute(f.name, f.value);
     return node;
 }
 
@@ -41,7 +41,7 @@ bool Record::LoadNode(const XmlNode& node, Error* error)
         return true;
     const QList<Field> list = fields();
     for (int i = 0; i < list.size(); ++i) {
-        const QString text = node.attribute(QString::fromLatin1(list[i].name));
+        const QString text = node.attribute(list[i].name);
         if (list[i].integer) {
             bool ok = false;
             text.trimmed().toInt(&ok);
@@ -49,7 +49,7 @@ bool Record::LoadNode(const XmlNode& node, Error* error)
                 if (error) {
                     error->number = 13; // type mismatch
                     error->description = QStringLiteral("Type mismatch: attribute ")
-                        + QString::fromLatin1(list[i].name) + QStringLiteral(" is not a number");
+                        + list[i].name + QStringLiteral(" is not a number");
                 }
                 return false;
             }
@@ -61,7 +61,7 @@ bool Record::LoadNode(const XmlNode& node, Error* error)
 
 QList<Record::Field> AcMaster::fields() const
 {
-    return {{"Code", QString::number(Code), true}, {"AcName", AcName, false}};
+    return {{schema::kCode, QString::number(Code), true}, {schema::kAcName, AcName, false}};
 }
 
 void AcMaster::setField(int index, const QString& text)
@@ -74,11 +74,11 @@ void AcMaster::setField(int index, const QString& text)
 
 QList<Record::Field> Trans::fields() const
 {
-    return {{"No", QString::number(No), true},
-            {"dt", QString::number(dt), true},
-            {"fAc", QString::number(fAc), true},
-            {"tAc", QString::number(tAc), true},
-            {"Nar", Nar, false}};
+    return {{schema::kNo, QString::number(No), true},
+            {schema::kDate, QString::number(dt), true},
+            {schema::kFrom, QString::number(fAc), true},
+            {schema::kTo, QString::number(tAc), true},
+            {schema::kNar, Nar, false}};
 }
 
 void Trans::setField(int index, const QString& text)
@@ -94,7 +94,7 @@ void Trans::setField(int index, const QString& text)
 
 QList<Record::Field> Groups::fields() const
 {
-    return {{"gi", gi, false}};
+    return {{schema::kMembers, gi, false}};
 }
 
 void Groups::setField(int, const QString& text)

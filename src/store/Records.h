@@ -9,6 +9,8 @@
 
 #include "store/Xml.h"
 
+#include "store/BookSchema.h"
+
 namespace qb {
 
 // Shared behaviour: a record whose fields are written as attributes in order.
@@ -35,7 +37,7 @@ public:
 protected:
     struct Field
     {
-        const char* name;
+        QString name;
         QString value;
         bool integer;
     };
@@ -51,7 +53,7 @@ class AcMaster final : public Record
 public:
     qint32 Code = 0;
     QString AcName;
-    QString NodeName() const override { return QStringLiteral("a"); }
+    QString NodeName() const override { return schema::kAccount; }
 
 protected:
     QList<Field> fields() const override;
@@ -66,7 +68,7 @@ public:
     qint32 fAc = 0;
     qint32 tAc = 0;
     QString Nar;
-    QString NodeName() const override { return QStringLiteral("t"); }
+    QString NodeName() const override { return schema::kTransaction; }
 
 protected:
     QList<Field> fields() const override;
@@ -77,7 +79,7 @@ class Groups final : public Record
 {
 public:
     QString gi;
-    QString NodeName() const override { return QStringLiteral("Group"); }
+    QString NodeName() const override { return schema::kGroup; }
 
 protected:
     QList<Field> fields() const override;

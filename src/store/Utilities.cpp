@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "store/BookSchema.h"
 #include "store/Xml.h"
 
 namespace qb {
@@ -138,9 +139,9 @@ QString PersonalFolder()
 
 int NextTransactionNumber(const XmlDocument& document, int docDate)
 {
-    const XmlNode trans = document.selectSingleNode(QStringLiteral("/Data/Trans"));
+    const XmlNode trans = BookSection(document, schema::kTrans);
     const QList<XmlNode> sameDate
-        = trans.childElementsWithAttribute({QStringLiteral("dt")}, QString::number(docDate));
+        = trans.childElementsWithAttribute({schema::kDate}, QString::number(docDate));
     int highest = 0;
     for (const XmlNode& t : sameDate)
         highest = std::max(highest, t.attributeValue(0).toInt());
@@ -152,7 +153,7 @@ int NextAccountCode(const XmlDocument& document)
     // The highest code rather than the last one: the same on every file the
     // program writes (it appends in code order), and still unique in a book
     // whose heads were reordered by hand.
-    const XmlNode heads = document.selectSingleNode(QStringLiteral("/Data/AcMaster"));
+    const XmlNode heads = BookSection(document, schema::kAcMaster);
     int highest = 0;
     for (XmlNode a = heads.firstChildElement(); a; a = a.nextSiblingElement())
         highest = std::max(highest, a.attributeValue(0).toInt());

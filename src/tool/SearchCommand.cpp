@@ -9,6 +9,7 @@
 #include "engine/SearchReport.h"
 #include "engine/ShortDate.h"
 #include "store/MasterEdits.h"
+#include "store/Money.h"
 #include "tool/Commands.h"
 
 namespace qb {
@@ -30,17 +31,8 @@ const char kSearchDescription[]
 // decimals), written as plain number text: "0100.50" gives "100.5".
 std::optional<QString> plainAmount(const QString& text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})(?:\\.(\\d{0,2}))?$"));
-    const QRegularExpressionMatch m = pattern.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    QString whole = m.captured(1);
-    while (whole.size() > 1 && whole.startsWith(QLatin1Char('0')))
-        whole.remove(0, 1);
-    QString cents = m.captured(2);
-    while (cents.endsWith(QLatin1Char('0')))
-        cents.chop(1);
-    return cents.isEmpty() ? whole : whole + QLatin1Char('.') + cents;
+    const std::optional<Money> amount = Money::parseEntry(text);
+    return amount ? std::optional<QString>(amount->toText()) : std::nullopt;
 }
 
 class SearchCommand final : public BookCommand

@@ -1,5 +1,7 @@
 #include "transactions/EntryEdits.h"
 
+#include "store/BookSchema.h"
+
 namespace qb {
 
 std::optional<EntryRefusal> CheckEntry(
@@ -29,9 +31,9 @@ std::optional<LoadedTransaction> LoadedTransaction::Load(
     LoadedTransaction loaded;
     loaded.m_key = key;
     loaded.m_fields.date = key.date;
-    loaded.m_fields.from = t.attribute(QStringLiteral("fAc")).toInt();
-    loaded.m_fields.to = t.attribute(QStringLiteral("tAc")).toInt();
-    loaded.m_fields.narration = t.attribute(QStringLiteral("Nar"));
+    loaded.m_fields.from = t.attribute(schema::kFrom).toInt();
+    loaded.m_fields.to = t.attribute(schema::kTo).toInt();
+    loaded.m_fields.narration = t.attribute(schema::kNar);
     // Amounts the program did not write (more than four decimals) load as the
     // nearest ten-thousandth; find() still compares the element as stored.
     loaded.m_fields.amount = Money::fromNumberText(t.text().trimmed()).value_or(Money());

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "controls/AccountCombo.h"
+#include "store/BookSchema.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
 #include "store/DeletedTransactions.h"
@@ -305,7 +306,7 @@ bool frmTrans::AddAccountIfNew(AccountCombo* combo)
         return false;
     const QList<XmlNode> same = FindAccountsByName(book().document(), StoredName(typed));
     if (!same.isEmpty()) {
-        combo->chooseCode(same.first().attribute(QStringLiteral("Code")).toInt());
+        combo->chooseCode(same.first().attribute(schema::kCode).toInt());
         return false;
     }
 

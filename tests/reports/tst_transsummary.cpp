@@ -9,7 +9,10 @@
 #include <QtTest>
 
 #include "store/ClsAX.h"
+#include "engine/ListingBook.h"
+#include "engine/MasterReports.h"
 #include "engine/ReportEngine.h"
+#include "store/BookExport.h"
 #include "engine/SummaryReport.h"
 #include "SummaryTestBook.h"
 #include "TestSupport.h"
@@ -127,6 +130,72 @@ class TstTransSummary : public QObject
     }
 
 private slots:
+    // The walks over the transactions (listing rows, account list, period
+    // summary, export) read one book the same way: amounts with blanks and
+    // line breaks around them, on the first and last day of the period and
+    // around it, and a book past the range, worked out here.
+    void everyWalkReadsTheSameAmounts()
+    {
+        XmlDocument data;
+        QVERIFY(data.loadXml(QByteArrayLiteral(
+            "<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" AcName=\"Bank\"/>"
+            "<a Code=\"3\" AcName=\"Huge\"/></AcMaster><Trans>"
+            "<t No=\"1\" dt=\"20240101\" fAc=\"1\" tAc=\"2\" Nar=\"first\"> 10.5 </t>"
+            "<t No=\"1\" dt=\"20241231\" fAc=\"2\" tAc=\"1\" Nar=\"last\">\n2.25\n</t>"
+            "<t No=\"1\" dt=\"20231231\" fAc=\"1\" tAc=\"2\" Nar=\"before\">1</t>"
+            "<t No=\"1\" dt=\"20250101\" fAc=\"2\" tAc=\"1\" Nar=\"after\">7</t>"
+            "</Trans><Groups/><Narration/></Data>")));
+        // In the period: Bank in 10.5, out 2.25, opening 1; Cash the mirror.
+        const QList<ListingRow> rows = ListingRows(data, [](int, int, int) { return true; });
+        QStringList amounts;
+        for (const ListingRow& r : rows)
+            amounts << (r.amount ? r.amount->toText() : Money::errorMark());
+        QCOMPARE(amounts, (QStringList{u"1"_s, u"10.5"_s, u"2.25"_s, u"7"_s}));
+
+        const XmlDocument list = AccountListReport::ListBook(data);
+        QCOMPARE(list.evaluate(u"string(//b[@Code='2'])"_s), u"2.25"_s); // 10.5 + 1 - 2.25 - 7
+        QCOMPARE(list.evaluate(u"string(//b[@Code='1'])"_s), u"-2.25"_s);
+        QCOMPARE(list.evaluate(u"string(//b[@Code='3'])"_s), u"0.00"_s);
+
+        SummaryResult result;
+        const XmlDocument summary = PeriodSummaryReport::SummaryBook(
+            data, 20240101, 20241231, SummarySubject::allAccounts(), XmlNode(), &result);
+        auto figures = [&summary](const char* code) {
+            const XmlNode f = summary.selectSingleNode(u"//Figures/f[@Code='%1']"_s.arg(QLatin1String(code)));
+            return QStringList{f.attribute(u"Opening"_s), f.attribute(u"In"_s), f.attribute(u"Out"_s),
+                               f.attribute(u"Closing"_s)};
+        };
+        QCOMPARE(figures("2"), (QStringList{u"1.00"_s, u"10.50"_s, u"2.25"_s, u"9.25"_s}));
+        QCOMPARE(figures("1"), (QStringList{u"-1.00"_s, u"2.25"_s, u"10.50"_s, u"-9.25"_s}));
+
+        QString csv, why;
+        QVERIFY2(ExportBook(data, ExportFormat::Csv, ExportRange{20240101, 20241231}, &csv, &why), qPrintable(why));
+        QVERIFY(csv.contains(u"2024-01-01,1,Cash,Bank,10.5,first"_s));
+        QVERIFY(csv.contains(u"2024-12-31,1,Bank,Cash,2.25,last"_s));
+
+        // A packed book whose balances leave the range: the error mark in
+        // the list and the summary, never a clamped figure.
+        XmlDocument packed;
+        QString trans;
+        for (int day = 1; day <= 11; ++day)
+            trans += u"<t No=\"1\" dt=\"202401%1\" fAc=\"1\" tAc=\"3\" Nar=\"\">900000000000000</t>"_s.arg(
+                day, 2, 10, QLatin1Char('0'));
+        QVERIFY(packed.loadXml(u"<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/><a Code=\"3\" AcName=\"Huge\"/>"
+                               "</AcMaster><Trans>%1</Trans><Groups/><Narration/></Data>"_s.arg(trans)));
+        FigureTrouble trouble;
+        const XmlDocument packedList = AccountListReport::ListBook(packed, &trouble);
+        QCOMPARE(packedList.evaluate(u"string(//b[@Code='3'])"_s), Money::errorMark());
+        QCOMPARE(packedList.evaluate(u"string(//b[@Code='1'])"_s), Money::errorMark());
+        QVERIFY(trouble.overflow && !trouble.unreadable);
+        SummaryResult packedResult;
+        const XmlDocument packedSummary = PeriodSummaryReport::SummaryBook(
+            packed, 20240101, 20240111, SummarySubject::allAccounts(), XmlNode(), &packedResult);
+        QCOMPARE(packedSummary.evaluate(u"string(//f[@Code='3']/@In)"_s), Money::errorMark());
+        QCOMPARE(packedSummary.evaluate(u"string(//f[@Code='1']/@Out)"_s), Money::errorMark());
+        QCOMPARE(packedResult.inTotal.grouped(), Money::errorMark());
+        QVERIFY(packedResult.trouble.overflow);
+    }
+
     void initTestCase()
     {
         QVERIFY(book.loadXml(handMade.xml()));

@@ -170,9 +170,10 @@ private slots:
         QFile(csv).open(QIODevice::WriteOnly);
         dialogs.answer(csv);
         dialogs.answer(csv);
-        QCOMPARE(AskCsvFileName(nullptr, QStringLiteral("found")), QString()); // No, the default
+        QCOMPARE(AskCsvFileName(nullptr, DataStore::instance().dataFolder(), QStringLiteral("found")),
+                 QString()); // No, the default
         prompt.answer(MsgResult::Yes);
-        QCOMPARE(AskCsvFileName(nullptr, {}), csv);
+        QCOMPARE(AskCsvFileName(nullptr, DataStore::instance().dataFolder(), {}), csv);
         const Message& asked = prompt.shown.at(0);
         QCOMPARE(asked.text, QStringLiteral("A file already exist with this name in this folder, do you want to "
                                             "overwrite this file ?"));

@@ -177,6 +177,55 @@ private slots:
         sum.add(big);
         QCOMPARE(sum.formatGrouped(), Money::errorMark());
     }
+
+    // The grammars every other reader calls, side by side on one text: the
+    // book's reading (blanks around trimmed), the amount box's form (as the
+    // search takes it, written back plain), the canonical stored form that
+    // "qbtool check" asks for, and a number as typed into a box.
+    void oneGrammarForEveryReader_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("book");  // toText() of fromBook, "-" when refused
+        QTest::addColumn<QString>("entry"); // toText() of parseEntry, "-" when refused
+        QTest::addColumn<bool>("canonical");
+        QTest::addColumn<bool>("typed");
+        auto row = [](const char* text, const char* book, const char* entry, bool canonical, bool typed) {
+            QTest::newRow(text[0] ? text : "empty") << QString::fromUtf8(text) << QString::fromLatin1(book)
+                                                    << QString::fromLatin1(entry) << canonical << typed;
+        };
+        row("12.5", "12.5", "12.5", true, true);
+        row(" 12.5\n", "12.5", "-", false, false);
+        row("0100.50", "100.5", "100.5", false, true);
+        row("5.", "-", "5", false, true);
+        row(".5", "-", "-", false, true);
+        row("-3", "-3", "-", false, true);
+        row("0", "0", "0", false, true);
+        row("999999999.99", "999999999.99", "999999999.99", true, true);
+        row("1000000000", "1000000000", "-", true, true); // ten integer digits: past the box
+        row("1.005", "1.005", "-", true, true);           // three decimals: past the box
+        row("1.23456", "-", "-", true, true);             // five decimals: past the book's four
+        row("99999999999999999999", "-", "-", true, true); // past the range, still a number's shape
+        row("1,250", "-", "-", false, false);
+        row("1e3", "-", "-", false, false);
+        row("+5", "-", "-", false, false);
+        row("-", "-", "-", false, false);
+        row("", "-", "-", false, false);
+        row("\xd9\xa1", "-", "-", false, false); // Arabic-Indic one
+    }
+    void oneGrammarForEveryReader()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, book);
+        QFETCH(QString, entry);
+        QFETCH(bool, canonical);
+        QFETCH(bool, typed);
+        auto shown = [](const std::optional<Money>& m) { return m ? m->toText() : QStringLiteral("-"); };
+        QCOMPARE(shown(Money::fromBook(text)), book);
+        QCOMPARE(shown(Money::fromBook(QByteArrayView(text.toUtf8()))), book);
+        QCOMPARE(shown(Money::parseEntry(text)), entry);
+        QCOMPARE(Money::isCanonicalPositive(text), canonical);
+        QCOMPARE(Money::isNumberText(text), typed);
+    }
 };
 
 QTEST_GUILESS_MAIN(TstMoney)

@@ -1,0 +1,86 @@
+#pragma once
+
+// The names of the data file's elements and attributes, and the one walk over
+// its transactions. Every reader and writer of the book names them from here;
+// the XSLT templates keep their own XPath text.
+//
+//   <Data>
+//     <AcMaster><a Code="3" AcName="Bank"/>...</AcMaster>
+//     <PValue>digest</PValue>
+//     <Trans><t No="1" dt="20260131" fAc="3" tAc="4" Nar="Rent">1250.5</t>...</Trans>
+//     <Groups><Group gi=",3,4,">Name</Group>...</Groups>
+//     <Narration>...</Narration> <I>letters</I> <DateRanges>...</DateRanges>
+//   </Data>
+
+#include <functional>
+#include <optional>
+
+#include <QByteArrayView>
+#include <QString>
+
+#include "store/Money.h"
+#include "store/Xml.h"
+
+namespace qb::schema {
+
+// The root and its sections.
+inline const QString kData = QStringLiteral("Data");
+inline const QString kAcMaster = QStringLiteral("AcMaster");
+inline const QString kPValue = QStringLiteral("PValue");
+inline const QString kTrans = QStringLiteral("Trans");
+inline const QString kGroups = QStringLiteral("Groups");
+inline const QString kNarration = QStringLiteral("Narration");
+inline const QString kI = QStringLiteral("I");
+inline const QString kDateRanges = QStringLiteral("DateRanges");
+
+// An account head: <a Code AcName/>.
+inline const QString kAccount = QStringLiteral("a");
+inline const QString kCode = QStringLiteral("Code");
+inline const QString kAcName = QStringLiteral("AcName");
+
+// A transaction: <t No dt fAc tAc Nar>amount</t>.
+inline const QString kTransaction = QStringLiteral("t");
+inline const QString kNo = QStringLiteral("No");
+inline const QString kDate = QStringLiteral("dt");
+inline const QString kFrom = QStringLiteral("fAc");
+inline const QString kTo = QStringLiteral("tAc");
+inline const QString kNar = QStringLiteral("Nar");
+
+// A group: <Group gi=",3,4,">name</Group>.
+inline const QString kGroup = QStringLiteral("Group");
+inline const QString kMembers = QStringLiteral("gi");
+
+} // namespace qb::schema
+
+namespace qb {
+
+// One transaction of the book as the walk lends it: the attributes' text
+// (UTF-8, empty when missing) and the element's text, valid during the call.
+struct BookTransaction
+{
+    int position = 0; // 1-based, among the elements of the section
+    QByteArrayView no, date, from, to, narration;
+    QByteArrayView amountText;
+
+    // The amount through the one reading of the book's amounts; nothing when
+    // it cannot be read.
+    [[nodiscard]] std::optional<Money> amount() const { return Money::fromBook(amountText); }
+    // A whole number attribute without the blanks around it; 0 when it is not one.
+    [[nodiscard]] static int numberOf(QByteArrayView text);
+};
+
+// A section of the book: the first child of that name of the root Data, or null.
+XmlNode BookSection(const XmlDocument& book, const QString& name);
+// The book's transaction section, or null.
+inline XmlNode TransSectionOf(const XmlDocument& book) { return BookSection(book, schema::kTrans); }
+
+// Calls visit for every element of the book's transaction section, in
+// document order, without copying the text: the one walk over the
+// transactions for lists, reports and exports.
+void ForEachTransaction(const XmlDocument& book,
+                        const std::function<void(const BookTransaction&)>& visit);
+// The same over a transaction section (the open book's handle).
+void ForEachTransaction(const XmlNode& transSection,
+                        const std::function<void(const BookTransaction&)>& visit);
+
+} // namespace qb
