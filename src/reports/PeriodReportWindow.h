@@ -2,11 +2,11 @@
 
 // The frame of the report windows that report over a period (the transaction
 // list, the period summary): the shared date controls, the Print button
-// cmdPrint, the wait panel, and the refresh plumbing. A refresh
-// does nothing while mblnDisableRefreshReport is set; otherwise it shows the
-// wait panel, asks the window for its page with the busy flag set, and shows
-// it. A window that cannot make its page fails quietly: the wait panel goes,
-// the page shown before stays.
+// cmdPrint, and the refresh plumbing. A refresh does nothing while
+// mblnDisableRefreshReport is set; otherwise it shows the wait panel, asks the
+// window for its page with the busy flag set, and shows it. A window that
+// cannot make its page fails quietly: the wait panel goes, the page shown
+// before stays.
 
 #include "store/BookContext.h"
 #include "windows/DataWindow.h"

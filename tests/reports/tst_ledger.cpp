@@ -178,12 +178,7 @@ Expected listingOf(const QString& page)
     Expected e;
     if (!doc.loadXml(page.toUtf8()))
         return e;
-    auto cells = [](const XmlNode& row) {
-        QStringList texts;
-        for (const XmlNode& td : row.selectNodes(QStringLiteral("TD")))
-            texts.append(td.text().trimmed());
-        return texts;
-    };
+    auto cells = [](const XmlNode& row) { return nodeTexts(row.selectNodes(QStringLiteral("TD"))); };
     for (const XmlNode& row : doc.selectNodes(QStringLiteral("//TR[starts-with(@id,'id')]"))) {
         const QStringList c = cells(row);
         const QString date

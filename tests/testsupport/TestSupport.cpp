@@ -51,6 +51,14 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
+QStringList nodeTexts(const QList<XmlNode>& nodes)
+{
+    QStringList texts;
+    for (const XmlNode& node : nodes)
+        texts.append(node.text().trimmed());
+    return texts;
+}
+
 QStringList sectionNames(const XmlDocument& doc)
 {
     QStringList names;

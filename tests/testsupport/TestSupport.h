@@ -97,6 +97,8 @@ private:
 // A file's bytes (empty when it cannot be read); writes bytes as a whole file.
 QByteArray fileBytes(const QString& path);
 bool writeBytes(const QString& path, const QByteArray& bytes);
+// The text of each node, blanks around it trimmed (a page's cells, in order).
+QStringList nodeTexts(const QList<XmlNode>& nodes);
 // The names of the root's child elements, in order.
 QStringList sectionNames(const XmlDocument& doc);
 

@@ -13,6 +13,24 @@ class TstEntryReports : public QObject
 
     XmlDocument book;
 
+    // The day list of date in doc, built and read back as a document (it is
+    // well-formed); page and overflowed, when given, receive its text and
+    // whether the day's total left the range.
+    static bool dayPage(const XmlDocument& doc, QDate date, const QString& title, XmlDocument* result,
+        QString* page = nullptr, bool* overflowed = nullptr)
+    {
+        DayListReport report;
+        QString text;
+        Error error;
+        if (!report.load() || !report.build(doc, date, title, &text, &error) || !result->loadXml(text))
+            return false;
+        if (page)
+            *page = text;
+        if (overflowed)
+            *overflowed = report.overflowed();
+        return true;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -21,15 +39,10 @@ private slots:
 
     void dayListShowsTheDayOnly()
     {
-        DayListReport report;
-        QVERIFY(report.load());
-        QString page;
-        Error error;
-        QVERIFY(report.build(book, QDate(2013, 1, 10), QStringLiteral("Entries on 10/01/2013"), &page, &error));
-
         // The page is well-formed, so its rows can be read back.
+        QString page;
         XmlDocument result;
-        QVERIFY(result.loadXml(page));
+        QVERIFY(dayPage(book, QDate(2013, 1, 10), QStringLiteral("Entries on 10/01/2013"), &result, &page));
         QCOMPARE(result.documentElement().name(), QStringLiteral("HTML"));
         QVERIFY(page.contains(QStringLiteral("Entries on 10/01/2013")));
         QVERIFY(!page.contains(ReportTitlePlaceholder()));
@@ -53,7 +66,8 @@ private slots:
         QVERIFY(shuffled.loadXml(QByteArray("<Data><AcMaster><a Code=\"1\" AcName=\"A\"/><a Code=\"2\" AcName=\"B\"/></AcMaster>"
                                             "<Trans><t No=\"10\" dt=\"20200101\" fAc=\"1\" tAc=\"2\" Nar=\"\">1</t>"
                                             "<t No=\"9\" dt=\"20200101\" fAc=\"1\" tAc=\"2\" Nar=\"\">2</t></Trans></Data>")));
-        QVERIFY(report.build(shuffled, QDate(2020, 1, 1), QString(), &page, &error));
+        XmlDocument shuffledPage;
+        QVERIFY(dayPage(shuffled, QDate(2020, 1, 1), QString(), &shuffledPage, &page));
         QVERIFY(page.indexOf(QStringLiteral("id202001019")) < page.indexOf(QStringLiteral("id2020010110")));
     }
 
@@ -85,13 +99,8 @@ private slots:
 
     void emptyDayHasAZeroTotal()
     {
-        DayListReport report;
-        QVERIFY(report.load());
-        QString page;
-        Error error;
-        QVERIFY(report.build(book, QDate(2013, 1, 11), QStringLiteral("t"), &page, &error));
         XmlDocument result;
-        QVERIFY(result.loadXml(page));
+        QVERIFY(dayPage(book, QDate(2013, 1, 11), QStringLiteral("t"), &result));
         QCOMPARE(result.selectNodes(QStringLiteral("//TR[@id]")).size(), 0);
         QCOMPARE(result.evaluate(QStringLiteral("string(//TD[@class='DayTotalAmount'])")), QStringLiteral("0.00"));
     }
@@ -170,17 +179,9 @@ private slots:
         XmlDocument doc;
         QVERIFY(doc.loadXml(xml));
 
-        DayListReport day;
-        QVERIFY(day.load());
-        QString page;
-        Error error;
-        QVERIFY(day.build(doc, QDate(2020, 1, 1), QStringLiteral("t"), &page, &error));
         XmlDocument result;
-        QVERIFY(result.loadXml(page));
-        QStringList shown;
-        for (const XmlNode& cell : result.selectNodes(QStringLiteral("//TR[@id]/TD[4]")))
-            shown << cell.evaluate(QStringLiteral("normalize-space(.)"));
-        QCOMPARE(shown, rows);
+        QVERIFY(dayPage(doc, QDate(2020, 1, 1), QStringLiteral("t"), &result));
+        QCOMPARE(test::nodeTexts(result.selectNodes(QStringLiteral("//TR[@id]/TD[4]"))), rows);
         QCOMPARE(result.evaluate(QStringLiteral("normalize-space(//TD[@class='DayTotalAmount'])")), dayTotal);
 
         AccountBalance balance;
@@ -229,14 +230,11 @@ private slots:
         xml += "</Trans></Data>";
         XmlDocument doc;
         QVERIFY(doc.loadXml(xml));
-        DayListReport day;
-        QVERIFY(day.load());
         QString page;
-        Error error;
-        QVERIFY(day.build(doc, QDate(2020, 1, 1), QStringLiteral("<i>x</i>"), &page, &error));
-        QCOMPARE(day.overflowed(), overflowed);
         XmlDocument result;
-        QVERIFY(result.loadXml(page));
+        bool over = false;
+        QVERIFY(dayPage(doc, QDate(2020, 1, 1), QStringLiteral("<i>x</i>"), &result, &page, &over));
+        QCOMPARE(over, overflowed);
         QStringList shown, ids;
         for (const XmlNode& row : result.selectNodes(QStringLiteral("//TR[@id]"))) {
             shown << row.evaluate(QStringLiteral("normalize-space(TD[4])"));

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "windows/HtmlView.h"
+#include "controls/sesPanel.h"
 #include "WidgetTestSupport.h"
 #include "windows/Openers.h"
 #include "windows/ReportMenus.h"
@@ -36,6 +37,9 @@ public:
     using DataWindow::setCaption;
     using DataWindow::showPage;
     using DataWindow::showPlaceholder;
+    using DataWindow::setUpPleaseWait;
+    using DataWindow::withPleaseWait;
+    using DataWindow::WaitPlace;
 
 protected:
     void linkClicked(const QString& token) override { tokens.append(token); }
@@ -152,6 +156,55 @@ private slots:
         QVERIFY(ok);
         DataWindow::AccountOfToken(QStringLiteral("Sales"), &ok);
         QVERIFY(!ok);
+
+        // A row's edit and delete links: the mark anywhere in the token, the
+        // rest as it is; the edit mark wins; other tokens are no row link.
+        using Link = DataWindow::RecordLink;
+        const struct
+        {
+            const char* token;
+            Link link;
+            const char* rest;
+        } rows[] = {{"[*[E]*]201301102", Link::Edit, "201301102"},
+            {"[*[D]*]Car%20costs", Link::Delete, "Car%20costs"},
+            {"x[*[D]*]7[*[D]*]", Link::Delete, "x7"},
+            {"[*[D]*][*[E]*]5", Link::Edit, "[*[D]*]5"},
+            {"[*[date]*]20130105", Link::None, ""}, {"[*[e]*]5", Link::None, ""}};
+        for (const auto& row : rows) {
+            QString rest;
+            QCOMPARE(DataWindow::RecordLinkOf(QString::fromLatin1(row.token), &rest), row.link);
+            QCOMPARE(rest, QString::fromLatin1(row.rest));
+        }
+    }
+
+    // The wait panel stands over the view, centred across, near its top or
+    // in its middle, follows the view, and is up only while the page is built.
+    void thePleaseWaitPanelStandsOverTheViewWhileBuilding()
+    {
+        TokenWindow window;
+        QVERIFY(!window.pleaseWaitPanel());
+        window.withPleaseWait([&window] { QVERIFY(window.isBusy()); }); // no panel: nothing shown
+        window.setUpPleaseWait(QStringLiteral("Loading data. Please wait ..."));
+        sesPanel* panel = window.pleaseWaitPanel();
+        QVERIFY(panel);
+        QCOMPARE(panel->objectName(), QStringLiteral("fraPleaseWait"));
+        QCOMPARE(panel->Caption(), QStringLiteral("Loading data. Please wait ..."));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.WebBrowser1->setGeometry(40, 30, 460, 270);
+        bool upWhileBuilding = false;
+        window.withPleaseWait([&] { upWhileBuilding = panel->isVisible() && window.isBusy(); });
+        QVERIFY(upWhileBuilding);
+        QVERIFY(!panel->isVisible());
+        QVERIFY(!window.isBusy());
+        QCOMPARE(panel->pos(), QPoint(40 + (460 - panel->width()) / 2, 30 + 20));
+
+        window.setUpPleaseWait(QStringLiteral("Searching"), TokenWindow::WaitPlace::Middle);
+        QCOMPARE(window.pleaseWaitPanel(), panel); // one panel, captioned again
+        window.resize(600, 400);
+        window.WebBrowser1->setGeometry(0, 0, 600, 400);
+        window.withPleaseWait([] {});
+        QCOMPARE(panel->pos(), QPoint((600 - panel->width()) / 2, (400 - panel->height()) / 2));
     }
 
     void clickedLinksReachTheWindowAndAreCancelled()
