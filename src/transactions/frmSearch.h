@@ -70,6 +70,7 @@ private:
     void buildQuickPanel();
     void placeQuickPanel();
     void placePleaseWait();
+    bool amountUnreadable(const neb* box) const;
 
     BookContext m_book;
     SearchReport m_report;
