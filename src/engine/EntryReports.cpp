@@ -63,7 +63,9 @@ DayListText dayListText(const XmlDocument& data, int date, bool* overflowed)
     if (overflowed)
         *overflowed = total.overflowed();
     const QString totalText = total.text();
-    amountWidth = std::max(amountWidth, totalText.size());
+    // The column is never narrower than its heading "Amount" (an empty day
+    // would otherwise break the heading over two lines).
+    amountWidth = std::max({amountWidth, totalText.size(), qsizetype(6)});
     text.root = "<DayList";
     AppendAttribute(text.root, "total", totalText);
     AppendAttribute(text.root, "amountWidth", amountWidth);

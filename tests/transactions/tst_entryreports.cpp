@@ -147,6 +147,8 @@ private slots:
         QVERIFY(result.loadXml(page));
         QCOMPARE(result.selectNodes(QStringLiteral("//TR[@id]")).size(), 0);
         QCOMPARE(result.evaluate(QStringLiteral("string(//TD[@class='DayTotalAmount'])")), QStringLiteral("0.00"));
+        // Wide enough for its heading's six letters, though "0.00" has four.
+        QCOMPARE(result.evaluate(QStringLiteral("string(//TH[.='Amount']/@width)")), QStringLiteral("62"));
     }
 
     void balanceCountsMoneyInAgainstMoneyOut_data()
