@@ -203,6 +203,17 @@ QString neb::problem() const
     return QStringLiteral("Use a point for decimals: ") + hint;
 }
 
+bool neb::refuseUnreadable(const QString& title)
+{
+    const QString unreadable = problem();
+    if (unreadable.isEmpty())
+        return false;
+    setMarked(true);
+    MsgBox(unreadable, MsgIcon::Information, title);
+    setFocus();
+    return true;
+}
+
 bool neb::readsAsTyped(const QString& text) const
 {
     if (!text.contains(QLatin1Char(',')))

@@ -74,6 +74,11 @@ public:
     // Why the text cannot be read as an amount ("Use a point for decimals:
     // 12.50"); empty when it can.
     QString problem() const;
+    // When the text cannot be read as an amount: says why in a message box
+    // (titled title), puts the focus back in the box and gives true. Every
+    // window that acts on an amount asks this first, so that "12,50" is
+    // never taken as 12.
+    bool refuseUnreadable(const QString& title = QStringLiteral("Enter amount"));
     // The text with the commas of a valid grouping taken out.
     QString plainText() const;
 

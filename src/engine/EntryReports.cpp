@@ -14,22 +14,45 @@ bool DayListReport::load(Error* error)
     return m_template.load(QStringLiteral("Trans-daywise"), error);
 }
 
-QByteArray DayListReport::ListBook(const XmlDocument& data, int date, bool* overflowed)
+namespace {
+
+// The day list's document as text: the root's start tag, the rows one
+// after another (where each starts), and the end tag.
+struct DayListText
+{
+    QByteArray root;
+    QByteArray rows;
+    QList<qsizetype> starts;
+    QByteArray whole() const { return root + rows + "</DayList>"; }
+    // Rows [first, first + count) under the same root.
+    QByteArray slice(qsizetype first, qsizetype count) const
+    {
+        const qsizetype from = starts.value(first, rows.size());
+        const qsizetype to = starts.value(first + count, rows.size());
+        return root + QByteArrayView(rows).sliced(from, to - from) + "</DayList>";
+    }
+};
+
+DayListText dayListText(const XmlDocument& data, int date, bool* overflowed)
 {
     const QList<ListingRow> rows
         = ListingRows(data, [date](int dt, int, int) { return dt == date; });
     const QHash<int, QString> names = AccountNames(data);
     ListingSum total;
     qsizetype amountWidth = 0;
-    QByteArray xml;
-    xml.reserve(rows.size() * 140 + 100);
+    DayListText text;
+    text.rows.reserve(rows.size() * 140 + 100);
+    text.starts.reserve(rows.size());
     for (const ListingRow& r : rows) {
         total.add(r.amount);
         const QString amount = AmountText(r.amount);
         amountWidth = std::max(amountWidth, amount.size());
+        text.starts.append(text.rows.size());
+        QByteArray& xml = text.rows;
         xml += "<t";
         AppendAttribute(xml, "dt", r.dt);
         AppendAttribute(xml, "No", r.no);
+        xml += " key=\"" + QByteArray::number(r.dt) + QByteArray::number(r.no) + '"';
         AppendAttribute(xml, "fAc", r.fAc);
         AppendAttribute(xml, "fName", names.value(r.fAc));
         AppendAttribute(xml, "tAc", r.tAc);
@@ -41,11 +64,67 @@ QByteArray DayListReport::ListBook(const XmlDocument& data, int date, bool* over
     if (overflowed)
         *overflowed = total.overflowed();
     const QString totalText = total.text();
-    amountWidth = std::max(amountWidth, totalText.size());
-    QByteArray root = "<DayList";
-    AppendAttribute(root, "total", totalText);
-    AppendAttribute(root, "amountWidth", amountWidth);
-    return root + ">" + xml + "</DayList>";
+    // The column is never narrower than its heading "Amount" (an empty day
+    // would otherwise break the heading over two lines).
+    amountWidth = std::max({amountWidth, totalText.size(), qsizetype(6)});
+    text.root = "<DayList";
+    AppendAttribute(text.root, "total", totalText);
+    AppendAttribute(text.root, "amountWidth", amountWidth);
+    text.root += '>';
+    return text;
+}
+
+// The page of the rows laid out in parts of rowsPerPart and joined, or
+// false (the caller then transforms the whole list, and reports a failure).
+// The pages of the parts differ only in the rows between a part before and
+// a part after them, and the page without rows is those two parts. The
+// start the first part's page shares with the empty page is taken as the
+// part before, and the rest of the empty page as the part after; whatever
+// of the rows' text that start takes in is the same text as the empty page
+// has there, so the joined rows stay in place. A page that does not start
+// and end so (a template whose page depends on its rows otherwise) gives
+// false.
+bool transformInParts(const XmlDocument& style, const DayListText& text, int rowsPerPart,
+                      QString* page)
+{
+    const auto transform = [&style](const QByteArray& xml, QByteArray* out) {
+        XmlDocument list;
+        return list.loadXml(xml) && style.transformToBytes(list.documentElement(), out, nullptr);
+    };
+    QByteArray empty;
+    if (!transform(text.root + "</DayList>", &empty))
+        return false;
+    QByteArray joined;
+    qsizetype before = -1;
+    QByteArrayView after;
+    for (qsizetype first = 0; first < text.starts.size(); first += rowsPerPart) {
+        QByteArray part;
+        if (!transform(text.slice(first, rowsPerPart), &part) || part.size() < empty.size())
+            return false;
+        if (before < 0) {
+            before = 0;
+            while (before < empty.size() && part.at(before) == empty.at(before))
+                ++before;
+            after = QByteArrayView(empty).sliced(before);
+            joined.reserve(part.size() * (text.starts.size() / rowsPerPart + 1));
+            joined += QByteArrayView(empty).first(before);
+        } else if (!part.startsWith(QByteArrayView(empty).first(before))) {
+            return false;
+        }
+        if (!part.endsWith(after))
+            return false;
+        joined += QByteArrayView(part).sliced(before, part.size() - empty.size());
+    }
+    joined += after;
+    *page = QString::fromUtf8(joined);
+    return true;
+}
+
+} // namespace
+
+QByteArray DayListReport::ListBook(const XmlDocument& data, int date, bool* overflowed)
+{
+    return dayListText(data, date, overflowed).whole();
 }
 
 bool DayListReport::build(const XmlDocument& data, const QDate& date, const QString& title,
@@ -56,10 +135,16 @@ bool DayListReport::build(const XmlDocument& data, const QDate& date, const QStr
     const QString day = QString::number(docDate);
     if (!m_template.setChildAttribute(1, 1, day, error) || !m_template.setChildAttribute(2, 1, day, error))
         return false;
-    XmlDocument list;
-    if (!list.loadXml(ListBook(data, docDate, &m_overflowed), error))
-        return false;
-    *page = m_template.TransformNode(list.documentElement());
+    const DayListText text = dayListText(data, docDate, &m_overflowed);
+    // A busy day is laid out a part at a time: the template's result for a
+    // hundred thousand rows would hold a gigabyte of nodes at once.
+    if (text.starts.size() <= kRowsPerPart
+        || !transformInParts(m_template.document(), text, kRowsPerPart, page)) {
+        XmlDocument list;
+        if (!list.loadXml(text.whole(), error))
+            return false;
+        *page = m_template.TransformNode(list.documentElement());
+    }
     ReplaceReportTitle(*page, title.toHtmlEscaped());
     return true;
 }

@@ -35,10 +35,15 @@ public:
     // The day's transactions in number order with their figures written
     // out, as the template lays them out: a root "DayList" (total, and
     // amountWidth, the widest figure's length in characters) holding a "t"
-    // per transaction (dt, No, fAc, fName, tAc, tName, amount, Nar). An
+    // per transaction (dt, No, key: dt and No written together, fAc,
+    // fName, tAc, tName, amount, Nar). An
     // amount that cannot be read shows the error mark, and so does a total
     // it is part of or that leaves the range (*overflowed is then set).
     static QByteArray ListBook(const XmlDocument& data, int date, bool* overflowed = nullptr);
+
+    // A day of more rows than this is laid out in parts of this many rows,
+    // whose pages are joined into one.
+    static constexpr int kRowsPerPart = 5000;
 
     // The id of a transaction's row in the page: "id" + date + number.
     static QString RowId(int date, int number);

@@ -1,6 +1,10 @@
 #include "engine/SearchReport.h"
 
+#include <cstring>
+#include <optional>
+
 #include <QFile>
+#include <QSet>
 
 #include "store/BookExport.h"
 #include "store/BookSchema.h"
@@ -8,6 +12,8 @@
 #include "engine/ReportPage.h"
 #include "engine/ReportTemplate.h"
 #include "store/Utilities.h"
+
+#include <libxml/tree.h>
 
 namespace qb {
 
@@ -132,6 +138,122 @@ XmlNode amountCell(const XmlNode& row)
     return {};
 }
 
+bool is(const xmlChar* name, const char* text)
+{
+    return std::strcmp(reinterpret_cast<const char*>(name), text) == 0;
+}
+
+bool named(const xmlNode* node, const char* name)
+{
+    return node->type == XML_ELEMENT_NODE && is(node->name, name);
+}
+
+// An attribute's value when it is a plain count of digits (what the program
+// writes); nothing for anything else, which XPath may still read as a
+// number (" 5", "5.0", "-3"): such a transaction is always kept.
+std::optional<int> plainNumber(const xmlNode* element, const char* attribute)
+{
+    for (const xmlAttr* a = element->properties; a; a = a->next) {
+        if (!is(a->name, attribute))
+            continue;
+        const xmlNode* text = a->children;
+        if (!text || text->type != XML_TEXT_NODE || text->next)
+            return std::nullopt;
+        const char* digits = reinterpret_cast<const char*>(text->content);
+        const qsizetype size = qsizetype(std::strlen(digits));
+        if (size == 0 || size > 9)
+            return std::nullopt;
+        int value = 0;
+        for (qsizetype i = 0; i < size; ++i) {
+            if (digits[i] < '0' || digits[i] > '9')
+                return std::nullopt;
+            value = value * 10 + (digits[i] - '0');
+        }
+        return value;
+    }
+    return std::nullopt; // no such attribute: XPath compares it as nothing
+}
+
+// A book of the account heads and of the transactions that the search's
+// selection could list, in document order: what the date and account
+// criteria refuse is left out, and without criteria everything outside the
+// month of the last entry (the template's own selection). Whatever a plain
+// reading cannot decide stays in, for the template to judge. False for a
+// book of a shape the walk does not narrow and for criteria of amounts and
+// details alone (the template then reads the book as it is).
+bool narrowedBook(const XmlDocument& data, const SearchPredicate& p, XmlDocument* narrowed)
+{
+    const xmlNode* root = data.documentElement().raw();
+    if (!root || !named(root, "Data"))
+        return false;
+    const xmlNode* trans = nullptr;
+    for (const xmlNode* section = root->children; section; section = section->next) {
+        if (!named(section, "Trans"))
+            continue;
+        if (trans)
+            return false; // each section has a table of its own
+        trans = section;
+    }
+    if (!trans)
+        return false;
+    const bool criteria = !p.filter.isEmpty();
+    if (criteria && !p.byDate && !p.byAccount)
+        return false; // amounts and details are for the template alone
+    int month = 0;
+    if (!criteria) {
+        const xmlNode* last = trans->last;
+        while (last && !named(last, "t"))
+            last = last->prev;
+        if (!last)
+            return false;
+        const std::optional<int> lastDate = plainNumber(last, "dt");
+        if (!lastDate)
+            return false;
+        month = *lastDate / 100;
+    }
+    const QSet<int> accounts(p.accounts.cbegin(), p.accounts.cend());
+    const auto heldBy = [&accounts](const std::optional<int>& code) {
+        return !code || accounts.contains(*code);
+    };
+    const auto couldList = [&](const xmlNode* t) {
+        const std::optional<int> dt = plainNumber(t, "dt");
+        if (!criteria)
+            return !dt || *dt / 100 == month;
+        if (p.byDate && dt && (*dt < p.fromDate || *dt > p.toDate))
+            return false;
+        if (!p.byAccount)
+            return true;
+        switch (p.side) {
+        case SearchCriteria::Side::FromOnly:
+            return heldBy(plainNumber(t, "fAc"));
+        case SearchCriteria::Side::ToOnly:
+            return heldBy(plainNumber(t, "tAc"));
+        case SearchCriteria::Side::FromOrTo:
+            break;
+        }
+        return heldBy(plainNumber(t, "fAc")) || heldBy(plainNumber(t, "tAc"));
+    };
+
+    if (!narrowed->loadXml(QByteArrayLiteral("<Data><AcMaster/><Trans/></Data>")))
+        return false;
+    xmlDoc* doc = narrowed->raw();
+    xmlNode* heads = xmlDocGetRootElement(doc)->children;
+    xmlNode* kept = heads->next;
+    for (const xmlNode* section = root->children; section; section = section->next) {
+        if (!named(section, "AcMaster"))
+            continue;
+        for (const xmlNode* a = section->children; a; a = a->next) {
+            if (named(a, "a"))
+                xmlAddChild(heads, xmlDocCopyNode(const_cast<xmlNode*>(a), doc, 1));
+        }
+    }
+    for (const xmlNode* t = trans->children; t; t = t->next) {
+        if (named(t, "t") && couldList(t))
+            xmlAddChild(kept, xmlDocCopyNode(const_cast<xmlNode*>(t), doc, 1));
+    }
+    return true;
+}
+
 } // namespace
 
 QStringList SearchAmountOperators()
@@ -149,6 +271,9 @@ SearchPredicate BuildSearchPredicate(const SearchCriteria& c, const QLocale& loc
 {
     SearchPredicate p;
     if (c.byDate) {
+        p.byDate = true;
+        p.fromDate = DateToDocDate(c.from);
+        p.toDate = DateToDocDate(c.to);
         p.filter = QLatin1Char('@') + schema::kDate + QStringLiteral(" >= ")
             + QString::number(DateToDocDate(c.from)) + QStringLiteral(" and @") + schema::kDate
             + QStringLiteral(" <= ") + QString::number(DateToDocDate(c.to));
@@ -157,6 +282,10 @@ SearchPredicate BuildSearchPredicate(const SearchCriteria& c, const QLocale& loc
             + QStringLiteral(" ]");
     }
     if (c.byAccount && !c.accounts.isEmpty()) {
+        p.byAccount = true;
+        p.side = c.side;
+        for (const SearchCriteria::Account& a : c.accounts)
+            p.accounts.append(a.code);
         switch (c.side) {
         case SearchCriteria::Side::FromOnly:
             p.summary += QStringLiteral("<BR>[Account(From) : ");
@@ -236,8 +365,10 @@ bool SearchReport::run(const XmlDocument& data, const SearchPredicate& predicate
         return false;
     if (!search.setDateFormatAt(1, dateExpression, error))
         return false;
+    XmlDocument narrowed;
+    const XmlDocument& source = narrowedBook(data, predicate, &narrowed) ? narrowed : data;
     XmlDocument result;
-    if (!search.transformToDocument(data.documentElement(), &result, error))
+    if (!search.transformToDocument(source.documentElement(), &result, error))
         return false;
     if (result.documentElement().isNull())
         return ReportFailure(

@@ -60,6 +60,14 @@ struct SearchPredicate
 {
     QString filter; // the predicate; empty when no criterion is in force
     QString summary; // "<BR>[...]" lines for the title
+    // The date and account criteria again, as numbers: a walk over the book
+    // leaves out the transactions they refuse before the template runs.
+    bool byDate = false;
+    int fromDate = 0;
+    int toDate = 0;
+    bool byAccount = false;
+    SearchCriteria::Side side = SearchCriteria::Side::FromOrTo;
+    QList<int> accounts;
     // "t[" + filter + "]", or empty when the template's own selection stays.
     QString selection() const;
 };
@@ -84,11 +92,14 @@ public:
     // Nothing to load ahead: the search template is loaded for each run.
     bool load(Error* error = nullptr);
 
-    // Loads "Search" afresh, writes the selection and the date expression,
-    // transforms data, reads every row's amount (Money::parse) and writes it
-    // in the page's figure format, or the error mark when it cannot be read,
-    // totals them exactly and fills TD Total and TD EntryCount. On failure
-    // the error is set and the previous result stays.
+    // Loads "Search" afresh, writes the selection and the date expression
+    // and transforms data, or a copy of just the transactions the template
+    // could list (those of the dates and accounts asked for; without
+    // criteria those of the month of the last entry). Then reads every
+    // row's amount (Money::parse) and writes it in the page's figure
+    // format, or the error mark when it cannot be read, totals them exactly
+    // and fills TD Total and TD EntryCount. On failure the error is set and
+    // the previous result stays.
     bool run(const XmlDocument& data, const SearchPredicate& predicate,
         const QString& dateExpression, Error* error);
 

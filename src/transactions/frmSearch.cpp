@@ -326,7 +326,16 @@ void frmSearch::bookChanged(const BookChange& change)
         }
         lstAccounts->verticalScrollBar()->setValue(top);
     }
+    // An amount being mended waits for the user's own search: no message
+    // comes up for a refresh nobody asked for.
+    if (chkAmount->isChecked() && (amountUnreadable(nebFromAmount) || amountUnreadable(nebToAmount)))
+        return;
     keepingScroll([this] { RefreshList(); });
+}
+
+bool frmSearch::amountUnreadable(const neb* box) const
+{
+    return box->isVisibleTo(this) && !box->problem().isEmpty();
 }
 
 void frmSearch::enableCriteria()
@@ -380,6 +389,13 @@ void frmSearch::RefreshList()
 {
     if (mblnDisableRefreshReport)
         return;
+    // An amount the criterion cannot read ("12,50") is never searched for as another one.
+    if (chkAmount->isChecked()) {
+        for (neb* box : {nebFromAmount, nebToAmount}) {
+            if (amountUnreadable(box) && box->refuseUnreadable(QStringLiteral("Search")))
+                return;
+        }
+    }
     BusyScope busy(this);
     const SearchPredicate predicate = BuildSearchPredicate(criteria());
     Error error;

@@ -69,6 +69,7 @@ private:
     void cmdSelectDate_Click();
     void buildQuickPanel();
     void placeQuickPanel();
+    bool amountUnreadable(const neb* box) const;
 
     BookContext m_book;
     SearchReport m_report;

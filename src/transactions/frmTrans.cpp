@@ -379,12 +379,8 @@ void frmTrans::cmdSave_Click()
     }
     if (cmbFrom->selectedCode() && cmbTo->selectedCode()) {
         // An amount the box cannot read ("12,50") is never saved as another one.
-        const QString unreadable = nebAmount->problem();
-        if (!unreadable.isEmpty()) {
-            MsgBox(unreadable, MsgIcon::Information, QStringLiteral("Enter amount"));
-            nebAmount->setFocus();
+        if (nebAmount->refuseUnreadable())
             return;
-        }
     }
     if (const auto refused
         = CheckEntry(cmbFrom->selectedCode(), cmbTo->selectedCode(),

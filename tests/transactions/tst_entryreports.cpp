@@ -97,12 +97,67 @@ private slots:
         QCOMPARE(balance.balance(book, 1, QDate(2013, 2, 1)), Money::fromNumberText(sum.TransformNode(book.documentElement())));
     }
 
+    // A day of more rows than one part holds is laid out in parts and
+    // joined: every row once, in number order, under one heading and one
+    // total row; names with markup and letters of other scripts as written.
+    // The transactions of the day before and after stay off the page.
+    void busyDayIsJoinedFromParts_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("one part exactly") << DayListReport::kRowsPerPart;
+        QTest::newRow("one row more") << DayListReport::kRowsPerPart + 1;
+        QTest::newRow("two parts and one row") << 2 * DayListReport::kRowsPerPart + 1;
+    }
+
+    void busyDayIsJoinedFromParts()
+    {
+        QFETCH(int, rows);
+        QByteArray xml = "<Data><AcMaster><a Code=\"1\" AcName=\"Caf&#233; &amp; &lt;b&gt;\"/>"
+                         "<a Code=\"2\" AcName=\"Bank\"/></AcMaster><Trans>"
+                         "<t No=\"1\" dt=\"20240228\" fAc=\"1\" tAc=\"2\" Nar=\"before\">7.00</t>";
+        qint64 cents = 0;
+        // Numbers written from the last down: the page puts them in order.
+        for (int no = rows; no >= 1; --no) {
+            const int amount = no % 1000 + 1;
+            cents += amount * 100 + 5;
+            xml += "<t No=\"" + QByteArray::number(no) + "\" dt=\"20240229\" fAc=\""
+                + (no % 2 ? "1" : "2") + "\" tAc=\"" + (no % 2 ? "2" : "1") + "\" Nar=\"n" + QByteArray::number(no)
+                + "\">" + QByteArray::number(amount) + ".05</t>";
+        }
+        xml += "<t No=\"2\" dt=\"20240301\" fAc=\"1\" tAc=\"2\" Nar=\"after\">9.00</t></Trans></Data>";
+        XmlDocument data;
+        QVERIFY(data.loadXml(xml));
+        DayListReport report;
+        QVERIFY(report.load());
+        QString page;
+        Error error;
+        QVERIFY(report.build(data, QDate(2024, 2, 29), QStringLiteral("Busy"), &page, &error));
+        XmlDocument result;
+        QVERIFY(result.loadXml(page));
+        const QList<XmlNode> shown = result.selectNodes(QStringLiteral("//TR[@id]"));
+        QCOMPARE(shown.size(), rows);
+        for (int i = 0; i < rows; ++i) {
+            if (shown.at(i).attribute(QStringLiteral("id")) != DayListReport::RowId(20240229, i + 1))
+                QFAIL(qPrintable(QStringLiteral("row %1 is %2").arg(i + 1).arg(shown.at(i).attribute(QStringLiteral("id")))));
+        }
+        QCOMPARE(shown.last().evaluate(QStringLiteral("string(TD[5])")), QStringLiteral("n%1").arg(rows));
+        QCOMPARE(shown.first().evaluate(QStringLiteral("string(TD[2])")), QStringLiteral("Caf\u00e9 & <b>"));
+        QCOMPARE(result.evaluate(QStringLiteral("count(//TH[.='No'])")), QStringLiteral("1"));
+        QCOMPARE(result.evaluate(QStringLiteral("count(//TD[@class='DayTotalAmount'])")), QStringLiteral("1"));
+        QCOMPARE(result.evaluate(QStringLiteral("string(//TD[@class='DayTotalAmount'])")),
+            Money::fromUnits(cents * 100).formatGrouped());
+        QCOMPARE(page.count(QStringLiteral("Busy")), 1);
+        QVERIFY(!page.contains(QStringLiteral("before")) && !page.contains(QStringLiteral("after")));
+    }
+
     void emptyDayHasAZeroTotal()
     {
         XmlDocument result;
         QVERIFY(dayPage(book, QDate(2013, 1, 11), QStringLiteral("t"), &result));
         QCOMPARE(result.selectNodes(QStringLiteral("//TR[@id]")).size(), 0);
         QCOMPARE(result.evaluate(QStringLiteral("string(//TD[@class='DayTotalAmount'])")), QStringLiteral("0.00"));
+        // Wide enough for its heading's six letters, though "0.00" has four.
+        QCOMPARE(result.evaluate(QStringLiteral("string(//TH[.='Amount']/@width)")), QStringLiteral("62"));
     }
 
     void balanceCountsMoneyInAgainstMoneyOut_data()

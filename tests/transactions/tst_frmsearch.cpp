@@ -605,6 +605,65 @@ private slots:
         QVERIFY(!get<QWidget>(w, u"fraPleaseWait"_s)->isVisible());
     }
 
+    // An amount the boxes cannot read is never searched for as another one:
+    // Search says which (as Save does in the entry window) and keeps the
+    // page; a hidden "to" box does not count; a book change waits quietly.
+    void unreadableAmountIsRefused()
+    {
+        frmSearch* w = open();
+        QVERIFY(w);
+        auto* from = get<neb>(w, u"nebFromAmount"_s);
+        auto* to = get<neb>(w, u"nebToAmount"_s);
+        from->setInputLocale(QLocale::c());
+        to->setInputLocale(QLocale::c());
+        get<QCheckBox>(w, u"chkAmount"_s)->setChecked(true);
+        QComboBox* ops = get<QComboBox>(w, u"cmbAmount"_s);
+        ops->setCurrentIndex(ops->findText(SearchInRange()));
+        typeAmount(from, QStringLiteral("12,50"));
+        typeAmount(to, QStringLiteral("1,2345"));
+        const QString page = w->WebBrowser1->pageText();
+        const int count = w->mlngSearchResultCount();
+        QVERIFY(count > 0);
+
+        struct Step
+        {
+            neb* box;
+            QString message;
+        };
+        for (const Step& step : {Step {from, u"Use a point for decimals: 12.50"_s},
+                 Step {to, u"Use a point for decimals: 1.2345"_s}}) {
+            prompt->clear();
+            QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
+            QCOMPARE(prompt->count(), 1);
+            QCOMPARE(prompt->last().text, step.message);
+            QCOMPARE(prompt->last().title, QStringLiteral("Search"));
+            QCOMPARE(QApplication::focusWidget(), step.box->textBox());
+            QCOMPARE(w->WebBrowser1->pageText(), page);
+            // A change to the book meanwhile neither asks nor searches.
+            prompt->clear();
+            AnnounceBookChange(BookChange::Transactions, nullptr);
+            QTest::qWait(20);
+            QCOMPARE(prompt->count(), 0);
+            QCOMPARE(w->WebBrowser1->pageText(), page);
+            typeAmount(step.box, step.box == from ? u"12.50"_s : u"1,234.5"_s);
+        }
+        // Mended: "In Range" 12.50 to 1,234.50, counted here.
+        prompt->clear();
+        QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
+        QCOMPARE(prompt->count(), 0);
+        int expected = 0;
+        for (const Tx& t : book)
+            expected += t.cents >= 1250 && t.cents <= 123450;
+        QCOMPARE(w->mlngSearchResultCount(), expected);
+
+        // With "=" the hidden "to" box holds no criterion, readable or not.
+        typeAmount(to, QStringLiteral("3,25"));
+        ops->setCurrentIndex(ops->findText(u"="_s));
+        prompt->clear();
+        QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
+        QCOMPARE(prompt->count(), 0);
+    }
+
     void links()
     {
         auto* list = new RecordingListWindow;
