@@ -26,6 +26,7 @@
 #include "store/Utilities.h"
 #include "store/Xml.h"
 
+#include "tool/ImportCommand.h"
 #include "tool/ReportCommand.h"
 #include "tool/SearchCommand.h"
 
@@ -76,6 +77,9 @@ const char kUsageText[] =
     "      Make a report page from a book (see \"qbtool report --help\").\n"
     "  search FILE.qbf [CRITERIA] [-o OUT] [--csv FILE]\n"
     "      Find transactions as the Search window does (see \"qbtool search --help\").\n"
+    "  import FILE.qbf STATEMENT --account CODE [OPTIONS]\n"
+    "      Import a bank statement (CSV, OFX/QFX, QIF) into the book, leaving out\n"
+    "      the lines already in it (see \"qbtool import --help\").\n"
     "  help\n"
     "      Show this text.\n"
     "\n"
@@ -145,6 +149,8 @@ public:
             return report(rest);
         if (command == QStringLiteral("search"))
             return search(rest);
+        if (command == QStringLiteral("import"))
+            return engineCommand(runImportCommand, rest);
         if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h")))
             return commandHelp(command);
         if (command == QStringLiteral("export"))
