@@ -97,6 +97,8 @@ private:
     void mnuMasterGroups_Click();
     void mnuTrnEntry_Click();
     void mnuTrnSearch_Click();
+    // File > Import Statement...: the import window, brought forward when open.
+    void mnuFileImport_Click();
     void mnuRptTransactionList_Click();
     void mnuRptPeriodySummary_Click();
     // View, Window, Help
@@ -130,6 +132,7 @@ private:
     QMenu* mnuHelp = nullptr;
     QAction* sep1345 = nullptr;
     QAction* mnuFilePassword = nullptr;
+    QAction* mnuFileImport = nullptr;
     QAction* mnuFileLoadlastDatabaseOnStartup = nullptr;
     QAction* sep1344 = nullptr;
     QList<QAction*> mnuFileMRUF; // entries 1 to 5 at positions 0 to 4
