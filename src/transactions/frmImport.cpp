@@ -494,9 +494,8 @@ bool frmImport::importLines()
     }
     if (saved)
         MsgBox(QStringLiteral("Imported ") + QString::number(counts.imported)
-                   + QStringLiteral(" transactions; ") + QString::number(counts.inBook)
-                   + QStringLiteral(" lines were already in the book and ") + QString::number(counts.leftOut)
-                   + QStringLiteral(" were left out."),
+                   + QStringLiteral(" transactions; already in the book ") + QString::number(counts.inBook)
+                   + QStringLiteral(", left out ") + QString::number(counts.leftOut) + QLatin1Char('.'),
                MsgIcon::Information, kTitle);
     rebuild();
     tblLines->setFocus();
