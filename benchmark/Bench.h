@@ -59,6 +59,8 @@ std::vector<Step> viewSteps();
 std::vector<Step> ledgerViewSteps();
 // A save while three report windows are open: benchmark/RefreshSteps.cpp.
 std::vector<Step> refreshSteps();
+// Statement import: benchmark/ImportSteps.cpp.
+std::vector<Step> importSteps();
 
 inline std::vector<Step> allSteps()
 {
@@ -74,6 +76,8 @@ inline std::vector<Step> allSteps()
     for (Step& s : ledgerViewSteps())
         steps.push_back(std::move(s));
     for (Step& s : refreshSteps())
+        steps.push_back(std::move(s));
+    for (Step& s : importSteps())
         steps.push_back(std::move(s));
     return steps;
 }

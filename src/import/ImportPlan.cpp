@@ -43,7 +43,14 @@ struct Suggestion
     int date = 0;
     int position = 0;
     int other = 0;
-    QString why;
+    int number = 0;
+    QByteArray narration; // the explanation is made only for the suggestions used
+
+    QString why() const
+    {
+        return QStringLiteral("From the transaction of ") + dateText(date) + QStringLiteral(" No ")
+            + QString::number(number) + QStringLiteral(": ") + QString::fromUtf8(narration).left(80);
+    }
 };
 
 } // namespace
@@ -96,6 +103,17 @@ ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Stat
     plan.m_bankAccountId = statement.bankAccountId;
     const QByteArray code = QByteArray::number(account);
 
+    // The ids remembered for this account by earlier imports.
+    QHash<QString, TransactionKey> remembered;
+    if (const XmlNode imported = document.documentElement().selectSingleNode(kImported)) {
+        imported.visitChildElements({QByteArrayLiteral("Ac"), QByteArrayLiteral("Id"),
+                                     QByteArrayLiteral("dt"), QByteArrayLiteral("No")},
+            [&](const QList<QByteArrayView>& v, QByteArrayView) {
+                if (v.at(0) == code && !v.at(1).isEmpty())
+                    remembered.insert(QString::fromUtf8(v.at(1)), {parseInt(v.at(2)), parseInt(v.at(3))});
+            });
+    }
+
     // One walk over the transactions of the account.
     QHash<CandidateKey, std::vector<Candidate>> candidates;
     QHash<qint64, CandidateKey> byKey; // date * 1e6 + number -> its list
@@ -118,40 +136,27 @@ ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Stat
                 if (day.isValid() && amount) {
                     const CandidateKey list {out, amount->units()};
                     candidates[list].push_back({day.toJulianDay(), key, false});
-                    byKey.insert(qint64(date) * 1000000 + key.number, list);
+                    if (!remembered.isEmpty())
+                        byKey.insert(qint64(date) * 1000000 + key.number, list);
                 }
                 const int other = parseInt(out ? v.at(3) : v.at(2));
                 if (v.at(4).isEmpty() || other <= 0)
                     return;
-                const QString nar = QString::fromUtf8(v.at(4));
-                const QString two = PayeeKey(nar);
+                const QString two = PayeeKey(QString::fromUtf8(v.at(4)));
                 if (two.isEmpty())
                     return;
-                const QString one = two.section(QLatin1Char(' '), 0, 0);
-                for (const QString& k : QStringList {two, QStringLiteral("1:") + one}) {
-                    Suggestion& s = suggestions[k];
+                const qsizetype blank = two.indexOf(QLatin1Char(' '));
+                const QString one = QStringLiteral("1:") + (blank < 0 ? two : two.left(blank));
+                for (const QString* k : {&two, &one}) {
+                    Suggestion& s = suggestions[*k];
                     if (date > s.date || (date == s.date && position > s.position))
-                        s = {date, position, other,
-                             QStringLiteral("From the transaction of ") + dateText(date)
-                                 + QStringLiteral(" No ") + QString::number(key.number)
-                                 + QStringLiteral(": ") + nar.left(80)};
+                        s = {date, position, other, key.number, v.at(4).toByteArray()};
                 }
             });
     }
     for (auto& list : candidates)
         std::sort(list.begin(), list.end(),
                   [](const Candidate& a, const Candidate& b) { return a.day < b.day; });
-
-    // The ids remembered for this account by earlier imports.
-    QHash<QString, TransactionKey> remembered;
-    if (const XmlNode imported = document.documentElement().selectSingleNode(kImported)) {
-        imported.visitChildElements({QByteArrayLiteral("Ac"), QByteArrayLiteral("Id"),
-                                     QByteArrayLiteral("dt"), QByteArrayLiteral("No")},
-            [&](const QList<QByteArrayView>& v, QByteArrayView) {
-                if (v.at(0) == code && !v.at(1).isEmpty())
-                    remembered.insert(QString::fromUtf8(v.at(1)), {parseInt(v.at(2)), parseInt(v.at(3))});
-            });
-    }
 
     auto useKey = [&](const TransactionKey& key) {
         const auto list = byKey.constFind(qint64(key.date) * 1000000 + key.number);
@@ -228,7 +233,7 @@ ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Stat
             if (found != suggestions.cend() && found->other != account) {
                 line.other = found->other;
                 line.otherFrom = SuggestionSource::Book;
-                line.otherWhy = found->why;
+                line.otherWhy = found->why();
             }
         }
         plan.m_lines.append(std::move(line));
