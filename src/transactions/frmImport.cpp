@@ -111,14 +111,14 @@ void frmImport::buildUi()
     cmbSeparator->addItem(QStringLiteral("Semicolon ;"), int(';'));
     cmbSeparator->addItem(QStringLiteral("Tab"), int('\t'));
     cmbSeparator->addItem(QStringLiteral("Bar |"), int('|'));
-    chkHeader = named(new QCheckBox(QStringLiteral("&Header row"), fraCsv), "chkHeader");
+    chkHeader = named(new QCheckBox(QStringLiteral("Headin&g row"), fraCsv), "chkHeader");
     cmbDateColumn = named(new QComboBox(fraCsv), "cmbDateColumn");
     cmbDateOrder = named(new QComboBox(fraCsv), "cmbDateOrder");
     cmbDateOrder->addItem(QStringLiteral("day-month-year"), int(DateOrder::DayMonthYear));
     cmbDateOrder->addItem(QStringLiteral("month-day-year"), int(DateOrder::MonthDayYear));
     cmbDateOrder->addItem(QStringLiteral("year-month-day"), int(DateOrder::YearMonthDay));
-    optSigned = named(new QRadioButton(QStringLiteral("Signed a&mount"), fraCsv), "optSigned");
-    optTwoColumns = named(new QRadioButton(QStringLiteral("Money &out / in"), fraCsv), "optTwoColumns");
+    optSigned = named(new QRadioButton(QStringLiteral("Signed amo&unt"), fraCsv), "optSigned");
+    optTwoColumns = named(new QRadioButton(QStringLiteral("Mone&y out / in"), fraCsv), "optTwoColumns");
     optSigned->setChecked(true);
     cmbAmountColumn = named(new QComboBox(fraCsv), "cmbAmountColumn");
     cmbOutColumn = named(new QComboBox(fraCsv), "cmbOutColumn");
@@ -141,7 +141,7 @@ void frmImport::buildUi()
     csv->addWidget(chkDecimalComma, 0, 3);
     csv->addWidget(label(QStringLiteral("&Date:"), cmbDateColumn), 1, 0);
     csv->addWidget(cmbDateColumn, 1, 1);
-    csv->addWidget(label(QStringLiteral("Or&der:"), cmbDateOrder), 1, 2);
+    csv->addWidget(label(QStringLiteral("Ord&er:"), cmbDateOrder), 1, 2);
     csv->addWidget(cmbDateOrder, 1, 3);
     csv->addWidget(optSigned, 2, 0);
     csv->addWidget(cmbAmountColumn, 2, 1);
@@ -152,11 +152,13 @@ void frmImport::buildUi()
     csv->addLayout(outIn, 2, 3);
     csv->addWidget(label(QStringLiteral("&Narration columns:"), txtTextColumns), 3, 0);
     csv->addWidget(txtTextColumns, 3, 1);
-    csv->addWidget(label(QStringLiteral("&Reference:"), cmbReference), 3, 2);
+    csv->addWidget(label(QStringLiteral("&Bank reference:"), cmbReference), 3, 2);
     csv->addWidget(cmbReference, 3, 3);
-    csv->addWidget(label(QStringLiteral("Pro&file:"), txtProfile), 4, 0);
+    csv->addWidget(label(QStringLiteral("&Keep as profile:"), txtProfile), 4, 0);
     csv->addWidget(txtProfile, 4, 1);
-    fraCsv->hide();
+    // The main menu's access keys (F M T R V W H) are not used in this window.
+    // Shown (and held in the window's size) always; used for CSV statements only.
+    fraCsv->setEnabled(false);
 
     m_model = new ImportLinesModel(this);
     tblLines = named(new QTableView(this), "tblLines");
@@ -170,21 +172,26 @@ void frmImport::buildUi()
     tblLines->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     tblLines->horizontalHeader()->setStretchLastSection(true);
     tblLines->setColumnWidth(ImportLinesModel::Include, 28);
-    tblLines->setColumnWidth(ImportLinesModel::Status, 220);
-    tblLines->setColumnWidth(ImportLinesModel::Date, 90);
-    tblLines->setColumnWidth(ImportLinesModel::Amount, 100);
-    tblLines->setColumnWidth(ImportLinesModel::Narration, 260);
+    tblLines->setColumnWidth(ImportLinesModel::Status, 250);
+    tblLines->setColumnWidth(ImportLinesModel::Date, 80);
+    tblLines->setColumnWidth(ImportLinesModel::Amount, 90);
+    tblLines->setColumnWidth(ImportLinesModel::Narration, 190);
     tblLines->setMinimumSize(560, 200);
+    auto* lblLines = named(new QLabel(QStringLiteral("&Lines (Space checks or unchecks the selected lines; "
+                                                     "the tool tip of an other account says where it came from):"),
+                                      this),
+                           "lblLines");
+    lblLines->setBuddy(tblLines);
 
-    auto* lblOther = named(new QLabel(QStringLiteral("O&ther account of the selected lines:"), this), "lblOther");
+    auto* lblOther = named(new QLabel(QStringLiteral("&Other account of the selected lines:"), this), "lblOther");
     cmbOther = named(new AccountCombo(true, this), "cmbOther");
     cmbOther->setMinimumContentsLength(20);
     lblOther->setBuddy(cmbOther);
-    cmdSetOther = named(new QPushButton(QStringLiteral("Se&t"), this), "cmdSetOther");
+    cmdSetOther = named(new QPushButton(QStringLiteral("Set"), this), "cmdSetOther");
     lblSummary = named(new QLabel(this), "lblSummary");
     lblSummary->setWordWrap(true);
     cmdImport = named(new QPushButton(QStringLiteral("&Import"), this), "cmdImport");
-    cmdClose = named(new QPushButton(QStringLiteral("C&lose"), this), "cmdClose");
+    cmdClose = named(new QPushButton(QStringLiteral("Close"), this), "cmdClose");
 
     auto* top = new QHBoxLayout;
     top->addWidget(cmdChoose);
@@ -206,6 +213,7 @@ void frmImport::buildUi()
     layout->addLayout(top);
     layout->addLayout(account);
     layout->addWidget(fraCsv);
+    layout->addWidget(lblLines);
     layout->addWidget(tblLines, 1);
     layout->addLayout(other);
     layout->addLayout(buttons);
@@ -292,21 +300,26 @@ bool frmImport::loadFile(const QString& path)
     static const char* formatNames[] = {"CSV", "OFX", "QIF"};
     lblFile->setText(QDir::toNativeSeparators(path) + QStringLiteral("  (") + QLatin1String(formatNames[int(m_format)])
                      + QLatin1Char(')'));
-    fraCsv->setVisible(m_format == StatementFormat::Csv);
+    fraCsv->setEnabled(m_format == StatementFormat::Csv);
+    QString ambiguity;
     if (m_format == StatementFormat::Csv) {
-        QString ambiguity;
         CsvMapping mapping = GuessCsvMapping(m_bytes, &ambiguity);
         const QString profile = CsvProfileForHeader(CsvHeaderKey(m_bytes, mapping));
-        if (const std::optional<CsvMapping> saved = profile.isEmpty() ? std::nullopt : LoadCsvProfile(profile))
+        if (const std::optional<CsvMapping> saved = profile.isEmpty() ? std::nullopt : LoadCsvProfile(profile)) {
             mapping = *saved;
-        else if (!ambiguity.isEmpty())
-            MsgBox(QStringLiteral("The statement does not show ") + ambiguity
-                       + QStringLiteral(". Choose the date order in the CSV columns."),
-                   MsgIcon::Information, kTitle);
+            ambiguity.clear();
+        }
         showMapping(mapping);
         txtProfile->setText(profile.isEmpty() ? QFileInfo(path).completeBaseName() : profile);
     }
     rebuild();
+    if (!ambiguity.isEmpty() && !mappingShown().dateOrder) {
+        MsgBox(QStringLiteral("The statement does not show ") + ambiguity
+                   + QStringLiteral(". Choose the date order in the CSV columns."),
+               MsgIcon::Information, kTitle);
+        cmbDateOrder->setFocus();
+        return false;
+    }
     // OFX names its account: one paired before is chosen by itself.
     if (const int paired = PairedAccount(book().document(), m_bankAccountId)) {
         cmbAccount->chooseCode(paired);

@@ -117,7 +117,7 @@ private slots:
         pressKey(Qt::Key_Space);
         QCOMPARE(dialogs->requests.size(), 1);
         QCOMPARE(dialogs->requests.first().title, S("Import Statement"));
-        QVERIFY(w->fraCsv->isVisible());
+        QVERIFY(w->fraCsv->isEnabled());
         // The columns as guessed: out and in, decimal comma, day-month-year.
         QVERIFY(w->optTwoColumns->isChecked());
         QVERIFY(w->chkDecimalComma->isChecked());
@@ -168,7 +168,7 @@ private slots:
         // An OFX statement: its bank account is paired by the import and
         // chosen by itself the next time.
         QVERIFY(w->loadFile(env->path(QStringLiteral("bank.ofx"))));
-        QVERIFY(!w->fraCsv->isVisible());
+        QVERIFY(!w->fraCsv->isEnabled());
         QCOMPARE(statuses(w->model()), QStringList({S("New||x")}));
         w->tblLines->setFocus();
         w->tblLines->setCurrentIndex(w->model()->index(0, 0));
