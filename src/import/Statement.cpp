@@ -275,8 +275,14 @@ std::optional<CsvMapping> CsvMapping::fromText(const QString& text)
 
 namespace {
 
+// No statement has rows this wide or fields this long: beyond them the
+// text is refused with its line instead of being taken apart.
+constexpr int kMaxCsvColumns = 1000;
+constexpr size_t kMaxCsvField = 1000000;
+
 struct CsvCollector
 {
+    StatementError refused;
     const QByteArray* bytes = nullptr;
     TextDecoder decode{QByteArray()};
     CsvRows* out = nullptr;
@@ -289,7 +295,15 @@ struct CsvCollector
 void csvField(void* data, size_t size, void* context)
 {
     auto* c = static_cast<CsvCollector*>(context);
+    if (c->refused.isSet())
+        return;
     const QByteArrayView field(static_cast<const char*>(data), qsizetype(size));
+    if (c->row.size() >= kMaxCsvColumns || size > kMaxCsvField) {
+        c->refused = {c->row.isEmpty() ? c->feeding - int(std::count(field.begin(), field.end(), '\n')) : c->rowLine,
+                      size > kMaxCsvField ? QStringLiteral("a field is longer than a million characters: this is no statement")
+                                          : QStringLiteral("a row has more than 1000 columns: this is no statement")};
+        return;
+    }
     if (c->row.isEmpty())
         c->rowLine = c->feeding - int(std::count(field.begin(), field.end(), '\n'));
     c->row.append(c->decode(field));
@@ -298,7 +312,7 @@ void csvField(void* data, size_t size, void* context)
 void csvRowEnd(int, void* context)
 {
     auto* c = static_cast<CsvCollector*>(context);
-    if (c->limit >= 0 && c->out->rows.size() >= c->limit) {
+    if (c->refused.isSet() || (c->limit >= 0 && c->out->rows.size() >= c->limit)) {
         c->row.clear();
         return;
     }
@@ -336,13 +350,23 @@ bool readCsvRows(const QByteArray& bytes, char separator, char quote, CsvRows* r
             ok = false;
             break;
         }
+        if (collector.refused.isSet()) {
+            *error = collector.refused;
+            ok = false;
+            break;
+        }
         if (limit >= 0 && rows->rows.size() >= limit)
             break;
         start = end;
         ++collector.feeding;
     }
-    if (ok)
+    if (ok) {
         csv_fini(&parser, csvField, csvRowEnd, &collector);
+        if (collector.refused.isSet()) {
+            *error = collector.refused;
+            ok = false;
+        }
+    }
     csv_free(&parser);
     return ok;
 }

@@ -254,6 +254,14 @@ private slots:
             garbage[i] = char((i * 131) % 256);
         QTest::newRow("garbage") << garbage << S("line 1: this is not a text file (it holds a zero byte)");
         QTest::newRow("empty") << QByteArray(" \n\r\n") << S("the statement is empty");
+        QByteArray wide = "Date,Text,Amount\n2013-01-01,a,1\n";
+        for (int i = 0; i < 2000; ++i)
+            wide += "\"x\",";
+        QTest::newRow("a row of garbage with thousands of columns")
+            << wide << S("line 3: a row has more than 1000 columns: this is no statement");
+        QTest::newRow("a field of garbage of megabytes")
+            << QByteArray("Date,Text,Amount\n\"") + QByteArray(1500000, ';') + "\n\",1,2\n"
+            << S("line 2: a field is longer than a million characters: this is no statement");
     }
     void badInputNamesTheLine()
     {
