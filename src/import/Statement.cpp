@@ -602,6 +602,10 @@ bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statem
 {
     *statement = {};
     statement->format = StatementFormat::Csv;
+    // Text that is no CSV at all is told before what the mapping lacks.
+    CsvRows rows;
+    if (!ReadCsvRows(bytes, mapping.separator, mapping.quote, &rows, error))
+        return false;
     if (mapping.dateColumn < 0 || !mapping.dateOrder) {
         *error = {0, mapping.dateColumn < 0 ? QStringLiteral("no date column is chosen")
                                             : QStringLiteral("the date order is not chosen")};
@@ -611,9 +615,6 @@ bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statem
         *error = {0, QStringLiteral("no amount column is chosen")};
         return false;
     }
-    CsvRows rows;
-    if (!ReadCsvRows(bytes, mapping.separator, mapping.quote, &rows, error))
-        return false;
     const int needed = mapping.neededColumns();
     statement->lines.reserve(rows.rows.size());
     for (qsizetype r = mapping.header ? 1 : 0; r < rows.rows.size(); ++r) {
