@@ -61,6 +61,8 @@ std::vector<Step> ledgerViewSteps();
 std::vector<Step> refreshSteps();
 // The charts of the report windows: benchmark/ChartSteps.cpp.
 std::vector<Step> chartSteps();
+// Statement import: benchmark/ImportSteps.cpp.
+std::vector<Step> importSteps();
 
 inline std::vector<Step> allSteps()
 {
@@ -78,6 +80,8 @@ inline std::vector<Step> allSteps()
     for (Step& s : refreshSteps())
         steps.push_back(std::move(s));
     for (Step& s : chartSteps())
+        steps.push_back(std::move(s));
+    for (Step& s : importSteps())
         steps.push_back(std::move(s));
     return steps;
 }

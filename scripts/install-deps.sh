@@ -8,6 +8,7 @@ packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libqt6printsuppo
           libxml2-dev libxslt1-dev xvfb xauth fonts-dejavu-core
           libsodium-dev  # the encryption of books that opt in
           clang-format  # the format check of .ci/run
+          libcsv-dev libofx-dev  # reading bank statements (CSV, OFX/QFX)
           ledger beancount hledger)  # ledger, hledger and beancount read qbtool export back in the tests
 
 missing=()

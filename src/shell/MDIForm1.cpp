@@ -34,6 +34,7 @@
 #include "shell/frmLogin.h"
 #include "shell/frmPanel.h"
 #include "shell/WindowArrangement.h"
+#include "transactions/frmImport.h"
 #include "controls/ucIconInfo.h"
 #include "controls/ucToolbar.h"
 
@@ -185,6 +186,8 @@ void MDIForm1::buildMenus()
     sep1345 = addSeparator(mnuFile, "sep1345");
     mnuFilePassword = addCommand(mnuFile, "mnuFilePassword", QStringLiteral("File Password..."),
                                  fileCommand(&FileCommands::changePassword));
+    mnuFileImport = addCommand(mnuFile, "mnuFileImport", QStringLiteral("&Import Statement..."),
+                               &MDIForm1::mnuFileImport_Click, QKeySequence(Qt::CTRL | Qt::Key_I));
     addSeparator(mnuFile, "Sep1000");
     mnuFileLoadlastDatabaseOnStartup
         = addCommand(mnuFile, "mnuFileLoadlastDatabaseOnStartup",
@@ -482,6 +485,7 @@ void MDIForm1::showDataMenus(bool visible)
     mnuReports->menuAction()->setVisible(visible);
     sep1345->setVisible(visible);
     mnuFilePassword->setVisible(visible);
+    mnuFileImport->setVisible(visible);
 }
 
 void MDIForm1::closeDataWindows()
@@ -592,6 +596,22 @@ void MDIForm1::mnuTrnSearch_Click()
     if (m_fileCommands->NoFileOpen())
         return;
     OpenSearch();
+}
+
+void MDIForm1::mnuFileImport_Click()
+{
+    if (m_fileCommands->NoFileOpen())
+        return;
+    for (QWidget* w : m_windowHost->childWindows()) {
+        if (auto* open = qobject_cast<frmImport*>(w)) {
+            m_windowHost->showChild(open);
+            return;
+        }
+    }
+    auto* window = new frmImport(m_book);
+    m_windowHost->showChild(window);
+    // The statement is the first thing to choose.
+    window->chooseFile();
 }
 
 void MDIForm1::mnuRptTransactionList_Click()

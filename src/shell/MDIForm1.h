@@ -102,6 +102,8 @@ private:
     void mnuTrnDeleted_Click();
     // Undo and Redo name the change they would reverse or repeat.
     void updateUndoCaptions();
+    // File > Import Statement...: the import window, brought forward when open.
+    void mnuFileImport_Click();
     void mnuRptTransactionList_Click();
     void mnuRptPeriodySummary_Click();
     // View, Window, Help
@@ -135,6 +137,7 @@ private:
     QMenu* mnuHelp = nullptr;
     QAction* sep1345 = nullptr;
     QAction* mnuFilePassword = nullptr;
+    QAction* mnuFileImport = nullptr;
     QAction* mnuFileLoadlastDatabaseOnStartup = nullptr;
     QAction* sep1344 = nullptr;
     QList<QAction*> mnuFileMRUF; // entries 1 to 5 at positions 0 to 4

@@ -98,6 +98,14 @@ public:
                     m_out << QStringLiteral("section Deleted appears more than once");
                 continue;
             }
+            if (name == QStringLiteral("Imported")) {
+                // Optional: a book gets it with its first imported statement.
+                if (count[name]++ == 0)
+                    first.insert(name, child);
+                else if (count[name] == 2)
+                    m_out << QStringLiteral("section Imported appears more than once");
+                continue;
+            }
             if (!kSections.contains(name)) {
                 m_out << QStringLiteral("unexpected element ") + name + QStringLiteral(" in Data");
                 continue;
@@ -129,6 +137,7 @@ public:
         checkTransactions(first.value(schema::kTrans));
         checkGroups(first.value(schema::kGroups));
         checkDateRanges(first.value(schema::kDateRanges));
+        checkImported(first.value(QStringLiteral("Imported")));
     }
 
 private:
@@ -372,6 +381,46 @@ private:
             if (!BookCheck::isPlainAmount(d.text()))
                 m_out << where + QStringLiteral("amount ") + quoted(d.text())
                         + QStringLiteral(" is not a plain positive number");
+        }
+    }
+
+    // The lines of imported statements (l: account, id, the transaction
+    // made) and the bank accounts paired with account heads (b).
+    void checkImported(const XmlNode& section)
+    {
+        if (!section)
+            return;
+        int position = 0;
+        QSet<QString> ids;
+        for (XmlNode r = section.firstChildElement(); r; r = r.nextSiblingElement()) {
+            ++position;
+            const QString where = QStringLiteral("imported record ") + QString::number(position)
+                + QStringLiteral(" (Id ") + r.attribute(QStringLiteral("Id")) + QStringLiteral("): ");
+            const bool line = r.name() == QStringLiteral("l");
+            if (!line && r.name() != QStringLiteral("b")) {
+                m_out << QStringLiteral("Imported holds an element ") + r.name();
+                continue;
+            }
+            const QStringList order = line
+                ? QStringList {QStringLiteral("Ac"), QStringLiteral("Id"), QStringLiteral("dt"), QStringLiteral("No")}
+                : QStringList {QStringLiteral("Id"), QStringLiteral("Ac")};
+            if (const QString problem = orderProblem(r, order); !problem.isEmpty())
+                m_out << where + problem;
+            const QString account = r.attribute(QStringLiteral("Ac"));
+            if (!positiveCode(account))
+                m_out << where + QStringLiteral("Ac is not an account code: ") + quoted(account);
+            else if (!m_codes.contains(positiveCode(account)))
+                m_out << where + QStringLiteral("account ") + account + QStringLiteral(" has no account head");
+            if (r.attribute(QStringLiteral("Id")).isEmpty())
+                m_out << where + QStringLiteral("the id is empty");
+            if (!line)
+                continue;
+            if (!isDocumentDate(r.attribute(QStringLiteral("dt"))) || !positiveCode(r.attribute(QStringLiteral("No"))))
+                m_out << where + QStringLiteral("dt and No must name a transaction (yyyymmdd and a number)");
+            const QString key = account + QLatin1Char(' ') + r.attribute(QStringLiteral("Id"));
+            if (ids.contains(key))
+                m_out << where + QStringLiteral("the id is remembered twice for account ") + account;
+            ids.insert(key);
         }
     }
 

@@ -91,6 +91,40 @@ TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fi
     return {record.dt, record.No};
 }
 
+QList<TransactionKey> AddTransactions(XmlDocument& document, const QList<TransactionFields>& list)
+{
+    QList<TransactionKey> keys;
+    if (list.isEmpty())
+        return keys;
+    QHash<int, int> highest;
+    for (const TransactionFields& fields : list)
+        highest.insert(fields.date, 0);
+    XmlNode trans = document.selectSingleNode(QStringLiteral("/Data/Trans"));
+    trans.visitChildElements({QByteArrayLiteral("No"), QByteArrayLiteral("dt")},
+        [&](const QList<QByteArrayView>& values, QByteArrayView) {
+            const auto found = highest.find(values.at(1).toInt());
+            if (found != highest.end())
+                *found = std::max(*found, int(values.at(0).toInt()));
+        });
+    keys.reserve(list.size());
+    for (const TransactionFields& fields : list) {
+        Trans record;
+        record.No = ++highest[fields.date];
+        record.dt = fields.date;
+        record.fAc = fields.from;
+        record.tAc = fields.to;
+        record.Nar = fields.narration;
+        record.CreateNode(trans).setText(fields.amount.toText());
+        keys.append({record.dt, record.No});
+    }
+    return keys;
+}
+
+QString NarrationText(const QString& text)
+{
+    return AllowedCharsOnly(text).left(kMaxNarrationLength);
+}
+
 TransactionKey UpdateTransaction(XmlDocument& document, XmlNode transaction,
                                  const TransactionFields& fields, UndoHistory* history)
 {

@@ -46,6 +46,17 @@ XmlNode FindTransaction(const XmlDocument& document, const TransactionKey& key);
 TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fields,
                               UndoHistory* history = nullptr);
 
+// Appends several new transactions in one walk over the book: each is
+// numbered after the highest number of its date, counting the ones appended
+// before it. Returns their keys in the same order.
+QList<TransactionKey> AddTransactions(XmlDocument& document, const QList<TransactionFields>& list);
+
+// The longest narration the entry window's narration box takes.
+constexpr int kMaxNarrationLength = 32767;
+// A narration as it is stored: the allowed characters only, cut at
+// kMaxNarrationLength. Typed and imported narrations both pass here.
+QString NarrationText(const QString& text);
+
 // Changes a transaction in place: it keeps its number while its date stays,
 // and takes the next number of the new date when the date changes. Returns the new key.
 TransactionKey UpdateTransaction(XmlDocument& document, XmlNode transaction,

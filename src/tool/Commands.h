@@ -23,5 +23,6 @@ std::unique_ptr<Command> MakeSearchCommand();
 std::unique_ptr<Command> MakeChartCommand();
 std::unique_ptr<Command> MakeDeletedCommand();
 std::unique_ptr<Command> MakeRestoreCommand();
+std::unique_ptr<Command> MakeImportCommand();
 
 } // namespace qb

@@ -26,6 +26,7 @@ std::vector<std::unique_ptr<Command>> AllCommands()
     commands.push_back(MakeChartCommand());
     commands.push_back(MakeDeletedCommand());
     commands.push_back(MakeRestoreCommand());
+    commands.push_back(MakeImportCommand());
     return commands;
 }
 

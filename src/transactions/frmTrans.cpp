@@ -40,6 +40,7 @@ QComboBox* makeNarrationCombo(QWidget* parent)
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMaxVisibleItems(20);
     combo->setMinimumContentsLength(28);
+    combo->lineEdit()->setMaxLength(kMaxNarrationLength);
     return combo;
 }
 
@@ -401,7 +402,7 @@ void frmTrans::cmdSave_Click()
     fields.date = DateToDocDate(debTrans->date());
     fields.from = *cmbFrom->selectedCode();
     fields.to = *cmbTo->selectedCode();
-    fields.narration = AllowedCharsOnly(cmbNarration->currentText());
+    fields.narration = NarrationText(cmbNarration->currentText());
     // The box shows at most two decimals, so its text always reads as money.
     fields.amount = Money::parse(nebAmount->decimalText()).value_or(Money());
     bool changed = false;

@@ -85,6 +85,12 @@ QList<CommandRow> commandRows()
         {{QStringLiteral("deleted"), book}, locked, 0, 3, 2, {}},
         {{QStringLiteral("restore"), book, QStringLiteral("--deleted"), QStringLiteral("1")}, locked,
             0, 3, 2, {}},
+        {{QStringLiteral("import"), book, QStringLiteral("st.csv"), QStringLiteral("--account"),
+             QStringLiteral("2"), QStringLiteral("--other"), QStringLiteral("4"),
+             QStringLiteral("--csv-header"), QStringLiteral("--csv-date"), QStringLiteral("1"),
+             QStringLiteral("--csv-date-order"), QStringLiteral("ymd"), QStringLiteral("--csv-amount"),
+             QStringLiteral("2"), QStringLiteral("--csv-text"), QStringLiteral("3")},
+            locked, 0, 3, 2, {}},
         {{QStringLiteral("chart"), book, QStringLiteral("summary"), QStringLiteral("--from"),
              QStringLiteral("2013-01-01"), QStringLiteral("--to"), QStringLiteral("2013-12-31")},
             locked, 0, 3, 2, {QStringLiteral("-o")}},
@@ -116,6 +122,8 @@ class TstQbtoolFrame : public QObject
             path(QStringLiteral("locked backups/locked 2026-12-02.qbf")), bookXml(true)));
         QVERIFY(test::writeBytes(
             path(QStringLiteral("in.xml")), test::sampleBookXml())); // clean: pack notes nothing
+        QVERIFY(test::writeBytes(path(QStringLiteral("st.csv")),
+            "date,amount,text\n2013-03-04,-7.25,Bakery\n")); // a statement for import
         const KdfParamsOverride cheap({1, 8192});
         const std::shared_ptr<BookKey> key = BookKey::create(kPassword);
         QByteArray text = bookXml(true);

@@ -1,0 +1,168 @@
+// qbbench steps of the statement import: a 10,000-line CSV statement (half
+// of its lines copies of the busiest account's transactions, the rest new)
+// read and matched against the book, imported in one save, and shown in the
+// import window's preview.
+
+#include <QApplication>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTableView>
+
+#include "Bench.h"
+#include "controls/AccountCombo.h"
+#include "import/ImportPlan.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "store/Utilities.h"
+#include "transactions/frmImport.h"
+
+namespace bench {
+
+namespace {
+
+constexpr int kLines = 10000;
+
+struct ImportState
+{
+    qb::FixedClock clock {QDate(2030, 1, 1)};
+    QString pristine; // the book as made, copied back before each run
+    QString work;     // the book the runs change
+    QString statement;
+    QByteArray bytes;
+    qb::CsvMapping mapping;
+    int account = 0;
+    int other = 0;
+    std::optional<qb::ImportPlan> plan;
+    std::unique_ptr<qb::frmImport> window;
+};
+
+bool openWork(ImportState& s, QString* why)
+{
+    QFile::remove(s.work);
+    QFile::remove(s.work + QStringLiteral(".bak"));
+    if (!QFile::copy(s.pristine, s.work)) {
+        *why = QStringLiteral("the book cannot be copied");
+        return false;
+    }
+    qb::DataStore& store = qb::DataStore::instance();
+    store.setHost(nullptr);
+    store.setClock(&s.clock);
+    if (!store.OpenDataFile(s.work)) {
+        *why = QStringLiteral("the store does not open the book");
+        return false;
+    }
+    return true;
+}
+
+bool prepareImport(Context& c, QString* why)
+{
+    auto s = std::make_shared<ImportState>();
+    s->pristine = c.book;
+    s->work = c.folder + QStringLiteral("/import.qbf");
+    if (!openWork(*s, why))
+        return false;
+    qb::DataStore& store = qb::DataStore::instance();
+    QHash<int, int> perAccount;
+    for (const qb::XmlNode& t : store.TransSection().childElements())
+        ++perAccount[t.attributeValue(2).toInt()];
+    int best = -1;
+    for (auto it = perAccount.cbegin(); it != perAccount.cend(); ++it) {
+        if (it.value() > best) {
+            best = it.value();
+            s->account = it.key();
+        }
+    }
+    s->other = s->account == 1 ? 2 : 1;
+    // Lines: every other one a transaction of the account as the bank shows it.
+    QByteArray csv = "Date,Description,Amount\n";
+    QRandomGenerator gen(7);
+    const QList<qb::XmlNode> all = store.TransSection().childElements();
+    int copied = 0;
+    for (const qb::XmlNode& t : all) {
+        if (copied >= kLines / 2)
+            break;
+        if (t.attributeValue(2).toInt() != s->account)
+            continue;
+        const QDate day = qb::DocDateToDate(t.attributeValue(1).toInt());
+        csv += day.toString(QStringLiteral("yyyy-MM-dd")).toLatin1() + ",\"" + t.attributeValue(4).toUtf8()
+            + "\",-" + t.text().toLatin1() + '\n';
+        ++copied;
+    }
+    for (int i = copied; i < kLines; ++i) {
+        const QDate day = QDate(2024, 1, 1).addDays(gen.bounded(700));
+        csv += day.toString(QStringLiteral("yyyy-MM-dd")).toLatin1() + ",Shop " + QByteArray::number(gen.bounded(300))
+            + " card 4411," + (gen.bounded(2) ? "-" : "") + QByteArray::number(1 + gen.bounded(90000)) + '.'
+            + QByteArray::number(10 + gen.bounded(90)) + '\n';
+    }
+    s->bytes = csv;
+    s->statement = c.folder + QStringLiteral("/statement.csv");
+    QFile out(s->statement);
+    if (!out.open(QIODevice::WriteOnly) || out.write(csv) != csv.size()) {
+        *why = QStringLiteral("the statement cannot be written");
+        return false;
+    }
+    out.close();
+    s->mapping = qb::GuessCsvMapping(csv);
+    c.state = s;
+    return true;
+}
+
+ImportState& state(Context& c)
+{
+    return *static_cast<ImportState*>(c.state.get());
+}
+
+} // namespace
+
+std::vector<Step> importSteps()
+{
+    std::vector<Step> steps;
+    steps.push_back({QStringLiteral("import-match"), {QStringLiteral("store-open")},
+        QStringLiteral("read a 10,000-line CSV statement and match it against the book"), prepareImport,
+        [](Context& c) { state(c).plan.reset(); },
+        [](Context& c) {
+            ImportState& s = state(c);
+            qb::Statement statement;
+            qb::StatementError error;
+            if (!qb::ReadCsvStatement(s.bytes, s.mapping, &statement, &error))
+                return false;
+            s.plan = qb::ImportPlan::make(qb::DataStore::instance().document(), s.account, statement);
+            return s.plan->lines().size() == kLines;
+        }});
+    steps.push_back({QStringLiteral("import-write"), {QStringLiteral("store-save")},
+        QStringLiteral("import the statement's new lines into the book in one save"), prepareImport,
+        [](Context& c) {
+            ImportState& s = state(c);
+            QString why;
+            openWork(s, &why);
+            qb::Statement statement;
+            qb::StatementError error;
+            qb::ReadCsvStatement(s.bytes, s.mapping, &statement, &error);
+            s.plan = qb::ImportPlan::make(qb::DataStore::instance().document(), s.account, statement);
+            s.plan->setOtherForAll(s.other);
+        },
+        [](Context& c) {
+            ImportState& s = state(c);
+            qb::DataStore& store = qb::DataStore::instance();
+            const qb::ImportCounts counts = qb::ApplyImport(store.document(), *s.plan);
+            return counts.imported > 0 && store.SaveDocument();
+        }});
+    steps.push_back({QStringLiteral("import-preview"), {QStringLiteral("store-open")},
+        QStringLiteral("the import window shows the 10,000 lines, first screen painted"), prepareImport,
+        [](Context& c) { state(c).window.reset(); },
+        [](Context& c) {
+            ImportState& s = state(c);
+            const qb::BookContext book {qb::DataStore::instance(), s.clock};
+            s.window = std::make_unique<qb::frmImport>(book);
+            s.window->resize(1000, 700);
+            s.window->show();
+            s.window->cmbAccount->chooseCode(s.account);
+            const bool loaded = s.window->loadFile(s.statement);
+            QApplication::processEvents();
+            s.window->tblLines->repaint();
+            return loaded && s.window->tblLines->model()->rowCount() == kLines;
+        }});
+    return steps;
+}
+
+} // namespace bench

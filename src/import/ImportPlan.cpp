@@ -1,0 +1,369 @@
+#include "import/ImportPlan.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <QCryptographicHash>
+#include <QLocale>
+
+#include "store/Records.h"
+#include "store/Utilities.h"
+
+namespace qb {
+
+namespace {
+
+const QString kImported = QStringLiteral("Imported");
+
+int parseInt(QByteArrayView text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok ? value : 0;
+}
+
+QString dateText(int docDate)
+{
+    const QDate date = DocDateToDate(docDate);
+    return date.isValid() ? date.toString(QStringLiteral("dd-MM-yyyy")) : QString::number(docDate);
+}
+
+struct Candidate
+{
+    qint64 day = 0; // Julian day
+    TransactionKey key;
+    bool used = false;
+};
+
+// Candidates by side (out of the account or into it) and amount, sorted by day.
+using CandidateKey = std::pair<bool, qint64>;
+
+struct Suggestion
+{
+    int date = 0;
+    int position = 0;
+    int other = 0;
+    int number = 0;
+    QByteArray narration; // the explanation is made only for the suggestions used
+
+    QString why() const
+    {
+        return QStringLiteral("From the transaction of ") + dateText(date) + QStringLiteral(" No ")
+            + QString::number(number) + QStringLiteral(": ") + QString::fromUtf8(narration).left(80);
+    }
+};
+
+} // namespace
+
+QString LineStatusWord(LineStatus status)
+{
+    switch (status) {
+    case LineStatus::New: return QStringLiteral("new");
+    case LineStatus::InBook: return QStringLiteral("dup");
+    case LineStatus::Repeated: return QStringLiteral("repeat");
+    case LineStatus::Error: return QStringLiteral("error");
+    }
+    return {};
+}
+
+QString PayeeKey(const QString& text)
+{
+    QStringList words;
+    QString word;
+    for (const QChar c : text) {
+        if (c.isLetter()) {
+            word.append(c.toLower());
+        } else if (c.isDigit()) {
+            continue; // card numbers and dates inside a word are no part of the payee
+        } else if (!word.isEmpty()) {
+            words << word;
+            word.clear();
+            if (words.size() == 2)
+                break;
+        }
+    }
+    if (!word.isEmpty() && words.size() < 2)
+        words << word;
+    return words.join(QLatin1Char(' '));
+}
+
+QString StatementNarration(const StatementLine& line)
+{
+    const QString joined = line.memo.isEmpty() || line.memo == line.payee
+        ? line.payee
+        : line.payee.isEmpty() ? line.memo : line.payee + QLatin1Char(' ') + line.memo;
+    return NarrationText(joined.simplified());
+}
+
+ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Statement& statement,
+                            int days)
+{
+    ImportPlan plan;
+    plan.m_account = account;
+    plan.m_bankAccountId = statement.bankAccountId;
+    const QByteArray code = QByteArray::number(account);
+
+    // The ids remembered for this account by earlier imports.
+    QHash<QString, TransactionKey> remembered;
+    if (const XmlNode imported = document.documentElement().selectSingleNode(kImported)) {
+        imported.visitChildElements({QByteArrayLiteral("Ac"), QByteArrayLiteral("Id"),
+                                     QByteArrayLiteral("dt"), QByteArrayLiteral("No")},
+            [&](const QList<QByteArrayView>& v, QByteArrayView) {
+                if (v.at(0) == code && !v.at(1).isEmpty())
+                    remembered.insert(QString::fromUtf8(v.at(1)), {parseInt(v.at(2)), parseInt(v.at(3))});
+            });
+    }
+
+    // One walk over the transactions of the account.
+    QHash<CandidateKey, std::vector<Candidate>> candidates;
+    QHash<qint64, CandidateKey> byKey; // date * 1e6 + number -> its list
+    QHash<QString, Suggestion> suggestions; // payee key (two words, and the first word alone)
+    int position = 0;
+    const XmlNode trans = document.selectSingleNode(QStringLiteral("/Data/Trans"));
+    if (trans) {
+        trans.visitChildElements({QByteArrayLiteral("No"), QByteArrayLiteral("dt"), QByteArrayLiteral("fAc"),
+                                  QByteArrayLiteral("tAc"), QByteArrayLiteral("Nar")},
+            [&](const QList<QByteArrayView>& v, QByteArrayView text) {
+                ++position;
+                const bool out = v.at(2) == code;
+                if (!out && v.at(3) != code)
+                    return;
+                const int date = parseInt(v.at(1));
+                const QDate day = DocDateToDate(date);
+                const std::optional<Money> amount
+                    = Money::fromNumberText(QString::fromLatin1(text.trimmed()));
+                const TransactionKey key {date, parseInt(v.at(0))};
+                if (day.isValid() && amount) {
+                    const CandidateKey list {out, amount->units()};
+                    candidates[list].push_back({day.toJulianDay(), key, false});
+                    if (!remembered.isEmpty())
+                        byKey.insert(qint64(date) * 1000000 + key.number, list);
+                }
+                const int other = parseInt(out ? v.at(3) : v.at(2));
+                if (v.at(4).isEmpty() || other <= 0)
+                    return;
+                const QString two = PayeeKey(QString::fromUtf8(v.at(4)));
+                if (two.isEmpty())
+                    return;
+                const qsizetype blank = two.indexOf(QLatin1Char(' '));
+                const QString one = QStringLiteral("1:") + (blank < 0 ? two : two.left(blank));
+                for (const QString* k : {&two, &one}) {
+                    Suggestion& s = suggestions[*k];
+                    if (date > s.date || (date == s.date && position > s.position))
+                        s = {date, position, other, key.number, v.at(4).toByteArray()};
+                }
+            });
+    }
+    for (auto& list : candidates)
+        std::sort(list.begin(), list.end(),
+                  [](const Candidate& a, const Candidate& b) { return a.day < b.day; });
+
+    auto useKey = [&](const TransactionKey& key) {
+        const auto list = byKey.constFind(qint64(key.date) * 1000000 + key.number);
+        if (list == byKey.cend())
+            return;
+        for (Candidate& c : candidates[*list]) {
+            if (c.key == key)
+                c.used = true;
+        }
+    };
+
+    QHash<QString, int> seenIds;         // bank id -> its first line
+    QHash<QString, int> fingerprintUses; // equal lines get their own fingerprints
+    plan.m_lines.reserve(statement.lines.size());
+    for (const StatementLine& source : statement.lines) {
+        ImportLine line;
+        line.source = source;
+        line.narration = StatementNarration(source);
+        if (!source.error.isEmpty()) {
+            line.status = LineStatus::Error;
+            line.reason = source.error;
+            plan.m_lines.append(std::move(line));
+            continue;
+        }
+        if (!source.id.isEmpty()) {
+            line.key = (statement.format == StatementFormat::Ofx ? QStringLiteral("ofx:") : QStringLiteral("ref:"))
+                + source.id;
+            if (const auto first = seenIds.constFind(line.key); first != seenIds.cend()) {
+                line.status = LineStatus::Repeated;
+                line.reason = QStringLiteral("repeats line ") + QString::number(*first);
+                plan.m_lines.append(std::move(line));
+                continue;
+            }
+            seenIds.insert(line.key, source.sourceLine);
+        } else {
+            const QString base = QString::number(DateToDocDate(source.date)) + QLatin1Char('|')
+                + source.amount.toText() + QLatin1Char('|') + line.narration;
+            const int occurrence = ++fingerprintUses[base];
+            line.key = QStringLiteral("fp:")
+                + QString::fromLatin1(QCryptographicHash::hash((base + QLatin1Char('|') + QString::number(occurrence)).toUtf8(),
+                                                               QCryptographicHash::Sha1)
+                                          .toHex());
+        }
+        if (const auto known = remembered.constFind(line.key); known != remembered.cend()) {
+            line.status = LineStatus::InBook;
+            line.match = *known;
+            useKey(*known);
+        } else {
+            const Money magnitude = source.amount.isNegative() ? -source.amount : source.amount;
+            const auto list = candidates.find(CandidateKey {source.amount.isNegative(), magnitude.units()});
+            if (list != candidates.end()) {
+                const qint64 day = source.date.toJulianDay();
+                auto it = std::lower_bound(list->begin(), list->end(), day - days,
+                                           [](const Candidate& c, qint64 d) { return c.day < d; });
+                Candidate* best = nullptr;
+                for (; it != list->end() && it->day <= day + days; ++it) {
+                    if (!it->used && (!best || std::abs(it->day - day) < std::abs(best->day - day)))
+                        best = &*it;
+                }
+                if (best) {
+                    best->used = true;
+                    line.status = LineStatus::InBook;
+                    line.match = best->key;
+                }
+            }
+        }
+        if (line.status == LineStatus::New)
+            line.include = true;
+        const QString payee = PayeeKey(source.payee.isEmpty() ? line.narration : source.payee);
+        if (!payee.isEmpty()) {
+            auto found = suggestions.constFind(payee);
+            if (found == suggestions.cend())
+                found = suggestions.constFind(QStringLiteral("1:") + payee.section(QLatin1Char(' '), 0, 0));
+            if (found != suggestions.cend() && found->other != account) {
+                line.other = found->other;
+                line.otherFrom = SuggestionSource::Book;
+                line.otherWhy = found->why();
+            }
+        }
+        plan.m_lines.append(std::move(line));
+    }
+    plan.suggestFromImport();
+    return plan;
+}
+
+void ImportPlan::suggestFromImport()
+{
+    QHash<QString, std::pair<int, int>> chosen; // payee key -> other account, line
+    for (ImportLine& line : m_lines) {
+        if (line.status == LineStatus::Error)
+            continue;
+        const QString payee = PayeeKey(line.source.payee.isEmpty() ? line.narration : line.source.payee);
+        if (payee.isEmpty())
+            continue;
+        if (line.otherFrom == SuggestionSource::ThisImport) {
+            line.other = 0;
+            line.otherFrom = SuggestionSource::None;
+            line.otherWhy.clear();
+        }
+        if (line.otherFrom == SuggestionSource::None) {
+            const auto found = chosen.constFind(payee);
+            if (found != chosen.cend()) {
+                line.other = found->first;
+                line.otherFrom = SuggestionSource::ThisImport;
+                line.otherWhy = QStringLiteral("As chosen for the same payee on line ")
+                    + QString::number(found->second) + QStringLiteral(" of this statement");
+            }
+        } else if (line.other != 0 && line.otherFrom == SuggestionSource::Given) {
+            chosen.insert(payee, {line.other, line.source.sourceLine});
+        }
+    }
+}
+
+void ImportPlan::setOther(qsizetype index, int code)
+{
+    if (index < 0 || index >= m_lines.size())
+        return;
+    ImportLine& line = m_lines[index];
+    line.other = code;
+    line.otherFrom = code ? SuggestionSource::Given : SuggestionSource::None;
+    line.otherWhy = code ? QStringLiteral("Chosen here") : QString();
+    suggestFromImport();
+}
+
+void ImportPlan::setOtherForAll(int code)
+{
+    for (ImportLine& line : m_lines) {
+        if (line.other == 0 && line.status != LineStatus::Error) {
+            line.other = code;
+            line.otherFrom = SuggestionSource::Given;
+            line.otherWhy = QStringLiteral("Given for every line");
+        }
+    }
+}
+
+int PairedAccount(const XmlDocument& document, const QString& bankAccountId)
+{
+    if (bankAccountId.isEmpty() || document.isNull())
+        return 0;
+    const XmlNode imported = document.documentElement().selectSingleNode(kImported);
+    if (!imported)
+        return 0;
+    const QByteArray id = bankAccountId.toUtf8();
+    int account = 0;
+    for (XmlNode b = imported.firstChildElement(); b; b = b.nextSiblingElement()) {
+        if (b.name() == QStringLiteral("b") && b.attribute(QStringLiteral("Id")).toUtf8() == id)
+            account = b.attribute(QStringLiteral("Ac")).toInt();
+    }
+    return account;
+}
+
+ImportCounts ApplyImport(XmlDocument& document, const ImportPlan& plan)
+{
+    ImportCounts counts;
+    QList<TransactionFields> fields;
+    QList<const ImportLine*> written;
+    for (const ImportLine& line : plan.lines()) {
+        const bool writes = line.include && line.status != LineStatus::Error && line.other > 0
+            && line.other != plan.account();
+        if (!writes) {
+            if (line.status == LineStatus::InBook)
+                ++counts.inBook;
+            else
+                ++counts.leftOut;
+            continue;
+        }
+        TransactionFields f;
+        f.date = DateToDocDate(line.source.date);
+        f.from = line.moneyOut() ? plan.account() : line.other;
+        f.to = line.moneyOut() ? line.other : plan.account();
+        f.narration = line.narration;
+        f.amount = line.source.amount.isNegative() ? -line.source.amount : line.source.amount;
+        fields.append(f);
+        written.append(&line);
+    }
+    const bool pairs = !plan.bankAccountId().isEmpty()
+        && PairedAccount(document, plan.bankAccountId()) != plan.account();
+    if (fields.isEmpty() && !pairs)
+        return counts;
+    counts.keys = AddTransactions(document, fields);
+    counts.imported = int(counts.keys.size());
+    counts.changed = true;
+
+    XmlNode root = document.documentElement();
+    XmlNode imported = root.selectSingleNode(kImported);
+    if (!imported)
+        imported = root.appendChild(root.createElement(kImported));
+    for (qsizetype i = 0; i < written.size(); ++i) {
+        XmlNode l = imported.appendChild(imported.createElement(QStringLiteral("l")));
+        l.setAttribute(QStringLiteral("Ac"), plan.account());
+        l.setAttribute(QStringLiteral("Id"), written.at(i)->key);
+        l.setAttribute(QStringLiteral("dt"), counts.keys.at(i).date);
+        l.setAttribute(QStringLiteral("No"), counts.keys.at(i).number);
+    }
+    if (pairs) {
+        // One pairing per bank account: a later choice replaces the earlier one.
+        for (XmlNode b = imported.firstChildElement(); b;) {
+            const XmlNode next = b.nextSiblingElement();
+            if (b.name() == QStringLiteral("b") && b.attribute(QStringLiteral("Id")) == plan.bankAccountId())
+                imported.removeChild(b);
+            b = next;
+        }
+        XmlNode b = imported.appendChild(imported.createElement(QStringLiteral("b")));
+        b.setAttribute(QStringLiteral("Id"), plan.bankAccountId());
+        b.setAttribute(QStringLiteral("Ac"), plan.account());
+    }
+    return counts;
+}
+
+} // namespace qb

@@ -1,0 +1,865 @@
+#include "import/Statement.h"
+
+#include <algorithm>
+#include <array>
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <csv.h>
+
+namespace qb {
+
+namespace {
+
+// Statement texts are UTF-8 when they read as such, else Windows-1252 / Latin-1.
+class TextDecoder
+{
+public:
+    explicit TextDecoder(const QByteArray& bytes)
+    {
+        QStringDecoder probe(QStringDecoder::Utf8);
+        const QString ignored = probe(bytes);
+        m_utf8 = !probe.hasError();
+    }
+    QString operator()(QByteArrayView bytes) const
+    {
+        return m_utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+    }
+
+private:
+    bool m_utf8 = true;
+};
+
+int lineOfOffset(const QByteArray& bytes, qsizetype offset)
+{
+    return int(std::count(bytes.cbegin(), bytes.cbegin() + offset, '\n')) + 1;
+}
+
+// Text files only: a zero byte means an image, an archive or garbage.
+bool checkText(const QByteArray& bytes, StatementError* error)
+{
+    const qsizetype zero = bytes.indexOf('\0');
+    if (zero < 0)
+        return true;
+    *error = {lineOfOffset(bytes, zero), QStringLiteral("this is not a text file (it holds a zero byte)")};
+    return false;
+}
+
+bool allDigits(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+QString quotedValue(const QString& text)
+{
+    return QLatin1Char('"') + (text.size() > 40 ? text.left(40) + QStringLiteral("...") : text)
+        + QLatin1Char('"');
+}
+
+QDate calendarDate(int year, int month, int day)
+{
+    if (year < 1900 || year > 9999)
+        return {};
+    return QDate(year, month, day);
+}
+
+} // namespace
+
+QString StatementError::text() const
+{
+    return line > 0 ? QStringLiteral("line ") + QString::number(line) + QStringLiteral(": ") + reason
+                    : reason;
+}
+
+std::optional<StatementFormat> StatementFormatFromName(const QString& name)
+{
+    if (name == QStringLiteral("csv"))
+        return StatementFormat::Csv;
+    if (name == QStringLiteral("ofx") || name == QStringLiteral("qfx"))
+        return StatementFormat::Ofx;
+    if (name == QStringLiteral("qif"))
+        return StatementFormat::Qif;
+    return std::nullopt;
+}
+
+StatementFormat DetectStatementFormat(const QByteArray& bytes)
+{
+    QByteArray head = bytes.left(4096);
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head.remove(0, 3);
+    head = head.trimmed();
+    const QByteArray upper = head.toUpper();
+    if (upper.startsWith("OFXHEADER:"))
+        return StatementFormat::Ofx;
+    if ((upper.startsWith("<?XML") || upper.startsWith("<?OFX") || upper.startsWith("<OFX>"))
+        && upper.contains("<OFX>"))
+        return StatementFormat::Ofx;
+    if (upper.startsWith("!TYPE:") || (upper.startsWith("!") && upper.contains("\n!TYPE:")))
+        return StatementFormat::Qif;
+    return StatementFormat::Csv;
+}
+
+std::optional<DateOrder> DateOrderFromName(const QString& name)
+{
+    if (name == QStringLiteral("dmy"))
+        return DateOrder::DayMonthYear;
+    if (name == QStringLiteral("mdy"))
+        return DateOrder::MonthDayYear;
+    if (name == QStringLiteral("ymd"))
+        return DateOrder::YearMonthDay;
+    return std::nullopt;
+}
+
+QString DateOrderName(DateOrder order)
+{
+    switch (order) {
+    case DateOrder::DayMonthYear: return QStringLiteral("dmy");
+    case DateOrder::MonthDayYear: return QStringLiteral("mdy");
+    case DateOrder::YearMonthDay: return QStringLiteral("ymd");
+    }
+    return {};
+}
+
+QDate ParseStatementDate(const QString& text, DateOrder order)
+{
+    // A time after the date ("2026-01-05 10:22" or "2026-01-05T10:22") is left out.
+    QString date = text.trimmed();
+    const qsizetype cut = date.indexOf(QRegularExpression(QStringLiteral("[ T]")));
+    if (cut > 0)
+        date.truncate(cut);
+    if (order == DateOrder::YearMonthDay && date.size() == 8 && allDigits(date))
+        return calendarDate(date.left(4).toInt(), date.mid(4, 2).toInt(), date.mid(6, 2).toInt());
+    static const QRegularExpression parts(QStringLiteral("^(\\d{1,4})([/.-])(\\d{1,2})\\2(\\d{1,4})$"));
+    const QRegularExpressionMatch m = parts.match(date);
+    if (!m.hasMatch())
+        return {};
+    const int a = m.captured(1).toInt();
+    const int b = m.captured(3).toInt();
+    const int c = m.captured(4).toInt();
+    // The year is written with four digits: "05.01.26" is no date of this program's range.
+    switch (order) {
+    case DateOrder::DayMonthYear:
+        return m.captured(4).size() == 4 ? calendarDate(c, b, a) : QDate();
+    case DateOrder::MonthDayYear:
+        return m.captured(4).size() == 4 ? calendarDate(c, a, b) : QDate();
+    case DateOrder::YearMonthDay:
+        return m.captured(1).size() == 4 ? calendarDate(a, b, c) : QDate();
+    }
+    return {};
+}
+
+std::optional<Money> ParseStatementAmount(QString text, bool decimalComma)
+{
+    text = text.trimmed();
+    bool negative = false;
+    if (text.startsWith(QLatin1Char('(')) && text.endsWith(QLatin1Char(')'))) {
+        negative = true;
+        text = text.mid(1, text.size() - 2).trimmed();
+    }
+    if (text.endsWith(QLatin1Char('-'))) {
+        negative = !negative;
+        text.chop(1);
+    } else if (text.startsWith(QLatin1Char('-')) || text.startsWith(QChar(0x2212))) {
+        negative = !negative;
+        text.remove(0, 1);
+    } else if (text.startsWith(QLatin1Char('+'))) {
+        text.remove(0, 1);
+    }
+    const QChar point = decimalComma ? QLatin1Char(',') : QLatin1Char('.');
+    const QChar grouping = decimalComma ? QLatin1Char('.') : QLatin1Char(',');
+    QString plain;
+    plain.reserve(text.size());
+    for (QChar c : text) {
+        if (c == grouping || c.isSpace() || c == QLatin1Char('\'') || c == QChar(0x2019))
+            continue;
+        plain.append(c == point ? QLatin1Char('.') : c);
+    }
+    if (plain.startsWith(QLatin1Char('.')))
+        plain.prepend(QLatin1Char('0'));
+    if (plain.endsWith(QLatin1Char('.')))
+        plain.chop(1);
+    // Trailing zeros past the fourth decimal say nothing ("12.500000").
+    if (const qsizetype dot = plain.indexOf(QLatin1Char('.')); dot >= 0) {
+        while (plain.size() - dot - 1 > Money::kDecimals && plain.endsWith(QLatin1Char('0')))
+            plain.chop(1);
+    }
+    if (plain.isEmpty() || !plain.at(0).isDigit())
+        return std::nullopt;
+    const std::optional<Money> value = Money::parse(plain);
+    if (!value)
+        return std::nullopt;
+    return negative ? -*value : *value;
+}
+
+// ---- CSV ----
+
+int CsvMapping::neededColumns() const
+{
+    int highest = std::max({dateColumn, amountColumn, outColumn, inColumn, referenceColumn});
+    for (int c : textColumns)
+        highest = std::max(highest, c);
+    return highest + 1;
+}
+
+QString CsvMapping::toText() const
+{
+    QStringList text;
+    for (int c : textColumns)
+        text << QString::number(c + 1);
+    const QString sep = separator == '\t' ? QStringLiteral("tab") : QString(QLatin1Char(separator));
+    return QStringList {QStringLiteral("sep=") + sep,
+               QStringLiteral("quote=") + QLatin1Char(quote),
+               QStringLiteral("header=") + (header ? QStringLiteral("1") : QStringLiteral("0")),
+               QStringLiteral("date=") + QString::number(dateColumn + 1),
+               QStringLiteral("order=") + (dateOrder ? DateOrderName(*dateOrder) : QString()),
+               QStringLiteral("amount=") + QString::number(amountColumn + 1),
+               QStringLiteral("out=") + QString::number(outColumn + 1),
+               QStringLiteral("in=") + QString::number(inColumn + 1),
+               QStringLiteral("comma=") + (decimalComma ? QStringLiteral("1") : QStringLiteral("0")),
+               QStringLiteral("text=") + text.join(QLatin1Char(',')),
+               QStringLiteral("ref=") + QString::number(referenceColumn + 1)}
+        .join(QLatin1Char('\x1f'));
+}
+
+std::optional<CsvMapping> CsvMapping::fromText(const QString& text)
+{
+    CsvMapping m;
+    int seen = 0;
+    for (const QString& part : text.split(QLatin1Char('\x1f'))) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            return std::nullopt;
+        const QString key = part.left(eq);
+        const QString value = part.mid(eq + 1);
+        const int column = value.toInt() - 1;
+        if (key == QStringLiteral("sep"))
+            m.separator = value == QStringLiteral("tab") ? '\t' : value.isEmpty() ? ',' : char(value.at(0).toLatin1());
+        else if (key == QStringLiteral("quote"))
+            m.quote = value.isEmpty() ? '"' : char(value.at(0).toLatin1());
+        else if (key == QStringLiteral("header"))
+            m.header = value == QStringLiteral("1");
+        else if (key == QStringLiteral("date"))
+            m.dateColumn = column;
+        else if (key == QStringLiteral("order"))
+            m.dateOrder = DateOrderFromName(value);
+        else if (key == QStringLiteral("amount"))
+            m.amountColumn = column;
+        else if (key == QStringLiteral("out"))
+            m.outColumn = column;
+        else if (key == QStringLiteral("in"))
+            m.inColumn = column;
+        else if (key == QStringLiteral("comma"))
+            m.decimalComma = value == QStringLiteral("1");
+        else if (key == QStringLiteral("ref"))
+            m.referenceColumn = column;
+        else if (key == QStringLiteral("text")) {
+            for (const QString& c : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
+                m.textColumns << c.toInt() - 1;
+        } else {
+            return std::nullopt;
+        }
+        ++seen;
+    }
+    if (seen < 11 || m.dateColumn < 0)
+        return std::nullopt;
+    return m;
+}
+
+namespace {
+
+// No statement has rows this wide or fields this long: beyond them the
+// text is refused with its line instead of being taken apart.
+constexpr int kMaxCsvColumns = 1000;
+constexpr size_t kMaxCsvField = 1000000;
+
+struct CsvCollector
+{
+    StatementError refused;
+    const QByteArray* bytes = nullptr;
+    TextDecoder decode{QByteArray()};
+    CsvRows* out = nullptr;
+    QStringList row;
+    int rowLine = 0;
+    int feeding = 1; // the physical line being handed to the parser
+    qsizetype limit = -1; // rows wanted; -1 every row
+};
+
+void csvField(void* data, size_t size, void* context)
+{
+    auto* c = static_cast<CsvCollector*>(context);
+    if (c->refused.isSet())
+        return;
+    const QByteArrayView field(static_cast<const char*>(data), qsizetype(size));
+    if (c->row.size() >= kMaxCsvColumns || size > kMaxCsvField) {
+        c->refused = {c->row.isEmpty() ? c->feeding - int(std::count(field.begin(), field.end(), '\n')) : c->rowLine,
+                      size > kMaxCsvField ? QStringLiteral("a field is longer than a million characters: this is no statement")
+                                          : QStringLiteral("a row has more than 1000 columns: this is no statement")};
+        return;
+    }
+    if (c->row.isEmpty())
+        c->rowLine = c->feeding - int(std::count(field.begin(), field.end(), '\n'));
+    c->row.append(c->decode(field));
+}
+
+void csvRowEnd(int, void* context)
+{
+    auto* c = static_cast<CsvCollector*>(context);
+    if (c->refused.isSet() || (c->limit >= 0 && c->out->rows.size() >= c->limit)) {
+        c->row.clear();
+        return;
+    }
+    c->out->rows.append(std::move(c->row));
+    c->out->lines.append(c->rowLine);
+    c->row = QStringList();
+}
+
+bool readCsvRows(const QByteArray& bytes, char separator, char quote, CsvRows* rows,
+                 StatementError* error, qsizetype limit)
+{
+    *rows = {};
+    csv_parser parser;
+    if (csv_init(&parser, CSV_APPEND_NULL) != 0) {
+        *error = {0, QStringLiteral("the CSV reader could not start")};
+        return false;
+    }
+    csv_set_delim(&parser, static_cast<unsigned char>(separator));
+    csv_set_quote(&parser, static_cast<unsigned char>(quote));
+    CsvCollector collector;
+    collector.bytes = &bytes;
+    collector.decode = TextDecoder(bytes);
+    collector.out = rows;
+    collector.limit = limit;
+    qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    bool ok = true;
+    // Fed a line at a time, so every row knows the line it starts on.
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        end = end < 0 ? bytes.size() : end + 1;
+        const size_t length = size_t(end - start);
+        if (csv_parse(&parser, bytes.constData() + start, length, csvField, csvRowEnd, &collector)
+            != length) {
+            *error = {collector.feeding, QString::fromLatin1(csv_strerror(csv_error(&parser)))};
+            ok = false;
+            break;
+        }
+        if (collector.refused.isSet()) {
+            *error = collector.refused;
+            ok = false;
+            break;
+        }
+        if (limit >= 0 && rows->rows.size() >= limit)
+            break;
+        start = end;
+        ++collector.feeding;
+    }
+    if (ok) {
+        csv_fini(&parser, csvField, csvRowEnd, &collector);
+        if (collector.refused.isSet()) {
+            *error = collector.refused;
+            ok = false;
+        }
+    }
+    csv_free(&parser);
+    return ok;
+}
+
+} // namespace
+
+bool ReadCsvRows(const QByteArray& bytes, char separator, char quote, CsvRows* rows,
+                 StatementError* error)
+{
+    return readCsvRows(bytes, separator, quote, rows, error, -1);
+}
+
+char DetectCsvSeparator(const QByteArray& bytes)
+{
+    const QList<QByteArray> lines = bytes.left(64 * 1024).split('\n').mid(0, 30);
+    char best = ',';
+    int bestScore = -1;
+    for (const char candidate : {',', ';', '\t', '|'}) {
+        // The count that most non-empty lines share, weighted by how many share it.
+        QHash<int, int> counts;
+        for (const QByteArray& line : lines) {
+            if (line.trimmed().isEmpty())
+                continue;
+            bool quoted = false;
+            int n = 0;
+            for (const char c : line) {
+                if (c == '"')
+                    quoted = !quoted;
+                else if (c == candidate && !quoted)
+                    ++n;
+            }
+            if (n > 0)
+                ++counts[n];
+        }
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+            if (it.value() > bestScore) {
+                bestScore = it.value();
+                best = candidate;
+            }
+        }
+    }
+    return best;
+}
+
+namespace {
+
+bool looksLikeAmount(const QString& text, bool decimalComma)
+{
+    const QString t = text.trimmed();
+    return !t.isEmpty() && ParseStatementAmount(t, decimalComma).has_value();
+}
+
+// Orders that read most non-empty values of the column (a date
+// that is no calendar date becomes an error line, not another order).
+QList<DateOrder> dateOrdersOf(const QList<QStringList>& rows, int column)
+{
+    QList<DateOrder> orders;
+    int values = 0;
+    for (const QStringList& row : rows)
+        values += !row.value(column).trimmed().isEmpty();
+    if (values == 0)
+        return orders;
+    // The order that reads the most values; two when they read as many.
+    int best = 0;
+    QList<std::pair<DateOrder, int>> reads;
+    for (const DateOrder order :
+         {DateOrder::DayMonthYear, DateOrder::MonthDayYear, DateOrder::YearMonthDay}) {
+        int read = 0;
+        for (const QStringList& row : rows) {
+            const QString value = row.value(column).trimmed();
+            read += !value.isEmpty() && ParseStatementDate(value, order).isValid();
+        }
+        reads.append({order, read});
+        best = std::max(best, read);
+    }
+    if (best * 2 <= values)
+        return orders;
+    for (const auto& [order, read] : reads) {
+        if (read == best)
+            orders << order;
+    }
+    return orders;
+}
+
+bool headerNamed(const QString& name, std::initializer_list<const char*> words)
+{
+    const QString lower = name.toLower();
+    for (const char* w : words) {
+        if (lower.contains(QLatin1String(w)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+CsvMapping GuessCsvMapping(const QByteArray& bytes, QString* ambiguity)
+{
+    CsvMapping m;
+    m.separator = DetectCsvSeparator(bytes);
+    CsvRows sample;
+    StatementError ignored;
+    readCsvRows(bytes, m.separator, m.quote, &sample, &ignored, 200);
+    QList<QStringList> rows = sample.rows;
+    if (rows.isEmpty())
+        return m;
+    int columns = 0;
+    for (const QStringList& row : rows)
+        columns = std::max(columns, int(row.size()));
+
+    // A first row with no date in it above rows that have one is a header.
+    auto hasDate = [](const QStringList& row) {
+        for (const QString& v : row) {
+            for (const DateOrder o :
+                 {DateOrder::DayMonthYear, DateOrder::MonthDayYear, DateOrder::YearMonthDay}) {
+                if (ParseStatementDate(v, o).isValid())
+                    return true;
+            }
+        }
+        return false;
+    };
+    QStringList header;
+    if (rows.size() > 1 && !hasDate(rows.first()) && hasDate(rows.at(1))) {
+        m.header = true;
+        header = rows.takeFirst();
+    }
+
+    for (int c = 0; c < columns && m.dateColumn < 0; ++c) {
+        const QList<DateOrder> orders = dateOrdersOf(rows, c);
+        if (orders.isEmpty())
+            continue;
+        m.dateColumn = c;
+        if (orders.size() == 1)
+            m.dateOrder = orders.first();
+        else if (ambiguity)
+            *ambiguity = QStringLiteral("the date order (every date reads as ")
+                + [&] {
+                      QStringList names;
+                      for (DateOrder o : orders)
+                          names << DateOrderName(o);
+                      return names.join(QStringLiteral(" and "));
+                  }()
+                + QLatin1Char(')');
+    }
+
+    // Decimal comma: amounts like "12,50" and none like "12.50".
+    int commaLike = 0;
+    int pointLike = 0;
+    static const QRegularExpression commaEnd(QStringLiteral("^[-+(]?[\\d. ]*\\d,\\d{1,2}\\)?-?$"));
+    static const QRegularExpression pointEnd(QStringLiteral("^[-+(]?[\\d, ]*\\d\\.\\d{1,2}\\)?-?$"));
+    for (const QStringList& row : rows) {
+        for (int c = 0; c < row.size(); ++c) {
+            if (c == m.dateColumn)
+                continue;
+            const QString v = row.at(c).trimmed();
+            commaLike += commaEnd.match(v).hasMatch();
+            pointLike += pointEnd.match(v).hasMatch();
+        }
+    }
+    m.decimalComma = commaLike > 0 && pointLike == 0;
+
+    // Numeric columns: nearly every non-empty value an amount.
+    QList<int> numeric;
+    QList<int> sometimesEmpty;
+    for (int c = 0; c < columns; ++c) {
+        if (c == m.dateColumn)
+            continue;
+        int values = 0;
+        int amounts = 0;
+        bool empties = false;
+        for (const QStringList& row : rows) {
+            const QString v = row.value(c).trimmed();
+            if (v.isEmpty()) {
+                empties = true;
+                continue;
+            }
+            ++values;
+            amounts += looksLikeAmount(v, m.decimalComma);
+        }
+        // An amount that is not a number becomes an error line.
+        if (values > 0 && amounts * 5 >= values * 4) {
+            numeric << c;
+            if (empties)
+                sometimesEmpty << c;
+        }
+    }
+    // Two columns that are never filled on the same row: money out and money in.
+    for (int i = 0; i + 1 < sometimesEmpty.size() && m.outColumn < 0; ++i) {
+        const int a = sometimesEmpty.at(i);
+        const int b = sometimesEmpty.at(i + 1);
+        bool exclusive = true;
+        for (const QStringList& row : rows) {
+            if (!row.value(a).trimmed().isEmpty() && !row.value(b).trimmed().isEmpty())
+                exclusive = false;
+        }
+        if (!exclusive)
+            continue;
+        const bool bIsOut = headerNamed(header.value(b), {"out", "debit", "withdraw", "paid", "soll", "ausgang", "payment"});
+        m.outColumn = bIsOut ? b : a;
+        m.inColumn = bIsOut ? a : b;
+    }
+    if (m.outColumn < 0 && !numeric.isEmpty()) {
+        m.amountColumn = numeric.first();
+        for (int c : numeric) {
+            if (headerNamed(header.value(c), {"amount", "betrag", "montant", "importe", "bedrag"})) {
+                m.amountColumn = c;
+                break;
+            }
+        }
+    }
+    for (int c = 0; c < columns; ++c) {
+        if (c == m.dateColumn || numeric.contains(c))
+            continue;
+        bool any = false;
+        for (const QStringList& row : rows)
+            any = any || !row.value(c).trimmed().isEmpty();
+        if (any)
+            m.textColumns << c;
+    }
+    return m;
+}
+
+QString CsvHeaderKey(const QByteArray& bytes, const CsvMapping& mapping)
+{
+    CsvRows first;
+    StatementError ignored;
+    readCsvRows(bytes, mapping.separator, mapping.quote, &first, &ignored, 1);
+    return first.rows.isEmpty() ? QString() : first.rows.first().join(QLatin1Char('\x1f'));
+}
+
+bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statement* statement,
+                      StatementError* error)
+{
+    *statement = {};
+    statement->format = StatementFormat::Csv;
+    // Text that is no CSV at all is told before what the mapping lacks.
+    CsvRows rows;
+    if (!ReadCsvRows(bytes, mapping.separator, mapping.quote, &rows, error))
+        return false;
+    if (mapping.dateColumn < 0 || !mapping.dateOrder) {
+        *error = {0, mapping.dateColumn < 0 ? QStringLiteral("no date column is chosen")
+                                            : QStringLiteral("the date order is not chosen")};
+        return false;
+    }
+    if (mapping.amountColumn < 0 && (mapping.outColumn < 0 || mapping.inColumn < 0)) {
+        *error = {0, QStringLiteral("no amount column is chosen")};
+        return false;
+    }
+    const int needed = mapping.neededColumns();
+    statement->lines.reserve(rows.rows.size());
+    for (qsizetype r = mapping.header ? 1 : 0; r < rows.rows.size(); ++r) {
+        const QStringList& row = rows.rows.at(r);
+        const int line = rows.lines.at(r);
+        if (std::all_of(row.cbegin(), row.cend(), [](const QString& f) { return f.trimmed().isEmpty(); }))
+            continue;
+        if (row.size() < needed) {
+            *error = {line, QStringLiteral("has ") + QString::number(row.size())
+                                + (row.size() == 1 ? QStringLiteral(" column") : QStringLiteral(" columns"))
+                                + QStringLiteral(", the mapping needs ") + QString::number(needed)};
+            return false;
+        }
+        StatementLine s;
+        s.sourceLine = line;
+        const QString dateText = row.at(mapping.dateColumn).trimmed();
+        s.date = ParseStatementDate(dateText, *mapping.dateOrder);
+        if (!s.date.isValid())
+            s.error = QStringLiteral("the date ") + quotedValue(dateText) + QStringLiteral(" is not a date");
+        std::optional<Money> amount;
+        QString amountText;
+        if (mapping.amountColumn >= 0) {
+            amountText = row.at(mapping.amountColumn).trimmed();
+            amount = ParseStatementAmount(amountText, mapping.decimalComma);
+        } else {
+            const QString out = row.at(mapping.outColumn).trimmed();
+            const QString in = row.at(mapping.inColumn).trimmed();
+            const std::optional<Money> o = out.isEmpty() ? Money() : ParseStatementAmount(out, mapping.decimalComma);
+            const std::optional<Money> i = in.isEmpty() ? Money() : ParseStatementAmount(in, mapping.decimalComma);
+            amountText = out.isEmpty() ? in : out;
+            if (o && i && !o->isZero() && !i->isZero()) {
+                if (s.error.isEmpty())
+                    s.error = QStringLiteral("both money out and money in are filled");
+            } else if (o && i) {
+                const Money outValue = o->isNegative() ? -*o : *o;
+                const Money inValue = i->isNegative() ? -*i : *i;
+                amount = inValue - outValue;
+            }
+        }
+        if (amount)
+            s.amount = *amount;
+        else if (s.error.isEmpty())
+            s.error = QStringLiteral("the amount ") + quotedValue(amountText) + QStringLiteral(" is not a number");
+        if (s.error.isEmpty() && s.amount.isZero())
+            s.error = QStringLiteral("zero amount");
+        QStringList texts;
+        for (int c : mapping.textColumns) {
+            const QString t = row.at(c).simplified();
+            if (!t.isEmpty())
+                texts << t;
+        }
+        s.payee = texts.value(0);
+        s.memo = texts.mid(1).join(QLatin1Char(' '));
+        if (mapping.referenceColumn >= 0)
+            s.id = row.at(mapping.referenceColumn).trimmed();
+        statement->lines.append(std::move(s));
+    }
+    return true;
+}
+
+// ---- QIF ----
+
+namespace {
+
+// A QIF date: "1/5/2026", "01/05'26" (an apostrophe: 2000 and later), "1/ 5/26"
+// (two digits: 1900s), "2026-01-05". Parts as written, year last or first.
+struct QifDate
+{
+    int first = 0, second = 0, year = 0;
+    bool yearFirst = false;
+    bool read = false;
+};
+
+QifDate readQifDate(QString text)
+{
+    text.remove(QLatin1Char(' '));
+    static const QRegularExpression yearFirst(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
+    static const QRegularExpression yearLast(QStringLiteral("^(\\d{1,2})[/.-](\\d{1,2})(['/.-])(\\d{2}|\\d{4})$"));
+    QifDate d;
+    if (const auto m = yearFirst.match(text); m.hasMatch()) {
+        d = {m.captured(2).toInt(), m.captured(3).toInt(), m.captured(1).toInt(), true, true};
+    } else if (const auto m2 = yearLast.match(text); m2.hasMatch()) {
+        int year = m2.captured(4).toInt();
+        if (m2.captured(4).size() == 2)
+            year += m2.captured(3) == QStringLiteral("'") ? 2000 : 1900;
+        d = {m2.captured(1).toInt(), m2.captured(2).toInt(), year, false, true};
+    }
+    return d;
+}
+
+std::optional<Money> parseQifAmount(const QString& text)
+{
+    // "1,234.56" or "1.234,56" or "12,50": the last of point and comma is the decimal sign,
+    // a lone comma followed by three digits groups thousands.
+    const qsizetype point = text.lastIndexOf(QLatin1Char('.'));
+    const qsizetype comma = text.lastIndexOf(QLatin1Char(','));
+    bool decimalComma = comma > point;
+    if (decimalComma && point < 0 && text.size() - comma - 1 == 3)
+        decimalComma = false;
+    return ParseStatementAmount(text, decimalComma);
+}
+
+} // namespace
+
+bool ReadQifStatement(const QByteArray& bytes, Statement* statement, StatementError* error)
+{
+    *statement = {};
+    statement->format = StatementFormat::Qif;
+    const TextDecoder decode(bytes);
+    struct Pending
+    {
+        StatementLine line;
+        QString dateText;
+        int dateLine = 0;
+        bool hasAmount = false;
+        bool any = false;
+    };
+    QList<Pending> records;
+    Pending current;
+    bool bankType = false;
+    bool sawType = false;
+    int lineNo = 0;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        ++lineNo;
+        QString line = decode(QByteArrayView(bytes).sliced(start, end - start)).trimmed();
+        start = end + 1;
+        if (lineNo == 1 && line.startsWith(QChar(0xFEFF)))
+            line.remove(0, 1);
+        if (line.isEmpty())
+            continue;
+        const QChar code = line.at(0).toUpper();
+        const QString value = line.mid(1).trimmed();
+        if (code == QLatin1Char('!')) {
+            if (line.startsWith(QStringLiteral("!Type:"), Qt::CaseInsensitive)) {
+                sawType = true;
+                const QString type = line.mid(6).trimmed().toLower();
+                bankType = type == QStringLiteral("bank") || type == QStringLiteral("ccard")
+                    || type == QStringLiteral("cash") || type == QStringLiteral("oth a")
+                    || type == QStringLiteral("oth l");
+            }
+            continue;
+        }
+        if (!sawType) {
+            *error = {lineNo, QStringLiteral("a QIF file starts with a !Type: line")};
+            return false;
+        }
+        if (!bankType)
+            continue;
+        if (!current.any) {
+            current.line.sourceLine = lineNo;
+            current.any = true;
+        }
+        if (code == QLatin1Char('^')) {
+            records.append(current);
+            current = {};
+        } else if (code == QLatin1Char('D')) {
+            current.dateText = value;
+            current.dateLine = lineNo;
+        } else if (code == QLatin1Char('T') || code == QLatin1Char('U')) {
+            if (!current.hasAmount) {
+                current.hasAmount = true;
+                if (const auto amount = parseQifAmount(value))
+                    current.line.amount = *amount;
+                else
+                    current.line.error = QStringLiteral("the amount ") + quotedValue(value)
+                        + QStringLiteral(" is not a number");
+            }
+        } else if (code == QLatin1Char('P')) {
+            current.line.payee = value.simplified();
+        } else if (code == QLatin1Char('M')) {
+            current.line.memo = value.simplified();
+        }
+        // Other fields (number, category, address, splits) are not imported.
+    }
+    if (current.any) {
+        *error = {lineNo, QStringLiteral("the last transaction does not end with ^ (the file is cut off)")};
+        return false;
+    }
+    if (!sawType) {
+        *error = {1, QStringLiteral("a QIF file starts with a !Type: line")};
+        return false;
+    }
+    // The date order of the whole file: month-day (QIF's own) unless some
+    // date only reads day-month.
+    bool monthDay = true;
+    bool dayMonth = true;
+    for (const Pending& p : records) {
+        if (p.dateText.isEmpty())
+            continue;
+        const QifDate d = readQifDate(p.dateText);
+        if (!d.read) {
+            *error = {p.dateLine, QStringLiteral("the date ") + quotedValue(p.dateText)
+                                      + QStringLiteral(" is in no form QIF dates take")};
+            return false;
+        }
+        if (!d.yearFirst) {
+            monthDay = monthDay && QDate(d.year, d.first, d.second).isValid();
+            dayMonth = dayMonth && QDate(d.year, d.second, d.first).isValid();
+        }
+    }
+    const bool useDayMonth = !monthDay && dayMonth;
+    statement->lines.reserve(records.size());
+    for (Pending& p : records) {
+        StatementLine& s = p.line;
+        if (p.dateText.isEmpty()) {
+            s.error = QStringLiteral("no date");
+        } else {
+            const QifDate d = readQifDate(p.dateText);
+            s.date = d.yearFirst || !useDayMonth ? calendarDate(d.year, d.first, d.second)
+                                                 : calendarDate(d.year, d.second, d.first);
+            if (!s.date.isValid() && s.error.isEmpty())
+                s.error = QStringLiteral("the date ") + quotedValue(p.dateText) + QStringLiteral(" is not a date");
+        }
+        if (!p.hasAmount && s.error.isEmpty())
+            s.error = QStringLiteral("no amount");
+        if (s.error.isEmpty() && s.amount.isZero())
+            s.error = QStringLiteral("zero amount");
+        statement->lines.append(std::move(s));
+    }
+    return true;
+}
+
+bool ReadStatement(const QByteArray& bytes, std::optional<StatementFormat> format,
+                   const CsvMapping& mapping, Statement* statement, StatementError* error)
+{
+    *error = {};
+    if (bytes.trimmed().isEmpty()) {
+        *error = {0, QStringLiteral("the statement is empty")};
+        return false;
+    }
+    if (!checkText(bytes, error))
+        return false;
+    switch (format.value_or(DetectStatementFormat(bytes))) {
+    case StatementFormat::Ofx:
+        return ReadOfxStatement(bytes, statement, error);
+    case StatementFormat::Qif:
+        return ReadQifStatement(bytes, statement, error);
+    case StatementFormat::Csv:
+        break;
+    }
+    return ReadCsvStatement(bytes, mapping, statement, error);
+}
+
+} // namespace qb

@@ -1,0 +1,328 @@
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "import/ImportPlan.h"
+#include "import/ImportSettings.h"
+#include "import/Statement.h"
+#include "store/BookFile.h"
+#include "store/BookGuard.h"
+#include "store/Clock.h"
+#include "store/Utilities.h"
+#include "tool/Commands.h"
+
+namespace qb {
+
+namespace {
+
+constexpr int kNotUnderstood = 4;
+
+const QString kImportDescription = QStringLiteral(
+    "Imports a bank statement into the book as the Import Statement window does:\n"
+    "one transaction per new line, From the account To the other account for money\n"
+    "out and the other way for money in, numbered per day, written in one save.\n"
+    "Lines already in the book (an OFX id or a line imported before, or a\n"
+    "transaction of the account with the same side and amount within a few days)\n"
+    "and lines repeated in the file are left out. The format is told from the\n"
+    "content unless --format says it. A CSV file is read with the named profile\n"
+    "(saved by the window), else with the columns guessed from its content; the\n"
+    "--csv options set or change single columns (counted from 1). An OFX account\n"
+    "paired with an account by an earlier import needs no --account.\n"
+    "\n"
+    "  --other CODE     the other account of lines that have no suggested one\n"
+    "  --dry-run        show what would be imported; write nothing\n"
+    "\n"
+    "Prints one line per statement line: status (new, dup, repeat or error), date,\n"
+    "amount, the other account's code or -, narration (an error line: the reason),\n"
+    "separated by tabs; then \"imported N, already in the book M, left out K\".\n"
+    "Lines without another account are left out.\n"
+    "Exit codes: 0 done (also when nothing was new), 2 wrong usage, 3 a file could\n"
+    "not be read or written, 4 the statement could not be understood (nothing written).\n");
+
+struct ImportOptions
+{
+    QString book;
+    QString statement;
+    int account = 0;
+    int other = 0;
+    std::optional<StatementFormat> format;
+    QString profile;
+    bool dryRun = false;
+    // CSV columns from 0; -2 when not given.
+    int date = -2, amount = -2, out = -2, in = -2, reference = -2;
+    std::optional<DateOrder> order;
+    std::optional<QList<int>> text;
+    std::optional<char> separator;
+    bool decimalComma = false;
+    bool header = false;
+    QString error;
+};
+
+int columnOf(const QString& text)
+{
+    bool ok = false;
+    const int column = text.toInt(&ok);
+    return ok && column >= 1 && column <= 10000 ? column - 1 : -1;
+}
+
+// The options as the frame parsed them; o.error says what is wrong.
+template <typename Value, typename IsSet>
+ImportOptions readOptions(const QStringList& arguments, Value value, IsSet isSet)
+{
+    ImportOptions o;
+    auto fault = [&o](const QString& why) {
+        if (o.error.isEmpty())
+            o.error = why;
+    };
+    auto column = [&](const char* name, int* target) {
+        const QString option = QLatin1String(name);
+        if (!isSet(option))
+            return;
+        *target = columnOf(value(option));
+        if (*target < 0)
+            fault(QStringLiteral("--") + option + QStringLiteral(" takes a column number from 1, not ")
+                + value(option));
+    };
+    auto code = [&](const char* name, int* target) {
+        const QString option = QLatin1String(name);
+        if (!isSet(option))
+            return;
+        bool ok = false;
+        *target = value(option).toInt(&ok);
+        if (!ok || *target < 1)
+            fault(QStringLiteral("--") + option + QStringLiteral(" takes an account code, not ")
+                + value(option));
+    };
+    code("account", &o.account);
+    code("other", &o.other);
+    if (isSet(QStringLiteral("format"))) {
+        o.format = StatementFormatFromName(value(QStringLiteral("format")));
+        if (!o.format)
+            fault(QStringLiteral("--format takes csv, ofx or qif"));
+    }
+    o.profile = value(QStringLiteral("profile"));
+    o.dryRun = isSet(QStringLiteral("dry-run"));
+    column("csv-date", &o.date);
+    column("csv-amount", &o.amount);
+    column("csv-out", &o.out);
+    column("csv-in", &o.in);
+    column("csv-ref", &o.reference);
+    if (isSet(QStringLiteral("csv-date-order"))) {
+        o.order = DateOrderFromName(value(QStringLiteral("csv-date-order")));
+        if (!o.order)
+            fault(QStringLiteral("--csv-date-order takes dmy, mdy or ymd"));
+    }
+    if (isSet(QStringLiteral("csv-text"))) {
+        const QString v = value(QStringLiteral("csv-text"));
+        QList<int> columns;
+        for (const QString& part : v.split(QLatin1Char(','))) {
+            const int c = columnOf(part.trimmed());
+            if (c < 0) {
+                fault(QStringLiteral("--csv-text takes column numbers from 1, not ") + v);
+                break;
+            }
+            columns << c;
+        }
+        o.text = columns;
+    }
+    if (isSet(QStringLiteral("csv-separator"))) {
+        const QString v = value(QStringLiteral("csv-separator"));
+        const QString sep = v == QStringLiteral("\\t") ? QStringLiteral("\t") : v;
+        if (sep.size() != 1 || sep.at(0).unicode() > 126 || sep.at(0) == QLatin1Char('"')
+            || sep.at(0) == QLatin1Char('\n') || sep.at(0) == QLatin1Char('\r'))
+            fault(QStringLiteral("--csv-separator takes one character (\\t for a tab)"));
+        else
+            o.separator = char(sep.at(0).unicode());
+    }
+    o.decimalComma = isSet(QStringLiteral("csv-decimal-comma"));
+    o.header = isSet(QStringLiteral("csv-header"));
+    if ((o.out >= 0) != (o.in >= 0))
+        fault(QStringLiteral("--csv-out and --csv-in go together"));
+    else if (o.amount >= 0 && o.out >= 0)
+        fault(QStringLiteral("give --csv-amount or --csv-out with --csv-in, not both"));
+    o.book = arguments.value(0);
+    o.statement = arguments.value(1);
+    return o;
+}
+
+// The CSV mapping: the profile or the guess, then the columns given.
+bool csvMapping(const ImportOptions& o, const QByteArray& bytes, CsvMapping* m, QString* why)
+{
+    QString ambiguity;
+    if (!o.profile.isEmpty()) {
+        const std::optional<CsvMapping> saved = LoadCsvProfile(o.profile);
+        if (!saved) {
+            *why = QStringLiteral("no CSV profile named ") + o.profile;
+            return false;
+        }
+        *m = *saved;
+    } else {
+        *m = GuessCsvMapping(bytes, &ambiguity);
+    }
+    if (o.separator && *o.separator != m->separator) {
+        // Columns guessed with another separator mean nothing: guessed again with this one.
+        if (o.profile.isEmpty()) {
+            *m = GuessCsvMapping(bytes, &ambiguity);
+        }
+        m->separator = *o.separator;
+    }
+    if (o.date >= 0)
+        m->dateColumn = o.date;
+    if (o.order)
+        m->dateOrder = o.order;
+    if (o.amount >= 0) {
+        m->amountColumn = o.amount;
+        m->outColumn = m->inColumn = -1;
+    }
+    if (o.out >= 0) {
+        m->outColumn = o.out;
+        m->inColumn = o.in;
+        m->amountColumn = -1;
+    }
+    if (o.text)
+        m->textColumns = *o.text;
+    if (o.reference >= 0)
+        m->referenceColumn = o.reference;
+    if (o.decimalComma)
+        m->decimalComma = true;
+    if (o.header)
+        m->header = true;
+    if (!m->dateOrder && m->dateColumn >= 0 && !ambiguity.isEmpty()) {
+        *why = QStringLiteral("cannot tell ") + ambiguity + QStringLiteral("; give --csv-date-order");
+        return false;
+    }
+    return true;
+}
+
+QString accountExists(const XmlDocument& doc, int code)
+{
+    for (XmlNode a = doc.selectSingleNode(QStringLiteral("/Data/AcMaster")).firstChildElement(); a;
+         a = a.nextSiblingElement()) {
+        if (a.attribute(QStringLiteral("Code")).toInt() == code)
+            return a.attribute(QStringLiteral("AcName"));
+    }
+    return {};
+}
+
+class ImportCommand final : public BookCommand
+{
+public:
+    ImportCommand()
+        : BookCommand(QStringLiteral("import"),
+            QStringLiteral("import FILE.qbf STATEMENT --account CODE [OPTIONS]"),
+            QStringLiteral("imports a bank statement (CSV, OFX/QFX, QIF), leaving out what the book has"),
+            kImportDescription)
+    {
+        setArguments({QStringLiteral("FILE.qbf"), QStringLiteral("STATEMENT")});
+        addValue({QStringLiteral("account")}, QStringLiteral("CODE"),
+            QStringLiteral("the account the statement belongs to"));
+        addValue({QStringLiteral("format")}, QStringLiteral("csv|ofx|qif"),
+            QStringLiteral("the statement's format (else told from its content)"));
+        addValue({QStringLiteral("profile")}, QStringLiteral("NAME"),
+            QStringLiteral("the CSV profile saved by the window"));
+        addValue({QStringLiteral("csv-date")}, QStringLiteral("COL"), QStringLiteral("the date column"));
+        addValue({QStringLiteral("csv-date-order")}, QStringLiteral("dmy|mdy|ymd"),
+            QStringLiteral("the order of the date's parts"));
+        addValue({QStringLiteral("csv-amount")}, QStringLiteral("COL"),
+            QStringLiteral("the signed amount column"));
+        addValue({QStringLiteral("csv-out")}, QStringLiteral("COL"), QStringLiteral("the money-out column"));
+        addValue({QStringLiteral("csv-in")}, QStringLiteral("COL"), QStringLiteral("the money-in column"));
+        addValue({QStringLiteral("csv-text")}, QStringLiteral("COL[,COL]"),
+            QStringLiteral("the narration column(s)"));
+        addValue({QStringLiteral("csv-ref")}, QStringLiteral("COL"), QStringLiteral("the reference column"));
+        addValue({QStringLiteral("csv-separator")}, QStringLiteral("C"),
+            QStringLiteral("the separator (\\t for a tab)"));
+        addFlag({QStringLiteral("csv-decimal-comma")}, QStringLiteral("amounts use a decimal comma"));
+        addFlag({QStringLiteral("csv-header")}, QStringLiteral("the first row is a heading"));
+        addValue({QStringLiteral("other")}, QStringLiteral("CODE"),
+            QStringLiteral("the other account of lines that have no suggested one"));
+        addFlag({QStringLiteral("dry-run")}, QStringLiteral("show what would be imported; write nothing"));
+        addForceUnlock();
+    }
+
+private:
+    int run() override
+    {
+        const ImportOptions o = readOptions({argument(0), argument(1)},
+            [this](const QString& name) { return value(name); },
+            [this](const QString& name) { return isSet(name); });
+        if (!o.error.isEmpty())
+            return usageError(o.error);
+        QFile statementFile(o.statement);
+        if (!QFileInfo(o.statement).isFile())
+            return fail(o.statement + QStringLiteral(": no such file"));
+        if (!statementFile.open(QIODevice::ReadOnly))
+            return fail(o.statement + QStringLiteral(": cannot be read: ") + statementFile.errorString());
+        const QByteArray bytes = statementFile.readAll();
+        statementFile.close();
+
+        // The book is locked before it is read, so nothing changes it in between.
+        BookLock lock;
+        if (!o.dryRun) {
+            if (const int rc = lockBook(o.book, &lock))
+                return rc;
+        }
+        Book book;
+        if (const int rc = openBook(o.book, &book))
+            return rc;
+        QString why;
+
+        const StatementFormat format = o.format.value_or(DetectStatementFormat(bytes));
+        CsvMapping mapping;
+        if (format == StatementFormat::Csv && !csvMapping(o, bytes, &mapping, &why))
+            return fail(o.statement + QStringLiteral(": ") + why, kNotUnderstood);
+        Statement statement;
+        StatementError error;
+        if (!ReadStatement(bytes, format, mapping, &statement, &error))
+            return fail(o.statement + QStringLiteral(": ") + error.text(), kNotUnderstood);
+
+        int account = o.account;
+        if (!account)
+            account = PairedAccount(book.document, statement.bankAccountId);
+        if (!account)
+            return usageError(QStringLiteral("import needs --account CODE"));
+        if (accountExists(book.document, account).isNull())
+            return usageError(QStringLiteral("the book has no account ") + QString::number(account));
+        if (o.other && (o.other == account || accountExists(book.document, o.other).isNull()))
+            return usageError(QStringLiteral("--other must be another account of the book"));
+
+        ImportPlan plan = ImportPlan::make(book.document, account, statement, ImportMatchDays());
+        if (o.other)
+            plan.setOtherForAll(o.other);
+        for (const ImportLine& line : plan.lines()) {
+            const QString date = line.source.date.isValid() ? line.source.date.toString(Qt::ISODate)
+                                                            : QStringLiteral("-");
+            out() << LineStatusWord(line.status) << '\t' << date << '\t' << line.source.amount.format() << '\t'
+                << (line.other ? QString::number(line.other) : QStringLiteral("-")) << '\t'
+                << (line.status == LineStatus::Error ? line.reason : line.narration) << '\n';
+        }
+        const ImportCounts counts = ApplyImport(book.document, plan);
+        if (counts.changed && !o.dryRun) {
+            QByteArray text = book.document.toBytes();
+            BookWriteOptions write;
+            write.key = book.key.get();
+            write.today = SystemClock().today();
+            write.keepDailyCopies = GetSetting(QStringLiteral("Backups"), QStringLiteral("DailyCopies"),
+                                               QStringLiteral("30")).toInt();
+            BookError copyError;
+            write.dailyCopyError = &copyError;
+            if (const BookError saved = WriteBook(text.data(), text.size(), o.book, write); saved.isSet()) {
+                return fail(saved.line());
+            }
+            if (copyError.isSet())
+                err() << "qbtool: " << copyError.line() << '\n';
+        }
+        out() << "imported " << counts.imported << ", already in the book " << counts.inBook << ", left out "
+            << counts.leftOut << (o.dryRun ? " (dry run: nothing written)" : "") << '\n';
+        return kOk;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Command> MakeImportCommand()
+{
+    return std::make_unique<ImportCommand>();
+}
+
+} // namespace qb

@@ -1,0 +1,539 @@
+#include "transactions/frmImport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "controls/AccountCombo.h"
+#include "import/ImportPlan.h"
+#include "import/ImportSettings.h"
+#include "store/DataStore.h"
+#include "store/UiServices.h"
+#include "store/Utilities.h"
+#include "transactions/ImportLinesModel.h"
+#include "transactions/clsAutoComplete.h"
+#include "windows/HtmlView.h"
+#include "windows/WindowHost.h"
+
+namespace qb {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Import Statement");
+
+template <typename W>
+W* named(W* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+// "Column N" items, named by the first row when it is a header.
+void fillColumns(QComboBox* box, const QStringList& names, int count, bool none)
+{
+    box->clear();
+    if (none)
+        box->addItem(QStringLiteral("(none)"), -1);
+    for (int c = 0; c < count; ++c) {
+        const QString name = names.value(c).simplified().left(30);
+        box->addItem(QString::number(c + 1) + (name.isEmpty() ? QString() : QStringLiteral(": ") + name), c);
+    }
+}
+
+void chooseColumn(QComboBox* box, int column)
+{
+    const int index = box->findData(column);
+    box->setCurrentIndex(index >= 0 ? index : (box->count() > 0 && box->itemData(0).toInt() == -1 ? 0 : -1));
+}
+
+int columnOf(const QComboBox* box)
+{
+    return box->currentIndex() < 0 ? -1 : box->currentData().toInt();
+}
+
+} // namespace
+
+frmImport::frmImport(const BookContext& book, QWidget* parent)
+    : DataWindow(parent)
+    , m_book(book)
+{
+    buildUi();
+    connectSignals();
+    if (QWidget* main = WindowHost::current().mainWindow())
+        setWindowIcon(main->windowIcon());
+    m_completeAccount = new clsAutoComplete(this);
+    m_completeOther = new clsAutoComplete(this);
+    cmbAccount->fillAccounts(book.store.AcMasterSection());
+    cmbOther->fillAccounts(book.store.AcMasterSection());
+    m_completeAccount->setLinkedComboBox(cmbAccount);
+    m_completeOther->setLinkedComboBox(cmbOther);
+    setCaption(kTitle);
+    updateSummary();
+    joinWindowList();
+}
+
+frmImport::~frmImport() = default;
+
+DataStore& frmImport::book() const
+{
+    return m_book.store;
+}
+
+void frmImport::buildUi()
+{
+    // The report view of the frame is not used: the preview is a table.
+    WebBrowser1->hide();
+
+    cmdChoose = named(new QPushButton(QStringLiteral("&Statement file..."), this), "cmdChoose");
+    lblFile = named(new QLabel(QStringLiteral("(no statement chosen)"), this), "lblFile");
+    lblFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* lblAccount = named(new QLabel(QStringLiteral("&Account:"), this), "lblAccount");
+    cmbAccount = named(new AccountCombo(true, this), "cmbAccount");
+    cmbAccount->setMinimumContentsLength(24);
+    lblAccount->setBuddy(cmbAccount);
+
+    fraCsv = named(new QGroupBox(QStringLiteral("CSV columns"), this), "fraCsv");
+    cmbSeparator = named(new QComboBox(fraCsv), "cmbSeparator");
+    cmbSeparator->addItem(QStringLiteral("Comma ,"), int(','));
+    cmbSeparator->addItem(QStringLiteral("Semicolon ;"), int(';'));
+    cmbSeparator->addItem(QStringLiteral("Tab"), int('\t'));
+    cmbSeparator->addItem(QStringLiteral("Bar |"), int('|'));
+    chkHeader = named(new QCheckBox(QStringLiteral("Headin&g row"), fraCsv), "chkHeader");
+    cmbDateColumn = named(new QComboBox(fraCsv), "cmbDateColumn");
+    cmbDateOrder = named(new QComboBox(fraCsv), "cmbDateOrder");
+    cmbDateOrder->addItem(QStringLiteral("day-month-year"), int(DateOrder::DayMonthYear));
+    cmbDateOrder->addItem(QStringLiteral("month-day-year"), int(DateOrder::MonthDayYear));
+    cmbDateOrder->addItem(QStringLiteral("year-month-day"), int(DateOrder::YearMonthDay));
+    optSigned = named(new QRadioButton(QStringLiteral("Signed amo&unt"), fraCsv), "optSigned");
+    optTwoColumns = named(new QRadioButton(QStringLiteral("Mone&y out / in"), fraCsv), "optTwoColumns");
+    optSigned->setChecked(true);
+    cmbAmountColumn = named(new QComboBox(fraCsv), "cmbAmountColumn");
+    cmbOutColumn = named(new QComboBox(fraCsv), "cmbOutColumn");
+    cmbInColumn = named(new QComboBox(fraCsv), "cmbInColumn");
+    chkDecimalComma = named(new QCheckBox(QStringLiteral("Decimal &comma"), fraCsv), "chkDecimalComma");
+    txtTextColumns = named(new QLineEdit(fraCsv), "txtTextColumns");
+    txtTextColumns->setPlaceholderText(QStringLiteral("e.g. 2,3"));
+    cmbReference = named(new QComboBox(fraCsv), "cmbReference");
+    txtProfile = named(new QLineEdit(fraCsv), "txtProfile");
+
+    auto label = [this](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text, fraCsv);
+        l->setBuddy(buddy);
+        return l;
+    };
+    auto* csv = new QGridLayout(fraCsv);
+    csv->addWidget(label(QStringLiteral("Se&parator:"), cmbSeparator), 0, 0);
+    csv->addWidget(cmbSeparator, 0, 1);
+    csv->addWidget(chkHeader, 0, 2);
+    csv->addWidget(chkDecimalComma, 0, 3);
+    csv->addWidget(label(QStringLiteral("&Date:"), cmbDateColumn), 1, 0);
+    csv->addWidget(cmbDateColumn, 1, 1);
+    csv->addWidget(label(QStringLiteral("Ord&er:"), cmbDateOrder), 1, 2);
+    csv->addWidget(cmbDateOrder, 1, 3);
+    csv->addWidget(optSigned, 2, 0);
+    csv->addWidget(cmbAmountColumn, 2, 1);
+    csv->addWidget(optTwoColumns, 2, 2);
+    auto* outIn = new QHBoxLayout;
+    outIn->addWidget(cmbOutColumn);
+    outIn->addWidget(cmbInColumn);
+    csv->addLayout(outIn, 2, 3);
+    csv->addWidget(label(QStringLiteral("&Narration columns:"), txtTextColumns), 3, 0);
+    csv->addWidget(txtTextColumns, 3, 1);
+    csv->addWidget(label(QStringLiteral("&Bank reference:"), cmbReference), 3, 2);
+    csv->addWidget(cmbReference, 3, 3);
+    csv->addWidget(label(QStringLiteral("&Keep as profile:"), txtProfile), 4, 0);
+    csv->addWidget(txtProfile, 4, 1);
+    // The main menu's access keys (F M T R V W H) are not used in this window.
+    // Shown (and held in the window's size) always; used for CSV statements only.
+    fraCsv->setEnabled(false);
+
+    m_model = new ImportLinesModel(this);
+    tblLines = named(new QTableView(this), "tblLines");
+    tblLines->setModel(m_model);
+    tblLines->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblLines->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tblLines->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblLines->setWordWrap(false);
+    tblLines->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tblLines->verticalHeader()->setDefaultSectionSize(tblLines->fontMetrics().height() + 6);
+    tblLines->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    tblLines->horizontalHeader()->setStretchLastSection(true);
+    tblLines->setColumnWidth(ImportLinesModel::Include, 28);
+    tblLines->setColumnWidth(ImportLinesModel::Status, 250);
+    tblLines->setColumnWidth(ImportLinesModel::Date, 80);
+    tblLines->setColumnWidth(ImportLinesModel::Amount, 90);
+    tblLines->setColumnWidth(ImportLinesModel::Narration, 190);
+    tblLines->setMinimumSize(560, 200);
+    auto* lblLines = named(new QLabel(QStringLiteral("&Lines (Space checks or unchecks the selected lines; "
+                                                     "the tool tip of an other account says where it came from):"),
+                                      this),
+                           "lblLines");
+    lblLines->setBuddy(tblLines);
+
+    auto* lblOther = named(new QLabel(QStringLiteral("&Other account of the selected lines:"), this), "lblOther");
+    cmbOther = named(new AccountCombo(true, this), "cmbOther");
+    cmbOther->setMinimumContentsLength(20);
+    lblOther->setBuddy(cmbOther);
+    cmdSetOther = named(new QPushButton(QStringLiteral("Set"), this), "cmdSetOther");
+    lblSummary = named(new QLabel(this), "lblSummary");
+    lblSummary->setWordWrap(true);
+    cmdImport = named(new QPushButton(QStringLiteral("&Import"), this), "cmdImport");
+    cmdClose = named(new QPushButton(QStringLiteral("Close"), this), "cmdClose");
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(cmdChoose);
+    top->addWidget(lblFile, 1);
+    auto* account = new QHBoxLayout;
+    account->addWidget(lblAccount);
+    account->addWidget(cmbAccount);
+    account->addStretch(1);
+    auto* other = new QHBoxLayout;
+    other->addWidget(lblOther);
+    other->addWidget(cmbOther);
+    other->addWidget(cmdSetOther);
+    other->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(lblSummary, 1);
+    buttons->addWidget(cmdImport);
+    buttons->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(account);
+    layout->addWidget(fraCsv);
+    layout->addWidget(lblLines);
+    layout->addWidget(tblLines, 1);
+    layout->addLayout(other);
+    layout->addLayout(buttons);
+
+    setTabOrder(cmdChoose, cmbAccount);
+    setTabOrder(cmbAccount, cmbSeparator);
+    setTabOrder(cmbSeparator, chkHeader);
+    setTabOrder(chkHeader, chkDecimalComma);
+    setTabOrder(chkDecimalComma, cmbDateColumn);
+    setTabOrder(cmbDateColumn, cmbDateOrder);
+    setTabOrder(cmbDateOrder, optSigned);
+    setTabOrder(optSigned, cmbAmountColumn);
+    setTabOrder(cmbAmountColumn, optTwoColumns);
+    setTabOrder(optTwoColumns, cmbOutColumn);
+    setTabOrder(cmbOutColumn, cmbInColumn);
+    setTabOrder(cmbInColumn, txtTextColumns);
+    setTabOrder(txtTextColumns, cmbReference);
+    setTabOrder(cmbReference, txtProfile);
+    setTabOrder(txtProfile, tblLines);
+    setTabOrder(tblLines, cmbOther);
+    setTabOrder(cmbOther, cmdSetOther);
+    setTabOrder(cmdSetOther, cmdImport);
+    setTabOrder(cmdImport, cmdClose);
+    resize(900, 600);
+}
+
+void frmImport::connectSignals()
+{
+    connect(cmdChoose, &QPushButton::clicked, this, [this] { chooseFile(); });
+    connect(cmdImport, &QPushButton::clicked, this, [this] { importLines(); });
+    connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
+    connect(cmdSetOther, &QPushButton::clicked, this, &frmImport::setOtherForSelection);
+    connect(cmbAccount, &AccountCombo::choiceChanged, this, [this] {
+        if (!m_filling)
+            rebuild();
+    });
+    connect(m_model, &ImportLinesModel::includeChanged, this, &frmImport::updateSummary);
+    const auto changed = [this] {
+        if (!m_filling)
+            rebuild();
+    };
+    for (QComboBox* box : {cmbDateColumn, cmbDateOrder, cmbAmountColumn, cmbOutColumn, cmbInColumn, cmbReference})
+        connect(box, &QComboBox::currentIndexChanged, this, changed);
+    connect(cmbSeparator, &QComboBox::currentIndexChanged, this, [this] {
+        if (m_filling)
+            return;
+        // Other separators make other columns: guessed again with this one.
+        CsvMapping m = mappingShown();
+        const char separator = m.separator;
+        m = GuessCsvMapping(m_bytes);
+        m.separator = separator;
+        showMapping(m);
+        rebuild();
+    });
+    for (QAbstractButton* box : std::initializer_list<QAbstractButton*> {chkHeader, chkDecimalComma, optSigned, optTwoColumns})
+        connect(box, &QAbstractButton::toggled, this, changed);
+    connect(txtTextColumns, &QLineEdit::editingFinished, this, changed);
+}
+
+bool frmImport::chooseFile()
+{
+    FileRequest request;
+    request.kind = FileRequest::Open;
+    request.title = kTitle;
+    request.filter = QStringLiteral("Statements (*.csv *.ofx *.qfx *.qif *.txt);;All files (*)");
+    request.folder = GetSetting(QStringLiteral("Import"), QStringLiteral("folder"), book().dataFolder());
+    const QString path = FileDialogs::current().choose(request);
+    if (path.isEmpty())
+        return false;
+    SaveSetting(QStringLiteral("Import"), QStringLiteral("folder"), QFileInfo(path).absolutePath());
+    return loadFile(path);
+}
+
+bool frmImport::loadFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        MsgBox(path + QStringLiteral(" cannot be read: ") + file.errorString(), MsgIcon::Exclamation, kTitle);
+        return false;
+    }
+    m_bytes = file.readAll();
+    m_path = path;
+    m_format = DetectStatementFormat(m_bytes);
+    static const char* formatNames[] = {"CSV", "OFX", "QIF"};
+    lblFile->setText(QDir::toNativeSeparators(path) + QStringLiteral("  (") + QLatin1String(formatNames[int(m_format)])
+                     + QLatin1Char(')'));
+    fraCsv->setEnabled(m_format == StatementFormat::Csv);
+    QString ambiguity;
+    if (m_format == StatementFormat::Csv) {
+        CsvMapping mapping = GuessCsvMapping(m_bytes, &ambiguity);
+        const QString profile = CsvProfileForHeader(CsvHeaderKey(m_bytes, mapping));
+        if (const std::optional<CsvMapping> saved = profile.isEmpty() ? std::nullopt : LoadCsvProfile(profile)) {
+            mapping = *saved;
+            ambiguity.clear();
+        }
+        showMapping(mapping);
+        txtProfile->setText(profile.isEmpty() ? QFileInfo(path).completeBaseName() : profile);
+    }
+    rebuild();
+    if (!ambiguity.isEmpty() && !mappingShown().dateOrder) {
+        MsgBox(QStringLiteral("The statement does not show ") + ambiguity
+                   + QStringLiteral(". Choose the date order in the CSV columns."),
+               MsgIcon::Information, kTitle);
+        cmbDateOrder->setFocus();
+        return false;
+    }
+    // OFX names its account: one paired before is chosen by itself.
+    if (const int paired = PairedAccount(book().document(), m_bankAccountId)) {
+        cmbAccount->chooseCode(paired);
+    }
+    if (m_statementError.isEmpty())
+        (cmbAccount->selectedCode() ? static_cast<QWidget*>(tblLines) : cmbAccount)->setFocus();
+    return m_statementError.isEmpty();
+}
+
+void frmImport::showMapping(const CsvMapping& m)
+{
+    m_filling = true;
+    CsvRows first;
+    StatementError ignored;
+    QStringList names;
+    int columns = 0;
+    if (ReadCsvRows(m_bytes.left(64 * 1024), m.separator, m.quote, &first, &ignored)) {
+        for (const QStringList& row : first.rows)
+            columns = std::max(columns, int(row.size()));
+        if (m.header && !first.rows.isEmpty())
+            names = first.rows.first();
+        else if (!first.rows.isEmpty())
+            names = first.rows.first(); // the first values name the columns as well
+    }
+    columns = std::max(columns, m.neededColumns());
+    cmbSeparator->setCurrentIndex(std::max(0, cmbSeparator->findData(int(m.separator))));
+    chkHeader->setChecked(m.header);
+    chkDecimalComma->setChecked(m.decimalComma);
+    for (QComboBox* box : {cmbDateColumn, cmbAmountColumn, cmbOutColumn, cmbInColumn})
+        fillColumns(box, names, columns, false);
+    fillColumns(cmbReference, names, columns, true);
+    chooseColumn(cmbDateColumn, m.dateColumn);
+    cmbDateOrder->setCurrentIndex(m.dateOrder ? cmbDateOrder->findData(int(*m.dateOrder)) : -1);
+    const bool two = m.amountColumn < 0 && m.outColumn >= 0;
+    optTwoColumns->setChecked(two);
+    optSigned->setChecked(!two);
+    chooseColumn(cmbAmountColumn, m.amountColumn);
+    chooseColumn(cmbOutColumn, m.outColumn);
+    chooseColumn(cmbInColumn, m.inColumn);
+    chooseColumn(cmbReference, m.referenceColumn);
+    QStringList text;
+    for (int c : m.textColumns)
+        text << QString::number(c + 1);
+    txtTextColumns->setText(text.join(QLatin1Char(',')));
+    m_filling = false;
+}
+
+CsvMapping frmImport::mappingShown() const
+{
+    CsvMapping m;
+    m.separator = char(cmbSeparator->currentData().toInt());
+    m.header = chkHeader->isChecked();
+    m.decimalComma = chkDecimalComma->isChecked();
+    m.dateColumn = columnOf(cmbDateColumn);
+    if (cmbDateOrder->currentIndex() >= 0)
+        m.dateOrder = DateOrder(cmbDateOrder->currentData().toInt());
+    if (optTwoColumns->isChecked()) {
+        m.outColumn = columnOf(cmbOutColumn);
+        m.inColumn = columnOf(cmbInColumn);
+    } else {
+        m.amountColumn = columnOf(cmbAmountColumn);
+    }
+    m.referenceColumn = columnOf(cmbReference);
+    for (const QString& part : txtTextColumns->text().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int c = part.trimmed().toInt(&ok);
+        if (ok && c >= 1 && c <= 10000)
+            m.textColumns << c - 1;
+    }
+    return m;
+}
+
+void frmImport::rebuild()
+{
+    if (m_path.isEmpty())
+        return;
+    Statement statement;
+    StatementError error;
+    const CsvMapping mapping = m_format == StatementFormat::Csv ? mappingShown() : CsvMapping();
+    m_statementError.clear();
+    if (!ReadStatement(m_bytes, m_format, mapping, &statement, &error))
+        m_statementError = error.text();
+    m_bankAccountId = statement.bankAccountId;
+    const int account = cmbAccount->selectedCode().value_or(0);
+    m_model->setPlan(ImportPlan::make(book().document(), account, statement, ImportMatchDays()),
+                     [this](int code) { return accountName(code); });
+    updateSummary();
+}
+
+QString frmImport::accountName(int code) const
+{
+    const int index = cmbOther->findData(code);
+    return index >= 0 ? cmbOther->itemText(index) : QString::number(code);
+}
+
+void frmImport::updateSummary()
+{
+    if (!m_statementError.isEmpty()) {
+        lblSummary->setText(QStringLiteral("The statement cannot be read: ") + m_statementError);
+        cmdImport->setEnabled(false);
+        return;
+    }
+    const ImportPlan& plan = m_model->plan();
+    int counts[4] = {0, 0, 0, 0};
+    for (const ImportLine& l : plan.lines())
+        ++counts[int(l.status)];
+    lblSummary->setText(m_path.isEmpty()
+            ? QStringLiteral("Choose the statement file.")
+            : QString::number(plan.lines().size()) + QStringLiteral(" lines: ") + QString::number(counts[0])
+                + QStringLiteral(" new, ") + QString::number(counts[1]) + QStringLiteral(" already in the book, ")
+                + QString::number(counts[2]) + QStringLiteral(" repeated, ") + QString::number(counts[3])
+                + QStringLiteral(" in error; ") + QString::number(m_model->importable())
+                + QStringLiteral(" checked with another account."));
+    cmdImport->setEnabled(!m_path.isEmpty());
+}
+
+QList<int> frmImport::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : tblLines->selectionModel()->selectedRows())
+        rows << index.row();
+    if (rows.isEmpty() && tblLines->currentIndex().isValid())
+        rows << tblLines->currentIndex().row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void frmImport::setOtherForSelection()
+{
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty()) {
+        MsgBox(QStringLiteral("Select the lines in the list first."), MsgIcon::Information, kTitle);
+        tblLines->setFocus();
+        return;
+    }
+    const std::optional<int> code = cmbOther->selectedCode();
+    if (!code) {
+        MsgBox(QStringLiteral("Choose the other account from the list."), MsgIcon::Information, kTitle);
+        cmbOther->setFocus();
+        return;
+    }
+    if (*code == cmbAccount->selectedCode().value_or(0)) {
+        MsgBox(QStringLiteral("The other account cannot be the statement's account."), MsgIcon::Information, kTitle);
+        cmbOther->setFocus();
+        return;
+    }
+    m_model->setOther(rows, *code);
+    tblLines->setFocus();
+}
+
+bool frmImport::importLines()
+{
+    if (m_path.isEmpty()) {
+        MsgBox(QStringLiteral("Choose the statement file first."), MsgIcon::Information, kTitle);
+        cmdChoose->setFocus();
+        return false;
+    }
+    if (!m_statementError.isEmpty()) {
+        MsgBox(QStringLiteral("The statement cannot be read: ") + m_statementError, MsgIcon::Exclamation, kTitle);
+        return false;
+    }
+    if (!cmbAccount->selectedCode()) {
+        MsgBox(QStringLiteral("Choose the account the statement belongs to."), MsgIcon::Information, kTitle);
+        cmbAccount->setFocus();
+        return false;
+    }
+    if (m_model->importable() == 0) {
+        MsgBox(QStringLiteral("No checked line has another account: nothing is imported."), MsgIcon::Information, kTitle);
+        tblLines->setFocus();
+        return false;
+    }
+    DataStore& store = book();
+    if (store.refuseChange())
+        return false;
+    const ImportCounts counts = ApplyImport(store.document(), m_model->plan());
+    // One save: the .bak holds the book as it was just before the import.
+    const bool saved = counts.changed && store.SaveDocument();
+    if (counts.changed)
+        AnnounceBookChange(BookChange::Transactions, this);
+    if (saved && m_format == StatementFormat::Csv) {
+        const CsvMapping mapping = mappingShown();
+        const QString name = txtProfile->text().trimmed();
+        if (!name.isEmpty())
+            SaveCsvProfile(name, mapping, CsvHeaderKey(m_bytes, mapping));
+    }
+    if (saved)
+        MsgBox(QStringLiteral("Imported ") + QString::number(counts.imported)
+                   + QStringLiteral(" transactions; already in the book ") + QString::number(counts.inBook)
+                   + QStringLiteral(", left out ") + QString::number(counts.leftOut) + QLatin1Char('.'),
+               MsgIcon::Information, kTitle);
+    rebuild();
+    tblLines->setFocus();
+    return saved;
+}
+
+bool frmImport::previewKey(QWidget* target, QKeyEvent* key)
+{
+    // Space turns the include boxes of the selected lines over.
+    if (target == tblLines && key->type() == QEvent::KeyPress && key->key() == Qt::Key_Space
+        && key->modifiers() == Qt::NoModifier) {
+        m_model->toggleInclude(selectedRows());
+        return true;
+    }
+    return false;
+}
+
+void frmImport::bookChanged(const BookChange& change)
+{
+    if (change.has(BookChange::Accounts)) {
+        cmbAccount->refillAccounts(book().AcMasterSection());
+        cmbOther->refillAccounts(book().AcMasterSection());
+    }
+    if (change.has(BookChange::Transactions | BookChange::Accounts))
+        rebuild();
+}
+
+} // namespace qb

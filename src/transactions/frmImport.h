@@ -1,0 +1,105 @@
+#pragma once
+
+// The Import Statement window: a statement file (CSV, OFX/QFX, QIF), the
+// account it belongs to, for CSV the mapping of its columns, and a preview
+// of every line with its status and other account; Import writes the
+// checked lines in one save.
+
+#include <QByteArray>
+#include <QString>
+
+#include "import/Statement.h"
+#include "store/BookContext.h"
+#include "windows/DataWindow.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+namespace qb {
+
+class AccountCombo;
+class DataStore;
+class ImportLinesModel;
+class clsAutoComplete;
+
+class frmImport final : public DataWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmImport)
+
+public:
+    explicit frmImport(const BookContext& book, QWidget* parent = nullptr);
+    ~frmImport() override;
+
+    // Asks for the statement file through the file dialogs; false when cancelled.
+    bool chooseFile();
+    // Reads the statement at path and shows its lines; false (after telling
+    // the user) when it cannot be read or understood.
+    bool loadFile(const QString& path);
+    // Writes the checked lines; false when nothing was imported.
+    bool importLines();
+
+    const QString& statementFile() const { return m_path; }
+    ImportLinesModel* model() const { return m_model; }
+
+    QPushButton* cmdChoose = nullptr;
+    QLabel* lblFile = nullptr;
+    AccountCombo* cmbAccount = nullptr;
+    QGroupBox* fraCsv = nullptr;
+    QComboBox* cmbSeparator = nullptr;
+    QCheckBox* chkHeader = nullptr;
+    QComboBox* cmbDateColumn = nullptr;
+    QComboBox* cmbDateOrder = nullptr;
+    QRadioButton* optSigned = nullptr;
+    QRadioButton* optTwoColumns = nullptr;
+    QComboBox* cmbAmountColumn = nullptr;
+    QComboBox* cmbOutColumn = nullptr;
+    QComboBox* cmbInColumn = nullptr;
+    QCheckBox* chkDecimalComma = nullptr;
+    QLineEdit* txtTextColumns = nullptr;
+    QComboBox* cmbReference = nullptr;
+    QLineEdit* txtProfile = nullptr;
+    QTableView* tblLines = nullptr;
+    AccountCombo* cmbOther = nullptr;
+    QPushButton* cmdSetOther = nullptr;
+    QLabel* lblSummary = nullptr;
+    QPushButton* cmdImport = nullptr;
+    QPushButton* cmdClose = nullptr;
+
+protected:
+    bool previewKey(QWidget* target, QKeyEvent* key) override;
+    void bookChanged(const BookChange& change) override;
+
+private:
+    void buildUi();
+    void connectSignals();
+    DataStore& book() const;
+    // The CSV panel shows the mapping (column names from the first row).
+    void showMapping(const CsvMapping& mapping);
+    CsvMapping mappingShown() const;
+    // Reads the statement again with what the window shows and rebuilds the preview.
+    void rebuild();
+    void updateSummary();
+    void setOtherForSelection();
+    QList<int> selectedRows() const;
+    QString accountName(int code) const;
+
+    BookContext m_book;
+    QString m_path;
+    QByteArray m_bytes;
+    StatementFormat m_format = StatementFormat::Csv;
+    QString m_bankAccountId;
+    QString m_statementError;
+    bool m_filling = false;
+    ImportLinesModel* m_model = nullptr;
+    clsAutoComplete* m_completeAccount = nullptr;
+    clsAutoComplete* m_completeOther = nullptr;
+};
+
+} // namespace qb

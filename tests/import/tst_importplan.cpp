@@ -1,0 +1,308 @@
+// Importing statements into a book: what is new and what is already there
+// (re-import, overlap, equal lines, FITIDs, the window of days), the
+// suggested other accounts, and the book as written after one save.
+
+#include <QRegularExpression>
+#include <QTest>
+
+#include "TestBook.h"
+#include "import/ImportPlan.h"
+#include "store/BookCheck.h"
+#include "store/Utilities.h"
+
+using namespace qb;
+using namespace qb::test;
+
+namespace {
+
+QString S(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QStringList L(std::initializer_list<const char*> texts)
+{
+    QStringList list;
+    for (const char* t : texts)
+        list << QString::fromUtf8(t);
+    return list;
+}
+
+constexpr int kBank = 2;
+constexpr int kCash = 1;
+constexpr int kFood = 4;
+
+// The sample book with transactions of the bank account to suggest from and
+// a day (1 February) whose numbers have a gap.
+QByteArray importBook()
+{
+    QByteArray xml = sampleBookXml();
+    xml.replace("</Trans>",
+        "<t No=\"1\" dt=\"20130115\" fAc=\"2\" tAc=\"4\" Nar=\"Tesco Store 4411 15/01\">20.1</t>"
+        "<t No=\"1\" dt=\"20130120\" fAc=\"2\" tAc=\"1\" Nar=\"TESCO STORE 9987\">10</t>"
+        "<t No=\"3\" dt=\"20130201\" fAc=\"1\" tAc=\"4\" Nar=\"Gift\">5</t></Trans>");
+    return xml;
+}
+
+Statement csvStatement(const QByteArray& rows)
+{
+    const QByteArray bytes = "Date,Text,Amount\n" + rows;
+    CsvMapping m;
+    m.header = true;
+    m.dateColumn = 0;
+    m.dateOrder = DateOrder::YearMonthDay;
+    m.textColumns = {1};
+    m.amountColumn = 2;
+    Statement s;
+    StatementError error;
+    if (!ReadCsvStatement(bytes, m, &s, &error))
+        qFatal("statement: %s", qPrintable(error.text()));
+    return s;
+}
+
+struct OfxLine
+{
+    const char* fitid;
+    const char* date;
+    const char* amount;
+    const char* name;
+};
+
+Statement ofxStatement(std::initializer_list<OfxLine> lines)
+{
+    QByteArray ofx = "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\n\n<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>"
+                     "<CURDEF>EUR<BANKACCTFROM><BANKID>1<ACCTID>12345678<ACCTTYPE>CHECKING</BANKACCTFROM>"
+                     "<BANKTRANLIST><DTSTART>20130101<DTEND>20130228\n";
+    for (const OfxLine& l : lines)
+        ofx += QByteArray("<STMTTRN><TRNTYPE>OTHER<DTPOSTED>") + l.date + "<TRNAMT>" + l.amount
+            + "<FITID>" + l.fitid + "<NAME>" + l.name + "</STMTTRN>\n";
+    ofx += "</BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\n";
+    Statement s;
+    StatementError error;
+    if (!ReadOfxStatement(ofx, &s, &error))
+        qFatal("statement: %s", qPrintable(error.text()));
+    return s;
+}
+
+// "status other" per line, with the matched key for lines already in the book.
+QStringList outcome(const ImportPlan& plan)
+{
+    QStringList out;
+    for (const ImportLine& l : plan.lines()) {
+        QString text = LineStatusWord(l.status) + QLatin1Char(' ') + QString::number(l.other);
+        if (l.status == LineStatus::InBook)
+            text += QStringLiteral(" = %1/%2").arg(l.match.date).arg(l.match.number);
+        if (l.status == LineStatus::Repeated || l.status == LineStatus::Error)
+            text += QStringLiteral(" (") + l.reason + QLatin1Char(')');
+        out << text;
+    }
+    return out;
+}
+
+QByteArray section(const QByteArray& xml, const QByteArray& name)
+{
+    const qsizetype from = xml.indexOf(QByteArray("<" + name));
+    const qsizetype to = xml.indexOf(QByteArray("</" + name + ">"));
+    return from < 0 || to < 0 ? QByteArray() : xml.mid(from, to - from + name.size() + 3);
+}
+
+} // namespace
+
+class tst_ImportPlan : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // One statement through the whole road: matching, suggestions, the
+    // user's choice spreading to the same payee, the book written in one
+    // save; then the same statement again and an overlapping one.
+    void csvImportReimportAndOverlap()
+    {
+        TestBook book;
+        QVERIFY(book.open(importBook()));
+        QVERIFY(book.store.SaveDocument()); // the book as the program writes it
+        const QByteArray before = readDataFile(book.file);
+        const Statement first = csvStatement(
+            "2013-01-05,SALARY ACME,2500.00\n"     // the January pay, same day
+            "2013-01-13,ATM WITHDRAWAL,-300.00\n"  // the withdrawal of the 10th: 3 days
+            "2013-01-14,Tesco Store 1234,-33.10\n" // payee seen in the book: latest is Cash
+            "2013-02-01,Coffee Corner,-3.50\n"
+            "2013-02-01,Coffee Corner,-3.50\n"     // two equal lines
+            "2013-01-24,Withdrawal again,-10.00\n" // 10 out on the 20th is 4 days away
+            "2013-02-28,Interest,0.45\n");         // no other account: left out
+        ImportPlan plan = ImportPlan::make(book.store.document(), kBank, first);
+        QCOMPARE(outcome(plan), L({"dup 0 = 20130105/1", "dup 0 = 20130110/1", "new 1",
+                                             "new 0", "new 0", "new 1", "new 0"}));
+        QCOMPARE(plan.lines().at(2).otherWhy,
+                 QStringLiteral("From the transaction of 20-01-2013 No 1: TESCO STORE 9987"));
+        // The first word alone when the two do not match.
+        QCOMPARE(plan.lines().at(5).otherWhy,
+                 QStringLiteral("From the transaction of 10-01-2013 No 1: Withdrawal"));
+        plan.setOther(3, kFood);
+        QCOMPARE(plan.lines().at(4).other, kFood);
+        QCOMPARE(plan.lines().at(4).otherWhy, QStringLiteral("As chosen for the same payee on line 5 of this statement"));
+        QCOMPARE(plan.lines().at(4).otherFrom, SuggestionSource::ThisImport);
+
+        const ImportCounts counts = ApplyImport(book.store.document(), plan);
+        QCOMPARE(counts.imported, 4);
+        QCOMPARE(counts.inBook, 2);
+        QCOMPARE(counts.leftOut, 1);
+        QVERIFY(book.store.SaveDocument());
+
+        // One save: the backup is the book as it was just before.
+        QCOMPARE(readDataFile(book.file + QStringLiteral(".bak")), before);
+        const QByteArray after = readDataFile(book.file);
+        QByteArray trans = section(before, "Trans");
+        trans.chop(8);
+        trans += "<t No=\"1\" dt=\"20130114\" fAc=\"2\" tAc=\"1\" Nar=\"Tesco Store 1234\">33.1</t>"
+                 "<t No=\"4\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Coffee Corner\">3.5</t>"
+                 "<t No=\"5\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Coffee Corner\">3.5</t>"
+                 "<t No=\"1\" dt=\"20130124\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal again\">10</t></Trans>";
+        QCOMPARE(section(after, "Trans"), trans);
+        // Everything else stays as it was; the Imported section follows the others.
+        QVERIFY(after.startsWith(before.left(before.indexOf("<Trans>"))));
+        QVERIFY(section(after, "DateRanges").size() > 0 || after.contains("<DateRanges/>"));
+        QCOMPARE(after.count("<l Ac=\"2\" Id=\"fp:"), 4);
+        QVERIFY(after.indexOf("<Imported>") > after.indexOf("<DateRanges"));
+        QCOMPARE(BookCheck::problems(book.store.document()), QStringList());
+
+        // The same file again adds nothing.
+        const ImportPlan again = ImportPlan::make(book.store.document(), kBank, first);
+        QCOMPARE(outcome(again), L({"dup 0 = 20130105/1", "dup 0 = 20130110/1", "dup 1 = 20130114/1",
+                                              "dup 4 = 20130201/4", "dup 4 = 20130201/5", "dup 1 = 20130124/1",
+                                              "new 0"}));
+        const ImportCounts none = ApplyImport(book.store.document(), again);
+        QCOMPARE(none.imported, 0);
+        QVERIFY(!none.changed);
+
+        // An overlapping statement: a third coffee that day is new.
+        const ImportPlan overlap = ImportPlan::make(book.store.document(), kBank,
+            csvStatement("2013-02-01,Coffee Corner,-3.50\n2013-02-01,Coffee Corner,-3.50\n"
+                         "2013-02-01,Coffee Corner,-3.50\n2013-02-27,Coffee Corner 2,-2\n"));
+        QCOMPARE(outcome(overlap), L({"dup 4 = 20130201/4", "dup 4 = 20130201/5", "new 4", "new 4"}));
+        QCOMPARE(overlap.lines().at(2).otherFrom, SuggestionSource::Book);
+    }
+
+    // Hand-typed transactions match within the window of days, each once.
+    void matchingWindowAndSides_data()
+    {
+        QTest::addColumn<int>("days");
+        QTest::addColumn<QByteArray>("rows");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("three days either way") << 3
+            << QByteArray("2013-01-07,x,-300\n2013-01-13,y,-300\n")
+            << L({"dup 0 = 20130110/1", "new 0"});
+        QTest::newRow("a narrower window") << 2 << QByteArray("2013-01-13,y,-300\n") << L({"new 0"});
+        QTest::newRow("the other side does not match") << 3 << QByteArray("2013-01-10,x,300\n")
+                                                       << L({"new 0"});
+        QTest::newRow("another amount does not match") << 3 << QByteArray("2013-01-10,x,-300.01\n")
+                                                       << L({"new 0"});
+        QTest::newRow("the nearest day wins") << 3
+            << QByteArray("2013-01-19,a,-10\n2013-01-20,b,-10\n")
+            << L({"dup 1 = 20130120/1", "new 1"});
+    }
+    void matchingWindowAndSides()
+    {
+        QFETCH(int, days);
+        QFETCH(QByteArray, rows);
+        QFETCH(QStringList, expected);
+        TestBook book;
+        QVERIFY(book.open(importBook()));
+        const ImportPlan plan = ImportPlan::make(book.store.document(), kBank, csvStatement(rows), days);
+        QStringList got = outcome(plan);
+        // Suggestions are not what this test is about.
+        for (QString& s : got)
+            s.replace(QRegularExpression(QStringLiteral("^(\\w+) \\d+")), QStringLiteral("\\1 0"));
+        for (QString& s : expected)
+            s.replace(QRegularExpression(QStringLiteral("^(\\w+) \\d+")), QStringLiteral("\\1 0"));
+        QCOMPARE(got, expected);
+    }
+
+    // OFX lines are known again by their FITID, even after the transaction
+    // was changed in the book; a FITID twice in one file is a repeat; the
+    // bank account is paired with the book's account.
+    void ofxFitidsAndPairing()
+    {
+        TestBook book;
+        QVERIFY(book.open(importBook()));
+        XmlDocument& doc = book.store.document();
+        const Statement s = ofxStatement({{"A-1", "20130105", "2500.00", "PAYROLL"},
+                                          {"A-2", "20130131", "-8388617.45", "Big purchase"},
+                                          {"A-2", "20130131", "-8388617.45", "Big purchase"},
+                                          {"A-3", "20130201", "0.00", "Nothing"}});
+        QCOMPARE(PairedAccount(doc, s.bankAccountId), 0);
+        ImportPlan plan = ImportPlan::make(doc, kBank, s);
+        QCOMPARE(outcome(plan), L({"dup 0 = 20130105/1", "new 0", "repeat 0 (repeats line 7)",
+                                             "error 0 (zero amount)"}));
+        plan.setOtherForAll(kFood);
+        const ImportCounts counts = ApplyImport(doc, plan);
+        QCOMPARE(counts.imported, 1);
+        QCOMPARE(counts.inBook, 1);
+        QCOMPARE(counts.leftOut, 2);
+        QVERIFY(book.store.SaveDocument());
+        const QByteArray after = readDataFile(book.file);
+        QVERIFY(after.contains("<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Big purchase\">8388617.45</t>"));
+        QCOMPARE(section(after, "Imported"),
+                 QByteArray("<Imported><l Ac=\"2\" Id=\"ofx:A-2\" dt=\"20130131\" No=\"1\"/>"
+                            "<b Id=\"12345678\" Ac=\"2\"/></Imported>"));
+        QCOMPARE(PairedAccount(doc, QStringLiteral("12345678")), kBank);
+        QCOMPARE(BookCheck::problems(doc), QStringList());
+
+        // Changed in the book since: still known by its FITID.
+        doc.selectSingleNode(QStringLiteral("/Data/Trans/t[@dt=20130131]")).setText(QStringLiteral("1"));
+        const ImportPlan again = ImportPlan::make(doc, kBank, s);
+        QCOMPARE(outcome(again).at(1), QStringLiteral("dup 4 = 20130131/1"));
+        QVERIFY(!ApplyImport(doc, again).changed);
+    }
+
+    // What qbtool check says about a damaged Imported section.
+    void checkFindsBadImportRecords()
+    {
+        XmlDocument doc;
+        QByteArray xml = importBook();
+        xml.replace("</Data>", "<Imported><l Ac=\"9\" Id=\"x\" dt=\"20130231\" No=\"1\"/>"
+                               "<l Ac=\"2\" Id=\"y\" dt=\"20130105\" No=\"1\"/><l Ac=\"2\" Id=\"y\" dt=\"20130105\" No=\"1\"/>"
+                               "<b Ac=\"2\" Id=\"\"/><z/></Imported><Imported/></Data>");
+        QVERIFY(doc.loadXml(xml));
+        QCOMPARE(BookCheck::problems(doc),
+                 L({"section Imported appears more than once",
+                              "imported record 1 (Id x): account 9 has no account head",
+                              "imported record 1 (Id x): dt and No must name a transaction (yyyymmdd and a number)",
+                              "imported record 3 (Id y): the id is remembered twice for account 2",
+                              "imported record 4 (Id ): attributes are Ac Id instead of Id Ac",
+                              "imported record 4 (Id ): the id is empty",
+                              "Imported holds an element z"}));
+    }
+
+    void payeeKeysIgnoreCaseAndDigits_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("card number") << S("TESCO STORE 4411 15/01") << S("tesco store");
+        QTest::newRow("digits inside") << S("Amazon*MK12AB3 Marketplace") << S("amazon mkab");
+        QTest::newRow("one word") << S("  Rent  ") << S("rent");
+        QTest::newRow("no letters") << S("1234 5678") << S("");
+    }
+    void payeeKeysIgnoreCaseAndDigits()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, key);
+        QCOMPARE(PayeeKey(text), key);
+    }
+
+    // The narration is cut and filtered as a typed one.
+    void narrationsPassTheNarrationRoutine()
+    {
+        StatementLine line;
+        line.payee = QString(10000, QLatin1Char('n')) + QStringLiteral("\x01");
+        line.memo = QStringLiteral("  and\tmore  ");
+        const QString n = StatementNarration(line);
+        QCOMPARE(n.size(), 10000 + 9);
+        QVERIFY(n.endsWith(QStringLiteral("n and more")));
+        line.payee = QString(40000, QLatin1Char('n'));
+        QCOMPARE(StatementNarration(line).size(), kMaxNarrationLength);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ImportPlan)
+#include "tst_importplan.moc"
