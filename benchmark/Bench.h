@@ -18,7 +18,7 @@ namespace bench {
 // for the files it writes, and room for the step's own state.
 struct Context
 {
-    QString book;   // path of the book (enciphered, no password)
+    QString book; // path of the book (enciphered, no password)
     QString folder; // scratch folder of this child process
     int transactions = 0;
     std::shared_ptr<void> state; // owned by the step between prepare and run

@@ -16,26 +16,112 @@ namespace bench {
 namespace {
 
 const char* const kAccounts[] = {
-    "Cash", "Petty Cash", "Bank - Current", "Bank - Savings", "Credit Card", "Salary",
-    "Bonus", "Interest Received", "Dividends", "Rent Received", "Consulting Fees", "Sales",
-    "Rent", "Electricity", "Water", "Gas", "Telephone", "Internet", "Groceries", "Restaurants",
-    "Fuel", "Car Insurance", "Car Repairs", "Public Transport", "Taxi", "Health Insurance",
-    "Doctor", "Pharmacy", "School Fees", "Books", "Clothing", "Furniture", "Household Items",
-    "Repairs and Maintenance", "Gifts", "Charity", "Holidays", "Cinema and Theatre",
-    "Subscriptions", "Sports Club", "Income Tax", "Property Tax", "Bank Charges",
-    "Loan - Home", "Loan - Car", "Loan Interest", "Investments - Shares", "Investments - Funds",
-    "Fixed Deposit", "Pension Fund", "Office Supplies", "Postage", "Travel - Business",
-    "Advertising", "Accountant Fees", "Software", "Computer Equipment", "Mother", "Brother",
+    "Cash",
+    "Petty Cash",
+    "Bank - Current",
+    "Bank - Savings",
+    "Credit Card",
+    "Salary",
+    "Bonus",
+    "Interest Received",
+    "Dividends",
+    "Rent Received",
+    "Consulting Fees",
+    "Sales",
+    "Rent",
+    "Electricity",
+    "Water",
+    "Gas",
+    "Telephone",
+    "Internet",
+    "Groceries",
+    "Restaurants",
+    "Fuel",
+    "Car Insurance",
+    "Car Repairs",
+    "Public Transport",
+    "Taxi",
+    "Health Insurance",
+    "Doctor",
+    "Pharmacy",
+    "School Fees",
+    "Books",
+    "Clothing",
+    "Furniture",
+    "Household Items",
+    "Repairs and Maintenance",
+    "Gifts",
+    "Charity",
+    "Holidays",
+    "Cinema and Theatre",
+    "Subscriptions",
+    "Sports Club",
+    "Income Tax",
+    "Property Tax",
+    "Bank Charges",
+    "Loan - Home",
+    "Loan - Car",
+    "Loan Interest",
+    "Investments - Shares",
+    "Investments - Funds",
+    "Fixed Deposit",
+    "Pension Fund",
+    "Office Supplies",
+    "Postage",
+    "Travel - Business",
+    "Advertising",
+    "Accountant Fees",
+    "Software",
+    "Computer Equipment",
+    "Mother",
+    "Brother",
     "Opening Balance",
 };
 constexpr int kAccountCount = int(sizeof kAccounts / sizeof kAccounts[0]);
 
 const char* const kWords[] = {
-    "Monthly", "payment", "for", "invoice", "cheque", "transfer", "withdrawal", "deposit",
-    "weekly", "shopping", "at", "market", "supermarket", "station", "bill", "quarter",
-    "refund", "advance", "repayment", "instalment", "annual", "fee", "renewal", "order",
-    "purchase", "sale", "receipt", "by", "card", "online", "share", "of", "dinner", "lunch",
-    "tickets", "service", "parts", "premium", "contribution", "interest", "on", "balance",
+    "Monthly",
+    "payment",
+    "for",
+    "invoice",
+    "cheque",
+    "transfer",
+    "withdrawal",
+    "deposit",
+    "weekly",
+    "shopping",
+    "at",
+    "market",
+    "supermarket",
+    "station",
+    "bill",
+    "quarter",
+    "refund",
+    "advance",
+    "repayment",
+    "instalment",
+    "annual",
+    "fee",
+    "renewal",
+    "order",
+    "purchase",
+    "sale",
+    "receipt",
+    "by",
+    "card",
+    "online",
+    "share",
+    "of",
+    "dinner",
+    "lunch",
+    "tickets",
+    "service",
+    "parts",
+    "premium",
+    "contribution",
+    "interest",
+    "on",
+    "balance",
 };
 constexpr int kWordCount = int(sizeof kWords / sizeof kWords[0]);
 
@@ -90,7 +176,8 @@ bool writeBook(const QString& path, int transactions, QString* error)
         }
         ++number;
         // Cash, the banks and the card carry most of the traffic.
-        const int from = gen.bounded(100) < 70 ? 1 + int(gen.bounded(5)) : 1 + int(gen.bounded(kAccountCount));
+        const int from
+            = gen.bounded(100) < 70 ? 1 + int(gen.bounded(5)) : 1 + int(gen.bounded(kAccountCount));
         int to = 1 + int(gen.bounded(kAccountCount));
         if (to == from)
             to = to % kAccountCount + 1;
@@ -108,12 +195,13 @@ bool writeBook(const QString& path, int transactions, QString* error)
            "</Groups><Narration>";
     for (int n = 0; n < 50; ++n)
         xml += "<n>" + narration(gen) + "</n>";
-    xml += "</Narration><I>" + i + "</I><DateRanges>"
-           "<DR From=\"20230101\" To=\"20231231\" Caption=\"Year 2023\"/>"
-           "<DR From=\"20240101\" To=\"20241231\" Caption=\"Year 2024\"/>"
-           "<DR From=\"0\" To=\"0\" Caption=\"-\"/>"
-           "<DR From=\"19850101\" To=\"20241231\" Caption=\"Everything\"/>"
-           "</DateRanges></Data>";
+    xml += "</Narration><I>" + i
+        + "</I><DateRanges>"
+          "<DR From=\"20230101\" To=\"20231231\" Caption=\"Year 2023\"/>"
+          "<DR From=\"20240101\" To=\"20241231\" Caption=\"Year 2024\"/>"
+          "<DR From=\"0\" To=\"0\" Caption=\"-\"/>"
+          "<DR From=\"19850101\" To=\"20241231\" Caption=\"Everything\"/>"
+          "</DateRanges></Data>";
 
     qb::ClsAX::EnDeCryptBytes(xml, qb::DataFileKey());
     QFile file(path);

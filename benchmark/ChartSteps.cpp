@@ -7,12 +7,12 @@
 
 #include "Bench.h"
 #include "charts/ChartPanel.h"
-#include "windows/HtmlView.h"
+#include "reports/frmLedger.h"
+#include "reports/frmTransSummary.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
 #include "store/Utilities.h"
-#include "reports/frmLedger.h"
-#include "reports/frmTransSummary.h"
+#include "windows/HtmlView.h"
 
 namespace bench {
 
@@ -52,7 +52,8 @@ bool prepareChart(Context& c, ChartKind kind, QString* why)
     }
     QString largestGroup;
     qsizetype members = -1;
-    for (const qb::XmlNode& g : store.document().selectNodes(QStringLiteral("/Data/Groups/Group"))) {
+    for (const qb::XmlNode& g :
+        store.document().selectNodes(QStringLiteral("/Data/Groups/Group"))) {
         const qsizetype n = g.attributeValue(0).count(QLatin1Char(',')) - 1;
         if (n > members) {
             members = n;
@@ -126,20 +127,22 @@ bool switchViews(Context& c)
 std::vector<Step> chartSteps()
 {
     std::vector<Step> steps;
-    steps.push_back(Step {QStringLiteral("chart-summary-year"), {QStringLiteral("summary-all-year")},
+    steps.push_back(Step {QStringLiteral("chart-summary-year"),
+        {QStringLiteral("summary-all-year")},
         QStringLiteral("Period Summary showing its chart (all accounts): a year's period set, page "
                        "made, chart painted (goal 300 ms)"),
         [](Context& c, QString* why) { return prepareChart(c, ChartKind::Summary, why); }, {},
         changePeriod});
-    steps.push_back(Step {QStringLiteral("chart-group-year"), {QStringLiteral("summary-group-year")},
+    steps.push_back(Step {QStringLiteral("chart-group-year"),
+        {QStringLiteral("summary-group-year")},
         QStringLiteral("Period Summary showing the largest group's balance over a year, as above"),
         [](Context& c, QString* why) { return prepareChart(c, ChartKind::GroupBalance, why); }, {},
         changePeriod});
     steps.push_back(Step {QStringLiteral("chart-balance-year"), {QStringLiteral("ledger-year")},
         QStringLiteral("transaction list of the busiest account showing its balance line over a "
                        "year, as above"),
-        [](Context& c, QString* why) { return prepareChart(c, ChartKind::AccountBalance, why); }, {},
-        changePeriod});
+        [](Context& c, QString* why) { return prepareChart(c, ChartKind::AccountBalance, why); },
+        {}, changePeriod});
     steps.push_back(Step {QStringLiteral("chart-switch"), {},
         QStringLiteral("Period Summary (all accounts, a year): Table, then Chart again, painted"),
         [](Context& c, QString* why) { return prepareChart(c, ChartKind::Summary, why); }, {},

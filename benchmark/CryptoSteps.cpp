@@ -22,7 +22,8 @@ public:
     void showDataMenus(bool) override { }
     void closeDataWindows() override { }
     void showBookError(const qb::BookError&) override { }
-    LoginResult showLogin(const QString&, const std::function<bool(const QString&)>& matches) override
+    LoginResult showLogin(
+        const QString&, const std::function<bool(const QString&)>& matches) override
     {
         return matches(kPassword) ? LoginResult::Succeeded : LoginResult::Cancelled;
     }
@@ -58,41 +59,40 @@ bool writeEncryptedCopy(Context& c, QString* path, QString* why)
 std::vector<Step> cryptoSteps()
 {
     std::vector<Step> steps;
-    steps.push_back(Step{QStringLiteral("key-derive"), {},
-                         QStringLiteral("Argon2id key derivation with the default costs (once per open)"),
-                         [](Context&, QString*) { return true; }, {},
-                         [](Context&) { return qb::BookKey::create(kPassword) != nullptr; }});
-    steps.push_back(Step{QStringLiteral("store-open-encrypted"), {QStringLiteral("store-open")},
-                         QStringLiteral("OpenDataFile of the encrypted book: header, key derivation, "
-                                        "decrypt, parse"),
-                         [](Context& c, QString* why) {
-                             auto path = std::make_shared<QString>();
-                             c.state = path;
-                             qb::DataStore::instance().setHost(&loginHost());
-                             return writeEncryptedCopy(c, path.get(), why);
-                         },
-                         [](Context&) { qb::DataStore::instance().CloseDocument(); },
-                         [](Context& c) {
-                             return qb::DataStore::instance().OpenDataFile(*static_cast<QString*>(c.state.get()));
-                         }});
-    steps.push_back(Step{QStringLiteral("store-save-encrypted"), {QStringLiteral("store-save")},
-                         QStringLiteral("SaveDocument of the encrypted book (key kept): serialize, encrypt, "
-                                        "synced write, rotate to .bak"),
-                         [](Context& c, QString* why) {
-                             QString path;
-                             qb::DataStore& store = qb::DataStore::instance();
-                             store.setSyncOnSave(true);
-                             store.setHost(&loginHost());
-                             if (!writeEncryptedCopy(c, &path, why))
-                                 return false;
-                             if (!store.OpenDataFile(path) || !store.isEncrypted()) {
-                                 *why = QStringLiteral("the store does not open the encrypted book");
-                                 return false;
-                             }
-                             return true;
-                         },
-                         {},
-                         [](Context&) { return qb::DataStore::instance().SaveDocument(); }});
+    steps.push_back(Step {QStringLiteral("key-derive"), {},
+        QStringLiteral("Argon2id key derivation with the default costs (once per open)"),
+        [](Context&, QString*) { return true; }, {},
+        [](Context&) { return qb::BookKey::create(kPassword) != nullptr; }});
+    steps.push_back(Step {QStringLiteral("store-open-encrypted"), {QStringLiteral("store-open")},
+        QStringLiteral("OpenDataFile of the encrypted book: header, key derivation, "
+                       "decrypt, parse"),
+        [](Context& c, QString* why) {
+            auto path = std::make_shared<QString>();
+            c.state = path;
+            qb::DataStore::instance().setHost(&loginHost());
+            return writeEncryptedCopy(c, path.get(), why);
+        },
+        [](Context&) { qb::DataStore::instance().CloseDocument(); },
+        [](Context& c) {
+            return qb::DataStore::instance().OpenDataFile(*static_cast<QString*>(c.state.get()));
+        }});
+    steps.push_back(Step {QStringLiteral("store-save-encrypted"), {QStringLiteral("store-save")},
+        QStringLiteral("SaveDocument of the encrypted book (key kept): serialize, encrypt, "
+                       "synced write, rotate to .bak"),
+        [](Context& c, QString* why) {
+            QString path;
+            qb::DataStore& store = qb::DataStore::instance();
+            store.setSyncOnSave(true);
+            store.setHost(&loginHost());
+            if (!writeEncryptedCopy(c, &path, why))
+                return false;
+            if (!store.OpenDataFile(path) || !store.isEncrypted()) {
+                *why = QStringLiteral("the store does not open the encrypted book");
+                return false;
+            }
+            return true;
+        },
+        {}, [](Context&) { return qb::DataStore::instance().SaveDocument(); }});
     return steps;
 }
 

@@ -26,7 +26,7 @@ struct ImportState
 {
     qb::FixedClock clock {QDate(2030, 1, 1)};
     QString pristine; // the book as made, copied back before each run
-    QString work;     // the book the runs change
+    QString work; // the book the runs change
     QString statement;
     QByteArray bytes;
     qb::CsvMapping mapping;
@@ -84,14 +84,15 @@ bool prepareImport(Context& c, QString* why)
         if (t.attributeValue(2).toInt() != s->account)
             continue;
         const QDate day = qb::DocDateToDate(t.attributeValue(1).toInt());
-        csv += day.toString(QStringLiteral("yyyy-MM-dd")).toLatin1() + ",\"" + t.attributeValue(4).toUtf8()
-            + "\",-" + t.text().toLatin1() + '\n';
+        csv += day.toString(QStringLiteral("yyyy-MM-dd")).toLatin1() + ",\""
+            + t.attributeValue(4).toUtf8() + "\",-" + t.text().toLatin1() + '\n';
         ++copied;
     }
     for (int i = copied; i < kLines; ++i) {
         const QDate day = QDate(2024, 1, 1).addDays(gen.bounded(700));
-        csv += day.toString(QStringLiteral("yyyy-MM-dd")).toLatin1() + ",Shop " + QByteArray::number(gen.bounded(300))
-            + " card 4411," + (gen.bounded(2) ? "-" : "") + QByteArray::number(1 + gen.bounded(90000)) + '.'
+        csv += day.toString(QStringLiteral("yyyy-MM-dd")).toLatin1() + ",Shop "
+            + QByteArray::number(gen.bounded(300)) + " card 4411," + (gen.bounded(2) ? "-" : "")
+            + QByteArray::number(1 + gen.bounded(90000)) + '.'
             + QByteArray::number(10 + gen.bounded(90)) + '\n';
     }
     s->bytes = csv;
@@ -118,15 +119,16 @@ std::vector<Step> importSteps()
 {
     std::vector<Step> steps;
     steps.push_back({QStringLiteral("import-match"), {QStringLiteral("store-open")},
-        QStringLiteral("read a 10,000-line CSV statement and match it against the book"), prepareImport,
-        [](Context& c) { state(c).plan.reset(); },
+        QStringLiteral("read a 10,000-line CSV statement and match it against the book"),
+        prepareImport, [](Context& c) { state(c).plan.reset(); },
         [](Context& c) {
             ImportState& s = state(c);
             qb::Statement statement;
             qb::StatementError error;
             if (!qb::ReadCsvStatement(s.bytes, s.mapping, &statement, &error))
                 return false;
-            s.plan = qb::ImportPlan::make(qb::DataStore::instance().document(), s.account, statement);
+            s.plan
+                = qb::ImportPlan::make(qb::DataStore::instance().document(), s.account, statement);
             return s.plan->lines().size() == kLines;
         }});
     steps.push_back({QStringLiteral("import-write"), {QStringLiteral("store-save")},
@@ -138,7 +140,8 @@ std::vector<Step> importSteps()
             qb::Statement statement;
             qb::StatementError error;
             qb::ReadCsvStatement(s.bytes, s.mapping, &statement, &error);
-            s.plan = qb::ImportPlan::make(qb::DataStore::instance().document(), s.account, statement);
+            s.plan
+                = qb::ImportPlan::make(qb::DataStore::instance().document(), s.account, statement);
             s.plan->setOtherForAll(s.other);
         },
         [](Context& c) {
@@ -148,8 +151,8 @@ std::vector<Step> importSteps()
             return counts.imported > 0 && store.SaveDocument();
         }});
     steps.push_back({QStringLiteral("import-preview"), {QStringLiteral("store-open")},
-        QStringLiteral("the import window shows the 10,000 lines, first screen painted"), prepareImport,
-        [](Context& c) { state(c).window.reset(); },
+        QStringLiteral("the import window shows the 10,000 lines, first screen painted"),
+        prepareImport, [](Context& c) { state(c).window.reset(); },
         [](Context& c) {
             ImportState& s = state(c);
             const qb::BookContext book {qb::DataStore::instance(), s.clock};

@@ -6,10 +6,10 @@
 #include <QMap>
 
 #include "Bench.h"
-#include "store/DataStore.h"
 #include "engine/EntryReports.h"
 #include "engine/LedgerReport.h"
 #include "engine/ShortDate.h"
+#include "store/DataStore.h"
 #include "store/Utilities.h"
 
 namespace bench {
@@ -94,8 +94,9 @@ struct OneDayState
 
 bool prepareOneDay(Context& c, int n, QString* why)
 {
-    QByteArray xml = "<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" AcName=\"Bank\"/>"
-                     "<a Code=\"3\" AcName=\"Food\"/></AcMaster><Trans>";
+    QByteArray xml
+        = "<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" AcName=\"Bank\"/>"
+          "<a Code=\"3\" AcName=\"Food\"/></AcMaster><Trans>";
     xml.reserve(n * 90 + 200);
     for (int i = 1; i <= n; ++i) {
         const bool in = i % 3 != 0;

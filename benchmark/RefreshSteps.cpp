@@ -8,15 +8,15 @@
 #include <QMap>
 
 #include "Bench.h"
-#include "windows/BookChanges.h"
+#include "reports/frmLedger.h"
+#include "reports/frmTransSummary.h"
 #include "store/BookEdits.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
-#include "windows/HtmlView.h"
 #include "store/Utilities.h"
-#include "reports/frmLedger.h"
 #include "transactions/frmSearch.h"
-#include "reports/frmTransSummary.h"
+#include "windows/BookChanges.h"
+#include "windows/HtmlView.h"
 
 namespace bench {
 
@@ -71,8 +71,8 @@ bool prepareRefresh(Context& c, QString* why)
     s->summary->setToDate(s->last);
     s->summary->SelectAccount(0);
     s->ledger->RefreshReport();
-    for (QWidget* w : {static_cast<QWidget*>(s->ledger.get()), static_cast<QWidget*>(s->summary.get()),
-             static_cast<QWidget*>(s->search.get())}) {
+    for (QWidget* w : {static_cast<QWidget*>(s->ledger.get()),
+             static_cast<QWidget*>(s->summary.get()), static_cast<QWidget*>(s->search.get())}) {
         w->resize(1000, 700);
         w->show();
     }

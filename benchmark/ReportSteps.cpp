@@ -5,16 +5,16 @@
 #include <QMap>
 
 #include "Bench.h"
-#include "store/DataStore.h"
 #include "engine/EntryReports.h"
 #include "engine/MasterReports.h"
-#include "store/Records.h"
 #include "engine/ReportPage.h"
 #include "engine/SearchReport.h"
 #include "engine/ShortDate.h"
 #include "engine/SummaryReport.h"
-#include "windows/HtmlView.h"
+#include "store/DataStore.h"
+#include "store/Records.h"
 #include "store/Utilities.h"
+#include "windows/HtmlView.h"
 
 namespace bench {
 
@@ -161,7 +161,8 @@ bool prepareSummary(Context& c, QString* why)
     state->first = qb::DocDateToDate(first);
     state->last = qb::DocDateToDate(last);
     qsizetype members = -1;
-    for (const qb::XmlNode& g : store.document().selectNodes(QStringLiteral("/Data/Groups/Group"))) {
+    for (const qb::XmlNode& g :
+        store.document().selectNodes(QStringLiteral("/Data/Groups/Group"))) {
         const qsizetype n = g.attributeValue(0).count(QLatin1Char(',')) - 1;
         if (n > members) {
             members = n;
@@ -176,8 +177,8 @@ bool runSearch(Context& c, const qb::SearchPredicate& predicate)
 {
     auto* s = static_cast<SearchState*>(c.state.get());
     qb::Error error;
-    if (!s->report.run(qb::DataStore::instance().document(), predicate,
-                       qb::DateDisplayExpression(), &error))
+    if (!s->report.run(
+            qb::DataStore::instance().document(), predicate, qb::DateDisplayExpression(), &error))
         return false;
     QString page = s->report.page(predicate.summary);
     qb::AddStyleHead(page);
@@ -190,7 +191,8 @@ bool runSummary(Context& c, const qb::SummarySubject& subject, bool wholeHistory
     const QDate from = wholeHistory ? s->first : s->last.addYears(-1).addDays(1);
     qb::SummaryResult result;
     qb::Error error;
-    if (!s->report.build(qb::DataStore::instance().document(), from, s->last, subject, &result, &error))
+    if (!s->report.build(
+            qb::DataStore::instance().document(), from, s->last, subject, &result, &error))
         return false;
     qb::AddStyleHead(result.page);
     s->view->writePage(result.page);
@@ -203,9 +205,9 @@ bool runSummary(Context& c, const qb::SummarySubject& subject, bool wholeHistory
 std::vector<Step> reportSteps()
 {
     std::vector<Step> steps;
-    steps.push_back(Step{
-        QStringLiteral("entry-save-daylist"), {},
-        QStringLiteral("entry window's Save: number, append, SaveDocument, then the day's list page"),
+    steps.push_back(Step {QStringLiteral("entry-save-daylist"), {},
+        QStringLiteral(
+            "entry window's Save: number, append, SaveDocument, then the day's list page"),
         prepareEntry, {}, [](Context& c) {
             EntryState* s = entry(c);
             qb::DataStore& store = qb::DataStore::instance();
@@ -221,54 +223,45 @@ std::vector<Step> reportSteps()
                 return false;
             QString page;
             qb::Error error;
-            return s->dayList.build(store.document(), s->busiestDay, QStringLiteral("Entries"), &page, &error)
+            return s->dayList.build(
+                       store.document(), s->busiestDay, QStringLiteral("Entries"), &page, &error)
                 && page.contains(qb::DayListReport::RowId(date, record.No));
         }});
-    steps.push_back(Step{
-        QStringLiteral("entry-daylist"), {},
-        QStringLiteral("the day's list page of the busiest day"),
-        prepareEntry, {}, [](Context& c) {
+    steps.push_back(Step {QStringLiteral("entry-daylist"), {},
+        QStringLiteral("the day's list page of the busiest day"), prepareEntry, {}, [](Context& c) {
             QString page;
             qb::Error error;
-            return entry(c)->dayList.build(qb::DataStore::instance().document(), entry(c)->busiestDay,
-                                           QStringLiteral("Entries"), &page, &error)
+            return entry(c)->dayList.build(qb::DataStore::instance().document(),
+                       entry(c)->busiestDay, QStringLiteral("Entries"), &page, &error)
                 && !page.isEmpty();
         }});
-    steps.push_back(Step{
-        QStringLiteral("entry-balance"), {},
-        QStringLiteral("the balance of the busiest account as of the last day"),
-        prepareEntry, {}, [](Context& c) {
+    steps.push_back(Step {QStringLiteral("entry-balance"), {},
+        QStringLiteral("the balance of the busiest account as of the last day"), prepareEntry, {},
+        [](Context& c) {
             return entry(c)
-                ->balance.balance(qb::DataStore::instance().document(), entry(c)->busiestAccount,
-                                  entry(c)->lastDay)
+                ->balance
+                .balance(qb::DataStore::instance().document(), entry(c)->busiestAccount,
+                    entry(c)->lastDay)
                 .has_value();
         }});
-    steps.push_back(Step{
-        QStringLiteral("search-year"), {},
-        QStringLiteral("search: one year, two accounts, an amount range, two terms joined by AND; the page"),
-        prepareSearch, {}, [](Context& c) {
-            return runSearch(c, static_cast<SearchState*>(c.state.get())->year);
-        }});
-    steps.push_back(Step{
-        QStringLiteral("search-none"), {},
+    steps.push_back(Step {QStringLiteral("search-year"), {},
+        QStringLiteral(
+            "search: one year, two accounts, an amount range, two terms joined by AND; the page"),
+        prepareSearch, {},
+        [](Context& c) { return runSearch(c, static_cast<SearchState*>(c.state.get())->year); }});
+    steps.push_back(Step {QStringLiteral("search-none"), {},
         QStringLiteral("search without criteria (the month of the last entry); the page"),
-        prepareSearch, {}, [](Context& c) {
-            return runSearch(c, static_cast<SearchState*>(c.state.get())->none);
-        }});
-    steps.push_back(Step{
-        QStringLiteral("summary-all-year"), {},
+        prepareSearch, {},
+        [](Context& c) { return runSearch(c, static_cast<SearchState*>(c.state.get())->none); }});
+    steps.push_back(Step {QStringLiteral("summary-all-year"), {},
         QStringLiteral("period summary of all accounts over the book's last year, with its totals"),
-        prepareSummary, {}, [](Context& c) {
-            return runSummary(c, qb::SummarySubject::allAccounts(), false);
-        }});
-    steps.push_back(Step{
-        QStringLiteral("summary-all-history"), {},
+        prepareSummary, {},
+        [](Context& c) { return runSummary(c, qb::SummarySubject::allAccounts(), false); }});
+    steps.push_back(Step {QStringLiteral("summary-all-history"), {},
         QStringLiteral("period summary of all accounts from the first to the last transaction"),
-        prepareSummary, {}, [](Context& c) {
-            return runSummary(c, qb::SummarySubject::allAccounts(), true);
-        }});
-    steps.push_back(Step{
-        QStringLiteral("summary-group-year"), {},
+        prepareSummary, {},
+        [](Context& c) { return runSummary(c, qb::SummarySubject::allAccounts(), true); }});
+    steps.push_back(Step {QStringLiteral("summary-group-year"), {},
         QStringLiteral("period summary of the group with the most members over the last year"),
         prepareSummary, {}, [](Context& c) {
             auto* s = static_cast<SummaryState*>(c.state.get());
@@ -292,18 +285,16 @@ std::vector<Step> reportSteps()
         return true;
     };
     auto masters = [](Context& c) { return static_cast<MasterState*>(c.state.get()); };
-    steps.push_back(Step{
-        QStringLiteral("acmaster-list"), {},
-        QStringLiteral("the account heads page with every account's balance"),
-        prepareMasters, {}, [masters](Context& c) {
+    steps.push_back(Step {QStringLiteral("acmaster-list"), {},
+        QStringLiteral("the account heads page with every account's balance"), prepareMasters, {},
+        [masters](Context& c) {
             QString page = masters(c)->accounts.build(qb::DataStore::instance().document());
             qb::AddStyleHead(page);
             return page.contains(qb::AccountListReport::RowId(1));
         }});
-    steps.push_back(Step{
-        QStringLiteral("group-list"), {},
-        QStringLiteral("the groups page with every group's members"),
-        prepareMasters, {}, [masters](Context& c) {
+    steps.push_back(Step {QStringLiteral("group-list"), {},
+        QStringLiteral("the groups page with every group's members"), prepareMasters, {},
+        [masters](Context& c) {
             QString page = masters(c)->groups.build(qb::DataStore::instance().document());
             qb::AddStyleHead(page);
             return page.contains(QStringLiteral("<TR id="));

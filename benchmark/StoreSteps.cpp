@@ -118,41 +118,41 @@ bool openCopyInStore(Context& c, QString* why)
 
 Step storeSave(const QString& name, bool sync)
 {
-    return Step{name,
-                sync ? QStringList{QStringLiteral("bare-save-fsync"), QStringLiteral("bare-save-bak-fsync")}
-                     : QStringList{QStringLiteral("bare-save"), QStringLiteral("bare-save-bak")},
-                sync ? QStringLiteral("SaveDocument: serialize, encipher, write a synced temporary file, rotate to .bak")
-                     : QStringLiteral("SaveDocument without waiting for the disk (no fsync)"),
-                [sync](Context& c, QString* why) {
-                    qb::DataStore::instance().setSyncOnSave(sync);
-                    return openCopyInStore(c, why);
-                },
-                {},
-                [](Context&) { return qb::DataStore::instance().SaveDocument(); }};
+    return Step {name,
+        sync
+            ? QStringList {QStringLiteral("bare-save-fsync"), QStringLiteral("bare-save-bak-fsync")}
+            : QStringList {QStringLiteral("bare-save"), QStringLiteral("bare-save-bak")},
+        sync ? QStringLiteral(
+            "SaveDocument: serialize, encipher, write a synced temporary file, rotate to .bak")
+             : QStringLiteral("SaveDocument without waiting for the disk (no fsync)"),
+        [sync](Context& c, QString* why) {
+            qb::DataStore::instance().setSyncOnSave(sync);
+            return openCopyInStore(c, why);
+        },
+        {}, [](Context&) { return qb::DataStore::instance().SaveDocument(); }};
 }
 
 Step bareSaveStep(const QString& name, bool sync, bool backup)
 {
-    return Step{name,
-                {},
-                QStringLiteral("bare: xmlDocDumpMemory, byte-loop XOR, fwrite")
-                    + (sync ? QStringLiteral(", fsync") : QString())
-                    + (backup ? QStringLiteral(", old file renamed to .bak") : QString()),
-                [](Context& c, QString* why) {
-                    auto state = std::make_shared<BareState>();
-                    state->doc = bareOpen(c.book);
-                    if (!state->doc) {
-                        *why = QStringLiteral("libxml2 does not parse the book");
-                        return false;
-                    }
-                    c.state = state;
-                    return true;
-                },
-                {},
-                [sync, backup](Context& c) {
-                    auto* state = static_cast<BareState*>(c.state.get());
-                    return bareSave(state->doc.get(), c.folder + QStringLiteral("/bare.qbf"), sync, backup);
-                }};
+    return Step {name, {},
+        QStringLiteral("bare: xmlDocDumpMemory, byte-loop XOR, fwrite")
+            + (sync ? QStringLiteral(", fsync") : QString())
+            + (backup ? QStringLiteral(", old file renamed to .bak") : QString()),
+        [](Context& c, QString* why) {
+            auto state = std::make_shared<BareState>();
+            state->doc = bareOpen(c.book);
+            if (!state->doc) {
+                *why = QStringLiteral("libxml2 does not parse the book");
+                return false;
+            }
+            c.state = state;
+            return true;
+        },
+        {},
+        [sync, backup](Context& c) {
+            auto* state = static_cast<BareState*>(c.state.get());
+            return bareSave(state->doc.get(), c.folder + QStringLiteral("/bare.qbf"), sync, backup);
+        }};
 }
 
 } // namespace
@@ -160,42 +160,40 @@ Step bareSaveStep(const QString& name, bool sync, bool backup)
 std::vector<Step> storeSteps()
 {
     std::vector<Step> steps;
-    steps.push_back(Step{QStringLiteral("store-open"), {QStringLiteral("bare-open")},
-                         QStringLiteral("OpenDataFile: read, decipher, parse, repair, handles (no window host)"),
-                         [](Context&, QString*) {
-                             qb::DataStore::instance().setHost(nullptr);
-                             return true;
-                         },
-                         [](Context&) { qb::DataStore::instance().CloseDocument(); },
-                         [](Context& c) { return qb::DataStore::instance().OpenDataFile(c.book); }});
-    steps.push_back(Step{QStringLiteral("bare-open"), {},
-                         QStringLiteral("bare: fread, byte-loop XOR, xmlReadMemory"),
-                         [](Context& c, QString*) {
-                             c.state = std::make_shared<BareState>();
-                             return true;
-                         },
-                         [](Context& c) { static_cast<BareState*>(c.state.get())->doc.reset(); },
-                         [](Context& c) {
-                             auto* state = static_cast<BareState*>(c.state.get());
-                             state->doc = bareOpen(c.book);
-                             return state->doc != nullptr;
-                         }});
-    steps.push_back(Step{QStringLiteral("narrations"), {QStringLiteral("store-open")},
-                         QStringLiteral("RecentNarrations: the entry window's Details list, one walk"),
-                         [](Context& c, QString* why) {
-                             qb::DataStore::instance().setHost(nullptr);
-                             if (qb::DataStore::instance().OpenDataFile(c.book))
-                                 return true;
-                             *why = QStringLiteral("the book does not open");
-                             return false;
-                         },
-                         [](Context&) {},
-                         [](Context&) {
-                             const qb::DataStore& store = qb::DataStore::instance();
-                             return !qb::RecentNarrations(store.TransSection(),
-                                                          store.NarrationSection())
-                                         .isEmpty();
-                         }});
+    steps.push_back(Step {QStringLiteral("store-open"), {QStringLiteral("bare-open")},
+        QStringLiteral("OpenDataFile: read, decipher, parse, repair, handles (no window host)"),
+        [](Context&, QString*) {
+            qb::DataStore::instance().setHost(nullptr);
+            return true;
+        },
+        [](Context&) { qb::DataStore::instance().CloseDocument(); },
+        [](Context& c) { return qb::DataStore::instance().OpenDataFile(c.book); }});
+    steps.push_back(Step {QStringLiteral("bare-open"), {},
+        QStringLiteral("bare: fread, byte-loop XOR, xmlReadMemory"),
+        [](Context& c, QString*) {
+            c.state = std::make_shared<BareState>();
+            return true;
+        },
+        [](Context& c) { static_cast<BareState*>(c.state.get())->doc.reset(); },
+        [](Context& c) {
+            auto* state = static_cast<BareState*>(c.state.get());
+            state->doc = bareOpen(c.book);
+            return state->doc != nullptr;
+        }});
+    steps.push_back(Step {QStringLiteral("narrations"), {QStringLiteral("store-open")},
+        QStringLiteral("RecentNarrations: the entry window's Details list, one walk"),
+        [](Context& c, QString* why) {
+            qb::DataStore::instance().setHost(nullptr);
+            if (qb::DataStore::instance().OpenDataFile(c.book))
+                return true;
+            *why = QStringLiteral("the book does not open");
+            return false;
+        },
+        [](Context&) {},
+        [](Context&) {
+            const qb::DataStore& store = qb::DataStore::instance();
+            return !qb::RecentNarrations(store.TransSection(), store.NarrationSection()).isEmpty();
+        }});
     steps.push_back(storeSave(QStringLiteral("store-save"), true));
     steps.push_back(bareSaveStep(QStringLiteral("bare-save-fsync"), true, false));
     steps.push_back(bareSaveStep(QStringLiteral("bare-save-bak-fsync"), true, true));
@@ -219,32 +217,33 @@ std::vector<Step> storeSteps()
     auto deleteTarget = [](Context& c) {
         qb::DataStore& store = qb::DataStore::instance();
         qb::DeleteTransaction(store.document(), static_cast<Target*>(c.state.get())->node,
-                              QDateTime::currentDateTime(), &store.history());
+            QDateTime::currentDateTime(), &store.history());
     };
-    steps.push_back(Step{QStringLiteral("delete-to-bin"), {},
-                         QStringLiteral("DeleteTransaction of the middle transaction into the bin, recorded for undo (no save)"),
-                         [](Context& c, QString* why) { return openCopyInStore(c, why); },
-                         [findMiddle](Context& c) {
-                             qb::DataStore& store = qb::DataStore::instance();
-                             store.history().undo(store.document());
-                             findMiddle(c);
-                         },
-                         [deleteTarget](Context& c) {
-                             deleteTarget(c);
-                             return qb::DataStore::instance().history().canUndo();
-                         }});
-    steps.push_back(Step{QStringLiteral("undo-delete"), {},
-                         QStringLiteral("UndoHistory::undo of that delete: the transaction back in its place, out of the bin (no save)"),
-                         [](Context& c, QString* why) { return openCopyInStore(c, why); },
-                         [findMiddle, deleteTarget](Context& c) {
-                             findMiddle(c);
-                             deleteTarget(c);
-                         },
-                         [](Context&) {
-                             qb::DataStore& store = qb::DataStore::instance();
-                             return store.history().undo(store.document()).kind
-                                 == qb::UndoHistory::Outcome::Done;
-                         }});
+    steps.push_back(Step {QStringLiteral("delete-to-bin"), {},
+        QStringLiteral("DeleteTransaction of the middle transaction into the bin, recorded for "
+                       "undo (no save)"),
+        [](Context& c, QString* why) { return openCopyInStore(c, why); },
+        [findMiddle](Context& c) {
+            qb::DataStore& store = qb::DataStore::instance();
+            store.history().undo(store.document());
+            findMiddle(c);
+        },
+        [deleteTarget](Context& c) {
+            deleteTarget(c);
+            return qb::DataStore::instance().history().canUndo();
+        }});
+    steps.push_back(Step {QStringLiteral("undo-delete"), {},
+        QStringLiteral("UndoHistory::undo of that delete: the transaction back in its place, out "
+                       "of the bin (no save)"),
+        [](Context& c, QString* why) { return openCopyInStore(c, why); },
+        [findMiddle, deleteTarget](Context& c) {
+            findMiddle(c);
+            deleteTarget(c);
+        },
+        [](Context&) {
+            qb::DataStore& store = qb::DataStore::instance();
+            return store.history().undo(store.document()).kind == qb::UndoHistory::Outcome::Done;
+        }});
     return steps;
 }
 

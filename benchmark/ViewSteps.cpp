@@ -12,8 +12,8 @@
 #include <QTimer>
 
 #include "Bench.h"
-#include "windows/HtmlView.h"
 #include "engine/ReportPage.h"
+#include "windows/HtmlView.h"
 
 namespace bench {
 
@@ -45,10 +45,12 @@ QString ledgerLikePage(int rows)
     for (int i = 1; i <= rows; ++i) {
         const int day = 20000101 + (i / 20) % 28;
         page += QStringLiteral(
-                    "<TR id=\"id%1\"><TD class=\"text\"><A href=\"[*[date]*]%2\">%2</A></TD>"
-                    "<TD class=\"text\">%3</TD><TD class=\"text\"><A href=\"%4\">Account %4</A></TD>"
-                    "<TD class=\"text\">Narration of row %1</TD><TD class=\"Amount\" align=\"right\">%5.25</TD>"
-                    "<TD class=\"Amount\" align=\"right\">&#160;</TD><TD class=\"Amount\" align=\"right\">%6.50</TD></TR>")
+            "<TR id=\"id%1\"><TD class=\"text\"><A href=\"[*[date]*]%2\">%2</A></TD>"
+            "<TD class=\"text\">%3</TD><TD class=\"text\"><A href=\"%4\">Account %4</A></TD>"
+            "<TD class=\"text\">Narration of row %1</TD><TD class=\"Amount\" "
+            "align=\"right\">%5.25</TD>"
+            "<TD class=\"Amount\" align=\"right\">&#160;</TD><TD class=\"Amount\" "
+            "align=\"right\">%6.50</TD></TR>")
                     .arg(i)
                     .arg(day)
                     .arg(i % 20 + 1)
@@ -68,7 +70,8 @@ bool prepareView(Context& c, QString* why, const PageMaker& makePage)
     const qsizetype last = state->page.lastIndexOf(QLatin1String("<TR id=\""));
     if (last >= 0) {
         const qsizetype start = last + 8;
-        state->lastRowId = state->page.mid(start, state->page.indexOf(QLatin1Char('"'), start) - start);
+        state->lastRowId
+            = state->page.mid(start, state->page.indexOf(QLatin1Char('"'), start) - start);
     }
     qb::AddStyleHead(state->page);
     state->view = std::make_unique<qb::HtmlView>();
@@ -158,7 +161,7 @@ std::vector<Step> htmlViewSteps(const QString& name, const QString& what, PageMa
         QApplication::processEvents();
     };
     std::vector<Step> steps;
-    steps.push_back(Step{name + QStringLiteral("-first"), {},
+    steps.push_back(Step {name + QStringLiteral("-first"), {},
         QStringLiteral("HTML view: first screen of ") + what + QStringLiteral(" painted"), prepare,
         reset, [](Context& c) {
             ViewState* s = viewState(c);
@@ -166,10 +169,10 @@ std::vector<Step> htmlViewSteps(const QString& name, const QString& what, PageMa
             s->view->viewport()->repaint();
             return true;
         }});
-    steps.push_back(Step{name + QStringLiteral("-complete"), {},
-        QStringLiteral("HTML view: ") + what + QStringLiteral(" complete, last row focused"), prepare,
-        reset, showCompletely});
-    steps.push_back(Step{name + QStringLiteral("-scroll"), {},
+    steps.push_back(Step {name + QStringLiteral("-complete"), {},
+        QStringLiteral("HTML view: ") + what + QStringLiteral(" complete, last row focused"),
+        prepare, reset, showCompletely});
+    steps.push_back(Step {name + QStringLiteral("-scroll"), {},
         QStringLiteral("HTML view: longest wait of the event loop while a reader pages down 150 "
                        "times through ")
             + what + QStringLiteral(" (ms)"),
@@ -178,7 +181,7 @@ std::vector<Step> htmlViewSteps(const QString& name, const QString& what, PageMa
             c.figureMs = viewState(c)->longestWaitMs;
             return ok;
         }});
-    steps.push_back(Step{name + QStringLiteral("-freeze"), {},
+    steps.push_back(Step {name + QStringLiteral("-freeze"), {},
         QStringLiteral("HTML view: longest wait of the event loop after the first screen while ")
             + what + QStringLiteral(" is built (ms)"),
         prepare, reset, [](Context& c) {
@@ -195,7 +198,7 @@ std::vector<Step> viewSteps()
     for (int rows : {2200, 40000}) {
         for (Step& s : htmlViewSteps(QStringLiteral("view-") + QString::number(rows),
                  QStringLiteral("a page of %1 ledger-like rows").arg(rows),
-                 [rows](Context&, QString* page, QString*) {
+                 [rows](Context&, QString*page, QString*) {
                      *page = ledgerLikePage(rows);
                      return true;
                  }))

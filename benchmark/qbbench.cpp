@@ -24,9 +24,9 @@
 #include <malloc.h>
 #endif
 
-#include "Bench.h"
-
 #include <QApplication>
+
+#include "Bench.h"
 
 namespace {
 
@@ -75,10 +75,12 @@ int runChild(const QStringList& args)
     QDir().mkpath(c.folder);
     // The store remembers the last file in the settings: keep them out of the user's.
     QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, c.folder + QStringLiteral("/settings"));
+    QSettings::setPath(
+        QSettings::IniFormat, QSettings::UserScope, c.folder + QStringLiteral("/settings"));
 
     const std::vector<Step> steps = allSteps();
-    const auto step = std::find_if(steps.begin(), steps.end(), [&](const Step& s) { return s.name == stepName; });
+    const auto step = std::find_if(
+        steps.begin(), steps.end(), [&](const Step& s) { return s.name == stepName; });
     if (step == steps.end()) {
         out << "FAIL\tno step " << stepName << '\n';
         return 1;
@@ -125,19 +127,21 @@ struct Result
     qint64 peakKb = 0;
 };
 
-Result runInChild(const QString& step, const QString& book, int transactions, int runs, const QString& folder)
+Result runInChild(
+    const QString& step, const QString& book, int transactions, int runs, const QString& folder)
 {
     QProcess p;
     p.start(QCoreApplication::applicationFilePath(),
-            {QStringLiteral("--child"), step, QStringLiteral("--book"), book, QStringLiteral("--transactions"),
-             QString::number(transactions), QStringLiteral("--runs"), QString::number(runs),
-             QStringLiteral("--folder"), folder});
+        {QStringLiteral("--child"), step, QStringLiteral("--book"), book,
+            QStringLiteral("--transactions"), QString::number(transactions),
+            QStringLiteral("--runs"), QString::number(runs), QStringLiteral("--folder"), folder});
     Result r;
     if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit) {
         r.note = QStringLiteral("child crashed");
         return r;
     }
-    const QStringList fields = QString::fromUtf8(p.readAllStandardOutput()).trimmed().split(QLatin1Char('\t'));
+    const QStringList fields
+        = QString::fromUtf8(p.readAllStandardOutput()).trimmed().split(QLatin1Char('\t'));
     if (fields.value(0) == QStringLiteral("RESULT") && fields.size() == 4) {
         r.ok = true;
         r.median = fields[1].toDouble();
@@ -182,7 +186,8 @@ int runParent(const QStringList& args)
                 out << s.name.leftJustified(20) << ' ' << s.description << '\n';
             return 0;
         } else {
-            err << "usage: qbbench [--sizes 10000,100000,1000000] [--runs N] [--steps a,b,...] [--list]\n"
+            err << "usage: qbbench [--sizes 10000,100000,1000000] [--runs N] [--steps a,b,...] "
+                   "[--list]\n"
                    "       qbbench --make-book TRANSACTIONS FILE.qbf\n";
             return 2;
         }
@@ -206,14 +211,16 @@ int runParent(const QStringList& args)
         out << "\nBook of " << QLocale(QLocale::English).toString(size) << " transactions ("
             << c.toString(double(QFileInfo(book).size()) / 1e6, 'f', 1) << " MB), median of " << n
             << " runs\n";
-        out << QStringLiteral("step").leftJustified(20) << QStringLiteral("median ms").rightJustified(11)
-            << QStringLiteral("best ms").rightJustified(10) << QStringLiteral("peak MB").rightJustified(10)
-            << "   compared with\n";
+        out << QStringLiteral("step").leftJustified(20)
+            << QStringLiteral("median ms").rightJustified(11)
+            << QStringLiteral("best ms").rightJustified(10)
+            << QStringLiteral("peak MB").rightJustified(10) << "   compared with\n";
         out.flush();
         QHash<QString, Result> results;
         auto result = [&](const QString& name) {
             if (!results.contains(name))
-                results.insert(name, runInChild(name, book, size, n, work.filePath(QStringLiteral("child"))));
+                results.insert(
+                    name, runInChild(name, book, size, n, work.filePath(QStringLiteral("child"))));
             return results.value(name);
         };
         for (const Step& s : steps) {
@@ -226,15 +233,19 @@ int runParent(const QStringList& args)
                 out.flush();
                 continue;
             }
-            out << c.toString(r.median, 'f', 1).rightJustified(11) << c.toString(r.best, 'f', 1).rightJustified(10)
+            out << c.toString(r.median, 'f', 1).rightJustified(11)
+                << c.toString(r.best, 'f', 1).rightJustified(10)
                 << c.toString(double(r.peakKb) / 1024.0, 'f', 1).rightJustified(10);
             QStringList ratios;
             for (const QString& name : s.baselines) {
                 const Result b = result(name);
                 if (b.ok && b.median > 0)
-                    ratios << c.toString(r.median / b.median, 'f', 2) + QStringLiteral(" x ") + name;
+                    ratios << c.toString(r.median / b.median, 'f', 2) + QStringLiteral(" x ")
+                            + name;
             }
-            out << (ratios.isEmpty() ? QString() : QStringLiteral("   ") + ratios.join(QStringLiteral(", "))) << '\n';
+            out << (ratios.isEmpty() ? QString()
+                                     : QStringLiteral("   ") + ratios.join(QStringLiteral(", ")))
+                << '\n';
             out.flush();
         }
         QFile::remove(book);

@@ -13,10 +13,10 @@
 #include <cstdio>
 #include <random>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -72,7 +72,8 @@ void tell(int fd, const QByteArray& message)
             mark = n;
     }
     if (!mark) {
-        mark = store.NarrationSection().appendChild(store.NarrationSection().createElement(QStringLiteral("n")));
+        mark = store.NarrationSection().appendChild(
+            store.NarrationSection().createElement(QStringLiteral("n")));
     }
     tell(fd, "r;");
     for (int n = from;; ++n) {
@@ -111,7 +112,7 @@ int main(int argc, char** argv)
     int transactions = 100000;
     int kills = 500;
     QString folder;
-    unsigned seed = std::random_device{}();
+    unsigned seed = std::random_device {}();
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
         const QString value = i + 1 < argc ? QString::fromLocal8Bit(argv[i + 1]) : QString();
@@ -128,7 +129,8 @@ int main(int argc, char** argv)
             seed = value.toUInt();
             ++i;
         } else {
-            std::fprintf(stderr, "usage: qbcrash [--transactions N] [--kills N] [--folder DIR] [--seed N]\n");
+            std::fprintf(stderr,
+                "usage: qbcrash [--transactions N] [--kills N] [--folder DIR] [--seed N]\n");
             return 2;
         }
     }
@@ -160,8 +162,8 @@ int main(int argc, char** argv)
     }
     const qint64 saveUs = std::max<qint64>(clock.nsecsElapsed() / 1000, 1000);
     DataStore::instance().CloseDocument();
-    std::printf("qbcrash: %d transactions, %.1f MB, one save %.1f ms, %d kills, seed %u\n", transactions,
-                double(QFileInfo(path).size()) / 1e6, double(saveUs) / 1000.0, kills, seed);
+    std::printf("qbcrash: %d transactions, %.1f MB, one save %.1f ms, %d kills, seed %u\n",
+        transactions, double(QFileInfo(path).size()) / 1e6, double(saveUs) / 1000.0, kills, seed);
     std::fflush(stdout);
 
     std::mt19937 random(seed);
@@ -209,7 +211,10 @@ int main(int argc, char** argv)
             if (e.isSet())
                 problem = e.line();
             else if (const int m = markOf(book.document); m != oldMark && m != newMark)
-                problem = QStringLiteral("the book holds save %1, not %2 or %3").arg(m).arg(oldMark).arg(newMark);
+                problem = QStringLiteral("the book holds save %1, not %2 or %3")
+                              .arg(m)
+                              .arg(oldMark)
+                              .arg(newMark);
             else {
                 if (m == newMark && newMark != oldMark)
                     ++cutNew;
@@ -221,7 +226,9 @@ int main(int argc, char** argv)
             if (e.isSet())
                 problem = QStringLiteral("no book, and its backup: ") + e.line();
             else if (const int m = markOf(book.document); m != oldMark)
-                problem = QStringLiteral("no book, and the backup holds save %1, not %2").arg(m).arg(oldMark);
+                problem = QStringLiteral("no book, and the backup holds save %1, not %2")
+                              .arg(m)
+                              .arg(oldMark);
             // Restored as the user would, so that the next round has a book to open.
             QFile::copy(backup, path);
             onDisk = oldMark;
@@ -233,15 +240,17 @@ int main(int argc, char** argv)
         }
         next = std::max(started, done) + 1;
         if ((k + 1) % 50 == 0) {
-            std::printf("%d kills: book whole %d, only the backup %d, failures %d\n", k + 1, whole, onlyBackup,
-                        failures);
+            std::printf("%d kills: book whole %d, only the backup %d, failures %d\n", k + 1, whole,
+                onlyBackup, failures);
             std::fflush(stdout);
         }
     }
-    const QStringList leftovers = QDir(folder).entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden);
-    std::printf("qbcrash: %d kills, %d saves finished; book whole after %d (the cut save already in place %d), "
+    const QStringList leftovers
+        = QDir(folder).entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden);
+    std::printf("qbcrash: %d kills, %d saves finished; book whole after %d (the cut save already "
+                "in place %d), "
                 "only the backup after %d; failures %d; temporary files left %lld\n",
-                kills, next, whole, cutNew, onlyBackup, failures, qlonglong(leftovers.size()));
+        kills, next, whole, cutNew, onlyBackup, failures, qlonglong(leftovers.size()));
     return failures == 0 ? 0 : 1;
 #endif
 }

@@ -12,15 +12,15 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include "controls/ucIconInfo.h"
 #include "shell/Artwork.h"
-#include "store/Clock.h"
-#include "store/DataStore.h"
 #include "shell/DataWindows.h"
 #include "shell/MDIForm1.h"
 #include "shell/QtUiServices.h"
-#include "controls/ucIconInfo.h"
-#include "store/Utilities.h"
 #include "shell/frmSplash.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "store/Utilities.h"
 
 namespace {
 
@@ -45,8 +45,9 @@ std::optional<int> answerCommandLine(int argc, char* argv[])
         const bool help = arg == "--help" || arg == "-h";
         if (!help && arg != "--version")
             continue;
-        const QByteArray text = help ? QByteArray(kUsage)
-                                     : QByteArrayLiteral("Quillbrook ") + qb::VersionText(3).toLatin1() + '\n';
+        const QByteArray text = help
+            ? QByteArray(kUsage)
+            : QByteArrayLiteral("Quillbrook ") + qb::VersionText(3).toLatin1() + '\n';
         const bool written = std::fputs(text.constData(), stdout) >= 0 && std::fflush(stdout) == 0;
         return written ? 0 : 1;
     }
@@ -76,7 +77,7 @@ int main(int argc, char* argv[])
     // The program's one book and clock, handed to the main window and through
     // it to every data window.
     qb::SystemClock clock;
-    const qb::BookContext book{qb::DataStore::instance(), clock};
+    const qb::BookContext book {qb::DataStore::instance(), clock};
 
     // The command line after the program's name, as one text: a path with
     // blanks may arrive in pieces.
@@ -85,8 +86,10 @@ int main(int argc, char* argv[])
 
     qb::frmSplash splash;
     std::unique_ptr<qb::MDIForm1> window = splash.Startup(book, options);
-    QObject::connect(window.get(), &qb::MDIForm1::exitRequested, &app, [] { QCoreApplication::exit(0); });
-    QObject::connect(window.get(), &qb::MDIForm1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(
+        window.get(), &qb::MDIForm1::exitRequested, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(
+        window.get(), &qb::MDIForm1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     // QB_SCREENSHOT=<file.png>: saves a picture of the screen two seconds
     // after start, writes the main window's caption and status-strip file

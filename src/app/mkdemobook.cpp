@@ -7,8 +7,8 @@
 #include <QDate>
 #include <QFile>
 
-#include "store/DataStore.h"
 #include "shell/DemoBook.h"
+#include "store/DataStore.h"
 
 int main(int argc, char* argv[])
 {

@@ -75,7 +75,7 @@ void ChartPanel::install(QChart* chart)
                 showPoint(markerAt(value));
         });
         connect(markers, &QScatterSeries::clicked, this,
-                [this](const QPointF& value) { choosePoint(markerAt(value)); });
+            [this](const QPointF& value) { choosePoint(markerAt(value)); });
     }
 }
 
@@ -87,7 +87,8 @@ qsizetype ChartPanel::markerAt(const QPointF& value) const
     const QList<QPointF> points = markers->points();
     qsizetype best = -1;
     for (qsizetype i = 0; i < points.size(); ++i) {
-        if (best < 0 || std::abs(points.at(i).x() - value.x()) < std::abs(points.at(best).x() - value.x()))
+        if (best < 0
+            || std::abs(points.at(i).x() - value.x()) < std::abs(points.at(best).x() - value.x()))
             best = i;
     }
     return best;
@@ -123,7 +124,8 @@ QPoint ChartPanel::pointPosition(qsizetype i) const
     const QScatterSeries* markers = BalanceMarkers(chart());
     if (!markers || i < 0 || i >= markers->count())
         return {};
-    const QPointF inChart = chart()->mapToPosition(markers->at(int(i)), const_cast<QScatterSeries*>(markers));
+    const QPointF inChart
+        = chart()->mapToPosition(markers->at(int(i)), const_cast<QScatterSeries*>(markers));
     return mapFromScene(chart()->mapToScene(inChart));
 }
 
@@ -204,15 +206,15 @@ void ChartPanel::saveAsPng()
     if (QFileInfo::exists(name)
         && MsgBox(QStringLiteral("A file already exist with this name in this folder, do you want "
                                  "to overwrite this file ?"),
-                  MsgIcon::Question, {}, MsgButtons::YesNo, MsgResult::No)
+               MsgIcon::Question, {}, MsgButtons::YesNo, MsgResult::No)
             != MsgResult::Yes)
         return;
     std::unique_ptr<QChart> copy(makeChart());
     Error error;
     if (!WriteOutputFile(name, RenderChartPng(copy.get(), size()), &error))
         MsgBox(QStringLiteral("The chart could not be saved as ") + name + QStringLiteral(" (")
-                   + error.description + QLatin1Char(')'),
-               MsgIcon::Exclamation);
+                + error.description + QLatin1Char(')'),
+            MsgIcon::Exclamation);
 }
 
 bool ChartPanel::print()

@@ -158,14 +158,15 @@ QChart* MakeInOutChart(const InOutChartData& data)
         *out << position(bar.out);
         high = std::max({high, position(bar.in), position(bar.out)});
     }
-    QAbstractBarSeries* series = perAccount ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
-                                            : static_cast<QAbstractBarSeries*>(new QBarSeries);
+    QAbstractBarSeries* series = perAccount
+        ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
+        : static_cast<QAbstractBarSeries*>(new QBarSeries);
     series->append(in);
     series->append(out);
     chart->addSeries(series);
 
     auto* categories = new QBarCategoryAxis;
-    categories->append(labels.isEmpty() ? QStringList{QString()} : labels);
+    categories->append(labels.isEmpty() ? QStringList {QString()} : labels);
     QCategoryAxis* values = moneyAxis(0, high, true);
     values->setTitleText(QStringLiteral("Amount"));
     if (!perAccount)
@@ -185,8 +186,9 @@ QChart* MakeInOutChart(const InOutChartData& data)
     if (data.empty)
         addNotice(chart, ChartNoTransactionsText());
     else if (data.trouble)
-        addNotice(chart, QStringLiteral("Some figures cannot be given (") + Money::errorMark()
-                             + QStringLiteral(" on the page)"));
+        addNotice(chart,
+            QStringLiteral("Some figures cannot be given (") + Money::errorMark()
+                + QStringLiteral(" on the page)"));
     return chart;
 }
 
@@ -250,13 +252,15 @@ QChart* MakeBalanceChart(const BalanceChartData& data)
     if (last <= first)
         last = first + day;
     dates->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
-    dates->setFormat(last - first > 300 * day ? QStringLiteral("d MMM yyyy") : QStringLiteral("d MMM"));
+    dates->setFormat(
+        last - first > 300 * day ? QStringLiteral("d MMM yyyy") : QStringLiteral("d MMM"));
     dates->setTickCount(6);
     const double pad = (high - low) * 0.05;
     QCategoryAxis* values = moneyAxis(low - pad, high + pad, false);
     chart->addAxis(dates, Qt::AlignBottom);
     chart->addAxis(values, Qt::AlignLeft);
-    for (QAbstractSeries* s : {static_cast<QAbstractSeries*>(line), static_cast<QAbstractSeries*>(markers)}) {
+    for (QAbstractSeries* s :
+        {static_cast<QAbstractSeries*>(line), static_cast<QAbstractSeries*>(markers)}) {
         s->attachAxis(dates);
         s->attachAxis(values);
     }
@@ -265,8 +269,9 @@ QChart* MakeBalanceChart(const BalanceChartData& data)
     if (data.empty)
         addNotice(chart, ChartNoTransactionsText());
     else if (data.trouble)
-        addNotice(chart, QStringLiteral("Some balances cannot be given (") + Money::errorMark()
-                             + QStringLiteral(" on the page)"));
+        addNotice(chart,
+            QStringLiteral("Some balances cannot be given (") + Money::errorMark()
+                + QStringLiteral(" on the page)"));
     return chart;
 }
 
@@ -301,7 +306,8 @@ QImage RenderChart(QChart* chart, const QSize& size)
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        scene.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)), QRectF(QPointF(0, 0), QSizeF(size)));
+        scene.render(
+            &painter, QRectF(QPointF(0, 0), QSizeF(size)), QRectF(QPointF(0, 0), QSizeF(size)));
     }
     scene.removeItem(chart);
     return image;

@@ -8,10 +8,9 @@
 
 #include <optional>
 
+#include <QComboBox>
 #include <QList>
 #include <QPair>
-
-#include <QComboBox>
 
 namespace qb {
 

@@ -56,9 +56,9 @@ bool isComplete(const QString& typed, const QString& order)
     return parts.size() == 3 && order.endsWith(QLatin1Char('y')) && parts.last().size() == 4;
 }
 
-const QString kHelp = QStringLiteral(
-    "Type a date as the box shows it (30-11-2026, 30/11/26 or 30112026)\n"
-    "T: today    + / -: next or previous day");
+const QString kHelp
+    = QStringLiteral("Type a date as the box shows it (30-11-2026, 30/11/26 or 30112026)\n"
+                     "T: today    + / -: next or previous day");
 
 } // namespace
 
@@ -81,10 +81,10 @@ TypedDate ReadTypedDate(
     } else {
         const qsizetype n = typed.size();
         if (n >= 1 && n <= 2) {
-            parts = QStringList{typed};
+            parts = QStringList {typed};
             fields = QStringLiteral("d");
         } else if (n == 4) {
-            parts = QStringList{typed.left(2), typed.mid(2)};
+            parts = QStringList {typed.left(2), typed.mid(2)};
             fields = withoutYear(order);
         } else if (n == 6 || n == 8) {
             fields = order;
@@ -214,8 +214,7 @@ QString DateBox::order() const
 void DateBox::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
-    const bool plain
-        = !(event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier));
+    const bool plain = !(event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier));
     const QString text = event->text();
     if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
         // A refused date keeps the focus here; a dialog's default button waits.

@@ -40,8 +40,8 @@ struct TypedDate
     QDate date; // valid when the text is a date the box takes
     QString problem; // why not, for the box's mark
 };
-TypedDate ReadTypedDate(const QString& text, const QString& order, const QDate& base,
-    const QDate& today);
+TypedDate ReadTypedDate(
+    const QString& text, const QString& order, const QDate& base, const QDate& today);
 
 class DateBox final : public QDateEdit
 {

@@ -5,10 +5,10 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QMouseEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QRegularExpression>
 #include <QTimer>
@@ -618,10 +618,9 @@ void neb::onTextChanged()
         return;
     }
     const SplitNumber split = splitNumber(withoutGrouping(text));
-    const qsizetype integerDigits = split.integerDigits.size()
-        - split.integerDigits.count(QLatin1Char(','));
-    if (fromUser
-        && (split.decimalDigits.size() > m_decimalSize || integerDigits > m_integerSize)) {
+    const qsizetype integerDigits
+        = split.integerDigits.size() - split.integerDigits.count(QLatin1Char(','));
+    if (fromUser && (split.decimalDigits.size() > m_decimalSize || integerDigits > m_integerSize)) {
         // Never cut to fit: the box keeps what it had.
         setTextGuarded(before);
         m_txt->end(false);

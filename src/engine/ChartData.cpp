@@ -60,7 +60,7 @@ QString ChartTitle(const QString& what, const QDate& from, const QDate& to, cons
 }
 
 InOutChartData SummaryChartData(const SummaryResult& result, const QString& subject,
-                                const QDate& from, const QDate& to, const QLocale& locale)
+    const QDate& from, const QDate& to, const QLocale& locale)
 {
     InOutChartData chart;
     chart.layout = InOutChartData::PerAccount;
@@ -72,12 +72,13 @@ InOutChartData SummaryChartData(const SummaryResult& result, const QString& subj
             active.append(&a);
     }
     chart.empty = active.isEmpty();
-    std::stable_sort(active.begin(), active.end(), [](const SummaryAccount* a, const SummaryAccount* b) {
-        const Rank ra = rankOf(*a), rb = rankOf(*b);
-        if (ra.unknown != rb.unknown)
-            return ra.unknown;
-        return ra.largest > rb.largest;
-    });
+    std::stable_sort(
+        active.begin(), active.end(), [](const SummaryAccount* a, const SummaryAccount* b) {
+            const Rank ra = rankOf(*a), rb = rankOf(*b);
+            if (ra.unknown != rb.unknown)
+                return ra.unknown;
+            return ra.largest > rb.largest;
+        });
 
     FigureSum otherIn, otherOut;
     for (qsizetype i = 0; i < active.size(); ++i) {
@@ -97,13 +98,13 @@ InOutChartData SummaryChartData(const SummaryResult& result, const QString& subj
 }
 
 InOutChartData MonthlyChartData(const XmlDocument& data, int code, const QString& name,
-                                const QDate& from, const QDate& to, const QLocale& locale)
+    const QDate& from, const QDate& to, const QLocale& locale)
 {
     InOutChartData chart;
     chart.layout = InOutChartData::PerMonth;
-    chart.title = ChartTitle(QStringLiteral("Money in and out of '") + name
-                                 + QStringLiteral("' by month"),
-                             from, to, locale);
+    chart.title
+        = ChartTitle(QStringLiteral("Money in and out of '") + name + QStringLiteral("' by month"),
+            from, to, locale);
     if (!from.isValid() || !to.isValid() || from > to)
         return chart;
     const int first = DateToDocDate(from), last = DateToDocDate(to);
@@ -118,7 +119,7 @@ InOutChartData MonthlyChartData(const XmlDocument& data, int code, const QString
         FigureSum in, out;
         for (; next < rows.size() && rows.at(next).dt <= monthEnd; ++next) {
             const ListingRow& r = rows.at(next);
-            for (const auto& [side, sum] : {std::pair{r.tAc, &in}, std::pair{r.fAc, &out}}) {
+            for (const auto& [side, sum] : {std::pair {r.tAc, &in}, std::pair {r.fAc, &out}}) {
                 if (side != code)
                     continue;
                 if (r.amount)
@@ -127,17 +128,19 @@ InOutChartData MonthlyChartData(const XmlDocument& data, int code, const QString
                     sum->markUnreadable();
             }
         }
-        chart.bars.append({locale.toString(month, QStringLiteral("MMM yyyy")), figure(in), figure(out)});
+        chart.bars.append(
+            {locale.toString(month, QStringLiteral("MMM yyyy")), figure(in), figure(out)});
         chart.trouble = chart.trouble || in.isError() || out.isError();
     }
     return chart;
 }
 
 BalanceChartData LedgerChartData(const QList<BalancePoint>& points, const QString& name,
-                                 const QDate& from, const QDate& to, const QLocale& locale)
+    const QDate& from, const QDate& to, const QLocale& locale)
 {
     BalanceChartData chart;
-    chart.title = ChartTitle(QStringLiteral("Balance of '") + name + QLatin1Char('\''), from, to, locale);
+    chart.title
+        = ChartTitle(QStringLiteral("Balance of '") + name + QLatin1Char('\''), from, to, locale);
     chart.from = from;
     chart.to = to;
     chart.points = points;
@@ -148,15 +151,14 @@ BalanceChartData LedgerChartData(const QList<BalancePoint>& points, const QStrin
 }
 
 std::optional<BalanceChartData> GroupBalanceChartData(const XmlDocument& data, const QString& group,
-                                                      const QDate& from, const QDate& to,
-                                                      const QLocale& locale)
+    const QDate& from, const QDate& to, const QLocale& locale)
 {
     const XmlNode node = FindGroup(data, group);
     if (node.isNull())
         return std::nullopt;
     BalanceChartData chart;
-    chart.title = ChartTitle(QStringLiteral("Balance of the group '") + group + QLatin1Char('\''),
-                             from, to, locale);
+    chart.title = ChartTitle(
+        QStringLiteral("Balance of the group '") + group + QLatin1Char('\''), from, to, locale);
     chart.from = from;
     chart.to = to;
     chart.steps = false;

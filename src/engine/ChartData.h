@@ -68,12 +68,12 @@ struct BalanceChartData
 // How many accounts get bars of their own; the rest are summed as "Other".
 inline constexpr int kChartTopAccounts = 15;
 
-QString ChartOtherLabel();          // "Other"
-QString ChartNoTransactionsText();  // "No transactions in this period"
+QString ChartOtherLabel(); // "Other"
+QString ChartNoTransactionsText(); // "No transactions in this period"
 
 // "WHAT - From d To d", the dates in the short date format.
 QString ChartTitle(const QString& what, const QDate& from, const QDate& to,
-                   const QLocale& locale = QLocale::system());
+    const QLocale& locale = QLocale::system());
 
 // The accounts of a built summary with transactions in the period, sorted by
 // the larger of their In and Out (a figure that cannot be given first, then
@@ -81,28 +81,23 @@ QString ChartTitle(const QString& what, const QDate& from, const QDate& to,
 // bars of their own, the rest summed into one bar "Other". Titled with
 // ChartTitle("Money in and out - " + subject, ...).
 InOutChartData SummaryChartData(const SummaryResult& result, const QString& subject,
-                                const QDate& from, const QDate& to,
-                                const QLocale& locale = QLocale::system());
+    const QDate& from, const QDate& to, const QLocale& locale = QLocale::system());
 
 // The money into and out of one account per calendar month of the period,
 // every month of it present (empty ones as zero), labelled "MMM yyyy".
 InOutChartData MonthlyChartData(const XmlDocument& data, int code, const QString& name,
-                                const QDate& from, const QDate& to,
-                                const QLocale& locale = QLocale::system());
+    const QDate& from, const QDate& to, const QLocale& locale = QLocale::system());
 
 // The running balance of one account as the transaction list works it out
 // (LedgerReport::ListingBook hands its points), titled for the chart.
 BalanceChartData LedgerChartData(const QList<BalancePoint>& points, const QString& name,
-                                 const QDate& from, const QDate& to,
-                                 const QLocale& locale = QLocale::system());
+    const QDate& from, const QDate& to, const QLocale& locale = QLocale::system());
 
 // The summed balance of a group's member accounts (money into a member
 // counts positive; moves between members cancel) before the period and at
 // the end of each month of it, the last point on the period's last day.
 // Nothing when the book has no group of that name.
-std::optional<BalanceChartData> GroupBalanceChartData(const XmlDocument& data,
-                                                      const QString& group, const QDate& from,
-                                                      const QDate& to,
-                                                      const QLocale& locale = QLocale::system());
+std::optional<BalanceChartData> GroupBalanceChartData(const XmlDocument& data, const QString& group,
+    const QDate& from, const QDate& to, const QLocale& locale = QLocale::system());
 
 } // namespace qb

@@ -158,8 +158,8 @@ QString DateRangeListText(const DateRange& range, const QLocale& locale)
     return range.caption + QStringLiteral(" : ") + rangeDates(range, locale);
 }
 
-XmlNode AppendDateRange(XmlNode section, const QDate& from, const QDate& to,
-                        const QString& caption, UndoHistory* history)
+XmlNode AppendDateRange(XmlNode section, const QDate& from, const QDate& to, const QString& caption,
+    UndoHistory* history)
 {
     XmlNode range = section.createElement(QStringLiteral("DR"));
     range.setAttribute(QStringLiteral("From"), qint64(DateToDocDate(from)));
@@ -167,9 +167,10 @@ XmlNode AppendDateRange(XmlNode section, const QDate& from, const QDate& to,
     range.setAttribute(QStringLiteral("Caption"), AllowedCharsOnly(caption));
     section.appendChild(range);
     const QString name = range.attribute(QStringLiteral("Caption")).trimmed();
-    UndoRecorder(history, name.isEmpty() || name == QStringLiteral("-")
-                              ? QStringLiteral("addition of a date range")
-                              : QStringLiteral("addition of date range ") + name)
+    UndoRecorder(history,
+        name.isEmpty() || name == QStringLiteral("-")
+            ? QStringLiteral("addition of a date range")
+            : QStringLiteral("addition of date range ") + name)
         .inserted(range);
     return range;
 }
@@ -181,8 +182,8 @@ XmlDocument CopyOfDateRanges(const XmlNode& section)
     return copy;
 }
 
-void RebuildDateRanges(XmlNode section, const XmlDocument& source, const QList<int>& positions,
-                       UndoHistory* history)
+void RebuildDateRanges(
+    XmlNode section, const XmlDocument& source, const QList<int>& positions, UndoHistory* history)
 {
     const QList<XmlNode> saved = source.documentElement().childElements();
     // Recorded as the old ranges taken away from the end and the new ones

@@ -79,8 +79,8 @@ QString DateRangeListText(const DateRange& range, const QLocale& locale = QLocal
 // Appends a DR element (From, To, Caption through the allowed-character filter)
 // at the end of the section; returns it.
 // Given a history, the addition is one undo step.
-XmlNode AppendDateRange(XmlNode section, const QDate& from, const QDate& to,
-                        const QString& caption, UndoHistory* history = nullptr);
+XmlNode AppendDateRange(XmlNode section, const QDate& from, const QDate& to, const QString& caption,
+    UndoHistory* history = nullptr);
 
 // A copy of the section in a document of its own (its root is the copy).
 XmlDocument CopyOfDateRanges(const XmlNode& section);
@@ -89,7 +89,7 @@ XmlDocument CopyOfDateRanges(const XmlNode& section);
 // CopyOfDateRanges); positions outside it are skipped. Given a history, the
 // rebuild is one undo step.
 void RebuildDateRanges(XmlNode section, const XmlDocument& source, const QList<int>& positions,
-                       UndoHistory* history = nullptr);
+    UndoHistory* history = nullptr);
 // Rebuilds the section from its own elements: the element that was at
 // positions[i] becomes the i-th; elements not listed are dropped.
 void ReorderDateRanges(XmlNode section, const QList<int>& positions);

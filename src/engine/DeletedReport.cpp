@@ -24,8 +24,9 @@ XmlDocument DeletedListReport::ListBook(const XmlDocument& data)
         if (found != names.constEnd())
             return *found;
         const XmlNode head = FindAccount(data, code);
-        const QString name = head ? head.attribute(QStringLiteral("AcName"))
-                                  : QStringLiteral("(account ") + QString::number(code) + QLatin1Char(')');
+        const QString name = head
+            ? head.attribute(QStringLiteral("AcName"))
+            : QStringLiteral("(account ") + QString::number(code) + QLatin1Char(')');
         names.insert(code, name);
         return name;
     };
@@ -39,7 +40,8 @@ XmlDocument DeletedListReport::ListBook(const XmlDocument& data)
         d.setAttribute(QStringLiteral("To"), nameOf(e.fields.to));
         d.setAttribute(QStringLiteral("Nar"), e.fields.narration);
         const std::optional<Money> amount = Money::parse(e.amountText);
-        d.setAttribute(QStringLiteral("Amount"), amount ? amount->formatGrouped() : Money::errorMark());
+        d.setAttribute(
+            QStringLiteral("Amount"), amount ? amount->formatGrouped() : Money::errorMark());
     }
     return book;
 }

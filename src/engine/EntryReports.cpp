@@ -84,8 +84,8 @@ DayListText dayListText(const XmlDocument& data, int date, bool* overflowed)
 // has there, so the joined rows stay in place. A page that does not start
 // and end so (a template whose page depends on its rows otherwise) gives
 // false.
-bool transformInParts(const XmlDocument& style, const DayListText& text, int rowsPerPart,
-                      QString* page)
+bool transformInParts(
+    const XmlDocument& style, const DayListText& text, int rowsPerPart, QString* page)
 {
     const auto transform = [&style](const QByteArray& xml, QByteArray* out) {
         XmlDocument list;
@@ -127,13 +127,14 @@ QByteArray DayListReport::ListBook(const XmlDocument& data, int date, bool* over
     return dayListText(data, date, overflowed).whole();
 }
 
-bool DayListReport::build(const XmlDocument& data, const QDate& date, const QString& title,
-                          QString* page, Error* error)
+bool DayListReport::build(
+    const XmlDocument& data, const QDate& date, const QString& title, QString* page, Error* error)
 {
     m_overflowed = false;
     const int docDate = DateToDocDate(date);
     const QString day = QString::number(docDate);
-    if (!m_template.setChildAttribute(1, 1, day, error) || !m_template.setChildAttribute(2, 1, day, error))
+    if (!m_template.setChildAttribute(1, 1, day, error)
+        || !m_template.setChildAttribute(2, 1, day, error))
         return false;
     const DayListText text = dayListText(data, docDate, &m_overflowed);
     // A busy day is laid out a part at a time: the template's result for a
@@ -180,8 +181,8 @@ FigureSum AccountBalance::figure(const XmlDocument& data, int code, const QDate&
     const XmlNode trans = TransSectionOf(data);
     if (trans.isNull())
         return total;
-    for (const XmlNode& t : trans.childElementsWithAttribute(
-             {schema::kFrom, schema::kTo}, account)) {
+    for (const XmlNode& t :
+        trans.childElementsWithAttribute({schema::kFrom, schema::kTo}, account)) {
         bool dated = false;
         const int dt = t.attribute(schema::kDate).toInt(&dated);
         if (dated && dt > upTo)

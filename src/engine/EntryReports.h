@@ -8,9 +8,9 @@
 #include <QDate>
 #include <QString>
 
-#include "store/Money.h"
 #include "engine/PageFigures.h"
 #include "engine/ReportTemplate.h"
+#include "store/Money.h"
 
 namespace qb {
 
@@ -27,7 +27,7 @@ public:
     // template cannot take the date; a failed transformation is reported by
     // TransformNode and gives an empty page.
     bool build(const XmlDocument& data, const QDate& date, const QString& title, QString* page,
-               Error* error);
+        Error* error);
     // Whether the day's total of the last page left the money range (the
     // page shows the error mark in its place).
     bool overflowed() const { return m_overflowed; }

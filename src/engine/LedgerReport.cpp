@@ -26,9 +26,8 @@ QByteArray LedgerReport::ListingBook(const XmlDocument& data, int code, int from
 
     ListingSum balance, in, out, dayIn, dayOut;
     qsizetype inWidth = 0, outWidth = 0, balanceWidth = 0;
-    auto widest = [](qsizetype* width, const QString& text) {
-        *width = std::max(*width, text.size());
-    };
+    auto widest
+        = [](qsizetype* width, const QString& text) { *width = std::max(*width, text.size()); };
     QByteArray xml;
     xml.reserve(rows.size() * 160 + 200);
     int day = 0;

@@ -34,15 +34,17 @@ QList<ListingRow> ListingRows(
 QHash<int, QString> AccountNames(const XmlDocument& data)
 {
     QHash<int, QString> names;
-    static const QList<QByteArray> attributes = {schema::kCode.toLatin1(), schema::kAcName.toLatin1()};
+    static const QList<QByteArray> attributes
+        = {schema::kCode.toLatin1(), schema::kAcName.toLatin1()};
     for (XmlNode s = data.documentElement().firstChildElement(); s; s = s.nextSiblingElement()) {
         if (s.name() != schema::kAcMaster)
             continue;
-        s.visitChildElements(attributes, [&names](const QList<QByteArrayView>& values, QByteArrayView) {
-            const int code = BookTransaction::numberOf(values.at(0));
-            if (!names.contains(code)) // the first head with a code names it
-                names.insert(code, QString::fromUtf8(values.at(1)));
-        });
+        s.visitChildElements(
+            attributes, [&names](const QList<QByteArrayView>& values, QByteArrayView) {
+                const int code = BookTransaction::numberOf(values.at(0));
+                if (!names.contains(code)) // the first head with a code names it
+                    names.insert(code, QString::fromUtf8(values.at(1)));
+            });
     }
     return names;
 }
@@ -60,10 +62,18 @@ void AppendAttribute(QByteArray& xml, const char* name, QStringView value)
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char16_t c = value[i].unicode();
         switch (c) {
-        case u'&': xml += "&amp;"; break;
-        case u'<': xml += "&lt;"; break;
-        case u'>': xml += "&gt;"; break;
-        case u'"': xml += "&quot;"; break;
+        case u'&':
+            xml += "&amp;";
+            break;
+        case u'<':
+            xml += "&lt;";
+            break;
+        case u'>':
+            xml += "&gt;";
+            break;
+        case u'"':
+            xml += "&quot;";
+            break;
         default:
             if (c >= 32 && c < 127) {
                 xml += char(c);
@@ -71,7 +81,8 @@ void AppendAttribute(QByteArray& xml, const char* name, QStringView value)
                 // Line breaks and tabs would be read back as blanks; anything
                 // beyond ASCII is kept as a character reference.
                 char32_t code = c;
-                if (QChar::isHighSurrogate(c) && i + 1 < value.size() && value[i + 1].isLowSurrogate())
+                if (QChar::isHighSurrogate(c) && i + 1 < value.size()
+                    && value[i + 1].isLowSurrogate())
                     code = QChar::surrogateToUcs4(c, value[++i].unicode());
                 xml += "&#" + QByteArray::number(quint32(code)) + ';';
             }

@@ -4,9 +4,9 @@
 
 #include <QHash>
 
+#include "engine/PageFigures.h"
 #include "store/BookSchema.h"
 #include "store/Money.h"
-#include "engine/PageFigures.h"
 
 namespace qb {
 

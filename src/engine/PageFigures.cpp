@@ -23,11 +23,13 @@ void FigureSum::subtract(const FigureSum& other)
 QString FigureTrouble::message() const
 {
     if (overflow)
-        return QStringLiteral("a sum leaves the range of amounts (about 922 trillion); the page shows ")
+        return QStringLiteral(
+                   "a sum leaves the range of amounts (about 922 trillion); the page shows ")
             + Money::errorMark() + QStringLiteral(" in its place");
     if (unreadable)
-        return QStringLiteral("the book holds an amount that cannot be read (qbtool check lists it); "
-                              "the page shows ")
+        return QStringLiteral(
+                   "the book holds an amount that cannot be read (qbtool check lists it); "
+                   "the page shows ")
             + Money::errorMark() + QStringLiteral(" in place of the figures it touches");
     return {};
 }

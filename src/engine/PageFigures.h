@@ -19,7 +19,9 @@ class FigureSum final
 {
 public:
     FigureSum() = default;
-    explicit FigureSum(Money start) : m_sum(start) {}
+    explicit FigureSum(Money start)
+        : m_sum(start)
+    { }
 
     void add(Money amount) { m_sum.add(amount); }
     void subtract(Money amount) { m_sum.subtract(amount); }
@@ -31,10 +33,7 @@ public:
     bool unreadable() const { return m_unreadable; }
     bool overflowed() const { return m_sum.overflowed(); }
     bool isError() const { return m_unreadable || m_sum.overflowed(); }
-    std::optional<Money> value() const
-    {
-        return m_unreadable ? std::nullopt : m_sum.value();
-    }
+    std::optional<Money> value() const { return m_unreadable ? std::nullopt : m_sum.value(); }
     // "1,234.56" for pages, or the error mark.
     QString grouped() const { return isError() ? Money::errorMark() : m_sum.formatGrouped(); }
     // "1234.56" for files and programs, or the error mark.

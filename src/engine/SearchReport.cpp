@@ -6,14 +6,14 @@
 #include <QFile>
 #include <QSet>
 
+#include <libxml/tree.h>
+
+#include "engine/ReportPage.h"
+#include "engine/ReportTemplate.h"
 #include "store/BookExport.h"
 #include "store/BookSchema.h"
 #include "store/OutputFile.h"
-#include "engine/ReportPage.h"
-#include "engine/ReportTemplate.h"
 #include "store/Utilities.h"
-
-#include <libxml/tree.h>
 
 namespace qb {
 
@@ -132,7 +132,9 @@ XmlNode amountCell(const XmlNode& row)
 {
     for (XmlNode cell = row.firstChildElement(); cell; cell = cell.nextSiblingElement()) {
         if (isNamed(cell, "TD")
-            && cell.attribute(QStringLiteral("class")).split(QLatin1Char(' ')).contains(QStringLiteral("Amount")))
+            && cell.attribute(QStringLiteral("class"))
+                   .split(QLatin1Char(' '))
+                   .contains(QStringLiteral("Amount")))
             return cell;
     }
     return {};
@@ -212,9 +214,8 @@ bool narrowedBook(const XmlDocument& data, const SearchPredicate& p, XmlDocument
         month = *lastDate / 100;
     }
     const QSet<int> accounts(p.accounts.cbegin(), p.accounts.cend());
-    const auto heldBy = [&accounts](const std::optional<int>& code) {
-        return !code || accounts.contains(*code);
-    };
+    const auto heldBy
+        = [&accounts](const std::optional<int>& code) { return !code || accounts.contains(*code); };
     const auto couldList = [&](const xmlNode* t) {
         const std::optional<int> dt = plainNumber(t, "dt");
         if (!criteria)
@@ -312,8 +313,9 @@ SearchPredicate BuildSearchPredicate(const SearchCriteria& c, const QLocale& loc
                 accounts += QStringLiteral(" @") + schema::kTo + QStringLiteral(" = ") + code;
                 break;
             case SearchCriteria::Side::FromOrTo:
-                accounts += QStringLiteral(" @") + schema::kFrom + QStringLiteral(" = ") + code + QStringLiteral(" or ")
-                    + QStringLiteral(" @") + schema::kTo + QStringLiteral(" = ") + code;
+                accounts += QStringLiteral(" @") + schema::kFrom + QStringLiteral(" = ") + code
+                    + QStringLiteral(" or ") + QStringLiteral(" @") + schema::kTo
+                    + QStringLiteral(" = ") + code;
                 break;
             }
             p.summary += a.name.toHtmlEscaped() + QLatin1Char(' ');

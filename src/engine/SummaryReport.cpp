@@ -5,11 +5,11 @@
 #include <QHash>
 #include <QSet>
 
-#include "store/BookSchema.h"
-#include "store/MasterEdits.h"
 #include "engine/ReportPage.h"
 #include "engine/ReportTemplate.h"
 #include "engine/ShortDate.h"
+#include "store/BookSchema.h"
+#include "store/MasterEdits.h"
 #include "store/Utilities.h"
 
 namespace qb {
@@ -47,8 +47,7 @@ QByteArray rawKey(QByteArrayView text)
 } // namespace
 
 XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, int to,
-                                             const SummarySubject& subject, const XmlNode& group,
-                                             SummaryResult* result)
+    const SummarySubject& subject, const XmlNode& group, SummaryResult* result)
 {
     XmlDocument book;
     book.loadXml(QByteArrayLiteral("<Data><AcMaster/><Figures/></Data>"));
@@ -74,7 +73,8 @@ XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, 
     // The listed heads, in document order, and their figures by code.
     QList<QByteArray> listed;
     QHash<QByteArray, AccountFigures> sums;
-    for (XmlNode section = root.firstChildElement(); section; section = section.nextSiblingElement()) {
+    for (XmlNode section = root.firstChildElement(); section;
+         section = section.nextSiblingElement()) {
         if (section.name() != schema::kAcMaster)
             continue;
         for (XmlNode head = section.firstChildElement(); head; head = head.nextSiblingElement()) {
@@ -171,8 +171,7 @@ bool PeriodSummaryReport::load(Error* error)
 }
 
 bool PeriodSummaryReport::build(const XmlDocument& data, const QDate& from, const QDate& to,
-                                const SummarySubject& subject, SummaryResult* result,
-                                Error* error, const QLocale& locale)
+    const SummarySubject& subject, SummaryResult* result, Error* error, const QLocale& locale)
 {
     *result = SummaryResult();
     const QString period = QStringLiteral(" - From ") + ShortDateText(from, locale)
@@ -203,12 +202,15 @@ bool PeriodSummaryReport::build(const XmlDocument& data, const QDate& from, cons
             result->title = QStringLiteral("Period Summary for All accounts") + period;
         } else {
             result->caption = QStringLiteral("Period Summary - ") + name;
-            result->title = QStringLiteral("Period Summary for '") + name + QLatin1Char('\'') + period;
+            result->title
+                = QStringLiteral("Period Summary for '") + name + QLatin1Char('\'') + period;
         }
     }
 
-    if (!m_template.setVariable(QStringLiteral("FromDate"), QString::number(DateToDocDate(from)), error)
-        || !m_template.setVariable(QStringLiteral("ToDate"), QString::number(DateToDocDate(to)), error)
+    if (!m_template.setVariable(
+            QStringLiteral("FromDate"), QString::number(DateToDocDate(from)), error)
+        || !m_template.setVariable(
+            QStringLiteral("ToDate"), QString::number(DateToDocDate(to)), error)
         || !m_template.setVariable(QStringLiteral("AccountCode"), accountCode, error)
         || !m_template.setVariable(QStringLiteral("GroupString"), groupString, error))
         return false;
@@ -229,12 +231,12 @@ bool PeriodSummaryReport::build(const XmlDocument& data, const QDate& from, cons
     {
         const char* id;
         const FigureSum& value;
-    } cells[] = {{"intotal", result->inTotal},
-                 {"outtotal", result->outTotal},
-                 {"diff", difference}};
+    } cells[]
+        = {{"intotal", result->inTotal}, {"outtotal", result->outTotal}, {"diff", difference}};
     for (const auto& cell : cells) {
         const QString id = QString::fromLatin1(cell.id);
-        XmlNode td = page.selectSingleNode(QStringLiteral("//TD[@id='") + id + QStringLiteral("']"));
+        XmlNode td
+            = page.selectSingleNode(QStringLiteral("//TD[@id='") + id + QStringLiteral("']"));
         if (td.isNull())
             return ReportFailure(
                 error, kMissingElement, QStringLiteral("The summary page has no cell ") + id);

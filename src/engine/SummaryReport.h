@@ -11,9 +11,9 @@
 #include <QLocale>
 #include <QString>
 
-#include "store/Money.h"
 #include "engine/PageFigures.h"
 #include "engine/ReportTemplate.h"
+#include "store/Money.h"
 
 namespace qb {
 
@@ -48,8 +48,8 @@ struct SummaryResult
     // (the window keeps its own).
     bool subjectFound = true;
     QString caption; // "Period Summary - " + name, or "Period Summary - All Accounts"
-    QString title;   // "Period Summary for 'name' - From d To d" ... (plain text)
-    QString page;    // the result with the totals and the title in place, no style head
+    QString title; // "Period Summary for 'name' - From d To d" ... (plain text)
+    QString page; // the result with the totals and the title in place, no style head
     FigureSum inTotal;
     FigureSum outTotal;
     // An amount that could not be read, or a sum out of range, is shown as
@@ -74,16 +74,15 @@ public:
     // The group is found by its name as written; its member list is read
     // as codes and never handed to the template as it stands.
     bool build(const XmlDocument& data, const QDate& from, const QDate& to,
-               const SummarySubject& subject, SummaryResult* result, Error* error,
-               const QLocale& locale = QLocale::system());
+        const SummarySubject& subject, SummaryResult* result, Error* error,
+        const QLocale& locale = QLocale::system());
 
     // What the template is given: the subject's account heads and, in a
     // Figures section, one f per head with its Code and its Opening, In,
     // Out and Closing figures as page text. Sets the totals and trouble of
     // the result.
     static XmlDocument SummaryBook(const XmlDocument& data, int from, int to,
-                                   const SummarySubject& subject, const XmlNode& group,
-                                   SummaryResult* result);
+        const SummarySubject& subject, const XmlNode& group, SummaryResult* result);
 
     ReportTemplate& reportTemplate() { return m_template; }
 

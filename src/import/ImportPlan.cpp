@@ -49,7 +49,8 @@ struct Suggestion
     QString why() const
     {
         return QStringLiteral("From the transaction of ") + dateText(date) + QStringLiteral(" No ")
-            + QString::number(number) + QStringLiteral(": ") + QString::fromUtf8(narration).left(80);
+            + QString::number(number) + QStringLiteral(": ")
+            + QString::fromUtf8(narration).left(80);
     }
 };
 
@@ -58,10 +59,14 @@ struct Suggestion
 QString LineStatusWord(LineStatus status)
 {
     switch (status) {
-    case LineStatus::New: return QStringLiteral("new");
-    case LineStatus::InBook: return QStringLiteral("dup");
-    case LineStatus::Repeated: return QStringLiteral("repeat");
-    case LineStatus::Error: return QStringLiteral("error");
+    case LineStatus::New:
+        return QStringLiteral("new");
+    case LineStatus::InBook:
+        return QStringLiteral("dup");
+    case LineStatus::Repeated:
+        return QStringLiteral("repeat");
+    case LineStatus::Error:
+        return QStringLiteral("error");
     }
     return {};
 }
@@ -89,14 +94,14 @@ QString PayeeKey(const QString& text)
 
 QString StatementNarration(const StatementLine& line)
 {
-    const QString joined = line.memo.isEmpty() || line.memo == line.payee
-        ? line.payee
-        : line.payee.isEmpty() ? line.memo : line.payee + QLatin1Char(' ') + line.memo;
+    const QString joined = line.memo.isEmpty() || line.memo == line.payee ? line.payee
+        : line.payee.isEmpty()                                            ? line.memo
+                               : line.payee + QLatin1Char(' ') + line.memo;
     return NarrationText(joined.simplified());
 }
 
-ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Statement& statement,
-                            int days)
+ImportPlan ImportPlan::make(
+    const XmlDocument& document, int account, const Statement& statement, int days)
 {
     ImportPlan plan;
     plan.m_account = account;
@@ -107,10 +112,11 @@ ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Stat
     QHash<QString, TransactionKey> remembered;
     if (const XmlNode imported = document.documentElement().selectSingleNode(kImported)) {
         imported.visitChildElements({QByteArrayLiteral("Ac"), QByteArrayLiteral("Id"),
-                                     QByteArrayLiteral("dt"), QByteArrayLiteral("No")},
+                                        QByteArrayLiteral("dt"), QByteArrayLiteral("No")},
             [&](const QList<QByteArrayView>& v, QByteArrayView) {
                 if (v.at(0) == code && !v.at(1).isEmpty())
-                    remembered.insert(QString::fromUtf8(v.at(1)), {parseInt(v.at(2)), parseInt(v.at(3))});
+                    remembered.insert(
+                        QString::fromUtf8(v.at(1)), {parseInt(v.at(2)), parseInt(v.at(3))});
             });
     }
 
@@ -121,8 +127,9 @@ ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Stat
     int position = 0;
     const XmlNode trans = document.selectSingleNode(QStringLiteral("/Data/Trans"));
     if (trans) {
-        trans.visitChildElements({QByteArrayLiteral("No"), QByteArrayLiteral("dt"), QByteArrayLiteral("fAc"),
-                                  QByteArrayLiteral("tAc"), QByteArrayLiteral("Nar")},
+        trans.visitChildElements(
+            {QByteArrayLiteral("No"), QByteArrayLiteral("dt"), QByteArrayLiteral("fAc"),
+                QByteArrayLiteral("tAc"), QByteArrayLiteral("Nar")},
             [&](const QList<QByteArrayView>& v, QByteArrayView text) {
                 ++position;
                 const bool out = v.at(2) == code;
@@ -156,7 +163,7 @@ ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Stat
     }
     for (auto& list : candidates)
         std::sort(list.begin(), list.end(),
-                  [](const Candidate& a, const Candidate& b) { return a.day < b.day; });
+            [](const Candidate& a, const Candidate& b) { return a.day < b.day; });
 
     auto useKey = [&](const TransactionKey& key) {
         const auto list = byKey.constFind(qint64(key.date) * 1000000 + key.number);
@@ -168,7 +175,7 @@ ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Stat
         }
     };
 
-    QHash<QString, int> seenIds;         // bank id -> its first line
+    QHash<QString, int> seenIds; // bank id -> its first line
     QHash<QString, int> fingerprintUses; // equal lines get their own fingerprints
     plan.m_lines.reserve(statement.lines.size());
     for (const StatementLine& source : statement.lines) {
@@ -182,7 +189,8 @@ ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Stat
             continue;
         }
         if (!source.id.isEmpty()) {
-            line.key = (statement.format == StatementFormat::Ofx ? QStringLiteral("ofx:") : QStringLiteral("ref:"))
+            line.key = (statement.format == StatementFormat::Ofx ? QStringLiteral("ofx:")
+                                                                 : QStringLiteral("ref:"))
                 + source.id;
             if (const auto first = seenIds.constFind(line.key); first != seenIds.cend()) {
                 line.status = LineStatus::Repeated;
@@ -196,8 +204,9 @@ ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Stat
                 + source.amount.toText() + QLatin1Char('|') + line.narration;
             const int occurrence = ++fingerprintUses[base];
             line.key = QStringLiteral("fp:")
-                + QString::fromLatin1(QCryptographicHash::hash((base + QLatin1Char('|') + QString::number(occurrence)).toUtf8(),
-                                                               QCryptographicHash::Sha1)
+                + QString::fromLatin1(QCryptographicHash::hash(
+                    (base + QLatin1Char('|') + QString::number(occurrence)).toUtf8(),
+                    QCryptographicHash::Sha1)
                                           .toHex());
         }
         if (const auto known = remembered.constFind(line.key); known != remembered.cend()) {
@@ -206,11 +215,12 @@ ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Stat
             useKey(*known);
         } else {
             const Money magnitude = source.amount.isNegative() ? -source.amount : source.amount;
-            const auto list = candidates.find(CandidateKey {source.amount.isNegative(), magnitude.units()});
+            const auto list
+                = candidates.find(CandidateKey {source.amount.isNegative(), magnitude.units()});
             if (list != candidates.end()) {
                 const qint64 day = source.date.toJulianDay();
                 auto it = std::lower_bound(list->begin(), list->end(), day - days,
-                                           [](const Candidate& c, qint64 d) { return c.day < d; });
+                    [](const Candidate& c, qint64 d) { return c.day < d; });
                 Candidate* best = nullptr;
                 for (; it != list->end() && it->day <= day + days; ++it) {
                     if (!it->used && (!best || std::abs(it->day - day) < std::abs(best->day - day)))
@@ -229,7 +239,8 @@ ImportPlan ImportPlan::make(const XmlDocument& document, int account, const Stat
         if (!payee.isEmpty()) {
             auto found = suggestions.constFind(payee);
             if (found == suggestions.cend())
-                found = suggestions.constFind(QStringLiteral("1:") + payee.section(QLatin1Char(' '), 0, 0));
+                found = suggestions.constFind(
+                    QStringLiteral("1:") + payee.section(QLatin1Char(' '), 0, 0));
             if (found != suggestions.cend() && found->other != account) {
                 line.other = found->other;
                 line.otherFrom = SuggestionSource::Book;
@@ -248,7 +259,8 @@ void ImportPlan::suggestFromImport()
     for (ImportLine& line : m_lines) {
         if (line.status == LineStatus::Error)
             continue;
-        const QString payee = PayeeKey(line.source.payee.isEmpty() ? line.narration : line.source.payee);
+        const QString payee
+            = PayeeKey(line.source.payee.isEmpty() ? line.narration : line.source.payee);
         if (payee.isEmpty())
             continue;
         if (line.otherFrom == SuggestionSource::ThisImport) {
@@ -355,7 +367,8 @@ ImportCounts ApplyImport(XmlDocument& document, const ImportPlan& plan)
         // One pairing per bank account: a later choice replaces the earlier one.
         for (XmlNode b = imported.firstChildElement(); b;) {
             const XmlNode next = b.nextSiblingElement();
-            if (b.name() == QStringLiteral("b") && b.attribute(QStringLiteral("Id")) == plan.bankAccountId())
+            if (b.name() == QStringLiteral("b")
+                && b.attribute(QStringLiteral("Id")) == plan.bankAccountId())
                 imported.removeChild(b);
             b = next;
         }

@@ -28,14 +28,15 @@ struct ImportLine
 {
     StatementLine source;
     LineStatus status = LineStatus::New;
-    QString narration;      // as it will be stored
-    QString key;            // the id remembered in the book: "ofx:" + FITID, "ref:" + reference, or "fp:" + fingerprint
-    TransactionKey match;   // InBook: the transaction it matched
-    QString reason;         // Error: why; Repeated: the line it repeats
-    int other = 0;          // the other account; 0 none
+    QString narration; // as it will be stored
+    QString key; // the id remembered in the book: "ofx:" + FITID, "ref:" + reference, or "fp:" +
+                 // fingerprint
+    TransactionKey match; // InBook: the transaction it matched
+    QString reason; // Error: why; Repeated: the line it repeats
+    int other = 0; // the other account; 0 none
     SuggestionSource otherFrom = SuggestionSource::None;
-    QString otherWhy;       // the suggestion's origin, for a tool tip
-    bool include = false;   // New lines start checked
+    QString otherWhy; // the suggestion's origin, for a tool tip
+    bool include = false; // New lines start checked
 
     // Money out of the statement's account: From it To the other account.
     bool moneyOut() const { return source.amount.isNegative(); }
@@ -58,7 +59,7 @@ public:
     // Reads the book once (the account's transactions and the Imported
     // section) and decides every line. days: the matching window (kMatchDays).
     static ImportPlan make(const XmlDocument& document, int account, const Statement& statement,
-                           int days = kMatchDays);
+        int days = kMatchDays);
 
     int account() const { return m_account; }
     const QString& bankAccountId() const { return m_bankAccountId; }
@@ -84,10 +85,10 @@ private:
 struct ImportCounts
 {
     int imported = 0;
-    int inBook = 0;   // left out because already in the book
-    int leftOut = 0;  // every other line not imported
+    int inBook = 0; // left out because already in the book
+    int leftOut = 0; // every other line not imported
     QList<TransactionKey> keys; // of the transactions made, in line order
-    bool changed = false;       // the book was changed and needs saving
+    bool changed = false; // the book was changed and needs saving
 };
 
 // Writes every included line that has another account (and is not in

@@ -16,7 +16,8 @@ const QString kSection = QStringLiteral("ImportProfiles");
 QString headerId(const QString& headerKey)
 {
     return QStringLiteral("header-")
-        + QString::fromLatin1(QCryptographicHash::hash(headerKey.toUtf8(), QCryptographicHash::Sha1).toHex());
+        + QString::fromLatin1(
+            QCryptographicHash::hash(headerKey.toUtf8(), QCryptographicHash::Sha1).toHex());
 }
 
 // Profile names as settings keys: the name's letters kept readable.
@@ -30,8 +31,9 @@ QString profileId(const QString& name)
 int ImportMatchDays()
 {
     bool ok = false;
-    const int days = GetSetting(QStringLiteral("Import"), QStringLiteral("MatchDays"),
-                                QString::number(kMatchDays)).toInt(&ok);
+    const int days = GetSetting(
+        QStringLiteral("Import"), QStringLiteral("MatchDays"), QString::number(kMatchDays))
+                         .toInt(&ok);
     return ok && days >= 0 && days <= 30 ? days : kMatchDays;
 }
 
@@ -49,7 +51,8 @@ void SaveCsvProfile(const QString& name, const CsvMapping& mapping, const QStrin
     QStringList names = CsvProfileNames();
     if (!names.contains(name)) {
         names.append(name);
-        values.append({kSection, QStringLiteral("names"), QString::fromLatin1(names.join(QLatin1Char('\n')).toUtf8().toBase64())});
+        values.append({kSection, QStringLiteral("names"),
+            QString::fromLatin1(names.join(QLatin1Char('\n')).toUtf8().toBase64())});
     }
     SaveSettings(values);
 }
@@ -64,7 +67,8 @@ QStringList CsvProfileNames()
     const QString text = GetSetting(kSection, QStringLiteral("names"));
     if (text.isEmpty())
         return {};
-    return QString::fromUtf8(QByteArray::fromBase64(text.toLatin1())).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(QByteArray::fromBase64(text.toLatin1()))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 } // namespace qb

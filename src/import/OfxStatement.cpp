@@ -5,12 +5,11 @@
 // the local time zone. Its amount only checks that both readings agree.
 
 #include <cmath>
+#include <libofx/libofx.h>
 
 #include <QDir>
 #include <QStringDecoder>
 #include <QTemporaryFile>
-
-#include <libofx/libofx.h>
 
 #include "import/Statement.h"
 
@@ -46,7 +45,8 @@ QString decodeEntities(QString text)
             continue;
         }
         const qsizetype semi = text.indexOf(QLatin1Char(';'), i);
-        const QString entity = semi > i && semi - i < 10 ? text.mid(i + 1, semi - i - 1) : QString();
+        const QString entity
+            = semi > i && semi - i < 10 ? text.mid(i + 1, semi - i - 1) : QString();
         QString replacement;
         if (entity == QStringLiteral("amp"))
             replacement = QStringLiteral("&");
@@ -60,8 +60,9 @@ QString decodeEntities(QString text)
             replacement = QStringLiteral("'");
         else if (entity.startsWith(QLatin1Char('#'))) {
             bool ok = false;
-            const uint code = entity.startsWith(QStringLiteral("#x")) ? entity.mid(2).toUInt(&ok, 16)
-                                                                      : entity.mid(1).toUInt(&ok);
+            const uint code = entity.startsWith(QStringLiteral("#x"))
+                ? entity.mid(2).toUInt(&ok, 16)
+                : entity.mid(1).toUInt(&ok);
             if (ok && code > 0 && code < 0x110000) {
                 const char32_t c = code;
                 replacement = QString::fromUcs4(&c, 1);
@@ -107,7 +108,8 @@ bool scanOfx(const QByteArray& bytes, RawStatement* raw, StatementError* error)
         }
         const QByteArray tag = bytes.mid(i + 1, close - i - 1).trimmed().toUpper();
         qsizetype next = bytes.indexOf('<', close);
-        const QByteArrayView value = QByteArrayView(bytes).sliced(close + 1, (next < 0 ? bytes.size() : next) - close - 1);
+        const QByteArrayView value
+            = QByteArrayView(bytes).sliced(close + 1, (next < 0 ? bytes.size() : next) - close - 1);
         if (tag.startsWith('?') || tag.startsWith('!')) {
             i = next;
             continue;
@@ -118,7 +120,8 @@ bool scanOfx(const QByteArray& bytes, RawStatement* raw, StatementError* error)
             sawEnd = true;
         } else if (tag == "STMTTRN") {
             if (inTransaction) {
-                *error = {current.line, QStringLiteral("a STMTTRN is not closed before the next one")};
+                *error
+                    = {current.line, QStringLiteral("a STMTTRN is not closed before the next one")};
                 return false;
             }
             inTransaction = true;
@@ -155,11 +158,13 @@ bool scanOfx(const QByteArray& bytes, RawStatement* raw, StatementError* error)
         return false;
     }
     if (inTransaction) {
-        *error = {current.line, QStringLiteral("the OFX statement is cut off inside this transaction")};
+        *error = {
+            current.line, QStringLiteral("the OFX statement is cut off inside this transaction")};
         return false;
     }
     if (!sawEnd) {
-        *error = {lineAt(bytes.size()), QStringLiteral("the OFX statement is cut off (no </OFX> at its end)")};
+        *error = {lineAt(bytes.size()),
+            QStringLiteral("the OFX statement is cut off (no </OFX> at its end)")};
         return false;
     }
     return true;
@@ -203,7 +208,8 @@ bool readWithLibofx(const QByteArray& bytes, LibofxResult* result, StatementErro
     // libofx reads files only.
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/qb-statement-XXXXXX.ofx"));
     if (!file.open() || file.write(bytes) != bytes.size() || !file.flush()) {
-        *error = {0, QStringLiteral("the statement could not be handed to libofx: ") + file.errorString()};
+        *error = {0,
+            QStringLiteral("the statement could not be handed to libofx: ") + file.errorString()};
         return false;
     }
     file.close();
@@ -237,10 +243,10 @@ bool ReadOfxStatement(const QByteArray& bytes, Statement* statement, StatementEr
     if (read.transactions.size() != raw.transactions.size()) {
         const qsizetype first = std::min(read.transactions.size(), raw.transactions.size());
         *error = {raw.transactions.value(first).line,
-                  QStringLiteral("libofx read ") + QString::number(read.transactions.size())
-                      + QStringLiteral(" transactions where the file holds ")
-                      + QString::number(raw.transactions.size())
-                      + QStringLiteral(" (the OFX is damaged)")};
+            QStringLiteral("libofx read ") + QString::number(read.transactions.size())
+                + QStringLiteral(" transactions where the file holds ")
+                + QString::number(raw.transactions.size())
+                + QStringLiteral(" (the OFX is damaged)")};
         return false;
     }
     // The account number as the bank writes it (libofx joins bank, branch and account ids).
@@ -258,19 +264,23 @@ bool ReadOfxStatement(const QByteArray& bytes, Statement* statement, StatementEr
         const QString day = r.date.left(8);
         s.date = day.size() == 8 ? ParseStatementDate(day, DateOrder::YearMonthDay) : QDate();
         if (!s.date.isValid())
-            s.error = QStringLiteral("the date \"") + r.date.left(40) + QStringLiteral("\" is not a date");
-        const bool comma = r.amount.contains(QLatin1Char(',')) && !r.amount.contains(QLatin1Char('.'));
+            s.error = QStringLiteral("the date \"") + r.date.left(40)
+                + QStringLiteral("\" is not a date");
+        const bool comma
+            = r.amount.contains(QLatin1Char(',')) && !r.amount.contains(QLatin1Char('.'));
         const std::optional<Money> amount = ParseStatementAmount(r.amount, comma);
         if (!amount) {
             if (s.error.isEmpty())
-                s.error = QStringLiteral("the amount \"") + r.amount.left(40) + QStringLiteral("\" is not a number");
+                s.error = QStringLiteral("the amount \"") + r.amount.left(40)
+                    + QStringLiteral("\" is not a number");
         } else {
             // Both readings of the same STMTTRN agree to the cent, or the
             // lines were paired wrongly and nothing is taken.
             const double text = double(amount->units()) / double(Money::kScale);
             if (t.amountValid && std::fabs(text - t.amount) > 0.005) {
-                *error = {r.line, QStringLiteral("the amount ") + r.amount
-                                      + QStringLiteral(" does not match what libofx read")};
+                *error = {r.line,
+                    QStringLiteral("the amount ") + r.amount
+                        + QStringLiteral(" does not match what libofx read")};
                 return false;
             }
             s.amount = *amount;

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <csv.h>
 
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
-
-#include <csv.h>
 
 namespace qb {
 
@@ -43,7 +42,8 @@ bool checkText(const QByteArray& bytes, StatementError* error)
     const qsizetype zero = bytes.indexOf('\0');
     if (zero < 0)
         return true;
-    *error = {lineOfOffset(bytes, zero), QStringLiteral("this is not a text file (it holds a zero byte)")};
+    *error = {lineOfOffset(bytes, zero),
+        QStringLiteral("this is not a text file (it holds a zero byte)")};
     return false;
 }
 
@@ -75,8 +75,9 @@ QDate calendarDate(int year, int month, int day)
 
 QString StatementError::text() const
 {
-    return line > 0 ? QStringLiteral("line ") + QString::number(line) + QStringLiteral(": ") + reason
-                    : reason;
+    return line > 0
+        ? QStringLiteral("line ") + QString::number(line) + QStringLiteral(": ") + reason
+        : reason;
 }
 
 std::optional<StatementFormat> StatementFormatFromName(const QString& name)
@@ -121,9 +122,12 @@ std::optional<DateOrder> DateOrderFromName(const QString& name)
 QString DateOrderName(DateOrder order)
 {
     switch (order) {
-    case DateOrder::DayMonthYear: return QStringLiteral("dmy");
-    case DateOrder::MonthDayYear: return QStringLiteral("mdy");
-    case DateOrder::YearMonthDay: return QStringLiteral("ymd");
+    case DateOrder::DayMonthYear:
+        return QStringLiteral("dmy");
+    case DateOrder::MonthDayYear:
+        return QStringLiteral("mdy");
+    case DateOrder::YearMonthDay:
+        return QStringLiteral("ymd");
     }
     return {};
 }
@@ -137,7 +141,8 @@ QDate ParseStatementDate(const QString& text, DateOrder order)
         date.truncate(cut);
     if (order == DateOrder::YearMonthDay && date.size() == 8 && allDigits(date))
         return calendarDate(date.left(4).toInt(), date.mid(4, 2).toInt(), date.mid(6, 2).toInt());
-    static const QRegularExpression parts(QStringLiteral("^(\\d{1,4})([/.-])(\\d{1,2})\\2(\\d{1,4})$"));
+    static const QRegularExpression parts(
+        QStringLiteral("^(\\d{1,4})([/.-])(\\d{1,2})\\2(\\d{1,4})$"));
     const QRegularExpressionMatch m = parts.match(date);
     if (!m.hasMatch())
         return {};
@@ -215,17 +220,16 @@ QString CsvMapping::toText() const
     for (int c : textColumns)
         text << QString::number(c + 1);
     const QString sep = separator == '\t' ? QStringLiteral("tab") : QString(QLatin1Char(separator));
-    return QStringList {QStringLiteral("sep=") + sep,
-               QStringLiteral("quote=") + QLatin1Char(quote),
-               QStringLiteral("header=") + (header ? QStringLiteral("1") : QStringLiteral("0")),
-               QStringLiteral("date=") + QString::number(dateColumn + 1),
-               QStringLiteral("order=") + (dateOrder ? DateOrderName(*dateOrder) : QString()),
-               QStringLiteral("amount=") + QString::number(amountColumn + 1),
-               QStringLiteral("out=") + QString::number(outColumn + 1),
-               QStringLiteral("in=") + QString::number(inColumn + 1),
-               QStringLiteral("comma=") + (decimalComma ? QStringLiteral("1") : QStringLiteral("0")),
-               QStringLiteral("text=") + text.join(QLatin1Char(',')),
-               QStringLiteral("ref=") + QString::number(referenceColumn + 1)}
+    return QStringList {QStringLiteral("sep=") + sep, QStringLiteral("quote=") + QLatin1Char(quote),
+        QStringLiteral("header=") + (header ? QStringLiteral("1") : QStringLiteral("0")),
+        QStringLiteral("date=") + QString::number(dateColumn + 1),
+        QStringLiteral("order=") + (dateOrder ? DateOrderName(*dateOrder) : QString()),
+        QStringLiteral("amount=") + QString::number(amountColumn + 1),
+        QStringLiteral("out=") + QString::number(outColumn + 1),
+        QStringLiteral("in=") + QString::number(inColumn + 1),
+        QStringLiteral("comma=") + (decimalComma ? QStringLiteral("1") : QStringLiteral("0")),
+        QStringLiteral("text=") + text.join(QLatin1Char(',')),
+        QStringLiteral("ref=") + QString::number(referenceColumn + 1)}
         .join(QLatin1Char('\x1f'));
 }
 
@@ -241,7 +245,9 @@ std::optional<CsvMapping> CsvMapping::fromText(const QString& text)
         const QString value = part.mid(eq + 1);
         const int column = value.toInt() - 1;
         if (key == QStringLiteral("sep"))
-            m.separator = value == QStringLiteral("tab") ? '\t' : value.isEmpty() ? ',' : char(value.at(0).toLatin1());
+            m.separator = value == QStringLiteral("tab") ? '\t'
+                : value.isEmpty()                        ? ','
+                                                         : char(value.at(0).toLatin1());
         else if (key == QStringLiteral("quote"))
             m.quote = value.isEmpty() ? '"' : char(value.at(0).toLatin1());
         else if (key == QStringLiteral("header"))
@@ -284,7 +290,7 @@ struct CsvCollector
 {
     StatementError refused;
     const QByteArray* bytes = nullptr;
-    TextDecoder decode{QByteArray()};
+    TextDecoder decode {QByteArray()};
     CsvRows* out = nullptr;
     QStringList row;
     int rowLine = 0;
@@ -299,9 +305,13 @@ void csvField(void* data, size_t size, void* context)
         return;
     const QByteArrayView field(static_cast<const char*>(data), qsizetype(size));
     if (c->row.size() >= kMaxCsvColumns || size > kMaxCsvField) {
-        c->refused = {c->row.isEmpty() ? c->feeding - int(std::count(field.begin(), field.end(), '\n')) : c->rowLine,
-                      size > kMaxCsvField ? QStringLiteral("a field is longer than a million characters: this is no statement")
-                                          : QStringLiteral("a row has more than 1000 columns: this is no statement")};
+        c->refused
+            = {c->row.isEmpty() ? c->feeding - int(std::count(field.begin(), field.end(), '\n'))
+                                : c->rowLine,
+                size > kMaxCsvField
+                    ? QStringLiteral(
+                        "a field is longer than a million characters: this is no statement")
+                    : QStringLiteral("a row has more than 1000 columns: this is no statement")};
         return;
     }
     if (c->row.isEmpty())
@@ -322,7 +332,7 @@ void csvRowEnd(int, void* context)
 }
 
 bool readCsvRows(const QByteArray& bytes, char separator, char quote, CsvRows* rows,
-                 StatementError* error, qsizetype limit)
+    StatementError* error, qsizetype limit)
 {
     *rows = {};
     csv_parser parser;
@@ -373,8 +383,8 @@ bool readCsvRows(const QByteArray& bytes, char separator, char quote, CsvRows* r
 
 } // namespace
 
-bool ReadCsvRows(const QByteArray& bytes, char separator, char quote, CsvRows* rows,
-                 StatementError* error)
+bool ReadCsvRows(
+    const QByteArray& bytes, char separator, char quote, CsvRows* rows, StatementError* error)
 {
     return readCsvRows(bytes, separator, quote, rows, error, -1);
 }
@@ -433,7 +443,7 @@ QList<DateOrder> dateOrdersOf(const QList<QStringList>& rows, int column)
     int best = 0;
     QList<std::pair<DateOrder, int>> reads;
     for (const DateOrder order :
-         {DateOrder::DayMonthYear, DateOrder::MonthDayYear, DateOrder::YearMonthDay}) {
+        {DateOrder::DayMonthYear, DateOrder::MonthDayYear, DateOrder::YearMonthDay}) {
         int read = 0;
         for (const QStringList& row : rows) {
             const QString value = row.value(column).trimmed();
@@ -481,7 +491,7 @@ CsvMapping GuessCsvMapping(const QByteArray& bytes, QString* ambiguity)
     auto hasDate = [](const QStringList& row) {
         for (const QString& v : row) {
             for (const DateOrder o :
-                 {DateOrder::DayMonthYear, DateOrder::MonthDayYear, DateOrder::YearMonthDay}) {
+                {DateOrder::DayMonthYear, DateOrder::MonthDayYear, DateOrder::YearMonthDay}) {
                 if (ParseStatementDate(v, o).isValid())
                     return true;
             }
@@ -502,21 +512,20 @@ CsvMapping GuessCsvMapping(const QByteArray& bytes, QString* ambiguity)
         if (orders.size() == 1)
             m.dateOrder = orders.first();
         else if (ambiguity)
-            *ambiguity = QStringLiteral("the date order (every date reads as ")
-                + [&] {
-                      QStringList names;
-                      for (DateOrder o : orders)
-                          names << DateOrderName(o);
-                      return names.join(QStringLiteral(" and "));
-                  }()
-                + QLatin1Char(')');
+            *ambiguity = QStringLiteral("the date order (every date reads as ") + [&] {
+                QStringList names;
+                for (DateOrder o : orders)
+                    names << DateOrderName(o);
+                return names.join(QStringLiteral(" and "));
+            }() + QLatin1Char(')');
     }
 
     // Decimal comma: amounts like "12,50" and none like "12.50".
     int commaLike = 0;
     int pointLike = 0;
     static const QRegularExpression commaEnd(QStringLiteral("^[-+(]?[\\d. ]*\\d,\\d{1,2}\\)?-?$"));
-    static const QRegularExpression pointEnd(QStringLiteral("^[-+(]?[\\d, ]*\\d\\.\\d{1,2}\\)?-?$"));
+    static const QRegularExpression pointEnd(
+        QStringLiteral("^[-+(]?[\\d, ]*\\d\\.\\d{1,2}\\)?-?$"));
     for (const QStringList& row : rows) {
         for (int c = 0; c < row.size(); ++c) {
             if (c == m.dateColumn)
@@ -564,14 +573,16 @@ CsvMapping GuessCsvMapping(const QByteArray& bytes, QString* ambiguity)
         }
         if (!exclusive)
             continue;
-        const bool bIsOut = headerNamed(header.value(b), {"out", "debit", "withdraw", "paid", "soll", "ausgang", "payment"});
+        const bool bIsOut = headerNamed(
+            header.value(b), {"out", "debit", "withdraw", "paid", "soll", "ausgang", "payment"});
         m.outColumn = bIsOut ? b : a;
         m.inColumn = bIsOut ? a : b;
     }
     if (m.outColumn < 0 && !numeric.isEmpty()) {
         m.amountColumn = numeric.first();
         for (int c : numeric) {
-            if (headerNamed(header.value(c), {"amount", "betrag", "montant", "importe", "bedrag"})) {
+            if (headerNamed(
+                    header.value(c), {"amount", "betrag", "montant", "importe", "bedrag"})) {
                 m.amountColumn = c;
                 break;
             }
@@ -597,8 +608,8 @@ QString CsvHeaderKey(const QByteArray& bytes, const CsvMapping& mapping)
     return first.rows.isEmpty() ? QString() : first.rows.first().join(QLatin1Char('\x1f'));
 }
 
-bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statement* statement,
-                      StatementError* error)
+bool ReadCsvStatement(
+    const QByteArray& bytes, const CsvMapping& mapping, Statement* statement, StatementError* error)
 {
     *statement = {};
     statement->format = StatementFormat::Csv;
@@ -607,8 +618,9 @@ bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statem
     if (!ReadCsvRows(bytes, mapping.separator, mapping.quote, &rows, error))
         return false;
     if (mapping.dateColumn < 0 || !mapping.dateOrder) {
-        *error = {0, mapping.dateColumn < 0 ? QStringLiteral("no date column is chosen")
-                                            : QStringLiteral("the date order is not chosen")};
+        *error = {0,
+            mapping.dateColumn < 0 ? QStringLiteral("no date column is chosen")
+                                   : QStringLiteral("the date order is not chosen")};
         return false;
     }
     if (mapping.amountColumn < 0 && (mapping.outColumn < 0 || mapping.inColumn < 0)) {
@@ -620,12 +632,14 @@ bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statem
     for (qsizetype r = mapping.header ? 1 : 0; r < rows.rows.size(); ++r) {
         const QStringList& row = rows.rows.at(r);
         const int line = rows.lines.at(r);
-        if (std::all_of(row.cbegin(), row.cend(), [](const QString& f) { return f.trimmed().isEmpty(); }))
+        if (std::all_of(
+                row.cbegin(), row.cend(), [](const QString& f) { return f.trimmed().isEmpty(); }))
             continue;
         if (row.size() < needed) {
-            *error = {line, QStringLiteral("has ") + QString::number(row.size())
-                                + (row.size() == 1 ? QStringLiteral(" column") : QStringLiteral(" columns"))
-                                + QStringLiteral(", the mapping needs ") + QString::number(needed)};
+            *error = {line,
+                QStringLiteral("has ") + QString::number(row.size())
+                    + (row.size() == 1 ? QStringLiteral(" column") : QStringLiteral(" columns"))
+                    + QStringLiteral(", the mapping needs ") + QString::number(needed)};
             return false;
         }
         StatementLine s;
@@ -633,7 +647,8 @@ bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statem
         const QString dateText = row.at(mapping.dateColumn).trimmed();
         s.date = ParseStatementDate(dateText, *mapping.dateOrder);
         if (!s.date.isValid())
-            s.error = QStringLiteral("the date ") + quotedValue(dateText) + QStringLiteral(" is not a date");
+            s.error = QStringLiteral("the date ") + quotedValue(dateText)
+                + QStringLiteral(" is not a date");
         std::optional<Money> amount;
         QString amountText;
         if (mapping.amountColumn >= 0) {
@@ -642,8 +657,10 @@ bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statem
         } else {
             const QString out = row.at(mapping.outColumn).trimmed();
             const QString in = row.at(mapping.inColumn).trimmed();
-            const std::optional<Money> o = out.isEmpty() ? Money() : ParseStatementAmount(out, mapping.decimalComma);
-            const std::optional<Money> i = in.isEmpty() ? Money() : ParseStatementAmount(in, mapping.decimalComma);
+            const std::optional<Money> o
+                = out.isEmpty() ? Money() : ParseStatementAmount(out, mapping.decimalComma);
+            const std::optional<Money> i
+                = in.isEmpty() ? Money() : ParseStatementAmount(in, mapping.decimalComma);
             amountText = out.isEmpty() ? in : out;
             if (o && i && !o->isZero() && !i->isZero()) {
                 if (s.error.isEmpty())
@@ -657,7 +674,8 @@ bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statem
         if (amount)
             s.amount = *amount;
         else if (s.error.isEmpty())
-            s.error = QStringLiteral("the amount ") + quotedValue(amountText) + QStringLiteral(" is not a number");
+            s.error = QStringLiteral("the amount ") + quotedValue(amountText)
+                + QStringLiteral(" is not a number");
         if (s.error.isEmpty() && s.amount.isZero())
             s.error = QStringLiteral("zero amount");
         QStringList texts;
@@ -692,7 +710,8 @@ QifDate readQifDate(QString text)
 {
     text.remove(QLatin1Char(' '));
     static const QRegularExpression yearFirst(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
-    static const QRegularExpression yearLast(QStringLiteral("^(\\d{1,2})[/.-](\\d{1,2})(['/.-])(\\d{2}|\\d{4})$"));
+    static const QRegularExpression yearLast(
+        QStringLiteral("^(\\d{1,2})[/.-](\\d{1,2})(['/.-])(\\d{2}|\\d{4})$"));
     QifDate d;
     if (const auto m = yearFirst.match(text); m.hasMatch()) {
         d = {m.captured(2).toInt(), m.captured(3).toInt(), m.captured(1).toInt(), true, true};
@@ -794,7 +813,8 @@ bool ReadQifStatement(const QByteArray& bytes, Statement* statement, StatementEr
         // Other fields (number, category, address, splits) are not imported.
     }
     if (current.any) {
-        *error = {lineNo, QStringLiteral("the last transaction does not end with ^ (the file is cut off)")};
+        *error = {lineNo,
+            QStringLiteral("the last transaction does not end with ^ (the file is cut off)")};
         return false;
     }
     if (!sawType) {
@@ -810,8 +830,9 @@ bool ReadQifStatement(const QByteArray& bytes, Statement* statement, StatementEr
             continue;
         const QifDate d = readQifDate(p.dateText);
         if (!d.read) {
-            *error = {p.dateLine, QStringLiteral("the date ") + quotedValue(p.dateText)
-                                      + QStringLiteral(" is in no form QIF dates take")};
+            *error = {p.dateLine,
+                QStringLiteral("the date ") + quotedValue(p.dateText)
+                    + QStringLiteral(" is in no form QIF dates take")};
             return false;
         }
         if (!d.yearFirst) {
@@ -830,7 +851,8 @@ bool ReadQifStatement(const QByteArray& bytes, Statement* statement, StatementEr
             s.date = d.yearFirst || !useDayMonth ? calendarDate(d.year, d.first, d.second)
                                                  : calendarDate(d.year, d.second, d.first);
             if (!s.date.isValid() && s.error.isEmpty())
-                s.error = QStringLiteral("the date ") + quotedValue(p.dateText) + QStringLiteral(" is not a date");
+                s.error = QStringLiteral("the date ") + quotedValue(p.dateText)
+                    + QStringLiteral(" is not a date");
         }
         if (!p.hasAmount && s.error.isEmpty())
             s.error = QStringLiteral("no amount");
@@ -842,7 +864,7 @@ bool ReadQifStatement(const QByteArray& bytes, Statement* statement, StatementEr
 }
 
 bool ReadStatement(const QByteArray& bytes, std::optional<StatementFormat> format,
-                   const CsvMapping& mapping, Statement* statement, StatementError* error)
+    const CsvMapping& mapping, Statement* statement, StatementError* error)
 {
     *error = {};
     if (bytes.trimmed().isEmpty()) {

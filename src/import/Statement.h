@@ -28,12 +28,12 @@ StatementFormat DetectStatementFormat(const QByteArray& bytes);
 struct StatementLine
 {
     int sourceLine = 0; // where the line starts in the file, from 1
-    QDate date;         // invalid when error says so
-    Money amount;       // negative: money out of the statement's account
+    QDate date; // invalid when error says so
+    Money amount; // negative: money out of the statement's account
     QString payee;
     QString memo;
-    QString id;         // the bank's id of the line (OFX FITID, a CSV reference); may be empty
-    QString error;      // why the line cannot be imported; empty when it can
+    QString id; // the bank's id of the line (OFX FITID, a CSV reference); may be empty
+    QString error; // why the line cannot be imported; empty when it can
 };
 
 struct Statement
@@ -67,7 +67,7 @@ struct CsvMapping
     int dateColumn = -1;
     std::optional<DateOrder> dateOrder;
     int amountColumn = -1; // one signed amount, or else
-    int outColumn = -1;    // money out and money in in two columns
+    int outColumn = -1; // money out and money in in two columns
     int inColumn = -1;
     bool decimalComma = false;
     QList<int> textColumns;
@@ -87,8 +87,8 @@ struct CsvRows
     QList<QStringList> rows;
     QList<int> lines;
 };
-bool ReadCsvRows(const QByteArray& bytes, char separator, char quote, CsvRows* rows,
-                 StatementError* error);
+bool ReadCsvRows(
+    const QByteArray& bytes, char separator, char quote, CsvRows* rows, StatementError* error);
 
 // The separator most rows of the first lines agree on: , ; tab or |.
 char DetectCsvSeparator(const QByteArray& bytes);
@@ -114,7 +114,7 @@ std::optional<Money> ParseStatementAmount(QString text, bool decimalComma);
 QDate ParseStatementDate(const QString& text, DateOrder order);
 
 bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statement* statement,
-                      StatementError* error);
+    StatementError* error);
 bool ReadQifStatement(const QByteArray& bytes, Statement* statement, StatementError* error);
 bool ReadOfxStatement(const QByteArray& bytes, Statement* statement, StatementError* error);
 
@@ -122,6 +122,6 @@ bool ReadOfxStatement(const QByteArray& bytes, Statement* statement, StatementEr
 // content; a CSV file read with mapping. False with the line and reason when
 // the file cannot be read or understood.
 bool ReadStatement(const QByteArray& bytes, std::optional<StatementFormat> format,
-                   const CsvMapping& mapping, Statement* statement, StatementError* error);
+    const CsvMapping& mapping, Statement* statement, StatementError* error);
 
 } // namespace qb

@@ -14,8 +14,7 @@ namespace qb {
 MasterWindow::MasterWindow(const BookContext& book, QWidget* parent)
     : DataWindow(parent)
     , m_book(book)
-{
-}
+{ }
 
 void MasterWindow::buildFrame(const QString& objectName, const QString& title)
 {

@@ -7,14 +7,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/sesPanel.h"
 #include "store/BookEdits.h"
 #include "store/BookSchema.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
-#include "windows/HtmlView.h"
 #include "store/MasterEdits.h"
 #include "store/UiServices.h"
-#include "controls/sesPanel.h"
+#include "windows/HtmlView.h"
 
 namespace qb {
 

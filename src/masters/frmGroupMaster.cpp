@@ -2,14 +2,14 @@
 
 #include <QPushButton>
 
+#include "masters/frmGroups.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
-#include "windows/HtmlView.h"
 #include "store/MasterEdits.h"
+#include "store/UiServices.h"
+#include "windows/HtmlView.h"
 #include "windows/Openers.h"
 #include "windows/ReportMenus.h"
-#include "store/UiServices.h"
-#include "masters/frmGroups.h"
 
 namespace qb {
 
@@ -71,7 +71,8 @@ void frmGroupMaster::recordLinkClicked(RecordLink link, const QString& rest)
     const XmlNode group = FindGroup(m_book.store.document(), GroupOfToken(rest));
     // A link to a group that is no longer there is ignored.
     if (group)
-        ShowGroupDialog(link == RecordLink::Edit ? frmGroups::ModeEdit : frmGroups::ModeDelete, group);
+        ShowGroupDialog(
+            link == RecordLink::Edit ? frmGroups::ModeEdit : frmGroups::ModeDelete, group);
 }
 
 void frmGroupMaster::otherLinkClicked(const QString& token)

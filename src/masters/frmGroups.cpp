@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "windows/BookChanges.h"
-#include "store/DataStore.h"
 #include "controls/KeyPreview.h"
+#include "store/DataStore.h"
 #include "store/MasterEdits.h"
 #include "store/UiServices.h"
+#include "windows/BookChanges.h"
 
 namespace qb {
 

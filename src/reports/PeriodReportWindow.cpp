@@ -78,13 +78,14 @@ void PeriodReportWindow::buildViewSwitch(const QStringList& chartNames)
             if (button->isEnabled())
                 button->click();
         });
-        button->setToolTip(button->text() + QStringLiteral(" (") + key.toString(QKeySequence::NativeText)
-                           + QLatin1Char(')'));
+        button->setToolTip(button->text() + QStringLiteral(" (")
+            + key.toString(QKeySequence::NativeText) + QLatin1Char(')'));
     };
-    const QStringList names = QStringList{QStringLiteral("Table")} + chartNames;
+    const QStringList names = QStringList {QStringLiteral("Table")} + chartNames;
     for (qsizetype i = 0; i < names.size(); ++i) {
         auto* button = new QPushButton(names.at(i), viewSwitch);
-        button->setObjectName(i == 0 ? QStringLiteral("cmdTable") : QStringLiteral("cmdChart%1").arg(i));
+        button->setObjectName(
+            i == 0 ? QStringLiteral("cmdTable") : QStringLiteral("cmdChart%1").arg(i));
         button->setCheckable(true);
         button->setAutoDefault(false);
         button->setChecked(i == 0);
@@ -137,7 +138,8 @@ void PeriodReportWindow::makeRoomForChart()
     // The frame around the window (its sub-window in the main window), grown
     // within the area that holds it, moved up where there is no room below.
     QWidget* frame = isWindow() || !parentWidget() ? this : parentWidget();
-    QRect area = frame->isWindow() ? frame->screen()->availableGeometry() : frame->parentWidget()->rect();
+    QRect area
+        = frame->isWindow() ? frame->screen()->availableGeometry() : frame->parentWidget()->rect();
     QRect g = frame->geometry();
     const int height = std::min(g.height() + extra, area.height());
     g.moveTop(std::max(area.top(), std::min(g.top(), area.bottom() + 1 - height)));

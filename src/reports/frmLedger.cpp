@@ -15,13 +15,13 @@
 
 #include "charts/ChartPanel.h"
 #include "controls/AccountCombo.h"
+#include "controls/DateBox.h"
+#include "engine/ShortDate.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
-#include "controls/DateBox.h"
+#include "store/Utilities.h"
 #include "windows/DateSelector.h"
 #include "windows/HtmlView.h"
-#include "engine/ShortDate.h"
-#include "store/Utilities.h"
 
 namespace qb {
 
@@ -169,8 +169,8 @@ bool frmLedger::buildReport(QString* page)
     setCaption(LedgerReport::Caption(name));
     Error error;
     const QDate from = dates()->fromDate(), to = dates()->toDate();
-    if (!m_report.build(book().store.document(), *code, name, from, to, DateDisplayExpression(),
-            page, &error))
+    if (!m_report.build(
+            book().store.document(), *code, name, from, to, DateDisplayExpression(), page, &error))
         return false;
     m_balanceChart = LedgerChartData(m_report.balancePoints(), name, from, to);
     return true;

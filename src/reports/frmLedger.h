@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "engine/LedgerReport.h"
-#include "windows/Openers.h"
 #include "reports/PeriodReportWindow.h"
+#include "windows/Openers.h"
 
 class QFrame;
 class QLabel;

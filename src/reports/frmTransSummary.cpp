@@ -2,26 +2,26 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QGroupBox>
-#include <QScrollBar>
-#include <QToolButton>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStackedWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "charts/ChartPanel.h"
 #include "controls/AccountCombo.h"
+#include "controls/DateBox.h"
+#include "engine/ReportPage.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
-#include "controls/DateBox.h"
+#include "store/UiServices.h"
 #include "windows/DateSelector.h"
 #include "windows/HtmlView.h"
-#include "engine/ReportPage.h"
-#include "store/UiServices.h"
 
 namespace qb {
 
@@ -83,10 +83,11 @@ void frmTransSummary::buildUi()
     inside->addSpacing(12);
     inside->addLayout(dates()->standardLayout());
     // The date controls are the window's children: move them into the frame.
-    for (QWidget* w : {static_cast<QWidget*>(dates()->lblFrom), static_cast<QWidget*>(dates()->debFrom),
-                       static_cast<QWidget*>(dates()->VScrollFrom), static_cast<QWidget*>(dates()->lblTo),
-                       static_cast<QWidget*>(dates()->debTo), static_cast<QWidget*>(dates()->VScrollTo),
-                       static_cast<QWidget*>(dates()->cmdDateSelect), static_cast<QWidget*>(dates()->Frame1)})
+    for (QWidget* w :
+        {static_cast<QWidget*>(dates()->lblFrom), static_cast<QWidget*>(dates()->debFrom),
+            static_cast<QWidget*>(dates()->VScrollFrom), static_cast<QWidget*>(dates()->lblTo),
+            static_cast<QWidget*>(dates()->debTo), static_cast<QWidget*>(dates()->VScrollTo),
+            static_cast<QWidget*>(dates()->cmdDateSelect), static_cast<QWidget*>(dates()->Frame1)})
         w->setParent(fraContainer);
 
     cmdRefresh = new QPushButton(QStringLiteral("Refre&sh"), this);
@@ -144,8 +145,8 @@ void frmTransSummary::Form_Load()
     if (!m_report.load(&error)) {
         // The window stays open but never builds a report.
         MsgBox(QStringLiteral("Error ") + QString::number(error.number) + QStringLiteral(" (")
-               + error.description
-               + QStringLiteral(") in procedure Form_Load of Form frmTransSummary at Line number :"));
+            + error.description
+            + QStringLiteral(") in procedure Form_Load of Form frmTransSummary at Line number :"));
         return;
     }
     showPlaceholder(PlaceholderText());
@@ -302,7 +303,8 @@ bool frmTransSummary::buildReport(QString* page)
         m_chartFrom = from;
         m_chartTo = to;
         m_groupChart.reset();
-        m_chartGroup = result.subjectFound && subject.accountCode <= 0 ? subject.groupName : QString();
+        m_chartGroup
+            = result.subjectFound && subject.accountCode <= 0 ? subject.groupName : QString();
         if (subject.accountCode > 0)
             m_inOutChart = MonthlyChartData(
                 book().store.document(), subject.accountCode, subject.accountName, from, to);

@@ -6,11 +6,11 @@
 
 #include <optional>
 
-#include "store/BookContext.h"
-#include "windows/Openers.h"
-#include "reports/PeriodReportWindow.h"
 #include "engine/ChartData.h"
 #include "engine/SummaryReport.h"
+#include "reports/PeriodReportWindow.h"
+#include "store/BookContext.h"
+#include "windows/Openers.h"
 
 class QComboBox;
 class QFrame;

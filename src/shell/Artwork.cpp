@@ -96,8 +96,8 @@ void drawFolder(QPainter& p, bool open)
     }
 }
 
-void drawBadge(QPainter& p, const QPointF& centre, qreal radius, const QColor& light,
-               const QColor& dark)
+void drawBadge(
+    QPainter& p, const QPointF& centre, qreal radius, const QColor& light, const QColor& dark)
 {
     QRadialGradient g(centre - QPointF(radius / 3, radius / 3), radius * 1.4);
     g.setColorAt(0, light);
@@ -143,7 +143,8 @@ void drawAccountHeads(QPainter& p)
 void drawGroups(QPainter& p)
 {
     // Three cards stacked, each with a coloured head strip.
-    const QColor heads[3] = {QColor(0x2E, 0x9E, 0x5B), QColor(0xE0, 0x8A, 0x1E), QColor(0x2F, 0x6D, 0xB5)};
+    const QColor heads[3]
+        = {QColor(0x2E, 0x9E, 0x5B), QColor(0xE0, 0x8A, 0x1E), QColor(0x2F, 0x6D, 0xB5)};
     for (int i = 0; i < 3; ++i) {
         const QRectF r(3.5 + i * 5, 3.5 + i * 6, 18, 13);
         p.setPen(outline(QColor(0x55, 0x5E, 0x6A)));
@@ -231,8 +232,8 @@ void drawSummary(QPainter& p)
     p.drawLine(QPointF(3.5, 3.5), QPointF(3.5, 28.5));
     p.drawLine(QPointF(3.5, 28.5), QPointF(29.5, 28.5));
     const qreal heights[4] = {10, 18, 13, 22};
-    const QColor colors[4] = {QColor(0x2F, 0x6D, 0xB5), QColor(0x2E, 0x9E, 0x5B), QColor(0xE0, 0x8A, 0x1E),
-                              QColor(0xC0, 0x39, 0x2B)};
+    const QColor colors[4] = {QColor(0x2F, 0x6D, 0xB5), QColor(0x2E, 0x9E, 0x5B),
+        QColor(0xE0, 0x8A, 0x1E), QColor(0xC0, 0x39, 0x2B)};
     for (int i = 0; i < 4; ++i) {
         const QRectF bar(6.5 + i * 6, 27.5 - heights[i], 4.5, heights[i]);
         QLinearGradient g(bar.topLeft(), bar.topRight());
@@ -309,8 +310,8 @@ QPixmap flattenOnMask(const QImage& drawing, const QColor& background)
                 continue;
             }
             auto mix = [a](int fg, int bg) { return (fg * a + bg * (255 - a)) / 255; };
-            QRgb c = qRgb(mix(qRed(in[x]), background.red()), mix(qGreen(in[x]), background.green()),
-                          mix(qBlue(in[x]), background.blue()));
+            QRgb c = qRgb(mix(qRed(in[x]), background.red()),
+                mix(qGreen(in[x]), background.green()), mix(qBlue(in[x]), background.blue()));
             // Never let a drawn pixel become the mask colour by accident.
             if ((c & 0xFFFFFF) == kToolbarMaskColor)
                 c = qRgb(0xFE, 0, 0xFF);
@@ -446,17 +447,38 @@ QPixmap ToolbarImage(int index, const QColor& background)
     QPainter p(&image);
     setup(p);
     switch (index) {
-    case 0: drawOpen(p); break;
-    case 1: drawClose(p); break;
-    case 2: drawAccountHeads(p); break;
-    case 3: drawGroups(p); break;
-    case 4: drawEntry(p); break;
-    case 5: drawSearch(p); break;
-    case 6: drawList(p); break;
-    case 7: drawSummary(p); break;
-    case 8: drawHelp(p); break;
-    case 9: drawExit(p); break;
-    default: break;
+    case 0:
+        drawOpen(p);
+        break;
+    case 1:
+        drawClose(p);
+        break;
+    case 2:
+        drawAccountHeads(p);
+        break;
+    case 3:
+        drawGroups(p);
+        break;
+    case 4:
+        drawEntry(p);
+        break;
+    case 5:
+        drawSearch(p);
+        break;
+    case 6:
+        drawList(p);
+        break;
+    case 7:
+        drawSummary(p);
+        break;
+    case 8:
+        drawHelp(p);
+        break;
+    case 9:
+        drawExit(p);
+        break;
+    default:
+        break;
     }
     p.end();
     return flattenOnMask(image, background);

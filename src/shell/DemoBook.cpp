@@ -2,10 +2,10 @@
 
 #include <QLocale>
 
+#include "store/BookSchema.h"
 #include "store/DataStore.h"
 #include "store/Money.h"
 #include "store/Records.h"
-#include "store/BookSchema.h"
 #include "store/Utilities.h"
 
 namespace qb {
@@ -30,16 +30,29 @@ enum Account {
 };
 
 const char* const kAccountNames[] = {
-    "Cash",       "Bank Current Account", "Savings Account",       "Credit Card",
-    "Salary",     "Interest Received",    "Rent",                  "Groceries",
-    "Electricity and Water", "Telephone and Internet", "Transport", "Dining Out",
-    "Medical",    "Opening Balance",
+    "Cash",
+    "Bank Current Account",
+    "Savings Account",
+    "Credit Card",
+    "Salary",
+    "Interest Received",
+    "Rent",
+    "Groceries",
+    "Electricity and Water",
+    "Telephone and Internet",
+    "Transport",
+    "Dining Out",
+    "Medical",
+    "Opening Balance",
 };
 
 class Builder
 {
 public:
-    Builder(XmlDocument& doc, const QDate& today) : m_doc(doc), m_today(today) { }
+    Builder(XmlDocument& doc, const QDate& today)
+        : m_doc(doc)
+        , m_today(today)
+    { }
 
     void account(int code, const char* name)
     {
@@ -70,8 +83,8 @@ public:
         t.fAc = from;
         t.tAc = to;
         t.Nar = narration;
-        t.CreateNode(BookSection(m_doc, schema::kTrans)).setText(
-            Money::fromUnits(cents * (Money::kScale / 100)).toText());
+        t.CreateNode(BookSection(m_doc, schema::kTrans))
+            .setText(Money::fromUnits(cents * (Money::kScale / 100)).toText());
     }
 
     void narration(const QString& text)
@@ -114,7 +127,7 @@ XmlDocument MakeDemoBook(const QDate& today)
     book.group(QStringLiteral("Personal"), {Transport, DiningOut, Medical});
 
     for (const char* n : {"Cash withdrawal", "Groceries", "Electricity bill", "Monthly saving",
-                          "Credit card payment"})
+             "Credit card payment"})
         book.narration(QLatin1String(n));
 
     const QDate first = QDate(today.year(), today.month(), 1).addMonths(-3);
@@ -122,25 +135,29 @@ XmlDocument MakeDemoBook(const QDate& today)
     book.trans(first, OpeningBalance, Savings, 800000, QStringLiteral("Balance brought forward"));
     book.trans(first, OpeningBalance, Cash, 35000, QStringLiteral("Cash in hand"));
 
-    const qint64 groceries[4][4] = {
-        {6240, 4815, 7590, 5535}, {5820, 7105, 4980, 6610}, {8025, 5260, 6145, 4790}, {6930, 5775, 7320, 5045}};
+    const qint64 groceries[4][4] = {{6240, 4815, 7590, 5535}, {5820, 7105, 4980, 6610},
+        {8025, 5260, 6145, 4790}, {6930, 5775, 7320, 5045}};
     for (int m = 0; m < 4; ++m) {
         const QDate month = first.addMonths(m);
         const QString monthName = QLocale::c().monthName(month.month());
-        book.trans(dayOf(month, 1), Salary, Bank, 420000, QStringLiteral("Salary for ") + monthName);
+        book.trans(
+            dayOf(month, 1), Salary, Bank, 420000, QStringLiteral("Salary for ") + monthName);
         book.trans(dayOf(month, 2), Bank, Rent, 115000, QStringLiteral("Rent for ") + monthName);
         book.trans(dayOf(month, 3), Bank, Cash, 40000, QStringLiteral("Cash withdrawal"));
         for (int w = 0; w < 4; ++w)
-            book.trans(dayOf(month, 5 + w * 7), w % 2 ? CreditCard : Cash, Groceries, groceries[m][w],
-                       QStringLiteral("Groceries"));
+            book.trans(dayOf(month, 5 + w * 7), w % 2 ? CreditCard : Cash, Groceries,
+                groceries[m][w], QStringLiteral("Groceries"));
         book.trans(dayOf(month, 7), Cash, Transport, 3000, QStringLiteral("Monthly bus pass"));
-        book.trans(dayOf(month, 9), Bank, Utilities, 8650 + m * 425, QStringLiteral("Electricity bill"));
+        book.trans(
+            dayOf(month, 9), Bank, Utilities, 8650 + m * 425, QStringLiteral("Electricity bill"));
         book.trans(dayOf(month, 14), Bank, Telephone, 3999, QStringLiteral("Phone and internet"));
-        book.trans(dayOf(month, 16), CreditCard, DiningOut, 4580 + m * 600, QStringLiteral("Dinner with friends"));
+        book.trans(dayOf(month, 16), CreditCard, DiningOut, 4580 + m * 600,
+            QStringLiteral("Dinner with friends"));
         if (m == 1)
             book.trans(dayOf(month, 18), Cash, Medical, 2500, QStringLiteral("Pharmacy"));
         book.trans(dayOf(month, 21), Cash, Transport, 1850, QStringLiteral("Taxi home"));
-        book.trans(dayOf(month, 25), Bank, CreditCard, 18000, QStringLiteral("Credit card payment"));
+        book.trans(
+            dayOf(month, 25), Bank, CreditCard, 18000, QStringLiteral("Credit card payment"));
         book.trans(dayOf(month, 28), Bank, Savings, 50000, QStringLiteral("Monthly saving"));
         book.trans(dayOf(month, 31), Interest, Savings, 1235 + m * 40, QStringLiteral("Interest"));
     }
@@ -148,7 +165,8 @@ XmlDocument MakeDemoBook(const QDate& today)
     // Something on today's page, which the transaction entry window shows first.
     book.trans(today, Cash, DiningOut, 850, QStringLiteral("Coffee and a sandwich"));
 
-    book.dateRange(QDate(today.year(), 1, 1), QDate(today.year(), 12, 31), QStringLiteral("This year"));
+    book.dateRange(
+        QDate(today.year(), 1, 1), QDate(today.year(), 12, 31), QStringLiteral("This year"));
     book.dateRange(first, today, QStringLiteral("Demo period"));
     return doc;
 }

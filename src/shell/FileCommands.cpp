@@ -3,28 +3,30 @@
 #include <QFileInfo>
 #include <QWidget>
 
+#include "shell/RecentFiles.h"
+#include "shell/frmSetPassword.h"
 #include "store/DataStore.h"
 #include "store/FileAsk.h"
-#include "shell/RecentFiles.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
-#include "shell/frmSetPassword.h"
 
 namespace qb {
 
 FileCommands::FileCommands(DataStore& store, QWidget* window)
-    : QObject(window), m_store(store), m_window(window)
-{
-}
+    : QObject(window)
+    , m_store(store)
+    , m_window(window)
+{ }
 
 bool FileCommands::NoFileOpen()
 {
     if (m_store.hasDocument())
         return false;
-    MsgBox(QStringLiteral("No Quillbrook file is currently open. \r\n\r\nYou can open a Quillbrook file "
-                          "from 'Open' option in 'File' menu \r\nor create a new Quillbrook file "
-                          "from 'New' Option in 'File' menu"),
-           MsgIcon::Information);
+    MsgBox(QStringLiteral(
+               "No Quillbrook file is currently open. \r\n\r\nYou can open a Quillbrook file "
+               "from 'Open' option in 'File' menu \r\nor create a new Quillbrook file "
+               "from 'New' Option in 'File' menu"),
+        MsgIcon::Information);
     return true;
 }
 
@@ -50,7 +52,7 @@ void FileCommands::newFile()
         // empty one.
         if (QFileInfo::exists(name)) {
             MsgBox(QStringLiteral("A Quillbrook file already exist with this name in this folder"),
-                   MsgIcon::Information);
+                MsgIcon::Information);
             return;
         }
     }
@@ -59,7 +61,7 @@ void FileCommands::newFile()
     if (!m_store.OpenDataFile(name))
         return;
     if (MsgBox(QStringLiteral("Do you want to set a password for the newly created file ?"),
-               MsgIcon::Question, {}, MsgButtons::YesNo)
+            MsgIcon::Question, {}, MsgButtons::YesNo)
         == MsgResult::Yes) {
         showPasswordWindow();
     }

@@ -1,5 +1,8 @@
 #include "shell/MDIForm1.h"
 
+#include <exception>
+#include <type_traits>
+
 #include <QCloseEvent>
 #include <QDate>
 #include <QDir>
@@ -15,28 +18,25 @@
 #include <QTime>
 #include <QVBoxLayout>
 
-#include <exception>
-#include <type_traits>
-
+#include "controls/ucIconInfo.h"
+#include "controls/ucToolbar.h"
 #include "shell/Artwork.h"
-#include "store/Clock.h"
 #include "shell/FileCommands.h"
 #include "shell/MdiWindowHost.h"
-#include "windows/Openers.h"
 #include "shell/RecentFiles.h"
 #include "shell/UndoCommands.h"
-#include "windows/BookChanges.h"
-#include "store/UiServices.h"
-#include "store/Utilities.h"
-#include "windows/WindowList.h"
+#include "shell/WindowArrangement.h"
 #include "shell/frmAbout.h"
 #include "shell/frmHelp.h"
 #include "shell/frmLogin.h"
 #include "shell/frmPanel.h"
-#include "shell/WindowArrangement.h"
+#include "store/Clock.h"
+#include "store/UiServices.h"
+#include "store/Utilities.h"
 #include "transactions/frmImport.h"
-#include "controls/ucIconInfo.h"
-#include "controls/ucToolbar.h"
+#include "windows/BookChanges.h"
+#include "windows/Openers.h"
+#include "windows/WindowList.h"
 
 namespace qb {
 
@@ -55,7 +55,9 @@ QString onOff(bool on)
 
 } // namespace
 
-MDIForm1::MDIForm1(const BookContext& book, QWidget* parent) : QMainWindow(parent), m_book(book)
+MDIForm1::MDIForm1(const BookContext& book, QWidget* parent)
+    : QMainWindow(parent)
+    , m_book(book)
 {
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowIcon(ProgramIcon());
@@ -141,8 +143,8 @@ void MDIForm1::buildToolbarImages()
 }
 
 template <typename Slot>
-QAction* MDIForm1::addCommand(QMenu* menu, const char* name, const QString& caption, Slot slot,
-                              const QKeySequence& shortcut)
+QAction* MDIForm1::addCommand(
+    QMenu* menu, const char* name, const QString& caption, Slot slot, const QKeySequence& shortcut)
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
@@ -177,22 +179,21 @@ void MDIForm1::buildMenus()
         return [files, command] { (files->*command)(); };
     };
     mnuFile = menu("mnuFile", QStringLiteral("&File"));
-    addCommand(mnuFile, "mnuFileNew", QStringLiteral("&New File"), fileCommand(&FileCommands::newFile),
-               QKeySequence(Qt::CTRL | Qt::Key_N));
-    addCommand(mnuFile, "mnuFileOpen", QStringLiteral("&Open File"), fileCommand(&FileCommands::openFile),
-               QKeySequence(Qt::CTRL | Qt::Key_O));
+    addCommand(mnuFile, "mnuFileNew", QStringLiteral("&New File"),
+        fileCommand(&FileCommands::newFile), QKeySequence(Qt::CTRL | Qt::Key_N));
+    addCommand(mnuFile, "mnuFileOpen", QStringLiteral("&Open File"),
+        fileCommand(&FileCommands::openFile), QKeySequence(Qt::CTRL | Qt::Key_O));
     addCommand(mnuFile, "mnuFileClose", QStringLiteral("&Close File"),
-               fileCommand(&FileCommands::closeFile), QKeySequence(Qt::CTRL | Qt::Key_W));
+        fileCommand(&FileCommands::closeFile), QKeySequence(Qt::CTRL | Qt::Key_W));
     sep1345 = addSeparator(mnuFile, "sep1345");
     mnuFilePassword = addCommand(mnuFile, "mnuFilePassword", QStringLiteral("File Password..."),
-                                 fileCommand(&FileCommands::changePassword));
+        fileCommand(&FileCommands::changePassword));
     mnuFileImport = addCommand(mnuFile, "mnuFileImport", QStringLiteral("&Import Statement..."),
-                               &MDIForm1::mnuFileImport_Click, QKeySequence(Qt::CTRL | Qt::Key_I));
+        &MDIForm1::mnuFileImport_Click, QKeySequence(Qt::CTRL | Qt::Key_I));
     addSeparator(mnuFile, "Sep1000");
-    mnuFileLoadlastDatabaseOnStartup
-        = addCommand(mnuFile, "mnuFileLoadlastDatabaseOnStartup",
-                     QStringLiteral("Load last File on startup"),
-                     &MDIForm1::mnuFileLoadlastDatabaseOnStartup_Click);
+    mnuFileLoadlastDatabaseOnStartup = addCommand(mnuFile, "mnuFileLoadlastDatabaseOnStartup",
+        QStringLiteral("Load last File on startup"),
+        &MDIForm1::mnuFileLoadlastDatabaseOnStartup_Click);
     mnuFileLoadlastDatabaseOnStartup->setCheckable(true);
     mnuFileLoadlastDatabaseOnStartup->setChecked(true);
     sep1344 = addSeparator(mnuFile, "sep1344");
@@ -201,7 +202,7 @@ void MDIForm1::buildMenus()
         entry->setProperty("index", i);
         entry->setVisible(false);
         connect(entry, &QAction::triggered, files,
-                [files, entry] { files->openRecent(entry->data().toString()); });
+            [files, entry] { files->openRecent(entry->data().toString()); });
         mnuFileMRUF.append(entry);
     }
     addSeparator(mnuFile, "sep1349");
@@ -212,66 +213,69 @@ void MDIForm1::buildMenus()
 
     mnuMaster = menu("mnuMaster", QStringLiteral("&Master"));
     addCommand(mnuMaster, "mnuMasterAcHeads", QStringLiteral("&Account Heads"),
-               &MDIForm1::mnuMasterAcHeads_Click);
-    addCommand(mnuMaster, "mnuMasterGroups", QStringLiteral("&Groups"), &MDIForm1::mnuMasterGroups_Click);
+        &MDIForm1::mnuMasterAcHeads_Click);
+    addCommand(
+        mnuMaster, "mnuMasterGroups", QStringLiteral("&Groups"), &MDIForm1::mnuMasterGroups_Click);
     addSeparator(mnuMaster, "Sep2000")->setVisible(false);
-    addCommand(mnuMaster, "mnuMasterSettings", QStringLiteral("&Settings"), nullptr)->setVisible(false);
+    addCommand(mnuMaster, "mnuMasterSettings", QStringLiteral("&Settings"), nullptr)
+        ->setVisible(false);
 
     mnuTransactions = menu("mnuTransactions", QStringLiteral("&Transaction"));
-    addCommand(mnuTransactions, "mnuTrnEntry", QStringLiteral("&Entry"), &MDIForm1::mnuTrnEntry_Click,
-               QKeySequence(Qt::Key_F2));
-    addCommand(mnuTransactions, "mnuTrnSearch", QStringLiteral("&Search"), &MDIForm1::mnuTrnSearch_Click,
-               QKeySequence(Qt::Key_F3));
+    addCommand(mnuTransactions, "mnuTrnEntry", QStringLiteral("&Entry"),
+        &MDIForm1::mnuTrnEntry_Click, QKeySequence(Qt::Key_F2));
+    addCommand(mnuTransactions, "mnuTrnSearch", QStringLiteral("&Search"),
+        &MDIForm1::mnuTrnSearch_Click, QKeySequence(Qt::Key_F3));
     // Undo and Redo live here rather than in an Edit menu of their own: the
     // menu bar keeps its menus, and Alt+E stays with the windows' own
     // "Dat&e" and "Y&ear".
     addSeparator(mnuTransactions, "sepTrnUndo");
     mnuTrnUndo = addCommand(mnuTransactions, "mnuTrnUndo", QStringLiteral("Undo"),
-                            &MDIForm1::mnuTrnUndo_Click, QKeySequence(Qt::CTRL | Qt::Key_Z));
+        &MDIForm1::mnuTrnUndo_Click, QKeySequence(Qt::CTRL | Qt::Key_Z));
     mnuTrnRedo = addCommand(mnuTransactions, "mnuTrnRedo", QStringLiteral("Redo"),
-                            &MDIForm1::mnuTrnRedo_Click, QKeySequence(Qt::CTRL | Qt::Key_Y));
-    mnuTrnRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y),
-                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+        &MDIForm1::mnuTrnRedo_Click, QKeySequence(Qt::CTRL | Qt::Key_Y));
+    mnuTrnRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     addSeparator(mnuTransactions, "sepTrnDeleted");
     addCommand(mnuTransactions, "mnuTrnDeleted", QStringLiteral("&Deleted Transactions"),
-               &MDIForm1::mnuTrnDeleted_Click);
+        &MDIForm1::mnuTrnDeleted_Click);
     connect(mnuTransactions, &QMenu::aboutToShow, this, &MDIForm1::updateUndoCaptions);
     connect(&BookChanges::instance(), &BookChanges::changed, this, &MDIForm1::updateUndoCaptions);
 
     mnuReports = menu("mnuReports", QStringLiteral("&Reports"));
     addCommand(mnuReports, "mnuRptTransactionList", QStringLiteral("&Transaction List"),
-               &MDIForm1::mnuRptTransactionList_Click, QKeySequence(Qt::CTRL | Qt::Key_F5));
+        &MDIForm1::mnuRptTransactionList_Click, QKeySequence(Qt::CTRL | Qt::Key_F5));
     addCommand(mnuReports, "mnuRptPeriodySummary", QStringLiteral("&Period Summary"),
-               &MDIForm1::mnuRptPeriodySummary_Click, QKeySequence(Qt::CTRL | Qt::Key_F6));
-    addCommand(mnuReports, "mnuRptBalance", QStringLiteral("&Balance List"), nullptr)->setVisible(false);
+        &MDIForm1::mnuRptPeriodySummary_Click, QKeySequence(Qt::CTRL | Qt::Key_F6));
+    addCommand(mnuReports, "mnuRptBalance", QStringLiteral("&Balance List"), nullptr)
+        ->setVisible(false);
     addCommand(mnuReports, "mnuRptCash", QStringLiteral("&CashFlow"), nullptr)->setVisible(false);
 
     mnuView = menu("mnuView", QStringLiteral("&View"));
-    mnuViewToolbar = addCommand(mnuView, "mnuViewToolbar", QStringLiteral("&Toolbar"),
-                                &MDIForm1::mnuViewToolbar_Click);
+    mnuViewToolbar = addCommand(
+        mnuView, "mnuViewToolbar", QStringLiteral("&Toolbar"), &MDIForm1::mnuViewToolbar_Click);
     mnuViewToolbar->setCheckable(true);
     mnuViewToolbar->setChecked(true);
     mnuViewStatusBar = addCommand(mnuView, "mnuViewStatusBar", QStringLiteral("&Status bar"),
-                                  &MDIForm1::mnuViewStatusBar_Click);
+        &MDIForm1::mnuViewStatusBar_Click);
     mnuViewStatusBar->setCheckable(true);
     mnuViewStatusBar->setChecked(true);
 
     mnuWindow = menu("mnuWindow", QStringLiteral("&Window"));
     QMdiArea* area = m_mdiArea;
     addCommand(mnuWindow, "mnuWindowTileHorizontally", QStringLiteral("Tile &Horizontally"),
-               [area] { TileWindows(area, Qt::Horizontal); });
+        [area] { TileWindows(area, Qt::Horizontal); });
     addCommand(mnuWindow, "mnuWindowTileVertically", QStringLiteral("Tile &Vertically"),
-               [area] { TileWindows(area, Qt::Vertical); });
+        [area] { TileWindows(area, Qt::Vertical); });
     addCommand(mnuWindow, "mnuWindowCascade", QStringLiteral("&Cascade"),
-               [area] { area->cascadeSubWindows(); });
+        [area] { area->cascadeSubWindows(); });
     addCommand(mnuWindow, "mnuWindowArrangeIcons", QStringLiteral("&Arrange Icons"),
-               [area] { ArrangeIcons(area); });
+        [area] { ArrangeIcons(area); });
     // The separator mnuWindowSep and the list of open data windows follow.
     m_windowHost = new MdiWindowHost(m_mdiArea, mnuWindow, this);
 
     mnuHelp = menu("mnuHelp", QStringLiteral("&Help"));
-    addCommand(mnuHelp, "mnuHelpTopics", QStringLiteral("&Help Topics"), &MDIForm1::mnuHelpTopics_Click,
-               QKeySequence(Qt::Key_F1));
+    addCommand(mnuHelp, "mnuHelpTopics", QStringLiteral("&Help Topics"),
+        &MDIForm1::mnuHelpTopics_Click, QKeySequence(Qt::Key_F1));
     mnuHelp->addSeparator();
     addCommand(mnuHelp, "mnuAbout", QStringLiteral("&About"), &MDIForm1::mnuAbout_Click);
 
@@ -307,7 +311,7 @@ void MDIForm1::buildToolbar()
     painter.end();
     picBuildImage->setPixmap(strip);
     ToolBar->BuildToolbar(picBuildImage->pixmap(), QColor::fromRgb(kToolbarMaskColor),
-                          kToolbarIconSize, kToolbarMask);
+        kToolbarIconSize, kToolbarMask);
     ToolBar->SetToolTips(kToolTips);
 }
 
@@ -330,7 +334,8 @@ void MDIForm1::placeOnScreen()
     if (!screen)
         return;
     const QRect available = screen->availableGeometry();
-    resize(std::min(width(), available.width() * 9 / 10), std::min(height(), available.height() * 9 / 10));
+    resize(std::min(width(), available.width() * 9 / 10),
+        std::min(height(), available.height() * 9 / 10));
     move(available.center() - rect().center());
 }
 
@@ -344,9 +349,9 @@ bool MDIForm1::Load(const QString& commandLine, Error* error)
 
         if (!m_panel) {
             m_panel = new frmPanel(QTime::currentTime());
-            m_panelWindow = m_mdiArea->addSubWindow(
-                m_panel, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                             | Qt::WindowMinMaxButtonsHint);
+            m_panelWindow = m_mdiArea->addSubWindow(m_panel,
+                Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                    | Qt::WindowMinMaxButtonsHint);
             m_panelWindow->setObjectName(QStringLiteral("frmPanelWindow"));
             m_panelWindow->installEventFilter(this);
             m_panelWindow->move(12, 12);
@@ -386,10 +391,12 @@ bool MDIForm1::Load(const QString& commandLine, Error* error)
         if (fileName.right(4).toLower() == QStringLiteral(".qbf") && QFileInfo(fileName).isFile())
             opened = m_fileCommands->OpenAndRemember(fileName);
 
-        if (GetSetting(QStringLiteral("StartUp"), QStringLiteral("LoadLastDatabase"), QStringLiteral("1"))
+        if (GetSetting(
+                QStringLiteral("StartUp"), QStringLiteral("LoadLastDatabase"), QStringLiteral("1"))
             == QStringLiteral("1")) {
             mnuFileLoadlastDatabaseOnStartup->setChecked(true);
-            const QString last = GetSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"));
+            const QString last
+                = GetSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"));
             if (!last.isEmpty() && !opened)
                 m_fileCommands->OpenAndRemember(last);
         } else {
@@ -421,7 +428,7 @@ void MDIForm1::LoadMRUF()
         entry->setVisible(true);
         entry->setData(path);
         entry->setText(QLatin1Char('&') + QString::number(i + 1) + QStringLiteral("  ")
-                       + RecentFileName(path));
+            + RecentFileName(path));
     }
 }
 
@@ -507,8 +514,8 @@ void MDIForm1::reopenBook(const QString& path)
         this, [this, path] { m_book.store.OpenDataFile(path); }, Qt::QueuedConnection);
 }
 
-StoreHost::LoginResult MDIForm1::showLogin(const QString& caption,
-                                           const std::function<bool(const QString&)>& passwordMatches)
+StoreHost::LoginResult MDIForm1::showLogin(
+    const QString& caption, const std::function<bool(const QString&)>& passwordMatches)
 {
     frmLogin login(passwordMatches, this);
     login.setWindowTitle(caption);
@@ -536,7 +543,7 @@ void MDIForm1::mnuFileLoadlastDatabaseOnStartup_Click()
 {
     // The item toggles its own check mark when triggered.
     SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LoadLastDatabase"),
-                onOff(mnuFileLoadlastDatabaseOnStartup->isChecked()));
+        onOff(mnuFileLoadlastDatabaseOnStartup->isChecked()));
 }
 
 // ---------------------------------------------------------------- data windows
@@ -641,7 +648,8 @@ void MDIForm1::mnuViewStatusBar_Click()
 {
     StatusBar->setVisible(!StatusBar->isVisible());
     mnuViewStatusBar->setChecked(StatusBar->isVisible());
-    SaveSetting(QStringLiteral("Statusbar"), QStringLiteral("visible"), onOff(StatusBar->isVisible()));
+    SaveSetting(
+        QStringLiteral("Statusbar"), QStringLiteral("visible"), onOff(StatusBar->isVisible()));
 }
 
 void MDIForm1::mnuHelpTopics_Click()
@@ -650,8 +658,9 @@ void MDIForm1::mnuHelpTopics_Click()
     if (!m_help)
         m_help = new frmHelp(this);
     if (!m_help->showPage(file)) {
-        MsgBox(QStringLiteral("The help file could not be opened:\r\n") + QDir::toNativeSeparators(file),
-               MsgIcon::Information);
+        MsgBox(QStringLiteral("The help file could not be opened:\r\n")
+                + QDir::toNativeSeparators(file),
+            MsgIcon::Information);
         return;
     }
     m_help->show();
@@ -668,20 +677,39 @@ void MDIForm1::mnuAbout_Click()
 void MDIForm1::ToolBar_ButtonClick(int Index, int, int, int)
 {
     switch (Index) {
-    case 1: m_fileCommands->openFile(); break;
-    case 2: m_fileCommands->closeFile(); break;
-    case 3: mnuMasterAcHeads_Click(); break;
-    case 4: mnuMasterGroups_Click(); break;
-    case 5: mnuTrnEntry_Click(); break;
-    case 6: mnuTrnSearch_Click(); break;
-    case 7: mnuRptTransactionList_Click(); break;
-    case 8: mnuRptPeriodySummary_Click(); break;
-    case 9: mnuHelpTopics_Click(); break;
+    case 1:
+        m_fileCommands->openFile();
+        break;
+    case 2:
+        m_fileCommands->closeFile();
+        break;
+    case 3:
+        mnuMasterAcHeads_Click();
+        break;
+    case 4:
+        mnuMasterGroups_Click();
+        break;
+    case 5:
+        mnuTrnEntry_Click();
+        break;
+    case 6:
+        mnuTrnSearch_Click();
+        break;
+    case 7:
+        mnuRptTransactionList_Click();
+        break;
+    case 8:
+        mnuRptPeriodySummary_Click();
+        break;
+    case 9:
+        mnuHelpTopics_Click();
+        break;
     case 10:
         saveGeometrySettings();
         Q_EMIT exitRequested();
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

@@ -58,7 +58,7 @@ public:
     void showBookError(const BookError& error) override;
     void reopenBook(const QString& path) override;
     LoginResult showLogin(const QString& caption,
-                          const std::function<bool(const QString&)>& passwordMatches) override;
+        const std::function<bool(const QString&)>& passwordMatches) override;
 
     // The data windows in creation order, and the Window menu's list of them.
     QList<QWidget*> childWindows() const;
@@ -116,7 +116,7 @@ private:
     // A menu command whose triggering calls slot.
     template <typename Slot>
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption, Slot slot,
-                        const QKeySequence& shortcut = {});
+        const QKeySequence& shortcut = {});
     QAction* addSeparator(QMenu* menu, const char* name);
 
     BookContext m_book;

@@ -11,17 +11,19 @@
 #include <QPointer>
 #include <QScrollBar>
 
+#include "store/Utilities.h"
+#include "windows/DataWindow.h"
 #include "windows/HtmlView.h"
 #include "windows/Openers.h"
-#include "windows/DataWindow.h"
-#include "store/Utilities.h"
 #include "windows/WindowList.h"
 
 namespace qb {
 
 MdiWindowHost::MdiWindowHost(QMdiArea* area, QMenu* windowMenu, QWidget* mainWindow)
-    : QObject(mainWindow), m_area(area), m_mainWindow(mainWindow),
-      m_windowList(new WindowList(windowMenu, this))
+    : QObject(mainWindow)
+    , m_area(area)
+    , m_mainWindow(mainWindow)
+    , m_windowList(new WindowList(windowMenu, this))
 {
     connect(m_windowList, &WindowList::windowChosen, this, &MdiWindowHost::activateChild);
     m_savePlaces.setSingleShot(true);

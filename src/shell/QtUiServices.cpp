@@ -14,11 +14,16 @@ namespace {
 QMessageBox::Icon boxIcon(MsgIcon icon)
 {
     switch (icon) {
-    case MsgIcon::Critical: return QMessageBox::Critical;
-    case MsgIcon::Question: return QMessageBox::Question;
-    case MsgIcon::Exclamation: return QMessageBox::Warning;
-    case MsgIcon::Information: return QMessageBox::Information;
-    case MsgIcon::None: break;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -26,10 +31,14 @@ QMessageBox::Icon boxIcon(MsgIcon icon)
 QList<QMessageBox::StandardButton> boxButtons(MsgButtons buttons)
 {
     switch (buttons) {
-    case MsgButtons::Ok: return {QMessageBox::Ok};
-    case MsgButtons::OkCancel: return {QMessageBox::Ok, QMessageBox::Cancel};
-    case MsgButtons::YesNo: return {QMessageBox::Yes, QMessageBox::No};
-    case MsgButtons::YesNoCancel: return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    case MsgButtons::Ok:
+        return {QMessageBox::Ok};
+    case MsgButtons::OkCancel:
+        return {QMessageBox::Ok, QMessageBox::Cancel};
+    case MsgButtons::YesNo:
+        return {QMessageBox::Yes, QMessageBox::No};
+    case MsgButtons::YesNoCancel:
+        return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
     }
     return {QMessageBox::Ok};
 }
@@ -37,11 +46,16 @@ QList<QMessageBox::StandardButton> boxButtons(MsgButtons buttons)
 QMessageBox::StandardButton toStandard(MsgResult result)
 {
     switch (result) {
-    case MsgResult::Ok: return QMessageBox::Ok;
-    case MsgResult::Cancel: return QMessageBox::Cancel;
-    case MsgResult::Yes: return QMessageBox::Yes;
-    case MsgResult::No: return QMessageBox::No;
-    case MsgResult::None: break;
+    case MsgResult::Ok:
+        return QMessageBox::Ok;
+    case MsgResult::Cancel:
+        return QMessageBox::Cancel;
+    case MsgResult::Yes:
+        return QMessageBox::Yes;
+    case MsgResult::No:
+        return QMessageBox::No;
+    case MsgResult::None:
+        break;
     }
     return QMessageBox::NoButton;
 }
@@ -49,11 +63,16 @@ QMessageBox::StandardButton toStandard(MsgResult result)
 MsgResult fromStandard(int button)
 {
     switch (button) {
-    case QMessageBox::Ok: return MsgResult::Ok;
-    case QMessageBox::Cancel: return MsgResult::Cancel;
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
-    default: break;
+    case QMessageBox::Ok:
+        return MsgResult::Ok;
+    case QMessageBox::Cancel:
+        return MsgResult::Cancel;
+    case QMessageBox::Yes:
+        return MsgResult::Yes;
+    case QMessageBox::No:
+        return MsgResult::No;
+    default:
+        break;
     }
     return MsgResult::None;
 }
@@ -84,7 +103,8 @@ QMessageBox* QtPrompt::createBox(const Message& message, QWidget* parent)
     if (!buttons.contains(def))
         def = buttons.first();
     box->setDefaultButton(def);
-    // A Yes/No question is answered, not escaped; boxes with Cancel or a single button close on Escape.
+    // A Yes/No question is answered, not escaped; boxes with Cancel or a single button close on
+    // Escape.
     if (buttons.contains(QMessageBox::Cancel))
         box->setEscapeButton(QMessageBox::Cancel);
     else if (buttons.size() == 1)
@@ -105,10 +125,10 @@ QString QtFileDialogs::choose(const FileRequest& request)
     QFileDialog dialog(DialogOwner());
     if (!request.title.isEmpty())
         dialog.setWindowTitle(request.title);
-    dialog.setAcceptMode(request.kind == FileRequest::Save ? QFileDialog::AcceptSave
-                                                           : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.kind == FileRequest::Save ? QFileDialog::AnyFile
-                                                         : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(
+        request.kind == FileRequest::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(
+        request.kind == FileRequest::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // The program asks about existing files itself.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setNameFilter(request.filter);

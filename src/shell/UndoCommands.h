@@ -29,7 +29,9 @@ class UndoKeyFilter final : public QObject
     Q_DISABLE_COPY_MOVE(UndoKeyFilter)
 
 public:
-    explicit UndoKeyFilter(QObject* parent = nullptr) : QObject(parent) { }
+    explicit UndoKeyFilter(QObject* parent = nullptr)
+        : QObject(parent)
+    { }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -18,7 +18,8 @@ QString frmHelp::HelpFile()
     return ProgramDataFolder() + QStringLiteral("/help/index.html");
 }
 
-frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
+frmHelp::frmHelp(QWidget* parent)
+    : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("Quillbrook Help"));

@@ -13,7 +13,8 @@
 namespace qb {
 
 frmLogin::frmLogin(PasswordCheck passwordMatches, QWidget* parent)
-    : QDialog(parent), m_passwordMatches(std::move(passwordMatches))
+    : QDialog(parent)
+    , m_passwordMatches(std::move(passwordMatches))
 {
     setObjectName(QStringLiteral("frmLogin"));
     buildUi();
@@ -69,7 +70,8 @@ void frmLogin::cmdOK_Click()
 {
     LoginSucceeded = false;
     if (txtPassword->text().isEmpty()) {
-        MsgBox(QStringLiteral("Please enter Password"), MsgIcon::Information, QStringLiteral("Quillbrook"));
+        MsgBox(QStringLiteral("Please enter Password"), MsgIcon::Information,
+            QStringLiteral("Quillbrook"));
         txtPassword->setFocus();
         return;
     }
@@ -81,7 +83,8 @@ void frmLogin::cmdOK_Click()
         LoginSucceeded = true;
         txtPassword->clear();
     } else {
-        MsgBox(QStringLiteral("Invalid Password, Try Again!"), MsgIcon::Critical, QStringLiteral("Login Failed"));
+        MsgBox(QStringLiteral("Invalid Password, Try Again!"), MsgIcon::Critical,
+            QStringLiteral("Login Failed"));
         txtPassword->clear();
         txtPassword->setFocus();
     }

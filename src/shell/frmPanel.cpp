@@ -11,7 +11,8 @@
 
 namespace qb {
 
-frmPanel::frmPanel(const QTime& loggedOn, QWidget* parent) : QWidget(parent)
+frmPanel::frmPanel(const QTime& loggedOn, QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmPanel"));
     buildUi(loggedOn);
@@ -46,8 +47,8 @@ void frmPanel::buildUi(const QTime& loggedOn)
     lblVersion = new QLabel(QStringLiteral("Version ") + VersionText(3), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lbluser = new QLabel(QStringLiteral("Logged on: ") + loggedOn.toString(QStringLiteral("HH:mm"))
-                             + QStringLiteral(" hrs"),
-                         this);
+            + QStringLiteral(" hrs"),
+        this);
     lbluser->setObjectName(QStringLiteral("lbluser"));
     for (QLabel* l : {lblVersion, lbluser})
         l->setStyleSheet(QStringLiteral("color: #46564F;"));

@@ -38,7 +38,9 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy)
 
 } // namespace
 
-frmSetPassword::frmSetPassword(DataStore& store, QWidget* parent) : QDialog(parent), m_store(store)
+frmSetPassword::frmSetPassword(DataStore& store, QWidget* parent)
+    : QDialog(parent)
+    , m_store(store)
 {
     setObjectName(QStringLiteral("frmSetPassword"));
     buildUi();
@@ -57,16 +59,19 @@ void frmSetPassword::buildUi()
     txtCurrentPassword = passwordBox("txtCurrentPassword", fraCurrentPassword);
     auto* current = new QFormLayout(fraCurrentPassword);
     current->addRow(buddyLabel(QStringLiteral("Enter Current &Password"), txtCurrentPassword),
-                    txtCurrentPassword);
+        txtCurrentPassword);
 
     fraNewPassword = new QGroupBox(QStringLiteral("New Password"), this);
     fraNewPassword->setObjectName(QStringLiteral("fraNewPassword"));
     txtNewPassword = passwordBox("txtNewPassword", fraNewPassword);
     txtConfirmPassword = passwordBox("txtConfirmPassword", fraNewPassword);
     auto* fresh = new QFormLayout(fraNewPassword);
-    fresh->addRow(buddyLabel(QStringLiteral("Enter &New Password"), txtNewPassword), txtNewPassword);
-    fresh->addRow(buddyLabel(QStringLiteral("&Confirm Password"), txtConfirmPassword), txtConfirmPassword);
-    chkEncrypt = new QCheckBox(QStringLiteral("&Encrypt the book with this password"), fraNewPassword);
+    fresh->addRow(
+        buddyLabel(QStringLiteral("Enter &New Password"), txtNewPassword), txtNewPassword);
+    fresh->addRow(
+        buddyLabel(QStringLiteral("&Confirm Password"), txtConfirmPassword), txtConfirmPassword);
+    chkEncrypt
+        = new QCheckBox(QStringLiteral("&Encrypt the book with this password"), fraNewPassword);
     chkEncrypt->setObjectName(QStringLiteral("chkEncrypt"));
     fresh->addRow(chkEncrypt);
 
@@ -132,7 +137,7 @@ bool frmSetPassword::saveWithProtection(const QString& password, bool encrypt)
         QApplication::restoreOverrideCursor();
         if (!key) {
             MsgBox(QStringLiteral("The book could not be encrypted: ") + why, MsgIcon::Critical,
-                   QStringLiteral("Cannot set password"));
+                QStringLiteral("Cannot set password"));
             return false;
         }
     }
@@ -140,10 +145,11 @@ bool frmSetPassword::saveWithProtection(const QString& password, bool encrypt)
     if (!m_store.SetBookKey(std::move(key), &left))
         return false;
     if (!left.isEmpty())
-        MsgBox(QStringLiteral("These copies of the book could not be rewritten in its new form; they are "
-                              "as they were:\r\n\r\n")
-                   + left.join(QStringLiteral("\r\n")),
-               MsgIcon::Exclamation);
+        MsgBox(QStringLiteral(
+                   "These copies of the book could not be rewritten in its new form; they are "
+                   "as they were:\r\n\r\n")
+                + left.join(QStringLiteral("\r\n")),
+            MsgIcon::Exclamation);
     return true;
 }
 
@@ -160,18 +166,18 @@ void frmSetPassword::cmdOk_Click()
 {
     if (!currentPasswordRight(txtCurrentPassword->text())) {
         MsgBox(QStringLiteral("Current password is incorrect, password cannot be changed"),
-               MsgIcon::Information, QStringLiteral("Cannot change password"));
+            MsgIcon::Information, QStringLiteral("Cannot change password"));
         return;
     }
     const QString password = txtNewPassword->text();
     if (txtConfirmPassword->text() != password) {
-        MsgBox(QStringLiteral("New password and confirm password do not match"), MsgIcon::Information,
-               QStringLiteral("Cannot change password"));
+        MsgBox(QStringLiteral("New password and confirm password do not match"),
+            MsgIcon::Information, QStringLiteral("Cannot change password"));
         return;
     }
     if (PasswordCharsOnly(password) != password) {
         MsgBox(QStringLiteral("Only normal keyboard charectors can be used in password."),
-               MsgIcon::Information, QStringLiteral("Cannot set password"));
+            MsgIcon::Information, QStringLiteral("Cannot set password"));
         return;
     }
     DataStore& store = m_store;
@@ -182,14 +188,16 @@ void frmSetPassword::cmdOk_Click()
     }
     const bool encrypt = chkEncrypt->isChecked() && !password.isEmpty();
     if (store.isEncrypted() && !encrypt
-        && MsgBox(QStringLiteral("The book will no longer be encrypted. It is written back as an ordinary "
-                                 "Quillbrook file, and so are its backup copies: ")
-                          + (password.isEmpty() ? QStringLiteral("anyone can open it.")
-                                                : QStringLiteral("the password is then only checked by "
-                                                                 "Quillbrook, and anyone with its source "
-                                                                 "code can read the book."))
-                          + QStringLiteral("\r\n\r\nDo you want to remove the encryption?"),
-                  MsgIcon::Question, QStringLiteral("Remove encryption"), MsgButtons::YesNo, MsgResult::No)
+        && MsgBox(QStringLiteral(
+                      "The book will no longer be encrypted. It is written back as an ordinary "
+                      "Quillbrook file, and so are its backup copies: ")
+                   + (password.isEmpty() ? QStringLiteral("anyone can open it.")
+                                         : QStringLiteral("the password is then only checked by "
+                                                          "Quillbrook, and anyone with its source "
+                                                          "code can read the book."))
+                   + QStringLiteral("\r\n\r\nDo you want to remove the encryption?"),
+               MsgIcon::Question, QStringLiteral("Remove encryption"), MsgButtons::YesNo,
+               MsgResult::No)
             != MsgResult::Yes)
         return;
     m_pValue = PasswordDigest(password + m_i);
@@ -198,7 +206,7 @@ void frmSetPassword::cmdOk_Click()
     // The new password stays in the document and goes out with the next save.
     if (saveWithProtection(password, encrypt))
         MsgBox(QStringLiteral("Password has been changed successfully"), MsgIcon::Information,
-               QStringLiteral("Password changed"));
+            QStringLiteral("Password changed"));
     accept();
 }
 

@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 
 #include "shell/Artwork.h"
-#include "store/DataStore.h"
 #include "shell/MDIForm1.h"
+#include "store/DataStore.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
 
@@ -96,7 +96,7 @@ std::unique_ptr<MDIForm1> frmSplash::Startup(const BookContext& book, const Star
     Error error;
     if (!main->Load(options.commandLine, &error)) {
         MsgBox(QString::number(error.number) + QStringLiteral(": ") + error.description,
-               MsgIcon::Information, QStringLiteral("Load Error"));
+            MsgIcon::Information, QStringLiteral("Load Error"));
         return main;
     }
     return main;

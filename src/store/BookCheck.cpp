@@ -13,10 +13,8 @@ namespace qb {
 
 namespace {
 
-const QStringList kSections = {schema::kAcMaster, schema::kPValue,
-                               schema::kTrans,    schema::kGroups,
-                               schema::kNarration, schema::kI,
-                               schema::kDateRanges};
+const QStringList kSections = {schema::kAcMaster, schema::kPValue, schema::kTrans, schema::kGroups,
+    schema::kNarration, schema::kI, schema::kDateRanges};
 
 // A decimal integer of 1 or more that fits 32 bits; 0 when it is not one.
 qint32 positiveCode(const QString& text)
@@ -73,7 +71,9 @@ QString foldedName(const QString& text)
 class Checker
 {
 public:
-    explicit Checker(QStringList& out) : m_out(out) { }
+    explicit Checker(QStringList& out)
+        : m_out(out)
+    { }
 
     void run(const XmlDocument& document)
     {
@@ -83,7 +83,8 @@ public:
             return;
         }
         if (root.name() != schema::kData) {
-            m_out << QStringLiteral("the root element is ") + root.name() + QStringLiteral(", not Data");
+            m_out << QStringLiteral("the root element is ") + root.name()
+                    + QStringLiteral(", not Data");
             return;
         }
         QHash<QString, XmlNode> first;
@@ -116,10 +117,11 @@ public:
         for (const QString& name : kSections) {
             const int n = count.value(name);
             if (n == 0) {
-                const bool repaired = name == schema::kI || name == schema::kPValue
-                    || name == schema::kDateRanges;
+                const bool repaired
+                    = name == schema::kI || name == schema::kPValue || name == schema::kDateRanges;
                 m_out << QStringLiteral("missing section ") + name
-                        + (repaired ? QStringLiteral(" (added when the file is opened)") : QString());
+                        + (repaired ? QStringLiteral(" (added when the file is opened)")
+                                    : QString());
             } else if (n > 1) {
                 m_out << QStringLiteral("section ") + name + QStringLiteral(" appears ")
                         + QString::number(n) + QStringLiteral(" times");
@@ -166,7 +168,8 @@ private:
             else
                 m_codes.insert(value);
             if (!onlyAllowedChars(a.attribute(schema::kAcName)))
-                m_out << where + QStringLiteral("the name holds characters outside the allowed set");
+                m_out << where
+                        + QStringLiteral("the name holds characters outside the allowed set");
             checkHeadName(where, a.attribute(schema::kAcName));
         }
     }
@@ -210,14 +213,14 @@ private:
             const QString no = t.attribute(schema::kNo);
             const QString dt = t.attribute(schema::kDate);
             const QString where = QStringLiteral("transaction ") + QString::number(position)
-                + QStringLiteral(" (dt ") + dt + QStringLiteral(", No ") + no + QStringLiteral("): ");
+                + QStringLiteral(" (dt ") + dt + QStringLiteral(", No ") + no
+                + QStringLiteral("): ");
             if (t.name() != schema::kTransaction) {
                 m_out << QStringLiteral("Trans holds an element ") + t.name();
                 continue;
             }
             if (const QString order = orderProblem(
-                    t, {schema::kNo, schema::kDate, schema::kFrom,
-                        schema::kTo, schema::kNar});
+                    t, {schema::kNo, schema::kDate, schema::kFrom, schema::kTo, schema::kNar});
                 !order.isEmpty())
                 m_out << where + order;
             const qint32 number = positiveCode(no);
@@ -229,7 +232,8 @@ private:
             if (number && dated) {
                 const qint64 key = qint64(dt.toInt()) * 10000000000LL + number;
                 if (keys.contains(key))
-                    m_out << where + QStringLiteral("another transaction has the same date and number");
+                    m_out << where
+                            + QStringLiteral("another transaction has the same date and number");
                 else
                     keys.insert(key);
             }
@@ -254,7 +258,8 @@ private:
                             + QStringLiteral(" has more than nine integer digits");
             }
             if (!onlyAllowedChars(t.attribute(schema::kNar)))
-                m_out << where + QStringLiteral("the narration holds characters outside the allowed set");
+                m_out << where
+                        + QStringLiteral("the narration holds characters outside the allowed set");
         }
     }
 
@@ -289,7 +294,8 @@ private:
                 checkMembersOnce(where, gi);
             }
             if (!onlyAllowedChars(name))
-                m_out << where + QStringLiteral("the name holds characters outside the allowed set");
+                m_out << where
+                        + QStringLiteral("the name holds characters outside the allowed set");
             if (name.trimmed().isEmpty())
                 m_out << where + QStringLiteral("the name is empty");
             const QString folded = foldedName(name.trimmed());
@@ -309,7 +315,8 @@ private:
             const qint32 value = positiveCode(code);
             const QString key = value ? QString::number(value) : code;
             if (seen.contains(key) && !told.contains(key)) {
-                m_out << where + QStringLiteral("member ") + code + QStringLiteral(" is listed more than once");
+                m_out << where + QStringLiteral("member ") + code
+                        + QStringLiteral(" is listed more than once");
                 told.insert(key);
             }
             seen.insert(key);
@@ -324,7 +331,8 @@ private:
         for (XmlNode r = section.firstChildElement(); r; r = r.nextSiblingElement()) {
             ++position;
             const QString where = QStringLiteral("date range ") + QString::number(position)
-                + QStringLiteral(" (") + r.attribute(QStringLiteral("Caption")) + QStringLiteral("): ");
+                + QStringLiteral(" (") + r.attribute(QStringLiteral("Caption"))
+                + QStringLiteral("): ");
             if (r.name() != QStringLiteral("DR")) {
                 m_out << QStringLiteral("DateRanges holds an element ") + r.name();
                 continue;
@@ -337,7 +345,8 @@ private:
                 continue; // a separator line needs no dates
             if (!isDocumentDate(r.attribute(QStringLiteral("From")))
                 || !isDocumentDate(r.attribute(QStringLiteral("To"))))
-                m_out << where + QStringLiteral("From and To must be dates of eight digits (yyyymmdd)");
+                m_out << where
+                        + QStringLiteral("From and To must be dates of eight digits (yyyymmdd)");
         }
     }
 
@@ -358,8 +367,9 @@ private:
                 continue;
             }
             if (const QString order = orderProblem(d,
-                    {QStringLiteral("Id"), QStringLiteral("At"), QStringLiteral("No"), QStringLiteral("dt"),
-                     QStringLiteral("fAc"), QStringLiteral("tAc"), QStringLiteral("Nar")});
+                    {QStringLiteral("Id"), QStringLiteral("At"), QStringLiteral("No"),
+                        QStringLiteral("dt"), QStringLiteral("fAc"), QStringLiteral("tAc"),
+                        QStringLiteral("Nar")});
                 !order.isEmpty())
                 m_out << where + order;
             if (!positiveCode(id))
@@ -370,7 +380,8 @@ private:
             const QString at = d.attribute(QStringLiteral("At"));
             if (at.size() != 14
                 || !QDateTime::fromString(at, QStringLiteral("yyyyMMddHHmmss")).isValid())
-                m_out << where + QStringLiteral("At must be a time of fourteen digits (yyyymmddhhmmss)");
+                m_out << where
+                        + QStringLiteral("At must be a time of fourteen digits (yyyymmddhhmmss)");
             if (!positiveCode(d.attribute(QStringLiteral("No"))))
                 m_out << where + QStringLiteral("No must be a number of 1 or more");
             if (!isDocumentDate(d.attribute(QStringLiteral("dt"))))
@@ -395,14 +406,16 @@ private:
         for (XmlNode r = section.firstChildElement(); r; r = r.nextSiblingElement()) {
             ++position;
             const QString where = QStringLiteral("imported record ") + QString::number(position)
-                + QStringLiteral(" (Id ") + r.attribute(QStringLiteral("Id")) + QStringLiteral("): ");
+                + QStringLiteral(" (Id ") + r.attribute(QStringLiteral("Id"))
+                + QStringLiteral("): ");
             const bool line = r.name() == QStringLiteral("l");
             if (!line && r.name() != QStringLiteral("b")) {
                 m_out << QStringLiteral("Imported holds an element ") + r.name();
                 continue;
             }
             const QStringList order = line
-                ? QStringList {QStringLiteral("Ac"), QStringLiteral("Id"), QStringLiteral("dt"), QStringLiteral("No")}
+                ? QStringList {QStringLiteral("Ac"), QStringLiteral("Id"), QStringLiteral("dt"),
+                    QStringLiteral("No")}
                 : QStringList {QStringLiteral("Id"), QStringLiteral("Ac")};
             if (const QString problem = orderProblem(r, order); !problem.isEmpty())
                 m_out << where + problem;
@@ -410,16 +423,21 @@ private:
             if (!positiveCode(account))
                 m_out << where + QStringLiteral("Ac is not an account code: ") + quoted(account);
             else if (!m_codes.contains(positiveCode(account)))
-                m_out << where + QStringLiteral("account ") + account + QStringLiteral(" has no account head");
+                m_out << where + QStringLiteral("account ") + account
+                        + QStringLiteral(" has no account head");
             if (r.attribute(QStringLiteral("Id")).isEmpty())
                 m_out << where + QStringLiteral("the id is empty");
             if (!line)
                 continue;
-            if (!isDocumentDate(r.attribute(QStringLiteral("dt"))) || !positiveCode(r.attribute(QStringLiteral("No"))))
-                m_out << where + QStringLiteral("dt and No must name a transaction (yyyymmdd and a number)");
+            if (!isDocumentDate(r.attribute(QStringLiteral("dt")))
+                || !positiveCode(r.attribute(QStringLiteral("No"))))
+                m_out << where
+                        + QStringLiteral(
+                            "dt and No must name a transaction (yyyymmdd and a number)");
             const QString key = account + QLatin1Char(' ') + r.attribute(QStringLiteral("Id"));
             if (ids.contains(key))
-                m_out << where + QStringLiteral("the id is remembered twice for account ") + account;
+                m_out << where + QStringLiteral("the id is remembered twice for account ")
+                        + account;
             ids.insert(key);
         }
     }

@@ -2,9 +2,9 @@
 
 // Finds what is inconsistent in a book: missing or repeated sections,
 // transactions whose accounts have no head or are the same, amounts not in
-// plain decimal form or longer than the program writes, repeated transaction keys, malformed group member
-// lists or members listed twice, empty account or group names, account names
-// that repeat with letter case ignored, and records whose attributes are out of order.
+// plain decimal form or longer than the program writes, repeated transaction keys, malformed group
+// member lists or members listed twice, empty account or group names, account names that repeat
+// with letter case ignored, and records whose attributes are out of order.
 
 #include <QString>
 #include <QStringList>

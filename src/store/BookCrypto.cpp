@@ -1,13 +1,12 @@
 #include "store/BookCrypto.h"
 
 #include <cstring>
+#include <sodium.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
-
-#include <sodium.h>
 
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
@@ -33,7 +32,7 @@ constexpr quint64 kCheckSubkey = 2;
 
 // Argon2id with 2 passes over 64 MiB: about 0.3 to 0.5 s on a current
 // two-core machine, and the memory makes guessing on graphics cards dear.
-constexpr KdfParams kDefaultParams{2, quint64(64) << 20};
+constexpr KdfParams kDefaultParams {2, quint64(64) << 20};
 // Bounds of what a header may ask for: libsodium's minimum memory up to 4 GiB,
 // at most 64 passes. A header outside them is refused without trying it.
 constexpr quint64 kMaxMemBytes = quint64(4) << 30;
@@ -66,7 +65,9 @@ const unsigned char* bytesOf(const QByteArray& bytes)
 // Guarded memory of libsodium, freed (and wiped) when it goes out of scope.
 struct Guarded
 {
-    explicit Guarded(size_t size) : data(static_cast<unsigned char*>(sodium_malloc(size))) { }
+    explicit Guarded(size_t size)
+        : data(static_cast<unsigned char*>(sodium_malloc(size)))
+    { }
     ~Guarded() { sodium_free(data); }
     Guarded(const Guarded&) = delete;
     Guarded& operator=(const Guarded&) = delete;
@@ -92,7 +93,8 @@ bool KdfParamsAcceptable(const KdfParams& params)
         && params.memBytes % 1024 == 0;
 }
 
-KdfParamsOverride::KdfParamsOverride(const KdfParams& params) : m_previous(overrideParams())
+KdfParamsOverride::KdfParamsOverride(const KdfParams& params)
+    : m_previous(overrideParams())
 {
     overrideParams() = params;
 }
@@ -148,8 +150,8 @@ BookKey::~BookKey()
     sodium_free(m_key);
 }
 
-std::shared_ptr<BookKey> BookKey::derive(const QString& password, const KdfParams& params,
-                                         const QByteArray& salt, QString* why)
+std::shared_ptr<BookKey> BookKey::derive(
+    const QString& password, const KdfParams& params, const QByteArray& salt, QString* why)
 {
     if (!sodiumReady()) {
         if (why)
@@ -161,8 +163,8 @@ std::shared_ptr<BookKey> BookKey::derive(const QString& password, const KdfParam
     std::shared_ptr<BookKey> key(new BookKey);
     key->m_key = static_cast<unsigned char*>(sodium_malloc(kKeyBytes));
     if (!master.data || !key->m_key
-        || crypto_pwhash(master.data, kKeyBytes, secret.constData(), quint64(secret.size()), bytesOf(salt),
-                         params.ops, size_t(params.memBytes), crypto_pwhash_ALG_ARGON2ID13)
+        || crypto_pwhash(master.data, kKeyBytes, secret.constData(), quint64(secret.size()),
+               bytesOf(salt), params.ops, size_t(params.memBytes), crypto_pwhash_ALG_ARGON2ID13)
             != 0) {
         if (why)
             *why = QStringLiteral("not enough memory to derive the key");
@@ -189,7 +191,8 @@ std::shared_ptr<BookKey> BookKey::create(const QString& password, QString* why)
     return derive(password, NewKeyParams(), randomBytes(kSaltBytes), why);
 }
 
-std::shared_ptr<BookKey> BookKey::unlock(const EncryptedHeader& header, const QString& password, QString* why)
+std::shared_ptr<BookKey> BookKey::unlock(
+    const EncryptedHeader& header, const QString& password, QString* why)
 {
     if (why)
         why->clear();
@@ -208,9 +211,10 @@ bool BookKey::matches(const QString& password) const
 
 QByteArray BookKey::headerWith(const QByteArray& nonce) const
 {
-    return QByteArray(kMagic) + "version=" + QByteArray::number(kVersion) + " kdf=argon2id ops="
-        + QByteArray::number(m_params.ops) + " mem=" + QByteArray::number(m_params.memBytes)
-        + " salt=" + m_salt.toHex() + " check=" + m_check.toHex() + " nonce=" + nonce.toHex() + '\n';
+    return QByteArray(kMagic) + "version=" + QByteArray::number(kVersion)
+        + " kdf=argon2id ops=" + QByteArray::number(m_params.ops)
+        + " mem=" + QByteArray::number(m_params.memBytes) + " salt=" + m_salt.toHex()
+        + " check=" + m_check.toHex() + " nonce=" + nonce.toHex() + '\n';
 }
 
 QByteArray BookKey::encrypt(const char* text, qsizetype size) const
@@ -222,9 +226,9 @@ QByteArray BookKey::encrypt(const char* text, qsizetype size) const
     auto* out = reinterpret_cast<unsigned char*>(file.data()) + headerSize;
     unsigned long long written = 0;
     sodium_mprotect_readonly(m_key);
-    crypto_aead_xchacha20poly1305_ietf_encrypt(out, &written, reinterpret_cast<const unsigned char*>(text),
-                                               quint64(size), bytesOf(file), quint64(headerSize), nullptr,
-                                               bytesOf(nonce), m_key);
+    crypto_aead_xchacha20poly1305_ietf_encrypt(out, &written,
+        reinterpret_cast<const unsigned char*>(text), quint64(size), bytesOf(file),
+        quint64(headerSize), nullptr, bytesOf(nonce), m_key);
     sodium_mprotect_noaccess(m_key);
     file.resize(headerSize + qsizetype(written));
     return file;
@@ -247,8 +251,8 @@ bool BookKey::decrypt(QByteArrayView file, QByteArray* text, QString* why) const
     const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
     sodium_mprotect_readonly(m_key);
     const int rc = crypto_aead_xchacha20poly1305_ietf_decrypt(
-        reinterpret_cast<unsigned char*>(plain.data()), &got, nullptr, bytes + header.size, quint64(cipherSize),
-        bytes, quint64(header.size), bytesOf(header.nonce), m_key);
+        reinterpret_cast<unsigned char*>(plain.data()), &got, nullptr, bytes + header.size,
+        quint64(cipherSize), bytes, quint64(header.size), bytesOf(header.nonce), m_key);
     sodium_mprotect_noaccess(m_key);
     if (rc != 0) {
         sodium_memzero(plain.data(), size_t(plain.size()));
@@ -270,7 +274,8 @@ QByteArray EncodeBookText(const char* text, qsizetype size, const BookKey* key)
     return bytes;
 }
 
-BookError ReadEncryptedBook(QByteArray raw, const QString& path, Book* book, const BookReadOptions& options)
+BookError ReadEncryptedBook(
+    QByteArray raw, const QString& path, Book* book, const BookReadOptions& options)
 {
     book->document.clear();
     book->text.clear();

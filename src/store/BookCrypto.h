@@ -66,7 +66,7 @@ struct EncryptedHeader
 {
     int version = 0;
     KdfParams params;
-    QByteArray salt;  // 16 bytes
+    QByteArray salt; // 16 bytes
     QByteArray check; // 16 bytes
     QByteArray nonce; // 24 bytes
     qsizetype size = 0; // bytes of the header, both lines
@@ -88,8 +88,8 @@ public:
     static std::shared_ptr<BookKey> create(const QString& password, QString* why = nullptr);
     // The key of a header's password: null when the password is not the
     // book's (or the derivation could not run; *why says which, empty for a wrong password).
-    static std::shared_ptr<BookKey> unlock(const EncryptedHeader& header, const QString& password,
-                                           QString* why = nullptr);
+    static std::shared_ptr<BookKey> unlock(
+        const EncryptedHeader& header, const QString& password, QString* why = nullptr);
 
     // The password gives this very key (letters count with their case).
     bool matches(const QString& password) const;
@@ -104,8 +104,8 @@ public:
 
 private:
     BookKey() = default;
-    static std::shared_ptr<BookKey> derive(const QString& password, const KdfParams& params,
-                                           const QByteArray& salt, QString* why);
+    static std::shared_ptr<BookKey> derive(
+        const QString& password, const KdfParams& params, const QByteArray& salt, QString* why);
     QByteArray headerWith(const QByteArray& nonce) const;
 
     unsigned char* m_key = nullptr; // guarded memory, no access between uses
@@ -121,7 +121,8 @@ QByteArray EncodeBookText(const char* text, qsizetype size, const BookKey* key);
 
 // ReadBook's way for an encrypted file (raw: the file's bytes): the password
 // of options unlocks it; the key is kept in book->key.
-BookError ReadEncryptedBook(QByteArray raw, const QString& path, Book* book, const BookReadOptions& options);
+BookError ReadEncryptedBook(
+    QByteArray raw, const QString& path, Book* book, const BookReadOptions& options);
 
 // Rewrites the book's .bak and daily copies with key (null: the data-file
 // cipher), each read with the data-file cipher or, when encrypted, with

@@ -35,9 +35,9 @@ QStringList RecentNarrations(const XmlNode& transSection, const XmlNode& narrati
         const QByteArray key = QByteArray::fromRawData(nar.data(), nar.size());
         const auto found = latest.find(key);
         if (found == latest.end())
-            latest.insert(nar.toByteArray(), Latest{date, t.position});
+            latest.insert(nar.toByteArray(), Latest {date, t.position});
         else if (date >= found->date)
-            *found = Latest{date, t.position};
+            *found = Latest {date, t.position};
     });
     std::vector<std::pair<Latest, QString>> used;
     used.reserve(size_t(latest.size()));
@@ -59,7 +59,7 @@ QStringList RecentNarrations(const XmlNode& transSection, const XmlNode& narrati
             const QString text = n.text();
             QByteArray key = text.toUtf8();
             if (!text.trimmed().isEmpty() && !latest.contains(key)) {
-                latest.insert(std::move(key), Latest{});
+                latest.insert(std::move(key), Latest {});
                 narrations.append(text);
             }
         }
@@ -74,8 +74,8 @@ XmlNode FindTransaction(const XmlDocument& document, const TransactionKey& key)
         + schema::kDate + QLatin1Char('=') + QString::number(key.date) + QLatin1Char(']'));
 }
 
-TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fields,
-                              UndoHistory* history)
+TransactionKey AddTransaction(
+    XmlDocument& document, const TransactionFields& fields, UndoHistory* history)
 {
     Trans record;
     record.No = NextTransactionNumber(document, fields.date);
@@ -85,8 +85,9 @@ TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fi
     record.Nar = fields.narration;
     XmlNode added = record.CreateNode(TransSectionOf(document));
     added.setText(fields.amount.toText());
-    UndoRecorder undo(history, QStringLiteral("entry of transaction ") + QString::number(record.No)
-                                   + QStringLiteral(" on ") + CaptionDate(record.dt));
+    UndoRecorder undo(history,
+        QStringLiteral("entry of transaction ") + QString::number(record.No)
+            + QStringLiteral(" on ") + CaptionDate(record.dt));
     undo.inserted(added);
     return {record.dt, record.No};
 }
@@ -126,7 +127,7 @@ QString NarrationText(const QString& text)
 }
 
 TransactionKey UpdateTransaction(XmlDocument& document, XmlNode transaction,
-                                 const TransactionFields& fields, UndoHistory* history)
+    const TransactionFields& fields, UndoHistory* history)
 {
     UndoRecorder undo(history, {});
     undo.changing(transaction);
@@ -143,7 +144,7 @@ TransactionKey UpdateTransaction(XmlDocument& document, XmlNode transaction,
     transaction.setText(fields.amount.toText());
     undo.changed(transaction);
     undo.setCaption(QStringLiteral("edit of transaction ") + QString::number(number)
-                    + QStringLiteral(" on ") + CaptionDate(fields.date));
+        + QStringLiteral(" on ") + CaptionDate(fields.date));
     return {fields.date, number};
 }
 

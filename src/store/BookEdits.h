@@ -43,8 +43,8 @@ XmlNode FindTransaction(const XmlDocument& document, const TransactionKey& key);
 
 // Appends a new transaction to the Trans section, numbered after the highest
 // number of its date; returns its key.
-TransactionKey AddTransaction(XmlDocument& document, const TransactionFields& fields,
-                              UndoHistory* history = nullptr);
+TransactionKey AddTransaction(
+    XmlDocument& document, const TransactionFields& fields, UndoHistory* history = nullptr);
 
 // Appends several new transactions in one walk over the book: each is
 // numbered after the highest number of its date, counting the ones appended
@@ -60,7 +60,7 @@ QString NarrationText(const QString& text);
 // Changes a transaction in place: it keeps its number while its date stays,
 // and takes the next number of the new date when the date changes. Returns the new key.
 TransactionKey UpdateTransaction(XmlDocument& document, XmlNode transaction,
-                                 const TransactionFields& fields, UndoHistory* history = nullptr);
+    const TransactionFields& fields, UndoHistory* history = nullptr);
 
 // Appends an account head with the next code (the highest code plus 1)
 // and the name as given; returns the code.

@@ -81,9 +81,9 @@ QString ledgerName(const QString& name)
 {
     QString out;
     for (QChar c : oneLine(name).simplified()) {
-        if (c == QLatin1Char(':') || c == QLatin1Char(';') || c == QLatin1Char('(') || c == QLatin1Char(')')
-            || c == QLatin1Char('[') || c == QLatin1Char(']') || c == QLatin1Char('@')
-            || c == QLatin1Char('=') || c == QLatin1Char('|'))
+        if (c == QLatin1Char(':') || c == QLatin1Char(';') || c == QLatin1Char('(')
+            || c == QLatin1Char(')') || c == QLatin1Char('[') || c == QLatin1Char(']')
+            || c == QLatin1Char('@') || c == QLatin1Char('=') || c == QLatin1Char('|'))
             out += QLatin1Char('-');
         else
             out += c;
@@ -99,7 +99,8 @@ QString beancountName(const QString& name)
 {
     QString out;
     for (QChar c : name) {
-        if ((c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+        if ((c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            || (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
             || (c >= QLatin1Char('0') && c <= QLatin1Char('9')))
             out += c;
         else if (!out.isEmpty() && !out.endsWith(QLatin1Char('-')))
@@ -123,7 +124,8 @@ QString csvName(const QString& name)
 // semicolon would start a note), no semicolon (hledger ends the payee there).
 QString ledgerPayee(const QString& narration)
 {
-    const QString text = oneLine(narration).simplified().replace(QLatin1Char(';'), QLatin1Char(','));
+    const QString text
+        = oneLine(narration).simplified().replace(QLatin1Char(';'), QLatin1Char(','));
     return text.isEmpty() ? QStringLiteral("-") : text;
 }
 
@@ -148,8 +150,8 @@ QString quotedString(const QString& text)
 // would read as one (letter case ignored) get their code added, and a name
 // so made is tried against every name already given, real or made, until
 // no other account has it.
-QHash<int, QString> uniqueNames(const QList<int>& codes, const QHash<int, QString>& names,
-                                const QString& mark)
+QHash<int, QString> uniqueNames(
+    const QList<int>& codes, const QHash<int, QString>& names, const QString& mark)
 {
     QHash<QString, int> uses;
     for (int code : codes)
@@ -178,14 +180,16 @@ QHash<int, QString> uniqueNames(const QList<int>& codes, const QHash<int, QStrin
 // What "qbtool check" says about the transaction at this position in Trans.
 QString checkMessage(const XmlDocument& book, int position)
 {
-    const QString prefix = QStringLiteral("transaction ") + QString::number(position) + QStringLiteral(" (");
+    const QString prefix
+        = QStringLiteral("transaction ") + QString::number(position) + QStringLiteral(" (");
     QString message;
     for (const QString& line : BookCheck::problems(book)) {
         if (!line.startsWith(prefix))
             continue;
         // "transaction 3 (dt x, No 1): one; another": the record named once.
-        message += message.isEmpty() ? line
-                                     : QStringLiteral("; ") + line.mid(line.indexOf(QStringLiteral("): ")) + 3);
+        message += message.isEmpty()
+            ? line
+            : QStringLiteral("; ") + line.mid(line.indexOf(QStringLiteral("): ")) + 3);
     }
     return message;
 }
@@ -202,7 +206,7 @@ QString SpreadsheetSafe(const QString& text)
 }
 
 bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange& range,
-                QString* text, QString* error)
+    QString* text, QString* error)
 {
     const XmlNode root = book.documentElement();
     QHash<int, QString> names;
@@ -210,7 +214,8 @@ bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange&
     QList<Row> rows;
     // The balance of each account from the transactions before the from date.
     QHash<int, MoneySum> opening;
-    for (XmlNode section = root.firstChildElement(); section; section = section.nextSiblingElement()) {
+    for (XmlNode section = root.firstChildElement(); section;
+         section = section.nextSiblingElement()) {
         if (section.name() != schema::kAcMaster)
             continue;
         for (XmlNode a = section.firstChildElement(); a; a = a.nextSiblingElement()) {
@@ -237,7 +242,8 @@ bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange&
         const std::optional<Money> amount = t.amount();
         if (!row.date || !amount || !names.contains(row.from) || !names.contains(row.to)) {
             const QString message = checkMessage(book, t.position);
-            *error = !message.isEmpty() ? message
+            *error = !message.isEmpty()
+                ? message
                 : QStringLiteral("transaction ") + QString::number(t.position)
                     + QStringLiteral(" has a date, an amount or an account that cannot be "
                                      "written (\"qbtool check\" tells more)");
@@ -263,12 +269,13 @@ bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange&
     QHash<int, QString> sanitised;
     for (int code : codes) {
         const QString name = names.value(code);
-        sanitised.insert(code, format == ExportFormat::Ledger ? ledgerName(name)
-                               : format == ExportFormat::Beancount ? beancountName(name)
-                                                                   : csvName(name));
+        sanitised.insert(code,
+            format == ExportFormat::Ledger          ? ledgerName(name)
+                : format == ExportFormat::Beancount ? beancountName(name)
+                                                    : csvName(name));
     }
-    const QHash<int, QString> target = uniqueNames(
-        codes, sanitised, format == ExportFormat::Beancount ? QStringLiteral("-C") : QStringLiteral(" #"));
+    const QHash<int, QString> target = uniqueNames(codes, sanitised,
+        format == ExportFormat::Beancount ? QStringLiteral("-C") : QStringLiteral(" #"));
     QList<QPair<int, Money>> balances;
     for (int code : codes) {
         const MoneySum sum = opening.value(code);
@@ -286,17 +293,20 @@ bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange&
     QString heading;
     if (range.from || range.to) {
         const QString period = !range.from ? QString(QStringLiteral("up to ") + isoDate(range.to))
-            : !range.to ? QString(QStringLiteral("from ") + from + QStringLiteral(" on"))
-                        : QString(QStringLiteral("from ") + from + QStringLiteral(" to ") + isoDate(range.to));
+            : !range.to
+            ? QString(QStringLiteral("from ") + from + QStringLiteral(" on"))
+            : QString(QStringLiteral("from ") + from + QStringLiteral(" to ") + isoDate(range.to));
         heading = QStringLiteral("; Transactions ") + period + QStringLiteral(".\n");
     }
     if (range.from) {
-        const QString account = QLatin1String(format == ExportFormat::Ledger ? kLedgerOpening : kBeancountOpening);
+        const QString account
+            = QLatin1String(format == ExportFormat::Ledger ? kLedgerOpening : kBeancountOpening);
         heading += QStringLiteral("; Opening balances as of ") + from
-            + (balances.isEmpty() ? QStringLiteral(": none, no account has a balance before that day.\n")
-                                  : QString(QStringLiteral(": each account's balance from the transactions "
-                                                           "before that day, in one transaction against ")
-                                            + account + QStringLiteral(".\n")));
+            + (balances.isEmpty()
+                    ? QStringLiteral(": none, no account has a balance before that day.\n")
+                    : QString(QStringLiteral(": each account's balance from the transactions "
+                                             "before that day, in one transaction against ")
+                        + account + QStringLiteral(".\n")));
     }
     if (!heading.isEmpty())
         heading += QLatin1Char('\n');
@@ -321,10 +331,11 @@ bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange&
             out += QStringLiteral("    ") + QLatin1String(kLedgerOpening) + QStringLiteral("\n\n");
         }
         for (const Row& r : rows)
-            out += isoDate(r.date) + QStringLiteral(" (") + QString::number(r.number) + QStringLiteral(") ")
-                + ledgerPayee(r.narration) + QStringLiteral("\n    ")
-                + target.value(r.to) + QStringLiteral("    ") + r.amount.toText() + QStringLiteral("\n    ")
-                + target.value(r.from) + QStringLiteral("    ") + (-r.amount).toText() + QStringLiteral("\n\n");
+            out += isoDate(r.date) + QStringLiteral(" (") + QString::number(r.number)
+                + QStringLiteral(") ") + ledgerPayee(r.narration) + QStringLiteral("\n    ")
+                + target.value(r.to) + QStringLiteral("    ") + r.amount.toText()
+                + QStringLiteral("\n    ") + target.value(r.from) + QStringLiteral("    ")
+                + (-r.amount).toText() + QStringLiteral("\n\n");
         break;
     case ExportFormat::Beancount: {
         // Every account is open from the first day written.
@@ -345,10 +356,10 @@ bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange&
         out += QLatin1Char('\n');
         for (const Row& r : rows)
             out += isoDate(r.date) + QStringLiteral(" * ") + quotedString(r.narration)
-                + QStringLiteral("\n  number: \"") + QString::number(r.number) + QStringLiteral("\"\n  ")
-                + target.value(r.to) + QStringLiteral("  ") + r.amount.toText() + QStringLiteral(" QB\n  ")
-                + target.value(r.from) + QStringLiteral("  ") + (-r.amount).toText()
-                + QStringLiteral(" QB\n\n");
+                + QStringLiteral("\n  number: \"") + QString::number(r.number)
+                + QStringLiteral("\"\n  ") + target.value(r.to) + QStringLiteral("  ")
+                + r.amount.toText() + QStringLiteral(" QB\n  ") + target.value(r.from)
+                + QStringLiteral("  ") + (-r.amount).toText() + QStringLiteral(" QB\n\n");
         break;
     }
     }

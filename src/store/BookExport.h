@@ -27,7 +27,7 @@ struct ExportRange
 // the book check's message when a transaction's date, amount or account
 // cannot be written (nothing is written then).
 bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange& range,
-                QString* text, QString* error);
+    QString* text, QString* error);
 
 // A spreadsheet runs a cell whose first character other than a blank is =,
 // +, - or @ as a formula; such a text gets a leading apostrophe (the common

@@ -63,7 +63,8 @@ QString quoted(const QString& text)
 bool looksLikeXml(const QByteArray& text)
 {
     qsizetype i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n'))
+    while (i < text.size()
+        && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n'))
         ++i;
     const QByteArrayView rest = QByteArrayView(text).sliced(i);
     return rest.startsWith("<?xml") || rest.startsWith("<!") || rest.startsWith("<Data");
@@ -75,7 +76,8 @@ QString notABookReason(const XmlDocument& doc)
     if (root.name() != schema::kData)
         return QStringLiteral("the root element is ") + root.name() + QStringLiteral(", not Data");
     QStringList missing;
-    for (const QString& name : {schema::kAcMaster, schema::kTrans, schema::kGroups, schema::kNarration}) {
+    for (const QString& name :
+        {schema::kAcMaster, schema::kTrans, schema::kGroups, schema::kNarration}) {
         if (!BookSection(doc, name))
             missing << name;
     }
@@ -84,8 +86,9 @@ QString notABookReason(const XmlDocument& doc)
 
 bool twentyCapitals(const QString& text)
 {
-    return text.size() == 20
-        && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= QLatin1Char('A') && c <= QLatin1Char('Z'); });
+    return text.size() == 20 && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= QLatin1Char('A') && c <= QLatin1Char('Z');
+    });
 }
 
 // A password digest is the decimal digits of a sum with 1, 3, 5, 7 and 9 spelt as letter pairs.
@@ -143,9 +146,10 @@ void removeLeftovers(const QString& book)
 {
     const QString folder = FolderOf(book);
     const QRegularExpression own(QStringLiteral("^") + QRegularExpression::escape(FileNameOf(book))
-                                 + QStringLiteral("\\.[A-Za-z0-9]{6}\\.tmp$"));
+        + QStringLiteral("\\.[A-Za-z0-9]{6}\\.tmp$"));
     const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
-    for (const QString& name : dir.entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden | QDir::System)) {
+    for (const QString& name :
+        dir.entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden | QDir::System)) {
         if (own.match(name).hasMatch())
             QFile::remove(dir.filePath(name));
     }
@@ -201,7 +205,8 @@ QString bookIdOf(const char* text, qsizetype size)
 
 // The first save of a day copies the book as it is before the save; a copy
 // goes under a temporary name first, so that no half copy carries a date.
-BookError keepDailyCopy(const QString& path, const QDate& today, int keep, const QString& bookId, int fault)
+BookError keepDailyCopy(
+    const QString& path, const QDate& today, int keep, const QString& bookId, int fault)
 {
     const QString target = DailyCopyPath(path, today);
     if (QFileInfo::exists(target))
@@ -211,7 +216,8 @@ BookError keepDailyCopy(const QString& path, const QDate& today, int keep, const
     const QString folder = DailyCopyFolder(path);
     constexpr QFileDevice::Permissions kOwnerFolder = kOwnerOnly | QFileDevice::ExeOwner;
     if (!QFileInfo(folder).isDir() && !QDir().mkdir(folder, kOwnerFolder))
-        return failure(BookStage::DailyCopyFailed, target, reasonOf(folder + QStringLiteral(" cannot be made")));
+        return failure(BookStage::DailyCopyFailed, target,
+            reasonOf(folder + QStringLiteral(" cannot be made")));
     const QString partial = target + QStringLiteral(".part");
     QFile::remove(partial);
     if (const Error copied = copyPrivately(path, partial); copied.isSet()) {
@@ -221,7 +227,8 @@ BookError keepDailyCopy(const QString& path, const QDate& today, int keep, const
     QFile copy(partial);
     if (!copy.rename(target)) {
         copy.remove();
-        return failure(BookStage::DailyCopyFailed, target, reasonOf(copy.errorString(), int(copy.error())));
+        return failure(
+            BookStage::DailyCopyFailed, target, reasonOf(copy.errorString(), int(copy.error())));
     }
     PruneDailyCopies(path, keep, bookId);
     return {};
@@ -231,20 +238,23 @@ BookError keepDailyCopy(const QString& path, const QDate& today, int keep, const
 
 QString FileNameOf(const QString& path)
 {
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype cut
+        = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(cut + 1);
 }
 
 QString FolderOf(const QString& path)
 {
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype cut
+        = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return cut < 0 ? QString() : path.left(cut);
 }
 
 QString DailyCopyFolder(const QString& path)
 {
     const QString folder = FolderOf(path);
-    return (folder.isEmpty() ? QString() : folder + QLatin1Char('/')) + bookTitle(path) + QStringLiteral(" backups");
+    return (folder.isEmpty() ? QString() : folder + QLatin1Char('/')) + bookTitle(path)
+        + QStringLiteral(" backups");
 }
 
 QString DailyCopyPath(const QString& path, const QDate& date)
@@ -257,16 +267,19 @@ QList<DailyCopy> DailyCopies(const QString& path)
 {
     const QString title = bookTitle(path);
     const QRegularExpression dated(QStringLiteral("^") + QRegularExpression::escape(title)
-                                   + QStringLiteral(" (\\d{4}-\\d{2}-\\d{2})\\.qbf$"));
+        + QStringLiteral(" (\\d{4}-\\d{2}-\\d{2})\\.qbf$"));
     const QDir dir(DailyCopyFolder(path));
     QList<DailyCopy> copies;
     for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
         const QRegularExpressionMatch m = dated.match(name);
-        const QDate date = m.hasMatch() ? QDate::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd")) : QDate();
+        const QDate date = m.hasMatch()
+            ? QDate::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd"))
+            : QDate();
         if (date.isValid())
             copies.append({date, dir.filePath(name)});
     }
-    std::sort(copies.begin(), copies.end(), [](const DailyCopy& a, const DailyCopy& b) { return a.date < b.date; });
+    std::sort(copies.begin(), copies.end(),
+        [](const DailyCopy& a, const DailyCopy& b) { return a.date < b.date; });
     return copies;
 }
 
@@ -274,10 +287,12 @@ void PruneDailyCopies(const QString& path, int keep, const QString& bookId)
 {
     const QFileInfo folder(DailyCopyFolder(path));
     if (folder.isSymLink()) {
-        const QString bookFolder = QFileInfo(FolderOf(path).isEmpty() ? QStringLiteral(".") : FolderOf(path))
-                                       .canonicalFilePath();
+        const QString bookFolder
+            = QFileInfo(FolderOf(path).isEmpty() ? QStringLiteral(".") : FolderOf(path))
+                  .canonicalFilePath();
         const QString target = folder.canonicalFilePath();
-        if (target.isEmpty() || bookFolder.isEmpty() || !target.startsWith(bookFolder + QLatin1Char('/')))
+        if (target.isEmpty() || bookFolder.isEmpty()
+            || !target.startsWith(bookFolder + QLatin1Char('/')))
             return;
     }
     if (bookId.isEmpty())
@@ -305,37 +320,52 @@ QString BookError::line() const
     const QString bak = path + QStringLiteral(".bak");
     const QString why = reason.description;
     switch (stage) {
-    case BookStage::None: return {};
-    case BookStage::Missing: return path + QStringLiteral(": no such file");
+    case BookStage::None:
+        return {};
+    case BookStage::Missing:
+        return path + QStringLiteral(": no such file");
     case BookStage::BackupOnly:
         return path + QStringLiteral(": no such file, but its backup ") + bak
-            + QStringLiteral(" is there; to restore the book, copy the backup to ") + FileNameOf(path);
-    case BookStage::NotAFile: return path + QStringLiteral(": not a file");
-    case BookStage::Unreadable: return path + QStringLiteral(": cannot be read: ") + why;
-    case BookStage::Empty: return path + QStringLiteral(": the file is empty, not a Quillbrook data file");
+            + QStringLiteral(" is there; to restore the book, copy the backup to ")
+            + FileNameOf(path);
+    case BookStage::NotAFile:
+        return path + QStringLiteral(": not a file");
+    case BookStage::Unreadable:
+        return path + QStringLiteral(": cannot be read: ") + why;
+    case BookStage::Empty:
+        return path + QStringLiteral(": the file is empty, not a Quillbrook data file");
     case BookStage::PlainXml:
-        return path + QStringLiteral(": plain XML, not a Quillbrook data file (\"qbtool pack\" makes one of it)");
+        return path
+            + QStringLiteral(
+                ": plain XML, not a Quillbrook data file (\"qbtool pack\" makes one of it)");
     case BookStage::NotDeciphered:
-        return path + QStringLiteral(": not a Quillbrook data file (it does not decipher to XML: "
-                                     "another kind of file, or another key)");
+        return path
+            + QStringLiteral(": not a Quillbrook data file (it does not decipher to XML: "
+                             "another kind of file, or another key)");
     case BookStage::Damaged:
         return path + QStringLiteral(": a damaged or incomplete Quillbrook data file (")
-            + (reason.line > 0 ? QStringLiteral("line %1, column %2: ").arg(reason.line).arg(reason.column)
-                               : QString())
+            + (reason.line > 0
+                    ? QStringLiteral("line %1, column %2: ").arg(reason.line).arg(reason.column)
+                    : QString())
             + why + QLatin1Char(')');
-    case BookStage::NotABook: return path + QStringLiteral(": not a Quillbrook data file (") + why + QLatin1Char(')');
+    case BookStage::NotABook:
+        return path + QStringLiteral(": not a Quillbrook data file (") + why + QLatin1Char(')');
     case BookStage::PasswordNeeded:
-        return path + QStringLiteral(": the book is protected by a password; give it with --password, "
-                                     "--password-file or QB_PASSWORD");
-    case BookStage::WrongPassword: return path + QStringLiteral(": wrong password");
-    case BookStage::BadProtection: return path + QStringLiteral(": ") + why;
+        return path
+            + QStringLiteral(": the book is protected by a password; give it with --password, "
+                             "--password-file or QB_PASSWORD");
+    case BookStage::WrongPassword:
+        return path + QStringLiteral(": wrong password");
+    case BookStage::BadProtection:
+        return path + QStringLiteral(": ") + why;
     case BookStage::Tampered:
-        return path + QStringLiteral(": the file is damaged or was changed outside Quillbrook (") + why
-            + QLatin1Char(')');
+        return path + QStringLiteral(": the file is damaged or was changed outside Quillbrook (")
+            + why + QLatin1Char(')');
     case BookStage::BackupInTheWay:
         return path + QStringLiteral(": does not exist, but its backup ") + bak
             + QStringLiteral(" does (the last copy of an earlier book); restore or move it first");
-    case BookStage::EmptyText: return path + QStringLiteral(": nothing to save, the document is empty");
+    case BookStage::EmptyText:
+        return path + QStringLiteral(": nothing to save, the document is empty");
     case BookStage::NotSaved:
         return path + QStringLiteral(": could not be written (") + why
             + QStringLiteral("); the book and its backup are as they were");
@@ -346,12 +376,16 @@ QString BookError::line() const
         return path + QStringLiteral(": could not be written (") + why
             + QStringLiteral("); the previous version is in ") + bak;
     case BookStage::DailyCopyFailed:
-        return path + QStringLiteral(": the daily copy could not be written (") + why + QLatin1Char(')');
-    case BookStage::Locked: return path + QStringLiteral(": open in another program: ") + why;
-    case BookStage::ReadOnly: return path + QStringLiteral(": open read-only, nothing is written");
-    case BookStage::ChangedOnDisk:
-        return path + QStringLiteral(": changed on disk since it was read here, nothing is written to it (") + why
+        return path + QStringLiteral(": the daily copy could not be written (") + why
             + QLatin1Char(')');
+    case BookStage::Locked:
+        return path + QStringLiteral(": open in another program: ") + why;
+    case BookStage::ReadOnly:
+        return path + QStringLiteral(": open read-only, nothing is written");
+    case BookStage::ChangedOnDisk:
+        return path
+            + QStringLiteral(": changed on disk since it was read here, nothing is written to it (")
+            + why + QLatin1Char(')');
     }
     return {};
 }
@@ -361,29 +395,33 @@ Message BookErrorMessage(const BookError& error)
     Message m;
     m.icon = MsgIcon::Critical;
     m.buttons = MsgButtons::Ok;
-    const QString couldNot = QStringLiteral("Could not save the file.") + kCrLf + QStringLiteral("Possible causes")
-        + kCrLf + QStringLiteral("\tThe disk is Full") + kCrLf
+    const QString couldNot = QStringLiteral("Could not save the file.") + kCrLf
+        + QStringLiteral("Possible causes") + kCrLf + QStringLiteral("\tThe disk is Full") + kCrLf
         + QStringLiteral("\tYou do not have write access to the drive") + kCrLf;
     switch (error.stage) {
     case BookStage::EmptyText:
         m.title = QStringLiteral("Cannot save");
         m.text = QStringLiteral("Cannot save the Quillbrook file. ") + kCrLf
-            + QStringLiteral("You can restore the last saved file from the back up file (with extension .bak)");
+            + QStringLiteral(
+                "You can restore the last saved file from the back up file (with extension .bak)");
         break;
     case BookStage::NotSaved:
         m.title = QStringLiteral("Save error");
         m.text = couldNot
-            + QStringLiteral("\tThe currently opened file or its backup file (with .bak extension) is read only");
+            + QStringLiteral("\tThe currently opened file or its backup file (with .bak extension) "
+                             "is read only");
         break;
     case BookStage::BackupRemoved:
         m.title = QStringLiteral("Save Error");
-        m.text = QStringLiteral("There is a critical problem in saving the Quillbrook file. ") + kCrLf
-            + QStringLiteral("You can restore the last saved file by renaming the backup file (with extension .bak)");
+        m.text = QStringLiteral("There is a critical problem in saving the Quillbrook file. ")
+            + kCrLf
+            + QStringLiteral("You can restore the last saved file by renaming the backup file "
+                             "(with extension .bak)");
         break;
     case BookStage::MovedToBackup:
         m.title = QStringLiteral("Save error");
-        m.text = couldNot + QStringLiteral("\tThe currently opened file is read only") + kCrLf + kCrLf
-            + QStringLiteral("A backup of the current file is saved with extension .bak");
+        m.text = couldNot + QStringLiteral("\tThe currently opened file is read only") + kCrLf
+            + kCrLf + QStringLiteral("A backup of the current file is saved with extension .bak");
         break;
     case BookStage::Unreadable:
         m.title = QStringLiteral("Open error");
@@ -393,31 +431,35 @@ Message BookErrorMessage(const BookError& error)
     case BookStage::BackupOnly:
         m.title = QStringLiteral("Open error");
         m.text = QStringLiteral("The Quillbrook file") + kCrLf + error.path + kCrLf
-            + QStringLiteral("does not exist, but its backup file (with extension .bak) does.") + kCrLf + kCrLf
-            + QStringLiteral("To restore the book, copy or rename the backup file to ") + FileNameOf(error.path)
-            + QStringLiteral(" and open it.");
+            + QStringLiteral("does not exist, but its backup file (with extension .bak) does.")
+            + kCrLf + kCrLf
+            + QStringLiteral("To restore the book, copy or rename the backup file to ")
+            + FileNameOf(error.path) + QStringLiteral(" and open it.");
         break;
     case BookStage::Tampered:
         m.title = QStringLiteral("Open error");
-        m.text = QStringLiteral("The file is damaged or was changed outside Quillbrook") + kCrLf + error.path;
+        m.text = QStringLiteral("The file is damaged or was changed outside Quillbrook") + kCrLf
+            + error.path;
         break;
     case BookStage::DailyCopyFailed:
         m.icon = MsgIcon::Exclamation;
         m.title = AppTitle();
         m.text = QStringLiteral("The daily backup copy of the Quillbrook file could not be written")
-            + (error.saveFailed ? QStringLiteral(" either:") : QStringLiteral(":")) + kCrLf + error.path + kCrLf
-            + kCrLf + error.reason.description + kCrLf + kCrLf
+            + (error.saveFailed ? QStringLiteral(" either:") : QStringLiteral(":")) + kCrLf
+            + error.path + kCrLf + kCrLf + error.reason.description + kCrLf + kCrLf
             + (error.saveFailed ? QString() : QStringLiteral("Your changes are saved. "))
             + QStringLiteral("This is not shown again until Quillbrook is restarted.");
         break;
     case BookStage::BackupInTheWay:
         m.icon = MsgIcon::Exclamation;
         m.title = AppTitle();
-        m.text = QStringLiteral("A backup file (with extension .bak) of an earlier Quillbrook file with this "
-                                "name is in this folder:")
+        m.text = QStringLiteral(
+                     "A backup file (with extension .bak) of an earlier Quillbrook file with this "
+                     "name is in this folder:")
             + kCrLf + error.path + QStringLiteral(".bak") + kCrLf + kCrLf
-            + QStringLiteral("It may be the only copy of that book. Restore it, or move it elsewhere, "
-                             "before you create a new file with this name.");
+            + QStringLiteral(
+                "It may be the only copy of that book. Restore it, or move it elsewhere, "
+                "before you create a new file with this name.");
         break;
     default:
         m.title = AppTitle();
@@ -438,13 +480,13 @@ BookError CheckProtection(const XmlDocument& document, const QString& path)
     const XmlNode i = root.selectSingleNode(schema::kI);
     if (!i)
         return failure(BookStage::BadProtection, path,
-                       reasonOf(QStringLiteral("the book has a PValue but no I section, so its password "
-                                               "cannot be checked")));
+            reasonOf(QStringLiteral("the book has a PValue but no I section, so its password "
+                                    "cannot be checked")));
     const QString pValue = p.text();
     if (pValue != PasswordDigest(i.text()) && !digestShaped(pValue))
         return failure(BookStage::BadProtection, path,
-                       reasonOf(QStringLiteral("the book's PValue ") + quoted(pValue)
-                                + QStringLiteral(" is no password digest, so no password can open it")));
+            reasonOf(QStringLiteral("the book's PValue ") + quoted(pValue)
+                + QStringLiteral(" is no password digest, so no password can open it")));
     return {};
 }
 
@@ -454,8 +496,9 @@ BookError ReadBook(const QString& path, Book* book, const BookReadOptions& optio
     book->text.clear();
     const QFileInfo info(path);
     if (!info.exists())
-        return failure(QFileInfo(path + QStringLiteral(".bak")).isFile() ? BookStage::BackupOnly : BookStage::Missing,
-                       path);
+        return failure(QFileInfo(path + QStringLiteral(".bak")).isFile() ? BookStage::BackupOnly
+                                                                         : BookStage::Missing,
+            path);
     if (!info.isFile())
         return failure(BookStage::NotAFile, path);
 
@@ -469,7 +512,8 @@ BookError ReadBook(const QString& path, Book* book, const BookReadOptions& optio
     return ParseBook(std::move(text), path, book, options);
 }
 
-BookError ParseBook(QByteArray text, const QString& path, Book* book, const BookReadOptions& options)
+BookError ParseBook(
+    QByteArray text, const QString& path, Book* book, const BookReadOptions& options)
 {
     book->document.clear();
     book->text.clear();
@@ -484,7 +528,8 @@ BookError ParseBook(QByteArray text, const QString& path, Book* book, const Book
         // The cipher is its own inverse: the file's own bytes again.
         ClsAX::EnDeCryptBytes(text, DataFileKey());
         XmlDocument plain;
-        return failure(plain.loadXml(text) ? BookStage::PlainXml : BookStage::NotDeciphered, path, parseError);
+        return failure(
+            plain.loadXml(text) ? BookStage::PlainXml : BookStage::NotDeciphered, path, parseError);
     }
     if (options.requireBook && !HasDataSections(doc)) {
         const Error why = reasonOf(notABookReason(doc));
@@ -504,14 +549,15 @@ BookError ParseBook(QByteArray text, const QString& path, Book* book, const Book
         if (root.name() == schema::kData && p && i && p.text() != PasswordDigest(i.text())) {
             const bool given = options.password.has_value();
             if (!given || PasswordDigest(*options.password + i.text()) != p.text()) {
-                BookError e = failure(given ? BookStage::WrongPassword : BookStage::PasswordNeeded, path);
+                BookError e
+                    = failure(given ? BookStage::WrongPassword : BookStage::PasswordNeeded, path);
                 if (!twentyCapitals(i.text())) {
                     e.stage = BookStage::BadProtection;
                     e.reason = reasonOf(QStringLiteral("the book's I ") + quoted(i.text())
-                                        + QStringLiteral(" is not 20 capital letters, so its password cannot be "
-                                                         "checked reliably (")
-                                        + (given ? QStringLiteral("the one given does not open it)")
-                                                 : QStringLiteral("give one with --password)")));
+                        + QStringLiteral(" is not 20 capital letters, so its password cannot be "
+                                         "checked reliably (")
+                        + (given ? QStringLiteral("the one given does not open it)")
+                                 : QStringLiteral("give one with --password)")));
                 }
                 doc.clear();
                 return e;
@@ -535,7 +581,8 @@ BookError CheckNewBookTarget(const QString& path)
     return {};
 }
 
-BookError WriteBook(char* text, qsizetype size, const QString& linkOrPath, const BookWriteOptions& options)
+BookError WriteBook(
+    char* text, qsizetype size, const QString& linkOrPath, const BookWriteOptions& options)
 {
     // A data file reached through a symbolic link is saved where it lives;
     // renaming the link itself would move the book out of its folder.
@@ -555,15 +602,16 @@ BookError WriteBook(char* text, qsizetype size, const QString& linkOrPath, const
     const QFileInfo bookInfo(path);
     const bool bookExists = bookInfo.exists();
     if (bookExists && !bookInfo.isFile())
-        return failure(BookStage::NotSaved, linkOrPath, reasonOf(path + QStringLiteral(" is a folder, not a file")));
+        return failure(BookStage::NotSaved, linkOrPath,
+            reasonOf(path + QStringLiteral(" is a folder, not a file")));
     // A read-only book is never replaced behind the user's back.
     if (bookExists && isReadOnly(bookInfo))
         return failure(BookStage::NotSaved, linkOrPath, errnoReason(EACCES));
 
     // The day's copy of the book as it was; it never stops the save.
     if (bookExists && options.today.isValid()) {
-        const BookError copy = keepDailyCopy(path, options.today, options.keepDailyCopies, bookIdOf(text, size),
-                                             fault(SaveStep::DailyCopy));
+        const BookError copy = keepDailyCopy(path, options.today, options.keepDailyCopies,
+            bookIdOf(text, size), fault(SaveStep::DailyCopy));
         if (copy.isSet() && options.dailyCopyError)
             *options.dailyCopyError = copy;
     }
@@ -585,13 +633,15 @@ BookError WriteBook(char* text, qsizetype size, const QString& linkOrPath, const
     QTemporaryFile temp(path + QStringLiteral(".XXXXXX.tmp"));
     temp.setAutoRemove(true);
     if (!temp.open())
-        return failure(BookStage::NotSaved, linkOrPath, reasonOf(temp.errorString(), int(temp.error())));
+        return failure(
+            BookStage::NotSaved, linkOrPath, reasonOf(temp.errorString(), int(temp.error())));
     if (const int err = fault(SaveStep::WriteTemp))
         return failure(BookStage::NotSaved, linkOrPath, errnoReason(err));
     // A small text stays in the file's buffer until the flush: its failure (a
     // full disk) is the write's.
     if (temp.write(text, size) != size || !temp.flush())
-        return failure(BookStage::NotSaved, linkOrPath, reasonOf(temp.errorString(), int(temp.error())));
+        return failure(
+            BookStage::NotSaved, linkOrPath, reasonOf(temp.errorString(), int(temp.error())));
     if (const int err = fault(SaveStep::SyncTemp))
         return failure(BookStage::NotSaved, linkOrPath, errnoReason(err));
     if (!syncToDisk(temp, options.sync))
@@ -610,18 +660,19 @@ BookError WriteBook(char* text, qsizetype size, const QString& linkOrPath, const
             return failure(BookStage::NotSaved, linkOrPath, errnoReason(errno));
     } else if (backupInfo.isDir()) {
         return failure(BookStage::NotSaved, linkOrPath,
-                       reasonOf(backup + QStringLiteral(" is a folder, not a backup file")));
+            reasonOf(backup + QStringLiteral(" is a folder, not a backup file")));
     } else if (backupInfo.exists() && bookExists) {
         // Without the book, the backup is its last version: it stays.
         // A read-only backup is never removed behind the user's back.
         if (isReadOnly(backupInfo))
             return failure(BookStage::NotSaved, linkOrPath,
-                           reasonOf(backup + QStringLiteral(" is read-only"), EACCES));
+                reasonOf(backup + QStringLiteral(" is read-only"), EACCES));
         if (const int err = fault(SaveStep::RemoveBackup))
             return failure(BookStage::NotSaved, linkOrPath, errnoReason(err));
         QFile old(backup);
         if (!old.remove())
-            return failure(BookStage::NotSaved, linkOrPath, reasonOf(old.errorString(), int(old.error())));
+            return failure(
+                BookStage::NotSaved, linkOrPath, reasonOf(old.errorString(), int(old.error())));
     }
     // old backup removed
     if (bookExists) {
@@ -630,13 +681,14 @@ BookError WriteBook(char* text, qsizetype size, const QString& linkOrPath, const
         QFile current(path);
         if (!current.rename(backup))
             return failure(BookStage::BackupRemoved, linkOrPath,
-                           reasonOf(current.errorString(), int(current.error())));
+                reasonOf(current.errorString(), int(current.error())));
     }
     // file moved to backup
     if (const int err = fault(SaveStep::PlaceNew))
         return failure(BookStage::MovedToBackup, linkOrPath, errnoReason(err));
     if (!temp.rename(path))
-        return failure(BookStage::MovedToBackup, linkOrPath, reasonOf(temp.errorString(), int(temp.error())));
+        return failure(
+            BookStage::MovedToBackup, linkOrPath, reasonOf(temp.errorString(), int(temp.error())));
     temp.setAutoRemove(false);
     if (options.sync)
         syncFolder(FolderOf(path));

@@ -25,39 +25,39 @@ class BookKey;
 enum class BookStage {
     None,
     // Reading
-    Missing,        // no file at the path
-    BackupOnly,     // no file at the path, but its .bak is there
-    NotAFile,       // a folder or another kind of entry
-    Unreadable,     // it exists but cannot be opened or read
+    Missing, // no file at the path
+    BackupOnly, // no file at the path, but its .bak is there
+    NotAFile, // a folder or another kind of entry
+    Unreadable, // it exists but cannot be opened or read
     Empty,
-    PlainXml,       // XML that was never enciphered
-    NotDeciphered,  // does not decipher to XML: another kind of file, or another key
-    Damaged,        // deciphers to the start of a book that does not parse (truncated, damaged)
-    NotABook,       // parses, but is not Data with its sections
+    PlainXml, // XML that was never enciphered
+    NotDeciphered, // does not decipher to XML: another kind of file, or another key
+    Damaged, // deciphers to the start of a book that does not parse (truncated, damaged)
+    NotABook, // parses, but is not Data with its sections
     PasswordNeeded,
     WrongPassword,
-    BadProtection,  // I or PValue missing or garbled: the password cannot be checked
-    Tampered,       // an encrypted book whose header or content fails its check
+    BadProtection, // I or PValue missing or garbled: the password cannot be checked
+    Tampered, // an encrypted book whose header or content fails its check
     // Making a new book
     BackupInTheWay, // the book is missing but its .bak is there: the last copy of an earlier book
     // Saving: the rows of the save-failure messages
-    EmptyText,      // nothing written
-    NotSaved,       // stopped before the old backup was removed: both files as they were
-    BackupRemoved,  // the old backup is gone, the book as it was
-    MovedToBackup,  // the book is now the backup; the new file is not in its place
+    EmptyText, // nothing written
+    NotSaved, // stopped before the old backup was removed: both files as they were
+    BackupRemoved, // the old backup is gone, the book as it was
+    MovedToBackup, // the book is now the backup; the new file is not in its place
     // The dated copy of the day could not be written (the save itself went on)
     DailyCopyFailed,
     // One writer per book
-    Locked,         // another program has the book open; it was not opened here
-    ReadOnly,       // the book is open read-only here: nothing was written
-    ChangedOnDisk,  // the file changed since it was read or saved here: nothing was written to it
+    Locked, // another program has the book open; it was not opened here
+    ReadOnly, // the book is open read-only here: nothing was written
+    ChangedOnDisk, // the file changed since it was read or saved here: nothing was written to it
 };
 
 struct BookError
 {
     BookStage stage = BookStage::None;
-    QString path;   // the file the stage is about
-    Error reason;   // the system's or the parser's reason, when there is one
+    QString path; // the file the stage is about
+    Error reason; // the system's or the parser's reason, when there is one
     // DailyCopyFailed: the save it came with failed as well (so the changes are not saved).
     bool saveFailed = false;
     bool isSet() const { return stage != BookStage::None; }
@@ -95,7 +95,8 @@ struct Book
 BookError ReadBook(const QString& path, Book* book, const BookReadOptions& options = {});
 // What ReadBook does once the file is read and deciphered: text is the
 // deciphered content, path names the file in the error.
-BookError ParseBook(QByteArray text, const QString& path, Book* book, const BookReadOptions& options = {});
+BookError ParseBook(
+    QByteArray text, const QString& path, Book* book, const BookReadOptions& options = {});
 
 // Whether a document's password can be tested: None when it can (protected
 // or not), BadProtection with the reason when I is missing or garbled or
@@ -132,7 +133,8 @@ struct BookWriteOptions
 // is missing while its .bak exists keeps that .bak. A new book and its daily
 // copies are the owner's alone (0600, the backups folder 0700), whatever the
 // umask; a book keeps its own mode.
-BookError WriteBook(char* text, qsizetype size, const QString& path, const BookWriteOptions& options = {});
+BookError WriteBook(
+    char* text, qsizetype size, const QString& path, const BookWriteOptions& options = {});
 
 // The file name and the folder of a path, "/" or "\" between its parts.
 QString FileNameOf(const QString& path);

@@ -40,8 +40,8 @@ QString LockHolder::describe() const
 {
     const QLocale locale;
     return (user.isEmpty() ? QStringLiteral("another user") : user) + QStringLiteral(" on ")
-        + (host.isEmpty() ? QStringLiteral("another computer") : host) + QStringLiteral(" (process ")
-        + QString::number(pid) + QStringLiteral(") since ")
+        + (host.isEmpty() ? QStringLiteral("another computer") : host)
+        + QStringLiteral(" (process ") + QString::number(pid) + QStringLiteral(") since ")
         + locale.toString(since.date(), QLocale::ShortFormat) + QLatin1Char(' ')
         + since.time().toString(QStringLiteral("HH:mm"));
 }

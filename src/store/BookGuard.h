@@ -34,9 +34,9 @@ class BookLock final
 {
 public:
     enum class Outcome {
-        Locked,        // this program holds the lock now
+        Locked, // this program holds the lock now
         HeldElsewhere, // another running program (or one on another host) holds it
-        Unavailable,   // no lock can be made there (a read-only folder, no permission)
+        Unavailable, // no lock can be made there (a read-only folder, no permission)
     };
 
     BookLock();

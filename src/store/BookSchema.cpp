@@ -21,20 +21,19 @@ XmlNode BookSection(const XmlDocument& book, const QString& name)
     return {};
 }
 
-void ForEachTransaction(const XmlDocument& book,
-                        const std::function<void(const BookTransaction&)>& visit)
+void ForEachTransaction(
+    const XmlDocument& book, const std::function<void(const BookTransaction&)>& visit)
 {
     ForEachTransaction(TransSectionOf(book), visit);
 }
 
-void ForEachTransaction(const XmlNode& trans,
-                        const std::function<void(const BookTransaction&)>& visit)
+void ForEachTransaction(
+    const XmlNode& trans, const std::function<void(const BookTransaction&)>& visit)
 {
     if (trans.isNull())
         return;
     static const QList<QByteArray> names = {schema::kNo.toLatin1(), schema::kDate.toLatin1(),
-                                            schema::kFrom.toLatin1(), schema::kTo.toLatin1(),
-                                            schema::kNar.toLatin1()};
+        schema::kFrom.toLatin1(), schema::kTo.toLatin1(), schema::kNar.toLatin1()};
     BookTransaction t;
     trans.visitChildElements(names, [&](const QList<QByteArrayView>& values, QByteArrayView text) {
         ++t.position;

@@ -72,15 +72,18 @@ struct BookTransaction
 // A section of the book: the first child of that name of the root Data, or null.
 XmlNode BookSection(const XmlDocument& book, const QString& name);
 // The book's transaction section, or null.
-inline XmlNode TransSectionOf(const XmlDocument& book) { return BookSection(book, schema::kTrans); }
+inline XmlNode TransSectionOf(const XmlDocument& book)
+{
+    return BookSection(book, schema::kTrans);
+}
 
 // Calls visit for every element of the book's transaction section, in
 // document order, without copying the text: the one walk over the
 // transactions for lists, reports and exports.
-void ForEachTransaction(const XmlDocument& book,
-                        const std::function<void(const BookTransaction&)>& visit);
+void ForEachTransaction(
+    const XmlDocument& book, const std::function<void(const BookTransaction&)>& visit);
 // The same over a transaction section (the open book's handle).
-void ForEachTransaction(const XmlNode& transSection,
-                        const std::function<void(const BookTransaction&)>& visit);
+void ForEachTransaction(
+    const XmlNode& transSection, const std::function<void(const BookTransaction&)>& visit);
 
 } // namespace qb

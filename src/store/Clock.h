@@ -30,8 +30,7 @@ class FixedClock final : public Clock
 public:
     explicit FixedClock(QDate date)
         : m_date(date)
-    {
-    }
+    { }
     QDate today() const override { return m_date; }
     QDateTime now() const override { return QDateTime(m_date, m_time); }
     void setToday(QDate date) { m_date = date; }
@@ -39,7 +38,7 @@ public:
 
 private:
     QDate m_date;
-    QTime m_time{12, 0};
+    QTime m_time {12, 0};
 };
 
 } // namespace qb

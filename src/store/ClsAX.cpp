@@ -15,8 +15,32 @@ namespace {
 
 // Three-digit values of the letters A to Z, and of a character past the end.
 constexpr std::array<int, 26> kLetterTable = {
-    613, 487, 352, 928, 741, 306, 869, 574, 415, 790, 338, 652, 907,
-    461, 583, 724, 396, 815, 542, 678, 433, 956, 371, 709, 648, 527,
+    613,
+    487,
+    352,
+    928,
+    741,
+    306,
+    869,
+    574,
+    415,
+    790,
+    338,
+    652,
+    907,
+    461,
+    583,
+    724,
+    396,
+    815,
+    542,
+    678,
+    433,
+    956,
+    371,
+    709,
+    648,
+    527,
 };
 constexpr int kAbsentValue = 811;
 
@@ -98,10 +122,11 @@ bool ClsAX::EnDeCryptBytes(QByteArray& data, QByteArrayView key)
     return EnDeCryptBytes(data.data(), data.size(), key);
 }
 
-bool ClsAX::EnDeCryptFile(const QString& FileFrom, const QString& FileTo, const QString& Password,
-                          bool OverWrite) const
+bool ClsAX::EnDeCryptFile(
+    const QString& FileFrom, const QString& FileTo, const QString& Password, bool OverWrite) const
 {
-    if (FileFrom.isEmpty() || FileTo.isEmpty() || Password.isEmpty() || !QFileInfo(FileFrom).isFile())
+    if (FileFrom.isEmpty() || FileTo.isEmpty() || Password.isEmpty()
+        || !QFileInfo(FileFrom).isFile())
         return false;
     const QFileInfo target(FileTo);
     if (target.exists()) {
@@ -172,12 +197,23 @@ QString PasswordDigest(const QString& Text)
     QString digest;
     for (QChar d : QString::number(acc)) {
         switch (d.unicode()) {
-        case u'5': digest += QStringLiteral("ae"); break;
-        case u'9': digest += QStringLiteral("fr"); break;
-        case u'1': digest += QStringLiteral("mw"); break;
-        case u'3': digest += QStringLiteral("da"); break;
-        case u'7': digest += QStringLiteral("wo"); break;
-        default: digest += d;
+        case u'5':
+            digest += QStringLiteral("ae");
+            break;
+        case u'9':
+            digest += QStringLiteral("fr");
+            break;
+        case u'1':
+            digest += QStringLiteral("mw");
+            break;
+        case u'3':
+            digest += QStringLiteral("da");
+            break;
+        case u'7':
+            digest += QStringLiteral("wo");
+            break;
+        default:
+            digest += d;
         }
     }
     return digest;

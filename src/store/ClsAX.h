@@ -23,7 +23,7 @@ public:
 
     // Writes the transform of FileFrom to FileTo in key-aligned chunks.
     bool EnDeCryptFile(const QString& FileFrom, const QString& FileTo, const QString& Password,
-                       bool OverWrite) const;
+        bool OverWrite) const;
 };
 
 // The key of every data file and the key of the installed report templates.

@@ -23,7 +23,8 @@ QString AppTitle()
 
 QString VersionText(int parts)
 {
-    QString text = QString::number(QB_VERSION_MAJOR) + QLatin1Char('.') + QString::number(QB_VERSION_MINOR);
+    QString text
+        = QString::number(QB_VERSION_MAJOR) + QLatin1Char('.') + QString::number(QB_VERSION_MINOR);
     if (parts >= 3)
         text += QLatin1Char('.') + QString::number(QB_VERSION_PATCH);
     return text;
@@ -104,7 +105,8 @@ bool HasDataSections(const XmlDocument& document)
     const XmlNode root = document.documentElement();
     if (!root || root.name() != schema::kData)
         return false;
-    for (const QString& name : {schema::kAcMaster, schema::kTrans, schema::kGroups, schema::kNarration}) {
+    for (const QString& name :
+        {schema::kAcMaster, schema::kTrans, schema::kGroups, schema::kNarration}) {
         if (!BookSection(document, name))
             return false;
     }
@@ -190,9 +192,10 @@ bool DataStore::CreateDataFile(const QString& FileName)
         if (lock.lock(FileName, &holder) == BookLock::Outcome::HeldElsewhere) {
             m_lastError = guardError(BookStage::Locked, FileName, holder.describe());
             MsgBox(QStringLiteral("The Quillbrook file") + kCrLf + FileName + kCrLf
-                       + QStringLiteral("is open in another Quillbrook: ") + holder.describe() + QLatin1Char('.')
-                       + kCrLf + kCrLf + QStringLiteral("A new file cannot replace it while it is open there."),
-                   MsgIcon::Exclamation);
+                    + QStringLiteral("is open in another Quillbrook: ") + holder.describe()
+                    + QLatin1Char('.') + kCrLf + kCrLf
+                    + QStringLiteral("A new file cannot replace it while it is open there."),
+                MsgIcon::Exclamation);
             return false;
         }
     }
@@ -271,7 +274,8 @@ bool DataStore::OpenDataFile(const QString& FileName)
     if (HasPassword(candidate)) {
         const QString i = BookSection(candidate, schema::kI).text();
         const QString pValue = BookSection(candidate, schema::kPValue).text();
-        auto matches = [&](const QString& password) { return PasswordDigest(password + i) == pValue; };
+        auto matches
+            = [&](const QString& password) { return PasswordDigest(password + i) == pValue; };
         if (!askPassword(FileName, matches))
             return false;
     }
@@ -311,14 +315,14 @@ bool DataStore::lockForOpen(const QString& fileName, BookLock* lock, bool* readO
     // before: a save there fails and says why.
     if (lock->lock(fileName, &holder) != BookLock::Outcome::HeldElsewhere)
         return true;
-    const MsgResult answer
-        = MsgBox(QStringLiteral("The Quillbrook file") + kCrLf + fileName + kCrLf
-                     + QStringLiteral("is open in another Quillbrook: ") + holder.describe() + QLatin1Char('.')
-                     + kCrLf + kCrLf
-                     + QStringLiteral("Changes saved in two places would overwrite each other. Do you want to "
-                                      "open it read-only? Nothing can be changed in it then.")
-                     + kCrLf + kCrLf + QStringLiteral("Yes: open it read-only.   No: do not open it."),
-                 MsgIcon::Question, {}, MsgButtons::YesNo, MsgResult::No);
+    const MsgResult answer = MsgBox(QStringLiteral("The Quillbrook file") + kCrLf + fileName + kCrLf
+            + QStringLiteral("is open in another Quillbrook: ") + holder.describe()
+            + QLatin1Char('.') + kCrLf + kCrLf
+            + QStringLiteral(
+                "Changes saved in two places would overwrite each other. Do you want to "
+                "open it read-only? Nothing can be changed in it then.")
+            + kCrLf + kCrLf + QStringLiteral("Yes: open it read-only.   No: do not open it."),
+        MsgIcon::Question, {}, MsgButtons::YesNo, MsgResult::No);
     if (answer != MsgResult::Yes) {
         m_lastError = guardError(BookStage::Locked, fileName, holder.describe());
         return false;
@@ -340,12 +344,14 @@ bool DataStore::refuseChange()
     if (!m_readOnly)
         return false;
     m_lastError = guardError(BookStage::ReadOnly, CurrentFile);
-    MsgBox(QStringLiteral("This Quillbrook file is open read-only, because another Quillbrook had it open "
-                          "when it was opened here:")
-               + kCrLf + CurrentFile + kCrLf + kCrLf
-               + QStringLiteral("Nothing can be changed in it. To change the book, close it in the other "
-                                "Quillbrook and open it here again."),
-           MsgIcon::Exclamation, QStringLiteral("Read-only"));
+    MsgBox(QStringLiteral(
+               "This Quillbrook file is open read-only, because another Quillbrook had it open "
+               "when it was opened here:")
+            + kCrLf + CurrentFile + kCrLf + kCrLf
+            + QStringLiteral(
+                "Nothing can be changed in it. To change the book, close it in the other "
+                "Quillbrook and open it here again."),
+        MsgIcon::Exclamation, QStringLiteral("Read-only"));
     return true;
 }
 
@@ -354,7 +360,8 @@ bool DataStore::keepUnsavedChanges(const DiskIdentity& now)
     // The copy of an earlier refused save of this book is brought up to date;
     // otherwise a new name, so that nothing of the user's is replaced.
     const bool again = !m_unsavedCopy.isEmpty() && QFileInfo::exists(m_unsavedCopy);
-    const QString copy = again ? m_unsavedCopy : UnsavedChangesPath(CurrentFile, QDateTime::currentDateTime());
+    const QString copy
+        = again ? m_unsavedCopy : UnsavedChangesPath(CurrentFile, QDateTime::currentDateTime());
     BookWriteOptions options;
     options.sync = m_syncOnSave;
     options.key = m_key.get(); // an encrypted book's copy is encrypted too
@@ -369,29 +376,36 @@ bool DataStore::keepUnsavedChanges(const DiskIdentity& now)
         m_unsavedCopy = copy;
 
     m_lastError = guardError(BookStage::ChangedOnDisk, CurrentFile,
-                             QStringLiteral("now %1 bytes, modified %2; ")
-                                     .arg(now.size)
-                                     .arg(now.modified.toString(Qt::ISODate))
-                                 + (written.isSet() ? written.line() : QStringLiteral("changes kept in ") + copy));
+        QStringLiteral("now %1 bytes, modified %2; ")
+                .arg(now.size)
+                .arg(now.modified.toString(Qt::ISODate))
+            + (written.isSet() ? written.line() : QStringLiteral("changes kept in ") + copy));
     const QString kept = written.isSet()
         ? QStringLiteral("They could not be kept in a copy either:") + kCrLf + written.line()
-        : QStringLiteral("So that nothing is lost, the book as it is here, with your changes, is kept in") + kCrLf
-            + copy;
+        : QStringLiteral(
+              "So that nothing is lost, the book as it is here, with your changes, is kept in")
+            + kCrLf + copy;
     const MsgResult answer = MsgBox(
-        QStringLiteral("The Quillbrook file was changed on disk since it was opened or last saved here "
-                       "(by another program, or another Quillbrook):")
+        QStringLiteral(
+            "The Quillbrook file was changed on disk since it was opened or last saved here "
+            "(by another program, or another Quillbrook):")
             + kCrLf + CurrentFile + kCrLf + kCrLf
-            + QStringLiteral("Your change was not saved into it, so that the other changes are not lost. ") + kept
-            + kCrLf + kCrLf + QStringLiteral("Do you want to reopen the book to see what it holds now?"),
-        MsgIcon::Exclamation, QStringLiteral("Book changed on disk"), MsgButtons::YesNo, MsgResult::Yes);
+            + QStringLiteral(
+                "Your change was not saved into it, so that the other changes are not lost. ")
+            + kept + kCrLf + kCrLf
+            + QStringLiteral("Do you want to reopen the book to see what it holds now?"),
+        MsgIcon::Exclamation, QStringLiteral("Book changed on disk"), MsgButtons::YesNo,
+        MsgResult::Yes);
     if (answer == MsgResult::Yes && m_host)
         m_host->reopenBook(CurrentFile);
     return false;
 }
 
-bool DataStore::askPassword(const QString& fileName, const std::function<bool(const QString&)>& matches)
+bool DataStore::askPassword(
+    const QString& fileName, const std::function<bool(const QString&)>& matches)
 {
-    const QString caption = QStringLiteral("Enter Password (") + FileNameOf(fileName) + QLatin1Char(')');
+    const QString caption
+        = QStringLiteral("Enter Password (") + FileNameOf(fileName) + QLatin1Char(')');
     StoreHost::LoginResult result = StoreHost::LoginResult::Cancelled;
     if (m_host) {
         do {
@@ -445,7 +459,8 @@ bool DataStore::openEncrypted(const QString& fileName, const DiskIdentity& seen)
         return reportFailure(error);
 
     // The same lock and on-disk check as a book in the enciphered form.
-    return adoptOpened(std::move(book.document), std::move(key), fileName, std::move(lock), readOnly, seen);
+    return adoptOpened(
+        std::move(book.document), std::move(key), fileName, std::move(lock), readOnly, seen);
 }
 
 bool DataStore::SetBookKey(std::shared_ptr<BookKey> key, QStringList* copiesLeft)
@@ -470,17 +485,20 @@ bool DataStore::finishOpen(const QString& fileName)
     CurrentFileTitle = title;
     const QString mark = m_readOnly ? kReadOnlyMark : QString();
     if (m_host)
-        m_host->setMainCaption(AppTitle() + QStringLiteral(" [ ") + CurrentFileTitle + QStringLiteral(" ]") + mark);
+        m_host->setMainCaption(
+            AppTitle() + QStringLiteral(" [ ") + CurrentFileTitle + QStringLiteral(" ]") + mark);
     ShowDataMenus(true);
     // The settings are written together at the end: each write of the
     // settings file waits for the disk.
-    QList<SettingValue> settings = {{QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), fileName}};
+    QList<SettingValue> settings
+        = {{QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), fileName}};
     if (m_host)
         m_host->setStatusFile(fileName + mark);
 
     const QString programFolder = m_programFolder.isEmpty() ? ProgramFolder() : m_programFolder;
     const QString lowerName = QDir::fromNativeSeparators(fileName).toLower();
-    const QString dataFolder = QDir::fromNativeSeparators(programFolder).toLower() + QStringLiteral("/data");
+    const QString dataFolder
+        = QDir::fromNativeSeparators(programFolder).toLower() + QStringLiteral("/data");
     if (!lowerName.contains(dataFolder)) {
         DataFolder = FolderOf(fileName);
         settings.append({QStringLiteral("datafolder"), QStringLiteral("path"), DataFolder});
@@ -518,7 +536,8 @@ bool DataStore::SaveDocument()
     // A book that is gone holds nothing that the save could overwrite: it is
     // written anew (its .bak, when there is one, stays).
     if (m_onDisk.known && hasDocument()) {
-        if (const DiskIdentity now = IdentifyFile(CurrentFile); now.exists && !now.sameFileAs(m_onDisk))
+        if (const DiskIdentity now = IdentifyFile(CurrentFile);
+            now.exists && !now.sameFileAs(m_onDisk))
             return keepUnsavedChanges(now);
     }
     // The first save of a day empties the bin of what it keeps no longer.
@@ -550,8 +569,8 @@ bool DataStore::writeText(char* text, qsizetype size, const QString& fileName, b
         options.today = clock().today();
         // The setting is read only when the day's copy is still to be made.
         if (!QFileInfo::exists(DailyCopyPath(fileName, options.today)))
-            options.keepDailyCopies = GetSetting(QStringLiteral("Backups"), QStringLiteral("DailyCopies"),
-                                                 QStringLiteral("30"))
+            options.keepDailyCopies = GetSetting(
+                QStringLiteral("Backups"), QStringLiteral("DailyCopies"), QStringLiteral("30"))
                                           .toInt();
         options.dailyCopyError = &copyError;
     }

@@ -43,8 +43,8 @@ public:
     enum class LoginResult { Succeeded, Failed, Cancelled };
     // Shows the login window once, modally, with this caption; the window
     // checks the typed password with passwordMatches.
-    virtual LoginResult showLogin(const QString& caption,
-                                  const std::function<bool(const QString&)>& passwordMatches)
+    virtual LoginResult showLogin(
+        const QString& caption, const std::function<bool(const QString&)>& passwordMatches)
         = 0;
 
     // The user asked to reopen the book after a save found it changed on
@@ -190,9 +190,9 @@ private:
     bool m_dailyCopyReported = false; // a failed daily copy is told once a run
     UndoHistory m_history;
     QDate m_binPruned; // the day the bin was last pruned
-    BookLock m_lock;         // held while the book is open here (not read-only)
+    BookLock m_lock; // held while the book is open here (not read-only)
     bool m_readOnly = false;
-    DiskIdentity m_onDisk;   // the file as last read or written here
+    DiskIdentity m_onDisk; // the file as last read or written here
     QString m_unsavedCopy;
     std::shared_ptr<BookKey> m_key;
 };

@@ -30,8 +30,8 @@ XmlNode findEntry(const XmlDocument& document, int id)
 int BinKeepDays()
 {
     bool ok = false;
-    const int days = GetSetting(QStringLiteral("Bin"), QStringLiteral("KeepDays"),
-                                QString::number(kBinDefaultDays))
+    const int days = GetSetting(
+        QStringLiteral("Bin"), QStringLiteral("KeepDays"), QString::number(kBinDefaultDays))
                          .toInt(&ok);
     return ok && days >= 0 ? days : kBinDefaultDays;
 }
@@ -46,13 +46,13 @@ XmlNode DeletedSection(const XmlDocument& document)
     return {};
 }
 
-void DeleteTransaction(XmlDocument& document, XmlNode transaction, const QDateTime& at,
-                       UndoHistory* history)
+void DeleteTransaction(
+    XmlDocument& document, XmlNode transaction, const QDateTime& at, UndoHistory* history)
 {
     if (!transaction)
         return;
-    const TransactionKey key{transaction.attribute(QStringLiteral("dt")).toInt(),
-                             transaction.attribute(QStringLiteral("No")).toInt()};
+    const TransactionKey key {transaction.attribute(QStringLiteral("dt")).toInt(),
+        transaction.attribute(QStringLiteral("No")).toInt()};
     UndoRecorder undo(history, QStringLiteral("delete of transaction ") + keyText(key));
     XmlNode bin = DeletedSection(document);
     if (!bin) {
@@ -125,7 +125,8 @@ RestoreOutcome RestoreDeleted(XmlDocument& document, int id, UndoHistory* histor
     // The rest of the transaction's attributes in their stored order.
     for (int i = 0; i < entry.attributeCount(); ++i) {
         const QString name = entry.attributeName(i);
-        if (name != QStringLiteral("Id") && name != QStringLiteral("At") && name != QStringLiteral("No"))
+        if (name != QStringLiteral("Id") && name != QStringLiteral("At")
+            && name != QStringLiteral("No"))
             t.setAttribute(name, entry.attributeValue(i));
     }
     t.setText(entry.text());
@@ -144,7 +145,8 @@ QString RestoreMessage(const RestoreOutcome& outcome, int id)
                 + QStringLiteral(" as number ") + QString::number(outcome.key.number)
                 + QStringLiteral(": its own number was taken.");
         return QStringLiteral("The transaction is back on ") + CaptionDate(outcome.key.date)
-            + QStringLiteral(" as number ") + QString::number(outcome.key.number) + QLatin1Char('.');
+            + QStringLiteral(" as number ") + QString::number(outcome.key.number)
+            + QLatin1Char('.');
     case RestoreOutcome::AccountMissing:
         return QStringLiteral("The transaction cannot be restored: its account ")
             + QString::number(outcome.missingAccount) + QStringLiteral(" no longer exists.");

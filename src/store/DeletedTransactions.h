@@ -38,7 +38,7 @@ XmlNode DeletedSection(const XmlDocument& document);
 
 // Moves a transaction into the bin, deleted at `at`: one undo step.
 void DeleteTransaction(XmlDocument& document, XmlNode transaction, const QDateTime& at,
-                       UndoHistory* history = nullptr);
+    UndoHistory* history = nullptr);
 
 // The bin's entries, newest first.
 QList<DeletedTransaction> ReadDeleted(const XmlDocument& document);
@@ -47,8 +47,8 @@ struct RestoreOutcome
 {
     enum Kind { Restored, NotFound, AccountMissing };
     Kind kind = NotFound;
-    TransactionKey key;       // the number it got
-    bool renumbered = false;  // its number was taken on its date
+    TransactionKey key; // the number it got
+    bool renumbered = false; // its number was taken on its date
     int missingAccount = 0;
 };
 // Puts the entry back on its date with its number, or the next free number

@@ -17,8 +17,8 @@ namespace qb {
 
 // A save dialog for a new data file. Empty when cancelled or when the chosen
 // name (exactly as typed; the caller adds ".qbf") already exists.
-inline QString AskNewDataFileName([[maybe_unused]] QObject* owner, const QString& folder,
-                                  const QString& suggestedName)
+inline QString AskNewDataFileName(
+    [[maybe_unused]] QObject* owner, const QString& folder, const QString& suggestedName)
 {
     FileRequest request;
     request.kind = FileRequest::Save;
@@ -31,7 +31,7 @@ inline QString AskNewDataFileName([[maybe_unused]] QObject* owner, const QString
         return {};
     if (QFileInfo::exists(name)) {
         MsgBox(QStringLiteral("A Quillbrook file already exist with this name in this folder"),
-               MsgIcon::Information);
+            MsgIcon::Information);
         return {};
     }
     return name;
@@ -40,8 +40,8 @@ inline QString AskNewDataFileName([[maybe_unused]] QObject* owner, const QString
 // A save dialog for a CSV export, starting in the book's data folder. The
 // name comes back with ".csv" added when it lacks it; an existing file of that
 // name is returned only when the user agrees to overwrite it.
-inline QString AskCsvFileName([[maybe_unused]] QObject* owner, const QString& dataFolder,
-                              const QString& suggestedName)
+inline QString AskCsvFileName(
+    [[maybe_unused]] QObject* owner, const QString& dataFolder, const QString& suggestedName)
 {
     FileRequest request;
     request.kind = FileRequest::Save;
@@ -59,7 +59,7 @@ inline QString AskCsvFileName([[maybe_unused]] QObject* owner, const QString& da
     if (QFileInfo::exists(name)
         && MsgBox(QStringLiteral("A file already exist with this name in this folder, do you want "
                                  "to overwrite this file ?"),
-                  MsgIcon::Question, {}, MsgButtons::YesNo, MsgResult::No)
+               MsgIcon::Question, {}, MsgButtons::YesNo, MsgResult::No)
             != MsgResult::Yes) {
         return {};
     }

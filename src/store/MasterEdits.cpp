@@ -124,8 +124,7 @@ AccountDeletion CheckAccountDeletion(const XmlDocument& document, int code)
     const QString wanted = QString::number(code);
     const XmlNode trans = section(document, schema::kTrans);
     for (XmlNode t = trans.firstChildElement(); t; t = t.nextSiblingElement()) {
-        if (t.attribute(schema::kFrom) == wanted
-            || t.attribute(schema::kTo) == wanted) {
+        if (t.attribute(schema::kFrom) == wanted || t.attribute(schema::kTo) == wanted) {
             result.verdict = AccountDeletion::HasTransactions;
             return result;
         }
@@ -209,8 +208,8 @@ NameCheck CheckGroupName(const XmlDocument& document, const QString& typed, cons
         editing ? groupName(editing) : QString());
 }
 
-XmlNode AddGroup(XmlDocument& document, const QString& name, const QString& gi,
-                 UndoHistory* history)
+XmlNode AddGroup(
+    XmlDocument& document, const QString& name, const QString& gi, UndoHistory* history)
 {
     Groups record;
     record.gi = gi;

@@ -76,11 +76,11 @@ NameCheck CheckGroupName(
     const XmlDocument& document, const QString& typed, const XmlNode& editing = {});
 
 // Appends a group with its member list and name as given; returns it.
-XmlNode AddGroup(XmlDocument& document, const QString& name, const QString& gi,
-                 UndoHistory* history = nullptr);
+XmlNode AddGroup(
+    XmlDocument& document, const QString& name, const QString& gi, UndoHistory* history = nullptr);
 // Sets the name, then the member list (the first attribute).
-void UpdateGroup(XmlNode group, const QString& name, const QString& gi,
-                 UndoHistory* history = nullptr);
+void UpdateGroup(
+    XmlNode group, const QString& name, const QString& gi, UndoHistory* history = nullptr);
 void DeleteGroup(XmlNode group, UndoHistory* history = nullptr);
 
 } // namespace qb

@@ -31,12 +31,12 @@ struct Scan
     bool point = false;
     qsizetype integerDigits = 0;
     qsizetype decimalDigits = 0;
-    bool leadingZero = false;  // more than one integer digit, the first a zero
+    bool leadingZero = false; // more than one integer digit, the first a zero
     bool trailingZero = false; // the last decimal is a zero
-    bool nonZero = false;      // some digit other than zero
-    bool overflow = false;     // past the range of ten-thousandths
-    bool roundUp = false;      // the fifth decimal is 5 or more
-    std::int64_t units = 0;    // the first four decimals, scaled to ten-thousandths
+    bool nonZero = false; // some digit other than zero
+    bool overflow = false; // past the range of ten-thousandths
+    bool roundUp = false; // the fifth decimal is 5 or more
+    std::int64_t units = 0; // the first four decimals, scaled to ten-thousandths
 };
 
 template <typename Char>
@@ -202,7 +202,8 @@ QString Money::formatGrouped() const
 std::optional<Money> Money::checkedAdd(Money other) const
 {
     std::int64_t sum = 0;
-    if (qAddOverflow(m_units, other.m_units, &sum) || sum == std::numeric_limits<std::int64_t>::min())
+    if (qAddOverflow(m_units, other.m_units, &sum)
+        || sum == std::numeric_limits<std::int64_t>::min())
         return std::nullopt;
     return Money(sum);
 }

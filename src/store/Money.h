@@ -106,12 +106,20 @@ public:
 
     // The largest amount either way; the minimum of int64 is left out so
     // that every amount can be negated.
-    [[nodiscard]] static constexpr Money max() { return Money(std::numeric_limits<std::int64_t>::max()); }
-    [[nodiscard]] static constexpr Money min() { return Money(-std::numeric_limits<std::int64_t>::max()); }
+    [[nodiscard]] static constexpr Money max()
+    {
+        return Money(std::numeric_limits<std::int64_t>::max());
+    }
+    [[nodiscard]] static constexpr Money min()
+    {
+        return Money(-std::numeric_limits<std::int64_t>::max());
+    }
 
 private:
     friend class MoneySum;
-    constexpr explicit Money(std::int64_t units) : m_units(units) {}
+    constexpr explicit Money(std::int64_t units)
+        : m_units(units)
+    { }
 
     std::int64_t m_units = 0;
 };
@@ -122,7 +130,9 @@ class MoneySum final
 {
 public:
     constexpr MoneySum() = default;
-    constexpr explicit MoneySum(Money start) : m_sum(start) {}
+    constexpr explicit MoneySum(Money start)
+        : m_sum(start)
+    { }
 
     void add(Money amount)
     {
@@ -141,8 +151,16 @@ public:
         else
             add(other.m_sum);
     }
-    MoneySum& operator+=(Money amount) { add(amount); return *this; }
-    MoneySum& operator-=(Money amount) { subtract(amount); return *this; }
+    MoneySum& operator+=(Money amount)
+    {
+        add(amount);
+        return *this;
+    }
+    MoneySum& operator-=(Money amount)
+    {
+        subtract(amount);
+        return *this;
+    }
 
     [[nodiscard]] bool overflowed() const { return m_overflow; }
     // Nothing once the sum has left the range.
@@ -151,7 +169,10 @@ public:
         return m_overflow ? std::nullopt : std::optional<Money>(m_sum);
     }
     // format() / formatGrouped(), or the error mark after an overflow.
-    [[nodiscard]] QString format() const { return m_overflow ? Money::errorMark() : m_sum.format(); }
+    [[nodiscard]] QString format() const
+    {
+        return m_overflow ? Money::errorMark() : m_sum.format();
+    }
     [[nodiscard]] QString formatGrouped() const
     {
         return m_overflow ? Money::errorMark() : m_sum.formatGrouped();

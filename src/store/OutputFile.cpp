@@ -7,7 +7,6 @@
 #ifdef Q_OS_LINUX
 #include <csignal>
 #include <ctime>
-
 #include <pthread.h>
 #endif
 
@@ -49,7 +48,7 @@ public:
         sigset_t pending;
         sigpending(&pending);
         if (!m_wasPending && sigismember(&pending, SIGPIPE) == 1) {
-            const timespec now{0, 0};
+            const timespec now {0, 0};
             sigtimedwait(&m_pipe, nullptr, &now);
         }
         pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);

@@ -48,8 +48,8 @@ bool Record::LoadNode(const XmlNode& node, Error* error)
             if (!ok) {
                 if (error) {
                     error->number = 13; // type mismatch
-                    error->description = QStringLiteral("Type mismatch: attribute ")
-                        + list[i].name + QStringLiteral(" is not a number");
+                    error->description = QStringLiteral("Type mismatch: attribute ") + list[i].name
+                        + QStringLiteral(" is not a number");
                 }
                 return false;
             }
@@ -74,21 +74,29 @@ void AcMaster::setField(int index, const QString& text)
 
 QList<Record::Field> Trans::fields() const
 {
-    return {{schema::kNo, QString::number(No), true},
-            {schema::kDate, QString::number(dt), true},
-            {schema::kFrom, QString::number(fAc), true},
-            {schema::kTo, QString::number(tAc), true},
-            {schema::kNar, Nar, false}};
+    return {{schema::kNo, QString::number(No), true}, {schema::kDate, QString::number(dt), true},
+        {schema::kFrom, QString::number(fAc), true}, {schema::kTo, QString::number(tAc), true},
+        {schema::kNar, Nar, false}};
 }
 
 void Trans::setField(int index, const QString& text)
 {
     switch (index) {
-    case 0: No = text.trimmed().toInt(); break;
-    case 1: dt = text.trimmed().toInt(); break;
-    case 2: fAc = text.trimmed().toInt(); break;
-    case 3: tAc = text.trimmed().toInt(); break;
-    default: Nar = text; break;
+    case 0:
+        No = text.trimmed().toInt();
+        break;
+    case 1:
+        dt = text.trimmed().toInt();
+        break;
+    case 2:
+        fAc = text.trimmed().toInt();
+        break;
+    case 3:
+        tAc = text.trimmed().toInt();
+        break;
+    default:
+        Nar = text;
+        break;
     }
 }
 

@@ -7,9 +7,8 @@
 
 #include <QString>
 
-#include "store/Xml.h"
-
 #include "store/BookSchema.h"
+#include "store/Xml.h"
 
 namespace qb {
 

@@ -12,9 +12,11 @@ MsgResult firstButton(MsgButtons buttons)
 {
     switch (buttons) {
     case MsgButtons::Ok:
-    case MsgButtons::OkCancel: return MsgResult::Ok;
+    case MsgButtons::OkCancel:
+        return MsgResult::Ok;
     case MsgButtons::YesNo:
-    case MsgButtons::YesNoCancel: return MsgResult::Yes;
+    case MsgButtons::YesNoCancel:
+        return MsgResult::Yes;
     }
     return MsgResult::Ok;
 }
@@ -84,7 +86,7 @@ void PopupMenus::install(PopupMenus* menus)
 }
 
 MsgResult MsgBox(const QString& text, MsgIcon icon, const QString& title, MsgButtons buttons,
-                 MsgResult defaultButton)
+    MsgResult defaultButton)
 {
     Message m;
     m.text = text;

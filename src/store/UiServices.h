@@ -36,13 +36,13 @@ public:
 
 // Shows a message box; an empty title shows the application's title.
 MsgResult MsgBox(const QString& text, MsgIcon icon = MsgIcon::None, const QString& title = {},
-                 MsgButtons buttons = MsgButtons::Ok, MsgResult defaultButton = MsgResult::None);
+    MsgButtons buttons = MsgButtons::Ok, MsgResult defaultButton = MsgResult::None);
 
 struct FileRequest
 {
     enum Kind { Open, Save };
     Kind kind = Open;
-    QString title;  // empty: the system's default title
+    QString title; // empty: the system's default title
     QString filter; // e.g. "Quillbrook data file(*.qbf)"
     QString folder; // starting folder
     QString suggestedName;

@@ -47,7 +47,7 @@ QString sectionNameOf(const XmlNode& record)
 // Puts the record from `from` to `to` at its place: false, with nothing
 // changed, when the section does not hold `from` there.
 bool applyChange(XmlDocument& document, const QString& sectionName, int fromEnd,
-                 const QString& from, const QString& to)
+    const QString& from, const QString& to)
 {
     XmlNode section = sectionOf(document, sectionName);
     if (!section)
@@ -94,7 +94,7 @@ bool applyStep(XmlDocument& document, const UndoStep& step, bool forwards)
         for (qsizetype j = k - 1; j >= 0; --j) {
             const RecordChange& b = step.changes.at(forwards ? j : n - 1 - j);
             applyChange(document, b.section, b.fromEnd, forwards ? b.after : b.before,
-                        forwards ? b.before : b.after);
+                forwards ? b.before : b.after);
         }
         return false;
     }
@@ -147,7 +147,7 @@ void UndoHistory::add(UndoStep step)
 void UndoHistory::beginGroup(const QString& caption)
 {
     if (m_groupDepth++ == 0)
-        m_group = UndoStep{caption, {}};
+        m_group = UndoStep {caption, {}};
 }
 
 void UndoHistory::endGroup()

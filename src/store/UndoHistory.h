@@ -24,7 +24,7 @@ struct RecordChange
     QString section;
     int fromEnd = 0;
     QString before; // markup; empty: the record was not there
-    QString after;  // markup; empty: the record was removed
+    QString after; // markup; empty: the record was removed
 };
 
 struct UndoStep

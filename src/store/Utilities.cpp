@@ -75,7 +75,8 @@ QString AllowedCharsOnly(const QString& text)
 {
     QString out;
     out.reserve(text.size());
-    forAllowedChars(text, [&](qsizetype from, qsizetype length) { out.append(text.mid(from, length)); });
+    forAllowedChars(
+        text, [&](qsizetype from, qsizetype length) { out.append(text.mid(from, length)); });
     return out;
 }
 
@@ -100,8 +101,8 @@ short RandomInRange(short lo, short hi)
 {
     // Reseeded from the clock on every call, as the letters of a new file need no more.
     static std::mt19937 generator;
-    generator.seed(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch())
-                   ^ std::random_device{}());
+    generator.seed(
+        static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()) ^ std::random_device {}());
     std::uniform_real_distribution<double> r(0.0, 1.0);
     return static_cast<short>((hi - lo + 1) * r(generator) + lo);
 }
@@ -117,7 +118,8 @@ QString RandomLetters(int count)
 QString ProgramFolder()
 {
     QString folder = QCoreApplication::applicationDirPath();
-    while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
+    while (folder.size() > 1
+        && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
         folder.chop(1);
     return folder;
 }
@@ -164,7 +166,7 @@ namespace {
 QSettings settingsStore()
 {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quillbrook"),
-                     QStringLiteral("Quillbrook"));
+        QStringLiteral("Quillbrook"));
 }
 } // namespace
 

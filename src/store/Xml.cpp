@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
+#include <libxml/dict.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
-#include <libxml/dict.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
@@ -70,8 +70,9 @@ struct LibraryInit
         // The library's default, stated here because loadXml promises it.
         xmlParserMaxDepth = XmlDocument::kMaxDepth;
         xmlSetGenericErrorFunc(nullptr, collectGeneric);
-        xmlSetStructuredErrorFunc(nullptr, reinterpret_cast<xmlStructuredErrorFunc>(
-                                               reinterpret_cast<void (*)()>(collectStructured)));
+        xmlSetStructuredErrorFunc(nullptr,
+            reinterpret_cast<xmlStructuredErrorFunc>(
+                reinterpret_cast<void (*)()>(collectStructured)));
         xsltSetGenericErrorFunc(nullptr, collectGeneric);
         // Templates are data: they may not read or write files or reach the
         // network, so document() fails and the transformation with it.
@@ -377,8 +378,8 @@ void XmlNode::visitChildElements(const QList<QByteArray>& names, const ChildVisi
     }
 }
 
-QList<XmlNode> XmlNode::childElementsWithAttribute(const QStringList& names,
-                                                   const QString& value) const
+QList<XmlNode> XmlNode::childElementsWithAttribute(
+    const QStringList& names, const QString& value) const
 {
     QList<XmlNode> list;
     if (!m_node)
@@ -509,7 +510,8 @@ QString XmlNode::xml() const
 
 // ---- XmlDocument --------------------------------------------------------------
 
-XmlDocument::XmlDocument() : m_namespaces(std::make_unique<Namespaces>())
+XmlDocument::XmlDocument()
+    : m_namespaces(std::make_unique<Namespaces>())
 {
     ensureInit();
 }
@@ -580,7 +582,8 @@ QString refusedMarkup(const QByteArray& text)
         } else if (startsWith(p, "<?")) {
             p = skipPast(p + 2, "?>");
         } else if (startsWith(p, "<!")) {
-            return QStringLiteral("The text declares a document type (DTD); no Quillbrook file has one");
+            return QStringLiteral(
+                "The text declares a document type (DTD); no Quillbrook file has one");
         } else {
             // A tag: count the attributes (their equals signs outside quotes) up to its end.
             int attributes = 0;
@@ -594,7 +597,8 @@ QString refusedMarkup(const QByteArray& text)
                     quote = c;
                 } else if (c == '=') {
                     if (++attributes > XmlDocument::kMaxAttributes)
-                        return QStringLiteral("An element has more than %1 attributes; no Quillbrook file has so many")
+                        return QStringLiteral("An element has more than %1 attributes; no "
+                                              "Quillbrook file has so many")
                             .arg(XmlDocument::kMaxAttributes);
                 } else if (c == '>') {
                     ++p;
@@ -627,15 +631,15 @@ bool XmlDocument::loadXml(const QByteArray& text, Error* error, int options)
     if (options & DropBlanks)
         flags |= XML_PARSE_NOBLANKS;
     // One byte is one character: the data file is read as Latin-1 whatever it declares.
-    xmlDoc* doc = text.isEmpty()
-        ? nullptr
-        : xmlReadMemory(text.constData(), int(text.size()), nullptr,
-                        (options & DeclaredEncoding) ? nullptr : "ISO-8859-1", flags);
+    xmlDoc* doc = text.isEmpty() ? nullptr
+                                 : xmlReadMemory(text.constData(), int(text.size()), nullptr,
+                                     (options & DeclaredEncoding) ? nullptr : "ISO-8859-1", flags);
     if (!doc || !xmlDocGetRootElement(doc)) {
         if (doc)
             xmlFreeDoc(doc);
-        Error e = takeError(1, text.isEmpty() ? QStringLiteral("The document is empty")
-                                              : QStringLiteral("The text is not well-formed XML"));
+        Error e = takeError(1,
+            text.isEmpty() ? QStringLiteral("The document is empty")
+                           : QStringLiteral("The text is not well-formed XML"));
         if (error)
             *error = e;
         return false;
@@ -656,9 +660,9 @@ bool XmlDocument::loadXml(const QString& text, Error* error, int options)
         if (u < 256) {
             bytes.append(char(u));
         } else if (QChar::isHighSurrogate(u) && i + 1 < text.size()
-                   && text.at(i + 1).isLowSurrogate()) {
-            bytes.append("&#" + QByteArray::number(QChar::surrogateToUcs4(u, text.at(i + 1).unicode()))
-                         + ';');
+            && text.at(i + 1).isLowSurrogate()) {
+            bytes.append("&#"
+                + QByteArray::number(QChar::surrogateToUcs4(u, text.at(i + 1).unicode())) + ';');
             ++i;
         } else {
             bytes.append("&#" + QByteArray::number(u) + ';');
@@ -769,8 +773,8 @@ QString XmlDocument::evaluate(const QString& xpath) const
 namespace {
 
 // Runs the style sheet over the source; the caller owns the result document.
-XmlDocPtr applyStylesheet(xmlDoc* styleDoc, const XmlNode& source, StylesheetPtr* compiled,
-                          Error* error)
+XmlDocPtr applyStylesheet(
+    xmlDoc* styleDoc, const XmlNode& source, StylesheetPtr* compiled, Error* error)
 {
     startCall();
     auto fail = [&](const QString& text) {
@@ -806,7 +810,8 @@ XmlDocPtr applyStylesheet(xmlDoc* styleDoc, const XmlNode& source, StylesheetPtr
     xsltTransformContextPtr ctxt = xsltNewTransformContext(compiled->get(), input);
     if (!ctxt)
         return fail(QStringLiteral("The transformation could not start"));
-    XmlDocPtr result(xsltApplyStylesheetUser(compiled->get(), input, nullptr, nullptr, nullptr, ctxt));
+    XmlDocPtr result(
+        xsltApplyStylesheetUser(compiled->get(), input, nullptr, nullptr, nullptr, ctxt));
     const bool stopped = ctxt->state == XSLT_STATE_ERROR || ctxt->state == XSLT_STATE_STOPPED;
     xsltFreeTransformContext(ctxt);
     if (!result || stopped)
@@ -844,8 +849,8 @@ bool XmlDocument::transformToText(const XmlNode& source, QString* result, Error*
     return true;
 }
 
-bool XmlDocument::transformToDocument(const XmlNode& source, XmlDocument* result,
-                                      Error* error) const
+bool XmlDocument::transformToDocument(
+    const XmlNode& source, XmlDocument* result, Error* error) const
 {
     StylesheetPtr style;
     XmlDocPtr out = applyStylesheet(m_doc, source, &style, error);

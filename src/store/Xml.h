@@ -35,7 +35,9 @@ class XmlNode
 {
 public:
     XmlNode() = default;
-    explicit XmlNode(_xmlNode* node) : m_node(node) { }
+    explicit XmlNode(_xmlNode* node)
+        : m_node(node)
+    { }
 
     bool isNull() const { return m_node == nullptr; }
     explicit operator bool() const { return m_node != nullptr; }
@@ -63,7 +65,7 @@ public:
     bool setAttributeValue(int index, const QString& value);
 
     XmlNode parent() const;
-    XmlNode firstChild() const;        // first node of any kind
+    XmlNode firstChild() const; // first node of any kind
     XmlNode nextSibling() const;
     XmlNode firstChildElement() const;
     XmlNode nextSiblingElement() const;

@@ -16,10 +16,9 @@ class DeletedCommand final : public BookCommand
 public:
     DeletedCommand()
         : BookCommand(QStringLiteral("deleted"), QStringLiteral("deleted FILE.qbf"),
-            QStringLiteral(
-                "List the bin of deleted transactions, newest first, one a line: Id,\n"
-                "time of deletion, date, number, from and to account codes, amount\n"
-                "(plain) and narration, separated by tabs."))
+            QStringLiteral("List the bin of deleted transactions, newest first, one a line: Id,\n"
+                           "time of deletion, date, number, from and to account codes, amount\n"
+                           "(plain) and narration, separated by tabs."))
     {
         setArguments({QStringLiteral("FILE.qbf")});
     }
@@ -45,10 +44,9 @@ class RestoreCommand final : public BookCommand
 public:
     RestoreCommand()
         : BookCommand(QStringLiteral("restore"), QStringLiteral("restore FILE.qbf --deleted ID"),
-            QStringLiteral(
-                "Put the deleted transaction ID back on its date with its number (the\n"
-                "next free number of that date when it is taken), as the Deleted\n"
-                "Transactions window does; the book is saved with its .bak."))
+            QStringLiteral("Put the deleted transaction ID back on its date with its number (the\n"
+                           "next free number of that date when it is taken), as the Deleted\n"
+                           "Transactions window does; the book is saved with its .bak."))
     {
         setArguments({QStringLiteral("FILE.qbf")});
         addValue({QStringLiteral("deleted")}, QStringLiteral("ID"),
@@ -76,8 +74,7 @@ private:
         QByteArray text = book.document.toBytes();
         BookWriteOptions write;
         write.key = book.key.get();
-        if (const BookError error = WriteBook(text.data(), text.size(), file, write);
-            error.isSet())
+        if (const BookError error = WriteBook(text.data(), text.size(), file, write); error.isSet())
             return fail(error.line());
         out() << "Restored " << id << ": " << RestoreMessage(outcome, id) << '\n';
         return kOk;

@@ -1,6 +1,8 @@
 // "qbtool chart": the charts of the report windows drawn offscreen into a
 // PNG picture, from the same figures as the windows, for scripts and tests.
 
+#include "tool/ChartCommand.h"
+
 #include <cstring>
 #include <memory>
 
@@ -13,7 +15,6 @@
 #include "engine/SummaryReport.h"
 #include "store/MasterEdits.h"
 #include "store/Utilities.h"
-#include "tool/ChartCommand.h"
 #include "tool/Commands.h"
 
 namespace qb {
@@ -25,10 +26,11 @@ class ChartCommand final : public BookCommand
 public:
     ChartCommand()
         : BookCommand(QStringLiteral("chart"),
-            QStringLiteral("chart FILE.qbf summary [--account CODE | --group NAME] --from DATE "
-                           "--to DATE [-o OUT.png]\n"
-                           "chart FILE.qbf balance --account CODE --from DATE --to DATE [-o OUT.png]\n"
-                           "chart FILE.qbf group --group NAME --from DATE --to DATE [-o OUT.png]"),
+            QStringLiteral(
+                "chart FILE.qbf summary [--account CODE | --group NAME] --from DATE "
+                "--to DATE [-o OUT.png]\n"
+                "chart FILE.qbf balance --account CODE --from DATE --to DATE [-o OUT.png]\n"
+                "chart FILE.qbf group --group NAME --from DATE --to DATE [-o OUT.png]"),
             QStringLiteral("draws a chart of the report windows as a PNG picture"),
             QStringLiteral(
                 "Draws a chart of the report windows as a PNG picture, offscreen:\n"
@@ -44,7 +46,8 @@ public:
                 "chart cannot be given (the picture is written all the same)."))
     {
         setArguments({QStringLiteral("FILE.qbf"), QStringLiteral("CHART")});
-        addValue({QStringLiteral("account")}, QStringLiteral("CODE"), QStringLiteral("the account"));
+        addValue(
+            {QStringLiteral("account")}, QStringLiteral("CODE"), QStringLiteral("the account"));
         addValue({QStringLiteral("group")}, QStringLiteral("NAME"), QStringLiteral("the group"));
         addValue({QStringLiteral("from")}, QStringLiteral("DATE"), QStringLiteral("the first day"));
         addValue({QStringLiteral("to")}, QStringLiteral("DATE"), QStringLiteral("the last day"));
@@ -71,9 +74,11 @@ private:
             return rc;
         if (kind != QStringLiteral("summary") && kind != QStringLiteral("balance")
             && kind != QStringLiteral("group"))
-            return usageError(QStringLiteral("chart takes one of summary, balance, group, not ") + kind);
+            return usageError(
+                QStringLiteral("chart takes one of summary, balance, group, not ") + kind);
         if (!from.isValid() || !to.isValid())
-            return usageError(QStringLiteral("chart needs --from and --to as yyyymmdd or yyyy-mm-dd"));
+            return usageError(
+                QStringLiteral("chart needs --from and --to as yyyymmdd or yyyy-mm-dd"));
         if (from > to)
             return usageError(QStringLiteral("--from is after --to"));
         if (!account.isEmpty() && !groupName.isEmpty())
@@ -108,42 +113,46 @@ private:
                 return fail(QStringLiteral("the book has no group named ") + groupName, kUsage);
             group = node.text();
         }
-    std::unique_ptr<QChart> chart;
-    bool trouble = false;
-    const int code = account.toInt();
-    if (kind == QStringLiteral("summary") && name) {
-        const InOutChartData data = MonthlyChartData(book, code, *name, from, to);
-        trouble = data.trouble;
-        chart.reset(MakeInOutChart(data));
-    } else if (kind == QStringLiteral("summary")) {
-        // The figures of the Period Summary's page, from the same walk.
-        const SummarySubject subject
-            = group.isEmpty() ? SummarySubject::allAccounts() : SummarySubject::group(group);
-        SummaryResult result;
-        PeriodSummaryReport::SummaryBook(book, DateToDocDate(from), DateToDocDate(to), subject,
-                                         group.isEmpty() ? XmlNode() : FindGroup(book, group), &result);
-        const InOutChartData data = SummaryChartData(
-            result, group.isEmpty() ? QStringLiteral("All accounts") : QLatin1Char('\'') + group + QLatin1Char('\''),
-            from, to);
-        trouble = data.trouble;
-        chart.reset(MakeInOutChart(data));
-    } else if (kind == QStringLiteral("balance")) {
-        QList<BalancePoint> points;
-        bool overflowed = false;
-        LedgerReport::ListingBook(book, code, DateToDocDate(from), DateToDocDate(to), &overflowed, &points);
-        const BalanceChartData data = LedgerChartData(points, *name, from, to);
-        trouble = data.trouble || overflowed;
-        chart.reset(MakeBalanceChart(data));
-    } else {
-        const BalanceChartData data = *GroupBalanceChartData(book, group, from, to);
-        trouble = data.trouble;
-        chart.reset(MakeBalanceChart(data));
-    }
+        std::unique_ptr<QChart> chart;
+        bool trouble = false;
+        const int code = account.toInt();
+        if (kind == QStringLiteral("summary") && name) {
+            const InOutChartData data = MonthlyChartData(book, code, *name, from, to);
+            trouble = data.trouble;
+            chart.reset(MakeInOutChart(data));
+        } else if (kind == QStringLiteral("summary")) {
+            // The figures of the Period Summary's page, from the same walk.
+            const SummarySubject subject
+                = group.isEmpty() ? SummarySubject::allAccounts() : SummarySubject::group(group);
+            SummaryResult result;
+            PeriodSummaryReport::SummaryBook(book, DateToDocDate(from), DateToDocDate(to), subject,
+                group.isEmpty() ? XmlNode() : FindGroup(book, group), &result);
+            const InOutChartData data = SummaryChartData(result,
+                group.isEmpty() ? QStringLiteral("All accounts")
+                                : QLatin1Char('\'') + group + QLatin1Char('\''),
+                from, to);
+            trouble = data.trouble;
+            chart.reset(MakeInOutChart(data));
+        } else if (kind == QStringLiteral("balance")) {
+            QList<BalancePoint> points;
+            bool overflowed = false;
+            LedgerReport::ListingBook(
+                book, code, DateToDocDate(from), DateToDocDate(to), &overflowed, &points);
+            const BalanceChartData data = LedgerChartData(points, *name, from, to);
+            trouble = data.trouble || overflowed;
+            chart.reset(MakeBalanceChart(data));
+        } else {
+            const BalanceChartData data = *GroupBalanceChartData(book, group, from, to);
+            trouble = data.trouble;
+            chart.reset(MakeBalanceChart(data));
+        }
 
-        const int rc = writeOutput(value(QStringLiteral("o")), RenderChartPng(chart.get(), QSize(width, height)));
+        const int rc = writeOutput(
+            value(QStringLiteral("o")), RenderChartPng(chart.get(), QSize(width, height)));
         if (rc == kOk && trouble)
-            return fail(QStringLiteral("a figure of the chart cannot be given (an amount that cannot "
-                                       "be read, or a sum beyond the range of amounts)"));
+            return fail(
+                QStringLiteral("a figure of the chart cannot be given (an amount that cannot "
+                               "be read, or a sum beyond the range of amounts)"));
         return rc;
     }
 

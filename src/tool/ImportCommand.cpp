@@ -80,8 +80,8 @@ ImportOptions readOptions(const QStringList& arguments, Value value, IsSet isSet
             return;
         *target = columnOf(value(option));
         if (*target < 0)
-            fault(QStringLiteral("--") + option + QStringLiteral(" takes a column number from 1, not ")
-                + value(option));
+            fault(QStringLiteral("--") + option
+                + QStringLiteral(" takes a column number from 1, not ") + value(option));
     };
     auto code = [&](const char* name, int* target) {
         const QString option = QLatin1String(name);
@@ -188,7 +188,8 @@ bool csvMapping(const ImportOptions& o, const QByteArray& bytes, CsvMapping* m, 
     if (o.header)
         m->header = true;
     if (!m->dateOrder && m->dateColumn >= 0 && !ambiguity.isEmpty()) {
-        *why = QStringLiteral("cannot tell ") + ambiguity + QStringLiteral("; give --csv-date-order");
+        *why = QStringLiteral("cannot tell ") + ambiguity
+            + QStringLiteral("; give --csv-date-order");
         return false;
     }
     return true;
@@ -210,7 +211,8 @@ public:
     ImportCommand()
         : BookCommand(QStringLiteral("import"),
             QStringLiteral("import FILE.qbf STATEMENT --account CODE [OPTIONS]"),
-            QStringLiteral("imports a bank statement (CSV, OFX/QFX, QIF), leaving out what the book has"),
+            QStringLiteral(
+                "imports a bank statement (CSV, OFX/QFX, QIF), leaving out what the book has"),
             kImportDescription)
     {
         setArguments({QStringLiteral("FILE.qbf"), QStringLiteral("STATEMENT")});
@@ -220,31 +222,37 @@ public:
             QStringLiteral("the statement's format (else told from its content)"));
         addValue({QStringLiteral("profile")}, QStringLiteral("NAME"),
             QStringLiteral("the CSV profile saved by the window"));
-        addValue({QStringLiteral("csv-date")}, QStringLiteral("COL"), QStringLiteral("the date column"));
+        addValue(
+            {QStringLiteral("csv-date")}, QStringLiteral("COL"), QStringLiteral("the date column"));
         addValue({QStringLiteral("csv-date-order")}, QStringLiteral("dmy|mdy|ymd"),
             QStringLiteral("the order of the date's parts"));
         addValue({QStringLiteral("csv-amount")}, QStringLiteral("COL"),
             QStringLiteral("the signed amount column"));
-        addValue({QStringLiteral("csv-out")}, QStringLiteral("COL"), QStringLiteral("the money-out column"));
-        addValue({QStringLiteral("csv-in")}, QStringLiteral("COL"), QStringLiteral("the money-in column"));
+        addValue({QStringLiteral("csv-out")}, QStringLiteral("COL"),
+            QStringLiteral("the money-out column"));
+        addValue({QStringLiteral("csv-in")}, QStringLiteral("COL"),
+            QStringLiteral("the money-in column"));
         addValue({QStringLiteral("csv-text")}, QStringLiteral("COL[,COL]"),
             QStringLiteral("the narration column(s)"));
-        addValue({QStringLiteral("csv-ref")}, QStringLiteral("COL"), QStringLiteral("the reference column"));
+        addValue({QStringLiteral("csv-ref")}, QStringLiteral("COL"),
+            QStringLiteral("the reference column"));
         addValue({QStringLiteral("csv-separator")}, QStringLiteral("C"),
             QStringLiteral("the separator (\\t for a tab)"));
-        addFlag({QStringLiteral("csv-decimal-comma")}, QStringLiteral("amounts use a decimal comma"));
+        addFlag(
+            {QStringLiteral("csv-decimal-comma")}, QStringLiteral("amounts use a decimal comma"));
         addFlag({QStringLiteral("csv-header")}, QStringLiteral("the first row is a heading"));
         addValue({QStringLiteral("other")}, QStringLiteral("CODE"),
             QStringLiteral("the other account of lines that have no suggested one"));
-        addFlag({QStringLiteral("dry-run")}, QStringLiteral("show what would be imported; write nothing"));
+        addFlag({QStringLiteral("dry-run")},
+            QStringLiteral("show what would be imported; write nothing"));
         addForceUnlock();
     }
 
 private:
     int run() override
     {
-        const ImportOptions o = readOptions({argument(0), argument(1)},
-            [this](const QString& name) { return value(name); },
+        const ImportOptions o = readOptions(
+            {argument(0), argument(1)}, [this](const QString& name) { return value(name); },
             [this](const QString& name) { return isSet(name); });
         if (!o.error.isEmpty())
             return usageError(o.error);
@@ -252,7 +260,8 @@ private:
         if (!QFileInfo(o.statement).isFile())
             return fail(o.statement + QStringLiteral(": no such file"));
         if (!statementFile.open(QIODevice::ReadOnly))
-            return fail(o.statement + QStringLiteral(": cannot be read: ") + statementFile.errorString());
+            return fail(
+                o.statement + QStringLiteral(": cannot be read: ") + statementFile.errorString());
         const QByteArray bytes = statementFile.readAll();
         statementFile.close();
 
@@ -282,7 +291,8 @@ private:
         if (!account)
             return usageError(QStringLiteral("import needs --account CODE"));
         if (accountExists(book.document, account).isNull())
-            return usageError(QStringLiteral("the book has no account ") + QString::number(account));
+            return usageError(
+                QStringLiteral("the book has no account ") + QString::number(account));
         if (o.other && (o.other == account || accountExists(book.document, o.other).isNull()))
             return usageError(QStringLiteral("--other must be another account of the book"));
 
@@ -292,9 +302,10 @@ private:
         for (const ImportLine& line : plan.lines()) {
             const QString date = line.source.date.isValid() ? line.source.date.toString(Qt::ISODate)
                                                             : QStringLiteral("-");
-            out() << LineStatusWord(line.status) << '\t' << date << '\t' << line.source.amount.format() << '\t'
-                << (line.other ? QString::number(line.other) : QStringLiteral("-")) << '\t'
-                << (line.status == LineStatus::Error ? line.reason : line.narration) << '\n';
+            out() << LineStatusWord(line.status) << '\t' << date << '\t'
+                  << line.source.amount.format() << '\t'
+                  << (line.other ? QString::number(line.other) : QStringLiteral("-")) << '\t'
+                  << (line.status == LineStatus::Error ? line.reason : line.narration) << '\n';
         }
         const ImportCounts counts = ApplyImport(book.document, plan);
         if (counts.changed && !o.dryRun) {
@@ -302,18 +313,21 @@ private:
             BookWriteOptions write;
             write.key = book.key.get();
             write.today = SystemClock().today();
-            write.keepDailyCopies = GetSetting(QStringLiteral("Backups"), QStringLiteral("DailyCopies"),
-                                               QStringLiteral("30")).toInt();
+            write.keepDailyCopies = GetSetting(
+                QStringLiteral("Backups"), QStringLiteral("DailyCopies"), QStringLiteral("30"))
+                                        .toInt();
             BookError copyError;
             write.dailyCopyError = &copyError;
-            if (const BookError saved = WriteBook(text.data(), text.size(), o.book, write); saved.isSet()) {
+            if (const BookError saved = WriteBook(text.data(), text.size(), o.book, write);
+                saved.isSet()) {
                 return fail(saved.line());
             }
             if (copyError.isSet())
                 err() << "qbtool: " << copyError.line() << '\n';
         }
-        out() << "imported " << counts.imported << ", already in the book " << counts.inBook << ", left out "
-            << counts.leftOut << (o.dryRun ? " (dry run: nothing written)" : "") << '\n';
+        out() << "imported " << counts.imported << ", already in the book " << counts.inBook
+              << ", left out " << counts.leftOut << (o.dryRun ? " (dry run: nothing written)" : "")
+              << '\n';
         return kOk;
     }
 };

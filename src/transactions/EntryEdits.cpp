@@ -4,8 +4,7 @@
 
 namespace qb {
 
-std::optional<EntryRefusal> CheckEntry(
-    std::optional<int> from, std::optional<int> to, Money amount)
+std::optional<EntryRefusal> CheckEntry(std::optional<int> from, std::optional<int> to, Money amount)
 {
     if (!from)
         return EntryRefusal {QStringLiteral("Select a From account"),

@@ -9,8 +9,7 @@ namespace qb {
 
 ImportLinesModel::ImportLinesModel(QObject* parent)
     : QAbstractTableModel(parent)
-{
-}
+{ }
 
 void ImportLinesModel::setPlan(ImportPlan plan, std::function<QString(int)> accountName)
 {
@@ -67,7 +66,8 @@ int ImportLinesModel::importable() const
 {
     int n = 0;
     for (const ImportLine& l : m_plan.lines())
-        n += l.include && l.status != LineStatus::Error && l.other > 0 && l.other != m_plan.account();
+        n += l.include && l.status != LineStatus::Error && l.other > 0
+            && l.other != m_plan.account();
     return n;
 }
 
@@ -99,7 +99,9 @@ QVariant ImportLinesModel::data(const QModelIndex& index, int role) const
         break;
     case Date:
         if (role == Qt::DisplayRole)
-            return line.source.date.isValid() ? line.source.date.toString(QStringLiteral("dd-MM-yyyy")) : QString();
+            return line.source.date.isValid()
+                ? line.source.date.toString(QStringLiteral("dd-MM-yyyy"))
+                : QString();
         break;
     case Amount:
         if (role == Qt::DisplayRole)
@@ -115,8 +117,9 @@ QVariant ImportLinesModel::data(const QModelIndex& index, int role) const
         if (role == Qt::DisplayRole)
             return line.other && m_accountName ? m_accountName(line.other) : QString();
         if (role == Qt::ToolTipRole)
-            return line.otherWhy.isEmpty() ? QStringLiteral("No other account: the line cannot be imported")
-                                           : line.otherWhy;
+            return line.otherWhy.isEmpty()
+                ? QStringLiteral("No other account: the line cannot be imported")
+                : line.otherWhy;
         break;
     default:
         break;

@@ -6,7 +6,9 @@
 
 namespace qb {
 
-clsAutoComplete::clsAutoComplete(QObject* parent) : QObject(parent) { }
+clsAutoComplete::clsAutoComplete(QObject* parent)
+    : QObject(parent)
+{ }
 
 clsAutoComplete::~clsAutoComplete()
 {

@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QPointer>
 
-
 namespace qb {
 
 class clsAutoComplete final : public QObject

@@ -49,14 +49,16 @@ void fillColumns(QComboBox* box, const QStringList& names, int count, bool none)
         box->addItem(QStringLiteral("(none)"), -1);
     for (int c = 0; c < count; ++c) {
         const QString name = names.value(c).simplified().left(30);
-        box->addItem(QString::number(c + 1) + (name.isEmpty() ? QString() : QStringLiteral(": ") + name), c);
+        box->addItem(
+            QString::number(c + 1) + (name.isEmpty() ? QString() : QStringLiteral(": ") + name), c);
     }
 }
 
 void chooseColumn(QComboBox* box, int column)
 {
     const int index = box->findData(column);
-    box->setCurrentIndex(index >= 0 ? index : (box->count() > 0 && box->itemData(0).toInt() == -1 ? 0 : -1));
+    box->setCurrentIndex(
+        index >= 0 ? index : (box->count() > 0 && box->itemData(0).toInt() == -1 ? 0 : -1));
 }
 
 int columnOf(const QComboBox* box)
@@ -118,12 +120,14 @@ void frmImport::buildUi()
     cmbDateOrder->addItem(QStringLiteral("month-day-year"), int(DateOrder::MonthDayYear));
     cmbDateOrder->addItem(QStringLiteral("year-month-day"), int(DateOrder::YearMonthDay));
     optSigned = named(new QRadioButton(QStringLiteral("Signed amo&unt"), fraCsv), "optSigned");
-    optTwoColumns = named(new QRadioButton(QStringLiteral("Mone&y out / in"), fraCsv), "optTwoColumns");
+    optTwoColumns
+        = named(new QRadioButton(QStringLiteral("Mone&y out / in"), fraCsv), "optTwoColumns");
     optSigned->setChecked(true);
     cmbAmountColumn = named(new QComboBox(fraCsv), "cmbAmountColumn");
     cmbOutColumn = named(new QComboBox(fraCsv), "cmbOutColumn");
     cmbInColumn = named(new QComboBox(fraCsv), "cmbInColumn");
-    chkDecimalComma = named(new QCheckBox(QStringLiteral("Decimal &comma"), fraCsv), "chkDecimalComma");
+    chkDecimalComma
+        = named(new QCheckBox(QStringLiteral("Decimal &comma"), fraCsv), "chkDecimalComma");
     txtTextColumns = named(new QLineEdit(fraCsv), "txtTextColumns");
     txtTextColumns->setPlaceholderText(QStringLiteral("e.g. 2,3"));
     cmbReference = named(new QComboBox(fraCsv), "cmbReference");
@@ -177,13 +181,15 @@ void frmImport::buildUi()
     tblLines->setColumnWidth(ImportLinesModel::Amount, 90);
     tblLines->setColumnWidth(ImportLinesModel::Narration, 190);
     tblLines->setMinimumSize(560, 200);
-    auto* lblLines = named(new QLabel(QStringLiteral("&Lines (Space checks or unchecks the selected lines; "
-                                                     "the tool tip of an other account says where it came from):"),
-                                      this),
-                           "lblLines");
+    auto* lblLines = named(
+        new QLabel(QStringLiteral("&Lines (Space checks or unchecks the selected lines; "
+                                  "the tool tip of an other account says where it came from):"),
+            this),
+        "lblLines");
     lblLines->setBuddy(tblLines);
 
-    auto* lblOther = named(new QLabel(QStringLiteral("&Other account of the selected lines:"), this), "lblOther");
+    auto* lblOther = named(
+        new QLabel(QStringLiteral("&Other account of the selected lines:"), this), "lblOther");
     cmbOther = named(new AccountCombo(true, this), "cmbOther");
     cmbOther->setMinimumContentsLength(20);
     lblOther->setBuddy(cmbOther);
@@ -255,7 +261,8 @@ void frmImport::connectSignals()
         if (!m_filling)
             rebuild();
     };
-    for (QComboBox* box : {cmbDateColumn, cmbDateOrder, cmbAmountColumn, cmbOutColumn, cmbInColumn, cmbReference})
+    for (QComboBox* box :
+        {cmbDateColumn, cmbDateOrder, cmbAmountColumn, cmbOutColumn, cmbInColumn, cmbReference})
         connect(box, &QComboBox::currentIndexChanged, this, changed);
     connect(cmbSeparator, &QComboBox::currentIndexChanged, this, [this] {
         if (m_filling)
@@ -268,7 +275,8 @@ void frmImport::connectSignals()
         showMapping(m);
         rebuild();
     });
-    for (QAbstractButton* box : std::initializer_list<QAbstractButton*> {chkHeader, chkDecimalComma, optSigned, optTwoColumns})
+    for (QAbstractButton* box : std::initializer_list<QAbstractButton*> {
+             chkHeader, chkDecimalComma, optSigned, optTwoColumns})
         connect(box, &QAbstractButton::toggled, this, changed);
     connect(txtTextColumns, &QLineEdit::editingFinished, this, changed);
 }
@@ -279,7 +287,8 @@ bool frmImport::chooseFile()
     request.kind = FileRequest::Open;
     request.title = kTitle;
     request.filter = QStringLiteral("Statements (*.csv *.ofx *.qfx *.qif *.txt);;All files (*)");
-    request.folder = GetSetting(QStringLiteral("Import"), QStringLiteral("folder"), book().dataFolder());
+    request.folder
+        = GetSetting(QStringLiteral("Import"), QStringLiteral("folder"), book().dataFolder());
     const QString path = FileDialogs::current().choose(request);
     if (path.isEmpty())
         return false;
@@ -291,21 +300,23 @@ bool frmImport::loadFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        MsgBox(path + QStringLiteral(" cannot be read: ") + file.errorString(), MsgIcon::Exclamation, kTitle);
+        MsgBox(path + QStringLiteral(" cannot be read: ") + file.errorString(),
+            MsgIcon::Exclamation, kTitle);
         return false;
     }
     m_bytes = file.readAll();
     m_path = path;
     m_format = DetectStatementFormat(m_bytes);
     static const char* formatNames[] = {"CSV", "OFX", "QIF"};
-    lblFile->setText(QDir::toNativeSeparators(path) + QStringLiteral("  (") + QLatin1String(formatNames[int(m_format)])
-                     + QLatin1Char(')'));
+    lblFile->setText(QDir::toNativeSeparators(path) + QStringLiteral("  (")
+        + QLatin1String(formatNames[int(m_format)]) + QLatin1Char(')'));
     fraCsv->setEnabled(m_format == StatementFormat::Csv);
     QString ambiguity;
     if (m_format == StatementFormat::Csv) {
         CsvMapping mapping = GuessCsvMapping(m_bytes, &ambiguity);
         const QString profile = CsvProfileForHeader(CsvHeaderKey(m_bytes, mapping));
-        if (const std::optional<CsvMapping> saved = profile.isEmpty() ? std::nullopt : LoadCsvProfile(profile)) {
+        if (const std::optional<CsvMapping> saved
+            = profile.isEmpty() ? std::nullopt : LoadCsvProfile(profile)) {
             mapping = *saved;
             ambiguity.clear();
         }
@@ -315,8 +326,8 @@ bool frmImport::loadFile(const QString& path)
     rebuild();
     if (!ambiguity.isEmpty() && !mappingShown().dateOrder) {
         MsgBox(QStringLiteral("The statement does not show ") + ambiguity
-                   + QStringLiteral(". Choose the date order in the CSV columns."),
-               MsgIcon::Information, kTitle);
+                + QStringLiteral(". Choose the date order in the CSV columns."),
+            MsgIcon::Information, kTitle);
         cmbDateOrder->setFocus();
         return false;
     }
@@ -405,7 +416,7 @@ void frmImport::rebuild()
     m_bankAccountId = statement.bankAccountId;
     const int account = cmbAccount->selectedCode().value_or(0);
     m_model->setPlan(ImportPlan::make(book().document(), account, statement, ImportMatchDays()),
-                     [this](int code) { return accountName(code); });
+        [this](int code) { return accountName(code); });
     updateSummary();
 }
 
@@ -428,9 +439,10 @@ void frmImport::updateSummary()
         ++counts[int(l.status)];
     lblSummary->setText(m_path.isEmpty()
             ? QStringLiteral("Choose the statement file.")
-            : QString::number(plan.lines().size()) + QStringLiteral(" lines: ") + QString::number(counts[0])
-                + QStringLiteral(" new, ") + QString::number(counts[1]) + QStringLiteral(" already in the book, ")
-                + QString::number(counts[2]) + QStringLiteral(" repeated, ") + QString::number(counts[3])
+            : QString::number(plan.lines().size()) + QStringLiteral(" lines: ")
+                + QString::number(counts[0]) + QStringLiteral(" new, ") + QString::number(counts[1])
+                + QStringLiteral(" already in the book, ") + QString::number(counts[2])
+                + QStringLiteral(" repeated, ") + QString::number(counts[3])
                 + QStringLiteral(" in error; ") + QString::number(m_model->importable())
                 + QStringLiteral(" checked with another account."));
     cmdImport->setEnabled(!m_path.isEmpty());
@@ -457,12 +469,14 @@ void frmImport::setOtherForSelection()
     }
     const std::optional<int> code = cmbOther->selectedCode();
     if (!code) {
-        MsgBox(QStringLiteral("Choose the other account from the list."), MsgIcon::Information, kTitle);
+        MsgBox(QStringLiteral("Choose the other account from the list."), MsgIcon::Information,
+            kTitle);
         cmbOther->setFocus();
         return;
     }
     if (*code == cmbAccount->selectedCode().value_or(0)) {
-        MsgBox(QStringLiteral("The other account cannot be the statement's account."), MsgIcon::Information, kTitle);
+        MsgBox(QStringLiteral("The other account cannot be the statement's account."),
+            MsgIcon::Information, kTitle);
         cmbOther->setFocus();
         return;
     }
@@ -478,16 +492,19 @@ bool frmImport::importLines()
         return false;
     }
     if (!m_statementError.isEmpty()) {
-        MsgBox(QStringLiteral("The statement cannot be read: ") + m_statementError, MsgIcon::Exclamation, kTitle);
+        MsgBox(QStringLiteral("The statement cannot be read: ") + m_statementError,
+            MsgIcon::Exclamation, kTitle);
         return false;
     }
     if (!cmbAccount->selectedCode()) {
-        MsgBox(QStringLiteral("Choose the account the statement belongs to."), MsgIcon::Information, kTitle);
+        MsgBox(QStringLiteral("Choose the account the statement belongs to."), MsgIcon::Information,
+            kTitle);
         cmbAccount->setFocus();
         return false;
     }
     if (m_model->importable() == 0) {
-        MsgBox(QStringLiteral("No checked line has another account: nothing is imported."), MsgIcon::Information, kTitle);
+        MsgBox(QStringLiteral("No checked line has another account: nothing is imported."),
+            MsgIcon::Information, kTitle);
         tblLines->setFocus();
         return false;
     }
@@ -507,9 +524,10 @@ bool frmImport::importLines()
     }
     if (saved)
         MsgBox(QStringLiteral("Imported ") + QString::number(counts.imported)
-                   + QStringLiteral(" transactions; already in the book ") + QString::number(counts.inBook)
-                   + QStringLiteral(", left out ") + QString::number(counts.leftOut) + QLatin1Char('.'),
-               MsgIcon::Information, kTitle);
+                + QStringLiteral(" transactions; already in the book ")
+                + QString::number(counts.inBook) + QStringLiteral(", left out ")
+                + QString::number(counts.leftOut) + QLatin1Char('.'),
+            MsgIcon::Information, kTitle);
     rebuild();
     tblLines->setFocus();
     return saved;

@@ -16,18 +16,18 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "store/Clock.h"
-#include "store/DataStore.h"
 #include "controls/DateBox.h"
-#include "windows/DateRangeMenu.h"
-#include "windows/DateSelector.h"
-#include "store/FileAsk.h"
-#include "windows/HtmlView.h"
-#include "engine/ShortDate.h"
-#include "store/UiServices.h"
-#include "store/Utilities.h"
 #include "controls/neb.h"
 #include "controls/sesPanel.h"
+#include "engine/ShortDate.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "store/FileAsk.h"
+#include "store/UiServices.h"
+#include "store/Utilities.h"
+#include "windows/DateRangeMenu.h"
+#include "windows/DateSelector.h"
+#include "windows/HtmlView.h"
 
 namespace qb {
 
@@ -328,7 +328,8 @@ void frmSearch::bookChanged(const BookChange& change)
     }
     // An amount being mended waits for the user's own search: no message
     // comes up for a refresh nobody asked for.
-    if (chkAmount->isChecked() && (amountUnreadable(nebFromAmount) || amountUnreadable(nebToAmount)))
+    if (chkAmount->isChecked()
+        && (amountUnreadable(nebFromAmount) || amountUnreadable(nebToAmount)))
         return;
     keepingScroll([this] { RefreshList(); });
 }

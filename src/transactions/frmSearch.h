@@ -4,10 +4,10 @@
 // (dates, accounts, amount, details), shows them as a report with a total and
 // a count, prints them and exports their rows as CSV.
 
-#include "store/BookContext.h"
-#include "windows/Openers.h"
-#include "windows/DataWindow.h"
 #include "engine/SearchReport.h"
+#include "store/BookContext.h"
+#include "windows/DataWindow.h"
+#include "windows/Openers.h"
 
 class QCheckBox;
 class QComboBox;

@@ -13,18 +13,18 @@
 #include <QVBoxLayout>
 
 #include "controls/AccountCombo.h"
+#include "controls/neb.h"
+#include "engine/ReportPage.h"
+#include "engine/ShortDate.h"
 #include "store/BookSchema.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
 #include "store/DeletedTransactions.h"
-#include "windows/HtmlView.h"
 #include "store/MasterEdits.h"
-#include "engine/ReportPage.h"
-#include "engine/ShortDate.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
 #include "transactions/clsAutoComplete.h"
-#include "controls/neb.h"
+#include "windows/HtmlView.h"
 
 namespace qb {
 
@@ -383,9 +383,8 @@ void frmTrans::cmdSave_Click()
         if (nebAmount->refuseUnreadable())
             return;
     }
-    if (const auto refused
-        = CheckEntry(cmbFrom->selectedCode(), cmbTo->selectedCode(),
-              Money::parse(nebAmount->decimalText()).value_or(Money()))) {
+    if (const auto refused = CheckEntry(cmbFrom->selectedCode(), cmbTo->selectedCode(),
+            Money::parse(nebAmount->decimalText()).value_or(Money()))) {
         MsgBox(refused->text, MsgIcon::Information, refused->title);
         if (refused->focus == EntryField::From)
             cmbFrom->setFocus();

@@ -7,12 +7,12 @@
 
 #include <QDate>
 
-#include "store/BookEdits.h"
 #include "controls/DateBox.h"
-#include "transactions/EntryEdits.h"
 #include "engine/EntryReports.h"
-#include "windows/Openers.h"
+#include "store/BookEdits.h"
+#include "transactions/EntryEdits.h"
 #include "windows/DataWindow.h"
+#include "windows/Openers.h"
 
 class QComboBox;
 class QGroupBox;

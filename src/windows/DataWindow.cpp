@@ -4,14 +4,14 @@
 #include <QCloseEvent>
 #include <QScrollBar>
 
-#include "windows/HtmlView.h"
 #include "controls/KeyPreview.h"
 #include "controls/sesPanel.h"
-#include "windows/Openers.h"
-#include "windows/ReportMenus.h"
 #include "engine/ReportPage.h"
 #include "engine/ShortDate.h"
 #include "store/Utilities.h"
+#include "windows/HtmlView.h"
+#include "windows/Openers.h"
+#include "windows/ReportMenus.h"
 #include "windows/WindowHost.h"
 #include "windows/WindowList.h"
 
@@ -205,10 +205,10 @@ void DataWindow::placePleaseWait()
         return;
     const QRect view = WebBrowser1->geometry();
     const QPoint topLeft = WebBrowser1->parentWidget()->mapTo(this, view.topLeft());
-    const int down = m_waitPlace == WaitPlace::NearTop
-        ? 20
-        : (view.height() - m_pleaseWait->height()) / 2;
-    m_pleaseWait->move(topLeft.x() + (view.width() - m_pleaseWait->width()) / 2, topLeft.y() + down);
+    const int down
+        = m_waitPlace == WaitPlace::NearTop ? 20 : (view.height() - m_pleaseWait->height()) / 2;
+    m_pleaseWait->move(
+        topLeft.x() + (view.width() - m_pleaseWait->width()) / 2, topLeft.y() + down);
 }
 
 void DataWindow::onBeforeNavigate(const QString& href, bool* cancel)

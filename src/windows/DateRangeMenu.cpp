@@ -1,8 +1,8 @@
 #include "windows/DateRangeMenu.h"
 
-#include "store/DataStore.h"
 #include "controls/DateBox.h"
 #include "engine/DateRanges.h"
+#include "store/DataStore.h"
 #include "store/UiServices.h"
 #include "windows/frmDateRangeAdd.h"
 #include "windows/frmDateRangeManage.h"

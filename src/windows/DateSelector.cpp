@@ -8,10 +8,10 @@
 #include <QScrollBar>
 #include <QToolButton>
 
-#include "store/Clock.h"
 #include "controls/DateBox.h"
-#include "windows/DateRangeMenu.h"
 #include "engine/DateRanges.h"
+#include "store/Clock.h"
+#include "windows/DateRangeMenu.h"
 
 namespace qb {
 

@@ -16,8 +16,8 @@
 #include <QTextFrame>
 #include <QTextTable>
 
-#include "windows/PageChunks.h"
 #include "engine/ReportPage.h"
+#include "windows/PageChunks.h"
 
 namespace qb {
 
@@ -77,7 +77,8 @@ QString decodeReferences(const QString& value)
     QString out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
-        const qsizetype end = value.at(i) == QLatin1Char('&') ? value.indexOf(QLatin1Char(';'), i) : -1;
+        const qsizetype end
+            = value.at(i) == QLatin1Char('&') ? value.indexOf(QLatin1Char(';'), i) : -1;
         if (end > i + 1 && end - i <= 10) {
             const QString name = value.mid(i + 1, end - i - 1);
             bool ok = false;
@@ -183,7 +184,8 @@ QStringList ColumnWidths(QTextDocument* document, QTextTable* table)
         lefts.clear();
         for (int column = 0; column < columns; ++column) {
             const QTextTableCell cell = table->cellAt(row, column);
-            if (!cell.isValid() || cell.row() != row || cell.column() != column || cell.columnSpan() != 1)
+            if (!cell.isValid() || cell.row() != row || cell.column() != column
+                || cell.columnSpan() != 1)
                 break;
             lefts.append(layout->blockBoundingRect(cell.firstCursorPosition().block()).left());
         }

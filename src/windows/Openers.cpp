@@ -4,8 +4,8 @@
 
 #include <QWidget>
 
-#include "windows/DataWindow.h"
 #include "store/Utilities.h"
+#include "windows/DataWindow.h"
 #include "windows/WindowHost.h"
 
 namespace qb {

@@ -106,7 +106,7 @@ PageChunks CutLongTables(const QString& page, int rowsPerTable)
     for (const TopTable& table : tables) {
         if (table.rowStarts.size() <= rowsPerTable
             || text.mid(table.start, table.end - table.start)
-                       .contains(QLatin1String("rowspan"), Qt::CaseInsensitive))
+                   .contains(QLatin1String("rowspan"), Qt::CaseInsensitive))
             continue;
         for (qsizetype row = rowsPerTable; row < table.rowStarts.size(); row += rowsPerTable)
             cuts.append({table.rowStarts.at(row), &table});
@@ -119,8 +119,7 @@ PageChunks CutLongTables(const QString& page, int rowsPerTable)
 
     // Every piece carries the page's style elements: a piece is parsed on
     // its own and would otherwise lose the class rules.
-    static const QRegularExpression styleElement(
-        QStringLiteral("<style\\b.*?</style\\s*>"),
+    static const QRegularExpression styleElement(QStringLiteral("<style\\b.*?</style\\s*>"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     QString styles;
     const QString head = page.left(cuts.first().at);
@@ -141,10 +140,12 @@ PageChunks CutLongTables(const QString& page, int rowsPerTable)
     for (qsizetype i = 0; i < cuts.size(); ++i) {
         const bool last = i + 1 == cuts.size();
         const qsizetype end = last ? page.size() : cuts.at(i + 1).at;
-        const QString body = cuts.at(i).table->startTag + text.mid(cuts.at(i).at, end - cuts.at(i).at);
+        const QString body
+            = cuts.at(i).table->startTag + text.mid(cuts.at(i).at, end - cuts.at(i).at);
         chunks.restBodies.append(body);
         chunks.continuesFirstTable.append(cuts.at(i).table == cuts.first().table);
-        chunks.rest.append(open + body + (last ? QString() : QStringLiteral("</TABLE></BODY></HTML>")));
+        chunks.rest.append(
+            open + body + (last ? QString() : QStringLiteral("</TABLE></BODY></HTML>")));
     }
     chunks.whole.reserve(page.size() + cuts.size() * 100);
     qsizetype from = 0;
@@ -195,7 +196,8 @@ QString WithColumnWidths(const QString& piece, qsizetype from, const QStringList
                 usable = true;
             }
         } else if (depth == 1 && inRow && !closing
-                   && (tagIs(text, at, false, QLatin1String("TD")) || tagIs(text, at, false, QLatin1String("TH")))) {
+            && (tagIs(text, at, false, QLatin1String("TD"))
+                || tagIs(text, at, false, QLatin1String("TH")))) {
             const QStringView tag = text.mid(at, next - at);
             if (tag.contains(QLatin1String("colspan"), Qt::CaseInsensitive))
                 usable = false;

@@ -1,16 +1,16 @@
 #include "windows/frmDateRangeAdd.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QApplication>
 #include <QPushButton>
 
-#include "windows/BookChanges.h"
-#include "store/DataStore.h"
 #include "controls/DateBox.h"
 #include "engine/DateRanges.h"
+#include "store/DataStore.h"
+#include "windows/BookChanges.h"
 
 namespace qb {
 
@@ -126,8 +126,8 @@ void frmDateRangeAdd::cmdOK_Click()
     if (section.isNull())
         return;
     UndoHistory& history = m_book.store.history();
-    const XmlNode added = AppendDateRange(
-        section, debFrom->date(), debTo->date(), txtCaption->text(), &history);
+    const XmlNode added
+        = AppendDateRange(section, debFrom->date(), debTo->date(), txtCaption->text(), &history);
     if (!m_book.store.SaveDocument()) {
         // The store has told the user; the book stays as the file has it and
         // the dialog stays open to try again or cancel.

@@ -5,11 +5,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "store/Clock.h"
-#include "windows/BookChanges.h"
-#include "store/DataStore.h"
 #include "engine/DateRanges.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
 #include "store/UiServices.h"
+#include "windows/BookChanges.h"
 #include "windows/frmDateRangeAdd.h"
 
 namespace qb {

@@ -4,8 +4,8 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-#include "store/Clock.h"
 #include "controls/DateBox.h"
+#include "store/Clock.h"
 
 using namespace qb;
 
@@ -16,7 +16,7 @@ struct Form
     DateBox* box = new DateBox(&window);
     DaySpin* spin = new DaySpin(box, &window);
     QLineEdit* other = new QLineEdit(&window);
-    QSignalSpy settled{box, &DateBox::dateSettled};
+    QSignalSpy settled {box, &DateBox::dateSettled};
 
     Form()
     {
@@ -59,9 +59,8 @@ private slots:
         const QString dmy = QStringLiteral("dd-MM-yyyy");
         auto row = [](const char* name, const char* entry, const QString& format, const char* keys,
                        int end, QDate expected, const char* mark = "") {
-            QTest::newRow(name) << QString::fromLatin1(entry) << format
-                                << QString::fromLatin1(keys) << end << expected
-                                << QString::fromLatin1(mark);
+            QTest::newRow(name) << QString::fromLatin1(entry) << format << QString::fromLatin1(keys)
+                                << end << expected << QString::fromLatin1(mark);
         };
         row("dashes after a click", "click", dmy, "30-11-2026", Qt::Key_Return, nov30);
         row("slashes after Ctrl+A", "ctrl+a", dmy, "30/11/2026", Qt::Key_Return, nov30);
@@ -72,14 +71,12 @@ private slots:
         row("blank between parts", "click", dmy, "5 11 2026", Qt::Key_Tab, QDate(2026, 11, 5));
         row("six digits", "backtab", dmy, "051126", Qt::Key_Tab, QDate(2026, 11, 5));
         row("last century", "click", dmy, "31-12-99", Qt::Key_Return, QDate(1999, 12, 31));
-        row("day only keeps month and year", "click", dmy, "15", Qt::Key_Tab,
-            QDate(2013, 1, 15));
+        row("day only keeps month and year", "click", dmy, "15", Qt::Key_Tab, QDate(2013, 1, 15));
         row("day and month keep the year", "ctrl+a", dmy, "28/2", Qt::Key_Return,
             QDate(2013, 2, 28));
         row("month first", "click", QStringLiteral("MM-dd-yyyy"), "11/30/2026", Qt::Key_Return,
             nov30);
-        row("year first", "click", QStringLiteral("yyyy-MM-dd"), "2026.11.30", Qt::Key_Tab,
-            nov30);
+        row("year first", "click", QStringLiteral("yyyy-MM-dd"), "2026.11.30", Qt::Key_Tab, nov30);
         row("31 February", "click", dmy, "31-02-2026", Qt::Key_Return, QDate(),
             "Not a date: 31-02-2026");
         row("year 3011 after Shift+Tab", "backtab", dmy, "30-12-3011", Qt::Key_Tab, QDate(),
@@ -137,13 +134,15 @@ private slots:
             QCOMPARE(f.box->markText(), mark);
             QCOMPARE(refused.count(), 1);
             QCOMPARE(QApplication::focusWidget(), f.box); // refused: the user mends it here
-            QVERIFY(f.box->textBox()->palette().color(QPalette::Base) != f.other->palette().color(QPalette::Base));
+            QVERIFY(f.box->textBox()->palette().color(QPalette::Base)
+                != f.other->palette().color(QPalette::Base));
             QCOMPARE(f.settled.count(), 0);
             // The next good date takes the mark away.
             QTest::keyClicks(f.box, QStringLiteral("01022013"));
             QCOMPARE(f.box->date(), QDate(2013, 2, 1));
             QVERIFY(f.box->markText().isEmpty());
-            QCOMPARE(f.box->textBox()->palette().color(QPalette::Base), f.other->palette().color(QPalette::Base));
+            QCOMPARE(f.box->textBox()->palette().color(QPalette::Base),
+                f.other->palette().color(QPalette::Base));
         }
     }
 
@@ -252,7 +251,8 @@ private slots:
         QCOMPARE(f.settled.count(), 2);
         // The lower arrow: one day earlier, twice.
         for (int i = 0; i < 2; ++i)
-            QTest::mouseClick(f.spin, Qt::LeftButton, {}, QPoint(f.spin->width() / 2, f.spin->height() - 3));
+            QTest::mouseClick(
+                f.spin, Qt::LeftButton, {}, QPoint(f.spin->width() / 2, f.spin->height() - 3));
         QCOMPARE(f.box->date(), QDate(2013, 1, 30));
         QCOMPARE(f.spin->value(), 1);
         QCOMPARE(f.settled.count(), 4);

@@ -199,12 +199,12 @@ void TestNeb::pasteGoesThroughChangeProcessing_data()
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QString>("expected");
     // Too long or no number: refused whole, never cut; the box keeps its text.
-    QTest::newRow("too long refused whole") << 0.0 << QStringLiteral("1234567.891")
-                                            << QStringLiteral("0.00");
+    QTest::newRow("too long refused whole")
+        << 0.0 << QStringLiteral("1234567.891") << QStringLiteral("0.00");
     QTest::newRow("negative too long refused whole")
         << -99999.99 << QStringLiteral("-1234567.8") << QStringLiteral("0.00");
-    QTest::newRow("not a number refused whole") << 0.0 << QStringLiteral("12abc")
-                                                << QStringLiteral("0.00");
+    QTest::newRow("not a number refused whole")
+        << 0.0 << QStringLiteral("12abc") << QStringLiteral("0.00");
     QTest::newRow("negative with minimum 0")
         << 0.0 << QStringLiteral("-12.5") << QStringLiteral("12.50");
     QTest::newRow("fits unchanged") << 0.0 << QStringLiteral("42.1") << QStringLiteral("42.1");
@@ -239,22 +239,22 @@ void TestNeb::amountsAsTypedAndLeft_data()
     QTest::addColumn<QString>("exact");
     QTest::addColumn<QString>("problem");
     QTest::addColumn<int>("refusals");
-    auto row = [](const char* name, const char* locale, int integerSize, bool paste,
-                   const char* input, const char* shown, const char* exact, const char* problem,
-                   int refusals) {
-        QTest::newRow(name) << QString::fromLatin1(locale) << integerSize << paste
-                            << QString::fromLatin1(input) << QString::fromLatin1(shown)
-                            << QString::fromLatin1(exact) << QString::fromLatin1(problem)
-                            << refusals;
-    };
+    auto row
+        = [](const char* name, const char* locale, int integerSize, bool paste, const char* input,
+              const char* shown, const char* exact, const char* problem, int refusals) {
+              QTest::newRow(name) << QString::fromLatin1(locale) << integerSize << paste
+                                  << QString::fromLatin1(input) << QString::fromLatin1(shown)
+                                  << QString::fromLatin1(exact) << QString::fromLatin1(problem)
+                                  << refusals;
+          };
     row("grouping taken out", "C", 9, false, "1,234,567.5", "1234567.50", "1234567.5", "", 0);
     row("comma as a point is not read", "C", 9, false, "12,50", "12,50", "12",
         "Use a point for decimals: 12.50", 0);
     row("four digits after a comma", "C", 9, false, "1,2345", "1,2345", "1",
         "Use a point for decimals: 1.2345", 0);
     row("decimal comma locale", "de_DE", 9, false, "12,50", "12.50", "12.5", "", 0);
-    row("tenth digit and third decimal refused", "C", 9, false, "12345678901.999",
-        "123456789.99", "123456789.99", "", 3);
+    row("tenth digit and third decimal refused", "C", 9, false, "12345678901.999", "123456789.99",
+        "123456789.99", "", 3);
     row("letters and blanks refused", "C", 5, false, "1a 2", "12.00", "12", "", 2);
     row("leading comma refused", "C", 5, false, ",5", "5.00", "5", "", 1);
     row("comma after the point refused", "C", 5, false, "1.2,", "1.20", "1.2", "", 1);

@@ -11,13 +11,13 @@
 #include <QCoreApplication>
 #include <QDate>
 
-#include "store/BookCheck.h"
-#include "store/BookFile.h"
-#include "store/ClsAX.h"
 #include "engine/EntryReports.h"
 #include "engine/LedgerReport.h"
 #include "engine/ShortDate.h"
 #include "engine/SummaryReport.h"
+#include "store/BookCheck.h"
+#include "store/BookFile.h"
+#include "store/ClsAX.h"
 
 namespace {
 
@@ -70,15 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
         const QDate from(2013, 1, 1);
         const QDate to(2013, 12, 31);
-        const QString group = book.document.evaluate(QStringLiteral("string(/Data/Groups/Group[1])"));
-        for (const qb::SummarySubject& subject :
-             {qb::SummarySubject::allAccounts(), qb::SummarySubject::account(1, qb::AccountName(book.document, 1)),
-              qb::SummarySubject::group(group)}) {
+        const QString group
+            = book.document.evaluate(QStringLiteral("string(/Data/Groups/Group[1])"));
+        for (const qb::SummarySubject& subject : {qb::SummarySubject::allAccounts(),
+                 qb::SummarySubject::account(1, qb::AccountName(book.document, 1)),
+                 qb::SummarySubject::group(group)}) {
             qb::SummaryResult result;
             r.summary.build(book.document, from, to, subject, &result, &error);
         }
         r.ledger.build(book.document, 1, qb::AccountName(book.document, 1), from, to,
-                       qb::DateDisplayExpression(), &page, &error);
+            qb::DateDisplayExpression(), &page, &error);
     }
     return 0;
 }

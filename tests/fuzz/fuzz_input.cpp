@@ -95,7 +95,8 @@ void checkPaste(qb::neb* box, const QString& text)
     if (line->text() == before)
         return;
     // Taken: a plain number in the point locale is taken as it is, never cut.
-    if (box == fixture().point && qb::neb::readsAsNumber(text) && !text.startsWith(QLatin1Char('-'))) {
+    if (box == fixture().point && qb::neb::readsAsNumber(text)
+        && !text.startsWith(QLatin1Char('-'))) {
         const std::optional<qb::Money> pasted = qb::Money::fromNumberText(text);
         if (pasted && qb::Money::parse(box->decimalText()) != pasted)
             broken("a pasted number was changed", text);
@@ -106,9 +107,10 @@ void checkDate(const QString& text)
 {
     const QDate base(2026, 11, 30);
     const QDate today(2026, 12, 7);
-    static const QString orders[] = {QStringLiteral("dMy"), QStringLiteral("Mdy"), QStringLiteral("yMd")};
-    static const QString formats[] = {QStringLiteral("dd-MM-yyyy"), QStringLiteral("MM-dd-yyyy"),
-        QStringLiteral("yyyy-MM-dd")};
+    static const QString orders[]
+        = {QStringLiteral("dMy"), QStringLiteral("Mdy"), QStringLiteral("yMd")};
+    static const QString formats[] = {
+        QStringLiteral("dd-MM-yyyy"), QStringLiteral("MM-dd-yyyy"), QStringLiteral("yyyy-MM-dd")};
     for (int i = 0; i < 3; ++i) {
         const qb::TypedDate typed = qb::ReadTypedDate(text, orders[i], base, today);
         if (!typed.date.isValid())
@@ -121,7 +123,8 @@ void checkDate(const QString& text)
             broken("a shown date does not read back", text);
     }
     const QDate command = qb::CommandDate(text);
-    if (command.isValid() && qb::CommandDate(command.toString(QStringLiteral("yyyyMMdd"))) != command)
+    if (command.isValid()
+        && qb::CommandDate(command.toString(QStringLiteral("yyyyMMdd"))) != command)
         broken("a command date does not read back", text);
 }
 
@@ -130,15 +133,15 @@ void checkSearch(const QString& text)
     Fixture& f = fixture();
     // XPath literals hold XML characters only; control characters never get
     // that far (search terms and narrations drop them first).
-    const bool xmlText = text.isValidUtf16()
-        && std::all_of(text.begin(), text.end(), [](QChar c) {
-               const char16_t u = c.unicode();
-               return (u >= 0x20 || u == 0x9 || u == 0xA || u == 0xD) && u != 0xFFFE && u != 0xFFFF;
-           });
+    const bool xmlText = text.isValidUtf16() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x20 || u == 0x9 || u == 0xA || u == 0xD) && u != 0xFFFE && u != 0xFFFF;
+    });
     if (!xmlText)
         return;
     // A literal holds the text exactly, whatever quotes it has.
-    if (f.book.evaluate(QStringLiteral("string(") + qb::XPathLiteral(text) + QLatin1Char(')')) != text)
+    if (f.book.evaluate(QStringLiteral("string(") + qb::XPathLiteral(text) + QLatin1Char(')'))
+        != text)
         broken("XPathLiteral does not hold the text", text);
 
     // One transaction whose narration is the text as a narration is stored.
@@ -152,8 +155,9 @@ void checkSearch(const QString& text)
         return;
     if (!f.book.loadXml(xml))
         broken("the test book does not load", text);
-    for (const auto mode : {qb::SearchCriteria::DetailsMode::Contains,
-             qb::SearchCriteria::DetailsMode::Equals, qb::SearchCriteria::DetailsMode::NotContain}) {
+    for (const auto mode :
+        {qb::SearchCriteria::DetailsMode::Contains, qb::SearchCriteria::DetailsMode::Equals,
+            qb::SearchCriteria::DetailsMode::NotContain}) {
         qb::SearchCriteria criteria;
         criteria.byDetails = true;
         criteria.mode = mode;
@@ -170,8 +174,10 @@ void checkSearch(const QString& text)
         const QString term = narration.trimmed();
         const bool plain = !term.isEmpty() && !text.contains(QStringLiteral("AND"))
             && !text.contains(QStringLiteral("OR"))
-            && std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 32 && c.unicode() < 127; });
-        if (plain && mode == qb::SearchCriteria::DetailsMode::Contains && count != QLatin1String("1"))
+            && std::all_of(text.begin(), text.end(),
+                [](QChar c) { return c.unicode() >= 32 && c.unicode() < 127; });
+        if (plain && mode == qb::SearchCriteria::DetailsMode::Contains
+            && count != QLatin1String("1"))
             broken("a term does not find the narration holding it", text);
     }
 }

@@ -70,9 +70,10 @@ struct OfxLine
 
 Statement ofxStatement(std::initializer_list<OfxLine> lines)
 {
-    QByteArray ofx = "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\n\n<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>"
-                     "<CURDEF>EUR<BANKACCTFROM><BANKID>1<ACCTID>12345678<ACCTTYPE>CHECKING</BANKACCTFROM>"
-                     "<BANKTRANLIST><DTSTART>20130101<DTEND>20130228\n";
+    QByteArray ofx
+        = "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\n\n<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>"
+          "<CURDEF>EUR<BANKACCTFROM><BANKID>1<ACCTID>12345678<ACCTTYPE>CHECKING</BANKACCTFROM>"
+          "<BANKTRANLIST><DTSTART>20130101<DTEND>20130228\n";
     for (const OfxLine& l : lines)
         ofx += QByteArray("<STMTTRN><TRNTYPE>OTHER<DTPOSTED>") + l.date + "<TRNAMT>" + l.amount
             + "<FITID>" + l.fitid + "<NAME>" + l.name + "</STMTTRN>\n";
@@ -123,24 +124,26 @@ private slots:
         QVERIFY(book.store.SaveDocument()); // the book as the program writes it
         const QByteArray before = readDataFile(book.file);
         const Statement first = csvStatement(
-            "2013-01-05,SALARY ACME,2500.00\n"     // the January pay, same day
-            "2013-01-13,ATM WITHDRAWAL,-300.00\n"  // the withdrawal of the 10th: 3 days
+            "2013-01-05,SALARY ACME,2500.00\n" // the January pay, same day
+            "2013-01-13,ATM WITHDRAWAL,-300.00\n" // the withdrawal of the 10th: 3 days
             "2013-01-14,Tesco Store 1234,-33.10\n" // payee seen in the book: latest is Cash
             "2013-02-01,Coffee Corner,-3.50\n"
-            "2013-02-01,Coffee Corner,-3.50\n"     // two equal lines
+            "2013-02-01,Coffee Corner,-3.50\n" // two equal lines
             "2013-01-24,Withdrawal again,-10.00\n" // 10 out on the 20th is 4 days away
-            "2013-02-28,Interest,0.45\n");         // no other account: left out
+            "2013-02-28,Interest,0.45\n"); // no other account: left out
         ImportPlan plan = ImportPlan::make(book.store.document(), kBank, first);
-        QCOMPARE(outcome(plan), L({"dup 0 = 20130105/1", "dup 0 = 20130110/1", "new 1",
-                                             "new 0", "new 0", "new 1", "new 0"}));
+        QCOMPARE(outcome(plan),
+            L({"dup 0 = 20130105/1", "dup 0 = 20130110/1", "new 1", "new 0", "new 0", "new 1",
+                "new 0"}));
         QCOMPARE(plan.lines().at(2).otherWhy,
-                 QStringLiteral("From the transaction of 20-01-2013 No 1: TESCO STORE 9987"));
+            QStringLiteral("From the transaction of 20-01-2013 No 1: TESCO STORE 9987"));
         // The first word alone when the two do not match.
         QCOMPARE(plan.lines().at(5).otherWhy,
-                 QStringLiteral("From the transaction of 10-01-2013 No 1: Withdrawal"));
+            QStringLiteral("From the transaction of 10-01-2013 No 1: Withdrawal"));
         plan.setOther(3, kFood);
         QCOMPARE(plan.lines().at(4).other, kFood);
-        QCOMPARE(plan.lines().at(4).otherWhy, QStringLiteral("As chosen for the same payee on line 5 of this statement"));
+        QCOMPARE(plan.lines().at(4).otherWhy,
+            QStringLiteral("As chosen for the same payee on line 5 of this statement"));
         QCOMPARE(plan.lines().at(4).otherFrom, SuggestionSource::ThisImport);
 
         const ImportCounts counts = ApplyImport(book.store.document(), plan);
@@ -157,7 +160,8 @@ private slots:
         trans += "<t No=\"1\" dt=\"20130114\" fAc=\"2\" tAc=\"1\" Nar=\"Tesco Store 1234\">33.1</t>"
                  "<t No=\"4\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Coffee Corner\">3.5</t>"
                  "<t No=\"5\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Coffee Corner\">3.5</t>"
-                 "<t No=\"1\" dt=\"20130124\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal again\">10</t></Trans>";
+                 "<t No=\"1\" dt=\"20130124\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal "
+                 "again\">10</t></Trans>";
         QCOMPARE(section(after, "Trans"), trans);
         // Everything else stays as it was; the Imported section follows the others.
         QVERIFY(after.startsWith(before.left(before.indexOf("<Trans>"))));
@@ -168,9 +172,9 @@ private slots:
 
         // The same file again adds nothing.
         const ImportPlan again = ImportPlan::make(book.store.document(), kBank, first);
-        QCOMPARE(outcome(again), L({"dup 0 = 20130105/1", "dup 0 = 20130110/1", "dup 1 = 20130114/1",
-                                              "dup 4 = 20130201/4", "dup 4 = 20130201/5", "dup 1 = 20130124/1",
-                                              "new 0"}));
+        QCOMPARE(outcome(again),
+            L({"dup 0 = 20130105/1", "dup 0 = 20130110/1", "dup 1 = 20130114/1",
+                "dup 4 = 20130201/4", "dup 4 = 20130201/5", "dup 1 = 20130124/1", "new 0"}));
         const ImportCounts none = ApplyImport(book.store.document(), again);
         QCOMPARE(none.imported, 0);
         QVERIFY(!none.changed);
@@ -179,7 +183,8 @@ private slots:
         const ImportPlan overlap = ImportPlan::make(book.store.document(), kBank,
             csvStatement("2013-02-01,Coffee Corner,-3.50\n2013-02-01,Coffee Corner,-3.50\n"
                          "2013-02-01,Coffee Corner,-3.50\n2013-02-27,Coffee Corner 2,-2\n"));
-        QCOMPARE(outcome(overlap), L({"dup 4 = 20130201/4", "dup 4 = 20130201/5", "new 4", "new 4"}));
+        QCOMPARE(
+            outcome(overlap), L({"dup 4 = 20130201/4", "dup 4 = 20130201/5", "new 4", "new 4"}));
         QCOMPARE(overlap.lines().at(2).otherFrom, SuggestionSource::Book);
     }
 
@@ -189,16 +194,17 @@ private slots:
         QTest::addColumn<int>("days");
         QTest::addColumn<QByteArray>("rows");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("three days either way") << 3
-            << QByteArray("2013-01-07,x,-300\n2013-01-13,y,-300\n")
+        QTest::newRow("three days either way")
+            << 3 << QByteArray("2013-01-07,x,-300\n2013-01-13,y,-300\n")
             << L({"dup 0 = 20130110/1", "new 0"});
-        QTest::newRow("a narrower window") << 2 << QByteArray("2013-01-13,y,-300\n") << L({"new 0"});
-        QTest::newRow("the other side does not match") << 3 << QByteArray("2013-01-10,x,300\n")
-                                                       << L({"new 0"});
-        QTest::newRow("another amount does not match") << 3 << QByteArray("2013-01-10,x,-300.01\n")
-                                                       << L({"new 0"});
-        QTest::newRow("the nearest day wins") << 3
-            << QByteArray("2013-01-19,a,-10\n2013-01-20,b,-10\n")
+        QTest::newRow("a narrower window")
+            << 2 << QByteArray("2013-01-13,y,-300\n") << L({"new 0"});
+        QTest::newRow("the other side does not match")
+            << 3 << QByteArray("2013-01-10,x,300\n") << L({"new 0"});
+        QTest::newRow("another amount does not match")
+            << 3 << QByteArray("2013-01-10,x,-300.01\n") << L({"new 0"});
+        QTest::newRow("the nearest day wins")
+            << 3 << QByteArray("2013-01-19,a,-10\n2013-01-20,b,-10\n")
             << L({"dup 1 = 20130120/1", "new 1"});
     }
     void matchingWindowAndSides()
@@ -208,7 +214,8 @@ private slots:
         QFETCH(QStringList, expected);
         TestBook book;
         QVERIFY(book.open(importBook()));
-        const ImportPlan plan = ImportPlan::make(book.store.document(), kBank, csvStatement(rows), days);
+        const ImportPlan plan
+            = ImportPlan::make(book.store.document(), kBank, csvStatement(rows), days);
         QStringList got = outcome(plan);
         // Suggestions are not what this test is about.
         for (QString& s : got)
@@ -227,13 +234,14 @@ private slots:
         QVERIFY(book.open(importBook()));
         XmlDocument& doc = book.store.document();
         const Statement s = ofxStatement({{"A-1", "20130105", "2500.00", "PAYROLL"},
-                                          {"A-2", "20130131", "-8388617.45", "Big purchase"},
-                                          {"A-2", "20130131", "-8388617.45", "Big purchase"},
-                                          {"A-3", "20130201", "0.00", "Nothing"}});
+            {"A-2", "20130131", "-8388617.45", "Big purchase"},
+            {"A-2", "20130131", "-8388617.45", "Big purchase"},
+            {"A-3", "20130201", "0.00", "Nothing"}});
         QCOMPARE(PairedAccount(doc, s.bankAccountId), 0);
         ImportPlan plan = ImportPlan::make(doc, kBank, s);
-        QCOMPARE(outcome(plan), L({"dup 0 = 20130105/1", "new 0", "repeat 0 (repeats line 7)",
-                                             "error 0 (zero amount)"}));
+        QCOMPARE(outcome(plan),
+            L({"dup 0 = 20130105/1", "new 0", "repeat 0 (repeats line 7)",
+                "error 0 (zero amount)"}));
         plan.setOtherForAll(kFood);
         const ImportCounts counts = ApplyImport(doc, plan);
         QCOMPARE(counts.imported, 1);
@@ -241,15 +249,17 @@ private slots:
         QCOMPARE(counts.leftOut, 2);
         QVERIFY(book.store.SaveDocument());
         const QByteArray after = readDataFile(book.file);
-        QVERIFY(after.contains("<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Big purchase\">8388617.45</t>"));
+        QVERIFY(after.contains(
+            "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Big purchase\">8388617.45</t>"));
         QCOMPARE(section(after, "Imported"),
-                 QByteArray("<Imported><l Ac=\"2\" Id=\"ofx:A-2\" dt=\"20130131\" No=\"1\"/>"
-                            "<b Id=\"12345678\" Ac=\"2\"/></Imported>"));
+            QByteArray("<Imported><l Ac=\"2\" Id=\"ofx:A-2\" dt=\"20130131\" No=\"1\"/>"
+                       "<b Id=\"12345678\" Ac=\"2\"/></Imported>"));
         QCOMPARE(PairedAccount(doc, QStringLiteral("12345678")), kBank);
         QCOMPARE(BookCheck::problems(doc), QStringList());
 
         // Changed in the book since: still known by its FITID.
-        doc.selectSingleNode(QStringLiteral("/Data/Trans/t[@dt=20130131]")).setText(QStringLiteral("1"));
+        doc.selectSingleNode(QStringLiteral("/Data/Trans/t[@dt=20130131]"))
+            .setText(QStringLiteral("1"));
         const ImportPlan again = ImportPlan::make(doc, kBank, s);
         QCOMPARE(outcome(again).at(1), QStringLiteral("dup 4 = 20130131/1"));
         QVERIFY(!ApplyImport(doc, again).changed);
@@ -260,18 +270,20 @@ private slots:
     {
         XmlDocument doc;
         QByteArray xml = importBook();
-        xml.replace("</Data>", "<Imported><l Ac=\"9\" Id=\"x\" dt=\"20130231\" No=\"1\"/>"
-                               "<l Ac=\"2\" Id=\"y\" dt=\"20130105\" No=\"1\"/><l Ac=\"2\" Id=\"y\" dt=\"20130105\" No=\"1\"/>"
-                               "<b Ac=\"2\" Id=\"\"/><z/></Imported><Imported/></Data>");
+        xml.replace("</Data>",
+            "<Imported><l Ac=\"9\" Id=\"x\" dt=\"20130231\" No=\"1\"/>"
+            "<l Ac=\"2\" Id=\"y\" dt=\"20130105\" No=\"1\"/><l Ac=\"2\" Id=\"y\" dt=\"20130105\" "
+            "No=\"1\"/>"
+            "<b Ac=\"2\" Id=\"\"/><z/></Imported><Imported/></Data>");
         QVERIFY(doc.loadXml(xml));
         QCOMPARE(BookCheck::problems(doc),
-                 L({"section Imported appears more than once",
-                              "imported record 1 (Id x): account 9 has no account head",
-                              "imported record 1 (Id x): dt and No must name a transaction (yyyymmdd and a number)",
-                              "imported record 3 (Id y): the id is remembered twice for account 2",
-                              "imported record 4 (Id ): attributes are Ac Id instead of Id Ac",
-                              "imported record 4 (Id ): the id is empty",
-                              "Imported holds an element z"}));
+            L({"section Imported appears more than once",
+                "imported record 1 (Id x): account 9 has no account head",
+                "imported record 1 (Id x): dt and No must name a transaction (yyyymmdd and a "
+                "number)",
+                "imported record 3 (Id y): the id is remembered twice for account 2",
+                "imported record 4 (Id ): attributes are Ac Id instead of Id Ac",
+                "imported record 4 (Id ): the id is empty", "Imported holds an element z"}));
     }
 
     void payeeKeysIgnoreCaseAndDigits_data()

@@ -28,14 +28,15 @@ struct Run
 };
 
 const QByteArray kCsv = "Datum;Text;Betrag\n"
-                        "05.01.2013;Lohn;2.500,00\n"        // the January pay of the sample: dup
+                        "05.01.2013;Lohn;2.500,00\n" // the January pay of the sample: dup
                         "31.01.2013;Bakery 0815;-1.234,56\n"
                         "01.02.2013;Bakery 0815;-0,05\n";
 
-const QByteArray kOfx = "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\n\n<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>"
-                        "<BANKACCTFROM><BANKID>9<ACCTID>DE-77<ACCTTYPE>CHECKING</BANKACCTFROM><BANKTRANLIST>\n"
-                        "<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20130228<TRNAMT>-19.99<FITID>X1<NAME>Phone</STMTTRN>\n"
-                        "</BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\n";
+const QByteArray kOfx
+    = "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\n\n<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>"
+      "<BANKACCTFROM><BANKID>9<ACCTID>DE-77<ACCTTYPE>CHECKING</BANKACCTFROM><BANKTRANLIST>\n"
+      "<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20130228<TRNAMT>-19.99<FITID>X1<NAME>Phone</STMTTRN>\n"
+      "</BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\n";
 
 QByteArray transOf(const QByteArray& xml)
 {
@@ -74,7 +75,8 @@ private slots:
     void init()
     {
         m_env = std::make_unique<TempEnv>();
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path(QStringLiteral("config")));
+        QSettings::setPath(
+            QSettings::IniFormat, QSettings::UserScope, path(QStringLiteral("config")));
         writeDataFile(path(QStringLiteral("book.qbf")), sampleBookXml());
         writeBytes(path(QStringLiteral("s.csv")), kCsv);
         writeBytes(path(QStringLiteral("s.ofx")), kOfx);
@@ -84,7 +86,7 @@ private slots:
     {
         const QByteArray before = readDataFile(path(QStringLiteral("book.qbf")));
         const QStringList args {S("import"), S("book.qbf"), S("s.csv"), S("--account"), S("2"),
-                                S("--csv-date-order"), S("dmy"), S("--other"), S("4")};
+            S("--csv-date-order"), S("dmy"), S("--other"), S("4")};
         Run r = qbtool(args + QStringList {S("--dry-run")});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(readDataFile(path(QStringLiteral("book.qbf"))), before);
@@ -92,14 +94,16 @@ private slots:
 
         r = qbtool(args);
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, QByteArray("dup\t2013-01-05\t2500.00\t4\tLohn\n"
-                                   "new\t2013-01-31\t-1234.56\t4\tBakery 0815\n"
-                                   "new\t2013-02-01\t-0.05\t4\tBakery 0815\n"
-                                   "imported 2, already in the book 1, left out 0\n"));
+        QCOMPARE(r.out,
+            QByteArray("dup\t2013-01-05\t2500.00\t4\tLohn\n"
+                       "new\t2013-01-31\t-1234.56\t4\tBakery 0815\n"
+                       "new\t2013-02-01\t-0.05\t4\tBakery 0815\n"
+                       "imported 2, already in the book 1, left out 0\n"));
         const QByteArray after = readDataFile(path(QStringLiteral("book.qbf")));
-        QCOMPARE(transOf(after), transOf(before)
-                     + "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">1234.56</t>"
-                       "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">0.05</t>");
+        QCOMPARE(transOf(after),
+            transOf(before)
+                + "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">1234.56</t>"
+                  "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">0.05</t>");
         QCOMPARE(readDataFile(path(QStringLiteral("book.qbf.bak"))), before);
         XmlDocument doc;
         QVERIFY(doc.loadXml(after));
@@ -120,34 +124,48 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
         const QByteArray csv = kCsv;
-        QTest::newRow("no account") << QStringList {S("book.qbf"), S("x")} << csv << 2 << S("import needs --account CODE");
-        QTest::newRow("unknown account") << QStringList {S("book.qbf"), S("x"), S("--account"), S("9"), S("--csv-date-order"), S("dmy")}
+        QTest::newRow("no account")
+            << QStringList {S("book.qbf"), S("x")} << csv << 2 << S("import needs --account CODE");
+        QTest::newRow("unknown account") << QStringList {S("book.qbf"), S("x"), S("--account"),
+            S("9"), S("--csv-date-order"), S("dmy")}
                                          << csv << 2 << S("the book has no account 9");
-        QTest::newRow("other is the account") << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--other"), S("2"), S("--csv-date-order"), S("dmy")}
-                                              << csv << 2 << S("--other must be another account of the book");
-        QTest::newRow("out without in") << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--csv-out"), S("3")}
-                                        << csv << 2 << S("--csv-out and --csv-in go together");
-        QTest::newRow("bad column") << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--csv-date"), S("0")}
-                                    << csv << 2 << S("--csv-date takes a column number from 1, not 0");
-        QTest::newRow("bad format") << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--format"), S("xls")}
-                                    << csv << 2 << S("--format takes csv, ofx or qif");
-        QTest::newRow("missing statement") << QStringList {S("book.qbf"), S("none.csv"), S("--account"), S("2")}
-                                           << csv << 3 << S("none.csv: no such file");
-        QTest::newRow("missing book") << QStringList {S("nobook.qbf"), S("x"), S("--account"), S("2")}
-                                      << csv << 3 << S("nobook.qbf");
-        QTest::newRow("ambiguous dates") << QStringList {S("book.qbf"), S("x"), S("--account"), S("2")}
-                                         << QByteArray("d;t;a\n05.01.2013;x;-1\n") << 4 << S("x: cannot tell the date order (every date reads as dmy and mdy); give --csv-date-order");
-        QTest::newRow("column missing") << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--csv-date-order"), S("dmy")}
+        QTest::newRow("other is the account") << QStringList {S("book.qbf"), S("x"), S("--account"),
+            S("2"), S("--other"), S("2"), S("--csv-date-order"),
+            S("dmy")} << csv << 2 << S("--other must be another account of the book");
+        QTest::newRow("out without in")
+            << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--csv-out"), S("3")}
+            << csv << 2 << S("--csv-out and --csv-in go together");
+        QTest::newRow("bad column")
+            << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--csv-date"), S("0")}
+            << csv << 2 << S("--csv-date takes a column number from 1, not 0");
+        QTest::newRow("bad format")
+            << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--format"), S("xls")}
+            << csv << 2 << S("--format takes csv, ofx or qif");
+        QTest::newRow("missing statement")
+            << QStringList {S("book.qbf"), S("none.csv"), S("--account"), S("2")} << csv << 3
+            << S("none.csv: no such file");
+        QTest::newRow("missing book") << QStringList {S("nobook.qbf"), S("x"), S("--account"),
+            S("2")} << csv << 3 << S("nobook.qbf");
+        QTest::newRow("ambiguous dates")
+            << QStringList {S("book.qbf"), S("x"), S("--account"), S("2")}
+            << QByteArray("d;t;a\n05.01.2013;x;-1\n") << 4
+            << S("x: cannot tell the date order (every date reads as dmy and mdy); give "
+                 "--csv-date-order");
+        QTest::newRow("column missing") << QStringList {S("book.qbf"), S("x"), S("--account"),
+            S("2"), S("--csv-date-order"), S("dmy")}
                                         << QByteArray("a;b;c\n05.01.2013;x;1\n06.01.2013;y\n") << 4
                                         << S("x: line 3: has 2 columns, the mapping needs 3");
-        QTest::newRow("qif date form") << QStringList {S("book.qbf"), S("x"), S("--account"), S("2")}
-                                       << QByteArray("!Type:Bank\nD5 Jan 2013\nT1\n^\n") << 4
-                                       << S("x: line 2: the date \"5 Jan 2013\" is in no form QIF dates take");
-        QTest::newRow("truncated ofx") << QStringList {S("book.qbf"), S("x"), S("--account"), S("2")}
-                                       << kOfx.left(kOfx.indexOf("<FITID>")) << 4
-                                       << S("x: line 6: the OFX statement is cut off inside this transaction");
-        QTest::newRow("csv forced on ofx") << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--format"), S("csv")}
-                                           << kOfx << 4 << S("x: no date column is chosen");
+        QTest::newRow("qif date form")
+            << QStringList {S("book.qbf"), S("x"), S("--account"), S("2")}
+            << QByteArray("!Type:Bank\nD5 Jan 2013\nT1\n^\n") << 4
+            << S("x: line 2: the date \"5 Jan 2013\" is in no form QIF dates take");
+        QTest::newRow("truncated ofx")
+            << QStringList {S("book.qbf"), S("x"), S("--account"), S("2")}
+            << kOfx.left(kOfx.indexOf("<FITID>")) << 4
+            << S("x: line 6: the OFX statement is cut off inside this transaction");
+        QTest::newRow("csv forced on ofx")
+            << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--format"), S("csv")}
+            << kOfx << 4 << S("x: no date column is chosen");
     }
     void exitCodesAndMessages()
     {
@@ -176,21 +194,32 @@ private slots:
         m.amountColumn = 2;
         m.decimalComma = true;
         m.textColumns = {1};
-        SaveCsvProfile(S("My bank"), m, S("Datum\x1fText\x1f" "Betrag"));
-        QCOMPARE(CsvProfileForHeader(S("Datum\x1fText\x1f" "Betrag")), S("My bank"));
+        SaveCsvProfile(S("My bank"), m,
+            S("Datum\x1fText\x1f"
+              "Betrag"));
+        QCOMPARE(CsvProfileForHeader(S("Datum\x1fText\x1f"
+                                       "Betrag")),
+            S("My bank"));
         QCOMPARE(CsvProfileNames(), QStringList {S("My bank")});
-        Run r = qbtool({S("import"), S("book.qbf"), S("s.csv"), S("--account"), S("2"), S("--profile"), S("My bank"), S("--dry-run")});
+        Run r = qbtool({S("import"), S("book.qbf"), S("s.csv"), S("--account"), S("2"),
+            S("--profile"), S("My bank"), S("--dry-run")});
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.startsWith("new\t2013-05-01\t2500.00"), r.out.constData());
-        r = qbtool({S("import"), S("book.qbf"), S("s.csv"), S("--account"), S("2"), S("--profile"), S("Other")});
+        r = qbtool({S("import"), S("book.qbf"), S("s.csv"), S("--account"), S("2"), S("--profile"),
+            S("Other")});
         QCOMPARE(r.exitCode, 4);
 
-        r = qbtool({S("import"), S("book.qbf"), S("s.ofx"), S("--account"), S("2"), S("--other"), S("1")});
+        r = qbtool(
+            {S("import"), S("book.qbf"), S("s.ofx"), S("--account"), S("2"), S("--other"), S("1")});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, QByteArray("new\t2013-02-28\t-19.99\t1\tPhone\nimported 1, already in the book 0, left out 0\n"));
+        QCOMPARE(r.out,
+            QByteArray("new\t2013-02-28\t-19.99\t1\tPhone\nimported 1, already in the book 0, left "
+                       "out 0\n"));
         r = qbtool({S("import"), S("book.qbf"), S("s.ofx")});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, QByteArray("dup\t2013-02-28\t-19.99\t1\tPhone\nimported 0, already in the book 1, left out 0\n"));
+        QCOMPARE(r.out,
+            QByteArray("dup\t2013-02-28\t-19.99\t1\tPhone\nimported 0, already in the book 1, left "
+                       "out 0\n"));
     }
 };
 

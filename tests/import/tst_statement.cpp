@@ -16,7 +16,6 @@ QString S(const char* text)
     return QString::fromUtf8(text);
 }
 
-
 // "date amount narration id" per line, amounts in the document's form.
 QStringList describe(const Statement& s)
 {
@@ -42,27 +41,32 @@ const QByteArray kOfxSgml
       "<OFX>\r\n<SIGNONMSGSRSV1><SONRS><STATUS><CODE>0<SEVERITY>INFO</STATUS>"
       "<DTSERVER>20130301<LANGUAGE>ENG</SONRS></SIGNONMSGSRSV1>\r\n"
       "<BANKMSGSRSV1><STMTTRNRS><TRNUID>1<STATUS><CODE>0<SEVERITY>INFO</STATUS>\r\n"
-      "<STMTRS><CURDEF>USD<BANKACCTFROM><BANKID>121000248<ACCTID>12345678<ACCTTYPE>CHECKING</BANKACCTFROM>\r\n"
+      "<STMTRS><CURDEF>USD<BANKACCTFROM><BANKID>121000248<ACCTID>12345678<ACCTTYPE>CHECKING</"
+      "BANKACCTFROM>\r\n"
       "<BANKTRANLIST><DTSTART>20130101<DTEND>20130228\r\n"
       "<STMTTRN>\r\n<TRNTYPE>CREDIT\r\n<DTPOSTED>20130105120000[-5:EST]\r\n<TRNAMT>2500.00\r\n"
       "<FITID>A-1001\r\n<NAME>Employer &amp; Sons\r\n<MEMO>January pay\r\n</STMTTRN>\r\n"
       "<STMTTRN>\r\n<TRNTYPE>DEBIT\r\n<DTPOSTED>20130131\r\n<TRNAMT>-8388617.45\r\n"
       "<FITID>A-1002\r\n<NAME>Big purchase\r\n</STMTTRN>\r\n"
-      "</BANKTRANLIST><LEDGERBAL><BALAMT>0<DTASOF>20130228</LEDGERBAL></STMTRS></STMTTRNRS></BANKMSGSRSV1>\r\n"
+      "</BANKTRANLIST><LEDGERBAL><BALAMT>0<DTASOF>20130228</LEDGERBAL></STMTRS></STMTTRNRS></"
+      "BANKMSGSRSV1>\r\n"
       "</OFX>\r\n";
 
 const QByteArray kOfxXml
     = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
-      "<?OFX OFXHEADER=\"200\" VERSION=\"211\" SECURITY=\"NONE\" OLDFILEUID=\"NONE\" NEWFILEUID=\"NONE\"?>\n"
+      "<?OFX OFXHEADER=\"200\" VERSION=\"211\" SECURITY=\"NONE\" OLDFILEUID=\"NONE\" "
+      "NEWFILEUID=\"NONE\"?>\n"
       "<OFX><SIGNONMSGSRSV1><SONRS><STATUS><CODE>0</CODE><SEVERITY>INFO</SEVERITY></STATUS>"
       "<DTSERVER>20130301</DTSERVER><LANGUAGE>ENG</LANGUAGE></SONRS></SIGNONMSGSRSV1>\n"
-      "<CREDITCARDMSGSRSV1><CCSTMTTRNRS><TRNUID>1</TRNUID><STATUS><CODE>0</CODE><SEVERITY>INFO</SEVERITY></STATUS>\n"
+      "<CREDITCARDMSGSRSV1><CCSTMTTRNRS><TRNUID>1</TRNUID><STATUS><CODE>0</CODE><SEVERITY>INFO</"
+      "SEVERITY></STATUS>\n"
       "<CCSTMTRS><CURDEF>EUR</CURDEF><CCACCTFROM><ACCTID>4111222233334444</ACCTID></CCACCTFROM>\n"
       "<BANKTRANLIST><DTSTART>20130201</DTSTART><DTEND>20130228</DTEND>\n"
       "<STMTTRN><TRNTYPE>DEBIT</TRNTYPE><DTPOSTED>20130228235959.000[+1:CET]</DTPOSTED>"
       "<TRNAMT>-45.99</TRNAMT><FITID>CC-77</FITID><NAME>Café Nord</NAME></STMTTRN>\n"
       "<STMTTRN><TRNTYPE>CREDIT</TRNTYPE><DTPOSTED>20130201</DTPOSTED>"
-      "<TRNAMT>0.01</TRNAMT><FITID>CC-78</FITID><NAME>Refund</NAME><MEMO>rounding</MEMO></STMTTRN>\n"
+      "<TRNAMT>0.01</TRNAMT><FITID>CC-78</FITID><NAME>Refund</NAME><MEMO>rounding</MEMO></"
+      "STMTTRN>\n"
       "</BANKTRANLIST></CCSTMTRS></CCSTMTTRNRS></CREDITCARDMSGSRSV1></OFX>\n";
 
 } // namespace
@@ -78,10 +82,15 @@ private slots:
         QTest::addColumn<StatementFormat>("format");
         QTest::newRow("ofx 1 sgml") << kOfxSgml << StatementFormat::Ofx;
         QTest::newRow("ofx 2 xml") << kOfxXml << StatementFormat::Ofx;
-        QTest::newRow("qif") << QByteArray("!Type:Bank\nD1/5/2013\nT1\n^\n") << StatementFormat::Qif;
-        QTest::newRow("qif after option") << QByteArray("!Option:AutoSwitch\n!Type:CCard\n") << StatementFormat::Qif;
-        QTest::newRow("csv with ofx extension content") << QByteArray("Date,OFX\n") << StatementFormat::Csv;
-        QTest::newRow("bom csv") << QByteArray("\xEF\xBB\xBF" "a;b\n") << StatementFormat::Csv;
+        QTest::newRow("qif") << QByteArray("!Type:Bank\nD1/5/2013\nT1\n^\n")
+                             << StatementFormat::Qif;
+        QTest::newRow("qif after option")
+            << QByteArray("!Option:AutoSwitch\n!Type:CCard\n") << StatementFormat::Qif;
+        QTest::newRow("csv with ofx extension content")
+            << QByteArray("Date,OFX\n") << StatementFormat::Csv;
+        QTest::newRow("bom csv") << QByteArray("\xEF\xBB\xBF"
+                                               "a;b\n")
+                                 << StatementFormat::Csv;
     }
     void formatsAreToldFromContent()
     {
@@ -99,65 +108,76 @@ private slots:
         QTest::addColumn<QString>("bankAccount");
         QTest::addColumn<QStringList>("lines");
 
-        QTest::newRow("ofx 1.x checking") << kOfxSgml << QString() << QStringLiteral("12345678")
-            << QStringList {QStringLiteral("line 16 2013-01-05 2500 Employer & Sons / January pay A-1001"),
-                            QStringLiteral("line 24 2013-01-31 -8388617.45 Big purchase A-1002")};
-        QTest::newRow("ofx 2.x credit card") << kOfxXml << QString() << QStringLiteral("4111222233334444")
+        QTest::newRow("ofx 1.x checking")
+            << kOfxSgml << QString() << QStringLiteral("12345678")
+            << QStringList {
+                   QStringLiteral("line 16 2013-01-05 2500 Employer & Sons / January pay A-1001"),
+                   QStringLiteral("line 24 2013-01-31 -8388617.45 Big purchase A-1002")};
+        QTest::newRow("ofx 2.x credit card")
+            << kOfxXml << QString() << QStringLiteral("4111222233334444")
             << QStringList {QStringLiteral("line 7 2013-02-28 -45.99 Café Nord CC-77"),
-                            QStringLiteral("line 8 2013-02-01 0.01 Refund / rounding CC-78")};
+                   QStringLiteral("line 8 2013-02-01 0.01 Refund / rounding CC-78")};
         QTest::newRow("csv comma, point, signed amount")
             << QByteArray("Date,Description,Amount,Balance\n"
                           "2013-01-05,January pay,2500.00,2600.00\n"
                           "2013-01-08,COFFEE SHOP 1234,-3.50,2596.50\n"
                           "2013-02-28,Rent,\"-1,200.00\",1396.50\n")
-            << QStringLiteral("sep=,|quote=\"|header=1|date=1|order=ymd|amount=3|out=0|in=0|comma=0|text=2|ref=0")
+            << QStringLiteral("sep=,|quote=\"|header=1|date=1|order=ymd|amount=3|out=0|in=0|comma="
+                              "0|text=2|ref=0")
             << QString()
             << QStringList {QStringLiteral("line 2 2013-01-05 2500 January pay "),
-                            QStringLiteral("line 3 2013-01-08 -3.5 COFFEE SHOP 1234 "),
-                            QStringLiteral("line 4 2013-02-28 -1200 Rent ")};
+                   QStringLiteral("line 3 2013-01-08 -3.5 COFFEE SHOP 1234 "),
+                   QStringLiteral("line 4 2013-02-28 -1200 Rent ")};
         QTest::newRow("csv semicolon, decimal comma, dd.mm.yyyy, out and in")
             << QByteArray("Buchungstag;Text;Soll;Haben\r\n"
                           "05.01.2013;Lohn Januar;;2.500,00\r\n"
                           "10.01.2013;Geldautomat 0042;300,00;\r\n"
                           "28.02.2013;Miete;1.234.567,89;\r\n")
-            << QStringLiteral("sep=;|quote=\"|header=1|date=1|order=dmy|amount=0|out=3|in=4|comma=1|text=2|ref=0")
+            << QStringLiteral("sep=;|quote=\"|header=1|date=1|order=dmy|amount=0|out=3|in=4|comma="
+                              "1|text=2|ref=0")
             << QString()
             << QStringList {QStringLiteral("line 2 2013-01-05 2500 Lohn Januar "),
-                            QStringLiteral("line 3 2013-01-10 -300 Geldautomat 0042 "),
-                            QStringLiteral("line 4 2013-02-28 -1234567.89 Miete ")};
+                   QStringLiteral("line 3 2013-01-10 -300 Geldautomat 0042 "),
+                   QStringLiteral("line 4 2013-02-28 -1234567.89 Miete ")};
         QTest::newRow("csv quoted fields with commas and line breaks")
             << QByteArray("\"Posted\",\"Payee\",\"Memo\",\"Amount\"\n"
                           "\"01/31/2013\",\"Smith, John\",\"rent for\nJanuary\",\"-750.25\"\n"
                           "\"02/01/2013\",\"Shop \"\"Best\"\"\",\"\",\"-10\"\n")
-            << QStringLiteral("sep=,|quote=\"|header=1|date=1|order=mdy|amount=4|out=0|in=0|comma=0|text=2,3|ref=0")
+            << QStringLiteral("sep=,|quote=\"|header=1|date=1|order=mdy|amount=4|out=0|in=0|comma="
+                              "0|text=2,3|ref=0")
             << QString()
-            << QStringList {QStringLiteral("line 2 2013-01-31 -750.25 Smith, John / rent for January "),
-                            QStringLiteral("line 4 2013-02-01 -10 Shop \"Best\" ")};
-        QTest::newRow("qif bank")
-            << QByteArray("!Type:Bank\nD01/05/2013\nT2,500.00\nPEmployer Inc\nMJanuary pay\nLSalary\n^\n"
-                          "D1/10'13\nT-300.00\nPATM 0042\n^\nD 2/28/2013\nU-0.05\nPFee\n^\n")
-            << QString() << QString()
-            << QStringList {QStringLiteral("line 2 2013-01-05 2500 Employer Inc / January pay "),
-                            QStringLiteral("line 8 2013-01-10 -300 ATM 0042 "),
-                            QStringLiteral("line 12 2013-02-28 -0.05 Fee ")};
+            << QStringList {
+                   QStringLiteral("line 2 2013-01-31 -750.25 Smith, John / rent for January "),
+                   QStringLiteral("line 4 2013-02-01 -10 Shop \"Best\" ")};
+        QTest::newRow("qif bank") << QByteArray(
+            "!Type:Bank\nD01/05/2013\nT2,500.00\nPEmployer Inc\nMJanuary pay\nLSalary\n^\n"
+            "D1/10'13\nT-300.00\nPATM 0042\n^\nD 2/28/2013\nU-0.05\nPFee\n^\n")
+                                  << QString() << QString()
+                                  << QStringList {
+                                         QStringLiteral(
+                                             "line 2 2013-01-05 2500 Employer Inc / January pay "),
+                                         QStringLiteral("line 8 2013-01-10 -300 ATM 0042 "),
+                                         QStringLiteral("line 12 2013-02-28 -0.05 Fee ")};
         QTest::newRow("qif day-month and decimal comma, investments skipped")
-            << QByteArray("!Type:Invst\nD1/2/2013\nT5\n^\n!Type:Bank\nD31/01/2013\nT-12,50\nPBakery\n^\n")
+            << QByteArray(
+                   "!Type:Invst\nD1/2/2013\nT5\n^\n!Type:Bank\nD31/01/2013\nT-12,50\nPBakery\n^\n")
             << QString() << QString()
             << QStringList {QStringLiteral("line 6 2013-01-31 -12.5 Bakery ")};
         QTest::newRow("lines in error stay lines")
             << QByteArray("Date,Text,Amount\n2013-01-03,Fine,-1.2345\n2013-02-29,Not a day,-1\n"
                           "1899-12-31,Too early,-1\n2013-01-01,Nothing,0.00\n2013-01-02,Word,abc\n"
                           "2013-01-04,Two,-2\n2013-01-05,Three,-3\n2013-01-06,Four,-4\n")
-            << QStringLiteral("sep=,|quote=\"|header=1|date=1|order=ymd|amount=3|out=0|in=0|comma=0|text=2|ref=0")
+            << QStringLiteral("sep=,|quote=\"|header=1|date=1|order=ymd|amount=3|out=0|in=0|comma="
+                              "0|text=2|ref=0")
             << QString()
             << QStringList {QStringLiteral("line 2 2013-01-03 -1.2345 Fine "),
-                            QStringLiteral("line 3 error: the date \"2013-02-29\" is not a date"),
-                            QStringLiteral("line 4 error: the date \"1899-12-31\" is not a date"),
-                            QStringLiteral("line 5 error: zero amount"),
-                            QStringLiteral("line 6 error: the amount \"abc\" is not a number"),
-                            QStringLiteral("line 7 2013-01-04 -2 Two "),
-                            QStringLiteral("line 8 2013-01-05 -3 Three "),
-                            QStringLiteral("line 9 2013-01-06 -4 Four ")};
+                   QStringLiteral("line 3 error: the date \"2013-02-29\" is not a date"),
+                   QStringLiteral("line 4 error: the date \"1899-12-31\" is not a date"),
+                   QStringLiteral("line 5 error: zero amount"),
+                   QStringLiteral("line 6 error: the amount \"abc\" is not a number"),
+                   QStringLiteral("line 7 2013-01-04 -2 Two "),
+                   QStringLiteral("line 8 2013-01-05 -3 Three "),
+                   QStringLiteral("line 9 2013-01-06 -4 Four ")};
     }
     void statementsReadExactly()
     {
@@ -235,11 +255,13 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
         QByteArray cut = kOfxSgml.left(kOfxSgml.indexOf("<FITID>A-1002"));
-        QTest::newRow("ofx cut inside a transaction") << cut
-            << S("line 24: the OFX statement is cut off inside this transaction");
-        QTest::newRow("ofx without its end") << kOfxXml.left(kOfxXml.indexOf("</BANKTRANLIST>"))
+        QTest::newRow("ofx cut inside a transaction")
+            << cut << S("line 24: the OFX statement is cut off inside this transaction");
+        QTest::newRow("ofx without its end")
+            << kOfxXml.left(kOfxXml.indexOf("</BANKTRANLIST>"))
             << S("line 9: the OFX statement is cut off (no </OFX> at its end)");
-        QTest::newRow("ofx cut inside a tag") << kOfxXml.left(kOfxXml.indexOf("STMTTRN>") + 3)
+        QTest::newRow("ofx cut inside a tag")
+            << kOfxXml.left(kOfxXml.indexOf("STMTTRN>") + 3)
             << S("line 7: the OFX statement is cut off inside a tag");
         QTest::newRow("csv column missing")
             << QByteArray("Date,Text,Amount\n2013-01-01,a,1\n2013-01-02,b\n2013-01-03,c,3\n")
@@ -247,12 +269,14 @@ private slots:
         QTest::newRow("qif unknown date form")
             << QByteArray("!Type:Bank\nD01/05/2013\nT1\n^\nDJan 5 2013\nT2\n^\n")
             << "line 5: the date \"Jan 5 2013\" is in no form QIF dates take";
-        QTest::newRow("qif cut off") << QByteArray("!Type:Bank\nD01/05/2013\nT1\n")
+        QTest::newRow("qif cut off")
+            << QByteArray("!Type:Bank\nD01/05/2013\nT1\n")
             << S("line 3: the last transaction does not end with ^ (the file is cut off)");
         QByteArray garbage(300000, 'x');
         for (int i = 0; i < garbage.size(); i += 7)
             garbage[i] = char((i * 131) % 256);
-        QTest::newRow("garbage") << garbage << S("line 1: this is not a text file (it holds a zero byte)");
+        QTest::newRow("garbage") << garbage
+                                 << S("line 1: this is not a text file (it holds a zero byte)");
         QTest::newRow("empty") << QByteArray(" \n\r\n") << S("the statement is empty");
         QByteArray wide = "Date,Text,Amount\n2013-01-01,a,1\n";
         for (int i = 0; i < 2000; ++i)

@@ -1,9 +1,9 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "TestSupport.h"
 #include "engine/MasterReports.h"
 #include "engine/ReportPage.h"
-#include "TestSupport.h"
 #include "store/Xml.h"
 
 using namespace qb;
@@ -67,8 +67,10 @@ private slots:
         const Expect expected[] = {
             {"id2", "Bank", "1,234,566.80"}, // 1234567.1 - 0.1 - 0.2
             {"id5", "cash", "0.30"}, // 0.1 + 0.2 - 0.005, half away from zero
-            {"id9", "Idle", "0.00"}, {"id3", "Salary", "-1,234,567.10"}, // -1234567.1 + 0.005
-            {"id7", "Odd", "#ERR"}, {"id8", "Huge", "#ERR"},
+            {"id9", "Idle", "0.00"},
+            {"id3", "Salary", "-1,234,567.10"}, // -1234567.1 + 0.005
+            {"id7", "Odd", "#ERR"},
+            {"id8", "Huge", "#ERR"},
         };
         for (const Expect& e : expected) {
             const XmlNode row = result.selectSingleNode(
@@ -100,12 +102,18 @@ private slots:
         QTest::addColumn<QString>("gi");
         QTest::addColumn<QString>("members"); // as the row shows them
         // The sample book's heads: 1 Cash, 2 Bank, 3 Salary, 4 Food.
-        QTest::newRow("member order, an unknown code between") << ",3,99,1,4," << "Salary, Cash, Food";
-        QTest::newRow("first codes without a head") << ",99,98,3,1," << "Salary, Cash";
-        QTest::newRow("last code without a head") << ",2,77," << "Bank";
-        QTest::newRow("no head at all") << ",77,78," << "";
-        QTest::newRow("no members") << "," << "";
-        QTest::newRow("blanks and junk around codes") << ", 4 ,x,'],2," << "Food, Bank";
+        QTest::newRow("member order, an unknown code between") << ",3,99,1,4,"
+                                                               << "Salary, Cash, Food";
+        QTest::newRow("first codes without a head") << ",99,98,3,1,"
+                                                    << "Salary, Cash";
+        QTest::newRow("last code without a head") << ",2,77,"
+                                                  << "Bank";
+        QTest::newRow("no head at all") << ",77,78,"
+                                        << "";
+        QTest::newRow("no members") << ","
+                                    << "";
+        QTest::newRow("blanks and junk around codes") << ", 4 ,x,'],2,"
+                                                      << "Food, Bank";
     }
 
     void groupListWithMembers()
@@ -128,7 +136,8 @@ private slots:
         const QList<XmlNode> rows = result.selectNodes(QStringLiteral("//TR[@id]"));
         QCOMPARE(rows.size(), 3);
         // By name, letter case ignored; members in member order, unknown codes left out.
-        const QString names[3] = {QStringLiteral("alpha"), QStringLiteral("Day & <night>"), QStringLiteral("Money")};
+        const QString names[3]
+            = {QStringLiteral("alpha"), QStringLiteral("Day & <night>"), QStringLiteral("Money")};
         const QString shown[3] = {QString(), members, QStringLiteral("Cash, Bank")};
         for (int i = 0; i < 3; ++i) {
             const QString& name = names[i];

@@ -7,20 +7,20 @@
 #include <QTextBlock>
 #include <QtTest>
 
-#include "store/Clock.h"
-#include "store/DataStore.h"
-#include "windows/HtmlView.h"
-#include "store/MasterEdits.h"
-#include "windows/Openers.h"
-#include "windows/DataWindow.h"
 #include "TestBook.h"
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
-#include "windows/WindowHost.h"
+#include "controls/sesPanel.h"
 #include "masters/frmAcMaster.h"
 #include "masters/frmGroupMaster.h"
 #include "masters/frmGroups.h"
-#include "controls/sesPanel.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "store/MasterEdits.h"
+#include "windows/DataWindow.h"
+#include "windows/HtmlView.h"
+#include "windows/Openers.h"
+#include "windows/WindowHost.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -111,15 +111,9 @@ class TstMasterWindows : public QObject
     }
 
 private slots:
-    void init()
-    {
-        fixture = std::make_unique<WindowTestFixture>(QDate(2013, 3, 20));
-    }
+    void init() { fixture = std::make_unique<WindowTestFixture>(QDate(2013, 3, 20)); }
 
-    void cleanup()
-    {
-        fixture.reset();
-    }
+    void cleanup() { fixture.reset(); }
 
     void addsAccountsFromAnEmptyBook()
     {
@@ -217,12 +211,14 @@ private slots:
         QCOMPARE(get<QPushButton>(w, "cmdSave")->text(), QStringLiteral("&Delete"));
         QVERIFY(box->isReadOnly());
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QVERIFY(fixture->prompt.last().text.contains(QStringLiteral("part of this group - 'Money'. ")));
+        QVERIFY(
+            fixture->prompt.last().text.contains(QStringLiteral("part of this group - 'Money'. ")));
         QVERIFY(record->isHidden());
         AddGroup(store.document(), QStringLiteral("Banks"), QStringLiteral(",2,"));
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]2")));
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QVERIFY(fixture->prompt.last().text.contains(QStringLiteral("groups - \r\n'Money', 'Banks'.")));
+        QVERIFY(
+            fixture->prompt.last().text.contains(QStringLiteral("groups - \r\n'Money', 'Banks'.")));
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]4")));
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
         expectMessage(
@@ -241,8 +237,8 @@ private slots:
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]5")));
         fixture->prompt.answer(MsgResult::No);
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(
-            fixture->prompt.last().text, QStringLiteral("Are you sure you want to delete this record ?"));
+        QCOMPARE(fixture->prompt.last().text,
+            QStringLiteral("Are you sure you want to delete this record ?"));
         QCOMPARE(fixture->prompt.last().title, QStringLiteral("Confirm Deletion"));
         QCOMPARE(fixture->prompt.last().buttons, MsgButtons::YesNo);
         QCOMPARE(fixture->prompt.last().defaultButton, MsgResult::No);

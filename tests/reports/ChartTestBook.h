@@ -37,7 +37,10 @@ struct ChartTestBook
         return QString::number(cents / 100) + QLatin1Char('.')
             + QString::number(cents % 100).rightJustified(2, QLatin1Char('0'));
     }
-    static QString name(int code) { return QStringLiteral("Account %1").arg(code, 2, 10, QLatin1Char('0')); }
+    static QString name(int code)
+    {
+        return QStringLiteral("Account %1").arg(code, 2, 10, QLatin1Char('0'));
+    }
 
     ChartTestBook()
     {
@@ -61,7 +64,8 @@ struct ChartTestBook
         QString x = QStringLiteral("<Data><AcMaster>");
         for (int code = 1; code <= kAccounts; ++code)
             x += QStringLiteral("<a Code=\"%1\" AcName=\"%2\"/>").arg(code).arg(name(code));
-        x += QStringLiteral("</AcMaster><PValue>") + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST"))
+        x += QStringLiteral("</AcMaster><PValue>")
+            + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST"))
             + QStringLiteral("</PValue><Trans>");
         std::map<QDate, int> numbers;
         for (const Transaction& t : transactions)

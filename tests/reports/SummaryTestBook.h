@@ -41,18 +41,17 @@ struct SummaryTestBook
         qint64 closing() const { return opening + in - out; }
     };
 
-    QList<Account> accounts{{1, QStringLiteral("cash")},      {2, QStringLiteral("Bank")},
-                            {3, QStringLiteral("Salary")},    {4, QStringLiteral("rent")},
-                            {5, QStringLiteral("Food")},      {6, QStringLiteral("Car")},
-                            {7, QStringLiteral("Fuel")},      {8, QStringLiteral("Gifts")},
-                            {9, QStringLiteral("Interest")},  {10, QStringLiteral("Loan")},
-                            {11, QStringLiteral("Water")},    {12, QStringLiteral("electricity")}};
+    QList<Account> accounts {{1, QStringLiteral("cash")}, {2, QStringLiteral("Bank")},
+        {3, QStringLiteral("Salary")}, {4, QStringLiteral("rent")}, {5, QStringLiteral("Food")},
+        {6, QStringLiteral("Car")}, {7, QStringLiteral("Fuel")}, {8, QStringLiteral("Gifts")},
+        {9, QStringLiteral("Interest")}, {10, QStringLiteral("Loan")},
+        {11, QStringLiteral("Water")}, {12, QStringLiteral("electricity")}};
     // name, member list
-    QList<std::pair<QString, QString>> groups{{QStringLiteral("Money"), QStringLiteral(",1,2,")},
-                                              {QStringLiteral("Home"), QStringLiteral(",4,12,11,")},
-                                              {QStringLiteral("Car costs"), QStringLiteral(",7,6,")},
-                                              {QStringLiteral("Income"), QStringLiteral(",3,9,")},
-                                              {QStringLiteral("Empty"), QStringLiteral(",")}};
+    QList<std::pair<QString, QString>> groups {{QStringLiteral("Money"), QStringLiteral(",1,2,")},
+        {QStringLiteral("Home"), QStringLiteral(",4,12,11,")},
+        {QStringLiteral("Car costs"), QStringLiteral(",7,6,")},
+        {QStringLiteral("Income"), QStringLiteral(",3,9,")},
+        {QStringLiteral("Empty"), QStringLiteral(",")}};
     QList<Transaction> transactions;
 
     explicit SummaryTestBook(int count = 360)
@@ -74,7 +73,8 @@ struct SummaryTestBook
                 cents = (cents / 100 + 1) * 100;
             if (i % 50 == 0)
                 cents += 987654321;
-            transactions.append({day.year() * 10000 + day.month() * 100 + day.day(), from, to, cents});
+            transactions.append(
+                {day.year() * 10000 + day.month() * 100 + day.day(), from, to, cents});
         }
     }
 
@@ -84,7 +84,8 @@ struct SummaryTestBook
         QString text = QString::number(cents / 100);
         const qint64 fraction = cents % 100;
         if (fraction != 0) {
-            text += QLatin1Char('.') + QString::number(fraction).rightJustified(2, QLatin1Char('0'));
+            text
+                += QLatin1Char('.') + QString::number(fraction).rightJustified(2, QLatin1Char('0'));
             if (text.endsWith(QLatin1Char('0')))
                 text.chop(1);
         }
@@ -109,7 +110,8 @@ struct SummaryTestBook
         for (const Account& a : accounts)
             x += QStringLiteral("<a Code=\"%1\" AcName=\"%2\"/>").arg(a.code).arg(a.name);
         // PValue is the digest of I: the book has no password.
-        x += QStringLiteral("</AcMaster><PValue>") + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST"))
+        x += QStringLiteral("</AcMaster><PValue>")
+            + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST"))
             + QStringLiteral("</PValue><Trans>");
         std::map<int, int> numbers;
         for (const Transaction& t : transactions)
@@ -134,7 +136,7 @@ struct SummaryTestBook
         for (const Account& a : accounts) {
             if (codes && !codes->contains(a.code))
                 continue;
-            Row row{a.code, a.name};
+            Row row {a.code, a.name};
             for (const Transaction& t : transactions) {
                 const qint64 sign = t.to == a.code ? 1 : t.from == a.code ? -1 : 0;
                 if (t.dt < from)
@@ -171,8 +173,8 @@ inline QStringList summaryPageRows(const XmlDocument& page)
 {
     QStringList lines;
     for (const XmlNode& tr : page.selectNodes(QStringLiteral("//TR[TD/A]"))) {
-        QStringList cells{tr.evaluate(QStringLiteral("string(TD[1]/A/@href)")),
-                          tr.evaluate(QStringLiteral("string(TD[1]/A)"))};
+        QStringList cells {tr.evaluate(QStringLiteral("string(TD[1]/A/@href)")),
+            tr.evaluate(QStringLiteral("string(TD[1]/A)"))};
         for (int i = 2; i <= 5; ++i)
             cells << tr.evaluate(QStringLiteral("normalize-space(TD[%1])").arg(i));
         lines << cells.join(QLatin1Char('|'));
@@ -184,9 +186,9 @@ inline QStringList summaryRowsText(const QList<SummaryTestBook::Row>& rows)
 {
     QStringList lines;
     for (const SummaryTestBook::Row& r : rows)
-        lines << QStringList{QString::number(r.code), r.name, SummaryTestBook::centsText(r.opening),
-                             SummaryTestBook::centsText(r.in), SummaryTestBook::centsText(r.out),
-                             SummaryTestBook::centsText(r.closing())}
+        lines << QStringList {QString::number(r.code), r.name,
+            SummaryTestBook::centsText(r.opening), SummaryTestBook::centsText(r.in),
+            SummaryTestBook::centsText(r.out), SummaryTestBook::centsText(r.closing())}
                      .join(QLatin1Char('|'));
     return lines;
 }

@@ -26,8 +26,10 @@ class TestChartData : public QObject
     SummaryResult summary(const QDate& from, const QDate& to, const SummarySubject& subject = {})
     {
         SummaryResult result;
-        const XmlNode group = subject.groupName.isEmpty() ? XmlNode() : FindGroupNode(subject.groupName);
-        PeriodSummaryReport::SummaryBook(m_data, DateToDocDate(from), DateToDocDate(to), subject, group, &result);
+        const XmlNode group
+            = subject.groupName.isEmpty() ? XmlNode() : FindGroupNode(subject.groupName);
+        PeriodSummaryReport::SummaryBook(
+            m_data, DateToDocDate(from), DateToDocDate(to), subject, group, &result);
         return result;
     }
     XmlNode FindGroupNode(const QString& name)
@@ -40,10 +42,7 @@ class TestChartData : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_data.loadXml(m_book.xml()));
-    }
+    void initTestCase() { QVERIFY(m_data.loadXml(m_book.xml())); }
 
     void summaryBars_data()
     {
@@ -51,10 +50,13 @@ private slots:
         QTest::addColumn<QDate>("to");
         QTest::addColumn<QString>("group");
         QTest::newRow("leap year") << QDate(2024, 1, 1) << QDate(2024, 12, 31) << QString();
-        QTest::newRow("one month, first and last day") << QDate(2024, 2, 1) << QDate(2024, 2, 29) << QString();
+        QTest::newRow("one month, first and last day")
+            << QDate(2024, 2, 1) << QDate(2024, 2, 29) << QString();
         QTest::newRow("across a year end") << QDate(2023, 12, 31) << QDate(2024, 1, 1) << QString();
-        QTest::newRow("a group") << QDate(2024, 1, 1) << QDate(2024, 6, 30) << QStringLiteral("Money");
-        QTest::newRow("nothing in the period") << QDate(2024, 1, 2) << QDate(2024, 1, 30) << QString();
+        QTest::newRow("a group") << QDate(2024, 1, 1) << QDate(2024, 6, 30)
+                                 << QStringLiteral("Money");
+        QTest::newRow("nothing in the period")
+            << QDate(2024, 1, 2) << QDate(2024, 1, 30) << QString();
     }
 
     // Every active account's In and Out as summed here; the larger of the
@@ -64,10 +66,16 @@ private slots:
         QFETCH(QDate, from);
         QFETCH(QDate, to);
         QFETCH(QString, group);
-        const SummarySubject subject = group.isEmpty() ? SummarySubject::allAccounts() : SummarySubject::group(group);
-        const InOutChartData chart = SummaryChartData(summary(from, to, subject), QStringLiteral("All"), from, to, QLocale::c());
+        const SummarySubject subject
+            = group.isEmpty() ? SummarySubject::allAccounts() : SummarySubject::group(group);
+        const InOutChartData chart = SummaryChartData(
+            summary(from, to, subject), QStringLiteral("All"), from, to, QLocale::c());
 
-        struct Expected { QString label; qint64 in, out; };
+        struct Expected
+        {
+            QString label;
+            qint64 in, out;
+        };
         QList<Expected> active;
         for (int code = 1; code <= ChartTestBook::kAccounts; ++code) {
             if (!group.isEmpty() && code > 3)
@@ -82,7 +90,7 @@ private slots:
         });
         QList<Expected> expected = active.mid(0, kChartTopAccounts);
         if (active.size() > kChartTopAccounts) {
-            Expected other{QStringLiteral("Other"), 0, 0};
+            Expected other {QStringLiteral("Other"), 0, 0};
             for (const Expected& e : active.mid(kChartTopAccounts)) {
                 other.in += e.in;
                 other.out += e.out;
@@ -93,8 +101,9 @@ private slots:
         QCOMPARE(chart.layout, InOutChartData::PerAccount);
         QCOMPARE(chart.empty, active.isEmpty());
         QVERIFY(!chart.trouble);
-        QCOMPARE(chart.title, QStringLiteral("Money in and out - All - From %1 To %2")
-                                  .arg(ShortDateText(from, QLocale::c()), ShortDateText(to, QLocale::c())));
+        QCOMPARE(chart.title,
+            QStringLiteral("Money in and out - All - From %1 To %2")
+                .arg(ShortDateText(from, QLocale::c()), ShortDateText(to, QLocale::c())));
         QCOMPARE(chart.bars.size(), expected.size());
         for (qsizetype i = 0; i < expected.size(); ++i) {
             QCOMPARE(chart.bars.at(i).label, expected.at(i).label);
@@ -102,7 +111,8 @@ private slots:
             QCOMPARE(centsOf(chart.bars.at(i).out), expected.at(i).out);
         }
         if (from.year() == 2024 && to == QDate(2024, 12, 31) && group.isEmpty())
-            QCOMPARE(chart.bars.constLast().label, QStringLiteral("Other")); // the scenario reaches it
+            QCOMPARE(
+                chart.bars.constLast().label, QStringLiteral("Other")); // the scenario reaches it
     }
 
     void monthBuckets_data()
@@ -111,14 +121,19 @@ private slots:
         QTest::addColumn<QDate>("from");
         QTest::addColumn<QDate>("to");
         QTest::addColumn<QStringList>("labels");
-        QTest::newRow("year end and leap February") << 2 << QDate(2023, 12, 1) << QDate(2024, 2, 29)
-            << QStringList{QStringLiteral("Dec 2023"), QStringLiteral("Jan 2024"), QStringLiteral("Feb 2024")};
-        QTest::newRow("from the last day, to the first") << 5 << QDate(2023, 11, 30) << QDate(2024, 1, 1)
-            << QStringList{QStringLiteral("Nov 2023"), QStringLiteral("Dec 2023"), QStringLiteral("Jan 2024")};
+        QTest::newRow("year end and leap February")
+            << 2 << QDate(2023, 12, 1) << QDate(2024, 2, 29)
+            << QStringList {QStringLiteral("Dec 2023"), QStringLiteral("Jan 2024"),
+                   QStringLiteral("Feb 2024")};
+        QTest::newRow("from the last day, to the first")
+            << 5 << QDate(2023, 11, 30) << QDate(2024, 1, 1)
+            << QStringList {QStringLiteral("Nov 2023"), QStringLiteral("Dec 2023"),
+                   QStringLiteral("Jan 2024")};
         QTest::newRow("one day") << 7 << QDate(2024, 12, 31) << QDate(2024, 12, 31)
-            << QStringList{QStringLiteral("Dec 2024")};
-        QTest::newRow("empty months are zero") << 9 << QDate(2026, 3, 1) << QDate(2026, 4, 30)
-            << QStringList{QStringLiteral("Mar 2026"), QStringLiteral("Apr 2026")};
+                                 << QStringList {QStringLiteral("Dec 2024")};
+        QTest::newRow("empty months are zero")
+            << 9 << QDate(2026, 3, 1) << QDate(2026, 4, 30)
+            << QStringList {QStringLiteral("Mar 2026"), QStringLiteral("Apr 2026")};
     }
 
     // Each month's bars hold exactly the days of that month inside the
@@ -129,15 +144,18 @@ private slots:
         QFETCH(QDate, from);
         QFETCH(QDate, to);
         QFETCH(QStringList, labels);
-        const InOutChartData chart = MonthlyChartData(m_data, code, ChartTestBook::name(code), from, to, QLocale::c());
+        const InOutChartData chart
+            = MonthlyChartData(m_data, code, ChartTestBook::name(code), from, to, QLocale::c());
         QCOMPARE(chart.layout, InOutChartData::PerMonth);
         QCOMPARE(chart.empty, m_book.count(code, from, to) == 0);
         QStringList got;
         qint64 inSum = 0, outSum = 0;
         for (qsizetype i = 0; i < chart.bars.size(); ++i) {
             got << chart.bars.at(i).label;
-            const QDate monthStart = std::max(from, QDate(from.year(), from.month(), 1).addMonths(int(i)));
-            const QDate monthEnd = std::min(to, QDate(monthStart.year(), monthStart.month(), 1).addMonths(1).addDays(-1));
+            const QDate monthStart
+                = std::max(from, QDate(from.year(), from.month(), 1).addMonths(int(i)));
+            const QDate monthEnd = std::min(
+                to, QDate(monthStart.year(), monthStart.month(), 1).addMonths(1).addDays(-1));
             const auto [in, out] = m_book.inOut(code, monthStart, monthEnd);
             QCOMPARE(centsOf(chart.bars.at(i).in), in);
             QCOMPARE(centsOf(chart.bars.at(i).out), out);
@@ -145,7 +163,8 @@ private slots:
             outSum += out;
         }
         QCOMPARE(got, labels);
-        const SummaryResult result = summary(from, to, SummarySubject::account(code, ChartTestBook::name(code)));
+        const SummaryResult result
+            = summary(from, to, SummarySubject::account(code, ChartTestBook::name(code)));
         QCOMPARE(result.accounts.size(), 1);
         QCOMPARE(centsOf(result.accounts.at(0).in.value()), inSum);
         QCOMPARE(centsOf(result.accounts.at(0).out.value()), outSum);
@@ -157,9 +176,11 @@ private slots:
         QTest::addColumn<QDate>("from");
         QTest::addColumn<QDate>("to");
         QTest::newRow("leap year") << 1 << QDate(2024, 1, 1) << QDate(2024, 12, 31);
-        QTest::newRow("first and last day of the period") << 4 << QDate(2024, 3, 31) << QDate(2024, 5, 1);
+        QTest::newRow("first and last day of the period")
+            << 4 << QDate(2024, 3, 31) << QDate(2024, 5, 1);
         QTest::newRow("before every transaction") << 6 << QDate(2020, 1, 1) << QDate(2023, 11, 1);
-        QTest::newRow("no transaction in the period") << 8 << QDate(2024, 6, 2) << QDate(2024, 6, 29);
+        QTest::newRow("no transaction in the period")
+            << 8 << QDate(2024, 6, 2) << QDate(2024, 6, 29);
     }
 
     // The opening balance first (dated the day before), then one point per
@@ -171,13 +192,16 @@ private slots:
         QFETCH(QDate, to);
         QList<BalancePoint> points;
         bool overflowed = true;
-        LedgerReport::ListingBook(m_data, code, DateToDocDate(from), DateToDocDate(to), &overflowed, &points);
+        LedgerReport::ListingBook(
+            m_data, code, DateToDocDate(from), DateToDocDate(to), &overflowed, &points);
         QVERIFY(!overflowed);
-        const BalanceChartData chart = LedgerChartData(points, ChartTestBook::name(code), from, to, QLocale::c());
+        const BalanceChartData chart
+            = LedgerChartData(points, ChartTestBook::name(code), from, to, QLocale::c());
 
         QList<QDate> days;
         for (const auto& t : m_book.transactions) {
-            if (t.day >= from && t.day <= to && (t.from == code || t.to == code) && !days.contains(t.day))
+            if (t.day >= from && t.day <= to && (t.from == code || t.to == code)
+                && !days.contains(t.day))
                 days.append(t.day);
         }
         std::sort(days.begin(), days.end());
@@ -199,12 +223,16 @@ private slots:
         QTest::addColumn<QDate>("from");
         QTest::addColumn<QDate>("to");
         QTest::addColumn<QList<QDate>>("ends");
-        QTest::newRow("year end, leap February") << QDate(2023, 12, 1) << QDate(2024, 2, 29)
-            << QList<QDate>{QDate(2023, 11, 30), QDate(2023, 12, 31), QDate(2024, 1, 31), QDate(2024, 2, 29)};
-        QTest::newRow("mid-month to mid-month") << QDate(2024, 1, 15) << QDate(2024, 3, 10)
-            << QList<QDate>{QDate(2024, 1, 14), QDate(2024, 1, 31), QDate(2024, 2, 29), QDate(2024, 3, 10)};
+        QTest::newRow("year end, leap February")
+            << QDate(2023, 12, 1) << QDate(2024, 2, 29)
+            << QList<QDate> {QDate(2023, 11, 30), QDate(2023, 12, 31), QDate(2024, 1, 31),
+                   QDate(2024, 2, 29)};
+        QTest::newRow("mid-month to mid-month")
+            << QDate(2024, 1, 15) << QDate(2024, 3, 10)
+            << QList<QDate> {
+                   QDate(2024, 1, 14), QDate(2024, 1, 31), QDate(2024, 2, 29), QDate(2024, 3, 10)};
         QTest::newRow("one day") << QDate(2024, 7, 31) << QDate(2024, 7, 31)
-            << QList<QDate>{QDate(2024, 7, 30), QDate(2024, 7, 31)};
+                                 << QList<QDate> {QDate(2024, 7, 30), QDate(2024, 7, 31)};
     }
 
     // The members' summed balance before the period and at each month end
@@ -214,10 +242,12 @@ private slots:
         QFETCH(QDate, from);
         QFETCH(QDate, to);
         QFETCH(QList<QDate>, ends);
-        const std::optional<BalanceChartData> chart = GroupBalanceChartData(m_data, QStringLiteral("Money"), from, to, QLocale::c());
+        const std::optional<BalanceChartData> chart
+            = GroupBalanceChartData(m_data, QStringLiteral("Money"), from, to, QLocale::c());
         QVERIFY(chart);
-        QCOMPARE(chart->title, QStringLiteral("Balance of the group 'Money' - From %1 To %2")
-                                   .arg(ShortDateText(from, QLocale::c()), ShortDateText(to, QLocale::c())));
+        QCOMPARE(chart->title,
+            QStringLiteral("Balance of the group 'Money' - From %1 To %2")
+                .arg(ShortDateText(from, QLocale::c()), ShortDateText(to, QLocale::c())));
         QCOMPARE(chart->points.size(), ends.size());
         for (qsizetype i = 0; i < ends.size(); ++i) {
             QCOMPARE(chart->points.at(i).date, ends.at(i));
@@ -229,7 +259,8 @@ private slots:
             moved = moved || m_book.count(code, from, to) > 0;
         QCOMPARE(chart->empty, !moved);
         QVERIFY(!GroupBalanceChartData(m_data, QStringLiteral("No such group"), from, to));
-        const std::optional<BalanceChartData> none = GroupBalanceChartData(m_data, QStringLiteral("Empty"), from, to);
+        const std::optional<BalanceChartData> none
+            = GroupBalanceChartData(m_data, QStringLiteral("Empty"), from, to);
         QVERIFY(none && none->empty);
         QCOMPARE(centsOf(none->points.constLast().balance), qint64(0));
     }
@@ -244,23 +275,28 @@ private slots:
         QVERIFY(data.loadXml(book.xml()));
         SummaryResult result;
         PeriodSummaryReport::SummaryBook(data, 20240101, 20241231, {}, {}, &result);
-        const InOutChartData bars = SummaryChartData(result, QStringLiteral("All"), QDate(2024, 1, 1), QDate(2024, 12, 31));
+        const InOutChartData bars = SummaryChartData(
+            result, QStringLiteral("All"), QDate(2024, 1, 1), QDate(2024, 12, 31));
         QVERIFY(bars.trouble);
         // Accounts 1 and 20 have no figure and rank first; the others keep theirs.
         QCOMPARE(bars.bars.at(0).label, ChartTestBook::name(1));
-        QVERIFY(!bars.bars.at(0).out && bars.bars.at(1).label == ChartTestBook::name(20) && !bars.bars.at(1).in);
-        QCOMPARE(centsOf(bars.bars.at(0).in), book.inOut(1, QDate(2024, 1, 1), QDate(2024, 12, 31)).first);
+        QVERIFY(!bars.bars.at(0).out && bars.bars.at(1).label == ChartTestBook::name(20)
+            && !bars.bars.at(1).in);
+        QCOMPARE(centsOf(bars.bars.at(0).in),
+            book.inOut(1, QDate(2024, 1, 1), QDate(2024, 12, 31)).first);
         const auto [in2, out2] = book.inOut(2, QDate(2024, 1, 1), QDate(2024, 12, 31));
         for (const ChartBar& bar : bars.bars) {
             if (bar.label == ChartTestBook::name(2))
                 QVERIFY(centsOf(bar.in) == in2 && centsOf(bar.out) == out2);
         }
-        const InOutChartData months = MonthlyChartData(data, 20, ChartTestBook::name(20), QDate(2024, 4, 1), QDate(2024, 6, 30));
+        const InOutChartData months = MonthlyChartData(
+            data, 20, ChartTestBook::name(20), QDate(2024, 4, 1), QDate(2024, 6, 30));
         QVERIFY(months.trouble);
         QVERIFY(months.bars.at(0).in && !months.bars.at(1).in && months.bars.at(2).in);
         QList<BalancePoint> points;
         LedgerReport::ListingBook(data, 20, 20240501, 20240630, nullptr, &points);
-        const BalanceChartData line = LedgerChartData(points, ChartTestBook::name(20), QDate(2024, 5, 1), QDate(2024, 6, 30));
+        const BalanceChartData line = LedgerChartData(
+            points, ChartTestBook::name(20), QDate(2024, 5, 1), QDate(2024, 6, 30));
         QVERIFY(line.trouble);
         QVERIFY(line.points.at(0).balance && !line.points.constLast().balance);
     }

@@ -36,7 +36,11 @@ namespace {
 class PdfPrintDialogs final : public PrintDialogs
 {
 public:
-    explicit PdfPrintDialogs(QString file) : m_file(std::move(file)) { PrintDialogs::install(this); }
+    explicit PdfPrintDialogs(QString file)
+        : m_file(std::move(file))
+    {
+        PrintDialogs::install(this);
+    }
     ~PdfPrintDialogs() override { PrintDialogs::install(nullptr); }
     bool setup(QPrinter* printer, QWidget*) override
     {
@@ -57,7 +61,8 @@ int pixelsOf(const QImage& image, const QColor& colour)
         for (int x = 0; x < image.width(); ++x) {
             const QColor c = image.pixelColor(x, y);
             n += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green())
-                    + std::abs(c.blue() - colour.blue()) < 24;
+                    + std::abs(c.blue() - colour.blue())
+                < 24;
         }
     }
     return n;
@@ -93,7 +98,7 @@ class TestCharts : public QObject
     {
         QProcess p;
         p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"),
-                QStringList{QStringLiteral("chart")} + args);
+            QStringList {QStringLiteral("chart")} + args);
         p.waitForFinished(60000);
         return {p.exitCode(), p.readAllStandardError()};
     }
@@ -107,9 +112,9 @@ private slots:
         QVERIFY(env->open(m_book.xml()));
         Openers::setBook(env->context());
         Openers::registerFactory(WindowKind::TransactionList,
-                                 [](const BookContext& book) { return new frmLedger(book); });
+            [](const BookContext& book) { return new frmLedger(book); });
         Openers::registerFactory(WindowKind::PeriodSummary,
-                                 [](const BookContext& book) { return new frmTransSummary(book); });
+            [](const BookContext& book) { return new frmTransSummary(book); });
     }
 
     void cleanup()
@@ -130,26 +135,37 @@ private slots:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QColor>("colour"); // drawn when the chart has figures
         QTest::addColumn<bool>("empty");
-        const QStringList leapYear{QStringLiteral("--from"), QStringLiteral("2024-01-01"),
-                                   QStringLiteral("--to"), QStringLiteral("20241231")};
-        QTest::newRow("summary of every account") << (QStringList{QStringLiteral("summary")} + leapYear)
-                                                  << QSize(900, 600) << ChartInColour() << false;
+        const QStringList leapYear {QStringLiteral("--from"), QStringLiteral("2024-01-01"),
+            QStringLiteral("--to"), QStringLiteral("20241231")};
+        QTest::newRow("summary of every account")
+            << (QStringList {QStringLiteral("summary")} + leapYear) << QSize(900, 600)
+            << ChartInColour() << false;
         QTest::newRow("summary of a group, small")
-            << (QStringList{QStringLiteral("summary"), QStringLiteral("--group"), QStringLiteral("money")} + leapYear
-                << QStringLiteral("--width") << QStringLiteral("320") << QStringLiteral("--height") << QStringLiteral("200"))
+            << (QStringList {
+                    QStringLiteral("summary"), QStringLiteral("--group"), QStringLiteral("money")}
+                       + leapYear
+                   << QStringLiteral("--width") << QStringLiteral("320")
+                   << QStringLiteral("--height") << QStringLiteral("200"))
             << QSize(320, 200) << ChartOutColour() << false;
         QTest::newRow("months of one account")
-            << (QStringList{QStringLiteral("summary"), QStringLiteral("--account"), QStringLiteral("4")} + leapYear
-                << QStringLiteral("--width") << QStringLiteral("1200"))
+            << (QStringList {
+                    QStringLiteral("summary"), QStringLiteral("--account"), QStringLiteral("4")}
+                       + leapYear
+                   << QStringLiteral("--width") << QStringLiteral("1200"))
             << QSize(1200, 600) << ChartInColour() << false;
-        QTest::newRow("balance line") << (QStringList{QStringLiteral("balance"), QStringLiteral("--account"), QStringLiteral("1")} + leapYear)
-                                      << QSize(900, 600) << ChartBalanceColour() << false;
-        QTest::newRow("group balance") << (QStringList{QStringLiteral("group"), QStringLiteral("--group"), QStringLiteral("Money")} + leapYear
-                                           << QStringLiteral("--height") << QStringLiteral("700"))
+        QTest::newRow("balance line") << (QStringList {QStringLiteral("balance"),
+                                              QStringLiteral("--account"), QStringLiteral("1")}
+            + leapYear) << QSize(900, 600)
+                                      << ChartBalanceColour() << false;
+        QTest::newRow("group balance") << (QStringList {QStringLiteral("group"),
+                                               QStringLiteral("--group"), QStringLiteral("Money")}
+                + leapYear
+            << QStringLiteral("--height") << QStringLiteral("700"))
                                        << QSize(900, 700) << ChartBalanceColour() << false;
-        QTest::newRow("empty period") << QStringList{QStringLiteral("summary"), QStringLiteral("--from"), QStringLiteral("20300101"),
-                                                     QStringLiteral("--to"), QStringLiteral("20301231")}
-                                      << QSize(900, 600) << ChartInColour() << true;
+        QTest::newRow("empty period")
+            << QStringList {QStringLiteral("summary"), QStringLiteral("--from"),
+                   QStringLiteral("20300101"), QStringLiteral("--to"), QStringLiteral("20301231")}
+            << QSize(900, 600) << ChartInColour() << true;
     }
 
     // The picture has the size asked for, is not blank, and draws the
@@ -161,7 +177,8 @@ private slots:
         QFETCH(QColor, colour);
         QFETCH(bool, empty);
         const QString png = env->path(QStringLiteral("chart.png"));
-        const Run run = qbtool(QStringList{env->file} + args + QStringList{QStringLiteral("-o"), png});
+        const Run run
+            = qbtool(QStringList {env->file} + args + QStringList {QStringLiteral("-o"), png});
         QVERIFY2(run.code == 0, run.err.constData());
         QImage image;
         QVERIFY(image.load(png, "PNG"));
@@ -177,15 +194,51 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
-        const QStringList period{QStringLiteral("--from"), QStringLiteral("20240101"), QStringLiteral("--to"), QStringLiteral("20241231")};
-        QTest::newRow("unknown kind") << (QStringList{QStringLiteral("BOOK"), QStringLiteral("pie"), QStringLiteral("-o"), QStringLiteral("OUT")} + period) << 2 << QStringLiteral("summary, balance, group");
-        QTest::newRow("balance without account") << (QStringList{QStringLiteral("BOOK"), QStringLiteral("balance"), QStringLiteral("-o"), QStringLiteral("OUT")} + period) << 2 << QStringLiteral("--account CODE");
-        QTest::newRow("no such account") << (QStringList{QStringLiteral("BOOK"), QStringLiteral("balance"), QStringLiteral("--account"), QStringLiteral("99"), QStringLiteral("-o"), QStringLiteral("OUT")} + period) << 2 << QStringLiteral("no account with code 99");
-        QTest::newRow("no such group") << (QStringList{QStringLiteral("BOOK"), QStringLiteral("group"), QStringLiteral("--group"), QStringLiteral("Nope"), QStringLiteral("-o"), QStringLiteral("OUT")} + period) << 2 << QStringLiteral("no group named Nope");
-        QTest::newRow("width too small") << (QStringList{QStringLiteral("BOOK"), QStringLiteral("summary"), QStringLiteral("--width"), QStringLiteral("99"), QStringLiteral("-o"), QStringLiteral("OUT")} + period) << 2 << QStringLiteral("100 to 8000");
-        QTest::newRow("from after to") << QStringList{QStringLiteral("BOOK"), QStringLiteral("summary"), QStringLiteral("-o"), QStringLiteral("OUT"), QStringLiteral("--from"), QStringLiteral("20240102"), QStringLiteral("--to"), QStringLiteral("20240101")} << 2 << QStringLiteral("--from is after --to");
-        QTest::newRow("missing book") << (QStringList{QStringLiteral("MISSING"), QStringLiteral("summary"), QStringLiteral("-o"), QStringLiteral("OUT")} + period) << 3 << QString();
-        QTest::newRow("output folder missing") << (QStringList{QStringLiteral("BOOK"), QStringLiteral("summary"), QStringLiteral("-o"), QStringLiteral("NOFOLDER")} + period) << 3 << QStringLiteral("could not be written");
+        const QStringList period {QStringLiteral("--from"), QStringLiteral("20240101"),
+            QStringLiteral("--to"), QStringLiteral("20241231")};
+        QTest::newRow("unknown kind")
+            << (QStringList {QStringLiteral("BOOK"), QStringLiteral("pie"), QStringLiteral("-o"),
+                    QStringLiteral("OUT")}
+                   + period)
+            << 2 << QStringLiteral("summary, balance, group");
+        QTest::newRow("balance without account")
+            << (QStringList {QStringLiteral("BOOK"), QStringLiteral("balance"),
+                    QStringLiteral("-o"), QStringLiteral("OUT")}
+                   + period)
+            << 2 << QStringLiteral("--account CODE");
+        QTest::newRow("no such account")
+            << (QStringList {QStringLiteral("BOOK"), QStringLiteral("balance"),
+                    QStringLiteral("--account"), QStringLiteral("99"), QStringLiteral("-o"),
+                    QStringLiteral("OUT")}
+                   + period)
+            << 2 << QStringLiteral("no account with code 99");
+        QTest::newRow("no such group")
+            << (QStringList {QStringLiteral("BOOK"), QStringLiteral("group"),
+                    QStringLiteral("--group"), QStringLiteral("Nope"), QStringLiteral("-o"),
+                    QStringLiteral("OUT")}
+                   + period)
+            << 2 << QStringLiteral("no group named Nope");
+        QTest::newRow("width too small")
+            << (QStringList {QStringLiteral("BOOK"), QStringLiteral("summary"),
+                    QStringLiteral("--width"), QStringLiteral("99"), QStringLiteral("-o"),
+                    QStringLiteral("OUT")}
+                   + period)
+            << 2 << QStringLiteral("100 to 8000");
+        QTest::newRow("from after to")
+            << QStringList {QStringLiteral("BOOK"), QStringLiteral("summary"), QStringLiteral("-o"),
+                   QStringLiteral("OUT"), QStringLiteral("--from"), QStringLiteral("20240102"),
+                   QStringLiteral("--to"), QStringLiteral("20240101")}
+            << 2 << QStringLiteral("--from is after --to");
+        QTest::newRow("missing book")
+            << (QStringList {QStringLiteral("MISSING"), QStringLiteral("summary"),
+                    QStringLiteral("-o"), QStringLiteral("OUT")}
+                   + period)
+            << 3 << QString();
+        QTest::newRow("output folder missing")
+            << (QStringList {QStringLiteral("BOOK"), QStringLiteral("summary"),
+                    QStringLiteral("-o"), QStringLiteral("NOFOLDER")}
+                   + period)
+            << 3 << QStringLiteral("could not be written");
     }
 
     void qbtoolRefuses()
@@ -195,8 +248,10 @@ private slots:
         QFETCH(QString, message);
         args.replaceInStrings(QStringLiteral("BOOK"), env->file);
         args.replaceInStrings(QStringLiteral("MISSING"), env->path(QStringLiteral("missing.qbf")));
-        args.replaceInStrings(QStringLiteral("NOFOLDER"), env->path(QStringLiteral("no/such/x.png")));
-        args.replaceInStrings(QRegularExpression(QStringLiteral("^OUT$")), env->path(QStringLiteral("out.png")));
+        args.replaceInStrings(
+            QStringLiteral("NOFOLDER"), env->path(QStringLiteral("no/such/x.png")));
+        args.replaceInStrings(
+            QRegularExpression(QStringLiteral("^OUT$")), env->path(QStringLiteral("out.png")));
         const Run run = qbtool(args);
         QCOMPARE(run.code, code);
         QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
@@ -212,9 +267,9 @@ private slots:
         const QString file = env->path(QStringLiteral("bad.qbf"));
         QVERIFY(writeDataFile(file, book.xml()));
         const QString png = env->path(QStringLiteral("bad.png"));
-        const Run run = qbtool({file, QStringLiteral("balance"), QStringLiteral("--account"), QStringLiteral("20"),
-                                QStringLiteral("--from"), QStringLiteral("20240101"), QStringLiteral("--to"),
-                                QStringLiteral("20241231"), QStringLiteral("-o"), png});
+        const Run run = qbtool({file, QStringLiteral("balance"), QStringLiteral("--account"),
+            QStringLiteral("20"), QStringLiteral("--from"), QStringLiteral("20240101"),
+            QStringLiteral("--to"), QStringLiteral("20241231"), QStringLiteral("-o"), png});
         QCOMPARE(run.code, 3);
         QVERIFY(run.err.contains("cannot be given"));
         QVERIFY(QImage(png).width() == 900);
@@ -260,8 +315,10 @@ private slots:
             if (i > 1) // "Other" stands at the bottom whatever its size
                 QVERIFY(std::max(in->at(i), out->at(i)) >= std::max(in->at(i - 1), out->at(i - 1)));
         }
-        QVERIFY(qAbs(drawnIn - double(inSum) / 100) < 0.005 && qAbs(drawnOut - double(outSum) / 100) < 0.005);
-        QVERIFY(panel->chart()->title().startsWith(QStringLiteral("Money in and out - All accounts - From ")));
+        QVERIFY(qAbs(drawnIn - double(inSum) / 100) < 0.005
+            && qAbs(drawnOut - double(outSum) / 100) < 0.005);
+        QVERIFY(panel->chart()->title().startsWith(
+            QStringLiteral("Money in and out - All accounts - From ")));
 
         // The page is still there, unchanged, when the switch goes back.
         const QString page = w->WebBrowser1->pageText();
@@ -277,7 +334,9 @@ private slots:
         QScatterSeries* markers = BalanceMarkers(panel->chart());
         QVERIFY(markers);
         QCOMPARE(markers->count(), 13); // the opening balance and twelve month ends
-        QVERIFY(qAbs(markers->at(12).y() - double(m_book.balance({1, 2, 3}, QDate(2024, 12, 31))) / 100) < 0.005);
+        QVERIFY(
+            qAbs(markers->at(12).y() - double(m_book.balance({1, 2, 3}, QDate(2024, 12, 31))) / 100)
+            < 0.005);
         QCOMPARE(panel->markedPoints().at(2).date, QDate(2024, 2, 29));
 
         // Back to all accounts: the balance chart is not available, its key
@@ -294,7 +353,8 @@ private slots:
         w->setToDate(QDate(2030, 12, 31));
         w->RefreshReport();
         QCOMPARE(w->viewMode(), 1);
-        QCOMPARE(noticesOf(panel->chart()), QStringList{QStringLiteral("No transactions in this period")});
+        QCOMPARE(noticesOf(panel->chart()),
+            QStringList {QStringLiteral("No transactions in this period")});
 
         // Save Chart... through the program's file dialog, then Print.
         RecordingFileDialogs dialogs;
@@ -338,13 +398,15 @@ private slots:
         pressKey(Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(panel));
         QCOMPARE(w->findChild<QLabel*>(QStringLiteral("lblChartPoint"))->text(),
-                 QStringLiteral("Left, Right: the days; Enter: open the day"));
+            QStringLiteral("Left, Right: the days; Enter: open the day"));
         pressKey(Qt::Key_Right);
-        QCOMPARE(panel->pointText(), QStringLiteral("Opening balance: ")
-                                         + Money::fromUnits(m_book.balance({4}, from.addDays(-1)) * 100).formatGrouped());
+        QCOMPARE(panel->pointText(),
+            QStringLiteral("Opening balance: ")
+                + Money::fromUnits(m_book.balance({4}, from.addDays(-1)) * 100).formatGrouped());
         pressKey(Qt::Key_Right);
-        QCOMPARE(panel->pointText(), ShortDateText(days.at(0)) + QStringLiteral(": ")
-                                         + Money::fromUnits(m_book.balance({4}, days.at(0)) * 100).formatGrouped());
+        QCOMPARE(panel->pointText(),
+            ShortDateText(days.at(0)) + QStringLiteral(": ")
+                + Money::fromUnits(m_book.balance({4}, days.at(0)) * 100).formatGrouped());
         pressKey(Qt::Key_End);
         QVERIFY(panel->pointText().startsWith(ShortDateText(days.constLast())));
         QVERIFY(w->findChild<QLabel*>(QStringLiteral("lblChartPoint"))->isVisible());

@@ -6,18 +6,18 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "shell/DataWindows.h"
-#include "controls/DateBox.h"
-#include "windows/HtmlView.h"
-#include "shell/MDIForm1.h"
-#include "windows/Openers.h"
 #include "SummaryTestBook.h"
 #include "TestBook.h"
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
-#include "windows/WindowList.h"
-#include "reports/frmTransSummary.h"
+#include "controls/DateBox.h"
 #include "controls/ucToolbar.h"
+#include "reports/frmTransSummary.h"
+#include "shell/DataWindows.h"
+#include "shell/MDIForm1.h"
+#include "windows/HtmlView.h"
+#include "windows/Openers.h"
+#include "windows/WindowList.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -53,9 +53,10 @@ Shown shown(const frmTransSummary* s)
     if (!page.loadXml(s->WebBrowser1->pageText()))
         return {};
     return {summaryPageRows(page),
-            {page.evaluate(u"string(//TD[@id='intotal'])"_s), page.evaluate(u"string(//TD[@id='outtotal'])"_s),
-             page.evaluate(u"string(//TD[@id='diff'])"_s)},
-            page.evaluate(u"normalize-space(//DIV[@class='reporttitle'])"_s)};
+        {page.evaluate(u"string(//TD[@id='intotal'])"_s),
+            page.evaluate(u"string(//TD[@id='outtotal'])"_s),
+            page.evaluate(u"string(//TD[@id='diff'])"_s)},
+        page.evaluate(u"normalize-space(//DIV[@class='reporttitle'])"_s)};
 }
 
 QStringList totalsOf(const QList<SummaryTestBook::Row>& rows)
@@ -66,14 +67,16 @@ QStringList totalsOf(const QList<SummaryTestBook::Row>& rows)
         out += r.out;
     }
     return {SummaryTestBook::centsText(in), SummaryTestBook::centsText(out),
-            SummaryTestBook::centsText(in - out)};
+        SummaryTestBook::centsText(in - out)};
 }
 
 // A transaction list made by the opener, recording what it was asked.
 class ListProbe final : public DataWindow, public TransactionListForm
 {
 public:
-    explicit ListProbe(QStringList* log) : m_log(log) { }
+    explicit ListProbe(QStringList* log)
+        : m_log(log)
+    { }
     std::optional<int> selectedAccount() const override { return m_code; }
     void SelectAccount(int code) override { m_code = code; }
     void setFromDate(const QDate& d) override { m_from = d; }
@@ -102,7 +105,7 @@ class TstFrmTransSummary : public QObject
     {
         TempEnv env;
         RecordingPrompt prompt;
-        MDIForm1 w{programBook()};
+        MDIForm1 w {programBook()};
         QList<frmTransSummary*> windows() const
         {
             QList<frmTransSummary*> list;
@@ -127,10 +130,7 @@ class TstFrmTransSummary : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        RegisterDataWindows();
-    }
+    void initTestCase() { RegisterDataWindows(); }
 
     void menuAndToolbarOpenAndBringForward()
     {
@@ -149,12 +149,14 @@ private slots:
         QCOMPARE(s->selectedAccount(), std::nullopt);
         auto* groups = s->findChild<QComboBox*>(u"cmbGroups"_s);
         auto* accounts = s->findChild<QComboBox*>(u"cmbAccount"_s);
-        QCOMPARE(itemsOf(groups), (QStringList{u"(Select Group)"_s, u"Money"_s, u"Home"_s, u"Car costs"_s,
-                                               u"Income"_s, u"Empty"_s}));
+        QCOMPARE(itemsOf(groups),
+            (QStringList {u"(Select Group)"_s, u"Money"_s, u"Home"_s, u"Car costs"_s, u"Income"_s,
+                u"Empty"_s}));
         QCOMPARE(groups->currentIndex(), 0);
-        QCOMPARE(itemsOf(accounts), (QStringList{u"(All Accounts)"_s, u"Bank"_s, u"Car"_s, u"cash"_s, u"electricity"_s,
-                                                 u"Food"_s, u"Fuel"_s, u"Gifts"_s, u"Interest"_s, u"Loan"_s,
-                                                 u"rent"_s, u"Salary"_s, u"Water"_s}));
+        QCOMPARE(itemsOf(accounts),
+            (QStringList {u"(All Accounts)"_s, u"Bank"_s, u"Car"_s, u"cash"_s, u"electricity"_s,
+                u"Food"_s, u"Fuel"_s, u"Gifts"_s, u"Interest"_s, u"Loan"_s, u"rent"_s, u"Salary"_s,
+                u"Water"_s}));
         QCOMPARE(s->windowTitle(), u"Period Summary"_s);
         QCOMPARE(p.w.windowList().entries().size(), 1);
 
@@ -182,15 +184,17 @@ private slots:
     {
         Program p;
         QVERIFY(load(p, handMade.xml()));
-        auto* a = dynamic_cast<frmTransSummary*>(OpenPeriodSummary(2, QString(), QDate(2012, 3, 1), QDate(2012, 8, 31)));
+        auto* a = dynamic_cast<frmTransSummary*>(
+            OpenPeriodSummary(2, QString(), QDate(2012, 3, 1), QDate(2012, 8, 31)));
         QVERIFY(a);
         QCOMPARE(a->selectedAccount(), std::optional<int>(2));
         QCOMPARE(a->windowTitle(), u"Period Summary - Bank"_s);
-        auto rows = handMade.rows(20120301, 20120831, QList<int>{2});
+        auto rows = handMade.rows(20120301, 20120831, QList<int> {2});
         QCOMPARE(shown(a).rows, summaryRowsText(rows));
         QCOMPARE(shown(a).totals, totalsOf(rows));
 
-        auto* b = dynamic_cast<frmTransSummary*>(OpenPeriodSummary(0, u"Home"_s, QDate(2012, 1, 1), QDate(2012, 12, 31)));
+        auto* b = dynamic_cast<frmTransSummary*>(
+            OpenPeriodSummary(0, u"Home"_s, QDate(2012, 1, 1), QDate(2012, 12, 31)));
         QVERIFY(b && b != a);
         QCOMPARE(b->selectedAccount(), std::nullopt);
         QCOMPARE(b->selectedGroup(), std::optional<QString>(u"Home"_s));
@@ -201,7 +205,7 @@ private slots:
 
         // The same account and the same group come back with new dates.
         QCOMPARE(OpenPeriodSummary(2, QString(), QDate(2013, 1, 1), QDate(2013, 12, 31)), a);
-        QCOMPARE(shown(a).rows, summaryRowsText(handMade.rows(20130101, 20131231, QList<int>{2})));
+        QCOMPARE(shown(a).rows, summaryRowsText(handMade.rows(20130101, 20131231, QList<int> {2})));
         QCOMPARE(OpenPeriodSummary(0, u"Home"_s), b);
         QCOMPARE(p.windows().size(), 2);
 
@@ -212,7 +216,7 @@ private slots:
         choose(accounts, Qt::Key_Down, 2); // "(All Accounts)", then Bank
         QCOMPARE(b->selectedAccount(), std::optional<int>(2));
         QCOMPARE(groups->currentIndex(), 0);
-        QCOMPARE(shown(b).rows, summaryRowsText(handMade.rows(20120101, 20121231, QList<int>{2})));
+        QCOMPARE(shown(b).rows, summaryRowsText(handMade.rows(20120101, 20121231, QList<int> {2})));
         groups->setFocus();
         QTest::keyClick(groups, Qt::Key_End); // "Empty"
         QCOMPARE(b->selectedAccount(), std::nullopt);
@@ -230,7 +234,10 @@ private slots:
         // A group renamed since the list was filled: the caption stays, the
         // page has no title and no account of before.
         choose(groups, Qt::Key_Down);
-        DataStore::instance().document().selectSingleNode(u"//Group[.='Money']"_s).setText(u"Cash and bank"_s);
+        DataStore::instance()
+            .document()
+            .selectSingleNode(u"//Group[.='Money']"_s)
+            .setText(u"Cash and bank"_s);
         QTest::mouseClick(b->findChild<QPushButton*>(u"cmdRefresh"_s), Qt::LeftButton);
         QCOMPARE(b->windowTitle(), u"Period Summary - Money"_s);
         QCOMPARE(shown(b).title, QString());
@@ -239,7 +246,8 @@ private slots:
         // Account links offer the transaction list over the window's dates only.
         ScriptedPopupMenus menus;
         QStringList log;
-        Openers::registerFactory(WindowKind::TransactionList, [&log](const BookContext&) { return new ListProbe(&log); });
+        Openers::registerFactory(WindowKind::TransactionList,
+            [&log](const BookContext&) { return new ListProbe(&log); });
         menus.answer(1002); // not offered: nothing opens
         menus.answer(1003);
         QVERIFY(clickLink(a->WebBrowser1, u"2"_s));
@@ -248,8 +256,8 @@ private slots:
         QStringList texts;
         for (const MenuItem& item : menus.shown.at(0))
             texts << (item.separator ? u"-"_s : item.text);
-        QCOMPARE(texts, (QStringList{u"Transaction List"_s, u"-"_s, u"Cancel Menu"_s}));
-        QCOMPARE(log, QStringList{u"list 2 20130101-20131231"_s});
+        QCOMPARE(texts, (QStringList {u"Transaction List"_s, u"-"_s, u"Cancel Menu"_s}));
+        QCOMPARE(log, QStringList {u"list 2 20130101-20131231"_s});
         QCOMPARE(p.windows().size(), 2);
         Openers::registerFactory(WindowKind::TransactionList, {});
     }
@@ -257,27 +265,28 @@ private slots:
     void withoutGroupsAndTheTotalsOfOneAccount()
     {
         Program p;
-        QVERIFY(load(p, QByteArray("<Data><AcMaster><a Code=\"1\" AcName=\"A\"/><a Code=\"2\" AcName=\"B\"/>"
-                                   "<a Code=\"3\" AcName=\"C\"/></AcMaster><PValue>")
-                            + PasswordDigest(u"ABCDEFGHIJKLMNOPQRST"_s).toLatin1()
-                            + QByteArray("</PValue><Trans>"
-                                         "<t No=\"1\" dt=\"20130205\" fAc=\"2\" tAc=\"1\" Nar=\"\">1250.5</t>"
-                                         "<t No=\"2\" dt=\"20130205\" fAc=\"1\" tAc=\"3\" Nar=\"\">1300.25</t>"
-                                         "</Trans><Groups/><Narration/><I>ABCDEFGHIJKLMNOPQRST</I>"
-                                         "<DateRanges/></Data>")));
+        QVERIFY(load(p,
+            QByteArray("<Data><AcMaster><a Code=\"1\" AcName=\"A\"/><a Code=\"2\" AcName=\"B\"/>"
+                       "<a Code=\"3\" AcName=\"C\"/></AcMaster><PValue>")
+                + PasswordDigest(u"ABCDEFGHIJKLMNOPQRST"_s).toLatin1()
+                + QByteArray("</PValue><Trans>"
+                             "<t No=\"1\" dt=\"20130205\" fAc=\"2\" tAc=\"1\" Nar=\"\">1250.5</t>"
+                             "<t No=\"2\" dt=\"20130205\" fAc=\"1\" tAc=\"3\" Nar=\"\">1300.25</t>"
+                             "</Trans><Groups/><Narration/><I>ABCDEFGHIJKLMNOPQRST</I>"
+                             "<DateRanges/></Data>")));
         p.w.findChild<QAction*>(u"mnuRptPeriodySummary"_s)->trigger();
         frmTransSummary* s = p.windows().value(0);
         QVERIFY(s);
         auto* groups = s->findChild<QComboBox*>(u"cmbGroups"_s);
-        QCOMPARE(itemsOf(groups), QStringList{u"(No Group created)"_s});
+        QCOMPARE(itemsOf(groups), QStringList {u"(No Group created)"_s});
         choose(groups, Qt::Key_Down);
         choose(groups, Qt::Key_Up);
         QVERIFY(s->WebBrowser1->pageText().contains(frmTransSummary::PlaceholderText()));
         QCOMPARE(s->windowTitle(), u"Period Summary"_s);
 
         choose(s->findChild<QComboBox*>(u"cmbAccount"_s), Qt::Key_Down, 2); // A
-        QCOMPARE(shown(s).rows, QStringList{u"1|A|0.00|1,250.50|1,300.25|-49.75"_s});
-        QCOMPARE(shown(s).totals, (QStringList{u"1,250.50"_s, u"1,300.25"_s, u"-49.75"_s}));
+        QCOMPARE(shown(s).rows, QStringList {u"1|A|0.00|1,250.50|1,300.25|-49.75"_s});
+        QCOMPARE(shown(s).totals, (QStringList {u"1,250.50"_s, u"1,300.25"_s, u"-49.75"_s}));
     }
 };
 

@@ -11,26 +11,26 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include "TestBook.h"
+#include "TestSupport.h"
+#include "WidgetTestSupport.h"
+#include "controls/DateBox.h"
+#include "controls/sesPanel.h"
+#include "controls/ucToolbar.h"
+#include "engine/LedgerReport.h"
+#include "engine/ShortDate.h"
+#include "reports/frmLedger.h"
+#include "shell/MDIForm1.h"
 #include "store/Clock.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
-#include "controls/DateBox.h"
+#include "store/Utilities.h"
+#include "transactions/frmTrans.h"
 #include "windows/DateSelector.h"
 #include "windows/HtmlView.h"
-#include "engine/LedgerReport.h"
-#include "shell/MDIForm1.h"
 #include "windows/Openers.h"
-#include "engine/ShortDate.h"
-#include "TestBook.h"
-#include "TestSupport.h"
-#include "store/Utilities.h"
-#include "WidgetTestSupport.h"
 #include "windows/WindowHost.h"
 #include "windows/WindowList.h"
-#include "reports/frmLedger.h"
-#include "transactions/frmTrans.h"
-#include "controls/sesPanel.h"
-#include "controls/ucToolbar.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -178,7 +178,8 @@ Expected listingOf(const QString& page)
     Expected e;
     if (!doc.loadXml(page.toUtf8()))
         return e;
-    auto cells = [](const XmlNode& row) { return nodeTexts(row.selectNodes(QStringLiteral("TD"))); };
+    auto cells
+        = [](const XmlNode& row) { return nodeTexts(row.selectNodes(QStringLiteral("TD"))); };
     for (const XmlNode& row : doc.selectNodes(QStringLiteral("//TR[starts-with(@id,'id')]"))) {
         const QStringList c = cells(row);
         const QString date
@@ -239,10 +240,7 @@ private slots:
         fixture->registerWindow<frmTrans>(WindowKind::TransactionEntry);
     }
 
-    void cleanup()
-    {
-        fixture.reset();
-    }
+    void cleanup() { fixture.reset(); }
 
     void listsAnAccountOverAPeriod_data()
     {
@@ -338,7 +336,8 @@ private slots:
         list.append({20130228, 1, 4, 1, 50, QStringLiteral("half a cent before")});
         XmlDocument book;
         QVERIFY(book.loadXml(bookXml(list)));
-        for (const auto& [from, to] : {std::pair {20130301, 20130331}, std::pair {20130302, 20130330}}) {
+        for (const auto& [from, to] :
+            {std::pair {20130301, 20130331}, std::pair {20130302, 20130330}}) {
             LedgerReport report;
             QVERIFY(report.load());
             QString page;
@@ -369,8 +368,9 @@ private slots:
     // listing and an account the book does not have, with one line each.
     void figuresThatCannotBeGivenShowTheErrorMark()
     {
-        QByteArray xml = bookXml({{20130301, 1, 2, 1, 1000000, {}}, {20130302, 1, 2, 1, 5000000000000000000, {}},
-            {20130303, 1, 2, 1, 5000000000000000000, {}}, {20130303, 2, 1, 3, 10000, {}}});
+        QByteArray xml = bookXml(
+            {{20130301, 1, 2, 1, 1000000, {}}, {20130302, 1, 2, 1, 5000000000000000000, {}},
+                {20130303, 1, 2, 1, 5000000000000000000, {}}, {20130303, 2, 1, 3, 10000, {}}});
         xml.replace(">100<", ">.5<"); // the first amount: no digit before the point
         XmlDocument book;
         QVERIFY(book.loadXml(xml));
@@ -416,9 +416,9 @@ private slots:
                  std::tuple {"1", "20130302", 0}, std::tuple {"999", "20130303", 2}}) {
             QProcess tool;
             tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"),
-                {QStringLiteral("report"), file, QStringLiteral("ledger"), QStringLiteral("--account"),
-                    QLatin1String(account), QStringLiteral("--from"), QStringLiteral("20130301"),
-                    QStringLiteral("--to"), QLatin1String(to)});
+                {QStringLiteral("report"), file, QStringLiteral("ledger"),
+                    QStringLiteral("--account"), QLatin1String(account), QStringLiteral("--from"),
+                    QStringLiteral("20130301"), QStringLiteral("--to"), QLatin1String(to)});
             QVERIFY(tool.waitForFinished(60000));
             QCOMPARE(tool.exitCode(), code);
             if (code != 0) {
@@ -434,7 +434,9 @@ private slots:
     {
         const QString evil = QStringLiteral("<a href=\"x9\">Rent</a> & \"Co\"");
         QByteArray xml = bookXml(transactions);
-        xml.replace(QByteArray("AcName=\"Cash\""), QByteArray(QByteArray("AcName=\"") + evil.toHtmlEscaped().toLatin1() + QByteArray("\"")));
+        xml.replace(QByteArray("AcName=\"Cash\""),
+            QByteArray(
+                QByteArray("AcName=\"") + evil.toHtmlEscaped().toLatin1() + QByteArray("\"")));
         QVERIFY(fixture->book.open(xml));
         Openers::setBook(fixture->book.context());
         for (const int code : {1, 2}) {
@@ -447,7 +449,8 @@ private slots:
             if (code == 1) {
                 QCOMPARE(w->windowTitle(), QStringLiteral("Transaction listing - ") + evil);
                 QVERIFY(page.evaluate(QStringLiteral("string(//DIV[@class='reporttitle'])"))
-                            .startsWith(QStringLiteral("Transaction listing for '") + evil + QLatin1Char('\'')));
+                            .startsWith(QStringLiteral("Transaction listing for '") + evil
+                                + QLatin1Char('\'')));
             } else {
                 QVERIFY(page.selectNodes(QStringLiteral("//TD/A[@href='1']")).size() > 0);
                 QCOMPARE(page.evaluate(QStringLiteral("string(//TD/A[@href='1'])")), evil);

@@ -1,9 +1,9 @@
 #include <QtTest>
 
+#include "TestSupport.h"
+#include "engine/ReportEngine.h"
 #include "store/ClsAX.h"
 #include "tool/Tool.h"
-#include "engine/ReportEngine.h"
-#include "TestSupport.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -22,7 +22,7 @@ Run report(const QStringList& args)
     Run r;
     QTextStream out(&r.out);
     QTextStream err(&r.err);
-    r.rc = RunQbtool(QStringList{QStringLiteral("report")} + args, out, err);
+    r.rc = RunQbtool(QStringList {QStringLiteral("report")} + args, out, err);
     return r;
 }
 

@@ -1,8 +1,8 @@
 #include <QtTest>
 
-#include "store/ClsAX.h"
-#include "engine/ReportEngine.h"
 #include "TestSupport.h"
+#include "engine/ReportEngine.h"
+#include "store/ClsAX.h"
 #include "store/Utilities.h"
 
 using namespace qb;

@@ -3,9 +3,9 @@
 
 #include <QtTest>
 
+#include "TestSupport.h"
 #include "engine/SearchReport.h"
 #include "engine/ShortDate.h"
-#include "TestSupport.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -163,16 +163,19 @@ private slots:
         QTest::addColumn<QString>("total");
         QTest::addColumn<QString>("csvAmounts"); // the CSV's amount column, joined by "|"
         QTest::newRow("every row")
-            << QString() << QStringList{u"1.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s,
-                                        u"0.01"_s, u"0.01"_s, u"#ERR"_s, u"#ERR"_s, u"#ERR"_s, u"1,234,567.89"_s}
+            << QString()
+            << QStringList {u"1.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s,
+                   u"0.01"_s, u"0.01"_s, u"#ERR"_s, u"#ERR"_s, u"#ERR"_s, u"1,234,567.89"_s}
             << u"#ERR"_s << u"1.01|0.01|0.01|0.01|0.01|0.01|0.01|0.01|#ERR|#ERR|#ERR|1234567.89"_s;
         // 1.005 + 7 x 0.005 = 1.04 exactly, rounded once.
-        QTest::newRow("half cents") << u"half"_s << QStringList{u"1.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s,
-                                                                 u"0.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s}
+        QTest::newRow("half cents") << u"half"_s
+                                    << QStringList {u"1.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s,
+                                           u"0.01"_s, u"0.01"_s, u"0.01"_s, u"0.01"_s}
                                     << u"1.04"_s << u"1.01|0.01|0.01|0.01|0.01|0.01|0.01|0.01"_s;
-        QTest::newRow("apostrophe") << u"IT'S"_s << QStringList{u"1,234,567.89"_s} << u"1,234,567.89"_s
-                                    << u"1234567.89"_s;
-        QTest::newRow("accented capitals") << u"caf\u00e9"_s << QStringList{u"#ERR"_s} << u"#ERR"_s << u"#ERR"_s;
+        QTest::newRow("apostrophe")
+            << u"IT'S"_s << QStringList {u"1,234,567.89"_s} << u"1,234,567.89"_s << u"1234567.89"_s;
+        QTest::newRow("accented capitals")
+            << u"caf\u00e9"_s << QStringList {u"#ERR"_s} << u"#ERR"_s << u"#ERR"_s;
     }
 
     void runReadsEveryAmountOnce()
@@ -182,17 +185,20 @@ private slots:
         QFETCH(QString, total);
         QFETCH(QString, csvAmounts);
         QString trans;
-        const QStringList texts{u"1.005"_s, u"0.005"_s, u"0.005"_s, u"0.005"_s, u"0.005"_s, u"0.005"_s,
-                                u"0.005"_s, u"0.005"_s, u".5"_s, u"5."_s, u"x1"_s, u"1234567.891"_s};
-        const QStringList narrations{u"half"_s, u"half"_s, u"half"_s, u"half"_s, u"half"_s, u"half"_s,
-                                     u"half"_s, u"half"_s, u"point"_s, u"point"_s, u"AU CAF\u00c9"_s,
-                                     u"it's mine"_s};
+        const QStringList texts {u"1.005"_s, u"0.005"_s, u"0.005"_s, u"0.005"_s, u"0.005"_s,
+            u"0.005"_s, u"0.005"_s, u"0.005"_s, u".5"_s, u"5."_s, u"x1"_s, u"1234567.891"_s};
+        const QStringList narrations {u"half"_s, u"half"_s, u"half"_s, u"half"_s, u"half"_s,
+            u"half"_s, u"half"_s, u"half"_s, u"point"_s, u"point"_s, u"AU CAF\u00c9"_s,
+            u"it's mine"_s};
         for (int i = 0; i < texts.size(); ++i)
             trans += u"<t No=\"%1\" dt=\"20130105\" fAc=\"1\" tAc=\"2\" Nar=\"%2\">%3</t>"_s
-                         .arg(i + 1).arg(narrations.at(i), texts.at(i));
+                         .arg(i + 1)
+                         .arg(narrations.at(i), texts.at(i));
         XmlDocument book;
-        QVERIFY(book.loadXml((u"<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" AcName=\"Shop\"/>"
-                              "</AcMaster><Trans>"_s + trans + u"</Trans></Data>"_s)));
+        QVERIFY(book.loadXml(
+            (u"<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" AcName=\"Shop\"/>"
+             "</AcMaster><Trans>"_s
+                + trans + u"</Trans></Data>"_s)));
         SearchCriteria c;
         c.byDate = true;
         c.from = c.to = QDate(2013, 1, 5);
@@ -201,7 +207,8 @@ private slots:
         SearchReport report;
         Error error;
         QVERIFY(report.load(&error));
-        QVERIFY2(report.run(book, BuildSearchPredicate(c), u"string(@dt)"_s, &error), qPrintable(error.description));
+        QVERIFY2(report.run(book, BuildSearchPredicate(c), u"string(@dt)"_s, &error),
+            qPrintable(error.description));
         QStringList shown;
         for (const XmlNode& row : report.result().selectNodes(u"//TR[@id='datarow']"_s))
             shown << row.evaluate(u"string(TD[4])"_s);
@@ -233,17 +240,19 @@ private slots:
         const auto to = int(SearchCriteria::Side::ToOnly);
         const auto either = int(SearchCriteria::Side::FromOrTo);
         QTest::newRow("no criteria: the last entry's month")
-            << none << none << QList<int>() << either << QStringList {u"n2"_s, u"n3"_s, u"n4"_s, u"n7"_s};
+            << none << none << QList<int>() << either
+            << QStringList {u"n2"_s, u"n3"_s, u"n4"_s, u"n7"_s};
         QTest::newRow("February, first to last day")
             << QDate(2013, 2, 1) << QDate(2013, 2, 28) << QList<int>() << either
             << QStringList {u"n2"_s, u"n3"_s, u"n4"_s, u"n7"_s};
         QTest::newRow("January, account 1 either side")
             << QDate(2013, 1, 1) << QDate(2013, 1, 31) << QList<int> {1} << either
             << QStringList {u"n1"_s, u"n6"_s};
-        QTest::newRow("account 1 from, any date") << none << none << QList<int> {1} << from
-                                                  << QStringList {u"n1"_s, u"n3"_s, u"n4"_s, u"n5"_s};
-        QTest::newRow("account 2 to") << none << none << QList<int> {2} << to
-                                      << QStringList {u"n1"_s, u"n4"_s, u"n5"_s};
+        QTest::newRow("account 1 from, any date")
+            << none << none << QList<int> {1} << from
+            << QStringList {u"n1"_s, u"n3"_s, u"n4"_s, u"n5"_s};
+        QTest::newRow("account 2 to")
+            << none << none << QList<int> {2} << to << QStringList {u"n1"_s, u"n4"_s, u"n5"_s};
         QTest::newRow("February, accounts 3 and 9 either side")
             << QDate(2013, 2, 1) << QDate(2013, 2, 28) << QList<int> {9, 3} << either
             << QStringList {u"n2"_s, u"n3"_s, u"n7"_s};
@@ -258,7 +267,8 @@ private slots:
         QFETCH(QStringList, listed);
         XmlDocument book;
         QVERIFY(book.loadXml(QByteArrayLiteral(
-            "<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" AcName=\"Bank\"/></AcMaster>"
+            "<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" "
+            "AcName=\"Bank\"/></AcMaster>"
             "<Trans>"
             "<t No=\"1\" dt=\"20130131\" fAc=\"1\" tAc=\"2\" Nar=\"n1\">1.00</t>"
             "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"3\" Nar=\"n2\">2.00</t>"

@@ -7,17 +7,17 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QPointer>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QQueue>
 #include <QTimer>
 #include <QWidget>
 
-#include "store/ClsAX.h"
-#include "windows/Openers.h"
-#include "windows/DataWindow.h"
 #include "TestBook.h"
 #include "TestSupport.h"
+#include "store/ClsAX.h"
+#include "windows/DataWindow.h"
+#include "windows/Openers.h"
 
 namespace qb::test {
 
@@ -48,7 +48,7 @@ private:
             // a while so that the test fails instead of waiting for ever.
             if (w == m_lastDriven && m_sinceDriven.elapsed() > 10000) {
                 qWarning("ModalDriver: closing a dialog its step left open: %s",
-                         qPrintable(w->windowTitle()));
+                    qPrintable(w->windowTitle()));
                 w->close();
             }
             return;
@@ -87,11 +87,13 @@ inline const QString kSampleI = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
 inline QByteArray protectedBookXml(const QString& password)
 {
     QByteArray xml = sampleBookXml();
-    xml.replace(PasswordDigest(kSampleI).toLatin1(), PasswordDigest(password + kSampleI).toLatin1());
+    xml.replace(
+        PasswordDigest(kSampleI).toLatin1(), PasswordDigest(password + kSampleI).toLatin1());
     return xml;
 }
 
-inline QString writeBook(const TempEnv& env, const QString& name, const QByteArray& xml = sampleBookXml())
+inline QString writeBook(
+    const TempEnv& env, const QString& name, const QByteArray& xml = sampleBookXml())
 {
     const QString path = env.path(name);
     return writeDataFile(path, xml) ? path : QString();

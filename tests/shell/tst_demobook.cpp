@@ -3,10 +3,10 @@
 #include <QSet>
 #include <QTest>
 
-#include "store/ClsAX.h"
-#include "shell/DemoBook.h"
-#include "store/Money.h"
 #include "TestSupport.h"
+#include "shell/DemoBook.h"
+#include "store/ClsAX.h"
+#include "store/Money.h"
 #include "store/Utilities.h"
 
 using namespace qb;
@@ -23,7 +23,8 @@ private slots:
         QStringList sections;
         for (const XmlNode& n : doc.documentElement().childElements())
             sections.append(n.name());
-        QCOMPARE(sections.join(QLatin1Char(',')), QStringLiteral("AcMaster,PValue,Trans,Groups,Narration,I,DateRanges"));
+        QCOMPARE(sections.join(QLatin1Char(',')),
+            QStringLiteral("AcMaster,PValue,Trans,Groups,Narration,I,DateRanges"));
         QVERIFY(!HasPassword(doc));
 
         const QList<XmlNode> accounts = doc.selectNodes(QStringLiteral("/Data/AcMaster/a"));
@@ -32,8 +33,9 @@ private slots:
             QCOMPARE(accounts.at(i).attributeName(0), QStringLiteral("Code"));
             QCOMPARE(accounts.at(i).attributeValue(0).toInt(), i + 1);
         }
-        QCOMPARE(doc.selectSingleNode(QStringLiteral("/Data/Groups/Group[.='Money']")).attribute(QStringLiteral("gi")),
-                 QStringLiteral(",1,2,3,"));
+        QCOMPARE(doc.selectSingleNode(QStringLiteral("/Data/Groups/Group[.='Money']"))
+                     .attribute(QStringLiteral("gi")),
+            QStringLiteral(",1,2,3,"));
 
         const QList<XmlNode> trans = doc.selectNodes(QStringLiteral("/Data/Trans/t"));
         QVERIFY(trans.size() > 40);
@@ -43,7 +45,8 @@ private slots:
             const int dt = t.attribute(QStringLiteral("dt")).toInt();
             QVERIFY(dt >= 20121201 && dt <= 20130315);
             QVERIFY(t.attribute(QStringLiteral("fAc")) != t.attribute(QStringLiteral("tAc")));
-            QCOMPARE(Money::parse(t.text()).value_or(Money()).toText(), t.text()); // plain decimal form
+            QCOMPARE(
+                Money::parse(t.text()).value_or(Money()).toText(), t.text()); // plain decimal form
             QVERIFY(t.text().toDouble() > 0);
             const QString nar = t.attribute(QStringLiteral("Nar"));
             QCOMPARE(AllowedCharsOnly(nar), nar);

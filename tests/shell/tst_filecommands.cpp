@@ -1,11 +1,11 @@
 // The main window's commands: new, open and close files, the guard on the
 // data commands, the toolbar, the View, Window and Help menus.
 
-#include <QFile>
-#include <QAbstractSpinBox>
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,21 +16,21 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "store/BookCrypto.h"
+#include "ShellTestSupport.h"
+#include "WidgetTestSupport.h"
+#include "controls/ucIconInfo.h"
+#include "controls/ucToolbar.h"
 #include "shell/DataWindows.h"
 #include "shell/FileCommands.h"
 #include "shell/MDIForm1.h"
-#include "ShellTestSupport.h"
-#include "WidgetTestSupport.h"
-#include "store/Utilities.h"
-#include "windows/WindowList.h"
 #include "shell/frmAbout.h"
 #include "shell/frmHelp.h"
 #include "shell/frmPanel.h"
 #include "shell/frmSetPassword.h"
+#include "store/BookCrypto.h"
+#include "store/Utilities.h"
 #include "transactions/frmTrans.h"
-#include "controls/ucIconInfo.h"
-#include "controls/ucToolbar.h"
+#include "windows/WindowList.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -38,7 +38,8 @@ using namespace qb::test;
 namespace {
 
 const QString kGuard = QStringLiteral(
-    "No Quillbrook file is currently open. \r\n\r\nYou can open a Quillbrook file from 'Open' option in "
+    "No Quillbrook file is currently open. \r\n\r\nYou can open a Quillbrook file from 'Open' "
+    "option in "
     "'File' menu \r\nor create a new Quillbrook file from 'New' Option in 'File' menu");
 
 QString setting(const char* section, const char* key)
@@ -88,8 +89,10 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("created");
         QTest::newRow("no extension") << QStringLiteral("ledger") << QStringLiteral("ledger.qbf");
-        QTest::newRow("capital extension") << QStringLiteral("Ledger.QBF") << QStringLiteral("Ledger.QBF");
-        QTest::newRow("other extension") << QStringLiteral("ledger.txt") << QStringLiteral("ledger.txt.qbf");
+        QTest::newRow("capital extension")
+            << QStringLiteral("Ledger.QBF") << QStringLiteral("Ledger.QBF");
+        QTest::newRow("other extension")
+            << QStringLiteral("ledger.txt") << QStringLiteral("ledger.txt.qbf");
     }
 
     void newFileAddsTheExtensionOnlyWhenMissing()
@@ -116,12 +119,14 @@ private slots:
         QVERIFY(QFile::exists(path));
         // The book, and its lock while it is open here.
         const QString name = QFileInfo(path).fileName();
-        QCOMPARE(QDir(env.folder()).entryList(QDir::Files, QDir::Name), (QStringList{name, name + QStringLiteral(".lock")}));
+        QCOMPARE(QDir(env.folder()).entryList(QDir::Files, QDir::Name),
+            (QStringList {name, name + QStringLiteral(".lock")}));
         QCOMPARE(DataStore::instance().currentFile(), path);
         QCOMPARE(w.StatusBar->TextFile(), path);
         QVERIFY(actionOf(&w, "mnuReports")->isVisible());
         QCOMPARE(prompt.count(), 1);
-        QCOMPARE(prompt.last().text, QStringLiteral("Do you want to set a password for the newly created file ?"));
+        QCOMPARE(prompt.last().text,
+            QStringLiteral("Do you want to set a password for the newly created file ?"));
         QCOMPARE(prompt.last().icon, MsgIcon::Question);
         QCOMPARE(prompt.last().buttons, MsgButtons::YesNo);
         QCOMPARE(prompt.last().title, AppTitle());
@@ -149,7 +154,8 @@ private slots:
             dialogs.answer(typed);
             actionOf(&w, "mnuFileNew")->trigger();
             QCOMPARE(prompt.count(), 1);
-            QCOMPARE(prompt.last().text, QStringLiteral("A Quillbrook file already exist with this name in this folder"));
+            QCOMPARE(prompt.last().text,
+                QStringLiteral("A Quillbrook file already exist with this name in this folder"));
             QCOMPARE(prompt.last().icon, MsgIcon::Information);
         }
         QVERIFY(!DataStore::instance().hasDocument());
@@ -234,8 +240,10 @@ private slots:
         actionOf(&w, "mnuFileOpen")->trigger(); // cancelled
         QCOMPARE(dialogs.requests.value(0).kind, FileRequest::Open);
         QVERIFY(dialogs.requests.value(0).title.isEmpty());
-        QCOMPARE(dialogs.requests.value(0).filter, QStringLiteral("Quillbrook database file(*.qbf)"));
-        QCOMPARE(QDir::fromNativeSeparators(dialogs.requests.value(0).folder), ProgramFolder() + QStringLiteral("/data/"));
+        QCOMPARE(
+            dialogs.requests.value(0).filter, QStringLiteral("Quillbrook database file(*.qbf)"));
+        QCOMPARE(QDir::fromNativeSeparators(dialogs.requests.value(0).folder),
+            ProgramFolder() + QStringLiteral("/data/"));
         QVERIFY(!DataStore::instance().hasDocument());
 
         dialogs.answer(writeBook(env, QStringLiteral("a.qbf")));
@@ -280,12 +288,13 @@ private slots:
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("button");
-        for (const char* name : {"mnuFileClose", "mnuFilePassword", "mnuMasterAcHeads", "mnuMasterGroups",
-                                 "mnuTrnEntry", "mnuTrnSearch", "mnuTrnUndo", "mnuTrnRedo", "mnuTrnDeleted",
-                                 "mnuRptTransactionList", "mnuRptPeriodySummary"})
+        for (const char* name : {"mnuFileClose", "mnuFilePassword", "mnuMasterAcHeads",
+                 "mnuMasterGroups", "mnuTrnEntry", "mnuTrnSearch", "mnuTrnUndo", "mnuTrnRedo",
+                 "mnuTrnDeleted", "mnuRptTransactionList", "mnuRptPeriodySummary"})
             QTest::newRow(name) << QString::fromLatin1(name) << 0;
         for (int button = 2; button <= 8; ++button)
-            QTest::newRow(qPrintable(QStringLiteral("button %1").arg(button))) << QString() << button;
+            QTest::newRow(qPrintable(QStringLiteral("button %1").arg(button)))
+                << QString() << button;
     }
 
     void guardOnEveryDataCommand()
@@ -309,7 +318,9 @@ private slots:
         QCOMPARE(prompt.last().buttons, MsgButtons::Ok);
         QVERIFY(w.childWindows().isEmpty());
         const QWidgetList shown = QApplication::topLevelWidgets();
-        QCOMPARE(std::count_if(shown.begin(), shown.end(), [](QWidget* t) { return t->isVisible(); }), 1);
+        QCOMPARE(
+            std::count_if(shown.begin(), shown.end(), [](QWidget* t) { return t->isVisible(); }),
+            1);
     }
 
     void dataCommandsReachTheOpeners()
@@ -408,14 +419,16 @@ private slots:
             for (const char* tile : {"mnuWindowTileHorizontally", "mnuWindowTileVertically"}) {
                 actionOf(&w, tile)->trigger();
                 QCoreApplication::processEvents();
-                const QString when = QStringLiteral("%1 with %2 windows").arg(QLatin1String(tile)).arg(open);
-                for (QWidget* window : {static_cast<QWidget*>(entry), static_cast<QWidget*>(w.panel())}) {
+                const QString when
+                    = QStringLiteral("%1 with %2 windows").arg(QLatin1String(tile)).arg(open);
+                for (QWidget* window :
+                    {static_cast<QWidget*>(entry), static_cast<QWidget*>(w.panel())}) {
                     QVERIFY2(window->width() >= window->minimumSizeHint().width()
-                                 && window->height() >= window->minimumSizeHint().height(),
-                             qPrintable(when));
+                            && window->height() >= window->minimumSizeHint().height(),
+                        qPrintable(when));
                     const QStringList overlapping = overlappingControls(window);
                     QVERIFY2(overlapping.isEmpty(),
-                             qPrintable(when + QStringLiteral(": ") + overlapping.join(u' ')));
+                        qPrintable(when + QStringLiteral(": ") + overlapping.join(u' ')));
                 }
             }
         }
@@ -540,10 +553,16 @@ private slots:
         TempEnv env;
         MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
-        struct Toggle { const char* item; QWidget* widget; const char* section; const char* key; };
+        struct Toggle
+        {
+            const char* item;
+            QWidget* widget;
+            const char* section;
+            const char* key;
+        };
         const Toggle toggles[] = {{"mnuViewToolbar", w.ToolBar, "Toolbar", "visible"},
-                                  {"mnuViewStatusBar", w.StatusBar, "Statusbar", "visible"},
-                                  {"mnuFileLoadlastDatabaseOnStartup", nullptr, "StartUp", "LoadLastDatabase"}};
+            {"mnuViewStatusBar", w.StatusBar, "Statusbar", "visible"},
+            {"mnuFileLoadlastDatabaseOnStartup", nullptr, "StartUp", "LoadLastDatabase"}};
         for (const Toggle& t : toggles) {
             QAction* item = actionOf(&w, t.item);
             for (bool on : {false, true}) {
@@ -568,7 +587,8 @@ private slots:
         auto* help = w.findChild<frmHelp*>();
         QVERIFY(help && help->isVisible());
         QVERIFY(help->txtHelp->source().toLocalFile().endsWith(QStringLiteral("/help/index.html")));
-        QVERIFY(help->txtHelp->toPlainText().contains(QStringLiteral("Personal accounting software")));
+        QVERIFY(
+            help->txtHelp->toPlainText().contains(QStringLiteral("Personal accounting software")));
         QVERIFY(help->txtHelp->toPlainText().contains(QStringLiteral(".bak")));
         actionOf(&w, "mnuHelpTopics")->trigger(); // the same window again
         QCOMPARE(w.findChildren<frmHelp*>().size(), 1);

@@ -4,14 +4,14 @@
 #include <QMdiSubWindow>
 #include <QTest>
 
-#include "shell/DataWindows.h"
-#include "windows/HtmlView.h"
-#include "shell/MDIForm1.h"
 #include "ShellTestSupport.h"
-#include "windows/WindowList.h"
+#include "controls/ucToolbar.h"
 #include "masters/frmAcMaster.h"
 #include "masters/frmGroupMaster.h"
-#include "controls/ucToolbar.h"
+#include "shell/DataWindows.h"
+#include "shell/MDIForm1.h"
+#include "windows/HtmlView.h"
+#include "windows/WindowList.h"
 
 using namespace qb;
 using namespace qb::test;

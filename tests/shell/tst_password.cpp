@@ -8,14 +8,14 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "store/BookCrypto.h"
-#include "shell/MDIForm1.h"
 #include "ShellTestSupport.h"
-#include "store/Utilities.h"
-#include "windows/WindowList.h"
+#include "controls/ucIconInfo.h"
+#include "shell/MDIForm1.h"
 #include "shell/frmLogin.h"
 #include "shell/frmSetPassword.h"
-#include "controls/ucIconInfo.h"
+#include "store/BookCrypto.h"
+#include "store/Utilities.h"
+#include "windows/WindowList.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -57,7 +57,7 @@ private:
 
 private slots:
     // Cheap key costs for books encrypted here.
-    void init() { m_cheap = std::make_unique<KdfParamsOverride>(KdfParams{1, 8192}); }
+    void init() { m_cheap = std::make_unique<KdfParamsOverride>(KdfParams {1, 8192}); }
     void cleanup()
     {
         m_cheap.reset();
@@ -72,7 +72,8 @@ private slots:
         TempEnv env;
         RecordingPrompt prompt;
         ModalDriver driver;
-        const QString book = writeBook(env, QStringLiteral("books.qbf"), protectedBookXml(QStringLiteral("secret")));
+        const QString book = writeBook(
+            env, QStringLiteral("books.qbf"), protectedBookXml(QStringLiteral("secret")));
         // An empty password is refused and the same prompt stays up.
         driver.then([](QWidget* dialog) {
             auto* login = qobject_cast<frmLogin*>(dialog);
@@ -118,9 +119,11 @@ private slots:
         RecordingPrompt prompt;
         RecordingFileDialogs dialogs;
         ModalDriver driver;
-        Openers::registerFactory(WindowKind::Search, [](const BookContext&) { return new SearchProbe(QStringLiteral("Search")); });
+        Openers::registerFactory(WindowKind::Search,
+            [](const BookContext&) { return new SearchProbe(QStringLiteral("Search")); });
         const QString open = writeBook(env, QStringLiteral("open.qbf"));
-        const QString locked = writeBook(env, QStringLiteral("locked.qbf"), protectedBookXml(QStringLiteral("pw")));
+        const QString locked
+            = writeBook(env, QStringLiteral("locked.qbf"), protectedBookXml(QStringLiteral("pw")));
         MDIForm1 w(programBook());
         QVERIFY(w.Load(open));
         actionOf(&w, "mnuTrnSearch")->trigger();
@@ -147,7 +150,8 @@ private slots:
         // The previous file's windows are gone with it; the refused file is not remembered.
         QVERIFY(w.windowList().entries().isEmpty());
         QTRY_VERIFY(w.childWindows().isEmpty());
-        QCOMPARE(GetSetting(QStringLiteral("MRUF"), QStringLiteral("MRUF")), open + QStringLiteral("|*|"));
+        QCOMPARE(GetSetting(QStringLiteral("MRUF"), QStringLiteral("MRUF")),
+            open + QStringLiteral("|*|"));
         QCOMPARE(prompt.count(), 0);
     }
 
@@ -159,7 +163,8 @@ private slots:
         MDIForm1 w(programBook());
         QVERIFY(w.Load(book));
 
-        frmSetPassword full(DataStore::instance(), &w); // measured with the current-password frame, for comparison
+        frmSetPassword full(
+            DataStore::instance(), &w); // measured with the current-password frame, for comparison
         full.fraCurrentPassword->show();
         full.show();
         frmSetPassword form(DataStore::instance(), &w);
@@ -168,7 +173,8 @@ private slots:
         QVERIFY(form.fraCurrentPassword->isHidden());
         QVERIFY(form.height() < full.height());
         QCOMPARE(form.focusWidget(), form.txtNewPassword);
-        for (QLineEdit* box : {form.txtCurrentPassword, form.txtNewPassword, form.txtConfirmPassword})
+        for (QLineEdit* box :
+            {form.txtCurrentPassword, form.txtNewPassword, form.txtConfirmPassword})
             QCOMPARE(box->echoMode(), QLineEdit::Password);
         QCOMPARE(form.cmdOk->text(), QStringLiteral("&Ok"));
         QCOMPARE(form.cmdClose->text(), QStringLiteral("&Close"));
@@ -177,7 +183,8 @@ private slots:
         type(form.txtConfirmPassword, QStringLiteral("it's"));
         QTest::mouseClick(form.cmdOk, Qt::LeftButton);
         QCOMPARE(prompt.last().title, QStringLiteral("Cannot set password"));
-        QCOMPARE(prompt.last().text, QStringLiteral("Only normal keyboard charectors can be used in password."));
+        QCOMPARE(prompt.last().text,
+            QStringLiteral("Only normal keyboard charectors can be used in password."));
         QVERIFY(!fileHasPassword(book));
 
         // Without encryption: the ordinary password check.
@@ -191,7 +198,8 @@ private slots:
         QCOMPARE(prompt.last().icon, MsgIcon::Information);
         QVERIFY(!form.isVisible());
         QVERIFY(fileHasPassword(book));
-        QCOMPARE(DataStore::instance().PValueSection().text(), PasswordDigest(QStringLiteral("tiger") + kSampleI));
+        QCOMPARE(DataStore::instance().PValueSection().text(),
+            PasswordDigest(QStringLiteral("tiger") + kSampleI));
     }
 
     // A password that could not be saved is not reported as set.
@@ -202,7 +210,8 @@ private slots:
         const QString book = writeBook(env, QStringLiteral("a.qbf"));
         MDIForm1 w(programBook());
         QVERIFY(w.Load(book));
-        QVERIFY(QFile::setPermissions(book, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(
+            QFile::setPermissions(book, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         frmSetPassword form(DataStore::instance(), &w);
         form.show();
         type(form.txtNewPassword, QStringLiteral("tiger"));
@@ -225,7 +234,8 @@ private slots:
         const QString book = writeBook(env, QStringLiteral("a.qbf"));
         MDIForm1 w(programBook());
         QVERIFY(w.Load(book));
-        auto typeKeys = [](const QString& text) { QTest::keyClicks(QApplication::focusWidget(), text); };
+        auto typeKeys
+            = [](const QString& text) { QTest::keyClicks(QApplication::focusWidget(), text); };
         auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
 
         driver.then([&](QWidget* dialog) {
@@ -276,7 +286,8 @@ private slots:
             });
             actionOf(&w, "mnuFilePassword")->trigger();
             QVERIFY(driver.done());
-            const Message question = prompt.shown.at(prompt.count() - (answer == MsgResult::Yes ? 2 : 1));
+            const Message question
+                = prompt.shown.at(prompt.count() - (answer == MsgResult::Yes ? 2 : 1));
             QCOMPARE(question.title, QStringLiteral("Remove encryption"));
             QCOMPARE(question.buttons, MsgButtons::YesNo);
             QCOMPARE(question.defaultButton, MsgResult::No);
@@ -296,7 +307,8 @@ private slots:
         TempEnv env;
         RecordingPrompt prompt;
         ModalDriver driver;
-        const QString book = writeBook(env, QStringLiteral("a.qbf"), protectedBookXml(QStringLiteral("old")));
+        const QString book
+            = writeBook(env, QStringLiteral("a.qbf"), protectedBookXml(QStringLiteral("old")));
         driver.then(typeAndOk(QStringLiteral("old")));
         MDIForm1 w(programBook());
         QVERIFY(w.Load(book));
@@ -307,10 +319,19 @@ private slots:
         form.show();
         QVERIFY(!form.fraCurrentPassword->isHidden());
         QCOMPARE(form.focusWidget(), form.txtCurrentPassword);
-        struct Case { const char* current; const char* fresh; const char* confirm; const char* title; const char* text; };
+        struct Case
+        {
+            const char* current;
+            const char* fresh;
+            const char* confirm;
+            const char* title;
+            const char* text;
+        };
         const Case refused[] = {
-            {"wrong", "new", "new", "Cannot change password", "Current password is incorrect, password cannot be changed"},
-            {"old", "new", "New", "Cannot change password", "New password and confirm password do not match"},
+            {"wrong", "new", "new", "Cannot change password",
+                "Current password is incorrect, password cannot be changed"},
+            {"old", "new", "New", "Cannot change password",
+                "New password and confirm password do not match"},
         };
         for (const Case& c : refused) {
             type(form.txtCurrentPassword, QLatin1String(c.current));

@@ -6,20 +6,20 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QRegularExpression>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
 
+#include "ShellTestSupport.h"
+#include "controls/ucIconInfo.h"
+#include "controls/ucToolbar.h"
 #include "shell/DemoBook.h"
 #include "shell/MDIForm1.h"
 #include "shell/RecentFiles.h"
-#include "ShellTestSupport.h"
-#include "store/Utilities.h"
 #include "shell/frmPanel.h"
 #include "shell/frmSplash.h"
-#include "controls/ucIconInfo.h"
-#include "controls/ucToolbar.h"
+#include "store/Utilities.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -70,10 +70,11 @@ private slots:
         QCOMPARE(w.StatusBar->shownTextFile(), QStringLiteral("(No File is open)"));
         QVERIFY(w.ToolBar->isVisible());
         QVERIFY(w.StatusBar->isVisible());
-        for (const char* name : {"mnuViewToolbar", "mnuViewStatusBar", "mnuFileLoadlastDatabaseOnStartup"})
+        for (const char* name :
+            {"mnuViewToolbar", "mnuViewStatusBar", "mnuFileLoadlastDatabaseOnStartup"})
             QVERIFY2(actionOf(&w, name)->isChecked(), name);
-        for (const char* name : {"mnuMaster", "mnuTransactions", "mnuReports", "sep1345", "mnuFilePassword",
-                                 "sep1344", "mnuMasterSettings", "mnuRptBalance", "mnuRptCash"})
+        for (const char* name : {"mnuMaster", "mnuTransactions", "mnuReports", "sep1345",
+                 "mnuFilePassword", "sep1344", "mnuMasterSettings", "mnuRptBalance", "mnuRptCash"})
             QVERIFY2(!actionOf(&w, name)->isVisible(), name);
         for (QAction* entry : recentEntries(w))
             QVERIFY(!entry->isVisible());
@@ -160,7 +161,8 @@ private slots:
         TempEnv env;
         const QString last = writeBook(env, QStringLiteral("last.qbf"));
         SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), last);
-        SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LoadLastDatabase"), QStringLiteral("0"));
+        SaveSetting(
+            QStringLiteral("StartUp"), QStringLiteral("LoadLastDatabase"), QStringLiteral("0"));
         SaveSetting(QStringLiteral("Toolbar"), QStringLiteral("visible"), QStringLiteral("0"));
         SaveSetting(QStringLiteral("Statusbar"), QStringLiteral("visible"), QStringLiteral("0"));
         QVERIFY(QFile::exists(env.path(QStringLiteral("settings/Quillbrook/Quillbrook.ini"))));
@@ -234,12 +236,14 @@ private slots:
             paths.prepend(writeBook(env, QStringLiteral("book%1.qbf").arg(i)));
             openThroughMenu(w, dialogs, paths.first());
         }
-        QCOMPARE(setting("MRUF", "MRUF"), paths.mid(0, 6).join(QStringLiteral("|*|")) + QStringLiteral("|*|"));
+        QCOMPARE(setting("MRUF", "MRUF"),
+            paths.mid(0, 6).join(QStringLiteral("|*|")) + QStringLiteral("|*|"));
         const QList<QAction*> entries = recentEntries(w);
         QCOMPARE(entries.size(), 5);
         for (int i = 0; i < 5; ++i) {
             QVERIFY(entries.at(i)->isVisible());
-            QCOMPARE(entries.at(i)->text(), QStringLiteral("&%1  book%2.qbf").arg(i + 1).arg(7 - i));
+            QCOMPARE(
+                entries.at(i)->text(), QStringLiteral("&%1  book%2.qbf").arg(i + 1).arg(7 - i));
         }
     }
 
@@ -256,7 +260,8 @@ private slots:
         QVERIFY(w.Load(QString()));
         openThroughMenu(w, dialogs, upper);
         openThroughMenu(w, dialogs, lower);
-        QCOMPARE(setting("MRUF", "MRUF"), lower + QStringLiteral("|*|") + upper + QStringLiteral("|*|"));
+        QCOMPARE(
+            setting("MRUF", "MRUF"), lower + QStringLiteral("|*|") + upper + QStringLiteral("|*|"));
         QVERIFY(recentEntries(w).at(1)->isVisible());
     }
 
@@ -264,12 +269,12 @@ private slots:
     {
         TempEnv env;
         SaveSetting(QStringLiteral("MRUF"), QStringLiteral("MRUF"),
-                    QStringLiteral("/x/c/a/b.qbf|*||*|/x/z.qbf|*|/a/b.qbf|*|"));
+            QStringLiteral("/x/c/a/b.qbf|*||*|/x/z.qbf|*|/a/b.qbf|*|"));
         SaveMRUF(QStringLiteral("/a/b.qbf"));
         QCOMPARE(setting("MRUF", "MRUF"), QStringLiteral("/a/b.qbf|*|/x/c/a/b.qbf|*|/x/z.qbf|*|"));
         QCOMPARE(RecentFilePieces(),
-                 QStringList({QStringLiteral("/a/b.qbf"), QStringLiteral("/x/c/a/b.qbf"),
-                              QStringLiteral("/x/z.qbf"), QString()}));
+            QStringList({QStringLiteral("/a/b.qbf"), QStringLiteral("/x/c/a/b.qbf"),
+                QStringLiteral("/x/z.qbf"), QString()}));
     }
 
     void startupShowsSplashThenMainWindowAndOpensNothingOnFirstStart()
@@ -295,7 +300,8 @@ private slots:
     void programStartsWithoutSettingsOpeningNothing()
     {
         TempEnv env;
-        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/quillbrook");
+        const QString program
+            = QCoreApplication::applicationDirPath() + QStringLiteral("/quillbrook");
         QVERIFY2(QFileInfo::exists(program), qPrintable(program));
         QProcess p;
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
@@ -308,10 +314,12 @@ private slots:
         p.start(program, {});
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 0);
-        const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+        const QStringList lines
+            = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
         QCOMPARE(lines.value(0), QStringLiteral("Quillbrook 2.0"));
         QCOMPARE(lines.value(1), QStringLiteral("(No File is open)"));
-        QSettings settings(env.path(QStringLiteral("config/Quillbrook/Quillbrook.ini")), QSettings::IniFormat);
+        QSettings settings(
+            env.path(QStringLiteral("config/Quillbrook/Quillbrook.ini")), QSettings::IniFormat);
         QCOMPARE(settings.value(QStringLiteral("StartUp/LastDatabase")).toString(), QString());
     }
 };

@@ -11,10 +11,10 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "store/FileAsk.h"
+#include "ShellTestSupport.h"
 #include "controls/PressTab.h"
 #include "shell/QtUiServices.h"
-#include "ShellTestSupport.h"
+#include "store/FileAsk.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -40,12 +40,15 @@ private slots:
         QTest::addColumn<QMessageBox::StandardButton>("boxDefault");
         QTest::newRow("critical ok") << MsgIcon::Critical << MsgButtons::Ok << MsgResult::None
                                      << QMessageBox::Critical << 1 << QMessageBox::Ok;
-        QTest::newRow("question no default") << MsgIcon::Question << MsgButtons::YesNo << MsgResult::No
-                                             << QMessageBox::Question << 2 << QMessageBox::No;
-        QTest::newRow("information yes first") << MsgIcon::Information << MsgButtons::YesNo << MsgResult::None
-                                               << QMessageBox::Information << 2 << QMessageBox::Yes;
-        QTest::newRow("exclamation three") << MsgIcon::Exclamation << MsgButtons::YesNoCancel << MsgResult::Cancel
-                                           << QMessageBox::Warning << 3 << QMessageBox::Cancel;
+        QTest::newRow("question no default")
+            << MsgIcon::Question << MsgButtons::YesNo << MsgResult::No << QMessageBox::Question << 2
+            << QMessageBox::No;
+        QTest::newRow("information yes first")
+            << MsgIcon::Information << MsgButtons::YesNo << MsgResult::None
+            << QMessageBox::Information << 2 << QMessageBox::Yes;
+        QTest::newRow("exclamation three")
+            << MsgIcon::Exclamation << MsgButtons::YesNoCancel << MsgResult::Cancel
+            << QMessageBox::Warning << 3 << QMessageBox::Cancel;
         QTest::newRow("plain ok cancel") << MsgIcon::None << MsgButtons::OkCancel << MsgResult::None
                                          << QMessageBox::NoIcon << 2 << QMessageBox::Ok;
     }
@@ -59,14 +62,16 @@ private slots:
         QFETCH(int, buttonCount);
         QFETCH(QMessageBox::StandardButton, boxDefault);
         Message m;
-        m.text = QStringLiteral("Could not save the file.\r\nPossible causes\r\n\tThe disk <is> Full");
+        m.text
+            = QStringLiteral("Could not save the file.\r\nPossible causes\r\n\tThe disk <is> Full");
         m.title = QStringLiteral("Save error");
         m.icon = icon;
         m.buttons = buttons;
         m.defaultButton = defaultButton;
         std::unique_ptr<QMessageBox> box(QtPrompt::createBox(m, nullptr));
         QCOMPARE(box->windowTitle(), QStringLiteral("Save error"));
-        QCOMPARE(box->text(), QStringLiteral("Could not save the file.\nPossible causes\n\tThe disk <is> Full"));
+        QCOMPARE(box->text(),
+            QStringLiteral("Could not save the file.\nPossible causes\n\tThe disk <is> Full"));
         QCOMPARE(box->textFormat(), Qt::PlainText);
         QCOMPARE(box->icon(), boxIcon);
         QCOMPARE(box->buttons().size(), buttonCount);
@@ -81,9 +86,9 @@ private slots:
             QVERIFY(box);
             box->button(QMessageBox::No)->click();
         });
-        QCOMPARE(prompt.show({QStringLiteral("Overwrite?"), MsgIcon::Question, QStringLiteral("Quillbrook"),
-                              MsgButtons::YesNo, MsgResult::Yes}),
-                 MsgResult::No);
+        QCOMPARE(prompt.show({QStringLiteral("Overwrite?"), MsgIcon::Question,
+                     QStringLiteral("Quillbrook"), MsgButtons::YesNo, MsgResult::Yes}),
+            MsgResult::No);
     }
 
     void fileDialogTitleFilterAndFolder()
@@ -95,13 +100,15 @@ private slots:
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Create new Quillbrook data File"));
-            QCOMPARE(dialog->nameFilters(), QStringList(QStringLiteral("Quillbrook data file(*.qbf)")));
+            QCOMPARE(
+                dialog->nameFilters(), QStringList(QStringLiteral("Quillbrook data file(*.qbf)")));
             QCOMPARE(dialog->directory().absolutePath(), QDir(env.folder()).absolutePath());
             QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
             // The program asks about an existing file itself.
             QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
             dialog->selectFile(env.path(QStringLiteral("books.qbf")));
-            static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, reached through the public base
+            static_cast<QDialog*>(dialog)
+                ->accept(); // QFileDialog::accept, reached through the public base
         });
         FileRequest request;
         request.kind = FileRequest::Save;
@@ -133,9 +140,8 @@ private slots:
             QTest::keyClick(menu, Qt::Key_Return);
         });
         const QList<MenuItem> items = {{QStringLiteral("Transaction List"), 1003, false},
-                                       {QStringLiteral("Period summary"), 1002, false},
-                                       {QString(), 1001, true},
-                                       {QStringLiteral("Cancel Menu"), 1000, false}};
+            {QStringLiteral("Period summary"), 1002, false}, {QString(), 1001, true},
+            {QStringLiteral("Cancel Menu"), 1000, false}};
         QCOMPARE(menus.choose(items), 1002);
         QTimer::singleShot(0, this, [] { QApplication::activePopupWidget()->close(); });
         QCOMPARE(menus.choose(items), 0);
@@ -148,10 +154,12 @@ private slots:
         RecordingFileDialogs dialogs;
         const QString existing = writeBook(env, QStringLiteral("old.qbf"));
         dialogs.answer(existing);
-        dialogs.answer(env.path(QStringLiteral("old"))); // its .qbf exists: not the dialog's business
+        dialogs.answer(
+            env.path(QStringLiteral("old"))); // its .qbf exists: not the dialog's business
         dialogs.answer(QString());
         QCOMPARE(AskNewDataFileName(nullptr, env.folder(), QStringLiteral("suggested")), QString());
-        QCOMPARE(prompt.last().text, QStringLiteral("A Quillbrook file already exist with this name in this folder"));
+        QCOMPARE(prompt.last().text,
+            QStringLiteral("A Quillbrook file already exist with this name in this folder"));
         QCOMPARE(prompt.last().icon, MsgIcon::Information);
         QCOMPARE(AskNewDataFileName(nullptr, env.folder(), {}), env.path(QStringLiteral("old")));
         QCOMPARE(AskNewDataFileName(nullptr, env.folder(), {}), QString());
@@ -170,13 +178,15 @@ private slots:
         QFile(csv).open(QIODevice::WriteOnly);
         dialogs.answer(csv);
         dialogs.answer(csv);
-        QCOMPARE(AskCsvFileName(nullptr, DataStore::instance().dataFolder(), QStringLiteral("found")),
-                 QString()); // No, the default
+        QCOMPARE(
+            AskCsvFileName(nullptr, DataStore::instance().dataFolder(), QStringLiteral("found")),
+            QString()); // No, the default
         prompt.answer(MsgResult::Yes);
         QCOMPARE(AskCsvFileName(nullptr, DataStore::instance().dataFolder(), {}), csv);
         const Message& asked = prompt.shown.at(0);
-        QCOMPARE(asked.text, QStringLiteral("A file already exist with this name in this folder, do you want to "
-                                            "overwrite this file ?"));
+        QCOMPARE(asked.text,
+            QStringLiteral("A file already exist with this name in this folder, do you want to "
+                           "overwrite this file ?"));
         QCOMPARE(asked.icon, MsgIcon::Question);
         QCOMPARE(asked.buttons, MsgButtons::YesNo);
         QCOMPARE(asked.defaultButton, MsgResult::No);
@@ -196,7 +206,8 @@ private slots:
         combo->setEditable(true);
         auto* last = new QLineEdit(&window);
         auto* layout = new QVBoxLayout(&window);
-        for (QWidget* w : {static_cast<QWidget*>(first), static_cast<QWidget*>(combo), static_cast<QWidget*>(last)})
+        for (QWidget* w : {static_cast<QWidget*>(first), static_cast<QWidget*>(combo),
+                 static_cast<QWidget*>(last)})
             layout->addWidget(w);
         window.show();
         QApplication::setActiveWindow(&window);

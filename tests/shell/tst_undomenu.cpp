@@ -3,9 +3,9 @@
 // undoing its own typing first, and a restore from the bin.
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -48,23 +48,25 @@ private slots:
         for (QAction* a : w.menuBar()->actions())
             titles << a->text();
         QCOMPARE(titles.join(QLatin1Char('|')),
-                 QStringLiteral("&File|&Master|&Transaction|&Reports|&View|&Window|&Help"));
+            QStringLiteral("&File|&Master|&Transaction|&Reports|&View|&Window|&Help"));
         QStringList items;
         for (QAction* a : w.findChild<QMenu*>(QStringLiteral("mnuTransactions"))->actions())
             items << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(items.join(QLatin1Char('|')),
-                 QStringLiteral("&Entry|&Search|-|Undo|Redo|-|&Deleted Transactions"));
+            QStringLiteral("&Entry|&Search|-|Undo|Redo|-|&Deleted Transactions"));
         QAction* undo = actionOf(&w, "mnuTrnUndo");
         QAction* redo = actionOf(&w, "mnuTrnRedo");
         QCOMPARE(undo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
-        QCOMPARE(redo->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Y),
-                                                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}));
+        QCOMPARE(redo->shortcuts(),
+            (QList<QKeySequence> {QKeySequence(Qt::CTRL | Qt::Key_Y),
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}));
 
         auto* entry = qobject_cast<frmTrans*>(OpenTransactionEntry(20130110));
         QVERIFY(entry);
         QVERIFY(clickLink(entry->WebBrowser1, QStringLiteral("[*[D]*]201301102")));
         prompt.answer(MsgResult::Yes);
-        QTest::mouseClick(entry->findChild<QPushButton*>(QStringLiteral("cmdSave")), Qt::LeftButton);
+        QTest::mouseClick(
+            entry->findChild<QPushButton*>(QStringLiteral("cmdSave")), Qt::LeftButton);
         QVERIFY(!inFile(file, "Groceries\">45.5</t>"));
         QTRY_COMPARE(undo->text(), QStringLiteral("Undo delete of transaction 2 on 10-01-2013"));
         QCOMPARE(redo->text(), QStringLiteral("Redo"));
@@ -72,7 +74,8 @@ private slots:
         // Focus back on the date: Ctrl+Z undoes the save, in the file too.
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(entry->debTrans));
         pressKey(Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(inFile(file, "No=\"2\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">45.5<"));
+        QVERIFY(
+            inFile(file, "No=\"2\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">45.5<"));
         QVERIFY(ReadDeleted(DataStore::instance().document()).isEmpty());
         QTRY_VERIFY(entry->WebBrowser1->pageText().contains(QStringLiteral("Groceries")));
         QCOMPARE(redo->text(), QStringLiteral("Redo delete of transaction 2 on 10-01-2013"));
@@ -102,20 +105,22 @@ private slots:
         QTRY_VERIFY(entry->debTrans->hasFocus());
         pressKey(Qt::Key_Y, Qt::ControlModifier);
         QVERIFY(!inFile(file, "Groceries\">45.5</t>"));
-        TransactionFields tea{20130110, 1, 4, QStringLiteral("Tea"), *Money::parse(u"2")};
+        TransactionFields tea {20130110, 1, 4, QStringLiteral("Tea"), *Money::parse(u"2")};
         AddTransaction(DataStore::instance().document(), tea, &DataStore::instance().history());
         actionOf(&w, "mnuTrnDeleted")->trigger();
         auto* bin = qobject_cast<frmDeleted*>(w.mdiArea()->activeSubWindow()->widget());
         QVERIFY(bin);
         QCOMPARE(bin->windowTitle(), QStringLiteral("Deleted Transactions"));
         QTRY_VERIFY2(bin->WebBrowser1->pageText().contains(QStringLiteral("Groceries")),
-                     qPrintable(bin->WebBrowser1->pageText() + prompt.last().text));
+            qPrintable(bin->WebBrowser1->pageText() + prompt.last().text));
         const QString page = bin->WebBrowser1->pageText();
         QVERIFY(page.contains(QStringLiteral("10-01-2013")));
         QVERIFY(clickLink(bin->WebBrowser1, QStringLiteral("[*[R]*]1")));
         QCOMPARE(prompt.last().text,
-                 QStringLiteral("The transaction is back on 10-01-2013 as number 3: its own number was taken."));
-        QVERIFY(inFile(file, "No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">45.5<"));
+            QStringLiteral(
+                "The transaction is back on 10-01-2013 as number 3: its own number was taken."));
+        QVERIFY(
+            inFile(file, "No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">45.5<"));
         QTRY_VERIFY(!bin->WebBrowser1->pageText().contains(QStringLiteral("Groceries")));
         QTRY_COMPARE(undo->text(), QStringLiteral("Undo restore of transaction 3 on 10-01-2013"));
 
@@ -127,8 +132,9 @@ private slots:
         QCOMPARE(prompt.count(), shown + 1);
         QCOMPARE(prompt.last().title, QStringLiteral("Undo"));
         QCOMPARE(prompt.last().text,
-                 QStringLiteral("Cannot undo restore of transaction 3 on 10-01-2013: the records it "
-                                "would put back have been changed since.\r\nThe book is left as it is."));
+            QStringLiteral(
+                "Cannot undo restore of transaction 3 on 10-01-2013: the records it "
+                "would put back have been changed since.\r\nThe book is left as it is."));
         QVERIFY(FindTransaction(DataStore::instance().document(), {20130110, 3}));
 
         // Closing the book forgets the history.

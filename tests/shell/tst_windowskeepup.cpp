@@ -18,25 +18,25 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 
-#include "controls/AccountCombo.h"
-#include "shell/DataWindows.h"
-#include "windows/HtmlView.h"
-#include "shell/MDIForm1.h"
-#include "shell/MdiWindowHost.h"
-#include "store/Money.h"
 #include "ShellTestSupport.h"
-#include "engine/ShortDate.h"
 #include "WidgetTestSupport.h"
+#include "controls/AccountCombo.h"
+#include "controls/neb.h"
+#include "engine/ShortDate.h"
 #include "masters/frmAcMaster.h"
-#include "windows/frmDateRangeAdd.h"
-#include "windows/frmDateRangeManage.h"
 #include "masters/frmGroupMaster.h"
 #include "masters/frmGroups.h"
 #include "reports/frmLedger.h"
+#include "reports/frmTransSummary.h"
+#include "shell/DataWindows.h"
+#include "shell/MDIForm1.h"
+#include "shell/MdiWindowHost.h"
+#include "store/Money.h"
 #include "transactions/frmSearch.h"
 #include "transactions/frmTrans.h"
-#include "reports/frmTransSummary.h"
-#include "controls/neb.h"
+#include "windows/HtmlView.h"
+#include "windows/frmDateRangeAdd.h"
+#include "windows/frmDateRangeManage.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -55,8 +55,9 @@ QByteArray longBookXml(int extra)
 {
     QByteArray trans;
     for (int i = 1; i <= extra; ++i)
-        trans += "<t No=\"" + QByteArray::number(i) + "\" dt=\"20130120\" fAc=\"2\" tAc=\"1\" Nar=\"Top up "
-            + QByteArray::number(i) + "\">1.25</t>";
+        trans += "<t No=\"" + QByteArray::number(i)
+            + "\" dt=\"20130120\" fAc=\"2\" tAc=\"1\" Nar=\"Top up " + QByteArray::number(i)
+            + "\">1.25</t>";
     QByteArray xml = sampleBookXml();
     xml.replace(QByteArray("</Trans>"), QByteArray(trans + "</Trans>"));
     return xml;
@@ -149,8 +150,10 @@ private slots:
         auto* to = get<AccountCombo>(e, "cmbTo");
         from->setEditText(QStringLiteral("Pe")); // half a name the book does not have yet
         to->chooseCode(1);
-        auto* ledger = qobject_cast<frmLedger*>(OpenTransactionList(2, QDate(2013, 1, 1), QDate(2013, 2, 15)));
-        auto* summary = qobject_cast<frmTransSummary*>(OpenPeriodSummary(0, QStringLiteral("Money")));
+        auto* ledger = qobject_cast<frmLedger*>(
+            OpenTransactionList(2, QDate(2013, 1, 1), QDate(2013, 2, 15)));
+        auto* summary
+            = qobject_cast<frmTransSummary*>(OpenPeriodSummary(0, QStringLiteral("Money")));
         auto* search = qobject_cast<frmSearch*>(OpenSearch());
         get<QListWidget>(search, "lstAccounts")->item(0)->setSelected(true); // Bank
         QVERIFY(ledger && summary && search);
@@ -171,7 +174,8 @@ private slots:
         QTRY_VERIFY(get<QComboBox>(ledger, "cmbAccount")->findText(QStringLiteral("Petrol")) >= 0);
         QCOMPARE(ledger->selectedAccount(), std::optional<int>(2));
         QTRY_VERIFY(get<QComboBox>(summary, "cmbAccount")->findText(QStringLiteral("Petrol")) >= 0);
-        QVERIFY(get<QComboBox>(summary, "cmbAccount")->findText(QStringLiteral("(All Accounts)")) >= 0);
+        QVERIFY(
+            get<QComboBox>(summary, "cmbAccount")->findText(QStringLiteral("(All Accounts)")) >= 0);
         QCOMPARE(summary->selectedGroup(), std::optional<QString>(QStringLiteral("Money")));
         auto* accounts = get<QListWidget>(search, "lstAccounts");
         QTRY_COMPARE(accounts->count(), 5);
@@ -188,7 +192,8 @@ private slots:
         get<neb>(e, "nebAmount")->setValue(20);
         QTest::mouseClick(get<QPushButton>(e, "cmdSave"), Qt::LeftButton);
         QCOMPARE(prompt->count(), 0);
-        QVERIFY(DataStore::instance().TransSection().childElements().last().attribute(QStringLiteral("fAc"))
+        QVERIFY(DataStore::instance().TransSection().childElements().last().attribute(
+                    QStringLiteral("fAc"))
             == QStringLiteral("5"));
     }
 
@@ -197,8 +202,10 @@ private slots:
     void aSavedTransactionRefreshesOpenReportsInPlace()
     {
         start(longBookXml(150));
-        auto* ledger = qobject_cast<frmLedger*>(OpenTransactionList(1, QDate(2013, 1, 1), QDate(2013, 2, 15)));
-        auto* summary = qobject_cast<frmTransSummary*>(OpenPeriodSummary(1, QString(), QDate(2013, 1, 1), QDate(2013, 2, 15)));
+        auto* ledger = qobject_cast<frmLedger*>(
+            OpenTransactionList(1, QDate(2013, 1, 1), QDate(2013, 2, 15)));
+        auto* summary = qobject_cast<frmTransSummary*>(
+            OpenPeriodSummary(1, QString(), QDate(2013, 1, 1), QDate(2013, 2, 15)));
         auto* search = qobject_cast<frmSearch*>(OpenSearch());
         get<QCheckBox>(search, "chkDetails")->setChecked(true);
         get<QLineEdit>(search, "txtDetails")->setText(QStringLiteral("stall"));
@@ -231,7 +238,8 @@ private slots:
         QVERIFY(summary->WebBrowser1->pageText().contains(QStringLiteral("487.50")));
         const QString cash = balanceOf(1).formatGrouped();
         QCOMPARE(cash, QStringLiteral("422.00"));
-        QTRY_VERIFY(heads->WebBrowser1->pageText().contains(QStringLiteral(">") + cash + QStringLiteral("<")));
+        QTRY_VERIFY(heads->WebBrowser1->pageText().contains(
+            QStringLiteral(">") + cash + QStringLiteral("<")));
         QCOMPARE(prompt->count(), 0);
     }
 
@@ -252,20 +260,24 @@ private slots:
         typeText(QStringLiteral("Kids & home"));
         QTest::mouseClick(get<QPushButton>(groups->groupDialog(), "cmdSave"), Qt::LeftButton);
         QCOMPARE(prompt->count(), 0); // the saved group's row is found by its name
-        QCOMPARE(groups->WebBrowser1->textCursor().block().text().replace(QChar(0xA0), QLatin1Char(' ')),
+        QCOMPARE(
+            groups->WebBrowser1->textCursor().block().text().replace(QChar(0xA0), QLatin1Char(' ')),
             QStringLiteral("Kids & home"));
 
-        QTRY_COMPARE(summary->selectedGroup(), std::optional<QString>(QStringLiteral("Kids & home")));
+        QTRY_COMPARE(
+            summary->selectedGroup(), std::optional<QString>(QStringLiteral("Kids & home")));
         QTRY_COMPARE(summary->windowTitle(), QStringLiteral("Period Summary - Kids & home"));
         // Bank and Cash in January: in 2500 + 300, out 300 + 45.5.
         const QString page = summary->WebBrowser1->pageText();
-        QVERIFY(page.contains(QStringLiteral("2,800.00")) || page.contains(QStringLiteral("2800.00")));
+        QVERIFY(
+            page.contains(QStringLiteral("2,800.00")) || page.contains(QStringLiteral("2800.00")));
         QVERIFY(summary->WebBrowser1->pageText().contains(QStringLiteral("345.50")));
 
         QVERIFY(clickLink(groups->WebBrowser1, QStringLiteral("[*[D]*]Kids & home")));
         QTRY_VERIFY(groups->groupDialog());
         QTest::mouseClick(get<QPushButton>(groups->groupDialog(), "cmdSave"), Qt::LeftButton);
-        QTRY_VERIFY(summary->WebBrowser1->toPlainText().contains(frmTransSummary::GroupGoneText(QStringLiteral("Kids & home"))));
+        QTRY_VERIFY(summary->WebBrowser1->toPlainText().contains(
+            frmTransSummary::GroupGoneText(QStringLiteral("Kids & home"))));
         QVERIFY(!summary->WebBrowser1->pageText().contains(QStringLiteral("Salary")));
         QCOMPARE(summary->windowTitle(), QStringLiteral("Period Summary"));
         QCOMPARE(prompt->count(), 0);
@@ -274,8 +286,9 @@ private slots:
     void accessKeysAreUniqueAndLeaveTheMenusAlone_data()
     {
         QTest::addColumn<QString>("window");
-        for (const char* w : {"entry", "entry edit", "entry delete", "account heads", "account heads delete",
-                 "groups", "group dialog", "ledger", "summary", "search", "add date range", "manage date ranges"})
+        for (const char* w : {"entry", "entry edit", "entry delete", "account heads",
+                 "account heads delete", "groups", "group dialog", "ledger", "summary", "search",
+                 "add date range", "manage date ranges"})
             QTest::newRow(w) << QString::fromLatin1(w);
     }
     void accessKeysAreUniqueAndLeaveTheMenusAlone()
@@ -288,13 +301,19 @@ private slots:
             auto* e = entry(20130110);
             if (window != QStringLiteral("entry"))
                 QVERIFY(clickLink(e->WebBrowser1,
-                    (window.endsWith(QStringLiteral("edit")) ? QStringLiteral("[*[E]*]") : QStringLiteral("[*[D]*]"))
+                    (window.endsWith(QStringLiteral("edit")) ? QStringLiteral("[*[E]*]")
+                                                             : QStringLiteral("[*[D]*]"))
                         + QStringLiteral("201301101")));
-            QCOMPARE(e->EntryMode(), window == QStringLiteral("entry") ? 0 : window.endsWith(QStringLiteral("edit")) ? 1 : 2);
+            QCOMPARE(e->EntryMode(),
+                window == QStringLiteral("entry")             ? 0
+                    : window.endsWith(QStringLiteral("edit")) ? 1
+                                                              : 2);
             w = e;
         } else if (window.startsWith(QStringLiteral("account heads"))) {
             auto* heads = qobject_cast<frmAcMaster*>(OpenAccountHeads());
-            QVERIFY(clickLink(heads->WebBrowser1, window.endsWith(QStringLiteral("delete")) ? QStringLiteral("[*[D]*]4") : QStringLiteral("[*[E]*]4")));
+            QVERIFY(clickLink(heads->WebBrowser1,
+                window.endsWith(QStringLiteral("delete")) ? QStringLiteral("[*[D]*]4")
+                                                          : QStringLiteral("[*[E]*]4")));
             w = heads;
         } else if (window == QStringLiteral("groups")) {
             w = OpenGroups();
@@ -322,7 +341,8 @@ private slots:
         QVERIFY(keys.size() >= 2);
         for (qsizetype i = 0; i < keys.size(); ++i) {
             QVERIFY2(!QStringLiteral("FMTRVWH").contains(keys.at(i)), qPrintable(captions.at(i)));
-            QVERIFY2(keys.indexOf(keys.at(i), i + 1) < 0, qPrintable(captions.join(QLatin1Char('|'))));
+            QVERIFY2(
+                keys.indexOf(keys.at(i), i + 1) < 0, qPrintable(captions.join(QLatin1Char('|'))));
         }
     }
 
@@ -349,9 +369,11 @@ private slots:
         // Alt+E goes to the date, Alt+A to the amount.
         pressKey(Qt::Key_A, Qt::AltModifier);
         QWidget* amount = get<neb>(e, "nebAmount");
-        QVERIFY(amount == QApplication::focusWidget() || amount->isAncestorOf(QApplication::focusWidget()));
+        QVERIFY(amount == QApplication::focusWidget()
+            || amount->isAncestorOf(QApplication::focusWidget()));
         pressKey(Qt::Key_E, Qt::AltModifier);
-        QVERIFY(e->debTrans == QApplication::focusWidget() || e->debTrans->isAncestorOf(QApplication::focusWidget()));
+        QVERIFY(e->debTrans == QApplication::focusWidget()
+            || e->debTrans->isAncestorOf(QApplication::focusWidget()));
 
         // Account Heads: Alt+L cancels, Esc too; Alt+C closes the window.
         auto* heads = qobject_cast<frmAcMaster*>(OpenAccountHeads());
@@ -389,7 +411,9 @@ private slots:
         pressKey(Qt::Key_F10);
         QTRY_VERIFY(main->menuBar()->activeAction());
         QCOMPARE(main->menuBar()->activeAction()->objectName(), QStringLiteral("mnuFile"));
-        QTest::keyClick(QApplication::activePopupWidget() ? QApplication::activePopupWidget() : main->menuBar(), Qt::Key_Escape);
+        QTest::keyClick(
+            QApplication::activePopupWidget() ? QApplication::activePopupWidget() : main->menuBar(),
+            Qt::Key_Escape);
         QTest::keyClick(main->menuBar(), Qt::Key_Escape);
         QTRY_VERIFY(!QApplication::activePopupWidget());
 
@@ -454,7 +478,8 @@ private slots:
         QTRY_COMPARE(w->WebBrowser1->horizontalScrollBar()->maximum(), 0);
         QMdiSubWindow* frame = main->windowHost().subWindowOf(w);
         QVERIFY(frame);
-        const QRect left(37, 23, frame->minimumSizeHint().width() + 41, frame->minimumSizeHint().height() + 29);
+        const QRect left(
+            37, 23, frame->minimumSizeHint().width() + 41, frame->minimumSizeHint().height() + 29);
         frame->setGeometry(left);
         frame->close();
         QTRY_VERIFY(main->childWindows().isEmpty());

@@ -1,24 +1,23 @@
 // Encrypted books: the file format, what is refused, the key kept by the
 // store, and the .bak and daily copies that follow the book's form.
 
-#include <QtTest>
-
 #include <QFile>
 #include <QQueue>
+#include <QtTest>
 
+#include "TestSupport.h"
 #include "store/BookCrypto.h"
 #include "store/BookFile.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
 #include "store/Records.h"
-#include "TestSupport.h"
 
 using namespace qb;
 
 namespace {
 
 // Cheap key costs for the tests; the real defaults are tested once.
-const KdfParams kCheap{1, 8192};
+const KdfParams kCheap {1, 8192};
 const QString kPassword = QStringLiteral("Tiger Lily 7");
 
 // The transactions as the file holds them, for byte-for-byte comparisons.
@@ -67,7 +66,8 @@ public:
     void showDataMenus(bool) override { }
     void closeDataWindows() override { }
     void showBookError(const BookError& error) override { errors << error; }
-    LoginResult showLogin(const QString&, const std::function<bool(const QString&)>& matches) override
+    LoginResult showLogin(
+        const QString&, const std::function<bool(const QString&)>& matches) override
     {
         ++logins;
         if (passwords.isEmpty())
@@ -124,7 +124,11 @@ private slots:
         QVERIFY(book.key && book.key->matches(kPassword));
         QVERIFY(!book.key->matches(kPassword.toLower()));
 
-        struct Case { std::optional<QString> password; BookStage stage; };
+        struct Case
+        {
+            std::optional<QString> password;
+            BookStage stage;
+        };
         const Case refused[] = {
             {std::nullopt, BookStage::PasswordNeeded},
             {kPassword.toLower(), BookStage::WrongPassword}, // case counts here
@@ -154,8 +158,9 @@ private slots:
         // A book in the enciphered form still opens as before, the case of its password ignored.
         const QString gate = env.path(QStringLiteral("gate.qbf"));
         const QString i = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
-        QVERIFY(test::writeDataFile(gate, test::sampleBookXml().replace(PasswordDigest(i).toLatin1(),
-                                                                        PasswordDigest(QStringLiteral("pw") + i).toLatin1())));
+        QVERIFY(test::writeDataFile(gate,
+            test::sampleBookXml().replace(PasswordDigest(i).toLatin1(),
+                PasswordDigest(QStringLiteral("pw") + i).toLatin1())));
         QVERIFY(!readWith(gate, QStringLiteral("PW"), &book).isSet());
         QVERIFY(!book.key);
         QCOMPARE(transBytes(book.document), sampleTrans());
@@ -164,13 +169,16 @@ private slots:
     // Named places in the file, each with the way it is refused.
     void aFlippedBitIsRefused_data()
     {
-        QTest::addColumn<QByteArray>("field"); // where the flipped byte lies: after this text, or a place
+        QTest::addColumn<QByteArray>(
+            "field"); // where the flipped byte lies: after this text, or a place
         QTest::addColumn<int>("offset");
         QTest::addColumn<QList<int>>("stages");
-        const QList<int> tampered{int(BookStage::Tampered)};
-        const QList<int> keyOrTampered{int(BookStage::WrongPassword), int(BookStage::Tampered)};
-        QTest::newRow("magic") << QByteArray("^") << 0 << QList<int>{int(BookStage::NotDeciphered)};
-        QTest::newRow("magic line end") << QByteArray("^") << 6 << QList<int>{int(BookStage::NotDeciphered)};
+        const QList<int> tampered {int(BookStage::Tampered)};
+        const QList<int> keyOrTampered {int(BookStage::WrongPassword), int(BookStage::Tampered)};
+        QTest::newRow("magic") << QByteArray("^") << 0
+                               << QList<int> {int(BookStage::NotDeciphered)};
+        QTest::newRow("magic line end")
+            << QByteArray("^") << 6 << QList<int> {int(BookStage::NotDeciphered)};
         QTest::newRow("version") << QByteArray("version=") << 0 << tampered;
         QTest::newRow("kdf name") << QByteArray("kdf=") << 3 << tampered;
         QTest::newRow("passes") << QByteArray("ops=") << 0 << tampered;
@@ -197,8 +205,9 @@ private slots:
         const qsizetype body = file.indexOf('\n', 7) + 1;
         qsizetype at = field == "^" ? offset
             : field == "$"          ? file.size() + offset
-            : field == "body"       ? body + offset
-                                    : file.indexOf(QByteArray(QByteArray(" ") + field)) + 1 + field.size() + offset;
+            : field == "body"
+            ? body + offset
+            : file.indexOf(QByteArray(QByteArray(" ") + field)) + 1 + field.size() + offset;
         if (field == "version=")
             at = file.indexOf(field) + field.size() + offset;
         QVERIFY(at >= 0 && at < file.size());
@@ -311,8 +320,8 @@ private slots:
         QCOMPARE(key->params(), defaults);
         QByteArray text = test::sampleBookXml();
         const QByteArray file = key->encrypt(text.constData(), text.size());
-        const QByteArray costs = QByteArray(" ops=") + QByteArray::number(defaults.ops) + " mem="
-            + QByteArray::number(defaults.memBytes) + " ";
+        const QByteArray costs = QByteArray(" ops=") + QByteArray::number(defaults.ops)
+            + " mem=" + QByteArray::number(defaults.memBytes) + " ";
         QVERIFY(file.contains(costs));
         EncryptedHeader header;
         QVERIFY(ReadEncryptedHeader(file, &header));
@@ -362,7 +371,8 @@ private slots:
         const QByteArray trans = transBytes(store.document());
         QVERIFY(trans != sampleTrans());
 
-        const QStringList copies{path, path + QStringLiteral(".bak"), firstDay, DailyCopyPath(path, clock.today())};
+        const QStringList copies {
+            path, path + QStringLiteral(".bak"), firstDay, DailyCopyPath(path, clock.today())};
         for (const QString& copy : copies) {
             const QByteArray bytes = test::fileBytes(copy);
             QVERIFY2(IsEncryptedBook(bytes), qPrintable(copy));
@@ -400,7 +410,8 @@ private slots:
         QCOMPARE(host.errors.size(), 1);
         QCOMPARE(host.errors.last().stage, BookStage::Tampered);
         const Message m = BookErrorMessage(host.errors.last());
-        QVERIFY(m.text.startsWith(QStringLiteral("The file is damaged or was changed outside Quillbrook")));
+        QVERIFY(m.text.startsWith(
+            QStringLiteral("The file is damaged or was changed outside Quillbrook")));
         QVERIFY(store.hasDocument());
         QCOMPARE(store.currentFile(), env.path(QStringLiteral("other.qbf")));
         // A malformed header is told before any password is asked for.
@@ -419,7 +430,7 @@ private slots:
         host.passwords << kPassword;
         QVERIFY(store.OpenDataFile(path));
         QVERIFY(store.SetBookKey(nullptr, &left));
-        QCOMPARE(left, QStringList{foreign});
+        QCOMPARE(left, QStringList {foreign});
         QCOMPARE(test::fileBytes(foreign), foreignBytes);
         for (const QString& copy : copies) {
             QVERIFY2(!IsEncryptedBook(test::fileBytes(copy)), qPrintable(copy));

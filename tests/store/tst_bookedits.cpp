@@ -1,8 +1,8 @@
 #include <QtTest>
 
+#include "TestSupport.h"
 #include "store/BookEdits.h"
 #include "store/DataStore.h"
-#include "TestSupport.h"
 
 using namespace qb;
 
@@ -31,11 +31,12 @@ private slots:
     void newTransactionsNumberWithinTheirDate()
     {
         XmlDocument doc = book();
-        QCOMPARE(AddTransaction(doc, on(20130110, "12.5")), (TransactionKey{20130110, 3}));
-        QCOMPARE(AddTransaction(doc, on(20200101)), (TransactionKey{20200101, 1}));
-        QCOMPARE(AddTransaction(doc, on(20130110)), (TransactionKey{20130110, 4}));
+        QCOMPARE(AddTransaction(doc, on(20130110, "12.5")), (TransactionKey {20130110, 3}));
+        QCOMPARE(AddTransaction(doc, on(20200101)), (TransactionKey {20200101, 1}));
+        QCOMPARE(AddTransaction(doc, on(20130110)), (TransactionKey {20130110, 4}));
         const XmlNode t = FindTransaction(doc, {20130110, 3});
-        QCOMPARE(t.xml(), QStringLiteral("<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"2\" Nar=\"n\">12.5</t>"));
+        QCOMPARE(t.xml(),
+            QStringLiteral("<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"2\" Nar=\"n\">12.5</t>"));
         QVERIFY(FindTransaction(doc, {20130110, 9}).isNull());
     }
 
@@ -43,15 +44,17 @@ private slots:
     {
         XmlDocument doc = book();
         XmlNode t = FindTransaction(doc, {20130110, 1});
-        QCOMPARE(UpdateTransaction(doc, t, on(20130110, "7")), (TransactionKey{20130110, 1}));
+        QCOMPARE(UpdateTransaction(doc, t, on(20130110, "7")), (TransactionKey {20130110, 1}));
         // Moved to a date whose last-placed transaction has number 1, after a
         // transaction placed earlier took 2 there: the move takes 3.
         XmlNode first = FindTransaction(doc, {20130105, 1});
-        QCOMPARE(UpdateTransaction(doc, first, on(20130201)), (TransactionKey{20130201, 2}));
-        QCOMPARE(UpdateTransaction(doc, t, on(20130201)), (TransactionKey{20130201, 3}));
-        QCOMPARE(AddTransaction(doc, on(20130201)), (TransactionKey{20130201, 4}));
+        QCOMPARE(UpdateTransaction(doc, first, on(20130201)), (TransactionKey {20130201, 2}));
+        QCOMPARE(UpdateTransaction(doc, t, on(20130201)), (TransactionKey {20130201, 3}));
+        QCOMPARE(AddTransaction(doc, on(20130201)), (TransactionKey {20130201, 4}));
         // Elements keep their places in the file.
-        QCOMPARE(doc.selectSingleNode(QStringLiteral("/Data/Trans/t[1]")).attribute(QStringLiteral("No")), QStringLiteral("2"));
+        QCOMPARE(doc.selectSingleNode(QStringLiteral("/Data/Trans/t[1]"))
+                     .attribute(QStringLiteral("No")),
+            QStringLiteral("2"));
     }
 
     void deletingTheLastNumberFreesIt()
@@ -59,7 +62,7 @@ private slots:
         XmlDocument doc = book();
         XmlNode trans = doc.selectSingleNode(QStringLiteral("/Data/Trans"));
         trans.removeChild(FindTransaction(doc, {20130110, 2}));
-        QCOMPARE(AddTransaction(doc, on(20130110)), (TransactionKey{20130110, 2}));
+        QCOMPARE(AddTransaction(doc, on(20130110)), (TransactionKey {20130110, 2}));
     }
 
     // The next number follows the highest of the date, not the count: a gap
@@ -69,9 +72,9 @@ private slots:
         XmlDocument doc = book();
         XmlNode trans = doc.selectSingleNode(QStringLiteral("/Data/Trans"));
         trans.removeChild(FindTransaction(doc, {20130110, 1}));
-        QCOMPARE(AddTransaction(doc, on(20130110)), (TransactionKey{20130110, 3}));
+        QCOMPARE(AddTransaction(doc, on(20130110)), (TransactionKey {20130110, 3}));
         QCOMPARE(UpdateTransaction(doc, FindTransaction(doc, {20130110, 2}), on(20200101)),
-                 (TransactionKey{20200101, 1}));
+            (TransactionKey {20200101, 1}));
         QVERIFY(FindTransaction(doc, {20130110, 2}).isNull());
     }
 

@@ -1,16 +1,15 @@
-#include <QtTest>
+#include <cerrno>
+#include <cstring>
 
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QtTest>
 
-#include <cerrno>
-#include <cstring>
-
+#include "TestSupport.h"
 #include "store/BookFile.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
-#include "TestSupport.h"
 #include "store/Utilities.h"
 
 using namespace qb;
@@ -32,7 +31,8 @@ BookError write(const QByteArray& xml, const QString& path, const BookWriteOptio
 
 QByteArray protectedWith(const QByteArray& i, const QString& password)
 {
-    return "<Data><AcMaster/><PValue>" + PasswordDigest(password + QString::fromLatin1(i)).toLatin1()
+    return "<Data><AcMaster/><PValue>"
+        + PasswordDigest(password + QString::fromLatin1(i)).toLatin1()
         + "</PValue><Trans/><Groups/><Narration/><I>" + i + "</I><DateRanges/></Data>";
 }
 
@@ -73,10 +73,10 @@ private slots:
         // The old backup goes only once the new text is on the disk.
         QTest::newRow("sync") << SaveStep::SyncTemp << BookStage::NotSaved << "Save error"
                               << QByteArray("old") << QByteArray("older");
-        QTest::newRow("remove backup") << SaveStep::RemoveBackup << BookStage::NotSaved << "Save error"
-                                       << QByteArray("old") << QByteArray("older");
-        QTest::newRow("move to backup") << SaveStep::MoveToBackup << BookStage::BackupRemoved << "Save Error"
-                                        << QByteArray("old") << QByteArray();
+        QTest::newRow("remove backup") << SaveStep::RemoveBackup << BookStage::NotSaved
+                                       << "Save error" << QByteArray("old") << QByteArray("older");
+        QTest::newRow("move to backup") << SaveStep::MoveToBackup << BookStage::BackupRemoved
+                                        << "Save Error" << QByteArray("old") << QByteArray();
         QTest::newRow("place new") << SaveStep::PlaceNew << BookStage::MovedToBackup << "Save error"
                                    << QByteArray() << QByteArray("old");
     }
@@ -99,7 +99,8 @@ private slots:
         QCOMPARE(error.stage, stage);
         QCOMPARE(error.path, book);
         QCOMPARE(error.reason.description, QString::fromLocal8Bit(std::strerror(EIO)));
-        QVERIFY2(error.line().startsWith(book + QStringLiteral(": could not be written (")), qPrintable(error.line()));
+        QVERIFY2(error.line().startsWith(book + QStringLiteral(": could not be written (")),
+            qPrintable(error.line()));
         QVERIFY(!error.line().contains(QLatin1Char('\n')));
         QCOMPARE(BookErrorMessage(error).title, title);
         QCOMPARE(test::readDataFile(book), bookAfter);
@@ -140,7 +141,8 @@ private slots:
         const BookError missing = ReadBook(book, &read);
         QCOMPARE(missing.stage, BookStage::BackupOnly);
         QVERIFY(missing.line().contains(QStringLiteral("copy the backup to books.qbf")));
-        QVERIFY(BookErrorMessage(missing).text.contains(QStringLiteral("copy or rename the backup file to books.qbf")));
+        QVERIFY(BookErrorMessage(missing).text.contains(
+            QStringLiteral("copy or rename the backup file to books.qbf")));
         QCOMPARE(CheckNewBookTarget(book).stage, BookStage::BackupInTheWay);
         QCOMPARE(CheckNewBookTarget(path(QStringLiteral("other.qbf"))).stage, BookStage::None);
 
@@ -152,9 +154,11 @@ private slots:
     void theSaveRemovesOnlyItsOwnLeftovers()
     {
         const QString book = path(QStringLiteral("books.qbf"));
-        const QStringList own = {QStringLiteral("books.qbf.Ab12Cd.tmp"), QStringLiteral("books.qbf.zzzzzz.tmp")};
-        const QStringList others = {QStringLiteral("books.qbf.notes.tmp"), QStringLiteral("books.qbf.Ab12C.tmp"),
-                                    QStringLiteral("other.qbf.Ab12Cd.tmp"), QStringLiteral("xbooks.qbf.Ab12Cd.tmp")};
+        const QStringList own
+            = {QStringLiteral("books.qbf.Ab12Cd.tmp"), QStringLiteral("books.qbf.zzzzzz.tmp")};
+        const QStringList others
+            = {QStringLiteral("books.qbf.notes.tmp"), QStringLiteral("books.qbf.Ab12C.tmp"),
+                QStringLiteral("other.qbf.Ab12Cd.tmp"), QStringLiteral("xbooks.qbf.Ab12Cd.tmp")};
         for (const QString& name : own + others)
             QVERIFY(writeBytes(path(name), "partial"));
         QVERIFY(!write("<Data/>", book).isSet());
@@ -170,7 +174,9 @@ private slots:
         QVERIFY(test::writeDataFile(book, "old"));
         const BookError bak = write("<Data/>", book);
         QCOMPARE(bak.stage, BookStage::NotSaved);
-        QVERIFY2(bak.line().contains(QStringLiteral("books.qbf.bak is a folder, not a backup file")), qPrintable(bak.line()));
+        QVERIFY2(
+            bak.line().contains(QStringLiteral("books.qbf.bak is a folder, not a backup file")),
+            qPrintable(bak.line()));
 
         const QString dir = path(QStringLiteral("folder.qbf"));
         QVERIFY(QDir(folder()).mkpath(QStringLiteral("folder.qbf")));
@@ -190,10 +196,12 @@ private slots:
         QTest::addColumn<QString>("says");
 
         const QByteArray sample = test::sampleBookXml();
-        QTest::newRow("truncated") << sample.left(sample.size() / 2) << QString() << BookStage::Damaged
-                                   << QStringLiteral("a damaged or incomplete Quillbrook data file (line ");
+        QTest::newRow("truncated")
+            << sample.left(sample.size() / 2) << QString() << BookStage::Damaged
+            << QStringLiteral("a damaged or incomplete Quillbrook data file (line ");
         QTest::newRow("100,000 levels deep")
-            << "<Data>" + QByteArray("<a>").repeated(100000) + QByteArray("</a>").repeated(100000) + "</Data>"
+            << "<Data>" + QByteArray("<a>").repeated(100000) + QByteArray("</a>").repeated(100000)
+                + "</Data>"
             << QString() << BookStage::Damaged << QStringLiteral("Excessive depth");
         QByteArray attributes = "<Data><AcMaster><a";
         for (int i = 0; i < 100000; ++i)
@@ -203,27 +211,42 @@ private slots:
                                             << QStringLiteral("more than 256 attributes");
         QByteArray laughs = "<!DOCTYPE Data [<!ENTITY a \"aaaaaaaaaa\">";
         for (char c = 'b'; c <= 'j'; ++c)
-            laughs += QByteArray("<!ENTITY ") + c + " \"" + QByteArray(QByteArray("&") + char(c - 1) + ";").repeated(10) + "\">";
+            laughs += QByteArray("<!ENTITY ") + c + " \""
+                + QByteArray(QByteArray("&") + char(c - 1) + ";").repeated(10) + "\">";
         laughs += "]>";
         QTest::newRow("nested entities in an attribute")
-            << laughs + "<Data><AcMaster><a Code=\"1\" AcName=\"&j;\"/></AcMaster><Trans/><Groups/><Narration/></Data>"
+            << laughs
+                + "<Data><AcMaster><a Code=\"1\" "
+                  "AcName=\"&j;\"/></AcMaster><Trans/><Groups/><Narration/></Data>"
             << QString() << BookStage::Damaged << QStringLiteral("document type");
         QTest::newRow("nested entities in an amount")
-            << laughs + "<Data><AcMaster/><Trans><t No=\"1\" dt=\"20130101\" fAc=\"1\" tAc=\"2\" Nar=\"\">&j;</t></Trans>"
-                        "<Groups/><Narration/></Data>"
+            << laughs
+                + "<Data><AcMaster/><Trans><t No=\"1\" dt=\"20130101\" fAc=\"1\" tAc=\"2\" "
+                  "Nar=\"\">&j;</t></Trans>"
+                  "<Groups/><Narration/></Data>"
             << QString() << BookStage::Damaged << QStringLiteral("document type");
-        QTest::newRow("PValue without I") << QByteArray("<Data><AcMaster/><PValue>2468</PValue><Trans/><Groups/><Narration/></Data>")
-                                          << QString() << BookStage::BadProtection << QStringLiteral("no I section");
-        QTest::newRow("garbled PValue") << protectedWith("ABCDEFGHIJKLMNOPQRST", QStringLiteral("x")).replace("<PValue>", "<PValue>zz")
-                                        << QStringLiteral("x") << BookStage::BadProtection << QStringLiteral("is no password digest");
-        QTest::newRow("empty PValue") << QByteArray("<Data><AcMaster/><PValue/><Trans/><Groups/><Narration/><I>ABCDEFGHIJKLMNOPQRST</I></Data>")
-                                      << QString() << BookStage::BadProtection << QStringLiteral("is no password digest");
-        QTest::newRow("garbled I, no password") << protectedWith("ABC", QStringLiteral("secret")) << QString()
-                                                << BookStage::BadProtection << QStringLiteral("I \"ABC\" is not 20 capital letters");
-        QTest::newRow("garbled I, right password") << protectedWith("ABC", QStringLiteral("secret"))
-                                                   << QStringLiteral("SECRET") << BookStage::None << QString();
-        QTest::newRow("protected") << protectedWith("ABCDEFGHIJKLMNOPQRST", QStringLiteral("secret")) << QString()
-                                   << BookStage::PasswordNeeded << QStringLiteral("protected by a password");
+        QTest::newRow("PValue without I")
+            << QByteArray(
+                   "<Data><AcMaster/><PValue>2468</PValue><Trans/><Groups/><Narration/></Data>")
+            << QString() << BookStage::BadProtection << QStringLiteral("no I section");
+        QTest::newRow("garbled PValue")
+            << protectedWith("ABCDEFGHIJKLMNOPQRST", QStringLiteral("x"))
+                   .replace("<PValue>", "<PValue>zz")
+            << QStringLiteral("x") << BookStage::BadProtection
+            << QStringLiteral("is no password digest");
+        QTest::newRow("empty PValue")
+            << QByteArray("<Data><AcMaster/><PValue/><Trans/><Groups/><Narration/"
+                          "><I>ABCDEFGHIJKLMNOPQRST</I></Data>")
+            << QString() << BookStage::BadProtection << QStringLiteral("is no password digest");
+        QTest::newRow("garbled I, no password")
+            << protectedWith("ABC", QStringLiteral("secret")) << QString()
+            << BookStage::BadProtection << QStringLiteral("I \"ABC\" is not 20 capital letters");
+        QTest::newRow("garbled I, right password")
+            << protectedWith("ABC", QStringLiteral("secret")) << QStringLiteral("SECRET")
+            << BookStage::None << QString();
+        QTest::newRow("protected")
+            << protectedWith("ABCDEFGHIJKLMNOPQRST", QStringLiteral("secret")) << QString()
+            << BookStage::PasswordNeeded << QStringLiteral("protected by a password");
     }
 
     void unusableBooksSayWhy()
@@ -274,7 +297,8 @@ private slots:
             clock.setToday(QDate(2026, 12, day));
             before.insert(clock.today(), fileBytes(book));
             for (int n = 1; n <= 2; ++n) {
-                store.NarrationSection().appendChild(store.NarrationSection().createElement(QStringLiteral("n")))
+                store.NarrationSection()
+                    .appendChild(store.NarrationSection().createElement(QStringLiteral("n")))
                     .setText(QStringLiteral("day %1 save %2").arg(day).arg(n));
                 QVERIFY(store.SaveDocument());
             }
@@ -288,7 +312,8 @@ private slots:
             QCOMPARE(fileBytes(copy.path), before.value(copy.date));
         Book old;
         QVERIFY(!ReadBook(copies[1].path, &old).isSet()); // it opens as any book does
-        QCOMPARE(old.document.evaluate(QStringLiteral("string(/Data/Narration/n[last()])")), QStringLiteral("day 2 save 2"));
+        QCOMPARE(old.document.evaluate(QStringLiteral("string(/Data/Narration/n[last()])")),
+            QStringLiteral("day 2 save 2"));
         QVERIFY(host.shown.isEmpty());
 
         // Something in the folder's place: the saves go on, told once.
@@ -300,7 +325,8 @@ private slots:
         }
         QCOMPARE(host.shown.size(), 1);
         QCOMPARE(host.shown[0].stage, BookStage::DailyCopyFailed);
-        QVERIFY(BookErrorMessage(host.shown[0]).text.contains(QStringLiteral("books 2026-12-04.qbf")));
+        QVERIFY(
+            BookErrorMessage(host.shown[0]).text.contains(QStringLiteral("books 2026-12-04.qbf")));
         QVERIFY(test::readDataFile(book).contains("day 3 save 2"));
 
         store.setHost(nullptr);
@@ -314,8 +340,10 @@ private slots:
     {
         const QString secret = path(QStringLiteral("secret.txt"));
         QVERIFY(writeBytes(secret, "PRIVATE-MARKER"));
-        const QByteArray xml = "<!DOCTYPE Data [<!ENTITY x SYSTEM \"file://" + QFile::encodeName(secret)
-            + "\">]><Data><AcMaster><a Code=\"1\" AcName=\"&x;\"/></AcMaster><Trans/><Groups/><Narration/></Data>";
+        const QByteArray xml = "<!DOCTYPE Data [<!ENTITY x SYSTEM \"file://"
+            + QFile::encodeName(secret)
+            + "\">]><Data><AcMaster><a Code=\"1\" "
+              "AcName=\"&x;\"/></AcMaster><Trans/><Groups/><Narration/></Data>";
         XmlDocument doc;
         Error error;
         QVERIFY(!doc.loadXml(xml, &error));

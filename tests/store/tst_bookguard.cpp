@@ -1,18 +1,17 @@
-#include <QtTest>
+#include <cerrno>
+#include <cstring>
 
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
 #include <QSysInfo>
+#include <QtTest>
 
-#include <cerrno>
-#include <cstring>
-
+#include "TestSupport.h"
 #include "store/BookFile.h"
 #include "store/BookGuard.h"
 #include "store/DataStore.h"
-#include "TestSupport.h"
 #include "store/Utilities.h"
 
 #ifdef Q_OS_UNIX
@@ -46,7 +45,9 @@ public:
 
 void addNarration(DataStore& store, const QString& text)
 {
-    store.NarrationSection().appendChild(store.NarrationSection().createElement(QStringLiteral("n"))).setText(text);
+    store.NarrationSection()
+        .appendChild(store.NarrationSection().createElement(QStringLiteral("n")))
+        .setText(text);
 }
 
 bool bookHas(const QString& path, const QByteArray& text)
@@ -102,9 +103,10 @@ private slots:
         const Message asked = prompt.last();
         QCOMPARE(asked.buttons, MsgButtons::YesNo);
         QCOMPARE(asked.defaultButton, MsgResult::No);
-        for (const QString& part : QStringList{book, QStringLiteral("process ") + QString::number(QCoreApplication::applicationPid()),
-                                    QSysInfo::machineHostName(), QFileInfo(book + QStringLiteral(".lock")).owner(),
-                                    QStringLiteral("read-only")})
+        for (const QString& part : QStringList {book,
+                 QStringLiteral("process ") + QString::number(QCoreApplication::applicationPid()),
+                 QSysInfo::machineHostName(), QFileInfo(book + QStringLiteral(".lock")).owner(),
+                 QStringLiteral("read-only")})
             QVERIFY2(asked.text.contains(part), qPrintable(part));
 
         // Yes: read-only, said in the caption and the status strip; every
@@ -161,8 +163,10 @@ private slots:
         const QString book = path(QStringLiteral("books.qbf"));
         QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
         // Beyond the largest process number there is no process; our own is alive.
-        const QByteArray lock = QByteArray::number(thisHost ? Q_INT64_C(2147480000) : QCoreApplication::applicationPid())
-            + "\nquillbrook\n" + (thisHost ? QSysInfo::machineHostName().toUtf8() : QByteArray("elsewhere.example"))
+        const QByteArray lock = QByteArray::number(thisHost ? Q_INT64_C(2147480000)
+                                                            : QCoreApplication::applicationPid())
+            + "\nquillbrook\n"
+            + (thisHost ? QSysInfo::machineHostName().toUtf8() : QByteArray("elsewhere.example"))
             + "\n";
         QVERIFY(test::writeBytes(book + QStringLiteral(".lock"), lock));
 
@@ -215,7 +219,8 @@ private slots:
             addNarration(other, QStringLiteral("theirs"));
             QVERIFY(other.SaveDocument());
         } else {
-            QVERIFY(test::writeDataFile(book + QStringLiteral(".new"), test::sampleBookXml().replace("Rent", "theirs")));
+            QVERIFY(test::writeDataFile(
+                book + QStringLiteral(".new"), test::sampleBookXml().replace("Rent", "theirs")));
             QVERIFY(QFile::remove(book));
             QVERIFY(QFile::rename(book + QStringLiteral(".new"), book));
         }
@@ -236,7 +241,7 @@ private slots:
         QCOMPARE(prompt.count(), 1);
         QVERIFY(prompt.last().text.contains(copy));
         QVERIFY(prompt.last().text.contains(book));
-        QCOMPARE(window.reopened, QStringList{book});
+        QCOMPARE(window.reopened, QStringList {book});
         QVERIFY(window.errors.isEmpty());
 
         // A second change goes to the same copy; the book stays theirs.
@@ -326,8 +331,10 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(test::writeBytes(folder + QStringLiteral("/books 2026-01-01.qbf"), "not a book"));
         QVERIFY(test::writeDataFile(folder + QStringLiteral("/books 2026-01-02.qbf"), otherBook()));
-        QVERIFY(test::writeDataFile(elsewhere + QStringLiteral("/target.qbf"), test::sampleBookXml()));
-        QVERIFY(QFile::link(elsewhere + QStringLiteral("/target.qbf"), folder + QStringLiteral("/books 2026-01-03.qbf")));
+        QVERIFY(
+            test::writeDataFile(elsewhere + QStringLiteral("/target.qbf"), test::sampleBookXml()));
+        QVERIFY(QFile::link(elsewhere + QStringLiteral("/target.qbf"),
+            folder + QStringLiteral("/books 2026-01-03.qbf")));
         QVERIFY(QDir().mkpath(folder + QStringLiteral("/books 2026-01-04.qbf")));
 
         SaveSetting(QStringLiteral("Backups"), QStringLiteral("DailyCopies"), QStringLiteral("2"));
@@ -341,10 +348,13 @@ private slots:
             addNarration(store, QStringLiteral("day %1").arg(day));
             QVERIFY(store.SaveDocument());
         }
-        QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
-        QCOMPARE(names, (QStringList{QStringLiteral("books 2026-01-01.qbf"), QStringLiteral("books 2026-01-02.qbf"),
-                                     QStringLiteral("books 2026-01-03.qbf"), QStringLiteral("books 2026-01-04.qbf"),
-                                     QStringLiteral("books 2026-12-04.qbf"), QStringLiteral("books 2026-12-05.qbf")}));
+        QStringList names = QDir(folder).entryList(
+            QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
+        QCOMPARE(names,
+            (QStringList {QStringLiteral("books 2026-01-01.qbf"),
+                QStringLiteral("books 2026-01-02.qbf"), QStringLiteral("books 2026-01-03.qbf"),
+                QStringLiteral("books 2026-01-04.qbf"), QStringLiteral("books 2026-12-04.qbf"),
+                QStringLiteral("books 2026-12-05.qbf")}));
         QVERIFY(QFileInfo::exists(elsewhere + QStringLiteral("/target.qbf")));
 
         // The backups folder a link out of the book's folder: copies go
@@ -353,8 +363,9 @@ private slots:
         QVERIFY(QDir(folder).removeRecursively());
         QVERIFY(QFile::link(elsewhere, folder));
         for (const char* day : {"2026-11-01", "2026-11-02", "2026-11-03"})
-            QVERIFY(test::writeDataFile(elsewhere + QStringLiteral("/books ") + QLatin1String(day) + QStringLiteral(".qbf"),
-                                        test::sampleBookXml()));
+            QVERIFY(test::writeDataFile(
+                elsewhere + QStringLiteral("/books ") + QLatin1String(day) + QStringLiteral(".qbf"),
+                test::sampleBookXml()));
         QVERIFY(store.OpenDataFile(book));
         for (int day = 6; day <= 8; ++day) {
             clock.setToday(QDate(2026, 12, day));
@@ -416,7 +427,9 @@ private slots:
         store.setClock(&clock);
         store.setSyncOnSave(false);
         store.setSaveFault([saveFails](SaveStep step) {
-            return step == SaveStep::DailyCopy || (saveFails && step == SaveStep::WriteTemp) ? ENOSPC : 0;
+            return step == SaveStep::DailyCopy || (saveFails && step == SaveStep::WriteTemp)
+                ? ENOSPC
+                : 0;
         });
         QVERIFY(store.OpenDataFile(book));
         addNarration(store, QStringLiteral("today"));
@@ -436,15 +449,16 @@ private slots:
         const QString mount = path(QStringLiteral("small"));
         QVERIFY(QDir().mkpath(mount));
         if (::geteuid() != 0
-            || QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                                           QStringLiteral("size=256k"), QStringLiteral("tmpfs"), mount})
+            || QProcess::execute(QStringLiteral("mount"),
+                   {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                       QStringLiteral("size=256k"), QStringLiteral("tmpfs"), mount})
                 != 0)
             QSKIP("no small file system can be mounted here (the fault seam covers the case)");
         struct Unmount
         {
             QString at;
             ~Unmount() { QProcess::execute(QStringLiteral("umount"), {at}); }
-        } unmount{mount};
+        } unmount {mount};
         const QString book = mount + QStringLiteral("/books.qbf");
         QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
         DataStore store;

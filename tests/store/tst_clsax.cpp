@@ -1,11 +1,10 @@
-#include <QtTest>
-
 #include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QtTest>
 
-#include "store/ClsAX.h"
 #include "TestSupport.h"
+#include "store/ClsAX.h"
 #include "store/Xml.h"
 
 using namespace qb;
@@ -106,17 +105,20 @@ private slots:
         for (int k : {1, 2, 3, 7, 8, 9, 13, 64, 65, 100}) {
             const QByteArray key = randomBytes(k, quint32(k));
             for (int offset = 0; offset < 8; ++offset) {
-                for (int length : {0, 1, 7, 8, 9, 63, 64, 65, 8 * k - 1, 8 * k, 8 * k + 1, 8 * k * 2 + 5,
-                                   691}) {
+                for (int length :
+                    {0, 1, 7, 8, 9, 63, 64, 65, 8 * k - 1, 8 * k, 8 * k + 1, 8 * k * 2 + 5, 691}) {
                     if (offset + length > source.size())
                         continue;
                     QByteArray buffer = source;
                     ClsAX::EnDeCryptBytes(buffer.data() + offset, length, key);
                     const QByteArray expected = source.left(offset)
-                        + referenceXor(source.mid(offset, length), key) + source.mid(offset + length);
+                        + referenceXor(source.mid(offset, length), key)
+                        + source.mid(offset + length);
                     if (buffer != expected)
                         QFAIL(qPrintable(QStringLiteral("key %1, offset %2, length %3")
-                                             .arg(k).arg(offset).arg(length)));
+                                             .arg(k)
+                                             .arg(offset)
+                                             .arg(length)));
                 }
             }
         }
@@ -137,7 +139,8 @@ private slots:
         QTest::newRow("8193 bytes, 8-char key") << 8193 << QByteArray("Ab3Cd5Ef");
         QTest::newRow("one full chunk") << 8192 << QByteArray("Ab3Cd5Ef");
         QTest::newRow("7-char key, chunks of 8190") << 20000 << QByteArray("Ab3Cd5E");
-        QTest::newRow("key longer than a chunk") << 20000 << randomBytes(9000, 3).replace('\0', 'x');
+        QTest::newRow("key longer than a chunk")
+            << 20000 << randomBytes(9000, 3).replace('\0', 'x');
         QTest::newRow("empty file") << 0 << QByteArray("Ab3Cd5Ef");
     }
 
@@ -148,8 +151,8 @@ private slots:
         test::TempEnv env;
         const QByteArray content = randomBytes(size, 99);
         QVERIFY(writeFile(env.path(QStringLiteral("in.bin")), content));
-        QVERIFY(ClsAX().EnDeCryptFile(env.path(QStringLiteral("in.bin")), env.path(QStringLiteral("out.bin")),
-                                      QString::fromLatin1(key), false));
+        QVERIFY(ClsAX().EnDeCryptFile(env.path(QStringLiteral("in.bin")),
+            env.path(QStringLiteral("out.bin")), QString::fromLatin1(key), false));
         QCOMPARE(readFile(env.path(QStringLiteral("out.bin"))), referenceXor(content, key));
         QCOMPARE(readFile(env.path(QStringLiteral("in.bin"))), content);
     }
@@ -168,8 +171,10 @@ private slots:
         QCOMPARE(readFile(to), QByteArray("existing target"));
 
         QVERIFY(!ax.EnDeCryptFile(from, to, QString(), true));
-        QVERIFY(!ax.EnDeCryptFile(env.path(QStringLiteral("missing.bin")), to, QStringLiteral("key"), true));
-        QVERIFY(!ax.EnDeCryptFile(env.folder(), to, QStringLiteral("key"), true)); // a folder is no file
+        QVERIFY(!ax.EnDeCryptFile(
+            env.path(QStringLiteral("missing.bin")), to, QStringLiteral("key"), true));
+        QVERIFY(!ax.EnDeCryptFile(
+            env.folder(), to, QStringLiteral("key"), true)); // a folder is no file
         QCOMPARE(readFile(to), QByteArray("existing target"));
 
         // The source named as its own target would be deleted before it is read.
@@ -202,17 +207,23 @@ private slots:
             QVERIFY2(form.match(digest).hasMatch(), qPrintable(digest));
         }
         // Fixed values: files protected today must open tomorrow.
-        QCOMPARE(PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")), QStringLiteral("2aefr2mwda60womw"));
-        QCOMPARE(PasswordDigest(QStringLiteral("secretABCDEFGHIJKLMNOPQRST")), QStringLiteral("2woda202fr8fr0"));
-        QCOMPARE(PasswordDigest(QStringLiteral("a1! ABCDEFGHIJKLMNOPQRST")), QStringLiteral("wofr8fr44fr2ae"));
+        QCOMPARE(PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")),
+            QStringLiteral("2aefr2mwda60womw"));
+        QCOMPARE(PasswordDigest(QStringLiteral("secretABCDEFGHIJKLMNOPQRST")),
+            QStringLiteral("2woda202fr8fr0"));
+        QCOMPARE(PasswordDigest(QStringLiteral("a1! ABCDEFGHIJKLMNOPQRST")),
+            QStringLiteral("wofr8fr44fr2ae"));
     }
 
     void digestIgnoresLetterCaseOnly()
     {
         const QString i = QStringLiteral("QWERTYUIOPASDFGHJKLZ");
-        QCOMPARE(PasswordDigest(QStringLiteral("secret") + i), PasswordDigest(QStringLiteral("SECRET") + i));
-        QCOMPARE(PasswordDigest(QStringLiteral("MiXeD") + i.toLower()), PasswordDigest(QStringLiteral("mIxEd") + i));
-        QVERIFY(PasswordDigest(QStringLiteral("secret") + i) != PasswordDigest(QStringLiteral("secreu") + i));
+        QCOMPARE(PasswordDigest(QStringLiteral("secret") + i),
+            PasswordDigest(QStringLiteral("SECRET") + i));
+        QCOMPARE(PasswordDigest(QStringLiteral("MiXeD") + i.toLower()),
+            PasswordDigest(QStringLiteral("mIxEd") + i));
+        QVERIFY(PasswordDigest(QStringLiteral("secret") + i)
+            != PasswordDigest(QStringLiteral("secreu") + i));
         // Digits and symbols count by their codes, not as letters.
         QVERIFY(PasswordDigest(QStringLiteral("1") + i) != PasswordDigest(QStringLiteral("!") + i));
     }
@@ -223,8 +234,8 @@ private slots:
         auto book = [&](const QString& pValue) {
             XmlDocument doc;
             doc.loadXml(QStringLiteral("<Data><AcMaster/><PValue>") + pValue
-                        + QStringLiteral("</PValue><Trans/><Groups/><Narration/><I>") + i
-                        + QStringLiteral("</I><DateRanges/></Data>"));
+                + QStringLiteral("</PValue><Trans/><Groups/><Narration/><I>") + i
+                + QStringLiteral("</I><DateRanges/></Data>"));
             return doc;
         };
         QVERIFY(!HasPassword(book(PasswordDigest(i))));

@@ -1,15 +1,14 @@
-#include <QtTest>
-
 #include <QDir>
 #include <QFile>
 #include <QQueue>
 #include <QSettings>
+#include <QtTest>
 
+#include "TestSupport.h"
 #include "store/BookFile.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
 #include "store/Records.h"
-#include "TestSupport.h"
 #include "store/Utilities.h"
 
 #ifdef Q_OS_UNIX
@@ -35,7 +34,7 @@ int g_renameFailures = 0;
 } // namespace
 
 extern "C" int renameat2(int olddirfd, const char* oldpath, int newdirfd, const char* newpath,
-                         unsigned int flags) noexcept
+    unsigned int flags) noexcept
 {
     if (!g_failRenameOnto.isEmpty() && g_failRenameOnto == newpath) {
         ++g_renameFailures;
@@ -46,8 +45,8 @@ extern "C" int renameat2(int olddirfd, const char* oldpath, int newdirfd, const 
 }
 
 // Qt gives a new temporary file a name only when it is renamed, by linking it.
-extern "C" int linkat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath,
-                      int flags) noexcept
+extern "C" int linkat(
+    int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags) noexcept
 {
     if (!g_failRenameOnto.isEmpty() && g_failRenameOnto == newpath) {
         ++g_renameFailures;
@@ -62,17 +61,21 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-const QString kSaveError0 = QStringLiteral("Could not save the file.\r\nPossible causes\r\n\tThe disk is Full\r\n"
-                                           "\tYou do not have write access to the drive\r\n"
-                                           "\tThe currently opened file or its backup file (with .bak extension) is read only");
-const QString kSaveError1 = QStringLiteral("There is a critical problem in saving the Quillbrook file. \r\n"
-                                           "You can restore the last saved file by renaming the backup file (with extension .bak)");
-const QString kSaveError2 = QStringLiteral("Could not save the file.\r\nPossible causes\r\n\tThe disk is Full\r\n"
-                                           "\tYou do not have write access to the drive\r\n"
-                                           "\tThe currently opened file is read only\r\n\r\n"
-                                           "A backup of the current file is saved with extension .bak");
-const QString kCannotSave = QStringLiteral("Cannot save the Quillbrook file. \r\n"
-                                           "You can restore the last saved file from the back up file (with extension .bak)");
+const QString kSaveError0 = QStringLiteral(
+    "Could not save the file.\r\nPossible causes\r\n\tThe disk is Full\r\n"
+    "\tYou do not have write access to the drive\r\n"
+    "\tThe currently opened file or its backup file (with .bak extension) is read only");
+const QString kSaveError1 = QStringLiteral(
+    "There is a critical problem in saving the Quillbrook file. \r\n"
+    "You can restore the last saved file by renaming the backup file (with extension .bak)");
+const QString kSaveError2
+    = QStringLiteral("Could not save the file.\r\nPossible causes\r\n\tThe disk is Full\r\n"
+                     "\tYou do not have write access to the drive\r\n"
+                     "\tThe currently opened file is read only\r\n\r\n"
+                     "A backup of the current file is saved with extension .bak");
+const QString kCannotSave = QStringLiteral(
+    "Cannot save the Quillbrook file. \r\n"
+    "You can restore the last saved file from the back up file (with extension .bak)");
 
 // The main window as the store sees it: records what it is told and answers
 // the login window with the scripted passwords (none left: Cancel).
@@ -101,7 +104,8 @@ public:
         const Message m = BookErrorMessage(error);
         MsgBox(m.text, m.icon, m.title, m.buttons);
     }
-    LoginResult showLogin(const QString& text, const std::function<bool(const QString&)>& matches) override
+    LoginResult showLogin(
+        const QString& text, const std::function<bool(const QString&)>& matches) override
     {
         loginCaptions << text;
         if (passwords.isEmpty())
@@ -227,16 +231,19 @@ private slots:
         const QString file = path(QStringLiteral("new.qbf"));
         QVERIFY(store().CreateDataFile(file));
         QVERIFY(QFileInfo::exists(file));
-        QVERIFY(!QFileInfo::exists(file + QStringLiteral(".bak"))); // the first save only writes the file
+        QVERIFY(!QFileInfo::exists(
+            file + QStringLiteral(".bak"))); // the first save only writes the file
         QCOMPARE(m_prompt->count(), 0);
 
         XmlDocument written;
         QVERIFY(written.loadXml(test::readDataFile(file)));
         QCOMPARE(sectionNames(written),
-                 QString::fromLatin1("AcMaster PValue Trans Groups Narration I DateRanges").split(QLatin1Char(' ')));
+            QString::fromLatin1("AcMaster PValue Trans Groups Narration I DateRanges")
+                .split(QLatin1Char(' ')));
         const QString i = written.selectSingleNode(QStringLiteral("/Data/I")).text();
         QVERIFY(QRegularExpression(QStringLiteral("^[A-Z]{20}$")).match(i).hasMatch());
-        QCOMPARE(written.selectSingleNode(QStringLiteral("/Data/PValue")).text(), PasswordDigest(i));
+        QCOMPARE(
+            written.selectSingleNode(QStringLiteral("/Data/PValue")).text(), PasswordDigest(i));
         // Not plain text on disk.
         QVERIFY(!fileBytes(file).contains("<Data>"));
 
@@ -280,7 +287,8 @@ private slots:
         XmlDocument now;
         QVERIFY(now.loadXml(test::readDataFile(file)));
         QCOMPARE(now.selectNodes(QStringLiteral("/Data/AcMaster/a")).size(), 6);
-        QCOMPARE(now.evaluate(QStringLiteral("string(/Data/AcMaster/a[last()]/@AcName)")), QStringLiteral("Tax"));
+        QCOMPARE(now.evaluate(QStringLiteral("string(/Data/AcMaster/a[last()]/@AcName)")),
+            QStringLiteral("Tax"));
         QCOMPARE(m_prompt->count(), 0);
         QVERIFY(leftovers(m_env->folder()).isEmpty());
     }
@@ -289,12 +297,13 @@ private slots:
     {
 #ifdef Q_OS_UNIX
         const QString file = openSample();
-        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        QVERIFY(
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         QVERIFY(store().SaveDocument());
         QCOMPARE(QFileInfo(file).permissions() & 0x0FFF,
-                 QFile::Permissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadUser
-                                    | QFile::WriteUser)
-                     & 0x0FFF);
+            QFile::Permissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                | QFile::ReadUser | QFile::WriteUser)
+                & 0x0FFF);
 #else
         QSKIP("Unix permission bits");
 #endif
@@ -337,7 +346,8 @@ private slots:
         const QString file = openSample();
         const QString backup = file + QStringLiteral(".bak");
         QVERIFY(writeBytes(backup, "older version"));
-        QVERIFY(QFile::setPermissions(backup, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(QFile::setPermissions(
+            backup, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther));
         const QByteArray before = fileBytes(file);
 
         addAccount(QStringLiteral("Rent"));
@@ -465,7 +475,8 @@ private slots:
         const QString backup = file + QStringLiteral(".bak");
         QVERIFY(writeBytes(backup, "older version"));
         const QByteArray before = fileBytes(file);
-        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(QFile::setPermissions(
+            file, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther));
         addAccount(QStringLiteral("Rent"));
         QVERIFY(!store().SaveDocument());
         QCOMPARE(m_prompt->count(), 1);
@@ -493,7 +504,8 @@ private slots:
         QVERIFY(!store().OpenDataFile(file));
         QCOMPARE(m_prompt->count(), 1);
         QCOMPARE(m_prompt->last().title, QStringLiteral("Open error"));
-        QVERIFY(m_prompt->last().text.contains(QStringLiteral("copy or rename the backup file to books.qbf")));
+        QVERIFY(m_prompt->last().text.contains(
+            QStringLiteral("copy or rename the backup file to books.qbf")));
         QVERIFY(store().hasDocument()); // the open document stays
 
         QVERIFY(!store().CreateDataFile(file));
@@ -595,7 +607,8 @@ private slots:
         QCOMPARE(m_prompt->count(), 1);
         QCOMPARE(m_prompt->last().title, QStringLiteral("Open error"));
         QCOMPARE(m_prompt->last().icon, MsgIcon::Critical);
-        QVERIFY(m_prompt->last().text.startsWith(QStringLiteral("The file could not be read:\r\n") + locked));
+        QVERIFY(m_prompt->last().text.startsWith(
+            QStringLiteral("The file could not be read:\r\n") + locked));
         QVERIFY(m_host.calls.isEmpty());
         QVERIFY(store().hasDocument());
         QCOMPARE(store().currentFile(), file);
@@ -616,28 +629,32 @@ private slots:
         store().setProgramFolder(path(QStringLiteral("PROGRAM")));
         QVERIFY(store().OpenDataFile(inside));
         QCOMPARE(store().dataFolder(), QStringLiteral("kept"));
-        QCOMPARE(GetSetting(QStringLiteral("datafolder"), QStringLiteral("path")), QStringLiteral("kept"));
+        QCOMPARE(GetSetting(QStringLiteral("datafolder"), QStringLiteral("path")),
+            QStringLiteral("kept"));
 
         QVERIFY(QDir(m_env->folder()).mkpath(QStringLiteral("elsewhere")));
         const QString outside = path(QStringLiteral("elsewhere/books.qbf"));
         QVERIFY(test::writeDataFile(outside, test::sampleBookXml()));
         QVERIFY(store().OpenDataFile(outside));
         QCOMPARE(store().dataFolder(), path(QStringLiteral("elsewhere")));
-        QCOMPARE(GetSetting(QStringLiteral("datafolder"), QStringLiteral("path")), path(QStringLiteral("elsewhere")));
+        QCOMPARE(GetSetting(QStringLiteral("datafolder"), QStringLiteral("path")),
+            path(QStringLiteral("elsewhere")));
     }
 
     void protectedFileAsksUntilTheRightPassword()
     {
         const QString i = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
         QByteArray xml = test::sampleBookXml();
-        xml.replace(PasswordDigest(i).toLatin1(), PasswordDigest(QStringLiteral("secret") + i).toLatin1());
+        xml.replace(
+            PasswordDigest(i).toLatin1(), PasswordDigest(QStringLiteral("secret") + i).toLatin1());
         const QString file = path(QStringLiteral("books.qbf"));
         QVERIFY(test::writeDataFile(file, xml));
 
-        m_host.passwords << QStringLiteral("wrong") << QStringLiteral("Secrets") << QStringLiteral("SECRET");
+        m_host.passwords << QStringLiteral("wrong") << QStringLiteral("Secrets")
+                         << QStringLiteral("SECRET");
         QVERIFY(store().OpenDataFile(file));
-        QCOMPARE(m_host.loginCaptions,
-                 QStringList(3, QStringLiteral("Enter Password (books.qbf)")));
+        QCOMPARE(
+            m_host.loginCaptions, QStringList(3, QStringLiteral("Enter Password (books.qbf)")));
         QVERIFY(store().hasDocument());
         QCOMPARE(store().currentFile(), file);
 
@@ -656,12 +673,14 @@ private slots:
     void olderFileGetsItsMissingSectionsWithoutAPrompt()
     {
         const QString file = path(QStringLiteral("old.qbf"));
-        QVERIFY(test::writeDataFile(file, "<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/></AcMaster><Trans/>"
-                                          "<Groups/><Narration/></Data>"));
+        QVERIFY(test::writeDataFile(file,
+            "<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/></AcMaster><Trans/>"
+            "<Groups/><Narration/></Data>"));
         QVERIFY(store().OpenDataFile(file));
         QVERIFY(m_host.loginCaptions.isEmpty());
         QCOMPARE(sectionNames(store().document()),
-                 QString::fromLatin1("AcMaster PValue Trans Groups Narration I DateRanges").split(QLatin1Char(' ')));
+            QString::fromLatin1("AcMaster PValue Trans Groups Narration I DateRanges")
+                .split(QLatin1Char(' ')));
         QCOMPARE(store().ISection().text().size(), 20);
         QCOMPARE(store().PValueSection().text(), PasswordDigest(store().ISection().text()));
         QVERIFY(!store().DateRangesSection().isNull());

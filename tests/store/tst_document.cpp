@@ -1,10 +1,11 @@
 #include <algorithm>
+
 #include <QtTest>
 
+#include "TestSupport.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
 #include "store/Records.h"
-#include "TestSupport.h"
 #include "store/Utilities.h"
 #include "store/Xml.h"
 
@@ -29,9 +30,8 @@ QStringList attributeNames(const XmlNode& node)
 }
 
 const QStringList kSections = {QStringLiteral("AcMaster"), QStringLiteral("PValue"),
-                               QStringLiteral("Trans"),    QStringLiteral("Groups"),
-                               QStringLiteral("Narration"), QStringLiteral("I"),
-                               QStringLiteral("DateRanges")};
+    QStringLiteral("Trans"), QStringLiteral("Groups"), QStringLiteral("Narration"),
+    QStringLiteral("I"), QStringLiteral("DateRanges")};
 
 XmlDocument parse(const char* xml)
 {
@@ -63,7 +63,8 @@ private slots:
         XmlDocument doc = NewDataDocument();
         QCOMPARE(childNames(doc.documentElement()), kSections);
         const QString i = doc.selectSingleNode(QStringLiteral("/Data/I")).text();
-        QVERIFY2(QRegularExpression(QStringLiteral("^[A-Z]{20}$")).match(i).hasMatch(), qPrintable(i));
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^[A-Z]{20}$")).match(i).hasMatch(), qPrintable(i));
         QCOMPARE(doc.selectSingleNode(QStringLiteral("/Data/PValue")).text(), PasswordDigest(i));
         QVERIFY(!HasPassword(doc));
         QVERIFY(HasDataSections(doc));
@@ -95,17 +96,19 @@ private slots:
     {
         // PValue missing only: made from the I the file already has.
         XmlDocument doc = parse("<Data><AcMaster/><Trans/><Groups/><Narration/>"
-                                "<I>ABCDEFGHIJKLMNOPQRST</I><DateRanges><DR From=\"1\" To=\"2\" Caption=\"x\"/></DateRanges></Data>");
+                                "<I>ABCDEFGHIJKLMNOPQRST</I><DateRanges><DR From=\"1\" To=\"2\" "
+                                "Caption=\"x\"/></DateRanges></Data>");
         RepairSections(doc);
         QCOMPARE(doc.documentElement().childElement(1).name(), QStringLiteral("PValue"));
         QCOMPARE(doc.documentElement().childElement(1).text(),
-                 PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")));
+            PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")));
         QCOMPARE(doc.selectNodes(QStringLiteral("/Data/DateRanges")).size(), 1);
         QCOMPARE(doc.selectNodes(QStringLiteral("/Data/DateRanges/DR")).size(), 1);
         QCOMPARE(doc.selectNodes(QStringLiteral("/Data/I")).size(), 1);
 
         // A protected file stays protected.
-        const QByteArray protectedBook = "<Data><AcMaster/><PValue>" + PasswordDigest(QStringLiteral("pwABCDEFGHIJKLMNOPQRST")).toLatin1()
+        const QByteArray protectedBook = "<Data><AcMaster/><PValue>"
+            + PasswordDigest(QStringLiteral("pwABCDEFGHIJKLMNOPQRST")).toLatin1()
             + "</PValue><Trans/><Groups/><Narration/><I>ABCDEFGHIJKLMNOPQRST</I></Data>";
         XmlDocument locked;
         QVERIFY(locked.loadXml(protectedBook));
@@ -117,8 +120,8 @@ private slots:
         XmlDocument tiny = parse("<Data><AcMaster/></Data>");
         RepairSections(tiny);
         QCOMPARE(childNames(tiny.documentElement()),
-                 (QStringList{QStringLiteral("AcMaster"), QStringLiteral("PValue"), QStringLiteral("I"),
-                              QStringLiteral("DateRanges")}));
+            (QStringList {QStringLiteral("AcMaster"), QStringLiteral("PValue"), QStringLiteral("I"),
+                QStringLiteral("DateRanges")}));
     }
 
     void dataSectionsAreRequired()
@@ -140,7 +143,8 @@ private slots:
             a.AcName = QString::fromLatin1(name);
             a.CreateNode(section);
         }
-        QCOMPARE(doc.evaluate(QStringLiteral("string(/Data/AcMaster/a[3]/@Code)")), QStringLiteral("3"));
+        QCOMPARE(
+            doc.evaluate(QStringLiteral("string(/Data/AcMaster/a[3]/@Code)")), QStringLiteral("3"));
         QCOMPARE(NextAccountCode(doc), 4);
 
         // Deleting the last head frees its code.
@@ -188,7 +192,9 @@ private slots:
         for (const XmlNode& t : doc.selectNodes(QStringLiteral("/Data/Trans/t[@dt=20130105]")))
             keys << t.attribute(QStringLiteral("No"));
         keys.sort();
-        QCOMPARE(keys, (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
+        QCOMPARE(keys,
+            (QStringList {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                QStringLiteral("4")}));
     }
 
     void groupMembershipIsTestedWithCommas()
@@ -196,15 +202,18 @@ private slots:
         XmlDocument doc = NewDataDocument();
         Groups g;
         g.gi = QStringLiteral(",3,1,");
-        g.CreateNode(doc.selectSingleNode(QStringLiteral("/Data/Groups"))).setText(QStringLiteral("Money"));
+        g.CreateNode(doc.selectSingleNode(QStringLiteral("/Data/Groups")))
+            .setText(QStringLiteral("Money"));
         QCOMPARE(doc.selectNodes(QStringLiteral("//Group[contains(@gi,  ',1,')]")).size(), 1);
         QCOMPARE(doc.selectNodes(QStringLiteral("//Group[contains(@gi,  ',11,')]")).size(), 0);
-        QCOMPARE(doc.selectSingleNode(QStringLiteral("//Group")).attributeValue(0), QStringLiteral(",3,1,"));
+        QCOMPARE(doc.selectSingleNode(QStringLiteral("//Group")).attributeValue(0),
+            QStringLiteral(",3,1,"));
     }
 
     void createNodeWithParentAppendsOneElementInFieldOrder()
     {
-        XmlDocument doc = parse("<Data><AcMaster><a Code=\"1\" AcName=\"Bank\"/></AcMaster><Trans/><Groups/></Data>");
+        XmlDocument doc = parse(
+            "<Data><AcMaster><a Code=\"1\" AcName=\"Bank\"/></AcMaster><Trans/><Groups/></Data>");
         AcMaster a;
         a.Code = 7;
         a.AcName = QStringLiteral("Cash");
@@ -212,7 +221,8 @@ private slots:
         XmlNode node = a.CreateNode(section);
         QCOMPARE(section.childElements().size(), 2);
         QVERIFY(section.childElements().last() == node);
-        QCOMPARE(attributeNames(node), (QStringList{QStringLiteral("Code"), QStringLiteral("AcName")}));
+        QCOMPARE(
+            attributeNames(node), (QStringList {QStringLiteral("Code"), QStringLiteral("AcName")}));
         QCOMPARE(node.attributeValue(0), QStringLiteral("7"));
         QCOMPARE(node.attributeValue(1), QStringLiteral("Cash"));
 
@@ -223,8 +233,9 @@ private slots:
         t.tAc = -4;
         t.Nar = QStringLiteral("a \"quoted\" <b> & c");
         XmlNode tn = t.CreateNode(doc.selectSingleNode(QStringLiteral("/Data/Trans")));
-        QCOMPARE(attributeNames(tn), (QStringList{QStringLiteral("No"), QStringLiteral("dt"), QStringLiteral("fAc"),
-                                                  QStringLiteral("tAc"), QStringLiteral("Nar")}));
+        QCOMPARE(attributeNames(tn),
+            (QStringList {QStringLiteral("No"), QStringLiteral("dt"), QStringLiteral("fAc"),
+                QStringLiteral("tAc"), QStringLiteral("Nar")}));
         QCOMPARE(tn.attributeValue(3), QStringLiteral("-4"));
         QCOMPARE(tn.attributeValue(4), t.Nar);
         QVERIFY(tn.text().isEmpty());
@@ -232,7 +243,7 @@ private slots:
         Groups g;
         g.gi = QStringLiteral(",");
         XmlNode gn = g.CreateNode(doc.selectSingleNode(QStringLiteral("/Data/Groups")));
-        QCOMPARE(attributeNames(gn), QStringList{QStringLiteral("gi")});
+        QCOMPARE(attributeNames(gn), QStringList {QStringLiteral("gi")});
         QCOMPARE(gn.name(), QStringLiteral("Group"));
         QCOMPARE(g.NodeName(), QStringLiteral("Group"));
     }
@@ -251,14 +262,16 @@ private slots:
         QVERIFY(!node.isNull());
         QVERIFY(node.parent().isNull());
         QCOMPARE(node.name(), QStringLiteral("t"));
-        QCOMPARE(node.xml(), QStringLiteral("<t No=\"1\" dt=\"20200229\" fAc=\"1\" tAc=\"2\" Nar=\"n\"/>"));
+        QCOMPARE(node.xml(),
+            QStringLiteral("<t No=\"1\" dt=\"20200229\" fAc=\"1\" tAc=\"2\" Nar=\"n\"/>"));
         QCOMPARE(doc.toBytes(), before);
     }
 
     void loadNodeNeedsNumbersInIntegerFields()
     {
-        XmlDocument doc = parse("<r><a Code=\"5\"/><a AcName=\"NoCode\"/><a Code=\"x\" AcName=\"Bad\"/>"
-                                "<t No=\"3\" dt=\"20130305\" fAc=\"1\" tAc=\"2\"/></r>");
+        XmlDocument doc
+            = parse("<r><a Code=\"5\"/><a AcName=\"NoCode\"/><a Code=\"x\" AcName=\"Bad\"/>"
+                    "<t No=\"3\" dt=\"20130305\" fAc=\"1\" tAc=\"2\"/></r>");
         QList<XmlNode> nodes = doc.documentElement().childElements();
         AcMaster a;
         a.AcName = QStringLiteral("old");
@@ -301,7 +314,8 @@ private slots:
         QCOMPARE(g.gi, QStringLiteral(",3,1,"));
         QVERIFY(!g.setXML(QStringLiteral("<Group gi=")));
         // A character beyond the basic plane survives the one-byte parser as a reference.
-        QVERIFY(g.setXML(QStringLiteral("<Group gi=\"") + QString::fromUcs4(U"\U0001F600") + QStringLiteral("\"/>")));
+        QVERIFY(g.setXML(QStringLiteral("<Group gi=\"") + QString::fromUcs4(U"\U0001F600")
+            + QStringLiteral("\"/>")));
         QCOMPARE(g.gi, QString::fromUcs4(U"\U0001F600"));
     }
 
@@ -325,16 +339,18 @@ private slots:
             << QStringLiteral(" \"\\<>&`~!@#$%^*()_-+=:;,./?[]{}|'Mom's 09AZaz")
             << QStringLiteral(" \"\\<>&`~!@#$%^*()_-+=:;,./?[]{}|'Mom's 09AZaz");
         QTest::newRow("letters of other scripts with their marks")
-            << QStringLiteral("Caf\u00e9 \u00e9\u00e9\u00e9 Stra\u00dfe \u0928\u092e\u0938\u094d\u0924\u0947 "
-                              "\u0645\u0631\u062d\u0628\u0627 \u6771\u4eac \u0661\u0662 M\u2019s")
-            << QStringLiteral("Caf\u00e9 \u00e9\u00e9\u00e9 Stra\u00dfe \u0928\u092e\u0938\u094d\u0924\u0947 "
-                              "\u0645\u0631\u062d\u0628\u0627 \u6771\u4eac \u0661\u0662 M\u2019s");
+            << QStringLiteral(
+                   "Caf\u00e9 \u00e9\u00e9\u00e9 Stra\u00dfe \u0928\u092e\u0938\u094d\u0924\u0947 "
+                   "\u0645\u0631\u062d\u0628\u0627 \u6771\u4eac \u0661\u0662 M\u2019s")
+            << QStringLiteral(
+                   "Caf\u00e9 \u00e9\u00e9\u00e9 Stra\u00dfe \u0928\u092e\u0938\u094d\u0924\u0947 "
+                   "\u0645\u0631\u062d\u0628\u0627 \u6771\u4eac \u0661\u0662 M\u2019s");
         QTest::newRow("a letter beyond the first plane, an emoji")
             << QString::fromUcs4(U"\U0001D400x\U0001F600") << QString::fromUcs4(U"\U0001D400x");
         QTest::newRow("controls and line breaks")
             << QStringLiteral("a\tb\r\nc\u007fd\u0085e\u2028f\u2029g") << QStringLiteral("abcdefg");
-        QTest::newRow("direction overrides, byte order mark, joiners kept")
-            << QStringLiteral("a\u202eb\ufeffc\u200dd\u200ce") << QStringLiteral("abc\u200dd\u200ce");
+        QTest::newRow("direction overrides, byte order mark, joiners kept") << QStringLiteral(
+            "a\u202eb\ufeffc\u200dd\u200ce") << QStringLiteral("abc\u200dd\u200ce");
         QTest::newRow("unpaired surrogates, private use, non-characters, no-break space")
             << QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00)
                 + QStringLiteral("c\ue000d\uffffe\u00a0f\u20ac")
@@ -353,18 +369,22 @@ private slots:
             ascii += IsAllowedChar(u) ? 1 : 0;
         QCOMPARE(ascii, 95);
         // A password keeps to printable ASCII without the apostrophe.
-        QCOMPARE(PasswordCharsOnly(QStringLiteral("Tom's caf\u00e9\t1")), QStringLiteral("Toms caf1"));
+        QCOMPARE(
+            PasswordCharsOnly(QStringLiteral("Tom's caf\u00e9\t1")), QStringLiteral("Toms caf1"));
 
         // The file holds seven-bit text: other characters as references, read back unchanged.
         XmlDocument doc;
-        QVERIFY(doc.loadXml(QByteArrayLiteral("<Data><AcMaster><a Code=\"1\" AcName=\"\"/></AcMaster></Data>")));
+        QVERIFY(doc.loadXml(
+            QByteArrayLiteral("<Data><AcMaster><a Code=\"1\" AcName=\"\"/></AcMaster></Data>")));
         XmlNode a = doc.selectSingleNode(QStringLiteral("/Data/AcMaster/a"));
         a.setAttribute(QStringLiteral("AcName"), kept);
         const QByteArray bytes = doc.toBytes();
         QVERIFY(std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }));
         XmlDocument back;
         QVERIFY(back.loadXml(bytes));
-        QCOMPARE(back.selectSingleNode(QStringLiteral("/Data/AcMaster/a")).attribute(QStringLiteral("AcName")), kept);
+        QCOMPARE(back.selectSingleNode(QStringLiteral("/Data/AcMaster/a"))
+                     .attribute(QStringLiteral("AcName")),
+            kept);
     }
 
     void randomLetters()
@@ -393,11 +413,14 @@ private slots:
         QVERIFY(!folder.endsWith(QLatin1Char('\\')));
 
         test::TempEnv env;
-        QCOMPARE(GetSetting(QStringLiteral("StartUp"), QStringLiteral("LoadLastDatabase"), QStringLiteral("1")),
-                 QStringLiteral("1"));
-        SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LoadLastDatabase"), QStringLiteral("0"));
-        QCOMPARE(GetSetting(QStringLiteral("StartUp"), QStringLiteral("LoadLastDatabase"), QStringLiteral("1")),
-                 QStringLiteral("0"));
+        QCOMPARE(GetSetting(QStringLiteral("StartUp"), QStringLiteral("LoadLastDatabase"),
+                     QStringLiteral("1")),
+            QStringLiteral("1"));
+        SaveSetting(
+            QStringLiteral("StartUp"), QStringLiteral("LoadLastDatabase"), QStringLiteral("0"));
+        QCOMPARE(GetSetting(QStringLiteral("StartUp"), QStringLiteral("LoadLastDatabase"),
+                     QStringLiteral("1")),
+            QStringLiteral("0"));
         QVERIFY(QFileInfo::exists(env.path(QStringLiteral("settings"))));
     }
 };

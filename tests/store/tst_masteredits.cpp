@@ -1,8 +1,8 @@
 #include <QtTest>
 
+#include "TestSupport.h"
 #include "store/BookEdits.h"
 #include "store/MasterEdits.h"
-#include "TestSupport.h"
 #include "store/Utilities.h"
 
 using namespace qb;
@@ -122,7 +122,8 @@ private slots:
         QVERIFY(FindGroup(doc, QStringLiteral("day to day")).isNull());
         QCOMPARE(int(CheckGroupName(doc, QStringLiteral("MONEY"))), int(NameCheck::Duplicate));
         QCOMPARE(int(CheckGroupName(doc, QStringLiteral("Mon'ey"))), int(NameCheck::Accepted));
-        QCOMPARE(int(CheckGroupName(doc, QStringLiteral("Mon\u200eey"))), int(NameCheck::Duplicate));
+        QCOMPARE(
+            int(CheckGroupName(doc, QStringLiteral("Mon\u200eey"))), int(NameCheck::Duplicate));
         QCOMPARE(int(CheckGroupName(doc, QStringLiteral("Day to day"), added)),
             int(NameCheck::Accepted));
         QCOMPARE(int(CheckGroupName(doc, QStringLiteral("DAY TO DAY"), added)),

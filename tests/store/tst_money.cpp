@@ -23,7 +23,8 @@ private slots:
         QTest::addColumn<qint64>("units");
         QTest::addColumn<QString>("written");
         auto ok = [](const char* text, qint64 units, const char* written) {
-            QTest::newRow(text) << QString::fromLatin1(text) << true << units << QString::fromLatin1(written);
+            QTest::newRow(text) << QString::fromLatin1(text) << true << units
+                                << QString::fromLatin1(written);
         };
         auto refused = [](const char* name, const QString& text) {
             QTest::newRow(name) << text << false << qint64(0) << QString();
@@ -185,13 +186,15 @@ private slots:
     void oneGrammarForEveryReader_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("book");  // toText() of fromBook, "-" when refused
+        QTest::addColumn<QString>("book"); // toText() of fromBook, "-" when refused
         QTest::addColumn<QString>("entry"); // toText() of parseEntry, "-" when refused
         QTest::addColumn<bool>("canonical");
         QTest::addColumn<bool>("typed");
-        auto row = [](const char* text, const char* book, const char* entry, bool canonical, bool typed) {
-            QTest::newRow(text[0] ? text : "empty") << QString::fromUtf8(text) << QString::fromLatin1(book)
-                                                    << QString::fromLatin1(entry) << canonical << typed;
+        auto row = [](const char* text, const char* book, const char* entry, bool canonical,
+                       bool typed) {
+            QTest::newRow(text[0] ? text : "empty")
+                << QString::fromUtf8(text) << QString::fromLatin1(book)
+                << QString::fromLatin1(entry) << canonical << typed;
         };
         row("12.5", "12.5", "12.5", true, true);
         row(" 12.5\n", "12.5", "-", false, false);
@@ -202,8 +205,8 @@ private slots:
         row("0", "0", "0", false, true);
         row("999999999.99", "999999999.99", "999999999.99", true, true);
         row("1000000000", "1000000000", "-", true, true); // ten integer digits: past the box
-        row("1.005", "1.005", "-", true, true);           // three decimals: past the box
-        row("1.23456", "-", "-", true, true);             // five decimals: past the book's four
+        row("1.005", "1.005", "-", true, true); // three decimals: past the box
+        row("1.23456", "-", "-", true, true); // five decimals: past the book's four
         row("99999999999999999999", "-", "-", true, true); // past the range, still a number's shape
         row("1,250", "-", "-", false, false);
         row("1e3", "-", "-", false, false);
@@ -219,7 +222,8 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(bool, canonical);
         QFETCH(bool, typed);
-        auto shown = [](const std::optional<Money>& m) { return m ? m->toText() : QStringLiteral("-"); };
+        auto shown
+            = [](const std::optional<Money>& m) { return m ? m->toText() : QStringLiteral("-"); };
         QCOMPARE(shown(Money::fromBook(text)), book);
         QCOMPARE(shown(Money::fromBook(QByteArrayView(text.toUtf8()))), book);
         QCOMPARE(shown(Money::parseEntry(text)), entry);

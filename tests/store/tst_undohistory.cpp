@@ -20,7 +20,7 @@ class TstUndoHistory : public QObject
     struct Book
     {
         test::TempEnv env;
-        FixedClock clock{QDate(2026, 12, 7)};
+        FixedClock clock {QDate(2026, 12, 7)};
         DataStore store;
         QString file;
         QByteArray mark; // the file just before the recorded change
@@ -44,14 +44,27 @@ class TstUndoHistory : public QObject
     };
 
     enum Kind {
-        AddTx, EditTx, MoveTx, DeleteTx, DeleteTwice, RestoreTx, AddAccount, RenameAccount_,
-        DeleteAccount_, AddGroup_, ChangeGroup, DeleteGroup_, AddRange, ChangeRanges, Import
+        AddTx,
+        EditTx,
+        MoveTx,
+        DeleteTx,
+        DeleteTwice,
+        RestoreTx,
+        AddAccount,
+        RenameAccount_,
+        DeleteAccount_,
+        AddGroup_,
+        ChangeGroup,
+        DeleteGroup_,
+        AddRange,
+        ChangeRanges,
+        Import
     };
 
     // Makes the change of the kind; returns its undo caption.
     static void change(Book& b, int kind)
     {
-        TransactionFields f{20130110, 1, 4, QStringLiteral("Tea"), *Money::parse(u"3.5")};
+        TransactionFields f {20130110, 1, 4, QStringLiteral("Tea"), *Money::parse(u"3.5")};
         b.mark = b.bytes();
         switch (kind) {
         case AddTx:
@@ -59,7 +72,7 @@ class TstUndoHistory : public QObject
             break;
         case EditTx:
             UpdateTransaction(b.doc(), b.transaction(20130105, 1),
-                              {20130105, 3, 1, QStringLiteral("Pay"), *Money::parse(u"2600")}, b.history());
+                {20130105, 3, 1, QStringLiteral("Pay"), *Money::parse(u"2600")}, b.history());
             break;
         case MoveTx:
             UpdateTransaction(b.doc(), b.transaction(20130105, 1), f, b.history());
@@ -91,7 +104,7 @@ class TstUndoHistory : public QObject
             break;
         case ChangeGroup:
             UpdateGroup(FindGroup(b.doc(), QStringLiteral("Money")), QStringLiteral("Funds"),
-                        QStringLiteral(",2,1,3,"), b.history());
+                QStringLiteral(",2,1,3,"), b.history());
             break;
         case DeleteGroup_:
             DeleteGroup(FindGroup(b.doc(), QStringLiteral("Money")), b.history());
@@ -106,7 +119,7 @@ class TstUndoHistory : public QObject
                 b.mark = b.bytes();
             }
             AppendDateRange(section, QDate(2013, 3, 1), QDate(2013, 3, 31), QStringLiteral("Mar"),
-                            kind == AddRange ? b.history() : nullptr);
+                kind == AddRange ? b.history() : nullptr);
             if (kind == ChangeRanges) {
                 b.save(); // moved and one deleted, as the manage window does
                 b.mark = b.bytes();
@@ -131,12 +144,18 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("steps"); // in the history after the change
-        QTest::newRow("add transaction") << int(AddTx) << "entry of transaction 3 on 10-01-2013" << 1;
-        QTest::newRow("edit transaction") << int(EditTx) << "edit of transaction 1 on 05-01-2013" << 1;
-        QTest::newRow("edit to another date") << int(MoveTx) << "edit of transaction 3 on 10-01-2013" << 1;
-        QTest::newRow("delete transaction") << int(DeleteTx) << "delete of transaction 1 on 10-01-2013" << 1;
-        QTest::newRow("second delete") << int(DeleteTwice) << "delete of transaction 1 on 01-02-2013" << 1;
-        QTest::newRow("restore from bin") << int(RestoreTx) << "restore of transaction 2 on 10-01-2013" << 1;
+        QTest::newRow("add transaction")
+            << int(AddTx) << "entry of transaction 3 on 10-01-2013" << 1;
+        QTest::newRow("edit transaction")
+            << int(EditTx) << "edit of transaction 1 on 05-01-2013" << 1;
+        QTest::newRow("edit to another date")
+            << int(MoveTx) << "edit of transaction 3 on 10-01-2013" << 1;
+        QTest::newRow("delete transaction")
+            << int(DeleteTx) << "delete of transaction 1 on 10-01-2013" << 1;
+        QTest::newRow("second delete")
+            << int(DeleteTwice) << "delete of transaction 1 on 01-02-2013" << 1;
+        QTest::newRow("restore from bin")
+            << int(RestoreTx) << "restore of transaction 2 on 10-01-2013" << 1;
         QTest::newRow("add account") << int(AddAccount) << "addition of account Savings" << 1;
         QTest::newRow("rename account") << int(RenameAccount_) << "rename of account Bank" << 1;
         QTest::newRow("delete account") << int(DeleteAccount_) << "delete of account Spare" << 1;
@@ -144,7 +163,8 @@ private slots:
         QTest::newRow("change group") << int(ChangeGroup) << "change of group Money" << 1;
         QTest::newRow("delete group") << int(DeleteGroup_) << "delete of group Money" << 1;
         QTest::newRow("add date range") << int(AddRange) << "addition of date range Mar" << 1;
-        QTest::newRow("move and delete ranges") << int(ChangeRanges) << "change of date ranges" << 1;
+        QTest::newRow("move and delete ranges")
+            << int(ChangeRanges) << "change of date ranges" << 1;
         QTest::newRow("import, one step") << int(Import) << "import of statement" << 1;
     }
     void everyChangeUndoesAndRedoesExactly()
@@ -210,7 +230,8 @@ private slots:
         RenameAccount(FindAccount(b.doc(), 2), QStringLiteral("Bank Two"), b.history());
         // The bin's entry is changed without the history (as a window that
         // does not tell it would): the rename still undoes, the delete not.
-        DeletedSection(b.doc()).firstChildElement().setAttribute(QStringLiteral("Nar"), QStringLiteral("x"));
+        DeletedSection(b.doc()).firstChildElement().setAttribute(
+            QStringLiteral("Nar"), QStringLiteral("x"));
         QCOMPARE(int(b.history()->undo(b.doc()).kind), int(UndoHistory::Outcome::Done));
         const QByteArray held = b.doc().toBytes();
         const UndoHistory::Outcome refused = b.history()->undo(b.doc());
@@ -247,10 +268,12 @@ private slots:
         const RestoreOutcome restored = RestoreDeleted(b.doc(), 1, b.history());
         QCOMPARE(int(restored.kind), int(RestoreOutcome::Restored));
         QVERIFY(restored.renumbered);
-        QCOMPARE(restored.key, (TransactionKey{20130110, 3}));
+        QCOMPARE(restored.key, (TransactionKey {20130110, 3}));
         QCOMPARE(RestoreMessage(restored, 1),
-                 QStringLiteral("The transaction is back on 10-01-2013 as number 3: its own number was taken."));
-        QCOMPARE(b.transaction(20130110, 3).attribute(QStringLiteral("Nar")), QStringLiteral("Groceries"));
+            QStringLiteral(
+                "The transaction is back on 10-01-2013 as number 3: its own number was taken."));
+        QCOMPARE(b.transaction(20130110, 3).attribute(QStringLiteral("Nar")),
+            QStringLiteral("Groceries"));
         QCOMPARE(b.transaction(20130110, 3).text(), QStringLiteral("45.5"));
         QCOMPARE(int(RestoreDeleted(b.doc(), 1).kind), int(RestoreOutcome::NotFound));
         b.history()->undo(b.doc()); // the restore: back in the bin
@@ -274,7 +297,8 @@ private slots:
         QCOMPARE(ReadDeleted(b.doc()).size(), 0);
         // The bin's deletion still undoes the Trans side: refused, as the
         // entry it would take back out is gone.
-        QCOMPARE(int(b.history()->undo(b.doc()).kind), int(UndoHistory::Outcome::Done)); // the Tea entry
+        QCOMPARE(
+            int(b.history()->undo(b.doc()).kind), int(UndoHistory::Outcome::Done)); // the Tea entry
         QCOMPARE(int(b.history()->undo(b.doc()).kind), int(UndoHistory::Outcome::Refused));
     }
 
@@ -288,7 +312,7 @@ private slots:
         const RestoreOutcome outcome = RestoreDeleted(b.doc(), 1, b.history());
         QCOMPARE(int(outcome.kind), int(RestoreOutcome::AccountMissing));
         QCOMPARE(RestoreMessage(outcome, 1),
-                 QStringLiteral("The transaction cannot be restored: its account 5 no longer exists."));
+            QStringLiteral("The transaction cannot be restored: its account 5 no longer exists."));
         QCOMPARE(ReadDeleted(b.doc()).size(), 1);
         QVERIFY(!b.history()->canUndo());
     }

@@ -14,7 +14,8 @@ private slots:
         QVERIFY(doc.loadXml(QByteArray("<Data><Trans><t No=\"1\" dt=\"20130105\">12.5</t>"
                                        "<t No=\"2\" dt=\"20130105\">3</t></Trans></Data>")));
         QCOMPARE(doc.selectNodes(QStringLiteral("/Data/Trans/t[@dt>=20130101]")).size(), 2);
-        XmlNode last = doc.selectSingleNode(QStringLiteral("/Data/Trans/t[@dt=20130105][position()=last()]"));
+        XmlNode last = doc.selectSingleNode(
+            QStringLiteral("/Data/Trans/t[@dt=20130105][position()=last()]"));
         QCOMPARE(last.attributeValue(0), QStringLiteral("2"));
         QCOMPARE(last.attributeName(1), QStringLiteral("dt"));
         QCOMPARE(doc.evaluate(QStringLiteral("sum(/Data/Trans/t)")), QStringLiteral("15.5"));
@@ -121,26 +122,31 @@ private slots:
     void transformWithRegisteredPrefix()
     {
         XmlDocument style;
-        QVERIFY(style.loadXml(QByteArray(
-            "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
-            "<xsl:output method=\"xml\" omit-xml-declaration=\"yes\"/>"
-            "<xsl:variable name=\"AcCode\" select=\"0\"/>"
-            "<xsl:template match=\"/\"><HTML><xsl:value-of select=\"sum(//t[@fAc=$AcCode])\"/></HTML></xsl:template>"
-            "</xsl:stylesheet>"), nullptr, XmlDocument::DropBlanks));
-        style.registerNamespace(QStringLiteral("xsl"), QStringLiteral("http://www.w3.org/1999/XSL/Transform"));
+        QVERIFY(style.loadXml(QByteArray("<xsl:stylesheet version=\"1.0\" "
+                                         "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                                         "<xsl:output method=\"xml\" omit-xml-declaration=\"yes\"/>"
+                                         "<xsl:variable name=\"AcCode\" select=\"0\"/>"
+                                         "<xsl:template match=\"/\"><HTML><xsl:value-of "
+                                         "select=\"sum(//t[@fAc=$AcCode])\"/></HTML></xsl:template>"
+                                         "</xsl:stylesheet>"),
+            nullptr, XmlDocument::DropBlanks));
+        style.registerNamespace(
+            QStringLiteral("xsl"), QStringLiteral("http://www.w3.org/1999/XSL/Transform"));
         XmlNode var = style.selectSingleNode(QStringLiteral("//xsl:variable[@name='AcCode']"));
         QVERIFY(!var.isNull());
         var.setAttribute(QStringLiteral("select"), QStringLiteral("2"));
 
         XmlDocument data;
-        QVERIFY(data.loadXml(QByteArray("<Data><t fAc=\"2\">4</t><t fAc=\"2\">1.5</t><t fAc=\"1\">9</t></Data>")));
+        QVERIFY(data.loadXml(
+            QByteArray("<Data><t fAc=\"2\">4</t><t fAc=\"2\">1.5</t><t fAc=\"1\">9</t></Data>")));
         QString out;
         Error e;
         QVERIFY(style.transformToText(data.documentElement(), &out, &e));
         QCOMPARE(out.trimmed(), QStringLiteral("<HTML>5.5</HTML>"));
         // The template document keeps its edited variable after compiling.
-        QCOMPARE(style.selectSingleNode(QStringLiteral("//xsl:variable")).attribute(QStringLiteral("select")),
-                 QStringLiteral("2"));
+        QCOMPARE(style.selectSingleNode(QStringLiteral("//xsl:variable"))
+                     .attribute(QStringLiteral("select")),
+            QStringLiteral("2"));
         XmlDocument result;
         QVERIFY(style.transformToDocument(data.documentElement(), &result, &e));
         QCOMPARE(result.documentElement().name(), QStringLiteral("HTML"));
@@ -161,17 +167,21 @@ private slots:
     void childElementsByAttributeAndCopies()
     {
         XmlDocument doc;
-        QVERIFY(doc.loadXml(QByteArray("<Trans><t dt=\"1\" fAc=\"7\" tAc=\"2\"/><x dt=\"7\"/>"
-                                       "<t dt=\"2\" fAc=\"3\" tAc=\"7\"/><t dt=\"7&amp;\" fAc=\"17\"/>text</Trans>")));
+        QVERIFY(doc.loadXml(QByteArray(
+            "<Trans><t dt=\"1\" fAc=\"7\" tAc=\"2\"/><x dt=\"7\"/>"
+            "<t dt=\"2\" fAc=\"3\" tAc=\"7\"/><t dt=\"7&amp;\" fAc=\"17\"/>text</Trans>")));
         const XmlNode root = doc.documentElement();
-        const QList<XmlNode> found
-            = root.childElementsWithAttribute({QStringLiteral("fAc"), QStringLiteral("tAc")}, QStringLiteral("7"));
+        const QList<XmlNode> found = root.childElementsWithAttribute(
+            {QStringLiteral("fAc"), QStringLiteral("tAc")}, QStringLiteral("7"));
         QCOMPARE(found.size(), 2);
         QCOMPARE(found.at(1).attribute(QStringLiteral("dt")), QStringLiteral("2"));
         // Values with entity references compare by their text.
-        QCOMPARE(root.childElementsWithAttribute({QStringLiteral("dt")}, QStringLiteral("7&")).size(), 1);
+        QCOMPARE(
+            root.childElementsWithAttribute({QStringLiteral("dt")}, QStringLiteral("7&")).size(),
+            1);
         // A name not in the document at all finds nothing.
-        QVERIFY(root.childElementsWithAttribute({QStringLiteral("nothere")}, QStringLiteral("7")).isEmpty());
+        QVERIFY(root.childElementsWithAttribute({QStringLiteral("nothere")}, QStringLiteral("7"))
+                    .isEmpty());
 
         XmlDocument other;
         QVERIFY(other.loadXml(QByteArray("<Data/>")));
@@ -202,7 +212,9 @@ private slots:
         QCOMPARE(XPathLiteral(QStringLiteral("a'b")), QStringLiteral("\"a'b\""));
         XmlDocument doc;
         QVERIFY(doc.loadXml(QByteArray("<r><g>a'b\"c</g></r>")));
-        QVERIFY(!doc.selectSingleNode(QStringLiteral("//g[.=") + XPathLiteral(QStringLiteral("a'b\"c")) + QLatin1Char(']')).isNull());
+        QVERIFY(!doc.selectSingleNode(QStringLiteral("//g[.=")
+                        + XPathLiteral(QStringLiteral("a'b\"c")) + QLatin1Char(']'))
+                     .isNull());
     }
 };
 

@@ -12,7 +12,8 @@
 
 namespace qb::test {
 
-FullDisk::FullDisk(const QString& folder) : m_folder(folder)
+FullDisk::FullDisk(const QString& folder)
+    : m_folder(folder)
 {
 #ifdef Q_OS_LINUX
     if (!QDir().mkpath(folder)) {
@@ -20,8 +21,8 @@ FullDisk::FullDisk(const QString& folder) : m_folder(folder)
         return;
     }
     if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0) {
-        m_why = QStringLiteral("a tmpfs cannot be mounted here (") + QString::fromLocal8Bit(std::strerror(errno))
-            + QLatin1Char(')');
+        m_why = QStringLiteral("a tmpfs cannot be mounted here (")
+            + QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char(')');
         return;
     }
     m_mounted = true;
@@ -44,12 +45,11 @@ bool FullDisk::fill()
     if (!m_mounted || !filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     const QByteArray block(4096, 'x');
-    while (filler.write(block) == block.size()) {
-    }
+    while (filler.write(block) == block.size()) { }
     // What is left is less than a block; one byte at a time takes it.
-    while (filler.write("x", 1) == 1) {
-    }
-    return filler.error() == QFileDevice::WriteError || filler.error() == QFileDevice::ResourceError;
+    while (filler.write("x", 1) == 1) { }
+    return filler.error() == QFileDevice::WriteError
+        || filler.error() == QFileDevice::ResourceError;
 }
 
 } // namespace qb::test

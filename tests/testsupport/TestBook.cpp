@@ -2,9 +2,10 @@
 
 namespace qb::test {
 
-TestBook::TestBook(QDate today) : clock(today), store(DataStore::instance())
-{
-}
+TestBook::TestBook(QDate today)
+    : clock(today)
+    , store(DataStore::instance())
+{ }
 
 TestBook::~TestBook()
 {

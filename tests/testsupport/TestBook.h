@@ -6,10 +6,10 @@
 #include <QDate>
 #include <QString>
 
+#include "TestSupport.h"
 #include "store/BookContext.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
-#include "TestSupport.h"
 
 namespace qb::test {
 
@@ -29,7 +29,8 @@ public:
 
     // Writes the book (the sample unless given) as a data file in the folder
     // and opens it in the store; false when it could not be opened.
-    bool open(const QByteArray& xml = sampleBookXml(), const QString& name = QStringLiteral("book.qbf"));
+    bool open(
+        const QByteArray& xml = sampleBookXml(), const QString& name = QStringLiteral("book.qbf"));
 
     BookContext context() const { return {store, clock}; }
     QString path(const QString& name) const { return env.path(name); }

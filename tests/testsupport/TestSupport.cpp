@@ -10,7 +10,8 @@ namespace qb::test {
 TempEnv::TempEnv()
 {
     QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("settings")));
+    QSettings::setPath(
+        QSettings::IniFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("settings")));
 }
 
 TempEnv::~TempEnv() = default;
@@ -72,7 +73,8 @@ bool writeDataFile(const QString& path, const QByteArray& xml)
     QByteArray bytes = xml;
     ClsAX::EnDeCryptBytes(bytes, DataFileKey());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes) == bytes.size();
 }
 
 QByteArray readDataFile(const QString& path)
@@ -84,18 +86,20 @@ QByteArray sampleBookXml()
 {
     // PValue is the digest of I: the book has no password.
     const QByteArray pValue = PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")).toLatin1();
-    return QByteArrayLiteral(
-        "<Data><AcMaster>"
-        "<a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" AcName=\"Bank\"/>"
-        "<a Code=\"3\" AcName=\"Salary\"/><a Code=\"4\" AcName=\"Food\"/>"
-        "</AcMaster><PValue>") + pValue + QByteArrayLiteral("</PValue><Trans>"
-        "<t No=\"1\" dt=\"20130105\" fAc=\"3\" tAc=\"2\" Nar=\"January pay\">2500</t>"
-        "<t No=\"1\" dt=\"20130110\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal\">300</t>"
-        "<t No=\"2\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">45.5</t>"
-        "<t No=\"1\" dt=\"20130201\" fAc=\"1\" tAc=\"4\" Nar=\"Market\">12.25</t>"
-        "</Trans><Groups><Group gi=\",1,2,\">Money</Group></Groups><Narration>"
-        "<n>Groceries</n><n>Rent</n></Narration>"
-        "<I>ABCDEFGHIJKLMNOPQRST</I><DateRanges/></Data>");
+    return QByteArrayLiteral("<Data><AcMaster>"
+                             "<a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" AcName=\"Bank\"/>"
+                             "<a Code=\"3\" AcName=\"Salary\"/><a Code=\"4\" AcName=\"Food\"/>"
+                             "</AcMaster><PValue>")
+        + pValue
+        + QByteArrayLiteral(
+            "</PValue><Trans>"
+            "<t No=\"1\" dt=\"20130105\" fAc=\"3\" tAc=\"2\" Nar=\"January pay\">2500</t>"
+            "<t No=\"1\" dt=\"20130110\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal\">300</t>"
+            "<t No=\"2\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">45.5</t>"
+            "<t No=\"1\" dt=\"20130201\" fAc=\"1\" tAc=\"4\" Nar=\"Market\">12.25</t>"
+            "</Trans><Groups><Group gi=\",1,2,\">Money</Group></Groups><Narration>"
+            "<n>Groceries</n><n>Rent</n></Narration>"
+            "<I>ABCDEFGHIJKLMNOPQRST</I><DateRanges/></Data>");
 }
 
 } // namespace qb::test

@@ -76,8 +76,9 @@ QStringList overlappingControls(QWidget* window)
     QList<QWidget*> controls;
     for (QWidget* c : window->findChildren<QWidget*>()) {
         if (c->isVisibleTo(window)
-            && (qobject_cast<QLabel*>(c) || qobject_cast<QLineEdit*>(c) || qobject_cast<QComboBox*>(c)
-                || qobject_cast<QAbstractButton*>(c) || qobject_cast<QAbstractSpinBox*>(c)))
+            && (qobject_cast<QLabel*>(c) || qobject_cast<QLineEdit*>(c)
+                || qobject_cast<QComboBox*>(c) || qobject_cast<QAbstractButton*>(c)
+                || qobject_cast<QAbstractSpinBox*>(c)))
             controls.append(c);
     }
     QStringList pairs;

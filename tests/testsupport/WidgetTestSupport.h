@@ -16,11 +16,11 @@
 #include <QStringList>
 #include <Qt>
 
-#include "windows/Openers.h"
-#include "windows/DataWindow.h"
-#include "store/UiServices.h"
 #include "TestBook.h"
 #include "TestSupport.h"
+#include "store/UiServices.h"
+#include "windows/DataWindow.h"
+#include "windows/Openers.h"
 
 class QWidget;
 

@@ -49,26 +49,34 @@ private slots:
 
         Run r = qbtool(env, {QStringLiteral("deleted"), QStringLiteral("books.qbf")});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, QStringLiteral("2\t2026-12-07 17:48:05\t2013-02-01\t1\t1\t4\t12.25\tMarket\n"
-                                       "1\t2026-12-07 17:47:05\t2013-01-10\t2\t1\t4\t45.5\tGroceries\n"));
+        QCOMPARE(r.out,
+            QStringLiteral("2\t2026-12-07 17:48:05\t2013-02-01\t1\t1\t4\t12.25\tMarket\n"
+                           "1\t2026-12-07 17:47:05\t2013-01-10\t2\t1\t4\t45.5\tGroceries\n"));
 
-        r = qbtool(env, {QStringLiteral("restore"), QStringLiteral("books.qbf"), QStringLiteral("--deleted"),
-                         QStringLiteral("1")});
+        r = qbtool(env,
+            {QStringLiteral("restore"), QStringLiteral("books.qbf"), QStringLiteral("--deleted"),
+                QStringLiteral("1")});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, QStringLiteral("Restored 1: The transaction is back on 10-01-2013 as number 3: "
-                                       "its own number was taken.\n"));
+        QCOMPARE(r.out,
+            QStringLiteral("Restored 1: The transaction is back on 10-01-2013 as number 3: "
+                           "its own number was taken.\n"));
         QVERIFY(QFileInfo::exists(file + QStringLiteral(".bak")));
         XmlDocument saved;
         QVERIFY(saved.loadXml(ReadDataFileBytes(file)));
         QCOMPARE(FindTransaction(saved, {20130110, 3}).xml(),
-                 QStringLiteral("<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">45.5</t>"));
+            QStringLiteral(
+                "<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">45.5</t>"));
         QCOMPARE(ReadDeleted(saved).size(), 1);
 
-        r = qbtool(env, {QStringLiteral("restore"), QStringLiteral("books.qbf"), QStringLiteral("--deleted=1")});
+        r = qbtool(env,
+            {QStringLiteral("restore"), QStringLiteral("books.qbf"),
+                QStringLiteral("--deleted=1")});
         QCOMPARE(r.exitCode, 3);
-        QCOMPARE(r.err, QStringLiteral("qbtool: books.qbf: There is no deleted transaction 1 in the bin.\n"));
-        r = qbtool(env, {QStringLiteral("restore"), QStringLiteral("books.qbf"), QStringLiteral("--deleted"),
-                         QStringLiteral("x")});
+        QCOMPARE(r.err,
+            QStringLiteral("qbtool: books.qbf: There is no deleted transaction 1 in the bin.\n"));
+        r = qbtool(env,
+            {QStringLiteral("restore"), QStringLiteral("books.qbf"), QStringLiteral("--deleted"),
+                QStringLiteral("x")});
         QCOMPARE(r.exitCode, 2);
         r = qbtool(env, {QStringLiteral("check"), QStringLiteral("books.qbf")});
         QCOMPARE(r.out, QString());

@@ -1,19 +1,18 @@
-#include <QtTest>
-
 #include <cstring>
 
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QtTest>
 
+#include "FullDisk.h"
+#include "TestSupport.h"
 #include "store/BookCheck.h"
 #include "store/BookCrypto.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
-#include "FullDisk.h"
 #include "store/Money.h"
-#include "TestSupport.h"
 #include "store/Utilities.h"
 #include "store/Xml.h"
 
@@ -40,14 +39,15 @@ struct Run
     QString err;
 };
 
-const QStringList kSections = QString::fromLatin1("AcMaster PValue Trans Groups Narration I DateRanges")
-                                  .split(QLatin1Char(' '));
+const QStringList kSections
+    = QString::fromLatin1("AcMaster PValue Trans Groups Narration I DateRanges")
+          .split(QLatin1Char(' '));
 
 QByteArray protectedSample(const QString& password)
 {
     const QString i = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
-    return test::sampleBookXml().replace(PasswordDigest(i).toLatin1(),
-                                         PasswordDigest(password + i).toLatin1());
+    return test::sampleBookXml().replace(
+        PasswordDigest(i).toLatin1(), PasswordDigest(password + i).toLatin1());
 }
 
 // Splits comma-separated text into rows of fields (quotes doubled inside quotes).
@@ -151,8 +151,9 @@ QList<CollisionRow> collisionRows()
     auto add = [&](int date) {
         const int from = int(random.bounded(heads));
         const int to = (from + 1 + int(random.bounded(heads - 1))) % heads;
-        rows.append({date, ++numbers[date], from, to, Money::fromUnits(qint64(1 + random.bounded(99999999)) * 100),
-                     int(rows.size() % std::size(kCollisionNarrations))});
+        rows.append({date, ++numbers[date], from, to,
+            Money::fromUnits(qint64(1 + random.bounded(99999999)) * 100),
+            int(rows.size() % std::size(kCollisionNarrations))});
     };
     for (int date : {20141231, 20150101, 20150101, 20151231, 20160101})
         add(date);
@@ -169,11 +170,13 @@ QByteArray collisionBookXml(const QList<CollisionRow>& rows)
     QByteArray xml = "<Data><AcMaster>";
     for (const CollisionHead& h : kCollisionHeads)
         xml += "<a Code=\"" + QByteArray::number(h.code) + "\" AcName=\"" + h.name + "\"/>";
-    xml += "</AcMaster><PValue>" + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")).toLatin1() + "</PValue><Trans>";
+    xml += "</AcMaster><PValue>" + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")).toLatin1()
+        + "</PValue><Trans>";
     for (const CollisionRow& r : rows)
-        xml += "<t No=\"" + QByteArray::number(r.number) + "\" dt=\"" + QByteArray::number(r.date) + "\" fAc=\""
-            + QByteArray::number(kCollisionHeads[r.from].code) + "\" tAc=\"" + QByteArray::number(kCollisionHeads[r.to].code)
-            + "\" Nar=\"" + kCollisionNarrations[r.narration][0] + "\">" + r.amount.toText().toLatin1() + "</t>";
+        xml += "<t No=\"" + QByteArray::number(r.number) + "\" dt=\"" + QByteArray::number(r.date)
+            + "\" fAc=\"" + QByteArray::number(kCollisionHeads[r.from].code) + "\" tAc=\""
+            + QByteArray::number(kCollisionHeads[r.to].code) + "\" Nar=\""
+            + kCollisionNarrations[r.narration][0] + "\">" + r.amount.toText().toLatin1() + "</t>";
     return xml + "</Trans><Groups/><Narration/><I>ABCDEFGHIJKLMNOPQRST</I><DateRanges/></Data>";
 }
 
@@ -202,10 +205,11 @@ QString makeSpecial(const QString& path, const QString& kind)
         return ::mkfifo(name.constData(), 0600) == 0 ? path : QString();
     if (kind == QStringLiteral("socket")) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
+        sockaddr_un address {};
         address.sun_family = AF_UNIX;
         std::strncpy(address.sun_path, name.constData(), sizeof(address.sun_path) - 1);
-        const bool made = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+        const bool made
+            = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
         if (fd >= 0)
             ::close(fd); // the socket file stays
         return made ? path : QString();
@@ -218,11 +222,17 @@ QString makeSpecial(const QString& path, const QString& kind)
 
 char fileKind(const QString& path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return '?';
-    return S_ISREG(st.st_mode) ? 'f' : S_ISFIFO(st.st_mode) ? 'p' : S_ISCHR(st.st_mode) ? 'c'
-        : S_ISSOCK(st.st_mode) ? 's' : S_ISLNK(st.st_mode) ? 'l' : '?';
+    return S_ISREG(st.st_mode) ? 'f'
+        : S_ISFIFO(st.st_mode) ? 'p'
+        : S_ISCHR(st.st_mode)  ? 'c'
+        : S_ISSOCK(st.st_mode) ? 's'
+        : S_ISLNK(st.st_mode)  ? 'l'
+                               : '?';
 }
 #endif
 
@@ -239,7 +249,8 @@ private:
 
     // stdoutFile: where standard output goes instead of being read back.
     // qbPassword: the environment variable QB_PASSWORD, unset when null.
-    Run qbtool(const QStringList& args, const QString& stdoutFile = {}, const QString& qbPassword = {})
+    Run qbtool(
+        const QStringList& args, const QString& stdoutFile = {}, const QString& qbPassword = {})
     {
         QProcess p;
         p.setWorkingDirectory(m_env->folder());
@@ -266,8 +277,9 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY2(QFileInfo::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool")),
-                 "qbtool is built beside the tests");
+        QVERIFY2(
+            QFileInfo::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool")),
+            "qbtool is built beside the tests");
     }
 
     void init() { m_env = std::make_unique<test::TempEnv>(); }
@@ -278,21 +290,23 @@ private slots:
         const Run none = qbtool({});
         QCOMPARE(none.exitCode, 2);
         QVERIFY(none.out.isEmpty());
-        for (const char* word : {"Usage: qbtool", "new FILE.qbf", "dump FILE.qbf", "pack IN.xml FILE.qbf",
-                                 "check FILE.qbf", "export FILE.qbf --format", "report", "--password", "--force",
-                                 "0 done", "1 inconsistencies found", "2 wrong usage", "3 a file could not be read",
-                                 "4 a template could not be\napplied"})
+        for (const char* word : {"Usage: qbtool", "new FILE.qbf", "dump FILE.qbf",
+                 "pack IN.xml FILE.qbf", "check FILE.qbf", "export FILE.qbf --format", "report",
+                 "--password", "--force", "0 done", "1 inconsistencies found", "2 wrong usage",
+                 "3 a file could not be read", "4 a template could not be\napplied"})
             QVERIFY2(none.err.contains(QString::fromLatin1(word)), word);
 
         const Run help = qbtool({QStringLiteral("help")});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.contains("Usage: qbtool"));
 
-        for (const QStringList& wrong : {QStringList{QStringLiteral("frob")},
-                                         QStringList{QStringLiteral("dump")},
-                                         QStringList{QStringLiteral("pack"), QStringLiteral("a.xml")},
-                                         QStringList{QStringLiteral("check"), QStringLiteral("--nope"), QStringLiteral("a.qbf")},
-                                         QStringList{QStringLiteral("dump"), QStringLiteral("a.qbf"), QStringLiteral("--password")}}) {
+        for (const QStringList& wrong :
+            {QStringList {QStringLiteral("frob")}, QStringList {QStringLiteral("dump")},
+                QStringList {QStringLiteral("pack"), QStringLiteral("a.xml")},
+                QStringList {
+                    QStringLiteral("check"), QStringLiteral("--nope"), QStringLiteral("a.qbf")},
+                QStringList {QStringLiteral("dump"), QStringLiteral("a.qbf"),
+                    QStringLiteral("--password")}}) {
             const Run r = qbtool(wrong);
             QVERIFY(!r.crashed);
             QCOMPARE(r.exitCode, 2);
@@ -305,16 +319,18 @@ private slots:
     // nothing of another command's entry follows.
     void everyCommandHasItsOwnHelp()
     {
-        const QStringList commands{QStringLiteral("new"), QStringLiteral("dump"), QStringLiteral("pack"),
-                                   QStringLiteral("check"), QStringLiteral("report")};
+        const QStringList commands {QStringLiteral("new"), QStringLiteral("dump"),
+            QStringLiteral("pack"), QStringLiteral("check"), QStringLiteral("report")};
         for (const QString& command : commands) {
             const Run r = qbtool({command, QStringLiteral("--help")});
             const QString out = QString::fromUtf8(r.out);
             QCOMPARE(r.exitCode, 0);
-            QVERIFY2(out.startsWith(QStringLiteral("Usage: qbtool ") + command + QLatin1Char(' ')), qPrintable(out));
+            QVERIFY2(out.startsWith(QStringLiteral("Usage: qbtool ") + command + QLatin1Char(' ')),
+                qPrintable(out));
             for (const QString& other : commands) {
                 if (other != command)
-                    QVERIFY2(!out.contains(QStringLiteral("qbtool ") + other + QLatin1Char(' ')), qPrintable(out));
+                    QVERIFY2(!out.contains(QStringLiteral("qbtool ") + other + QLatin1Char(' ')),
+                        qPrintable(out));
             }
         }
         QCOMPARE(qbtool({QStringLiteral("frob"), QStringLiteral("--help")}).exitCode, 2);
@@ -343,7 +359,10 @@ private slots:
         QCOMPARE(fileBytes(file), first);
         QVERIFY(!QFileInfo::exists(file + QStringLiteral(".bak")));
 
-        QCOMPARE(qbtool({QStringLiteral("new"), QStringLiteral("--force"), QStringLiteral("books.qbf")}).exitCode, 0);
+        QCOMPARE(
+            qbtool({QStringLiteral("new"), QStringLiteral("--force"), QStringLiteral("books.qbf")})
+                .exitCode,
+            0);
         QCOMPARE(fileBytes(file + QStringLiteral(".bak")), first);
         QVERIFY(fileBytes(file) != first); // a new I
     }
@@ -359,23 +378,28 @@ private slots:
 
     void protectedBooksNeedThePassword()
     {
-        QVERIFY(test::writeDataFile(path(QStringLiteral("locked.qbf")), protectedSample(QStringLiteral("secret"))));
+        QVERIFY(test::writeDataFile(
+            path(QStringLiteral("locked.qbf")), protectedSample(QStringLiteral("secret"))));
         for (const QString& command : {QStringLiteral("dump"), QStringLiteral("check")}) {
             const Run none = qbtool({command, QStringLiteral("locked.qbf")});
             QCOMPARE(none.exitCode, 3);
             QVERIFY(none.out.isEmpty());
-            QVERIFY2(none.err.contains(QStringLiteral("protected by a password")), qPrintable(none.err));
+            QVERIFY2(
+                none.err.contains(QStringLiteral("protected by a password")), qPrintable(none.err));
 
-            const Run wrong = qbtool({command, QStringLiteral("locked.qbf"), QStringLiteral("--password"), QStringLiteral("guess")});
+            const Run wrong = qbtool({command, QStringLiteral("locked.qbf"),
+                QStringLiteral("--password"), QStringLiteral("guess")});
             QCOMPARE(wrong.exitCode, 3);
             QVERIFY(wrong.out.isEmpty());
             QVERIFY2(wrong.err.contains(QStringLiteral("wrong password")), qPrintable(wrong.err));
 
             // Letters count without regard to case, as in the program's login.
-            const Run right = qbtool({command, QStringLiteral("--password=SECRET"), QStringLiteral("locked.qbf")});
+            const Run right = qbtool(
+                {command, QStringLiteral("--password=SECRET"), QStringLiteral("locked.qbf")});
             QCOMPARE(right.exitCode, 0);
         }
-        const Run dumped = qbtool({QStringLiteral("dump"), QStringLiteral("locked.qbf"), QStringLiteral("--password"), QStringLiteral("secret")});
+        const Run dumped = qbtool({QStringLiteral("dump"), QStringLiteral("locked.qbf"),
+            QStringLiteral("--password"), QStringLiteral("secret")});
         QCOMPARE(dumped.out, protectedSample(QStringLiteral("secret")) + '\n');
     }
 
@@ -386,10 +410,13 @@ private slots:
     {
         XmlDocument sample;
         QVERIFY(sample.loadXml(test::sampleBookXml()));
-        const QByteArray trans = sample.selectSingleNode(QStringLiteral("/Data/Trans")).xml().toLatin1();
+        const QByteArray trans
+            = sample.selectSingleNode(QStringLiteral("/Data/Trans")).xml().toLatin1();
         auto transOf = [](const QByteArray& xml) {
             XmlDocument doc;
-            return doc.loadXml(xml) ? doc.selectSingleNode(QStringLiteral("/Data/Trans")).xml().toLatin1() : QByteArray();
+            return doc.loadXml(xml)
+                ? doc.selectSingleNode(QStringLiteral("/Data/Trans")).xml().toLatin1()
+                : QByteArray();
         };
         const QString password = QStringLiteral("Tiger Lily");
         QVERIFY(writeBytes(path(QStringLiteral("pw.txt")), password.toUtf8() + "\r\n"));
@@ -400,9 +427,10 @@ private slots:
             QByteArray text = test::sampleBookXml();
             BookWriteOptions options;
             options.key = key.get();
-            QVERIFY(!WriteBook(text.data(), text.size(), path(QStringLiteral("cheap.qbf")), options).isSet());
+            QVERIFY(!WriteBook(text.data(), text.size(), path(QStringLiteral("cheap.qbf")), options)
+                         .isSet());
         }
-        const QList<QStringList> commands{
+        const QList<QStringList> commands {
             {QStringLiteral("dump")},
             {QStringLiteral("check")},
             {QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("csv")},
@@ -411,19 +439,24 @@ private slots:
         };
         for (const QStringList& command : commands) {
             // The book follows the command's name ("report" takes it first, too).
-            const QStringList base = QStringList{command.first(), QStringLiteral("cheap.qbf")} + command.mid(1);
+            const QStringList base
+                = QStringList {command.first(), QStringLiteral("cheap.qbf")} + command.mid(1);
             const Run none = qbtool(base);
             QCOMPARE(none.exitCode, 3);
-            QVERIFY2(none.err.contains(QStringLiteral("protected by a password")), qPrintable(none.err));
-            for (const QString& wrong : {password.toLower(), password.toUpper(), QStringLiteral("guess")}) {
-                const Run r = qbtool(base + QStringList{QStringLiteral("--password"), wrong});
+            QVERIFY2(
+                none.err.contains(QStringLiteral("protected by a password")), qPrintable(none.err));
+            for (const QString& wrong :
+                {password.toLower(), password.toUpper(), QStringLiteral("guess")}) {
+                const Run r = qbtool(base + QStringList {QStringLiteral("--password"), wrong});
                 QCOMPARE(r.exitCode, 3);
                 QVERIFY2(r.err.contains(QStringLiteral("wrong password")), qPrintable(r.err));
             }
             const Run byEnvironment = qbtool(base, {}, password);
-            const Run byFile = qbtool(base + QStringList{QStringLiteral("--password-file"), QStringLiteral("pw.txt")},
-                                      {}, QStringLiteral("ignored"));
-            const Run byOption = qbtool(base + QStringList{QStringLiteral("--password=") + password});
+            const Run byFile = qbtool(
+                base + QStringList {QStringLiteral("--password-file"), QStringLiteral("pw.txt")},
+                {}, QStringLiteral("ignored"));
+            const Run byOption
+                = qbtool(base + QStringList {QStringLiteral("--password=") + password});
             for (const Run& r : {byEnvironment, byFile, byOption}) {
                 QVERIFY2(r.exitCode == 0, qPrintable(r.err));
                 QCOMPARE(r.out, byOption.out);
@@ -431,44 +464,52 @@ private slots:
             if (command.first() == QStringLiteral("dump"))
                 QCOMPARE(transOf(byOption.out), trans);
         }
-        const Run noFile = qbtool({QStringLiteral("dump"), QStringLiteral("cheap.qbf"), QStringLiteral("--password-file"),
-                                   QStringLiteral("nothere.txt")});
+        const Run noFile = qbtool({QStringLiteral("dump"), QStringLiteral("cheap.qbf"),
+            QStringLiteral("--password-file"), QStringLiteral("nothere.txt")});
         QCOMPARE(noFile.exitCode, 3);
-        QVERIFY2(noFile.err.contains(QStringLiteral("nothere.txt: the password file cannot be read")), qPrintable(noFile.err));
+        QVERIFY2(
+            noFile.err.contains(QStringLiteral("nothere.txt: the password file cannot be read")),
+            qPrintable(noFile.err));
 
         // encrypt with the real key costs; the previous file becomes the .bak, encrypted too.
         const QString book = path(QStringLiteral("e.qbf"));
         QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
         QVERIFY(test::writeDataFile(book + QStringLiteral(".bak"), test::sampleBookXml()));
-        const Run encrypted = qbtool({QStringLiteral("encrypt"), QStringLiteral("e.qbf"), QStringLiteral("--password-file"),
-                                      QStringLiteral("pw.txt")});
+        const Run encrypted = qbtool({QStringLiteral("encrypt"), QStringLiteral("e.qbf"),
+            QStringLiteral("--password-file"), QStringLiteral("pw.txt")});
         QVERIFY2(encrypted.exitCode == 0, qPrintable(encrypted.err));
         QCOMPARE(encrypted.out, QByteArray("Encrypted e.qbf\n"));
-        for (const QString& file : QStringList{book, book + QStringLiteral(".bak")}) {
+        for (const QString& file : QStringList {book, book + QStringLiteral(".bak")}) {
             const QByteArray bytes = fileBytes(file);
             QVERIFY(IsEncryptedBook(bytes));
-            const QByteArray costs = QByteArray(" ops=") + QByteArray::number(DefaultKdfParams().ops) + " mem="
-                + QByteArray::number(DefaultKdfParams().memBytes) + " ";
+            const QByteArray costs = QByteArray(" ops=")
+                + QByteArray::number(DefaultKdfParams().ops)
+                + " mem=" + QByteArray::number(DefaultKdfParams().memBytes) + " ";
             QVERIFY(bytes.contains(costs));
         }
-        const Run again = qbtool({QStringLiteral("encrypt"), QStringLiteral("e.qbf")}, {}, password);
+        const Run again
+            = qbtool({QStringLiteral("encrypt"), QStringLiteral("e.qbf")}, {}, password);
         QCOMPARE(again.exitCode, 3);
         QVERIFY2(again.err.contains(QStringLiteral("encrypted already")), qPrintable(again.err));
 
-        const Run decrypted = qbtool({QStringLiteral("decrypt"), QStringLiteral("e.qbf")}, {}, password);
+        const Run decrypted
+            = qbtool({QStringLiteral("decrypt"), QStringLiteral("e.qbf")}, {}, password);
         QVERIFY2(decrypted.exitCode == 0, qPrintable(decrypted.err));
-        for (const QString& file : QStringList{book, book + QStringLiteral(".bak")}) {
+        for (const QString& file : QStringList {book, book + QStringLiteral(".bak")}) {
             QVERIFY(!IsEncryptedBook(fileBytes(file)));
             QCOMPARE(transOf(test::readDataFile(file)), trans);
         }
         // It keeps its password, now without regard to case.
-        const Run gate = qbtool({QStringLiteral("dump"), QStringLiteral("e.qbf")}, {}, password.toUpper());
+        const Run gate
+            = qbtool({QStringLiteral("dump"), QStringLiteral("e.qbf")}, {}, password.toUpper());
         QCOMPARE(gate.exitCode, 0);
         QCOMPARE(transOf(gate.out), trans);
         QCOMPARE(qbtool({QStringLiteral("dump"), QStringLiteral("e.qbf")}).exitCode, 3);
-        const Run notEncrypted = qbtool({QStringLiteral("decrypt"), QStringLiteral("e.qbf")}, {}, password);
+        const Run notEncrypted
+            = qbtool({QStringLiteral("decrypt"), QStringLiteral("e.qbf")}, {}, password);
         QCOMPARE(notEncrypted.exitCode, 3);
-        QVERIFY2(notEncrypted.err.contains(QStringLiteral("is not encrypted")), qPrintable(notEncrypted.err));
+        QVERIFY2(notEncrypted.err.contains(QStringLiteral("is not encrypted")),
+            qPrintable(notEncrypted.err));
     }
 
     void packRoundTripsADump()
@@ -476,7 +517,8 @@ private slots:
         QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), test::sampleBookXml()));
         const Run dumped = qbtool({QStringLiteral("dump"), QStringLiteral("books.qbf")});
         QVERIFY(writeBytes(path(QStringLiteral("books.xml")), dumped.out));
-        const Run packed = qbtool({QStringLiteral("pack"), QStringLiteral("books.xml"), QStringLiteral("copy.qbf")});
+        const Run packed = qbtool(
+            {QStringLiteral("pack"), QStringLiteral("books.xml"), QStringLiteral("copy.qbf")});
         QCOMPARE(packed.exitCode, 0);
         XmlDocument original;
         QVERIFY(original.loadXml(test::sampleBookXml()));
@@ -494,13 +536,16 @@ private slots:
     void packAddsWhatOlderBooksLackAndKeepsSevenBits()
     {
         QVERIFY(writeBytes(path(QStringLiteral("old.xml")),
-                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                           "<Data><AcMaster><a Code=\"1\" AcName=\"Caf\xc3\xa9\xe2\x80\xae\"/></AcMaster>"
-                           "<Trans/><Groups/><Narration/></Data>"));
-        const Run r = qbtool({QStringLiteral("pack"), QStringLiteral("old.xml"), QStringLiteral("old.qbf")});
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<Data><AcMaster><a Code=\"1\" AcName=\"Caf\xc3\xa9\xe2\x80\xae\"/></AcMaster>"
+            "<Trans/><Groups/><Narration/></Data>"));
+        const Run r = qbtool(
+            {QStringLiteral("pack"), QStringLiteral("old.xml"), QStringLiteral("old.qbf")});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY2(r.err.contains(QStringLiteral("added I, PValue, DateRanges (no password)")), qPrintable(r.err));
-        QVERIFY2(r.err.contains(QStringLiteral("1 inconsistency;")), qPrintable(r.err)); // the override, not the accent
+        QVERIFY2(r.err.contains(QStringLiteral("added I, PValue, DateRanges (no password)")),
+            qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("1 inconsistency;")),
+            qPrintable(r.err)); // the override, not the accent
         const QByteArray text = test::readDataFile(path(QStringLiteral("old.qbf")));
         for (char c : text)
             QVERIFY(static_cast<unsigned char>(c) < 128);
@@ -508,18 +553,24 @@ private slots:
         QVERIFY(doc.loadXml(text));
         QCOMPARE(sectionNames(doc), kSections);
         QVERIFY(!HasPassword(doc));
-        QCOMPARE(doc.evaluate(QStringLiteral("string(//a/@AcName)")), QStringLiteral("Caf\u00e9\u202e"));
+        QCOMPARE(
+            doc.evaluate(QStringLiteral("string(//a/@AcName)")), QStringLiteral("Caf\u00e9\u202e"));
     }
 
     void packRefusesWhatIsNoBook_data()
     {
         QTest::addColumn<QByteArray>("xml");
         QTest::addColumn<QString>("message");
-        QTest::newRow("not XML") << QByteArray("<Data><AcMaster></Data>") << QStringLiteral("does not parse as XML (line ");
+        QTest::newRow("not XML") << QByteArray("<Data><AcMaster></Data>")
+                                 << QStringLiteral("does not parse as XML (line ");
         QTest::newRow("empty") << QByteArray() << QStringLiteral("does not parse as XML");
-        QTest::newRow("another root") << QByteArray("<Books/>") << QStringLiteral("not a Quillbrook book: the root element is Books, not Data");
-        QTest::newRow("sections missing") << QByteArray("<Data><AcMaster/><Narration/><I>ABCDEFGHIJKLMNOPQRST</I></Data>")
-                                          << QStringLiteral("not a Quillbrook book: missing section Trans; missing section Groups");
+        QTest::newRow("another root")
+            << QByteArray("<Books/>")
+            << QStringLiteral("not a Quillbrook book: the root element is Books, not Data");
+        QTest::newRow("sections missing")
+            << QByteArray("<Data><AcMaster/><Narration/><I>ABCDEFGHIJKLMNOPQRST</I></Data>")
+            << QStringLiteral(
+                   "not a Quillbrook book: missing section Trans; missing section Groups");
     }
 
     void packRefusesWhatIsNoBook()
@@ -527,7 +578,8 @@ private slots:
         QFETCH(QByteArray, xml);
         QFETCH(QString, message);
         QVERIFY(writeBytes(path(QStringLiteral("in.xml")), xml));
-        const Run r = qbtool({QStringLiteral("pack"), QStringLiteral("in.xml"), QStringLiteral("out.qbf")});
+        const Run r
+            = qbtool({QStringLiteral("pack"), QStringLiteral("in.xml"), QStringLiteral("out.qbf")});
         QVERIFY(!r.crashed);
         QCOMPARE(r.exitCode, 3);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
@@ -538,12 +590,16 @@ private slots:
     {
         QVERIFY(writeBytes(path(QStringLiteral("in.xml")), test::sampleBookXml()));
         QVERIFY(writeBytes(path(QStringLiteral("out.qbf")), "precious"));
-        const Run r = qbtool({QStringLiteral("pack"), QStringLiteral("in.xml"), QStringLiteral("out.qbf")});
+        const Run r
+            = qbtool({QStringLiteral("pack"), QStringLiteral("in.xml"), QStringLiteral("out.qbf")});
         QCOMPARE(r.exitCode, 3);
         QVERIFY(r.err.contains(QStringLiteral("already exists")));
         QCOMPARE(fileBytes(path(QStringLiteral("out.qbf"))), QByteArray("precious"));
 
-        QCOMPARE(qbtool({QStringLiteral("pack"), QStringLiteral("--force"), QStringLiteral("in.xml"), QStringLiteral("out.qbf")}).exitCode, 0);
+        QCOMPARE(qbtool({QStringLiteral("pack"), QStringLiteral("--force"),
+                            QStringLiteral("in.xml"), QStringLiteral("out.qbf")})
+                     .exitCode,
+            0);
         QCOMPARE(fileBytes(path(QStringLiteral("out.qbf.bak"))), QByteArray("precious"));
         QCOMPARE(test::readDataFile(path(QStringLiteral("out.qbf"))).contains("January pay"), true);
     }
@@ -553,7 +609,8 @@ private slots:
     // over the new file and keeps its changes beside it.
     void writingCommandsRefuseABookOpenInTheProgram()
     {
-        QVERIFY(writeBytes(path(QStringLiteral("in.xml")), test::sampleBookXml().replace("Rent", "Packed")));
+        QVERIFY(writeBytes(
+            path(QStringLiteral("in.xml")), test::sampleBookXml().replace("Rent", "Packed")));
         const QString book = path(QStringLiteral("open.qbf"));
         QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
         test::RecordingPrompt prompt;
@@ -564,26 +621,31 @@ private slots:
         const QByteArray before = fileBytes(book);
         const QList<QStringList> refused = {
             {QStringLiteral("new"), QStringLiteral("--force"), QStringLiteral("open.qbf")},
-            {QStringLiteral("pack"), QStringLiteral("--force"), QStringLiteral("in.xml"), QStringLiteral("open.qbf")},
+            {QStringLiteral("pack"), QStringLiteral("--force"), QStringLiteral("in.xml"),
+                QStringLiteral("open.qbf")},
         };
         for (const QStringList& args : refused) {
             const Run r = qbtool(args);
             QCOMPARE(r.exitCode, 3);
             QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
             QVERIFY2(r.err.contains(QStringLiteral("open in Quillbrook by"))
-                         && r.err.contains(QStringLiteral("process ") + QString::number(QCoreApplication::applicationPid())),
-                     qPrintable(r.err));
+                    && r.err.contains(QStringLiteral("process ")
+                        + QString::number(QCoreApplication::applicationPid())),
+                qPrintable(r.err));
             QCOMPARE(fileBytes(book), before);
             QVERIFY(!QFileInfo::exists(book + QStringLiteral(".bak")));
         }
-        QVERIFY(qbtool({QStringLiteral("pack"), QStringLiteral("--help")}).out.contains("--force-unlock"));
+        QVERIFY(qbtool({QStringLiteral("pack"), QStringLiteral("--help")})
+                    .out.contains("--force-unlock"));
 
-        const Run forced = qbtool({QStringLiteral("pack"), QStringLiteral("--force"), QStringLiteral("--force-unlock"),
-                                   QStringLiteral("in.xml"), QStringLiteral("open.qbf")});
+        const Run forced = qbtool(
+            {QStringLiteral("pack"), QStringLiteral("--force"), QStringLiteral("--force-unlock"),
+                QStringLiteral("in.xml"), QStringLiteral("open.qbf")});
         QCOMPARE(forced.exitCode, 0);
         const QByteArray packed = fileBytes(book);
         QVERIFY(test::readDataFile(book).contains("Packed"));
-        store.NarrationSection().appendChild(store.NarrationSection().createElement(QStringLiteral("n")))
+        store.NarrationSection()
+            .appendChild(store.NarrationSection().createElement(QStringLiteral("n")))
             .setText(QStringLiteral("made in the program"));
         QVERIFY(!store.SaveDocument());
         QCOMPARE(store.lastError().stage, BookStage::ChangedOnDisk);
@@ -609,10 +671,13 @@ private slots:
         const Run r = qbtool({QStringLiteral("check"), QStringLiteral("broken.qbf")});
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(QString::fromLatin1(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
-                 (QStringList{QStringLiteral("missing section DateRanges (added when the file is opened)"),
-                              QStringLiteral("transaction 1 (dt 20130105, No 1): From and To are the same account"),
-                              QStringLiteral("transaction 3 (dt 20130110, No 2): amount \"45.50\" is not a positive plain decimal"),
-                              QStringLiteral("group 1 (Money): member 9 has no account head")}));
+            (QStringList {
+                QStringLiteral("missing section DateRanges (added when the file is opened)"),
+                QStringLiteral(
+                    "transaction 1 (dt 20130105, No 1): From and To are the same account"),
+                QStringLiteral("transaction 3 (dt 20130110, No 2): amount \"45.50\" is not a "
+                               "positive plain decimal"),
+                QStringLiteral("group 1 (Money): member 9 has no account head")}));
     }
 
     // Output that does not arrive is a failure, never a cut-off result with exit code 0.
@@ -620,18 +685,20 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<bool>("toStdout");
-        QTest::newRow("dump") << QStringList{QStringLiteral("dump"), QStringLiteral("books.qbf")} << true;
-        QTest::newRow("check") << QStringList{QStringLiteral("check"), QStringLiteral("bad.qbf")} << true;
-        QTest::newRow("day") << QStringList{QStringLiteral("report"), QStringLiteral("books.qbf"), QStringLiteral("day"),
-                                            QStringLiteral("--date"), QStringLiteral("2013-01-10")}
+        QTest::newRow("dump") << QStringList {QStringLiteral("dump"), QStringLiteral("books.qbf")}
+                              << true;
+        QTest::newRow("check") << QStringList {QStringLiteral("check"), QStringLiteral("bad.qbf")}
+                               << true;
+        QTest::newRow("day") << QStringList {QStringLiteral("report"), QStringLiteral("books.qbf"),
+            QStringLiteral("day"), QStringLiteral("--date"), QStringLiteral("2013-01-10")}
                              << true;
-        QTest::newRow("balance") << QStringList{QStringLiteral("report"), QStringLiteral("books.qbf"),
-                                                QStringLiteral("balance"), QStringLiteral("--account"), QStringLiteral("1"),
-                                                QStringLiteral("--date"), QStringLiteral("20131231")}
+        QTest::newRow("balance") << QStringList {QStringLiteral("report"),
+            QStringLiteral("books.qbf"), QStringLiteral("balance"), QStringLiteral("--account"),
+            QStringLiteral("1"), QStringLiteral("--date"), QStringLiteral("20131231")}
                                  << true;
-        QTest::newRow("day -o") << QStringList{QStringLiteral("report"), QStringLiteral("books.qbf"), QStringLiteral("day"),
-                                               QStringLiteral("--date"), QStringLiteral("2013-01-10"), QStringLiteral("-o"),
-                                               QStringLiteral("/dev/full")}
+        QTest::newRow("day -o") << QStringList {QStringLiteral("report"),
+            QStringLiteral("books.qbf"), QStringLiteral("day"), QStringLiteral("--date"),
+            QStringLiteral("2013-01-10"), QStringLiteral("-o"), QStringLiteral("/dev/full")}
                                 << false;
     }
 
@@ -642,13 +709,15 @@ private slots:
         QFETCH(bool, toStdout);
         QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), test::sampleBookXml()));
         // A clean book has nothing to list; this one has a line to write.
-        QVERIFY(test::writeDataFile(path(QStringLiteral("bad.qbf")), test::sampleBookXml().replace(">45.5<", ">45.50<")));
+        QVERIFY(test::writeDataFile(
+            path(QStringLiteral("bad.qbf")), test::sampleBookXml().replace(">45.5<", ">45.50<")));
         const Run r = qbtool(args, toStdout ? QStringLiteral("/dev/full") : QString());
         QVERIFY(!r.crashed);
         QCOMPARE(r.exitCode, 3);
         QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
-        QVERIFY2(r.err.startsWith(QStringLiteral("qbtool: ")) && r.err.contains(QStringLiteral("No space left on device")),
-                 qPrintable(r.err));
+        QVERIFY2(r.err.startsWith(QStringLiteral("qbtool: "))
+                && r.err.contains(QStringLiteral("No space left on device")),
+            qPrintable(r.err));
 #else
         QSKIP("/dev/full");
 #endif
@@ -657,15 +726,16 @@ private slots:
     void backupsListsTheDailyCopies()
     {
         QVERIFY(QDir(m_env->folder()).mkpath(QStringLiteral("books backups")));
-        QVERIFY(test::writeDataFile(path(QStringLiteral("books backups/books 2026-12-02.qbf")), test::sampleBookXml()));
+        QVERIFY(test::writeDataFile(
+            path(QStringLiteral("books backups/books 2026-12-02.qbf")), test::sampleBookXml()));
         QVERIFY(test::writeDataFile(path(QStringLiteral("books backups/books 2026-11-30.qbf")),
-                                    "<Data><AcMaster/><Trans/><Groups/><Narration/></Data>"));
+            "<Data><AcMaster/><Trans/><Groups/><Narration/></Data>"));
         QVERIFY(writeBytes(path(QStringLiteral("books backups/books notes.qbf")), "not a copy"));
         const Run r = qbtool({QStringLiteral("backups"), QStringLiteral("books.qbf")});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(QString::fromLatin1(r.out),
-                 QStringLiteral("2026-11-30\t0 transactions\tbooks backups/books 2026-11-30.qbf\n"
-                                "2026-12-02\t4 transactions\tbooks backups/books 2026-12-02.qbf\n"));
+            QStringLiteral("2026-11-30\t0 transactions\tbooks backups/books 2026-11-30.qbf\n"
+                           "2026-12-02\t4 transactions\tbooks backups/books 2026-12-02.qbf\n"));
     }
 
     // The backup of a missing book is its last copy: new and pack stop
@@ -677,24 +747,30 @@ private slots:
         QVERIFY(test::writeDataFile(backup, test::sampleBookXml()));
         QVERIFY(writeBytes(path(QStringLiteral("in.xml")), test::sampleBookXml()));
         const QByteArray last = fileBytes(backup);
-        for (const QStringList& args : {QStringList{QStringLiteral("new"), QStringLiteral("books")},
-                                        QStringList{QStringLiteral("pack"), QStringLiteral("in.xml"), QStringLiteral("books.qbf")},
-                                        QStringList{QStringLiteral("dump"), QStringLiteral("books.qbf")}}) {
+        for (const QStringList& args :
+            {QStringList {QStringLiteral("new"), QStringLiteral("books")},
+                QStringList {
+                    QStringLiteral("pack"), QStringLiteral("in.xml"), QStringLiteral("books.qbf")},
+                QStringList {QStringLiteral("dump"), QStringLiteral("books.qbf")}}) {
             const Run r = qbtool(args);
             QCOMPARE(r.exitCode, 3);
             QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
             QVERIFY2(r.err.contains(QStringLiteral("books.qbf.bak")), qPrintable(r.err));
             QVERIFY(!QFileInfo::exists(file));
         }
-        QCOMPARE(qbtool({QStringLiteral("new"), QStringLiteral("books"), QStringLiteral("--force")}).exitCode, 0);
+        QCOMPARE(qbtool({QStringLiteral("new"), QStringLiteral("books"), QStringLiteral("--force")})
+                     .exitCode,
+            0);
         QVERIFY(QFileInfo::exists(file));
         QCOMPARE(fileBytes(backup), last);
 
-        const Run nowhere = qbtool({QStringLiteral("pack"), QStringLiteral("in.xml"), QStringLiteral("gone/books.qbf")});
+        const Run nowhere = qbtool(
+            {QStringLiteral("pack"), QStringLiteral("in.xml"), QStringLiteral("gone/books.qbf")});
         QCOMPARE(nowhere.exitCode, 3);
         QCOMPARE(nowhere.err.count(QLatin1Char('\n')), 1);
-        QVERIFY2(nowhere.err.startsWith(QStringLiteral("qbtool: gone/books.qbf: could not be written (No such file or directory)")),
-                 qPrintable(nowhere.err));
+        QVERIFY2(nowhere.err.startsWith(QStringLiteral(
+                     "qbtool: gone/books.qbf: could not be written (No such file or directory)")),
+            qPrintable(nowhere.err));
     }
 
     // A book of 300 transactions between accounts whose names the targets
@@ -702,11 +778,15 @@ private slots:
     // up here, beancount accepts its file, and the CSV reads back as the book.
     void exportReadsBackInOtherTools()
     {
-        struct Head { const char* name; const char* inLedger; };
+        struct Head
+        {
+            const char* name;
+            const char* inLedger;
+        };
         const Head heads[] = {{"Cash", "Cash"}, {"Sales:Team", "Sales-Team #2"},
             {"Two  blanks", "Two blanks"}, {"(Virtual) [x]", "-Virtual- -x-"},
-            {"Note; here", "Note- here"}, {"9 lives", "9 lives"}, {"Comma, \"Inc\"", "Comma, \"Inc\""},
-            {"Sales-Team", "Sales-Team #8"}};
+            {"Note; here", "Note- here"}, {"9 lives", "9 lives"},
+            {"Comma, \"Inc\"", "Comma, \"Inc\""}, {"Sales-Team", "Sales-Team #8"}};
         const int accounts = int(std::size(heads));
         QByteArray xml = "<Data><AcMaster>";
         for (int code = 1; code <= accounts; ++code)
@@ -721,59 +801,88 @@ private slots:
             const int from = 1 + int(random.bounded(accounts));
             const int to = 1 + (from + int(random.bounded(accounts - 1))) % accounts;
             const int date = 20130101 + int(random.bounded(3)) * 100 + int(random.bounded(28));
-            const QString amount = Money::fromUnits(qint64(1 + random.bounded(99999999)) * 100).toText();
+            const QString amount
+                = Money::fromUnits(qint64(1 + random.bounded(99999999)) * 100).toText();
             balance[to] += *Money::parse(amount);
             balance[from] -= *Money::parse(amount);
             inJanuary += date < 20130200;
-            const QString narration = i % 5 ? QStringLiteral("Row %1").arg(i) : QStringLiteral("Row, \"%1\"").arg(i);
-            xml += "<t No=\"" + QByteArray::number(i) + "\" dt=\"" + QByteArray::number(date) + "\" fAc=\""
-                + QByteArray::number(from) + "\" tAc=\"" + QByteArray::number(to) + "\" Nar=\""
-                + narration.toLatin1().replace("\"", "&quot;") + "\">" + amount.toLatin1() + "</t>";
-            expectedRows << QStringList{QDate::fromString(QString::number(date), QStringLiteral("yyyyMMdd")).toString(Qt::ISODate),
-                QString::number(i), QString::fromLatin1(heads[from - 1].name), QString::fromLatin1(heads[to - 1].name),
-                amount, narration};
+            const QString narration
+                = i % 5 ? QStringLiteral("Row %1").arg(i) : QStringLiteral("Row, \"%1\"").arg(i);
+            xml += "<t No=\"" + QByteArray::number(i) + "\" dt=\"" + QByteArray::number(date)
+                + "\" fAc=\"" + QByteArray::number(from) + "\" tAc=\"" + QByteArray::number(to)
+                + "\" Nar=\"" + narration.toLatin1().replace("\"", "&quot;") + "\">"
+                + amount.toLatin1() + "</t>";
+            expectedRows << QStringList {
+                QDate::fromString(QString::number(date), QStringLiteral("yyyyMMdd"))
+                    .toString(Qt::ISODate),
+                QString::number(i), QString::fromLatin1(heads[from - 1].name),
+                QString::fromLatin1(heads[to - 1].name), amount, narration};
         }
         xml += "</Trans><Groups/><Narration/><I>ABCDEFGHIJKLMNOPQRST</I><DateRanges/></Data>";
-        xml.replace("<PValue/>", QByteArray("<PValue>" + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")).toLatin1() + "</PValue>"));
+        xml.replace("<PValue/>",
+            QByteArray("<PValue>"
+                + PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST")).toLatin1() + "</PValue>"));
         QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), xml));
 
-        Run csv = qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("csv")});
+        Run csv = qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"),
+            QStringLiteral("--format"), QStringLiteral("csv")});
         QCOMPARE(csv.exitCode, 0);
         QList<QStringList> rows = readCsv(QString::fromUtf8(csv.out));
-        QCOMPARE(rows.takeFirst(), (QStringList{QStringLiteral("date"), QStringLiteral("number"), QStringLiteral("from"),
-                                                QStringLiteral("to"), QStringLiteral("amount"), QStringLiteral("narration")}));
-        std::stable_sort(expectedRows.begin(), expectedRows.end(), [](const QStringList& a, const QStringList& b) {
-            return a[0] != b[0] ? a[0] < b[0] : a[1].toInt() < b[1].toInt();
-        });
+        QCOMPARE(rows.takeFirst(),
+            (QStringList {QStringLiteral("date"), QStringLiteral("number"), QStringLiteral("from"),
+                QStringLiteral("to"), QStringLiteral("amount"), QStringLiteral("narration")}));
+        std::stable_sort(expectedRows.begin(), expectedRows.end(),
+            [](const QStringList& a, const QStringList& b) {
+                return a[0] != b[0] ? a[0] < b[0] : a[1].toInt() < b[1].toInt();
+            });
         QCOMPARE(rows, expectedRows);
-        csv = qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("csv"),
-                      QStringLiteral("--from"), QStringLiteral("2012-12-01"), QStringLiteral("--to"), QStringLiteral("20130131")});
+        csv = qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"),
+            QStringLiteral("--format"), QStringLiteral("csv"), QStringLiteral("--from"),
+            QStringLiteral("2012-12-01"), QStringLiteral("--to"), QStringLiteral("20130131")});
         QCOMPARE(readCsv(QString::fromUtf8(csv.out)).size(), 1 + inJanuary);
-        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("qif")}).exitCode, 2);
-        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("csv"),
-                         QStringLiteral("--from"), QStringLiteral("20130201"), QStringLiteral("--to"), QStringLiteral("20130131")}).exitCode, 2);
+        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"),
+                            QStringLiteral("--format"), QStringLiteral("qif")})
+                     .exitCode,
+            2);
+        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"),
+                            QStringLiteral("--format"), QStringLiteral("csv"),
+                            QStringLiteral("--from"), QStringLiteral("20130201"),
+                            QStringLiteral("--to"), QStringLiteral("20130131")})
+                     .exitCode,
+            2);
 
-        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("ledger"),
-                         QStringLiteral("-o"), QStringLiteral("books.ledger")}).exitCode, 0);
-        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("beancount"),
-                         QStringLiteral("-o"), QStringLiteral("books.beancount")}).exitCode, 0);
+        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"),
+                            QStringLiteral("--format"), QStringLiteral("ledger"),
+                            QStringLiteral("-o"), QStringLiteral("books.ledger")})
+                     .exitCode,
+            0);
+        QCOMPARE(qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"),
+                            QStringLiteral("--format"), QStringLiteral("beancount"),
+                            QStringLiteral("-o"), QStringLiteral("books.beancount")})
+                     .exitCode,
+            0);
         const QString ledger = QStandardPaths::findExecutable(QStringLiteral("ledger"));
         const QString beanCheck = QStandardPaths::findExecutable(QStringLiteral("bean-check"));
         if (ledger.isEmpty() || beanCheck.isEmpty())
             QSKIP("ledger or bean-check is not installed");
         QProcess p;
-        p.start(ledger, {QStringLiteral("-f"), path(QStringLiteral("books.ledger")), QStringLiteral("--flat"), QStringLiteral("--no-total"),
-                         QStringLiteral("--balance-format"), QStringLiteral("%(account)|%(quantity(display_total))\n"), QStringLiteral("bal")});
+        p.start(ledger,
+            {QStringLiteral("-f"), path(QStringLiteral("books.ledger")), QStringLiteral("--flat"),
+                QStringLiteral("--no-total"), QStringLiteral("--balance-format"),
+                QStringLiteral("%(account)|%(quantity(display_total))\n"), QStringLiteral("bal")});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 0);
         QHash<QString, QString> reported;
-        for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            reported.insert(line.section(QLatin1Char('|'), 0, 0), line.section(QLatin1Char('|'), 1));
+        for (const QString& line : QString::fromUtf8(p.readAllStandardOutput())
+                                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            reported.insert(
+                line.section(QLatin1Char('|'), 0, 0), line.section(QLatin1Char('|'), 1));
         QCOMPARE(reported.size(), accounts); // no two accounts merged, none split
         for (int code = 1; code <= accounts; ++code) {
             const QString name = QString::fromLatin1(heads[code - 1].inLedger);
             QVERIFY2(reported.contains(name), qPrintable(name));
-            QCOMPARE(Money::fromNumberText(reported.value(name).remove(QLatin1Char(','))), balance[code]);
+            QCOMPARE(Money::fromNumberText(reported.value(name).remove(QLatin1Char(','))),
+                balance[code]);
         }
         p.start(beanCheck, {path(QStringLiteral("books.beancount"))});
         QVERIFY(p.waitForFinished(60000));
@@ -791,10 +900,13 @@ private slots:
         QTest::addColumn<int>("to");
         for (const char* reader : {"csv", "ledger", "hledger", "beancount"}) {
             QTest::addRow("%s, whole book", reader) << QString::fromLatin1(reader) << 0 << 0;
-            QTest::addRow("%s, 2015", reader) << QString::fromLatin1(reader) << 20150101 << 20151231;
+            QTest::addRow("%s, 2015", reader)
+                << QString::fromLatin1(reader) << 20150101 << 20151231;
         }
-        QTest::addRow("ledger, from the first of 2015 on") << QStringLiteral("ledger") << 20150101 << 0;
-        QTest::addRow("beancount, up to the last of 2015") << QStringLiteral("beancount") << 0 << 20151231;
+        QTest::addRow("ledger, from the first of 2015 on")
+            << QStringLiteral("ledger") << 20150101 << 0;
+        QTest::addRow("beancount, up to the last of 2015")
+            << QStringLiteral("beancount") << 0 << 20151231;
     }
 
     void exportKeepsEveryAccountApart()
@@ -802,8 +914,10 @@ private slots:
         QFETCH(QString, reader);
         QFETCH(int, from);
         QFETCH(int, to);
-        const QString program = reader == QStringLiteral("beancount") ? QStringLiteral("bean-query") : reader;
-        const QString tool = reader == QStringLiteral("csv") ? QString() : QStandardPaths::findExecutable(program);
+        const QString program
+            = reader == QStringLiteral("beancount") ? QStringLiteral("bean-query") : reader;
+        const QString tool
+            = reader == QStringLiteral("csv") ? QString() : QStandardPaths::findExecutable(program);
         if (reader != QStringLiteral("csv") && tool.isEmpty())
             QSKIP("the reader is not installed");
 
@@ -826,14 +940,18 @@ private slots:
             active << r.from << r.to;
         }
         QCOMPARE(active.size(), heads); // every head has a posting in the period
-        QVERIFY(keys.contains(QStringLiteral("20150101|1")) && keys.contains(QStringLiteral("20150101|2"))
-                && keys.contains(QStringLiteral("20151231|1")));
+        QVERIFY(keys.contains(QStringLiteral("20150101|1"))
+            && keys.contains(QStringLiteral("20150101|2"))
+            && keys.contains(QStringLiteral("20151231|1")));
 
-        QStringList args{QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"),
-                         reader == QStringLiteral("hledger") ? QStringLiteral("ledger") : reader,
-                         QStringLiteral("-o"), QStringLiteral("out")};
+        QStringList args {QStringLiteral("export"), QStringLiteral("books.qbf"),
+            QStringLiteral("--format"),
+            reader == QStringLiteral("hledger") ? QStringLiteral("ledger") : reader,
+            QStringLiteral("-o"), QStringLiteral("out")};
         if (from)
-            args << QStringLiteral("--from") << QDate::fromString(QString::number(from), QStringLiteral("yyyyMMdd")).toString(Qt::ISODate);
+            args << QStringLiteral("--from")
+                 << QDate::fromString(QString::number(from), QStringLiteral("yyyyMMdd"))
+                        .toString(Qt::ISODate);
         if (to)
             args << QStringLiteral("--to") << QString::number(to);
         const Run r = qbtool(args);
@@ -842,17 +960,19 @@ private slots:
         const QString text = QString::fromUtf8(fileBytes(out));
 
         if (reader == QStringLiteral("csv")) {
-            std::stable_sort(written.begin(), written.end(), [](const CollisionRow& a, const CollisionRow& b) {
-                return a.date != b.date ? a.date < b.date : a.number < b.number;
-            });
+            std::stable_sort(
+                written.begin(), written.end(), [](const CollisionRow& a, const CollisionRow& b) {
+                    return a.date != b.date ? a.date < b.date : a.number < b.number;
+                });
             QList<QStringList> expected;
-            expected << QStringList{QStringLiteral("date"), QStringLiteral("number"), QStringLiteral("from"),
-                                    QStringLiteral("to"), QStringLiteral("amount"), QStringLiteral("narration")};
+            expected << QStringList {QStringLiteral("date"), QStringLiteral("number"),
+                QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("amount"),
+                QStringLiteral("narration")};
             for (const CollisionRow& w : written)
-                expected << QStringList{DocDateToDate(w.date).toString(Qt::ISODate), QString::number(w.number),
-                                        QString::fromLatin1(kCollisionHeads[w.from].csv),
-                                        QString::fromLatin1(kCollisionHeads[w.to].csv), w.amount.toText(),
-                                        QString::fromLatin1(kCollisionNarrations[w.narration][1])};
+                expected << QStringList {DocDateToDate(w.date).toString(Qt::ISODate),
+                    QString::number(w.number), QString::fromLatin1(kCollisionHeads[w.from].csv),
+                    QString::fromLatin1(kCollisionHeads[w.to].csv), w.amount.toText(),
+                    QString::fromLatin1(kCollisionNarrations[w.narration][1])};
             QCOMPARE(readCsv(text), expected);
             QCOMPARE(text.count(QStringLiteral("\r\n")), expected.size()); // no line within a field
             return;
@@ -863,53 +983,72 @@ private slots:
         QSet<QString> reportedKeys;
         int rc = -1;
         auto addBalance = [&reported](const QString& name, const QString& figure) {
-            const std::optional<Money> value = Money::fromNumberText(QString(figure).remove(QLatin1Char(',')));
-            QVERIFY2(value && !reported.contains(name.trimmed()), qPrintable(name + QLatin1Char('|') + figure));
+            const std::optional<Money> value
+                = Money::fromNumberText(QString(figure).remove(QLatin1Char(',')));
+            QVERIFY2(value && !reported.contains(name.trimmed()),
+                qPrintable(name + QLatin1Char('|') + figure));
             reported.insert(name.trimmed(), *value);
         };
         if (reader == QStringLiteral("ledger")) {
-            const QString lines = QString::fromUtf8(runProgram(tool, {QStringLiteral("-f"), out, QStringLiteral("--flat"),
-                QStringLiteral("--empty"), QStringLiteral("--no-total"), QStringLiteral("--balance-format"),
-                QStringLiteral("%(account)|%(quantity(display_total))\n"), QStringLiteral("bal")}, &rc));
+            const QString lines = QString::fromUtf8(runProgram(tool,
+                {QStringLiteral("-f"), out, QStringLiteral("--flat"), QStringLiteral("--empty"),
+                    QStringLiteral("--no-total"), QStringLiteral("--balance-format"),
+                    QStringLiteral("%(account)|%(quantity(display_total))\n"),
+                    QStringLiteral("bal")},
+                &rc));
             QCOMPARE(rc, 0);
             for (const QString& line : lines.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
                 addBalance(line.section(QLatin1Char('|'), 0, 0), line.section(QLatin1Char('|'), 1));
-            const QString register_ = QString::fromUtf8(runProgram(tool, {QStringLiteral("-f"), out, QStringLiteral("reg"),
-                QStringLiteral("--register-format"), QStringLiteral("%(format_date(date, \"%Y%m%d\"))|%(code)\n")}, &rc));
+            const QString register_ = QString::fromUtf8(runProgram(tool,
+                {QStringLiteral("-f"), out, QStringLiteral("reg"),
+                    QStringLiteral("--register-format"),
+                    QStringLiteral("%(format_date(date, \"%Y%m%d\"))|%(code)\n")},
+                &rc));
             QCOMPARE(rc, 0);
             for (const QString& line : register_.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
                 if (!line.endsWith(QLatin1Char('|')))
                     reportedKeys.insert(line);
         } else if (reader == QStringLiteral("hledger")) {
-            const QString lines = QString::fromUtf8(runProgram(tool, {QStringLiteral("-f"), out, QStringLiteral("bal"),
-                QStringLiteral("--flat"), QStringLiteral("-N"), QStringLiteral("-E"), QStringLiteral("--format"),
-                QStringLiteral("%(account)|%(total)")}, &rc));
+            const QString lines = QString::fromUtf8(runProgram(tool,
+                {QStringLiteral("-f"), out, QStringLiteral("bal"), QStringLiteral("--flat"),
+                    QStringLiteral("-N"), QStringLiteral("-E"), QStringLiteral("--format"),
+                    QStringLiteral("%(account)|%(total)")},
+                &rc));
             QCOMPARE(rc, 0);
             for (const QString& line : lines.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-                addBalance(line.section(QLatin1Char('|'), 0, 0), line.section(QLatin1Char('|'), 1).trimmed());
-            QList<QStringList> register_ = readCsv(QString::fromUtf8(runProgram(tool, {QStringLiteral("-f"), out,
-                QStringLiteral("reg"), QStringLiteral("-O"), QStringLiteral("csv")}, &rc)));
+                addBalance(line.section(QLatin1Char('|'), 0, 0),
+                    line.section(QLatin1Char('|'), 1).trimmed());
+            QList<QStringList> register_ = readCsv(QString::fromUtf8(runProgram(tool,
+                {QStringLiteral("-f"), out, QStringLiteral("reg"), QStringLiteral("-O"),
+                    QStringLiteral("csv")},
+                &rc)));
             QCOMPARE(rc, 0);
             register_.removeFirst();
             for (const QStringList& row : register_)
                 if (!row.value(2).isEmpty())
-                    reportedKeys.insert(QString(row.value(1)).remove(QLatin1Char('-')) + QLatin1Char('|') + row.value(2));
+                    reportedKeys.insert(QString(row.value(1)).remove(QLatin1Char('-'))
+                        + QLatin1Char('|') + row.value(2));
         } else {
             runProgram(QStandardPaths::findExecutable(QStringLiteral("bean-check")), {out}, &rc);
             QCOMPARE(rc, 0);
-            QList<QStringList> sums = readCsv(QString::fromUtf8(runProgram(tool, {QStringLiteral("-f"), QStringLiteral("csv"),
-                out, QStringLiteral("SELECT account, sum(number) AS n GROUP BY account")}, &rc)));
+            QList<QStringList> sums = readCsv(QString::fromUtf8(runProgram(tool,
+                {QStringLiteral("-f"), QStringLiteral("csv"), out,
+                    QStringLiteral("SELECT account, sum(number) AS n GROUP BY account")},
+                &rc)));
             QCOMPARE(rc, 0);
             sums.removeFirst();
             for (const QStringList& row : sums)
                 addBalance(row.value(0), row.value(1).trimmed());
-            QList<QStringList> entries = readCsv(QString::fromUtf8(runProgram(tool, {QStringLiteral("-f"), QStringLiteral("csv"),
-                out, QStringLiteral("SELECT DISTINCT date, entry_meta('number') AS n")}, &rc)));
+            QList<QStringList> entries = readCsv(QString::fromUtf8(runProgram(tool,
+                {QStringLiteral("-f"), QStringLiteral("csv"), out,
+                    QStringLiteral("SELECT DISTINCT date, entry_meta('number') AS n")},
+                &rc)));
             QCOMPARE(rc, 0);
             entries.removeFirst();
             for (const QStringList& row : entries)
                 if (!row.value(1).trimmed().isEmpty())
-                    reportedKeys.insert(QString(row.value(0)).remove(QLatin1Char('-')) + QLatin1Char('|') + row.value(1).trimmed());
+                    reportedKeys.insert(QString(row.value(0)).remove(QLatin1Char('-'))
+                        + QLatin1Char('|') + row.value(1).trimmed());
         }
         if (QTest::currentTestFailed())
             return;
@@ -922,15 +1061,18 @@ private slots:
         }
         QCOMPARE(reported.size(), heads); // no two accounts merged, none split, nothing added
         for (int i = 0; i < heads; ++i) {
-            const QString name = QString::fromLatin1(reader == QStringLiteral("beancount") ? kCollisionHeads[i].beancount
-                                                                                           : kCollisionHeads[i].ledger);
+            const QString name = QString::fromLatin1(reader == QStringLiteral("beancount")
+                    ? kCollisionHeads[i].beancount
+                    : kCollisionHeads[i].ledger);
             QVERIFY2(reported.contains(name), qPrintable(name));
             QCOMPARE(reported.value(name), balance[i]);
         }
         QCOMPARE(reportedKeys, keys);
         // A limited journal says so at its top.
         QCOMPARE(text.startsWith(QStringLiteral("; Transactions ")), from || to);
-        QCOMPARE(text.contains(QStringLiteral("\n; Opening balances as of 2015-01-01: each account's balance")), from != 0);
+        QCOMPARE(text.contains(QStringLiteral(
+                     "\n; Opening balances as of 2015-01-01: each account's balance")),
+            from != 0);
     }
 
     // A transaction the export cannot write stops it with check's line about
@@ -939,11 +1081,15 @@ private slots:
     {
         QTest::addColumn<QByteArray>("from");
         QTest::addColumn<QByteArray>("to");
-        QTest::newRow("date with dashes") << QByteArray("dt=\"20130201\"") << QByteArray("dt=\"2013-02-01\"");
-        QTest::newRow("no such day") << QByteArray("dt=\"20130105\"") << QByteArray("dt=\"20130230\"");
-        QTest::newRow("empty date") << QByteArray("No=\"2\" dt=\"20130110\"") << QByteArray("No=\"2\" dt=\"\"");
+        QTest::newRow("date with dashes")
+            << QByteArray("dt=\"20130201\"") << QByteArray("dt=\"2013-02-01\"");
+        QTest::newRow("no such day")
+            << QByteArray("dt=\"20130105\"") << QByteArray("dt=\"20130230\"");
+        QTest::newRow("empty date")
+            << QByteArray("No=\"2\" dt=\"20130110\"") << QByteArray("No=\"2\" dt=\"\"");
         QTest::newRow("amount not a number") << QByteArray(">12.25<") << QByteArray(">twelve<");
-        QTest::newRow("account without head") << QByteArray("tAc=\"4\" Nar=\"Market\"") << QByteArray("tAc=\"9\" Nar=\"Market\"");
+        QTest::newRow("account without head")
+            << QByteArray("tAc=\"4\" Nar=\"Market\"") << QByteArray("tAc=\"9\" Nar=\"Market\"");
     }
 
     void exportRefusesWhatItCannotWrite()
@@ -962,11 +1108,14 @@ private slots:
         QVERIFY(writeBytes(path(QStringLiteral("old.csv")), "keep me"));
         for (const char* format : {"ledger", "beancount", "csv"}) {
             for (const QString& output : {QStringLiteral("new.out"), QStringLiteral("old.csv")}) {
-                const Run r = qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"),
-                                      QString::fromLatin1(format), QStringLiteral("-o"), output,
-                                      QStringLiteral("--from"), QStringLiteral("20130201"), QStringLiteral("--to"), QStringLiteral("20130201")});
+                const Run r = qbtool({QStringLiteral("export"), QStringLiteral("books.qbf"),
+                    QStringLiteral("--format"), QString::fromLatin1(format), QStringLiteral("-o"),
+                    output, QStringLiteral("--from"), QStringLiteral("20130201"),
+                    QStringLiteral("--to"), QStringLiteral("20130201")});
                 QCOMPARE(r.exitCode, 3);
-                QCOMPARE(r.err, QStringLiteral("qbtool: books.qbf: ") + lines.join(QStringLiteral("; ")) + QLatin1Char('\n'));
+                QCOMPARE(r.err,
+                    QStringLiteral("qbtool: books.qbf: ") + lines.join(QStringLiteral("; "))
+                        + QLatin1Char('\n'));
             }
             QVERIFY(!QFileInfo::exists(path(QStringLiteral("new.out"))));
             QCOMPARE(fileBytes(path(QStringLiteral("old.csv"))), QByteArray("keep me"));
@@ -981,18 +1130,26 @@ private slots:
         QTest::addColumn<QStringList>("args"); // OUT stands for the target
         QTest::addColumn<QString>("target");
         const QStringList outputs[] = {
-            {QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"), QStringLiteral("ledger"), QStringLiteral("-o"), QStringLiteral("OUT")},
-            {QStringLiteral("search"), QStringLiteral("books.qbf"), QStringLiteral("--from"), QStringLiteral("20130101"), QStringLiteral("--to"), QStringLiteral("20131231"), QStringLiteral("--csv"), QStringLiteral("OUT")},
-            {QStringLiteral("search"), QStringLiteral("books.qbf"), QStringLiteral("--account"), QStringLiteral("1"), QStringLiteral("-o"), QStringLiteral("OUT")},
-            {QStringLiteral("report"), QStringLiteral("books.qbf"), QStringLiteral("day"), QStringLiteral("--date"), QStringLiteral("2013-01-10"), QStringLiteral("-o"), QStringLiteral("OUT")},
+            {QStringLiteral("export"), QStringLiteral("books.qbf"), QStringLiteral("--format"),
+                QStringLiteral("ledger"), QStringLiteral("-o"), QStringLiteral("OUT")},
+            {QStringLiteral("search"), QStringLiteral("books.qbf"), QStringLiteral("--from"),
+                QStringLiteral("20130101"), QStringLiteral("--to"), QStringLiteral("20131231"),
+                QStringLiteral("--csv"), QStringLiteral("OUT")},
+            {QStringLiteral("search"), QStringLiteral("books.qbf"), QStringLiteral("--account"),
+                QStringLiteral("1"), QStringLiteral("-o"), QStringLiteral("OUT")},
+            {QStringLiteral("report"), QStringLiteral("books.qbf"), QStringLiteral("day"),
+                QStringLiteral("--date"), QStringLiteral("2013-01-10"), QStringLiteral("-o"),
+                QStringLiteral("OUT")},
         };
         const char* names[] = {"export -o", "search --csv", "search -o", "report -o"};
         for (int i = 0; i < 4; ++i) {
-            for (const char* target : {"fifo", "null device", "full device", "socket", "link to a new file",
-                                       "link to a file", "full disk", "full disk, file there"})
-                QTest::addRow("%s, %s", names[i], target) << outputs[i] << QString::fromLatin1(target);
+            for (const char* target : {"fifo", "null device", "full device", "socket",
+                     "link to a new file", "link to a file", "full disk", "full disk, file there"})
+                QTest::addRow("%s, %s", names[i], target)
+                    << outputs[i] << QString::fromLatin1(target);
         }
-        QTest::addRow("export -o, fifo whose reader leaves") << outputs[0] << QStringLiteral("fifo whose reader leaves");
+        QTest::addRow("export -o, fifo whose reader leaves")
+            << outputs[0] << QStringLiteral("fifo whose reader leaves");
     }
 
     void outputsNeverReplaceWhatIsNoFile()
@@ -1006,9 +1163,11 @@ private slots:
         QByteArray xml = test::sampleBookXml();
         QByteArray many;
         for (int i = 1; i <= 3000 && target.endsWith(QStringLiteral("leaves")); ++i)
-            many += "<t No=\"" + QByteArray::number(i) + "\" dt=\"20130301\" fAc=\"1\" tAc=\"2\" Nar=\"Row\">1</t>";
+            many += "<t No=\"" + QByteArray::number(i)
+                + "\" dt=\"20130301\" fAc=\"1\" tAc=\"2\" Nar=\"Row\">1</t>";
         many += "</Trans>";
-        QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), xml.replace("</Trans>", many)));
+        QVERIFY(
+            test::writeDataFile(path(QStringLiteral("books.qbf")), xml.replace("</Trans>", many)));
         auto run = [&](const QString& out) {
             QStringList a = args;
             a.replace(a.indexOf(QStringLiteral("OUT")), out);
@@ -1031,12 +1190,13 @@ private slots:
             QCOMPARE(r.exitCode, 3);
             QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
             QVERIFY2(r.err.contains(QStringLiteral("No space left on device")), qPrintable(r.err));
-            const QStringList left = QDir(disk->path(QString())).entryList(QDir::Files | QDir::Hidden);
+            const QStringList left
+                = QDir(disk->path(QString())).entryList(QDir::Files | QDir::Hidden);
             if (target.endsWith(QStringLiteral("file there"))) {
-                QCOMPARE(left, (QStringList{QStringLiteral("filler"), QStringLiteral("out")}));
+                QCOMPARE(left, (QStringList {QStringLiteral("filler"), QStringLiteral("out")}));
                 QCOMPARE(fileBytes(disk->path(QStringLiteral("out"))), QByteArray("keep me"));
             } else {
-                QCOMPARE(left, QStringList{QStringLiteral("filler")});
+                QCOMPARE(left, QStringList {QStringLiteral("filler")});
             }
             return;
         }
@@ -1052,7 +1212,8 @@ private slots:
         }
 
         const bool fifo = target.startsWith(QStringLiteral("fifo"));
-        const QString special = makeSpecial(path(QStringLiteral("special")), fifo ? QStringLiteral("fifo") : target);
+        const QString special
+            = makeSpecial(path(QStringLiteral("special")), fifo ? QStringLiteral("fifo") : target);
         QVERIFY(!special.isEmpty());
         const char kind = fileKind(special);
         // A FIFO is read by a process of its own: all of it, or one byte and gone.
@@ -1060,7 +1221,9 @@ private slots:
         if (fifo) {
             const bool leaves = target.endsWith(QStringLiteral("leaves"));
             reader.setStandardOutputFile(path(QStringLiteral("read")));
-            reader.start(QStringLiteral("head"), {QStringLiteral("-c"), leaves ? QStringLiteral("1") : QStringLiteral("100M"), special});
+            reader.start(QStringLiteral("head"),
+                {QStringLiteral("-c"), leaves ? QStringLiteral("1") : QStringLiteral("100M"),
+                    special});
             QVERIFY(reader.waitForStarted());
         }
         const Run r = run(special);
@@ -1077,10 +1240,12 @@ private slots:
             QCOMPARE(r.exitCode, 3);
             QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
             const char* reason = target == QStringLiteral("full device") ? "No space left on device"
-                : target == QStringLiteral("socket")                   ? "No such device or address"
-                                                                       : "Broken pipe";
-            QVERIFY2(r.err.startsWith(QStringLiteral("qbtool: ") + special + QStringLiteral(": could not be written ("))
-                         && r.err.contains(QLatin1String(reason)), qPrintable(r.err));
+                : target == QStringLiteral("socket") ? "No such device or address"
+                                                     : "Broken pipe";
+            QVERIFY2(r.err.startsWith(QStringLiteral("qbtool: ") + special
+                         + QStringLiteral(": could not be written ("))
+                    && r.err.contains(QLatin1String(reason)),
+                qPrintable(r.err));
         }
 #else
         QSKIP("devices, FIFOs and sockets are tested on Linux");
@@ -1117,11 +1282,14 @@ private slots:
         }
         QVERIFY(count[0] != count[1] && total[0] != total[1]);
         const int which = side == QStringLiteral("from") ? 0 : side == QStringLiteral("to") ? 1 : 2;
-        const Run r = qbtool({QStringLiteral("search"), QStringLiteral("books.qbf"), QStringLiteral("--from"), QStringLiteral("2015-01-01"),
-                              QStringLiteral("--to"), QStringLiteral("2015-12-31"), QStringLiteral("--account"), QStringLiteral("1"),
-                              QStringLiteral("--side"), side, QStringLiteral("--csv"), QStringLiteral("found.csv")});
+        const Run r = qbtool({QStringLiteral("search"), QStringLiteral("books.qbf"),
+            QStringLiteral("--from"), QStringLiteral("2015-01-01"), QStringLiteral("--to"),
+            QStringLiteral("2015-12-31"), QStringLiteral("--account"), QStringLiteral("1"),
+            QStringLiteral("--side"), side, QStringLiteral("--csv"), QStringLiteral("found.csv")});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.err, QString::number(count[which]) + QStringLiteral(" transactions, total ") + total[which].format() + QLatin1Char('\n'));
+        QCOMPARE(r.err,
+            QString::number(count[which]) + QStringLiteral(" transactions, total ")
+                + total[which].format() + QLatin1Char('\n'));
         const QByteArray csv = fileBytes(path(QStringLiteral("found.csv")));
         QCOMPARE(csv.count("\r\n"), count[which]);
     }
@@ -1130,12 +1298,19 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing") << QStringLiteral("nothing.qbf") << QStringLiteral("nothing.qbf: no such file");
-        QTest::newRow("folder") << QStringLiteral("folder.qbf") << QStringLiteral("folder.qbf: not a file");
-        QTest::newRow("empty") << QStringLiteral("empty.qbf") << QStringLiteral("empty.qbf: the file is empty");
-        QTest::newRow("plain XML") << QStringLiteral("plain.qbf") << QStringLiteral("plain.qbf: plain XML, not a Quillbrook data file");
-        QTest::newRow("another key") << QStringLiteral("report.qbf") << QStringLiteral("report.qbf: not a Quillbrook data file (it does not decipher");
-        QTest::newRow("random bytes") << QStringLiteral("noise.qbf") << QStringLiteral("noise.qbf: not a Quillbrook data file");
+        QTest::newRow("missing") << QStringLiteral("nothing.qbf")
+                                 << QStringLiteral("nothing.qbf: no such file");
+        QTest::newRow("folder") << QStringLiteral("folder.qbf")
+                                << QStringLiteral("folder.qbf: not a file");
+        QTest::newRow("empty") << QStringLiteral("empty.qbf")
+                               << QStringLiteral("empty.qbf: the file is empty");
+        QTest::newRow("plain XML") << QStringLiteral(
+            "plain.qbf") << QStringLiteral("plain.qbf: plain XML, not a Quillbrook data file");
+        QTest::newRow("another key")
+            << QStringLiteral("report.qbf")
+            << QStringLiteral("report.qbf: not a Quillbrook data file (it does not decipher");
+        QTest::newRow("random bytes") << QStringLiteral("noise.qbf")
+                                      << QStringLiteral("noise.qbf: not a Quillbrook data file");
     }
 
     void unusableFilesGiveClearErrors()

@@ -83,13 +83,14 @@ QList<CommandRow> commandRows()
         {{QStringLiteral("search"), book, QStringLiteral("--details"), QStringLiteral("pay")},
             locked, 0, 3, 2, {QStringLiteral("-o"), QStringLiteral("--csv")}},
         {{QStringLiteral("deleted"), book}, locked, 0, 3, 2, {}},
-        {{QStringLiteral("restore"), book, QStringLiteral("--deleted"), QStringLiteral("1")}, locked,
-            0, 3, 2, {}},
+        {{QStringLiteral("restore"), book, QStringLiteral("--deleted"), QStringLiteral("1")},
+            locked, 0, 3, 2, {}},
         {{QStringLiteral("import"), book, QStringLiteral("st.csv"), QStringLiteral("--account"),
              QStringLiteral("2"), QStringLiteral("--other"), QStringLiteral("4"),
              QStringLiteral("--csv-header"), QStringLiteral("--csv-date"), QStringLiteral("1"),
-             QStringLiteral("--csv-date-order"), QStringLiteral("ymd"), QStringLiteral("--csv-amount"),
-             QStringLiteral("2"), QStringLiteral("--csv-text"), QStringLiteral("3")},
+             QStringLiteral("--csv-date-order"), QStringLiteral("ymd"),
+             QStringLiteral("--csv-amount"), QStringLiteral("2"), QStringLiteral("--csv-text"),
+             QStringLiteral("3")},
             locked, 0, 3, 2, {}},
         {{QStringLiteral("chart"), book, QStringLiteral("summary"), QStringLiteral("--from"),
              QStringLiteral("2013-01-01"), QStringLiteral("--to"), QStringLiteral("2013-12-31")},
@@ -205,7 +206,8 @@ private slots:
         const QString helpText = QString::fromUtf8(help.out);
         QVERIFY2(helpText.startsWith(QStringLiteral("Usage: qbtool ") + command + QLatin1Char(' ')),
             qPrintable(helpText));
-        QCOMPARE(helpText.section(QStringLiteral("\n\n"), 0, 0).contains(QStringLiteral("--password P")),
+        QCOMPARE(
+            helpText.section(QStringLiteral("\n\n"), 0, 0).contains(QStringLiteral("--password P")),
             readsBook);
         QCOMPARE(helpText.contains(QStringLiteral("\n  --password P ")), readsBook);
         QCOMPARE(helpText.contains(QStringLiteral("\n  --password-file F ")), readsBook);

@@ -1,8 +1,8 @@
 #include <QtTest>
 
+#include "TestSupport.h"
 #include "engine/EntryReports.h"
 #include "engine/ReportPage.h"
-#include "TestSupport.h"
 #include "store/Xml.h"
 
 using namespace qb;
@@ -16,13 +16,14 @@ class TstEntryReports : public QObject
     // The day list of date in doc, built and read back as a document (it is
     // well-formed); page and overflowed, when given, receive its text and
     // whether the day's total left the range.
-    static bool dayPage(const XmlDocument& doc, QDate date, const QString& title, XmlDocument* result,
-        QString* page = nullptr, bool* overflowed = nullptr)
+    static bool dayPage(const XmlDocument& doc, QDate date, const QString& title,
+        XmlDocument* result, QString* page = nullptr, bool* overflowed = nullptr)
     {
         DayListReport report;
         QString text;
         Error error;
-        if (!report.load() || !report.build(doc, date, title, &text, &error) || !result->loadXml(text))
+        if (!report.load() || !report.build(doc, date, title, &text, &error)
+            || !result->loadXml(text))
             return false;
         if (page)
             *page = text;
@@ -32,17 +33,15 @@ class TstEntryReports : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(book.loadXml(test::sampleBookXml()));
-    }
+    void initTestCase() { QVERIFY(book.loadXml(test::sampleBookXml())); }
 
     void dayListShowsTheDayOnly()
     {
         // The page is well-formed, so its rows can be read back.
         QString page;
         XmlDocument result;
-        QVERIFY(dayPage(book, QDate(2013, 1, 10), QStringLiteral("Entries on 10/01/2013"), &result, &page));
+        QVERIFY(dayPage(
+            book, QDate(2013, 1, 10), QStringLiteral("Entries on 10/01/2013"), &result, &page));
         QCOMPARE(result.documentElement().name(), QStringLiteral("HTML"));
         QVERIFY(page.contains(QStringLiteral("Entries on 10/01/2013")));
         QVERIFY(!page.contains(ReportTitlePlaceholder()));
@@ -57,18 +56,23 @@ private slots:
         QCOMPARE(rows.at(0).evaluate(QStringLiteral("string(TD[3]/A/@href)")), QStringLiteral("1"));
         QCOMPARE(rows.at(1).evaluate(QStringLiteral("string(TD[4])")), QStringLiteral("45.50"));
         QCOMPARE(rows.at(1).evaluate(QStringLiteral("string(TD[5])")), QStringLiteral("Groceries"));
-        QCOMPARE(rows.at(1).evaluate(QStringLiteral("string(.//A[.='Edit']/@href)")), QStringLiteral("[*[E]*]201301102"));
-        QCOMPARE(rows.at(1).evaluate(QStringLiteral("string(.//A[.='Delete']/@href)")), QStringLiteral("[*[D]*]201301102"));
-        QCOMPARE(result.evaluate(QStringLiteral("string(//TD[@class='DayTotalAmount'])")), QStringLiteral("345.50"));
+        QCOMPARE(rows.at(1).evaluate(QStringLiteral("string(.//A[.='Edit']/@href)")),
+            QStringLiteral("[*[E]*]201301102"));
+        QCOMPARE(rows.at(1).evaluate(QStringLiteral("string(.//A[.='Delete']/@href)")),
+            QStringLiteral("[*[D]*]201301102"));
+        QCOMPARE(result.evaluate(QStringLiteral("string(//TD[@class='DayTotalAmount'])")),
+            QStringLiteral("345.50"));
 
         // Rows come in number order even when the file holds them otherwise.
         XmlDocument shuffled;
-        QVERIFY(shuffled.loadXml(QByteArray("<Data><AcMaster><a Code=\"1\" AcName=\"A\"/><a Code=\"2\" AcName=\"B\"/></AcMaster>"
-                                            "<Trans><t No=\"10\" dt=\"20200101\" fAc=\"1\" tAc=\"2\" Nar=\"\">1</t>"
-                                            "<t No=\"9\" dt=\"20200101\" fAc=\"1\" tAc=\"2\" Nar=\"\">2</t></Trans></Data>")));
+        QVERIFY(shuffled.loadXml(QByteArray(
+            "<Data><AcMaster><a Code=\"1\" AcName=\"A\"/><a Code=\"2\" AcName=\"B\"/></AcMaster>"
+            "<Trans><t No=\"10\" dt=\"20200101\" fAc=\"1\" tAc=\"2\" Nar=\"\">1</t>"
+            "<t No=\"9\" dt=\"20200101\" fAc=\"1\" tAc=\"2\" Nar=\"\">2</t></Trans></Data>")));
         XmlDocument shuffledPage;
         QVERIFY(dayPage(shuffled, QDate(2020, 1, 1), QString(), &shuffledPage, &page));
-        QVERIFY(page.indexOf(QStringLiteral("id202001019")) < page.indexOf(QStringLiteral("id2020010110")));
+        QVERIFY(page.indexOf(QStringLiteral("id202001019"))
+            < page.indexOf(QStringLiteral("id2020010110")));
     }
 
     void partOfTheBookGivesTheWholeBooksPage()
@@ -94,7 +98,8 @@ private slots:
         QVERIFY(sum.setChildAttribute(2, 1, QStringLiteral("1")));
         AccountBalance balance;
         QVERIFY(balance.load());
-        QCOMPARE(balance.balance(book, 1, QDate(2013, 2, 1)), Money::fromNumberText(sum.TransformNode(book.documentElement())));
+        QCOMPARE(balance.balance(book, 1, QDate(2013, 2, 1)),
+            Money::fromNumberText(sum.TransformNode(book.documentElement())));
     }
 
     // A day of more rows than one part holds is laid out in parts and
@@ -121,10 +126,11 @@ private slots:
             const int amount = no % 1000 + 1;
             cents += amount * 100 + 5;
             xml += "<t No=\"" + QByteArray::number(no) + "\" dt=\"20240229\" fAc=\""
-                + (no % 2 ? "1" : "2") + "\" tAc=\"" + (no % 2 ? "2" : "1") + "\" Nar=\"n" + QByteArray::number(no)
-                + "\">" + QByteArray::number(amount) + ".05</t>";
+                + (no % 2 ? "1" : "2") + "\" tAc=\"" + (no % 2 ? "2" : "1") + "\" Nar=\"n"
+                + QByteArray::number(no) + "\">" + QByteArray::number(amount) + ".05</t>";
         }
-        xml += "<t No=\"2\" dt=\"20240301\" fAc=\"1\" tAc=\"2\" Nar=\"after\">9.00</t></Trans></Data>";
+        xml += "<t No=\"2\" dt=\"20240301\" fAc=\"1\" tAc=\"2\" "
+               "Nar=\"after\">9.00</t></Trans></Data>";
         XmlDocument data;
         QVERIFY(data.loadXml(xml));
         DayListReport report;
@@ -137,17 +143,24 @@ private slots:
         const QList<XmlNode> shown = result.selectNodes(QStringLiteral("//TR[@id]"));
         QCOMPARE(shown.size(), rows);
         for (int i = 0; i < rows; ++i) {
-            if (shown.at(i).attribute(QStringLiteral("id")) != DayListReport::RowId(20240229, i + 1))
-                QFAIL(qPrintable(QStringLiteral("row %1 is %2").arg(i + 1).arg(shown.at(i).attribute(QStringLiteral("id")))));
+            if (shown.at(i).attribute(QStringLiteral("id"))
+                != DayListReport::RowId(20240229, i + 1))
+                QFAIL(qPrintable(QStringLiteral("row %1 is %2")
+                                     .arg(i + 1)
+                                     .arg(shown.at(i).attribute(QStringLiteral("id")))));
         }
-        QCOMPARE(shown.last().evaluate(QStringLiteral("string(TD[5])")), QStringLiteral("n%1").arg(rows));
-        QCOMPARE(shown.first().evaluate(QStringLiteral("string(TD[2])")), QStringLiteral("Caf\u00e9 & <b>"));
+        QCOMPARE(shown.last().evaluate(QStringLiteral("string(TD[5])")),
+            QStringLiteral("n%1").arg(rows));
+        QCOMPARE(shown.first().evaluate(QStringLiteral("string(TD[2])")),
+            QStringLiteral("Caf\u00e9 & <b>"));
         QCOMPARE(result.evaluate(QStringLiteral("count(//TH[.='No'])")), QStringLiteral("1"));
-        QCOMPARE(result.evaluate(QStringLiteral("count(//TD[@class='DayTotalAmount'])")), QStringLiteral("1"));
+        QCOMPARE(result.evaluate(QStringLiteral("count(//TD[@class='DayTotalAmount'])")),
+            QStringLiteral("1"));
         QCOMPARE(result.evaluate(QStringLiteral("string(//TD[@class='DayTotalAmount'])")),
             Money::fromUnits(cents * 100).formatGrouped());
         QCOMPARE(page.count(QStringLiteral("Busy")), 1);
-        QVERIFY(!page.contains(QStringLiteral("before")) && !page.contains(QStringLiteral("after")));
+        QVERIFY(
+            !page.contains(QStringLiteral("before")) && !page.contains(QStringLiteral("after")));
     }
 
     void emptyDayHasAZeroTotal()
@@ -155,9 +168,11 @@ private slots:
         XmlDocument result;
         QVERIFY(dayPage(book, QDate(2013, 1, 11), QStringLiteral("t"), &result));
         QCOMPARE(result.selectNodes(QStringLiteral("//TR[@id]")).size(), 0);
-        QCOMPARE(result.evaluate(QStringLiteral("string(//TD[@class='DayTotalAmount'])")), QStringLiteral("0.00"));
+        QCOMPARE(result.evaluate(QStringLiteral("string(//TD[@class='DayTotalAmount'])")),
+            QStringLiteral("0.00"));
         // Wide enough for its heading's six letters, though "0.00" has four.
-        QCOMPARE(result.evaluate(QStringLiteral("string(//TH[.='Amount']/@width)")), QStringLiteral("62"));
+        QCOMPARE(result.evaluate(QStringLiteral("string(//TH[.='Amount']/@width)")),
+            QStringLiteral("62"));
     }
 
     void balanceCountsMoneyInAgainstMoneyOut_data()
@@ -166,10 +181,12 @@ private slots:
         QTest::addColumn<QDate>("date");
         QTest::addColumn<QString>("text");
         QTest::newRow("before anything") << 1 << QDate(2013, 1, 9) << QStringLiteral("0.00");
-        QTest::newRow("in and out the same day") << 1 << QDate(2013, 1, 10) << QStringLiteral("254.50");
+        QTest::newRow("in and out the same day")
+            << 1 << QDate(2013, 1, 10) << QStringLiteral("254.50");
         QTest::newRow("later day") << 1 << QDate(2013, 2, 1) << QStringLiteral("242.25");
         QTest::newRow("date itself counts") << 2 << QDate(2013, 1, 5) << QStringLiteral("2500.00");
-        QTest::newRow("paying account is negative") << 3 << QDate(2020, 1, 1) << QStringLiteral("-2500.00");
+        QTest::newRow("paying account is negative")
+            << 3 << QDate(2020, 1, 1) << QStringLiteral("-2500.00");
         QTest::newRow("unknown account") << 99 << QDate(2020, 1, 1) << QStringLiteral("0.00");
     }
 
@@ -195,13 +212,15 @@ private slots:
         QTest::addColumn<QString>("dayTotal");
         QTest::addColumn<QString>("balanceOfTo");
         QTest::addColumn<QString>("balanceOfFrom");
-        QTest::newRow("halves") << QStringList{QStringLiteral("3.685"), QStringLiteral("1.005"), QStringLiteral("2.675")}
-                                << QStringList{QStringLiteral("3.69"), QStringLiteral("1.01"), QStringLiteral("2.68")}
+        QTest::newRow("halves") << QStringList {QStringLiteral("3.685"), QStringLiteral("1.005"),
+            QStringLiteral("2.675")}
+                                << QStringList {QStringLiteral("3.69"), QStringLiteral("1.01"),
+                                       QStringLiteral("2.68")}
                                 << QStringLiteral("7.37") // 7.365
                                 << QStringLiteral("7.37") << QStringLiteral("-7.37");
         QTest::newRow("cents that add to a third decimal")
-            << QStringList{QStringLiteral("0.1"), QStringLiteral("0.2"), QStringLiteral("0.0049")}
-            << QStringList{QStringLiteral("0.10"), QStringLiteral("0.20"), QStringLiteral("0.00")}
+            << QStringList {QStringLiteral("0.1"), QStringLiteral("0.2"), QStringLiteral("0.0049")}
+            << QStringList {QStringLiteral("0.10"), QStringLiteral("0.20"), QStringLiteral("0.00")}
             << QStringLiteral("0.30") << QStringLiteral("0.30") << QStringLiteral("-0.30");
         QStringList big(1000, QStringLiteral("999999999.99"));
         big << QStringLiteral("0.01");
@@ -212,10 +231,11 @@ private slots:
             << QStringLiteral("999999999990.01") << QStringLiteral("-999999999990.01");
         QTest::newRow("seven hundred half cents") // 700 * 3.685 = 2579.5
             << QStringList(700, QStringLiteral("3.685")) << QStringList(700, QStringLiteral("3.69"))
-            << QStringLiteral("2,579.50") << QStringLiteral("2579.50") << QStringLiteral("-2579.50");
+            << QStringLiteral("2,579.50") << QStringLiteral("2579.50")
+            << QStringLiteral("-2579.50");
         QTest::newRow("beyond ten digits before the point")
-            << QStringList{QStringLiteral("12345678901234.56"), QStringLiteral("0.004")}
-            << QStringList{QStringLiteral("12,345,678,901,234.56"), QStringLiteral("0.00")}
+            << QStringList {QStringLiteral("12345678901234.56"), QStringLiteral("0.004")}
+            << QStringList {QStringLiteral("12,345,678,901,234.56"), QStringLiteral("0.00")}
             << QStringLiteral("12,345,678,901,234.56") << QStringLiteral("12345678901234.56")
             << QStringLiteral("-12345678901234.56");
     }
@@ -226,10 +246,12 @@ private slots:
         QFETCH(QString, dayTotal);
         QFETCH(QString, balanceOfTo);
         QFETCH(QString, balanceOfFrom);
-        QByteArray xml = "<Data><AcMaster><a Code=\"1\" AcName=\"A\"/><a Code=\"2\" AcName=\"B\"/></AcMaster><Trans>";
+        QByteArray xml = "<Data><AcMaster><a Code=\"1\" AcName=\"A\"/><a Code=\"2\" "
+                         "AcName=\"B\"/></AcMaster><Trans>";
         for (int i = 0; i < amounts.size(); ++i)
-            xml += "<t No=\"" + QByteArray::number(i + 1) + "\" dt=\"20200101\" fAc=\"1\" tAc=\"2\" Nar=\"\">"
-                + amounts[i].toLatin1() + "</t>";
+            xml += "<t No=\"" + QByteArray::number(i + 1)
+                + "\" dt=\"20200101\" fAc=\"1\" tAc=\"2\" Nar=\"\">" + amounts[i].toLatin1()
+                + "</t>";
         xml += "</Trans></Data>";
         XmlDocument doc;
         QVERIFY(doc.loadXml(xml));
@@ -237,13 +259,17 @@ private slots:
         XmlDocument result;
         QVERIFY(dayPage(doc, QDate(2020, 1, 1), QStringLiteral("t"), &result));
         QCOMPARE(test::nodeTexts(result.selectNodes(QStringLiteral("//TR[@id]/TD[4]"))), rows);
-        QCOMPARE(result.evaluate(QStringLiteral("normalize-space(//TD[@class='DayTotalAmount'])")), dayTotal);
+        QCOMPARE(result.evaluate(QStringLiteral("normalize-space(//TD[@class='DayTotalAmount'])")),
+            dayTotal);
 
         AccountBalance balance;
         QVERIFY(balance.load());
-        QCOMPARE(balance.balance(doc, 2, QDate(2020, 1, 1)).value_or(Money::max()).format(), balanceOfTo);
-        QCOMPARE(balance.balance(doc, 1, QDate(2020, 1, 1)).value_or(Money::max()).format(), balanceOfFrom);
-        QCOMPARE(balance.balance(doc, 1, QDate(2019, 12, 31)).value_or(Money::max()).format(), QStringLiteral("0.00"));
+        QCOMPARE(balance.balance(doc, 2, QDate(2020, 1, 1)).value_or(Money::max()).format(),
+            balanceOfTo);
+        QCOMPARE(balance.balance(doc, 1, QDate(2020, 1, 1)).value_or(Money::max()).format(),
+            balanceOfFrom);
+        QCOMPARE(balance.balance(doc, 1, QDate(2019, 12, 31)).value_or(Money::max()).format(),
+            QStringLiteral("0.00"));
     }
 
     // Every amount is read by the money type's one grammar: text it refuses
@@ -256,19 +282,26 @@ private slots:
         QTest::addColumn<QString>("total");
         QTest::addColumn<bool>("overflowed");
         const QString mark = Money::errorMark();
-        QTest::newRow("no digit before the point") << QStringList{QStringLiteral(".5"), QStringLiteral("2")}
-            << QStringList{mark, QStringLiteral("2.00")} << mark << false;
-        QTest::newRow("no digit after it") << QStringList{QStringLiteral("5."), QStringLiteral("1,000")}
-            << QStringList{mark, mark} << mark << false;
-        QTest::newRow("half cents, blanks around") << QStringList{QStringLiteral("1.005"), QStringLiteral(" 2.0049 "), QStringLiteral("-0.005")}
-            << QStringList{QStringLiteral("1.01"), QStringLiteral("2.00"), QStringLiteral("-0.01")}
+        QTest::newRow("no digit before the point")
+            << QStringList {QStringLiteral(".5"), QStringLiteral("2")}
+            << QStringList {mark, QStringLiteral("2.00")} << mark << false;
+        QTest::newRow("no digit after it")
+            << QStringList {QStringLiteral("5."), QStringLiteral("1,000")}
+            << QStringList {mark, mark} << mark << false;
+        QTest::newRow("half cents, blanks around")
+            << QStringList {QStringLiteral("1.005"), QStringLiteral(" 2.0049 "),
+                   QStringLiteral("-0.005")}
+            << QStringList {QStringLiteral("1.01"), QStringLiteral("2.00"), QStringLiteral("-0.01")}
             << QStringLiteral("3.00") << false; // 3.0049
         // 2 x 900 trillion is past the 64-bit count of ten-thousandths.
-        QTest::newRow("beyond the range") << QStringList{QStringLiteral("900000000000000"), QStringLiteral("900000000000000")}
+        QTest::newRow("beyond the range")
+            << QStringList {QStringLiteral("900000000000000"), QStringLiteral("900000000000000")}
             << QStringList(2, QStringLiteral("900,000,000,000,000.00")) << mark << true;
-        QTest::newRow("just inside it") << QStringList{QStringLiteral("900000000000000"), QStringLiteral("22337203685477.5807")}
-            << QStringList{QStringLiteral("900,000,000,000,000.00"), QStringLiteral("22,337,203,685,477.58")}
-            << QStringLiteral("922,337,203,685,477.58") << false;
+        QTest::newRow("just inside it") << QStringList {QStringLiteral("900000000000000"),
+            QStringLiteral("22337203685477.5807")}
+                                        << QStringList {QStringLiteral("900,000,000,000,000.00"),
+                                               QStringLiteral("22,337,203,685,477.58")}
+                                        << QStringLiteral("922,337,203,685,477.58") << false;
     }
     void dayListShowsTheErrorMarkForWhatItCannotGive()
     {
@@ -277,11 +310,13 @@ private slots:
         QFETCH(QString, total);
         QFETCH(bool, overflowed);
         // Another day's amounts, unreadable ones too, are no part of the page.
-        QByteArray xml = "<Data><AcMaster><a Code=\"1\" AcName=\"A &amp; &lt;b&gt;\"/><a Code=\"2\" AcName=\"B\"/></AcMaster><Trans>"
+        QByteArray xml = "<Data><AcMaster><a Code=\"1\" AcName=\"A &amp; &lt;b&gt;\"/><a "
+                         "Code=\"2\" AcName=\"B\"/></AcMaster><Trans>"
                          "<t No=\"1\" dt=\"20200102\" fAc=\"1\" tAc=\"2\" Nar=\"\">.5</t>";
         for (int i = amounts.size(); i > 0; --i) // numbers run against document order
-            xml += "<t No=\"" + QByteArray::number(i) + "\" dt=\"20200101\" fAc=\"1\" tAc=\"2\" Nar=\"n" + QByteArray::number(i)
-                + "\">" + amounts[i - 1].toLatin1() + "</t>";
+            xml += "<t No=\"" + QByteArray::number(i)
+                + "\" dt=\"20200101\" fAc=\"1\" tAc=\"2\" Nar=\"n" + QByteArray::number(i) + "\">"
+                + amounts[i - 1].toLatin1() + "</t>";
         xml += "</Trans></Data>";
         XmlDocument doc;
         QVERIFY(doc.loadXml(xml));
@@ -295,12 +330,14 @@ private slots:
             shown << row.evaluate(QStringLiteral("normalize-space(TD[4])"));
             ids << row.attribute(QStringLiteral("id"));
             // Amount cells never wrap; names stay text.
-            QCOMPARE(row.evaluate(QStringLiteral("string(TD[4]/@style)")), QStringLiteral("white-space:nowrap"));
+            QCOMPARE(row.evaluate(QStringLiteral("string(TD[4]/@style)")),
+                QStringLiteral("white-space:nowrap"));
             QCOMPARE(row.evaluate(QStringLiteral("string(TD[2]/A)")), QStringLiteral("A & <b>"));
         }
         QCOMPARE(shown, rows);
         QCOMPARE(ids.first(), QStringLiteral("id202001011"));
-        QCOMPARE(result.evaluate(QStringLiteral("normalize-space(//TD[@class='DayTotalAmount'])")), total);
+        QCOMPARE(result.evaluate(QStringLiteral("normalize-space(//TD[@class='DayTotalAmount'])")),
+            total);
         QCOMPARE(result.evaluate(QStringLiteral("string(//B)")), QStringLiteral("<i>x</i>"));
         QVERIFY(!page.contains(QStringLiteral("NaN")));
     }

@@ -8,10 +8,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QRadioButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QtTest>
 
@@ -35,25 +35,30 @@ QString S(const char* text)
 }
 
 const QByteArray kCsv = "Datum;Text;Soll;Haben\n"
-                        "05.01.2013;Lohn;;2.500,00\n"  // the January pay: already in the book
+                        "05.01.2013;Lohn;;2.500,00\n" // the January pay: already in the book
                         "31.01.2013;Bakery 0815;1.234,56;\n"
                         "01.02.2013;Bakery 0815;0,05;\n"
                         "15.02.2013;Kiosk;3,00;\n";
 
-const QByteArray kOfx = "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\n\n<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>"
-                        "<BANKACCTFROM><BANKID>9<ACCTID>DE-77<ACCTTYPE>CHECKING</BANKACCTFROM><BANKTRANLIST>\n"
-                        "<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20130228<TRNAMT>-19.99<FITID>X1<NAME>Phone</STMTTRN>\n"
-                        "</BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\n";
+const QByteArray kOfx
+    = "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\n\n<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>"
+      "<BANKACCTFROM><BANKID>9<ACCTID>DE-77<ACCTTYPE>CHECKING</BANKACCTFROM><BANKTRANLIST>\n"
+      "<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20130228<TRNAMT>-19.99<FITID>X1<NAME>Phone</STMTTRN>\n"
+      "</BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\n";
 
 QStringList statuses(const ImportLinesModel* model)
 {
     QStringList out;
     for (int r = 0; r < model->rowCount(); ++r) {
-        out << model->data(model->index(r, ImportLinesModel::Status), Qt::DisplayRole).toString() + QLatin1Char('|')
-                + model->data(model->index(r, ImportLinesModel::Other), Qt::DisplayRole).toString() + QLatin1Char('|')
-                + (model->data(model->index(r, ImportLinesModel::Include), Qt::CheckStateRole).toInt() == Qt::Checked
-                       ? QStringLiteral("x")
-                       : QStringLiteral("-"));
+        out << model->data(model->index(r, ImportLinesModel::Status), Qt::DisplayRole).toString()
+                + QLatin1Char('|')
+                + model->data(model->index(r, ImportLinesModel::Other), Qt::DisplayRole).toString()
+                + QLatin1Char('|')
+                + (model->data(model->index(r, ImportLinesModel::Include), Qt::CheckStateRole)
+                                .toInt()
+                            == Qt::Checked
+                        ? QStringLiteral("x")
+                        : QStringLiteral("-"));
     }
     return out;
 }
@@ -129,7 +134,8 @@ private slots:
         pressKey(Qt::Key_Tab);
         QCOMPARE(w->cmbAccount->selectedCode(), std::optional<int>(2));
         QCOMPARE(statuses(w->model()),
-                 QStringList({S("Already in the book (05-01-2013 No 1)||-"), S("New||x"), S("New||x"), S("New||x")}));
+            QStringList({S("Already in the book (05-01-2013 No 1)||-"), S("New||x"), S("New||x"),
+                S("New||x")}));
 
         // The two bakery lines get Food; Space leaves the kiosk out.
         w->tblLines->setFocus();
@@ -146,22 +152,26 @@ private slots:
         pressKey(Qt::Key_Down);
         pressKey(Qt::Key_Space);
         QCOMPARE(statuses(w->model()),
-                 QStringList({S("Already in the book (05-01-2013 No 1)||-"), S("New|Food|x"), S("New|Food|x"),
-                              S("New||-")}));
-        QCOMPARE(w->model()->data(w->model()->index(1, ImportLinesModel::Other), Qt::ToolTipRole).toString(),
-                 S("Chosen here"));
+            QStringList({S("Already in the book (05-01-2013 No 1)||-"), S("New|Food|x"),
+                S("New|Food|x"), S("New||-")}));
+        QCOMPARE(w->model()
+                     ->data(w->model()->index(1, ImportLinesModel::Other), Qt::ToolTipRole)
+                     .toString(),
+            S("Chosen here"));
         QVERIFY(w->lblSummary->text().endsWith(S("2 checked with another account.")));
 
         w->cmdImport->setFocus();
         pressKey(Qt::Key_Space);
-        QCOMPARE(prompt->last().text, S("Imported 2 transactions; already in the book 1, left out 1."));
+        QCOMPARE(
+            prompt->last().text, S("Imported 2 transactions; already in the book 1, left out 1."));
         QCOMPARE(readDataFile(env->file + QStringLiteral(".bak")), before);
         QCOMPARE(transOf(readDataFile(env->file)),
-                 transOf(before) + "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">1234.56</t>"
-                                   "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">0.05</t>");
+            transOf(before)
+                + "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">1234.56</t>"
+                  "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">0.05</t>");
         QCOMPARE(statuses(w->model()).mid(1, 2),
-                 QStringList({S("Already in the book (31-01-2013 No 1)|Food|-"),
-                              S("Already in the book (01-02-2013 No 2)|Food|-")}));
+            QStringList({S("Already in the book (31-01-2013 No 1)|Food|-"),
+                S("Already in the book (01-02-2013 No 2)|Food|-")}));
         // The mapping is kept as a profile for files with this header.
         QCOMPARE(CsvProfileForHeader(S("Datum\x1fText\x1fSoll\x1fHaben")), S("statement"));
 
@@ -182,7 +192,8 @@ private slots:
         frmImport* again = open();
         QVERIFY(again->loadFile(env->path(QStringLiteral("bank.ofx"))));
         QCOMPARE(again->cmbAccount->selectedCode(), std::optional<int>(2));
-        QCOMPARE(statuses(again->model()), QStringList({S("Already in the book (28-02-2013 No 1)|Cash|-")}));
+        QCOMPARE(statuses(again->model()),
+            QStringList({S("Already in the book (28-02-2013 No 1)|Cash|-")}));
         QVERIFY(again->tblLines->hasFocus());
         QVERIFY(overlappingControls(again).isEmpty());
     }
@@ -194,7 +205,8 @@ private slots:
         frmImport* w = open();
         QVERIFY(!w->loadFile(env->path(QStringLiteral("bad.qif"))));
         QCOMPARE(w->lblSummary->text(),
-                 S("The statement cannot be read: line 2: the date \"yesterday\" is in no form QIF dates take"));
+            S("The statement cannot be read: line 2: the date \"yesterday\" is in no form QIF "
+              "dates take"));
         QVERIFY(!w->cmdImport->isEnabled());
         QVERIFY(!w->importLines());
         QCOMPARE(fileBytes(env->file), raw);

@@ -16,22 +16,22 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include "FullDisk.h"
+#include "TestBook.h"
+#include "TestSupport.h"
+#include "WidgetTestSupport.h"
+#include "controls/neb.h"
+#include "engine/ReportTemplate.h"
+#include "engine/ShortDate.h"
 #include "store/Clock.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
-#include "FullDisk.h"
+#include "store/Utilities.h"
+#include "transactions/frmSearch.h"
+#include "windows/DataWindow.h"
 #include "windows/HtmlView.h"
 #include "windows/Openers.h"
-#include "engine/ReportTemplate.h"
-#include "windows/DataWindow.h"
-#include "engine/ShortDate.h"
-#include "TestBook.h"
-#include "TestSupport.h"
-#include "store/Utilities.h"
-#include "WidgetTestSupport.h"
 #include "windows/WindowHost.h"
-#include "transactions/frmSearch.h"
-#include "controls/neb.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -193,10 +193,7 @@ private slots:
         fixture->registerWindow<frmSearch>(WindowKind::Search);
     }
 
-    void cleanup()
-    {
-        fixture.reset();
-    }
+    void cleanup() { fixture.reset(); }
 
     void search_data()
     {
@@ -330,7 +327,8 @@ private slots:
         QTest::mouseClick(get<QPushButton>(w, u"cmdExport"_s), Qt::LeftButton);
         QCOMPARE(fileBytes(csv + QStringLiteral(".csv")), csvOf(expected));
         QCOMPARE(fixture->prompt.last().title, QStringLiteral("Export data complete"));
-        QCOMPARE(fixture->prompt.last().text, QStringLiteral("Saved \r\n") + csv + QStringLiteral(".csv"));
+        QCOMPARE(fixture->prompt.last().text,
+            QStringLiteral("Saved \r\n") + csv + QStringLiteral(".csv"));
         QCOMPARE(fixture->prompt.last().icon, MsgIcon::Information);
     }
 
@@ -571,7 +569,8 @@ private slots:
             QCOMPARE(fixture->prompt.count(), target == link ? 2 : 1);
             QCOMPARE(fixture->prompt.last().title, QStringLiteral("Export data failed"));
             QCOMPARE(fixture->prompt.last().icon, MsgIcon::Critical);
-            QVERIFY2(fixture->prompt.last().text.contains(QStringLiteral("No space left on device")),
+            QVERIFY2(
+                fixture->prompt.last().text.contains(QStringLiteral("No space left on device")),
                 qPrintable(fixture->prompt.last().text));
         }
         QVERIFY(QFileInfo(link).isSymLink() && QFileInfo(QStringLiteral("/dev/full")).exists());

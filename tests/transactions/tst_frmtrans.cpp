@@ -1,3 +1,5 @@
+#include <memory>
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
@@ -9,21 +11,19 @@
 #include <QTextBlock>
 #include <QtTest>
 
-#include <memory>
-
+#include "TestBook.h"
+#include "TestSupport.h"
+#include "WidgetTestSupport.h"
+#include "controls/neb.h"
+#include "engine/ShortDate.h"
 #include "store/DataStore.h"
+#include "store/Utilities.h"
+#include "transactions/frmTrans.h"
+#include "windows/DataWindow.h"
 #include "windows/HtmlView.h"
 #include "windows/Openers.h"
-#include "windows/DataWindow.h"
-#include "engine/ShortDate.h"
-#include "TestSupport.h"
-#include "store/Utilities.h"
 #include "windows/WindowHost.h"
 #include "windows/WindowList.h"
-#include "TestBook.h"
-#include "WidgetTestSupport.h"
-#include "transactions/frmTrans.h"
-#include "controls/neb.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -32,8 +32,9 @@ namespace {
 
 QString transXml(const QString& dt, const QString& no)
 {
-    const XmlNode t = DataStore::instance().document().selectSingleNode(
-        QStringLiteral("/Data/Trans/t[@dt=") + dt + QStringLiteral("][@No=") + no + QLatin1Char(']'));
+    const XmlNode t
+        = DataStore::instance().document().selectSingleNode(QStringLiteral("/Data/Trans/t[@dt=")
+            + dt + QStringLiteral("][@No=") + no + QLatin1Char(']'));
     return t.isNull() ? QString() : t.xml();
 }
 
@@ -79,16 +80,14 @@ private slots:
         fixture->registerWindow<frmTrans>(WindowKind::TransactionEntry);
     }
 
-    void cleanup()
-    {
-        fixture.reset();
-    }
+    void cleanup() { fixture.reset(); }
 
     void entersTransactionsWithTheKeyboard()
     {
         frmTrans* w = open(20130110);
         QVERIFY(w);
-        QCOMPARE(w->windowTitle(), QStringLiteral("Entries on ") + ShortDateText(QDate(2013, 1, 10)));
+        QCOMPARE(
+            w->windowTitle(), QStringLiteral("Entries on ") + ShortDateText(QDate(2013, 1, 10)));
         QCOMPARE(get<QGroupBox>(w, "Frame1")->title(), QStringLiteral("Enter New Transaction"));
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("Groceries")));
 
@@ -111,14 +110,17 @@ private slots:
 
         // Number 3 of the day: the day already has 1 and 2. The apostrophes are not stored.
         QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("3")),
-                 QStringLiteral("<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Lunch 'out'\">12.5</t>"));
-        QVERIFY(readDataFile(book).contains("<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Lunch 'out'\">12.5</t>"));
+            QStringLiteral(
+                "<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Lunch 'out'\">12.5</t>"));
+        QVERIFY(readDataFile(book).contains(
+            "<t No=\"3\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Lunch 'out'\">12.5</t>"));
         QVERIFY(QFile::exists(book + QStringLiteral(".bak")));
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("id=\"id201301103\"")));
 
         // Date, From account and its balance stay; the rest is cleared.
         QCOMPARE(get<QComboBox>(w, "cmbFrom")->currentText(), QStringLiteral("Cash"));
-        QCOMPARE(get<QLabel>(w, "lblBalance_0")->text(), QStringLiteral("242.00")); // 300 - 45.5 - 12.5
+        QCOMPARE(
+            get<QLabel>(w, "lblBalance_0")->text(), QStringLiteral("242.00")); // 300 - 45.5 - 12.5
         QCOMPARE(get<QComboBox>(w, "cmbTo")->currentIndex(), -1);
         QVERIFY(get<QComboBox>(w, "cmbTo")->currentText().isEmpty());
         QVERIFY(get<QComboBox>(w, "cmbNarration")->currentText().isEmpty());
@@ -151,7 +153,7 @@ private slots:
         press(Qt::Key_Return);
         type(QStringLiteral("Travel"));
         press(Qt::Key_Return);
-        QCOMPARE(boxes.titles, QStringList{QStringLiteral("Confirm new Account")});
+        QCOMPARE(boxes.titles, QStringList {QStringLiteral("Confirm new Account")});
         QTRY_COMPARE(QApplication::focusWidget(), amount);
         QTRY_VERIFY(w->isActiveWindow());
         QCOMPARE(amount->selectedText(), QStringLiteral("0.00"));
@@ -170,7 +172,8 @@ private slots:
         QCOMPARE(amount->selectedText(), QStringLiteral("0.00"));
         type(QStringLiteral("25"));
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QVERIFY(transXml(QStringLiteral("20130110"), QStringLiteral("3")).contains(QStringLiteral(">25</t>")));
+        QVERIFY(transXml(QStringLiteral("20130110"), QStringLiteral("3"))
+                    .contains(QStringLiteral(">25</t>")));
     }
 
     // Amounts a double cannot hold are typed, saved, read back from the file
@@ -209,7 +212,8 @@ private slots:
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
         QCOMPARE(w->EntryMode(), int(frmTrans::ModeNew));
         QVERIFY(readDataFile(book).contains(stored));
-        QVERIFY(readDataFile(book + QStringLiteral(".bak")).contains(stored)); // the edit was saved too
+        QVERIFY(
+            readDataFile(book + QStringLiteral(".bak")).contains(stored)); // the edit was saved too
     }
 
     // Dates and amounts as a person types them in the entry window: a click
@@ -251,8 +255,8 @@ private slots:
         const QByteArray before = readDataFile(book);
         auto* amountBox = get<neb>(w, "nebAmount");
         amountBox->setInputLocale(QLocale(locale));
-        QTest::mouseClick(w->debTrans->textBox(), Qt::LeftButton, {},
-            w->debTrans->textBox()->rect().center());
+        QTest::mouseClick(
+            w->debTrans->textBox(), Qt::LeftButton, {}, w->debTrans->textBox()->rect().center());
         QCOMPARE(QApplication::focusWidget(), w->debTrans);
         // An impossible date first: Enter leaves it marked, the date kept and the focus there.
         type(QStringLiteral("31-02-2026"));
@@ -340,8 +344,9 @@ private slots:
 
     void balanceLabelsRoundTheExactSum()
     {
-        QVERIFY(fixture->book.open(sampleBookXml().replace(">45.5<", ">3.685<").replace(">12.25<", ">1.005<"),
-                          QStringLiteral("halves.qbf")));
+        QVERIFY(fixture->book.open(
+            sampleBookXml().replace(">45.5<", ">3.685<").replace(">12.25<", ">1.005<"),
+            QStringLiteral("halves.qbf")));
         book = fixture->book.file;
         frmTrans* w = open(20130201);
         QVERIFY(w);
@@ -360,7 +365,8 @@ private slots:
     {
         // A book without accounts: both boxes start empty.
         QByteArray empty = sampleBookXml();
-        empty.replace(empty.indexOf("<a "), empty.indexOf("</AcMaster>") - empty.indexOf("<a "), "");
+        empty.replace(
+            empty.indexOf("<a "), empty.indexOf("</AcMaster>") - empty.indexOf("<a "), "");
         empty.replace(empty.indexOf("<t "), empty.indexOf("</Trans>") - empty.indexOf("<t "), "");
         QVERIFY(fixture->book.open(empty, QStringLiteral("new.qbf")));
         book = fixture->book.file;
@@ -407,7 +413,9 @@ private slots:
         press(Qt::Key_Return);
         QCOMPARE(fixture->prompt.count(), 2);
         QCOMPARE(from->currentData().toInt(), 1);
-        QCOMPARE(DataStore::instance().document().selectNodes(QStringLiteral("/Data/AcMaster/a")).size(), 2);
+        QCOMPARE(
+            DataStore::instance().document().selectNodes(QStringLiteral("/Data/AcMaster/a")).size(),
+            2);
         QCOMPARE(get<QLabel>(w, "lblBalance_0")->text(), QStringLiteral("-7.50"));
     }
 
@@ -426,7 +434,8 @@ private slots:
 
         // Three days back with the lower arrow of the spin bar.
         for (int i = 0; i < 3; ++i)
-            QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(spin->width() / 2, spin->height() - 3));
+            QTest::mouseClick(
+                spin, Qt::LeftButton, {}, QPoint(spin->width() / 2, spin->height() - 3));
         QCOMPARE(w->debTrans->date(), QDate(2013, 1, 7));
         QCOMPARE(from->text(), QStringLiteral("2500.00"));
         QCOMPARE(to->text(), QStringLiteral("0.00"));
@@ -459,8 +468,10 @@ private slots:
         typeOver(get<QComboBox>(b, "cmbTo"), QStringLiteral("Salary"));
         get<neb>(b, "nebAmount")->setValue(7);
         QTest::mouseClick(get<QPushButton>(b, "cmdSave"), Qt::LeftButton);
-        const QString moved = QStringLiteral("<t No=\"2\" dt=\"20130201\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">45.5</t>");
-        const QString taker = QStringLiteral("<t No=\"2\" dt=\"20130110\" fAc=\"2\" tAc=\"3\" Nar=\"\">7</t>");
+        const QString moved = QStringLiteral(
+            "<t No=\"2\" dt=\"20130201\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">45.5</t>");
+        const QString taker
+            = QStringLiteral("<t No=\"2\" dt=\"20130110\" fAc=\"2\" tAc=\"3\" Nar=\"\">7</t>");
         QCOMPARE(transXml(QStringLiteral("20130201"), QStringLiteral("2")), moved);
         QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("2")), taker);
         QCOMPARE(fixture->prompt.count(), 0);
@@ -527,7 +538,8 @@ private slots:
         get<neb>(w, "nebAmount")->setValue(10);
         to->setFocus();
         QTest::mouseClick(save, Qt::LeftButton);
-        QCOMPARE(fixture->prompt.last().text, QStringLiteral("From and To accounts cannot be same"));
+        QCOMPARE(
+            fixture->prompt.last().text, QStringLiteral("From and To accounts cannot be same"));
         QCOMPARE(fixture->prompt.last().title, QStringLiteral("Invalid transaction"));
         // The focus stays where the click put it.
         QCOMPARE(QApplication::focusWidget(), save);
@@ -554,15 +566,19 @@ private slots:
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
         QCOMPARE(w->EntryMode(), int(frmTrans::ModeNew));
         QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("1")),
-                 QStringLiteral("<t No=\"1\" dt=\"20130110\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal\">350</t>"));
+            QStringLiteral(
+                "<t No=\"1\" dt=\"20130110\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal\">350</t>"));
 
         // Moved to 1 February (which has number 1): it becomes number 2 there
         // and keeps its place in the file.
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[E]*]201301101")));
         w->debTrans->setDate(QDate(2013, 2, 1));
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        const QList<XmlNode> all = DataStore::instance().document().selectNodes(QStringLiteral("/Data/Trans/t"));
-        QCOMPARE(all.at(1).xml(), QStringLiteral("<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal\">350</t>"));
+        const QList<XmlNode> all
+            = DataStore::instance().document().selectNodes(QStringLiteral("/Data/Trans/t"));
+        QCOMPARE(all.at(1).xml(),
+            QStringLiteral(
+                "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal\">350</t>"));
 
         // Numbers stay unique: 1 February now has 2 (earlier in the file) and 1
         // (last in the file); a new one gets 3, not a second 2.
@@ -573,7 +589,11 @@ private slots:
         type(QStringLiteral("Food"));
         get<neb>(w, "nebAmount")->setValue(1);
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(DataStore::instance().document().selectNodes(QStringLiteral("/Data/Trans/t[@dt=20130201]")).size(), 3);
+        QCOMPARE(DataStore::instance()
+                     .document()
+                     .selectNodes(QStringLiteral("/Data/Trans/t[@dt=20130201]"))
+                     .size(),
+            3);
         QVERIFY(!transXml(QStringLiteral("20130201"), QStringLiteral("3")).isEmpty());
         QVERIFY(readDataFile(book).contains("No=\"3\" dt=\"20130201\""));
     }
@@ -589,7 +609,8 @@ private slots:
 
         fixture->prompt.answer(MsgResult::No);
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(fixture->prompt.last().text, QStringLiteral("Are you sure you want to delete this transaction ?"));
+        QCOMPARE(fixture->prompt.last().text,
+            QStringLiteral("Are you sure you want to delete this transaction ?"));
         QCOMPARE(fixture->prompt.last().title, QStringLiteral("Confirm Deletion"));
         QCOMPARE(fixture->prompt.last().buttons, MsgButtons::YesNo);
         QCOMPARE(fixture->prompt.last().defaultButton, MsgResult::No);
@@ -670,7 +691,8 @@ private slots:
         QCOMPARE(spin->value(), 1);
         QCOMPARE(w->debTrans->date(), QDate(2013, 1, 5));
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("January pay")));
-        QCOMPARE(w->windowTitle(), QStringLiteral("Entries on ") + ShortDateText(QDate(2013, 1, 5)));
+        QCOMPARE(
+            w->windowTitle(), QStringLiteral("Entries on ") + ShortDateText(QDate(2013, 1, 5)));
         spin->triggerAction(QAbstractSlider::SliderSingleStepAdd); // the down arrow
         spin->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(w->debTrans->date(), QDate(2013, 1, 3));
@@ -686,8 +708,10 @@ private slots:
         QVERIFY(c != a);
         const QList<QAction*> entries = WindowHost::current().windowList().entries();
         QCOMPARE(entries.size(), 2);
-        QCOMPARE(entries.at(0)->text(), QStringLiteral("&1 Entries on ") + ShortDateText(QDate(2013, 1, 10)));
-        QCOMPARE(entries.at(1)->text(), QStringLiteral("&2 Entries on ") + ShortDateText(QDate(2013, 2, 1)));
+        QCOMPARE(entries.at(0)->text(),
+            QStringLiteral("&1 Entries on ") + ShortDateText(QDate(2013, 1, 10)));
+        QCOMPARE(entries.at(1)->text(),
+            QStringLiteral("&2 Entries on ") + ShortDateText(QDate(2013, 2, 1)));
         c->close();
         QTRY_COMPARE(WindowHost::current().windowList().entries().size(), 1);
     }

@@ -1,19 +1,18 @@
+#include <QLineEdit>
 #include <QMenu>
+#include <QVBoxLayout>
 #include <QtTest>
 
-#include <QLineEdit>
-#include <QVBoxLayout>
-
-#include "windows/HtmlView.h"
-#include "controls/sesPanel.h"
-#include "WidgetTestSupport.h"
-#include "windows/Openers.h"
-#include "windows/ReportMenus.h"
-#include "engine/ReportPage.h"
-#include "windows/DataWindow.h"
-#include "engine/ShortDate.h"
 #include "TestBook.h"
 #include "TestSupport.h"
+#include "WidgetTestSupport.h"
+#include "controls/sesPanel.h"
+#include "engine/ReportPage.h"
+#include "engine/ShortDate.h"
+#include "windows/DataWindow.h"
+#include "windows/HtmlView.h"
+#include "windows/Openers.h"
+#include "windows/ReportMenus.h"
 #include "windows/WindowHost.h"
 #include "windows/WindowList.h"
 
@@ -35,11 +34,11 @@ public:
     using DataWindow::BusyScope;
     using DataWindow::joinWindowList;
     using DataWindow::setCaption;
+    using DataWindow::setUpPleaseWait;
     using DataWindow::showPage;
     using DataWindow::showPlaceholder;
-    using DataWindow::setUpPleaseWait;
-    using DataWindow::withPleaseWait;
     using DataWindow::WaitPlace;
+    using DataWindow::withPleaseWait;
 
 protected:
     void linkClicked(const QString& token) override { tokens.append(token); }
@@ -80,7 +79,10 @@ class Opened final : public DataWindow,
                      public TransactionEntryForm
 {
 public:
-    explicit Opened(QString kind, QStringList* log) : m_kind(std::move(kind)), m_log(log) { }
+    explicit Opened(QString kind, QStringList* log)
+        : m_kind(std::move(kind))
+        , m_log(log)
+    { }
     std::optional<int> selectedAccount() const override { return m_code; }
     std::optional<QString> selectedGroup() const override { return {}; }
     void SelectAccount(int code) override { m_code = code; }
@@ -91,10 +93,16 @@ public:
     void setEntryDate(const QDate& d) override { m_from = d; }
     void RefreshReport() override
     {
-        m_log->append(QStringLiteral("%1 %2 %3-%4").arg(m_kind).arg(m_code.value_or(0))
-                          .arg(m_from.toString(QStringLiteral("yyyyMMdd")), m_to.toString(QStringLiteral("yyyyMMdd"))));
+        m_log->append(QStringLiteral("%1 %2 %3-%4")
+                          .arg(m_kind)
+                          .arg(m_code.value_or(0))
+                          .arg(m_from.toString(QStringLiteral("yyyyMMdd")),
+                              m_to.toString(QStringLiteral("yyyyMMdd"))));
     }
-    void RefreshList() override { m_log->append(m_kind + m_from.toString(QStringLiteral(" yyyyMMdd"))); }
+    void RefreshList() override
+    {
+        m_log->append(m_kind + m_from.toString(QStringLiteral(" yyyyMMdd")));
+    }
 
 private:
     QString m_kind;
@@ -148,8 +156,7 @@ private slots:
     {
         QVERIFY(DataWindow::IsDateToken(QStringLiteral("[*[date]*]20130105")));
         QVERIFY(!DataWindow::IsDateToken(QStringLiteral("20130105")));
-        QCOMPARE(
-            DataWindow::DateOfToken(QStringLiteral("[*[date]*]20130105")), QDate(2013, 1, 5));
+        QCOMPARE(DataWindow::DateOfToken(QStringLiteral("[*[date]*]20130105")), QDate(2013, 1, 5));
         QVERIFY(!DataWindow::DateOfToken(QStringLiteral("[*[date]*]x")).isValid());
         bool ok = false;
         QCOMPARE(DataWindow::AccountOfToken(QStringLiteral("42"), &ok), 42);
@@ -167,8 +174,7 @@ private slots:
             const char* rest;
         } rows[] = {{"[*[E]*]201301102", Link::Edit, "201301102"},
             {"[*[D]*]Car%20costs", Link::Delete, "Car%20costs"},
-            {"x[*[D]*]7[*[D]*]", Link::Delete, "x7"},
-            {"[*[D]*][*[E]*]5", Link::Edit, "[*[D]*]5"},
+            {"x[*[D]*]7[*[D]*]", Link::Delete, "x7"}, {"[*[D]*][*[E]*]5", Link::Edit, "[*[D]*]5"},
             {"[*[date]*]20130105", Link::None, ""}, {"[*[e]*]5", Link::None, ""}};
         for (const auto& row : rows) {
             QString rest;
@@ -330,13 +336,16 @@ private slots:
         QTest::newRow("summary") << "3" << 1002 << both << "summary 3 20130101-20130131";
         QTest::newRow("cancel") << "3" << 1000 << both << "";
         QTest::newRow("dismissed") << "3" << 0 << both << "";
-        QTest::newRow("own account: no list")
-            << "5" << 1002 << "Period summary|-|Cancel Menu" << "summary 5 20130101-20130131";
-        QTest::newRow("own account: hidden entry") << "5" << 1003 << "Period summary|-|Cancel Menu" << "";
+        QTest::newRow("own account: no list") << "5" << 1002 << "Period summary|-|Cancel Menu"
+                                              << "summary 5 20130101-20130131";
+        QTest::newRow("own account: hidden entry") << "5" << 1003 << "Period summary|-|Cancel Menu"
+                                                   << "";
         QTest::newRow("date") << "[*[date]*]20130110" << 1003 << dateMenu << "entry 20130110";
         QTest::newRow("date dismissed") << "[*[date]*]20130110" << 0 << dateMenu << "";
-        QTest::newRow("bad date") << "[*[date]*]2013x" << 1003 << "" << "";
-        QTest::newRow("no account") << "Sales" << 1003 << "" << "";
+        QTest::newRow("bad date") << "[*[date]*]2013x" << 1003 << ""
+                                  << "";
+        QTest::newRow("no account") << "Sales" << 1003 << ""
+                                    << "";
     }
 
     void linkMenusOpenTheChosenReport()
@@ -349,9 +358,12 @@ private slots:
         WindowTestFixture fixture;
         ScriptedPopupMenus& menus = fixture.menus;
         menus.answer(answer);
-        fixture.registerFactory(WindowKind::TransactionList, [&log](const BookContext&) { return new Opened(QStringLiteral("list"), &log); });
-        fixture.registerFactory(WindowKind::PeriodSummary, [&log](const BookContext&) { return new Opened(QStringLiteral("summary"), &log); });
-        fixture.registerFactory(WindowKind::TransactionEntry, [&log](const BookContext&) { return new Opened(QStringLiteral("entry"), &log); });
+        fixture.registerFactory(WindowKind::TransactionList,
+            [&log](const BookContext&) { return new Opened(QStringLiteral("list"), &log); });
+        fixture.registerFactory(WindowKind::PeriodSummary,
+            [&log](const BookContext&) { return new Opened(QStringLiteral("summary"), &log); });
+        fixture.registerFactory(WindowKind::TransactionEntry,
+            [&log](const BookContext&) { return new Opened(QStringLiteral("entry"), &log); });
         LedgerLike window;
         window.linkClicked(token);
         QCOMPARE(menus.shown.isEmpty() ? QString() : menuText(menus.shown.first()), menu);

@@ -2,9 +2,9 @@
 #include <functional>
 #include <memory>
 
-#include <QLabel>
 #include <QBoxLayout>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -14,13 +14,13 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "store/Clock.h"
-#include "store/DataStore.h"
+#include "TestSupport.h"
 #include "controls/DateBox.h"
 #include "engine/DateRanges.h"
-#include "windows/DateSelector.h"
 #include "engine/ShortDate.h"
-#include "TestSupport.h"
+#include "store/Clock.h"
+#include "store/DataStore.h"
+#include "windows/DateSelector.h"
 #include "windows/frmDateRangeAdd.h"
 #include "windows/frmDateRangeManage.h"
 
@@ -160,11 +160,12 @@ private slots:
         QTest::newRow("this year")
             << 4 << 1 << any << any << wed << QDate(2002, 1, 1) << QDate(2002, 12, 31);
         QTest::newRow("this year on 31 December of a leap year")
-            << 4 << 1 << any << any << QDate(2024, 12, 31) << QDate(2024, 1, 1) << QDate(2024, 12, 31);
-        QTest::newRow("this year on 29 February")
-            << 4 << 1 << any << any << QDate(2000, 2, 29) << QDate(2000, 1, 1) << QDate(2000, 12, 31);
-        QTest::newRow("year next into a leap year")
-            << 4 << 3 << any << QDate(2023, 12, 31) << any << QDate(2024, 1, 1) << QDate(2024, 12, 31);
+            << 4 << 1 << any << any << QDate(2024, 12, 31) << QDate(2024, 1, 1)
+            << QDate(2024, 12, 31);
+        QTest::newRow("this year on 29 February") << 4 << 1 << any << any << QDate(2000, 2, 29)
+                                                  << QDate(2000, 1, 1) << QDate(2000, 12, 31);
+        QTest::newRow("year next into a leap year") << 4 << 3 << any << QDate(2023, 12, 31) << any
+                                                    << QDate(2024, 1, 1) << QDate(2024, 12, 31);
         QTest::newRow("unknown direction keeps the dates")
             << 3 << 7 << QDate(2001, 1, 2) << QDate(2001, 3, 4) << any << QDate(2001, 1, 2)
             << QDate(2001, 3, 4);
@@ -346,14 +347,18 @@ private slots:
                                  << QStringLiteral("From=20261101 To=20261130 Caption=") << false;
         QTest::newRow("points") << QStringLiteral("1.11.2026") << QStringLiteral("30.11.2026")
                                 << QStringLiteral("From=20261101 To=20261130 Caption=") << false;
-        QTest::newRow("digits alone") << QStringLiteral("01112026") << QStringLiteral("30112026")
-                                      << QStringLiteral("From=20261101 To=20261130 Caption=") << false;
-        QTest::newRow("short year") << QStringLiteral("5-11-26") << QStringLiteral("30-11-26")
-                                    << QStringLiteral("From=20261105 To=20261130 Caption=") << false;
+        QTest::newRow("digits alone")
+            << QStringLiteral("01112026") << QStringLiteral("30112026")
+            << QStringLiteral("From=20261101 To=20261130 Caption=") << false;
+        QTest::newRow("short year")
+            << QStringLiteral("5-11-26") << QStringLiteral("30-11-26")
+            << QStringLiteral("From=20261105 To=20261130 Caption=") << false;
         QTest::newRow("one day") << QStringLiteral("30-11-2026") << QStringLiteral("30112026")
                                  << QStringLiteral("From=20261130 To=20261130 Caption=") << false;
-        QTest::newRow("reversed") << QStringLiteral("30-11-2026") << QStringLiteral("5-11-2026") << QString() << true;
-        QTest::newRow("impossible to date") << QStringLiteral("1-6-2013") << QStringLiteral("31-06-2013") << QString() << false;
+        QTest::newRow("reversed") << QStringLiteral("30-11-2026") << QStringLiteral("5-11-2026")
+                                  << QString() << true;
+        QTest::newRow("impossible to date")
+            << QStringLiteral("1-6-2013") << QStringLiteral("31-06-2013") << QString() << false;
     }
     void addDialogTakesTypedDates()
     {
@@ -377,8 +382,8 @@ private slots:
         QTest::keyClick(dialog.debTo, Qt::Key_Return);
         if (!saved.isEmpty()) {
             QVERIFY(!dialog.isVisible());
-            QCOMPARE(rangesOf(section()), QStringList{saved});
-            QCOMPARE(savedRanges(), QStringList{saved});
+            QCOMPARE(rangesOf(section()), QStringList {saved});
+            QCOMPARE(savedRanges(), QStringList {saved});
             return;
         }
         QVERIFY(dialog.isVisible());

@@ -5,9 +5,9 @@
 #include <QTextTable>
 #include <QtTest>
 
-#include "windows/HtmlView.h"
 #include "WidgetTestSupport.h"
 #include "engine/ReportPage.h"
+#include "windows/HtmlView.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -160,7 +160,8 @@ private slots:
         QCOMPARE(parts.size(), 67); // 10,000 rows in parts of 150
         auto secondCellLeft = [&](QTextFrame* part) {
             auto* table = qobject_cast<QTextTable*>(part);
-            const QTextBlock block = table->cellAt(table->rows() - 1, 1).firstCursorPosition().block();
+            const QTextBlock block
+                = table->cellAt(table->rows() - 1, 1).firstCursorPosition().block();
             return view.document()->documentLayout()->blockBoundingRect(block).left();
         };
         QCOMPARE(secondCellLeft(parts.last()), secondCellLeft(parts.first()));
@@ -230,12 +231,17 @@ private slots:
             hrefs.append(href);
             *cancel = true;
         });
-        QString page = QStringLiteral("<HTML><BODY><TABLE width=\"100%\"><TR><TH>No</TH><TH>Name</TH><TH>Sum</TH></TR>");
+        QString page = QStringLiteral(
+            "<HTML><BODY><TABLE width=\"100%\"><TR><TH>No</TH><TH>Name</TH><TH>Sum</TH></TR>");
         for (int i = 1; i <= 1000; ++i) {
-            page += QStringLiteral("<TR id=\"r%1\"><TD>n%1</TD><TD><A href=\"Sales:Team %1\">name %1</A></TD>"
-                                   "<TD id=\"c%1\" class=\"Amount\">s%1</TD></TR>").arg(i);
+            page += QStringLiteral(
+                "<TR id=\"r%1\"><TD>n%1</TD><TD><A href=\"Sales:Team %1\">name %1</A></TD>"
+                "<TD id=\"c%1\" class=\"Amount\">s%1</TD></TR>")
+                        .arg(i);
             if (i == 700)
-                page += QStringLiteral("<TR><TD><TABLE><TR id=\"inner\"><TD>nested</TD></TR></TABLE></TD><TD>x</TD><TD>y</TD></TR>");
+                page += QStringLiteral(
+                    "<TR><TD><TABLE><TR "
+                    "id=\"inner\"><TD>nested</TD></TR></TABLE></TD><TD>x</TD><TD>y</TD></TR>");
         }
         page += QStringLiteral("</TABLE><P id=\"after\">after the table</P></BODY></HTML>");
         ShowReportHtml(&view, page);
@@ -247,10 +253,13 @@ private slots:
                 tables.append(table);
         }
         QCOMPARE(tables.size(), 4); // 1001 + 1 rows in parts of 300
-        QCOMPARE(tables.first()->rows() + tables.at(1)->rows() + tables.at(2)->rows() + tables.at(3)->rows(), 1002);
+        QCOMPARE(tables.first()->rows() + tables.at(1)->rows() + tables.at(2)->rows()
+                + tables.at(3)->rows(),
+            1002);
         // Every part has the columns of the first.
         auto cellLeft = [&](QTextTable* table, int column) {
-            const QTextBlock block = table->cellAt(table->rows() - 1, column).firstCursorPosition().block();
+            const QTextBlock block
+                = table->cellAt(table->rows() - 1, column).firstCursorPosition().block();
             return view.document()->documentLayout()->blockBoundingRect(block).left();
         };
         for (int column = 0; column < 3; ++column) {
@@ -259,9 +268,12 @@ private slots:
         }
 
         auto focused = [&] { return view.textCursor().block().text(); };
-        const struct { const char* id; const char* text; } ids[] = {
-            {"r1", "n1"}, {"r299", "n299"}, {"r300", "n300"}, {"r301", "n301"}, {"c650", "s650"},
-            {"inner", "nested"}, {"r701", "n701"}, {"c1000", "s1000"}};
+        const struct
+        {
+            const char* id;
+            const char* text;
+        } ids[] = {{"r1", "n1"}, {"r299", "n299"}, {"r300", "n300"}, {"r301", "n301"},
+            {"c650", "s650"}, {"inner", "nested"}, {"r701", "n701"}, {"c1000", "s1000"}};
         for (const auto& expected : ids) {
             QVERIFY2(view.focusElement(QLatin1String(expected.id)), expected.id);
             QCOMPARE(focused(), QLatin1String(expected.text));
@@ -272,8 +284,9 @@ private slots:
 
         // Links in a later part carry their href as written.
         QVERIFY(view.focusElement(QStringLiteral("r950")));
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOfText(&view, QStringLiteral("name 950")));
-        QCOMPARE(hrefs, QStringList{QStringLiteral("Sales:Team 950")});
+        QTest::mouseClick(
+            view.viewport(), Qt::LeftButton, {}, pointOfText(&view, QStringLiteral("name 950")));
+        QCOMPARE(hrefs, QStringList {QStringLiteral("Sales:Team 950")});
     }
 
     // A new page, or blank(), stops a page still being built; printing
@@ -336,7 +349,8 @@ private slots:
                     "id=\"inner\"><TD>nested</TD></TR></TABLE></TD><TD>c</TD></TR>");
             // Ids are found under the names the page's references stand for.
             if (i == 40)
-                page += QStringLiteral("<TR id=\"idKids &amp; home &lt;&#51;&#x33;&quot;\"><TD>amp</TD></TR>");
+                page += QStringLiteral(
+                    "<TR id=\"idKids &amp; home &lt;&#51;&#x33;&quot;\"><TD>amp</TD></TR>");
         }
         page += QStringLiteral(
             "</TABLE><P><A name=\"bottom\">end</A></P><!-- <TR id=\"hidden\"> --></BODY></HTML>");
@@ -399,7 +413,8 @@ private slots:
             painter.end();
             return image.pixelColor(1, 1);
         };
-        QCOMPARE(view.document()->rootFrame()->frameFormat().background().color(), QColor(0xE5, 0xE5, 0xE5));
+        QCOMPARE(view.document()->rootFrame()->frameFormat().background().color(),
+            QColor(0xE5, 0xE5, 0xE5));
         const std::unique_ptr<QTextDocument> paper = view.printableDocument();
         QCOMPARE(paper->rootFrame()->frameFormat().background().style(), Qt::NoBrush);
         QCOMPARE(cornerOf(paper.get()), QColor(Qt::white));

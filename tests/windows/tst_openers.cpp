@@ -1,9 +1,9 @@
 #include <QtTest>
 
-#include "windows/Openers.h"
 #include "TestBook.h"
 #include "WidgetTestSupport.h"
 #include "windows/DataWindow.h"
+#include "windows/Openers.h"
 #include "windows/WindowHost.h"
 
 using namespace qb;
@@ -124,10 +124,14 @@ class TstOpeners : public QObject
 private slots:
     void initTestCase()
     {
-        m_fixture.registerFactory(WindowKind::TransactionList, [](const BookContext&) { return new LedgerWindow; });
-        m_fixture.registerFactory(WindowKind::PeriodSummary, [](const BookContext&) { return new SummaryWindow; });
-        m_fixture.registerFactory(WindowKind::TransactionEntry, [](const BookContext&) { return new EntryWindow; });
-        m_fixture.registerFactory(WindowKind::Search, [](const BookContext&) { return new SearchWindow; });
+        m_fixture.registerFactory(
+            WindowKind::TransactionList, [](const BookContext&) { return new LedgerWindow; });
+        m_fixture.registerFactory(
+            WindowKind::PeriodSummary, [](const BookContext&) { return new SummaryWindow; });
+        m_fixture.registerFactory(
+            WindowKind::TransactionEntry, [](const BookContext&) { return new EntryWindow; });
+        m_fixture.registerFactory(
+            WindowKind::Search, [](const BookContext&) { return new SearchWindow; });
     }
 
     void cleanup()
@@ -234,7 +238,8 @@ private slots:
         Openers::registerFactory(WindowKind::Search, {});
         QVERIFY(!Openers::hasFactory(WindowKind::Search));
         QCOMPARE(OpenSearch(), nullptr);
-        Openers::registerFactory(WindowKind::Search, [](const BookContext&) { return new SearchWindow; });
+        Openers::registerFactory(
+            WindowKind::Search, [](const BookContext&) { return new SearchWindow; });
         QVERIFY(OpenSearch());
     }
 
@@ -253,7 +258,7 @@ private slots:
         QVERIFY(heads->isVisible() && groups->isVisible());
         QCOMPARE(OpenAccountHeads(), heads);
         QCOMPARE(OpenGroups(), groups);
-        QCOMPARE(todays, (QList<QDate>{test::kTestToday, test::kTestToday}));
+        QCOMPARE(todays, (QList<QDate> {test::kTestToday, test::kTestToday}));
         QCOMPARE(Openers::kindOf(heads), WindowKind::AccountHeads);
         QCOMPARE(Openers::kindOf(groups), WindowKind::Groups);
 
