@@ -5,10 +5,13 @@
 #include <utility>
 #include <vector>
 
-#include <libxml/dict.h>
+// libxml2 2.9's dict.h needs xmlChar from the headers before it.
+// clang-format off
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
+#include <libxml/dict.h>
+// clang-format on
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
