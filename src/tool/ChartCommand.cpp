@@ -178,9 +178,20 @@ std::unique_ptr<Command> MakeChartCommand()
     return std::make_unique<ChartCommand>();
 }
 
+// The offscreen platform's note that XDG_RUNTIME_DIR is not set says nothing
+// about the chart; it would be a stray line on qbtool's standard error.
+static void quietRuntimeDirNote(
+    QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtWarningMsg && text.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    qt_message_output(type, context, text);
+}
+
 std::unique_ptr<QCoreApplication> MakeToolApplication(int& argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "chart") == 0) {
+        qInstallMessageHandler(quietRuntimeDirNote);
         // Charts need no display: drawn offscreen unless a platform is asked for.
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");

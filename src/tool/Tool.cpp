@@ -23,10 +23,10 @@ std::vector<std::unique_ptr<Command>> AllCommands()
     commands.push_back(MakeExportCommand());
     commands.push_back(MakeReportCommand());
     commands.push_back(MakeSearchCommand());
-    commands.push_back(MakeChartCommand());
     commands.push_back(MakeDeletedCommand());
     commands.push_back(MakeRestoreCommand());
     commands.push_back(MakeImportCommand());
+    commands.push_back(MakeChartCommand());
     return commands;
 }
 

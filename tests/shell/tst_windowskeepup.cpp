@@ -466,6 +466,8 @@ private slots:
                 return OpenPeriodSummary(0, QString(), QDate(2013, 1, 1), QDate(2013, 2, 15));
             case WindowKind::Search:
                 return OpenSearch();
+            case WindowKind::DeletedTransactions:
+                return OpenDeletedTransactions();
             }
             return nullptr;
         };

@@ -631,25 +631,25 @@ private slots:
         };
         for (const Step& step : {Step {from, u"Use a point for decimals: 12.50"_s},
                  Step {to, u"Use a point for decimals: 1.2345"_s}}) {
-            prompt->clear();
+            fixture->prompt.clear();
             QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
-            QCOMPARE(prompt->count(), 1);
-            QCOMPARE(prompt->last().text, step.message);
-            QCOMPARE(prompt->last().title, QStringLiteral("Search"));
+            QCOMPARE(fixture->prompt.count(), 1);
+            QCOMPARE(fixture->prompt.last().text, step.message);
+            QCOMPARE(fixture->prompt.last().title, QStringLiteral("Search"));
             QCOMPARE(QApplication::focusWidget(), step.box->textBox());
             QCOMPARE(w->WebBrowser1->pageText(), page);
             // A change to the book meanwhile neither asks nor searches.
-            prompt->clear();
+            fixture->prompt.clear();
             AnnounceBookChange(BookChange::Transactions, nullptr);
             QTest::qWait(20);
-            QCOMPARE(prompt->count(), 0);
+            QCOMPARE(fixture->prompt.count(), 0);
             QCOMPARE(w->WebBrowser1->pageText(), page);
             typeAmount(step.box, step.box == from ? u"12.50"_s : u"1,234.5"_s);
         }
         // Mended: "In Range" 12.50 to 1,234.50, counted here.
-        prompt->clear();
+        fixture->prompt.clear();
         QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
-        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(fixture->prompt.count(), 0);
         int expected = 0;
         for (const Tx& t : book)
             expected += t.cents >= 1250 && t.cents <= 123450;
@@ -658,9 +658,9 @@ private slots:
         // With "=" the hidden "to" box holds no criterion, readable or not.
         typeAmount(to, QStringLiteral("3,25"));
         ops->setCurrentIndex(ops->findText(u"="_s));
-        prompt->clear();
+        fixture->prompt.clear();
         QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
-        QCOMPARE(prompt->count(), 0);
+        QCOMPARE(fixture->prompt.count(), 0);
     }
 
     void links()
