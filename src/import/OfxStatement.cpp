@@ -175,7 +175,9 @@ struct LibofxTransaction
     QString fitid;
     QString name;
     QString memo;
-    double amount = 0; // checked against the text only
+    // libofx gives the amount only as a double: it confirms, to the cent, the
+    // exact amount read from the file's own text, and is never stored or summed.
+    double amount = 0;
     bool amountValid = false;
 };
 
