@@ -1,5 +1,6 @@
 #include "controls/neb.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QApplication>
@@ -47,6 +48,12 @@ SplitNumber splitNumber(const QString& text)
     if (point >= 0)
         split.decimalDigits = text.mid(point + 1);
     return split;
+}
+
+// Digits before the point, commas of a grouping not counted.
+qsizetype integerDigitsOf(const SplitNumber& split)
+{
+    return split.integerDigits.size() - split.integerDigits.count(QLatin1Char(','));
 }
 
 // Adds one unit to the last digit of a string of decimal digits.
@@ -565,6 +572,11 @@ void neb::insertGuarded(QChar ch)
     m_changeGuard = false;
 }
 
+qsizetype neb::integerLimit() const
+{
+    return std::max<qsizetype>(m_integerSize, m_givenIntegerDigits);
+}
+
 bool neb::capacityAllows(const QString& text, int caret) const
 {
     if (m_txt->selectedText() == text)
@@ -573,8 +585,7 @@ bool neb::capacityAllows(const QString& text, int caret) const
     const int pointPosition = point < 0 ? int(text.size()) + 1 : point + 1; // 1-based
     const SplitNumber split = splitNumber(text);
     if (caret < pointPosition)
-        return split.integerDigits.size() - split.integerDigits.count(QLatin1Char(','))
-            < m_integerSize;
+        return integerDigitsOf(split) < integerLimit();
     return split.decimalDigits.size() < m_decimalSize;
 }
 
@@ -618,23 +629,19 @@ void neb::onTextChanged()
         return;
     }
     const SplitNumber split = splitNumber(withoutGrouping(text));
-    const qsizetype integerDigits
-        = split.integerDigits.size() - split.integerDigits.count(QLatin1Char(','));
-    if (fromUser && (split.decimalDigits.size() > m_decimalSize || integerDigits > m_integerSize)) {
+    if (fromUser) {
         // Never cut to fit: the box keeps what it had.
-        setTextGuarded(before);
-        m_txt->end(false);
-        refuseInput();
-        return;
-    }
-    if (split.decimalDigits.size() > m_decimalSize || split.integerDigits.size() > m_integerSize) {
-        const QString decimals = split.decimalDigits.left(m_decimalSize);
-        QString cut = split.negative ? QStringLiteral("-") : QString();
-        cut += split.integerDigits.left(m_integerSize);
-        if (!decimals.isEmpty())
-            cut += QLatin1Char('.') + decimals;
-        setTextGuarded(cut);
-        m_txt->end(false);
+        if (split.decimalDigits.size() > m_decimalSize || integerDigitsOf(split) > integerLimit()) {
+            setTextGuarded(before);
+            m_txt->end(false);
+            refuseInput();
+            return;
+        }
+    } else {
+        // What the program puts in (a stored amount) is shown whole, never
+        // cut, so that a Save gives the book back the amount it held; the
+        // user may mend it up to its own length.
+        m_givenIntegerDigits = integerDigitsOf(split);
     }
     const double value = Value();
     if (value < 0 && m_minimumValue >= 0) {

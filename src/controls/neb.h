@@ -12,7 +12,8 @@
 // ("1,234.50"); a text whose commas are no such grouping ("12,50") is not read
 // as a number at all: leaving the box marks it and problem() says so.
 // Keystrokes and pasted texts the box cannot take are refused whole, with a
-// beep and a short flash, never cut to fit.
+// beep and a short flash, never cut to fit. An amount the program puts in
+// (a stored one) is shown whole even when it is longer than IntegerSize.
 
 #include <QColor>
 #include <QLocale>
@@ -117,6 +118,7 @@ protected:
 private:
     bool handleKeyPress(QKeyEvent* event);
     void filterCharacter(int keyAscii);
+    qsizetype integerLimit() const;
     bool capacityAllows(const QString& text, int caret) const;
     void onTextChanged();
     void setTextGuarded(const QString& text);
@@ -130,6 +132,9 @@ private:
 
     QLineEdit* m_txt = nullptr;
     int m_integerSize = 5;
+    // Integer digits of the amount the program last put in, when more than
+    // IntegerSize: the user may mend such an amount up to its own length.
+    qsizetype m_givenIntegerDigits = 0;
     int m_decimalSize = 2;
     bool m_enableEnterKey = true;
     double m_maximumValue = 99999.99;

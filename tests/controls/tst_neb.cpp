@@ -329,8 +329,10 @@ void TestNeb::setValueFormatsAndRounds_data()
     QTest::newRow("negative kept with negative minimum")
         << 2 << -10.0 << -3.0 << QStringLiteral("-3.00");
     QTest::newRow("tiny negative has no sign") << 2 << -10.0 << -0.001 << QStringLiteral("0.00");
-    QTest::newRow("too many digits cut") << 2 << 0.0 << 1234567.0 << QStringLiteral("12345.00");
-    QTest::newRow("huge value has no exponent") << 2 << 0.0 << 1e20 << QStringLiteral("10000.00");
+    // What the program puts in is shown whole, even past IntegerSize (5 here).
+    QTest::newRow("long value kept whole") << 2 << 0.0 << 1234567.0 << QStringLiteral("1234567.00");
+    QTest::newRow("huge value has no exponent")
+        << 2 << 0.0 << 1e20 << QStringLiteral("100000000000000000000.00");
 }
 
 void TestNeb::setValueFormatsAndRounds()

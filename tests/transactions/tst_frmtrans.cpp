@@ -569,6 +569,31 @@ private slots:
             QStringLiteral(
                 "<t No=\"1\" dt=\"20130110\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal\">350</t>"));
 
+        // A hand-written amount longer than the box takes is edited whole, never
+        // cut: typing may shorten it but not lengthen it, and Save keeps it.
+        DataStore::instance()
+            .document()
+            .selectSingleNode(QStringLiteral("/Data/Trans/t[@dt=20130110][@No=1]"))
+            .setText(QStringLiteral("12345678901.25"));
+        QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[E]*]201301101")));
+        QLineEdit* amount = get<neb>(w, "nebAmount")->textBox();
+        QCOMPARE(amount->text(), QStringLiteral("12345678901.25"));
+        amount->setFocus();
+        amount->home(false);
+        QTest::keyClick(amount, Qt::Key_5);
+        QCOMPARE(amount->text(), QStringLiteral("12345678901.25"));
+        QTest::keyClick(amount, Qt::Key_Delete);
+        QTest::keyClick(amount, Qt::Key_9);
+        QCOMPARE(amount->text(), QStringLiteral("92345678901.25"));
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("1")),
+            QStringLiteral("<t No=\"1\" dt=\"20130110\" fAc=\"2\" tAc=\"1\" "
+                           "Nar=\"Withdrawal\">92345678901.25</t>"));
+        DataStore::instance()
+            .document()
+            .selectSingleNode(QStringLiteral("/Data/Trans/t[@dt=20130110][@No=1]"))
+            .setText(QStringLiteral("350"));
+
         // Moved to 1 February (which has number 1): it becomes number 2 there
         // and keeps its place in the file.
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[E]*]201301101")));
