@@ -27,6 +27,7 @@
 #include <QApplication>
 
 #include "Bench.h"
+#include "store/Memory.h"
 
 namespace {
 
@@ -260,6 +261,8 @@ int main(int argc, char** argv)
     // The view steps need widgets; they are drawn off screen unless told otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The program's own allocator settings, so that the steps time what it does.
+    qb::TuneMemoryForDocuments();
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.contains(QStringLiteral("--child")))

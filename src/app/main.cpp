@@ -20,6 +20,7 @@
 #include "shell/frmSplash.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
+#include "store/Memory.h"
 #include "store/Utilities.h"
 
 namespace {
@@ -61,6 +62,7 @@ int main(int argc, char* argv[])
     if (const std::optional<int> answered = answerCommandLine(argc, argv))
         return *answered;
 
+    qb::TuneMemoryForDocuments();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quillbrook"));
     QApplication::setApplicationName(QStringLiteral("Quillbrook"));

@@ -6,12 +6,14 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include "store/Memory.h"
 #include "tool/ChartCommand.h"
 #include "tool/CommandOutput.h"
 #include "tool/Tool.h"
 
 int main(int argc, char** argv)
 {
+    qb::TuneMemoryForDocuments();
     const auto app = qb::MakeToolApplication(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
