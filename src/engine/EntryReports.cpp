@@ -1,6 +1,9 @@
 #include "engine/EntryReports.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 #include "engine/ListingBook.h"
 #include "engine/ReportPage.h"
@@ -87,26 +90,57 @@ DayListText dayListText(const XmlDocument& data, int date, bool* overflowed)
 bool transformInParts(
     const XmlDocument& style, const DayListText& text, int rowsPerPart, QString* page)
 {
-    const auto transform = [&style](const QByteArray& xml, QByteArray* out) {
+    const auto transform = [](const XmlDocument& sheet, const QByteArray& xml, QByteArray* out) {
         XmlDocument list;
-        return list.loadXml(xml) && style.transformToBytes(list.documentElement(), out, nullptr);
+        return list.loadXml(xml) && sheet.transformToBytes(list.documentElement(), out, nullptr);
     };
+    // The parts are laid out on every core at once, each worker with a style
+    // sheet and documents of its own (libxml2 and libxslt share nothing
+    // between documents), and joined in order afterwards.
+    const QByteArray styleText = style.toBytes();
+    XmlDocument own;
     QByteArray empty;
-    if (!transform(text.root + "</DayList>", &empty))
+    if (!own.loadXml(styleText) || !transform(own, text.root + "</DayList>", &empty))
         return false;
+    const qsizetype count = (text.starts.size() + rowsPerPart - 1) / rowsPerPart;
+    std::vector<QByteArray> parts(static_cast<std::size_t>(count));
+    std::atomic<qsizetype> next {0};
+    std::atomic<bool> failed {false};
+    const auto work = [&] {
+        XmlDocument sheet;
+        if (!sheet.loadXml(styleText)) {
+            failed = true;
+            return;
+        }
+        for (qsizetype i = next++; i < count && !failed; i = next++) {
+            if (!transform(sheet, text.slice(i * rowsPerPart, rowsPerPart),
+                    &parts[static_cast<std::size_t>(i)]))
+                failed = true;
+        }
+    };
+    const qsizetype helpers
+        = std::min<qsizetype>(count, std::max(1u, std::thread::hardware_concurrency())) - 1;
+    std::vector<std::thread> threads;
+    for (qsizetype i = 0; i < helpers; ++i)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads)
+        t.join();
+    if (failed)
+        return false;
+
     QByteArray joined;
     qsizetype before = -1;
     QByteArrayView after;
-    for (qsizetype first = 0; first < text.starts.size(); first += rowsPerPart) {
-        QByteArray part;
-        if (!transform(text.slice(first, rowsPerPart), &part) || part.size() < empty.size())
+    for (const QByteArray& part : parts) {
+        if (part.size() < empty.size())
             return false;
         if (before < 0) {
             before = 0;
             while (before < empty.size() && part.at(before) == empty.at(before))
                 ++before;
             after = QByteArrayView(empty).sliced(before);
-            joined.reserve(part.size() * (text.starts.size() / rowsPerPart + 1));
+            joined.reserve(part.size() * count);
             joined += QByteArrayView(empty).first(before);
         } else if (!part.startsWith(QByteArrayView(empty).first(before))) {
             return false;

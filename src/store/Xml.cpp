@@ -72,10 +72,6 @@ struct LibraryInit
         xmlInitParser();
         // The library's default, stated here because loadXml promises it.
         xmlParserMaxDepth = XmlDocument::kMaxDepth;
-        xmlSetGenericErrorFunc(nullptr, collectGeneric);
-        xmlSetStructuredErrorFunc(nullptr,
-            reinterpret_cast<xmlStructuredErrorFunc>(
-                reinterpret_cast<void (*)()>(collectStructured)));
         xsltSetGenericErrorFunc(nullptr, collectGeneric);
         // Templates are data: they may not read or write files or reach the
         // network, so document() fails and the transformation with it.
@@ -94,6 +90,16 @@ struct LibraryInit
 void ensureInit()
 {
     static LibraryInit init;
+    // libxml2 keeps its error handlers per thread: each thread that calls
+    // the layer (a report laid out on several cores) installs them once.
+    thread_local const bool handlers = [] {
+        xmlSetGenericErrorFunc(nullptr, collectGeneric);
+        xmlSetStructuredErrorFunc(nullptr,
+            reinterpret_cast<xmlStructuredErrorFunc>(
+                reinterpret_cast<void (*)()>(collectStructured)));
+        return true;
+    }();
+    Q_UNUSED(handlers);
 }
 
 Error takeError(int fallbackNumber, const QString& fallbackText)
