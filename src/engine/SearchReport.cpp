@@ -1,12 +1,9 @@
 #include "engine/SearchReport.h"
 
-#include <cstring>
 #include <optional>
 
 #include <QFile>
 #include <QSet>
-
-#include <libxml/tree.h>
 
 #include "engine/ReportPage.h"
 #include "engine/ReportTemplate.h"
@@ -140,40 +137,25 @@ XmlNode amountCell(const XmlNode& row)
     return {};
 }
 
-bool is(const xmlChar* name, const char* text)
+bool named(const XmlNode& node, const QString& name)
 {
-    return std::strcmp(reinterpret_cast<const char*>(name), text) == 0;
-}
-
-bool named(const xmlNode* node, const char* name)
-{
-    return node->type == XML_ELEMENT_NODE && is(node->name, name);
+    return node.isElement() && node.name() == name;
 }
 
 // An attribute's value when it is a plain count of digits (what the program
 // writes); nothing for anything else, which XPath may still read as a
 // number (" 5", "5.0", "-3"): such a transaction is always kept.
-std::optional<int> plainNumber(const xmlNode* element, const char* attribute)
+std::optional<int> plainNumber(QByteArrayView digits)
 {
-    for (const xmlAttr* a = element->properties; a; a = a->next) {
-        if (!is(a->name, attribute))
-            continue;
-        const xmlNode* text = a->children;
-        if (!text || text->type != XML_TEXT_NODE || text->next)
+    if (digits.isEmpty() || digits.size() > 9)
+        return std::nullopt;
+    int value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
             return std::nullopt;
-        const char* digits = reinterpret_cast<const char*>(text->content);
-        const qsizetype size = qsizetype(std::strlen(digits));
-        if (size == 0 || size > 9)
-            return std::nullopt;
-        int value = 0;
-        for (qsizetype i = 0; i < size; ++i) {
-            if (digits[i] < '0' || digits[i] > '9')
-                return std::nullopt;
-            value = value * 10 + (digits[i] - '0');
-        }
-        return value;
+        value = value * 10 + (c - '0');
     }
-    return std::nullopt; // no such attribute: XPath compares it as nothing
+    return value;
 }
 
 // A book of the account heads and of the transactions that the search's
@@ -185,12 +167,13 @@ std::optional<int> plainNumber(const xmlNode* element, const char* attribute)
 // details alone (the template then reads the book as it is).
 bool narrowedBook(const XmlDocument& data, const SearchPredicate& p, XmlDocument* narrowed)
 {
-    const xmlNode* root = data.documentElement().raw();
-    if (!root || !named(root, "Data"))
+    const XmlNode root = data.documentElement();
+    if (!named(root, QStringLiteral("Data")))
         return false;
-    const xmlNode* trans = nullptr;
-    for (const xmlNode* section = root->children; section; section = section->next) {
-        if (!named(section, "Trans"))
+    XmlNode trans;
+    for (XmlNode section = root.firstChildElement(); section;
+         section = section.nextSiblingElement()) {
+        if (!named(section, schema::kTrans))
             continue;
         if (trans)
             return false; // each section has a table of its own
@@ -203,12 +186,12 @@ bool narrowedBook(const XmlDocument& data, const SearchPredicate& p, XmlDocument
         return false; // amounts and details are for the template alone
     int month = 0;
     if (!criteria) {
-        const xmlNode* last = trans->last;
-        while (last && !named(last, "t"))
-            last = last->prev;
+        XmlNode last = trans.lastChildElement();
+        while (last && !named(last, schema::kTransaction))
+            last = last.previousSiblingElement();
         if (!last)
             return false;
-        const std::optional<int> lastDate = plainNumber(last, "dt");
+        const std::optional<int> lastDate = plainNumber(last.attribute(schema::kDate).toUtf8());
         if (!lastDate)
             return false;
         month = *lastDate / 100;
@@ -216,8 +199,8 @@ bool narrowedBook(const XmlDocument& data, const SearchPredicate& p, XmlDocument
     const QSet<int> accounts(p.accounts.cbegin(), p.accounts.cend());
     const auto heldBy
         = [&accounts](const std::optional<int>& code) { return !code || accounts.contains(*code); };
-    const auto couldList = [&](const xmlNode* t) {
-        const std::optional<int> dt = plainNumber(t, "dt");
+    const auto couldList = [&](const BookTransaction& t) {
+        const std::optional<int> dt = plainNumber(t.date);
         if (!criteria)
             return !dt || *dt / 100 == month;
         if (p.byDate && dt && (*dt < p.fromDate || *dt > p.toDate))
@@ -226,31 +209,43 @@ bool narrowedBook(const XmlDocument& data, const SearchPredicate& p, XmlDocument
             return true;
         switch (p.side) {
         case SearchCriteria::Side::FromOnly:
-            return heldBy(plainNumber(t, "fAc"));
+            return heldBy(plainNumber(t.from));
         case SearchCriteria::Side::ToOnly:
-            return heldBy(plainNumber(t, "tAc"));
+            return heldBy(plainNumber(t.to));
         case SearchCriteria::Side::FromOrTo:
             break;
         }
-        return heldBy(plainNumber(t, "fAc")) || heldBy(plainNumber(t, "tAc"));
+        return heldBy(plainNumber(t.from)) || heldBy(plainNumber(t.to));
     };
+    // The positions the walk keeps, then one pass along the section to copy them.
+    QList<int> keep;
+    ForEachTransaction(trans, [&](const BookTransaction& t) {
+        if (couldList(t))
+            keep.append(t.position);
+    });
 
     if (!narrowed->loadXml(QByteArrayLiteral("<Data><AcMaster/><Trans/></Data>")))
         return false;
-    xmlDoc* doc = narrowed->raw();
-    xmlNode* heads = xmlDocGetRootElement(doc)->children;
-    xmlNode* kept = heads->next;
-    for (const xmlNode* section = root->children; section; section = section->next) {
-        if (!named(section, "AcMaster"))
+    XmlNode heads = narrowed->documentElement().firstChildElement();
+    XmlNode kept = heads.nextSiblingElement();
+    for (XmlNode section = root.firstChildElement(); section;
+         section = section.nextSiblingElement()) {
+        if (!named(section, schema::kAcMaster))
             continue;
-        for (const xmlNode* a = section->children; a; a = a->next) {
-            if (named(a, "a"))
-                xmlAddChild(heads, xmlDocCopyNode(const_cast<xmlNode*>(a), doc, 1));
+        for (XmlNode a = section.firstChildElement(); a; a = a.nextSiblingElement()) {
+            if (named(a, schema::kAccount))
+                heads.appendCopy(a);
         }
     }
-    for (const xmlNode* t = trans->children; t; t = t->next) {
-        if (named(t, "t") && couldList(t))
-            xmlAddChild(kept, xmlDocCopyNode(const_cast<xmlNode*>(t), doc, 1));
+    int position = 0;
+    qsizetype next = 0;
+    for (XmlNode t = trans.firstChildElement(); t && next < keep.size();
+         t = t.nextSiblingElement()) {
+        if (++position != keep.at(next))
+            continue;
+        ++next;
+        if (named(t, schema::kTransaction))
+            kept.appendCopy(t);
     }
     return true;
 }
