@@ -355,7 +355,7 @@ QList<XmlNode> XmlNode::childElements() const
 
 void XmlNode::visitChildElements(const QList<QByteArray>& names, const ChildVisitor& visit) const
 {
-    if (!m_node)
+    if (!m_node || names.size() > 64)
         return;
     // Single text children (the usual form) are lent as they are; anything
     // else is read into a buffer that lives until the next element.
@@ -370,14 +370,30 @@ void XmlNode::visitChildElements(const QList<QByteArray>& names, const ChildVisi
         held.emplace_back(xmlNodeGetContent(n));
         return QByteArrayView(reinterpret_cast<const char*>(held.back().get()));
     };
+    // Names of a parsed document live in its dictionary and compare by
+    // address; a name from elsewhere still compares by its text.
+    xmlDict* dict = m_node->doc ? m_node->doc->dict : nullptr;
+    std::vector<const xmlChar*> interned(std::size_t(names.size()), nullptr);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (dict)
+            interned[std::size_t(i)] = xmlDictExists(dict, xc(names[i]), -1);
+    }
+    const auto isName = [&](const xmlChar* name, qsizetype i) {
+        const QByteArray& wanted = names[i];
+        return name == interned[std::size_t(i)]
+            || (!wanted.isEmpty() && name[0] == xmlChar(wanted[0])
+                && xmlStrEqual(name, xc(wanted)));
+    };
     for (xmlNode* c = m_node->children; c; c = c->next) {
         if (c->type != XML_ELEMENT_NODE)
             continue;
         held.clear();
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            values[i] = {};
-            for (xmlAttr* a = c->properties; a; a = a->next) {
-                if (xmlStrEqual(a->name, xc(names[i]))) {
+        std::fill(values.begin(), values.end(), QByteArrayView());
+        quint64 found = 0; // bit i: names[i] has its value
+        for (xmlAttr* a = c->properties; a; a = a->next) {
+            for (qsizetype i = 0; i < names.size(); ++i) {
+                if (!(found >> i & 1) && isName(a->name, i)) {
+                    found |= quint64(1) << i; // the first of a name counts
                     values[i] = contentOf(reinterpret_cast<xmlNode*>(a));
                     break;
                 }

@@ -78,7 +78,7 @@ public:
     // Calls visit for every child element with the values of the named
     // attributes (in the order of names; empty when missing) and the
     // element's text, as UTF-8 bytes lent for the call. A walk without
-    // copies, for one pass over a large section.
+    // copies, for one pass over a large section; at most 64 names.
     using ChildVisitor
         = std::function<void(const QList<QByteArrayView>& values, QByteArrayView text)>;
     void visitChildElements(const QList<QByteArray>& names, const ChildVisitor& visit) const;

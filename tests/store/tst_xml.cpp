@@ -3,6 +3,7 @@
 #include "store/Xml.h"
 
 using namespace qb;
+using namespace Qt::StringLiterals;
 
 class TstXml : public QObject
 {
@@ -188,6 +189,30 @@ private slots:
         XmlNode copy = other.documentElement().appendCopy(found.at(0));
         QCOMPARE(copy.xml(), QStringLiteral("<t dt=\"1\" fAc=\"7\" tAc=\"2\"/>"));
         QCOMPARE(root.childElements().size(), 4); // the original stays
+    }
+
+    // The walk lends each child's named attributes in the order asked, in
+    // any order in the element, missing ones empty; an attribute the program
+    // added, a value with an entity and text in pieces read as written.
+    void visitLendsNamedAttributes()
+    {
+        XmlDocument doc;
+        QVERIFY(doc.loadXml(QByteArray("<Trans><t Nar=\"a&amp;b\" dt=\"1\" No=\"4\">1<!--c-->2</t>"
+                                       "text<t No=\"5\"/></Trans>")));
+        XmlNode added = doc.createElement(QStringLiteral("t"));
+        added.setAttribute(QStringLiteral("dt"), QStringLiteral("9"));
+        added.setAttribute(QStringLiteral("zz"), QStringLiteral("-"));
+        added.setText(QStringLiteral("3.5"));
+        doc.documentElement().appendChild(added);
+        QStringList seen;
+        doc.documentElement().visitChildElements({"No", "dt", "Nar", "nothere"},
+            [&seen](const QList<QByteArrayView>& values, QByteArrayView text) {
+                QStringList row;
+                for (const QByteArrayView v : values)
+                    row << QString::fromUtf8(v);
+                seen << row.join(QLatin1Char('|')) + QLatin1Char('>') + QString::fromUtf8(text);
+            });
+        QCOMPARE(seen, QStringList({u"4|1|a&b|>12"_s, u"5|||>"_s, u"|9||>3.5"_s}));
     }
 
     void styleSheetWithErrorsIsRefusedEvenUnused()
