@@ -421,7 +421,9 @@ QList<XmlNode> XmlNode::childElementsWithAttribute(
     }
     auto isWanted = [&](const xmlChar* name) {
         for (std::size_t i = 0; i < wanted.size(); ++i) {
-            if ((dict && interned[i] == name) || xmlStrEqual(name, xc(wanted[i])))
+            if ((dict && interned[i] == name)
+                || (!wanted[i].isEmpty() && name[0] == xmlChar(wanted[i][0])
+                    && xmlStrEqual(name, xc(wanted[i]))))
                 return true;
         }
         return false;
