@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include "store/BookSchema.h"
 #include "store/DeletedTransactions.h"
 #include "store/MasterEdits.h"
 #include "store/UndoHistory.h"
@@ -25,7 +26,7 @@ XmlDocument DeletedListReport::ListBook(const XmlDocument& data)
             return *found;
         const XmlNode head = FindAccount(data, code);
         const QString name = head
-            ? head.attribute(QStringLiteral("AcName"))
+            ? head.attribute(schema::kAcName)
             : QStringLiteral("(account ") + QString::number(code) + QLatin1Char(')');
         names.insert(code, name);
         return name;
@@ -35,10 +36,10 @@ XmlDocument DeletedListReport::ListBook(const XmlDocument& data)
         d.setAttribute(QStringLiteral("Id"), e.id);
         d.setAttribute(QStringLiteral("At"), e.at.toString(QStringLiteral("dd-MM-yyyy HH:mm")));
         d.setAttribute(QStringLiteral("Date"), CaptionDate(e.fields.date));
-        d.setAttribute(QStringLiteral("No"), e.number);
+        d.setAttribute(schema::kNo, e.number);
         d.setAttribute(QStringLiteral("From"), nameOf(e.fields.from));
         d.setAttribute(QStringLiteral("To"), nameOf(e.fields.to));
-        d.setAttribute(QStringLiteral("Nar"), e.fields.narration);
+        d.setAttribute(schema::kNar, e.fields.narration);
         const std::optional<Money> amount = Money::parse(e.amountText);
         d.setAttribute(
             QStringLiteral("Amount"), amount ? amount->formatGrouped() : Money::errorMark());

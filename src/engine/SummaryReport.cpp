@@ -87,7 +87,7 @@ XmlDocument PeriodSummaryReport::SummaryBook(const XmlDocument& data, int from, 
             if (!sums.contains(code)) {
                 listed.append(code);
                 AccountFigures figures;
-                figures.name = head.attribute(QStringLiteral("AcName"));
+                figures.name = head.attribute(schema::kAcName);
                 sums.insert(code, figures);
             }
         }

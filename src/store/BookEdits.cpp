@@ -101,7 +101,7 @@ QList<TransactionKey> AddTransactions(XmlDocument& document, const QList<Transac
     for (const TransactionFields& fields : list)
         highest.insert(fields.date, 0);
     XmlNode trans = document.selectSingleNode(QStringLiteral("/Data/Trans"));
-    trans.visitChildElements({QByteArrayLiteral("No"), QByteArrayLiteral("dt")},
+    trans.visitChildElements({schema::kNo.toLatin1(), schema::kDate.toLatin1()},
         [&](const QList<QByteArrayView>& values, QByteArrayView) {
             const auto found = highest.find(values.at(1).toInt());
             if (found != highest.end())

@@ -1,5 +1,6 @@
 #include "store/DeletedTransactions.h"
 
+#include "store/BookSchema.h"
 #include "store/MasterEdits.h"
 #include "store/Utilities.h"
 
@@ -51,8 +52,8 @@ void DeleteTransaction(
 {
     if (!transaction)
         return;
-    const TransactionKey key {transaction.attribute(QStringLiteral("dt")).toInt(),
-        transaction.attribute(QStringLiteral("No")).toInt()};
+    const TransactionKey key {
+        transaction.attribute(schema::kDate).toInt(), transaction.attribute(schema::kNo).toInt()};
     UndoRecorder undo(history, QStringLiteral("delete of transaction ") + keyText(key));
     XmlNode bin = DeletedSection(document);
     if (!bin) {
@@ -83,11 +84,11 @@ QList<DeletedTransaction> ReadDeleted(const XmlDocument& document)
         DeletedTransaction e;
         e.id = d.attribute(QStringLiteral("Id")).toInt();
         e.at = QDateTime::fromString(d.attribute(QStringLiteral("At")), kAtFormat);
-        e.number = d.attribute(QStringLiteral("No")).toInt();
-        e.fields.date = d.attribute(QStringLiteral("dt")).toInt();
-        e.fields.from = d.attribute(QStringLiteral("fAc")).toInt();
-        e.fields.to = d.attribute(QStringLiteral("tAc")).toInt();
-        e.fields.narration = d.attribute(QStringLiteral("Nar"));
+        e.number = d.attribute(schema::kNo).toInt();
+        e.fields.date = d.attribute(schema::kDate).toInt();
+        e.fields.from = d.attribute(schema::kFrom).toInt();
+        e.fields.to = d.attribute(schema::kTo).toInt();
+        e.fields.narration = d.attribute(schema::kNar);
         e.amountText = d.text();
         e.fields.amount = Money::parse(e.amountText).value_or(Money());
         entries.append(e);
@@ -101,16 +102,16 @@ RestoreOutcome RestoreDeleted(XmlDocument& document, int id, UndoHistory* histor
     XmlNode entry = findEntry(document, id);
     if (!entry)
         return outcome;
-    for (const char* name : {"fAc", "tAc"}) {
-        const int code = entry.attribute(QLatin1String(name)).toInt();
+    for (const QString& name : {schema::kFrom, schema::kTo}) {
+        const int code = entry.attribute(name).toInt();
         if (!FindAccount(document, code)) {
             outcome.kind = RestoreOutcome::AccountMissing;
             outcome.missingAccount = code;
             return outcome;
         }
     }
-    const int date = entry.attribute(QStringLiteral("dt")).toInt();
-    int number = entry.attribute(QStringLiteral("No")).toInt();
+    const int date = entry.attribute(schema::kDate).toInt();
+    int number = entry.attribute(schema::kNo).toInt();
     if (number < 1 || FindTransaction(document, {date, number})) {
         number = NextTransactionNumber(document, date);
         outcome.renumbered = true;
@@ -121,12 +122,11 @@ RestoreOutcome RestoreDeleted(XmlDocument& document, int id, UndoHistory* histor
     UndoRecorder undo(history, QStringLiteral("restore of transaction ") + keyText(outcome.key));
     XmlNode trans = document.selectSingleNode(QStringLiteral("/Data/Trans"));
     XmlNode t = trans.appendChild(trans.createElement(QStringLiteral("t")));
-    t.setAttribute(QStringLiteral("No"), number);
+    t.setAttribute(schema::kNo, number);
     // The rest of the transaction's attributes in their stored order.
     for (int i = 0; i < entry.attributeCount(); ++i) {
         const QString name = entry.attributeName(i);
-        if (name != QStringLiteral("Id") && name != QStringLiteral("At")
-            && name != QStringLiteral("No"))
+        if (name != QStringLiteral("Id") && name != QStringLiteral("At") && name != schema::kNo)
             t.setAttribute(name, entry.attributeValue(i));
     }
     t.setText(entry.text());

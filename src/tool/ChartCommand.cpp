@@ -13,6 +13,7 @@
 #include "engine/ChartData.h"
 #include "engine/LedgerReport.h"
 #include "engine/SummaryReport.h"
+#include "store/BookSchema.h"
 #include "store/MasterEdits.h"
 #include "store/Utilities.h"
 #include "tool/Commands.h"
@@ -100,7 +101,7 @@ private:
             const XmlNode head = ok && number > 0 ? FindAccount(book, number) : XmlNode();
             if (head.isNull())
                 return fail(QStringLiteral("the book has no account with code ") + account, kUsage);
-            name = head.attribute(QStringLiteral("AcName"));
+            name = head.attribute(schema::kAcName);
         }
         QString group;
         if (!groupName.isEmpty()) {

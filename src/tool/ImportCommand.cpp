@@ -7,6 +7,7 @@
 #include "import/Statement.h"
 #include "store/BookFile.h"
 #include "store/BookGuard.h"
+#include "store/BookSchema.h"
 #include "store/Clock.h"
 #include "store/Utilities.h"
 #include "tool/Commands.h"
@@ -200,7 +201,7 @@ QString accountExists(const XmlDocument& doc, int code)
     for (XmlNode a = doc.selectSingleNode(QStringLiteral("/Data/AcMaster")).firstChildElement(); a;
          a = a.nextSiblingElement()) {
         if (a.attribute(QStringLiteral("Code")).toInt() == code)
-            return a.attribute(QStringLiteral("AcName"));
+            return a.attribute(schema::kAcName);
     }
     return {};
 }

@@ -10,6 +10,7 @@
 #include "engine/MasterReports.h"
 #include "engine/ReportEngine.h"
 #include "engine/SummaryReport.h"
+#include "store/BookSchema.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
 #include "store/MasterEdits.h"
@@ -268,7 +269,7 @@ private:
             const XmlNode head = ok ? FindAccount(data, code) : XmlNode();
             if (head.isNull())
                 return fail(QStringLiteral("the book has no account with code ") + account, kUsage);
-            subject = SummarySubject::account(code, head.attribute(QStringLiteral("AcName")));
+            subject = SummarySubject::account(code, head.attribute(schema::kAcName));
         } else if (!groupName.isEmpty()) {
             // As the window's list finds it: the name as written first, else
             // the first group of that name in another letter case.

@@ -8,6 +8,7 @@
 #include "engine/ReportPage.h"
 #include "engine/SearchReport.h"
 #include "engine/ShortDate.h"
+#include "store/BookSchema.h"
 #include "store/MasterEdits.h"
 #include "store/Money.h"
 #include "tool/Commands.h"
@@ -184,7 +185,7 @@ private:
                     *error = QStringLiteral("the book has no account ") + QString::number(code);
                     return false;
                 }
-                c->accounts.append({code, head.attribute(QStringLiteral("AcName"))});
+                c->accounts.append({code, head.attribute(schema::kAcName)});
             }
             // The window's list keeps the accounts by name, letter case ignored.
             std::stable_sort(
