@@ -27,6 +27,13 @@
 #include <QApplication>
 
 #include "Bench.h"
+#include "store/DataStore.h"
+
+qb::DataStore& bench::bookStore()
+{
+    static qb::DataStore store;
+    return store;
+}
 
 namespace {
 

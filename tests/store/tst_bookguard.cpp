@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "shell/StoreDialogs.h"
 #include "store/BookFile.h"
 #include "store/BookGuard.h"
 #include "store/DataStore.h"
@@ -24,15 +25,20 @@ using test::fileBytes;
 
 namespace {
 
-// The main window of one program, as its store sees it.
-class Window final : public StoreHost
+// The main window of one program, as its store sees it: its messages are
+// the program's, shown through the recording prompt.
+class Window final : public StoreDialogs
 {
 public:
     void setStatusFile(const QString& text) override { status = text; }
     void setMainCaption(const QString& text) override { caption = text; }
     void showDataMenus(bool) override { }
     void closeDataWindows() override { }
-    void showBookError(const BookError& error) override { errors << error; }
+    void showBookError(const BookError& error) override
+    {
+        errors << error;
+        StoreDialogs::showBookError(error);
+    }
     LoginResult showLogin(const QString&, const std::function<bool(const QString&)>&) override
     {
         return LoginResult::Cancelled;
@@ -172,6 +178,8 @@ private slots:
 
         test::RecordingPrompt prompt;
         DataStore store;
+        Window window;
+        store.setHost(&window);
         QVERIFY(store.OpenDataFile(book) == thisHost);
         QCOMPARE(prompt.count(), thisHost ? 0 : 1);
         if (thisHost) {

@@ -527,10 +527,10 @@ private slots:
         QCOMPARE(copy.documentElement().xml(), original.documentElement().xml());
         QVERIFY(packed.err.isEmpty());
         // The packed file opens in the program without a prompt.
-        DataStore::instance().setHost(nullptr);
-        QVERIFY(DataStore::instance().OpenDataFile(path(QStringLiteral("copy.qbf"))));
-        QCOMPARE(DataStore::instance().TransSection().childElements().size(), 4);
-        DataStore::instance().CloseDocument();
+        test::sharedStore().setHost(nullptr);
+        QVERIFY(test::sharedStore().OpenDataFile(path(QStringLiteral("copy.qbf"))));
+        QCOMPARE(test::sharedStore().TransSection().childElements().size(), 4);
+        test::sharedStore().CloseDocument();
     }
 
     void packAddsWhatOlderBooksLackAndKeepsSevenBits()
