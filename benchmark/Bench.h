@@ -12,7 +12,14 @@
 #include <QString>
 #include <QStringList>
 
+namespace qb {
+class DataStore;
+}
+
 namespace bench {
+
+// The one store every step works on, as the program's main makes one.
+qb::DataStore& bookStore();
 
 // What a step works on: the enciphered book of the current size, a folder
 // for the files it writes, and room for the step's own state.

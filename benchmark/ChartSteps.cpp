@@ -30,7 +30,7 @@ enum class ChartKind { Summary, GroupBalance, AccountBalance };
 
 bool prepareChart(Context& c, ChartKind kind, QString* why)
 {
-    qb::DataStore& store = qb::DataStore::instance();
+    qb::DataStore& store = bench::bookStore();
     store.setHost(nullptr);
     if (!store.OpenDataFile(c.book)) {
         *why = QStringLiteral("the store does not open the book");

@@ -22,10 +22,9 @@ public:
     void showDataMenus(bool) override { }
     void closeDataWindows() override { }
     void showBookError(const qb::BookError&) override { }
-    LoginResult showLogin(
-        const QString&, const std::function<bool(const QString&)>& matches) override
+    bool askPassword(const QString&, const std::function<bool(const QString&)>& matches) override
     {
-        return matches(kPassword) ? LoginResult::Succeeded : LoginResult::Cancelled;
+        return matches(kPassword);
     }
 };
 
@@ -69,19 +68,19 @@ std::vector<Step> cryptoSteps()
         [](Context& c, QString* why) {
             auto path = std::make_shared<QString>();
             c.state = path;
-            qb::DataStore::instance().setHost(&loginHost());
+            bench::bookStore().setHost(&loginHost());
             return writeEncryptedCopy(c, path.get(), why);
         },
-        [](Context&) { qb::DataStore::instance().CloseDocument(); },
+        [](Context&) { bench::bookStore().CloseDocument(); },
         [](Context& c) {
-            return qb::DataStore::instance().OpenDataFile(*static_cast<QString*>(c.state.get()));
+            return bench::bookStore().OpenDataFile(*static_cast<QString*>(c.state.get()));
         }});
     steps.push_back(Step {QStringLiteral("store-save-encrypted"), {QStringLiteral("store-save")},
         QStringLiteral("SaveDocument of the encrypted book (key kept): serialize, encrypt, "
                        "synced write, rotate to .bak"),
         [](Context& c, QString* why) {
             QString path;
-            qb::DataStore& store = qb::DataStore::instance();
+            qb::DataStore& store = bench::bookStore();
             store.setSyncOnSave(true);
             store.setHost(&loginHost());
             if (!writeEncryptedCopy(c, &path, why))
@@ -92,7 +91,7 @@ std::vector<Step> cryptoSteps()
             }
             return true;
         },
-        {}, [](Context&) { return qb::DataStore::instance().SaveDocument(); }});
+        {}, [](Context&) { return bench::bookStore().SaveDocument(); }});
     return steps;
 }
 

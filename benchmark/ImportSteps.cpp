@@ -44,7 +44,7 @@ bool openWork(ImportState& s, QString* why)
         *why = QStringLiteral("the book cannot be copied");
         return false;
     }
-    qb::DataStore& store = qb::DataStore::instance();
+    qb::DataStore& store = bench::bookStore();
     store.setHost(nullptr);
     store.setClock(&s.clock);
     if (!store.OpenDataFile(s.work)) {
@@ -61,7 +61,7 @@ bool prepareImport(Context& c, QString* why)
     s->work = c.folder + QStringLiteral("/import.qbf");
     if (!openWork(*s, why))
         return false;
-    qb::DataStore& store = qb::DataStore::instance();
+    qb::DataStore& store = bench::bookStore();
     QHash<int, int> perAccount;
     for (const qb::XmlNode& t : store.TransSection().childElements())
         ++perAccount[t.attributeValue(2).toInt()];
@@ -127,8 +127,7 @@ std::vector<Step> importSteps()
             qb::StatementError error;
             if (!qb::ReadCsvStatement(s.bytes, s.mapping, &statement, &error))
                 return false;
-            s.plan
-                = qb::ImportPlan::make(qb::DataStore::instance().document(), s.account, statement);
+            s.plan = qb::ImportPlan::make(bench::bookStore().document(), s.account, statement);
             return s.plan->lines().size() == kLines;
         }});
     steps.push_back({QStringLiteral("import-write"), {QStringLiteral("store-save")},
@@ -140,13 +139,12 @@ std::vector<Step> importSteps()
             qb::Statement statement;
             qb::StatementError error;
             qb::ReadCsvStatement(s.bytes, s.mapping, &statement, &error);
-            s.plan
-                = qb::ImportPlan::make(qb::DataStore::instance().document(), s.account, statement);
+            s.plan = qb::ImportPlan::make(bench::bookStore().document(), s.account, statement);
             s.plan->setOtherForAll(s.other);
         },
         [](Context& c) {
             ImportState& s = state(c);
-            qb::DataStore& store = qb::DataStore::instance();
+            qb::DataStore& store = bench::bookStore();
             const qb::ImportCounts counts = qb::ApplyImport(store.document(), *s.plan);
             return counts.imported > 0 && store.SaveDocument();
         }});
@@ -155,7 +153,7 @@ std::vector<Step> importSteps()
         prepareImport, [](Context& c) { state(c).window.reset(); },
         [](Context& c) {
             ImportState& s = state(c);
-            const qb::BookContext book {qb::DataStore::instance(), s.clock};
+            const qb::BookContext book {bench::bookStore(), s.clock};
             s.window = std::make_unique<qb::frmImport>(book);
             s.window->resize(1000, 700);
             s.window->show();

@@ -27,7 +27,7 @@ struct LedgerState
 
 bool prepareLedger(Context& c, QString* why)
 {
-    qb::DataStore& store = qb::DataStore::instance();
+    qb::DataStore& store = bench::bookStore();
     store.setHost(nullptr);
     if (!store.OpenDataFile(c.book)) {
         *why = QStringLiteral("the store does not open the book");
@@ -70,7 +70,7 @@ bool makeLedgerPage(Context& c, bool wholeHistory, QString* page)
     qb::Error error;
     const QDate from = wholeHistory ? s->first : s->last.addYears(-1).addDays(1);
     if (!report.load(&error)
-        || !report.build(qb::DataStore::instance().document(), s->account, s->name, from, s->last,
+        || !report.build(bench::bookStore().document(), s->account, s->name, from, s->last,
             qb::DateDisplayExpression(), page, &error))
         return false;
     s->rows = int(page->count(QStringLiteral("<TR id=\"id")));

@@ -36,7 +36,7 @@ struct RefreshState
 
 bool prepareRefresh(Context& c, QString* why)
 {
-    qb::DataStore& store = qb::DataStore::instance();
+    qb::DataStore& store = bench::bookStore();
     store.setHost(nullptr);
     if (!store.OpenDataFile(c.book)) {
         *why = QStringLiteral("the store does not open the book");
@@ -91,7 +91,7 @@ bool prepareRefresh(Context& c, QString* why)
 bool saveAndRefresh(Context& c)
 {
     auto* s = static_cast<RefreshState*>(c.state.get());
-    qb::DataStore& store = qb::DataStore::instance();
+    qb::DataStore& store = bench::bookStore();
     const QString mark = QStringLiteral("bench refresh ") + QString::number(++s->run);
     qb::TransactionFields fields;
     fields.date = qb::DateToDocDate(s->last);

@@ -36,7 +36,7 @@ bool prepareEntry(Context& c, QString* why)
     const QString copy = c.folder + QStringLiteral("/entry.qbf");
     QFile::remove(copy);
     QFile::remove(copy + QStringLiteral(".bak"));
-    qb::DataStore& store = qb::DataStore::instance();
+    qb::DataStore& store = bench::bookStore();
     store.setHost(nullptr);
     if (!QFile::copy(c.book, copy) || !store.OpenDataFile(copy)) {
         *why = QStringLiteral("the store does not open a copy of the book");
@@ -91,7 +91,7 @@ struct SearchState
 
 bool prepareSearch(Context& c, QString* why)
 {
-    qb::DataStore& store = qb::DataStore::instance();
+    qb::DataStore& store = bench::bookStore();
     store.setHost(nullptr);
     if (!store.OpenDataFile(c.book)) {
         *why = QStringLiteral("the store does not open the book");
@@ -137,7 +137,7 @@ bool prepareSummary(Context& c, QString* why)
 {
     const QString copy = c.folder + QStringLiteral("/summary.qbf");
     QFile::remove(copy);
-    qb::DataStore& store = qb::DataStore::instance();
+    qb::DataStore& store = bench::bookStore();
     store.setHost(nullptr);
     if (!QFile::copy(c.book, copy) || !store.OpenDataFile(copy)) {
         *why = QStringLiteral("the store does not open a copy of the book");
@@ -178,7 +178,7 @@ bool runSearch(Context& c, const qb::SearchPredicate& predicate)
     auto* s = static_cast<SearchState*>(c.state.get());
     qb::Error error;
     if (!s->report.run(
-            qb::DataStore::instance().document(), predicate, qb::DateDisplayExpression(), &error))
+            bench::bookStore().document(), predicate, qb::DateDisplayExpression(), &error))
         return false;
     QString page = s->report.page(predicate.summary);
     qb::AddStyleHead(page);
@@ -191,8 +191,7 @@ bool runSummary(Context& c, const qb::SummarySubject& subject, bool wholeHistory
     const QDate from = wholeHistory ? s->first : s->last.addYears(-1).addDays(1);
     qb::SummaryResult result;
     qb::Error error;
-    if (!s->report.build(
-            qb::DataStore::instance().document(), from, s->last, subject, &result, &error))
+    if (!s->report.build(bench::bookStore().document(), from, s->last, subject, &result, &error))
         return false;
     qb::AddStyleHead(result.page);
     s->view->writePage(result.page);
@@ -210,7 +209,7 @@ std::vector<Step> reportSteps()
             "entry window's Save: number, append, SaveDocument, then the day's list page"),
         prepareEntry, {}, [](Context& c) {
             EntryState* s = entry(c);
-            qb::DataStore& store = qb::DataStore::instance();
+            qb::DataStore& store = bench::bookStore();
             const int date = qb::DateToDocDate(s->busiestDay);
             qb::Trans record;
             record.No = qb::NextTransactionNumber(store.document(), date);
@@ -231,8 +230,8 @@ std::vector<Step> reportSteps()
         QStringLiteral("the day's list page of the busiest day"), prepareEntry, {}, [](Context& c) {
             QString page;
             qb::Error error;
-            return entry(c)->dayList.build(qb::DataStore::instance().document(),
-                       entry(c)->busiestDay, QStringLiteral("Entries"), &page, &error)
+            return entry(c)->dayList.build(bench::bookStore().document(), entry(c)->busiestDay,
+                       QStringLiteral("Entries"), &page, &error)
                 && !page.isEmpty();
         }});
     steps.push_back(Step {QStringLiteral("entry-balance"), {},
@@ -240,8 +239,7 @@ std::vector<Step> reportSteps()
         [](Context& c) {
             return entry(c)
                 ->balance
-                .balance(qb::DataStore::instance().document(), entry(c)->busiestAccount,
-                    entry(c)->lastDay)
+                .balance(bench::bookStore().document(), entry(c)->busiestAccount, entry(c)->lastDay)
                 .has_value();
         }});
     steps.push_back(Step {QStringLiteral("search-year"), {},
@@ -288,14 +286,14 @@ std::vector<Step> reportSteps()
     steps.push_back(Step {QStringLiteral("acmaster-list"), {},
         QStringLiteral("the account heads page with every account's balance"), prepareMasters, {},
         [masters](Context& c) {
-            QString page = masters(c)->accounts.build(qb::DataStore::instance().document());
+            QString page = masters(c)->accounts.build(bench::bookStore().document());
             qb::AddStyleHead(page);
             return page.contains(qb::AccountListReport::RowId(1));
         }});
     steps.push_back(Step {QStringLiteral("group-list"), {},
         QStringLiteral("the groups page with every group's members"), prepareMasters, {},
         [masters](Context& c) {
-            QString page = masters(c)->groups.build(qb::DataStore::instance().document());
+            QString page = masters(c)->groups.build(bench::bookStore().document());
             qb::AddStyleHead(page);
             return page.contains(QStringLiteral("<TR id="));
         }});

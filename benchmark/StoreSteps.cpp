@@ -107,7 +107,7 @@ bool openCopyInStore(Context& c, QString* why)
         *why = QStringLiteral("cannot copy the book");
         return false;
     }
-    qb::DataStore& store = qb::DataStore::instance();
+    qb::DataStore& store = bench::bookStore();
     store.setHost(nullptr);
     if (!store.OpenDataFile(copy)) {
         *why = QStringLiteral("the store does not open the book");
@@ -126,10 +126,10 @@ Step storeSave(const QString& name, bool sync)
             "SaveDocument: serialize, encipher, write a synced temporary file, rotate to .bak")
              : QStringLiteral("SaveDocument without waiting for the disk (no fsync)"),
         [sync](Context& c, QString* why) {
-            qb::DataStore::instance().setSyncOnSave(sync);
+            bench::bookStore().setSyncOnSave(sync);
             return openCopyInStore(c, why);
         },
-        {}, [](Context&) { return qb::DataStore::instance().SaveDocument(); }};
+        {}, [](Context&) { return bench::bookStore().SaveDocument(); }};
 }
 
 Step bareSaveStep(const QString& name, bool sync, bool backup)
@@ -163,11 +163,11 @@ std::vector<Step> storeSteps()
     steps.push_back(Step {QStringLiteral("store-open"), {QStringLiteral("bare-open")},
         QStringLiteral("OpenDataFile: read, decipher, parse, repair, handles (no window host)"),
         [](Context&, QString*) {
-            qb::DataStore::instance().setHost(nullptr);
+            bench::bookStore().setHost(nullptr);
             return true;
         },
-        [](Context&) { qb::DataStore::instance().CloseDocument(); },
-        [](Context& c) { return qb::DataStore::instance().OpenDataFile(c.book); }});
+        [](Context&) { bench::bookStore().CloseDocument(); },
+        [](Context& c) { return bench::bookStore().OpenDataFile(c.book); }});
     steps.push_back(Step {QStringLiteral("bare-open"), {},
         QStringLiteral("bare: fread, byte-loop XOR, xmlReadMemory"),
         [](Context& c, QString*) {
@@ -183,15 +183,15 @@ std::vector<Step> storeSteps()
     steps.push_back(Step {QStringLiteral("narrations"), {QStringLiteral("store-open")},
         QStringLiteral("RecentNarrations: the entry window's Details list, one walk"),
         [](Context& c, QString* why) {
-            qb::DataStore::instance().setHost(nullptr);
-            if (qb::DataStore::instance().OpenDataFile(c.book))
+            bench::bookStore().setHost(nullptr);
+            if (bench::bookStore().OpenDataFile(c.book))
                 return true;
             *why = QStringLiteral("the book does not open");
             return false;
         },
         [](Context&) {},
         [](Context&) {
-            const qb::DataStore& store = qb::DataStore::instance();
+            const qb::DataStore& store = bench::bookStore();
             return !qb::RecentNarrations(store.TransSection(), store.NarrationSection()).isEmpty();
         }});
     steps.push_back(storeSave(QStringLiteral("store-save"), true));
@@ -209,13 +209,13 @@ std::vector<Step> storeSteps()
         qb::XmlNode node;
     };
     auto findMiddle = [](Context& c) {
-        const qb::XmlNode trans = qb::DataStore::instance().TransSection();
+        const qb::XmlNode trans = bench::bookStore().TransSection();
         auto target = std::make_shared<Target>();
         target->node = trans.childElement(int(trans.childElements().size() / 2));
         c.state = target;
     };
     auto deleteTarget = [](Context& c) {
-        qb::DataStore& store = qb::DataStore::instance();
+        qb::DataStore& store = bench::bookStore();
         qb::DeleteTransaction(store.document(), static_cast<Target*>(c.state.get())->node,
             QDateTime::currentDateTime(), &store.history());
     };
@@ -224,13 +224,13 @@ std::vector<Step> storeSteps()
                        "undo (no save)"),
         [](Context& c, QString* why) { return openCopyInStore(c, why); },
         [findMiddle](Context& c) {
-            qb::DataStore& store = qb::DataStore::instance();
+            qb::DataStore& store = bench::bookStore();
             store.history().undo(store.document());
             findMiddle(c);
         },
         [deleteTarget](Context& c) {
             deleteTarget(c);
-            return qb::DataStore::instance().history().canUndo();
+            return bench::bookStore().history().canUndo();
         }});
     steps.push_back(Step {QStringLiteral("undo-delete"), {},
         QStringLiteral("UndoHistory::undo of that delete: the transaction back in its place, out "
@@ -241,7 +241,7 @@ std::vector<Step> storeSteps()
             deleteTarget(c);
         },
         [](Context&) {
-            qb::DataStore& store = qb::DataStore::instance();
+            qb::DataStore& store = bench::bookStore();
             return store.history().undo(store.document()).kind == qb::UndoHistory::Outcome::Done;
         }});
     return steps;

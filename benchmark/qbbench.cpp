@@ -27,7 +27,14 @@
 #include <QApplication>
 
 #include "Bench.h"
+#include "store/DataStore.h"
 #include "store/Memory.h"
+
+qb::DataStore& bench::bookStore()
+{
+    static qb::DataStore store;
+    return store;
+}
 
 namespace {
 

@@ -64,7 +64,7 @@ void tell(int fd, const QByteArray& message)
     BookReadOptions options;
     if (ReadBook(path, &book, options).isSet())
         ::_exit(2);
-    DataStore& store = DataStore::instance();
+    DataStore store;
     store.adoptDocument(std::move(book.document), path);
     XmlNode mark;
     for (const XmlNode& n : store.NarrationSection().childElements()) {
@@ -150,18 +150,19 @@ int main(int argc, char** argv)
 
     // One save's time sets the range of the kill moments.
     QElapsedTimer clock;
+    DataStore store;
     {
         Book book;
         ReadBook(path, &book);
-        DataStore::instance().adoptDocument(std::move(book.document), path);
+        store.adoptDocument(std::move(book.document), path);
         clock.start();
-        if (!DataStore::instance().SaveDocument()) {
+        if (!store.SaveDocument()) {
             std::fprintf(stderr, "qbcrash: the first save failed\n");
             return 2;
         }
     }
     const qint64 saveUs = std::max<qint64>(clock.nsecsElapsed() / 1000, 1000);
-    DataStore::instance().CloseDocument();
+    store.CloseDocument();
     std::printf("qbcrash: %d transactions, %.1f MB, one save %.1f ms, %d kills, seed %u\n",
         transactions, double(QFileInfo(path).size()) / 1e6, double(saveUs) / 1000.0, kills, seed);
     std::fflush(stdout);

@@ -78,8 +78,10 @@ int main(int argc, char* argv[])
 
     // The program's one book and clock, handed to the main window and through
     // it to every data window.
+    // Both outlive the main window, made after them.
     qb::SystemClock clock;
-    const qb::BookContext book {qb::DataStore::instance(), clock};
+    qb::DataStore store;
+    const qb::BookContext book {store, clock};
 
     // The command line after the program's name, as one text: a path with
     // blanks may arrive in pieces.

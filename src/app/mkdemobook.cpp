@@ -21,5 +21,6 @@ int main(int argc, char* argv[])
     // A fresh book each time, without the backup a save over the old one would leave.
     QFile::remove(args.at(1));
     QFile::remove(args.at(1) + QStringLiteral(".bak"));
-    return qb::WriteDemoBook(qb::DataStore::instance(), args.at(1), QDate::currentDate()) ? 0 : 1;
+    qb::DataStore store;
+    return qb::WriteDemoBook(store, args.at(1), QDate::currentDate()) ? 0 : 1;
 }

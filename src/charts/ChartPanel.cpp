@@ -7,7 +7,6 @@
 #include <QScatterSeries>
 
 #include "charts/Charts.h"
-#include "store/DataStore.h"
 #include "store/OutputFile.h"
 #include "store/UiServices.h"
 #include "windows/HtmlView.h"
@@ -190,13 +189,13 @@ QImage ChartPanel::image() const
     return RenderChart(copy.get(), size());
 }
 
-void ChartPanel::saveAsPng()
+void ChartPanel::saveAsPng(const QString& folder)
 {
     FileRequest request;
     request.kind = FileRequest::Save;
     request.title = QStringLiteral("Save Chart as Picture");
     request.filter = QStringLiteral("PNG picture (*.png)");
-    request.folder = DataStore::instance().dataFolder();
+    request.folder = folder;
     request.suggestedName = QStringLiteral("chart.png");
     QString name = FileDialogs::current().choose(request);
     if (name.isEmpty())

@@ -37,9 +37,10 @@ public:
 
     // The chart as it is now, drawn at the panel's size.
     QImage image() const;
-    // Asks for a file name through the program's file dialogs and writes the
-    // chart there as PNG; a failure is reported in a message box.
-    void saveAsPng();
+    // Asks for a file name through the program's file dialogs, starting in
+    // folder, and writes the chart there as PNG; a failure is reported in a
+    // message box.
+    void saveAsPng(const QString& folder);
     // Prints the chart; false when cancelled or printing failed.
     bool print();
 

@@ -8,6 +8,7 @@
 #include <QStackedWidget>
 
 #include "charts/ChartPanel.h"
+#include "store/DataStore.h"
 #include "windows/DateSelector.h"
 #include "windows/HtmlView.h"
 
@@ -108,7 +109,8 @@ void PeriodReportWindow::buildViewSwitch(const QStringList& chartNames)
     pageStack->addWidget(WebBrowser1);
     pageStack->addWidget(m_chartPanel);
     connect(m_viewGroup, &QButtonGroup::idClicked, this, &PeriodReportWindow::setViewMode);
-    connect(cmdSaveChart, &QPushButton::clicked, m_chartPanel, &ChartPanel::saveAsPng);
+    connect(cmdSaveChart, &QPushButton::clicked, m_chartPanel,
+        [this] { m_chartPanel->saveAsPng(m_book.store.dataFolder()); });
     updateViewSwitch();
 }
 

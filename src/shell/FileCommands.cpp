@@ -6,9 +6,9 @@
 #include "shell/RecentFiles.h"
 #include "shell/frmSetPassword.h"
 #include "store/DataStore.h"
-#include "store/FileAsk.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
+#include "windows/FileAsk.h"
 
 namespace qb {
 

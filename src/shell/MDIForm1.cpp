@@ -500,12 +500,6 @@ void MDIForm1::closeDataWindows()
     m_windowHost->closeDataWindows();
 }
 
-void MDIForm1::showBookError(const BookError& error)
-{
-    const Message m = BookErrorMessage(error);
-    MsgBox(m.text, m.icon, m.title, m.buttons);
-}
-
 void MDIForm1::reopenBook(const QString& path)
 {
     // Queued: the window whose save found the change is still in its command,
@@ -514,7 +508,7 @@ void MDIForm1::reopenBook(const QString& path)
         this, [this, path] { m_book.store.OpenDataFile(path); }, Qt::QueuedConnection);
 }
 
-StoreHost::LoginResult MDIForm1::showLogin(
+StoreDialogs::LoginResult MDIForm1::showLogin(
     const QString& caption, const std::function<bool(const QString&)>& passwordMatches)
 {
     frmLogin login(passwordMatches, this);

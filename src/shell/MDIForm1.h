@@ -2,15 +2,16 @@
 
 // The main window: menu bar, toolbar, status strip and the MDI area that
 // holds the background panel and every data window. It is the store's host
-// (caption, data menus, status strip, login prompt); the file commands, the
+// (caption, data menus, status strip, login window; the messages are worded by
+// StoreDialogs); the file commands, the
 // host of the data windows and their arrangement are classes of their own.
 
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
 
+#include "shell/StoreDialogs.h"
 #include "store/BookContext.h"
-#include "store/DataStore.h"
 
 class QAction;
 class QLabel;
@@ -28,7 +29,7 @@ class ucIconInfo;
 class ucToolbar;
 class WindowList;
 
-class MDIForm1 final : public QMainWindow, public StoreHost
+class MDIForm1 final : public QMainWindow, public StoreDialogs
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MDIForm1)
@@ -50,12 +51,11 @@ public:
     FileCommands& fileCommands() const { return *m_fileCommands; }
     MdiWindowHost& windowHost() const { return *m_windowHost; }
 
-    // StoreHost
+    // StoreHost, with the wording of StoreDialogs
     void setStatusFile(const QString& text) override;
     void setMainCaption(const QString& caption) override;
     void showDataMenus(bool visible) override;
     void closeDataWindows() override;
-    void showBookError(const BookError& error) override;
     void reopenBook(const QString& path) override;
     LoginResult showLogin(const QString& caption,
         const std::function<bool(const QString&)>& passwordMatches) override;

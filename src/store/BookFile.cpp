@@ -26,8 +26,6 @@ namespace qb {
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
-
 BookError failure(BookStage stage, const QString& path, const Error& reason = {})
 {
     BookError e;
@@ -364,6 +362,8 @@ QString BookError::line() const
     case BookStage::BackupInTheWay:
         return path + QStringLiteral(": does not exist, but its backup ") + bak
             + QStringLiteral(" does (the last copy of an earlier book); restore or move it first");
+    case BookStage::NotMade:
+        return path + QStringLiteral(": the new document could not be made");
     case BookStage::EmptyText:
         return path + QStringLiteral(": nothing to save, the document is empty");
     case BookStage::NotSaved:
@@ -388,85 +388,6 @@ QString BookError::line() const
             + why + QLatin1Char(')');
     }
     return {};
-}
-
-Message BookErrorMessage(const BookError& error)
-{
-    Message m;
-    m.icon = MsgIcon::Critical;
-    m.buttons = MsgButtons::Ok;
-    const QString couldNot = QStringLiteral("Could not save the file.") + kCrLf
-        + QStringLiteral("Possible causes") + kCrLf + QStringLiteral("\tThe disk is Full") + kCrLf
-        + QStringLiteral("\tYou do not have write access to the drive") + kCrLf;
-    switch (error.stage) {
-    case BookStage::EmptyText:
-        m.title = QStringLiteral("Cannot save");
-        m.text = QStringLiteral("Cannot save the Quillbrook file. ") + kCrLf
-            + QStringLiteral(
-                "You can restore the last saved file from the back up file (with extension .bak)");
-        break;
-    case BookStage::NotSaved:
-        m.title = QStringLiteral("Save error");
-        m.text = couldNot
-            + QStringLiteral("\tThe currently opened file or its backup file (with .bak extension) "
-                             "is read only");
-        break;
-    case BookStage::BackupRemoved:
-        m.title = QStringLiteral("Save Error");
-        m.text = QStringLiteral("There is a critical problem in saving the Quillbrook file. ")
-            + kCrLf
-            + QStringLiteral("You can restore the last saved file by renaming the backup file "
-                             "(with extension .bak)");
-        break;
-    case BookStage::MovedToBackup:
-        m.title = QStringLiteral("Save error");
-        m.text = couldNot + QStringLiteral("\tThe currently opened file is read only") + kCrLf
-            + kCrLf + QStringLiteral("A backup of the current file is saved with extension .bak");
-        break;
-    case BookStage::Unreadable:
-        m.title = QStringLiteral("Open error");
-        m.text = QStringLiteral("The file could not be read:") + kCrLf + error.path + kCrLf + kCrLf
-            + error.reason.description;
-        break;
-    case BookStage::BackupOnly:
-        m.title = QStringLiteral("Open error");
-        m.text = QStringLiteral("The Quillbrook file") + kCrLf + error.path + kCrLf
-            + QStringLiteral("does not exist, but its backup file (with extension .bak) does.")
-            + kCrLf + kCrLf
-            + QStringLiteral("To restore the book, copy or rename the backup file to ")
-            + FileNameOf(error.path) + QStringLiteral(" and open it.");
-        break;
-    case BookStage::Tampered:
-        m.title = QStringLiteral("Open error");
-        m.text = QStringLiteral("The file is damaged or was changed outside Quillbrook") + kCrLf
-            + error.path;
-        break;
-    case BookStage::DailyCopyFailed:
-        m.icon = MsgIcon::Exclamation;
-        m.title = AppTitle();
-        m.text = QStringLiteral("The daily backup copy of the Quillbrook file could not be written")
-            + (error.saveFailed ? QStringLiteral(" either:") : QStringLiteral(":")) + kCrLf
-            + error.path + kCrLf + kCrLf + error.reason.description + kCrLf + kCrLf
-            + (error.saveFailed ? QString() : QStringLiteral("Your changes are saved. "))
-            + QStringLiteral("This is not shown again until Quillbrook is restarted.");
-        break;
-    case BookStage::BackupInTheWay:
-        m.icon = MsgIcon::Exclamation;
-        m.title = AppTitle();
-        m.text = QStringLiteral(
-                     "A backup file (with extension .bak) of an earlier Quillbrook file with this "
-                     "name is in this folder:")
-            + kCrLf + error.path + QStringLiteral(".bak") + kCrLf + kCrLf
-            + QStringLiteral(
-                "It may be the only copy of that book. Restore it, or move it elsewhere, "
-                "before you create a new file with this name.");
-        break;
-    default:
-        m.title = AppTitle();
-        m.text = error.line();
-        break;
-    }
-    return m;
 }
 
 BookError CheckProtection(const XmlDocument& document, const QString& path)

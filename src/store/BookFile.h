@@ -3,8 +3,8 @@
 // The one path between a book file (.qbf) and its document: reading
 // (decipher, parse, sections, password test) and the crash-safe save. Each
 // returns an error value saying at which stage it stopped and why; the
-// callers decide how to tell the user (message boxes in the program, one line
-// in qbtool).
+// callers decide how to tell the user (message boxes worded by the shell, one
+// line in qbtool).
 
 #include <functional>
 #include <memory>
@@ -40,6 +40,7 @@ enum class BookStage {
     Tampered, // an encrypted book whose header or content fails its check
     // Making a new book
     BackupInTheWay, // the book is missing but its .bak is there: the last copy of an earlier book
+    NotMade, // the new book's document could not be made (out of memory)
     // Saving: the rows of the save-failure messages
     EmptyText, // nothing written
     NotSaved, // stopped before the old backup was removed: both files as they were
@@ -64,10 +65,6 @@ struct BookError
     // One line without a line break: "path: what happened[: reason]".
     QString line() const;
 };
-
-// The message box that reports a failed save (the four rows of the
-// save-failure table) or a book that cannot be opened.
-Message BookErrorMessage(const BookError& error);
 
 struct BookReadOptions
 {

@@ -11,7 +11,6 @@
 #include "store/BookSchema.h"
 #include "store/ClsAX.h"
 #include "store/DeletedTransactions.h"
-#include "store/UiServices.h"
 #include "store/Utilities.h"
 
 namespace qb {
@@ -32,7 +31,6 @@ QString VersionText(int parts)
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kReadOnlyMark = QStringLiteral(" (read-only)");
 
 BookError guardError(BookStage stage, const QString& path, const QString& why = {})
@@ -45,12 +43,6 @@ BookError guardError(BookStage stage, const QString& path, const QString& why = 
 }
 
 } // namespace
-
-DataStore& DataStore::instance()
-{
-    static DataStore store;
-    return store;
-}
 
 QByteArray ReadDataFileBytes(const QString& FileName, Error* error)
 {
@@ -189,21 +181,12 @@ bool DataStore::CreateDataFile(const QString& FileName)
     BookLock lock;
     if (!m_lock.covers(FileName)) {
         LockHolder holder;
-        if (lock.lock(FileName, &holder) == BookLock::Outcome::HeldElsewhere) {
-            m_lastError = guardError(BookStage::Locked, FileName, holder.describe());
-            MsgBox(QStringLiteral("The Quillbrook file") + kCrLf + FileName + kCrLf
-                    + QStringLiteral("is open in another Quillbrook: ") + holder.describe()
-                    + QLatin1Char('.') + kCrLf + kCrLf
-                    + QStringLiteral("A new file cannot replace it while it is open there."),
-                MsgIcon::Exclamation);
-            return false;
-        }
+        if (lock.lock(FileName, &holder) == BookLock::Outcome::HeldElsewhere)
+            return reportFailure(guardError(BookStage::Locked, FileName, holder.describe()));
     }
     XmlDocument doc = NewDataDocument();
-    if (doc.isNull()) {
-        MsgBox(QStringLiteral("The new document could not be made"));
-        return false;
-    }
+    if (doc.isNull())
+        return reportFailure(guardError(BookStage::NotMade, FileName));
     // Windows of the previous file would otherwise hold handles into the replaced document.
     if (m_host && hasDocument())
         m_host->closeDataWindows();
@@ -315,15 +298,7 @@ bool DataStore::lockForOpen(const QString& fileName, BookLock* lock, bool* readO
     // before: a save there fails and says why.
     if (lock->lock(fileName, &holder) != BookLock::Outcome::HeldElsewhere)
         return true;
-    const MsgResult answer = MsgBox(QStringLiteral("The Quillbrook file") + kCrLf + fileName + kCrLf
-            + QStringLiteral("is open in another Quillbrook: ") + holder.describe()
-            + QLatin1Char('.') + kCrLf + kCrLf
-            + QStringLiteral(
-                "Changes saved in two places would overwrite each other. Do you want to "
-                "open it read-only? Nothing can be changed in it then.")
-            + kCrLf + kCrLf + QStringLiteral("Yes: open it read-only.   No: do not open it."),
-        MsgIcon::Question, {}, MsgButtons::YesNo, MsgResult::No);
-    if (answer != MsgResult::Yes) {
+    if (!m_host || !m_host->openReadOnly(fileName, holder.describe())) {
         m_lastError = guardError(BookStage::Locked, fileName, holder.describe());
         return false;
     }
@@ -343,15 +318,7 @@ bool DataStore::refuseChange()
 {
     if (!m_readOnly)
         return false;
-    m_lastError = guardError(BookStage::ReadOnly, CurrentFile);
-    MsgBox(QStringLiteral(
-               "This Quillbrook file is open read-only, because another Quillbrook had it open "
-               "when it was opened here:")
-            + kCrLf + CurrentFile + kCrLf + kCrLf
-            + QStringLiteral(
-                "Nothing can be changed in it. To change the book, close it in the other "
-                "Quillbrook and open it here again."),
-        MsgIcon::Exclamation, QStringLiteral("Read-only"));
+    reportFailure(guardError(BookStage::ReadOnly, CurrentFile));
     return true;
 }
 
@@ -380,43 +347,18 @@ bool DataStore::keepUnsavedChanges(const DiskIdentity& now)
                 .arg(now.size)
                 .arg(now.modified.toString(Qt::ISODate))
             + (written.isSet() ? written.line() : QStringLiteral("changes kept in ") + copy));
-    const QString kept = written.isSet()
-        ? QStringLiteral("They could not be kept in a copy either:") + kCrLf + written.line()
-        : QStringLiteral(
-              "So that nothing is lost, the book as it is here, with your changes, is kept in")
-            + kCrLf + copy;
-    const MsgResult answer = MsgBox(
-        QStringLiteral(
-            "The Quillbrook file was changed on disk since it was opened or last saved here "
-            "(by another program, or another Quillbrook):")
-            + kCrLf + CurrentFile + kCrLf + kCrLf
-            + QStringLiteral(
-                "Your change was not saved into it, so that the other changes are not lost. ")
-            + kept + kCrLf + kCrLf
-            + QStringLiteral("Do you want to reopen the book to see what it holds now?"),
-        MsgIcon::Exclamation, QStringLiteral("Book changed on disk"), MsgButtons::YesNo,
-        MsgResult::Yes);
-    if (answer == MsgResult::Yes && m_host)
-        m_host->reopenBook(CurrentFile);
+    if (m_host)
+        m_host->bookChangedOnDisk(CurrentFile, written.isSet() ? QString() : copy, written);
     return false;
 }
 
 bool DataStore::askPassword(
     const QString& fileName, const std::function<bool(const QString&)>& matches)
 {
-    const QString caption
-        = QStringLiteral("Enter Password (") + FileNameOf(fileName) + QLatin1Char(')');
-    StoreHost::LoginResult result = StoreHost::LoginResult::Cancelled;
-    if (m_host) {
-        do {
-            result = m_host->showLogin(caption, matches);
-        } while (result == StoreHost::LoginResult::Failed);
-    }
-    if (result != StoreHost::LoginResult::Succeeded) {
-        CloseDocument();
-        return false;
-    }
-    return true;
+    if (m_host && m_host->askPassword(fileName, matches))
+        return true;
+    CloseDocument();
+    return false;
 }
 
 // An encrypted book: the header is checked before the password is asked

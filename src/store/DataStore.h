@@ -23,8 +23,10 @@ QString AppTitle();
 // "2.0.0"
 QString VersionText(int parts = 3);
 
-// What opening and closing a file does to the main window. The shell
-// implements it; without one (the command-line tool, store tests) nothing is shown.
+// What opening, saving and closing a book shows in the main window and asks
+// of the user. The store passes facts; the shell words them (StoreDialogs).
+// Without a host (the command-line tool, store tests) nothing is shown and
+// every question is answered no.
 class StoreHost
 {
 public:
@@ -36,28 +38,49 @@ public:
     // Closes every child window except the background panel.
     virtual void closeDataWindows() = 0;
 
-    // Tells the user why a save failed (the save-failure messages) or why an
-    // existing book could not be opened; the message is BookErrorMessage(error).
+    // Tells the user why something was not done: a save failed (or only its
+    // daily copy), an existing book could not be opened, a new book may not
+    // replace one open elsewhere (Locked), a change to a book open read-only
+    // was refused (ReadOnly).
     virtual void showBookError(const BookError& error) = 0;
 
-    enum class LoginResult { Succeeded, Failed, Cancelled };
-    // Shows the login window once, modally, with this caption; the window
-    // checks the typed password with passwordMatches.
-    virtual LoginResult showLogin(
-        const QString& caption, const std::function<bool(const QString&)>& passwordMatches)
-        = 0;
+    // Another program has the book at path open; holder says which, where
+    // and whose. True: open it read-only here; false: leave it unopened.
+    virtual bool openReadOnly(const QString& path, const QString& holder)
+    {
+        Q_UNUSED(path);
+        Q_UNUSED(holder);
+        return false;
+    }
 
-    // The user asked to reopen the book after a save found it changed on
-    // disk: the host opens path again once the command that saved is over
-    // (its window may be closed by the open).
-    virtual void reopenBook(const QString& path) { Q_UNUSED(path); }
+    // The book at path has a password: true once the user typed one that
+    // passwordMatches accepts, false when they gave up.
+    virtual bool askPassword(
+        const QString& path, const std::function<bool(const QString&)>& passwordMatches)
+    {
+        Q_UNUSED(path);
+        Q_UNUSED(passwordMatches);
+        return false;
+    }
+
+    // A save found the book at path changed on disk and wrote nothing to it.
+    // The document went to keptIn, or, when keptIn is empty, could not be
+    // kept either (notKept says why). The host may offer to reopen the book,
+    // once the command that saved is over (its window may be closed by the open).
+    virtual void bookChangedOnDisk(
+        const QString& path, const QString& keptIn, const BookError& notKept)
+    {
+        Q_UNUSED(path);
+        Q_UNUSED(keptIn);
+        Q_UNUSED(notKept);
+    }
 };
 
 class DataStore final
 {
 public:
-    // The program's store. Tests may make more, as a second program would be.
-    static DataStore& instance();
+    // The program makes one in its main and hands it to its windows. Tests
+    // may make more, as a second program would be.
     DataStore() = default;
     DataStore(const DataStore&) = delete;
     DataStore& operator=(const DataStore&) = delete;
@@ -115,8 +138,8 @@ public:
     // The book is open read-only: another program had it open (its lock
     // beside the book) and the user chose to look at it here. No change is saved.
     bool isReadOnly() const { return m_readOnly; }
-    // True, after telling the user, when the book is open read-only: the
-    // caller makes no change.
+    // True, after telling the host (a ReadOnly error), when the book is open
+    // read-only: the caller makes no change.
     bool refuseChange();
     // Where the changes were kept when a save found the book changed on
     // disk; empty when that has not happened since the book was opened.
@@ -158,7 +181,8 @@ private:
     void takeHandles();
     void dropHandles();
     bool finishOpen(const QString& fileName);
-    // Shows the login window until it is answered; true when the password matched.
+    // Asks the host for the password; true when it matched. Otherwise the
+    // previous book is closed too.
     bool askPassword(const QString& fileName, const std::function<bool(const QString&)>& matches);
     bool openEncrypted(const QString& fileName, const DiskIdentity& seen);
     // Makes a book just read (and its password answered) the open one, with
@@ -169,10 +193,10 @@ private:
     bool writeText(char* text, qsizetype size, const QString& fileName, bool dailyCopy = false);
     bool reportFailure(const BookError& error);
     // The book's lock for an open: false when another program holds it and
-    // the user did not choose to open it read-only.
+    // the host did not choose to open it read-only.
     bool lockForOpen(const QString& fileName, BookLock* lock, bool* readOnly);
     // A save found the file changed on disk: the document goes to a copy
-    // beside it, the user is told and may reopen the book.
+    // beside it, and the host is told where.
     bool keepUnsavedChanges(const DiskIdentity& now);
     void forgetGuard();
 

@@ -22,11 +22,11 @@
 #include "engine/ShortDate.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
-#include "store/FileAsk.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
 #include "windows/DateRangeMenu.h"
 #include "windows/DateSelector.h"
+#include "windows/FileAsk.h"
 #include "windows/HtmlView.h"
 
 namespace qb {

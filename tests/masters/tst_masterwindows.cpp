@@ -58,7 +58,7 @@ T* get(QWidget* w, const char* name)
 
 QString accountXml(int code)
 {
-    return FindAccount(DataStore::instance().document(), code).xml();
+    return FindAccount(test::sharedStore().document(), code).xml();
 }
 
 } // namespace
@@ -118,8 +118,8 @@ private slots:
     void addsAccountsFromAnEmptyBook()
     {
         book = fixture->book.path(QStringLiteral("new.qbf"));
-        QVERIFY(DataStore::instance().CreateDataFile(book));
-        QVERIFY(DataStore::instance().OpenDataFile(book));
+        QVERIFY(test::sharedStore().CreateDataFile(book));
+        QVERIFY(test::sharedStore().OpenDataFile(book));
         frmAcMaster* w = show<frmAcMaster>();
         QCOMPARE(w->windowTitle(), QStringLiteral("Account Heads"));
         auto* record = get<sesPanel>(w, "fraRecord");
@@ -204,7 +204,7 @@ private slots:
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("Petty Cash")));
 
         // Deleting: in one group, in two groups, used by transactions; nothing changes.
-        DataStore& store = DataStore::instance();
+        DataStore& store = test::sharedStore();
         const QByteArray before = readDataFile(book);
         QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]2")));
         QCOMPARE(record->Caption(), QStringLiteral("Delete Account"));
@@ -422,7 +422,7 @@ private slots:
     void groupLinkOffersThePeriodSummary()
     {
         openBook(sampleBookXml());
-        DataStore& store = DataStore::instance();
+        DataStore& store = test::sharedStore();
         AddGroup(store.document(), QStringLiteral("Day to day"), QStringLiteral(",1,"));
         QList<SummaryWindow*> summaries;
         fixture->registerFactory(WindowKind::PeriodSummary, [&summaries](const BookContext&) {

@@ -28,7 +28,7 @@ namespace {
 BookContext programBook()
 {
     static const FixedClock clock(kTestToday);
-    return {DataStore::instance(), clock};
+    return {test::sharedStore(), clock};
 }
 
 QStringList itemsOf(const QComboBox* box)
@@ -234,7 +234,7 @@ private slots:
         // A group renamed since the list was filled: the caption stays, the
         // page has no title and no account of before.
         choose(groups, Qt::Key_Down);
-        DataStore::instance()
+        test::sharedStore()
             .document()
             .selectSingleNode(u"//Group[.='Money']"_s)
             .setText(u"Cash and bank"_s);

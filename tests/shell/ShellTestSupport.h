@@ -78,7 +78,7 @@ private:
 inline BookContext programBook()
 {
     static const FixedClock clock(kTestToday);
-    return {DataStore::instance(), clock};
+    return {test::sharedStore(), clock};
 }
 
 inline const QString kSampleI = QStringLiteral("ABCDEFGHIJKLMNOPQRST");

@@ -67,12 +67,12 @@ private slots:
     {
         test::TempEnv env;
         const QString path = env.path(QStringLiteral("demo.qbf"));
-        QVERIFY(WriteDemoBook(DataStore::instance(), path, QDate(2020, 1, 31)));
+        QVERIFY(WriteDemoBook(test::sharedStore(), path, QDate(2020, 1, 31)));
         XmlDocument doc;
         QVERIFY(doc.loadXml(test::readDataFile(path)));
         QCOMPARE(doc.selectNodes(QStringLiteral("/Data/AcMaster/a")).size(), 14);
-        QVERIFY(DataStore::instance().OpenDataFile(path));
-        DataStore::instance().CloseDocument();
+        QVERIFY(test::sharedStore().OpenDataFile(path));
+        test::sharedStore().CloseDocument();
     }
 };
 

@@ -79,9 +79,9 @@ private slots:
         Openers::registerFactory(WindowKind::TransactionEntry, {});
         Openers::registerFactory(WindowKind::AccountHeads, {});
         Openers::registerFactory(WindowKind::Groups, {});
-        DataStore::instance().setHost(nullptr);
-        DataStore::instance().CloseDocument();
-        DataStore::instance().forgetFile();
+        test::sharedStore().setHost(nullptr);
+        test::sharedStore().CloseDocument();
+        test::sharedStore().forgetFile();
     }
 
     void newFileAddsTheExtensionOnlyWhenMissing_data()
@@ -121,7 +121,7 @@ private slots:
         const QString name = QFileInfo(path).fileName();
         QCOMPARE(QDir(env.folder()).entryList(QDir::Files, QDir::Name),
             (QStringList {name, name + QStringLiteral(".lock")}));
-        QCOMPARE(DataStore::instance().currentFile(), path);
+        QCOMPARE(test::sharedStore().currentFile(), path);
         QCOMPARE(w.StatusBar->TextFile(), path);
         QVERIFY(actionOf(&w, "mnuReports")->isVisible());
         QCOMPARE(prompt.count(), 1);
@@ -136,7 +136,7 @@ private slots:
         dialogs.answer(QString());
         actionOf(&w, "mnuFileNew")->trigger();
         QCOMPARE(dialogs.requests.value(1).folder, env.folder());
-        QCOMPARE(DataStore::instance().currentFile(), path);
+        QCOMPARE(test::sharedStore().currentFile(), path);
     }
 
     void newFileNeverReplacesAnExistingBook()
@@ -158,7 +158,7 @@ private slots:
                 QStringLiteral("A Quillbrook file already exist with this name in this folder"));
             QCOMPARE(prompt.last().icon, MsgIcon::Information);
         }
-        QVERIFY(!DataStore::instance().hasDocument());
+        QVERIFY(!test::sharedStore().hasDocument());
         QCOMPARE(readDataFile(old), before);
         QVERIFY(!QFile::exists(old + QStringLiteral(".bak")));
     }
@@ -185,14 +185,14 @@ private slots:
         QVERIFY(prompt.last().text.contains(orphan + QStringLiteral(".bak")));
         QVERIFY(!QFile::exists(orphan));
         QCOMPARE(fileBytes(orphan + QStringLiteral(".bak")), QByteArray("last copy"));
-        QCOMPARE(DataStore::instance().currentFile(), old);
+        QCOMPARE(test::sharedStore().currentFile(), old);
 
         prompt.clear();
         dialogs.answer(env.path(QStringLiteral("gone/new.qbf")));
         actionOf(&w, "mnuFileNew")->trigger();
         QCOMPARE(prompt.count(), 1); // no password question after the failure
         QCOMPARE(prompt.last().title, QStringLiteral("Save error"));
-        QVERIFY(!DataStore::instance().hasDocument());
+        QVERIFY(!test::sharedStore().hasDocument());
         QCOMPARE(w.windowTitle(), AppTitle());
         QCOMPARE(w.StatusBar->TextFile(), QStringLiteral("(No File is open)"));
         QVERIFY(!actionOf(&w, "mnuReports")->isVisible());
@@ -220,7 +220,7 @@ private slots:
         actionOf(&w, "mnuFileNew")->trigger(); // "Yes" to the password question by default
         QVERIFY(driver.done());
         QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
-        QVERIFY(HasPassword(DataStore::instance().document()));
+        QVERIFY(HasPassword(test::sharedStore().document()));
         QVERIFY(IsEncryptedBook(fileBytes(env.path(QStringLiteral("locked.qbf")))));
 
         // Opening it again asks for the password.
@@ -228,7 +228,7 @@ private slots:
         dialogs.answer(env.path(QStringLiteral("locked.qbf")));
         actionOf(&w, "mnuFileOpen")->trigger();
         QCOMPARE(driver.titles.value(1), QStringLiteral("Enter Password (locked.qbf)"));
-        QVERIFY(!DataStore::instance().hasDocument());
+        QVERIFY(!test::sharedStore().hasDocument());
     }
 
     void openFileStartsInTheDataFolder()
@@ -244,11 +244,11 @@ private slots:
             dialogs.requests.value(0).filter, QStringLiteral("Quillbrook database file(*.qbf)"));
         QCOMPARE(QDir::fromNativeSeparators(dialogs.requests.value(0).folder),
             ProgramFolder() + QStringLiteral("/data/"));
-        QVERIFY(!DataStore::instance().hasDocument());
+        QVERIFY(!test::sharedStore().hasDocument());
 
         dialogs.answer(writeBook(env, QStringLiteral("a.qbf")));
         actionOf(&w, "mnuFileOpen")->trigger();
-        QVERIFY(DataStore::instance().hasDocument());
+        QVERIFY(test::sharedStore().hasDocument());
         QCOMPARE(setting("datafolder", "path"), env.folder());
         actionOf(&w, "mnuFileOpen")->trigger();
         QCOMPARE(dialogs.requests.value(2).folder, env.folder());
@@ -273,7 +273,7 @@ private slots:
         QVERIFY(w.panel()->isVisible());
         QVERIFY(w.windowList().entries().isEmpty());
         QVERIFY(!w.windowList().separator()->isVisible());
-        QVERIFY(!DataStore::instance().hasDocument());
+        QVERIFY(!test::sharedStore().hasDocument());
         QCOMPARE(w.StatusBar->TextFile(), QStringLiteral("(No File is open)"));
         QCOMPARE(w.windowTitle(), AppTitle());
         QVERIFY(!actionOf(&w, "mnuTransactions")->isVisible());
@@ -366,7 +366,7 @@ private slots:
         QVERIFY(entry);
         QTRY_VERIFY(entry->isAncestorOf(QApplication::focusWidget()));
         pressKey(Qt::Key_W, Qt::ControlModifier);
-        QVERIFY(!DataStore::instance().hasDocument());
+        QVERIFY(!test::sharedStore().hasDocument());
         QTRY_VERIFY(w.childWindows().isEmpty());
         QCOMPARE(w.windowTitle(), AppTitle());
         QCOMPARE(prompt.count(), 0);
@@ -398,7 +398,7 @@ private slots:
         QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
         QTRY_COMPARE(QApplication::activeWindow(), &w);
         pressKey(Qt::Key_W, Qt::ControlModifier);
-        QVERIFY(!DataStore::instance().hasDocument());
+        QVERIFY(!test::sharedStore().hasDocument());
     }
 
     // Tiled small, a data window keeps its controls apart: its frame clips it

@@ -62,9 +62,9 @@ private slots:
     {
         m_cheap.reset();
         Openers::registerFactory(WindowKind::Search, {});
-        DataStore::instance().setHost(nullptr);
-        DataStore::instance().CloseDocument();
-        DataStore::instance().forgetFile();
+        test::sharedStore().setHost(nullptr);
+        test::sharedStore().CloseDocument();
+        test::sharedStore().forgetFile();
     }
 
     void loginKeepsAskingUntilTheRightPassword()
@@ -90,7 +90,7 @@ private slots:
         QVERIFY(w.Load(book));
         QVERIFY(driver.done());
         QCOMPARE(driver.titles, QStringList(4, QStringLiteral("Enter Password (books.qbf)")));
-        QVERIFY(DataStore::instance().hasDocument());
+        QVERIFY(test::sharedStore().hasDocument());
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillbrook 2.0 [ books ]"));
 
         QCOMPARE(prompt.count(), 4);
@@ -143,7 +143,7 @@ private slots:
         actionOf(&w, "mnuFileOpen")->trigger();
         QVERIFY(driver.done());
         QCOMPARE(driver.titles.size(), 1);
-        QVERIFY(!DataStore::instance().hasDocument());
+        QVERIFY(!test::sharedStore().hasDocument());
         QCOMPARE(w.StatusBar->TextFile(), QStringLiteral("(No File is open)"));
         QCOMPARE(w.windowTitle(), AppTitle());
         QVERIFY(!actionOf(&w, "mnuMaster")->isVisible());
@@ -164,10 +164,10 @@ private slots:
         QVERIFY(w.Load(book));
 
         frmSetPassword full(
-            DataStore::instance(), &w); // measured with the current-password frame, for comparison
+            test::sharedStore(), &w); // measured with the current-password frame, for comparison
         full.fraCurrentPassword->show();
         full.show();
-        frmSetPassword form(DataStore::instance(), &w);
+        frmSetPassword form(test::sharedStore(), &w);
         form.show();
         QCOMPARE(form.windowTitle(), QStringLiteral("Set Password for Quillbrook file"));
         QVERIFY(form.fraCurrentPassword->isHidden());
@@ -198,7 +198,7 @@ private slots:
         QCOMPARE(prompt.last().icon, MsgIcon::Information);
         QVERIFY(!form.isVisible());
         QVERIFY(fileHasPassword(book));
-        QCOMPARE(DataStore::instance().PValueSection().text(),
+        QCOMPARE(test::sharedStore().PValueSection().text(),
             PasswordDigest(QStringLiteral("tiger") + kSampleI));
     }
 
@@ -212,7 +212,7 @@ private slots:
         QVERIFY(w.Load(book));
         QVERIFY(
             QFile::setPermissions(book, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-        frmSetPassword form(DataStore::instance(), &w);
+        frmSetPassword form(test::sharedStore(), &w);
         form.show();
         type(form.txtNewPassword, QStringLiteral("tiger"));
         type(form.txtConfirmPassword, QStringLiteral("tiger"));
@@ -253,13 +253,13 @@ private slots:
         QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
         QVERIFY(IsEncryptedBook(fileBytes(book)));
         QVERIFY(IsEncryptedBook(fileBytes(book + QStringLiteral(".bak"))));
-        QVERIFY(DataStore::instance().isEncrypted());
+        QVERIFY(test::sharedStore().isEncrypted());
 
         // The password is exact now: the small letters are refused.
         driver.then(typeAndOk(QStringLiteral("tiger")));
         driver.then(typeAndOk(QStringLiteral("Tiger")));
         prompt.clear();
-        QVERIFY(DataStore::instance().OpenDataFile(book));
+        QVERIFY(test::sharedStore().OpenDataFile(book));
         QVERIFY(driver.done());
         QCOMPARE(prompt.count(), 1);
         QCOMPARE(prompt.last().text, QStringLiteral("Invalid Password, Try Again!"));
@@ -297,9 +297,9 @@ private slots:
         QVERIFY(!IsEncryptedBook(fileBytes(book + QStringLiteral(".bak"))));
         QVERIFY(fileHasPassword(book));
         driver.then(typeAndOk(QStringLiteral("TIGER"))); // the ordinary password ignores case
-        QVERIFY(DataStore::instance().OpenDataFile(book));
+        QVERIFY(test::sharedStore().OpenDataFile(book));
         QVERIFY(driver.done());
-        QVERIFY(!DataStore::instance().isEncrypted());
+        QVERIFY(!test::sharedStore().isEncrypted());
     }
 
     void changingAndRemovingAPassword()
@@ -312,10 +312,10 @@ private slots:
         driver.then(typeAndOk(QStringLiteral("old")));
         MDIForm1 w(programBook());
         QVERIFY(w.Load(book));
-        QVERIFY(DataStore::instance().hasDocument());
-        const QString before = DataStore::instance().PValueSection().text();
+        QVERIFY(test::sharedStore().hasDocument());
+        const QString before = test::sharedStore().PValueSection().text();
 
-        frmSetPassword form(DataStore::instance(), &w);
+        frmSetPassword form(test::sharedStore(), &w);
         form.show();
         QVERIFY(!form.fraCurrentPassword->isHidden());
         QCOMPARE(form.focusWidget(), form.txtCurrentPassword);
@@ -342,12 +342,12 @@ private slots:
             QCOMPARE(prompt.last().text, QLatin1String(c.text));
             QCOMPARE(prompt.last().icon, MsgIcon::Information);
             QVERIFY(form.isVisible());
-            QCOMPARE(DataStore::instance().PValueSection().text(), before);
+            QCOMPARE(test::sharedStore().PValueSection().text(), before);
         }
         // Close changes nothing.
         QTest::mouseClick(form.cmdClose, Qt::LeftButton);
         QVERIFY(!form.isVisible());
-        QCOMPARE(DataStore::instance().PValueSection().text(), before);
+        QCOMPARE(test::sharedStore().PValueSection().text(), before);
 
         // The menu command: the right current password and two empty boxes remove the password.
         driver.then([](QWidget* dialog) {
@@ -361,7 +361,7 @@ private slots:
         QVERIFY(!fileHasPassword(book));
 
         // It opens again without a prompt.
-        QVERIFY(DataStore::instance().OpenDataFile(book));
+        QVERIFY(test::sharedStore().OpenDataFile(book));
         QCOMPARE(driver.titles.size(), 2);
     }
 };

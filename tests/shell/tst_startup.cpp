@@ -51,9 +51,9 @@ class TestStartup : public QObject
 private slots:
     void cleanup()
     {
-        DataStore::instance().setHost(nullptr);
-        DataStore::instance().CloseDocument();
-        DataStore::instance().forgetFile();
+        test::sharedStore().setHost(nullptr);
+        test::sharedStore().CloseDocument();
+        test::sharedStore().forgetFile();
     }
 
     void firstStartWithoutSettings()
@@ -64,7 +64,7 @@ private slots:
         QVERIFY(w.Load(QString()));
 
         QVERIFY(w.isVisible());
-        QVERIFY(!DataStore::instance().hasDocument());
+        QVERIFY(!test::sharedStore().hasDocument());
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillbrook 2.0"));
         QCOMPARE(w.StatusBar->TextFile(), QStringLiteral("(No File is open)"));
         QCOMPARE(w.StatusBar->shownTextFile(), QStringLiteral("(No File is open)"));
@@ -121,7 +121,7 @@ private slots:
 
         MDIForm1 w(programBook());
         QVERIFY(w.Load(QLatin1Char('"') + book + QLatin1Char('"')));
-        QCOMPARE(DataStore::instance().currentFile(), book);
+        QCOMPARE(test::sharedStore().currentFile(), book);
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillbrook 2.0 [ HOME ]"));
         QCOMPARE(w.StatusBar->TextFile(), book);
         QVERIFY(actionOf(&w, "mnuMaster")->isVisible());
@@ -152,7 +152,7 @@ private slots:
 
         MDIForm1 w(programBook());
         QVERIFY(w.Load(env.path(argument)));
-        QCOMPARE(DataStore::instance().currentFile(), last);
+        QCOMPARE(test::sharedStore().currentFile(), last);
         QCOMPARE(prompt.count(), 0);
     }
 
@@ -169,7 +169,7 @@ private slots:
 
         MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
-        QVERIFY(!DataStore::instance().hasDocument());
+        QVERIFY(!test::sharedStore().hasDocument());
         QVERIFY(!actionOf(&w, "mnuFileLoadlastDatabaseOnStartup")->isChecked());
         QVERIFY(!w.ToolBar->isVisible());
         QVERIFY(!actionOf(&w, "mnuViewToolbar")->isChecked());
@@ -187,7 +187,7 @@ private slots:
         SaveSetting(QStringLiteral("StartUp"), QStringLiteral("LastDatabase"), gone);
         MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
-        QVERIFY(!DataStore::instance().hasDocument());
+        QVERIFY(!test::sharedStore().hasDocument());
         QCOMPARE(prompt.count(), 0);
         QCOMPARE(setting("StartUp", "LastDatabase"), gone);
         QCOMPARE(setting("MRUF", "MRUF"), QString());
@@ -216,12 +216,12 @@ private slots:
 
         // A recent entry opens its file and leaves the list as it is.
         entries.at(1)->trigger();
-        QCOMPARE(DataStore::instance().currentFile(), b);
+        QCOMPARE(test::sharedStore().currentFile(), b);
         QCOMPARE(setting("MRUF", "MRUF"), a + QStringLiteral("|*|") + b + QStringLiteral("|*|"));
         // One whose file has gone does nothing.
         QVERIFY(QFile::remove(a));
         entries.at(0)->trigger();
-        QCOMPARE(DataStore::instance().currentFile(), b);
+        QCOMPARE(test::sharedStore().currentFile(), b);
         QCOMPARE(prompt.count(), 0);
     }
 
@@ -288,7 +288,7 @@ private slots:
         std::unique_ptr<MDIForm1> w = splash.Startup(programBook(), options);
         QVERIFY(!splash.isVisible());
         QVERIFY(w->isVisible());
-        QVERIFY(!DataStore::instance().hasDocument());
+        QVERIFY(!test::sharedStore().hasDocument());
         QCOMPARE(w->windowTitle(), QStringLiteral("Quillbrook 2.0"));
         QCOMPARE(w->StatusBar->TextFile(), QStringLiteral("(No File is open)"));
         QCOMPARE(setting("StartUp", "LastDatabase"), QString());

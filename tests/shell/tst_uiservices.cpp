@@ -14,7 +14,7 @@
 #include "ShellTestSupport.h"
 #include "controls/PressTab.h"
 #include "shell/QtUiServices.h"
-#include "store/FileAsk.h"
+#include "windows/FileAsk.h"
 
 using namespace qb;
 using namespace qb::test;
@@ -173,16 +173,15 @@ private slots:
         TempEnv env;
         RecordingPrompt prompt;
         RecordingFileDialogs dialogs;
-        DataStore::instance().setDataFolder(env.folder());
+        test::sharedStore().setDataFolder(env.folder());
         const QString csv = env.path(QStringLiteral("found.csv"));
         QFile(csv).open(QIODevice::WriteOnly);
         dialogs.answer(csv);
         dialogs.answer(csv);
-        QCOMPARE(
-            AskCsvFileName(nullptr, DataStore::instance().dataFolder(), QStringLiteral("found")),
+        QCOMPARE(AskCsvFileName(nullptr, test::sharedStore().dataFolder(), QStringLiteral("found")),
             QString()); // No, the default
         prompt.answer(MsgResult::Yes);
-        QCOMPARE(AskCsvFileName(nullptr, DataStore::instance().dataFolder(), {}), csv);
+        QCOMPARE(AskCsvFileName(nullptr, test::sharedStore().dataFolder(), {}), csv);
         const Message& asked = prompt.shown.at(0);
         QCOMPARE(asked.text,
             QStringLiteral("A file already exist with this name in this folder, do you want to "
@@ -195,7 +194,7 @@ private slots:
         QCOMPARE(request.filter, QStringLiteral("Comma delimited file (*.csv)"));
         QCOMPARE(request.folder, env.folder());
         QCOMPARE(request.suggestedName, QStringLiteral("found"));
-        DataStore::instance().forgetFile();
+        test::sharedStore().forgetFile();
     }
 
     void pressTabMovesLikeTab()

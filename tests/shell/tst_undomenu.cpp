@@ -76,7 +76,7 @@ private slots:
         pressKey(Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(
             inFile(file, "No=\"2\" dt=\"20130110\" fAc=\"1\" tAc=\"4\" Nar=\"Groceries\">45.5<"));
-        QVERIFY(ReadDeleted(DataStore::instance().document()).isEmpty());
+        QVERIFY(ReadDeleted(test::sharedStore().document()).isEmpty());
         QTRY_VERIFY(entry->WebBrowser1->pageText().contains(QStringLiteral("Groceries")));
         QCOMPARE(redo->text(), QStringLiteral("Redo delete of transaction 2 on 10-01-2013"));
         QCOMPARE(undo->text(), QStringLiteral("Undo"));
@@ -106,7 +106,7 @@ private slots:
         pressKey(Qt::Key_Y, Qt::ControlModifier);
         QVERIFY(!inFile(file, "Groceries\">45.5</t>"));
         TransactionFields tea {20130110, 1, 4, QStringLiteral("Tea"), *Money::parse(u"2")};
-        AddTransaction(DataStore::instance().document(), tea, &DataStore::instance().history());
+        AddTransaction(test::sharedStore().document(), tea, &test::sharedStore().history());
         actionOf(&w, "mnuTrnDeleted")->trigger();
         auto* bin = qobject_cast<frmDeleted*>(w.mdiArea()->activeSubWindow()->widget());
         QVERIFY(bin);
@@ -125,7 +125,7 @@ private slots:
         QTRY_COMPARE(undo->text(), QStringLiteral("Undo restore of transaction 3 on 10-01-2013"));
 
         // A record changed behind the history's back: refused, nothing changed.
-        FindTransaction(DataStore::instance().document(), {20130110, 3})
+        FindTransaction(test::sharedStore().document(), {20130110, 3})
             .setAttribute(QStringLiteral("Nar"), QStringLiteral("Changed"));
         const int shown = prompt.count();
         pressKey(Qt::Key_Z, Qt::ControlModifier);
@@ -135,11 +135,11 @@ private slots:
             QStringLiteral(
                 "Cannot undo restore of transaction 3 on 10-01-2013: the records it "
                 "would put back have been changed since.\r\nThe book is left as it is."));
-        QVERIFY(FindTransaction(DataStore::instance().document(), {20130110, 3}));
+        QVERIFY(FindTransaction(test::sharedStore().document(), {20130110, 3}));
 
         // Closing the book forgets the history.
         actionOf(&w, "mnuFileClose")->trigger();
-        QVERIFY(!DataStore::instance().history().canUndo());
+        QVERIFY(!test::sharedStore().history().canUndo());
     }
 };
 

@@ -67,7 +67,7 @@ QByteArray longBookXml(int extra)
 Money balanceOf(int code)
 {
     Money sum;
-    for (const XmlNode& t : DataStore::instance().TransSection().childElements()) {
+    for (const XmlNode& t : test::sharedStore().TransSection().childElements()) {
         const Money amount = Money::parse(t.text()).value_or(Money());
         if (t.attribute(QStringLiteral("tAc")).toInt() == code)
             sum = sum + amount;
@@ -134,7 +134,7 @@ private slots:
     void cleanup()
     {
         main.reset();
-        DataStore::instance().CloseDocument();
+        test::sharedStore().CloseDocument();
         prompt.reset();
         env.reset();
     }
@@ -192,7 +192,7 @@ private slots:
         get<neb>(e, "nebAmount")->setValue(20);
         QTest::mouseClick(get<QPushButton>(e, "cmdSave"), Qt::LeftButton);
         QCOMPARE(prompt->count(), 0);
-        QVERIFY(DataStore::instance().TransSection().childElements().last().attribute(
+        QVERIFY(test::sharedStore().TransSection().childElements().last().attribute(
                     QStringLiteral("fAc"))
             == QStringLiteral("5"));
     }
@@ -365,7 +365,7 @@ private slots:
         pressKey(Qt::Key_D, Qt::AltModifier);
         QTRY_COMPARE(prompt->count(), 1); // a button pressed by its key clicks a moment later
         QCOMPARE(prompt->last().title, QStringLiteral("Confirm Deletion"));
-        QCOMPARE(DataStore::instance().TransSection().childElements().size(), 3);
+        QCOMPARE(test::sharedStore().TransSection().childElements().size(), 3);
         // Alt+E goes to the date, Alt+A to the amount.
         pressKey(Qt::Key_A, Qt::AltModifier);
         QWidget* amount = get<neb>(e, "nebAmount");
@@ -405,7 +405,7 @@ private slots:
         QCOMPARE(main->mdiArea()->activeSubWindow()->widget(), groups);
         pressKey(Qt::Key_F4, Qt::ControlModifier);
         QTRY_COMPARE(int(main->childWindows().size()), open - 1);
-        QVERIFY(DataStore::instance().hasDocument());
+        QVERIFY(test::sharedStore().hasDocument());
 
         // F10 opens the File menu.
         pressKey(Qt::Key_F10);

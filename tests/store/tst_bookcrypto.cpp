@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "shell/StoreDialogs.h"
 #include "store/BookCrypto.h"
 #include "store/BookFile.h"
 #include "store/ClsAX.h"
@@ -58,7 +59,7 @@ BookError readWith(const QString& path, std::optional<QString> password, Book* b
 
 // Answers the login window with the scripted passwords (none left: Cancel)
 // and records the errors shown.
-class LoginHost final : public StoreHost
+class LoginHost final : public StoreDialogs
 {
 public:
     void setStatusFile(const QString&) override { }
@@ -93,10 +94,10 @@ private slots:
     void cleanup()
     {
         m_cheap.reset();
-        DataStore::instance().setHost(nullptr);
-        DataStore::instance().setClock(nullptr);
-        DataStore::instance().CloseDocument();
-        DataStore::instance().forgetFile();
+        test::sharedStore().setHost(nullptr);
+        test::sharedStore().setClock(nullptr);
+        test::sharedStore().CloseDocument();
+        test::sharedStore().forgetFile();
     }
 
     // One file: the header as written, the same book back with the exact
@@ -341,7 +342,7 @@ private slots:
         test::RecordingPrompt prompt;
         LoginHost host;
         FixedClock clock(QDate(2013, 2, 28));
-        DataStore& store = DataStore::instance();
+        DataStore& store = test::sharedStore();
         store.setHost(&host);
         store.setClock(&clock);
         store.setSyncOnSave(false);

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "shell/StoreDialogs.h"
 #include "store/BookFile.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
@@ -45,10 +46,6 @@ public:
     void showDataMenus(bool) override { }
     void closeDataWindows() override { }
     void showBookError(const BookError& error) override { shown << error; }
-    LoginResult showLogin(const QString&, const std::function<bool(const QString&)>&) override
-    {
-        return LoginResult::Cancelled;
-    }
     QList<BookError> shown;
 };
 
@@ -268,9 +265,9 @@ private slots:
         QCOMPARE(read.document.isNull(), stage != BookStage::None);
         // The program's open refuses the same files without a word.
         if (stage == BookStage::Damaged) {
-            QVERIFY(!DataStore::instance().OpenDataFile(book));
-            QCOMPARE(DataStore::instance().lastError().stage, BookStage::Damaged);
-            QVERIFY(!DataStore::instance().hasDocument());
+            QVERIFY(!test::sharedStore().OpenDataFile(book));
+            QCOMPARE(test::sharedStore().lastError().stage, BookStage::Damaged);
+            QVERIFY(!test::sharedStore().hasDocument());
         }
     }
 
@@ -279,7 +276,7 @@ private slots:
     // stay, and a copy that cannot be written is told once without stopping a save.
     void theFirstSaveOfADayKeepsADatedCopy()
     {
-        DataStore& store = DataStore::instance();
+        DataStore& store = test::sharedStore();
         FixedClock clock(QDate(2026, 12, 1));
         ErrorHost host;
         store.setClock(&clock);

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "shell/StoreDialogs.h"
 #include "store/BookFile.h"
 #include "store/BookGuard.h"
 #include "store/DataStore.h"
@@ -24,15 +25,20 @@ using test::fileBytes;
 
 namespace {
 
-// The main window of one program, as its store sees it.
-class Window final : public StoreHost
+// The main window of one program, as its store sees it: its messages are
+// the program's, shown through the recording prompt.
+class Window final : public StoreDialogs
 {
 public:
     void setStatusFile(const QString& text) override { status = text; }
     void setMainCaption(const QString& text) override { caption = text; }
     void showDataMenus(bool) override { }
     void closeDataWindows() override { }
-    void showBookError(const BookError& error) override { errors << error; }
+    void showBookError(const BookError& error) override
+    {
+        errors << error;
+        StoreDialogs::showBookError(error);
+    }
     LoginResult showLogin(const QString&, const std::function<bool(const QString&)>&) override
     {
         return LoginResult::Cancelled;
@@ -149,6 +155,65 @@ private slots:
         QVERIFY(bookHas(book, "second, now writable"));
     }
 
+    // The store asks and tells its host facts and words nothing itself: a
+    // host answering with values (no prompt installed shows anything) gets
+    // who holds the lock, the read-only refusal as an error, and where the
+    // changes of a refused save were kept; without a host a locked book stays shut.
+    void theStoreTellsItsHostFactsAndShowsNothing()
+    {
+        struct Facts final : StoreHost
+        {
+            void setStatusFile(const QString&) override { }
+            void setMainCaption(const QString&) override { }
+            void showDataMenus(bool) override { }
+            void closeDataWindows() override { }
+            void showBookError(const BookError& error) override { errors << error.stage; }
+            bool openReadOnly(const QString& path, const QString& holder) override
+            {
+                asked << path + QLatin1Char('|') + holder;
+                return readOnly;
+            }
+            void bookChangedOnDisk(
+                const QString& path, const QString& keptIn, const BookError& notKept) override
+            {
+                changed << path + QLatin1Char('|') + keptIn;
+                QVERIFY(!notKept.isSet());
+            }
+            bool readOnly = false;
+            QStringList asked, changed;
+            QList<BookStage> errors;
+        };
+        const QString book = path(QStringLiteral("books.qbf"));
+        QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
+        test::RecordingPrompt prompt;
+        DataStore first, second;
+        Facts host;
+        first.setSyncOnSave(false);
+        QVERIFY(first.OpenDataFile(book));
+
+        QVERIFY(!second.OpenDataFile(book)); // no host: no question, not opened
+        QCOMPARE(second.lastError().stage, BookStage::Locked);
+        second.setHost(&host);
+        QVERIFY(!second.OpenDataFile(book));
+        QVERIFY(!second.hasDocument());
+        QCOMPARE(host.asked.size(), 1);
+        QVERIFY(host.asked[0].startsWith(book + QLatin1Char('|')));
+        QVERIFY(host.asked[0].contains(QString::number(QCoreApplication::applicationPid())));
+        host.readOnly = true;
+        QVERIFY(second.OpenDataFile(book) && second.isReadOnly());
+        QVERIFY(!second.SaveDocument());
+        QVERIFY(!second.CreateDataFile(book)); // held by the first, not by this read-only one
+        QCOMPARE(host.errors, (QList<BookStage> {BookStage::ReadOnly, BookStage::Locked}));
+
+        first.setHost(&host);
+        QVERIFY(test::writeDataFile(book, otherBook()));
+        addNarration(first, QStringLiteral("kept aside"));
+        QVERIFY(!first.SaveDocument());
+        QVERIFY(bookHas(first.unsavedChangesCopy(), "kept aside"));
+        QCOMPARE(host.changed, QStringList {book + QLatin1Char('|') + first.unsavedChangesCopy()});
+        QCOMPARE(prompt.count(), 0);
+    }
+
     // A lock of a process that is gone, on this host, is taken over without
     // a word; one of another host is never judged stale.
     void staleLocksAreTakenOverOnlyOnThisHost_data()
@@ -172,6 +237,8 @@ private slots:
 
         test::RecordingPrompt prompt;
         DataStore store;
+        Window window;
+        store.setHost(&window);
         QVERIFY(store.OpenDataFile(book) == thisHost);
         QCOMPARE(prompt.count(), thisHost ? 0 : 1);
         if (thisHost) {

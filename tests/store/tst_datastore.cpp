@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "shell/StoreDialogs.h"
 #include "store/BookFile.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
@@ -79,7 +80,7 @@ const QString kCannotSave = QStringLiteral(
 
 // The main window as the store sees it: records what it is told and answers
 // the login window with the scripted passwords (none left: Cancel).
-class RecordingHost final : public StoreHost
+class RecordingHost final : public StoreDialogs
 {
 public:
     void setStatusFile(const QString& text) override
@@ -98,12 +99,6 @@ public:
         calls << QStringLiteral("menus");
     }
     void closeDataWindows() override { calls << QStringLiteral("close"); }
-    // As the main window does.
-    void showBookError(const BookError& error) override
-    {
-        const Message m = BookErrorMessage(error);
-        MsgBox(m.text, m.icon, m.title, m.buttons);
-    }
     LoginResult showLogin(
         const QString& text, const std::function<bool(const QString&)>& matches) override
     {
@@ -124,7 +119,7 @@ public:
 // Adds an account head to the open document, as the windows do.
 void addAccount(const QString& name)
 {
-    DataStore& store = DataStore::instance();
+    DataStore& store = test::sharedStore();
     AcMaster a;
     a.Code = NextAccountCode(store.document());
     a.AcName = name;
@@ -183,7 +178,7 @@ private:
     std::unique_ptr<test::RecordingPrompt> m_prompt;
     RecordingHost m_host;
 
-    DataStore& store() { return DataStore::instance(); }
+    DataStore& store() { return test::sharedStore(); }
     QString path(const QString& name) const { return m_env->path(name); }
 
     // Writes the sample book as books.qbf and opens it.

@@ -4,7 +4,7 @@ namespace qb::test {
 
 TestBook::TestBook(QDate today)
     : clock(today)
-    , store(DataStore::instance())
+    , store(test::sharedStore())
 { }
 
 TestBook::~TestBook()

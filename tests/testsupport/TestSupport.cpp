@@ -7,6 +7,12 @@
 
 namespace qb::test {
 
+DataStore& sharedStore()
+{
+    static DataStore store;
+    return store;
+}
+
 TempEnv::TempEnv()
 {
     QSettings::setDefaultFormat(QSettings::IniFormat);

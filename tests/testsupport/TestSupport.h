@@ -94,6 +94,9 @@ private:
     QQueue<int> m_answers;
 };
 
+// The store a test program's windows share, as the program's main makes one.
+DataStore& sharedStore();
+
 // A file's bytes (empty when it cannot be read); writes bytes as a whole file.
 QByteArray fileBytes(const QString& path);
 bool writeBytes(const QString& path, const QByteArray& bytes);

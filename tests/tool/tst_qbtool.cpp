@@ -8,6 +8,7 @@
 
 #include "FullDisk.h"
 #include "TestSupport.h"
+#include "shell/StoreDialogs.h"
 #include "store/BookCheck.h"
 #include "store/BookCrypto.h"
 #include "store/ClsAX.h"
@@ -30,6 +31,21 @@ using test::sectionNames;
 using test::writeBytes;
 
 namespace {
+
+// The program's main window as its store sees it: the messages are worded
+// as the program words them and shown through the recording prompt.
+class ProgramWindow final : public StoreDialogs
+{
+public:
+    void setStatusFile(const QString&) override { }
+    void setMainCaption(const QString&) override { }
+    void showDataMenus(bool) override { }
+    void closeDataWindows() override { }
+    LoginResult showLogin(const QString&, const std::function<bool(const QString&)>&) override
+    {
+        return LoginResult::Cancelled;
+    }
+};
 
 struct Run
 {
@@ -527,10 +543,10 @@ private slots:
         QCOMPARE(copy.documentElement().xml(), original.documentElement().xml());
         QVERIFY(packed.err.isEmpty());
         // The packed file opens in the program without a prompt.
-        DataStore::instance().setHost(nullptr);
-        QVERIFY(DataStore::instance().OpenDataFile(path(QStringLiteral("copy.qbf"))));
-        QCOMPARE(DataStore::instance().TransSection().childElements().size(), 4);
-        DataStore::instance().CloseDocument();
+        test::sharedStore().setHost(nullptr);
+        QVERIFY(test::sharedStore().OpenDataFile(path(QStringLiteral("copy.qbf"))));
+        QCOMPARE(test::sharedStore().TransSection().childElements().size(), 4);
+        test::sharedStore().CloseDocument();
     }
 
     void packAddsWhatOlderBooksLackAndKeepsSevenBits()
@@ -616,6 +632,8 @@ private slots:
         test::RecordingPrompt prompt;
         prompt.answer(MsgResult::No);
         DataStore store;
+        ProgramWindow window;
+        store.setHost(&window);
         store.setSyncOnSave(false);
         QVERIFY(store.OpenDataFile(book));
         const QByteArray before = fileBytes(book);

@@ -33,8 +33,8 @@ namespace {
 QString transXml(const QString& dt, const QString& no)
 {
     const XmlNode t
-        = DataStore::instance().document().selectSingleNode(QStringLiteral("/Data/Trans/t[@dt=")
-            + dt + QStringLiteral("][@No=") + no + QLatin1Char(']'));
+        = test::sharedStore().document().selectSingleNode(QStringLiteral("/Data/Trans/t[@dt=") + dt
+            + QStringLiteral("][@No=") + no + QLatin1Char(']'));
     return t.isNull() ? QString() : t.xml();
 }
 
@@ -305,9 +305,9 @@ private slots:
             "<t No=\"1\" dt=\"20130331\" fAc=\"1\" tAc=\"4\" Nar=\" \">3</t>"
             "<t No=\"1\" dt=\"20130102\" fAc=\"1\" tAc=\"4\" Nar=\"Market\">4</t>"
             "</Trans>");
-        DataStore::instance().CloseDocument();
+        test::sharedStore().CloseDocument();
         QVERIFY(writeDataFile(book, xml));
-        QVERIFY(DataStore::instance().OpenDataFile(book));
+        QVERIFY(test::sharedStore().OpenDataFile(book));
         const QByteArray before = readDataFile(book);
         frmTrans* w = open(20130110);
         QVERIFY(w);
@@ -414,7 +414,7 @@ private slots:
         QCOMPARE(fixture->prompt.count(), 2);
         QCOMPARE(from->currentData().toInt(), 1);
         QCOMPARE(
-            DataStore::instance().document().selectNodes(QStringLiteral("/Data/AcMaster/a")).size(),
+            test::sharedStore().document().selectNodes(QStringLiteral("/Data/AcMaster/a")).size(),
             2);
         QCOMPARE(get<QLabel>(w, "lblBalance_0")->text(), QStringLiteral("-7.50"));
     }
@@ -571,7 +571,7 @@ private slots:
 
         // A hand-written amount longer than the box takes is edited whole, never
         // cut: typing may shorten it but not lengthen it, and Save keeps it.
-        DataStore::instance()
+        test::sharedStore()
             .document()
             .selectSingleNode(QStringLiteral("/Data/Trans/t[@dt=20130110][@No=1]"))
             .setText(QStringLiteral("12345678901.25"));
@@ -589,7 +589,7 @@ private slots:
         QCOMPARE(transXml(QStringLiteral("20130110"), QStringLiteral("1")),
             QStringLiteral("<t No=\"1\" dt=\"20130110\" fAc=\"2\" tAc=\"1\" "
                            "Nar=\"Withdrawal\">92345678901.25</t>"));
-        DataStore::instance()
+        test::sharedStore()
             .document()
             .selectSingleNode(QStringLiteral("/Data/Trans/t[@dt=20130110][@No=1]"))
             .setText(QStringLiteral("350"));
@@ -600,7 +600,7 @@ private slots:
         w->debTrans->setDate(QDate(2013, 2, 1));
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
         const QList<XmlNode> all
-            = DataStore::instance().document().selectNodes(QStringLiteral("/Data/Trans/t"));
+            = test::sharedStore().document().selectNodes(QStringLiteral("/Data/Trans/t"));
         QCOMPARE(all.at(1).xml(),
             QStringLiteral(
                 "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal\">350</t>"));
@@ -614,7 +614,7 @@ private slots:
         type(QStringLiteral("Food"));
         get<neb>(w, "nebAmount")->setValue(1);
         QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(DataStore::instance()
+        QCOMPARE(test::sharedStore()
                      .document()
                      .selectNodes(QStringLiteral("/Data/Trans/t[@dt=20130201]"))
                      .size(),

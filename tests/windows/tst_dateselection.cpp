@@ -82,8 +82,8 @@ class TstDateSelection : public QObject
     FixedClock clock {QDate(2013, 6, 12)};
     QString file;
 
-    BookContext book() { return {DataStore::instance(), clock}; }
-    XmlNode section() { return DataStore::instance().DateRangesSection(); }
+    BookContext book() { return {test::sharedStore(), clock}; }
+    XmlNode section() { return test::sharedStore().DateRangesSection(); }
     QStringList savedRanges()
     {
         XmlDocument saved;
@@ -93,7 +93,7 @@ class TstDateSelection : public QObject
     void open(const QByteArray& ranges)
     {
         QVERIFY(writeDataFile(file, bookWithRanges(ranges)));
-        QVERIFY(DataStore::instance().OpenDataFile(file));
+        QVERIFY(test::sharedStore().OpenDataFile(file));
     }
 
 private slots:
@@ -107,7 +107,7 @@ private slots:
 
     void cleanup()
     {
-        DataStore::instance().CloseDocument();
+        test::sharedStore().CloseDocument();
         menus.reset();
         prompt.reset();
         env.reset();
