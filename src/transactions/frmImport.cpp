@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "controls/AccountCombo.h"
@@ -24,6 +25,7 @@
 #include "store/UiServices.h"
 #include "store/Utilities.h"
 #include "transactions/ImportLinesModel.h"
+#include "transactions/NewAccountOffer.h"
 #include "transactions/clsAutoComplete.h"
 #include "windows/HtmlView.h"
 #include "windows/WindowHost.h"
@@ -252,6 +254,16 @@ void frmImport::connectSignals()
     connect(cmdImport, &QPushButton::clicked, this, [this] { importLines(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
     connect(cmdSetOther, &QPushButton::clicked, this, &frmImport::setOtherForSelection);
+    // A name no account has offers to add it, as in the entry window; on No
+    // the focus goes back to the box, which has no account chosen.
+    auto* offer = new NewAccountOffer(this, book(), {cmbAccount, cmbOther});
+    connect(offer, &NewAccountOffer::left, this, [](AccountCombo* box, TypedAccount result) {
+        if (result == TypedAccount::Declined)
+            QTimer::singleShot(0, box, [box] {
+                box->setFocus(Qt::OtherFocusReason);
+                box->lineEdit()->selectAll();
+            });
+    });
     connect(cmbAccount, &AccountCombo::choiceChanged, this, [this] {
         if (!m_filling)
             rebuild();

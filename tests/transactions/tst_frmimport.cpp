@@ -198,6 +198,74 @@ private slots:
         QVERIFY(overlappingControls(again).isEmpty());
     }
 
+    void aNewAccountNameOffersToAddIt()
+    {
+        // Both boxes offer a name no account has, with the entry window's
+        // question: No keeps the focus in the box and imports nothing; Yes
+        // adds the account with the next code (the book's highest is 4),
+        // saves, tells the other windows and chooses it.
+        frmImport* w = open();
+        frmImport* other = open();
+        QVERIFY(w->loadFile(env->path(QStringLiteral("statement.csv"))));
+        activate(w);
+        QTRY_VERIFY(w->cmbAccount->hasFocus());
+        const QByteArray raw = fileBytes(env->file);
+        const QByteArray before = readDataFile(env->file);
+        typeText(S("Café Mom's"));
+        prompt->answer(MsgResult::No);
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(prompt->last().text, S("Add 'Café Mom's' to Account Heads ?"));
+        QCOMPARE(prompt->last().title, S("Confirm new Account"));
+        QTRY_VERIFY(w->cmbAccount->hasFocus());
+        QCOMPARE(w->cmbAccount->lineEdit()->selectedText(), S("Café Mom's"));
+        QVERIFY(!w->cmbAccount->selectedCode());
+        prompt->answer(MsgResult::No);
+        QTest::mouseClick(w->cmdImport, Qt::LeftButton);
+        QCOMPARE(prompt->count(), 3);
+        QCOMPARE(prompt->last().text, S("Choose the account the statement belongs to."));
+        QCOMPARE(fileBytes(env->file), raw);
+        QTRY_COMPARE(w->cmbAccount->lineEdit()->selectedText(), S("Café Mom's"));
+
+        typeText(S("Café Mom's")); // Yes by default
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(prompt->last().text, S("Add 'Café Mom's' to Account Heads ?"));
+        QCOMPARE(w->cmbAccount->selectedCode(), std::optional<int>(5));
+        QCOMPARE(w->cmbAccount->currentText(), S("Café Mom's"));
+        QVERIFY(readDataFile(env->file).contains("<a Code=\"5\" AcName=\"Caf&#233; Mom's\"/>"));
+        QCOMPARE(w->cmbOther->findData(5), w->cmbOther->findText(S("Café Mom's")));
+        QTRY_VERIFY(other->cmbAccount->findData(5) >= 0); // through the book-change notice
+        QCOMPARE(other->cmbOther->itemText(other->cmbOther->findData(5)), S("Café Mom's"));
+        // Typed again in another box, the name is the account's: no question.
+        const int asked = prompt->count();
+        activate(other);
+        other->cmbOther->setFocus();
+        typeText(S("CAFÉ MOM'S"));
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(prompt->count(), asked);
+        QCOMPARE(other->cmbOther->selectedCode(), std::optional<int>(5));
+
+        // The other account of the selected lines: a new name added as well.
+        activate(w);
+        w->tblLines->setFocus();
+        w->tblLines->setCurrentIndex(w->model()->index(1, 0));
+        pressKey(Qt::Key_Down, Qt::ShiftModifier);
+        w->cmbOther->setFocus();
+        typeText(S("Bäckerei"));
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(prompt->last().text, S("Add 'Bäckerei' to Account Heads ?"));
+        QCOMPARE(w->cmbOther->selectedCode(), std::optional<int>(6));
+        QVERIFY(w->cmdSetOther->hasFocus());
+        pressKey(Qt::Key_Space);
+        w->cmdImport->setFocus();
+        pressKey(Qt::Key_Space);
+        QCOMPARE(
+            prompt->last().text, S("Imported 2 transactions; already in the book 0, left out 2."));
+        QCOMPARE(transOf(readDataFile(env->file)),
+            transOf(before)
+                + "<t No=\"1\" dt=\"20130131\" fAc=\"5\" tAc=\"6\" Nar=\"Bakery 0815\">1234.56</t>"
+                  "<t No=\"2\" dt=\"20130201\" fAc=\"5\" tAc=\"6\" Nar=\"Bakery 0815\">0.05</t>");
+    }
+
     void aStatementThatCannotBeReadImportsNothing()
     {
         writeBytes(env->path(QStringLiteral("bad.qif")), "!Type:Bank\nDyesterday\nT1\n^\n");
