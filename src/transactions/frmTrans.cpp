@@ -511,14 +511,4 @@ bool frmTrans::previewKey(QWidget* target, QKeyEvent* key)
     return true;
 }
 
-void frmTrans::showEvent(QShowEvent* event)
-{
-    DataWindow::showEvent(event);
-    // A new window starts at its first field, so that the keyboard alone enters a day.
-    if (!m_shown) {
-        m_shown = true;
-        debTrans->setFocus(Qt::OtherFocusReason);
-    }
-}
-
 } // namespace qb

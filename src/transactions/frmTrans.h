@@ -56,7 +56,8 @@ protected:
     void bookChanged(const BookChange& change) override;
     QDate linkFromDate() const override { return debTrans->date(); }
     QDate linkToDate() const override { return debTrans->date(); }
-    void showEvent(QShowEvent* event) override;
+    // A new window starts at its first field, so that the keyboard alone enters a day.
+    QWidget* firstInput() const override { return debTrans; }
 
 private:
     void buildUi();
@@ -103,7 +104,6 @@ private:
     clsAutoComplete* m_completeTo = nullptr;
     clsAutoComplete* m_completeNarration = nullptr;
     BookContext m_book;
-    bool m_shown = false;
 };
 
 } // namespace qb
