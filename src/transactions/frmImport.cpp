@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -562,8 +563,24 @@ void frmImport::bookChanged(const BookChange& change)
         cmbAccount->refillAccounts(book().AcMasterSection());
         cmbOther->refillAccounts(book().AcMasterSection());
     }
-    if (change.has(BookChange::Transactions | BookChange::Accounts))
+    // Statuses and suggestions follow the transactions. A change to the
+    // accounts alone keeps the lines as the user set them (and the rows
+    // selected) unless one of their other accounts is no longer there.
+    if (change.has(BookChange::Transactions)) {
         rebuild();
+        return;
+    }
+    if (change.has(BookChange::Accounts)) {
+        QSet<int> codes;
+        for (int i = 0; i < cmbOther->count(); ++i)
+            codes.insert(cmbOther->itemData(i).toInt());
+        const QList<ImportLine>& lines = m_model->plan().lines();
+        if (std::any_of(lines.begin(), lines.end(),
+                [&codes](const ImportLine& l) { return l.other != 0 && !codes.contains(l.other); }))
+            rebuild();
+        else
+            m_model->refreshNames();
+    }
 }
 
 } // namespace qb

@@ -22,6 +22,7 @@
 #include "import/ImportSettings.h"
 #include "transactions/ImportLinesModel.h"
 #include "transactions/frmImport.h"
+#include "windows/BookChanges.h"
 #include "windows/WindowHost.h"
 
 using namespace qb;
@@ -255,6 +256,10 @@ private slots:
         QCOMPARE(prompt->last().text, S("Add 'Bäckerei' to Account Heads ?"));
         QCOMPARE(w->cmbOther->selectedCode(), std::optional<int>(6));
         QVERIFY(w->cmdSetOther->hasFocus());
+        // The notice of the new account keeps the rows selected.
+        QTRY_VERIFY(other->cmbOther->findData(6) >= 0);
+        QTRY_VERIFY(!BookChanges::instance().isPending());
+        QCOMPARE(w->tblLines->selectionModel()->selectedRows().size(), 2);
         pressKey(Qt::Key_Space);
         w->cmdImport->setFocus();
         pressKey(Qt::Key_Space);
