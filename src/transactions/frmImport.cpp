@@ -524,7 +524,7 @@ bool frmImport::importLines()
     DataStore& store = book();
     if (store.refuseChange())
         return false;
-    const ImportCounts counts = ApplyImport(store.document(), m_model->plan());
+    const ImportCounts counts = ApplyImport(store.document(), m_model->plan(), &store.history());
     // One save: the .bak holds the book as it was just before the import.
     const bool saved = counts.changed && store.SaveDocument();
     if (counts.changed)

@@ -20,6 +20,7 @@
 #include "WidgetTestSupport.h"
 #include "controls/AccountCombo.h"
 #include "import/ImportSettings.h"
+#include "store/MasterEdits.h"
 #include "transactions/ImportLinesModel.h"
 #include "transactions/frmImport.h"
 #include "windows/BookChanges.h"
@@ -269,6 +270,22 @@ private slots:
             transOf(before)
                 + "<t No=\"1\" dt=\"20130131\" fAc=\"5\" tAc=\"6\" Nar=\"Bakery 0815\">1234.56</t>"
                   "<t No=\"2\" dt=\"20130201\" fAc=\"5\" tAc=\"6\" Nar=\"Bakery 0815\">0.05</t>");
+
+        // The import is one undo step, taken back before the account added
+        // for its lines (which would otherwise leave them without one).
+        UndoHistory& history = env->store.history();
+        XmlDocument& doc = env->store.document();
+        QCOMPARE(history.undoCaption(), S("import of 2 transactions"));
+        QCOMPARE(history.undo(doc).kind, UndoHistory::Outcome::Done);
+        QCOMPARE(transOf(doc.toBytes()), transOf(before));
+        QVERIFY(!doc.xml().contains(S("<Imported")));
+        QCOMPARE(history.undoCaption(), S("addition of account Bäckerei"));
+        QCOMPARE(history.undo(doc).kind, UndoHistory::Outcome::Done);
+        QVERIFY(FindAccount(doc, 6).isNull());
+        QCOMPARE(history.redo(doc).kind, UndoHistory::Outcome::Done);
+        QCOMPARE(history.redo(doc).kind, UndoHistory::Outcome::Done);
+        QVERIFY(doc.xml().contains(S("<Imported><l Ac=\"5\"")));
+        QCOMPARE(transOf(doc.toBytes()), transOf(readDataFile(env->file)));
     }
 
     void aStatementThatCannotBeReadImportsNothing()
