@@ -90,6 +90,9 @@ int AccountCombo::addAccount(const QString& name, int code)
 {
     const int index = SortedIndex(this, name);
     if (currentIndex() >= 0) {
+        // The chosen item moves down a place when the new one goes before
+        // it: the same account, no new choice.
+        const QSignalBlocker block(this);
         insertItem(index, name, code);
         return index;
     }

@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QLocale>
 
+#include "store/BookSchema.h"
 #include "store/Records.h"
 #include "store/Utilities.h"
 
@@ -320,7 +321,7 @@ int PairedAccount(const XmlDocument& document, const QString& bankAccountId)
     return account;
 }
 
-ImportCounts ApplyImport(XmlDocument& document, const ImportPlan& plan)
+ImportCounts ApplyImport(XmlDocument& document, const ImportPlan& plan, UndoHistory* history)
 {
     ImportCounts counts;
     QList<TransactionFields> fields;
@@ -351,30 +352,66 @@ ImportCounts ApplyImport(XmlDocument& document, const ImportPlan& plan)
     counts.keys = AddTransactions(document, fields);
     counts.imported = int(counts.keys.size());
     counts.changed = true;
+    // The undo step lists each record where it was when it was added: every
+    // new record is then the last of its section.
+    UndoStep step;
+    step.caption = QStringLiteral("import of ") + QString::number(counts.imported)
+        + (counts.imported == 1 ? QStringLiteral(" transaction") : QStringLiteral(" transactions"));
+    if (history) {
+        QList<XmlNode> added;
+        XmlNode t = document.selectSingleNode(QStringLiteral("/Data/Trans")).lastChildElement();
+        for (int i = 0; i < counts.imported && t; ++i, t = t.previousSiblingElement())
+            added.prepend(t);
+        for (const XmlNode& record : added)
+            step.changes.append({schema::kTrans, 0, {}, record.xml()});
+    }
 
     XmlNode root = document.documentElement();
     XmlNode imported = root.selectSingleNode(kImported);
-    if (!imported)
+    const bool newSection = !imported;
+    if (newSection)
         imported = root.appendChild(root.createElement(kImported));
+    const auto record = [&](const XmlNode& r) {
+        if (history && !newSection)
+            step.changes.append({kImported, 0, {}, r.xml()});
+    };
     for (qsizetype i = 0; i < written.size(); ++i) {
         XmlNode l = imported.appendChild(imported.createElement(QStringLiteral("l")));
         l.setAttribute(QStringLiteral("Ac"), plan.account());
         l.setAttribute(QStringLiteral("Id"), written.at(i)->key);
         l.setAttribute(QStringLiteral("dt"), counts.keys.at(i).date);
         l.setAttribute(QStringLiteral("No"), counts.keys.at(i).number);
+        record(l);
     }
     if (pairs) {
         // One pairing per bank account: a later choice replaces the earlier one.
         for (XmlNode b = imported.firstChildElement(); b;) {
             const XmlNode next = b.nextSiblingElement();
             if (b.name() == QStringLiteral("b")
-                && b.attribute(QStringLiteral("Id")) == plan.bankAccountId())
+                && b.attribute(QStringLiteral("Id")) == plan.bankAccountId()) {
+                if (history && !newSection) {
+                    int after = 0;
+                    for (XmlNode n = b.nextSiblingElement(); n; n = n.nextSiblingElement())
+                        ++after;
+                    step.changes.append({kImported, after, b.xml(), {}});
+                }
                 imported.removeChild(b);
+            }
             b = next;
         }
         XmlNode b = imported.appendChild(imported.createElement(QStringLiteral("b")));
         b.setAttribute(QStringLiteral("Id"), plan.bankAccountId());
         b.setAttribute(QStringLiteral("Ac"), plan.account());
+        record(b);
+    }
+    if (history) {
+        if (newSection) {
+            int after = 0;
+            for (XmlNode n = imported.nextSiblingElement(); n; n = n.nextSiblingElement())
+                ++after;
+            step.changes.append({QString(), after, {}, imported.xml()});
+        }
+        history->add(std::move(step));
     }
     return counts;
 }

@@ -95,8 +95,11 @@ struct ImportCounts
 // error) as a transaction, numbered per day after the highest number of its
 // date, and remembers its key in the Imported section (added when the book
 // lacks it); pairs the statement's bank account id with the account. The
-// caller saves once.
-ImportCounts ApplyImport(XmlDocument& document, const ImportPlan& plan);
+// caller saves once. Given a history, the whole import is one undo step, so
+// an undo never reaches past it to a change the imported lines depend on
+// (an account added for them).
+ImportCounts ApplyImport(
+    XmlDocument& document, const ImportPlan& plan, UndoHistory* history = nullptr);
 
 // The account paired with a bank account id by an earlier import; 0 none.
 int PairedAccount(const XmlDocument& document, const QString& bankAccountId);

@@ -158,6 +158,11 @@ void frmLedger::setToDate(const QDate& date)
     PeriodReportWindow::setToDate(date);
 }
 
+QWidget* frmLedger::firstInput() const
+{
+    return cmbAccount;
+}
+
 bool frmLedger::buildReport(QString* page)
 {
     const std::optional<int> code = selectedAccount();

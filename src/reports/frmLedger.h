@@ -40,6 +40,8 @@ public:
 
 protected:
     bool buildReport(QString* page) override;
+    // The account first: the keyboard chooses it at once.
+    QWidget* firstInput() const override;
     // "Transaction List" is left out for the window's own account.
     AccountMenuHides accountMenuHides(int code) const override;
     void bookChanged(const BookChange& change) override;

@@ -277,6 +277,11 @@ std::optional<QString> frmTransSummary::selectedGroup() const
     return cmbGroups->currentText();
 }
 
+QWidget* frmTransSummary::firstInput() const
+{
+    return cmbAccount;
+}
+
 bool frmTransSummary::buildReport(QString* page)
 {
     if (m_loading || !book().store.hasDocument())

@@ -50,6 +50,8 @@ public:
 
 protected:
     bool buildReport(QString* page) override;
+    // The account first: the keyboard chooses it at once.
+    QWidget* firstInput() const override;
     AccountMenuHides accountMenuHides(int code) const override;
     QDate linkFromDate() const override;
     QDate linkToDate() const override;

@@ -121,6 +121,42 @@ void drawClose(QPainter& p)
     p.drawLine(QPointF(26, 19), QPointF(20, 25));
 }
 
+void drawImport(QPainter& p)
+{
+    // A bank statement whose lines an arrow brings down into the book.
+    drawSheet(p, QRectF(2.5, 2.5, 19, 22));
+    for (int i = 0; i < 4; ++i) {
+        const qreal y = 9.5 + i * 3.6;
+        p.setPen(outline(QColor(0x5A, 0x64, 0x70)));
+        p.drawLine(QPointF(5.5, y), QPointF(10.5, y));
+        p.setPen(outline(i % 2 ? QColor(0xC0, 0x39, 0x2B) : QColor(0x1F, 0x5F, 0xA8)));
+        p.drawLine(QPointF(12.5, y), QPointF(15.5, y));
+    }
+    QLinearGradient cover(0, 23, 0, 30);
+    cover.setColorAt(0, QColor(0x1F, 0x7A, 0x5C));
+    cover.setColorAt(1, QColor(0x0E, 0x45, 0x36));
+    p.setPen(outline(QColor(0x0A, 0x30, 0x26)));
+    p.setBrush(cover);
+    p.drawRoundedRect(QRectF(9.5, 23.5, 21, 6), 1.5, 1.5);
+    p.setPen(outline(QColor(0xE6, 0xEC, 0xE8)));
+    p.drawLine(QPointF(11.5, 26.5), QPointF(28.5, 26.5));
+    QPainterPath arrow;
+    arrow.moveTo(20.5, 3.5);
+    arrow.lineTo(26.5, 3.5);
+    arrow.lineTo(26.5, 12.5);
+    arrow.lineTo(30.5, 12.5);
+    arrow.lineTo(23.5, 21.5);
+    arrow.lineTo(16.5, 12.5);
+    arrow.lineTo(20.5, 12.5);
+    arrow.closeSubpath();
+    QLinearGradient g(20, 0, 27, 0);
+    g.setColorAt(0, QColor(0x6B, 0xD3, 0x6B));
+    g.setColorAt(1, QColor(0x1E, 0x8A, 0x2E));
+    p.setPen(outline(QColor(0x14, 0x5E, 0x1E)));
+    p.setBrush(g);
+    p.drawPath(arrow);
+}
+
 void drawAccountHeads(QPainter& p)
 {
     // A ledger: cover, spine and a label with ruled lines.
@@ -454,27 +490,30 @@ QPixmap ToolbarImage(int index, const QColor& background)
         drawClose(p);
         break;
     case 2:
-        drawAccountHeads(p);
+        drawImport(p);
         break;
     case 3:
-        drawGroups(p);
+        drawAccountHeads(p);
         break;
     case 4:
-        drawEntry(p);
+        drawGroups(p);
         break;
     case 5:
-        drawSearch(p);
+        drawEntry(p);
         break;
     case 6:
-        drawList(p);
+        drawSearch(p);
         break;
     case 7:
-        drawSummary(p);
+        drawList(p);
         break;
     case 8:
-        drawHelp(p);
+        drawSummary(p);
         break;
     case 9:
+        drawHelp(p);
+        break;
+    case 10:
         drawExit(p);
         break;
     default:

@@ -43,10 +43,12 @@ namespace qb {
 namespace {
 
 const QString kNoFileOpen = QStringLiteral("(No File is open)");
-const QString kToolbarMask = QStringLiteral("NN|NN|NN|NN|N|N|");
+// The file trio, then three pairs and two single buttons (MDIForm1::ToolButton).
+const QString kToolbarMask = QStringLiteral("NNN|NN|NN|NN|N|N|");
 const QString kToolTips = QStringLiteral(
-    "Open a Quillbrook File|Close File|Accounts Heads|Groups|Transaction Entry|Transaction "
-    "Search|Transaction List report|Period Summary report|Help|Exit Quillbrook");
+    "Open a Quillbrook File|Close File|Import Statement (Ctrl+I)|Accounts Heads|Groups|"
+    "Transaction Entry|Transaction Search|Transaction List report|Period Summary report|Help|"
+    "Exit Quillbrook");
 
 QString onOff(bool on)
 {
@@ -671,34 +673,37 @@ void MDIForm1::mnuAbout_Click()
 void MDIForm1::ToolBar_ButtonClick(int Index, int, int, int)
 {
     switch (Index) {
-    case 1:
+    case ToolOpen:
         m_fileCommands->openFile();
         break;
-    case 2:
+    case ToolClose:
         m_fileCommands->closeFile();
         break;
-    case 3:
+    case ToolImport:
+        mnuFileImport_Click();
+        break;
+    case ToolAccountHeads:
         mnuMasterAcHeads_Click();
         break;
-    case 4:
+    case ToolGroups:
         mnuMasterGroups_Click();
         break;
-    case 5:
+    case ToolEntry:
         mnuTrnEntry_Click();
         break;
-    case 6:
+    case ToolSearch:
         mnuTrnSearch_Click();
         break;
-    case 7:
+    case ToolTransactionList:
         mnuRptTransactionList_Click();
         break;
-    case 8:
+    case ToolPeriodSummary:
         mnuRptPeriodySummary_Click();
         break;
-    case 9:
+    case ToolHelp:
         mnuHelpTopics_Click();
         break;
-    case 10:
+    case ToolExit:
         saveGeometrySettings();
         Q_EMIT exitRequested();
         break;

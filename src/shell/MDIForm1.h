@@ -66,6 +66,20 @@ public:
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
     frmPanel* panel() const { return m_panel; }
+    // The toolbar's buttons, numbered from 1 in their order on the bar.
+    enum ToolButton {
+        ToolOpen = 1,
+        ToolClose,
+        ToolImport,
+        ToolAccountHeads,
+        ToolGroups,
+        ToolEntry,
+        ToolSearch,
+        ToolTransactionList,
+        ToolPeriodSummary,
+        ToolHelp,
+        ToolExit,
+    };
     ucToolbar* ToolBar = nullptr;
     ucIconInfo* StatusBar = nullptr;
     QWidget* picContainer = nullptr;

@@ -62,6 +62,12 @@ void ImportLinesModel::setOther(const QList<int>& rows, int code)
     emit includeChanged();
 }
 
+void ImportLinesModel::refreshNames()
+{
+    if (!m_plan.lines().isEmpty())
+        emit dataChanged(index(0, Other), index(int(m_plan.lines().size()) - 1, Other));
+}
+
 int ImportLinesModel::importable() const
 {
     int n = 0;

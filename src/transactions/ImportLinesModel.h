@@ -34,6 +34,8 @@ public:
     void toggleInclude(const QList<int>& rows);
     // Sets the other account of the rows (0: none).
     void setOther(const QList<int>& rows, int code);
+    // The other accounts' names again (after a rename).
+    void refreshNames();
     // How many lines are checked and can be imported.
     int importable() const;
 

@@ -14,7 +14,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "controls/AccountCombo.h"
@@ -24,6 +26,7 @@
 #include "store/UiServices.h"
 #include "store/Utilities.h"
 #include "transactions/ImportLinesModel.h"
+#include "transactions/NewAccountOffer.h"
 #include "transactions/clsAutoComplete.h"
 #include "windows/HtmlView.h"
 #include "windows/WindowHost.h"
@@ -252,6 +255,16 @@ void frmImport::connectSignals()
     connect(cmdImport, &QPushButton::clicked, this, [this] { importLines(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
     connect(cmdSetOther, &QPushButton::clicked, this, &frmImport::setOtherForSelection);
+    // A name no account has offers to add it, as in the entry window; on No
+    // the focus goes back to the box, which has no account chosen.
+    auto* offer = new NewAccountOffer(this, book(), {cmbAccount, cmbOther});
+    connect(offer, &NewAccountOffer::left, this, [](AccountCombo* box, TypedAccount result) {
+        if (result == TypedAccount::Declined)
+            QTimer::singleShot(0, box, [box] {
+                box->setFocus(Qt::OtherFocusReason);
+                box->lineEdit()->selectAll();
+            });
+    });
     connect(cmbAccount, &AccountCombo::choiceChanged, this, [this] {
         if (!m_filling)
             rebuild();
@@ -511,7 +524,7 @@ bool frmImport::importLines()
     DataStore& store = book();
     if (store.refuseChange())
         return false;
-    const ImportCounts counts = ApplyImport(store.document(), m_model->plan());
+    const ImportCounts counts = ApplyImport(store.document(), m_model->plan(), &store.history());
     // One save: the .bak holds the book as it was just before the import.
     const bool saved = counts.changed && store.SaveDocument();
     if (counts.changed)
@@ -550,8 +563,24 @@ void frmImport::bookChanged(const BookChange& change)
         cmbAccount->refillAccounts(book().AcMasterSection());
         cmbOther->refillAccounts(book().AcMasterSection());
     }
-    if (change.has(BookChange::Transactions | BookChange::Accounts))
+    // Statuses and suggestions follow the transactions. A change to the
+    // accounts alone keeps the lines as the user set them (and the rows
+    // selected) unless one of their other accounts is no longer there.
+    if (change.has(BookChange::Transactions)) {
         rebuild();
+        return;
+    }
+    if (change.has(BookChange::Accounts)) {
+        QSet<int> codes;
+        for (int i = 0; i < cmbOther->count(); ++i)
+            codes.insert(cmbOther->itemData(i).toInt());
+        const QList<ImportLine>& lines = m_model->plan().lines();
+        if (std::any_of(lines.begin(), lines.end(),
+                [&codes](const ImportLine& l) { return l.other != 0 && !codes.contains(l.other); }))
+            rebuild();
+        else
+            m_model->refreshNames();
+    }
 }
 
 } // namespace qb

@@ -23,6 +23,7 @@
 #include "store/MasterEdits.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
+#include "transactions/NewAccountOffer.h"
 #include "transactions/clsAutoComplete.h"
 #include "windows/HtmlView.h"
 
@@ -180,8 +181,11 @@ void frmTrans::connectSignals()
         connect(combo, &AccountCombo::textTyped, this,
             [this, combo] { balanceLabelOf(combo)->clear(); });
         connect(combo, &AccountCombo::choiceChanged, this, [this, combo] { account_Click(combo); });
-        combo->installEventFilter(this); // leaving the box
     }
+    // Leaving a box with a name no account has offers to add it; the focus
+    // is never held back.
+    auto* offer = new NewAccountOffer(this, book(), {cmbFrom, cmbTo});
+    connect(offer, &NewAccountOffer::left, this, &frmTrans::account_Validate);
     setEnterAsTab(true);
 }
 
@@ -281,56 +285,11 @@ void frmTrans::account_Click(AccountCombo* combo)
     balanceLabelOf(combo)->setText(BalanceText(combo));
 }
 
-void frmTrans::account_Validate(AccountCombo* combo)
+void frmTrans::account_Validate(AccountCombo* combo, TypedAccount result)
 {
-    if (AddAccountIfNew(combo))
+    // A chosen or added account has shown its balance on being chosen.
+    if (result == TypedAccount::Listed)
         balanceLabelOf(combo)->setText(BalanceText(combo));
-}
-
-bool frmTrans::AddAccountIfNew(AccountCombo* combo)
-{
-    const QString typed = combo->currentText();
-    const QString trimmed = typed.trimmed();
-    if (trimmed.isEmpty())
-        return false;
-    for (int i = 0; i < combo->count(); ++i) {
-        if (combo->itemText(i).compare(typed, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    // The name is checked as it will be stored: "Mom's" is stored as "Moms",
-    // so with "Moms" in the book it chooses that account instead of offering
-    // a second one of the same name. A name made only of characters that
-    // cannot be stored would become an account without a name: nothing is
-    // offered for it.
-    const QString name = AllowedCharsOnly(typed);
-    if (StoredName(typed).isEmpty())
-        return false;
-    const QList<XmlNode> same = FindAccountsByName(book().document(), StoredName(typed));
-    if (!same.isEmpty()) {
-        combo->chooseCode(same.first().attribute(schema::kCode).toInt());
-        return false;
-    }
-
-    if (book().refuseChange())
-        return false;
-    if (MsgBox(QStringLiteral("Add '") + trimmed + QStringLiteral("' to Account Heads ?"),
-            MsgIcon::Question, QStringLiteral("Confirm new Account"), MsgButtons::YesNo,
-            MsgResult::Yes)
-        != MsgResult::Yes) {
-        return false;
-    }
-    const int code = AddAccountHead(book().document(), name, &book().history());
-    // A failed save has been reported by the store; the account is in the
-    // book and goes out with the next save.
-    const bool saved = book().SaveDocument();
-    Q_UNUSED(saved);
-    AnnounceBookChange(BookChange::Accounts, this);
-
-    // Listed in both boxes, chosen only in this one.
-    cmbFrom->addAccount(name, code);
-    cmbTo->addAccount(name, code);
-    combo->chooseCode(code);
-    return false;
 }
 
 QString frmTrans::BalanceText(const AccountCombo* combo)
@@ -550,33 +509,6 @@ bool frmTrans::previewKey(QWidget* target, QKeyEvent* key)
             OpenPeriodSummary(*code, QString(), date, date);
     }
     return true;
-}
-
-bool frmTrans::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::FocusOut) {
-        AccountCombo* combo = watched == cmbFrom ? cmbFrom : watched == cmbTo ? cmbTo : nullptr;
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Leaving the box for another control of the window; a pop-up list or
-        // another window taking the focus is no leaving.
-        if (combo && !m_validating && reason != Qt::PopupFocusReason
-            && reason != Qt::ActiveWindowFocusReason && isVisible() && !isClosing()) {
-            m_validating = true;
-            account_Validate(combo);
-            m_validating = false;
-        }
-    }
-    return DataWindow::eventFilter(watched, event);
-}
-
-void frmTrans::showEvent(QShowEvent* event)
-{
-    DataWindow::showEvent(event);
-    // A new window starts at its first field, so that the keyboard alone enters a day.
-    if (!m_shown) {
-        m_shown = true;
-        debTrans->setFocus(Qt::OtherFocusReason);
-    }
 }
 
 } // namespace qb

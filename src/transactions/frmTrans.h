@@ -11,6 +11,7 @@
 #include "engine/EntryReports.h"
 #include "store/BookEdits.h"
 #include "transactions/EntryEdits.h"
+#include "transactions/NewAccountOffer.h"
 #include "windows/DataWindow.h"
 #include "windows/Openers.h"
 
@@ -50,13 +51,13 @@ public:
     DateBox* debTrans = nullptr;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     bool previewKey(QWidget* target, QKeyEvent* key) override;
     void linkClicked(const QString& token) override;
     void bookChanged(const BookChange& change) override;
     QDate linkFromDate() const override { return debTrans->date(); }
     QDate linkToDate() const override { return debTrans->date(); }
-    void showEvent(QShowEvent* event) override;
+    // A new window starts at its first field, so that the keyboard alone enters a day.
+    QWidget* firstInput() const override { return debTrans; }
 
 private:
     void buildUi();
@@ -65,7 +66,6 @@ private:
     DataStore& book() const;
 
     void setEntryMode(int mode);
-    bool AddAccountIfNew(AccountCombo* combo);
     QString BalanceText(const AccountCombo* combo);
     void FillLists();
     void rememberNarration(const QString& narration);
@@ -76,7 +76,7 @@ private:
     void cmdClose_Click();
     void debTrans_Change();
     void account_Click(AccountCombo* combo);
-    void account_Validate(AccountCombo* combo);
+    void account_Validate(AccountCombo* combo, TypedAccount result);
 
     QLabel* balanceLabelOf(const AccountCombo* combo) const;
     AccountCombo* accountBoxOf(const QWidget* widget) const;
@@ -103,9 +103,7 @@ private:
     clsAutoComplete* m_completeFrom = nullptr;
     clsAutoComplete* m_completeTo = nullptr;
     clsAutoComplete* m_completeNarration = nullptr;
-    bool m_validating = false;
     BookContext m_book;
-    bool m_shown = false;
 };
 
 } // namespace qb

@@ -239,6 +239,16 @@ void DataWindow::onBookChanged(const BookChange& change)
 
 void DataWindow::bookChanged(const BookChange& /*change*/) { }
 
+void DataWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        if (QWidget* first = firstInput())
+            first->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 void DataWindow::keepingScroll(const std::function<void()>& rebuild)
 {
     QScrollBar* vertical = WebBrowser1->verticalScrollBar();

@@ -109,6 +109,12 @@ protected:
     KeyPreview* keyPreview() const { return m_keyPreview; }
 
     void closeEvent(QCloseEvent* event) override;
+    // The control that has the focus when the window is first shown, so
+    // that the keyboard starts where the user begins; nothing: the first
+    // control in the tab order that takes the focus.
+    virtual QWidget* firstInput() const { return nullptr; }
+    // The first show gives firstInput() the focus.
+    void showEvent(QShowEvent* event) override;
     // Keeps the wait panel over the view.
     void resizeEvent(QResizeEvent* event) override;
 
@@ -174,6 +180,7 @@ private:
     sesPanel* m_pleaseWait = nullptr;
     WaitPlace m_waitPlace = WaitPlace::NearTop;
     bool m_closing = false;
+    bool m_shown = false;
     KeyPreview* m_keyPreview = nullptr;
     QPointer<QAction> m_windowEntry;
     QPointer<WindowList> m_windowList; // the list the entry belongs to

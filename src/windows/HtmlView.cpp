@@ -246,6 +246,14 @@ HtmlView::HtmlView(QWidget* parent)
     // A long page grows as the reader nears its end.
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &HtmlView::addPiecesWhenNeeded);
     connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &HtmlView::addPiecesWhenNeeded);
+    // A table of the full width whose free columns share an odd number of
+    // pixels is laid out one pixel wider than the view (which pages do
+    // depends on their figures' widths, so a refresh could bring the bar).
+    // That pixel is the table's edge: nothing to scroll to.
+    connect(horizontalScrollBar(), &QScrollBar::rangeChanged, this, [this](int min, int max) {
+        if (min == 0 && max == 1)
+            horizontalScrollBar()->setRange(0, 0);
+    });
 }
 
 void HtmlView::blank()

@@ -122,16 +122,16 @@ void TestToolbar::maskLayout()
 void TestToolbar::mainWindowMask()
 {
     ucToolbar bar;
-    bar.BuildToolbar(strip(10, 32), kMask, 32, QStringLiteral("NN|NN|NN|NN|N|N|"));
-    QCOMPARE(bar.ButtonsCount(), 10);
+    bar.BuildToolbar(strip(11, 32), kMask, 32, QStringLiteral("NNN|NN|NN|NN|N|N|"));
+    QCOMPARE(bar.ButtonsCount(), 11);
     QList<int> withSeparator;
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= 11; ++i) {
         QCOMPARE(bar.buttonRect(i).width(), 39);
         if (!bar.separatorRect(i).isNull())
             withSeparator.append(i);
     }
-    QCOMPARE(withSeparator, (QList<int> {2, 4, 6, 8, 9, 10}));
-    QCOMPARE(bar.sizeHint(), QSize(10 * 39 + 6 * 6 + 2, 40));
+    QCOMPARE(withSeparator, (QList<int> {3, 5, 7, 9, 10, 11}));
+    QCOMPARE(bar.sizeHint(), QSize(11 * 39 + 6 * 6 + 2, 40));
 
     // In a window's layout the bar keeps its thickness and spans the width.
     QWidget window;

@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(p.w.windowList().entries().size(), 1);
 
         // A window without "(All Accounts)" chosen is not brought forward.
-        const QPoint button = p.w.ToolBar->buttonRect(8).center();
+        const QPoint button = p.w.ToolBar->buttonRect(MDIForm1::ToolPeriodSummary).center();
         QTest::mouseClick(p.w.ToolBar, Qt::LeftButton, Qt::NoModifier, button);
         QCOMPARE(p.windows().size(), 2);
 

@@ -507,7 +507,7 @@ private slots:
             expectedListing(transactions, 3, 20130101, 20131231).closing);
         QVERIFY(OpenTransactionList(4, QDate(2013, 1, 1), QDate(2013, 12, 31)) != w);
         QCOMPARE(windowsOf<frmLedger>().size(), 2);
-        const QPoint button = main.ToolBar->buttonRect(7).center();
+        const QPoint button = main.ToolBar->buttonRect(MDIForm1::ToolTransactionList).center();
         QTest::mouseMove(main.ToolBar, button);
         QTest::mouseClick(main.ToolBar, Qt::LeftButton, Qt::NoModifier, button);
         QCOMPARE(windowsOf<frmLedger>().size(), 3);

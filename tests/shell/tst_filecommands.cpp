@@ -29,6 +29,7 @@
 #include "shell/frmSetPassword.h"
 #include "store/BookCrypto.h"
 #include "store/Utilities.h"
+#include "transactions/frmImport.h"
 #include "transactions/frmTrans.h"
 #include "windows/WindowList.h"
 
@@ -288,11 +289,11 @@ private slots:
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("button");
-        for (const char* name : {"mnuFileClose", "mnuFilePassword", "mnuMasterAcHeads",
-                 "mnuMasterGroups", "mnuTrnEntry", "mnuTrnSearch", "mnuTrnUndo", "mnuTrnRedo",
-                 "mnuTrnDeleted", "mnuRptTransactionList", "mnuRptPeriodySummary"})
+        for (const char* name : {"mnuFileClose", "mnuFileImport", "mnuFilePassword",
+                 "mnuMasterAcHeads", "mnuMasterGroups", "mnuTrnEntry", "mnuTrnSearch", "mnuTrnUndo",
+                 "mnuTrnRedo", "mnuTrnDeleted", "mnuRptTransactionList", "mnuRptPeriodySummary"})
             QTest::newRow(name) << QString::fromLatin1(name) << 0;
-        for (int button = 2; button <= 8; ++button)
+        for (int button = MDIForm1::ToolClose; button <= MDIForm1::ToolPeriodSummary; ++button)
             QTest::newRow(qPrintable(QStringLiteral("button %1").arg(button)))
                 << QString() << button;
     }
@@ -332,7 +333,7 @@ private slots:
         MDIForm1 w(programBook());
         QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
 
-        clickToolbar(w, 5); // the transaction entry window, for today
+        clickToolbar(w, MDIForm1::ToolEntry); // the transaction entry window, for today
         auto* entry = dynamic_cast<frmTrans*>(w.childWindows().value(0));
         QVERIFY(entry);
         QCOMPARE(entry->entryDate(), kTestToday); // the clock the main window was given
@@ -341,13 +342,22 @@ private slots:
         actionOf(&w, "mnuTrnEntry")->trigger(); // the same day's window comes forward
         QCOMPARE(w.childWindows().size(), 1);
 
-        clickToolbar(w, 6);
+        clickToolbar(w, MDIForm1::ToolSearch);
         QCOMPARE(w.childWindows().size(), 2);
         QCOMPARE(w.mdiArea()->activeSubWindow()->widget(), w.childWindows().at(1));
         // The master commands open the account heads and groups windows.
-        clickToolbar(w, 3);
-        clickToolbar(w, 4);
+        clickToolbar(w, MDIForm1::ToolAccountHeads);
+        clickToolbar(w, MDIForm1::ToolGroups);
         QCOMPARE(w.childWindows().size(), 4);
+        // The import button asks for the statement first; the window stays
+        // (one only) when the dialog is cancelled.
+        RecordingFileDialogs dialogs;
+        clickToolbar(w, MDIForm1::ToolImport);
+        clickToolbar(w, MDIForm1::ToolImport);
+        QCOMPARE(dialogs.requests.size(), 1);
+        QCOMPARE(dialogs.requests.first().title, QStringLiteral("Import Statement"));
+        QCOMPARE(w.childWindows().size(), 5);
+        QVERIFY(qobject_cast<frmImport*>(w.mdiArea()->activeSubWindow()->widget()));
         QCOMPARE(prompt.count(), 0);
     }
 
@@ -449,12 +459,12 @@ private slots:
         MDIForm1 w(programBook());
         QVERIFY(w.Load(writeBook(env, QStringLiteral("a.qbf"))));
         actionOf(&w, "mnuMasterAcHeads")->trigger();
-        clickToolbar(w, 4);
+        clickToolbar(w, MDIForm1::ToolGroups);
         QWidget* heads = w.childWindows().value(0);
         QCOMPARE(w.mdiArea()->activeSubWindow()->widget(), w.childWindows().value(1));
-        clickToolbar(w, 3); // the open one comes to the front
+        clickToolbar(w, MDIForm1::ToolAccountHeads); // the open one comes to the front
         actionOf(&w, "mnuMasterGroups")->trigger();
-        clickToolbar(w, 3);
+        clickToolbar(w, MDIForm1::ToolAccountHeads);
         QCOMPARE(made, 2);
         QCOMPARE(w.mdiArea()->activeSubWindow()->widget(), heads);
         actionOf(&w, "mnuFileClose")->trigger();
@@ -583,7 +593,7 @@ private slots:
         MDIForm1 w(programBook());
         QVERIFY(w.Load(QString()));
 
-        clickToolbar(w, 9);
+        clickToolbar(w, MDIForm1::ToolHelp);
         auto* help = w.findChild<frmHelp*>();
         QVERIFY(help && help->isVisible());
         QVERIFY(help->txtHelp->source().toLocalFile().endsWith(QStringLiteral("/help/index.html")));
@@ -605,7 +615,7 @@ private slots:
         QCOMPARE(driver.titles, QStringList(QStringLiteral("About ...")));
 
         QSignalSpy exits(&w, &MDIForm1::exitRequested);
-        clickToolbar(w, 10);
+        clickToolbar(w, MDIForm1::ToolExit);
         actionOf(&w, "mnuFileExit")->trigger();
         QCOMPARE(exits.size(), 2);
     }

@@ -39,11 +39,11 @@ private slots:
         auto* heads = qobject_cast<frmAcMaster*>(active());
         QVERIFY(heads);
         QVERIFY(heads->WebBrowser1->pageText().contains(QStringLiteral("Salary")));
-        click(4);
+        click(MDIForm1::ToolGroups);
         auto* groups = qobject_cast<frmGroupMaster*>(active());
         QVERIFY(groups);
         QVERIFY(groups->WebBrowser1->pageText().contains(QStringLiteral("Money")));
-        click(3);
+        click(MDIForm1::ToolAccountHeads);
         QCOMPARE(active(), heads);
         actionOf(&w, "mnuMasterGroups")->trigger();
         QCOMPARE(active(), groups);

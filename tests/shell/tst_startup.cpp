@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QTest>
 
@@ -92,15 +93,33 @@ private slots:
         QCOMPARE(w.panel()->Picture1->geometry().right(), w.panel()->width() - 1);
         QVERIFY(w.childWindows().isEmpty());
 
-        // Ten buttons from a 32-pixel strip: four pairs and two single ones.
-        QCOMPARE(w.ToolBar->ButtonsCount(), 10);
-        QCOMPARE(w.picBuildImage->pixmap().size(), QSize(320, 32));
+        // Eleven buttons from a 32-pixel strip: the file trio, three pairs and
+        // two single ones, each with its tool tip.
+        const QStringList tips = {QStringLiteral("Open a Quillbrook File"),
+            QStringLiteral("Close File"), QStringLiteral("Import Statement (Ctrl+I)"),
+            QStringLiteral("Accounts Heads"), QStringLiteral("Groups"),
+            QStringLiteral("Transaction Entry"), QStringLiteral("Transaction Search"),
+            QStringLiteral("Transaction List report"), QStringLiteral("Period Summary report"),
+            QStringLiteral("Help"), QStringLiteral("Exit Quillbrook")};
+        QCOMPARE(w.ToolBar->ButtonsCount(), tips.size());
+        QCOMPARE(w.picBuildImage->pixmap().size(), QSize(32 * tips.size(), 32));
         QCOMPARE(w.picBuildImage->pixmap().toImage().pixel(0, 0), qRgb(0xFF, 0, 0xFF));
-        for (int i = 1; i <= 10; ++i)
-            QCOMPARE(!w.ToolBar->separatorRect(i).isEmpty(), i % 2 == 0 || i == 9);
-        QCOMPARE(w.ToolBar->toolTipOf(1), QStringLiteral("Open a Quillbrook File"));
-        QCOMPARE(w.ToolBar->toolTipOf(3), QStringLiteral("Accounts Heads"));
-        QCOMPARE(w.ToolBar->toolTipOf(10), QStringLiteral("Exit Quillbrook"));
+        QList<int> separated;
+        for (int i = 1; i <= tips.size(); ++i) {
+            QCOMPARE(w.ToolBar->toolTipOf(i), tips.at(i - 1));
+            if (!w.ToolBar->separatorRect(i).isEmpty())
+                separated << i;
+            // Every picture is drawn: more than its background and mask colours.
+            const QImage picture = w.picToolbar.at(i - 1)->pixmap().toImage();
+            QSet<QRgb> colours;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    colours.insert(picture.pixel(x, y));
+            QVERIFY2(colours.size() > 8, qPrintable(tips.at(i - 1)));
+        }
+        QCOMPARE(separated,
+            QList<int>({MDIForm1::ToolImport, MDIForm1::ToolGroups, MDIForm1::ToolSearch,
+                MDIForm1::ToolPeriodSummary, MDIForm1::ToolHelp, MDIForm1::ToolExit}));
 
         // A pressed toolbar picture has a border until the mouse is released.
         QLabel* pic = w.picToolbar.at(4);
@@ -176,7 +195,7 @@ private slots:
         QVERIFY(!w.StatusBar->isVisible());
         QVERIFY(!actionOf(&w, "mnuViewStatusBar")->isChecked());
         // The toolbar is built all the same, ready to be shown.
-        QCOMPARE(w.ToolBar->ButtonsCount(), 10);
+        QCOMPARE(w.ToolBar->ButtonsCount(), int(MDIForm1::ToolExit));
     }
 
     void missingLastFileIsSkippedSilently()

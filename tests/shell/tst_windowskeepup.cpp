@@ -39,6 +39,7 @@
 #include "windows/frmDateRangeManage.h"
 
 using namespace qb;
+using namespace Qt::StringLiterals;
 using namespace qb::test;
 
 namespace {
@@ -230,6 +231,15 @@ private slots:
 
         QTRY_VERIFY(ledger->WebBrowser1->pageText().contains(QStringLiteral("Market stall")));
         QTRY_COMPARE(bar->value(), place);
+        // The new page fits as the old one did: no bar to scroll sideways,
+        // whatever width the window has.
+        QScrollBar* across = ledger->WebBrowser1->horizontalScrollBar();
+        QMdiSubWindow* frame = main->windowHost().subWindowOf(ledger);
+        for (int wider = 0; wider < 4; ++wider) {
+            frame->resize(frame->width() + 1, frame->height());
+            QTRY_COMPARE(across->maximum(), 0);
+            QVERIFY(!across->isVisible());
+        }
         QTRY_COMPARE(search->mlngSearchResultCount(), 1);
         QVERIFY(get<QCheckBox>(search, "chkDetails")->isChecked());
         QCOMPARE(get<QLineEdit>(search, "txtDetails")->text(), QStringLiteral("stall"));
@@ -440,16 +450,19 @@ private slots:
     void windowsOpenShowingTheirColumnsWhereTheLastOneWas_data()
     {
         QTest::addColumn<int>("kind");
-        QTest::newRow("account heads") << int(WindowKind::AccountHeads);
-        QTest::newRow("groups") << int(WindowKind::Groups);
-        QTest::newRow("entry") << int(WindowKind::TransactionEntry);
-        QTest::newRow("ledger") << int(WindowKind::TransactionList);
-        QTest::newRow("summary") << int(WindowKind::PeriodSummary);
-        QTest::newRow("search") << int(WindowKind::Search);
+        QTest::addColumn<QString>("focus"); // where the keyboard starts
+        QTest::newRow("account heads") << int(WindowKind::AccountHeads) << u"WebBrowser1"_s;
+        QTest::newRow("groups") << int(WindowKind::Groups) << u"WebBrowser1"_s;
+        QTest::newRow("entry") << int(WindowKind::TransactionEntry) << u"debTrans"_s;
+        QTest::newRow("ledger") << int(WindowKind::TransactionList) << u"cmbAccount"_s;
+        QTest::newRow("summary") << int(WindowKind::PeriodSummary) << u"cmbAccount"_s;
+        QTest::newRow("search") << int(WindowKind::Search) << u"chkDate"_s;
+        QTest::newRow("deleted") << int(WindowKind::DeletedTransactions) << u"WebBrowser1"_s;
     }
     void windowsOpenShowingTheirColumnsWhereTheLastOneWas()
     {
         QFETCH(int, kind);
+        QFETCH(QString, focus);
         start();
         main->resize(1400, 1000); // room for every kind of window
         const auto open = [kind]() -> QWidget* {
@@ -476,6 +489,9 @@ private slots:
         if (auto* summary = qobject_cast<frmTransSummary*>(w))
             summary->SelectAccount(0);
         QTRY_VERIFY(w->WebBrowser1->isComplete());
+        QTRY_VERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        QVERIFY(w->isAncestorOf(QApplication::focusWidget()));
         // Every column in view: nothing to scroll sideways.
         QTRY_COMPARE(w->WebBrowser1->horizontalScrollBar()->maximum(), 0);
         QMdiSubWindow* frame = main->windowHost().subWindowOf(w);

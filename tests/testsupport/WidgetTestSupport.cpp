@@ -18,7 +18,15 @@ namespace qb::test {
 
 void typeText(const QString& text)
 {
-    QTest::keyClicks(QApplication::focusWidget(), text);
+    // Letters outside seven-bit text come as a keyboard layout sends them:
+    // a key press carrying the character, with no key code of its own.
+    for (const QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        else
+            QTest::sendKeyEvent(
+                QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c), {});
+    }
 }
 
 void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers)

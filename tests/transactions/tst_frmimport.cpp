@@ -20,8 +20,10 @@
 #include "WidgetTestSupport.h"
 #include "controls/AccountCombo.h"
 #include "import/ImportSettings.h"
+#include "store/MasterEdits.h"
 #include "transactions/ImportLinesModel.h"
 #include "transactions/frmImport.h"
+#include "windows/BookChanges.h"
 #include "windows/WindowHost.h"
 
 using namespace qb;
@@ -196,6 +198,94 @@ private slots:
             QStringList({S("Already in the book (28-02-2013 No 1)|Cash|-")}));
         QVERIFY(again->tblLines->hasFocus());
         QVERIFY(overlappingControls(again).isEmpty());
+    }
+
+    void aNewAccountNameOffersToAddIt()
+    {
+        // Both boxes offer a name no account has, with the entry window's
+        // question: No keeps the focus in the box and imports nothing; Yes
+        // adds the account with the next code (the book's highest is 4),
+        // saves, tells the other windows and chooses it.
+        frmImport* w = open();
+        frmImport* other = open();
+        QVERIFY(w->loadFile(env->path(QStringLiteral("statement.csv"))));
+        activate(w);
+        QTRY_VERIFY(w->cmbAccount->hasFocus());
+        const QByteArray raw = fileBytes(env->file);
+        const QByteArray before = readDataFile(env->file);
+        typeText(S("Café Mom's"));
+        prompt->answer(MsgResult::No);
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(prompt->last().text, S("Add 'Café Mom's' to Account Heads ?"));
+        QCOMPARE(prompt->last().title, S("Confirm new Account"));
+        QTRY_VERIFY(w->cmbAccount->hasFocus());
+        QCOMPARE(w->cmbAccount->lineEdit()->selectedText(), S("Café Mom's"));
+        QVERIFY(!w->cmbAccount->selectedCode());
+        prompt->answer(MsgResult::No);
+        QTest::mouseClick(w->cmdImport, Qt::LeftButton);
+        QCOMPARE(prompt->count(), 3);
+        QCOMPARE(prompt->last().text, S("Choose the account the statement belongs to."));
+        QCOMPARE(fileBytes(env->file), raw);
+        QTRY_COMPARE(w->cmbAccount->lineEdit()->selectedText(), S("Café Mom's"));
+
+        typeText(S("Café Mom's")); // Yes by default
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(prompt->last().text, S("Add 'Café Mom's' to Account Heads ?"));
+        QCOMPARE(w->cmbAccount->selectedCode(), std::optional<int>(5));
+        QCOMPARE(w->cmbAccount->currentText(), S("Café Mom's"));
+        QVERIFY(readDataFile(env->file).contains("<a Code=\"5\" AcName=\"Caf&#233; Mom's\"/>"));
+        QCOMPARE(w->cmbOther->findData(5), w->cmbOther->findText(S("Café Mom's")));
+        QTRY_VERIFY(other->cmbAccount->findData(5) >= 0); // through the book-change notice
+        QCOMPARE(other->cmbOther->itemText(other->cmbOther->findData(5)), S("Café Mom's"));
+        // Typed again in another box, the name is the account's: no question.
+        const int asked = prompt->count();
+        activate(other);
+        other->cmbOther->setFocus();
+        typeText(S("CAFÉ MOM'S"));
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(prompt->count(), asked);
+        QCOMPARE(other->cmbOther->selectedCode(), std::optional<int>(5));
+
+        // The other account of the selected lines: a new name added as well.
+        activate(w);
+        w->tblLines->setFocus();
+        w->tblLines->setCurrentIndex(w->model()->index(1, 0));
+        pressKey(Qt::Key_Down, Qt::ShiftModifier);
+        w->cmbOther->setFocus();
+        typeText(S("Bäckerei"));
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(prompt->last().text, S("Add 'Bäckerei' to Account Heads ?"));
+        QCOMPARE(w->cmbOther->selectedCode(), std::optional<int>(6));
+        QVERIFY(w->cmdSetOther->hasFocus());
+        // The notice of the new account keeps the rows selected.
+        QTRY_VERIFY(other->cmbOther->findData(6) >= 0);
+        QTRY_VERIFY(!BookChanges::instance().isPending());
+        QCOMPARE(w->tblLines->selectionModel()->selectedRows().size(), 2);
+        pressKey(Qt::Key_Space);
+        w->cmdImport->setFocus();
+        pressKey(Qt::Key_Space);
+        QCOMPARE(
+            prompt->last().text, S("Imported 2 transactions; already in the book 0, left out 2."));
+        QCOMPARE(transOf(readDataFile(env->file)),
+            transOf(before)
+                + "<t No=\"1\" dt=\"20130131\" fAc=\"5\" tAc=\"6\" Nar=\"Bakery 0815\">1234.56</t>"
+                  "<t No=\"2\" dt=\"20130201\" fAc=\"5\" tAc=\"6\" Nar=\"Bakery 0815\">0.05</t>");
+
+        // The import is one undo step, taken back before the account added
+        // for its lines (which would otherwise leave them without one).
+        UndoHistory& history = env->store.history();
+        XmlDocument& doc = env->store.document();
+        QCOMPARE(history.undoCaption(), S("import of 2 transactions"));
+        QCOMPARE(history.undo(doc).kind, UndoHistory::Outcome::Done);
+        QCOMPARE(transOf(doc.toBytes()), transOf(before));
+        QVERIFY(!doc.xml().contains(S("<Imported")));
+        QCOMPARE(history.undoCaption(), S("addition of account Bäckerei"));
+        QCOMPARE(history.undo(doc).kind, UndoHistory::Outcome::Done);
+        QVERIFY(FindAccount(doc, 6).isNull());
+        QCOMPARE(history.redo(doc).kind, UndoHistory::Outcome::Done);
+        QCOMPARE(history.redo(doc).kind, UndoHistory::Outcome::Done);
+        QVERIFY(doc.xml().contains(S("<Imported><l Ac=\"5\"")));
+        QCOMPARE(transOf(doc.toBytes()), transOf(readDataFile(env->file)));
     }
 
     void aStatementThatCannotBeReadImportsNothing()
