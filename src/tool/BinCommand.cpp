@@ -71,11 +71,10 @@ private:
         const RestoreOutcome outcome = RestoreDeleted(book.document, id);
         if (outcome.kind != RestoreOutcome::Restored)
             return fail(file + QStringLiteral(": ") + RestoreMessage(outcome, id));
-        QByteArray text = book.document.toBytes();
         BookWriteOptions write;
         write.key = book.key.get();
-        if (const BookError error = WriteBook(text.data(), text.size(), file, write); error.isSet())
-            return fail(error.line());
+        if (const QString why = WriteBookText(book.document.toBytes(), file, write); !why.isEmpty())
+            return fail(why);
         out() << "Restored " << id << ": " << RestoreMessage(outcome, id) << '\n';
         return kOk;
     }

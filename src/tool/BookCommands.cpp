@@ -18,14 +18,6 @@ namespace {
 
 const QString kForce = QStringLiteral("force");
 
-// Writes as the program saves, keeping a replaced file as .bak: empty, or
-// the error line.
-QString writeBook(QByteArray text, const QString& file, const BookWriteOptions& options = {})
-{
-    const BookError error = WriteBook(text.data(), text.size(), file, options);
-    return error.isSet() ? error.line() : QString();
-}
-
 // new and pack: a book written to a name that may be taken.
 class NewBookCommand : public Command
 {
@@ -84,7 +76,7 @@ private:
             return rc;
         if (const int rc = checkTarget(file))
             return rc;
-        if (const QString why = writeBook(NewDataDocument().toBytes(), file); !why.isEmpty())
+        if (const QString why = WriteBookText(NewDataDocument().toBytes(), file); !why.isEmpty())
             return fail(why);
         out() << "Created " << file << " (no password)\n";
         return kOk;
@@ -147,7 +139,7 @@ private:
                 added << QString::fromLatin1(name);
         }
         RepairSections(doc);
-        if (const QString why = writeBook(doc.toBytes(), target); !why.isEmpty())
+        if (const QString why = WriteBookText(doc.toBytes(), target); !why.isEmpty())
             return fail(why);
         if (!added.isEmpty())
             err() << "qbtool: added " << added.join(QStringLiteral(", "))
@@ -279,7 +271,7 @@ private:
         }
         BookWriteOptions write;
         write.key = key.get();
-        if (const QString why = writeBook(book.document.toBytes(), file, write); !why.isEmpty())
+        if (const QString why = WriteBookText(book.document.toBytes(), file, write); !why.isEmpty())
             return fail(why);
         for (const QString& copy : ReencodeBookCopies(file, book.key.get(), key.get()))
             err() << "qbtool: " << copy

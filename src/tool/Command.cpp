@@ -40,6 +40,12 @@ bool isProtected(const Book& book)
 
 } // namespace
 
+QString WriteBookText(QByteArray text, const QString& file, const BookWriteOptions& options)
+{
+    const BookError error = WriteBook(text.data(), text.size(), file, options);
+    return error.isSet() ? error.line() : QString();
+}
+
 QString VersionLine()
 {
     return QStringLiteral("qbtool ") + VersionText(3) + QLatin1Char('\n');

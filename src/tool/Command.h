@@ -26,6 +26,10 @@ class BookLock;
 // "qbtool 2.0.0" and a line break: what --version writes.
 QString VersionLine();
 
+// Writes a book's text as the program saves it, keeping a replaced file as
+// .bak: empty, or the error line.
+QString WriteBookText(QByteArray text, const QString& file, const BookWriteOptions& options = {});
+
 class Command
 {
 public:
