@@ -472,6 +472,8 @@ bool neb::handleKeyPress(QKeyEvent* event)
     const int key = event->key();
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
         return false; // focus movement, no character
+    if (key == Qt::Key_Delete)
+        return false; // the text box deletes; X sends it with the DEL character as text
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         keyAscii = 13;
     } else if ((event->modifiers() & Qt::ControlModifier)
