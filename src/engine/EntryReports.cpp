@@ -19,57 +19,77 @@ bool DayListReport::load(Error* error)
 
 namespace {
 
-// The day list's document as text: the root's start tag, the rows one
-// after another (where each starts), and the end tag.
+// The day list's document, written a slice of rows at a time (the slices of
+// a busy day on every core at once): the root's start tag with the day's
+// total and the widest figure's length, the rows, and the end tag.
 struct DayListText
 {
+    QList<ListingRow> rows;
+    QHash<int, QString> names;
     QByteArray root;
-    QByteArray rows;
-    QList<qsizetype> starts;
-    QByteArray whole() const { return root + rows + "</DayList>"; }
-    // Rows [first, first + count) under the same root.
+
+    QByteArray whole() const { return slice(0, rows.size()); }
+    // Rows [first, first + count) under the root.
     QByteArray slice(qsizetype first, qsizetype count) const
     {
-        const qsizetype from = starts.value(first, rows.size());
-        const qsizetype to = starts.value(first + count, rows.size());
-        return root + QByteArrayView(rows).sliced(from, to - from) + "</DayList>";
+        const qsizetype end = std::min(rows.size(), first + count);
+        QByteArray xml;
+        xml.reserve(root.size() + (end - first) * 160 + 16);
+        xml += root;
+        for (qsizetype i = first; i < end; ++i) {
+            const ListingRow& r = rows.at(i);
+            xml += "<t";
+            AppendAttribute(xml, "dt", r.dt);
+            AppendAttribute(xml, "No", r.no);
+            xml += " key=\"" + QByteArray::number(r.dt) + QByteArray::number(r.no) + '"';
+            AppendAttribute(xml, "fAc", r.fAc);
+            AppendAttribute(xml, "fName", names.value(r.fAc));
+            AppendAttribute(xml, "tAc", r.tAc);
+            AppendAttribute(xml, "tName", names.value(r.tAc));
+            AppendAttribute(xml, "amount", AmountText(r.amount));
+            AppendAttribute(xml, "Nar", r.nar);
+            xml += "/>";
+        }
+        xml += "</DayList>";
+        return xml;
     }
 };
 
 DayListText dayListText(const XmlDocument& data, int date, bool* overflowed)
 {
-    const QList<ListingRow> rows
-        = ListingRows(data, [date](int dt, int, int) { return dt == date; });
-    const QHash<int, QString> names = AccountNames(data);
-    ListingSum total;
-    qsizetype amountWidth = 0;
     DayListText text;
-    text.rows.reserve(rows.size() * 140 + 100);
-    text.starts.reserve(rows.size());
-    for (const ListingRow& r : rows) {
+    text.rows = ListingRows(data, [date](int dt, int, int) { return dt == date; });
+    text.names = AccountNames(data);
+    // The widest figure without writing every one: a figure's length grows
+    // with its size on either side of zero, so the largest amount and the
+    // most negative one are the widest of their sides.
+    ListingSum total;
+    std::optional<Money> highest;
+    std::optional<Money> lowest;
+    bool unreadable = false;
+    for (const ListingRow& r : std::as_const(text.rows)) {
         total.add(r.amount);
-        const QString amount = AmountText(r.amount);
-        amountWidth = std::max(amountWidth, amount.size());
-        text.starts.append(text.rows.size());
-        QByteArray& xml = text.rows;
-        xml += "<t";
-        AppendAttribute(xml, "dt", r.dt);
-        AppendAttribute(xml, "No", r.no);
-        xml += " key=\"" + QByteArray::number(r.dt) + QByteArray::number(r.no) + '"';
-        AppendAttribute(xml, "fAc", r.fAc);
-        AppendAttribute(xml, "fName", names.value(r.fAc));
-        AppendAttribute(xml, "tAc", r.tAc);
-        AppendAttribute(xml, "tName", names.value(r.tAc));
-        AppendAttribute(xml, "amount", amount);
-        AppendAttribute(xml, "Nar", r.nar);
-        xml += "/>";
+        if (!r.amount) {
+            unreadable = true;
+            continue;
+        }
+        if (!highest || highest->units() < r.amount->units())
+            highest = r.amount;
+        if (!lowest || r.amount->units() < lowest->units())
+            lowest = r.amount;
     }
     if (overflowed)
         *overflowed = total.overflowed();
     const QString totalText = total.text();
     // The column is never narrower than its heading "Amount" (an empty day
     // would otherwise break the heading over two lines).
-    amountWidth = std::max({amountWidth, totalText.size(), qsizetype(6)});
+    qsizetype amountWidth = std::max(totalText.size(), qsizetype(6));
+    for (const std::optional<Money>& widest : {highest, lowest}) {
+        if (widest)
+            amountWidth = std::max(amountWidth, AmountText(widest).size());
+    }
+    if (unreadable)
+        amountWidth = std::max(amountWidth, AmountText(std::nullopt).size());
     text.root = "<DayList";
     AppendAttribute(text.root, "total", totalText);
     AppendAttribute(text.root, "amountWidth", amountWidth);
@@ -88,7 +108,7 @@ DayListText dayListText(const XmlDocument& data, int date, bool* overflowed)
 // and end so (a template whose page depends on its rows otherwise) gives
 // false.
 bool transformInParts(
-    const XmlDocument& style, const DayListText& text, int rowsPerPart, QString* page)
+    const XmlDocument& style, const DayListText& text, int rowsPerPart, QByteArray* page)
 {
     const auto transform = [](const XmlDocument& sheet, const QByteArray& xml, QByteArray* out) {
         XmlDocument list;
@@ -100,9 +120,9 @@ bool transformInParts(
     const QByteArray styleText = style.toBytes();
     XmlDocument own;
     QByteArray empty;
-    if (!own.loadXml(styleText) || !transform(own, text.root + "</DayList>", &empty))
+    if (!own.loadXml(styleText) || !transform(own, text.slice(0, 0), &empty))
         return false;
-    const qsizetype count = (text.starts.size() + rowsPerPart - 1) / rowsPerPart;
+    const qsizetype count = (text.rows.size() + rowsPerPart - 1) / rowsPerPart;
     std::vector<QByteArray> parts(static_cast<std::size_t>(count));
     std::atomic<qsizetype> next {0};
     std::atomic<bool> failed {false};
@@ -150,7 +170,7 @@ bool transformInParts(
         joined += QByteArrayView(part).sliced(before, part.size() - empty.size());
     }
     joined += after;
-    *page = QString::fromUtf8(joined);
+    *page = std::move(joined);
     return true;
 }
 
@@ -164,6 +184,16 @@ QByteArray DayListReport::ListBook(const XmlDocument& data, int date, bool* over
 bool DayListReport::build(
     const XmlDocument& data, const QDate& date, const QString& title, QString* page, Error* error)
 {
+    QByteArray bytes;
+    if (!buildUtf8(data, date, title, &bytes, error))
+        return false;
+    *page = QString::fromUtf8(bytes);
+    return true;
+}
+
+bool DayListReport::buildUtf8(const XmlDocument& data, const QDate& date, const QString& title,
+    QByteArray* page, Error* error)
+{
     m_overflowed = false;
     const int docDate = DateToDocDate(date);
     const QString day = QString::number(docDate);
@@ -173,12 +203,12 @@ bool DayListReport::build(
     const DayListText text = dayListText(data, docDate, &m_overflowed);
     // A busy day is laid out a part at a time: the template's result for a
     // hundred thousand rows would hold a gigabyte of nodes at once.
-    if (text.starts.size() <= kRowsPerPart
+    if (text.rows.size() <= kRowsPerPart
         || !transformInParts(m_template.document(), text, kRowsPerPart, page)) {
         XmlDocument list;
         if (!list.loadXml(text.whole(), error))
             return false;
-        *page = m_template.TransformNode(list.documentElement());
+        *page = m_template.TransformNode(list.documentElement()).toUtf8();
     }
     ReplaceReportTitle(*page, title.toHtmlEscaped());
     return true;

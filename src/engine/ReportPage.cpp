@@ -49,6 +49,11 @@ void AddStyleHead(QString& page)
     page.replace(QStringLiteral("<HTML>"), ReportStyleHead(), Qt::CaseSensitive);
 }
 
+void AddStyleHead(QByteArray& page)
+{
+    page.replace(QByteArrayView("<HTML>"), ReportStyleHead().toUtf8());
+}
+
 QString ReportTitlePlaceholder()
 {
     return QStringLiteral("[*[REPORTTILE]*]");
@@ -61,6 +66,16 @@ bool ReplaceReportTitle(QString& page, const QString& title)
     if (at < 0)
         return false;
     page.replace(at, placeholder.size(), title);
+    return true;
+}
+
+bool ReplaceReportTitle(QByteArray& page, const QString& title)
+{
+    const QByteArray placeholder = ReportTitlePlaceholder().toUtf8();
+    const qsizetype at = page.indexOf(placeholder);
+    if (at < 0)
+        return false;
+    page.replace(at, placeholder.size(), title.toUtf8());
     return true;
 }
 

@@ -16,6 +16,8 @@ QString ReportStyleHead();
 
 // Replaces every "<HTML>" (upper case only) of the page by the style head.
 void AddStyleHead(QString& page);
+// The same on a page in UTF-8.
+void AddStyleHead(QByteArray& page);
 
 // The placeholder that templates write where the title goes.
 QString ReportTitlePlaceholder(); // "[*[REPORTTILE]*]"
@@ -23,6 +25,8 @@ QString ReportTitlePlaceholder(); // "[*[REPORTTILE]*]"
 // Replaces the first title placeholder of the page, if any, by the title.
 // True when one was replaced.
 bool ReplaceReportTitle(QString& page, const QString& title);
+// The same on a page in UTF-8.
+bool ReplaceReportTitle(QByteArray& page, const QString& title);
 
 // The page a report window shows before it has a report:
 // "<HTML><BODY><Center><div class='reporttitle'>" + message + "</div></Center></BODY></HTML>"

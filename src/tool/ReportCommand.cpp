@@ -221,9 +221,9 @@ private:
             DayListReport report;
             if (!report.load(&error))
                 return fail(QStringLiteral("template Trans-daywise: ") + error.description);
-            QString page;
+            QByteArray page;
             const QString title = QStringLiteral("Entries on ") + ShortDateText(date);
-            if (!report.build(data, date, title, &page, &error))
+            if (!report.buildUtf8(data, date, title, &page, &error))
                 return fail(error.description, kTemplateError);
             if (report.overflowed())
                 return fail(QStringLiteral("the day's total is beyond the range of amounts"));
@@ -382,10 +382,10 @@ private:
     }
 
     // A page on standard output ends with a line break; a file gets the page as it is.
-    int writePage(const QString& page)
+    int writePage(const QString& page) { return writePage(page.toUtf8()); }
+    int writePage(QByteArray bytes)
     {
         const QString output = value(QStringLiteral("o"));
-        QByteArray bytes = page.toUtf8();
         if (output.isEmpty() && !bytes.endsWith('\n'))
             bytes += '\n';
         return writeOutput(output, bytes);

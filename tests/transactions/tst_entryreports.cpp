@@ -302,6 +302,10 @@ private slots:
                                         << QStringList {QStringLiteral("900,000,000,000,000.00"),
                                                QStringLiteral("22,337,203,685,477.58")}
                                         << QStringLiteral("922,337,203,685,477.58") << false;
+        QTest::newRow("a negative figure is the widest")
+            << QStringList {QStringLiteral("-1234567.891"), QStringLiteral("1234500")}
+            << QStringList {QStringLiteral("-1,234,567.89"), QStringLiteral("1,234,500.00")}
+            << QStringLiteral("-67.89") << false; // -67.891
     }
     void dayListShowsTheErrorMarkForWhatItCannotGive()
     {
@@ -338,6 +342,13 @@ private slots:
         QCOMPARE(ids.first(), QStringLiteral("id202001011"));
         QCOMPARE(result.evaluate(QStringLiteral("normalize-space(//TD[@class='DayTotalAmount'])")),
             total);
+        // The amount column takes its widest figure, the total or the
+        // heading's six letters, at 8 pixels a character and 14 more.
+        qsizetype widest = std::max(qsizetype(6), total.size());
+        for (const QString& figure : std::as_const(rows))
+            widest = std::max(widest, figure.size());
+        QCOMPARE(result.evaluate(QStringLiteral("string(//TH[4]/@width)")),
+            QString::number(widest * 8 + 14));
         QCOMPARE(result.evaluate(QStringLiteral("string(//B)")), QStringLiteral("<i>x</i>"));
         QVERIFY(!page.contains(QStringLiteral("NaN")));
     }
