@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <future>
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +19,7 @@
 #endif
 
 #include "store/BookCrypto.h"
+#include "store/BookGuard.h"
 #include "store/BookSchema.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
@@ -548,6 +550,14 @@ BookError WriteBook(
         ClsAX::EnDeCryptBytes(text, size, DataFileKey());
     }
 
+    // The digest of what the book will hold is taken on another core while
+    // the text goes to the disk (the future waits for it on every return).
+    std::future<QByteArray> digest;
+    if (options.writtenDigest) {
+        digest = std::async(
+            std::launch::async, [text, size] { return FileDigest(QByteArrayView(text, size)); });
+    }
+
     // The new text goes to a temporary file beside the data file and reaches
     // the disk before the old files are touched, so that a crash or a full
     // disk at any moment leaves the data file or its backup whole.
@@ -614,6 +624,8 @@ BookError WriteBook(
     if (options.sync)
         syncFolder(FolderOf(path));
     removeLeftovers(path);
+    if (options.writtenDigest)
+        *options.writtenDigest = digest.get();
     return {};
 }
 

@@ -121,6 +121,9 @@ struct BookWriteOptions
     BookError* dailyCopyError = nullptr;
     // Writes the book encrypted with this key instead of enciphered.
     const BookKey* key = nullptr;
+    // Where a saved book's digest goes (FileDigest of the bytes written,
+    // taken while they go to the disk); left as it is when the save fails.
+    QByteArray* writtenDigest = nullptr;
 };
 
 // Enciphers text in place and writes it to path, keeping the previous

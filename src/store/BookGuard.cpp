@@ -11,6 +11,9 @@ namespace qb {
 
 namespace {
 
+// A book's identity keeps this digest of its bytes.
+constexpr QCryptographicHash::Algorithm kDigest = QCryptographicHash::Md5;
+
 // The book's real path: links followed, so that every name of one book
 // shares one lock.
 QString realPath(const QString& path)
@@ -128,13 +131,32 @@ DiskIdentity IdentifyFile(const QString& path)
     id.size = info.size();
     id.modified = info.lastModified();
     QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Md5);
+    QCryptographicHash hash(kDigest);
     if (file.open(QIODevice::ReadOnly))
         hash.addData(&file);
     else
         hash.addData(file.errorString().toUtf8()); // unreadable now: compared as such
     id.digest = hash.result();
     return id;
+}
+
+DiskIdentity IdentifyWrittenFile(const QString& path, const QByteArray& digest)
+{
+    DiskIdentity id;
+    id.known = true;
+    const QFileInfo info(path);
+    id.exists = info.exists();
+    if (!id.exists)
+        return id;
+    id.size = info.size();
+    id.modified = info.lastModified();
+    id.digest = digest;
+    return id;
+}
+
+QByteArray FileDigest(QByteArrayView bytes)
+{
+    return QCryptographicHash::hash(bytes, kDigest);
 }
 
 QString UnsavedChangesPath(const QString& path, const QDateTime& when)

@@ -83,6 +83,11 @@ struct DiskIdentity
 
 // Reads the file at path (through a symbolic link) and takes its identity.
 DiskIdentity IdentifyFile(const QString& path);
+// The identity of the file at path when it holds the bytes whose FileDigest
+// is digest (a book just written from them), without reading it again.
+DiskIdentity IdentifyWrittenFile(const QString& path, const QByteArray& digest);
+// The digest an identity keeps of a file's bytes.
+QByteArray FileDigest(QByteArrayView bytes);
 
 // "<folder>/<book> (unsaved changes 2026-12-07 1530).qbf" beside the book:
 // where changes that could not be saved into it are kept. A name already

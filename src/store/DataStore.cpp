@@ -1,6 +1,7 @@
 #include "store/DataStore.h"
 
 #include <algorithm>
+#include <future>
 
 #include <QDateTime>
 #include <QDir>
@@ -476,22 +477,35 @@ bool DataStore::SaveDocument()
     if (refuseChange())
         return false;
     // A book that is gone holds nothing that the save could overwrite: it is
-    // written anew (its .bak, when there is one, stays).
-    if (m_onDisk.known && hasDocument()) {
-        if (const DiskIdentity now = IdentifyFile(CurrentFile);
-            now.exists && !now.sameFileAs(m_onDisk))
-            return keepUnsavedChanges(now);
-    }
+    // written anew (its .bak, when there is one, stays). The file on disk is
+    // read and its digest taken on another core while the book is
+    // serialized here; nothing is written before the two are compared.
+    std::future<DiskIdentity> onDisk;
+    if (m_onDisk.known && hasDocument())
+        onDisk = std::async(std::launch::async, IdentifyFile, CurrentFile);
     // The first save of a day empties the bin of what it keeps no longer.
     if (const QDate today = clock().today(); today != m_binPruned && hasDocument()) {
         m_binPruned = today;
         PruneDeleted(m_document, today, BinKeepDays());
     }
+    DiskIdentity changed;
+    QByteArray written;
     // Enciphered and written in the serializer's own buffer: a large book is not copied.
-    const bool saved = m_document.useBytes(
-        [this](char* text, qsizetype size) { return writeText(text, size, CurrentFile, true); });
+    const bool saved = m_document.useBytes([&](char* text, qsizetype size) {
+        if (onDisk.valid()) {
+            if (const DiskIdentity now = onDisk.get(); now.exists && !now.sameFileAs(m_onDisk)) {
+                changed = now;
+                return false;
+            }
+        }
+        return writeText(text, size, CurrentFile, true, &written);
+    });
+    if (changed.known)
+        return keepUnsavedChanges(changed);
+    // What was written is what the book holds now; after a failure the file
+    // is read again for whatever it holds.
     if (m_lastError.stage != BookStage::EmptyText && m_onDisk.known)
-        m_onDisk = IdentifyFile(CurrentFile);
+        m_onDisk = saved ? IdentifyWrittenFile(CurrentFile, written) : IdentifyFile(CurrentFile);
     return saved;
 }
 
@@ -500,9 +514,11 @@ bool DataStore::WriteDataFile(QByteArray Text, const QString& FileName)
     return writeText(Text.data(), Text.size(), FileName);
 }
 
-bool DataStore::writeText(char* text, qsizetype size, const QString& fileName, bool dailyCopy)
+bool DataStore::writeText(
+    char* text, qsizetype size, const QString& fileName, bool dailyCopy, QByteArray* digest)
 {
     BookWriteOptions options;
+    options.writtenDigest = digest;
     options.sync = m_syncOnSave;
     options.fault = m_saveFault;
     options.key = m_key.get();

@@ -189,8 +189,10 @@ private:
     // its lock, its read-only state and the file as it was seen on disk.
     bool adoptOpened(XmlDocument&& document, std::shared_ptr<BookKey> key, const QString& fileName,
         BookLock&& lock, bool readOnly, const DiskIdentity& seen);
-    // WriteDataFile over a buffer it may encipher in place.
-    bool writeText(char* text, qsizetype size, const QString& fileName, bool dailyCopy = false);
+    // WriteDataFile over a buffer it may encipher in place; digest, when
+    // given, receives the digest of the bytes a successful save wrote.
+    bool writeText(char* text, qsizetype size, const QString& fileName, bool dailyCopy = false,
+        QByteArray* digest = nullptr);
     bool reportFailure(const BookError& error);
     // The book's lock for an open: false when another program holds it and
     // the host did not choose to open it read-only.

@@ -432,9 +432,13 @@ QList<XmlNode> XmlNode::childElementsWithAttribute(
     for (xmlNode* c = m_node->children; c; c = c->next) {
         if (c->type != XML_ELEMENT_NODE)
             continue;
-        for (xmlAttr* a = c->properties; a; a = a->next) {
+        // An element holds a name once: after the last wanted name the rest
+        // of its attributes (and the memory they take to reach) are skipped.
+        std::size_t looked = 0;
+        for (xmlAttr* a = c->properties; a && looked < wanted.size(); a = a->next) {
             if (!isWanted(a->name))
                 continue;
+            ++looked;
             bool equal;
             const xmlNode* t = a->children;
             if (t && t->type == XML_TEXT_NODE && !t->next) {
