@@ -1,6 +1,8 @@
 // "qbtool report": makes a report page from a book with the report engine the
 // windows use, for scripts, template authors and tests.
 
+#include <thread>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -109,7 +111,7 @@ private:
         const XmlDocument& data = book.document;
         const QString name = argument(1);
         if (name == QStringLiteral("day") || name == QStringLiteral("balance"))
-            return runEntryReport(name, data);
+            return runEntryReport(name, book);
         if (name == QStringLiteral("summary"))
             return runSummary(data);
         if (name == QStringLiteral("ledger"))
@@ -211,8 +213,9 @@ private:
     }
 
     // The entry window's reports, through the same classes the window uses.
-    int runEntryReport(const QString& name, const XmlDocument& data)
+    int runEntryReport(const QString& name, Book& book)
     {
+        const XmlDocument& data = book.document;
         const QDate date = CommandDate(value(QStringLiteral("date")));
         if (!date.isValid())
             return fail(QStringLiteral("--date takes a date as yyyymmdd or yyyy-mm-dd"), kUsage);
@@ -228,7 +231,13 @@ private:
             if (report.overflowed())
                 return fail(QStringLiteral("the day's total is beyond the range of amounts"));
             AddStyleHead(page);
-            return writePage(page);
+            // The book is let go on another core while the page goes out: a
+            // large book takes a while to free.
+            std::thread release(
+                [document = std::move(book.document)]() mutable { document.clear(); });
+            const int rc = writePage(std::move(page));
+            release.join();
+            return rc;
         }
         int code = 0;
         if (const int rc = accountCode(data, QStringLiteral("balance"), &code))
