@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
+#include <memory>
 #include <vector>
 
 #include "engine/ListingBook.h"
 #include "engine/ReportPage.h"
 #include "store/BookSchema.h"
+#include "store/Parallel.h"
 #include "store/Utilities.h"
 
 namespace qb {
@@ -124,28 +125,18 @@ bool transformInParts(
         return false;
     const qsizetype count = (text.rows.size() + rowsPerPart - 1) / rowsPerPart;
     std::vector<QByteArray> parts(static_cast<std::size_t>(count));
-    std::atomic<qsizetype> next {0};
     std::atomic<bool> failed {false};
-    const auto work = [&] {
-        XmlDocument sheet;
-        if (!sheet.loadXml(styleText)) {
+    RunOnEveryCore(count, [&]() -> std::function<void(qsizetype)> {
+        auto sheet = std::make_shared<XmlDocument>();
+        if (!sheet->loadXml(styleText))
             failed = true;
-            return;
-        }
-        for (qsizetype i = next++; i < count && !failed; i = next++) {
-            if (!transform(sheet, text.slice(i * rowsPerPart, rowsPerPart),
+        return [&, sheet](qsizetype i) {
+            if (!failed
+                && !transform(*sheet, text.slice(i * rowsPerPart, rowsPerPart),
                     &parts[static_cast<std::size_t>(i)]))
                 failed = true;
-        }
-    };
-    const qsizetype helpers
-        = std::min<qsizetype>(count, std::max(1u, std::thread::hardware_concurrency())) - 1;
-    std::vector<std::thread> threads;
-    for (qsizetype i = 0; i < helpers; ++i)
-        threads.emplace_back(work);
-    work();
-    for (std::thread& t : threads)
-        t.join();
+        };
+    });
     if (failed)
         return false;
 

@@ -124,8 +124,21 @@ QByteArray LedgerReport::ListingBook(const XmlDocument& data, int code, int from
     return root + xml + "</Ledger>";
 }
 
+LedgerReport::Listing LedgerReport::MakeListing(
+    const XmlDocument& data, int code, const QDate& from, const QDate& to)
+{
+    Listing listing;
+    listing.code = code;
+    listing.from = from;
+    listing.to = to;
+    listing.xml = ListingBook(
+        data, code, DateToDocDate(from), DateToDocDate(to), &listing.overflowed, &listing.points);
+    return listing;
+}
+
 bool LedgerReport::build(const XmlDocument& data, int code, const QString& accountName,
-    const QDate& from, const QDate& to, const QString& dateExpression, QString* page, Error* error)
+    const QDate& from, const QDate& to, const QString& dateExpression, QString* page, Error* error,
+    const Listing* listing)
 {
     m_overflowed = false;
     m_points.clear();
@@ -142,10 +155,16 @@ bool LedgerReport::build(const XmlDocument& data, int code, const QString& accou
         || !m_template.setDateFormat(dateExpression, error))
         return false;
     {
-        XmlDocument listing;
-        if (!listing.loadXml(ListingBook(data, code, first, last, &m_overflowed, &m_points), error))
+        const bool fits
+            = listing && listing->code == code && listing->from == from && listing->to == to;
+        const Listing made = fits ? Listing() : MakeListing(data, code, from, to);
+        const Listing& used = fits ? *listing : made;
+        m_overflowed = used.overflowed;
+        m_points = used.points;
+        XmlDocument book;
+        if (!book.loadXml(used.xml, error))
             return false;
-        *page = m_template.TransformNode(listing.documentElement());
+        *page = m_template.TransformNode(book.documentElement());
     }
     if (page->isEmpty()) {
         if (error)

@@ -25,8 +25,25 @@ public:
     // it out, then puts the title in place. False with the error when the
     // template lacks one of them, or when the transformation fails
     // (TransformNode has then reported it).
+    // The listing of an account over a period (ListingBook with its
+    // overflow and balance points), worked out ahead of build.
+    struct Listing
+    {
+        int code = 0;
+        QDate from;
+        QDate to;
+        QByteArray xml;
+        bool overflowed = false;
+        QList<BalancePoint> points;
+    };
+    static Listing MakeListing(
+        const XmlDocument& data, int code, const QDate& from, const QDate& to);
+
+    // A listing already worked out for the same account and period is used
+    // as it is instead of walking the book again.
     bool build(const XmlDocument& data, int code, const QString& accountName, const QDate& from,
-        const QDate& to, const QString& dateExpression, QString* page, Error* error);
+        const QDate& to, const QString& dateExpression, QString* page, Error* error,
+        const Listing* listing = nullptr);
     // Whether a sum of the last page left the money range (the page shows
     // the error mark in its place).
     bool overflowed() const { return m_overflowed; }

@@ -20,6 +20,7 @@
 #include "store/Clock.h"
 #include "store/DataStore.h"
 #include "store/Utilities.h"
+#include "windows/BookChanges.h"
 #include "windows/DateSelector.h"
 #include "windows/HtmlView.h"
 
@@ -174,8 +175,12 @@ bool frmLedger::buildReport(QString* page)
     setCaption(LedgerReport::Caption(name));
     Error error;
     const QDate from = dates()->fromDate(), to = dates()->toDate();
-    if (!m_report.build(
-            book().store.document(), *code, name, from, to, DateDisplayExpression(), page, &error))
+    std::optional<LedgerReport::Listing> prepared;
+    if (m_preparedAt == BookChanges::instance().announced())
+        prepared.swap(m_prepared);
+    m_prepared.reset();
+    if (!m_report.build(book().store.document(), *code, name, from, to, DateDisplayExpression(),
+            page, &error, prepared ? &*prepared : nullptr))
         return false;
     m_balanceChart = LedgerChartData(m_report.balancePoints(), name, from, to);
     return true;
@@ -209,6 +214,20 @@ void frmLedger::bookChanged(const BookChange& change)
         chartPanel()->clearChart();
         updateViewSwitch();
     }
+}
+
+std::function<void()> frmLedger::prepareForChange(const BookChange& change)
+{
+    m_prepared.reset();
+    const std::optional<int> code = selectedAccount();
+    // A change of transactions only: the account list stays as it is.
+    if (change.kinds != BookChange::Transactions || !code || !book().store.hasDocument())
+        return {};
+    m_preparedAt = BookChanges::instance().announced();
+    const XmlDocument* data = &book().store.document();
+    return [this, data, code = *code, from = dates()->fromDate(), to = dates()->toDate()] {
+        m_prepared = LedgerReport::MakeListing(*data, code, from, to);
+    };
 }
 
 AccountMenuHides frmLedger::accountMenuHides(int code) const

@@ -45,6 +45,7 @@ protected:
     // "Transaction List" is left out for the window's own account.
     AccountMenuHides accountMenuHides(int code) const override;
     void bookChanged(const BookChange& change) override;
+    std::function<void()> prepareForChange(const BookChange& change) override;
     void drawChart(int mode) override;
     bool chartAvailable(int mode) const override;
 
@@ -59,6 +60,10 @@ private:
     QPushButton* cmdClose = nullptr;
 
     LedgerReport m_report;
+    // The listing worked out while the last change was delivered, and how
+    // many changes had been announced then.
+    std::optional<LedgerReport::Listing> m_prepared;
+    quint64 m_preparedAt = 0;
     // The running balance of the last page, for its chart.
     std::optional<BalanceChartData> m_balanceChart;
 };

@@ -20,6 +20,7 @@
 #include "store/Clock.h"
 #include "store/DataStore.h"
 #include "store/UiServices.h"
+#include "windows/BookChanges.h"
 #include "windows/DateSelector.h"
 #include "windows/HtmlView.h"
 
@@ -286,19 +287,23 @@ bool frmTransSummary::buildReport(QString* page)
 {
     if (m_loading || !book().store.hasDocument())
         return false;
-    // The chosen account counts by its code, so that "(All Accounts)" is all
-    // accounts wherever the sorted list puts it.
-    SummarySubject subject;
-    const std::optional<int> code = cmbAccount->selectedCode();
-    if (code && *code > 0)
-        subject = SummarySubject::account(*code, cmbAccount->currentText());
-    else if (cmbGroups->currentIndex() > 0)
-        subject = SummarySubject::group(cmbGroups->currentText());
-
+    const SummarySubject subject = chosenSubject();
     SummaryResult result;
     Error error;
     const QDate from = dates()->fromDate(), to = dates()->toDate();
-    const bool built = m_report.build(book().store.document(), from, to, subject, &result, &error);
+    bool built = false;
+    std::optional<Prepared> prepared;
+    prepared.swap(m_prepared);
+    if (prepared && prepared->at == BookChanges::instance().announced() && prepared->from == from
+        && prepared->to == to && prepared->subject.accountCode == subject.accountCode
+        && prepared->subject.accountName == subject.accountName
+        && prepared->subject.groupName == subject.groupName) {
+        built = prepared->built;
+        result = std::move(prepared->result);
+        error = prepared->error;
+    } else {
+        built = m_report.build(book().store.document(), from, to, subject, &result, &error);
+    }
     if (!result.caption.isEmpty())
         setCaption(result.caption);
     if (built) {
@@ -320,6 +325,38 @@ bool frmTransSummary::buildReport(QString* page)
                 from, to);
     }
     return built;
+}
+
+SummarySubject frmTransSummary::chosenSubject() const
+{
+    // The chosen account counts by its code, so that "(All Accounts)" is all
+    // accounts wherever the sorted list puts it.
+    const std::optional<int> code = cmbAccount->selectedCode();
+    if (code && *code > 0)
+        return SummarySubject::account(*code, cmbAccount->currentText());
+    if (cmbGroups->currentIndex() > 0)
+        return SummarySubject::group(cmbGroups->currentText());
+    return SummarySubject::allAccounts();
+}
+
+std::function<void()> frmTransSummary::prepareForChange(const BookChange& change)
+{
+    m_prepared.reset();
+    // A change of transactions only: the lists stay as they are.
+    if (change.kinds != BookChange::Transactions || m_loading || !book().store.hasDocument()
+        || (!cmbAccount->selectedCode() && cmbGroups->currentIndex() <= 0))
+        return {};
+    Prepared prepared;
+    prepared.at = BookChanges::instance().announced();
+    prepared.subject = chosenSubject();
+    prepared.from = dates()->fromDate();
+    prepared.to = dates()->toDate();
+    const XmlDocument* data = &book().store.document();
+    return [this, data, prepared]() mutable {
+        prepared.built = m_report.build(
+            *data, prepared.from, prepared.to, prepared.subject, &prepared.result, &prepared.error);
+        m_prepared = std::move(prepared);
+    };
 }
 
 void frmTransSummary::forgetChart()

@@ -56,6 +56,7 @@ protected:
     QDate linkFromDate() const override;
     QDate linkToDate() const override;
     void bookChanged(const BookChange& change) override;
+    std::function<void()> prepareForChange(const BookChange& change) override;
     void drawChart(int mode) override;
     bool chartAvailable(int mode) const override;
 
@@ -67,6 +68,8 @@ private:
     void fillGroups();
     // A placeholder replaced the page: no chart until the next page.
     void forgetChart();
+    // What the lists choose: one account, a group or every account.
+    SummarySubject chosenSubject() const;
 
     void cmbAccount_Click();
     void cmbGroups_Click();
@@ -80,6 +83,18 @@ private:
     QPushButton* cmdClose = nullptr;
 
     PeriodSummaryReport m_report;
+    // A summary built while the last change was delivered, with what it was
+    // built for and how many changes had been announced then.
+    struct Prepared
+    {
+        quint64 at = 0;
+        SummarySubject subject;
+        QDate from, to;
+        bool built = false;
+        SummaryResult result;
+        Error error;
+    };
+    std::optional<Prepared> m_prepared;
     // The figures of the last page for its charts: the in-and-out bars made
     // with the page, the group's balance made when first shown.
     std::optional<InOutChartData> m_inOutChart;

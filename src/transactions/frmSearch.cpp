@@ -24,6 +24,7 @@
 #include "store/DataStore.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
+#include "windows/BookChanges.h"
 #include "windows/DateRangeMenu.h"
 #include "windows/DateSelector.h"
 #include "windows/FileAsk.h"
@@ -334,6 +335,30 @@ void frmSearch::bookChanged(const BookChange& change)
     keepingScroll([this] { RefreshList(); });
 }
 
+std::function<void()> frmSearch::prepareForChange(const BookChange& change)
+{
+    m_prepared.reset();
+    // A change of transactions only (the account list stays as it is), and
+    // a search that bookChanged runs without a word.
+    if (change.kinds != BookChange::Transactions || mblnDisableRefreshReport
+        || !m_book.store.hasDocument()
+        || (chkAmount->isChecked()
+            && (amountUnreadable(nebFromAmount) || amountUnreadable(nebToAmount))))
+        return {};
+    auto prepared = std::make_shared<Prepared>();
+    prepared->at = BookChanges::instance().announced();
+    prepared->predicate = BuildSearchPredicate(criteria());
+    prepared->dateExpression = DateDisplayExpression();
+    const XmlDocument* data = &m_book.store.document();
+    return [this, data, prepared] {
+        prepared->found = prepared->report.run(
+            *data, prepared->predicate, prepared->dateExpression, &prepared->error);
+        if (prepared->found)
+            prepared->page = prepared->report.page(prepared->predicate.summary);
+        m_prepared = std::move(*prepared);
+    };
+}
+
 bool frmSearch::amountUnreadable(const neb* box) const
 {
     return box->isVisibleTo(this) && !box->problem().isEmpty();
@@ -386,6 +411,18 @@ SearchCriteria frmSearch::criteria() const
     return c;
 }
 
+namespace {
+
+// The same search: the same selection, title lines, dates and accounts.
+bool samePredicate(const SearchPredicate& a, const SearchPredicate& b)
+{
+    return a.filter == b.filter && a.summary == b.summary && a.byDate == b.byDate
+        && a.fromDate == b.fromDate && a.toDate == b.toDate && a.byAccount == b.byAccount
+        && a.side == b.side && a.accounts == b.accounts;
+}
+
+} // namespace
+
 void frmSearch::RefreshList()
 {
     if (mblnDisableRefreshReport)
@@ -399,17 +436,32 @@ void frmSearch::RefreshList()
     }
     BusyScope busy(this);
     const SearchPredicate predicate = BuildSearchPredicate(criteria());
+    const QString dateExpression = DateDisplayExpression();
+    std::optional<Prepared> prepared;
+    prepared.swap(m_prepared);
+    if (prepared
+        && !(prepared->at == BookChanges::instance().announced()
+            && samePredicate(prepared->predicate, predicate)
+            && prepared->dateExpression == dateExpression))
+        prepared.reset();
     Error error;
     bool found = false;
     withPleaseWait([&] {
-        found = m_book.store.hasDocument()
-            && m_report.run(m_book.store.document(), predicate, DateDisplayExpression(), &error);
+        if (prepared) {
+            found = prepared->found;
+            error = prepared->error;
+            if (found)
+                m_report = std::move(prepared->report);
+        } else {
+            found = m_book.store.hasDocument()
+                && m_report.run(m_book.store.document(), predicate, dateExpression, &error);
+        }
         if (!found)
             return; // the previous result stays in the view
         m_searchResultCount = m_report.count();
         cmdPrint->setVisible(m_searchResultCount > 0);
         cmdExport->setVisible(m_searchResultCount > 0);
-        QString page = m_report.page(predicate.summary);
+        QString page = prepared ? std::move(prepared->page) : m_report.page(predicate.summary);
         showPage(page);
     });
     if (!found)

@@ -54,6 +54,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     // The search runs again with the same criteria; chosen accounts stay chosen.
     void bookChanged(const BookChange& change) override;
+    std::function<void()> prepareForChange(const BookChange& change) override;
 
 private:
     void buildUi();
@@ -74,6 +75,19 @@ private:
     BookContext m_book;
     SearchReport m_report;
     int m_searchResultCount = 0;
+    // A search run while the last change was delivered, with what it ran
+    // for and how many changes had been announced then.
+    struct Prepared
+    {
+        quint64 at = 0;
+        SearchPredicate predicate;
+        QString dateExpression;
+        bool found = false;
+        Error error;
+        SearchReport report;
+        QString page;
+    };
+    std::optional<Prepared> m_prepared;
 
     QFrame* fraContainer = nullptr;
     QGroupBox* Frame2 = nullptr;

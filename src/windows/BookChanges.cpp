@@ -1,5 +1,7 @@
 #include "windows/BookChanges.h"
 
+#include "store/Parallel.h"
+
 namespace qb {
 
 BookChanges& BookChanges::instance()
@@ -17,6 +19,7 @@ BookChanges::BookChanges()
 
 void BookChanges::queue(int kinds, const QObject* source)
 {
+    ++m_announced;
     if (!m_hasSource) {
         m_pending.source = source;
         m_hasSource = true;
@@ -56,6 +59,19 @@ void BookChanges::deliver()
     m_pending = BookChange();
     m_hasSource = false;
     Q_EMIT changed(change);
+    // The windows handed in their reading of the book while they heard the
+    // change; nothing changes the book until all of it is done.
+    std::vector<std::function<void()>> work;
+    work.swap(m_preparations);
+    RunOnEveryCore(qsizetype(work.size()), [&work]() -> std::function<void(qsizetype)> {
+        return [&work](qsizetype i) { work[std::size_t(i)](); };
+    });
+}
+
+void BookChanges::prepare(std::function<void()> work)
+{
+    if (work)
+        m_preparations.push_back(std::move(work));
 }
 
 void AnnounceBookChange(int kinds, const QObject* source)

@@ -7,6 +7,9 @@
 // save has returned, with the changes made meanwhile told together. The
 // store knows nothing of it: it stays free of windows.
 
+#include <functional>
+#include <vector>
+
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -50,6 +53,15 @@ public:
     void deliver();
     bool isPending() const { return m_pending.kinds != 0; }
 
+    // Work of a window's coming refresh that only reads the book (no
+    // widgets, no messages), handed in while a change is delivered: the
+    // work of every window runs on every core at once before the delivery
+    // ends, and each window uses its result when it refreshes.
+    void prepare(std::function<void()> work);
+    // How many changes were announced so far: prepared work serves only
+    // while no other change has come since.
+    quint64 announced() const { return m_announced; }
+
 Q_SIGNALS:
     void changed(const qb::BookChange& change);
 
@@ -59,6 +71,8 @@ private:
 
     BookChange m_pending;
     bool m_hasSource = false;
+    quint64 m_announced = 0;
+    std::vector<std::function<void()>> m_preparations;
     QTimer m_timer;
 };
 

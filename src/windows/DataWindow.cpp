@@ -235,9 +235,15 @@ void DataWindow::onBookChanged(const BookChange& change)
             m_unheard.renamedGroups.insert(it.key(), it.value());
     }
     m_bookTimer.start();
+    BookChanges::instance().prepare(prepareForChange(change));
 }
 
 void DataWindow::bookChanged(const BookChange& /*change*/) { }
+
+std::function<void()> DataWindow::prepareForChange(const BookChange& /*change*/)
+{
+    return {};
+}
 
 void DataWindow::showEvent(QShowEvent* event)
 {

@@ -154,6 +154,12 @@ protected:
     // book again here: its lists, and its page where the page shows what
     // changed. Nothing here.
     virtual void bookChanged(const BookChange& change);
+    // Called as the change is delivered, before any window refreshes: the
+    // part of this window's refresh that only reads the book, to run on
+    // every core with the other windows' (BookChanges::prepare), or nothing.
+    // The work must not touch widgets or show anything; it keeps its result
+    // for bookChanged. Nothing here.
+    virtual std::function<void()> prepareForChange(const BookChange& change);
     // Runs rebuild (which writes a new page) and scrolls the new page to
     // where the old one was, also once a long page has arrived in full.
     void keepingScroll(const std::function<void()>& rebuild);

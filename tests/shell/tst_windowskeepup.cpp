@@ -31,9 +31,12 @@
 #include "shell/DataWindows.h"
 #include "shell/MDIForm1.h"
 #include "shell/MdiWindowHost.h"
+#include "store/BookEdits.h"
+#include "store/DataStore.h"
 #include "store/Money.h"
 #include "transactions/frmSearch.h"
 #include "transactions/frmTrans.h"
+#include "windows/BookChanges.h"
 #include "windows/HtmlView.h"
 #include "windows/frmDateRangeAdd.h"
 #include "windows/frmDateRangeManage.h"
@@ -250,6 +253,59 @@ private slots:
         QCOMPARE(cash, QStringLiteral("422.00"));
         QTRY_VERIFY(heads->WebBrowser1->pageText().contains(
             QStringLiteral(">") + cash + QStringLiteral("<")));
+        QCOMPARE(prompt->count(), 0);
+    }
+
+    // The open reports read the book for a change on every core as it is
+    // told; what they read is shown only while the book and the window's
+    // own choices are still what it was read for.
+    void workReadAheadNeverShowsAnotherBookOrPeriod()
+    {
+        start();
+        const QDate from(2013, 1, 1), to(2013, 2, 15);
+        auto* ledger = qobject_cast<frmLedger*>(OpenTransactionList(1, from, to));
+        auto* summary = qobject_cast<frmTransSummary*>(OpenPeriodSummary(1, QString(), from, to));
+        auto* search = qobject_cast<frmSearch*>(OpenSearch());
+        QVERIFY(ledger && summary && search);
+        get<QCheckBox>(search, "chkDetails")->setChecked(true);
+        get<QLineEdit>(search, "txtDetails")->setText(QStringLiteral("stall"));
+        QTest::mouseClick(get<QPushButton>(search, "cmdSearch"), Qt::LeftButton);
+        QCOMPARE(search->mlngSearchResultCount(), 0);
+        const auto add = [](int date, const char* narration, const char* amount) {
+            TransactionFields fields;
+            fields.date = date;
+            fields.from = 1; // Cash
+            fields.to = 4;
+            fields.narration = QString::fromLatin1(narration);
+            fields.amount = *Money::parse(QString::fromLatin1(amount));
+            AddTransaction(test::sharedStore().document(), fields);
+            AnnounceBookChange(BookChange::Transactions, nullptr);
+        };
+        const auto shows = [](DataWindow* w, const char* text) {
+            return w->WebBrowser1->pageText().contains(QString::fromLatin1(text));
+        };
+
+        // A second change after the first was told: each window reads the
+        // book again when it refreshes, and shows both.
+        add(20130110, "Market stall", "7.75");
+        BookChanges::instance().deliver();
+        add(20130215, "Second stall", "1.25"); // the period's last day
+        ledger->RefreshReport();
+        QVERIFY(shows(ledger, "Market stall") && shows(ledger, "Second stall"));
+        summary->RefreshReport();
+        // Cash's money out over the period: 45.50 + 12.25 + 7.75 + 1.25.
+        QVERIFY(shows(summary, ">66.75<"));
+        QTest::mouseClick(get<QPushButton>(search, "cmdSearch"), Qt::LeftButton);
+        QCOMPARE(search->mlngSearchResultCount(), 2);
+
+        // A period chosen after the change was told: the list is of that period.
+        add(20130105, "Third stall", "2.00");
+        BookChanges::instance().deliver();
+        ledger->setFromDate(QDate(2013, 1, 11));
+        QTRY_VERIFY(!shows(ledger, "Market stall"));
+        QVERIFY(shows(ledger, "Second stall") && !shows(ledger, "Third stall"));
+        QTRY_VERIFY(shows(summary, ">68.75<")); // and 2.00
+        QTRY_COMPARE(search->mlngSearchResultCount(), 3);
         QCOMPARE(prompt->count(), 0);
     }
 
