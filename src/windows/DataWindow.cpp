@@ -235,7 +235,7 @@ void DataWindow::onBookChanged(const BookChange& change)
             m_unheard.renamedGroups.insert(it.key(), it.value());
     }
     m_bookTimer.start();
-    BookChanges::instance().prepare(prepareForChange(change));
+    BookChanges::instance().prepare(prepareForChange(m_unheard));
 }
 
 void DataWindow::bookChanged(const BookChange& /*change*/) { }
