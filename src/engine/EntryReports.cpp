@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <numeric>
 #include <vector>
 
 #include "engine/ListingBook.h"
@@ -98,8 +99,10 @@ DayListText dayListText(const XmlDocument& data, int date, bool* overflowed)
     return text;
 }
 
-// The page of the rows laid out in parts of rowsPerPart and joined, or
-// false (the caller then transforms the whole list, and reports a failure).
+// The page of the rows laid out in parts of rowsPerPart, as pieces that make
+// the page one after another (the part before the rows, the rows of each
+// part, the part after them), or false (the caller then transforms the
+// whole list, and reports a failure).
 // The pages of the parts differ only in the rows between a part before and
 // a part after them, and the page without rows is those two parts. The
 // start the first part's page shares with the empty page is taken as the
@@ -109,7 +112,7 @@ DayListText dayListText(const XmlDocument& data, int date, bool* overflowed)
 // and end so (a template whose page depends on its rows otherwise) gives
 // false.
 bool transformInParts(
-    const XmlDocument& style, const DayListText& text, int rowsPerPart, QByteArray* page)
+    const XmlDocument& style, const DayListText& text, int rowsPerPart, QList<QByteArray>* pieces)
 {
     const auto transform = [](const XmlDocument& sheet, const QByteArray& xml, QByteArray* out) {
         XmlDocument list;
@@ -117,7 +120,7 @@ bool transformInParts(
     };
     // The parts are laid out on every core at once, each worker with a style
     // sheet and documents of its own (libxml2 and libxslt share nothing
-    // between documents), and joined in order afterwards.
+    // between documents), and put in order afterwards.
     const QByteArray styleText = style.toBytes();
     XmlDocument own;
     QByteArray empty;
@@ -140,10 +143,11 @@ bool transformInParts(
     if (failed)
         return false;
 
-    QByteArray joined;
     qsizetype before = -1;
     QByteArrayView after;
-    for (const QByteArray& part : parts) {
+    pieces->clear();
+    pieces->reserve(count + 2);
+    for (QByteArray& part : parts) {
         if (part.size() < empty.size())
             return false;
         if (before < 0) {
@@ -151,17 +155,18 @@ bool transformInParts(
             while (before < empty.size() && part.at(before) == empty.at(before))
                 ++before;
             after = QByteArrayView(empty).sliced(before);
-            joined.reserve(part.size() * count);
-            joined += QByteArrayView(empty).first(before);
+            pieces->append(empty.first(before));
         } else if (!part.startsWith(QByteArrayView(empty).first(before))) {
             return false;
         }
         if (!part.endsWith(after))
             return false;
-        joined += QByteArrayView(part).sliced(before, part.size() - empty.size());
+        // Cut in place: the part's own rows, without copying them.
+        part.chop(after.size());
+        part.remove(0, before);
+        pieces->append(std::move(part));
     }
-    joined += after;
-    *page = std::move(joined);
+    pieces->append(after.toByteArray());
     return true;
 }
 
@@ -175,15 +180,20 @@ QByteArray DayListReport::ListBook(const XmlDocument& data, int date, bool* over
 bool DayListReport::build(
     const XmlDocument& data, const QDate& date, const QString& title, QString* page, Error* error)
 {
-    QByteArray bytes;
-    if (!buildUtf8(data, date, title, &bytes, error))
+    QList<QByteArray> pieces;
+    if (!buildPieces(data, date, title, &pieces, error))
         return false;
+    QByteArray bytes;
+    bytes.reserve(std::accumulate(pieces.cbegin(), pieces.cend(), qsizetype(0),
+        [](qsizetype size, const QByteArray& piece) { return size + piece.size(); }));
+    for (const QByteArray& piece : std::as_const(pieces))
+        bytes += piece;
     *page = QString::fromUtf8(bytes);
     return true;
 }
 
-bool DayListReport::buildUtf8(const XmlDocument& data, const QDate& date, const QString& title,
-    QByteArray* page, Error* error)
+bool DayListReport::buildPieces(const XmlDocument& data, const QDate& date, const QString& title,
+    QList<QByteArray>* pieces, Error* error)
 {
     m_overflowed = false;
     const int docDate = DateToDocDate(date);
@@ -195,13 +205,17 @@ bool DayListReport::buildUtf8(const XmlDocument& data, const QDate& date, const 
     // A busy day is laid out a part at a time: the template's result for a
     // hundred thousand rows would hold a gigabyte of nodes at once.
     if (text.rows.size() <= kRowsPerPart
-        || !transformInParts(m_template.document(), text, kRowsPerPart, page)) {
+        || !transformInParts(m_template.document(), text, kRowsPerPart, pieces)) {
         XmlDocument list;
         if (!list.loadXml(text.whole(), error))
             return false;
-        *page = m_template.TransformNode(list.documentElement()).toUtf8();
+        *pieces = {m_template.TransformNode(list.documentElement()).toUtf8()};
     }
-    ReplaceReportTitle(*page, title.toHtmlEscaped());
+    const QString safeTitle = title.toHtmlEscaped();
+    for (QByteArray& piece : *pieces) {
+        if (ReplaceReportTitle(piece, safeTitle))
+            break;
+    }
     return true;
 }
 

@@ -28,10 +28,11 @@ public:
     // TransformNode and gives an empty page.
     bool build(const XmlDocument& data, const QDate& date, const QString& title, QString* page,
         Error* error);
-    // The same page as UTF-8 text, as qbtool writes it (a busy day's page is
-    // tens of megabytes: no conversion to and fro).
-    bool buildUtf8(const XmlDocument& data, const QDate& date, const QString& title,
-        QByteArray* page, Error* error);
+    // The same page as UTF-8 text in pieces that make it one after another,
+    // as qbtool writes it: a busy day's page is tens of megabytes, neither
+    // joined nor converted to and fro.
+    bool buildPieces(const XmlDocument& data, const QDate& date, const QString& title,
+        QList<QByteArray>* pieces, Error* error);
     // Whether the day's total of the last page left the money range (the
     // page shows the error mark in its place).
     bool overflowed() const { return m_overflowed; }

@@ -1,5 +1,7 @@
 #include "store/OutputFile.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -64,7 +66,7 @@ private:
 #endif
 
 // A device, FIFO or socket: it stays what it is, so it is written in place.
-bool writeInPlace(const QString& path, const QByteArray& bytes, Error* error)
+bool writeInPlace(const QString& path, const QList<QByteArray>& pieces, Error* error)
 {
 #ifdef Q_OS_LINUX
     const PipeSignalHeld held;
@@ -74,14 +76,16 @@ bool writeInPlace(const QString& path, const QByteArray& bytes, Error* error)
         return failed(error, file.errorString());
     // A pipe may take part of the bytes and fail only on the next write,
     // which then gives the reason.
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0) {
-            const QString why = file.errorString();
-            file.close();
-            return failed(error, why);
+    for (const QByteArray& bytes : pieces) {
+        for (qint64 done = 0; done < bytes.size();) {
+            const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+            if (written <= 0) {
+                const QString why = file.errorString();
+                file.close();
+                return failed(error, why);
+            }
+            done += written;
         }
-        done += written;
     }
     file.close();
     if (file.error() != QFileDevice::NoError)
@@ -92,12 +96,14 @@ bool writeInPlace(const QString& path, const QByteArray& bytes, Error* error)
 // A regular file: whole or not at all. QSaveFile::commit() does not report a
 // final flush that fails on a full disk (Qt 6.4 gives an empty file and
 // success for a small output), so the flush is made and checked first.
-bool writeReplacing(const QString& path, const QByteArray& bytes, Error* error)
+bool writeReplacing(const QString& path, const QList<QByteArray>& pieces, Error* error)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return failed(error, file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    const bool written = std::all_of(pieces.begin(), pieces.end(),
+        [&file](const QByteArray& bytes) { return file.write(bytes) == bytes.size(); });
+    if (!written || !file.flush()) {
         const QString why = file.errorString();
         file.cancelWriting();
         return failed(error, why);
@@ -111,6 +117,11 @@ bool writeReplacing(const QString& path, const QByteArray& bytes, Error* error)
 
 bool WriteOutputFile(const QString& path, const QByteArray& bytes, Error* error)
 {
+    return WriteOutputFile(path, QList<QByteArray> {bytes}, error);
+}
+
+bool WriteOutputFile(const QString& path, const QList<QByteArray>& pieces, Error* error)
+{
     // What a chain of symbolic links ends at, even when that does not exist yet.
     QFileInfo target(path);
     for (int depth = 0; target.isSymLink() && depth < 64; ++depth)
@@ -118,8 +129,8 @@ bool WriteOutputFile(const QString& path, const QByteArray& bytes, Error* error)
     if (target.isDir())
         return failed(error, QStringLiteral("it is a folder"));
     if (target.exists() && !target.isFile())
-        return writeInPlace(target.filePath(), bytes, error);
-    return writeReplacing(target.filePath(), bytes, error);
+        return writeInPlace(target.filePath(), pieces, error);
+    return writeReplacing(target.filePath(), pieces, error);
 }
 
 } // namespace qb

@@ -5,6 +5,7 @@
 // always reported and never leaves a cut-off or empty file behind.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include "store/Xml.h"
@@ -22,5 +23,8 @@ namespace qb {
 // - A folder is refused.
 // False with the system's reason in error.
 bool WriteOutputFile(const QString& path, const QByteArray& bytes, Error* error);
+// The same for an output made of pieces, written one after another (a
+// large page is not joined first).
+bool WriteOutputFile(const QString& path, const QList<QByteArray>& pieces, Error* error);
 
 } // namespace qb

@@ -235,6 +235,11 @@ int Command::writeOutput(const QString& path, const QByteArray& bytes)
     return WriteCommandOutput(path, bytes, *m_out, *m_err);
 }
 
+int Command::writeOutput(const QString& path, const QList<QByteArray>& pieces)
+{
+    return WriteCommandOutput(path, pieces, *m_out, *m_err);
+}
+
 int Command::lockBook(const QString& file, BookLock* lock)
 {
     Error error;

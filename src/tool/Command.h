@@ -89,6 +89,7 @@ protected:
     // or not at all, a device or FIFO in place), or to standard output when
     // path is empty. 0, or 3 after one line.
     int writeOutput(const QString& path, const QByteArray& bytes);
+    int writeOutput(const QString& path, const QList<QByteArray>& pieces);
     // Takes the lock of a book the command writes (a book open in the
     // program or in another command is refused), after removing a stale one
     // with --force-unlock. 0, or 3 after one line.

@@ -1,5 +1,6 @@
 #include "tool/CommandOutput.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -25,16 +26,24 @@ int standardOutputFailed(QTextStream& err, const QString& reason)
 int WriteCommandOutput(
     const QString& path, const QByteArray& bytes, QTextStream& out, QTextStream& err)
 {
+    return WriteCommandOutput(path, QList<QByteArray> {bytes}, out, err);
+}
+
+int WriteCommandOutput(
+    const QString& path, const QList<QByteArray>& pieces, QTextStream& out, QTextStream& err)
+{
     if (path.isEmpty()) {
         out.flush();
         if (QString* text = out.string()) {
-            text->append(QString::fromUtf8(bytes));
+            for (const QByteArray& bytes : pieces)
+                text->append(QString::fromUtf8(bytes));
             return kOk;
         }
         // The bytes as they are, behind what the stream held, flushed now so
         // that a full disk stops the command before it reports success.
         if (QIODevice* device = out.device()) {
-            const bool written = device->write(bytes) == bytes.size();
+            const bool written = std::all_of(pieces.begin(), pieces.end(),
+                [device](const QByteArray& bytes) { return device->write(bytes) == bytes.size(); });
             auto* file = qobject_cast<QFileDevice*>(device);
             if (!written || (file && !file->flush()))
                 return standardOutputFailed(err, device->errorString());
@@ -42,7 +51,7 @@ int WriteCommandOutput(
         return kOk;
     }
     Error error;
-    if (WriteOutputFile(path, bytes, &error))
+    if (WriteOutputFile(path, pieces, &error))
         return kOk;
     err << "qbtool: " << path << ": could not be written (" << error.description << ")\n";
     err.flush();

@@ -17,6 +17,9 @@ namespace qb {
 // "qbtool: standard output could not be written (REASON)".
 int WriteCommandOutput(
     const QString& path, const QByteArray& bytes, QTextStream& out, QTextStream& err);
+// The same for an output made of pieces, written one after another.
+int WriteCommandOutput(
+    const QString& path, const QList<QByteArray>& pieces, QTextStream& out, QTextStream& err);
 
 // When qbtool ends: every byte for standard output must have arrived (a
 // full disk or a closed pipe is a failure, not a cut-off result with exit

@@ -1,6 +1,7 @@
 // "qbtool report": makes a report page from a book with the report engine the
 // windows use, for scripts, template authors and tests.
 
+#include <algorithm>
 #include <thread>
 
 #include <QFile>
@@ -224,13 +225,14 @@ private:
             DayListReport report;
             if (!report.load(&error))
                 return fail(QStringLiteral("template Trans-daywise: ") + error.description);
-            QByteArray page;
+            QList<QByteArray> page;
             const QString title = QStringLiteral("Entries on ") + ShortDateText(date);
-            if (!report.buildUtf8(data, date, title, &page, &error))
+            if (!report.buildPieces(data, date, title, &page, &error))
                 return fail(error.description, kTemplateError);
             if (report.overflowed())
                 return fail(QStringLiteral("the day's total is beyond the range of amounts"));
-            AddStyleHead(page);
+            for (QByteArray& piece : page)
+                AddStyleHead(piece);
             // The book is let go on another core while the page goes out: a
             // large book takes a while to free.
             std::thread release(
@@ -391,13 +393,16 @@ private:
     }
 
     // A page on standard output ends with a line break; a file gets the page as it is.
-    int writePage(const QString& page) { return writePage(page.toUtf8()); }
-    int writePage(QByteArray bytes)
+    int writePage(const QString& page) { return writePage(QList<QByteArray> {page.toUtf8()}); }
+    int writePage(QList<QByteArray> pieces)
     {
         const QString output = value(QStringLiteral("o"));
-        if (output.isEmpty() && !bytes.endsWith('\n'))
-            bytes += '\n';
-        return writeOutput(output, bytes);
+        // Standard output ends with a line end.
+        const auto last = std::find_if(pieces.crbegin(), pieces.crend(),
+            [](const QByteArray& piece) { return !piece.isEmpty(); });
+        if (output.isEmpty() && (last == pieces.crend() || !last->endsWith('\n')))
+            pieces.append(QByteArrayLiteral("\n"));
+        return writeOutput(output, pieces);
     }
 
     QList<QPair<QString, QString>> m_variables;

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "engine/EntryReports.h"
 #include "engine/ReportPage.h"
+#include "store/OutputFile.h"
 #include "store/Xml.h"
 
 using namespace qb;
@@ -161,6 +162,25 @@ private slots:
         QCOMPARE(page.count(QStringLiteral("Busy")), 1);
         QVERIFY(
             !page.contains(QStringLiteral("before")) && !page.contains(QStringLiteral("after")));
+
+        // qbtool's pieces, one after another, are the same page, and so is
+        // the file they are written to; a full device refuses them all.
+        QList<QByteArray> pieces;
+        QVERIFY(
+            report.buildPieces(data, QDate(2024, 2, 29), QStringLiteral("Busy"), &pieces, &error));
+        QCOMPARE(pieces.size() > 1, rows > DayListReport::kRowsPerPart);
+        QCOMPARE(pieces.join(), page.toUtf8());
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("day.html"));
+        QVERIFY(WriteOutputFile(file, pieces, &error));
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), page.toUtf8());
+#ifdef Q_OS_LINUX
+        QVERIFY(!WriteOutputFile(QStringLiteral("/dev/full"), pieces, &error));
+        QVERIFY2(
+            error.description.contains(QStringLiteral("No space")), qPrintable(error.description));
+#endif
     }
 
     void emptyDayHasAZeroTotal()
