@@ -120,16 +120,29 @@ bool DiskIdentity::sameFileAs(const DiskIdentity& other) const
     return !exists || (size == other.size && digest == other.digest);
 }
 
-DiskIdentity IdentifyFile(const QString& path)
+namespace {
+
+// What the file system tells of the file without reading it.
+DiskIdentity statIdentity(const QString& path)
 {
     DiskIdentity id;
     id.known = true;
     const QFileInfo info(path);
     id.exists = info.exists();
+    if (id.exists) {
+        id.size = info.size();
+        id.modified = info.lastModified();
+    }
+    return id;
+}
+
+} // namespace
+
+DiskIdentity IdentifyFile(const QString& path)
+{
+    DiskIdentity id = statIdentity(path);
     if (!id.exists)
         return id;
-    id.size = info.size();
-    id.modified = info.lastModified();
     QFile file(path);
     QCryptographicHash hash(kDigest);
     if (file.open(QIODevice::ReadOnly))
@@ -142,15 +155,9 @@ DiskIdentity IdentifyFile(const QString& path)
 
 DiskIdentity IdentifyWrittenFile(const QString& path, const QByteArray& digest)
 {
-    DiskIdentity id;
-    id.known = true;
-    const QFileInfo info(path);
-    id.exists = info.exists();
-    if (!id.exists)
-        return id;
-    id.size = info.size();
-    id.modified = info.lastModified();
-    id.digest = digest;
+    DiskIdentity id = statIdentity(path);
+    if (id.exists)
+        id.digest = digest;
     return id;
 }
 
