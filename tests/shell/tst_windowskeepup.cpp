@@ -300,12 +300,14 @@ private slots:
 
         // A period chosen after the change was told: the list is of that period.
         add(20130105, "Third stall", "2.00");
+        add(20130111, "Edge stall", "0.25"); // the first day of the period chosen next
         BookChanges::instance().deliver();
         ledger->setFromDate(QDate(2013, 1, 11));
-        QTRY_VERIFY(!shows(ledger, "Market stall"));
-        QVERIFY(shows(ledger, "Second stall") && !shows(ledger, "Third stall"));
-        QTRY_VERIFY(shows(summary, ">68.75<")); // and 2.00
-        QTRY_COMPARE(search->mlngSearchResultCount(), 3);
+        QTRY_VERIFY(!shows(ledger, "Market stall")); // the day before it
+        QVERIFY(shows(ledger, "Edge stall") && shows(ledger, "Second stall"));
+        QVERIFY(!shows(ledger, "Third stall"));
+        QTRY_VERIFY(shows(summary, ">69.00<")); // and 2.00 and 0.25
+        QTRY_COMPARE(search->mlngSearchResultCount(), 4);
         QCOMPARE(prompt->count(), 0);
     }
 
