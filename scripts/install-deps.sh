@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libqt6printsupport6
-          qt6-charts-dev  # the charts beside the report pages
+          qt6-charts-dev libqt6opengl6-dev  # the charts (Qt6Charts' CMake files need Qt6OpenGL's)
           libxml2-dev libxslt1-dev xvfb xauth fonts-dejavu-core
           libsodium-dev  # the encryption of books that opt in
           clang-format  # the format check of .ci/run
