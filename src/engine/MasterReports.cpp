@@ -48,15 +48,17 @@ XmlDocument AccountListReport::ListBook(const XmlDocument& data, FigureTrouble* 
     // leaves the range shows the error mark.
     ForEachTransaction(data, [&sums](const BookTransaction& t) {
         const std::optional<Money> amount = t.amount();
-        FigureSum& from = sums[QString::fromUtf8(t.from)];
-        FigureSum& to = sums[QString::fromUtf8(t.to)];
+        // One lookup at a time: a reference into the hash dies when the next
+        // lookup inserts and the table grows.
+        const QString from = QString::fromUtf8(t.from);
+        const QString to = QString::fromUtf8(t.to);
         if (!amount) {
-            from.markUnreadable();
-            to.markUnreadable();
+            sums[from].markUnreadable();
+            sums[to].markUnreadable();
             return;
         }
-        from.subtract(*amount);
-        to.add(*amount);
+        sums[from].subtract(*amount);
+        sums[to].add(*amount);
     });
     for (const XmlNode& a : copied) {
         const QString code = a.attribute(schema::kCode);
