@@ -97,6 +97,43 @@ private slots:
         QCOMPARE(pageOf(page).selectNodes(QStringLiteral("//TR[@id]")).size(), 6);
     }
 
+    void aHubAccountPayingAndPaidByAThousandKeepsEveryAmount()
+    {
+        // Account 1 pays 1.00 to each of 1,000 accounts and is paid 0.01 times its
+        // payer's number by 1,000 others: the balance table grows many times during
+        // the walk, and no amount may land in a moved entry.
+        QByteArray xml = "<Data><AcMaster><a Code=\"1\" AcName=\"Hub\"/>";
+        for (int c = 1001; c <= 3000; ++c)
+            xml += "<a Code=\"" + QByteArray::number(c) + "\" AcName=\"A" + QByteArray::number(c)
+                + "\"/>";
+        xml += "</AcMaster><Trans>";
+        for (int i = 1; i <= 1000; ++i) {
+            xml += "<t No=\"" + QByteArray::number(i) + "\" dt=\"20240229\" fAc=\"1\" tAc=\""
+                + QByteArray::number(1000 + i) + "\" Nar=\"\">1.00</t>";
+            xml += "<t No=\"" + QByteArray::number(1000 + i) + "\" dt=\"20240301\" fAc=\""
+                + QByteArray::number(2000 + i) + "\" tAc=\"1\" Nar=\"\">"
+                + QByteArray::number(i / 100) + '.'
+                + QByteArray::number(i % 100).rightJustified(2, '0') + "</t>";
+        }
+        xml += "</Trans><Groups/></Data>";
+        XmlDocument book;
+        QVERIFY(book.loadXml(xml));
+        AccountListReport report;
+        QVERIFY(report.load());
+        const XmlDocument result = pageOf(report.build(book));
+        auto balanceOf = [&](int code) {
+            return result.evaluate(
+                QStringLiteral("normalize-space(//TR[@id='id%1']/TD[3])").arg(code));
+        };
+        // Paid 0.01 + ... + 10.00 = 5,005.00, paid out 1,000.00.
+        QCOMPARE(balanceOf(1), QStringLiteral("4,005.00"));
+        QCOMPARE(balanceOf(1001), QStringLiteral("1.00"));
+        QCOMPARE(balanceOf(2000), QStringLiteral("1.00"));
+        QCOMPARE(balanceOf(2001), QStringLiteral("-0.01"));
+        QCOMPARE(balanceOf(3000), QStringLiteral("-10.00"));
+        QCOMPARE(result.selectNodes(QStringLiteral("//TR[@id]")).size(), 2001);
+    }
+
     void groupListWithMembers_data()
     {
         QTest::addColumn<QString>("gi");
