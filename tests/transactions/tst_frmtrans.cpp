@@ -242,6 +242,16 @@ private slots:
             "Use a point for decimals: 12.50");
         row("comma grouping four digits is not read", "30-11-2026", "1,2345", "C", "",
             "Use a point for decimals: 1.2345");
+        row("German grouping where the point is the decimal mark", "30-11-2026", "1.234,56", "C",
+            "", "Use a point for decimals: 1234.56");
+        row("German grouping", "30-11-2026", "1.234,56", "de_DE", "20261130 1234.56");
+        row("English grouping in German", "30-11-2026", "1,234.56", "de_DE", "",
+            "Group separators stand only between groups of three digits, as in 1.234,56");
+        row("minus sign", "30-11-2026", "-5", "C", "", "Amounts are entered without a minus sign");
+        row("fourteen digits", "30-11-2026", "12345678901234", "C", "",
+            "At most 9 digits before the decimal mark");
+        row("a date", "30-11-2026", "29.2.2028", "C", "",
+            "An amount has one decimal mark, not two");
     }
     void typedDatesAndAmountsOnSave()
     {
@@ -281,6 +291,7 @@ private slots:
             QCOMPARE(fixture->prompt.last().title, QStringLiteral("Enter amount"));
             QCOMPARE(QApplication::focusWidget(), amountBox->textBox());
             QCOMPARE(amountBox->textBox()->text(), amount); // kept for the user to mend
+            QCOMPARE(amountBox->textBox()->toolTip(), message);
             QCOMPARE(readDataFile(book), before);
             return;
         }
@@ -581,7 +592,9 @@ private slots:
         amount->setFocus();
         amount->home(false);
         QTest::keyClick(amount, Qt::Key_5);
-        QCOMPARE(amount->text(), QStringLiteral("12345678901.25"));
+        QCOMPARE(get<neb>(w, "nebAmount")->problem(),
+            QStringLiteral("At most 11 digits before the decimal mark"));
+        QTest::keyClick(amount, Qt::Key_Backspace);
         QTest::keyClick(amount, Qt::Key_Delete);
         QTest::keyClick(amount, Qt::Key_9);
         QCOMPARE(amount->text(), QStringLiteral("92345678901.25"));
