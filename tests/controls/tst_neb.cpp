@@ -272,6 +272,8 @@ void TestNeb::amountsAsTypedAndLeft_data()
                          "1,234.56";
     const char* groupDe = "Group separators stand only between groups of three digits, as in "
                           "1.234,56";
+    const char* nineDigits = "At most 9 digits before the decimal mark";
+    const char* letterA = "An amount holds only digits and one decimal mark, not \"a\"";
     row("grouping taken out", "C", 9, false, "1,234,567.5", "1234567.50", "1234567.5", "", 0);
     row("grouped with decimals", "C", 9, false, "1,234.56", "1234.56", "1234.56", "", 0);
     row("comma as a point is not read", "C", 9, false, "12,50", "12,50", "7",
@@ -286,12 +288,9 @@ void TestNeb::amountsAsTypedAndLeft_data()
     row("minus sign", "C", 9, false, "-5", "-5", "7", "Amounts are entered without a minus sign",
         1);
     row("nine digits", "C", 9, false, "123456789", "123456789.00", "123456789", "", 0);
-    row("ten digits", "C", 9, false, "1234567890", "1234567890", "7",
-        "At most 9 digits before the decimal mark", 1);
-    row("fourteen digits", "C", 9, false, "12345678901234", "12345678901234", "7",
-        "At most 9 digits before the decimal mark", 1);
-    row("letters", "C", 5, false, "1a 2", "1a 2", "7",
-        "An amount holds only digits and one decimal mark, not \"a\"", 1);
+    row("ten digits", "C", 9, false, "1234567890", "1234567890", "7", nineDigits, 1);
+    row("fourteen digits", "C", 9, false, "12345678901234", "12345678901234", "7", nineDigits, 1);
+    row("letters", "C", 5, false, "1a 2", "1a 2", "7", letterA, 1);
     row("leading comma", "C", 5, false, ",5", ",5", "7", groupC, 1);
     row("decimal comma locale", "de_DE", 9, false, "12,50", "12.50", "12.5", "", 0);
     row("German grouping", "de_DE", 9, false, "1.234,56", "1234.56", "1234.56", "", 0);
@@ -299,12 +298,10 @@ void TestNeb::amountsAsTypedAndLeft_data()
     row("the box's own point in German", "de_DE", 9, false, "12.5", "12.50", "12.5", "", 0);
     row("English grouping in German", "de_DE", 9, false, "1,234.56", "1,234.56", "7", groupDe, 1);
     row("a date in German", "de_DE", 9, false, "29.2.2028", "29.2.2028", "7", groupDe, 1);
-    row("paste too long", "C", 9, true, "12345678901.999", "12345678901.999", "7",
-        "At most 9 digits before the decimal mark", 1);
+    row("paste too long", "C", 9, true, "12345678901.999", "12345678901.999", "7", nineDigits, 1);
     row("paste third decimal", "C", 9, true, "12.345", "12.345", "7",
         "At most 2 digits after the decimal mark", 1);
-    row("paste no number", "C", 9, true, "12abc", "12abc", "7",
-        "An amount holds only digits and one decimal mark, not \"a\"", 1);
+    row("paste no number", "C", 9, true, "12abc", "12abc", "7", letterA, 1);
     row("paste grouped", "C", 9, true, " 1,234.56 ", "1234.56", "1234.56", "", 0);
     row("paste decimal comma", "de_DE", 9, true, "1.234,56", "1234.56", "1234.56", "", 0);
     row("paste euro sign", "de_DE", 9, true, "1.234,56 €", "1.234,56 €", "7",
