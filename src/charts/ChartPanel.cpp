@@ -1,5 +1,8 @@
 #include "charts/ChartPanel.h"
 
+#include <QAbstractBarSeries>
+#include <QBarSet>
+#include <QCursor>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -68,6 +71,23 @@ void ChartPanel::install(QChart* chart)
     m_tip->hide();
     if (const auto* line = std::get_if<BalanceChartData>(&m_data))
         m_marked = MarkedPoints(*line);
+    if (std::holds_alternative<InOutChartData>(m_data)) {
+        for (QAbstractSeries* s : chart->series()) {
+            auto* bars = qobject_cast<QAbstractBarSeries*>(s);
+            if (!bars)
+                continue;
+            connect(bars, &QAbstractBarSeries::hovered, this,
+                [this, bars](bool over, int index, QBarSet* set) {
+                    if (!over) {
+                        m_tip->hide();
+                        return;
+                    }
+                    const bool in = bars->barSets().indexOf(set) == 0;
+                    showTip(InOutBarText(std::get<InOutChartData>(m_data), index, in),
+                        mapFromGlobal(QCursor::pos()));
+                });
+        }
+    }
     if (QScatterSeries* markers = BalanceMarkers(chart)) {
         connect(markers, &QScatterSeries::hovered, this, [this](const QPointF& value, bool over) {
             if (over)
@@ -98,10 +118,15 @@ void ChartPanel::showPoint(qsizetype i)
     if (i < 0 || i >= m_marked.size())
         return;
     m_current = i;
-    m_pointText = BalancePointText(m_marked.at(i));
+    showTip(BalancePointText(m_marked.at(i)), pointPosition(i));
+}
+
+void ChartPanel::showTip(const QString& text, const QPoint& near)
+{
+    m_pointText = text;
     m_tip->setText(m_pointText);
     m_tip->adjustSize();
-    QPoint at = pointPosition(i) + QPoint(8, -m_tip->height() - 8);
+    QPoint at = near + QPoint(8, -m_tip->height() - 8);
     at.setX(std::clamp(at.x(), 0, std::max(0, width() - m_tip->width())));
     at.setY(std::clamp(at.y(), 0, std::max(0, height() - m_tip->height())));
     m_tip->move(at);

@@ -4,7 +4,8 @@
 // or a balance line made from the engine's figures, follows its window's
 // size, saves itself as PNG and prints. On a balance line, hovering a point
 // (or choosing it with Left and Right while the chart has the focus) shows
-// its date and balance; clicking it (or Enter) announces its day.
+// its date and balance; clicking it (or Enter) announces its day. Hovering
+// a bar shows its account or month and its figure.
 
 #include <optional>
 #include <variant>
@@ -44,7 +45,8 @@ public:
     // Prints the chart; false when cancelled or printing failed.
     bool print();
 
-    // What hovering or choosing a balance point shows now (empty: nothing).
+    // What hovering a bar or hovering or choosing a balance point shows now
+    // (empty: nothing).
     QString pointText() const { return m_pointText; }
     // The balance points that carry a marker, in date order.
     const QList<BalancePoint>& markedPoints() const { return m_marked; }
@@ -69,6 +71,8 @@ private:
     QChart* makeChart() const;
     void install(QChart* chart);
     qsizetype markerAt(const QPointF& value) const;
+    // Shows text in the tip label just above and right of near.
+    void showTip(const QString& text, const QPoint& near);
 
     std::variant<std::monostate, InOutChartData, BalanceChartData> m_data;
     QList<BalancePoint> m_marked;

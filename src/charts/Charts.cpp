@@ -9,13 +9,13 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QCoreApplication>
-#include <QDateTimeAxis>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QHorizontalBarSeries>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QScatterSeries>
@@ -74,6 +74,56 @@ QCategoryAxis* moneyAxis(double low, double high, bool fromZero)
     axis->setStartValue(first);
     for (double v = first; v <= last + step / 2; v += step)
         axis->append(moneyLabel(v), v);
+    return axis;
+}
+
+qint64 dayPosition(const QDate& day)
+{
+    return day.startOfDay().toMSecsSinceEpoch();
+}
+
+// The days that carry a date label between first and last: the month ends
+// (at most about twelve of them, every second or third when there are
+// more), or, in a period with fewer than two month ends, about five days
+// spread evenly.
+QList<QDate> dateTicks(const QDate& first, const QDate& last)
+{
+    QList<QDate> monthEnds;
+    for (QDate end = QDate(first.year(), first.month(), 1).addMonths(1).addDays(-1); end <= last;
+         end = QDate(end.year(), end.month(), 1).addMonths(2).addDays(-1))
+        monthEnds.append(end);
+    QList<QDate> ticks;
+    if (monthEnds.size() >= 2) {
+        const qsizetype every = (monthEnds.size() + 11) / 12;
+        for (qsizetype i = monthEnds.size() - 1; i >= 0; i -= every)
+            ticks.prepend(monthEnds.at(i)); // the last month end always shows
+        return ticks;
+    }
+    const qint64 days = first.daysTo(last);
+    const qint64 step = std::max<qint64>(1, (days + 4) / 5);
+    for (qint64 d = 0; d < days; d += step)
+        ticks.append(first.addDays(d));
+    ticks.append(last);
+    return ticks;
+}
+
+// The date axis of a balance line, labelled at dateTicks(). A little room
+// beyond the first and last day keeps their markers whole.
+QCategoryAxis* dateAxis(const QDate& first, const QDate& last)
+{
+    const qint64 day = 24LL * 3600 * 1000;
+    const qint64 span = std::max<qint64>(dayPosition(last) - dayPosition(first), day);
+    const double room = double(std::max<qint64>(span / 40, day / 2));
+    auto* axis = new QCategoryAxis;
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    const double low = double(dayPosition(first)) - room;
+    const double high = double(std::max(dayPosition(last), dayPosition(first) + day)) + room;
+    axis->setRange(low, high);
+    axis->setStartValue(low);
+    const QString format
+        = first.daysTo(last) > 300 ? QStringLiteral("d MMM yyyy") : QStringLiteral("d MMM");
+    for (const QDate& tick : dateTicks(first, last))
+        axis->append(QLocale().toString(tick, format), double(dayPosition(tick)));
     return axis;
 }
 
@@ -219,10 +269,10 @@ QChart* MakeBalanceChart(const BalanceChartData& data)
 
     const QList<BalancePoint> marked = MarkedPoints(data);
     double low = 0, high = 0;
-    qint64 first = 0, last = 0;
+    QDate firstDay, lastDay;
     for (qsizetype i = 0; i < marked.size(); ++i) {
         const BalancePoint& p = marked.at(i);
-        const qint64 x = p.date.startOfDay().toMSecsSinceEpoch();
+        const qint64 x = dayPosition(p.date);
         const double y = position(p.balance);
         // A step: the balance holds until the next day with transactions.
         if (i > 0 && data.steps)
@@ -232,31 +282,27 @@ QChart* MakeBalanceChart(const BalanceChartData& data)
         low = i == 0 ? y : std::min(low, y);
         high = i == 0 ? y : std::max(high, y);
         if (i == 0)
-            first = x;
-        last = x;
+            firstDay = p.date;
+        lastDay = p.date;
     }
     // The last balance holds to the end of the period.
-    if (!marked.isEmpty() && data.to.isValid() && data.steps) {
-        const qint64 end = data.to.startOfDay().toMSecsSinceEpoch();
-        if (end > last) {
-            line->append(double(end), line->points().constLast().y());
-            last = end;
-        }
+    if (!marked.isEmpty() && data.to.isValid() && data.steps && data.to > lastDay) {
+        line->append(double(dayPosition(data.to)), line->points().constLast().y());
+        lastDay = data.to;
+    }
+    if (!firstDay.isValid()) {
+        firstDay = data.to.isValid() ? data.to : QDate::currentDate();
+        lastDay = firstDay;
     }
     chart->addSeries(line);
     chart->addSeries(markers);
     chart->legend()->markers(markers).value(0)->setVisible(false);
 
-    auto* dates = new QDateTimeAxis;
-    const qint64 day = 24LL * 3600 * 1000;
-    if (last <= first)
-        last = first + day;
-    dates->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
-    dates->setFormat(
-        last - first > 300 * day ? QStringLiteral("d MMM yyyy") : QStringLiteral("d MMM"));
-    dates->setTickCount(6);
+    QCategoryAxis* dates = dateAxis(firstDay, lastDay);
+    // Balances that never fall below zero get no axis below it.
     const double pad = (high - low) * 0.05;
-    QCategoryAxis* values = moneyAxis(low - pad, high + pad, false);
+    QCategoryAxis* values
+        = moneyAxis(low >= 0 ? std::max(0.0, low - pad) : low - pad, high + pad, false);
     chart->addAxis(dates, Qt::AlignBottom);
     chart->addAxis(values, Qt::AlignLeft);
     for (QAbstractSeries* s :
@@ -284,6 +330,19 @@ QScatterSeries* BalanceMarkers(QChart* chart)
             return qobject_cast<QScatterSeries*>(s);
     }
     return nullptr;
+}
+
+QString InOutBarText(const InOutChartData& data, int index, bool in)
+{
+    // Bars per account are drawn from the bottom up (see MakeInOutChart).
+    const qsizetype at = data.layout == InOutChartData::PerAccount ? data.bars.size() - 1 - index
+                                                                   : qsizetype(index);
+    if (at < 0 || at >= data.bars.size())
+        return QString();
+    const ChartBar& bar = data.bars.at(at);
+    const std::optional<Money>& figure = in ? bar.in : bar.out;
+    return bar.label + (in ? QStringLiteral(": In ") : QStringLiteral(": Out "))
+        + (figure ? figure->formatGrouped() : Money::errorMark());
 }
 
 QString BalancePointText(const BalancePoint& point)

@@ -37,6 +37,9 @@ QList<BalancePoint> MarkedPoints(const BalanceChartData& data);
 // date format, or "Opening balance: 1,234.56"; "#ERR" for a balance that
 // cannot be given.
 QString BalancePointText(const BalancePoint& point);
+// What hovering bar index (in the chart's order) of the In or Out set shows:
+// "Food: In 1,234.56".
+QString InOutBarText(const InOutChartData& data, int index, bool in);
 
 // A chart that no view shows, laid out at this size and drawn on a white image.
 QImage RenderChart(QChart* chart, const QSize& size);

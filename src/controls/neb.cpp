@@ -50,12 +50,6 @@ SplitNumber splitNumber(const QString& text)
     return split;
 }
 
-// Digits before the point, commas of a grouping not counted.
-qsizetype integerDigitsOf(const SplitNumber& split)
-{
-    return split.integerDigits.size() - split.integerDigits.count(QLatin1Char(','));
-}
-
 // Adds one unit to the last digit of a string of decimal digits.
 QString incrementDigits(QString digits)
 {
@@ -72,24 +66,146 @@ QString incrementDigits(QString digits)
     return QLatin1Char('1') + digits;
 }
 
-// Commas that group the integer digits by three ("1,234", "-12,345,678.5").
-bool isGrouping(const QString& text)
+// The decimal mark and the group separator a person types in the locale:
+// the locale's own where they are a point or a comma, else the point and
+// the comma.
+struct Marks
 {
-    static const QRegularExpression grouped(QStringLiteral("^-?\\d{1,3}(,\\d{3})+(\\.\\d*)?$"));
-    return grouped.match(text).hasMatch();
+    QChar point = QLatin1Char('.');
+    QChar group = QLatin1Char(',');
+};
+
+Marks marksOf(const QLocale& locale)
+{
+    Marks marks;
+    if (locale.decimalPoint() == QStringLiteral(",")) {
+        marks.point = QLatin1Char(',');
+        marks.group = QLatin1Char('.');
+    }
+    return marks;
 }
 
-QString withoutGrouping(const QString& text)
+QString example(const Marks& marks)
 {
-    if (!text.contains(QLatin1Char(',')) || !isGrouping(text))
-        return text;
-    QString plain = text;
-    plain.remove(QLatin1Char(','));
-    return plain;
+    return QStringLiteral("1") + marks.group + QStringLiteral("234") + marks.point
+        + QStringLiteral("56");
 }
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool onlyDigits(const QString& text)
+{
+    return std::all_of(text.cbegin(), text.cend(), isDigit);
+}
+
+// Integer digits grouped by three with group ("1,234,567"); complete, or
+// still being typed (the last group short of three digits).
+enum class Grouping { Valid, Typing, Wrong };
+
+Grouping groupingOf(const QString& digits, QChar group)
+{
+    const QStringList parts = digits.split(group);
+    if (parts.front().isEmpty() || parts.front().size() > 3 || !onlyDigits(parts.front()))
+        return Grouping::Wrong;
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        if (!onlyDigits(parts[i]) || parts[i].size() > 3)
+            return Grouping::Wrong;
+        if (parts[i].size() < 3)
+            return i + 1 == parts.size() ? Grouping::Typing : Grouping::Wrong;
+    }
+    return Grouping::Valid;
+}
+
+} // namespace
+
+// What a typed text means: the amount as plain decimal text, or why it is
+// none. A problem that more typing at the end can still mend ("1,23" on the
+// way to "1,234") is shown once the box is left; any other at once.
+struct neb::Reading
+{
+    QString plain;
+    QString problem;
+    bool final = false;
+};
+
+neb::Reading neb::read(const QString& typed, bool ownFormat) const
+{
+    Reading reading;
+    auto refuse = [&reading](const QString& why, bool final = true) {
+        reading.problem = why;
+        reading.final = final;
+        return reading;
+    };
+    const Marks marks = ownFormat ? Marks() : marksOf(m_inputLocale);
+    QString body = typed.trimmed();
+    const bool negative = body.startsWith(QLatin1Char('-'));
+    if (negative) {
+        body.remove(0, 1);
+        if (m_minimumValue >= 0)
+            return refuse(QStringLiteral("Amounts are entered without a minus sign"));
+    }
+    for (const QChar c : body) {
+        if (!isDigit(c) && c != marks.point && c != marks.group)
+            return refuse(QStringLiteral("An amount holds only digits and one decimal mark, not \"")
+                + c + QLatin1Char('"'));
+    }
+    if (body.count(marks.point) > 1)
+        return refuse(QStringLiteral("An amount has one decimal mark, not two"));
+    // Where the comma is the decimal mark, a lone point that groups nothing
+    // is a decimal point too: the box shows amounts with one ("12.50").
+    QChar point = marks.point;
+    if (marks.point == QLatin1Char(',') && !body.contains(marks.point)
+        && body.count(marks.group) == 1 && groupingOf(body, marks.group) != Grouping::Valid)
+        point = marks.group;
+    const qsizetype at = body.indexOf(point);
+    QString integer = at < 0 ? body : body.left(at);
+    const QString decimals = at < 0 ? QString() : body.mid(at + 1);
+    const Grouping grouping
+        = integer.contains(marks.group) ? groupingOf(integer, marks.group) : Grouping::Valid;
+    if (!onlyDigits(decimals) || grouping != Grouping::Valid) {
+        // A comma meant as the decimal point where the point is one ("12,50",
+        // "1.234,56") gets the amount written as the box wants it.
+        static const QRegularExpression commaDecimal(
+            QStringLiteral("^(\\d+|\\d{1,3}(\\.\\d{3})+),\\d*$"));
+        if (marks.point == QLatin1Char('.') && commaDecimal.match(body).hasMatch()) {
+            QString hint = body;
+            hint.remove(QLatin1Char('.'));
+            hint.replace(QLatin1Char(','), QLatin1Char('.'));
+            return refuse(QStringLiteral("Use a point for decimals: ") + hint,
+                at >= 0 || grouping != Grouping::Typing);
+        }
+        return refuse(QStringLiteral("Group separators stand only between groups of three digits, "
+                                     "as in ")
+                + example(marks),
+            at >= 0 || grouping != Grouping::Typing);
+    }
+    integer.remove(marks.group);
+    while (integer.startsWith(QLatin1Char('0')))
+        integer.remove(0, 1);
+    if (integer.size() > integerLimit())
+        return refuse(
+            QStringLiteral("At most %1 digits before the decimal mark").arg(integerLimit()));
+    if (decimals.size() > m_decimalSize)
+        return refuse(m_decimalSize == 0
+                ? QStringLiteral("Whole amounts only, no decimals")
+                : QStringLiteral("At most %1 digits after the decimal mark").arg(m_decimalSize));
+    QString fraction = decimals;
+    while (fraction.endsWith(QLatin1Char('0')))
+        fraction.chop(1);
+    reading.plain = integer.isEmpty() ? QStringLiteral("0") : integer;
+    if (!fraction.isEmpty())
+        reading.plain += QLatin1Char('.') + fraction;
+    if (negative && reading.plain != QLatin1String("0"))
+        reading.plain.prepend(QLatin1Char('-'));
+    return reading;
+}
+
+namespace {
 
 const QColor kMarkColour(255, 205, 205);
-constexpr int kFlashMilliseconds = 300;
 
 bool isPassingFocus(const QFocusEvent* event)
 {
@@ -154,14 +270,11 @@ void neb::setDecimalSize(int size)
         refuse();
         return;
     }
+    const bool readable = problem().isEmpty();
     m_decimalSize = size;
     recomputeCapacities();
-    const QString text = plainText();
-    if (readsAsNumber(text)) {
-        m_fromCode = true;
-        m_txt->setText(formatDecimal(text));
-        m_fromCode = false;
-    }
+    if (readable)
+        setDecimalText(m_value);
 }
 
 void neb::recomputeCapacities()
@@ -181,33 +294,18 @@ void neb::recomputeCapacities()
 
 double neb::Value() const
 {
-    return leadingNumber(plainText());
+    return m_value.toDouble();
 }
 
 void neb::setValue(double value)
 {
-    m_fromCode = true;
-    m_txt->setText(formatValue(value));
-    m_fromCode = false;
-}
-
-QString neb::plainText() const
-{
-    return withoutGrouping(m_txt->text());
+    setDecimalText(
+        QString::number(std::isfinite(value) ? value : 0, 'f', QLocale::FloatingPointShortest));
 }
 
 QString neb::problem() const
 {
-    const QString text = m_txt->text();
-    if (!text.contains(QLatin1Char(',')) || isGrouping(text))
-        return QString();
-    // The last comma was meant as the point; any other as grouping.
-    QString hint = text;
-    const qsizetype last = hint.lastIndexOf(QLatin1Char(','));
-    if (!hint.contains(QLatin1Char('.')))
-        hint[last] = QLatin1Char('.');
-    hint.remove(QLatin1Char(','));
-    return QStringLiteral("Use a point for decimals: ") + hint;
+    return read(m_txt->text()).problem;
 }
 
 bool neb::refuseUnreadable(const QString& title)
@@ -221,40 +319,28 @@ bool neb::refuseUnreadable(const QString& title)
     return true;
 }
 
-bool neb::readsAsTyped(const QString& text) const
-{
-    if (!text.contains(QLatin1Char(',')))
-        return readsAsNumber(text);
-    // Commas only where the point is the decimal separator, between digits of
-    // the integer part; whether they group by three is seen on leaving.
-    if (m_inputLocale.decimalPoint() == QStringLiteral(","))
-        return false;
-    static const QRegularExpression typed(QStringLiteral("^-?\\d+(,\\d*)*(\\.\\d*)?$"));
-    return typed.match(text).hasMatch() && !text.contains(QStringLiteral(",,"))
-        && !text.contains(QStringLiteral(",."));
-}
-
 QString neb::decimalText() const
 {
-    static const QRegularExpression leading(QStringLiteral("^-?\\d*(\\.\\d*)?"));
-    SplitNumber split = splitNumber(leading.match(plainText()).captured(0));
-    while (split.integerDigits.startsWith(QLatin1Char('0')))
-        split.integerDigits.remove(0, 1);
-    while (split.decimalDigits.endsWith(QLatin1Char('0')))
-        split.decimalDigits.chop(1);
-    if (split.integerDigits.isEmpty() && split.decimalDigits.isEmpty())
-        return QStringLiteral("0");
-    QString text = split.integerDigits.isEmpty() ? QStringLiteral("0") : split.integerDigits;
-    if (!split.decimalDigits.isEmpty())
-        text += QLatin1Char('.') + split.decimalDigits;
-    return split.negative ? QLatin1Char('-') + text : text;
+    return m_value;
 }
 
 void neb::setDecimalText(const QString& text)
 {
+    // What the program puts in (a stored amount) is shown whole, never cut,
+    // so that a Save gives the book back the amount it held; the user may
+    // mend it up to its own length.
+    QString shown = formatDecimal(readsAsNumber(text) ? text : QStringLiteral("0"));
+    if (m_minimumValue >= 0)
+        shown.remove(QLatin1Char('-'));
+    QString integer = shown.section(QLatin1Char('.'), 0, 0);
+    integer.remove(QLatin1Char('-'));
+    while (integer.startsWith(QLatin1Char('0')))
+        integer.remove(0, 1);
+    m_givenIntegerDigits = integer.size();
     m_fromCode = true;
-    m_txt->setText(formatDecimal(readsAsNumber(text) ? text : QStringLiteral("0")));
+    m_txt->setText(shown);
     m_fromCode = false;
+    m_kept = m_value;
 }
 
 void neb::setMaximumValue(double value)
@@ -295,29 +381,15 @@ void neb::setBackColor(const QColor& color)
 void neb::applyBackground()
 {
     QPalette palette = m_txt->palette();
-    palette.setColor(QPalette::Base, m_marked || m_flashing ? kMarkColour : m_backColor);
+    palette.setColor(QPalette::Base, m_marked ? kMarkColour : m_backColor);
     m_txt->setPalette(palette);
 }
 
 void neb::setMarked(bool marked)
 {
-    if (marked == m_marked)
-        return;
     m_marked = marked;
     m_txt->setToolTip(marked ? problem() : QString());
     applyBackground();
-}
-
-void neb::refuseInput()
-{
-    QApplication::beep();
-    emit Refused();
-    m_flashing = true;
-    applyBackground();
-    QTimer::singleShot(kFlashMilliseconds, this, [this] {
-        m_flashing = false;
-        applyBackground();
-    });
 }
 
 QColor neb::ForeColor() const
@@ -391,12 +463,6 @@ double neb::leadingNumber(const QString& text)
     return part.toDouble();
 }
 
-int neb::caretPosition() const
-{
-    // With a selection the caret counts from the start of the selection.
-    return m_txt->hasSelectedText() ? m_txt->selectionStart() : m_txt->cursorPosition();
-}
-
 bool neb::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_txt) {
@@ -411,7 +477,7 @@ bool neb::eventFilter(QObject* watched, QEvent* event)
                 int keyAscii = c.unicode();
                 emit KeyPress(keyAscii);
                 if (keyAscii >= 32)
-                    filterCharacter(keyAscii);
+                    m_txt->insert(QString(QChar(keyAscii)));
             }
             return true;
         }
@@ -451,10 +517,9 @@ bool neb::eventFilter(QObject* watched, QEvent* event)
                 break;
             }
             m_fromCode = true;
-            if (m_txt->text().isEmpty())
-                m_txt->setText(QStringLiteral("0"));
-            m_txt->setText(formatDecimal(decimalText()));
+            m_txt->setText(formatDecimal(m_value));
             m_fromCode = false;
+            m_kept = m_value;
             break;
         default:
             break;
@@ -506,72 +571,10 @@ bool neb::handleKeyPress(QKeyEvent* event)
         // Control characters pass unchanged; one the host swapped in has no key to run.
         return keyAscii == typed ? false : true;
     }
-    filterCharacter(keyAscii);
+    // Every character is taken as typed; a text that is no amount is marked
+    // and says why, never cut to fit.
+    m_txt->insert(QString(QChar(keyAscii)));
     return true;
-}
-
-void neb::filterCharacter(int keyAscii)
-{
-    QChar ch(keyAscii);
-    const QChar localPoint = m_inputLocale.decimalPoint().size() == 1
-        ? m_inputLocale.decimalPoint().at(0)
-        : QLatin1Char('.');
-    if (ch == localPoint)
-        ch = QLatin1Char('.');
-
-    const QString text = m_txt->text();
-    const int caret = caretPosition();
-    const int selectionLength = int(m_txt->selectedText().size());
-    const QString after = text.left(caret) + ch + text.mid(caret + selectionLength);
-
-    if (ch == QLatin1Char('.')) {
-        if (m_decimalSize == 0) {
-            refuseInput();
-            return;
-        }
-        if (text == QLatin1String("-") || caret == 0) {
-            // A point at the start begins "0."; after a lone minus, "-0.".
-            setTextGuarded(
-                text == QLatin1String("-") ? QStringLiteral("-0.") : QStringLiteral("0."));
-            m_txt->end(false);
-            return;
-        }
-        if (m_txt->selectedText().contains(QLatin1Char('.'))) {
-            insertGuarded(ch);
-            return;
-        }
-    }
-
-    bool accept = false;
-    if (ch == QLatin1Char('-') && caret == 0 && m_minimumValue < 0) {
-        accept = after == QLatin1String("-") || readsAsNumber(after);
-    } else if (ch == QLatin1Char(',')) {
-        // A thousands separator between integer digits.
-        accept = readsAsTyped(after);
-    } else if (ch == QLatin1Char(' ') || ch == QLatin1Char('-')) {
-        accept = false;
-    } else if (!readsAsTyped(after)) {
-        accept = false;
-    } else if (ch == QLatin1Char('.')) {
-        // The point may not leave more decimals behind it than the box holds.
-        accept = splitNumber(after).decimalDigits.size() <= m_decimalSize;
-    } else {
-        accept = capacityAllows(text, caret);
-    }
-    if (!accept) {
-        refuseInput();
-        return;
-    }
-    insertGuarded(ch);
-}
-
-void neb::insertGuarded(QChar ch)
-{
-    // Typed like the key itself (over the selection, at the caret), so that
-    // undo keeps working; the change it causes skips the change processing.
-    m_changeGuard = true;
-    m_txt->insert(QString(ch));
-    m_changeGuard = false;
 }
 
 qsizetype neb::integerLimit() const
@@ -579,80 +582,28 @@ qsizetype neb::integerLimit() const
     return std::max<qsizetype>(m_integerSize, m_givenIntegerDigits);
 }
 
-bool neb::capacityAllows(const QString& text, int caret) const
-{
-    if (m_txt->selectedText() == text)
-        return true; // typing over the whole text
-    const int point = int(text.indexOf(QLatin1Char('.')));
-    const int pointPosition = point < 0 ? int(text.size()) + 1 : point + 1; // 1-based
-    const SplitNumber split = splitNumber(text);
-    if (caret < pointPosition)
-        return integerDigitsOf(split) < integerLimit();
-    return split.decimalDigits.size() < m_decimalSize;
-}
-
-void neb::setTextGuarded(const QString& text)
-{
-    // The guard covers exactly this change, also when the text stays the same.
-    m_changeGuard = true;
-    m_txt->setText(text);
-    m_changeGuard = false;
-}
-
 void neb::onTextChanged()
 {
     emit Change();
-    const QString before = m_accepted;
-    QString text = m_txt->text();
-    if (text.isEmpty() || text == QLatin1String("-") || m_changeGuard) {
-        m_changeGuard = false;
-        m_accepted = text;
-        if (m_marked && problem().isEmpty())
+    const Reading reading = read(m_txt->text(), m_fromCode);
+    if (reading.problem.isEmpty()) {
+        // The amount the box offers follows the text only while it reads.
+        m_value = reading.plain;
+        if (m_marked)
             setMarked(false);
         return;
     }
-    const bool fromUser = !m_fromCode;
-    if (fromUser && m_inputLocale.decimalPoint() == QStringLiteral(",")
-        && text.contains(QLatin1Char(','))) {
-        // Pasted in the user's own way: "1.234,50" is 1234.50.
-        text.remove(QLatin1Char('.'));
-        text.remove(m_inputLocale.groupSeparator());
-        text.replace(QLatin1Char(','), QLatin1Char('.'));
-        setTextGuarded(text);
-    }
-    if (!readsAsTyped(text)) {
-        if (fromUser) {
-            // A pasted or dropped text that is no number is refused whole.
-            setTextGuarded(before);
-            refuseInput();
-        } else {
-            m_txt->setText(QString());
-        }
+    m_value = m_kept; // no other amount than the one the box had
+    if (!reading.final) {
+        if (m_marked)
+            setMarked(false); // still being typed: judged when the box is left
         return;
     }
-    const SplitNumber split = splitNumber(withoutGrouping(text));
-    if (fromUser) {
-        // Never cut to fit: the box keeps what it had.
-        if (split.decimalDigits.size() > m_decimalSize || integerDigitsOf(split) > integerLimit()) {
-            setTextGuarded(before);
-            m_txt->end(false);
-            refuseInput();
-            return;
-        }
-    } else {
-        // What the program puts in (a stored amount) is shown whole, never
-        // cut, so that a Save gives the book back the amount it held; the
-        // user may mend it up to its own length.
-        m_givenIntegerDigits = integerDigitsOf(split);
+    if (!m_marked) {
+        QApplication::beep();
+        emit Refused();
     }
-    const double value = Value();
-    if (value < 0 && m_minimumValue >= 0) {
-        setTextGuarded(formatValue(std::fabs(value)));
-        m_txt->end(false);
-    }
-    m_accepted = m_txt->text();
-    if (m_marked && problem().isEmpty())
-        setMarked(false);
+    setMarked(true);
 }
 
 void neb::resizeEvent(QResizeEvent* event)

@@ -5,15 +5,17 @@
 // DecimalSize after it, keeps an allowed range, shows the number with a fixed
 // count of decimals once the focus leaves, and offers it as Value().
 //
-// The text always writes the decimal point as "." so that Value() and the
-// stored amounts read the same everywhere; the user's own decimal separator
-// key (for example "," in a German locale) types that point. Where the point
-// is the decimal separator, commas may be typed as thousands separators
-// ("1,234.50"); a text whose commas are no such grouping ("12,50") is not read
-// as a number at all: leaving the box marks it and problem() says so.
-// Keystrokes and pasted texts the box cannot take are refused whole, with a
-// beep and a short flash, never cut to fit. An amount the program puts in
-// (a stored one) is shown whole even when it is longer than IntegerSize.
+// The box keeps every character as it is typed or pasted and reads the text
+// in the input locale: its decimal mark, and its group separator where it
+// stands between groups of three digits ("1,234.56" in English, "1.234,56" in
+// German). A text of any other shape (a second decimal mark, a minus sign
+// where no negative amount is allowed, too many digits, letters) is never
+// read as another amount: the box turns red, its tool tip and problem() say
+// why, and Value() keeps the amount the box had before. A text that more
+// typing can still mend ("1,23" on the way to "1,234") is judged when the
+// box is left. Once left, a readable text is shown in the display format
+// with "." as the point. An amount the program puts in (a stored one) is
+// shown whole even when it is longer than IntegerSize.
 
 #include <QColor>
 #include <QLocale>
@@ -49,11 +51,12 @@ public:
     bool EnableEnterKey() const { return m_enableEnterKey; }
     void setEnableEnterKey(bool enable) { m_enableEnterKey = enable; }
 
-    // The number read from the text: its leading numeric part, 0 when empty or "-".
+    // The amount the text gives, 0 when empty or "-"; while the text gives
+    // none, the amount the box had before (when it was last left or set).
     double Value() const;
     void setValue(double value);
 
-    // The same number exactly, as plain decimal text without needless zeros
+    // The same amount exactly, as plain decimal text without needless zeros
     // ("12.5" for ⟨12.50⟩, "0" for an empty text); amounts are stored from this.
     QString decimalText() const;
     // Shows a plain decimal text in the display format, rounded half away
@@ -73,21 +76,20 @@ public:
     void setForeColor(const QColor& color);
 
     // Why the text cannot be read as an amount ("Use a point for decimals:
-    // 12.50"); empty when it can.
+    // 12.50", "At most 9 digits before the decimal mark"); empty when it can.
     QString problem() const;
     // When the text cannot be read as an amount: says why in a message box
     // (titled title), puts the focus back in the box and gives true. Every
     // window that acts on an amount asks this first, so that "12,50" is
     // never taken as 12.
     bool refuseUnreadable(const QString& title = QStringLiteral("Enter amount"));
-    // The text with the commas of a valid grouping taken out.
-    QString plainText() const;
 
     // The display format's text of a number: DecimalSize decimals, "." as point.
     QString formatValue(double value) const;
     QString formatDecimal(const QString& plain) const;
 
-    // The locale whose decimal separator key types the point (the system's by default).
+    // The locale whose decimal mark and group separator the text is read with
+    // (the system's by default).
     void setInputLocale(const QLocale& locale) { m_inputLocale = locale; }
 
     QLineEdit* textBox() const { return m_txt; }
@@ -108,7 +110,7 @@ signals:
     void KeyUp(int KeyCode, int Shift);
     // Raised at the start of every change of the text.
     void Change();
-    // A keystroke or a pasted text was refused.
+    // A keystroke or a pasted text made the text no amount (it turned red).
     void Refused();
 
 protected:
@@ -116,19 +118,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    struct Reading;
+    // ownFormat: the text is the box's own display format ("." as the point).
+    Reading read(const QString& typed, bool ownFormat = false) const;
     bool handleKeyPress(QKeyEvent* event);
-    void filterCharacter(int keyAscii);
     qsizetype integerLimit() const;
-    bool capacityAllows(const QString& text, int caret) const;
     void onTextChanged();
-    void setTextGuarded(const QString& text);
-    void insertGuarded(QChar ch);
     void recomputeCapacities();
     void refuse() const;
-    void refuseInput();
     void setMarked(bool marked);
-    bool readsAsTyped(const QString& text) const;
-    int caretPosition() const;
 
     QLineEdit* m_txt = nullptr;
     int m_integerSize = 5;
@@ -141,14 +139,13 @@ private:
     double m_minimumValue = 0;
     double m_upperCapacity = 99999.99;
     double m_lowerCapacity = -99999.99;
-    bool m_changeGuard = false;
     bool m_selectOnPress = false; // the focus came and no click or key followed yet
     bool m_fromCode = false; // the text is being set by the program
     bool m_marked = false; // the text cannot be read (shown until it can)
-    bool m_flashing = false; // a refused input shows for a moment
     QColor m_backColor; // the background the host chose
     void applyBackground();
-    QString m_accepted; // the text before the change being processed
+    QString m_value = QStringLiteral("0"); // the amount the box offers
+    QString m_kept = QStringLiteral("0"); // the amount it had before the text being typed
     QLocale m_inputLocale = QLocale::system();
 };
 

@@ -651,9 +651,13 @@ void MDIForm1::mnuViewStatusBar_Click()
 void MDIForm1::mnuHelpTopics_Click()
 {
     const QString file = frmHelp::HelpFile();
+    // The manual opens at the section of the window in front.
+    const QMdiSubWindow* front = m_mdiArea->activeSubWindow();
+    const QString topic
+        = front && front != m_panelWindow ? frmHelp::TopicOf(front->widget()) : QString();
     if (!m_help)
         m_help = new frmHelp(this);
-    if (!m_help->showPage(file)) {
+    if (!m_help->showPage(file, topic)) {
         MsgBox(QStringLiteral("The help file could not be opened:\r\n")
                 + QDir::toNativeSeparators(file),
             MsgIcon::Information);

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QShortcut>
 #include <QStyle>
 #include <QTextBrowser>
@@ -16,6 +17,23 @@ namespace qb {
 QString frmHelp::HelpFile()
 {
     return ProgramDataFolder() + QStringLiteral("/help/index.html");
+}
+
+QString frmHelp::TopicOf(const QWidget* window)
+{
+    static const QHash<QString, QString> topics {
+        {QStringLiteral("qb::frmTrans"), QStringLiteral("entry")},
+        {QStringLiteral("qb::frmSearch"), QStringLiteral("search")},
+        {QStringLiteral("qb::frmImport"), QStringLiteral("import")},
+        {QStringLiteral("qb::frmLedger"), QStringLiteral("reports")},
+        {QStringLiteral("qb::frmTransSummary"), QStringLiteral("reports")},
+        {QStringLiteral("qb::frmAcMaster"), QStringLiteral("accounts")},
+        {QStringLiteral("qb::frmGroupMaster"), QStringLiteral("accounts")},
+        {QStringLiteral("qb::frmDeleted"), QStringLiteral("undo")},
+    };
+    // By class name: the shell knows the windows only as widgets.
+    return window ? topics.value(QString::fromLatin1(window->metaObject()->className()))
+                  : QString();
 }
 
 frmHelp::frmHelp(QWidget* parent)
@@ -65,11 +83,14 @@ frmHelp::frmHelp(QWidget* parent)
     connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
-bool frmHelp::showPage(const QString& fileName)
+bool frmHelp::showPage(const QString& fileName, const QString& anchor)
 {
     if (!QFileInfo(fileName).isReadable())
         return false;
-    txtHelp->setSource(QUrl::fromLocalFile(fileName));
+    QUrl url = QUrl::fromLocalFile(fileName);
+    if (!anchor.isEmpty())
+        url.setFragment(anchor);
+    txtHelp->setSource(url);
     return true;
 }
 

@@ -17,10 +17,13 @@ class frmHelp final : public QWidget
 public:
     // The manual's first page: the program folder's help/index.html.
     static QString HelpFile();
+    // The manual's section (its anchor) about a data window; empty for a
+    // window the manual has no section of its own for.
+    static QString TopicOf(const QWidget* window);
 
     explicit frmHelp(QWidget* parent = nullptr);
-    // Shows the page; false when it cannot be read.
-    bool showPage(const QString& fileName);
+    // Shows the page, at the anchor when one is given; false when it cannot be read.
+    bool showPage(const QString& fileName, const QString& anchor = QString());
 
     QTextBrowser* txtHelp = nullptr;
 };

@@ -1,11 +1,13 @@
 #include "shell/frmLogin.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include "shell/Artwork.h"
 #include "store/UiServices.h"
@@ -58,6 +60,19 @@ void frmLogin::buildUi()
     layout->addSpacing(6);
     layout->addLayout(buttons);
     setFixedSize(sizeHint());
+}
+
+void frmLogin::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowTitleChange)
+        return;
+    // Room beside the title for the window's icon and buttons, as a title bar has.
+    constexpr int kTitleBarRoom = 150;
+    int width = fontMetrics().horizontalAdvance(windowTitle()) + kTitleBarRoom;
+    if (const QScreen* screen = this->screen())
+        width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+    setFixedSize(std::max(width, sizeHint().width()), sizeHint().height());
 }
 
 void frmLogin::showEvent(QShowEvent* event)

@@ -31,6 +31,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // A new title (it names the file) widens the box to show it whole.
+    void changeEvent(QEvent* event) override;
     void reject() override;
 
 private:

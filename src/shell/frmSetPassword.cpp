@@ -175,8 +175,15 @@ void frmSetPassword::cmdOk_Click()
             MsgIcon::Information, QStringLiteral("Cannot change password"));
         return;
     }
-    if (PasswordCharsOnly(password) != password) {
-        MsgBox(QStringLiteral("Only normal keyboard charectors can be used in password."),
+    const QString allowed = PasswordCharsOnly(password);
+    if (allowed != password) {
+        // The first character the password may not hold, named.
+        qsizetype at = 0;
+        while (at < allowed.size() && allowed[at] == password[at])
+            ++at;
+        MsgBox(QStringLiteral("A password cannot hold \"") + password[at]
+                + QStringLiteral("\": use the letters, digits and signs of an English keyboard, "
+                                 "except the apostrophe."),
             MsgIcon::Information, QStringLiteral("Cannot set password"));
         return;
     }
@@ -200,13 +207,22 @@ void frmSetPassword::cmdOk_Click()
                MsgResult::No)
             != MsgResult::Yes)
         return;
+    const bool hadPassword = PasswordDigest(m_i) != m_pValue || store.isEncrypted();
     m_pValue = PasswordDigest(password + m_i);
     pValue.setText(m_pValue);
     // A failed save has been reported by the main window; it is no success.
     // The new password stays in the document and goes out with the next save.
-    if (saveWithProtection(password, encrypt))
-        MsgBox(QStringLiteral("Password has been changed successfully"), MsgIcon::Information,
-            QStringLiteral("Password changed"));
+    if (saveWithProtection(password, encrypt)) {
+        if (!hadPassword && !password.isEmpty())
+            MsgBox(QStringLiteral("Password has been set successfully"), MsgIcon::Information,
+                QStringLiteral("Password set"));
+        else if (hadPassword && password.isEmpty())
+            MsgBox(QStringLiteral("Password has been removed successfully"), MsgIcon::Information,
+                QStringLiteral("Password removed"));
+        else
+            MsgBox(QStringLiteral("Password has been changed successfully"), MsgIcon::Information,
+                QStringLiteral("Password changed"));
+    }
     accept();
 }
 

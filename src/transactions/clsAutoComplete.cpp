@@ -86,11 +86,14 @@ void clsAutoComplete::memCBO_KeyUp(int key)
     }
     ShowDropdown(true);
     m_memCBO->setCurrentIndex(m_foundIndex);
-    const QString entry = m_memCBO->itemText(m_foundIndex);
-    edit->setText(entry);
-    const int start = std::min<int>(m_savedStart, int(entry.size()));
+    // The typed letters stay as typed (their case too); only the rest of the
+    // entry is added after them.
+    const QString completed
+        = m_savedText + m_memCBO->itemText(m_foundIndex).mid(m_savedText.size());
+    edit->setText(completed);
+    const int start = std::min<int>(m_savedStart, int(completed.size()));
     // Everything after what the user typed is selected, so the next key replaces it.
-    edit->setSelection(start, int(entry.size()) - start);
+    edit->setSelection(start, int(completed.size()) - start);
 }
 
 int clsAutoComplete::FindInList(const QString& text, int start, bool exact) const

@@ -2,8 +2,9 @@
 
 // Completes the typed text of an editable combo box from its own list as the
 // user types: the first entry that begins with the text (letter case
-// ignored) is chosen, and the part not typed yet is selected, so that the
-// next character replaces it.
+// ignored) is chosen, its part not typed yet is added after the typed letters
+// and selected, so that the next character replaces it. The typed letters
+// themselves are never changed, not even in letter case.
 
 #include <QComboBox>
 #include <QObject>

@@ -537,9 +537,11 @@ bool frmImport::importLines()
     }
     if (saved)
         MsgBox(QStringLiteral("Imported ") + QString::number(counts.imported)
-                + QStringLiteral(" transactions; already in the book ")
-                + QString::number(counts.inBook) + QStringLiteral(", left out ")
-                + QString::number(counts.leftOut) + QLatin1Char('.'),
+                + (counts.imported == 1 ? QStringLiteral(" transaction")
+                                        : QStringLiteral(" transactions"))
+                + QStringLiteral("; already in the book ") + QString::number(counts.inBook)
+                + QStringLiteral(", left out ") + QString::number(counts.leftOut)
+                + QLatin1Char('.'),
             MsgIcon::Information, kTitle);
     rebuild();
     tblLines->setFocus();

@@ -95,8 +95,10 @@ DateSelector::DateSelector(const BookContext& book, QWidget* owner)
     frameLayout->addLayout(options);
     frameLayout->addLayout(buttons);
 
+    // A window opens with the period its quick selector shows: this month.
     const QDate today = m_book.clock.today();
-    setDates(today, today);
+    const DatePair month = GetQuickDates(QuickMonth, QuickCurrent, today, today, today);
+    setDates(month.from, month.to);
     WatchDateOrder(debFrom, debTo, lblDateOrder);
 
     for (int i = 1; i <= 4; ++i)

@@ -10,6 +10,7 @@
 #include "controls/neb.h"
 
 using namespace qb;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -92,6 +93,8 @@ void TestNeb::newBoxDefaults()
     QCOMPARE(box.textBox()->text(), QStringLiteral("0.00"));
 }
 
+// Keys at the caret or over a selection: the text keeps every key as typed;
+// the box gives the amount it reads, or keeps the last one and says why.
 void TestNeb::keystrokes_data()
 {
     QTest::addColumn<int>("integerSize");
@@ -102,41 +105,57 @@ void TestNeb::keystrokes_data()
     QTest::addColumn<int>("selLength"); // -1: whole text selected
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("exact");
+    QTest::addColumn<QString>("problem");
 
     auto row = [](const char* name, int is, int ds, double min, const char* initial, int start,
-                   int length, const char* keys, const char* expected) {
+                   int length, const char* keys, const char* expected, const char* exact,
+                   const char* problem = "") {
         QTest::newRow(name) << is << ds << min << QString::fromLatin1(initial) << start << length
-                            << QString::fromLatin1(keys) << QString::fromLatin1(expected);
+                            << QString::fromLatin1(keys) << QString::fromLatin1(expected)
+                            << QString::fromLatin1(exact) << QString::fromLatin1(problem);
     };
-    row("plain number", 5, 2, 0, "", -1, 0, "123.45", "123.45");
-    row("sixth integer digit discarded", 5, 2, 0, "", -1, 0, "123456", "12345");
-    row("third decimal discarded", 5, 2, 0, "", -1, 0, "1.234", "1.23");
-    row("point discarded without decimals", 5, 0, 0, "", -1, 0, "12.5", "125");
-    row("point into empty box", 5, 2, 0, "", -1, 0, ".", "0.");
-    row("point then digit", 5, 2, 0, "", -1, 0, ".5", "0.5");
-    row("point with caret at start", 5, 2, 0, "123", 0, 0, ".", "0.");
-    row("point over whole selection", 5, 2, 0, "12.50", 0, -1, ".7", "0.7");
-    row("minus refused with minimum 0", 5, 2, 0, "", -1, 0, "-5", "5");
-    row("minus accepted with negative minimum", 5, 2, -100, "", -1, 0, "-5", "-5");
-    row("minus not at start refused", 5, 2, -100, "", -1, 0, "5-", "5");
-    row("minus then point keeps sign", 5, 2, -100, "", -1, 0, "-.5", "-0.5");
-    row("second minus refused", 5, 2, -100, "-5", 0, 0, "-", "-5");
-    row("digit before minus refused", 5, 2, -100, "-5", 0, 0, "3", "-5");
-    row("comma kept as a thousands separator", 5, 2, 0, "", -1, 0, "1,5", "1,5");
-    row("blank discarded", 5, 2, 0, "", -1, 0, "1 5", "15");
-    row("letters discarded", 5, 2, 0, "", -1, 0, "1a2e", "12");
-    row("second point discarded", 5, 2, 0, "", -1, 0, "1.2.3", "1.23");
-    row("full integer part still takes decimals", 5, 2, 0, "12345.6", -1, 0, "7", "12345.67");
-    row("full integer part refuses digit before point", 5, 2, 0, "12345.6", 2, 0, "7", "12345.6");
-    row("full decimals still take integer digits", 5, 2, 0, "123.45", 0, 0, "9", "9123.45");
-    row("full decimals refuse more decimals", 5, 2, 0, "123.45", 4, 0, "9", "123.45");
-    row("whole selection is never refused by capacity", 5, 2, 0, "12345.67", 0, -1, "9", "9");
-    row("selected point is replaced", 5, 2, 0, "12.34", 1, 3, ".", "1.4");
-    row("point may not leave too many decimals", 5, 2, 0, "12345", 2, 0, ".", "12345");
-    row("point inside integer digits", 5, 2, 0, "12345", 3, 0, ".", "123.45");
-    row("one integer digit", 1, 2, 0, "", -1, 0, "12.345", "1.34");
-    row("twelve integer digits", 12, 0, 0, "", -1, 0, "1234567890123", "123456789012");
-    row("backspace deletes", 5, 2, 0, "12.5", -1, 0, "\b\b", "12");
+    const char* integers = "At most 5 digits before the decimal mark";
+    const char* decimals = "At most 2 digits after the decimal mark";
+    row("plain number", 5, 2, 0, "", -1, 0, "123.45", "123.45", "123.45");
+    row("sixth integer digit refused", 5, 2, 0, "", -1, 0, "123456", "123456", "0", integers);
+    row("third decimal refused", 5, 2, 0, "", -1, 0, "1.234", "1.234", "0", decimals);
+    row("point refused without decimals", 5, 0, 0, "", -1, 0, "12.5", "12.5", "0",
+        "Whole amounts only, no decimals");
+    row("point into empty box", 5, 2, 0, "", -1, 0, ".", ".", "0");
+    row("point then digit", 5, 2, 0, "", -1, 0, ".5", ".5", "0.5");
+    row("point before three digits refused", 5, 2, 0, "123", 0, 0, ".", ".123", "0", decimals);
+    row("point over whole selection", 5, 2, 0, "12.50", 0, -1, ".7", ".7", "0.7");
+    row("minus refused with minimum 0", 5, 2, 0, "", -1, 0, "-5", "-5", "0",
+        "Amounts are entered without a minus sign");
+    row("minus accepted with negative minimum", 5, 2, -100, "", -1, 0, "-5", "-5", "-5");
+    row("minus not at start refused", 5, 2, -100, "", -1, 0, "5-", "5-", "0",
+        "An amount holds only digits and one decimal mark, not \"-\"");
+    row("second minus refused", 5, 2, -100, "-5", 0, 0, "-", "--5", "0",
+        "An amount holds only digits and one decimal mark, not \"-\"");
+    row("comma still typing a grouping", 5, 2, 0, "", -1, 0, "1,5", "1,5", "0",
+        "Use a point for decimals: 1.5");
+    row("blank refused", 5, 2, 0, "", -1, 0, "1 5", "1 5", "0",
+        "An amount holds only digits and one decimal mark, not \" \"");
+    row("letters refused", 5, 2, 0, "", -1, 0, "1a2e", "1a2e", "0",
+        "An amount holds only digits and one decimal mark, not \"a\"");
+    row("second point refused", 5, 2, 0, "", -1, 0, "1.2.3", "1.2.3", "0",
+        "An amount has one decimal mark, not two");
+    row("full integer part still takes decimals", 5, 2, 0, "12345.6", -1, 0, "7", "12345.67",
+        "12345.67");
+    row("digit into the full integer part refused", 5, 2, 0, "12345.6", 2, 0, "7", "127345.6", "0",
+        integers);
+    row("full decimals still take integer digits", 5, 2, 0, "123.45", 0, 0, "9", "9123.45",
+        "9123.45");
+    row("full decimals refuse more decimals", 5, 2, 0, "123.45", 4, 0, "9", "123.945", "0",
+        decimals);
+    row("whole selection is replaced", 5, 2, 0, "12345.67", 0, -1, "9", "9", "9");
+    row("selected point is replaced", 5, 2, 0, "12.34", 1, 3, ".", "1.4", "1.4");
+    row("point inside integer digits", 5, 2, 0, "12345", 3, 0, ".", "123.45", "123.45");
+    row("leading zeros are no digits", 5, 2, 0, "", -1, 0, "0012345", "0012345", "12345");
+    row("twelve integer digits", 12, 0, 0, "", -1, 0, "1234567890123", "1234567890123", "0",
+        "At most 12 digits before the decimal mark");
+    row("backspace deletes", 5, 2, 0, "12.5", -1, 0, "\b\b", "12", "12");
 }
 
 void TestNeb::keystrokes()
@@ -149,6 +168,8 @@ void TestNeb::keystrokes()
     QFETCH(int, selLength);
     QFETCH(QString, keys);
     QFETCH(QString, expected);
+    QFETCH(QString, exact);
+    QFETCH(QString, problem);
 
     test::RecordingPrompt prompt;
     Form form;
@@ -172,6 +193,8 @@ void TestNeb::keystrokes()
             QTest::keyClicks(form.txt(), QString(c));
     }
     QCOMPARE(form.txt()->text(), expected);
+    QCOMPARE(form.box->decimalText(), exact);
+    QCOMPARE(form.box->problem(), problem);
     QCOMPARE(prompt.count(), 0);
 }
 
@@ -181,7 +204,7 @@ void TestNeb::userDecimalSeparatorTypesThePoint()
     form.box->setInputLocale(QLocale(QLocale::German, QLocale::Germany));
     form.focusBox();
     QTest::keyClicks(form.txt(), QStringLiteral("12,5"));
-    QCOMPARE(form.txt()->text(), QStringLiteral("12.5"));
+    QCOMPARE(form.txt()->text(), QStringLiteral("12,5"));
     QCOMPARE(form.box->Value(), 12.5);
 
     // Where the point is the decimal separator the comma groups thousands:
@@ -197,25 +220,22 @@ void TestNeb::pasteGoesThroughChangeProcessing_data()
 {
     QTest::addColumn<double>("minimum");
     QTest::addColumn<QString>("pasted");
-    QTest::addColumn<QString>("expected");
-    // Too long or no number: refused whole, never cut; the box keeps its text.
-    QTest::newRow("too long refused whole")
-        << 0.0 << QStringLiteral("1234567.891") << QStringLiteral("0.00");
+    QTest::addColumn<QString>("exact");
+    // Too long or no number: never cut; the box keeps its amount.
+    QTest::newRow("too long refused whole") << 0.0 << QStringLiteral("1234567.891") << u"0"_s;
     QTest::newRow("negative too long refused whole")
-        << -99999.99 << QStringLiteral("-1234567.8") << QStringLiteral("0.00");
-    QTest::newRow("not a number refused whole")
-        << 0.0 << QStringLiteral("12abc") << QStringLiteral("0.00");
-    QTest::newRow("negative with minimum 0")
-        << 0.0 << QStringLiteral("-12.5") << QStringLiteral("12.50");
-    QTest::newRow("fits unchanged") << 0.0 << QStringLiteral("42.1") << QStringLiteral("42.1");
-    QTest::newRow("lone minus stays") << -5.0 << QStringLiteral("-") << QStringLiteral("-");
+        << -99999.99 << QStringLiteral("-1234567.8") << u"0"_s;
+    QTest::newRow("not a number refused whole") << 0.0 << QStringLiteral("12abc") << u"0"_s;
+    QTest::newRow("negative with minimum 0") << 0.0 << QStringLiteral("-12.5") << u"0"_s;
+    QTest::newRow("fits unchanged") << 0.0 << QStringLiteral("42.1") << u"42.1"_s;
+    QTest::newRow("lone minus stays") << -5.0 << QStringLiteral("-") << u"0"_s;
 }
 
 void TestNeb::pasteGoesThroughChangeProcessing()
 {
     QFETCH(double, minimum);
     QFETCH(QString, pasted);
-    QFETCH(QString, expected);
+    QFETCH(QString, exact);
 
     Form form;
     form.box->setMinimumValue(minimum);
@@ -223,12 +243,14 @@ void TestNeb::pasteGoesThroughChangeProcessing()
     QVERIFY(form.txt()->hasSelectedText());
     QGuiApplication::clipboard()->setText(pasted);
     QTest::keyClick(form.txt(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(form.txt()->text(), expected);
+    QCOMPARE(form.txt()->text(), pasted);
+    QCOMPARE(form.box->decimalText(), exact);
 }
 
-// Typed or pasted, then the box is left: what it shows, the exact text it
-// gives, why it cannot read the text, and how many inputs it refused
-// (each with a beep and a flash, never silently).
+// Typed or pasted in a locale, then the box is left: what it shows, the
+// amount it gives (the one it had, 7, when it refuses), why it cannot read
+// the text, and whether it turned red at once (a refusal raised) or only on
+// leaving.
 void TestNeb::amountsAsTypedAndLeft_data()
 {
     QTest::addColumn<QString>("locale");
@@ -239,32 +261,51 @@ void TestNeb::amountsAsTypedAndLeft_data()
     QTest::addColumn<QString>("exact");
     QTest::addColumn<QString>("problem");
     QTest::addColumn<int>("refusals");
-    auto row
-        = [](const char* name, const char* locale, int integerSize, bool paste, const char* input,
-              const char* shown, const char* exact, const char* problem, int refusals) {
-              QTest::newRow(name) << QString::fromLatin1(locale) << integerSize << paste
-                                  << QString::fromLatin1(input) << QString::fromLatin1(shown)
-                                  << QString::fromLatin1(exact) << QString::fromLatin1(problem)
-                                  << refusals;
-          };
+    auto row = [](const char* name, const char* locale, int integerSize, bool paste,
+                   const char* input, const char* shown, const char* exact, const char* problem,
+                   int refusals) {
+        QTest::newRow(name) << QString::fromLatin1(locale) << integerSize << paste
+                            << QString::fromUtf8(input) << QString::fromUtf8(shown)
+                            << QString::fromLatin1(exact) << QString::fromUtf8(problem) << refusals;
+    };
+    const char* groupC = "Group separators stand only between groups of three digits, as in "
+                         "1,234.56";
+    const char* groupDe = "Group separators stand only between groups of three digits, as in "
+                          "1.234,56";
+    const char* nineDigits = "At most 9 digits before the decimal mark";
+    const char* letterA = "An amount holds only digits and one decimal mark, not \"a\"";
     row("grouping taken out", "C", 9, false, "1,234,567.5", "1234567.50", "1234567.5", "", 0);
-    row("comma as a point is not read", "C", 9, false, "12,50", "12,50", "12",
+    row("grouped with decimals", "C", 9, false, "1,234.56", "1234.56", "1234.56", "", 0);
+    row("comma as a point is not read", "C", 9, false, "12,50", "12,50", "7",
         "Use a point for decimals: 12.50", 0);
-    row("four digits after a comma", "C", 9, false, "1,2345", "1,2345", "1",
-        "Use a point for decimals: 1.2345", 0);
+    row("four digits after a comma", "C", 9, false, "1,2345", "1,2345", "7",
+        "Use a point for decimals: 1.2345", 1);
+    row("German grouping where the point is the decimal mark", "C", 9, false, "1.234,56",
+        "1.234,56", "7", "Use a point for decimals: 1234.56", 1);
+    row("a group of two", "C", 9, false, "1,23.5", "1,23.5", "7", groupC, 1);
+    row("a date", "C", 9, false, "29.2.2028", "29.2.2028", "7",
+        "An amount has one decimal mark, not two", 1);
+    row("minus sign", "C", 9, false, "-5", "-5", "7", "Amounts are entered without a minus sign",
+        1);
+    row("nine digits", "C", 9, false, "123456789", "123456789.00", "123456789", "", 0);
+    row("ten digits", "C", 9, false, "1234567890", "1234567890", "7", nineDigits, 1);
+    row("fourteen digits", "C", 9, false, "12345678901234", "12345678901234", "7", nineDigits, 1);
+    row("letters", "C", 5, false, "1a 2", "1a 2", "7", letterA, 1);
+    row("leading comma", "C", 5, false, ",5", ",5", "7", groupC, 1);
     row("decimal comma locale", "de_DE", 9, false, "12,50", "12.50", "12.5", "", 0);
-    row("tenth digit and third decimal refused", "C", 9, false, "12345678901.999", "123456789.99",
-        "123456789.99", "", 3);
-    row("letters and blanks refused", "C", 5, false, "1a 2", "12.00", "12", "", 2);
-    row("leading comma refused", "C", 5, false, ",5", "5.00", "5", "", 1);
-    row("comma after the point refused", "C", 5, false, "1.2,", "1.20", "1.2", "", 1);
-    row("paste too long refused whole", "C", 9, true, "12345678901.999", "0.00", "0", "", 1);
-    row("paste third decimal refused whole", "C", 9, true, "12.345", "0.00", "0", "", 1);
-    row("paste no number refused whole", "C", 9, true, "12abc", "0.00", "0", "", 1);
-    row("paste grouped", "C", 9, true, "1,234.56", "1234.56", "1234.56", "", 0);
+    row("German grouping", "de_DE", 9, false, "1.234,56", "1234.56", "1234.56", "", 0);
+    row("German thousands", "de_DE", 9, false, "1.234", "1234.00", "1234", "", 0);
+    row("the box's own point in German", "de_DE", 9, false, "12.5", "12.50", "12.5", "", 0);
+    row("English grouping in German", "de_DE", 9, false, "1,234.56", "1,234.56", "7", groupDe, 1);
+    row("a date in German", "de_DE", 9, false, "29.2.2028", "29.2.2028", "7", groupDe, 1);
+    row("paste too long", "C", 9, true, "12345678901.999", "12345678901.999", "7", nineDigits, 1);
+    row("paste third decimal", "C", 9, true, "12.345", "12.345", "7",
+        "At most 2 digits after the decimal mark", 1);
+    row("paste no number", "C", 9, true, "12abc", "12abc", "7", letterA, 1);
+    row("paste grouped", "C", 9, true, " 1,234.56 ", "1234.56", "1234.56", "", 0);
     row("paste decimal comma", "de_DE", 9, true, "1.234,56", "1234.56", "1234.56", "", 0);
-    row("paste comma as a point", "C", 9, true, "12,50", "12,50", "12",
-        "Use a point for decimals: 12.50", 0);
+    row("paste euro sign", "de_DE", 9, true, "1.234,56 €", "1.234,56 €", "7",
+        "An amount holds only digits and one decimal mark, not \" \"", 1);
 }
 
 void TestNeb::amountsAsTypedAndLeft()
@@ -278,9 +319,11 @@ void TestNeb::amountsAsTypedAndLeft()
     QFETCH(QString, problem);
     QFETCH(int, refusals);
 
+    test::RecordingPrompt prompt;
     Form form;
     form.box->setInputLocale(QLocale(locale));
     form.box->setIntegerSize(integerSize);
+    form.box->setValue(7);
     QSignalSpy refused(form.box, &neb::Refused);
     form.focusBox();
     QVERIFY(form.txt()->hasSelectedText());
@@ -296,12 +339,12 @@ void TestNeb::amountsAsTypedAndLeft()
     QCOMPARE(form.txt()->text(), shown);
     QCOMPARE(form.box->decimalText(), exact);
     QCOMPARE(form.box->problem(), problem);
+    QCOMPARE(form.box->Value(), exact.toDouble());
     const QColor plain = form.after->palette().color(QPalette::Base);
-    // Marked while it cannot be read; the refusals' flash is over soon after.
+    // Marked while it cannot be read, and then only.
     if (problem.isEmpty()) {
-        QTRY_COMPARE(form.txt()->palette().color(QPalette::Base), plain);
+        QCOMPARE(form.txt()->palette().color(QPalette::Base), plain);
     } else {
-        QTest::qWait(400);
         QVERIFY(form.txt()->palette().color(QPalette::Base) != plain);
         QCOMPARE(form.txt()->toolTip(), problem);
         // Mended by hand, the mark goes.
@@ -309,7 +352,9 @@ void TestNeb::amountsAsTypedAndLeft()
         form.txt()->selectAll();
         QTest::keyClicks(form.txt(), QStringLiteral("12.5"));
         QCOMPARE(form.txt()->palette().color(QPalette::Base), plain);
+        QCOMPARE(form.txt()->toolTip(), QString());
     }
+    QCOMPARE(prompt.count(), 0);
 }
 
 void TestNeb::setValueFormatsAndRounds_data()
@@ -575,7 +620,8 @@ void TestNeb::inputMethodTextIsFiltered()
     QInputMethodEvent commit(QString(), none);
     commit.setCommitString(QStringLiteral("1x2.345"));
     QCoreApplication::sendEvent(form.txt(), &commit);
-    QCOMPARE(form.txt()->text(), QStringLiteral("12.34"));
+    QCOMPARE(form.txt()->text(), QStringLiteral("1x2.345"));
+    QCOMPARE(form.box->decimalText(), QStringLiteral("0"));
 }
 
 void TestNeb::hostSeesAndCanChangeKeys()
@@ -593,7 +639,7 @@ void TestNeb::hostSeesAndCanChangeKeys()
     });
     form.focusBox();
     QTest::keyClicks(form.txt(), QStringLiteral("19x-"));
-    QCOMPARE(form.txt()->text(), QStringLiteral("17"));
+    QCOMPARE(form.txt()->text(), QStringLiteral("17-"));
     // The host saw every character before the box filtered it.
     QCOMPARE(pressed, (QList<int> {'1', '9', 'x', '-'}));
 
@@ -620,16 +666,15 @@ void TestNeb::changeRaisedForEveryTextChange()
     QTest::keyClicks(form.txt(), QStringLiteral("12"));
     QCOMPARE(change.count(), 2);
     QTest::keyClicks(form.txt(), QStringLiteral("a"));
-    QCOMPARE(change.count(), 2); // a refused key changes nothing
+    QCOMPARE(change.count(), 3); // a refused key is kept, marked
 
-    // A pasted text that does not fit raises Change for the paste and for
-    // putting the old text back.
+    // A pasted text that does not fit raises Change once: it is kept as pasted.
     change.clear();
     form.txt()->selectAll();
     QGuiApplication::clipboard()->setText(QStringLiteral("1.999"));
     QTest::keyClick(form.txt(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(form.txt()->text(), QStringLiteral("12"));
-    QCOMPARE(change.count(), 2);
+    QCOMPARE(form.txt()->text(), QStringLiteral("1.999"));
+    QCOMPARE(change.count(), 1);
 }
 
 void TestNeb::refusedPropertiesKeepOldValue()

@@ -94,6 +94,12 @@ void checkPaste(qb::neb* box, const QString& text)
         broken("the box offers a text that is no amount", text);
     if (line->text() == before)
         return;
+    // Refused: the box keeps the amount it had and says why.
+    if (!box->problem().isEmpty()) {
+        if (box->decimalText() != QLatin1String("0"))
+            broken("a refused text changed the amount", text);
+        return;
+    }
     // Taken: a plain number in the point locale is taken as it is, never cut.
     if (box == fixture().point && qb::neb::readsAsNumber(text)
         && !text.startsWith(QLatin1Char('-'))) {

@@ -2,7 +2,9 @@
 // Period Summary's and the transaction list's Table / Chart switch driven by
 // keys, hover and choice of a balance point, saving and printing a chart.
 
+#include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QGraphicsSimpleTextItem>
 #include <QHorizontalBarSeries>
@@ -319,6 +321,27 @@ private slots:
             && qAbs(drawnOut - double(outSum) / 100) < 0.005);
         QVERIFY(panel->chart()->title().startsWith(
             QStringLiteral("Money in and out - All accounts - From ")));
+        // Hovering the two bars of the top account names it with its figure.
+        const auto* names
+            = qobject_cast<QBarCategoryAxis*>(panel->chart()->axes(Qt::Vertical).value(0));
+        QVERIFY(names);
+        const int top = in->count() - 1;
+        auto figure
+            = [](double v) { return Money::fromUnits(std::llround(v * 10000)).formatGrouped(); };
+        QStringList hovered;
+        // In is the lower bar of a category, Out the upper one.
+        for (const QPointF& middle :
+            {QPointF(in->at(top) / 2, top - 0.125), QPointF(out->at(top) / 2, top + 0.125)}) {
+            const QPointF inChart = panel->chart()->mapToPosition(middle, bars);
+            const QPoint at = panel->mapFromScene(panel->chart()->mapToScene(inChart));
+            QTest::mouseMove(panel->viewport(), at);
+            QTRY_VERIFY(!panel->pointText().isEmpty() && !hovered.contains(panel->pointText()));
+            hovered.append(panel->pointText());
+        }
+        hovered.sort();
+        QCOMPARE(hovered,
+            (QStringList {names->at(top) + QStringLiteral(": In ") + figure(in->at(top)),
+                names->at(top) + QStringLiteral(": Out ") + figure(out->at(top))}));
 
         // The page is still there, unchanged, when the switch goes back.
         const QString page = w->WebBrowser1->pageText();
@@ -369,6 +392,68 @@ private slots:
         w->findChild<QPushButton*>(QStringLiteral("cmdPrint"))->click();
         QVERIFY(fileBytes(pdf).startsWith("%PDF"));
         QCOMPARE(prompt->count(), 0);
+    }
+
+    // A balance line's axes: dates labelled at month ends (every second one
+    // over a year), or spread over a short period; room beyond the first and
+    // last point; no values below zero unless a balance is.
+    void balanceAxes_data()
+    {
+        QTest::addColumn<QList<QDate>>("days");
+        QTest::addColumn<QList<int>>("balances");
+        QTest::addColumn<bool>("steps");
+        QTest::addColumn<QList<QDate>>("ticks");
+        QList<QDate> monthEnds {QDate(2023, 12, 31)};
+        QList<int> rising {0};
+        for (int m = 1; m <= 12; ++m) {
+            monthEnds.append(QDate(2024, m, 1).addMonths(1).addDays(-1));
+            rising.append(m * 100);
+        }
+        QTest::newRow("a year of month ends from zero")
+            << monthEnds << rising << false
+            << QList<QDate> {QDate(2023, 12, 31), QDate(2024, 2, 29), QDate(2024, 4, 30),
+                   QDate(2024, 6, 30), QDate(2024, 8, 31), QDate(2024, 10, 31),
+                   QDate(2024, 12, 31)};
+        QTest::newRow("ten days over a leap day, below zero")
+            << QList<QDate> {QDate(2024, 2, 25), QDate(2024, 2, 29), QDate(2024, 3, 5)}
+            << QList<int> {10, -5, 3} << true
+            << QList<QDate> {QDate(2024, 2, 25), QDate(2024, 2, 27), QDate(2024, 2, 29),
+                   QDate(2024, 3, 2), QDate(2024, 3, 4), QDate(2024, 3, 5)};
+        QTest::newRow("two month ends")
+            << QList<QDate> {QDate(2024, 1, 15), QDate(2024, 3, 10)} << QList<int> {5, 7} << true
+            << QList<QDate> {QDate(2024, 1, 31), QDate(2024, 2, 29)};
+    }
+    void balanceAxes()
+    {
+        QFETCH(QList<QDate>, days);
+        QFETCH(QList<int>, balances);
+        QFETCH(bool, steps);
+        QFETCH(QList<QDate>, ticks);
+        BalanceChartData data;
+        data.from = days.first();
+        data.to = days.constLast();
+        data.steps = steps;
+        data.empty = false;
+        for (qsizetype i = 0; i < days.size(); ++i)
+            data.points.append({days.at(i), Money::fromUnits(balances.at(i) * Money::kScale)});
+        std::unique_ptr<QChart> chart(MakeBalanceChart(data));
+        auto* dates = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Horizontal).value(0));
+        auto* values = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
+        QVERIFY(dates && values);
+        QList<qint64> at;
+        for (const QString& label : dates->categoriesLabels())
+            at.append(qint64(dates->endValue(label)));
+        QList<qint64> expected;
+        for (const QDate& day : ticks)
+            expected.append(day.startOfDay().toMSecsSinceEpoch());
+        QCOMPARE(at, expected);
+        const qint64 halfDay = 12LL * 3600 * 1000;
+        QVERIFY(dates->min() <= days.first().startOfDay().toMSecsSinceEpoch() - halfDay);
+        QVERIFY(dates->max() >= days.constLast().startOfDay().toMSecsSinceEpoch() + halfDay);
+        const int low = *std::min_element(balances.cbegin(), balances.cend());
+        const int high = *std::max_element(balances.cbegin(), balances.cend());
+        QVERIFY(values->min() <= low && values->max() >= high);
+        QCOMPARE(values->min() >= 0, low >= 0);
     }
 
     // The transaction list's balance line: a point per day after the

@@ -91,6 +91,10 @@ QList<Tx> makeTransactions()
         add(QDate(2013, 9, 30));
         add(QDate(2013, 2, 28));
         add(QDate(2013, 10, 1));
+        add(QDate(2014, 1, 31)); // and of the month the window opens with
+        add(QDate(2014, 2, 1));
+        add(QDate(2014, 2, 28));
+        add(QDate(2014, 3, 1));
     }
     return list;
 }
@@ -458,7 +462,8 @@ private slots:
         }
     }
 
-    // From the main menu and the toolbar: the placeholder, dates today; then
+    // From the main menu and the toolbar: the placeholder, the month its quick
+    // selector shows (February 2014, not a leap year); then
     // the window's own controls and the opener's reuse of a window.
     void opensFromTheMenuAndFollowsItsControls()
     {
@@ -470,8 +475,9 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral("Transaction Listing"));
         QVERIFY(w->WebBrowser1->pageText().contains(frmLedger::PlaceholderText()));
         QCOMPARE(account(w)->currentIndex(), -1);
-        QCOMPARE(dates(w)->fromDate(), today());
-        QCOMPARE(dates(w)->toDate(), today());
+        QCOMPARE(dates(w)->quickPeriod(), 3); // Month
+        QCOMPARE(dates(w)->fromDate(), QDate(2014, 2, 1));
+        QCOMPARE(dates(w)->toDate(), QDate(2014, 2, 28));
         QVERIFY(main.windowList().entryOf(w));
         // Sorted by name whatever the case, each item with its own code.
         QStringList items;
@@ -486,10 +492,14 @@ private slots:
         dates(w)->VScrollFrom->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QVERIFY(w->WebBrowser1->pageText().contains(frmLedger::PlaceholderText()));
         QCOMPARE(fixture->prompt.count(), 0);
+        QCOMPARE(dates(w)->fromDate(), QDate(2014, 1, 31));
+        dates(w)->VScrollFrom->triggerAction(QAbstractSlider::SliderSingleStepSub);
 
         // Choosing an account shows it; the quick buttons move the period at once.
         account(w)->setCurrentIndex(account(w)->findText(QStringLiteral("Salary")));
         QCOMPARE(w->windowTitle(), QStringLiteral("Transaction listing - Salary"));
+        QCOMPARE(listingOf(w->WebBrowser1->pageText()).rows,
+            expectedListing(transactions, 3, 20140201, 20140228).rows);
         QVERIFY(main.windowList().entryOf(w)->text().endsWith(
             QStringLiteral("Transaction listing - Salary")));
         QTest::mouseClick(dates(w)->cmdQuickDateSelect[2], Qt::LeftButton); // previous month

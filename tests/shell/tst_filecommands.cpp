@@ -220,7 +220,7 @@ private slots:
         dialogs.answer(env.path(QStringLiteral("locked")));
         actionOf(&w, "mnuFileNew")->trigger(); // "Yes" to the password question by default
         QVERIFY(driver.done());
-        QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
+        QCOMPARE(prompt.last().title, QStringLiteral("Password set"));
         QVERIFY(HasPassword(test::sharedStore().document()));
         QVERIFY(IsEncryptedBook(fileBytes(env.path(QStringLiteral("locked.qbf")))));
 
@@ -405,7 +405,7 @@ private slots:
         });
         actionOf(&w, "mnuFilePassword")->trigger();
         QVERIFY(driver.done());
-        QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
+        QCOMPARE(prompt.last().title, QStringLiteral("Password set"));
         QTRY_COMPARE(QApplication::activeWindow(), &w);
         pressKey(Qt::Key_W, Qt::ControlModifier);
         QVERIFY(!test::sharedStore().hasDocument());

@@ -29,6 +29,9 @@ ModalDriver::Step typeAndOk(const QString& password)
         QVERIFY(login);
         QCOMPARE(login->txtPassword->echoMode(), QLineEdit::Password);
         QCOMPARE(QApplication::focusWidget(), login->txtPassword);
+        // Wide enough for its title (the file's name) beside the title bar's buttons.
+        QVERIFY(
+            login->width() > login->fontMetrics().horizontalAdvance(login->windowTitle()) + 100);
         QTest::keyClicks(login->txtPassword, password);
         QTest::mouseClick(login->cmdOK, Qt::LeftButton);
     };
@@ -72,8 +75,9 @@ private slots:
         TempEnv env;
         RecordingPrompt prompt;
         ModalDriver driver;
-        const QString book = writeBook(
-            env, QStringLiteral("books.qbf"), protectedBookXml(QStringLiteral("secret")));
+        const QString book
+            = writeBook(env, QStringLiteral("Household books of the family 2026.qbf"),
+                protectedBookXml(QStringLiteral("secret")));
         // An empty password is refused and the same prompt stays up.
         driver.then([](QWidget* dialog) {
             auto* login = qobject_cast<frmLogin*>(dialog);
@@ -89,9 +93,12 @@ private slots:
         MDIForm1 w(programBook());
         QVERIFY(w.Load(book));
         QVERIFY(driver.done());
-        QCOMPARE(driver.titles, QStringList(4, QStringLiteral("Enter Password (books.qbf)")));
+        QCOMPARE(driver.titles,
+            QStringList(
+                4, QStringLiteral("Enter Password (Household books of the family 2026.qbf)")));
         QVERIFY(test::sharedStore().hasDocument());
-        QCOMPARE(w.windowTitle(), QStringLiteral("Quillbrook 2.0 [ books ]"));
+        QCOMPARE(w.windowTitle(),
+            QStringLiteral("Quillbrook 2.0 [ Household books of the family 2026 ]"));
 
         QCOMPARE(prompt.count(), 4);
         QCOMPARE(prompt.shown.at(0).text, QStringLiteral("Please enter Password"));
@@ -184,7 +191,8 @@ private slots:
         QTest::mouseClick(form.cmdOk, Qt::LeftButton);
         QCOMPARE(prompt.last().title, QStringLiteral("Cannot set password"));
         QCOMPARE(prompt.last().text,
-            QStringLiteral("Only normal keyboard charectors can be used in password."));
+            QStringLiteral("A password cannot hold \"'\": use the letters, digits and signs of an "
+                           "English keyboard, except the apostrophe."));
         QVERIFY(!fileHasPassword(book));
 
         // Without encryption: the ordinary password check.
@@ -193,8 +201,8 @@ private slots:
         type(form.txtNewPassword, QStringLiteral("tiger"));
         type(form.txtConfirmPassword, QStringLiteral("tiger"));
         QTest::mouseClick(form.cmdOk, Qt::LeftButton);
-        QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
-        QCOMPARE(prompt.last().text, QStringLiteral("Password has been changed successfully"));
+        QCOMPARE(prompt.last().title, QStringLiteral("Password set"));
+        QCOMPARE(prompt.last().text, QStringLiteral("Password has been set successfully"));
         QCOMPARE(prompt.last().icon, MsgIcon::Information);
         QVERIFY(!form.isVisible());
         QVERIFY(fileHasPassword(book));
@@ -250,7 +258,7 @@ private slots:
         });
         actionOf(&w, "mnuFilePassword")->trigger();
         QVERIFY(driver.done());
-        QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
+        QCOMPARE(prompt.last().title, QStringLiteral("Password set"));
         QVERIFY(IsEncryptedBook(fileBytes(book)));
         QVERIFY(IsEncryptedBook(fileBytes(book + QStringLiteral(".bak"))));
         QVERIFY(test::sharedStore().isEncrypted());
@@ -357,7 +365,7 @@ private slots:
         });
         actionOf(&w, "mnuFilePassword")->trigger();
         QVERIFY(driver.done());
-        QCOMPARE(prompt.last().title, QStringLiteral("Password changed"));
+        QCOMPARE(prompt.last().title, QStringLiteral("Password removed"));
         QVERIFY(!fileHasPassword(book));
 
         // It opens again without a prompt.

@@ -509,18 +509,24 @@ private slots:
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("focus"); // where the keyboard starts
-        QTest::newRow("account heads") << int(WindowKind::AccountHeads) << u"WebBrowser1"_s;
-        QTest::newRow("groups") << int(WindowKind::Groups) << u"WebBrowser1"_s;
-        QTest::newRow("entry") << int(WindowKind::TransactionEntry) << u"debTrans"_s;
-        QTest::newRow("ledger") << int(WindowKind::TransactionList) << u"cmbAccount"_s;
-        QTest::newRow("summary") << int(WindowKind::PeriodSummary) << u"cmbAccount"_s;
-        QTest::newRow("search") << int(WindowKind::Search) << u"chkDate"_s;
-        QTest::newRow("deleted") << int(WindowKind::DeletedTransactions) << u"WebBrowser1"_s;
+        QTest::addColumn<QString>("topic"); // where F1 opens the manual
+        QTest::newRow("account heads")
+            << int(WindowKind::AccountHeads) << u"WebBrowser1"_s << u"accounts"_s;
+        QTest::newRow("groups") << int(WindowKind::Groups) << u"WebBrowser1"_s << u"accounts"_s;
+        QTest::newRow("entry") << int(WindowKind::TransactionEntry) << u"debTrans"_s << u"entry"_s;
+        QTest::newRow("ledger") << int(WindowKind::TransactionList) << u"cmbAccount"_s
+                                << u"reports"_s;
+        QTest::newRow("summary") << int(WindowKind::PeriodSummary) << u"cmbAccount"_s
+                                 << u"reports"_s;
+        QTest::newRow("search") << int(WindowKind::Search) << u"chkDate"_s << u"search"_s;
+        QTest::newRow("deleted") << int(WindowKind::DeletedTransactions) << u"WebBrowser1"_s
+                                 << u"undo"_s;
     }
     void windowsOpenShowingTheirColumnsWhereTheLastOneWas()
     {
         QFETCH(int, kind);
         QFETCH(QString, focus);
+        QFETCH(QString, topic);
         start();
         main->resize(1400, 1000); // room for every kind of window
         const auto open = [kind]() -> QWidget* {
@@ -550,6 +556,14 @@ private slots:
         QTRY_VERIFY(QApplication::focusWidget());
         QCOMPARE(QApplication::focusWidget()->objectName(), focus);
         QVERIFY(w->isAncestorOf(QApplication::focusWidget()));
+        // F1 opens the manual at the window's own section, an anchor the manual has.
+        pressKey(Qt::Key_F1);
+        auto* help = main->findChild<QTextBrowser*>(QStringLiteral("txtHelp"));
+        QTRY_VERIFY(help && help->isVisible());
+        QCOMPARE(help->source().fragment(), topic);
+        QVERIFY(help->toHtml().contains(QStringLiteral("name=\"") + topic + QLatin1Char('"')));
+        help->window()->close();
+        QVERIFY(activate(main.get()));
         // Every column in view: nothing to scroll sideways.
         QTRY_COMPARE(w->WebBrowser1->horizontalScrollBar()->maximum(), 0);
         QMdiSubWindow* frame = main->windowHost().subWindowOf(w);

@@ -190,6 +190,8 @@ private slots:
         pressKey(Qt::Key_Tab);
         pressKey(Qt::Key_Space);
         QVERIFY2(w->importLines(), qPrintable(prompt->last().text));
+        QCOMPARE(
+            prompt->last().text, S("Imported 1 transaction; already in the book 0, left out 0."));
         delete w;
         frmImport* again = open();
         QVERIFY(again->loadFile(env->path(QStringLiteral("bank.ofx"))));

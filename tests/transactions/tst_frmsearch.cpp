@@ -619,7 +619,7 @@ private slots:
         QComboBox* ops = get<QComboBox>(w, u"cmbAmount"_s);
         ops->setCurrentIndex(ops->findText(SearchInRange()));
         typeAmount(from, QStringLiteral("12,50"));
-        typeAmount(to, QStringLiteral("1,2345"));
+        typeAmount(to, QStringLiteral("1.234,56"));
         const QString page = w->WebBrowser1->pageText();
         const int count = w->mlngSearchResultCount();
         QVERIFY(count > 0);
@@ -630,7 +630,7 @@ private slots:
             QString message;
         };
         for (const Step& step : {Step {from, u"Use a point for decimals: 12.50"_s},
-                 Step {to, u"Use a point for decimals: 1.2345"_s}}) {
+                 Step {to, u"Use a point for decimals: 1234.56"_s}}) {
             fixture->prompt.clear();
             QTest::mouseClick(get<QPushButton>(w, u"cmdSearch"_s), Qt::LeftButton);
             QCOMPARE(fixture->prompt.count(), 1);

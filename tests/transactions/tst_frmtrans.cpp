@@ -96,10 +96,10 @@ private slots:
         press(Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), get<QComboBox>(w, "cmbFrom"));
         type(QStringLiteral("ca"));
-        QCOMPARE(get<QComboBox>(w, "cmbFrom")->currentText(), QStringLiteral("Cash"));
+        QCOMPARE(get<QComboBox>(w, "cmbFrom")->currentText(), QStringLiteral("cash"));
         press(Qt::Key_Return);
         type(QStringLiteral("FO"));
-        QCOMPARE(get<QComboBox>(w, "cmbTo")->currentText(), QStringLiteral("Food"));
+        QCOMPARE(get<QComboBox>(w, "cmbTo")->currentText(), QStringLiteral("FOod"));
         press(Qt::Key_Return);
         type(QStringLiteral("12.5"));
         press(Qt::Key_Return);
@@ -117,8 +117,8 @@ private slots:
         QVERIFY(QFile::exists(book + QStringLiteral(".bak")));
         QVERIFY(w->WebBrowser1->pageText().contains(QStringLiteral("id=\"id201301103\"")));
 
-        // Date, From account and its balance stay; the rest is cleared.
-        QCOMPARE(get<QComboBox>(w, "cmbFrom")->currentText(), QStringLiteral("Cash"));
+        // Date, From account (as typed) and its balance stay; the rest is cleared.
+        QCOMPARE(get<QComboBox>(w, "cmbFrom")->currentText(), QStringLiteral("cash"));
         QCOMPARE(
             get<QLabel>(w, "lblBalance_0")->text(), QStringLiteral("242.00")); // 300 - 45.5 - 12.5
         QCOMPARE(get<QComboBox>(w, "cmbTo")->currentIndex(), -1);
@@ -242,6 +242,16 @@ private slots:
             "Use a point for decimals: 12.50");
         row("comma grouping four digits is not read", "30-11-2026", "1,2345", "C", "",
             "Use a point for decimals: 1.2345");
+        row("German grouping where the point is the decimal mark", "30-11-2026", "1.234,56", "C",
+            "", "Use a point for decimals: 1234.56");
+        row("German grouping", "30-11-2026", "1.234,56", "de_DE", "20261130 1234.56");
+        row("English grouping in German", "30-11-2026", "1,234.56", "de_DE", "",
+            "Group separators stand only between groups of three digits, as in 1.234,56");
+        row("minus sign", "30-11-2026", "-5", "C", "", "Amounts are entered without a minus sign");
+        row("fourteen digits", "30-11-2026", "12345678901234", "C", "",
+            "At most 9 digits before the decimal mark");
+        row("a date", "30-11-2026", "29.2.2028", "C", "",
+            "An amount has one decimal mark, not two");
     }
     void typedDatesAndAmountsOnSave()
     {
@@ -281,6 +291,7 @@ private slots:
             QCOMPARE(fixture->prompt.last().title, QStringLiteral("Enter amount"));
             QCOMPARE(QApplication::focusWidget(), amountBox->textBox());
             QCOMPARE(amountBox->textBox()->text(), amount); // kept for the user to mend
+            QCOMPARE(amountBox->textBox()->toolTip(), message);
             QCOMPARE(readDataFile(book), before);
             return;
         }
@@ -325,7 +336,7 @@ private slots:
 
         // Typing completes with the latest narration that starts so.
         details->setFocus();
-        type(QStringLiteral("mar"));
+        type(QStringLiteral("Mar"));
         QCOMPARE(details->currentText(), QStringLiteral("Market"));
         type(QStringLiteral("ket s"));
         QCOMPARE(details->currentText(), QStringLiteral("Market stall"));
@@ -581,7 +592,9 @@ private slots:
         amount->setFocus();
         amount->home(false);
         QTest::keyClick(amount, Qt::Key_5);
-        QCOMPARE(amount->text(), QStringLiteral("12345678901.25"));
+        QCOMPARE(get<neb>(w, "nebAmount")->problem(),
+            QStringLiteral("At most 11 digits before the decimal mark"));
+        QTest::keyClick(amount, Qt::Key_Backspace);
         QTest::keyClick(amount, Qt::Key_Delete);
         QTest::keyClick(amount, Qt::Key_9);
         QCOMPARE(amount->text(), QStringLiteral("92345678901.25"));

@@ -234,9 +234,11 @@ private slots:
         QApplication::setActiveWindow(&owner);
         QVERIFY(QTest::qWaitForWindowActive(&owner));
         QSignalSpy changes(&dates, &DateSelector::periodChanged);
-        QCOMPARE(dates.fromDate(), clock.today());
-        QCOMPARE(dates.toDate(), clock.today());
+        // It starts with the month its quick selector shows.
+        QCOMPARE(dates.fromDate(), QDate(2013, 6, 1));
+        QCOMPARE(dates.toDate(), QDate(2013, 6, 30));
         QVERIFY(dates.optQuick[3]->isChecked());
+        dates.setDates(clock.today(), clock.today());
         QCOMPARE(dates.cmdQuickDateSelect[1]->text(), QStringLiteral("This Month"));
 
         // The upper arrow: one day later; the lower: one day earlier; the bar rests at 1.
