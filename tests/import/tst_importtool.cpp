@@ -152,7 +152,7 @@ private slots:
             << S("x: cannot tell the date order (every date reads as dmy and mdy); give "
                  "--csv-date-order");
         QTest::newRow("column missing") << QStringList {S("book.qbf"), S("x"), S("--account"),
-            S("2"), S("--csv-date-order"), S("dmy")}
+            S("2"), S("--csv-date-order"), S("dmy"), S("--accept-guess")}
                                         << QByteArray("a;b;c\n05.01.2013;x;1\n06.01.2013;y\n") << 4
                                         << S("x: line 3: has 2 columns, the mapping needs 3");
         QTest::newRow("qif date form")
@@ -165,7 +165,7 @@ private slots:
             << S("x: line 6: the OFX statement is cut off inside this transaction");
         QTest::newRow("csv forced on ofx")
             << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--format"), S("csv")}
-            << kOfx << 4 << S("x: no date column is chosen");
+            << kOfx << 4 << S("x: choose the columns: no column holds dates");
     }
     void exitCodesAndMessages()
     {

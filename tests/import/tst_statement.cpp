@@ -123,7 +123,7 @@ private slots:
                           "2013-01-08,COFFEE SHOP 1234,-3.50,2596.50\n"
                           "2013-02-28,Rent,\"-1,200.00\",1396.50\n")
             << QStringLiteral("sep=,|quote=\"|header=1|date=1|order=ymd|amount=3|out=0|in=0|comma="
-                              "0|text=2|ref=0")
+                              "0|text=2|ref=0|skip=0|dir=0|dirout=|dirin=|reverse=0")
             << QString()
             << QStringList {QStringLiteral("line 2 2013-01-05 2500 January pay "),
                    QStringLiteral("line 3 2013-01-08 -3.5 COFFEE SHOP 1234 "),
@@ -134,7 +134,7 @@ private slots:
                           "10.01.2013;Geldautomat 0042;300,00;\r\n"
                           "28.02.2013;Miete;1.234.567,89;\r\n")
             << QStringLiteral("sep=;|quote=\"|header=1|date=1|order=dmy|amount=0|out=3|in=4|comma="
-                              "1|text=2|ref=0")
+                              "1|text=2|ref=0|skip=0|dir=0|dirout=|dirin=|reverse=0")
             << QString()
             << QStringList {QStringLiteral("line 2 2013-01-05 2500 Lohn Januar "),
                    QStringLiteral("line 3 2013-01-10 -300 Geldautomat 0042 "),
@@ -144,7 +144,7 @@ private slots:
                           "\"01/31/2013\",\"Smith, John\",\"rent for\nJanuary\",\"-750.25\"\n"
                           "\"02/01/2013\",\"Shop \"\"Best\"\"\",\"\",\"-10\"\n")
             << QStringLiteral("sep=,|quote=\"|header=1|date=1|order=mdy|amount=4|out=0|in=0|comma="
-                              "0|text=2,3|ref=0")
+                              "0|text=2,3|ref=0|skip=0|dir=0|dirout=|dirin=|reverse=0")
             << QString()
             << QStringList {
                    QStringLiteral("line 2 2013-01-31 -750.25 Smith, John / rent for January "),
@@ -168,9 +168,9 @@ private slots:
                           "1899-12-31,Too early,-1\n2013-01-01,Nothing,0.00\n2013-01-02,Word,abc\n"
                           "2013-01-04,Two,-2\n2013-01-05,Three,-3\n2013-01-06,Four,-4\n")
             << QStringLiteral("sep=,|quote=\"|header=1|date=1|order=ymd|amount=3|out=0|in=0|comma="
-                              "0|text=2|ref=0")
+                              "0|text=2|ref=0|skip=0|dir=0|dirout=|dirin=|reverse=0")
             << QString()
-            << QStringList {QStringLiteral("line 2 2013-01-03 -1.2345 Fine "),
+            << QStringList {QStringLiteral("line 2 2013-01-03 -1.23 Fine "),
                    QStringLiteral("line 3 error: the date \"2013-02-29\" is not a date"),
                    QStringLiteral("line 4 error: the date \"1899-12-31\" is not a date"),
                    QStringLiteral("line 5 error: zero amount"),
@@ -233,7 +233,7 @@ private slots:
         QTest::newRow("plus") << S("+0.5") << false << S("0.5");
         QTest::newRow("bare fraction") << S(".75") << false << S("0.75");
         QTest::newRow("four decimals") << S("0.0001") << false << S("0.0001");
-        QTest::newRow("five decimals refused") << S("0.00001") << false << S("");
+        QTest::newRow("five decimals cut") << S("0.00019") << false << S("0.0001");
         QTest::newRow("zeros past four") << S("3.500000") << false << S("3.5");
         QTest::newRow("letters") << S("12a") << false << S("");
         QTest::newRow("empty") << S("") << false << S("");
