@@ -609,7 +609,8 @@ QStringList DescribeCsvMapping(const QByteArray& bytes, const CsvMapping& m)
         out << QStringLiteral("skip ") + QString::number(m.skipLines)
                 + QStringLiteral(" lines before the heading");
     out << QStringLiteral("separator: ")
-            + (m.separator == '\t' ? QStringLiteral("tab") : QString(QLatin1Char(m.separator)))
+            + (m.separator == '\t' ? QStringLiteral("tab")
+                                   : QLatin1Char('"') + QLatin1Char(m.separator) + QLatin1Char('"'))
             + (m.header ? QStringLiteral(", heading row") : QStringLiteral(", no heading row"))
             + (m.decimalComma ? QStringLiteral(", decimal comma") : QString());
     out << QStringLiteral("date: ")
