@@ -246,20 +246,19 @@ qsizetype currencyAt(QStringView text, bool front)
 {
     if (text.isEmpty())
         return 0;
-    const QChar edge = front ? text.front() : text.back();
-    if (edge.category() == QChar::Symbol_Currency) {
-        // "US$", "R$", "C$": letters before the sign belong to it.
-        qsizetype length = 1;
-        if (front) {
-            while (length < text.size() && length < 3 && text[length].isUpper())
-                ++length;
-            return length < text.size() && text[length - 1].category() == QChar::Symbol_Currency
-                ? length
-                : 1;
-        }
-        while (length < text.size() && length < 3 && text[text.size() - length - 1].isUpper())
-            ++length;
-        return length;
+    // A sign, with up to three capitals before it: "$", "US$", "R$", "C$".
+    const qsizetype n = text.size();
+    if (front) {
+        qsizetype k = 0;
+        while (k < n && k < 3 && text[k].isUpper())
+            ++k;
+        if (k < n && text[k].category() == QChar::Symbol_Currency)
+            return k + 1;
+    } else if (text.back().category() == QChar::Symbol_Currency) {
+        qsizetype k = 0;
+        while (k + 1 < n && k < 3 && text[n - k - 2].isUpper())
+            ++k;
+        return k + 1;
     }
     auto isCode = [](QStringView w) {
         if (w.size() == 2)
@@ -412,13 +411,13 @@ void FinishStatementLines(Statement* statement)
             std::int64_t cents = units - rest;
             if (std::abs(rest) * 2 >= cent.units())
                 cents += rest < 0 ? -cent.units() : cent.units();
-            line.amount = Money::fromUnits(cents);
             const QString shown = line.amountText.isEmpty() ? written.toText() : line.amountText;
-            if (line.amount.isZero()) {
+            if (cents == 0) {
                 line.error = QStringLiteral("the amount ") + shown
                     + QStringLiteral(" is less than a cent");
                 continue;
             }
+            line.amount = Money::fromUnits(cents);
             line.note = QStringLiteral("rounded from ") + shown;
         }
         if (line.amount > max || line.amount < -max) {
