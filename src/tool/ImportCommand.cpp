@@ -200,6 +200,7 @@ bool csvMapping(const ImportOptions& o, const QByteArray& bytes, CsvMapping* m, 
     if (o.skip >= 0)
         m->skipLines = o.skip;
     if (o.direction >= 0) {
+        m->textColumns.removeAll(o.direction);
         m->directionColumn = o.direction;
         m->outWord = o.outWord;
         m->inWord = o.inWord;
