@@ -390,9 +390,16 @@ private:
                     + names.join(QStringLiteral(" and ")) + QLatin1Char(')');
             }
         }
-        if (m_mapping.dateColumn < 0)
-            doubt(constant >= 0 ? name(constant) + QStringLiteral(" holds one date on every line")
-                                : QStringLiteral("no column holds dates"));
+        if (m_mapping.dateColumn >= 0)
+            return;
+        if (constant < 0) {
+            doubt(QStringLiteral("no column holds dates"));
+            return;
+        }
+        // Every line of one day, or the statement's date: taken, but in doubt.
+        m_mapping.dateColumn = constant;
+        m_mapping.dateOrder = m_facts.at(constant).dateOrders.first();
+        doubt(name(constant) + QStringLiteral(" holds one date on every line"));
     }
 
     // Decimal comma: amounts like "12,50" and none like "12.50".

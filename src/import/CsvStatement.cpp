@@ -318,6 +318,9 @@ bool ReadCsvStatement(
     }
     const int needed = mapping.neededColumns();
     const QDate today = QDate::currentDate();
+    // Room for a line per text line at once: a list grown step by step holds
+    // its old and new copies together.
+    statement->lines.reserve(bytes.count('\n') + 1);
     bool heading = mapping.header;
     // Each row becomes its line as it is read: the rows are never all held.
     return readCsv(
