@@ -115,19 +115,6 @@ ImportState& state(Context& c)
     return *static_cast<ImportState*>(c.state.get());
 }
 
-// Memory of this process in kB from /proc/self/status; 0 where there is none.
-qint64 memoryKb(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
 // A statement of about 16 MB as a bank writes one: 200,000 lines of booking
 // and value date, payee, purpose, amount and balance.
 struct LargeStatement
@@ -206,17 +193,17 @@ std::vector<Step> importSteps()
             "read a 16 MB statement (fails above 5 times the file in memory) and match it"),
         prepareLargeStatement, {}, [](Context& c) {
             auto* s = static_cast<LargeStatement*>(c.state.get());
-            const qint64 before = memoryKb("VmRSS:");
+            const qint64 before = statusKb("VmRSS:");
             qb::Statement statement;
             qb::StatementError error;
             if (!qb::ReadStatement(s->bytes, std::nullopt, s->mapping, &statement, &error)) {
                 std::fprintf(stderr, "import-memory: %s\n", qPrintable(error.text()));
                 return false;
             }
-            const qint64 read = memoryKb("VmHWM:") - before;
+            const qint64 read = statusKb("VmHWM:") - before;
             const qb::ImportPlan plan
                 = qb::ImportPlan::make(bench::bookStore().document(), s->account, statement);
-            const qint64 grown = memoryKb("VmHWM:") - before;
+            const qint64 grown = statusKb("VmHWM:") - before;
             std::fprintf(stderr,
                 "import-memory: %lld kB read, %lld kB matched, for a statement of %lld kB\n",
                 static_cast<long long>(read), static_cast<long long>(grown),

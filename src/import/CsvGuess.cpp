@@ -568,6 +568,8 @@ private:
         return false;
     }
 
+    // Text columns make the narration; one value on every line of a longer
+    // statement is the account's name or the currency, not the line's text.
     void chooseText()
     {
         const int rows = int(m_rows.size());
@@ -575,7 +577,7 @@ private:
             const ColumnFacts& f = m_facts.at(c);
             if (c == m_mapping.dateColumn || c == m_mapping.directionColumn || f.values == 0
                 || f.numeric() || !f.dateOrders.isEmpty() || f.times * 2 > f.values
-                || f.constant(rows) || anyOf(f.words, notTextWords()))
+                || (rows >= 5 && f.constant(rows)) || anyOf(f.words, notTextWords()))
                 continue;
             m_mapping.textColumns << c;
         }

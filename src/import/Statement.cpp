@@ -266,12 +266,13 @@ qsizetype currencyAt(QStringView text, bool front)
         return w.size() == 3
             && std::all_of(w.begin(), w.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; });
     };
+    // A code stands apart from the number: "EUR 12.50", "12,50 EUR", "-5 kr".
     for (const qsizetype length : {3, 2}) {
         if (text.size() <= length)
             continue;
         const QStringView w = front ? text.left(length) : text.right(length);
         const QChar next = front ? text[length] : text[text.size() - length - 1];
-        if (isCode(w) && !next.isLetter())
+        if (isCode(w) && (next.isSpace() || (front && (next == u'-' || next == u'+'))))
             return length;
     }
     return 0;

@@ -148,6 +148,8 @@ void frmImport::buildUi()
     txtProfile = named(new QLineEdit(fraCsv), "txtProfile");
     lblGuess = named(new QLabel(fraCsv), "lblGuess");
     lblGuess->setWordWrap(true);
+    // Room for two lines of doubts, so that the panel's rows never clip them.
+    lblGuess->setMinimumHeight(2 * lblGuess->fontMetrics().lineSpacing() + 4);
     cmdConfirm = named(new QPushButton(QStringLiteral("Columns are right"), fraCsv), "cmdConfirm");
 
     auto label = [this](const QString& text, QWidget* buddy) {
@@ -486,6 +488,7 @@ void frmImport::markGuess(bool guessed, const QStringList& doubts)
             ? QStringLiteral("Guessed columns: check them against the lines below.")
             : QStringLiteral("Guessed columns, unsure: ") + doubts.join(QStringLiteral("; "))
                 + QStringLiteral(". Choose the columns."));
+    lblGuess->setToolTip(lblGuess->text());
     lblGuess->setStyleSheet(guessed ? QStringLiteral("color: #b00000") : QString());
     lblGuess->setVisible(guessed);
     cmdConfirm->setVisible(guessed);

@@ -247,6 +247,7 @@ private slots:
         QTest::newRow("plus blank dollar") << S("+ $73.01") << false << S("73.01");
         QTest::newRow("euro behind") << S("1.234,50 €") << true << S("1234.5");
         QTest::newRow("code in front") << S("EUR -5.00") << false << S("-5");
+        QTest::newRow("code joined to digits is no amount") << S("INV001") << false << S("");
         QTest::newRow("US dollar sign") << S("US$ 7.25") << false << S("7.25");
         QTest::newRow("debit mark") << S("12.50 DR") << false << S("-12.5");
         QTest::newRow("two signs refused") << S("-(5.00)") << false << S("");
