@@ -21,6 +21,10 @@ namespace bench {
 // The one store every step works on, as the program's main makes one.
 qb::DataStore& bookStore();
 
+// Memory of this process in kB from /proc/self/status ("VmRSS:", "VmHWM:");
+// 0 where there is none.
+qint64 statusKb(const char* field);
+
 // What a step works on: the enciphered book of the current size, a folder
 // for the files it writes, and room for the step's own state.
 struct Context

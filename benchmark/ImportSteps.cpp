@@ -3,6 +3,8 @@
 // read and matched against the book, imported in one save, and shown in the
 // import window's preview.
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QFile>
 #include <QRandomGenerator>
@@ -113,6 +115,44 @@ ImportState& state(Context& c)
     return *static_cast<ImportState*>(c.state.get());
 }
 
+// A statement of about 16 MB as a bank writes one: 200,000 lines of booking
+// and value date, payee, purpose, amount and balance.
+struct LargeStatement
+{
+    QByteArray bytes;
+    qb::CsvMapping mapping;
+    int account = 0;
+};
+
+bool prepareLargeStatement(Context& c, QString* why)
+{
+    if (!prepareImport(c, why))
+        return false;
+    auto s = std::make_shared<LargeStatement>();
+    s->account = state(c).account;
+    QByteArray& csv = s->bytes;
+    csv = "Booking date;Value date;Payee;Purpose;Amount;Balance\n";
+    QRandomGenerator gen(11);
+    qint64 balance = 100000000;
+    for (int i = 0; i < 200000; ++i) {
+        const QByteArray day
+            = QDate(2020, 1, 13).addDays(i / 100).toString(QStringLiteral("dd.MM.yyyy")).toLatin1();
+        const qint64 cents = qint64(gen.bounded(200000)) - 100000;
+        balance += cents;
+        auto money = [](qint64 v) -> QByteArray {
+            const qint64 a = v < 0 ? -v : v;
+            return QByteArray(v < 0 ? "-" : "") + QByteArray::number(a / 100) + ','
+                + QByteArray::number(100 + a % 100).mid(1);
+        };
+        csv += day + ';' + day + ";Shop " + QByteArray::number(gen.bounded(5000))
+            + " GmbH;Card payment " + QByteArray::number(gen.bounded(1000000)) + " ref "
+            + QByteArray::number(i) + ';' + money(cents) + ';' + money(balance) + '\n';
+    }
+    s->mapping = qb::GuessCsvMapping(csv);
+    c.state = s;
+    return true;
+}
+
 } // namespace
 
 std::vector<Step> importSteps()
@@ -147,6 +187,29 @@ std::vector<Step> importSteps()
             qb::DataStore& store = bench::bookStore();
             const qb::ImportCounts counts = qb::ApplyImport(store.document(), *s.plan);
             return counts.imported > 0 && store.SaveDocument();
+        }});
+    steps.push_back({QStringLiteral("import-memory"), {QStringLiteral("import-match")},
+        QStringLiteral(
+            "read a 16 MB statement (fails above 5 times the file in memory) and match it"),
+        prepareLargeStatement, {}, [](Context& c) {
+            auto* s = static_cast<LargeStatement*>(c.state.get());
+            const qint64 before = statusKb("VmRSS:");
+            qb::Statement statement;
+            qb::StatementError error;
+            if (!qb::ReadStatement(s->bytes, std::nullopt, s->mapping, &statement, &error)) {
+                std::fprintf(stderr, "import-memory: %s\n", qPrintable(error.text()));
+                return false;
+            }
+            const qint64 read = statusKb("VmHWM:") - before;
+            const qb::ImportPlan plan
+                = qb::ImportPlan::make(bench::bookStore().document(), s->account, statement);
+            const qint64 grown = statusKb("VmHWM:") - before;
+            std::fprintf(stderr,
+                "import-memory: %lld kB read, %lld kB matched, for a statement of %lld kB\n",
+                static_cast<long long>(read), static_cast<long long>(grown),
+                static_cast<long long>(s->bytes.size() / 1024));
+            // The reading is held to 5 times the file; the matching's share is shown.
+            return plan.lines().size() == 200000 && read * 1024 <= 5 * s->bytes.size();
         }});
     steps.push_back({QStringLiteral("import-preview"), {QStringLiteral("store-open")},
         QStringLiteral("the import window shows the 10,000 lines, first screen painted"),

@@ -36,12 +36,7 @@ qb::DataStore& bench::bookStore()
     return store;
 }
 
-namespace {
-
-using namespace bench;
-
-// Memory of this process in kB from /proc/self/status; 0 where there is none.
-qint64 statusKb(const char* field)
+qint64 bench::statusKb(const char* field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -52,6 +47,10 @@ qint64 statusKb(const char* field)
     }
     return 0;
 }
+
+namespace {
+
+using namespace bench;
 
 // Lets the peak start again from the present size (Linux 4.0 and later).
 bool resetPeak()

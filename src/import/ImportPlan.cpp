@@ -234,8 +234,9 @@ ImportPlan ImportPlan::make(
                 }
             }
         }
+        // A balance line starts unchecked; its note says why.
         if (line.status == LineStatus::New)
-            line.include = true;
+            line.include = !source.unchecked;
         const QString payee = PayeeKey(source.payee.isEmpty() ? line.narration : source.payee);
         if (!payee.isEmpty()) {
             auto found = suggestions.constFind(payee);

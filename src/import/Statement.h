@@ -34,6 +34,12 @@ struct StatementLine
     QString memo;
     QString id; // the bank's id of the line (OFX FITID, a CSV reference); may be empty
     QString error; // why the line cannot be imported; empty when it can
+    // The amount as the file writes it, kept by a reader when it has more
+    // decimals than Money holds (the note of a rounding names it).
+    QString amountText;
+    // Shown with the line: a rounding made, or why the line starts unchecked.
+    QString note;
+    bool unchecked = false; // a line that is no transaction (a balance); note says so
 };
 
 struct Statement
@@ -52,6 +58,32 @@ struct StatementError
     // "line N: reason" (or the reason alone when no line is known).
     QString text() const;
 };
+
+// The largest statement file read (50 MB): beyond it a statement is refused
+// before it is read, as no bank writes one that large.
+constexpr qint64 kMaxStatementBytes = 50LL * 1024 * 1024;
+
+// Reads a statement file whole; false with the reason when it is no regular
+// file, larger than kMaxStatementBytes or cannot be read.
+bool LoadStatementFile(const QString& path, QByteArray* bytes, QString* why);
+
+// The largest amount a statement line may carry: the entry window's largest.
+Money MaxStatementAmount();
+
+// The checks every reader's lines get, whatever the format: amounts rounded to
+// the cent half away from zero (the line's note says so), amounts that round
+// to nothing or exceed MaxStatementAmount() refused, dates outside 1900-2999
+// refused, and a balance line ("Opening balance", "Saldo Anterior", "Alter
+// Kontostand" ...) left unchecked. ReadStatement applies it.
+void FinishStatementLines(Statement* statement);
+
+// True for the text of a line that states a balance rather than moving money.
+bool IsBalanceLineText(const QString& text);
+
+// The year a two-digit year stands for: the one from 80 years before today's
+// year to 19 after it (with today in 2026: 46 is 1946, 45 is 2045). Every
+// reader of two-digit years (CSV, QIF) takes it from here.
+int ExpandTwoDigitYear(int twoDigits, const QDate& today = QDate::currentDate());
 
 enum class DateOrder { DayMonthYear, MonthDayYear, YearMonthDay };
 // "dmy", "mdy", "ymd".
@@ -72,6 +104,14 @@ struct CsvMapping
     bool decimalComma = false;
     QList<int> textColumns;
     int referenceColumn = -1;
+    int skipLines = 0; // lines before the heading (or the first row) left out
+    // A column that says which way the money went: its value equal to
+    // outWord (letter case ignored) is money out, inWord money in; the
+    // amount's own sign is then ignored.
+    int directionColumn = -1;
+    QString outWord;
+    QString inWord;
+    bool reverseSigns = false; // charges written as positive (card exports)
 
     // The columns any row must have.
     int neededColumns() const;
@@ -87,31 +127,50 @@ struct CsvRows
     QList<QStringList> rows;
     QList<int> lines;
 };
-bool ReadCsvRows(
-    const QByteArray& bytes, char separator, char quote, CsvRows* rows, StatementError* error);
 
 // The separator most rows of the first lines agree on: , ; tab or |.
 char DetectCsvSeparator(const QByteArray& bytes);
 
-// A mapping guessed from the content: separator, header row, the date column
-// and its order, the amount column(s), decimal comma and the text columns.
+// A mapping guessed from the content: the lines before the heading, the
+// separator, the header row, the date column and its order, the amount
+// column(s) or the direction column, decimal comma and the text columns.
 // ambiguity names what could not be told (the date order when every date
-// reads both ways); the mapping then lacks it.
-CsvMapping GuessCsvMapping(const QByteArray& bytes, QString* ambiguity = nullptr);
+// reads both ways); the mapping then lacks it. doubts lists why the columns
+// may be wrong (two columns could be the amount, no heading names it, ...):
+// such a guess is shown for the person to choose, never used unseen. A
+// separator other than 0 is taken instead of the one told from the content.
+CsvMapping GuessCsvMapping(const QByteArray& bytes, QString* ambiguity = nullptr,
+    QStringList* doubts = nullptr, char separator = 0);
+
+// The mapping in words, one part a line ("date: column 1 \"Buchung\", dmy"),
+// the columns named by the heading when there is one.
+QStringList DescribeCsvMapping(const QByteArray& bytes, const CsvMapping& mapping);
+
+// The rows of a CSV text after the mapping's skipped lines, at most limit
+// (-1: all); false with the line and reason when it is no CSV.
+bool ReadCsvRows(const QByteArray& bytes, const CsvMapping& mapping, CsvRows* rows,
+    StatementError* error, qsizetype limit = -1);
 
 // The first row of a CSV text as its profile key ("the same header").
 QString CsvHeaderKey(const QByteArray& bytes, const CsvMapping& mapping);
 
 // A statement amount as banks write it: blanks and grouping allowed, a
-// decimal comma where decimalComma says so, "+" or "-" in front, a minus at
-// the end, or parentheses for money out. Nothing when it is not a number
-// with at most four decimals.
+// decimal comma where decimalComma says so, "+" or "-" in front (also with a
+// blank after it), a minus at the end, parentheses for money out, a currency
+// sign or code before or after ("-$76.00", "($85.00)", "£20.00", "12,50 EUR").
+// Decimals past the fourth are cut off (the cent rounding of
+// FinishStatementLines looks at the third). Nothing when it is no number or
+// has more than 15 integer digits.
 std::optional<Money> ParseStatementAmount(QString text, bool decimalComma);
 
-// A date of three numbers in this order, separated by / - or . (or eight
-// digits for year-month-day). Invalid when it is not a calendar date or the
-// year is outside 1900-9999.
-QDate ParseStatementDate(const QString& text, DateOrder order);
+// A date of three numbers in this order, separated by / - . or blanks (or
+// eight digits for year-month-day), or with the month's name in English,
+// German, French, Spanish or Dutch ("07 Nov 2013", "10-Nov-09", "Nov 7,
+// 2013"), which reads the same in every order. A two-digit year goes through
+// ExpandTwoDigitYear. Invalid when it is not a calendar date or the year is
+// outside 1900-9999 (FinishStatementLines refuses years past 2999).
+QDate ParseStatementDate(
+    const QString& text, DateOrder order, const QDate& today = QDate::currentDate());
 
 bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statement* statement,
     StatementError* error);

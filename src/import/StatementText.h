@@ -17,8 +17,12 @@ class TextDecoder
 public:
     explicit TextDecoder(const QByteArray& bytes)
     {
+        // Probed in pieces: a whole copy of a large file is not needed to tell.
         QStringDecoder probe(QStringDecoder::Utf8);
-        const QString ignored = probe(bytes);
+        constexpr qsizetype piece = 64 * 1024;
+        for (qsizetype at = 0; at < bytes.size() && !probe.hasError(); at += piece)
+            const QString ignored
+                = probe(QByteArrayView(bytes).sliced(at, std::min(piece, bytes.size() - at)));
         m_utf8 = !probe.hasError();
     }
     QString operator()(QByteArrayView bytes) const

@@ -1,7 +1,4 @@
 
-#include <QFile>
-#include <QFileInfo>
-
 #include "import/ImportPlan.h"
 #include "import/ImportSettings.h"
 #include "import/Statement.h"
@@ -27,18 +24,22 @@ const QString kImportDescription = QStringLiteral(
     "and lines repeated in the file are left out. The format is told from the\n"
     "content unless --format says it. A CSV file is read with the named profile\n"
     "(saved by the window), else with the columns guessed from its content; the\n"
-    "--csv options set or change single columns (counted from 1). An OFX account\n"
-    "paired with an account by an earlier import needs no --account.\n"
+    "--csv options set or change single columns (counted from 1). A guess that is\n"
+    "unsure (two columns could be the amount, no heading names it, ...) is printed\n"
+    "and nothing is imported until the columns are given or --accept-guess is.\n"
+    "An OFX account paired with an account by an earlier import needs no --account.\n"
     "\n"
     "  --other CODE     the other account of lines that have no suggested one\n"
     "  --dry-run        show what would be imported; write nothing\n"
     "\n"
     "Prints one line per statement line: status (new, dup, repeat or error), date,\n"
-    "amount, the other account's code or -, narration (an error line: the reason),\n"
-    "separated by tabs; then \"imported N, already in the book M, left out K\".\n"
+    "amount, the other account's code or -, narration (an error line: the reason)\n"
+    "and, where there is one, a note (a rounding to the cent, a balance line left\n"
+    "out), separated by tabs; then \"imported N, already in the book M, left out K\".\n"
     "Lines without another account are left out.\n"
     "Exit codes: 0 done (also when nothing was new), 2 wrong usage, 3 a file could\n"
-    "not be read or written, 4 the statement could not be understood (nothing written).\n");
+    "not be read or written, 4 the statement could not be understood or its columns\n"
+    "are an unsure guess (nothing written).\n");
 
 struct ImportOptions
 {
@@ -56,7 +57,18 @@ struct ImportOptions
     std::optional<char> separator;
     bool decimalComma = false;
     bool header = false;
+    int skip = -1;
+    int direction = -2;
+    QString outWord, inWord;
+    bool reverse = false;
+    bool acceptGuess = false;
     QString error;
+
+    // Columns chosen by the person (a profile or a column option): no guess decides alone.
+    bool columnsGiven() const
+    {
+        return !profile.isEmpty() || date >= 0 || amount >= 0 || out >= 0 || direction >= 0;
+    }
 };
 
 int columnOf(const QString& text)
@@ -137,6 +149,26 @@ ImportOptions readOptions(const QStringList& arguments, Value value, IsSet isSet
     }
     o.decimalComma = isSet(QStringLiteral("csv-decimal-comma"));
     o.header = isSet(QStringLiteral("csv-header"));
+    o.reverse = isSet(QStringLiteral("csv-reverse-signs"));
+    o.acceptGuess = isSet(QStringLiteral("accept-guess"));
+    if (isSet(QStringLiteral("csv-skip"))) {
+        bool ok = false;
+        o.skip = value(QStringLiteral("csv-skip")).toInt(&ok);
+        if (!ok || o.skip < 0 || o.skip > 1000000)
+            fault(QStringLiteral("--csv-skip takes a number of lines, not ")
+                + value(QStringLiteral("csv-skip")));
+    }
+    if (isSet(QStringLiteral("csv-direction"))) {
+        // COL:OUT:IN, as "6:Af:Bij" or "5:debit:credit".
+        const QStringList parts = value(QStringLiteral("csv-direction")).split(QLatin1Char(':'));
+        o.direction = parts.size() == 3 ? columnOf(parts.at(0)) : -1;
+        o.outWord = parts.value(1).trimmed();
+        o.inWord = parts.value(2).trimmed();
+        if (o.direction < 0 || o.outWord.isEmpty() || o.inWord.isEmpty()
+            || o.outWord.compare(o.inWord, Qt::CaseInsensitive) == 0)
+            fault(QStringLiteral("--csv-direction takes COL:OUT:IN (for example 6:Af:Bij), not ")
+                + value(QStringLiteral("csv-direction")));
+    }
     if ((o.out >= 0) != (o.in >= 0))
         fault(QStringLiteral("--csv-out and --csv-in go together"));
     else if (o.amount >= 0 && o.out >= 0)
@@ -146,8 +178,10 @@ ImportOptions readOptions(const QStringList& arguments, Value value, IsSet isSet
     return o;
 }
 
-// The CSV mapping: the profile or the guess, then the columns given.
-bool csvMapping(const ImportOptions& o, const QByteArray& bytes, CsvMapping* m, QString* why)
+// The CSV mapping: the profile or the guess, then the columns given. doubts
+// says why a guess left alone is unsure.
+bool csvMapping(const ImportOptions& o, const QByteArray& bytes, CsvMapping* m, QString* why,
+    QStringList* doubts)
 {
     QString ambiguity;
     if (!o.profile.isEmpty()) {
@@ -158,15 +192,21 @@ bool csvMapping(const ImportOptions& o, const QByteArray& bytes, CsvMapping* m, 
         }
         *m = *saved;
     } else {
-        *m = GuessCsvMapping(bytes, &ambiguity);
+        // Columns are guessed with the separator given, if one is.
+        *m = GuessCsvMapping(bytes, &ambiguity, doubts, o.separator.value_or(0));
     }
-    if (o.separator && *o.separator != m->separator) {
-        // Columns guessed with another separator mean nothing: guessed again with this one.
-        if (o.profile.isEmpty()) {
-            *m = GuessCsvMapping(bytes, &ambiguity);
-        }
+    if (o.separator)
         m->separator = *o.separator;
+    if (o.skip >= 0)
+        m->skipLines = o.skip;
+    if (o.direction >= 0) {
+        m->textColumns.removeAll(o.direction);
+        m->directionColumn = o.direction;
+        m->outWord = o.outWord;
+        m->inWord = o.inWord;
     }
+    if (o.reverse)
+        m->reverseSigns = true;
     if (o.date >= 0)
         m->dateColumn = o.date;
     if (o.order)
@@ -242,6 +282,15 @@ public:
         addFlag(
             {QStringLiteral("csv-decimal-comma")}, QStringLiteral("amounts use a decimal comma"));
         addFlag({QStringLiteral("csv-header")}, QStringLiteral("the first row is a heading"));
+        addValue({QStringLiteral("csv-skip")}, QStringLiteral("N"),
+            QStringLiteral("lines before the heading (or the first row) to skip"));
+        addValue({QStringLiteral("csv-direction")}, QStringLiteral("COL:OUT:IN"),
+            QStringLiteral("a column saying which way the money went, with its two words "
+                           "(6:Af:Bij)"));
+        addFlag({QStringLiteral("csv-reverse-signs")},
+            QStringLiteral("charges are written as positive amounts: reverse every sign"));
+        addFlag({QStringLiteral("accept-guess")},
+            QStringLiteral("import with the guessed CSV columns even when the guess is unsure"));
         addValue({QStringLiteral("other")}, QStringLiteral("CODE"),
             QStringLiteral("the other account of lines that have no suggested one"));
         addFlag({QStringLiteral("dry-run")},
@@ -257,14 +306,10 @@ private:
             [this](const QString& name) { return isSet(name); });
         if (!o.error.isEmpty())
             return usageError(o.error);
-        QFile statementFile(o.statement);
-        if (!QFileInfo(o.statement).isFile())
-            return fail(o.statement + QStringLiteral(": no such file"));
-        if (!statementFile.open(QIODevice::ReadOnly))
-            return fail(
-                o.statement + QStringLiteral(": cannot be read: ") + statementFile.errorString());
-        const QByteArray bytes = statementFile.readAll();
-        statementFile.close();
+        QByteArray bytes;
+        QString unread;
+        if (!LoadStatementFile(o.statement, &bytes, &unread))
+            return fail(o.statement + QStringLiteral(": ") + unread);
 
         // The book is locked before it is read, so nothing changes it in between.
         BookLock lock;
@@ -279,8 +324,19 @@ private:
 
         const StatementFormat format = o.format.value_or(DetectStatementFormat(bytes));
         CsvMapping mapping;
-        if (format == StatementFormat::Csv && !csvMapping(o, bytes, &mapping, &why))
+        QStringList doubts;
+        if (format == StatementFormat::Csv && !csvMapping(o, bytes, &mapping, &why, &doubts))
             return fail(o.statement + QStringLiteral(": ") + why, kNotUnderstood);
+        if (!doubts.isEmpty() && !o.columnsGiven() && !o.acceptGuess) {
+            // An unsure guess is shown, never used unseen.
+            out() << "guessed columns:\n";
+            for (const QString& part : DescribeCsvMapping(bytes, mapping))
+                out() << "  " << part << '\n';
+            return fail(o.statement + QStringLiteral(": choose the columns: ")
+                    + doubts.join(QStringLiteral("; "))
+                    + QStringLiteral(" (give the --csv options, or --accept-guess)"),
+                kNotUnderstood);
+        }
         Statement statement;
         StatementError error;
         if (!ReadStatement(bytes, format, mapping, &statement, &error))
@@ -306,7 +362,10 @@ private:
             out() << LineStatusWord(line.status) << '\t' << date << '\t'
                   << line.source.amount.format() << '\t'
                   << (line.other ? QString::number(line.other) : QStringLiteral("-")) << '\t'
-                  << (line.status == LineStatus::Error ? line.reason : line.narration) << '\n';
+                  << (line.status == LineStatus::Error ? line.reason : line.narration);
+            if (!line.source.note.isEmpty() && line.status != LineStatus::Error)
+                out() << '\t' << line.source.note;
+            out() << '\n';
         }
         const ImportCounts counts = ApplyImport(book.document, plan);
         if (counts.changed && !o.dryRun) {

@@ -22,6 +22,14 @@ void ImportLinesModel::setPlan(ImportPlan plan, std::function<QString(int)> acco
 
 QString ImportLinesModel::statusText(const ImportLine& line)
 {
+    const QString text = statusWords(line);
+    return line.source.note.isEmpty() || line.status == LineStatus::Error
+        ? text
+        : text + QStringLiteral(" (") + line.source.note + QLatin1Char(')');
+}
+
+QString ImportLinesModel::statusWords(const ImportLine& line)
+{
     switch (line.status) {
     case LineStatus::New:
         return QStringLiteral("New");

@@ -28,6 +28,7 @@ public:
     const ImportPlan& plan() const { return m_plan; }
 
     // The status as the window shows it: "New", "Already in the book (...)", ...
+    // A note of the line (a rounding, a balance left unchecked) follows in parentheses.
     static QString statusText(const ImportLine& line);
 
     // Turns the include box of the rows over (all on when any was off).
@@ -50,6 +51,8 @@ signals:
     void includeChanged();
 
 private:
+    static QString statusWords(const ImportLine& line);
+
     ImportPlan m_plan;
     std::function<QString(int)> m_accountName;
 };

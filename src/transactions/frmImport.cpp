@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -134,7 +135,22 @@ void frmImport::buildUi()
     txtTextColumns = named(new QLineEdit(fraCsv), "txtTextColumns");
     txtTextColumns->setPlaceholderText(QStringLiteral("e.g. 2,3"));
     cmbReference = named(new QComboBox(fraCsv), "cmbReference");
+    spnSkip = named(new QSpinBox(fraCsv), "spnSkip");
+    spnSkip->setRange(0, 999);
+    cmbDirection = named(new QComboBox(fraCsv), "cmbDirection");
+    txtOutWord = named(new QLineEdit(fraCsv), "txtOutWord");
+    txtOutWord->setPlaceholderText(QStringLiteral("out, e.g. debit"));
+    txtInWord = named(new QLineEdit(fraCsv), "txtInWord");
+    txtInWord->setPlaceholderText(QStringLiteral("in, e.g. credit"));
+    chkReverse = named(new QCheckBox(QStringLiteral("Reverse signs"), fraCsv), "chkReverse");
+    chkReverse->setToolTip(
+        QStringLiteral("For card exports that write charges as positive amounts"));
     txtProfile = named(new QLineEdit(fraCsv), "txtProfile");
+    lblGuess = named(new QLabel(fraCsv), "lblGuess");
+    lblGuess->setWordWrap(true);
+    // Room for two lines of doubts, so that the panel's rows never clip them.
+    lblGuess->setMinimumHeight(2 * lblGuess->fontMetrics().lineSpacing() + 4);
+    cmdConfirm = named(new QPushButton(QStringLiteral("Columns are right"), fraCsv), "cmdConfirm");
 
     auto label = [this](const QString& text, QWidget* buddy) {
         auto* l = new QLabel(text, fraCsv);
@@ -161,8 +177,23 @@ void frmImport::buildUi()
     csv->addWidget(txtTextColumns, 3, 1);
     csv->addWidget(label(QStringLiteral("&Bank reference:"), cmbReference), 3, 2);
     csv->addWidget(cmbReference, 3, 3);
-    csv->addWidget(label(QStringLiteral("&Keep as profile:"), txtProfile), 4, 0);
-    csv->addWidget(txtProfile, 4, 1);
+    csv->addWidget(label(QStringLiteral("Skip lines before heading:"), spnSkip), 4, 0);
+    csv->addWidget(spnSkip, 4, 1);
+    csv->addWidget(label(QStringLiteral("Direction column:"), cmbDirection), 4, 2);
+    csv->addWidget(cmbDirection, 4, 3);
+    auto* words = new QHBoxLayout;
+    words->addWidget(txtOutWord);
+    words->addWidget(txtInWord);
+    csv->addWidget(chkReverse, 5, 0, 1, 2);
+    csv->addWidget(label(QStringLiteral("Direction words:"), txtOutWord), 5, 2);
+    csv->addLayout(words, 5, 3);
+    csv->addWidget(label(QStringLiteral("&Keep as profile:"), txtProfile), 6, 0);
+    csv->addWidget(txtProfile, 6, 1);
+    auto* guess = new QHBoxLayout;
+    guess->addWidget(lblGuess, 1);
+    guess->addWidget(cmdConfirm);
+    csv->addLayout(guess, 7, 0, 1, 4);
+    markGuess(false);
     // The main menu's access keys (F M T R V W H) are not used in this window.
     // Shown (and held in the window's size) always; used for CSV statements only.
     fraCsv->setEnabled(false);
@@ -240,8 +271,14 @@ void frmImport::buildUi()
     setTabOrder(cmbOutColumn, cmbInColumn);
     setTabOrder(cmbInColumn, txtTextColumns);
     setTabOrder(txtTextColumns, cmbReference);
-    setTabOrder(cmbReference, txtProfile);
-    setTabOrder(txtProfile, tblLines);
+    setTabOrder(cmbReference, spnSkip);
+    setTabOrder(spnSkip, cmbDirection);
+    setTabOrder(cmbDirection, chkReverse);
+    setTabOrder(chkReverse, txtOutWord);
+    setTabOrder(txtOutWord, txtInWord);
+    setTabOrder(txtInWord, txtProfile);
+    setTabOrder(txtProfile, cmdConfirm);
+    setTabOrder(cmdConfirm, tblLines);
     setTabOrder(tblLines, cmbOther);
     setTabOrder(cmbOther, cmdSetOther);
     setTabOrder(cmdSetOther, cmdImport);
@@ -274,24 +311,36 @@ void frmImport::connectSignals()
         if (!m_filling)
             rebuild();
     };
-    for (QComboBox* box :
-        {cmbDateColumn, cmbDateOrder, cmbAmountColumn, cmbOutColumn, cmbInColumn, cmbReference})
+    for (QComboBox* box : {cmbDateColumn, cmbDateOrder, cmbAmountColumn, cmbOutColumn, cmbInColumn,
+             cmbReference, cmbDirection})
         connect(box, &QComboBox::currentIndexChanged, this, changed);
     connect(cmbSeparator, &QComboBox::currentIndexChanged, this, [this] {
         if (m_filling)
             return;
         // Other separators make other columns: guessed again with this one.
-        CsvMapping m = mappingShown();
-        const char separator = m.separator;
-        m = GuessCsvMapping(m_bytes);
-        m.separator = separator;
+        QStringList doubts;
+        const CsvMapping m
+            = GuessCsvMapping(m_bytes, nullptr, &doubts, char(cmbSeparator->currentData().toInt()));
         showMapping(m);
+        markGuess(true, doubts);
+        rebuild();
+    });
+    // Other lines skipped put another row at the top: its names head the columns.
+    connect(spnSkip, &QSpinBox::valueChanged, this, [this] {
+        if (m_filling)
+            return;
+        showMapping(mappingShown());
         rebuild();
     });
     for (QAbstractButton* box : std::initializer_list<QAbstractButton*> {
-             chkHeader, chkDecimalComma, optSigned, optTwoColumns})
+             chkHeader, chkDecimalComma, optSigned, optTwoColumns, chkReverse})
         connect(box, &QAbstractButton::toggled, this, changed);
-    connect(txtTextColumns, &QLineEdit::editingFinished, this, changed);
+    for (QLineEdit* box : {txtTextColumns, txtOutWord, txtInWord})
+        connect(box, &QLineEdit::editingFinished, this, changed);
+    connect(cmdConfirm, &QPushButton::clicked, this, [this] {
+        markGuess(false);
+        tblLines->setFocus();
+    });
 }
 
 bool frmImport::chooseFile()
@@ -311,13 +360,14 @@ bool frmImport::chooseFile()
 
 bool frmImport::loadFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        MsgBox(path + QStringLiteral(" cannot be read: ") + file.errorString(),
-            MsgIcon::Exclamation, kTitle);
+    QByteArray bytes;
+    QString why;
+    if (!LoadStatementFile(path, &bytes, &why)) {
+        MsgBox(
+            QDir::toNativeSeparators(path) + QLatin1Char(' ') + why, MsgIcon::Exclamation, kTitle);
         return false;
     }
-    m_bytes = file.readAll();
+    m_bytes = std::move(bytes);
     m_path = path;
     m_format = DetectStatementFormat(m_bytes);
     static const char* formatNames[] = {"CSV", "OFX", "QIF"};
@@ -325,15 +375,19 @@ bool frmImport::loadFile(const QString& path)
         + QLatin1String(formatNames[int(m_format)]) + QLatin1Char(')'));
     fraCsv->setEnabled(m_format == StatementFormat::Csv);
     QString ambiguity;
+    markGuess(false);
     if (m_format == StatementFormat::Csv) {
-        CsvMapping mapping = GuessCsvMapping(m_bytes, &ambiguity);
+        QStringList doubts;
+        CsvMapping mapping = GuessCsvMapping(m_bytes, &ambiguity, &doubts);
         const QString profile = CsvProfileForHeader(CsvHeaderKey(m_bytes, mapping));
-        if (const std::optional<CsvMapping> saved
-            = profile.isEmpty() ? std::nullopt : LoadCsvProfile(profile)) {
+        const std::optional<CsvMapping> saved
+            = profile.isEmpty() ? std::nullopt : LoadCsvProfile(profile);
+        if (saved) {
             mapping = *saved;
             ambiguity.clear();
         }
         showMapping(mapping);
+        markGuess(!saved, doubts);
         txtProfile->setText(profile.isEmpty() ? QFileInfo(path).completeBaseName() : profile);
     }
     rebuild();
@@ -360,14 +414,12 @@ void frmImport::showMapping(const CsvMapping& m)
     StatementError ignored;
     QStringList names;
     int columns = 0;
-    if (ReadCsvRows(m_bytes.left(64 * 1024), m.separator, m.quote, &first, &ignored)) {
-        for (const QStringList& row : first.rows)
-            columns = std::max(columns, int(row.size()));
-        if (m.header && !first.rows.isEmpty())
-            names = first.rows.first();
-        else if (!first.rows.isEmpty())
-            names = first.rows.first(); // the first values name the columns as well
-    }
+    // The heading (or the first values) names the columns.
+    ReadCsvRows(m_bytes, m, &first, &ignored, 50);
+    for (const QStringList& row : first.rows)
+        columns = std::max(columns, int(row.size()));
+    if (!first.rows.isEmpty())
+        names = first.rows.first();
     columns = std::max(columns, m.neededColumns());
     cmbSeparator->setCurrentIndex(std::max(0, cmbSeparator->findData(int(m.separator))));
     chkHeader->setChecked(m.header);
@@ -375,6 +427,12 @@ void frmImport::showMapping(const CsvMapping& m)
     for (QComboBox* box : {cmbDateColumn, cmbAmountColumn, cmbOutColumn, cmbInColumn})
         fillColumns(box, names, columns, false);
     fillColumns(cmbReference, names, columns, true);
+    fillColumns(cmbDirection, names, columns, true);
+    spnSkip->setValue(m.skipLines);
+    chooseColumn(cmbDirection, m.directionColumn);
+    txtOutWord->setText(m.outWord);
+    txtInWord->setText(m.inWord);
+    chkReverse->setChecked(m.reverseSigns);
     chooseColumn(cmbDateColumn, m.dateColumn);
     cmbDateOrder->setCurrentIndex(m.dateOrder ? cmbDateOrder->findData(int(*m.dateOrder)) : -1);
     const bool two = m.amountColumn < 0 && m.outColumn >= 0;
@@ -407,6 +465,11 @@ CsvMapping frmImport::mappingShown() const
         m.amountColumn = columnOf(cmbAmountColumn);
     }
     m.referenceColumn = columnOf(cmbReference);
+    m.skipLines = spnSkip->value();
+    m.directionColumn = columnOf(cmbDirection);
+    m.outWord = txtOutWord->text().trimmed();
+    m.inWord = txtInWord->text().trimmed();
+    m.reverseSigns = chkReverse->isChecked();
     for (const QString& part : txtTextColumns->text().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         bool ok = false;
         const int c = part.trimmed().toInt(&ok);
@@ -414,6 +477,21 @@ CsvMapping frmImport::mappingShown() const
             m.textColumns << c - 1;
     }
     return m;
+}
+
+void frmImport::markGuess(bool guessed, const QStringList& doubts)
+{
+    m_guessed = guessed;
+    m_doubts = guessed ? doubts : QStringList();
+    lblGuess->setText(!guessed ? QString()
+            : doubts.isEmpty()
+            ? QStringLiteral("Guessed columns: check them against the lines below.")
+            : QStringLiteral("Guessed columns, unsure: ") + doubts.join(QStringLiteral("; "))
+                + QStringLiteral(". Choose the columns."));
+    lblGuess->setToolTip(lblGuess->text());
+    lblGuess->setStyleSheet(guessed ? QStringLiteral("color: #b00000") : QString());
+    lblGuess->setVisible(guessed);
+    cmdConfirm->setVisible(guessed);
 }
 
 void frmImport::rebuild()
@@ -520,6 +598,21 @@ bool frmImport::importLines()
             MsgIcon::Information, kTitle);
         tblLines->setFocus();
         return false;
+    }
+    if (m_format == StatementFormat::Csv && m_guessed) {
+        // A guess is used only once the person has seen it.
+        const QString question = QStringLiteral("The CSV columns were guessed")
+            + (m_doubts.isEmpty() ? QString()
+                                  : QStringLiteral(" and the guess is unsure: ")
+                        + m_doubts.join(QStringLiteral("; ")))
+            + QStringLiteral(".\nImport with these columns?");
+        if (MsgBox(question, MsgIcon::Question, kTitle, MsgButtons::YesNo,
+                m_doubts.isEmpty() ? MsgResult::Yes : MsgResult::No)
+            != MsgResult::Yes) {
+            cmdConfirm->setFocus();
+            return false;
+        }
+        markGuess(false);
     }
     DataStore& store = book();
     if (store.refuseChange())

@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTableView;
 
 namespace qb {
@@ -46,6 +47,8 @@ public:
     bool importLines();
 
     const QString& statementFile() const { return m_path; }
+    // The CSV columns shown were guessed and not yet confirmed by the person.
+    bool mappingIsGuess() const { return m_guessed; }
     ImportLinesModel* model() const { return m_model; }
 
     QPushButton* cmdChoose = nullptr;
@@ -64,7 +67,14 @@ public:
     QCheckBox* chkDecimalComma = nullptr;
     QLineEdit* txtTextColumns = nullptr;
     QComboBox* cmbReference = nullptr;
+    QSpinBox* spnSkip = nullptr;
+    QComboBox* cmbDirection = nullptr;
+    QLineEdit* txtOutWord = nullptr;
+    QLineEdit* txtInWord = nullptr;
+    QCheckBox* chkReverse = nullptr;
     QLineEdit* txtProfile = nullptr;
+    QLabel* lblGuess = nullptr; // marks a guessed mapping until it is confirmed
+    QPushButton* cmdConfirm = nullptr;
     QTableView* tblLines = nullptr;
     AccountCombo* cmbOther = nullptr;
     QPushButton* cmdSetOther = nullptr;
@@ -83,6 +93,8 @@ private:
     // The CSV panel shows the mapping (column names from the first row).
     void showMapping(const CsvMapping& mapping);
     CsvMapping mappingShown() const;
+    // Shows a guessed mapping as a guess, with its doubts; a saved profile is none.
+    void markGuess(bool guessed, const QStringList& doubts = {});
     // Reads the statement again with what the window shows and rebuilds the preview.
     void rebuild();
     void updateSummary();
@@ -97,6 +109,8 @@ private:
     QString m_bankAccountId;
     QString m_statementError;
     bool m_filling = false;
+    bool m_guessed = false;
+    QStringList m_doubts;
     ImportLinesModel* m_model = nullptr;
     clsAutoComplete* m_completeAccount = nullptr;
     clsAutoComplete* m_completeOther = nullptr;

@@ -152,7 +152,7 @@ private slots:
             << S("x: cannot tell the date order (every date reads as dmy and mdy); give "
                  "--csv-date-order");
         QTest::newRow("column missing") << QStringList {S("book.qbf"), S("x"), S("--account"),
-            S("2"), S("--csv-date-order"), S("dmy")}
+            S("2"), S("--csv-date-order"), S("dmy"), S("--accept-guess")}
                                         << QByteArray("a;b;c\n05.01.2013;x;1\n06.01.2013;y\n") << 4
                                         << S("x: line 3: has 2 columns, the mapping needs 3");
         QTest::newRow("qif date form")
@@ -165,7 +165,7 @@ private slots:
             << S("x: line 6: the OFX statement is cut off inside this transaction");
         QTest::newRow("csv forced on ofx")
             << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--format"), S("csv")}
-            << kOfx << 4 << S("x: no date column is chosen");
+            << kOfx << 4 << S("x: choose the columns: no column holds dates");
     }
     void exitCodesAndMessages()
     {
@@ -180,6 +180,73 @@ private slots:
         QVERIFY2(QString::fromUtf8(r.err).startsWith(S("qbtool: ") + message), r.err.constData());
         QCOMPARE(fileBytes(path(QStringLiteral("book.qbf"))), raw);
         QVERIFY(!QFile::exists(path(QStringLiteral("book.qbf.bak"))));
+    }
+
+    // An unsure guess is shown and nothing is written; the person chooses the
+    // columns or accepts the guess. Direction words, reversed signs and
+    // skipped lines are options of their own.
+    void anUnsureGuessIsShownNotUsed_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QString>("err");
+        const QByteArray guessed = "guessed columns:\n"
+                                   "  skip 2 lines before the heading\n"
+                                   "  separator: \";\", heading row, decimal comma\n"
+                                   "  date: column 1 \"Tag\", dmy\n"
+                                   "  amount: column 3 \"Wert\"\n"
+                                   "  text: column 2 \"Text\", column 5 \"SH\"\n";
+        QTest::newRow("unsure") << QStringList() << 4 << guessed
+                                << S("qbtool: u.csv: choose the columns: column 3 \"Wert\" and "
+                                     "column 4 \"Stand\" both hold amounts (give the --csv "
+                                     "options, or --accept-guess)\n");
+        QTest::newRow("accepted")
+            << QStringList {S("--accept-guess")} << 0
+            << QByteArray(
+                   "new\t2013-01-31\t1.50\t4\tTea Ab\n"
+                   "new\t2013-02-01\t-2.25\t4\tCake Zu\n"
+                   "imported 2, already in the book 0, left out 0 (dry run: nothing written)\n")
+            << QString();
+        QTest::newRow("chosen, signs reversed")
+            << QStringList {S("--csv-amount"), S("4"), S("--csv-reverse-signs")} << 0
+            << QByteArray("new\t2013-01-31\t-100.00\t4\tTea Ab\n"
+                          "new\t2013-02-01\t-97.75\t4\tCake Zu\n"
+                          "imported 2, already in the book 0, left out 0 (dry run: nothing "
+                          "written)\n")
+            << QString();
+        QTest::newRow("direction words")
+            << QStringList {S("--csv-direction"), S("5:Ab:Zu")} << 0
+            << QByteArray("new\t2013-01-31\t-1.50\t4\tTea\n"
+                          "new\t2013-02-01\t2.25\t4\tCake\n"
+                          "imported 2, already in the book 0, left out 0 (dry run: nothing "
+                          "written)\n")
+            << QString();
+        QTest::newRow("one line too few skipped")
+            << QStringList {S("--csv-skip"), S("0"), S("--csv-amount"), S("3")} << 4 << QByteArray()
+            << S("qbtool: u.csv: line 2: has 1 column, the mapping needs 5\n");
+        QTest::newRow("direction without words")
+            << QStringList {S("--csv-direction"), S("5:Ab")} << 2 << QByteArray()
+            << S("qbtool: --csv-direction takes COL:OUT:IN (for example 6:Af:Bij), not 5:Ab\n");
+    }
+    void anUnsureGuessIsShownNotUsed()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(QString, err);
+        writeBytes(path(QStringLiteral("u.csv")),
+            "Konto 4711\nVom 01.01.2013\nTag;Text;Wert;Stand;SH\n31.01.2013;Tea;1,50;100,00;Ab\n"
+            "01.02.2013;Cake;-2,25;97,75;Zu\n");
+        const QByteArray raw = fileBytes(path(QStringLiteral("book.qbf")));
+        const Run r = qbtool(QStringList {S("import"), S("book.qbf"), S("u.csv"), S("--account"),
+                                 S("2"), S("--other"), S("4"), S("--dry-run")}
+            + options);
+        QCOMPARE(r.exitCode, exitCode);
+        QCOMPARE(r.out, out);
+        if (!err.isEmpty())
+            QVERIFY2(QString::fromUtf8(r.err).startsWith(err), r.err.constData());
+        QCOMPARE(fileBytes(path(QStringLiteral("book.qbf"))), raw);
     }
 
     // A profile saved by the window is used by name; an OFX account paired

@@ -1,6 +1,8 @@
 // Reading statements: the three formats as banks write them, the CSV
 // mapping guessed from the content, and every kind of bad input.
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "import/Statement.h"
@@ -123,7 +125,7 @@ private slots:
                           "2013-01-08,COFFEE SHOP 1234,-3.50,2596.50\n"
                           "2013-02-28,Rent,\"-1,200.00\",1396.50\n")
             << QStringLiteral("sep=,|quote=\"|header=1|date=1|order=ymd|amount=3|out=0|in=0|comma="
-                              "0|text=2|ref=0")
+                              "0|text=2|ref=0|skip=0|dir=0|dirout=|dirin=|reverse=0")
             << QString()
             << QStringList {QStringLiteral("line 2 2013-01-05 2500 January pay "),
                    QStringLiteral("line 3 2013-01-08 -3.5 COFFEE SHOP 1234 "),
@@ -134,7 +136,7 @@ private slots:
                           "10.01.2013;Geldautomat 0042;300,00;\r\n"
                           "28.02.2013;Miete;1.234.567,89;\r\n")
             << QStringLiteral("sep=;|quote=\"|header=1|date=1|order=dmy|amount=0|out=3|in=4|comma="
-                              "1|text=2|ref=0")
+                              "1|text=2|ref=0|skip=0|dir=0|dirout=|dirin=|reverse=0")
             << QString()
             << QStringList {QStringLiteral("line 2 2013-01-05 2500 Lohn Januar "),
                    QStringLiteral("line 3 2013-01-10 -300 Geldautomat 0042 "),
@@ -144,7 +146,7 @@ private slots:
                           "\"01/31/2013\",\"Smith, John\",\"rent for\nJanuary\",\"-750.25\"\n"
                           "\"02/01/2013\",\"Shop \"\"Best\"\"\",\"\",\"-10\"\n")
             << QStringLiteral("sep=,|quote=\"|header=1|date=1|order=mdy|amount=4|out=0|in=0|comma="
-                              "0|text=2,3|ref=0")
+                              "0|text=2,3|ref=0|skip=0|dir=0|dirout=|dirin=|reverse=0")
             << QString()
             << QStringList {
                    QStringLiteral("line 2 2013-01-31 -750.25 Smith, John / rent for January "),
@@ -168,9 +170,9 @@ private slots:
                           "1899-12-31,Too early,-1\n2013-01-01,Nothing,0.00\n2013-01-02,Word,abc\n"
                           "2013-01-04,Two,-2\n2013-01-05,Three,-3\n2013-01-06,Four,-4\n")
             << QStringLiteral("sep=,|quote=\"|header=1|date=1|order=ymd|amount=3|out=0|in=0|comma="
-                              "0|text=2|ref=0")
+                              "0|text=2|ref=0|skip=0|dir=0|dirout=|dirin=|reverse=0")
             << QString()
-            << QStringList {QStringLiteral("line 2 2013-01-03 -1.2345 Fine "),
+            << QStringList {QStringLiteral("line 2 2013-01-03 -1.23 Fine "),
                    QStringLiteral("line 3 error: the date \"2013-02-29\" is not a date"),
                    QStringLiteral("line 4 error: the date \"1899-12-31\" is not a date"),
                    QStringLiteral("line 5 error: zero amount"),
@@ -233,11 +235,25 @@ private slots:
         QTest::newRow("plus") << S("+0.5") << false << S("0.5");
         QTest::newRow("bare fraction") << S(".75") << false << S("0.75");
         QTest::newRow("four decimals") << S("0.0001") << false << S("0.0001");
-        QTest::newRow("five decimals refused") << S("0.00001") << false << S("");
+        QTest::newRow("five decimals cut") << S("0.00019") << false << S("0.0001");
         QTest::newRow("zeros past four") << S("3.500000") << false << S("3.5");
         QTest::newRow("letters") << S("12a") << false << S("");
         QTest::newRow("empty") << S("") << false << S("");
         QTest::newRow("double trap") << S("8388617.45") << false << S("8388617.45");
+        QTest::newRow("dollar") << S("$3520.00") << false << S("3520");
+        QTest::newRow("minus dollar") << S("-$76.00") << false << S("-76");
+        QTest::newRow("dollar in parentheses") << S("($85.00)") << false << S("-85");
+        QTest::newRow("pound") << S("£20.00") << false << S("20");
+        QTest::newRow("plus blank dollar") << S("+ $73.01") << false << S("73.01");
+        QTest::newRow("euro behind") << S("1.234,50 €") << true << S("1234.5");
+        QTest::newRow("code in front") << S("EUR -5.00") << false << S("-5");
+        QTest::newRow("code joined to digits is no amount") << S("INV001") << false << S("");
+        QTest::newRow("US dollar sign") << S("US$ 7.25") << false << S("7.25");
+        QTest::newRow("debit mark") << S("12.50 DR") << false << S("-12.5");
+        QTest::newRow("two signs refused") << S("-(5.00)") << false << S("");
+        QTest::newRow("fifteen digits")
+            << S("922337203685477.5807") << false << S("922337203685477.5807");
+        QTest::newRow("sixteen digits refused") << S("1234567890123456") << false << S("");
     }
     void amountsAsBanksWriteThem()
     {
@@ -246,6 +262,123 @@ private slots:
         QFETCH(QString, expected);
         const std::optional<Money> m = ParseStatementAmount(text, comma);
         QCOMPARE(m ? m->toText() : QString(), expected);
+    }
+
+    // Dates as banks write them; two-digit years slide with "today" (80
+    // years back, 19 ahead), the same window the QIF reader uses.
+    void datesAsBanksWriteThem_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("expected"); // empty: no date
+        const QDate now(2026, 12, 8);
+        QTest::newRow("dd.mm.yy") << S("28.03.18") << S("dmy") << now << S("2018-03-28");
+        QTest::newRow("19 ahead is this century")
+            << S("01/02/45") << S("mdy") << now << S("2045-01-02");
+        QTest::newRow("20 ahead is the last one")
+            << S("01/02/46") << S("mdy") << now << S("1946-01-02");
+        QTest::newRow("window moves with today")
+            << S("01/02/46") << S("mdy") << QDate(2027, 1, 1) << S("2046-01-02");
+        QTest::newRow("leap day of 2000") << S("29.02.00") << S("dmy") << now << S("2000-02-29");
+        QTest::newRow("no leap day in 2001") << S("29.02.01") << S("dmy") << now << S("");
+        QTest::newRow("month name") << S("07 Nov 2013") << S("mdy") << now << S("2013-11-07");
+        QTest::newRow("month name, short year")
+            << S("10-Nov-09") << S("ymd") << now << S("2009-11-10");
+        QTest::newRow("month first") << S("Nov 7, 2013") << S("dmy") << now << S("2013-11-07");
+        QTest::newRow("german month") << S("1. März 2020") << S("dmy") << now << S("2020-03-01");
+        QTest::newRow("year first with name")
+            << S("2013-Dec-31") << S("dmy") << now << S("2013-12-31");
+        QTest::newRow("time after T")
+            << S("2026-01-05T10:22:00") << S("ymd") << now << S("2026-01-05");
+        QTest::newRow("text after") << S("05.01.2026 abc") << S("dmy") << now << S("");
+        QTest::newRow("mixed separators") << S("01/02-2013") << S("dmy") << now << S("");
+        QTest::newRow("four parts") << S("10.0.0.1") << S("dmy") << now << S("");
+        QTest::newRow("short year first refused") << S("18-03-28") << S("ymd") << now << S("");
+        QTest::newRow("no month of that name") << S("07 Foo 2013") << S("dmy") << now << S("");
+    }
+    void datesAsBanksWriteThem()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, order);
+        QFETCH(QDate, today);
+        QFETCH(QString, expected);
+        QCOMPARE(ParseStatementDate(text, *DateOrderFromName(order), today).toString(Qt::ISODate),
+            expected);
+    }
+
+    // The checks every reader's lines get: the cent, the range, the years, balances.
+    void linesAreCheckedAlike_data()
+    {
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("payee");
+        QTest::addColumn<QString>("expected"); // amount|note|error|unchecked
+        const QDate d(2020, 1, 31);
+        QTest::newRow("cents kept") << S("-12.34") << d << S("Shop") << S("-12.34|||0");
+        QTest::newRow("half rounds away")
+            << S("-0.005") << d << S("Shop") << S("-0.01|rounded from -0.005||0");
+        QTest::newRow("below half rounds down")
+            << S("115.8349") << d << S("Fund") << S("115.83|rounded from 115.8349||0");
+        QTest::newRow("less than a cent")
+            << S("0.0049") << d << S("Fee") << S("0.0049||the amount 0.0049 is less than a cent|0");
+        QTest::newRow("largest the entry window takes")
+            << S("-999999999.99") << d << S("Big") << S("-999999999.99|||0");
+        QTest::newRow("a cent more")
+            << S("1000000000") << d << S("Big")
+            << S("1000000000||the amount 1000000000.00 is larger than the largest the entry "
+                 "window takes (999,999,999.99)|0");
+        QTest::newRow("last day of 2999") << S("1") << QDate(2999, 12, 31) << S("x") << S("1|||0");
+        QTest::newRow("first day of 3000")
+            << S("1") << QDate(3000, 1, 1) << S("x") << S("1||the date 3000-01-01 is past 2999|0");
+        QTest::newRow("saldo anterior")
+            << S("1250") << d << S("Saldo Anterior")
+            << S("1250|a balance, not a transaction: left unchecked||1");
+        QTest::newRow("alter kontostand")
+            << S("1250") << d << S("Alter Kontostand vom 01.01.2020")
+            << S("1250|a balance, not a transaction: left unchecked||1");
+        QTest::newRow("a payee that merely names a balance")
+            << S("-5") << d << S("Balance Gym") << S("-5|||0");
+    }
+    void linesAreCheckedAlike()
+    {
+        QFETCH(QString, amount);
+        QFETCH(QDate, date);
+        QFETCH(QString, payee);
+        QFETCH(QString, expected);
+        Statement s;
+        StatementLine line;
+        line.amount = *Money::parse(amount);
+        line.date = date;
+        line.payee = payee;
+        s.lines << line;
+        FinishStatementLines(&s);
+        const StatementLine& l = s.lines.first();
+        QCOMPARE(QStringList({l.amount.toText(), l.note, l.error, QString::number(l.unchecked)})
+                     .join(QLatin1Char('|')),
+            expected);
+    }
+
+    // A statement over 50 MB is refused before it is read; 50 MB is read.
+    void largeStatementsAreRefused()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("big.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(kMaxStatementBytes));
+        file.close();
+        QByteArray bytes;
+        QString why;
+        QVERIFY2(LoadStatementFile(path, &bytes, &why), qPrintable(why));
+        QCOMPARE(bytes.size(), kMaxStatementBytes);
+        bytes.clear();
+        QVERIFY(file.resize(kMaxStatementBytes + 1));
+        QVERIFY(!LoadStatementFile(path, &bytes, &why));
+        QCOMPARE(why, S("is larger than 50 MB (50 MB): no bank statement is that large"));
+        QVERIFY(bytes.isEmpty());
+        QVERIFY(!LoadStatementFile(dir.path(), &bytes, &why));
+        QCOMPARE(why, S("is a folder, not a statement"));
     }
 
     // Input that is no statement stops the reading with the line and the

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QtTest>
 
@@ -288,6 +289,79 @@ private slots:
         QCOMPARE(history.redo(doc).kind, UndoHistory::Outcome::Done);
         QVERIFY(doc.xml().contains(S("<Imported><l Ac=\"5\"")));
         QCOMPARE(transOf(doc.toBytes()), transOf(readDataFile(env->file)));
+    }
+
+    // A guessed mapping is marked as a guess until the person confirms it;
+    // an unsure one names its doubts. Lines skipped, a direction column with
+    // its words and reversed signs are chosen in the window and kept in the
+    // profile, which is no guess the next time.
+    void aGuessIsMarkedUntilConfirmed()
+    {
+        writeBytes(env->path(QStringLiteral("pre.csv")),
+            "Konto;4711\nVom;01.01.2013\nTag;Text;Wert;Stand;SH\n31.01.2013;Tea;1,50;100,00;Ab\n"
+            "01.02.2013;Cake;2,25;97,75;Zu\n");
+        frmImport* w = open();
+        QVERIFY(w->loadFile(env->path(QStringLiteral("pre.csv"))));
+        QVERIFY(w->mappingIsGuess());
+        QVERIFY(w->lblGuess->isVisible());
+        QCOMPARE(w->lblGuess->text(),
+            S("Guessed columns, unsure: column 3 \"Wert\" and column 4 \"Stand\" both hold "
+              "amounts. Choose the columns."));
+        QCOMPARE(w->spnSkip->value(), 2);
+        QVERIFY(w->chkHeader->isChecked());
+        QCOMPARE(w->cmbAmountColumn->currentText(), S("3: Wert"));
+        w->cmbAccount->chooseCode(2);
+
+        // The direction column and its words, typed.
+        w->cmbDirection->setFocus();
+        w->cmbDirection->setCurrentIndex(w->cmbDirection->findData(4));
+        w->txtOutWord->setFocus();
+        typeText(S("Ab"));
+        pressKey(Qt::Key_Tab);
+        typeText(S("Zu"));
+        pressKey(Qt::Key_Tab);
+        const ImportPlan& plan = w->model()->plan();
+        QCOMPARE(plan.lines().size(), 2);
+        QCOMPARE(plan.lines().at(0).source.amount.toText(), S("-1.5"));
+        QCOMPARE(plan.lines().at(1).source.amount.toText(), S("2.25"));
+        w->chkReverse->setFocus();
+        pressKey(Qt::Key_Space);
+        QCOMPARE(w->model()->plan().lines().at(0).source.amount.toText(), S("1.5"));
+        QVERIFY(w->mappingIsGuess());
+
+        // Import asks while the columns are a guess; No writes nothing.
+        w->tblLines->setFocus();
+        w->tblLines->selectAll();
+        w->cmbOther->chooseCode(4);
+        QTest::mouseClick(w->cmdSetOther, Qt::LeftButton);
+        const QByteArray raw = fileBytes(env->file);
+        prompt->answer(MsgResult::No);
+        QVERIFY(!w->importLines());
+        QVERIFY(prompt->last().text.startsWith(S("The CSV columns were guessed and the guess is "
+                                                 "unsure: column 3")));
+        QCOMPARE(prompt->last().defaultButton, MsgResult::No);
+        QCOMPARE(fileBytes(env->file), raw);
+        QVERIFY(w->cmdConfirm->hasFocus());
+        pressKey(Qt::Key_Space);
+        QVERIFY(!w->mappingIsGuess());
+        QVERIFY(!w->lblGuess->isVisible());
+        const int asked = prompt->count();
+        QVERIFY(w->importLines());
+        QCOMPARE(prompt->count(), asked + 1);
+        QCOMPARE(
+            prompt->last().text, S("Imported 2 transactions; already in the book 0, left out 0."));
+
+        const std::optional<CsvMapping> kept = LoadCsvProfile(S("pre"));
+        QVERIFY(kept);
+        QCOMPARE(kept->skipLines, 2);
+        QCOMPARE(kept->directionColumn, 4);
+        QCOMPARE(kept->outWord + kept->inWord, S("AbZu"));
+        QVERIFY(kept->reverseSigns);
+        frmImport* again = open();
+        QVERIFY(again->loadFile(env->path(QStringLiteral("pre.csv"))));
+        QVERIFY(!again->mappingIsGuess());
+        QVERIFY(again->chkReverse->isChecked());
+        QCOMPARE(again->txtInWord->text(), S("Zu"));
     }
 
     void aStatementThatCannotBeReadImportsNothing()
