@@ -20,9 +20,12 @@ enum class StatementFormat { Csv, Ofx, Qif };
 
 // "csv", "ofx", "qif"; nothing for another text.
 std::optional<StatementFormat> StatementFormatFromName(const QString& name);
+// "CSV", "OFX", "QIF": how messages name the format a file was read as.
+QString StatementFormatTitle(StatementFormat format);
 
-// The format told from the content: OFX 1.x (an "OFXHEADER:" header), OFX
-// 2.x / QFX (XML with <OFX>), QIF ("!Type:"), otherwise CSV.
+// The format told from the content: OFX (an <OFX> element after the
+// header, comments or an XML declaration), QIF (a first line such as
+// "!Type:", "!Account" or "!Option:", after "###" comments), otherwise CSV.
 StatementFormat DetectStatementFormat(const QByteArray& bytes);
 
 struct StatementLine
@@ -34,13 +37,20 @@ struct StatementLine
     QString memo;
     QString id; // the bank's id of the line (OFX FITID, a CSV reference); may be empty
     QString error; // why the line cannot be imported; empty when it can
+    QString account; // the bank account of the file's part the line is in; may be empty
+    QString category; // QIF: the category or [transfer account] the file names; may be empty
+    int splitOf = 0; // the parts of one split transaction share their record's line; 0 none
 };
 
 struct Statement
 {
     StatementFormat format = StatementFormat::Csv;
-    QString bankAccountId; // OFX: the account the statement belongs to
+    QString bankAccountId; // the account the statement belongs to, when the file names one
     QList<StatementLine> lines;
+    // Files of several accounts: every account named, in file order.
+    QStringList accounts;
+    // What the reader leaves out on purpose, for the summary ("12 security trades").
+    QStringList leftOut;
 };
 
 // Why a statement could not be understood at all: the line and the reason.
@@ -115,7 +125,11 @@ QDate ParseStatementDate(const QString& text, DateOrder order);
 
 bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statement* statement,
     StatementError* error);
-bool ReadQifStatement(const QByteArray& bytes, Statement* statement, StatementError* error);
+// QIF two-digit years ("1/5/26") are taken within 80 years before today and 20 after.
+bool ReadQifStatement(const QByteArray& bytes, Statement* statement, StatementError* error,
+    const QDate& today = QDate::currentDate());
+// A two-digit year within 80 years before today and 20 after.
+int expandTwoDigitYear(int twoDigits, const QDate& today);
 bool ReadOfxStatement(const QByteArray& bytes, Statement* statement, StatementError* error);
 
 // Reads a statement file: the format as given or else told from the
