@@ -149,23 +149,25 @@ private slots:
         QTest::newRow("ambiguous dates")
             << QStringList {S("book.qbf"), S("x"), S("--account"), S("2")}
             << QByteArray("d;t;a\n05.01.2013;x;-1\n") << 4
-            << S("x: cannot tell the date order (every date reads as dmy and mdy); give "
+            << S("x (read as CSV): cannot tell the date order (every date reads as dmy and mdy); "
+                 "give "
                  "--csv-date-order");
-        QTest::newRow("column missing") << QStringList {S("book.qbf"), S("x"), S("--account"),
-            S("2"), S("--csv-date-order"), S("dmy")}
-                                        << QByteArray("a;b;c\n05.01.2013;x;1\n06.01.2013;y\n") << 4
-                                        << S("x: line 3: has 2 columns, the mapping needs 3");
+        QTest::newRow("column missing")
+            << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--csv-date-order"),
+                   S("dmy")}
+            << QByteArray("a;b;c\n05.01.2013;x;1\n06.01.2013;y\n") << 4
+            << S("x (read as CSV): line 3: has 2 columns, the mapping needs 3");
         QTest::newRow("qif date form")
             << QStringList {S("book.qbf"), S("x"), S("--account"), S("2")}
             << QByteArray("!Type:Bank\nD5 Jan 2013\nT1\n^\n") << 4
-            << S("x: line 2: the date \"5 Jan 2013\" is in no form QIF dates take");
+            << S("x (read as QIF): line 2: the date \"5 Jan 2013\" is in no form QIF dates take");
         QTest::newRow("truncated ofx")
             << QStringList {S("book.qbf"), S("x"), S("--account"), S("2")}
             << kOfx.left(kOfx.indexOf("<FITID>")) << 4
-            << S("x: line 6: the OFX statement is cut off inside this transaction");
+            << S("x (read as OFX): line 6: the OFX statement is cut off inside this transaction");
         QTest::newRow("csv forced on ofx")
             << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--format"), S("csv")}
-            << kOfx << 4 << S("x: no date column is chosen");
+            << kOfx << 4 << S("x (read as CSV): no date column is chosen");
     }
     void exitCodesAndMessages()
     {

@@ -295,7 +295,8 @@ private slots:
         frmImport* w = open();
         QVERIFY(!w->loadFile(env->path(QStringLiteral("bad.qif"))));
         QCOMPARE(w->lblSummary->text(),
-            S("The statement cannot be read: line 2: the date \"yesterday\" is in no form QIF "
+            S("The statement cannot be read as QIF: line 2: the date \"yesterday\" is in no form "
+              "QIF "
               "dates take"));
         QVERIFY(!w->cmdImport->isEnabled());
         QVERIFY(!w->importLines());
