@@ -44,7 +44,8 @@ struct RawStatement
 // Deeper nesting than any statement has: libofx's parser takes quadratic
 // time over unclosed aggregates, so such a file is refused before it gets there.
 constexpr int kMaxOfxDepth = 40;
-constexpr qsizetype kMaxOfxBytes = 32 * 1024 * 1024;
+constexpr int kMaxOfxElements = 100;
+constexpr qsizetype kMaxOfxBytes = 8 * 1024 * 1024;
 
 // The transactions of an investment statement. The ones that move cash
 // alone are imported as ordinary lines; the others are left out.
@@ -133,6 +134,7 @@ bool scanOfx(const QByteArray& bytes, RawStatement* raw, StatementError* error)
     QString account;
     bool accountKnown = false;
     QList<QByteArray> open; // the aggregates open around the current tag
+    QList<int> leaves {0}; // the elements read in each of them (and outside all)
     RawTransaction current;
     qsizetype i = bytes.indexOf('<');
     while (i >= 0 && i < bytes.size()) {
@@ -158,11 +160,14 @@ bool scanOfx(const QByteArray& bytes, RawStatement* raw, StatementError* error)
         if (tag.startsWith('/')) {
             // SGML closes the aggregates left open inside the one it closes.
             const QByteArray name = tag.mid(1);
-            if (const qsizetype at = open.lastIndexOf(name); at >= 0)
+            if (const qsizetype at = open.lastIndexOf(name); at >= 0) {
                 open.resize(at);
+                leaves.resize(at + 1);
+            }
         } else if (value.trimmed().isEmpty()
             && (next < 0 || bytes.mid(next, tag.size() + 2).toUpper() != "</" + tag)) {
             open.append(tag);
+            leaves.append(0);
             if (open.size() > kMaxOfxDepth) {
                 *error = {lineAt(i),
                     QStringLiteral("the OFX nests aggregates more than ")
@@ -170,6 +175,14 @@ bool scanOfx(const QByteArray& bytes, RawStatement* raw, StatementError* error)
                         + QStringLiteral(" deep: this is no statement")};
                 return false;
             }
+        } else if (++leaves.last() > kMaxOfxElements) {
+            // libofx keeps elements it does not know open until their
+            // aggregate closes: thousands of them nest as deep.
+            *error = {lineAt(i),
+                QStringLiteral("an OFX aggregate holds more than ")
+                    + QString::number(kMaxOfxElements)
+                    + QStringLiteral(" elements: this is no statement")};
+            return false;
         }
         bool cash = true;
         if (tag == "OFX") {

@@ -54,12 +54,11 @@ StatementFormat DetectStatementFormat(const QByteArray& bytes)
         || (ofx >= 0 && (upper.startsWith('<') || upper.left(ofx).contains("OFXHEADER"))))
         return StatementFormat::Ofx;
     // QIF: the first line that is no "###" comment is a QIF header line.
-    for (const QByteArray& raw : upper.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith("###"))
+    // Line ends of any kind: CR LF, LF, or CR alone (old Macintosh files).
+    for (const QByteArray& raw : QByteArray(upper).replace('\r', '\n').split('\n')) {
+        const QByteArray first = raw.trimmed();
+        if (first.isEmpty() || first.startsWith("###"))
             continue;
-        // Old Macintosh files end lines with CR alone: the first of them counts.
-        const QByteArray first = line.split('\r').first();
         if (first.startsWith("!TYPE:") || first.startsWith("!ACCOUNT")
             || first.startsWith("!OPTION:") || first.startsWith("!CLEAR:"))
             return StatementFormat::Qif;
