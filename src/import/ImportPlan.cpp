@@ -71,8 +71,8 @@ QHash<QString, int> accountsByName(const XmlDocument& document)
 }
 
 // The book's account a QIF category names: "Groceries", "Food:Groceries"
-// (the whole name or its last part), "[Savings]" for a transfer; a class
-// after "/" is no part of it. 0 when no account has the name.
+// (the whole name, else its last part, else its first), "[Savings]" for a
+// transfer; a class after "/" is no part of it. 0 when no account has the name.
 int accountOfCategory(const QHash<QString, int>& accounts, QString category)
 {
     category = category.section(QLatin1Char('/'), 0, 0).simplified();
@@ -81,8 +81,12 @@ int accountOfCategory(const QHash<QString, int>& accounts, QString category)
     category = category.toLower();
     if (category.isEmpty())
         return 0;
-    return accounts.value(
-        category, accounts.value(category.section(QLatin1Char(':'), -1).trimmed()));
+    for (const QString& name : {category, category.section(QLatin1Char(':'), -1).trimmed(),
+             category.section(QLatin1Char(':'), 0, 0).trimmed()}) {
+        if (const int code = accounts.value(name))
+            return code;
+    }
+    return 0;
 }
 
 // Candidates by side (out of the account or into it) and amount, sorted by day.
