@@ -184,6 +184,76 @@ private slots:
         QVERIFY(!QFile::exists(path(QStringLiteral("book.qbf.bak"))));
     }
 
+    // Files of several accounts go part by part to the accounts given;
+    // investment statements bring their cash lines; a bank that repeats one
+    // id on every line still gets its later lines in.
+    void severalAccountsInvestmentsAndRepeatedIds()
+    {
+        for (const char* name :
+            {"two-statements.ofx", "investment.ofx", "trades-only.ofx", "same-fitid.ofx"})
+            QVERIFY(QFile::copy(QStringLiteral(QB_IMPORT_DATA "/") + QLatin1String(name),
+                path(QLatin1String(name))));
+        const QByteArray raw = fileBytes(path(QStringLiteral("book.qbf")));
+        const QStringList two {S("import"), S("book.qbf"), S("two-statements.ofx")};
+        Run r = qbtool(two + QStringList {S("--account"), S("2")});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.startsWith("qbtool: the statement holds 2 accounts: give --account-for "
+                                 "ID=CODE for 999988, 4111111111111111\n"));
+        r = qbtool(two + QStringList {S("--account-for"), S("55=2")});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.startsWith("qbtool: the statement names no account 55; it names 999988, "
+                                 "4111111111111111"));
+        QCOMPARE(fileBytes(path(QStringLiteral("book.qbf"))), raw);
+
+        const QByteArray before = readDataFile(path(QStringLiteral("book.qbf")));
+        r = qbtool(two
+            + QStringList {S("--account-for"), S("999988=2"), S("--account-for"),
+                S("4111111111111111=1"), S("--other"), S("4")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.startsWith("account 999988 to 2\nnew\t2009-12-01\t2000.00\t4\tPayroll\n"),
+            r.out.constData());
+        QVERIFY(r.out.contains("\naccount 4111111111111111 to 1\n"));
+        QVERIFY(r.out.endsWith("imported 6, already in the book 0, left out 0\n"));
+        const QByteArray after = transOf(readDataFile(path(QStringLiteral("book.qbf"))));
+        QCOMPARE(after.count("<t "), transOf(before).count("<t ") + 6);
+        QVERIFY(after.contains(
+            "<t No=\"1\" dt=\"20091224\" fAc=\"2\" tAc=\"4\" Nar=\"Check 1001\">200</t>"));
+        QVERIFY(after.contains("<t No=\"2\" dt=\"20091231\" fAc=\"4\" tAc=\"1\" Nar=\"Payment - "
+                               "thank you\">350</t>"));
+        // Both bank accounts are paired now.
+        r = qbtool(two);
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.endsWith("imported 0, already in the book 6, left out 0\n"));
+
+        r = qbtool({S("import"), S("book.qbf"), S("investment.ofx"), S("--account"), S("1"),
+            S("--other"), S("4"), S("--dry-run")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.endsWith("imported 4, already in the book 0, left out 0; left out: 3 "
+                                "security trades (dry run: nothing written)\n"),
+            r.out.constData());
+        r = qbtool({S("import"), S("book.qbf"), S("trades-only.ofx"), S("--account"), S("1"),
+            S("--dry-run")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out,
+            QByteArray("imported 0, already in the book 0, left out 0; left out: 2 security "
+                       "trades; the statement holds nothing to import (dry run: nothing "
+                       "written)\n"));
+
+        // One FITID on every line: the next statement's new line comes in.
+        const QStringList same {S("import"), S("book.qbf"), S("same-fitid.ofx"), S("--account"),
+            S("1"), S("--other"), S("4")};
+        r = qbtool(same);
+        QVERIFY(r.out.endsWith("imported 4, already in the book 0, left out 0; the bank's ids "
+                               "repeat within the file, so its lines were matched by amount and "
+                               "date\n"));
+        QByteArray later = fileBytes(path(QStringLiteral("same-fitid.ofx")));
+        later.replace("<DTPOSTED>20051004<TRNAMT>-200.00", "<DTPOSTED>20051101<TRNAMT>-50.00");
+        writeBytes(path(QStringLiteral("same-fitid.ofx")), later);
+        r = qbtool(same);
+        QVERIFY2(r.out.startsWith("new\t2005-11-01\t-50.00\t4\t\n"), r.out.constData());
+        QVERIFY(r.out.contains("imported 1, already in the book 3, left out 0;"));
+    }
+
     // A profile saved by the window is used by name; an OFX account paired
     // by one import needs no --account the next time.
     void profilesAndPairedAccounts()
