@@ -185,9 +185,13 @@ bool ReadQifStatement(
                 appendRecord(current, &records);
             current = {};
             const QString header = line.toLower();
-            if (header.startsWith(QStringLiteral("!type:")))
+            if (header.startsWith(QStringLiteral("!type:"))) {
+                // Transactions right after an account record are that account's,
+                // also where AutoSwitch is left on.
+                if (section == Section::Account && !accountName.isEmpty())
+                    account = accountName;
                 section = isBankType(line.mid(6)) ? Section::Bank : Section::Other;
-            else if (header == QStringLiteral("!account"))
+            } else if (header == QStringLiteral("!account"))
                 section = Section::Account;
             else if (header == QStringLiteral("!option:autoswitch"))
                 accountList = true;

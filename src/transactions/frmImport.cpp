@@ -331,13 +331,13 @@ bool frmImport::loadFile(const QString& path)
     }
     m_bytes = file.readAll();
     m_path = path;
+    m_statement.reset();
     m_parts.clear();
     m_plans.clear();
     m_part = 0;
     m_format = DetectStatementFormat(m_bytes);
-    static const char* formatNames[] = {"CSV", "OFX", "QIF"};
     lblFile->setText(QDir::toNativeSeparators(path) + QStringLiteral("  (")
-        + QLatin1String(formatNames[int(m_format)]) + QLatin1Char(')'));
+        + StatementFormatTitle(m_format) + QLatin1Char(')'));
     fraCsv->setEnabled(m_format == StatementFormat::Csv);
     QString ambiguity;
     if (m_format == StatementFormat::Csv) {
@@ -431,13 +431,18 @@ void frmImport::rebuild()
 {
     if (m_path.isEmpty())
         return;
-    Statement statement;
-    StatementError error;
-    const CsvMapping mapping = m_format == StatementFormat::Csv ? mappingShown() : CsvMapping();
-    m_statementError.clear();
-    if (!ReadStatement(m_bytes, m_format, mapping, &statement, &error))
-        m_statementError = error.text();
-    const QList<Statement> parts = SplitStatementByAccount(statement);
+    // OFX and QIF files read the same every time: they are read once (libofx
+    // takes its time over a long statement), CSV files with the columns shown.
+    if (m_format == StatementFormat::Csv || !m_statement) {
+        Statement statement;
+        StatementError error;
+        const CsvMapping mapping = m_format == StatementFormat::Csv ? mappingShown() : CsvMapping();
+        m_statementError.clear();
+        if (!ReadStatement(m_bytes, m_format, mapping, &statement, &error))
+            m_statementError = error.text();
+        m_statement = statement;
+    }
+    const QList<Statement> parts = SplitStatementByAccount(*m_statement);
     // The account of each part: as chosen while the file is open, else the
     // one paired with its bank account by an earlier import.
     QList<int> accounts;

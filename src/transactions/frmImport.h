@@ -104,6 +104,7 @@ private:
     QByteArray m_bytes;
     StatementFormat m_format = StatementFormat::Csv;
     QString m_statementError;
+    std::optional<Statement> m_statement; // as read last
     QList<Statement> m_parts;
     QList<ImportPlan> m_plans; // per part; the one shown lives in the model
     int m_part = 0;

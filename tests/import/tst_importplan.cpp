@@ -68,7 +68,7 @@ struct OfxLine
     const char* name;
 };
 
-Statement ofxStatement(std::initializer_list<OfxLine> lines)
+Statement ofxStatement(const QList<OfxLine>& lines)
 {
     QByteArray ofx
         = "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\n\n<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>"
@@ -309,14 +309,7 @@ private slots:
         xml.replace("</Data>",
             "<Imported><l Ac=\"2\" Id=\"ofx:A-9\" dt=\"20130120\" No=\"1\"/></Imported></Data>");
         QVERIFY(book.open(xml));
-        Statement s;
-        StatementError error;
-        QByteArray ofx = "<OFX><STMTRS><BANKACCTFROM><ACCTID>1</BANKACCTFROM><BANKTRANLIST>\n";
-        for (const OfxLine& l : lines)
-            ofx += QByteArray("<STMTTRN><TRNTYPE>OTHER<DTPOSTED>") + l.date + "<TRNAMT>" + l.amount
-                + (*l.fitid ? QByteArray("<FITID>") + l.fitid : QByteArray()) + "<NAME>" + l.name
-                + "</STMTTRN>\n";
-        QVERIFY(ReadOfxStatement(ofx + "</BANKTRANLIST></STMTRS></OFX>\n", &s, &error));
+        const Statement s = ofxStatement(lines);
         const ImportPlan plan = ImportPlan::make(book.store.document(), kBank, s);
         QStringList got;
         for (const ImportLine& l : plan.lines())

@@ -54,6 +54,11 @@ private slots:
             << L({"Checking: 4 lines, 1313.55, 2000-12-31..2001-01-10",
                    "Visa: 2 lines, 76.01, 2001-01-05..2001-01-10"})
             << QString();
+        QTest::newRow("qif autoswitch left on")
+            << "autoswitch-left-on.qif" << StatementFormat::Qif
+            << L({"Checking: 1 lines, -5, 2013-01-02..2013-01-02",
+                   "Card: 1 lines, -7.25, 2013-01-31..2013-01-31"})
+            << QString();
         QTest::newRow("qif cr line ends, a record without ^")
             << "savings-cr.qif" << StatementFormat::Qif
             << L({"Savings: 3 lines, 8.5, 2021-08-27..2024-02-29"}) << QString();
