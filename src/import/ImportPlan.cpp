@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QLocale>
+#include <QSet>
 
 #include "store/BookSchema.h"
 #include "store/Records.h"
@@ -34,7 +35,59 @@ struct Candidate
     qint64 day = 0; // Julian day
     TransactionKey key;
     bool used = false;
+    bool hasId = false; // imported from a line that carried the bank's id
 };
+
+const QString kRepeatedIdsNote = QStringLiteral(
+    "the bank's ids repeat within the file, so its lines were matched by amount and date");
+
+// A bank that gives one id to different lines makes the file's ids useless:
+// lines equal in date and amount under one id are the same line twice.
+bool idsAreUsable(const Statement& statement)
+{
+    QHash<QString, const StatementLine*> first;
+    for (const StatementLine& line : statement.lines) {
+        if (line.id.isEmpty())
+            continue;
+        const auto seen = first.constFind(line.id);
+        if (seen == first.cend())
+            first.insert(line.id, &line);
+        else if ((*seen)->date != line.date || (*seen)->amount != line.amount)
+            return false;
+    }
+    return true;
+}
+
+// Account codes by name, letters in lower case.
+QHash<QString, int> accountsByName(const XmlDocument& document)
+{
+    QHash<QString, int> codes;
+    for (XmlNode a
+         = document.selectSingleNode(QStringLiteral("/Data/AcMaster")).firstChildElement();
+         a; a = a.nextSiblingElement())
+        codes.insert(a.attribute(schema::kAcName).simplified().toLower(),
+            a.attribute(QStringLiteral("Code")).toInt());
+    return codes;
+}
+
+// The book's account a QIF category names: "Groceries", "Food:Groceries"
+// (the whole name, else its last part, else its first), "[Savings]" for a
+// transfer; a class after "/" is no part of it. 0 when no account has the name.
+int accountOfCategory(const QHash<QString, int>& accounts, QString category)
+{
+    category = category.section(QLatin1Char('/'), 0, 0).simplified();
+    if (category.startsWith(QLatin1Char('[')) && category.endsWith(QLatin1Char(']')))
+        category = category.mid(1, category.size() - 2).simplified();
+    category = category.toLower();
+    if (category.isEmpty())
+        return 0;
+    for (const QString& name : {category, category.section(QLatin1Char(':'), -1).trimmed(),
+             category.section(QLatin1Char(':'), 0, 0).trimmed()}) {
+        if (const int code = accounts.value(name))
+            return code;
+    }
+    return 0;
+}
 
 // Candidates by side (out of the account or into it) and amount, sorted by day.
 using CandidateKey = std::pair<bool, qint64>;
@@ -121,6 +174,17 @@ ImportPlan ImportPlan::make(
             });
     }
 
+    // The transactions remembered with the bank's id of their line.
+    QSet<qint64> withId;
+    for (auto r = remembered.cbegin(); r != remembered.cend(); ++r) {
+        if (!r.key().startsWith(QStringLiteral("fp:")))
+            withId.insert(qint64(r->date) * 1000000 + r->number);
+    }
+    const bool useIds = idsAreUsable(statement);
+    if (!useIds)
+        plan.m_notes << kRepeatedIdsNote;
+    const QHash<QString, int> accountNames = accountsByName(document);
+
     // One walk over the transactions of the account.
     QHash<CandidateKey, std::vector<Candidate>> candidates;
     QHash<qint64, CandidateKey> byKey; // date * 1e6 + number -> its list
@@ -143,7 +207,8 @@ ImportPlan ImportPlan::make(
                 const TransactionKey key {date, parseInt(v.at(0))};
                 if (day.isValid() && amount) {
                     const CandidateKey list {out, amount->units()};
-                    candidates[list].push_back({day.toJulianDay(), key, false});
+                    candidates[list].push_back({day.toJulianDay(), key, false,
+                        withId.contains(qint64(date) * 1000000 + key.number)});
                     if (!remembered.isEmpty())
                         byKey.insert(qint64(date) * 1000000 + key.number, list);
                 }
@@ -189,7 +254,8 @@ ImportPlan ImportPlan::make(
             plan.m_lines.append(std::move(line));
             continue;
         }
-        if (!source.id.isEmpty()) {
+        const bool hasId = useIds && !source.id.isEmpty();
+        if (hasId) {
             line.key = (statement.format == StatementFormat::Ofx ? QStringLiteral("ofx:")
                                                                  : QStringLiteral("ref:"))
                 + source.id;
@@ -223,8 +289,11 @@ ImportPlan ImportPlan::make(
                 auto it = std::lower_bound(list->begin(), list->end(), day - days,
                     [](const Candidate& c, qint64 d) { return c.day < d; });
                 Candidate* best = nullptr;
+                // Two bank ids say whether they are the same line: the window is
+                // for lines or transactions without one.
                 for (; it != list->end() && it->day <= day + days; ++it) {
-                    if (!it->used && (!best || std::abs(it->day - day) < std::abs(best->day - day)))
+                    if (!it->used && !(hasId && it->hasId)
+                        && (!best || std::abs(it->day - day) < std::abs(best->day - day)))
                         best = &*it;
                 }
                 if (best) {
@@ -237,6 +306,15 @@ ImportPlan ImportPlan::make(
         // A balance line starts unchecked; its note says why.
         if (line.status == LineStatus::New)
             line.include = !source.unchecked;
+        // A category the file names that is an account of the book comes first.
+        if (const int named = accountOfCategory(accountNames, source.category);
+            named && named != account) {
+            line.other = named;
+            line.otherFrom = SuggestionSource::Book;
+            line.otherWhy = QStringLiteral("The statement's category ") + source.category;
+            plan.m_lines.append(std::move(line));
+            continue;
+        }
         const QString payee = PayeeKey(source.payee.isEmpty() ? line.narration : source.payee);
         if (!payee.isEmpty()) {
             auto found = suggestions.constFind(payee);
@@ -284,6 +362,14 @@ void ImportPlan::suggestFromImport()
     }
 }
 
+int ImportPlan::importable() const
+{
+    int n = 0;
+    for (const ImportLine& l : m_lines)
+        n += l.include && l.status != LineStatus::Error && l.other > 0 && l.other != m_account;
+    return n;
+}
+
 void ImportPlan::setOther(qsizetype index, int code)
 {
     if (index < 0 || index >= m_lines.size())
@@ -304,6 +390,47 @@ void ImportPlan::setOtherForAll(int code)
             line.otherWhy = QStringLiteral("Given for every line");
         }
     }
+}
+
+QList<Statement> SplitStatementByAccount(const Statement& statement)
+{
+    if (statement.accounts.size() <= 1)
+        return {statement};
+    QList<Statement> parts;
+    for (const QString& id : statement.accounts) {
+        Statement part;
+        part.format = statement.format;
+        part.bankAccountId = id;
+        for (const StatementLine& line : statement.lines) {
+            if (line.account == id)
+                part.lines.append(line);
+        }
+        parts.append(part);
+    }
+    parts.first().leftOut = statement.leftOut;
+    return parts;
+}
+
+QString StatementNotes(const QList<Statement>& parts, const QList<const ImportPlan*>& plans)
+{
+    QStringList notes;
+    QStringList leftOut;
+    qsizetype lines = 0;
+    for (const Statement& part : parts) {
+        leftOut << part.leftOut;
+        lines += part.lines.size();
+    }
+    if (!leftOut.isEmpty())
+        notes << QStringLiteral("left out: ") + leftOut.join(QStringLiteral(", "));
+    for (const ImportPlan* plan : plans) {
+        for (const QString& note : plan->notes()) {
+            if (!notes.contains(note))
+                notes << note;
+        }
+    }
+    if (lines == 0)
+        notes << QStringLiteral("the statement holds nothing to import");
+    return notes.join(QStringLiteral("; "));
 }
 
 int PairedAccount(const XmlDocument& document, const QString& bankAccountId)

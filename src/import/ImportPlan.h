@@ -63,8 +63,14 @@ public:
 
     int account() const { return m_account; }
     const QString& bankAccountId() const { return m_bankAccountId; }
+    // What the summary line says besides the counts: what the reader left
+    // out, and bank ids that could not be used.
+    const QStringList& notes() const { return m_notes; }
     QList<ImportLine>& lines() { return m_lines; }
     const QList<ImportLine>& lines() const { return m_lines; }
+
+    // How many lines are checked and have another account: what Import writes.
+    int importable() const;
 
     // Sets the other account of a line (the user's choice) and suggests it
     // to the later lines of the same payee that have no suggestion from the book.
@@ -77,6 +83,7 @@ private:
 
     int m_account = 0;
     QString m_bankAccountId;
+    QStringList m_notes;
     QList<ImportLine> m_lines;
     // Payee key -> the book's suggestion (other account, its explanation).
     QHash<QString, std::pair<int, QString>> m_bookSuggestions;
@@ -100,6 +107,15 @@ struct ImportCounts
 // (an account added for them).
 ImportCounts ApplyImport(
     XmlDocument& document, const ImportPlan& plan, UndoHistory* history = nullptr);
+
+// A file of several accounts as one statement per account, in file order,
+// each with its bankAccountId; a file of one account as it is.
+QList<Statement> SplitStatementByAccount(const Statement& statement);
+
+// The summary's note on what was left out or matched otherwise ("left out:
+// 12 security trades"), and that there is nothing to import; empty when
+// there is nothing to say.
+QString StatementNotes(const QList<Statement>& parts, const QList<const ImportPlan*>& plans);
 
 // The account paired with a bank account id by an earlier import; 0 none.
 int PairedAccount(const XmlDocument& document, const QString& bankAccountId);

@@ -29,20 +29,42 @@ std::optional<StatementFormat> StatementFormatFromName(const QString& name)
     return std::nullopt;
 }
 
+QString StatementFormatTitle(StatementFormat format)
+{
+    switch (format) {
+    case StatementFormat::Csv:
+        return QStringLiteral("CSV");
+    case StatementFormat::Ofx:
+        return QStringLiteral("OFX");
+    case StatementFormat::Qif:
+        return QStringLiteral("QIF");
+    }
+    return {};
+}
+
 StatementFormat DetectStatementFormat(const QByteArray& bytes)
 {
-    QByteArray head = bytes.left(4096);
+    QByteArray head = bytes.left(64 * 1024);
     if (head.startsWith("\xEF\xBB\xBF"))
         head.remove(0, 3);
-    head = head.trimmed();
-    const QByteArray upper = head.toUpper();
-    if (upper.startsWith("OFXHEADER:"))
+    const QByteArray upper = head.trimmed().toUpper();
+    // OFX: the <OFX> element, after a header that may stand inside a comment
+    // or after an XML declaration and comments.
+    const qsizetype ofx = upper.indexOf("<OFX>");
+    if (upper.startsWith("OFXHEADER")
+        || (ofx >= 0 && (upper.startsWith('<') || upper.left(ofx).contains("OFXHEADER"))))
         return StatementFormat::Ofx;
-    if ((upper.startsWith("<?XML") || upper.startsWith("<?OFX") || upper.startsWith("<OFX>"))
-        && upper.contains("<OFX>"))
-        return StatementFormat::Ofx;
-    if (upper.startsWith("!TYPE:") || (upper.startsWith("!") && upper.contains("\n!TYPE:")))
-        return StatementFormat::Qif;
+    // QIF: the first line that is no "###" comment is a QIF header line.
+    // Line ends of any kind: CR LF, LF, or CR alone (old Macintosh files).
+    for (const QByteArray& raw : QByteArray(upper).replace('\r', '\n').split('\n')) {
+        const QByteArray first = raw.trimmed();
+        if (first.isEmpty() || first.startsWith("###"))
+            continue;
+        if (first.startsWith("!TYPE:") || first.startsWith("!ACCOUNT")
+            || first.startsWith("!OPTION:") || first.startsWith("!CLEAR:"))
+            return StatementFormat::Qif;
+        break;
+    }
     return StatementFormat::Csv;
 }
 

@@ -20,9 +20,12 @@ enum class StatementFormat { Csv, Ofx, Qif };
 
 // "csv", "ofx", "qif"; nothing for another text.
 std::optional<StatementFormat> StatementFormatFromName(const QString& name);
+// "CSV", "OFX", "QIF": how messages name the format a file was read as.
+QString StatementFormatTitle(StatementFormat format);
 
-// The format told from the content: OFX 1.x (an "OFXHEADER:" header), OFX
-// 2.x / QFX (XML with <OFX>), QIF ("!Type:"), otherwise CSV.
+// The format told from the content: OFX (an <OFX> element after the
+// header, comments or an XML declaration), QIF (a first line such as
+// "!Type:", "!Account" or "!Option:", after "###" comments), otherwise CSV.
 StatementFormat DetectStatementFormat(const QByteArray& bytes);
 
 struct StatementLine
@@ -40,13 +43,20 @@ struct StatementLine
     // Shown with the line: a rounding made, or why the line starts unchecked.
     QString note;
     bool unchecked = false; // a line that is no transaction (a balance); note says so
+    QString account; // the bank account of the file's part the line is in; may be empty
+    QString category; // QIF: the category or [transfer account] the file names; may be empty
+    int splitOf = 0; // the parts of one split transaction share their record's line; 0 none
 };
 
 struct Statement
 {
     StatementFormat format = StatementFormat::Csv;
-    QString bankAccountId; // OFX: the account the statement belongs to
+    QString bankAccountId; // the account the statement belongs to, when the file names one
     QList<StatementLine> lines;
+    // Files of several accounts: every account named, in file order.
+    QStringList accounts;
+    // What the reader leaves out on purpose, for the summary ("12 security trades").
+    QStringList leftOut;
 };
 
 // Why a statement could not be understood at all: the line and the reason.
@@ -174,7 +184,9 @@ QDate ParseStatementDate(
 
 bool ReadCsvStatement(const QByteArray& bytes, const CsvMapping& mapping, Statement* statement,
     StatementError* error);
-bool ReadQifStatement(const QByteArray& bytes, Statement* statement, StatementError* error);
+// QIF two-digit years ("1/5/26") are read by ExpandTwoDigitYear.
+bool ReadQifStatement(const QByteArray& bytes, Statement* statement, StatementError* error,
+    const QDate& today = QDate::currentDate());
 bool ReadOfxStatement(const QByteArray& bytes, Statement* statement, StatementError* error);
 
 // Reads a statement file: the format as given or else told from the

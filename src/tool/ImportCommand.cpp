@@ -28,6 +28,9 @@ const QString kImportDescription = QStringLiteral(
     "unsure (two columns could be the amount, no heading names it, ...) is printed\n"
     "and nothing is imported until the columns are given or --accept-guess is.\n"
     "An OFX account paired with an account by an earlier import needs no --account.\n"
+    "A file of several accounts (OFX statements, QIF !Account blocks) is imported\n"
+    "part by part: each account the file names needs --account-for ID=CODE (or\n"
+    "a pairing from an earlier import); the ids are listed when one is missing.\n"
     "\n"
     "  --other CODE     the other account of lines that have no suggested one\n"
     "  --dry-run        show what would be imported; write nothing\n"
@@ -35,7 +38,9 @@ const QString kImportDescription = QStringLiteral(
     "Prints one line per statement line: status (new, dup, repeat or error), date,\n"
     "amount, the other account's code or -, narration (an error line: the reason)\n"
     "and, where there is one, a note (a rounding to the cent, a balance line left\n"
-    "out), separated by tabs; then \"imported N, already in the book M, left out K\".\n"
+    "out), separated by tabs; then \"imported N, already in the book M, left out K\",\n"
+    "followed by what the file left out (\"left out: 12 security trades\") or\n"
+    "why lines were matched otherwise.\n"
     "Lines without another account are left out.\n"
     "Exit codes: 0 done (also when nothing was new), 2 wrong usage, 3 a file could\n"
     "not be read or written, 4 the statement could not be understood or its columns\n"
@@ -47,6 +52,8 @@ struct ImportOptions
     QString statement;
     int account = 0;
     int other = 0;
+    QHash<QString, int> accountFor; // bank account id -> account code
+
     std::optional<StatementFormat> format;
     QString profile;
     bool dryRun = false;
@@ -79,8 +86,8 @@ int columnOf(const QString& text)
 }
 
 // The options as the frame parsed them; o.error says what is wrong.
-template <typename Value, typename IsSet>
-ImportOptions readOptions(const QStringList& arguments, Value value, IsSet isSet)
+template <typename Value, typename Values, typename IsSet>
+ImportOptions readOptions(const QStringList& arguments, Value value, Values values, IsSet isSet)
 {
     ImportOptions o;
     auto fault = [&o](const QString& why) {
@@ -108,6 +115,17 @@ ImportOptions readOptions(const QStringList& arguments, Value value, IsSet isSet
     };
     code("account", &o.account);
     code("other", &o.other);
+    if (isSet(QStringLiteral("account-for"))) {
+        for (const QString& pair : values(QStringLiteral("account-for"))) {
+            const qsizetype eq = pair.lastIndexOf(QLatin1Char('='));
+            bool ok = false;
+            const int account = eq < 0 ? 0 : pair.mid(eq + 1).toInt(&ok);
+            if (!ok || account < 1)
+                fault(QStringLiteral("--account-for takes ID=CODE, not ") + pair);
+            else
+                o.accountFor.insert(pair.left(eq), account);
+        }
+    }
     if (isSet(QStringLiteral("format"))) {
         o.format = StatementFormatFromName(value(QStringLiteral("format")));
         if (!o.format)
@@ -246,6 +264,11 @@ QString accountExists(const XmlDocument& doc, int code)
     return {};
 }
 
+QString shownId(const QString& id)
+{
+    return id.isEmpty() ? QStringLiteral("(unnamed)") : id;
+}
+
 class ImportCommand final : public BookCommand
 {
 public:
@@ -259,6 +282,8 @@ public:
         setArguments({QStringLiteral("FILE.qbf"), QStringLiteral("STATEMENT")});
         addValue({QStringLiteral("account")}, QStringLiteral("CODE"),
             QStringLiteral("the account the statement belongs to"));
+        addValue({QStringLiteral("account-for")}, QStringLiteral("ID=CODE"),
+            QStringLiteral("the account of the file's part for bank account ID (repeatable)"));
         addValue({QStringLiteral("format")}, QStringLiteral("csv|ofx|qif"),
             QStringLiteral("the statement's format (else told from its content)"));
         addValue({QStringLiteral("profile")}, QStringLiteral("NAME"),
@@ -299,10 +324,51 @@ public:
     }
 
 private:
+    // The account of each part of the file: --account-for, --account for a
+    // file of one account (or the part the file leaves unnamed), else the
+    // pairing of an earlier import. Refuses, listing the ids, when one is missing.
+    int accountsOfParts(const ImportOptions& o, const XmlDocument& document,
+        const QList<Statement>& parts, QList<int>* accounts)
+    {
+        QStringList missing;
+        QStringList ids;
+        for (const Statement& part : parts) {
+            ids << part.bankAccountId;
+            int account = o.accountFor.value(part.bankAccountId);
+            if (!account && (parts.size() == 1 || part.bankAccountId.isEmpty()))
+                account = o.account;
+            if (!account)
+                account = PairedAccount(document, part.bankAccountId);
+            if (!account && parts.size() > 1 && part.lines.isEmpty())
+                account = -1; // a part without lines needs none
+            if (!account)
+                missing << shownId(part.bankAccountId);
+            accounts->append(std::max(account, 0));
+        }
+        for (auto given = o.accountFor.cbegin(); given != o.accountFor.cend(); ++given) {
+            if (!ids.contains(given.key()))
+                return usageError(QStringLiteral("the statement names no account ") + given.key()
+                    + QStringLiteral("; it names ") + ids.join(QStringLiteral(", ")));
+        }
+        if (!missing.isEmpty() && parts.size() == 1)
+            return usageError(QStringLiteral("import needs --account CODE"));
+        if (!missing.isEmpty())
+            return usageError(QStringLiteral("the statement holds ") + QString::number(parts.size())
+                + QStringLiteral(" accounts: give --account-for ID=CODE for ")
+                + missing.join(QStringLiteral(", ")));
+        for (int account : *accounts) {
+            if (account && accountExists(document, account).isNull())
+                return usageError(
+                    QStringLiteral("the book has no account ") + QString::number(account));
+        }
+        return 0;
+    }
+
     int run() override
     {
         const ImportOptions o = readOptions(
             {argument(0), argument(1)}, [this](const QString& name) { return value(name); },
+            [this](const QString& name) { return values(name); },
             [this](const QString& name) { return isSet(name); });
         if (!o.error.isEmpty())
             return usageError(o.error);
@@ -323,10 +389,13 @@ private:
         QString why;
 
         const StatementFormat format = o.format.value_or(DetectStatementFormat(bytes));
+        // Every message about the statement names the format it was read as.
+        const QString read = o.statement + QStringLiteral(" (read as ")
+            + StatementFormatTitle(format) + QStringLiteral("): ");
         CsvMapping mapping;
         QStringList doubts;
         if (format == StatementFormat::Csv && !csvMapping(o, bytes, &mapping, &why, &doubts))
-            return fail(o.statement + QStringLiteral(": ") + why, kNotUnderstood);
+            return fail(read + why, kNotUnderstood);
         if (!doubts.isEmpty() && !o.columnsGiven() && !o.acceptGuess) {
             // An unsure guess is shown, never used unseen.
             out() << "guessed columns:\n";
@@ -340,34 +409,55 @@ private:
         Statement statement;
         StatementError error;
         if (!ReadStatement(bytes, format, mapping, &statement, &error))
-            return fail(o.statement + QStringLiteral(": ") + error.text(), kNotUnderstood);
+            return fail(read + error.text(), kNotUnderstood);
 
-        int account = o.account;
-        if (!account)
-            account = PairedAccount(book.document, statement.bankAccountId);
-        if (!account)
-            return usageError(QStringLiteral("import needs --account CODE"));
-        if (accountExists(book.document, account).isNull())
-            return usageError(
-                QStringLiteral("the book has no account ") + QString::number(account));
-        if (o.other && (o.other == account || accountExists(book.document, o.other).isNull()))
-            return usageError(QStringLiteral("--other must be another account of the book"));
-
-        ImportPlan plan = ImportPlan::make(book.document, account, statement, ImportMatchDays());
-        if (o.other)
-            plan.setOtherForAll(o.other);
-        for (const ImportLine& line : plan.lines()) {
-            const QString date = line.source.date.isValid() ? line.source.date.toString(Qt::ISODate)
-                                                            : QStringLiteral("-");
-            out() << LineStatusWord(line.status) << '\t' << date << '\t'
-                  << line.source.amount.format() << '\t'
-                  << (line.other ? QString::number(line.other) : QStringLiteral("-")) << '\t'
-                  << (line.status == LineStatus::Error ? line.reason : line.narration);
-            if (!line.source.note.isEmpty() && line.status != LineStatus::Error)
-                out() << '\t' << line.source.note;
-            out() << '\n';
+        const QList<Statement> parts = SplitStatementByAccount(statement);
+        QList<int> accounts;
+        if (const int rc = accountsOfParts(o, book.document, parts, &accounts))
+            return rc;
+        if (o.other) {
+            for (int account : accounts) {
+                if (o.other == account || accountExists(book.document, o.other).isNull())
+                    return usageError(
+                        QStringLiteral("--other must be another account of the book"));
+            }
         }
-        const ImportCounts counts = ApplyImport(book.document, plan);
+
+        QList<ImportPlan> plans;
+        for (qsizetype p = 0; p < parts.size(); ++p) {
+            if (!accounts.at(p))
+                continue;
+            ImportPlan plan
+                = ImportPlan::make(book.document, accounts.at(p), parts.at(p), ImportMatchDays());
+            if (o.other)
+                plan.setOtherForAll(o.other);
+            if (parts.size() > 1)
+                out() << "account " << shownId(parts.at(p).bankAccountId) << " to "
+                      << accounts.at(p) << '\n';
+            for (const ImportLine& line : plan.lines()) {
+                const QString date = line.source.date.isValid()
+                    ? line.source.date.toString(Qt::ISODate)
+                    : QStringLiteral("-");
+                out() << LineStatusWord(line.status) << '\t' << date << '\t'
+                      << line.source.amount.format() << '\t'
+                      << (line.other ? QString::number(line.other) : QStringLiteral("-")) << '\t'
+                      << (line.status == LineStatus::Error ? line.reason : line.narration);
+                if (!line.source.note.isEmpty() && line.status != LineStatus::Error)
+                    out() << '\t' << line.source.note;
+                out() << '\n';
+            }
+            plans.append(std::move(plan));
+        }
+        ImportCounts counts;
+        QList<const ImportPlan*> planned;
+        for (const ImportPlan& plan : plans) {
+            const ImportCounts part = ApplyImport(book.document, plan);
+            counts.imported += part.imported;
+            counts.inBook += part.inBook;
+            counts.leftOut += part.leftOut;
+            counts.changed = counts.changed || part.changed;
+            planned.append(&plan);
+        }
         if (counts.changed && !o.dryRun) {
             QByteArray text = book.document.toBytes();
             BookWriteOptions write;
@@ -385,9 +475,11 @@ private:
             if (copyError.isSet())
                 err() << "qbtool: " << copyError.line() << '\n';
         }
+        const QString notes = StatementNotes(parts, planned);
         out() << "imported " << counts.imported << ", already in the book " << counts.inBook
-              << ", left out " << counts.leftOut << (o.dryRun ? " (dry run: nothing written)" : "")
-              << '\n';
+              << ", left out " << counts.leftOut
+              << (notes.isEmpty() ? QString() : QStringLiteral("; ") + notes)
+              << (o.dryRun ? " (dry run: nothing written)" : "") << '\n';
         return kOk;
     }
 };

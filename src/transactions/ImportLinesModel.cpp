@@ -78,11 +78,7 @@ void ImportLinesModel::refreshNames()
 
 int ImportLinesModel::importable() const
 {
-    int n = 0;
-    for (const ImportLine& l : m_plan.lines())
-        n += l.include && l.status != LineStatus::Error && l.other > 0
-            && l.other != m_plan.account();
-    return n;
+    return m_plan.importable();
 }
 
 int ImportLinesModel::rowCount(const QModelIndex& parent) const

@@ -106,6 +106,11 @@ void frmImport::buildUi()
     cmdChoose = named(new QPushButton(QStringLiteral("&Statement file..."), this), "cmdChoose");
     lblFile = named(new QLabel(QStringLiteral("(no statement chosen)"), this), "lblFile");
     lblFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* lblPart = named(new QLabel(QStringLiteral("&Part:"), this), "lblPart");
+    cmbPart = named(new QComboBox(this), "cmbPart");
+    cmbPart->setMinimumContentsLength(24);
+    cmbPart->setEnabled(false);
+    lblPart->setBuddy(cmbPart);
     auto* lblAccount = named(new QLabel(QStringLiteral("&Account:"), this), "lblAccount");
     cmbAccount = named(new AccountCombo(true, this), "cmbAccount");
     cmbAccount->setMinimumContentsLength(24);
@@ -237,6 +242,8 @@ void frmImport::buildUi()
     top->addWidget(cmdChoose);
     top->addWidget(lblFile, 1);
     auto* account = new QHBoxLayout;
+    account->addWidget(lblPart);
+    account->addWidget(cmbPart);
     account->addWidget(lblAccount);
     account->addWidget(cmbAccount);
     account->addStretch(1);
@@ -258,7 +265,8 @@ void frmImport::buildUi()
     layout->addLayout(other);
     layout->addLayout(buttons);
 
-    setTabOrder(cmdChoose, cmbAccount);
+    setTabOrder(cmdChoose, cmbPart);
+    setTabOrder(cmbPart, cmbAccount);
     setTabOrder(cmbAccount, cmbSeparator);
     setTabOrder(cmbSeparator, chkHeader);
     setTabOrder(chkHeader, chkDecimalComma);
@@ -304,7 +312,11 @@ void frmImport::connectSignals()
     });
     connect(cmbAccount, &AccountCombo::choiceChanged, this, [this] {
         if (!m_filling)
-            rebuild();
+            followAccount();
+    });
+    connect(cmbPart, &QComboBox::currentIndexChanged, this, [this](int part) {
+        if (!m_filling)
+            showPart(part);
     });
     connect(m_model, &ImportLinesModel::includeChanged, this, &frmImport::updateSummary);
     const auto changed = [this] {
@@ -369,10 +381,13 @@ bool frmImport::loadFile(const QString& path)
     }
     m_bytes = std::move(bytes);
     m_path = path;
+    m_statement.reset();
+    m_parts.clear();
+    m_plans.clear();
+    m_part = 0;
     m_format = DetectStatementFormat(m_bytes);
-    static const char* formatNames[] = {"CSV", "OFX", "QIF"};
     lblFile->setText(QDir::toNativeSeparators(path) + QStringLiteral("  (")
-        + QLatin1String(formatNames[int(m_format)]) + QLatin1Char(')'));
+        + StatementFormatTitle(m_format) + QLatin1Char(')'));
     fraCsv->setEnabled(m_format == StatementFormat::Csv);
     QString ambiguity;
     markGuess(false);
@@ -397,10 +412,6 @@ bool frmImport::loadFile(const QString& path)
             MsgIcon::Information, kTitle);
         cmbDateOrder->setFocus();
         return false;
-    }
-    // OFX names its account: one paired before is chosen by itself.
-    if (const int paired = PairedAccount(book().document(), m_bankAccountId)) {
-        cmbAccount->chooseCode(paired);
     }
     if (m_statementError.isEmpty())
         (cmbAccount->selectedCode() ? static_cast<QWidget*>(tblLines) : cmbAccount)->setFocus();
@@ -498,17 +509,87 @@ void frmImport::rebuild()
 {
     if (m_path.isEmpty())
         return;
-    Statement statement;
-    StatementError error;
-    const CsvMapping mapping = m_format == StatementFormat::Csv ? mappingShown() : CsvMapping();
-    m_statementError.clear();
-    if (!ReadStatement(m_bytes, m_format, mapping, &statement, &error))
-        m_statementError = error.text();
-    m_bankAccountId = statement.bankAccountId;
+    // OFX and QIF files read the same every time: they are read once (libofx
+    // takes its time over a long statement), CSV files with the columns shown.
+    if (m_format == StatementFormat::Csv || !m_statement) {
+        Statement statement;
+        StatementError error;
+        const CsvMapping mapping = m_format == StatementFormat::Csv ? mappingShown() : CsvMapping();
+        m_statementError.clear();
+        if (!ReadStatement(m_bytes, m_format, mapping, &statement, &error))
+            m_statementError = error.text();
+        m_statement = statement;
+    }
+    const QList<Statement> parts = SplitStatementByAccount(*m_statement);
+    // The account of each part: as chosen while the file is open, else the
+    // one paired with its bank account by an earlier import.
+    QList<int> accounts;
+    for (qsizetype p = 0; p < parts.size(); ++p) {
+        const bool same
+            = p < m_parts.size() && m_parts.at(p).bankAccountId == parts.at(p).bankAccountId;
+        int account = same ? m_plans.at(p).account() : 0;
+        if (p == m_part && same)
+            account = cmbAccount->selectedCode().value_or(0);
+        if (!same)
+            account = PairedAccount(book().document(), parts.at(p).bankAccountId);
+        // A file of one account keeps the account shown unless its own is known.
+        if (!same && !account && parts.size() == 1)
+            account = cmbAccount->selectedCode().value_or(0);
+        accounts << account;
+    }
+    m_parts = parts;
+    m_plans.clear();
+    for (qsizetype p = 0; p < parts.size(); ++p)
+        m_plans << ImportPlan::make(
+            book().document(), accounts.at(p), parts.at(p), ImportMatchDays());
+    m_filling = true;
+    cmbPart->clear();
+    for (const Statement& part : m_parts)
+        cmbPart->addItem(
+            (part.bankAccountId.isEmpty() ? QStringLiteral("(the whole file)") : part.bankAccountId)
+            + QStringLiteral(" (") + QString::number(part.lines.size())
+            + QStringLiteral(" lines)"));
+    cmbPart->setEnabled(m_parts.size() > 1);
+    m_part = std::clamp(m_part, 0, int(m_parts.size()) - 1);
+    cmbPart->setCurrentIndex(m_part);
+    m_filling = false;
+    showPart(m_part);
+}
+
+void frmImport::followAccount()
+{
     const int account = cmbAccount->selectedCode().value_or(0);
-    m_model->setPlan(ImportPlan::make(book().document(), account, statement, ImportMatchDays()),
+    if (m_parts.isEmpty() || account == m_model->plan().account())
+        return;
+    m_model->setPlan(
+        ImportPlan::make(book().document(), account, m_parts.at(m_part), ImportMatchDays()),
         [this](int code) { return accountName(code); });
     updateSummary();
+}
+
+void frmImport::showPart(int part)
+{
+    if (part < 0 || part >= m_parts.size())
+        return;
+    if (m_part < m_plans.size() && part != m_part)
+        m_plans[m_part] = m_model->plan();
+    m_part = part;
+    m_filling = true;
+    if (const int account = m_plans.at(part).account())
+        cmbAccount->chooseCode(account);
+    else
+        cmbAccount->setCurrentIndex(-1);
+    m_filling = false;
+    m_model->setPlan(m_plans.at(part), [this](int code) { return accountName(code); });
+    updateSummary();
+}
+
+QList<const ImportPlan*> frmImport::plans() const
+{
+    QList<const ImportPlan*> all;
+    for (qsizetype p = 0; p < m_plans.size(); ++p)
+        all << (p == m_part ? &m_model->plan() : &m_plans.at(p));
+    return all;
 }
 
 QString frmImport::accountName(int code) const
@@ -520,7 +601,8 @@ QString frmImport::accountName(int code) const
 void frmImport::updateSummary()
 {
     if (!m_statementError.isEmpty()) {
-        lblSummary->setText(QStringLiteral("The statement cannot be read: ") + m_statementError);
+        lblSummary->setText(QStringLiteral("The statement cannot be read as ")
+            + StatementFormatTitle(m_format) + QStringLiteral(": ") + m_statementError);
         cmdImport->setEnabled(false);
         return;
     }
@@ -528,14 +610,27 @@ void frmImport::updateSummary()
     int counts[4] = {0, 0, 0, 0};
     for (const ImportLine& l : plan.lines())
         ++counts[int(l.status)];
-    lblSummary->setText(m_path.isEmpty()
-            ? QStringLiteral("Choose the statement file.")
-            : QString::number(plan.lines().size()) + QStringLiteral(" lines: ")
-                + QString::number(counts[0]) + QStringLiteral(" new, ") + QString::number(counts[1])
-                + QStringLiteral(" already in the book, ") + QString::number(counts[2])
-                + QStringLiteral(" repeated, ") + QString::number(counts[3])
-                + QStringLiteral(" in error; ") + QString::number(m_model->importable())
-                + QStringLiteral(" checked with another account."));
+    QString text = m_path.isEmpty()
+        ? QStringLiteral("Choose the statement file.")
+        : QString::number(plan.lines().size()) + QStringLiteral(" lines: ")
+            + QString::number(counts[0]) + QStringLiteral(" new, ") + QString::number(counts[1])
+            + QStringLiteral(" already in the book, ") + QString::number(counts[2])
+            + QStringLiteral(" repeated, ") + QString::number(counts[3])
+            + QStringLiteral(" in error; ") + QString::number(m_model->importable())
+            + QStringLiteral(" checked with another account.");
+    if (m_parts.size() > 1) {
+        int ready = 0;
+        for (const ImportPlan* p : plans())
+            ready += p->account() != 0;
+        text = QStringLiteral("Part ") + QString::number(m_part + 1) + QStringLiteral(" of ")
+            + QString::number(m_parts.size()) + QStringLiteral(" (") + QString::number(ready)
+            + QStringLiteral(" with an account): ") + text;
+    }
+    if (!m_path.isEmpty()) {
+        if (const QString notes = StatementNotes(m_parts, plans()); !notes.isEmpty())
+            text += QStringLiteral(" Note: ") + notes + QLatin1Char('.');
+    }
+    lblSummary->setText(text);
     cmdImport->setEnabled(!m_path.isEmpty());
 }
 
@@ -583,17 +678,23 @@ bool frmImport::importLines()
         return false;
     }
     if (!m_statementError.isEmpty()) {
-        MsgBox(QStringLiteral("The statement cannot be read: ") + m_statementError,
+        MsgBox(QStringLiteral("The statement cannot be read as ") + StatementFormatTitle(m_format)
+                + QStringLiteral(": ") + m_statementError,
             MsgIcon::Exclamation, kTitle);
         return false;
     }
-    if (!cmbAccount->selectedCode()) {
+    followAccount();
+    const QList<const ImportPlan*> all = plans();
+    if (std::none_of(all.begin(), all.end(), [](const ImportPlan* p) { return p->account(); })) {
         MsgBox(QStringLiteral("Choose the account the statement belongs to."), MsgIcon::Information,
             kTitle);
         cmbAccount->setFocus();
         return false;
     }
-    if (m_model->importable() == 0) {
+    int importable = 0;
+    for (const ImportPlan* plan : all)
+        importable += plan->account() ? plan->importable() : 0;
+    if (importable == 0) {
         MsgBox(QStringLiteral("No checked line has another account: nothing is imported."),
             MsgIcon::Information, kTitle);
         tblLines->setFocus();
@@ -617,7 +718,22 @@ bool frmImport::importLines()
     DataStore& store = book();
     if (store.refuseChange())
         return false;
-    const ImportCounts counts = ApplyImport(store.document(), m_model->plan(), &store.history());
+    // Every part with an account, as one step of the undo history.
+    ImportCounts counts;
+    const bool several = all.size() > 1;
+    if (several)
+        store.history().beginGroup(QStringLiteral("import of ") + QFileInfo(m_path).fileName());
+    for (const ImportPlan* plan : all) {
+        if (!plan->account())
+            continue;
+        const ImportCounts part = ApplyImport(store.document(), *plan, &store.history());
+        counts.imported += part.imported;
+        counts.inBook += part.inBook;
+        counts.leftOut += part.leftOut;
+        counts.changed = counts.changed || part.changed;
+    }
+    if (several)
+        store.history().endGroup();
     // One save: the .bak holds the book as it was just before the import.
     const bool saved = counts.changed && store.SaveDocument();
     if (counts.changed)

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "import/ImportPlan.h"
 #include "import/Statement.h"
 #include "store/BookContext.h"
 #include "windows/DataWindow.h"
@@ -53,6 +54,8 @@ public:
 
     QPushButton* cmdChoose = nullptr;
     QLabel* lblFile = nullptr;
+    // A file of several accounts: the part shown, each with its own account.
+    QComboBox* cmbPart = nullptr;
     AccountCombo* cmbAccount = nullptr;
     QGroupBox* fraCsv = nullptr;
     QComboBox* cmbSeparator = nullptr;
@@ -97,6 +100,12 @@ private:
     void markGuess(bool guessed, const QStringList& doubts = {});
     // Reads the statement again with what the window shows and rebuilds the preview.
     void rebuild();
+    // Shows another part of the file, keeping the choices made in the one left.
+    void showPart(int part);
+    // The part shown takes the account the box shows.
+    void followAccount();
+    // The plans of every part, the one shown as the window holds it.
+    QList<const ImportPlan*> plans() const;
     void updateSummary();
     void setOtherForSelection();
     QList<int> selectedRows() const;
@@ -106,8 +115,11 @@ private:
     QString m_path;
     QByteArray m_bytes;
     StatementFormat m_format = StatementFormat::Csv;
-    QString m_bankAccountId;
     QString m_statementError;
+    std::optional<Statement> m_statement; // as read last
+    QList<Statement> m_parts;
+    QList<ImportPlan> m_plans; // per part; the one shown lives in the model
+    int m_part = 0;
     bool m_filling = false;
     bool m_guessed = false;
     QStringList m_doubts;

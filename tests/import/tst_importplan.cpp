@@ -68,7 +68,7 @@ struct OfxLine
     const char* name;
 };
 
-Statement ofxStatement(std::initializer_list<OfxLine> lines)
+Statement ofxStatement(const QList<OfxLine>& lines)
 {
     QByteArray ofx
         = "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\n\n<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>"
@@ -76,7 +76,8 @@ Statement ofxStatement(std::initializer_list<OfxLine> lines)
           "<BANKTRANLIST><DTSTART>20130101<DTEND>20130228\n";
     for (const OfxLine& l : lines)
         ofx += QByteArray("<STMTTRN><TRNTYPE>OTHER<DTPOSTED>") + l.date + "<TRNAMT>" + l.amount
-            + "<FITID>" + l.fitid + "<NAME>" + l.name + "</STMTTRN>\n";
+            + (*l.fitid ? QByteArray("<FITID>") + l.fitid : QByteArray()) + "<NAME>" + l.name
+            + "</STMTTRN>\n";
     ofx += "</BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\n";
     Statement s;
     StatementError error;
@@ -108,6 +109,8 @@ QByteArray section(const QByteArray& xml, const QByteArray& name)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(OfxLine)
 
 class tst_ImportPlan : public QObject
 {
@@ -263,6 +266,82 @@ private slots:
         const ImportPlan again = ImportPlan::make(doc, kBank, s);
         QCOMPARE(outcome(again).at(1), QStringLiteral("dup 4 = 20130131/1"));
         QVERIFY(!ApplyImport(doc, again).changed);
+    }
+
+    // Where the line and the book's transaction both carry a bank id, the
+    // ids decide; the window of days is for lines or transactions without
+    // one. A file whose ids repeat on different lines has no usable ids.
+    // The book: 10 out on 20 January imported with id A-9, 300 out on 10
+    // January typed by hand.
+    void bankIdsDecideMatches_data()
+    {
+        QTest::addColumn<QList<OfxLine>>("lines");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("notes");
+        const QString repeated
+            = S("the bank's ids repeat within the file, so its lines were matched by amount "
+                "and date");
+        QTest::newRow("a new id two days after a line imported with one")
+            << QList<OfxLine> {{"B-1", "20130122", "-10.00", "TESCO"}} << L({"new"}) << QString();
+        QTest::newRow("the same id") << QList<OfxLine> {{"A-9", "20130125", "-10.00", "TESCO"}}
+                                     << L({"dup = 20130120/1"}) << QString();
+        QTest::newRow("an id against a typed transaction")
+            << QList<OfxLine> {{"B-2", "20130113", "-300.00", "ATM"}} << L({"dup = 20130110/1"})
+            << QString();
+        QTest::newRow("no id against an imported transaction")
+            << QList<OfxLine> {{"", "20130123", "-10.00", "TESCO"}} << L({"dup = 20130120/1"})
+            << QString();
+        QTest::newRow("one id on different lines")
+            << QList<OfxLine> {{"X", "20130122", "-10.00", "TESCO"},
+                   {"X", "20130111", "-300.00", "ATM"}, {"X", "20130301", "-300.00", "ATM"}}
+            << L({"dup = 20130120/1", "dup = 20130110/1", "new"}) << repeated;
+        QTest::newRow("one id on the same line twice")
+            << QList<OfxLine> {{"X", "20130301", "-5", "Kiosk"}, {"X", "20130301", "-5", "Kiosk"}}
+            << L({"new", "repeat"}) << QString();
+    }
+    void bankIdsDecideMatches()
+    {
+        QFETCH(QList<OfxLine>, lines);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, notes);
+        TestBook book;
+        QByteArray xml = importBook();
+        xml.replace("</Data>",
+            "<Imported><l Ac=\"2\" Id=\"ofx:A-9\" dt=\"20130120\" No=\"1\"/></Imported></Data>");
+        QVERIFY(book.open(xml));
+        const Statement s = ofxStatement(lines);
+        const ImportPlan plan = ImportPlan::make(book.store.document(), kBank, s);
+        QStringList got;
+        for (const ImportLine& l : plan.lines())
+            got << LineStatusWord(l.status)
+                    + (l.status == LineStatus::InBook
+                            ? QStringLiteral(" = %1/%2").arg(l.match.date).arg(l.match.number)
+                            : QString());
+        QCOMPARE(got, expected);
+        QCOMPARE(plan.notes().join(QLatin1Char(';')), notes);
+    }
+
+    // A QIF category that is the name of an account of the book chooses it,
+    // before any suggestion from the book's history; the parts of a split
+    // each take their own.
+    void qifCategoriesChooseAccounts()
+    {
+        TestBook book;
+        QVERIFY(book.open(importBook()));
+        Statement s;
+        StatementError error;
+        QVERIFY(ReadQifStatement("!Type:Bank\nD3/1/2013\nT-20\nPTesco Store\nLfood\n^\n"
+                                 "D3/2/2013\nT-30\nPTesco Store\nSFood:Snacks/Trip\n$-25\n"
+                                 "S[ Cash ]\n$-4\nSHobby\n$-1\n^\nD3/3/2013\nT-2\nLBank\n^\n",
+            &s, &error));
+        const ImportPlan plan = ImportPlan::make(book.store.document(), kBank, s);
+        QStringList got;
+        for (const ImportLine& l : plan.lines())
+            got << QString::number(l.other) + QLatin1Char(' ') + l.otherWhy;
+        QCOMPARE(got,
+            L({"4 The statement's category food", "4 The statement's category Food:Snacks/Trip",
+                "1 The statement's category [ Cash ]",
+                "1 From the transaction of 20-01-2013 No 1: TESCO STORE 9987", "0 "}));
     }
 
     // What qbtool check says about a damaged Imported section.

@@ -149,23 +149,25 @@ private slots:
         QTest::newRow("ambiguous dates")
             << QStringList {S("book.qbf"), S("x"), S("--account"), S("2")}
             << QByteArray("d;t;a\n05.01.2013;x;-1\n") << 4
-            << S("x: cannot tell the date order (every date reads as dmy and mdy); give "
+            << S("x (read as CSV): cannot tell the date order (every date reads as dmy and mdy); "
+                 "give "
                  "--csv-date-order");
-        QTest::newRow("column missing") << QStringList {S("book.qbf"), S("x"), S("--account"),
-            S("2"), S("--csv-date-order"), S("dmy"), S("--accept-guess")}
-                                        << QByteArray("a;b;c\n05.01.2013;x;1\n06.01.2013;y\n") << 4
-                                        << S("x: line 3: has 2 columns, the mapping needs 3");
+        QTest::newRow("column missing")
+            << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--csv-date-order"),
+                   S("dmy"), S("--accept-guess")}
+            << QByteArray("a;b;c\n05.01.2013;x;1\n06.01.2013;y\n") << 4
+            << S("x (read as CSV): line 3: has 2 columns, the mapping needs 3");
         QTest::newRow("qif date form")
             << QStringList {S("book.qbf"), S("x"), S("--account"), S("2")}
             << QByteArray("!Type:Bank\nD5 Jan 2013\nT1\n^\n") << 4
-            << S("x: line 2: the date \"5 Jan 2013\" is in no form QIF dates take");
+            << S("x (read as QIF): line 2: the date \"5 Jan 2013\" is in no form QIF dates take");
         QTest::newRow("truncated ofx")
             << QStringList {S("book.qbf"), S("x"), S("--account"), S("2")}
             << kOfx.left(kOfx.indexOf("<FITID>")) << 4
-            << S("x: line 6: the OFX statement is cut off inside this transaction");
+            << S("x (read as OFX): line 6: the OFX statement is cut off inside this transaction");
         QTest::newRow("csv forced on ofx")
             << QStringList {S("book.qbf"), S("x"), S("--account"), S("2"), S("--format"), S("csv")}
-            << kOfx << 4 << S("x: choose the columns: no column holds dates");
+            << kOfx << 4 << S("x (read as CSV): choose the columns: no column holds dates");
     }
     void exitCodesAndMessages()
     {
@@ -247,6 +249,54 @@ private slots:
         if (!err.isEmpty())
             QVERIFY2(QString::fromUtf8(r.err).startsWith(err), r.err.constData());
         QCOMPARE(fileBytes(path(QStringLiteral("book.qbf"))), raw);
+    }
+
+    // Files of several accounts go part by part to the accounts given; a
+    // bank that repeats one id on every line still gets its later lines in.
+    void severalAccountsAndRepeatedIds()
+    {
+        for (const char* name : {"two-statements.ofx", "same-fitid.ofx"})
+            QVERIFY(QFile::copy(QStringLiteral(QB_IMPORT_DATA "/") + QLatin1String(name),
+                path(QLatin1String(name))));
+        const QByteArray raw = fileBytes(path(QStringLiteral("book.qbf")));
+        const QStringList two {S("import"), S("book.qbf"), S("two-statements.ofx")};
+        Run r = qbtool(two + QStringList {S("--account"), S("2")});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.startsWith("qbtool: the statement holds 2 accounts: give --account-for "
+                                 "ID=CODE for 999988, 4111111111111111\n"));
+        QCOMPARE(fileBytes(path(QStringLiteral("book.qbf"))), raw);
+
+        const QByteArray before = readDataFile(path(QStringLiteral("book.qbf")));
+        r = qbtool(two
+            + QStringList {S("--account-for"), S("999988=2"), S("--account-for"),
+                S("4111111111111111=1"), S("--other"), S("4")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.startsWith("account 999988 to 2\nnew\t2009-12-01\t2000.00\t4\tPayroll\n"),
+            r.out.constData());
+        QVERIFY(r.out.contains("\naccount 4111111111111111 to 1\n"));
+        QVERIFY(r.out.endsWith("imported 6, already in the book 0, left out 0\n"));
+        const QByteArray after = transOf(readDataFile(path(QStringLiteral("book.qbf"))));
+        QCOMPARE(after.count("<t "), transOf(before).count("<t ") + 6);
+        QVERIFY(after.contains("<t No=\"2\" dt=\"20091231\" fAc=\"4\" tAc=\"1\" Nar=\"Payment - "
+                               "thank you\">350</t>"));
+        // Both bank accounts are paired now.
+        r = qbtool(two);
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.endsWith("imported 0, already in the book 6, left out 0\n"));
+
+        // One FITID on every line: the next statement's new line comes in.
+        const QStringList same {S("import"), S("book.qbf"), S("same-fitid.ofx"), S("--account"),
+            S("1"), S("--other"), S("4")};
+        r = qbtool(same);
+        QVERIFY(r.out.endsWith("imported 4, already in the book 0, left out 0; the bank's ids "
+                               "repeat within the file, so its lines were matched by amount and "
+                               "date\n"));
+        QByteArray later = fileBytes(path(QStringLiteral("same-fitid.ofx")));
+        later.replace("<DTPOSTED>20051004<TRNAMT>-200.00", "<DTPOSTED>20051101<TRNAMT>-50.00");
+        writeBytes(path(QStringLiteral("same-fitid.ofx")), later);
+        r = qbtool(same);
+        QVERIFY2(r.out.startsWith("new\t2005-11-01\t-50.00\t4\t\n"), r.out.constData());
+        QVERIFY(r.out.contains("imported 1, already in the book 3, left out 0;"));
     }
 
     // A profile saved by the window is used by name; an OFX account paired

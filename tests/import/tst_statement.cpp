@@ -1,7 +1,10 @@
 // Reading statements: the three formats as banks write them, the CSV
 // mapping guessed from the content, and every kind of bad input.
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -88,6 +91,13 @@ private slots:
                              << StatementFormat::Qif;
         QTest::newRow("qif after option")
             << QByteArray("!Option:AutoSwitch\n!Type:CCard\n") << StatementFormat::Qif;
+        QTest::newRow("ofx header inside a comment")
+            << QByteArray("<!-- OFXHEADER:100\nDATA:OFXSGML -->\n<OFX>\n</OFX>\n")
+            << StatementFormat::Ofx;
+        QTest::newRow("qif opening with an account")
+            << QByteArray("!Account\nNChecking\n^\n") << StatementFormat::Qif;
+        QTest::newRow("qif after comments, cr line ends")
+            << QByteArray("### exported\r### today\r!Clear:AutoSwitch\r") << StatementFormat::Qif;
         QTest::newRow("csv with ofx extension content")
             << QByteArray("Date,OFX\n") << StatementFormat::Csv;
         QTest::newRow("bom csv") << QByteArray("\xEF\xBB\xBF"
@@ -165,6 +175,12 @@ private slots:
                    "!Type:Invst\nD1/2/2013\nT5\n^\n!Type:Bank\nD31/01/2013\nT-12,50\nPBakery\n^\n")
             << QString() << QString()
             << QStringList {QStringLiteral("line 6 2013-01-31 -12.5 Bakery ")};
+        QTest::newRow("qif split parts that do not add up")
+            << QByteArray("!Type:Bank\nD1/2/2013\nT-10\nSFood\n$-7.5\nSCash\n$-2.49\n^\n")
+            << QString() << QString()
+            << QStringList {
+                   S("line 4 error: the split parts add up to -9.99, the transaction to -10"),
+                   S("line 6 error: the split parts add up to -9.99, the transaction to -10")};
         QTest::newRow("lines in error stay lines")
             << QByteArray("Date,Text,Amount\n2013-01-03,Fine,-1.2345\n2013-02-29,Not a day,-1\n"
                           "1899-12-31,Too early,-1\n2013-01-01,Nothing,0.00\n2013-01-02,Word,abc\n"
@@ -201,6 +217,60 @@ private slots:
         QVERIFY2(ReadStatement(bytes, std::nullopt, guessed, &s, &error), qPrintable(error.text()));
         QCOMPARE(s.bankAccountId, bankAccount);
         QCOMPARE(describe(s), lines);
+    }
+
+    // Two-digit years lie within 80 years before today and 20 after;
+    // Quicken's apostrophe years are 2000 and later.
+    void qifYears_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("expected"); // ISO, or the line's error
+        const QDate today(2026, 12, 8);
+        QTest::newRow("nineteen ahead") << S("1/5/45") << today << S("2045-01-05");
+        QTest::newRow("one more is the last century") << S("1/5/46") << today << S("1946-01-05");
+        QTest::newRow("late in a century: eighty back")
+            << S("1/5/10") << QDate(2090, 6, 1) << S("2010-01-05");
+        QTest::newRow("late in a century: the next one")
+            << S("1/5/09") << QDate(2090, 6, 1) << S("2109-01-05");
+        QTest::newRow("quicken year 2000") << S("12/31' 0") << today << S("2000-12-31");
+        QTest::newRow("leap day") << S("2/29/24") << today << S("2024-02-29");
+        QTest::newRow("no leap day")
+            << S("2/29/23") << today << S("the date \"2/29/23\" is not a date");
+    }
+    void qifYears()
+    {
+        QFETCH(QString, date);
+        QFETCH(QDate, today);
+        QFETCH(QString, expected);
+        Statement s;
+        StatementError error;
+        QVERIFY(
+            ReadQifStatement("!Type:Bank\nD" + date.toUtf8() + "\nT-1\n^\n", &s, &error, today));
+        const StatementLine& line = s.lines.first();
+        QCOMPARE(line.error.isEmpty() ? line.date.toString(Qt::ISODate) : line.error, expected);
+    }
+
+    // The copies of a statement handed to libofx are removed after reading,
+    // and so are those a stopped process left behind.
+    void statementCopiesAreRemoved()
+    {
+        QProcess ended;
+        ended.start(QStringLiteral("true"), {});
+        QVERIFY(ended.waitForFinished());
+        const QString left = QDir::tempPath() + QStringLiteral("/qb-statement-")
+            + QString::number(ended.processId() ? ended.processId() : 999999999);
+        QVERIFY(QDir().mkpath(left));
+        QFile stale(left + QStringLiteral("/libofxtmpABCDEF"));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(kOfxSgml);
+        stale.close();
+        Statement s;
+        StatementError error;
+        QVERIFY2(ReadOfxStatement(kOfxSgml, &s, &error), qPrintable(error.text()));
+        QVERIFY(!QFileInfo::exists(left));
+        QVERIFY(!QFileInfo::exists(QDir::tempPath() + QStringLiteral("/qb-statement-")
+            + QString::number(QCoreApplication::applicationPid())));
     }
 
     void ambiguousDateOrderIsAsked()
@@ -396,6 +466,21 @@ private slots:
         QTest::newRow("ofx cut inside a tag")
             << kOfxXml.left(kOfxXml.indexOf("STMTTRN>") + 3)
             << S("line 7: the OFX statement is cut off inside a tag");
+        QByteArray deep = "<OFX>\n";
+        for (int i = 0; i < 8000; ++i)
+            deep += "<BANKTRANLIST>";
+        QTest::newRow("ofx nested 8,000 deep")
+            << deep + "\n</OFX>\n"
+            << S("line 2: the OFX nests aggregates more than 40 deep: this is no statement");
+        QByteArray unknown = "<OFX><BANKTRANLIST>\n";
+        for (int i = 0; i < 30000; ++i)
+            unknown += "<BAR>x";
+        QTest::newRow("ofx of 30,000 unknown elements")
+            << unknown + "</BANKTRANLIST></OFX>\n"
+            << S("line 2: an OFX aggregate holds more than 100 elements: this is no statement");
+        QTest::newRow("ofx trade not closed")
+            << QByteArray("<OFX><INVTRANLIST><BUYSTOCK><INVBUY>\n<SELLSTOCK></OFX>")
+            << S("line 1: a BUYSTOCK is not closed before the next transaction");
         QTest::newRow("csv column missing")
             << QByteArray("Date,Text,Amount\n2013-01-01,a,1\n2013-01-02,b\n2013-01-03,c,3\n")
             << S("line 3: has 2 columns, the mapping needs 3");

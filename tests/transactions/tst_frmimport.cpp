@@ -364,6 +364,60 @@ private slots:
         QCOMPARE(again->txtInWord->text(), S("Zu"));
     }
 
+    // A file of a checking and a card statement: each part gets its own
+    // account, chosen with the keyboard; the other accounts chosen in one
+    // part stay while the other is shown; Import writes both parts as one
+    // undo step.
+    void eachPartOfAFileGoesToItsOwnAccount()
+    {
+        const QString file = env->path(QStringLiteral("two.ofx"));
+        QVERIFY(QFile::copy(QStringLiteral(QB_IMPORT_DATA "/two-statements.ofx"), file));
+        const QByteArray before = readDataFile(env->file);
+        frmImport* w = open();
+        QVERIFY(w->loadFile(file));
+        QVERIFY(w->cmbPart->isEnabled());
+        QCOMPARE(w->cmbPart->count(), 2);
+        QCOMPARE(w->cmbPart->itemText(1), S("4111111111111111 (2 lines)"));
+        QVERIFY(!w->cmbAccount->selectedCode());
+        QVERIFY(w->lblSummary->text().startsWith(S("Part 1 of 2 (0 with an account): 4 lines")));
+        QTRY_VERIFY(w->cmbAccount->hasFocus());
+        const auto chooseAll = [w](const char* account, const char* other) {
+            w->cmbAccount->setFocus();
+            w->cmbAccount->lineEdit()->selectAll();
+            typeText(S(account));
+            pressKey(Qt::Key_Tab);
+            w->tblLines->setFocus();
+            pressKey(Qt::Key_A, Qt::ControlModifier);
+            w->cmbOther->setFocus();
+            w->cmbOther->lineEdit()->selectAll();
+            typeText(S(other));
+            pressKey(Qt::Key_Tab);
+            pressKey(Qt::Key_Space);
+        };
+        chooseAll("Bank", "Food");
+        QCOMPARE(statuses(w->model()), QStringList(4, S("New|Food|x")));
+        w->cmbPart->setFocus();
+        pressKey(Qt::Key_Down);
+        QVERIFY(!w->cmbAccount->selectedCode());
+        QCOMPARE(statuses(w->model()), QStringList(2, S("New||x")));
+        chooseAll("Cash", "Salary");
+        w->cmbPart->setFocus();
+        pressKey(Qt::Key_Up);
+        QCOMPARE(w->cmbAccount->selectedCode(), std::optional<int>(2));
+        QCOMPARE(statuses(w->model()), QStringList(4, S("New|Food|x")));
+        QVERIFY(w->lblSummary->text().startsWith(S("Part 1 of 2 (2 with an account)")));
+
+        w->cmdImport->setFocus();
+        pressKey(Qt::Key_Space);
+        QCOMPARE(
+            prompt->last().text, S("Imported 6 transactions; already in the book 0, left out 0."));
+        const QByteArray after = transOf(readDataFile(env->file));
+        QCOMPARE(after.count("<t "), transOf(before).count("<t ") + 6);
+        QVERIFY(after.contains("<t No=\"1\" dt=\"20091205\" fAc=\"1\" tAc=\"3\" Nar=\"Book "
+                               "shop\">120.55</t>"));
+        QCOMPARE(env->store.history().undoCaption(), S("import of two.ofx"));
+    }
+
     void aStatementThatCannotBeReadImportsNothing()
     {
         writeBytes(env->path(QStringLiteral("bad.qif")), "!Type:Bank\nDyesterday\nT1\n^\n");
@@ -371,7 +425,8 @@ private slots:
         frmImport* w = open();
         QVERIFY(!w->loadFile(env->path(QStringLiteral("bad.qif"))));
         QCOMPARE(w->lblSummary->text(),
-            S("The statement cannot be read: line 2: the date \"yesterday\" is in no form QIF "
+            S("The statement cannot be read as QIF: line 2: the date \"yesterday\" is in no form "
+              "QIF "
               "dates take"));
         QVERIFY(!w->cmdImport->isEnabled());
         QVERIFY(!w->importLines());
