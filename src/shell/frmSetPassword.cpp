@@ -176,7 +176,9 @@ void frmSetPassword::cmdOk_Click()
         return;
     }
     if (PasswordCharsOnly(password) != password) {
-        MsgBox(QStringLiteral("Only normal keyboard charectors can be used in password."),
+        MsgBox(QStringLiteral(
+                   "A password can hold only the letters A-Z and a-z, digits, blanks and the "
+                   "signs of an English keyboard, and no apostrophe."),
             MsgIcon::Information, QStringLiteral("Cannot set password"));
         return;
     }

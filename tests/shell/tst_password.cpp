@@ -184,7 +184,9 @@ private slots:
         QTest::mouseClick(form.cmdOk, Qt::LeftButton);
         QCOMPARE(prompt.last().title, QStringLiteral("Cannot set password"));
         QCOMPARE(prompt.last().text,
-            QStringLiteral("Only normal keyboard charectors can be used in password."));
+            QStringLiteral(
+                "A password can hold only the letters A-Z and a-z, digits, blanks and the "
+                "signs of an English keyboard, and no apostrophe."));
         QVERIFY(!fileHasPassword(book));
 
         // Without encryption: the ordinary password check.

@@ -1,3 +1,5 @@
+#include <string>
+
 #include <QtTest>
 
 #include "TestSupport.h"
@@ -34,7 +36,20 @@ private slots:
         QTest::newRow("blanks around") << "  BANK " << 0 << dup;
         QTest::newRow("apostrophe kept") << "F'ood" << 0 << ok;
         QTest::newRow("accent kept") << QStringLiteral("Sal\u00e9ary") << 0 << ok;
-        QTest::newRow("control characters dropped") << QStringLiteral("Fo\tod\u202e") << 0 << dup;
+        QTest::newRow("control characters dropped")
+            << QStringLiteral("Fo\u0002od\u202e") << 0 << dup;
+        QTest::newRow("a tab is a blank") << QStringLiteral("Fo\tod") << 0 << ok;
+        QTest::newRow("euro sign and dash")
+            << QStringLiteral("Urlaub \u20ac \u2014 2024") << 0 << ok;
+        const int tooLong = int(NameCheck::TooLong);
+        QTest::newRow("100 characters") << QString(100, QLatin1Char('x')) << 0 << ok;
+        QTest::newRow("101 characters") << QString(101, QLatin1Char('x')) << 0 << tooLong;
+        QTest::newRow("100 characters, blanks around")
+            << QStringLiteral("  ") + QString(100, QLatin1Char('x')) + QStringLiteral(" ") << 0
+            << ok;
+        QTest::newRow("100 emoji, 200 UTF-16 units")
+            << QString::fromUcs4(std::u32string(100, U'\U0001F600').c_str()) << 0 << ok;
+        QTest::newRow("101 characters, a rename") << QString(101, QLatin1Char('x')) << 1 << tooLong;
         QTest::newRow("blank") << "   " << 0 << empty;
         QTest::newRow("nothing storable") << QStringLiteral("\t\r\n\u0007") << 0 << empty;
         QTest::newRow("rename") << "Petty Cash" << 1 << ok;
@@ -51,6 +66,31 @@ private slots:
         const XmlDocument doc = book();
         QCOMPARE(int(CheckAccountName(doc, typed, editing ? FindAccount(doc, editing) : XmlNode())),
             expected);
+    }
+
+    // An account offered from an entry box: No is the default for what is
+    // rather a slip of the keyboard.
+    void looksLikeName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("looks");
+        QTest::newRow("word") << "Urlaub \u20ac" << true;
+        QTest::newRow("one letter") << "X" << true;
+        QTest::newRow("letters and digits") << "Visa 4711" << true;
+        QTest::newRow("a non-Latin letter") << QStringLiteral("\u6771") << true;
+        QTest::newRow("zero") << "0" << false;
+        QTest::newRow("minus") << "-" << false;
+        QTest::newRow("a typed date") << "1.1.3011" << false;
+        QTest::newRow("an amount") << "1,234.56 \u20ac" << false;
+        QTest::newRow("a date with a month's name") << "3 May 2024" << false;
+        QTest::newRow("a date, month first") << "May 3, 2024" << false;
+        QTest::newRow("a month alone is a name") << "May" << true;
+    }
+    void looksLikeName()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, looks);
+        QCOMPARE(LooksLikeName(name), looks);
     }
 
     void codesFollowTheHighestCode()
