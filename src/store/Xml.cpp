@@ -713,11 +713,17 @@ bool XmlDocument::isWellFormed(QByteArrayView text, Error* error)
         // fraction of an open.
         xmlParserCtxt* ctxt = xmlCreateMemoryParserCtxt(text.data(), int(text.size()));
         ok = ctxt != nullptr;
-        if (ctxt) {
+        if (ok) {
             std::memset(ctxt->sax, 0, sizeof(xmlSAXHandler));
             ctxt->sax->initialized = XML_SAX2_MAGIC;
-            xmlCtxtUseOptions(ctxt, XML_PARSE_NONET);
-            if (xmlCharEncodingHandler* latin1 = xmlFindCharEncodingHandler("ISO-8859-1"))
+            // Seven-bit text (every book the program writes) reads the same
+            // in every encoding the declaration may name: no conversion.
+            const bool ascii
+                = std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
+            xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | (ascii ? XML_PARSE_IGNORE_ENC : 0));
+            xmlCharEncodingHandler* latin1
+                = ascii ? nullptr : xmlFindCharEncodingHandler("ISO-8859-1");
+            if (latin1)
                 xmlSwitchToEncoding(ctxt, latin1);
             ok = xmlParseDocument(ctxt) == 0 && ctxt->wellFormed;
             xmlFreeParserCtxt(ctxt);
