@@ -164,7 +164,9 @@ private slots:
         };
         recording.today = QDate(2013, 3, 20);
         for (const QByteArray& broken : {QByteArray("<Data><t Id=\"a\x02\"/></Data>"),
-                 QByteArray("<Data><t Id=\"&#2;\"/></Data>"), QByteArray("<Data><Trans>")}) {
+                 QByteArray("<Data><t Id=\"&#2;\"/></Data>"), QByteArray("<Data>&#65535;</Data>"),
+                 QByteArray("<Data><Trans>"),
+                 QByteArray("<!DOCTYPE Data [<!ENTITY e \"x\">]><Data>&e;</Data>")}) {
             const BookError error = write(broken, book, recording);
             QCOMPARE(error.stage, BookStage::NotSaved);
             QVERIFY(error.reason.isSet());

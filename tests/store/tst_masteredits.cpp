@@ -68,31 +68,6 @@ private slots:
             expected);
     }
 
-    // An account offered from an entry box: No is the default for what is
-    // rather a slip of the keyboard.
-    void looksLikeName_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("looks");
-        QTest::newRow("word") << "Urlaub \u20ac" << true;
-        QTest::newRow("one letter") << "X" << true;
-        QTest::newRow("letters and digits") << "Visa 4711" << true;
-        QTest::newRow("a non-Latin letter") << QStringLiteral("\u6771") << true;
-        QTest::newRow("zero") << "0" << false;
-        QTest::newRow("minus") << "-" << false;
-        QTest::newRow("a typed date") << "1.1.3011" << false;
-        QTest::newRow("an amount") << "1,234.56 \u20ac" << false;
-        QTest::newRow("a date with a month's name") << "3 May 2024" << false;
-        QTest::newRow("a date, month first") << "May 3, 2024" << false;
-        QTest::newRow("a month alone is a name") << "May" << true;
-    }
-    void looksLikeName()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, looks);
-        QCOMPARE(LooksLikeName(name), looks);
-    }
-
     void codesFollowTheHighestCode()
     {
         // An empty book starts at 1; codes continue after the highest even when

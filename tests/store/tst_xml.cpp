@@ -111,35 +111,6 @@ private slots:
         QCOMPARE(back.text(), stored);
     }
 
-    // The check before a save reads text exactly as an open would.
-    void wellFormedTextIsToldFromBroken_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<bool>("wellFormed");
-        QTest::newRow("a book") << QByteArray(
-            "<?xml version=\"1.0\"?>\n<Data><t a=\"&#8364;\"/></Data>")
-                                << true;
-        QTest::newRow("a raw control character")
-            << QByteArray("<Data><t a=\"x\x02\"/></Data>") << false;
-        QTest::newRow("a reference to a control character")
-            << QByteArray("<Data><t a=\"&#2;\"/></Data>") << false;
-        QTest::newRow("a reference to U+FFFF") << QByteArray("<Data>&#65535;</Data>") << false;
-        QTest::newRow("cut short") << QByteArray("<Data><t a=\"1\"/>") << false;
-        QTest::newRow("a DTD") << QByteArray("<!DOCTYPE Data [<!ENTITY e \"x\">]><Data>&e;</Data>")
-                               << false;
-        QTest::newRow("nothing") << QByteArray() << false;
-    }
-    void wellFormedTextIsToldFromBroken()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(bool, wellFormed);
-        Error error;
-        QCOMPARE(XmlDocument::isWellFormed(text, &error), wellFormed);
-        QCOMPARE(error.isSet(), !wellFormed);
-        XmlDocument doc;
-        QCOMPARE(doc.loadXml(text), wellFormed);
-    }
-
     void serializationStaysWithinSevenBits()
     {
         XmlDocument doc;

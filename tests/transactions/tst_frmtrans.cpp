@@ -718,6 +718,10 @@ private slots:
         QTest::newRow("zero") << QStringLiteral("0") << int(MsgResult::No);
         QTest::newRow("minus") << QStringLiteral("-") << int(MsgResult::No);
         QTest::newRow("a typed date") << QStringLiteral("1.1.3011") << int(MsgResult::No);
+        QTest::newRow("an amount") << QStringLiteral("1,234.56 \u20ac") << int(MsgResult::No);
+        QTest::newRow("a date with a month's name")
+            << QStringLiteral("3 May 2024") << int(MsgResult::No);
+        QTest::newRow("a month alone") << QStringLiteral("May") << int(MsgResult::Yes);
         QTest::newRow("101 characters") << QString(101, QLatin1Char('x')) << int(MsgResult::None);
     }
     void newAccountOfferDefaults()
