@@ -159,7 +159,8 @@ ImportPlan ImportPlan::make(
 {
     ImportPlan plan;
     plan.m_account = account;
-    plan.m_bankAccountId = statement.bankAccountId;
+    // Ids are compared as the book keeps them (XmlCharsOnly).
+    plan.m_bankAccountId = XmlCharsOnly(statement.bankAccountId);
     const QByteArray code = QByteArray::number(account);
 
     // The ids remembered for this account by earlier imports.
@@ -258,7 +259,7 @@ ImportPlan ImportPlan::make(
         if (hasId) {
             line.key = (statement.format == StatementFormat::Ofx ? QStringLiteral("ofx:")
                                                                  : QStringLiteral("ref:"))
-                + source.id;
+                + XmlCharsOnly(source.id);
             if (const auto first = seenIds.constFind(line.key); first != seenIds.cend()) {
                 line.status = LineStatus::Repeated;
                 line.reason = QStringLiteral("repeats line ") + QString::number(*first);
@@ -440,7 +441,7 @@ int PairedAccount(const XmlDocument& document, const QString& bankAccountId)
     const XmlNode imported = document.documentElement().selectSingleNode(kImported);
     if (!imported)
         return 0;
-    const QByteArray id = bankAccountId.toUtf8();
+    const QByteArray id = XmlCharsOnly(bankAccountId).toUtf8();
     int account = 0;
     for (XmlNode b = imported.firstChildElement(); b; b = b.nextSiblingElement()) {
         if (b.name() == QStringLiteral("b") && b.attribute(QStringLiteral("Id")).toUtf8() == id)

@@ -12,9 +12,11 @@
 #include "store/BookSchema.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
+#include "store/DeletedTransactions.h"
 #include "store/MasterEdits.h"
 #include "store/UiServices.h"
 #include "windows/HtmlView.h"
+#include "windows/TypedText.h"
 
 namespace qb {
 
@@ -115,6 +117,10 @@ void frmAcMaster::cmdSave_Click()
         return;
     XmlDocument& doc = store.document();
     const QString typed = txtAcName->text();
+    if (m_mode != ModeDelete && RefuseTypedText(typed, TypedTextKind::AccountName)) {
+        txtAcName->setFocus();
+        return;
+    }
     // A name of nothing but characters that cannot be stored is no name either.
     if (typed.trimmed().isEmpty() || StoredName(typed).isEmpty()) {
         MsgBox(QStringLiteral("Enter the Account name"), MsgIcon::Information,
@@ -151,7 +157,17 @@ void frmAcMaster::cmdSave_Click()
             fraRecord->hide();
             return;
         }
-        changed = MsgBox(QStringLiteral("Are you sure you want to delete this record ?"),
+        // Entries of the bin cannot come back without their account: the
+        // question says how many would stay there for good.
+        const int binned = DeletedReferringTo(doc, *m_editing);
+        const QString binNote = binned == 0 ? QString()
+                                            : QStringLiteral("\r\n\r\n") + QString::number(binned)
+                + (binned == 1
+                        ? QStringLiteral(" deleted transaction in the bin refers to this account "
+                                         "and can then no longer be restored.")
+                        : QStringLiteral(" deleted transactions in the bin refer to this account "
+                                         "and can then no longer be restored."));
+        changed = MsgBox(QStringLiteral("Are you sure you want to delete this record ?") + binNote,
                       MsgIcon::Question, QStringLiteral("Confirm Deletion"), MsgButtons::YesNo,
                       MsgResult::No)
             == MsgResult::Yes;

@@ -35,6 +35,7 @@
 #include "store/Utilities.h"
 #include "transactions/frmImport.h"
 #include "windows/BookChanges.h"
+#include "windows/DataWindow.h"
 #include "windows/Openers.h"
 #include "windows/WindowList.h"
 
@@ -208,10 +209,7 @@ void MDIForm1::buildMenus()
         mnuFileMRUF.append(entry);
     }
     addSeparator(mnuFile, "sep1349");
-    addCommand(mnuFile, "mnuFileExit", QStringLiteral("&Exit"), [this] {
-        saveGeometrySettings();
-        Q_EMIT exitRequested();
-    });
+    addCommand(mnuFile, "mnuFileExit", QStringLiteral("&Exit"), [this] { exitProgram(); });
 
     mnuMaster = menu("mnuMaster", QStringLiteral("&Master"));
     addCommand(mnuMaster, "mnuMasterAcHeads", QStringLiteral("&Account Heads"),
@@ -448,8 +446,21 @@ void MDIForm1::saveGeometrySettings()
             QString::fromLatin1(saveState().toBase64())}});
 }
 
+void MDIForm1::exitProgram()
+{
+    if (!SettleDataWindows())
+        return;
+    saveGeometrySettings();
+    Q_EMIT exitRequested();
+}
+
 void MDIForm1::closeEvent(QCloseEvent* event)
 {
+    // Typed work in a data window is saved, dropped, or keeps the program open.
+    if (!m_unloading && !SettleDataWindows()) {
+        event->ignore();
+        return;
+    }
     saveGeometrySettings();
     m_unloading = true;
     Cleanup();
@@ -708,8 +719,7 @@ void MDIForm1::ToolBar_ButtonClick(int Index, int, int, int)
         mnuHelpTopics_Click();
         break;
     case ToolExit:
-        saveGeometrySettings();
-        Q_EMIT exitRequested();
+        exitProgram();
         break;
     default:
         break;

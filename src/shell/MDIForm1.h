@@ -104,6 +104,8 @@ private:
     void placeOnScreen();
     // Keeps the window's place, size and state for the next start.
     void saveGeometrySettings();
+    // File > Exit and the toolbar's exit: typed work in the windows first.
+    void exitProgram();
 
     void mnuFileLoadlastDatabaseOnStartup_Click();
     // Data windows

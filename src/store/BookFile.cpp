@@ -519,6 +519,9 @@ BookError WriteBook(
     });
     if (blank)
         return failure(BookStage::EmptyText, linkOrPath);
+    // Nothing replaces a book that the program could not open again.
+    if (Error unreadable; !XmlDocument::isWellFormed(QByteArrayView(text, size), &unreadable))
+        return failure(BookStage::NotSaved, linkOrPath, unreadable);
     auto fault = [&](SaveStep step) { return options.fault ? options.fault(step) : 0; };
     const QString backup = path + QStringLiteral(".bak");
 

@@ -401,7 +401,7 @@ private:
             out() << "guessed columns:\n";
             for (const QString& part : DescribeCsvMapping(bytes, mapping))
                 out() << "  " << part << '\n';
-            return fail(o.statement + QStringLiteral(": choose the columns: ")
+            return fail(read + QStringLiteral("choose the columns: ")
                     + doubts.join(QStringLiteral("; "))
                     + QStringLiteral(" (give the --csv options, or --accept-guess)"),
                 kNotUnderstood);

@@ -344,6 +344,51 @@ private slots:
                 "1 From the transaction of 20-01-2013 No 1: TESCO STORE 9987", "0 "}));
     }
 
+    // Bank ids come from statements as they are: whatever they hold, the
+    // book saved after the import opens again, and the same statement is
+    // then known as imported.
+    void bankIdsWithControlCharactersSaveABookThatOpens_data()
+    {
+        QTest::addColumn<QString>("fitid");
+        QTest::addColumn<QString>("acctid");
+        QTest::addColumn<QByteArray>("imported"); // the section as written
+        QTest::newRow("control characters")
+            << QStringLiteral("A\u0002-1") << QStringLiteral("12\u001b34")
+            << QByteArray("<Imported><l Ac=\"2\" Id=\"ofx:A-1\" dt=\"20130131\" No=\"1\"/>"
+                          "<b Id=\"1234\" Ac=\"2\"/></Imported>");
+        QTest::newRow("nul, U+FFFF, U+FFFE, lone surrogates")
+            << QStringLiteral("B") + QChar(0) + QChar(0xFFFF) + QChar(0xD800) + QStringLiteral("-1")
+            << QStringLiteral("9\ufffe") + QChar(0xDC00)
+            << QByteArray("<Imported><l Ac=\"2\" Id=\"ofx:B-1\" dt=\"20130131\" No=\"1\"/>"
+                          "<b Id=\"9\" Ac=\"2\"/></Imported>");
+        QTest::newRow("tab and euro sign kept")
+            << QStringLiteral("C\t\u20ac") << QStringLiteral("DE\u20ac")
+            << QByteArray("<Imported><l Ac=\"2\" Id=\"ofx:C&#9;&#8364;\" dt=\"20130131\" "
+                          "No=\"1\"/><b Id=\"DE&#8364;\" Ac=\"2\"/></Imported>");
+    }
+    void bankIdsWithControlCharactersSaveABookThatOpens()
+    {
+        QFETCH(QString, fitid);
+        QFETCH(QString, acctid);
+        QFETCH(QByteArray, imported);
+        TestBook book;
+        QVERIFY(book.open(importBook()));
+        Statement s = ofxStatement({{"X", "20130131", "-7.50", "Kiosk"}});
+        s.lines[0].id = fitid;
+        s.bankAccountId = acctid;
+        ImportPlan plan = ImportPlan::make(book.store.document(), kBank, s);
+        plan.setOtherForAll(kFood);
+        QCOMPARE(ApplyImport(book.store.document(), plan).imported, 1);
+        QVERIFY(book.store.SaveDocument());
+        QCOMPARE(section(readDataFile(book.file), "Imported"), imported);
+
+        QVERIFY(book.store.OpenDataFile(book.file));
+        const XmlDocument& doc = book.store.document();
+        QCOMPARE(BookCheck::problems(doc), QStringList());
+        QCOMPARE(PairedAccount(doc, acctid), kBank);
+        QCOMPARE(outcome(ImportPlan::make(doc, kBank, s)), L({"dup 4 = 20130131/1"}));
+    }
+
     // What qbtool check says about a damaged Imported section.
     void checkFindsBadImportRecords()
     {
@@ -390,6 +435,10 @@ private slots:
         const QString n = StatementNarration(line);
         QCOMPARE(n.size(), 10000 + 9);
         QVERIFY(n.endsWith(QStringLiteral("n and more")));
+        // Signs, dashes and accents of a statement are kept.
+        line.payee = QStringLiteral("CAF\u00c9 \u2014 \u20ac20");
+        line.memo.clear();
+        QCOMPARE(StatementNarration(line), QStringLiteral("CAF\u00c9 \u2014 \u20ac20"));
         line.payee = QString(40000, QLatin1Char('n'));
         QCOMPARE(StatementNarration(line).size(), kMaxNarrationLength);
     }
