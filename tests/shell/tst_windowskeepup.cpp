@@ -516,6 +516,7 @@ private slots:
         QTest::newRow("summary") << int(WindowKind::PeriodSummary) << u"cmbAccount"_s;
         QTest::newRow("search") << int(WindowKind::Search) << u"chkDate"_s;
         QTest::newRow("deleted") << int(WindowKind::DeletedTransactions) << u"WebBrowser1"_s;
+        QTest::newRow("reconcile") << int(WindowKind::Reconcile) << u"txtNeb"_s;
     }
     void windowsOpenShowingTheirColumnsWhereTheLastOneWas()
     {
@@ -539,6 +540,8 @@ private slots:
                 return OpenSearch();
             case WindowKind::DeletedTransactions:
                 return OpenDeletedTransactions();
+            case WindowKind::Reconcile:
+                return OpenReconcile(2);
             }
             return nullptr;
         };
