@@ -12,7 +12,7 @@
      out, balance) and a Total on days of several rows. The window sets
      FromDate, ToDate (yyyymmdd) and AcCode, and puts the date expression in
      place of ##DATEFORMAT##. With Status set to 1 a narrow column after No
-     shows each row's status (st: c cleared, R reconciled, a dot when not
+     shows each row's status (st: c cleared, R reconciled, n not
      cleared) as a link that toggles it.
 
      Amount cells never wrap, and each amount column is given the width of
@@ -31,7 +31,7 @@
       <BODY>
         <DIV class="reporttitle"><B>[*[REPORTTILE]*]</B></DIV>
         <TABLE width="100%" cellspacing="0" cellpadding="2">
-          <TR><TH width="75">Date</TH><TH width="25">No</TH><xsl:if test="$s"><TH width="18">Clr</TH></xsl:if><TH>Account</TH><TH>Details</TH><TH width="{$l/@inWidth * 8 + 14}">In</TH><TH width="{$l/@outWidth * 8 + 14}">Out</TH><TH width="{$l/@balanceWidth * 8 + 14}">Balance</TH></TR>
+          <TR><TH width="75">Date</TH><TH width="25">No</TH><xsl:if test="$s"><TH width="26" style="white-space:nowrap">Clr</TH></xsl:if><TH>Account</TH><TH>Details</TH><TH width="{$l/@inWidth * 8 + 14}">In</TH><TH width="{$l/@outWidth * 8 + 14}">Out</TH><TH width="{$l/@balanceWidth * 8 + 14}">Balance</TH></TR>
           <TR id="opening">
             <TD colspan="{6 + $s}" class="BalanceCaption">Opening balance</TD>
             <TD class="OpeningBalanceAmount" align="right" style="white-space:nowrap"><xsl:value-of select="$l/@opening"/></TD>
@@ -42,7 +42,7 @@
                 <TD class="text"><A href="[*[date]*]{@dt}"><xsl:value-of select="##DATEFORMAT##"/></A></TD>
                 <TD class="text"><xsl:value-of select="@No"/></TD>
                 <xsl:if test="$s">
-                  <TD class="text" align="center"><A href="[*[S]*]{@dt}{@No}"><xsl:choose><xsl:when test="@st"><xsl:value-of select="@st"/></xsl:when><xsl:otherwise>&#183;</xsl:otherwise></xsl:choose></A></TD>
+                  <TD class="text" align="center"><A href="[*[S]*]{@dt}{@No}"><xsl:choose><xsl:when test="@st"><xsl:value-of select="@st"/></xsl:when><xsl:otherwise>n</xsl:otherwise></xsl:choose></A></TD>
                 </xsl:if>
                 <TD class="text"><xsl:if test="@ac"><A href="{@ac}"><xsl:value-of select="@name"/></A></xsl:if></TD>
                 <TD class="text"><xsl:value-of select="@Nar"/></TD>

@@ -86,7 +86,7 @@ void frmLedger::buildUi()
 
     cmdRefresh = new QPushButton(QStringLiteral("Refre&sh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
-    cmdReconcile = new QPushButton(QStringLiteral("Reco&ncile..."), this);
+    cmdReconcile = new QPushButton(QStringLiteral("Reconci&le..."), this);
     cmdReconcile->setObjectName(QStringLiteral("cmdReconcile"));
     cmdReconcile->setToolTip(QStringLiteral("Check this account against a bank statement"));
     cmdClose = new QPushButton(QStringLiteral("&Close"), this);

@@ -25,16 +25,9 @@ namespace {
 
 enum Column { Tick, Date, Number, Other, Details, Amount };
 
-qint64 keyOf(const TransactionKey& key)
+std::pair<int, int> keyOf(const TransactionKey& key)
 {
-    return qint64(key.date) * 10000000000LL + key.number;
-}
-
-template <class W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
+    return {key.date, key.number};
 }
 
 } // namespace
@@ -46,11 +39,18 @@ ReconcileWindow::ReconcileWindow(const BookContext& book, QWidget* parent)
     buildUi();
     connect(cmbAccount, &AccountCombo::choiceChanged, this, [this] {
         m_ticks.clear();
+        m_finished = false;
         fillStatement();
         reload();
     });
-    connect(debStatement, &DateBox::dateSettled, this, [this] { reload(); });
-    connect(nebBalance, &neb::Change, this, &ReconcileWindow::showDifference);
+    connect(debStatement, &DateBox::dateSettled, this, [this] {
+        m_finished = false;
+        reload();
+    });
+    connect(nebBalance, &neb::Change, this, [this] {
+        m_finished = false;
+        showDifference();
+    });
     connect(lstLines, &QTreeWidget::itemChanged, this, &ReconcileWindow::onItemChanged);
     connect(cmdFinish, &QPushButton::clicked, this, &ReconcileWindow::finish);
     connect(cmdPostpone, &QPushButton::clicked, this, [this] {
@@ -77,21 +77,19 @@ void ReconcileWindow::buildUi()
     setWindowTitle(QStringLiteral("Reconcile"));
     WebBrowser1->hide(); // the lines are a list of their own
 
-    lblAccount = named(new QLabel(QStringLiteral("&Account"), this), "lblAccount");
-    cmbAccount = named(new AccountCombo(false, this), "cmbAccount");
+    lblAccount = new QLabel(QStringLiteral("&Account"), this);
+    cmbAccount = new AccountCombo(false, this);
     cmbAccount->setMinimumContentsLength(24);
-    lblDate = named(new QLabel(QStringLiteral("Statement &date"), this), "lblDate");
-    debStatement = named(new DateBox(this), "debStatement");
+    lblDate = new QLabel(QStringLiteral("Statement &date"), this);
+    debStatement = new DateBox(this);
     debStatement->setClock(&m_book.clock);
-    lblBalance = named(new QLabel(QStringLiteral("&Ending balance"), this), "lblBalance");
-    nebBalance = named(new neb(this), "nebBalance");
+    lblBalance = new QLabel(QStringLiteral("&Ending balance"), this);
+    nebBalance = new neb(this);
     nebBalance->setIntegerSize(12);
-    nebBalance->setMinimumValue(-999999999999.0);
-    nebBalance->setMaximumValue(999999999999.0);
+    nebBalance->setMinimumValue(-nebBalance->MaximumValue()); // an overdrawn account
     nebBalance->setMinimumWidth(140);
-    lblLines = named(
-        new QLabel(QStringLiteral("&Transactions (ticked: on the statement)"), this), "lblLines");
-    lstLines = named(new QTreeWidget(this), "lstLines");
+    lblLines = new QLabel(QStringLiteral("Tra&nsactions (ticked: on the statement)"), this);
+    lstLines = new QTreeWidget(this);
     lstLines->setRootIsDecorated(false);
     lstLines->setUniformRowHeights(true);
     lstLines->setAllColumnsShowFocus(true);
@@ -99,17 +97,17 @@ void ReconcileWindow::buildUi()
         QStringLiteral("Account"), QStringLiteral("Details"), QStringLiteral("Amount")});
     lstLines->header()->setStretchLastSection(false);
     lstLines->header()->setSectionResizeMode(Details, QHeaderView::Stretch);
-    lblCleared = named(new QLabel(this), "lblCleared");
-    lblDifference = named(new QLabel(this), "lblDifference");
-    lblNote = named(new QLabel(this), "lblNote");
+    lblCleared = new QLabel(this);
+    lblDifference = new QLabel(this);
+    lblNote = new QLabel(this);
     for (QLabel* l : {lblAccount, lblDate, lblBalance, lblLines})
         l->setBuddy(l == lblAccount ? static_cast<QWidget*>(cmbAccount)
                 : l == lblDate      ? static_cast<QWidget*>(debStatement)
                 : l == lblBalance   ? static_cast<QWidget*>(nebBalance)
                                     : static_cast<QWidget*>(lstLines));
-    cmdFinish = named(new QPushButton(QStringLiteral("&Finish"), this), "cmdFinish");
-    cmdPostpone = named(new QPushButton(QStringLiteral("&Postpone"), this), "cmdPostpone");
-    cmdClose = named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose");
+    cmdFinish = new QPushButton(QStringLiteral("F&inish"), this);
+    cmdPostpone = new QPushButton(QStringLiteral("&Postpone"), this);
+    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
     cmdFinish->setToolTip(QStringLiteral("Possible when the difference is 0.00"));
     cmdPostpone->setToolTip(QStringLiteral("Keep the ticks as cleared and finish later"));
     for (QPushButton* b : {cmdFinish, cmdPostpone, cmdClose})
@@ -141,6 +139,15 @@ void ReconcileWindow::buildUi()
     outer->addLayout(figures);
     outer->addLayout(buttons);
 
+    // The controls are found by these names (tests, the window's own checks).
+    const std::pair<QWidget*, const char*> names[]
+        = {{lblAccount, "lblAccount"}, {cmbAccount, "cmbAccount"}, {lblDate, "lblDate"},
+            {debStatement, "debStatement"}, {lblBalance, "lblBalance"}, {nebBalance, "nebBalance"},
+            {lblLines, "lblLines"}, {lstLines, "lstLines"}, {lblCleared, "lblCleared"},
+            {lblDifference, "lblDifference"}, {lblNote, "lblNote"}, {cmdFinish, "cmdFinish"},
+            {cmdPostpone, "cmdPostpone"}, {cmdClose, "cmdClose"}};
+    for (const auto& [widget, name] : names)
+        widget->setObjectName(QString::fromLatin1(name));
     QWidget* order[]
         = {cmbAccount, debStatement, nebBalance, lstLines, cmdFinish, cmdPostpone, cmdClose};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
@@ -241,6 +248,7 @@ void ReconcileWindow::onItemChanged(QTreeWidgetItem* item, int column)
         return;
     line.cleared = ticked;
     m_ticks.insert(keyOf(line.key), ticked);
+    m_finished = false;
     // Only the difference changes: the line's amount in or out of the cleared balance.
     m_cleared += ticked ? line.amount : -line.amount;
     showDifference();
@@ -263,7 +271,7 @@ void ReconcileWindow::showDifference()
         + (m_start.ok ? m_cleared.formatGrouped() : Money::errorMark()));
     lblDifference->setText(
         QStringLiteral("Difference: ") + (diff ? diff->formatGrouped() : Money::errorMark()));
-    cmdFinish->setEnabled(diff && diff->isZero());
+    cmdFinish->setEnabled(diff && diff->isZero() && !m_finished);
     cmdPostpone->setEnabled(selectedAccount().has_value());
 }
 
@@ -285,7 +293,7 @@ bool ReconcileWindow::finish()
 {
     const std::optional<int> code = selectedAccount();
     const std::optional<Money> diff = difference();
-    if (!code || !diff || !diff->isZero() || m_book.store.refuseChange())
+    if (!code || !diff || !diff->isZero() || m_finished || m_book.store.refuseChange())
         return false;
     Reconciliation done {
         *code, DateToDocDate(debStatement->date()), *Money::parse(nebBalance->decimalText())};
@@ -302,6 +310,7 @@ bool ReconcileWindow::finish()
         });
     lblNote->setText(QStringLiteral("Reconciled: ") + CaptionDate(done.date)
         + QStringLiteral(", balance ") + done.balance.formatGrouped());
+    m_finished = true;
     reload();
     return true;
 }
@@ -322,8 +331,10 @@ void ReconcileWindow::bookChanged(const BookChange& change)
         return;
     if (change.has(BookChange::Accounts))
         cmbAccount->refillAccounts(m_book.store.AcMasterSection());
-    if (change.source != this || change.has(BookChange::Transactions))
-        reload();
+    // A change made elsewhere (an undo of the finish) may offer Finish again.
+    if (change.source != this)
+        m_finished = false;
+    reload();
 }
 
 } // namespace qb

@@ -71,8 +71,11 @@ private:
     ReconcileStart m_start;
     Money m_cleared;
     // Ticks set here that are not yet in the book, by date and number.
-    QHash<qint64, bool> m_ticks;
+    QHash<std::pair<int, int>, bool> m_ticks;
     bool m_filling = false;
+    // Finish is done for what the window shows: it waits for a new
+    // statement (another date, balance or tick) before it is offered again.
+    bool m_finished = false;
 
     QLabel* lblAccount = nullptr;
     AccountCombo* cmbAccount = nullptr;
