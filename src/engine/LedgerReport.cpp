@@ -85,6 +85,8 @@ QByteArray LedgerReport::ListingBook(const XmlDocument& data, int code, int from
         xml += "<t";
         AppendAttribute(xml, "dt", r.dt);
         AppendAttribute(xml, "No", r.no);
+        if (r.status != TransactionStatus::NotCleared)
+            AppendAttribute(xml, "st", StatusMark(r.status));
         if (other != code) {
             AppendAttribute(xml, "ac", other);
             AppendAttribute(xml, "name", names.value(other));
@@ -138,7 +140,7 @@ LedgerReport::Listing LedgerReport::MakeListing(
 
 bool LedgerReport::build(const XmlDocument& data, int code, const QString& accountName,
     const QDate& from, const QDate& to, const QString& dateExpression, QString* page, Error* error,
-    const Listing* listing)
+    const Listing* listing, bool status)
 {
     m_overflowed = false;
     m_points.clear();
@@ -152,6 +154,7 @@ bool LedgerReport::build(const XmlDocument& data, int code, const QString& accou
     if (!m_template.setVariable(QStringLiteral("FromDate"), QString::number(first), error)
         || !m_template.setVariable(QStringLiteral("ToDate"), QString::number(last), error)
         || !m_template.setVariable(QStringLiteral("AcCode"), QString::number(code), error)
+        || (status && !m_template.setVariable(QStringLiteral("Status"), QStringLiteral("1"), error))
         || !m_template.setDateFormat(dateExpression, error))
         return false;
     {

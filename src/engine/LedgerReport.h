@@ -40,10 +40,13 @@ public:
         const XmlDocument& data, int code, const QDate& from, const QDate& to);
 
     // A listing already worked out for the same account and period is used
-    // as it is instead of walking the book again.
+    // as it is instead of walking the book again. With status, the page has
+    // the status column (the template's Status variable set to 1).
     bool build(const XmlDocument& data, int code, const QString& accountName, const QDate& from,
         const QDate& to, const QString& dateExpression, QString* page, Error* error,
-        const Listing* listing = nullptr);
+        const Listing* listing = nullptr, bool status = false);
+    // "[*[S]*]": the mark of a row's status link, followed by its date and number.
+    static QString StatusTokenMark() { return QStringLiteral("[*[S]*]"); }
     // Whether a sum of the last page left the money range (the page shows
     // the error mark in its place).
     bool overflowed() const { return m_overflowed; }
@@ -56,8 +59,8 @@ public:
     // grouped: a root "Ledger" (opening, in, out, closing and the widest
     // figure's length in characters of the in, out and balance columns:
     // inWidth, outWidth, balanceWidth), one "Day" per date with a row "t"
-    // per transaction (dt, No, ac and name of the other account, Nar, in,
-    // out, balance; Nar, in and out only when not empty) and, on a day of
+    // per transaction (dt, No, st, ac and name of the other account, Nar,
+    // in, out, balance; st, Nar, in and out only when not empty) and, on a day of
     // several rows, a "Total" (in, out).
     // Money into the account counts positive. An amount that cannot be read
     // shows the error mark, and so does every sum it is part of and every

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include "store/Money.h"
+#include "store/Reconcile.h"
 #include "store/Xml.h"
 
 namespace qb {
@@ -27,6 +28,7 @@ struct ListingRow
     int tAc = 0;
     QString nar;
     std::optional<Money> amount;
+    TransactionStatus status = TransactionStatus::NotCleared;
 };
 
 // The transactions for which keep(dt, fAc, tAc) is true, in date and

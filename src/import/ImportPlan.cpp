@@ -470,6 +470,7 @@ ImportCounts ApplyImport(XmlDocument& document, const ImportPlan& plan, UndoHist
         f.from = line.moneyOut() ? plan.account() : line.other;
         f.to = line.moneyOut() ? line.other : plan.account();
         f.narration = line.narration;
+        f.cleared = true; // the bank's own line
         f.amount = line.source.amount.isNegative() ? -line.source.amount : line.source.amount;
         fields.append(f);
         written.append(&line);

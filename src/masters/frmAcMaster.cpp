@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/DateBox.h"
+#include "controls/neb.h"
 #include "controls/sesPanel.h"
 #include "store/BookEdits.h"
 #include "store/BookSchema.h"
@@ -14,7 +16,9 @@
 #include "store/DataStore.h"
 #include "store/DeletedTransactions.h"
 #include "store/MasterEdits.h"
+#include "store/OpeningBalance.h"
 #include "store/UiServices.h"
+#include "store/Utilities.h"
 #include "windows/HtmlView.h"
 #include "windows/TypedText.h"
 
@@ -76,6 +80,32 @@ void frmAcMaster::buildUi()
     setTabOrder(cmdSave, cmdCancel);
     setTabOrder(cmdCancel, WebBrowser1);
 
+    // Made last, so that the keys stay as they were: name, Enter and Space
+    // still add an account at once; the opening balance is reached with its
+    // Alt key (or Tab after the list).
+    lblOpening = new QLabel(QStringLiteral("&Opening balance"), fraRecord);
+    lblOpening->setObjectName(QStringLiteral("lblOpening"));
+    nebOpening = new neb(fraRecord);
+    nebOpening->setObjectName(QStringLiteral("nebOpening"));
+    nebOpening->setIntegerSize(9); // as a transaction's amount
+    nebOpening->setMinimumValue(-nebOpening->MaximumValue()); // an overdrawn account
+    nebOpening->setMinimumWidth(110);
+    lblOpening->setBuddy(nebOpening);
+    lblOpeningDate = new QLabel(QStringLiteral("Dat&e"), fraRecord);
+    lblOpeningDate->setObjectName(QStringLiteral("lblOpeningDate"));
+    debOpening = new DateBox(fraRecord);
+    debOpening->setObjectName(QStringLiteral("debOpening"));
+    debOpening->setClock(&m_book.clock);
+    debOpening->setDateQuietly(m_book.clock.today());
+    lblOpeningDate->setBuddy(debOpening);
+    auto* openingRow = new QHBoxLayout;
+    openingRow->addWidget(lblOpening);
+    openingRow->addWidget(nebOpening);
+    openingRow->addWidget(lblOpeningDate);
+    openingRow->addWidget(debOpening);
+    openingRow->addStretch();
+    recordRows->insertLayout(1, openingRow);
+
     resize(560, 460);
 }
 
@@ -92,6 +122,9 @@ void frmAcMaster::setRecordMode(int mode)
     static const char* const captions[3] = {"Add New Account ", "Edit Account ", "Delete Account"};
     fraRecord->setCaption(QString::fromLatin1(captions[mode]));
     txtAcName->setReadOnly(mode == ModeDelete);
+    for (QWidget* w :
+        std::initializer_list<QWidget*> {lblOpening, nebOpening, lblOpeningDate, debOpening})
+        w->setVisible(mode == ModeAdd);
     cmdSave->setText(mode == ModeDelete ? QStringLiteral("&Delete") : QStringLiteral("&Save"));
     fraRecord->show();
     if (mode != ModeDelete) {
@@ -144,8 +177,19 @@ void frmAcMaster::cmdSave_Click()
     }
 
     bool changed = true;
+    bool openingAdded = false;
     if (m_mode == ModeAdd) {
+        if (nebOpening->refuseUnreadable())
+            return;
+        const Money opening = Money::parse(nebOpening->decimalText()).value_or(Money());
+        // The account and its opening balance are one step for undo.
+        store.history().beginGroup(QStringLiteral("addition of account ") + name);
         m_lastSaved = AddAccountHead(doc, name, &store.history());
+        openingAdded = AddOpeningBalance(
+            doc, m_lastSaved, DateToDocDate(debOpening->date()), opening, &store.history())
+                           .has_value();
+        store.history().endGroup();
+        nebOpening->setValue(0);
     } else if (m_mode == ModeEdit) {
         RenameAccount(editing, name, &store.history());
         m_lastSaved = *m_editing;
@@ -179,7 +223,8 @@ void frmAcMaster::cmdSave_Click()
     }
 
     if (changed)
-        AnnounceBookChange(BookChange::Accounts, this);
+        AnnounceBookChange(
+            BookChange::Accounts | (openingAdded ? BookChange::Transactions : 0), this);
     // Nothing changed (a deletion answered No): the file and its backup stay as they are.
     if (changed && !store.SaveDocument()) {
         // The store has told the user; the list shows the book as it is in memory.

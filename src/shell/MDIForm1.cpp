@@ -238,6 +238,8 @@ void MDIForm1::buildMenus()
     addSeparator(mnuTransactions, "sepTrnDeleted");
     addCommand(mnuTransactions, "mnuTrnDeleted", QStringLiteral("&Deleted Transactions"),
         &MDIForm1::mnuTrnDeleted_Click);
+    addCommand(mnuTransactions, "mnuTrnReconcile", QStringLiteral("&Reconcile..."),
+        &MDIForm1::mnuTrnReconcile_Click, QKeySequence(Qt::CTRL | Qt::Key_R));
     connect(mnuTransactions, &QMenu::aboutToShow, this, &MDIForm1::updateUndoCaptions);
     connect(&BookChanges::instance(), &BookChanges::changed, this, &MDIForm1::updateUndoCaptions);
 
@@ -597,6 +599,16 @@ void MDIForm1::mnuTrnDeleted_Click()
     if (m_fileCommands->NoFileOpen())
         return;
     OpenDeletedTransactions();
+}
+
+void MDIForm1::mnuTrnReconcile_Click()
+{
+    if (m_fileCommands->NoFileOpen())
+        return;
+    const QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+    const auto* list
+        = active ? dynamic_cast<const TransactionListForm*>(active->widget()) : nullptr;
+    OpenReconcile(list ? list->selectedAccount().value_or(0) : 0);
 }
 
 void MDIForm1::updateUndoCaptions()

@@ -30,7 +30,7 @@ const char kReportUsage[] = "report FILE.qbf TEMPLATE [OPTIONS]\n"
                             "report FILE.qbf summary [--account CODE | --group NAME]\n"
                             "                --from DATE --to DATE [-o OUT]\n"
                             "report FILE.qbf ledger --account CODE --from DATE --to DATE\n"
-                            "                [-o OUT]\n"
+                            "                [--status] [-o OUT]\n"
                             "report FILE.qbf accounts|groups [-o OUT]";
 
 const char kReportDescription[]
@@ -47,7 +47,8 @@ const char kReportDescription[]
       "            account CODE from DATE to DATE, with its In, Out and difference\n"
       "            totals filled in, as the Period Summary window shows it\n"
       "  ledger    the transaction list of account CODE from one DATE to another, as\n"
-      "            the transaction list window shows it\n"
+      "            the transaction list window shows it (its status column with --status:\n"
+      "            c cleared, R reconciled)\n"
       "  accounts  the account heads with their balances, as Master > Account Heads\n"
       "  groups    the groups with their member accounts, as Master > Groups";
 
@@ -97,6 +98,8 @@ public:
             QStringLiteral("ledger, summary: the first day"));
         addValue({QStringLiteral("to")}, QStringLiteral("DATE"),
             QStringLiteral("ledger, summary: the last day"));
+        addFlag({QStringLiteral("status")},
+            QStringLiteral("ledger: a column with each transaction's status"));
         addValue(
             {QStringLiteral("o")}, QStringLiteral("OUT"), QStringLiteral("write to the file OUT"));
     }
@@ -322,8 +325,8 @@ private:
         if (!report.load(&error))
             return fail(QStringLiteral("template Trans-acwise: ") + error.description);
         QString page;
-        if (!report.build(
-                data, code, AccountName(data, code), from, to, m_dateExpression, &page, &error))
+        if (!report.build(data, code, AccountName(data, code), from, to, m_dateExpression, &page,
+                &error, nullptr, isSet(QStringLiteral("status"))))
             return fail(error.description, kTemplateError);
         if (report.overflowed())
             return fail(QStringLiteral("a sum of the listing is beyond the range of amounts"));

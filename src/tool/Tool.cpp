@@ -26,6 +26,7 @@ std::vector<std::unique_ptr<Command>> AllCommands()
     commands.push_back(MakeDeletedCommand());
     commands.push_back(MakeRestoreCommand());
     commands.push_back(MakeImportCommand());
+    commands.push_back(MakeReconcileCommand());
     commands.push_back(MakeChartCommand());
     return commands;
 }
@@ -35,7 +36,8 @@ const char kLocksAndExitCodes[]
       "writes a book refuses it (exit 3). --force-unlock removes a lock left by a\n"
       "program that crashed on another computer (one of this computer is taken over\n"
       "by itself); never use it while the book is open somewhere.\n"
-      "Exit codes: 0 done (check: clean), 1 inconsistencies found, 2 wrong usage,\n"
+      "Exit codes: 0 done (check: clean), 1 inconsistencies found (reconcile: the\n"
+      "balances differ), 2 wrong usage,\n"
       "3 a file could not be read, written or understood, 4 a template could not be\n"
       "applied (report, search): it does not take the parameters given, or its\n"
       "transformation failed.\n";

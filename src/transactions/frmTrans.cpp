@@ -506,7 +506,9 @@ void frmTrans::linkClicked(const QString& token)
         const int date = rest.left(8).toInt(&dateOk);
         const int number = rest.mid(8).toInt(&numberOk);
         // A link that matches no transaction is ignored.
-        if (dateOk && numberOk && LoadTransaction(date, number))
+        if (dateOk && numberOk
+            && AskBeforeChangingReconciled(FindTransaction(book().document(), {date, number}))
+            && LoadTransaction(date, number))
             setEntryMode(link == RecordLink::Edit ? ModeEdit : ModeDelete);
         return;
     }

@@ -8,6 +8,7 @@
 #include "controls/sesPanel.h"
 #include "engine/ReportPage.h"
 #include "engine/ShortDate.h"
+#include "store/Reconcile.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
 #include "windows/HtmlView.h"
@@ -17,6 +18,14 @@
 #include "windows/WindowList.h"
 
 namespace qb {
+
+bool AskBeforeChangingReconciled(const XmlNode& transaction)
+{
+    return StatusOf(transaction) != TransactionStatus::Reconciled
+        || MsgBox(ReconciledQuestion(ReconciledOn(transaction)), MsgIcon::Question,
+               QStringLiteral("Reconciled Transaction"), MsgButtons::YesNo, MsgResult::No)
+        == MsgResult::Yes;
+}
 
 DataWindow::DataWindow(QWidget* parent)
     : QWidget(parent)

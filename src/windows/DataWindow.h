@@ -22,6 +22,12 @@ class QKeyEvent;
 
 namespace qb {
 
+class XmlNode;
+
+// Asks before a reconciled transaction is changed or deleted, naming the
+// date of its statement: true when it is not reconciled or the user says Yes.
+bool AskBeforeChangingReconciled(const XmlNode& transaction);
+
 class HtmlView;
 class KeyPreview;
 class WindowList;

@@ -160,11 +160,15 @@ private slots:
         const QByteArray after = readDataFile(book.file);
         QByteArray trans = section(before, "Trans");
         trans.chop(8);
-        trans += "<t No=\"1\" dt=\"20130114\" fAc=\"2\" tAc=\"1\" Nar=\"Tesco Store 1234\">33.1</t>"
-                 "<t No=\"4\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Coffee Corner\">3.5</t>"
-                 "<t No=\"5\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Coffee Corner\">3.5</t>"
+        // Imported lines are cleared: the bank has them.
+        trans += "<t No=\"1\" dt=\"20130114\" fAc=\"2\" tAc=\"1\" Nar=\"Tesco Store 1234\" "
+                 "St=\"C\">33.1</t>"
+                 "<t No=\"4\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Coffee Corner\" "
+                 "St=\"C\">3.5</t>"
+                 "<t No=\"5\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Coffee Corner\" "
+                 "St=\"C\">3.5</t>"
                  "<t No=\"1\" dt=\"20130124\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal "
-                 "again\">10</t></Trans>";
+                 "again\" St=\"C\">10</t></Trans>";
         QCOMPARE(section(after, "Trans"), trans);
         // Everything else stays as it was; the Imported section follows the others.
         QVERIFY(after.startsWith(before.left(before.indexOf("<Trans>"))));
@@ -252,8 +256,8 @@ private slots:
         QCOMPARE(counts.leftOut, 2);
         QVERIFY(book.store.SaveDocument());
         const QByteArray after = readDataFile(book.file);
-        QVERIFY(after.contains(
-            "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Big purchase\">8388617.45</t>"));
+        QVERIFY(after.contains("<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Big "
+                               "purchase\" St=\"C\">8388617.45</t>"));
         QCOMPARE(section(after, "Imported"),
             QByteArray("<Imported><l Ac=\"2\" Id=\"ofx:A-2\" dt=\"20130131\" No=\"1\"/>"
                        "<b Id=\"12345678\" Ac=\"2\"/></Imported>"));

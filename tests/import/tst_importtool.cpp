@@ -102,8 +102,10 @@ private slots:
         const QByteArray after = readDataFile(path(QStringLiteral("book.qbf")));
         QCOMPARE(transOf(after),
             transOf(before)
-                + "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">1234.56</t>"
-                  "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">0.05</t>");
+                + "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\" "
+                  "St=\"C\">1234.56</t>"
+                  "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\" "
+                  "St=\"C\">0.05</t>");
         QCOMPARE(readDataFile(path(QStringLiteral("book.qbf.bak"))), before);
         XmlDocument doc;
         QVERIFY(doc.loadXml(after));

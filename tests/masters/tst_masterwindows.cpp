@@ -10,10 +10,12 @@
 #include "TestBook.h"
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
+#include "controls/DateBox.h"
 #include "controls/sesPanel.h"
 #include "masters/frmAcMaster.h"
 #include "masters/frmGroupMaster.h"
 #include "masters/frmGroups.h"
+#include "store/BookEdits.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
 #include "store/DeletedTransactions.h"
@@ -175,6 +177,57 @@ private slots:
         get<QPushButton>(w, "cmdCancel")->click();
         QVERIFY(record->isHidden());
         QCOMPARE(w->RecordMode(), int(frmAcMaster::ModeAdd));
+    }
+
+    // A new account with an opening balance: a transaction against the
+    // opening-balance account (made by the first one, then used again),
+    // money in for a positive balance and out for a negative one; the
+    // account and its balance are one undo step.
+    void aNewAccountGetsItsOpeningBalance_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("transaction"); // its markup; none: no transaction
+        QTest::newRow("money in, on the leap day")
+            << QStringLiteral("1377.70")
+            << QStringLiteral("<t No=\"1\" dt=\"20120229\" fAc=\"6\" tAc=\"5\" "
+                              "Nar=\"Opening balance\">1377.7</t>");
+        QTest::newRow("overdrawn")
+            << QStringLiteral("-250.01")
+            << QStringLiteral("<t No=\"1\" dt=\"20120229\" fAc=\"5\" tAc=\"6\" "
+                              "Nar=\"Opening balance\">250.01</t>");
+        QTest::newRow("none") << QStringLiteral("0") << QString();
+    }
+    void aNewAccountGetsItsOpeningBalance()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, transaction);
+        openBook(test::sampleBookXml());
+        frmAcMaster* w = show<frmAcMaster>();
+        QTest::keyClick(get<QPushButton>(w, "cmdAdd"), Qt::Key_Space);
+        QTRY_COMPARE(QApplication::focusWidget(), get<QLineEdit>(w, "txtAcName"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Savings"));
+        pressKey(Qt::Key_O, Qt::AltModifier);
+        QTest::keyClicks(QApplication::focusWidget(), typed);
+        pressKey(Qt::Key_E, Qt::AltModifier);
+        get<DateBox>(w, "debOpening")->setDate(QDate(2012, 2, 29));
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(accountXml(5), QStringLiteral("<a Code=\"5\" AcName=\"Savings\"/>"));
+        const XmlDocument& doc = test::sharedStore().document();
+        QCOMPARE(FindTransaction(doc, {20120229, 1}).xml(), transaction);
+        QCOMPARE(accountXml(6).isEmpty(), transaction.isEmpty());
+        QCOMPARE(fixture->book.store.history().undoCount(), 1);
+        if (transaction.isEmpty())
+            return;
+        // A second account's balance goes against the same account.
+        pressKey(Qt::Key_O, Qt::AltModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
+        apply(w, QStringLiteral("Card"));
+        QVERIFY(accountXml(8).isEmpty());
+        QCOMPARE(FindTransaction(doc, {20120229, 2}).xml(),
+            QStringLiteral("<t No=\"2\" dt=\"20120229\" fAc=\"6\" tAc=\"7\" "
+                           "Nar=\"Opening balance\">5</t>"));
+        QCOMPARE(fixture->book.store.history().undoCount(), 2);
+        QVERIFY(readDataFile(book).contains("Nar=\"Opening balance\""));
     }
 
     void renamesAndDeletesThroughTheLinks()

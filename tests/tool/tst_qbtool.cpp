@@ -26,6 +26,7 @@
 #endif
 
 using namespace qb;
+using namespace Qt::StringLiterals;
 using test::fileBytes;
 using test::sectionNames;
 using test::writeBytes;
@@ -1353,6 +1354,147 @@ private slots:
             QVERIFY(r.out.isEmpty());
             QVERIFY2(r.err.startsWith(QStringLiteral("qbtool: ") + message), qPrintable(r.err));
         }
+    }
+
+    // The sample book with statuses: pay (Salary to Bank, 05-01) reconciled,
+    // the withdrawal (Bank to Cash, 10-01) and the market (Cash to Food,
+    // 01-02) cleared, the groceries (Cash to Food, 10-01) not cleared.
+    static QByteArray bookWithStatuses()
+    {
+        QByteArray xml = test::sampleBookXml();
+        xml.replace("Nar=\"January pay\"", "Nar=\"January pay\" St=\"R\" Rc=\"20130105\"");
+        xml.replace("Nar=\"Withdrawal\"", "Nar=\"Withdrawal\" St=\"C\"");
+        xml.replace("Nar=\"Market\"", "Nar=\"Market\" St=\"C\"");
+        return xml;
+    }
+
+    // Cash: 10-01 +300 cleared, 10-01 -45.5, 01-02 -12.25 cleared.
+    void reconcileTakesTheClearedUpToTheStatementDate_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("firstLine");
+        QTest::addColumn<QString>("statuses"); // after, in book order
+        const QString none = QStringLiteral("rcnc");
+        QTest::newRow("on the day of the cleared line")
+            << QStringList {u"--date"_s, u"20130110"_s, u"--balance"_s, u"300"_s} << 0
+            << u"Reconciled 1 transaction up to 2013-01-10, balance 300.00"_s << u"rrnc"_s;
+        QTest::newRow("the day before: nothing")
+            << QStringList {u"--date"_s, u"20130109"_s, u"--balance"_s, u"0"_s} << 0
+            << u"Reconciled 0 transactions up to 2013-01-09, balance 0.00"_s << none;
+        QTest::newRow("0.01 off") << QStringList {u"--date"_s, u"2013-01-31"_s, u"--balance"_s,
+            u"299.99"_s} << 1 << u"Cleared balance 300.00, statement 299.99, difference -0.01"_s
+                                  << none;
+        QTest::newRow("the day after takes the market line")
+            << QStringList {u"--date"_s, u"20130201"_s, u"--balance"_s, u"287.75"_s} << 0
+            << u"Reconciled 2 transactions up to 2013-02-01, balance 287.75"_s << u"rrnr"_s;
+        QTest::newRow("the same balance a day early")
+            << QStringList {u"--date"_s, u"20130131"_s, u"--balance"_s, u"287.75"_s} << 1
+            << u"Cleared balance 300.00, statement 287.75, difference -12.25"_s << none;
+        QTest::newRow("dry run")
+            << QStringList {u"--date"_s, u"20130201"_s, u"--balance"_s, u"287.75"_s, u"--dry-run"_s}
+            << 0 << u"Would reconcile 2 transactions up to 2013-02-01, balance 287.75"_s << none;
+        QTest::newRow("no amount")
+            << QStringList {u"--date"_s, u"20130201"_s, u"--balance"_s, u"1,5"_s} << 2 << QString()
+            << none;
+    }
+    void reconcileTakesTheClearedUpToTheStatementDate()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QString, firstLine);
+        QFETCH(QString, statuses);
+        QVERIFY(test::writeDataFile(path(u"books.qbf"_s), bookWithStatuses()));
+        const Run r = qbtool(
+            QStringList {u"reconcile"_s, u"books.qbf"_s, u"--account"_s, u"1"_s} + options);
+        QCOMPARE(r.exitCode, exitCode);
+        const QStringList lines = QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.value(0), firstLine);
+        if (exitCode == 1) // the candidates: every line of Cash not reconciled up to the date
+            QCOMPARE(lines.mid(1),
+                (QStringList {u"2013-01-10\t1\tcleared\t300\tBank\tWithdrawal"_s,
+                    u"2013-01-10\t2\tnot cleared\t-45.5\tFood\tGroceries"_s}));
+        XmlDocument saved;
+        QVERIFY(saved.loadXml(ReadDataFileBytes(path(u"books.qbf"_s))));
+        QString found;
+        for (XmlNode t = saved.selectSingleNode(u"/Data/Trans"_s).firstChildElement(); t;
+             t = t.nextSiblingElement()) {
+            const QString st = t.attribute(u"St"_s);
+            found += st == u"R"_s ? u'r' : st == u"C"_s ? u'c' : u'n';
+        }
+        QCOMPARE(found, statuses);
+        const bool wrote = exitCode == 0 && !options.contains(u"--dry-run"_s);
+        QCOMPARE(saved.selectNodes(u"/Data/Reconciliations/r[@Ac='1']"_s).size(), wrote ? 1 : 0);
+        QCOMPARE(qbtool({u"check"_s, u"books.qbf"_s}).exitCode, 0);
+    }
+
+    // The statuses exported, read back by ledger, hledger and beancount: the
+    // cleared balances (cleared or reconciled) and the reconciled ones are
+    // the book's, summed here by hand.
+    void exportsCarryTheStatus_data()
+    {
+        QTest::addColumn<QString>("reader");
+        QTest::addColumn<QStringList>("args"); // the reader's, before the journal
+        QTest::addColumn<QString>("balances"); // account=figure, sorted
+        const QString cleared = u"Bank=2200|Cash=287.75|Food=12.25|Salary=-2500"_s;
+        const QString reconciled = u"Bank=2500|Salary=-2500"_s;
+        QTest::newRow("ledger, cleared")
+            << u"ledger"_s << QStringList {u"bal"_s, u"--limit"_s, u"cleared or pending"_s}
+            << cleared;
+        QTest::newRow("ledger, reconciled")
+            << u"ledger"_s << QStringList {u"bal"_s, u"-C"_s} << reconciled;
+        QTest::newRow("hledger, cleared")
+            << u"hledger"_s << QStringList {u"bal"_s, u"-C"_s, u"-P"_s} << cleared;
+        QTest::newRow("hledger, reconciled")
+            << u"hledger"_s << QStringList {u"bal"_s, u"-C"_s} << reconciled;
+        QTest::newRow("beancount, cleared")
+            << u"bean-query"_s
+            << QStringList {u"SELECT account, sum(number) WHERE flag = '*' GROUP BY account"_s}
+            << cleared;
+    }
+    void exportsCarryTheStatus()
+    {
+        QFETCH(QString, reader);
+        QFETCH(QStringList, args);
+        QFETCH(QString, balances);
+        const QString tool = QStandardPaths::findExecutable(reader);
+        if (tool.isEmpty())
+            QSKIP("the reader is not installed");
+        const bool bean = reader == u"bean-query"_s;
+        QVERIFY(test::writeDataFile(path(u"books.qbf"_s), bookWithStatuses()));
+        const QString out = path(u"out"_s);
+        QCOMPARE(qbtool({u"export"_s, u"books.qbf"_s, u"--format"_s,
+                            bean ? u"beancount"_s : u"ledger"_s, u"-o"_s, out})
+                     .exitCode,
+            0);
+        int rc = -1;
+        QStringList lines;
+        // Each figure through the exact reading: "2200.00" and "2200" are one.
+        const auto add = [&lines](const QString& name, QString figure) {
+            const std::optional<Money> value = Money::fromNumberText(figure.remove(u','));
+            lines << name + u'=' + (value ? value->toText() : figure);
+        };
+        if (bean) {
+            runProgram(QStandardPaths::findExecutable(u"bean-check"_s), {out}, &rc);
+            QCOMPARE(rc, 0);
+            QList<QStringList> rows = readCsv(QString::fromUtf8(
+                runProgram(tool, QStringList {u"-f"_s, u"csv"_s, out} + args, &rc)));
+            rows.removeFirst();
+            for (const QStringList& row : rows)
+                add(row.value(0).trimmed().mid(7), row.value(1).trimmed());
+        } else {
+            const QStringList format = reader == u"ledger"_s
+                ? QStringList {u"--flat"_s, u"--no-total"_s, u"--balance-format"_s,
+                    u"%(account)=%(quantity(display_total))\n"_s}
+                : QStringList {u"--flat"_s, u"-N"_s, u"--format"_s, u"%(account)=%(total)"_s};
+            const QString text = QString::fromUtf8(
+                runProgram(tool, QStringList {u"-f"_s, out} + args + format, &rc));
+            for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts))
+                add(line.section(u'=', 0, 0).trimmed(), line.section(u'=', 1).trimmed());
+        }
+        QCOMPARE(rc, 0);
+        lines.sort();
+        QCOMPARE(lines.join(u'|'), balances);
     }
 };
 

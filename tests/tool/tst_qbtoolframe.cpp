@@ -92,6 +92,11 @@ QList<CommandRow> commandRows()
              QStringLiteral("--csv-amount"), QStringLiteral("2"), QStringLiteral("--csv-text"),
              QStringLiteral("3")},
             locked, 0, 3, 2, {}},
+        // Nothing is cleared: a statement of 0 reconciles nothing and records it.
+        {{QStringLiteral("reconcile"), book, QStringLiteral("--account"), QStringLiteral("2"),
+             QStringLiteral("--date"), QStringLiteral("2013-01-31"), QStringLiteral("--balance"),
+             QStringLiteral("0")},
+            locked, 0, 3, 2, {}},
         {{QStringLiteral("chart"), book, QStringLiteral("summary"), QStringLiteral("--from"),
              QStringLiteral("2013-01-01"), QStringLiteral("--to"), QStringLiteral("2013-12-31")},
             locked, 0, 3, 2, {QStringLiteral("-o")}},
