@@ -229,8 +229,6 @@ private:
             const QString title = QStringLiteral("Entries on ") + ShortDateText(date);
             if (!report.buildPieces(data, date, title, &page, &error))
                 return fail(error.description, kTemplateError);
-            if (report.overflowed())
-                return fail(QStringLiteral("the day's total is beyond the range of amounts"));
             for (QByteArray& piece : page)
                 AddStyleHead(piece);
             // The book is let go on another core while the page goes out: a
@@ -239,7 +237,7 @@ private:
                 [document = std::move(book.document)]() mutable { document.clear(); });
             const int rc = writePage(std::move(page));
             release.join();
-            return rc;
+            return pageTrouble(rc, report.trouble());
         }
         int code = 0;
         if (const int rc = accountCode(data, QStringLiteral("balance"), &code))
@@ -299,11 +297,7 @@ private:
         if (!report.build(data, from, to, subject, &result, &error))
             return fail(QStringLiteral("the summary failed: ") + describe(error), kTemplateError);
         AddStyleHead(result.page);
-        const int rc = writePage(result.page);
-        // The page is written with its error marks, but it is no success.
-        if (rc == kOk && result.trouble.any())
-            return fail(result.trouble.message());
-        return rc;
+        return pageTrouble(writePage(result.page), result.trouble);
     }
 
     // The transaction list, through the class the transaction list window uses.
@@ -325,10 +319,8 @@ private:
         if (!report.build(
                 data, code, AccountName(data, code), from, to, m_dateExpression, &page, &error))
             return fail(error.description, kTemplateError);
-        if (report.overflowed())
-            return fail(QStringLiteral("a sum of the listing is beyond the range of amounts"));
         AddStyleHead(page);
-        return writePage(page);
+        return pageTrouble(writePage(page), report.trouble());
     }
 
     // The account heads and groups pages, through the classes their windows use.
@@ -351,7 +343,13 @@ private:
         if (page.isEmpty())
             return fail(QStringLiteral("the transformation failed"), kTemplateError);
         AddStyleHead(page);
-        const int rc = writePage(page);
+        return pageTrouble(writePage(page), trouble);
+    }
+
+    // Every named report: a page written with error marks in place of
+    // figures is no success (exit 3 after one line).
+    int pageTrouble(int rc, const FigureTrouble& trouble)
+    {
         if (rc == kOk && trouble.any())
             return fail(trouble.message());
         return rc;

@@ -741,6 +741,75 @@ private slots:
 #endif
     }
 
+    // Every named report: a page with the error mark in place of a figure
+    // goes out whole, and the run ends with exit 3 and one line.
+    void pagesWithErrorMarksFail_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("amounts"); // the two amounts of 5 January 2024
+        QTest::addColumn<QString>("line");
+        const QString overflow = QStringLiteral("500000000000000;500000000000000");
+        const QString unreadable = QStringLiteral("1,250;7");
+        const QString range = QStringLiteral("a sum leaves the range of amounts");
+        const QString unread = QStringLiteral("an amount that cannot be read");
+        const QStringList day {
+            QStringLiteral("day"), QStringLiteral("--date"), QStringLiteral("2024-01-05")};
+        const QStringList ledger {QStringLiteral("ledger"), QStringLiteral("--account"),
+            QStringLiteral("2"), QStringLiteral("--from"), QStringLiteral("20240105"),
+            QStringLiteral("--to"), QStringLiteral("20240105")};
+        const QStringList summary {QStringLiteral("summary"), QStringLiteral("--from"),
+            QStringLiteral("20240105"), QStringLiteral("--to"), QStringLiteral("20240105")};
+        const QStringList accounts {QStringLiteral("accounts")};
+        QTest::newRow("day, overflow") << day << overflow << range;
+        QTest::newRow("day, unreadable") << day << unreadable << unread;
+        QTest::newRow("ledger, overflow") << ledger << overflow << range;
+        QTest::newRow("ledger, unreadable") << ledger << unreadable << unread;
+        QTest::newRow("summary, overflow") << summary << overflow << range;
+        QTest::newRow("summary, unreadable") << summary << unreadable << unread;
+        QTest::newRow("accounts, overflow") << accounts << overflow << range;
+        QTest::newRow("accounts, unreadable") << accounts << unreadable << unread;
+        // The day before: every figure is there, and so is success.
+        QTest::newRow("ledger, the day before") << QStringList {QStringLiteral("ledger"),
+            QStringLiteral("--account"), QStringLiteral("2"), QStringLiteral("--from"),
+            QStringLiteral("20240104"), QStringLiteral("--to"), QStringLiteral("20240104")}
+                                                << overflow << QString();
+    }
+
+    void pagesWithErrorMarksFail()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, amounts);
+        QFETCH(QString, line);
+        const QStringList two = amounts.split(QLatin1Char(';'));
+        const QString book = path(QStringLiteral("marks.qbf"));
+        const QString pValue = PasswordDigest(QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+        QVERIFY(test::writeDataFile(book,
+            (QStringLiteral("<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/>"
+                            "<a Code=\"2\" AcName=\"Bank\"/></AcMaster><PValue>")
+                + pValue
+                + QStringLiteral("</PValue><Trans>"
+                                 "<t No=\"1\" dt=\"20240104\" fAc=\"1\" tAc=\"2\">3</t>"
+                                 "<t No=\"1\" dt=\"20240105\" fAc=\"1\" tAc=\"2\">")
+                + two.at(0) + QStringLiteral("</t><t No=\"2\" dt=\"20240105\" fAc=\"1\" tAc=\"2\">")
+                + two.at(1)
+                + QStringLiteral("</t></Trans><Groups/><Narration/>"
+                                 "<I>ABCDEFGHIJKLMNOPQRST</I><DateRanges/></Data>"))
+                .toLatin1()));
+        const Run r = qbtool(QStringList {QStringLiteral("report"), book} + args);
+        QVERIFY2(!r.out.isEmpty(), qPrintable(r.err));
+        if (line.isEmpty()) {
+            QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+            QVERIFY(r.out.contains("3.00"));
+            QVERIFY(!r.out.contains(Money::errorMark().toUtf8()));
+            return;
+        }
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY(r.out.contains(Money::errorMark().toUtf8()));
+        QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(r.err.startsWith(QStringLiteral("qbtool: ")) && r.err.contains(line),
+            qPrintable(r.err));
+    }
+
     void backupsListsTheDailyCopies()
     {
         QVERIFY(QDir(m_env->folder()).mkpath(QStringLiteral("books backups")));
