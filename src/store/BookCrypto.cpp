@@ -33,10 +33,13 @@ constexpr quint64 kCheckSubkey = 2;
 // Argon2id with 2 passes over 64 MiB: about 0.3 to 0.5 s on a current
 // two-core machine, and the memory makes guessing on graphics cards dear.
 constexpr KdfParams kDefaultParams {2, quint64(64) << 20};
-// Bounds of what a header may ask for: libsodium's minimum memory up to 4 GiB,
-// at most 64 passes. A header outside them is refused without trying it.
-constexpr quint64 kMaxMemBytes = quint64(4) << 30;
-constexpr quint64 kMaxOps = 64;
+// Bounds of what a header may ask for: from libsodium's minimum up to four
+// times what this program writes, so that a hostile header cannot make each
+// password try take minutes and gigabytes. A header outside them is refused
+// as a damaged file without trying it.
+constexpr quint64 kCostHeadroom = 4;
+constexpr quint64 kMaxMemBytes = kCostHeadroom * kDefaultParams.memBytes;
+constexpr quint64 kMaxOps = kCostHeadroom * kDefaultParams.ops;
 
 std::optional<KdfParams>& overrideParams()
 {
@@ -295,8 +298,9 @@ BookError ReadEncryptedBook(
     }
     std::shared_ptr<BookKey> key = BookKey::unlock(header, *options.password, &why);
     if (!key) {
+        // A changed salt or check value looks exactly like another password.
         error.stage = why.isEmpty() ? BookStage::WrongPassword : BookStage::Unreadable;
-        error.reason.description = why;
+        error.reason.description = why.isEmpty() ? QStringLiteral("the file was changed") : why;
         return error;
     }
     QByteArray text;

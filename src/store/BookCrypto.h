@@ -42,8 +42,9 @@ struct KdfParams
 KdfParams DefaultKdfParams();
 // What the next new key uses: DefaultKdfParams() unless overridden.
 KdfParams NewKeyParams();
-// The bounds a header's parameters must keep: anything outside is refused at
-// once as a damaged file instead of being tried (64 GB of memory, a billion passes).
+// The bounds a header's parameters must keep (at most four times
+// DefaultKdfParams()): anything outside is refused at once as a damaged file
+// instead of being tried.
 bool KdfParamsAcceptable(const KdfParams& params);
 
 // Test seam: new keys use cheap parameters while one of these exists.

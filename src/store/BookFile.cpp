@@ -355,7 +355,9 @@ QString BookError::line() const
             + QStringLiteral(": the book is protected by a password; give it with --password, "
                              "--password-file or QB_PASSWORD");
     case BookStage::WrongPassword:
-        return path + QStringLiteral(": wrong password");
+        // An encrypted book cannot tell another password from a changed header.
+        return path + QStringLiteral(": wrong password")
+            + (why.isEmpty() ? QString() : QStringLiteral(", or ") + why);
     case BookStage::BadProtection:
         return path + QStringLiteral(": ") + why;
     case BookStage::Tampered:

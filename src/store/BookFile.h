@@ -35,7 +35,7 @@ enum class BookStage {
     Damaged, // deciphers to the start of a book that does not parse (truncated, damaged)
     NotABook, // parses, but is not Data with its sections
     PasswordNeeded,
-    WrongPassword,
+    WrongPassword, // reason: what else it may be (an encrypted book's changed header)
     BadProtection, // I or PValue missing or garbled: the password cannot be checked
     Tampered, // an encrypted book whose header or content fails its check
     // Making a new book

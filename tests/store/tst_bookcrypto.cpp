@@ -219,6 +219,9 @@ private slots:
             Book book;
             const BookError e = readWith(path, kPassword, &book);
             QVERIFY2(stages.contains(int(e.stage)), qPrintable(e.line()));
+            if (e.stage == BookStage::WrongPassword)
+                QVERIFY(
+                    e.line().endsWith(QStringLiteral(": wrong password, or the file was changed")));
             QVERIFY(book.document.isNull());
         }
     }
@@ -282,6 +285,10 @@ private slots:
         QTest::newRow("64 GB") << QByteArray("ops=2 mem=68719476736");
         QTest::newRow("a billion passes") << QByteArray("ops=1000000000 mem=8192");
         QTest::newRow("65 passes") << QByteArray("ops=65 mem=8192");
+        // Four times what the program writes (2 passes, 64 MiB) and no more.
+        QTest::newRow("9 passes") << QByteArray("ops=9 mem=8192");
+        QTest::newRow("256 MiB and 1 KiB") << QByteArray("ops=1 mem=268436480");
+        QTest::newRow("4 GiB") << QByteArray("ops=1 mem=4294967296");
         QTest::newRow("4 GiB and 1 KiB") << QByteArray("ops=1 mem=4294968320");
         QTest::newRow("below the minimum") << QByteArray("ops=1 mem=7168");
         QTest::newRow("not whole KiB") << QByteArray("ops=1 mem=8193");
@@ -314,7 +321,11 @@ private slots:
         m_cheap.reset();
         const KdfParams defaults = DefaultKdfParams();
         QCOMPARE(NewKeyParams(), defaults);
+        QCOMPARE(defaults.ops, quint64(2));
+        QCOMPARE(defaults.memBytes, quint64(67108864));
         QVERIFY(KdfParamsAcceptable(defaults));
+        QVERIFY(KdfParamsAcceptable({8, 268435456}));
+        QVERIFY(!KdfParamsAcceptable({9, 268435456}) && !KdfParamsAcceptable({8, 268436480}));
         QVERIFY(defaults.memBytes >= quint64(64) << 20); // memory-hard: at least 64 MiB
         const std::shared_ptr<BookKey> key = BookKey::create(kPassword);
         QVERIFY(key);
