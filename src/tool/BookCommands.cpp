@@ -218,7 +218,8 @@ class ConvertCommand final : public BookCommand
 public:
     explicit ConvertCommand(bool encrypt)
         : BookCommand(encrypt ? QStringLiteral("encrypt") : QStringLiteral("decrypt"),
-            encrypt ? QStringLiteral("encrypt FILE.qbf") : QStringLiteral("decrypt FILE.qbf"),
+            encrypt ? QStringLiteral("encrypt FILE.qbf [--force-unlock]")
+                    : QStringLiteral("decrypt FILE.qbf [--force-unlock]"),
             encrypt ? QStringLiteral(
                 "Encrypt the book in place with the password P (letter case counts), as\n"
                 "the program's \"Encrypt the book with this password\" does; its .bak and\n"

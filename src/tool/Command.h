@@ -46,6 +46,8 @@ public:
     QString helpText() const;
     // Whether the command reads a book and so takes its password.
     virtual bool readsBook() const { return false; }
+    // Whether it writes a book and so takes the book's lock (--force-unlock).
+    bool writesBook() const { return m_writesBook; }
 
     // args are the arguments after the command's name; the exit code.
     int execute(const QStringList& args, QTextStream& out, QTextStream& err);
@@ -106,6 +108,7 @@ private:
     QString m_description;
     QStringList m_arguments;
     QList<QCommandLineOption> m_options;
+    bool m_writesBook = false;
     QCommandLineParser m_parser;
     QTextStream* m_out = nullptr;
     QTextStream* m_err = nullptr;

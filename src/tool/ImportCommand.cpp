@@ -16,8 +16,6 @@ namespace qb {
 
 namespace {
 
-constexpr int kNotUnderstood = 4;
-
 const QString kImportDescription = QStringLiteral(
     "Imports a bank statement into the book as the Import Statement window does:\n"
     "one transaction per new line, From the account To the other account for money\n"
@@ -280,11 +278,11 @@ private:
         const StatementFormat format = o.format.value_or(DetectStatementFormat(bytes));
         CsvMapping mapping;
         if (format == StatementFormat::Csv && !csvMapping(o, bytes, &mapping, &why))
-            return fail(o.statement + QStringLiteral(": ") + why, kNotUnderstood);
+            return fail(o.statement + QStringLiteral(": ") + why, kNotApplied);
         Statement statement;
         StatementError error;
         if (!ReadStatement(bytes, format, mapping, &statement, &error))
-            return fail(o.statement + QStringLiteral(": ") + error.text(), kNotUnderstood);
+            return fail(o.statement + QStringLiteral(": ") + error.text(), kNotApplied);
 
         int account = o.account;
         if (!account)

@@ -168,15 +168,15 @@ private:
         for (const auto& [variable, setting] : m_variables) {
             if (!report.setVariable(variable, setting, &error))
                 return fail(
-                    QStringLiteral("the template has no variable ") + variable, kTemplateError);
+                    QStringLiteral("the template has no variable ") + variable, kNotApplied);
         }
         for (const ChildSetting& c : m_children) {
             if (!report.setChildAttribute(c.child - 1, c.attribute - 1, c.value, &error))
-                return fail(error.description, kTemplateError);
+                return fail(error.description, kNotApplied);
         }
         if (m_dateValueOf > 0) {
             if (!report.setDateFormatAt(m_dateValueOf - 1, m_dateExpression, &error))
-                return fail(error.description, kTemplateError);
+                return fail(error.description, kNotApplied);
         } else {
             report.setDateFormat(m_dateExpression); // a template without the placeholder needs none
         }
@@ -185,12 +185,12 @@ private:
         if (document) {
             XmlDocument result;
             if (!report.transformToDocument(data.documentElement(), &result, &error))
-                return fail(QStringLiteral("the transformation failed: ") + describe(error),
-                    kTemplateError);
+                return fail(
+                    QStringLiteral("the transformation failed: ") + describe(error), kNotApplied);
             page = result.xml();
         } else if (!report.transformToText(data.documentElement(), &page, &error)) {
             return fail(
-                QStringLiteral("the transformation failed: ") + describe(error), kTemplateError);
+                QStringLiteral("the transformation failed: ") + describe(error), kNotApplied);
         }
         if (isSet(QStringLiteral("title")))
             ReplaceReportTitle(page, value(QStringLiteral("title")));
@@ -228,7 +228,7 @@ private:
             QList<QByteArray> page;
             const QString title = QStringLiteral("Entries on ") + ShortDateText(date);
             if (!report.buildPieces(data, date, title, &page, &error))
-                return fail(error.description, kTemplateError);
+                return fail(error.description, kNotApplied);
             for (QByteArray& piece : page)
                 AddStyleHead(piece);
             // The book is let go on another core while the page goes out: a
@@ -295,7 +295,7 @@ private:
             return fail(QStringLiteral("template Trans-summary: ") + error.description);
         SummaryResult result;
         if (!report.build(data, from, to, subject, &result, &error))
-            return fail(QStringLiteral("the summary failed: ") + describe(error), kTemplateError);
+            return fail(QStringLiteral("the summary failed: ") + describe(error), kNotApplied);
         AddStyleHead(result.page);
         return pageTrouble(writePage(result.page), result.trouble);
     }
@@ -318,7 +318,7 @@ private:
         QString page;
         if (!report.build(
                 data, code, AccountName(data, code), from, to, m_dateExpression, &page, &error))
-            return fail(error.description, kTemplateError);
+            return fail(error.description, kNotApplied);
         AddStyleHead(page);
         return pageTrouble(writePage(page), report.trouble());
     }
@@ -341,7 +341,7 @@ private:
             page = report.build(data);
         }
         if (page.isEmpty())
-            return fail(QStringLiteral("the transformation failed"), kTemplateError);
+            return fail(QStringLiteral("the transformation failed"), kNotApplied);
         AddStyleHead(page);
         return pageTrouble(writePage(page), trouble);
     }
