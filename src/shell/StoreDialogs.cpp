@@ -147,6 +147,19 @@ bool StoreDialogs::askPassword(
     return result == LoginResult::Succeeded;
 }
 
+bool StoreDialogs::encryptReadableCopies(const QString& path, const QStringList& copies)
+{
+    return MsgBox(QStringLiteral("The Quillbrook file") + kCrLf + path + kCrLf
+                   + QStringLiteral("is encrypted, but these copies of it are not, and can be read "
+                                    "without the password:")
+                   + kCrLf + copies.join(kCrLf) + kCrLf + kCrLf
+                   + QStringLiteral("An encryption that was stopped leaves them so. Do you want "
+                                    "to encrypt them now?"),
+               MsgIcon::Exclamation, QStringLiteral("Readable copies"), MsgButtons::YesNo,
+               MsgResult::Yes)
+        == MsgResult::Yes;
+}
+
 void StoreDialogs::bookChangedOnDisk(
     const QString& path, const QString& keptIn, const BookError& notKept)
 {

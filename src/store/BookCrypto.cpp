@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
@@ -321,34 +320,58 @@ BookError ReadEncryptedBook(
 
 namespace {
 
-// Rewrites one copy in place, whole or not at all, keeping its permissions.
-bool rewriteCopy(const QString& path, const QByteArray& bytes)
+// The book a path names: the copies lie beside the book itself, not beside a link to it.
+QString bookBehind(const QString& path)
 {
-    QSaveFile file(path);
-    const QFileDevice::Permissions mode = QFileInfo(path).permissions();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        return false;
-    file.setPermissions(mode);
-    return file.commit();
-}
-
-} // namespace
-
-QStringList ReencodeBookCopies(const QString& path, const BookKey* oldKey, const BookKey* key)
-{
-    // The copies lie beside the book itself, not beside a link to it.
     QString book = path;
     for (int hops = 0; hops < 16 && QFileInfo(book).isSymLink(); ++hops)
         book = QFileInfo(book).symLinkTarget();
+    return book;
+}
+
+// The book's .bak and daily copies that are there.
+QStringList copiesOf(const QString& book)
+{
     QStringList copies;
     const QString backup = book + QStringLiteral(".bak");
     if (QFileInfo(backup).isFile())
         copies << backup;
     for (const DailyCopy& copy : DailyCopies(book))
         copies << copy.path;
+    return copies;
+}
 
+} // namespace
+
+QStringList ReadableBookCopies(const QString& path)
+{
+    QStringList readable;
+    for (const QString& copy : copiesOf(bookBehind(path))) {
+        QFile file(copy);
+        if (!file.open(QIODevice::ReadOnly) || !IsEncryptedBook(file.read(16)))
+            readable << copy;
+    }
+    return readable;
+}
+
+BookError ReadableCopiesError(const QString& path)
+{
+    BookError error;
+    const QStringList readable = ReadableBookCopies(path);
+    if (readable.isEmpty())
+        return error;
+    error.stage = BookStage::CopiesReadable;
+    error.path = path;
+    error.reason.description = readable.join(QStringLiteral(", "));
+    return error;
+}
+
+QStringList ReencodeBookCopies(const QString& path, const BookKey* oldKey, const BookKey* key)
+{
+    const QString book = bookBehind(path);
+    RemoveWriteLeftovers(book);
     QStringList leftAlone;
-    for (const QString& copy : copies) {
+    for (const QString& copy : copiesOf(book)) {
         QFile file(copy);
         if (!file.open(QIODevice::ReadOnly)) {
             leftAlone << copy;
@@ -368,11 +391,13 @@ QStringList ReencodeBookCopies(const QString& path, const BookKey* oldKey, const
         } else {
             ClsAX::EnDeCryptBytes(text, DataFileKey());
         }
-        const bool written = rewriteCopy(copy, EncodeBookText(text.constData(), text.size(), key));
+        const bool written
+            = !ReplaceFileWhole(copy, EncodeBookText(text.constData(), text.size(), key)).isSet();
         sodium_memzero(text.data(), size_t(text.size()));
         if (!written)
             leftAlone << copy;
     }
+    RemoveWriteLeftovers(book);
     return leftAlone;
 }
 

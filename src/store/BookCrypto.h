@@ -129,6 +129,15 @@ BookError ReadEncryptedBook(
 // cipher), each read with the data-file cipher or, when encrypted, with
 // oldKey. A copy that cannot be read that way (another password) or not
 // written is left as it is and named in the list returned.
+// Each copy reaches the disk as the book does, and no temporary file of the
+// book or its copies is left (those of a stopped run are removed first).
 QStringList ReencodeBookCopies(const QString& path, const BookKey* oldKey, const BookKey* key);
+
+// The book's .bak and daily copies that are not encrypted: readable without
+// the password of an encrypted book.
+QStringList ReadableBookCopies(const QString& path);
+// The BookError (CopiesReadable) naming the copies of an encrypted book that
+// are still readable; no stage when there are none.
+BookError ReadableCopiesError(const QString& path);
 
 } // namespace qb

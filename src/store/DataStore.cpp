@@ -402,8 +402,22 @@ bool DataStore::openEncrypted(const QString& fileName, const DiskIdentity& seen)
         return reportFailure(error);
 
     // The same lock and on-disk check as a book in the enciphered form.
-    return adoptOpened(
-        std::move(book.document), std::move(key), fileName, std::move(lock), readOnly, seen);
+    if (!adoptOpened(
+            std::move(book.document), std::move(key), fileName, std::move(lock), readOnly, seen))
+        return false;
+    offerToProtectCopies();
+    return true;
+}
+
+void DataStore::offerToProtectCopies()
+{
+    const QStringList readable = ReadableBookCopies(CurrentFile);
+    if (m_readOnly || readable.isEmpty() || !m_host
+        || !m_host->encryptReadableCopies(CurrentFile, readable))
+        return;
+    ReencodeBookCopies(CurrentFile, nullptr, m_key.get());
+    if (const BookError left = ReadableCopiesError(CurrentFile); left.isSet())
+        reportFailure(left);
 }
 
 bool DataStore::SetBookKey(std::shared_ptr<BookKey> key, QStringList* copiesLeft)

@@ -246,6 +246,11 @@ private:
         Book book;
         if (const int rc = openBook(file, &book))
             return rc;
+        // An encryption that was stopped left copies in the readable form:
+        // encrypt again finishes it with the book's own key.
+        if (m_encrypt && book.key && !ReadableBookCopies(file).isEmpty())
+            return protectCopies(
+                file, book.key.get(), nullptr, QStringLiteral("Encrypted copies of "));
         if (m_encrypt == (book.key != nullptr))
             return fail(file
                 + (m_encrypt ? QStringLiteral(": is encrypted already")
@@ -274,10 +279,26 @@ private:
         write.key = key.get();
         if (const QString why = WriteBookText(book.document.toBytes(), file, write); !why.isEmpty())
             return fail(why);
-        for (const QString& copy : ReencodeBookCopies(file, book.key.get(), key.get()))
+        if (m_encrypt)
+            return protectCopies(file, key.get(), book.key.get(), QStringLiteral("Encrypted "));
+        for (const QString& copy : ReencodeBookCopies(file, book.key.get(), nullptr))
             err() << "qbtool: " << copy
                   << ": left as it was (not readable with this password, or not writable)\n";
-        out() << (m_encrypt ? "Encrypted " : "Decrypted ") << file << '\n';
+        out() << "Decrypted " << file << '\n';
+        return kOk;
+    }
+
+    // Encryption is done when no copy can be read without the password:
+    // otherwise exit 3 with the copies named.
+    int protectCopies(
+        const QString& file, const BookKey* key, const BookKey* oldKey, const QString& done)
+    {
+        ReencodeBookCopies(file, oldKey, key);
+        if (const BookError readable = ReadableCopiesError(file); readable.isSet())
+            return fail(readable.line()
+                + QStringLiteral(
+                    " (qbtool encrypt again finishes the work once they can be written)"));
+        out() << done << file << '\n';
         return kOk;
     }
 

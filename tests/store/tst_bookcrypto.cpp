@@ -1,6 +1,7 @@
 // Encrypted books: the file format, what is refused, the key kept by the
 // store, and the .bak and daily copies that follow the book's form.
 
+#include <QDir>
 #include <QFile>
 #include <QQueue>
 #include <QtTest>
@@ -347,6 +348,75 @@ private slots:
     // The store: a gate book becomes encrypted with its .bak and daily
     // copies; it opens with the exact password only, saves with the kept
     // key, and goes back to the enciphered form with every copy.
+    // An encrypted book found with copies a stopped encryption left
+    // readable: opening it offers to encrypt them (Yes by default).
+    void openingOffersToProtectReadableCopies_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("encrypt them") << true;
+        QTest::newRow("leave them") << false;
+    }
+    void openingOffersToProtectReadableCopies()
+    {
+        QFETCH(bool, yes);
+        test::TempEnv env;
+        const QString path = writeEncrypted(env.path(QStringLiteral("books.qbf")));
+        QVERIFY(!path.isEmpty());
+        const QStringList copies {
+            path + QStringLiteral(".bak"), DailyCopyPath(path, QDate(2024, 2, 29))};
+        QVERIFY(QDir().mkdir(DailyCopyFolder(path)));
+        for (const QString& copy : copies)
+            QVERIFY(test::writeDataFile(copy, test::sampleBookXml()));
+        test::RecordingPrompt prompt;
+        prompt.answer(yes ? MsgResult::Yes : MsgResult::No);
+        LoginHost host;
+        host.passwords << kPassword;
+        DataStore store;
+        store.setHost(&host);
+        QVERIFY(store.OpenDataFile(path));
+        QCOMPARE(prompt.count(), 1);
+        QCOMPARE(prompt.last().defaultButton, MsgResult::Yes);
+        for (const QString& copy : copies) {
+            QVERIFY(prompt.last().text.contains(copy));
+            QCOMPARE(IsEncryptedBook(test::fileBytes(copy)), yes);
+            Book book;
+            QVERIFY(!readWith(copy, kPassword, &book).isSet());
+            QCOMPARE(transBytes(book.document), sampleTrans());
+        }
+        QCOMPARE(ReadableBookCopies(path).size(), yes ? 0 : 2);
+        QVERIFY(host.errors.isEmpty());
+        store.CloseDocument();
+    }
+
+    // The copy that keeps changes a save could not write (the book changed
+    // on disk) is encrypted as the book is.
+    void theUnsavedChangesCopyIsEncrypted()
+    {
+        test::TempEnv env;
+        const QString path = writeEncrypted(env.path(QStringLiteral("books.qbf")));
+        test::RecordingPrompt prompt;
+        prompt.answer(MsgResult::No);
+        LoginHost host;
+        host.passwords << kPassword;
+        DataStore store;
+        store.setHost(&host);
+        store.setSyncOnSave(false);
+        QVERIFY(store.OpenDataFile(path));
+        QVERIFY(QFile::remove(path));
+        QVERIFY(!writeEncrypted(path).isEmpty()); // another program's book now
+        store.NarrationSection()
+            .appendChild(store.NarrationSection().createElement(QStringLiteral("n")))
+            .setText(QStringLiteral("kept aside"));
+        QVERIFY(!store.SaveDocument());
+        const QString copy = store.unsavedChangesCopy();
+        QVERIFY(test::fileBytes(copy).startsWith("QBENC1\n"));
+        QVERIFY(!test::fileBytes(copy).contains("kept aside"));
+        Book book;
+        QVERIFY(!readWith(copy, kPassword, &book).isSet());
+        QVERIFY(book.document.xml().contains(QStringLiteral("kept aside")));
+        store.CloseDocument();
+    }
+
     void theStoreKeepsEveryCopyInTheBooksForm()
     {
         test::TempEnv env;

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -842,6 +843,70 @@ private slots:
         QVERIFY2(err.startsWith("qbtool: ") && err.contains(std::strerror(EPIPE)), err.data());
 #else
         QSKIP("pipes and signals of Unix");
+#endif
+    }
+
+    // Encryption is done only when no copy of the book can be read without
+    // the password. Daily copies on a full disk stay readable: exit 3 names
+    // them; encrypt again, once there is room, finishes the work. No
+    // temporary file outlives a run, not even one of a run that was killed.
+    void encryptionLeavesNoReadableCopy()
+    {
+#ifdef Q_OS_LINUX
+        const QString book = path(QStringLiteral("books.qbf"));
+        QVERIFY(test::writeDataFile(book + QStringLiteral(".bak"), test::sampleBookXml()));
+        QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
+        test::FullDisk disk(path(QStringLiteral("books backups")));
+        if (!disk.isMounted())
+            QSKIP(qPrintable(disk.why()));
+        const QStringList daily {disk.path(QStringLiteral("books 2026-12-01.qbf")),
+            disk.path(QStringLiteral("books 2026-12-02.qbf"))};
+        for (const QString& copy : daily)
+            QVERIFY(test::writeDataFile(copy, test::sampleBookXml()));
+        QVERIFY(disk.fill());
+        auto encrypted = [](const QString& file) { return fileBytes(file).startsWith("QBENC1\n"); };
+        auto leftovers = [this, &disk] {
+            return QDir(m_env->folder()).entryList({QStringLiteral("*.tmp")}, QDir::Files)
+                + QDir(disk.path(QString()))
+                      .entryList({QStringLiteral("*.tmp"), QStringLiteral("*.part")}, QDir::Files);
+        };
+        const QStringList encrypt {QStringLiteral("encrypt"), QStringLiteral("books.qbf"),
+            QStringLiteral("--password-file"), QStringLiteral("pw.txt")};
+        QVERIFY(writeBytes(path(QStringLiteral("pw.txt")), "Tiger Lily\n"));
+
+        const Run stopped = qbtool(encrypt);
+        QCOMPARE(stopped.exitCode, 3);
+        QCOMPARE(stopped.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(stopped.err.contains(QStringLiteral(
+                     "can be read without the password: books backups/books 2026-12-01.qbf, "
+                     "books backups/books 2026-12-02.qbf (")),
+            qPrintable(stopped.err));
+        QVERIFY(stopped.out.isEmpty());
+        QVERIFY(encrypted(book) && encrypted(book + QStringLiteral(".bak")));
+        QVERIFY(!encrypted(daily[0]) && !encrypted(daily[1]));
+        QCOMPARE(leftovers(), QStringList());
+
+        // What a killed run leaves: temporary copies beside the .bak and the daily copies.
+        QVERIFY(QFile::remove(disk.path(QStringLiteral("filler"))));
+        for (const QString& left : QStringList {book + QStringLiteral(".bak.a1B2c3.tmp"),
+                 daily[0] + QStringLiteral(".Zz9yX8.tmp"),
+                 disk.path(QStringLiteral("books 2026-12-03.qbf.part"))})
+            QVERIFY(test::writeDataFile(left, test::sampleBookXml()));
+        const Run finished = qbtool(encrypt);
+        QVERIFY2(finished.exitCode == 0, qPrintable(finished.err));
+        QCOMPARE(finished.out, QByteArray("Encrypted copies of books.qbf\n"));
+        for (const QString& copy : daily + QStringList {book + QStringLiteral(".bak")})
+            QVERIFY2(encrypted(copy), qPrintable(copy));
+        QCOMPARE(leftovers(), QStringList());
+        const Run listed = qbtool({QStringLiteral("backups"), QStringLiteral("books.qbf"),
+            QStringLiteral("--password-file"), QStringLiteral("pw.txt")});
+        QCOMPARE(QString::fromUtf8(listed.out).count(QStringLiteral("\t4 transactions\t")), 2);
+
+        const Run again = qbtool(encrypt);
+        QCOMPARE(again.exitCode, 3);
+        QVERIFY(again.err.contains(QStringLiteral("is encrypted already")));
+#else
+        QSKIP("a full disk is made on Linux only");
 #endif
     }
 
