@@ -9,6 +9,7 @@
 
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
+#include "store/Memory.h"
 
 namespace qb {
 
@@ -176,6 +177,8 @@ std::shared_ptr<BookKey> BookKey::derive(
     crypto_kdf_derive_from_key(key->m_key, kKeyBytes, kEncryptionSubkey, kKdfContext, master.data);
     crypto_kdf_derive_from_key(check, kCheckBytes, kCheckSubkey, kKdfContext, master.data);
     sodium_mprotect_noaccess(key->m_key);
+    // Whoever holds a key holds the decrypted book in memory too.
+    KeepOutOfCoreDumps();
     key->m_params = params;
     key->m_salt = salt;
     key->m_check = QByteArray(reinterpret_cast<const char*>(check), kCheckBytes);
@@ -366,7 +369,8 @@ BookError ReadableCopiesError(const QString& path)
     return error;
 }
 
-QStringList ReencodeBookCopies(const QString& path, const BookKey* oldKey, const BookKey* key)
+QStringList ReencodeBookCopies(
+    const QString& path, const BookKey* oldKey, const BookKey* key, QString* why)
 {
     const QString book = bookBehind(path);
     RemoveWriteLeftovers(book);
@@ -391,11 +395,14 @@ QStringList ReencodeBookCopies(const QString& path, const BookKey* oldKey, const
         } else {
             ClsAX::EnDeCryptBytes(text, DataFileKey());
         }
-        const bool written
-            = !ReplaceFileWhole(copy, EncodeBookText(text.constData(), text.size(), key)).isSet();
+        const Error written
+            = ReplaceFileWhole(copy, EncodeBookText(text.constData(), text.size(), key));
         sodium_memzero(text.data(), size_t(text.size()));
-        if (!written)
+        if (written.isSet()) {
+            if (why && why->isEmpty())
+                *why = written.description;
             leftAlone << copy;
+        }
     }
     RemoveWriteLeftovers(book);
     return leftAlone;

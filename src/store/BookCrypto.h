@@ -17,7 +17,8 @@
 //
 // The derived key lives in libsodium's guarded memory (locked, guard pages,
 // no access between uses) for as long as its BookKey exists: the open book
-// keeps one so that a save costs only the encryption.
+// keeps one so that a save costs only the encryption. Once a key has been
+// derived the process writes no core dump (KeepOutOfCoreDumps).
 
 #include <memory>
 #include <optional>
@@ -131,7 +132,9 @@ BookError ReadEncryptedBook(
 // written is left as it is and named in the list returned.
 // Each copy reaches the disk as the book does, and no temporary file of the
 // book or its copies is left (those of a stopped run are removed first).
-QStringList ReencodeBookCopies(const QString& path, const BookKey* oldKey, const BookKey* key);
+// why, when given, gets the system's reason of the first copy that could not be written.
+QStringList ReencodeBookCopies(
+    const QString& path, const BookKey* oldKey, const BookKey* key, QString* why = nullptr);
 
 // The book's .bak and daily copies that are not encrypted: readable without
 // the password of an encrypted book.

@@ -14,6 +14,11 @@
 #include "store/DataStore.h"
 #include "store/Records.h"
 
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#endif
+
 using namespace qb;
 
 namespace {
@@ -415,6 +420,14 @@ private slots:
         QVERIFY(!readWith(copy, kPassword, &book).isSet());
         QVERIFY(book.document.xml().contains(QStringLiteral("kept aside")));
         store.CloseDocument();
+#ifdef Q_OS_LINUX
+        // With a key derived, a crash dumps no memory.
+        QCOMPARE(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 0);
+        struct rlimit core
+        {
+        };
+        QVERIFY(::getrlimit(RLIMIT_CORE, &core) == 0 && core.rlim_cur == 0 && core.rlim_max == 0);
+#endif
     }
 
     void theStoreKeepsEveryCopyInTheBooksForm()
