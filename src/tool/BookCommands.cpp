@@ -142,14 +142,17 @@ private:
         if (const QString why = WriteBookText(doc.toBytes(), target); !why.isEmpty())
             return fail(why);
         if (!added.isEmpty())
-            err() << "qbtool: added " << added.join(QStringLiteral(", "))
-                  << (added.contains(QStringLiteral("PValue")) ? " (no password)" : "") << '\n';
+            note(QStringLiteral("added ") + added.join(QStringLiteral(", "))
+                + (added.contains(QStringLiteral("PValue")) ? QStringLiteral(" (no password)")
+                                                            : QString()));
         const qsizetype problems = BookCheck::problems(doc).size();
         if (problems > 0)
-            err() << "qbtool: note: " << problems
-                  << (problems == 1 ? " inconsistency; \"qbtool check "
-                                    : " inconsistencies; \"qbtool check ")
-                  << target << (problems == 1 ? "\" shows it\n" : "\" lists them\n");
+            note(QStringLiteral("note: ") + QString::number(problems)
+                + (problems == 1 ? QStringLiteral(" inconsistency; \"qbtool check ")
+                                 : QStringLiteral(" inconsistencies; \"qbtool check "))
+                + target
+                + (problems == 1 ? QStringLiteral("\" shows it")
+                                 : QStringLiteral("\" lists them")));
         out() << "Packed " << in << " into " << target << '\n';
         return kOk;
     }
@@ -282,8 +285,9 @@ private:
         if (m_encrypt)
             return protectCopies(file, key.get(), book.key.get(), QStringLiteral("Encrypted "));
         for (const QString& copy : ReencodeBookCopies(file, book.key.get(), nullptr))
-            err() << "qbtool: " << copy
-                  << ": left as it was (not readable with this password, or not writable)\n";
+            note(copy
+                + QStringLiteral(
+                    ": left as it was (not readable with this password, or not writable)"));
         out() << "Decrypted " << file << '\n';
         return kOk;
     }
@@ -293,11 +297,13 @@ private:
     int protectCopies(
         const QString& file, const BookKey* key, const BookKey* oldKey, const QString& done)
     {
-        ReencodeBookCopies(file, oldKey, key);
+        QString why;
+        ReencodeBookCopies(file, oldKey, key, &why);
         if (const BookError readable = ReadableCopiesError(file); readable.isSet())
-            return fail(readable.line()
-                + QStringLiteral(
-                    " (qbtool encrypt again finishes the work once they can be written)"));
+            return fail(readable.line() + QStringLiteral(" (")
+                + (why.isEmpty() ? QString() : why + QStringLiteral("; "))
+                + QStringLiteral("qbtool encrypt again finishes the work once they can be "
+                                 "written)"));
         out() << done << file << '\n';
         return kOk;
     }
@@ -324,7 +330,7 @@ private:
     {
         const QList<DailyCopy> copies = DailyCopies(argument(0));
         if (copies.isEmpty()) {
-            err() << "qbtool: no daily copies in " << DailyCopyFolder(argument(0)) << '\n';
+            note(QStringLiteral("no daily copies in ") + DailyCopyFolder(argument(0)));
             return kOk;
         }
         BookReadOptions read;

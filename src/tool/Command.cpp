@@ -5,6 +5,7 @@
 #include "store/BookGuard.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
+#include "store/VisibleText.h"
 #include "tool/CommandOutput.h"
 #include "tool/HelpText.h"
 
@@ -220,14 +221,19 @@ QString Command::passwordMark() const
 
 int Command::fail(const QString& message, int code)
 {
-    *m_err << "qbtool: " << message << '\n';
-    m_err->flush();
+    note(message);
     return code;
+}
+
+void Command::note(const QString& message)
+{
+    *m_err << "qbtool: " << VisibleText(message) << '\n';
+    m_err->flush();
 }
 
 int Command::usageError(const QString& problem)
 {
-    *m_err << "qbtool: " << problem << "\n\n" << helpText();
+    *m_err << "qbtool: " << VisibleText(problem) << "\n\n" << helpText();
     m_err->flush();
     return kUsage;
 }

@@ -82,8 +82,11 @@ protected:
     QTextStream& out() { return *m_out; }
     QTextStream& err() { return *m_err; }
 
-    // The one error line: "qbtool: MESSAGE" on standard error; returns code.
+    // The one error line: "qbtool: MESSAGE" on standard error, its control
+    // characters shown as escapes (VisibleText); returns code.
     int fail(const QString& message, int code = kFileError);
+    // A line on standard error that is no failure, written as fail writes one.
+    void note(const QString& message);
     // Wrong usage: the problem, a blank line and the command's help, on
     // standard error; returns 2.
     int usageError(const QString& problem);

@@ -9,6 +9,7 @@
 #include "store/BookGuard.h"
 #include "store/BookSchema.h"
 #include "store/Clock.h"
+#include "store/OutputFile.h"
 #include "store/Utilities.h"
 #include "tool/Commands.h"
 
@@ -256,8 +257,8 @@ private:
         if (!o.error.isEmpty())
             return usageError(o.error);
         QFile statementFile(o.statement);
-        if (!QFileInfo(o.statement).isFile())
-            return fail(o.statement + QStringLiteral(": no such file"));
+        if (const QString problem = InputFileProblem(o.statement); !problem.isEmpty())
+            return fail(o.statement + QStringLiteral(": ") + problem);
         if (!statementFile.open(QIODevice::ReadOnly))
             return fail(
                 o.statement + QStringLiteral(": cannot be read: ") + statementFile.errorString());
@@ -322,7 +323,7 @@ private:
                 return fail(saved.line());
             }
             if (copyError.isSet())
-                err() << "qbtool: " << copyError.line() << '\n';
+                note(copyError.line());
         }
         out() << "imported " << counts.imported << ", already in the book " << counts.inBook
               << ", left out " << counts.leftOut << (o.dryRun ? " (dry run: nothing written)" : "")

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "store/VisibleText.h"
 #include "tool/Commands.h"
 #include "tool/HelpText.h"
 
@@ -40,7 +41,7 @@ const char kExitCodes[]
 
 int usageError(QTextStream& err, const QString& problem)
 {
-    err << "qbtool: " << problem << "\n\n" << QbtoolHelpText();
+    err << "qbtool: " << VisibleText(problem) << "\n\n" << QbtoolHelpText();
     err.flush();
     return 2;
 }

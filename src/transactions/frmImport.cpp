@@ -23,8 +23,10 @@
 #include "import/ImportPlan.h"
 #include "import/ImportSettings.h"
 #include "store/DataStore.h"
+#include "store/OutputFile.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
+#include "store/VisibleText.h"
 #include "transactions/ImportLinesModel.h"
 #include "transactions/NewAccountOffer.h"
 #include "transactions/clsAutoComplete.h"
@@ -312,8 +314,10 @@ bool frmImport::chooseFile()
 bool frmImport::loadFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        MsgBox(path + QStringLiteral(" cannot be read: ") + file.errorString(),
+    const QString problem = InputFileProblem(path);
+    if (!problem.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        MsgBox(VisibleText(path) + QStringLiteral(" cannot be read: ")
+                + (problem.isEmpty() ? file.errorString() : problem),
             MsgIcon::Exclamation, kTitle);
         return false;
     }
@@ -505,7 +509,7 @@ bool frmImport::importLines()
         return false;
     }
     if (!m_statementError.isEmpty()) {
-        MsgBox(QStringLiteral("The statement cannot be read: ") + m_statementError,
+        MsgBox(QStringLiteral("The statement cannot be read: ") + VisibleText(m_statementError),
             MsgIcon::Exclamation, kTitle);
         return false;
     }

@@ -16,6 +16,7 @@
 #include "store/DataStore.h"
 #include "store/Money.h"
 #include "store/Utilities.h"
+#include "store/VisibleText.h"
 #include "store/Xml.h"
 
 #ifdef Q_OS_LINUX
@@ -877,9 +878,11 @@ private slots:
         const Run stopped = qbtool(encrypt);
         QCOMPARE(stopped.exitCode, 3);
         QCOMPARE(stopped.err.count(QLatin1Char('\n')), 1);
-        QVERIFY2(stopped.err.contains(QStringLiteral(
-                     "can be read without the password: books backups/books 2026-12-01.qbf, "
-                     "books backups/books 2026-12-02.qbf (")),
+        QVERIFY2(stopped.err.contains(
+                     QStringLiteral(
+                         "can be read without the password: books backups/books 2026-12-01.qbf, "
+                         "books backups/books 2026-12-02.qbf (")
+                     + QString::fromLocal8Bit(std::strerror(ENOSPC)) + QLatin1Char(';')),
             qPrintable(stopped.err));
         QVERIFY(stopped.out.isEmpty());
         QVERIFY(encrypted(book) && encrypted(book + QStringLiteral(".bak")));
@@ -908,6 +911,71 @@ private slots:
 #else
         QSKIP("a full disk is made on Linux only");
 #endif
+    }
+
+    // Names and texts from outside quoted in the one error line: control
+    // characters as escapes, so that a terminal obeys none and no line break
+    // forges a line; a statement that is no regular file is told as such.
+    void errorLinesShowControlCharacters_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("line");
+        const QString check = QStringLiteral("check");
+        QTest::newRow("terminal title")
+            << QStringList {check, QStringLiteral("a\x1b]0;owned\x07.qbf")}
+            << QStringLiteral("qbtool: a\\x1B]0;owned\\x07.qbf: no such file\n");
+        QTest::newRow("forged line")
+            << QStringList {check, QStringLiteral("x\nqbtool: done\r.qbf")}
+            << QStringLiteral("qbtool: x\\nqbtool: done\\r.qbf: no such file\n");
+        QTest::newRow("direction override and DEL")
+            << QStringList {check, QStringLiteral("fdp.\u202Eexe\x7f.qbf")}
+            << QStringLiteral("qbtool: fdp.\\u{202E}exe\\x7F.qbf: no such file\n");
+        const QStringList import {QStringLiteral("import"), QStringLiteral("books.qbf")};
+        const QStringList account {QStringLiteral("--account"), QStringLiteral("1")};
+        QTest::newRow("statement: a folder") << import + QStringList {QStringLiteral("sub")}
+                + account << QStringLiteral("qbtool: sub: it is a folder\n");
+        QTest::newRow("statement: a pipe")
+            << import + QStringList {QStringLiteral("pipe")} + account
+            << QStringLiteral(
+                   "qbtool: pipe: it is not a regular file (a device, a pipe or a socket)\n");
+        QTest::newRow("statement: /dev/zero")
+            << import + QStringList {QStringLiteral("/dev/zero")} + account
+            << QStringLiteral(
+                   "qbtool: /dev/zero: it is not a regular file (a device, a pipe or a socket)\n");
+        QTest::newRow("statement: missing") << import + QStringList {QStringLiteral("gone\t.csv")}
+                + account << QStringLiteral("qbtool: gone\\t.csv: no such file\n");
+    }
+
+    void errorLinesShowControlCharacters()
+    {
+#ifdef Q_OS_UNIX
+        QFETCH(QStringList, args);
+        QFETCH(QString, line);
+        QVERIFY(test::writeDataFile(path(QStringLiteral("books.qbf")), test::sampleBookXml()));
+        QVERIFY(QDir(m_env->folder()).mkdir(QStringLiteral("sub")));
+        QCOMPARE(::mkfifo(QFile::encodeName(path(QStringLiteral("pipe"))).constData(), 0600), 0);
+        const Run r = qbtool(args);
+        QCOMPARE(r.exitCode, 3);
+        QCOMPARE(r.err, line);
+#else
+        QSKIP("names with control characters, pipes");
+#endif
+    }
+
+    // The same in the windows' messages about a book.
+    void messagesShowControlCharacters()
+    {
+        QCOMPARE(VisibleText(u"a\tb\u0085c\u2069d\u00e9\u20ac"),
+            QStringLiteral("a\\tb\\x85c\\u{2069}d\u00e9\u20ac"));
+        BookError error;
+        error.stage = BookStage::Unreadable;
+        error.path = QStringLiteral("/home/x/\x1b[2Jbooks\n.qbf");
+        error.reason.description = QStringLiteral("Permission denied");
+        const QString text = BookErrorMessage(error).text;
+        QVERIFY2(
+            text.contains(QStringLiteral("/home/x/\\x1B[2Jbooks\\n.qbf\r\n")), qPrintable(text));
+        QVERIFY(!text.contains(QChar(0x1b))
+            && text.count(QLatin1Char('\n')) == text.count(QStringLiteral("\r\n")));
     }
 
     void backupsListsTheDailyCopies()
