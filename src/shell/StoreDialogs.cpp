@@ -161,6 +161,33 @@ bool StoreDialogs::askPassword(
     return result == LoginResult::Succeeded;
 }
 
+QString StoreDialogs::saveMissingBookAs(const QString& path)
+{
+    const MsgResult answer = MsgBox(QStringLiteral("The Quillbrook file") + kCrLf
+            + VisibleText(path) + kCrLf
+            + QStringLiteral("was renamed or deleted since it was opened here. Your change is not "
+                             "saved yet.")
+            + kCrLf + kCrLf
+            + QStringLiteral("Yes: save the book under this name again.   No: choose where to "
+                             "save it.   Cancel: save nothing now."),
+        MsgIcon::Exclamation, QStringLiteral("Book not found"), MsgButtons::YesNoCancel,
+        MsgResult::Yes);
+    if (answer == MsgResult::Yes)
+        return path;
+    if (answer != MsgResult::No)
+        return {};
+    FileRequest request;
+    request.kind = FileRequest::Save;
+    request.title = QStringLiteral("Save the Book as");
+    request.filter = QStringLiteral("Quillbrook data file(*.qbf)");
+    request.folder = FolderOf(path);
+    request.suggestedName = FileNameOf(path);
+    QString chosen = FileDialogs::current().choose(request);
+    if (!chosen.isEmpty() && !chosen.endsWith(QStringLiteral(".qbf"), Qt::CaseInsensitive))
+        chosen += QStringLiteral(".qbf");
+    return chosen;
+}
+
 bool StoreDialogs::encryptReadableCopies(const QString& path, const QStringList& copies)
 {
     return MsgBox(QStringLiteral("The Quillbrook file") + kCrLf + VisibleText(path) + kCrLf

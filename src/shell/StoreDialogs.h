@@ -34,6 +34,10 @@ public:
     // Names the readable copies of an encrypted book and asks, Yes by
     // default, whether to encrypt them now.
     bool encryptReadableCopies(const QString& path, const QStringList& copies) override;
+    // Says the book is gone and asks where to save it: Yes (the default)
+    // under its name again, No another name chosen in the save dialog,
+    // Cancel nowhere.
+    QString saveMissingBookAs(const QString& path) override;
     // Says where the changes were kept and asks, Yes by default, whether to
     // reopen the book; Yes calls reopenBook.
     void bookChangedOnDisk(

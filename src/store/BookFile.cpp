@@ -400,6 +400,9 @@ QString BookError::line() const
         return path + QStringLiteral(": open in another program: ") + why;
     case BookStage::ReadOnly:
         return path + QStringLiteral(": open read-only, nothing is written");
+    case BookStage::Gone:
+        return path
+            + QStringLiteral(": renamed or deleted since it was opened here, nothing is written");
     case BookStage::ChangedOnDisk:
         return path
             + QStringLiteral(": changed on disk since it was read here, nothing is written to it (")

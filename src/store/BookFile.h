@@ -55,6 +55,7 @@ enum class BookStage {
     Locked, // another program has the book open; it was not opened here
     ReadOnly, // the book is open read-only here: nothing was written
     ChangedOnDisk, // the file changed since it was read or saved here: nothing was written to it
+    Gone, // the book was renamed or deleted since it was opened here: nothing was written
 };
 
 struct BookError

@@ -73,6 +73,15 @@ public:
         return false;
     }
 
+    // A save found that the book at path is no longer there (renamed or
+    // deleted since it was opened or saved here). The answer is where to save
+    // it: path again, another file, or nothing (empty) to save nothing.
+    virtual QString saveMissingBookAs(const QString& path)
+    {
+        Q_UNUSED(path);
+        return {};
+    }
+
     // A save found the book at path changed on disk and wrote nothing to it.
     // The document went to keptIn, or, when keptIn is empty, could not be
     // kept either (notKept says why). The host may offer to reopen the book,
@@ -212,6 +221,8 @@ private:
     // A save found the file changed on disk: the document goes to a copy
     // beside it, and the host is told where.
     bool keepUnsavedChanges(const DiskIdentity& now);
+    // A save found the book gone: saved where the host says, or not at all.
+    bool saveMissingBook();
     void forgetGuard();
 
     QString CurrentFile;

@@ -301,6 +301,58 @@ private slots:
         QVERIFY(BookLock::forceUnlock(book));
     }
 
+    // A book renamed or deleted while it is open is never made again without
+    // a word: the user says where it goes (its name again, another name, or
+    // nowhere for now).
+    void aMissingBookIsSavedWhereTheUserSays_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("savedAs"); // empty: nothing saved
+        QTest::newRow("its name again") << int(MsgResult::Yes) << QStringLiteral("books.qbf");
+        QTest::newRow("another name") << int(MsgResult::No) << QStringLiteral("elsewhere.qbf");
+        QTest::newRow("nowhere now") << int(MsgResult::Cancel) << QString();
+    }
+    void aMissingBookIsSavedWhereTheUserSays()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, savedAs);
+        const QString book = path(QStringLiteral("books.qbf"));
+        QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
+        test::RecordingPrompt prompt;
+        test::RecordingFileDialogs dialogs;
+        prompt.answer(MsgResult(answer));
+        dialogs.answer(path(QStringLiteral("elsewhere"))); // ".qbf" is added
+        DataStore store;
+        Window window;
+        store.setHost(&window);
+        store.setSyncOnSave(false);
+        QVERIFY(store.OpenDataFile(book));
+        QVERIFY(QFile::rename(book, path(QStringLiteral("renamed.qbf"))));
+        addNarration(store, QStringLiteral("after the rename"));
+        QCOMPARE(store.SaveDocument(), !savedAs.isEmpty());
+        QCOMPARE(prompt.count(), 1);
+        QVERIFY(prompt.last().text.contains(book + QStringLiteral("\r\nwas renamed or deleted")));
+        QCOMPARE(dialogs.requests.size(), answer == int(MsgResult::No) ? 1 : 0);
+        QCOMPARE(QFileInfo::exists(book), savedAs == QStringLiteral("books.qbf"));
+        QVERIFY(!bookHas(path(QStringLiteral("renamed.qbf")), "after the rename"));
+        if (savedAs.isEmpty()) {
+            QCOMPARE(store.lastError().stage, BookStage::Gone);
+            QVERIFY(!QFileInfo::exists(path(QStringLiteral("elsewhere.qbf"))));
+            return;
+        }
+        const QString saved = path(savedAs);
+        QVERIFY(bookHas(saved, "after the rename"));
+        QCOMPARE(store.currentFile(), saved);
+        QVERIFY(window.caption.contains(QFileInfo(saved).completeBaseName()));
+        // The book goes on from there: the next save is an ordinary one.
+        addNarration(store, QStringLiteral("later"));
+        QVERIFY(store.SaveDocument());
+        QVERIFY(bookHas(saved, "later"));
+        QCOMPARE(prompt.count(), 1);
+        QVERIFY(QFileInfo::exists(BookLock::lockFileOf(saved)));
+        store.CloseDocument();
+    }
+
     // Whatever replaced the book since it was read here (another program
     // that ignored the lock, a copy put in its place), a save writes nothing
     // to it and keeps the changes beside it.
