@@ -17,7 +17,7 @@ bool LedgerReport::loadText(const QByteArray& text, Error* error)
 }
 
 QByteArray LedgerReport::ListingBook(const XmlDocument& data, int code, int from, int to,
-    bool* overflowed, QList<BalancePoint>* points)
+    FigureTrouble* trouble, QList<BalancePoint>* points)
 {
     const QList<ListingRow> rows = ListingRows(data, [code, to](int dt, int fAc, int tAc) {
         return dt > 0 && dt <= to && (fAc == code || tAc == code);
@@ -110,8 +110,10 @@ QByteArray LedgerReport::ListingBook(const XmlDocument& data, int code, int from
     widest(&outWidth, outText);
     widest(&balanceWidth, opening);
     widest(&balanceWidth, closing);
-    if (overflowed)
-        *overflowed = balance.overflowed() || in.overflowed() || out.overflowed();
+    if (trouble) {
+        trouble->overflow = balance.overflowed() || in.overflowed() || out.overflowed();
+        trouble->unreadable = balance.unreadable();
+    }
 
     QByteArray root = "<Ledger";
     AppendAttribute(root, "code", code);
@@ -134,7 +136,7 @@ LedgerReport::Listing LedgerReport::MakeListing(
     listing.from = from;
     listing.to = to;
     listing.xml = ListingBook(
-        data, code, DateToDocDate(from), DateToDocDate(to), &listing.overflowed, &listing.points);
+        data, code, DateToDocDate(from), DateToDocDate(to), &listing.trouble, &listing.points);
     return listing;
 }
 
@@ -142,7 +144,7 @@ bool LedgerReport::build(const XmlDocument& data, int code, const QString& accou
     const QDate& from, const QDate& to, const QString& dateExpression, QString* page, Error* error,
     const Listing* listing, bool status)
 {
-    m_overflowed = false;
+    m_trouble = {};
     m_points.clear();
     if (!m_template.isLoaded() || data.isNull()) {
         if (error)
@@ -162,7 +164,7 @@ bool LedgerReport::build(const XmlDocument& data, int code, const QString& accou
             = listing && listing->code == code && listing->from == from && listing->to == to;
         const Listing made = fits ? Listing() : MakeListing(data, code, from, to);
         const Listing& used = fits ? *listing : made;
-        m_overflowed = used.overflowed;
+        m_trouble = used.trouble;
         m_points = used.points;
         XmlDocument book;
         if (!book.loadXml(used.xml, error))

@@ -64,6 +64,7 @@ public:
         m_sum.add(other.m_sum);
     }
     bool overflowed() const { return m_sum.overflowed(); }
+    bool unreadable() const { return m_unreadable; }
     bool known() const { return !m_unreadable && !m_sum.overflowed(); }
     // The sum, or nothing when it cannot be given.
     std::optional<Money> value() const { return m_unreadable ? std::nullopt : m_sum.value(); }

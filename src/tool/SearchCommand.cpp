@@ -142,7 +142,7 @@ private:
             return fail(QStringLiteral("template Search: ") + error.description);
         const SearchPredicate predicate = BuildSearchPredicate(criteria);
         if (!report.run(book.document, predicate, DateDisplayExpression(), &error))
-            return fail(QStringLiteral("the search failed: ") + error.description, kTemplateError);
+            return fail(QStringLiteral("the search failed: ") + error.description, kNotApplied);
         const QString csv = value(QStringLiteral("csv"));
         if (!csv.isEmpty()) {
             if (const int rc = writeOutput(csv, SearchCsv(report.result())))

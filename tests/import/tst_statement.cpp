@@ -448,7 +448,7 @@ private slots:
         QCOMPARE(why, S("is larger than 50 MB (50 MB): no bank statement is that large"));
         QVERIFY(bytes.isEmpty());
         QVERIFY(!LoadStatementFile(dir.path(), &bytes, &why));
-        QCOMPARE(why, S("is a folder, not a statement"));
+        QCOMPARE(why, S("it is a folder"));
     }
 
     // Input that is no statement stops the reading with the line and the
