@@ -270,6 +270,9 @@ private slots:
         const ImportPlan again = ImportPlan::make(doc, kBank, s);
         QCOMPARE(outcome(again).at(1), QStringLiteral("dup 4 = 20130131/1"));
         QVERIFY(!ApplyImport(doc, again).changed);
+        // The ids remembered belong to the bank account: planned for cash,
+        // the same purchase is new there.
+        QVERIFY(outcome(ImportPlan::make(doc, kCash, s)).at(1).startsWith(QStringLiteral("new ")));
     }
 
     // Where the line and the book's transaction both carry a bank id, the
