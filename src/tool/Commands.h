@@ -24,5 +24,7 @@ std::unique_ptr<Command> MakeChartCommand();
 std::unique_ptr<Command> MakeDeletedCommand();
 std::unique_ptr<Command> MakeRestoreCommand();
 std::unique_ptr<Command> MakeImportCommand();
+std::unique_ptr<Command> MakeScheduleCommand();
+std::unique_ptr<Command> MakeDueCommand();
 
 } // namespace qb

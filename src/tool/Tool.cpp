@@ -26,6 +26,8 @@ std::vector<std::unique_ptr<Command>> AllCommands()
     commands.push_back(MakeDeletedCommand());
     commands.push_back(MakeRestoreCommand());
     commands.push_back(MakeImportCommand());
+    commands.push_back(MakeScheduleCommand());
+    commands.push_back(MakeDueCommand());
     commands.push_back(MakeChartCommand());
     return commands;
 }
