@@ -5,6 +5,7 @@
 #include "reports/frmLedger.h"
 #include "reports/frmTransSummary.h"
 #include "transactions/frmDeleted.h"
+#include "transactions/frmSchedules.h"
 #include "transactions/frmSearch.h"
 #include "transactions/frmTrans.h"
 #include "windows/Openers.h"
@@ -27,6 +28,8 @@ void RegisterDataWindows()
         WindowKind::Search, [](const BookContext& book) { return new frmSearch(book); });
     Openers::registerFactory(WindowKind::DeletedTransactions,
         [](const BookContext& book) { return new frmDeleted(book); });
+    Openers::registerFactory(WindowKind::ScheduledTransactions,
+        [](const BookContext& book) { return new frmSchedules(book); });
 }
 
 } // namespace qb

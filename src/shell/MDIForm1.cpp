@@ -241,6 +241,11 @@ void MDIForm1::buildMenus()
     addSeparator(mnuTransactions, "sepTrnDeleted");
     addCommand(mnuTransactions, "mnuTrnDeleted", QStringLiteral("&Deleted Transactions"),
         &MDIForm1::mnuTrnDeleted_Click);
+    addCommand(
+        mnuTransactions, "mnuTrnSchedules", QStringLiteral("Sc&heduled Transactions"), [this] {
+            if (!m_fileCommands->NoFileOpen())
+                OpenScheduledTransactions();
+        });
     connect(mnuTransactions, &QMenu::aboutToShow, this, &MDIForm1::updateUndoCaptions);
     connect(&BookChanges::instance(), &BookChanges::changed, this, &MDIForm1::updateUndoCaptions);
 

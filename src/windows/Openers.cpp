@@ -137,6 +137,8 @@ QString kindName(WindowKind kind)
         return QStringLiteral("Groups");
     case WindowKind::DeletedTransactions:
         return QStringLiteral("DeletedTransactions");
+    case WindowKind::ScheduledTransactions:
+        return QStringLiteral("ScheduledTransactions");
     }
     return QString();
 }
@@ -156,6 +158,11 @@ QWidget* OpenGroups()
 QWidget* OpenDeletedTransactions()
 {
     return openSingle(WindowKind::DeletedTransactions);
+}
+
+QWidget* OpenScheduledTransactions()
+{
+    return openSingle(WindowKind::ScheduledTransactions);
 }
 
 QWidget* OpenTransactionList(int code, std::optional<QDate> from, std::optional<QDate> to)

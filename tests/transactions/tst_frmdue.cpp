@@ -1,14 +1,18 @@
-// The "Due transactions" window over a real book: automatic ones entered
-// and saved on opening, the others skipped, entered with a changed amount
-// and postponed by keyboard, applied in one save and one undo step.
+// The Scheduled Transactions window and the "Due transactions" window over a real book: automatic
+// ones entered and saved on opening, the others skipped, entered with a changed amount and
+// postponed by keyboard, applied in one save and one undo step.
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
 
 #include "TestBook.h"
 #include "WidgetTestSupport.h"
+#include "controls/AccountCombo.h"
+#include "controls/DateBox.h"
 #include "store/Schedules.h"
 #include "transactions/frmDue.h"
+#include "transactions/frmSchedules.h"
 
 using namespace qb;
 
@@ -70,6 +74,60 @@ private slots:
         QCOMPARE(history.undo(book.store.document()).kind, UndoHistory::Outcome::Done);
         QCOMPARE(
             DueOccurrences(ReadSchedules(book.store.document()), book.clock.today()).size(), 3);
+    }
+
+    // A schedule made, changed and removed; a wrong one is
+    // refused with the reason, and the book holds what the list shows.
+    void schedulesAreKeptFromTheWindow()
+    {
+        test::TestBook book; // today 15-02-2013
+        QVERIFY(book.open());
+        test::RecordingPrompt prompt;
+        auto* w = new frmSchedules(book.context());
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        QVERIFY(test::activate(w));
+        QCOMPARE(w->lstSchedules->topLevelItemCount(), 0);
+        QCOMPARE(QApplication::focusWidget(), w->cmbFrom);
+        QVERIFY(w->cmbFrom->chooseCode(2) && w->cmbTo->chooseCode(4));
+        w->txtAmount->setFocus();
+        test::typeText(QStringLiteral("1250.5"));
+        w->txtNarration->setFocus();
+        test::typeText(QStringLiteral("Rent"));
+        w->debFirst->setDate(QDate(2013, 1, 31));
+        w->cmdSave->click();
+        QCOMPARE(w->lstSchedules->topLevelItemCount(), 1);
+        QCOMPARE(w->lstSchedules->topLevelItem(0)->text(0), QStringLiteral("31-01-2013"));
+        QCOMPARE(
+            w->lstSchedules->topLevelItem(0)->text(4), QStringLiteral("every month on day 31"));
+        QVERIFY(ReadDataFileBytes(book.file).contains(
+            "<Schedules><s Id=\"1\" fAc=\"2\" tAc=\"4\" Nar=\"Rent\" First=\"20130131\" "
+            "Every=\"1\" Unit=\"m\">1250.5</s></Schedules>"));
+
+        // Entered once: the next date moves on, and a change keeps that.
+        QCOMPARE(frmDue::EnterAutomatic(book.context()).size(), 0); // reminded only
+        ApplyDueDecisions(book.store.document(),
+            EnterAsTheyStand(
+                DueOccurrences(ReadSchedules(book.store.document()), book.clock.today())));
+        w->RefreshList(1);
+        QCOMPARE(w->lstSchedules->topLevelItem(0)->text(0), QStringLiteral("28-02-2013"));
+        w->txtAmount->setFocus();
+        w->txtAmount->selectAll();
+        test::typeText(QStringLiteral("0"));
+        w->cmdSave->click();
+        QCOMPARE(prompt.count(), 1);
+        QCOMPARE(prompt.last().text, QStringLiteral("The amount must be more than 0."));
+        w->txtAmount->selectAll();
+        test::typeText(QStringLiteral("1300"));
+        w->cmdSave->click();
+        QTRY_VERIFY(ReadDataFileBytes(book.file).contains("Done=\"20130131\">1300</s>"));
+        QCOMPARE(w->lstSchedules->topLevelItem(0)->text(0), QStringLiteral("28-02-2013"));
+
+        prompt.answer(MsgResult::Yes);
+        w->cmdRemove->click();
+        QTRY_COMPARE(w->lstSchedules->topLevelItemCount(), 0);
+        QVERIFY(!ReadDataFileBytes(book.file).contains("<s "));
+        w->close();
     }
 };
 
