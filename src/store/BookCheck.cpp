@@ -381,11 +381,7 @@ private:
                         QStringLiteral("Nar")});
                 !order.isEmpty())
                 m_out << where + order;
-            if (!positiveCode(id))
-                m_out << where + QStringLiteral("Id must be a number of 1 or more");
-            else if (ids.contains(id))
-                m_out << where + QStringLiteral("Id is used more than once");
-            ids.insert(id);
+            checkId(where, id, ids);
             const QString at = d.attribute(QStringLiteral("At"));
             if (at.size() != 14
                 || !QDateTime::fromString(at, QStringLiteral("yyyyMMddHHmmss")).isValid())
@@ -451,6 +447,16 @@ private:
         }
     }
 
+    // A record's Id: a number of 1 or more that no other record of its section has.
+    void checkId(const QString& where, const QString& id, QSet<QString>& ids)
+    {
+        if (!positiveCode(id))
+            m_out << where + QStringLiteral("Id must be a number of 1 or more");
+        else if (ids.contains(id))
+            m_out << where + QStringLiteral("Id is used more than once");
+        ids.insert(id);
+    }
+
     // Each schedule: an s with Id (unique), the accounts, narration, first
     // date, repetition and a plain amount; the optional attributes that
     // follow are dates, a count or the flag 1.
@@ -474,11 +480,7 @@ private:
                 = orderProblem(s, {kScheduleId, kFrom, kTo, kNar, kFirst, kEvery, kUnit});
                 !order.isEmpty())
                 m_out << where + order;
-            if (!positiveCode(id))
-                m_out << where + QStringLiteral("Id must be a number of 1 or more");
-            else if (ids.contains(id))
-                m_out << where + QStringLiteral("Id is used more than once");
-            ids.insert(id);
+            checkId(where, id, ids);
             const qint32 from = positiveCode(s.attribute(kFrom));
             const qint32 to = positiveCode(s.attribute(kTo));
             if (!m_codes.contains(from) || !m_codes.contains(to))

@@ -539,6 +539,8 @@ private slots:
                 return OpenSearch();
             case WindowKind::DeletedTransactions:
                 return OpenDeletedTransactions();
+            case WindowKind::ScheduledTransactions:
+                return OpenScheduledTransactions();
             }
             return nullptr;
         };
