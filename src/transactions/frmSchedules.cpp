@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -89,8 +90,14 @@ void frmSchedules::buildUi()
     form->addRow(QStringLiteral("&Amount:"), txtAmount);
     form->addRow(QStringLiteral("Narrat&ion:"), txtNarration);
     form->addRow(QStringLiteral("First &date:"), debFirst);
-    form->addRow(QStringLiteral("&Every:"), every);
-    form->addRow(QStringLiteral("Endin&g:"), end);
+    // A row of several boxes: its label's key goes to the first of them.
+    const auto labelFor = [this](const QString& text, QWidget* buddy) {
+        auto* label = new QLabel(text, this);
+        label->setBuddy(buddy);
+        return label;
+    };
+    form->addRow(labelFor(QStringLiteral("&Every:"), spnEvery), every);
+    form->addRow(labelFor(QStringLiteral("Endin&g:"), cmbEnd), end);
     form->addRow(QString(), chkAuto);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdNew);
