@@ -18,6 +18,7 @@
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
 #include "store/DeletedTransactions.h"
+#include "store/Schedules.h"
 
 namespace bench {
 
@@ -243,6 +244,43 @@ std::vector<Step> storeSteps()
         [](Context&) {
             qb::DataStore& store = bench::bookStore();
             return store.history().undo(store.document()).kind == qb::UndoHistory::Outcome::Done;
+        }});
+    steps.push_back(Step {QStringLiteral("due-on-open"), {QStringLiteral("store-open")},
+        QStringLiteral("200 schedules, 50 of them due today: the due ones found and entered as "
+                       "one undo step, as after opening the book (no save)"),
+        [](Context& c, QString* why) {
+            if (!openCopyInStore(c, why))
+                return false;
+            qb::DataStore& store = bench::bookStore();
+            const QDate today = QDate::currentDate();
+            for (int i = 0; i < 200; ++i) {
+                qb::Schedule s;
+                s.from = 1 + i % 2;
+                s.to = 3;
+                s.narration = QStringLiteral("Schedule ") + QString::number(i);
+                s.amount = qb::Money::fromUnits(10000 * (i + 1));
+                // Every fourth is due today (monthly, its first date today);
+                // the others start next month.
+                s.first = i % 4 == 0 ? today : today.addMonths(1);
+                s.automatic = i % 8 == 0;
+                qb::AddSchedule(store.document(), s);
+            }
+            return true;
+        },
+        [](Context&) {
+            qb::DataStore& store = bench::bookStore();
+            if (store.history().canUndo())
+                store.history().undo(store.document());
+        },
+        [](Context&) {
+            qb::DataStore& store = bench::bookStore();
+            const QList<qb::Occurrence> due
+                = qb::DueOccurrences(qb::ReadSchedules(store.document()), QDate::currentDate());
+            return due.size() == 50
+                && qb::ApplyDueDecisions(
+                       store.document(), qb::EnterAsTheyStand(due), &store.history())
+                       .entered.size()
+                == 50;
         }});
     return steps;
 }

@@ -6,6 +6,7 @@
 #include "reports/frmTransSummary.h"
 #include "transactions/ReconcileWindow.h"
 #include "transactions/frmDeleted.h"
+#include "transactions/frmSchedules.h"
 #include "transactions/frmSearch.h"
 #include "transactions/frmTrans.h"
 #include "windows/Openers.h"
@@ -30,6 +31,8 @@ void RegisterDataWindows()
         [](const BookContext& book) { return new frmDeleted(book); });
     Openers::registerFactory(
         WindowKind::Reconcile, [](const BookContext& book) { return new ReconcileWindow(book); });
+    Openers::registerFactory(WindowKind::ScheduledTransactions,
+        [](const BookContext& book) { return new frmSchedules(book); });
 }
 
 } // namespace qb

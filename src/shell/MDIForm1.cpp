@@ -33,6 +33,7 @@
 #include "store/Clock.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
+#include "transactions/frmDue.h"
 #include "transactions/frmImport.h"
 #include "windows/BookChanges.h"
 #include "windows/DataWindow.h"
@@ -240,6 +241,11 @@ void MDIForm1::buildMenus()
         &MDIForm1::mnuTrnDeleted_Click);
     addCommand(mnuTransactions, "mnuTrnReconcile", QStringLiteral("&Reconcile..."),
         &MDIForm1::mnuTrnReconcile_Click, QKeySequence(Qt::CTRL | Qt::Key_R));
+    addCommand(
+        mnuTransactions, "mnuTrnSchedules", QStringLiteral("Sc&heduled Transactions"), [this] {
+            if (!m_fileCommands->NoFileOpen())
+                OpenScheduledTransactions();
+        });
     connect(mnuTransactions, &QMenu::aboutToShow, this, &MDIForm1::updateUndoCaptions);
     connect(&BookChanges::instance(), &BookChanges::changed, this, &MDIForm1::updateUndoCaptions);
 
@@ -521,6 +527,14 @@ void MDIForm1::reopenBook(const QString& path)
     // and the open closes every data window.
     QMetaObject::invokeMethod(
         this, [this, path] { m_book.store.OpenDataFile(path); }, Qt::QueuedConnection);
+}
+
+void MDIForm1::bookOpened()
+{
+    // Queued: the open may come from a window's command or before the main
+    // window is shown; the due transactions are shown over the opened book.
+    QMetaObject::invokeMethod(
+        this, [this] { frmDue::ShowWhenDue(m_book, this); }, Qt::QueuedConnection);
 }
 
 StoreDialogs::LoginResult MDIForm1::showLogin(

@@ -57,6 +57,7 @@ public:
     void showDataMenus(bool visible) override;
     void closeDataWindows() override;
     void reopenBook(const QString& path) override;
+    void bookOpened() override;
     LoginResult showLogin(const QString& caption,
         const std::function<bool(const QString&)>& passwordMatches) override;
 

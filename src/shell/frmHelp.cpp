@@ -31,6 +31,7 @@ QString frmHelp::TopicOf(const QWidget* window)
         {QStringLiteral("qb::frmGroupMaster"), QStringLiteral("accounts")},
         {QStringLiteral("qb::frmDeleted"), QStringLiteral("undo")},
         {QStringLiteral("qb::ReconcileWindow"), QStringLiteral("reconcile")},
+        {QStringLiteral("qb::frmSchedules"), QStringLiteral("schedules")},
     };
     // By class name: the shell knows the windows only as widgets.
     return window ? topics.value(QString::fromLatin1(window->metaObject()->className()))

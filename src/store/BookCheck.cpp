@@ -99,6 +99,14 @@ public:
                     m_out << QStringLiteral("section Deleted appears more than once");
                 continue;
             }
+            if (name == schema::kSchedules) {
+                // Optional: a book gets it with its first schedule.
+                if (count[name]++ == 0)
+                    first.insert(name, child);
+                else if (count[name] == 2)
+                    m_out << QStringLiteral("section Schedules appears more than once");
+                continue;
+            }
             if (name == QStringLiteral("Imported")) {
                 // Optional: a book gets it with its first imported statement.
                 if (count[name]++ == 0)
@@ -150,6 +158,7 @@ public:
         checkDateRanges(first.value(schema::kDateRanges));
         checkImported(first.value(QStringLiteral("Imported")));
         checkReconciliations(first.value(schema::kReconciliations));
+        checkSchedules(first.value(schema::kSchedules));
     }
 
 private:
@@ -383,11 +392,7 @@ private:
                         QStringLiteral("Nar")});
                 !order.isEmpty())
                 m_out << where + order;
-            if (!positiveCode(id))
-                m_out << where + QStringLiteral("Id must be a number of 1 or more");
-            else if (ids.contains(id))
-                m_out << where + QStringLiteral("Id is used more than once");
-            ids.insert(id);
+            checkId(where, id, ids);
             const QString at = d.attribute(QStringLiteral("At"));
             if (at.size() != 14
                 || !QDateTime::fromString(at, QStringLiteral("yyyyMMddHHmmss")).isValid())
@@ -511,6 +516,71 @@ private:
                 m_out << where + QStringLiteral("the id is remembered twice for account ")
                         + account;
             ids.insert(key);
+        }
+    }
+
+    // A record's Id: a number of 1 or more that no other record of its section has.
+    void checkId(const QString& where, const QString& id, QSet<QString>& ids)
+    {
+        if (!positiveCode(id))
+            m_out << where + QStringLiteral("Id must be a number of 1 or more");
+        else if (ids.contains(id))
+            m_out << where + QStringLiteral("Id is used more than once");
+        ids.insert(id);
+    }
+
+    // Each schedule: an s with Id (unique), the accounts, narration, first
+    // date, repetition and a plain amount; the optional attributes that
+    // follow are dates, a count or the flag 1.
+    void checkSchedules(const XmlNode& section)
+    {
+        using namespace schema;
+        if (!section)
+            return;
+        QSet<QString> ids;
+        int position = 0;
+        for (XmlNode s = section.firstChildElement(); s; s = s.nextSiblingElement()) {
+            ++position;
+            const QString id = s.attribute(kScheduleId);
+            const QString where = QStringLiteral("schedule ") + QString::number(position)
+                + QStringLiteral(" (Id ") + id + QStringLiteral("): ");
+            if (s.name() != kSchedule) {
+                m_out << QStringLiteral("Schedules holds an element ") + s.name();
+                continue;
+            }
+            if (const QString order
+                = orderProblem(s, {kScheduleId, kFrom, kTo, kNar, kFirst, kEvery, kUnit});
+                !order.isEmpty())
+                m_out << where + order;
+            checkId(where, id, ids);
+            const qint32 from = positiveCode(s.attribute(kFrom));
+            const qint32 to = positiveCode(s.attribute(kTo));
+            if (!m_codes.contains(from) || !m_codes.contains(to))
+                m_out << where + QStringLiteral("fAc and tAc must be codes of account heads");
+            else if (from == to)
+                m_out << where + QStringLiteral("fAc and tAc are the same account");
+            if (!onlyAllowedChars(s.attribute(kNar)))
+                m_out << where + QStringLiteral("the narration holds characters it may not hold");
+            for (const QString& name : {kFirst, kUntil, kDone, kWait}) {
+                if ((name == kFirst || s.hasAttribute(name)) && !isDocumentDate(s.attribute(name)))
+                    m_out << where + name
+                            + QStringLiteral(" must be a date of eight digits (yyyymmdd)");
+            }
+            const qint32 every = positiveCode(s.attribute(kEvery));
+            if (every < 1 || every > 999)
+                m_out << where + QStringLiteral("Every must be a number from 1 to 999");
+            const QString unit = s.attribute(kUnit);
+            if (unit.size() != 1 || !QStringLiteral("dwmy").contains(unit))
+                m_out << where + QStringLiteral("Unit must be d, w, m or y");
+            if (s.hasAttribute(kCount) && !positiveCode(s.attribute(kCount)))
+                m_out << where + QStringLiteral("Count must be a number of 1 or more");
+            for (const QString& flag : {kLastDay, kAuto}) {
+                if (s.hasAttribute(flag) && s.attribute(flag) != QStringLiteral("1"))
+                    m_out << where + flag + QStringLiteral(" must be 1 when it is there");
+            }
+            if (!BookCheck::isPlainAmount(s.text()))
+                m_out << where + QStringLiteral("amount ") + quoted(s.text())
+                        + QStringLiteral(" is not a plain positive number");
         }
     }
 

@@ -153,7 +153,9 @@ QString ledgerPayee(const QString& narration)
     return text.isEmpty() ? QStringLiteral("-") : text;
 }
 
-QString csvField(const QString& text)
+} // namespace
+
+QString CsvField(const QString& text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')))
         return text;
@@ -161,6 +163,8 @@ QString csvField(const QString& text)
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
+
+namespace {
 
 QString quotedString(const QString& text)
 {
@@ -342,9 +346,9 @@ bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange&
         out += QStringLiteral("date,number,from,to,amount,narration\r\n");
         for (const Row& r : rows)
             out += isoDate(r.date) + QLatin1Char(',') + QString::number(r.number) + QLatin1Char(',')
-                + csvField(target.value(r.from)) + QLatin1Char(',') + csvField(target.value(r.to))
+                + CsvField(target.value(r.from)) + QLatin1Char(',') + CsvField(target.value(r.to))
                 + QLatin1Char(',') + r.amount.toText() + QLatin1Char(',')
-                + csvField(SpreadsheetSafe(oneLine(r.narration))) + QStringLiteral("\r\n");
+                + CsvField(SpreadsheetSafe(oneLine(r.narration))) + QStringLiteral("\r\n");
         break;
     case ExportFormat::Ledger:
         out += heading;

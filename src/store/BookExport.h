@@ -34,4 +34,7 @@ bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange&
 // guard: the cell is then read as text). Other texts stay as they are.
 QString SpreadsheetSafe(const QString& text);
 
+// A CSV field: quoted (quotes doubled) when it holds a comma or a quote.
+QString CsvField(const QString& text);
+
 } // namespace qb

@@ -11,6 +11,8 @@
 //     <Groups><Group gi=",3,4,">Name</Group>...</Groups>
 //     <Narration>...</Narration> <I>letters</I> <DateRanges>...</DateRanges>
 //     <Reconciliations><r Ac="3" dt="20261207" Bal="1377.7"/>...</Reconciliations>
+//     <Schedules><s Id="1" fAc="2" tAc="7" Nar="Rent" First="20260131" Every="1"
+//        Unit="m" Done="20260228">1250</s>...</Schedules>  (optional)
 //   </Data>
 //
 // Optional parts: a transaction's status (St) and the date of the statement
@@ -75,6 +77,24 @@ inline const QString kRecBalance = QStringLiteral("Bal");
 // statement carried: <s Ac dt Bal/>, as a reconciliation is written.
 inline const QString kImported = QStringLiteral("Imported");
 inline const QString kStatementBalance = QStringLiteral("s");
+// The optional section of scheduled transactions: <s Id fAc tAc Nar First
+// Every Unit [LastDay] [Until | Count] [Auto] [Done] [Wait]>amount</s>.
+// Unit is d, w, m or y; LastDay="1" puts a monthly one on the month's last
+// day; Until is the last date, Count the number of occurrences; Auto="1"
+// enters it without asking; Done is the date of the last occurrence entered
+// or skipped, Wait the day a postponed occurrence is shown again.
+inline const QString kSchedules = QStringLiteral("Schedules");
+inline const QString kSchedule = QStringLiteral("s");
+inline const QString kScheduleId = QStringLiteral("Id");
+inline const QString kFirst = QStringLiteral("First");
+inline const QString kEvery = QStringLiteral("Every");
+inline const QString kUnit = QStringLiteral("Unit");
+inline const QString kLastDay = QStringLiteral("LastDay");
+inline const QString kUntil = QStringLiteral("Until");
+inline const QString kCount = QStringLiteral("Count");
+inline const QString kAuto = QStringLiteral("Auto");
+inline const QString kDone = QStringLiteral("Done");
+inline const QString kWait = QStringLiteral("Wait");
 
 } // namespace qb::schema
 

@@ -461,6 +461,8 @@ bool DataStore::finishOpen(const QString& fileName)
         settings.append({QStringLiteral("datafolder"), QStringLiteral("path"), DataFolder});
     }
     SaveSettings(settings);
+    if (m_host)
+        m_host->bookOpened();
     return true;
 }
 

@@ -81,6 +81,9 @@ public:
         Q_UNUSED(path);
         return {};
     }
+    // A book was opened (not created): the host may look for what is due in it,
+    // once the command that opened it is over.
+    virtual void bookOpened() { }
 
     // A save found the book at path changed on disk and wrote nothing to it.
     // The document went to keptIn, or, when keptIn is empty, could not be

@@ -25,5 +25,7 @@ std::unique_ptr<Command> MakeDeletedCommand();
 std::unique_ptr<Command> MakeRestoreCommand();
 std::unique_ptr<Command> MakeImportCommand();
 std::unique_ptr<Command> MakeReconcileCommand();
+std::unique_ptr<Command> MakeScheduleCommand();
+std::unique_ptr<Command> MakeDueCommand();
 
 } // namespace qb

@@ -12,11 +12,13 @@
 #include "engine/LedgerReport.h"
 #include "engine/MasterReports.h"
 #include "engine/ReportEngine.h"
+#include "engine/ScheduleLines.h"
 #include "engine/SummaryReport.h"
 #include "store/BookSchema.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
 #include "store/MasterEdits.h"
+#include "store/Schedules.h"
 #include "store/Xml.h"
 #include "tool/Commands.h"
 
@@ -31,7 +33,8 @@ const char kReportUsage[] = "report FILE.qbf TEMPLATE [OPTIONS]\n"
                             "                --from DATE --to DATE [-o OUT]\n"
                             "report FILE.qbf ledger --account CODE --from DATE --to DATE\n"
                             "                [--status] [-o OUT]\n"
-                            "report FILE.qbf accounts|groups [-o OUT]";
+                            "report FILE.qbf accounts|groups [-o OUT]\n"
+                            "report FILE.qbf upcoming --to DATE [--csv] [-o OUT]";
 
 const char kReportDescription[]
     = "Applies a report template to the book and writes the page as a report\n"
@@ -50,7 +53,11 @@ const char kReportDescription[]
       "            the transaction list window shows it (its status column with --status:\n"
       "            c cleared, R reconciled)\n"
       "  accounts  the account heads with their balances, as Master > Account Heads\n"
-      "  groups    the groups with their member accounts, as Master > Groups";
+      "  groups    the groups with their member accounts, as Master > Groups\n"
+      "  upcoming  the scheduled transactions still to be entered up to DATE, overdue\n"
+      "            ones included, one a line: date (yyyy-mm-dd), amount, From and To\n"
+      "            account names, narration; separated by tabs, or with --csv as\n"
+      "            comma-separated values under a heading row";
 
 struct ChildSetting
 {
@@ -97,9 +104,10 @@ public:
         addValue({QStringLiteral("from")}, QStringLiteral("DATE"),
             QStringLiteral("ledger, summary: the first day"));
         addValue({QStringLiteral("to")}, QStringLiteral("DATE"),
-            QStringLiteral("ledger, summary: the last day"));
+            QStringLiteral("ledger, summary, upcoming: the last day"));
         addFlag({QStringLiteral("status")},
             QStringLiteral("ledger: a column with each transaction's status"));
+        addFlag({QStringLiteral("csv")}, QStringLiteral("upcoming: comma-separated values"));
         addValue(
             {QStringLiteral("o")}, QStringLiteral("OUT"), QStringLiteral("write to the file OUT"));
     }
@@ -122,7 +130,22 @@ private:
             return runLedger(data);
         if (name == QStringLiteral("accounts") || name == QStringLiteral("groups"))
             return runMasterReport(name, data);
+        if (name == QStringLiteral("upcoming"))
+            return runUpcoming(data);
         return runTemplate(name, data);
+    }
+
+    int runUpcoming(const XmlDocument& data)
+    {
+        const QDate to = CommandDate(value(QStringLiteral("to")));
+        if (!to.isValid())
+            return fail(QStringLiteral("upcoming needs --to as yyyymmdd or yyyy-mm-dd"), kUsage);
+        const bool csv = isSet(QStringLiteral("csv"));
+        const QStringList lines
+            = OccurrenceLines(data, ComingOccurrences(ReadSchedules(data), to), csv);
+        const QString end = csv ? QStringLiteral("\r\n") : QStringLiteral("\n");
+        return writeOutput(value(QStringLiteral("o")),
+            lines.isEmpty() ? QByteArray() : (lines.join(end) + end).toUtf8());
     }
 
     // The template settings, checked before the book is read.

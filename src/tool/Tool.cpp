@@ -28,6 +28,8 @@ std::vector<std::unique_ptr<Command>> AllCommands()
     commands.push_back(MakeRestoreCommand());
     commands.push_back(MakeImportCommand());
     commands.push_back(MakeReconcileCommand());
+    commands.push_back(MakeScheduleCommand());
+    commands.push_back(MakeDueCommand());
     commands.push_back(MakeChartCommand());
     return commands;
 }

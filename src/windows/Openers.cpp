@@ -139,6 +139,8 @@ QString kindName(WindowKind kind)
         return QStringLiteral("DeletedTransactions");
     case WindowKind::Reconcile:
         return QStringLiteral("Reconcile");
+    case WindowKind::ScheduledTransactions:
+        return QStringLiteral("ScheduledTransactions");
     }
     return QString();
 }
@@ -158,6 +160,11 @@ QWidget* OpenGroups()
 QWidget* OpenDeletedTransactions()
 {
     return openSingle(WindowKind::DeletedTransactions);
+}
+
+QWidget* OpenScheduledTransactions()
+{
+    return openSingle(WindowKind::ScheduledTransactions);
 }
 
 QWidget* OpenTransactionList(int code, std::optional<QDate> from, std::optional<QDate> to)

@@ -83,7 +83,8 @@ enum class WindowKind {
     AccountHeads,
     Groups,
     DeletedTransactions,
-    Reconcile
+    Reconcile,
+    ScheduledTransactions
 };
 
 namespace Openers {
@@ -111,6 +112,8 @@ QWidget* OpenAccountHeads();
 QWidget* OpenGroups();
 // The one Deleted Transactions window (the bin), brought forward or made.
 QWidget* OpenDeletedTransactions();
+// The one Scheduled Transactions window, brought forward or made.
+QWidget* OpenScheduledTransactions();
 
 // Each returns the window it brought forward or created; nullptr when no
 // window matched and no factory is registered. A date argument counts only

@@ -548,6 +548,8 @@ private slots:
                 return OpenDeletedTransactions();
             case WindowKind::Reconcile:
                 return OpenReconcile(2);
+            case WindowKind::ScheduledTransactions:
+                return OpenScheduledTransactions();
             }
             return nullptr;
         };

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 
 #include "store/ClsAX.h"
@@ -106,6 +108,19 @@ QByteArray sampleBookXml()
             "</Trans><Groups><Group gi=\",1,2,\">Money</Group></Groups><Narration>"
             "<n>Groceries</n><n>Rent</n></Narration>"
             "<I>ABCDEFGHIJKLMNOPQRST</I><DateRanges/></Data>");
+}
+
+ToolRun runQbtool(const QString& folder, const QStringList& args)
+{
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"), args);
+    ToolRun r;
+    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
+        r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
 }
 
 } // namespace qb::test

@@ -114,4 +114,14 @@ QByteArray readDataFile(const QString& path);
 // four transactions in January and February 2013, group "Money" (1, 2), two narrations.
 QByteArray sampleBookXml();
 
+// The built qbtool (beside the test program) run in folder: its exit code
+// (-1 when it crashed or hung), standard output and standard error.
+struct ToolRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+ToolRun runQbtool(const QString& folder, const QStringList& args);
+
 } // namespace qb::test

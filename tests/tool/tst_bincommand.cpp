@@ -14,23 +14,10 @@ class TstBinCommand : public QObject
 {
     Q_OBJECT
 
-    struct Run
+    using Run = test::ToolRun;
+    static Run qbtool(const test::TempEnv& env, const QStringList& args)
     {
-        int exitCode = -1;
-        QString out;
-        QString err;
-    };
-    Run qbtool(const test::TempEnv& env, const QStringList& args)
-    {
-        QProcess p;
-        p.setWorkingDirectory(env.folder());
-        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qbtool"), args);
-        Run r;
-        if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
-            r.exitCode = p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+        return test::runQbtool(env.folder(), args);
     }
 
 private slots:
