@@ -99,12 +99,13 @@ public:
                     m_out << QStringLiteral("section Deleted appears more than once");
                 continue;
             }
-            if (name == QStringLiteral("Imported")) {
+            if (name == QStringLiteral("Imported") || name == schema::kImportRules) {
                 // Optional: a book gets it with its first imported statement.
                 if (count[name]++ == 0)
                     first.insert(name, child);
                 else if (count[name] == 2)
-                    m_out << QStringLiteral("section Imported appears more than once");
+                    m_out << QStringLiteral("section ") + name
+                            + QStringLiteral(" appears more than once");
                 continue;
             }
             if (!kSections.contains(name)) {
@@ -140,6 +141,7 @@ public:
         checkGroups(first.value(schema::kGroups));
         checkDateRanges(first.value(schema::kDateRanges));
         checkImported(first.value(QStringLiteral("Imported")));
+        checkImportRules(first.value(schema::kImportRules));
     }
 
 private:
@@ -392,6 +394,31 @@ private:
             if (!BookCheck::isPlainAmount(d.text()))
                 m_out << where + QStringLiteral("amount ") + quoted(d.text())
                         + QStringLiteral(" is not a plain positive number");
+        }
+    }
+
+    // The person's import rules: r with a text and an account that has a head.
+    void checkImportRules(const XmlNode& section)
+    {
+        if (!section)
+            return;
+        int position = 0;
+        for (XmlNode r = section.firstChildElement(); r; r = r.nextSiblingElement()) {
+            const QString where = QStringLiteral("import rule ") + QString::number(++position)
+                + QStringLiteral(": ");
+            if (r.name() != schema::kRule) {
+                m_out << schema::kImportRules + QStringLiteral(" holds an element ") + r.name();
+                continue;
+            }
+            if (const QString problem = orderProblem(r, {schema::kRuleText, schema::kRuleAccount});
+                !problem.isEmpty())
+                m_out << where + problem;
+            if (r.attribute(schema::kRuleText).simplified().isEmpty())
+                m_out << where + QStringLiteral("the text is empty");
+            const QString account = r.attribute(schema::kRuleAccount);
+            if (!positiveCode(account) || !m_codes.contains(positiveCode(account)))
+                m_out << where + QStringLiteral("account ") + quoted(account)
+                        + QStringLiteral(" has no account head");
         }
     }
 

@@ -10,6 +10,7 @@
 //     <Trans><t No="1" dt="20260131" fAc="3" tAc="4" Nar="Rent">1250.5</t>...</Trans>
 //     <Groups><Group gi=",3,4,">Name</Group>...</Groups>
 //     <Narration>...</Narration> <I>letters</I> <DateRanges>...</DateRanges>
+//     <ImportRules><r Text="tesco" Ac="12"/>...</ImportRules>   (optional)
 //   </Data>
 
 #include <functional>
@@ -49,6 +50,14 @@ inline const QString kNar = QStringLiteral("Nar");
 // A group: <Group gi=",3,4,">name</Group>.
 inline const QString kGroup = QStringLiteral("Group");
 inline const QString kMembers = QStringLiteral("gi");
+
+// The person's import rules, optional: <ImportRules><r Text="tesco" Ac="12"/>...
+// A statement line whose text contains Text (letter case aside) gets Ac as its
+// other account.
+inline const QString kImportRules = QStringLiteral("ImportRules");
+inline const QString kRule = QStringLiteral("r");
+inline const QString kRuleText = QStringLiteral("Text");
+inline const QString kRuleAccount = QStringLiteral("Ac");
 
 } // namespace qb::schema
 
