@@ -744,45 +744,51 @@ void frmImport::setOtherForSelection()
         tblLines->setFocus();
         return;
     }
+    const std::optional<int> code = otherChosen();
+    if (!code)
+        return;
+    m_model->setOther(rows, *code);
+    tblLines->setFocus();
+}
+
+std::optional<int> frmImport::otherChosen()
+{
     const std::optional<int> code = cmbOther->selectedCode();
     if (!code) {
         MsgBox(QStringLiteral("Choose the other account from the list."), MsgIcon::Information,
             kTitle);
         cmbOther->setFocus();
-        return;
+        return std::nullopt;
     }
     if (*code == cmbAccount->selectedCode().value_or(0)) {
         MsgBox(QStringLiteral("The other account cannot be the statement's account."),
             MsgIcon::Information, kTitle);
         cmbOther->setFocus();
-        return;
+        return std::nullopt;
     }
-    m_model->setOther(rows, *code);
-    tblLines->setFocus();
+    return code;
 }
 
 void frmImport::addRule()
 {
     const QString text = txtRuleText->text().simplified();
-    const std::optional<int> code = cmbOther->selectedCode();
-    if (text.isEmpty() || !code) {
-        MsgBox(QStringLiteral("Choose the other account and type the text the rule looks for."),
-            MsgIcon::Information, kTitle);
-        (code ? txtRuleText : static_cast<QWidget*>(cmbOther))->setFocus();
+    if (text.isEmpty()) {
+        MsgBox(QStringLiteral("Type the text the rule looks for."), MsgIcon::Information, kTitle);
+        txtRuleText->setFocus();
         return;
     }
-    if (*code == cmbAccount->selectedCode().value_or(0)) {
-        MsgBox(QStringLiteral("The other account cannot be the statement's account."),
-            MsgIcon::Information, kTitle);
-        cmbOther->setFocus();
+    const std::optional<int> code = otherChosen();
+    if (!code)
         return;
-    }
     DataStore& store = book();
     if (store.refuseChange())
         return;
     AddImportRule(store.document(), {text, *code}, &store.history());
-    if (!store.SaveDocument())
+    if (!store.SaveDocument()) {
+        // The store has told the user; the book stays as the file has it.
+        store.history().revertLast(store.document());
         return;
+    }
     // The lines are decided again: the rule applies to this statement too.
     rebuild();
     tblLines->setFocus();

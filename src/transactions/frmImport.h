@@ -113,6 +113,9 @@ private:
     QList<const ImportPlan*> plans() const;
     void updateSummary();
     void setOtherForSelection();
+    // The other account the box shows; nothing (after telling the user) when
+    // none is chosen or it is the statement's account.
+    std::optional<int> otherChosen();
     // Keeps "text containing txtRuleText -> the other account" in the book.
     void addRule();
     // Remembers the accounts and other accounts chosen for the file, for
