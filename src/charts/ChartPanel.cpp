@@ -25,6 +25,7 @@ ChartPanel::ChartPanel(QWidget* parent)
     setMinimumSize(200, 150);
     m_tip = new QLabel(this);
     m_tip->setObjectName(QStringLiteral("lblChartPoint"));
+    m_tip->setTextFormat(Qt::PlainText);
     m_tip->setStyleSheet(QStringLiteral(
         "QLabel { background: #ffffe8; color: black; border: 1px solid #777; padding: 2px 4px; }"));
     m_tip->hide();

@@ -28,6 +28,14 @@ namespace {
 
 const char kMarkersName[] = "qbBalanceMarkers";
 
+// Qt Charts lays out titles, axis labels and legend entries as rich text: a
+// name from the book goes in escaped, so that it is drawn as the letters it
+// holds and never loads a picture or a file.
+QString plainText(const QString& text)
+{
+    return text.toHtmlEscaped();
+}
+
 // Drawing only: a figure as a position on the value axis.
 double position(const std::optional<Money>& amount)
 {
@@ -149,7 +157,7 @@ QChart* newChart(const QString& title)
 {
     auto* chart = new QChart;
     chart->setTheme(QChart::ChartThemeLight);
-    chart->setTitle(title);
+    chart->setTitle(plainText(title));
     QFont font = chart->titleFont();
     font.setPointSizeF(std::max(font.pointSizeF(), 11.0));
     font.setBold(true);
@@ -203,7 +211,7 @@ QChart* MakeInOutChart(const InOutChartData& data)
     if (perAccount)
         std::reverse(bars.begin(), bars.end());
     for (const ChartBar& bar : bars) {
-        labels << bar.label;
+        labels << plainText(bar.label);
         *in << position(bar.in);
         *out << position(bar.out);
         high = std::max({high, position(bar.in), position(bar.out)});

@@ -57,7 +57,7 @@ struct DayListText
     }
 };
 
-DayListText dayListText(const XmlDocument& data, int date, bool* overflowed)
+DayListText dayListText(const XmlDocument& data, int date, FigureTrouble* trouble)
 {
     DayListText text;
     text.rows = ListingRows(data, [date](int dt, int, int) { return dt == date; });
@@ -80,8 +80,10 @@ DayListText dayListText(const XmlDocument& data, int date, bool* overflowed)
         if (!lowest || r.amount->units() < lowest->units())
             lowest = r.amount;
     }
-    if (overflowed)
-        *overflowed = total.overflowed();
+    if (trouble) {
+        trouble->overflow = total.overflowed();
+        trouble->unreadable = unreadable;
+    }
     const QString totalText = total.text();
     // The column is never narrower than its heading "Amount" (an empty day
     // would otherwise break the heading over two lines).
@@ -172,9 +174,9 @@ bool transformInParts(
 
 } // namespace
 
-QByteArray DayListReport::ListBook(const XmlDocument& data, int date, bool* overflowed)
+QByteArray DayListReport::ListBook(const XmlDocument& data, int date, FigureTrouble* trouble)
 {
-    return dayListText(data, date, overflowed).whole();
+    return dayListText(data, date, trouble).whole();
 }
 
 bool DayListReport::build(
@@ -195,13 +197,13 @@ bool DayListReport::build(
 bool DayListReport::buildPieces(const XmlDocument& data, const QDate& date, const QString& title,
     QList<QByteArray>* pieces, Error* error)
 {
-    m_overflowed = false;
+    m_trouble = {};
     const int docDate = DateToDocDate(date);
     const QString day = QString::number(docDate);
     if (!m_template.setChildAttribute(1, 1, day, error)
         || !m_template.setChildAttribute(2, 1, day, error))
         return false;
-    const DayListText text = dayListText(data, docDate, &m_overflowed);
+    const DayListText text = dayListText(data, docDate, &m_trouble);
     // A busy day is laid out a part at a time: the template's result for a
     // hundred thousand rows would hold a gigabyte of nodes at once.
     if (text.rows.size() <= kRowsPerPart

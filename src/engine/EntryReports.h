@@ -35,7 +35,9 @@ public:
         QList<QByteArray>* pieces, Error* error);
     // Whether the day's total of the last page left the money range (the
     // page shows the error mark in its place).
-    bool overflowed() const { return m_overflowed; }
+    bool overflowed() const { return m_trouble.overflow; }
+    // Every figure the last page could not give.
+    const FigureTrouble& trouble() const { return m_trouble; }
 
     // The day's transactions in number order with their figures written
     // out, as the template lays them out: a root "DayList" (total, and
@@ -43,8 +45,8 @@ public:
     // per transaction (dt, No, key: dt and No written together, fAc,
     // fName, tAc, tName, amount, Nar). An
     // amount that cannot be read shows the error mark, and so does a total
-    // it is part of or that leaves the range (*overflowed is then set).
-    static QByteArray ListBook(const XmlDocument& data, int date, bool* overflowed = nullptr);
+    // it is part of or that leaves the range (*trouble then says which).
+    static QByteArray ListBook(const XmlDocument& data, int date, FigureTrouble* trouble = nullptr);
 
     // A day of more rows than this is laid out in parts of this many rows,
     // whose pages are joined into one.
@@ -55,7 +57,7 @@ public:
 
 private:
     ReportTemplate m_template;
-    bool m_overflowed = false;
+    FigureTrouble m_trouble;
 };
 
 // "sum": the balance as of a date (money into the account counts positive,

@@ -17,7 +17,7 @@ bool LedgerReport::loadText(const QByteArray& text, Error* error)
 }
 
 QByteArray LedgerReport::ListingBook(const XmlDocument& data, int code, int from, int to,
-    bool* overflowed, QList<BalancePoint>* points)
+    FigureTrouble* trouble, QList<BalancePoint>* points)
 {
     const QList<ListingRow> rows = ListingRows(data, [code, to](int dt, int fAc, int tAc) {
         return dt > 0 && dt <= to && (fAc == code || tAc == code);
@@ -85,6 +85,8 @@ QByteArray LedgerReport::ListingBook(const XmlDocument& data, int code, int from
         xml += "<t";
         AppendAttribute(xml, "dt", r.dt);
         AppendAttribute(xml, "No", r.no);
+        if (r.status != TransactionStatus::NotCleared)
+            AppendAttribute(xml, "st", StatusMark(r.status));
         if (other != code) {
             AppendAttribute(xml, "ac", other);
             AppendAttribute(xml, "name", names.value(other));
@@ -108,8 +110,10 @@ QByteArray LedgerReport::ListingBook(const XmlDocument& data, int code, int from
     widest(&outWidth, outText);
     widest(&balanceWidth, opening);
     widest(&balanceWidth, closing);
-    if (overflowed)
-        *overflowed = balance.overflowed() || in.overflowed() || out.overflowed();
+    if (trouble) {
+        trouble->overflow = balance.overflowed() || in.overflowed() || out.overflowed();
+        trouble->unreadable = balance.unreadable();
+    }
 
     QByteArray root = "<Ledger";
     AppendAttribute(root, "code", code);
@@ -132,15 +136,15 @@ LedgerReport::Listing LedgerReport::MakeListing(
     listing.from = from;
     listing.to = to;
     listing.xml = ListingBook(
-        data, code, DateToDocDate(from), DateToDocDate(to), &listing.overflowed, &listing.points);
+        data, code, DateToDocDate(from), DateToDocDate(to), &listing.trouble, &listing.points);
     return listing;
 }
 
 bool LedgerReport::build(const XmlDocument& data, int code, const QString& accountName,
     const QDate& from, const QDate& to, const QString& dateExpression, QString* page, Error* error,
-    const Listing* listing)
+    const Listing* listing, bool status)
 {
-    m_overflowed = false;
+    m_trouble = {};
     m_points.clear();
     if (!m_template.isLoaded() || data.isNull()) {
         if (error)
@@ -152,6 +156,7 @@ bool LedgerReport::build(const XmlDocument& data, int code, const QString& accou
     if (!m_template.setVariable(QStringLiteral("FromDate"), QString::number(first), error)
         || !m_template.setVariable(QStringLiteral("ToDate"), QString::number(last), error)
         || !m_template.setVariable(QStringLiteral("AcCode"), QString::number(code), error)
+        || (status && !m_template.setVariable(QStringLiteral("Status"), QStringLiteral("1"), error))
         || !m_template.setDateFormat(dateExpression, error))
         return false;
     {
@@ -159,7 +164,7 @@ bool LedgerReport::build(const XmlDocument& data, int code, const QString& accou
             = listing && listing->code == code && listing->from == from && listing->to == to;
         const Listing made = fits ? Listing() : MakeListing(data, code, from, to);
         const Listing& used = fits ? *listing : made;
-        m_overflowed = used.overflowed;
+        m_trouble = used.trouble;
         m_points = used.points;
         XmlDocument book;
         if (!book.loadXml(used.xml, error))

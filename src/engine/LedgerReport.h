@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "engine/ChartData.h"
+#include "engine/PageFigures.h"
 #include "engine/ReportTemplate.h"
 
 namespace qb {
@@ -33,20 +34,26 @@ public:
         QDate from;
         QDate to;
         QByteArray xml;
-        bool overflowed = false;
+        FigureTrouble trouble;
         QList<BalancePoint> points;
     };
     static Listing MakeListing(
         const XmlDocument& data, int code, const QDate& from, const QDate& to);
 
     // A listing already worked out for the same account and period is used
-    // as it is instead of walking the book again.
+    // as it is instead of walking the book again. With status, the page has
+    // the status column (the template's Status variable set to 1).
     bool build(const XmlDocument& data, int code, const QString& accountName, const QDate& from,
         const QDate& to, const QString& dateExpression, QString* page, Error* error,
-        const Listing* listing = nullptr);
+        const Listing* listing = nullptr, bool status = false);
+    // "[*[S]*]": the mark of a row's status link, followed by its date and number.
+    static QString StatusTokenMark() { return QStringLiteral("[*[S]*]"); }
     // Whether a sum of the last page left the money range (the page shows
     // the error mark in its place).
-    bool overflowed() const { return m_overflowed; }
+    bool overflowed() const { return m_trouble.overflow; }
+    // Every figure the last page could not give: a sum out of range or an
+    // amount that cannot be read.
+    const FigureTrouble& trouble() const { return m_trouble; }
     // The running balance of the last page for its chart: the opening
     // balance, then the balance at the end of each day with transactions.
     const QList<BalancePoint>& balancePoints() const { return m_points; }
@@ -56,16 +63,16 @@ public:
     // grouped: a root "Ledger" (opening, in, out, closing and the widest
     // figure's length in characters of the in, out and balance columns:
     // inWidth, outWidth, balanceWidth), one "Day" per date with a row "t"
-    // per transaction (dt, No, ac and name of the other account, Nar, in,
-    // out, balance; Nar, in and out only when not empty) and, on a day of
+    // per transaction (dt, No, st, ac and name of the other account, Nar,
+    // in, out, balance; st, Nar, in and out only when not empty) and, on a day of
     // several rows, a "Total" (in, out).
     // Money into the account counts positive. An amount that cannot be read
     // shows the error mark, and so does every sum it is part of and every
-    // sum that leaves the range (*overflowed is then set).
+    // sum that leaves the range (*trouble then says which).
     // points, when given, gets the opening balance (dated the day before
     // from) and the closing balance of each day of the listing.
     static QByteArray ListingBook(const XmlDocument& data, int code, int from, int to,
-        bool* overflowed = nullptr, QList<BalancePoint>* points = nullptr);
+        FigureTrouble* trouble = nullptr, QList<BalancePoint>* points = nullptr);
 
     // "Transaction listing for '" + name + "' - From " + from + " To " + to,
     // the dates in the short date format.
@@ -76,7 +83,7 @@ public:
 
 private:
     ReportTemplate m_template;
-    bool m_overflowed = false;
+    FigureTrouble m_trouble;
     QList<BalancePoint> m_points;
 };
 

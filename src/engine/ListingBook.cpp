@@ -23,6 +23,7 @@ QList<ListingRow> ListingRows(
         row.no = BookTransaction::numberOf(t.no);
         row.nar = QString::fromUtf8(t.narration);
         row.amount = t.amount();
+        row.status = StatusFromText(t.status);
         rows.append(std::move(row));
     });
     std::stable_sort(rows.begin(), rows.end(), [](const ListingRow& a, const ListingRow& b) {

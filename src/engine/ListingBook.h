@@ -13,6 +13,7 @@
 #include <QString>
 
 #include "store/Money.h"
+#include "store/Reconcile.h"
 #include "store/Xml.h"
 
 namespace qb {
@@ -27,6 +28,7 @@ struct ListingRow
     int tAc = 0;
     QString nar;
     std::optional<Money> amount;
+    TransactionStatus status = TransactionStatus::NotCleared;
 };
 
 // The transactions for which keep(dt, fAc, tAc) is true, in date and
@@ -62,6 +64,7 @@ public:
         m_sum.add(other.m_sum);
     }
     bool overflowed() const { return m_sum.overflowed(); }
+    bool unreadable() const { return m_unreadable; }
     bool known() const { return !m_unreadable && !m_sum.overflowed(); }
     // The sum, or nothing when it cannot be given.
     std::optional<Money> value() const { return m_unreadable ? std::nullopt : m_sum.value(); }

@@ -337,6 +337,26 @@ SearchPredicate BuildSearchPredicate(const SearchCriteria& c, const QLocale& loc
     }
     if (c.byDetails && !c.details.isEmpty())
         appendDetails(c, p);
+    if (c.byStatus) {
+        if (!p.filter.isEmpty())
+            p.filter += QStringLiteral(" and ");
+        const QString status = QLatin1Char('@') + schema::kStatus + QStringLiteral(" = ");
+        const QString cleared = status + XPathLiteral(schema::kStatusCleared);
+        const QString reconciled = status + XPathLiteral(schema::kStatusReconciled);
+        switch (c.status) {
+        case TransactionStatus::NotCleared:
+            p.filter += QStringLiteral(" not(") + cleared + QStringLiteral(" or ") + reconciled
+                + QLatin1Char(')');
+            break;
+        case TransactionStatus::Cleared:
+            p.filter += cleared;
+            break;
+        case TransactionStatus::Reconciled:
+            p.filter += reconciled;
+            break;
+        }
+        p.summary += QStringLiteral("<BR>[Status : ") + StatusWord(c.status) + QStringLiteral(" ]");
+    }
     return p;
 }
 

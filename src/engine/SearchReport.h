@@ -14,6 +14,7 @@
 
 #include "engine/PageFigures.h"
 #include "engine/ReportTemplate.h"
+#include "store/Reconcile.h"
 
 namespace qb {
 
@@ -47,6 +48,10 @@ struct SearchCriteria
     bool byDetails = false;
     DetailsMode mode = DetailsMode::Contains;
     QString details;
+
+    // Status: the transactions of this status only.
+    bool byStatus = false;
+    TransactionStatus status = TransactionStatus::NotCleared;
 };
 
 // The comparisons of the amount criterion, in the order the window lists them.

@@ -235,7 +235,8 @@ ImportPlan ImportPlan::make(
 {
     ImportPlan plan;
     plan.m_account = account;
-    plan.m_bankAccountId = statement.bankAccountId;
+    // Ids are compared as the book keeps them (XmlCharsOnly).
+    plan.m_bankAccountId = XmlCharsOnly(statement.bankAccountId);
     const QByteArray code = QByteArray::number(account);
 
     // The ids remembered for this account by earlier imports.
@@ -344,7 +345,7 @@ ImportPlan ImportPlan::make(
         if (hasId) {
             line.key = (statement.format == StatementFormat::Ofx ? QStringLiteral("ofx:")
                                                                  : QStringLiteral("ref:"))
-                + source.id;
+                + XmlCharsOnly(source.id);
             if (const auto first = seenIds.constFind(line.key); first != seenIds.cend()) {
                 line.status = LineStatus::Repeated;
                 line.reason = QStringLiteral("repeats line ") + QString::number(*first);
@@ -566,7 +567,7 @@ int PairedAccount(const XmlDocument& document, const QString& bankAccountId)
     const XmlNode imported = document.documentElement().selectSingleNode(kImported);
     if (!imported)
         return 0;
-    const QByteArray id = bankAccountId.toUtf8();
+    const QByteArray id = XmlCharsOnly(bankAccountId).toUtf8();
     int account = 0;
     for (XmlNode b = imported.firstChildElement(); b; b = b.nextSiblingElement()) {
         if (b.name() == QStringLiteral("b") && b.attribute(QStringLiteral("Id")).toUtf8() == id)
@@ -595,6 +596,7 @@ ImportCounts ApplyImport(XmlDocument& document, const ImportPlan& plan, UndoHist
         f.from = line.moneyOut() ? plan.account() : line.other;
         f.to = line.moneyOut() ? line.other : plan.account();
         f.narration = line.narration;
+        f.cleared = true; // the bank's own line
         f.amount = line.source.amount.isNegative() ? -line.source.amount : line.source.amount;
         fields.append(f);
         written.append(&line);

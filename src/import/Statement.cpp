@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "import/StatementText.h"
+#include "store/OutputFile.h"
 
 namespace qb {
 
@@ -459,16 +460,11 @@ void FinishStatementLines(Statement* statement)
 
 bool LoadStatementFile(const QString& path, QByteArray* bytes, QString* why)
 {
+    if (const QString problem = InputFileProblem(path); !problem.isEmpty()) {
+        *why = problem;
+        return false;
+    }
     const QFileInfo info(path);
-    if (!info.exists()) {
-        *why = QStringLiteral("no such file");
-        return false;
-    }
-    if (!info.isFile()) {
-        *why = info.isDir() ? QStringLiteral("is a folder, not a statement")
-                            : QStringLiteral("is no regular file");
-        return false;
-    }
     if (info.size() > kMaxStatementBytes) {
         *why = QStringLiteral("is larger than 50 MB (") + QString::number(info.size() >> 20)
             + QStringLiteral(" MB): no bank statement is that large");

@@ -7,14 +7,20 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/DateBox.h"
+#include "controls/neb.h"
 #include "controls/sesPanel.h"
 #include "store/BookEdits.h"
 #include "store/BookSchema.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
+#include "store/DeletedTransactions.h"
 #include "store/MasterEdits.h"
+#include "store/OpeningBalance.h"
 #include "store/UiServices.h"
+#include "store/Utilities.h"
 #include "windows/HtmlView.h"
+#include "windows/TypedText.h"
 
 namespace qb {
 
@@ -74,6 +80,32 @@ void frmAcMaster::buildUi()
     setTabOrder(cmdSave, cmdCancel);
     setTabOrder(cmdCancel, WebBrowser1);
 
+    // Made last, so that the keys stay as they were: name, Enter and Space
+    // still add an account at once; the opening balance is reached with its
+    // Alt key (or Tab after the list).
+    lblOpening = new QLabel(QStringLiteral("&Opening balance"), fraRecord);
+    lblOpening->setObjectName(QStringLiteral("lblOpening"));
+    nebOpening = new neb(fraRecord);
+    nebOpening->setObjectName(QStringLiteral("nebOpening"));
+    nebOpening->setIntegerSize(9); // as a transaction's amount
+    nebOpening->setMinimumValue(-nebOpening->MaximumValue()); // an overdrawn account
+    nebOpening->setMinimumWidth(110);
+    lblOpening->setBuddy(nebOpening);
+    lblOpeningDate = new QLabel(QStringLiteral("Dat&e"), fraRecord);
+    lblOpeningDate->setObjectName(QStringLiteral("lblOpeningDate"));
+    debOpening = new DateBox(fraRecord);
+    debOpening->setObjectName(QStringLiteral("debOpening"));
+    debOpening->setClock(&m_book.clock);
+    debOpening->setDateQuietly(m_book.clock.today());
+    lblOpeningDate->setBuddy(debOpening);
+    auto* openingRow = new QHBoxLayout;
+    openingRow->addWidget(lblOpening);
+    openingRow->addWidget(nebOpening);
+    openingRow->addWidget(lblOpeningDate);
+    openingRow->addWidget(debOpening);
+    openingRow->addStretch();
+    recordRows->insertLayout(1, openingRow);
+
     resize(560, 460);
 }
 
@@ -90,6 +122,9 @@ void frmAcMaster::setRecordMode(int mode)
     static const char* const captions[3] = {"Add New Account ", "Edit Account ", "Delete Account"};
     fraRecord->setCaption(QString::fromLatin1(captions[mode]));
     txtAcName->setReadOnly(mode == ModeDelete);
+    for (QWidget* w :
+        std::initializer_list<QWidget*> {lblOpening, nebOpening, lblOpeningDate, debOpening})
+        w->setVisible(mode == ModeAdd);
     cmdSave->setText(mode == ModeDelete ? QStringLiteral("&Delete") : QStringLiteral("&Save"));
     fraRecord->show();
     if (mode != ModeDelete) {
@@ -115,6 +150,10 @@ void frmAcMaster::cmdSave_Click()
         return;
     XmlDocument& doc = store.document();
     const QString typed = txtAcName->text();
+    if (m_mode != ModeDelete && RefuseTypedText(typed, TypedTextKind::AccountName)) {
+        txtAcName->setFocus();
+        return;
+    }
     // A name of nothing but characters that cannot be stored is no name either.
     if (typed.trimmed().isEmpty() || StoredName(typed).isEmpty()) {
         MsgBox(QStringLiteral("Enter the Account name"), MsgIcon::Information,
@@ -138,8 +177,19 @@ void frmAcMaster::cmdSave_Click()
     }
 
     bool changed = true;
+    bool openingAdded = false;
     if (m_mode == ModeAdd) {
+        if (nebOpening->refuseUnreadable())
+            return;
+        const Money opening = Money::parse(nebOpening->decimalText()).value_or(Money());
+        // The account and its opening balance are one step for undo.
+        store.history().beginGroup(QStringLiteral("addition of account ") + name);
         m_lastSaved = AddAccountHead(doc, name, &store.history());
+        openingAdded = AddOpeningBalance(
+            doc, m_lastSaved, DateToDocDate(debOpening->date()), opening, &store.history())
+                           .has_value();
+        store.history().endGroup();
+        nebOpening->setValue(0);
     } else if (m_mode == ModeEdit) {
         RenameAccount(editing, name, &store.history());
         m_lastSaved = *m_editing;
@@ -151,7 +201,17 @@ void frmAcMaster::cmdSave_Click()
             fraRecord->hide();
             return;
         }
-        changed = MsgBox(QStringLiteral("Are you sure you want to delete this record ?"),
+        // Entries of the bin cannot come back without their account: the
+        // question says how many would stay there for good.
+        const int binned = DeletedReferringTo(doc, *m_editing);
+        const QString binNote = binned == 0 ? QString()
+                                            : QStringLiteral("\r\n\r\n") + QString::number(binned)
+                + (binned == 1
+                        ? QStringLiteral(" deleted transaction in the bin refers to this account "
+                                         "and can then no longer be restored.")
+                        : QStringLiteral(" deleted transactions in the bin refer to this account "
+                                         "and can then no longer be restored."));
+        changed = MsgBox(QStringLiteral("Are you sure you want to delete this record ?") + binNote,
                       MsgIcon::Question, QStringLiteral("Confirm Deletion"), MsgButtons::YesNo,
                       MsgResult::No)
             == MsgResult::Yes;
@@ -163,7 +223,8 @@ void frmAcMaster::cmdSave_Click()
     }
 
     if (changed)
-        AnnounceBookChange(BookChange::Accounts, this);
+        AnnounceBookChange(
+            BookChange::Accounts | (openingAdded ? BookChange::Transactions : 0), this);
     // Nothing changed (a deletion answered No): the file and its backup stay as they are.
     if (changed && !store.SaveDocument()) {
         // The store has told the user; the list shows the book as it is in memory.

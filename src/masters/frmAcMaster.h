@@ -9,12 +9,15 @@
 #include "masters/MasterWindows.h"
 
 class QLabel;
+class QDateEdit;
 class QLineEdit;
 class QPushButton;
 
 namespace qb {
 
 class sesPanel;
+class DateBox;
+class neb;
 
 class frmAcMaster final : public MasterWindow
 {
@@ -57,6 +60,11 @@ private:
     sesPanel* fraRecord = nullptr;
     QLabel* Label2 = nullptr;
     QLineEdit* txtAcName = nullptr;
+    // A new account's opening balance and its date (shown while adding).
+    QLabel* lblOpening = nullptr;
+    neb* nebOpening = nullptr;
+    QLabel* lblOpeningDate = nullptr;
+    DateBox* debOpening = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdCancel = nullptr;
 

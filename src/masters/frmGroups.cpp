@@ -13,6 +13,7 @@
 #include "store/MasterEdits.h"
 #include "store/UiServices.h"
 #include "windows/BookChanges.h"
+#include "windows/TypedText.h"
 
 namespace qb {
 
@@ -233,6 +234,10 @@ void frmGroups::cmdSave_Click()
         return;
     XmlDocument& doc = store.document();
     const QString typed = txtGroupName->text();
+    if (m_mode != ModeDelete && RefuseTypedText(typed, TypedTextKind::GroupName)) {
+        txtGroupName->setFocus();
+        return;
+    }
     const QString name = StoredName(typed);
     if (name.isEmpty()) {
         MsgBox(QStringLiteral("Enter a group name. "));

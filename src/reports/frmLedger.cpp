@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,6 +20,7 @@
 #include "engine/ShortDate.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
+#include "store/Reconcile.h"
 #include "store/Utilities.h"
 #include "windows/BookChanges.h"
 #include "windows/DateSelector.h"
@@ -32,6 +34,10 @@ frmLedger::frmLedger(const BookContext& book, QWidget* parent)
     buildUi();
     connect(cmbAccount, &AccountCombo::choiceChanged, this, &frmLedger::RefreshReport);
     connect(cmdRefresh, &QPushButton::clicked, this, &frmLedger::RefreshReport);
+    connect(cmdReconcile, &QPushButton::clicked, this, [this] {
+        if (const std::optional<int> code = selectedAccount())
+            OpenReconcile(*code);
+    });
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     // A day on the balance line opens what a date link of the page opens.
     connect(chartPanel(), &ChartPanel::dayChosen, this, [this](const QDate& day) {
@@ -80,9 +86,12 @@ void frmLedger::buildUi()
 
     cmdRefresh = new QPushButton(QStringLiteral("Refre&sh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
+    cmdReconcile = new QPushButton(QStringLiteral("Reconci&le..."), this);
+    cmdReconcile->setObjectName(QStringLiteral("cmdReconcile"));
+    cmdReconcile->setToolTip(QStringLiteral("Check this account against a bank statement"));
     cmdClose = new QPushButton(QStringLiteral("&Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    for (QPushButton* b : {cmdRefresh, cmdClose})
+    for (QPushButton* b : {cmdRefresh, cmdReconcile, cmdClose})
         b->setAutoDefault(false);
 
     // The selection controls stay centred above the page; the buttons stay at the bottom.
@@ -93,6 +102,7 @@ void frmLedger::buildUi()
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdRefresh);
+    buttons->addWidget(cmdReconcile);
     buttons->addWidget(cmdPrint);
     buttons->addWidget(cmdClose);
     buildViewSwitch({QStringLiteral("Chart")});
@@ -117,7 +127,8 @@ void frmLedger::buildUi()
     setTabOrder(cmdSaveChart, WebBrowser1);
     setTabOrder(WebBrowser1, chartPanel());
     setTabOrder(chartPanel(), cmdRefresh);
-    setTabOrder(cmdRefresh, cmdPrint);
+    setTabOrder(cmdRefresh, cmdReconcile);
+    setTabOrder(cmdReconcile, cmdPrint);
     setTabOrder(cmdPrint, cmdClose);
 
     // Below this size the controls would overlap: the window keeps it even
@@ -137,6 +148,46 @@ void frmLedger::Form_Load()
 void frmLedger::RefreshReport()
 {
     PeriodReportWindow::RefreshReport();
+    if (!m_chooseAfterRefresh.isEmpty())
+        WebBrowser1->chooseLink(std::exchange(m_chooseAfterRefresh, QString()));
+}
+
+void frmLedger::linkClicked(const QString& token)
+{
+    if (token.startsWith(LedgerReport::StatusTokenMark()))
+        toggleStatus(token);
+    else
+        PeriodReportWindow::linkClicked(token);
+}
+
+bool frmLedger::previewKey(QWidget* target, QKeyEvent* key)
+{
+    if (target != WebBrowser1 || key->key() != Qt::Key_Space || key->modifiers() != Qt::NoModifier)
+        return false;
+    const QString token = DecodeLinkToken(WebBrowser1->chosenLink());
+    if (!token.startsWith(LedgerReport::StatusTokenMark()))
+        return false;
+    toggleStatus(token);
+    return true;
+}
+
+void frmLedger::toggleStatus(const QString& token)
+{
+    DataStore& store = book().store;
+    if (!store.hasDocument() || store.refuseChange())
+        return;
+    const QString rest = token.mid(LedgerReport::StatusTokenMark().size());
+    const XmlNode t
+        = FindTransaction(store.document(), {rest.left(8).toInt(), rest.mid(8).toInt()});
+    if (!t)
+        return;
+    if (!AskBeforeChangingReconciled(t))
+        return;
+    ToggleCleared(t, &store.history());
+    // A failed save has been reported by the store; the change goes out with the next one.
+    store.SaveDocument();
+    m_chooseAfterRefresh = token;
+    AnnounceBookChange(BookChange::Transactions, this);
 }
 
 void frmLedger::SelectAccount(int code)
@@ -180,7 +231,7 @@ bool frmLedger::buildReport(QString* page)
         prepared.swap(m_prepared);
     m_prepared.reset();
     if (!m_report.build(book().store.document(), *code, name, from, to, DateDisplayExpression(),
-            page, &error, prepared ? &*prepared : nullptr))
+            page, &error, prepared ? &*prepared : nullptr, true))
         return false;
     m_balanceChart = LedgerChartData(m_report.balancePoints(), name, from, to);
     return true;

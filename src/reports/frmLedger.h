@@ -48,15 +48,23 @@ protected:
     std::function<void()> prepareForChange(const BookChange& change) override;
     void drawChart(int mode) override;
     bool chartAvailable(int mode) const override;
+    // The status links toggle cleared; the rest as every data window.
+    void linkClicked(const QString& token) override;
+    // Space on a chosen status link toggles it as a click does.
+    bool previewKey(QWidget* target, QKeyEvent* key) override;
 
 private:
     void buildUi();
     void Form_Load();
+    // Toggles cleared on the transaction of a status token's date and
+    // number, after asking when it is reconciled; saves and tells the windows.
+    void toggleStatus(const QString& token);
 
     QFrame* fraContainer = nullptr;
     QLabel* lblAccount = nullptr;
     AccountCombo* cmbAccount = nullptr;
     QPushButton* cmdRefresh = nullptr;
+    QPushButton* cmdReconcile = nullptr;
     QPushButton* cmdClose = nullptr;
 
     LedgerReport m_report;
@@ -66,6 +74,8 @@ private:
     quint64 m_preparedAt = 0;
     // The running balance of the last page, for its chart.
     std::optional<BalanceChartData> m_balanceChart;
+    // The status link to choose again once the page shows the toggle.
+    QString m_chooseAfterRefresh;
 };
 
 } // namespace qb

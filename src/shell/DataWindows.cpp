@@ -4,6 +4,7 @@
 #include "masters/frmGroupMaster.h"
 #include "reports/frmLedger.h"
 #include "reports/frmTransSummary.h"
+#include "transactions/ReconcileWindow.h"
 #include "transactions/frmDeleted.h"
 #include "transactions/frmSearch.h"
 #include "transactions/frmTrans.h"
@@ -27,6 +28,8 @@ void RegisterDataWindows()
         WindowKind::Search, [](const BookContext& book) { return new frmSearch(book); });
     Openers::registerFactory(WindowKind::DeletedTransactions,
         [](const BookContext& book) { return new frmDeleted(book); });
+    Openers::registerFactory(
+        WindowKind::Reconcile, [](const BookContext& book) { return new ReconcileWindow(book); });
 }
 
 } // namespace qb

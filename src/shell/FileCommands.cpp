@@ -8,6 +8,7 @@
 #include "store/DataStore.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
+#include "windows/DataWindow.h"
 #include "windows/FileAsk.h"
 
 namespace qb {
@@ -32,7 +33,7 @@ bool FileCommands::NoFileOpen()
 
 bool FileCommands::OpenAndRemember(const QString& fileName)
 {
-    if (!m_store.OpenDataFile(fileName))
+    if (!SettleDataWindows() || !m_store.OpenDataFile(fileName))
         return false;
     SaveMRUF(fileName);
     Q_EMIT recentFilesChanged();
@@ -56,7 +57,7 @@ void FileCommands::newFile()
             return;
         }
     }
-    if (!m_store.CreateDataFile(name))
+    if (!SettleDataWindows() || !m_store.CreateDataFile(name))
         return;
     if (!m_store.OpenDataFile(name))
         return;
@@ -79,7 +80,7 @@ void FileCommands::openFile()
 
 void FileCommands::closeFile()
 {
-    if (NoFileOpen())
+    if (NoFileOpen() || !SettleDataWindows())
         return;
     m_store.CloseDocument();
 }
@@ -103,7 +104,8 @@ void FileCommands::showPasswordWindow()
 
 void FileCommands::openRecent(const QString& path)
 {
-    m_store.OpenDataFile(path);
+    if (SettleDataWindows())
+        m_store.OpenDataFile(path);
 }
 
 } // namespace qb

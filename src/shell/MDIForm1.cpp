@@ -35,6 +35,7 @@
 #include "store/Utilities.h"
 #include "transactions/frmImport.h"
 #include "windows/BookChanges.h"
+#include "windows/DataWindow.h"
 #include "windows/Openers.h"
 #include "windows/WindowList.h"
 
@@ -208,10 +209,7 @@ void MDIForm1::buildMenus()
         mnuFileMRUF.append(entry);
     }
     addSeparator(mnuFile, "sep1349");
-    addCommand(mnuFile, "mnuFileExit", QStringLiteral("&Exit"), [this] {
-        saveGeometrySettings();
-        Q_EMIT exitRequested();
-    });
+    addCommand(mnuFile, "mnuFileExit", QStringLiteral("&Exit"), [this] { exitProgram(); });
 
     mnuMaster = menu("mnuMaster", QStringLiteral("&Master"));
     addCommand(mnuMaster, "mnuMasterAcHeads", QStringLiteral("&Account Heads"),
@@ -240,6 +238,8 @@ void MDIForm1::buildMenus()
     addSeparator(mnuTransactions, "sepTrnDeleted");
     addCommand(mnuTransactions, "mnuTrnDeleted", QStringLiteral("&Deleted Transactions"),
         &MDIForm1::mnuTrnDeleted_Click);
+    addCommand(mnuTransactions, "mnuTrnReconcile", QStringLiteral("&Reconcile..."),
+        &MDIForm1::mnuTrnReconcile_Click, QKeySequence(Qt::CTRL | Qt::Key_R));
     connect(mnuTransactions, &QMenu::aboutToShow, this, &MDIForm1::updateUndoCaptions);
     connect(&BookChanges::instance(), &BookChanges::changed, this, &MDIForm1::updateUndoCaptions);
 
@@ -448,8 +448,21 @@ void MDIForm1::saveGeometrySettings()
             QString::fromLatin1(saveState().toBase64())}});
 }
 
+void MDIForm1::exitProgram()
+{
+    if (!SettleDataWindows())
+        return;
+    saveGeometrySettings();
+    Q_EMIT exitRequested();
+}
+
 void MDIForm1::closeEvent(QCloseEvent* event)
 {
+    // Typed work in a data window is saved, dropped, or keeps the program open.
+    if (!m_unloading && !SettleDataWindows()) {
+        event->ignore();
+        return;
+    }
     saveGeometrySettings();
     m_unloading = true;
     Cleanup();
@@ -588,6 +601,16 @@ void MDIForm1::mnuTrnDeleted_Click()
     OpenDeletedTransactions();
 }
 
+void MDIForm1::mnuTrnReconcile_Click()
+{
+    if (m_fileCommands->NoFileOpen())
+        return;
+    const QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+    const auto* list
+        = active ? dynamic_cast<const TransactionListForm*>(active->widget()) : nullptr;
+    OpenReconcile(list ? list->selectedAccount().value_or(0) : 0);
+}
+
 void MDIForm1::updateUndoCaptions()
 {
     mnuTrnUndo->setText(UndoMenuCaption(m_book.store));
@@ -711,8 +734,7 @@ void MDIForm1::ToolBar_ButtonClick(int Index, int, int, int)
         mnuHelpTopics_Click();
         break;
     case ToolExit:
-        saveGeometrySettings();
-        Q_EMIT exitRequested();
+        exitProgram();
         break;
     default:
         break;

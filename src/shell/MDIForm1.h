@@ -104,6 +104,8 @@ private:
     void placeOnScreen();
     // Keeps the window's place, size and state for the next start.
     void saveGeometrySettings();
+    // File > Exit and the toolbar's exit: typed work in the windows first.
+    void exitProgram();
 
     void mnuFileLoadlastDatabaseOnStartup_Click();
     // Data windows
@@ -114,6 +116,8 @@ private:
     void mnuTrnUndo_Click();
     void mnuTrnRedo_Click();
     void mnuTrnDeleted_Click();
+    // The reconcile window, for the account of the active transaction list when there is one.
+    void mnuTrnReconcile_Click();
     // Undo and Redo name the change they would reverse or repeat.
     void updateUndoCaptions();
     // File > Import Statement...: the import window, brought forward when open.

@@ -203,6 +203,10 @@ void MdiWindowHost::closeDataWindows()
         if (sub == m_panelWindow)
             continue;
         const QPointer<QWidget> w = sub->widget();
+        // The book goes whatever is answered: typed work is saved or dropped,
+        // never kept in a window over a book that is no longer there.
+        if (auto* window = qobject_cast<DataWindow*>(w.data()))
+            window->settleUnsaved(false);
         // The windows go when the event loop next runs; their Window-menu
         // entries go now, so the menu never lists a closed window.
         if (sub->close() && w)

@@ -39,6 +39,8 @@ QList<QMessageBox::StandardButton> boxButtons(MsgButtons buttons)
         return {QMessageBox::Yes, QMessageBox::No};
     case MsgButtons::YesNoCancel:
         return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    case MsgButtons::SaveDiscardCancel:
+        return {QMessageBox::Save, QMessageBox::Discard, QMessageBox::Cancel};
     }
     return {QMessageBox::Ok};
 }
@@ -54,6 +56,10 @@ QMessageBox::StandardButton toStandard(MsgResult result)
         return QMessageBox::Yes;
     case MsgResult::No:
         return QMessageBox::No;
+    case MsgResult::Save:
+        return QMessageBox::Save;
+    case MsgResult::Discard:
+        return QMessageBox::Discard;
     case MsgResult::None:
         break;
     }
@@ -71,6 +77,10 @@ MsgResult fromStandard(int button)
         return MsgResult::Yes;
     case QMessageBox::No:
         return MsgResult::No;
+    case QMessageBox::Save:
+        return MsgResult::Save;
+    case QMessageBox::Discard:
+        return MsgResult::Discard;
     default:
         break;
     }

@@ -1,6 +1,7 @@
 #include "shell/StoreDialogs.h"
 
 #include "store/BookFile.h"
+#include "store/VisibleText.h"
 
 namespace qb {
 
@@ -11,14 +12,27 @@ const QString kCrLf = QStringLiteral("\r\n");
 // "The Quillbrook file / path / is open in another Quillbrook: holder."
 QString openElsewhere(const QString& path, const QString& holder)
 {
-    return QStringLiteral("The Quillbrook file") + kCrLf + path + kCrLf
+    return QStringLiteral("The Quillbrook file") + kCrLf + VisibleText(path) + kCrLf
         + QStringLiteral("is open in another Quillbrook: ") + holder + QLatin1Char('.');
+}
+
+// One name a line, each as VisibleText shows it.
+QString visibleLines(const QStringList& names)
+{
+    QStringList shown;
+    for (const QString& name : names)
+        shown << VisibleText(name);
+    return shown.join(kCrLf);
 }
 
 } // namespace
 
-Message BookErrorMessage(const BookError& error)
+Message BookErrorMessage(const BookError& given)
 {
+    // File names and reasons as they are quoted: control characters as escapes.
+    BookError error = given;
+    error.path = VisibleText(given.path);
+    error.reason.description = VisibleText(given.reason.description);
     Message m;
     m.icon = MsgIcon::Critical;
     m.buttons = MsgButtons::Ok;
@@ -147,19 +161,60 @@ bool StoreDialogs::askPassword(
     return result == LoginResult::Succeeded;
 }
 
+QString StoreDialogs::saveMissingBookAs(const QString& path)
+{
+    const MsgResult answer = MsgBox(QStringLiteral("The Quillbrook file") + kCrLf
+            + VisibleText(path) + kCrLf
+            + QStringLiteral("was renamed or deleted since it was opened here. Your change is not "
+                             "saved yet.")
+            + kCrLf + kCrLf
+            + QStringLiteral("Yes: save the book under this name again.   No: choose where to "
+                             "save it.   Cancel: save nothing now."),
+        MsgIcon::Exclamation, QStringLiteral("Book not found"), MsgButtons::YesNoCancel,
+        MsgResult::Yes);
+    if (answer == MsgResult::Yes)
+        return path;
+    if (answer != MsgResult::No)
+        return {};
+    FileRequest request;
+    request.kind = FileRequest::Save;
+    request.title = QStringLiteral("Save the Book as");
+    request.filter = QStringLiteral("Quillbrook data file(*.qbf)");
+    request.folder = FolderOf(path);
+    request.suggestedName = FileNameOf(path);
+    QString chosen = FileDialogs::current().choose(request);
+    if (!chosen.isEmpty() && !chosen.endsWith(QStringLiteral(".qbf"), Qt::CaseInsensitive))
+        chosen += QStringLiteral(".qbf");
+    return chosen;
+}
+
+bool StoreDialogs::encryptReadableCopies(const QString& path, const QStringList& copies)
+{
+    return MsgBox(QStringLiteral("The Quillbrook file") + kCrLf + VisibleText(path) + kCrLf
+                   + QStringLiteral("is encrypted, but these copies of it are not, and can be read "
+                                    "without the password:")
+                   + kCrLf + visibleLines(copies) + kCrLf + kCrLf
+                   + QStringLiteral("An encryption that was stopped leaves them so. Do you want "
+                                    "to encrypt them now?"),
+               MsgIcon::Exclamation, QStringLiteral("Readable copies"), MsgButtons::YesNo,
+               MsgResult::Yes)
+        == MsgResult::Yes;
+}
+
 void StoreDialogs::bookChangedOnDisk(
     const QString& path, const QString& keptIn, const BookError& notKept)
 {
     const QString kept = keptIn.isEmpty()
-        ? QStringLiteral("They could not be kept in a copy either:") + kCrLf + notKept.line()
+        ? QStringLiteral("They could not be kept in a copy either:") + kCrLf
+            + VisibleText(notKept.line())
         : QStringLiteral(
               "So that nothing is lost, the book as it is here, with your changes, is kept in")
-            + kCrLf + keptIn;
+            + kCrLf + VisibleText(keptIn);
     const MsgResult answer = MsgBox(
         QStringLiteral(
             "The Quillbrook file was changed on disk since it was opened or last saved here "
             "(by another program, or another Quillbrook):")
-            + kCrLf + path + kCrLf + kCrLf
+            + kCrLf + VisibleText(path) + kCrLf + kCrLf
             + QStringLiteral(
                 "Your change was not saved into it, so that the other changes are not lost. ")
             + kept + kCrLf + kCrLf

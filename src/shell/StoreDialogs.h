@@ -31,6 +31,13 @@ public:
     // password matches or the user cancels.
     bool askPassword(
         const QString& path, const std::function<bool(const QString&)>& passwordMatches) override;
+    // Names the readable copies of an encrypted book and asks, Yes by
+    // default, whether to encrypt them now.
+    bool encryptReadableCopies(const QString& path, const QStringList& copies) override;
+    // Says the book is gone and asks where to save it: Yes (the default)
+    // under its name again, No another name chosen in the save dialog,
+    // Cancel nowhere.
+    QString saveMissingBookAs(const QString& path) override;
     // Says where the changes were kept and asks, Yes by default, whether to
     // reopen the book; Yes calls reopenBook.
     void bookChangedOnDisk(

@@ -30,6 +30,7 @@ QString frmHelp::TopicOf(const QWidget* window)
         {QStringLiteral("qb::frmAcMaster"), QStringLiteral("accounts")},
         {QStringLiteral("qb::frmGroupMaster"), QStringLiteral("accounts")},
         {QStringLiteral("qb::frmDeleted"), QStringLiteral("undo")},
+        {QStringLiteral("qb::ReconcileWindow"), QStringLiteral("reconcile")},
     };
     // By class name: the shell knows the windows only as widgets.
     return window ? topics.value(QString::fromLatin1(window->metaObject()->className()))

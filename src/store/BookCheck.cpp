@@ -99,8 +99,10 @@ public:
                     m_out << QStringLiteral("section Deleted appears more than once");
                 continue;
             }
-            if (name == QStringLiteral("Imported") || name == schema::kImportRules) {
-                // Optional: a book gets it with its first imported statement.
+            if (name == QStringLiteral("Imported") || name == schema::kReconciliations
+                || name == schema::kImportRules) {
+                // Optional: a book gets each with its first imported statement,
+                // finished reconciliation or import rule.
                 if (count[name]++ == 0)
                     first.insert(name, child);
                 else if (count[name] == 2)
@@ -141,6 +143,7 @@ public:
         checkGroups(first.value(schema::kGroups));
         checkDateRanges(first.value(schema::kDateRanges));
         checkImported(first.value(QStringLiteral("Imported")));
+        checkReconciliations(first.value(schema::kReconciliations));
         checkImportRules(first.value(schema::kImportRules));
     }
 
@@ -262,6 +265,7 @@ private:
             if (!onlyAllowedChars(t.attribute(schema::kNar)))
                 m_out << where
                         + QStringLiteral("the narration holds characters outside the allowed set");
+            checkStatus(where, t);
         }
     }
 
@@ -397,6 +401,61 @@ private:
         }
     }
 
+    // The optional status: St "C" or "R"; Rc, a date, only beside "R".
+    void checkStatus(const QString& where, const XmlNode& t)
+    {
+        const QString status = t.attribute(schema::kStatus);
+        if (t.hasAttribute(schema::kStatus) && status != schema::kStatusCleared
+            && status != schema::kStatusReconciled)
+            m_out << where + QStringLiteral("St is ") + quoted(status)
+                    + QStringLiteral(", not C or R");
+        if (!t.hasAttribute(schema::kReconciledOn))
+            return;
+        if (status != schema::kStatusReconciled)
+            m_out << where + QStringLiteral("Rc is given for a transaction that is not reconciled");
+        if (!isDocumentDate(t.attribute(schema::kReconciledOn)))
+            m_out << where + QStringLiteral("Rc is not a date of eight digits (yyyymmdd)");
+    }
+
+    // Finished reconciliations: account, statement date and ending balance.
+    void checkReconciliations(const XmlNode& section)
+    {
+        if (!section)
+            return;
+        int position = 0;
+        for (XmlNode r = section.firstChildElement(); r; r = r.nextSiblingElement()) {
+            ++position;
+            const QString where = QStringLiteral("reconciliation ") + QString::number(position)
+                + QStringLiteral(": ");
+            if (r.name() != schema::kReconciliation) {
+                m_out << schema::kReconciliations + QStringLiteral(" holds an element ") + r.name();
+                continue;
+            }
+            checkBalanceRecord(where, r);
+        }
+    }
+
+    // A balance on a date for an account: a reconciliation or a statement's.
+    void checkBalanceRecord(const QString& where, const XmlNode& r)
+    {
+        if (const QString problem
+            = orderProblem(r, {schema::kRecAccount, schema::kRecDate, schema::kRecBalance});
+            !problem.isEmpty())
+            m_out << where + problem;
+        const QString account = r.attribute(schema::kRecAccount);
+        if (!positiveCode(account))
+            m_out << where + QStringLiteral("Ac is not an account code: ") + quoted(account);
+        else if (!m_codes.contains(positiveCode(account)))
+            m_out << where + QStringLiteral("account ") + account
+                    + QStringLiteral(" has no account head");
+        if (!isDocumentDate(r.attribute(schema::kRecDate)))
+            m_out << where + QStringLiteral("dt is not a date of eight digits (yyyymmdd)");
+        const QString balance = r.attribute(schema::kRecBalance);
+        if (!Money::parse(balance))
+            m_out << where + QStringLiteral("Bal ") + quoted(balance)
+                    + QStringLiteral(" is not a plain decimal amount");
+    }
+
     // The person's import rules: r with a text and an account that has a head.
     void checkImportRules(const XmlNode& section)
     {
@@ -435,6 +494,12 @@ private:
             const QString where = QStringLiteral("imported record ") + QString::number(position)
                 + QStringLiteral(" (Id ") + r.attribute(QStringLiteral("Id"))
                 + QStringLiteral("): ");
+            if (r.name() == schema::kStatementBalance) {
+                checkBalanceRecord(QStringLiteral("statement balance ") + QString::number(position)
+                        + QStringLiteral(": "),
+                    r);
+                continue;
+            }
             const bool line = r.name() == QStringLiteral("l");
             if (!line && r.name() != QStringLiteral("b")) {
                 m_out << QStringLiteral("Imported holds an element ") + r.name();

@@ -6,10 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
+#include "store/Memory.h"
 
 namespace qb {
 
@@ -33,10 +33,13 @@ constexpr quint64 kCheckSubkey = 2;
 // Argon2id with 2 passes over 64 MiB: about 0.3 to 0.5 s on a current
 // two-core machine, and the memory makes guessing on graphics cards dear.
 constexpr KdfParams kDefaultParams {2, quint64(64) << 20};
-// Bounds of what a header may ask for: libsodium's minimum memory up to 4 GiB,
-// at most 64 passes. A header outside them is refused without trying it.
-constexpr quint64 kMaxMemBytes = quint64(4) << 30;
-constexpr quint64 kMaxOps = 64;
+// Bounds of what a header may ask for: from libsodium's minimum up to four
+// times what this program writes, so that a hostile header cannot make each
+// password try take minutes and gigabytes. A header outside them is refused
+// as a damaged file without trying it.
+constexpr quint64 kCostHeadroom = 4;
+constexpr quint64 kMaxMemBytes = kCostHeadroom * kDefaultParams.memBytes;
+constexpr quint64 kMaxOps = kCostHeadroom * kDefaultParams.ops;
 
 std::optional<KdfParams>& overrideParams()
 {
@@ -174,6 +177,8 @@ std::shared_ptr<BookKey> BookKey::derive(
     crypto_kdf_derive_from_key(key->m_key, kKeyBytes, kEncryptionSubkey, kKdfContext, master.data);
     crypto_kdf_derive_from_key(check, kCheckBytes, kCheckSubkey, kKdfContext, master.data);
     sodium_mprotect_noaccess(key->m_key);
+    // Whoever holds a key holds the decrypted book in memory too.
+    KeepOutOfCoreDumps();
     key->m_params = params;
     key->m_salt = salt;
     key->m_check = QByteArray(reinterpret_cast<const char*>(check), kCheckBytes);
@@ -295,8 +300,9 @@ BookError ReadEncryptedBook(
     }
     std::shared_ptr<BookKey> key = BookKey::unlock(header, *options.password, &why);
     if (!key) {
+        // A changed salt or check value looks exactly like another password.
         error.stage = why.isEmpty() ? BookStage::WrongPassword : BookStage::Unreadable;
-        error.reason.description = why;
+        error.reason.description = why.isEmpty() ? QStringLiteral("the file was changed") : why;
         return error;
     }
     QByteArray text;
@@ -317,34 +323,59 @@ BookError ReadEncryptedBook(
 
 namespace {
 
-// Rewrites one copy in place, whole or not at all, keeping its permissions.
-bool rewriteCopy(const QString& path, const QByteArray& bytes)
+// The book a path names: the copies lie beside the book itself, not beside a link to it.
+QString bookBehind(const QString& path)
 {
-    QSaveFile file(path);
-    const QFileDevice::Permissions mode = QFileInfo(path).permissions();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        return false;
-    file.setPermissions(mode);
-    return file.commit();
-}
-
-} // namespace
-
-QStringList ReencodeBookCopies(const QString& path, const BookKey* oldKey, const BookKey* key)
-{
-    // The copies lie beside the book itself, not beside a link to it.
     QString book = path;
     for (int hops = 0; hops < 16 && QFileInfo(book).isSymLink(); ++hops)
         book = QFileInfo(book).symLinkTarget();
+    return book;
+}
+
+// The book's .bak and daily copies that are there.
+QStringList copiesOf(const QString& book)
+{
     QStringList copies;
     const QString backup = book + QStringLiteral(".bak");
     if (QFileInfo(backup).isFile())
         copies << backup;
     for (const DailyCopy& copy : DailyCopies(book))
         copies << copy.path;
+    return copies;
+}
 
+} // namespace
+
+QStringList ReadableBookCopies(const QString& path)
+{
+    QStringList readable;
+    for (const QString& copy : copiesOf(bookBehind(path))) {
+        QFile file(copy);
+        if (!file.open(QIODevice::ReadOnly) || !IsEncryptedBook(file.read(16)))
+            readable << copy;
+    }
+    return readable;
+}
+
+BookError ReadableCopiesError(const QString& path)
+{
+    BookError error;
+    const QStringList readable = ReadableBookCopies(path);
+    if (readable.isEmpty())
+        return error;
+    error.stage = BookStage::CopiesReadable;
+    error.path = path;
+    error.reason.description = readable.join(QStringLiteral(", "));
+    return error;
+}
+
+QStringList ReencodeBookCopies(
+    const QString& path, const BookKey* oldKey, const BookKey* key, QString* why)
+{
+    const QString book = bookBehind(path);
+    RemoveWriteLeftovers(book);
     QStringList leftAlone;
-    for (const QString& copy : copies) {
+    for (const QString& copy : copiesOf(book)) {
         QFile file(copy);
         if (!file.open(QIODevice::ReadOnly)) {
             leftAlone << copy;
@@ -364,11 +395,16 @@ QStringList ReencodeBookCopies(const QString& path, const BookKey* oldKey, const
         } else {
             ClsAX::EnDeCryptBytes(text, DataFileKey());
         }
-        const bool written = rewriteCopy(copy, EncodeBookText(text.constData(), text.size(), key));
+        const Error written
+            = ReplaceFileWhole(copy, EncodeBookText(text.constData(), text.size(), key));
         sodium_memzero(text.data(), size_t(text.size()));
-        if (!written)
+        if (written.isSet()) {
+            if (why && why->isEmpty())
+                *why = written.description;
             leftAlone << copy;
+        }
     }
+    RemoveWriteLeftovers(book);
     return leftAlone;
 }
 

@@ -17,7 +17,8 @@
 //
 // The derived key lives in libsodium's guarded memory (locked, guard pages,
 // no access between uses) for as long as its BookKey exists: the open book
-// keeps one so that a save costs only the encryption.
+// keeps one so that a save costs only the encryption. Once a key has been
+// derived the process writes no core dump (KeepOutOfCoreDumps).
 
 #include <memory>
 #include <optional>
@@ -42,8 +43,9 @@ struct KdfParams
 KdfParams DefaultKdfParams();
 // What the next new key uses: DefaultKdfParams() unless overridden.
 KdfParams NewKeyParams();
-// The bounds a header's parameters must keep: anything outside is refused at
-// once as a damaged file instead of being tried (64 GB of memory, a billion passes).
+// The bounds a header's parameters must keep (at most four times
+// DefaultKdfParams()): anything outside is refused at once as a damaged file
+// instead of being tried.
 bool KdfParamsAcceptable(const KdfParams& params);
 
 // Test seam: new keys use cheap parameters while one of these exists.
@@ -128,6 +130,17 @@ BookError ReadEncryptedBook(
 // cipher), each read with the data-file cipher or, when encrypted, with
 // oldKey. A copy that cannot be read that way (another password) or not
 // written is left as it is and named in the list returned.
-QStringList ReencodeBookCopies(const QString& path, const BookKey* oldKey, const BookKey* key);
+// Each copy reaches the disk as the book does, and no temporary file of the
+// book or its copies is left (those of a stopped run are removed first).
+// why, when given, gets the system's reason of the first copy that could not be written.
+QStringList ReencodeBookCopies(
+    const QString& path, const BookKey* oldKey, const BookKey* key, QString* why = nullptr);
+
+// The book's .bak and daily copies that are not encrypted: readable without
+// the password of an encrypted book.
+QStringList ReadableBookCopies(const QString& path);
+// The BookError (CopiesReadable) naming the copies of an encrypted book that
+// are still readable; no stage when there are none.
+BookError ReadableCopiesError(const QString& path);
 
 } // namespace qb

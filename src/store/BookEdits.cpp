@@ -115,7 +115,10 @@ QList<TransactionKey> AddTransactions(XmlDocument& document, const QList<Transac
         record.fAc = fields.from;
         record.tAc = fields.to;
         record.Nar = fields.narration;
-        record.CreateNode(trans).setText(fields.amount.toText());
+        XmlNode added = record.CreateNode(trans);
+        added.setText(fields.amount.toText());
+        if (fields.cleared)
+            added.setAttribute(schema::kStatus, schema::kStatusCleared);
         keys.append({record.dt, record.No});
     }
     return keys;

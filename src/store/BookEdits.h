@@ -29,6 +29,7 @@ struct TransactionFields
     int to = 0;
     QString narration; // stored as given: the caller filters it
     Money amount; // written as its plain decimal text
+    bool cleared = false; // AddTransactions: written as cleared (a bank's own line)
 };
 
 // The narrations to offer while a transaction is typed: every distinct

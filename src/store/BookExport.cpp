@@ -9,6 +9,7 @@
 #include "store/BookCheck.h"
 #include "store/BookSchema.h"
 #include "store/Money.h"
+#include "store/Reconcile.h"
 #include "store/Utilities.h"
 #include "store/Xml.h"
 
@@ -24,7 +25,30 @@ struct Row
     int to = 0;
     Money amount;
     QString narration;
+    TransactionStatus status = TransactionStatus::NotCleared;
 };
+
+// ledger and hledger: "* " reconciled, "! " cleared (pending: the bank has
+// it, no statement has confirmed it yet), nothing when not cleared.
+QString ledgerMark(TransactionStatus status)
+{
+    switch (status) {
+    case TransactionStatus::Reconciled:
+        return QStringLiteral("* ");
+    case TransactionStatus::Cleared:
+        return QStringLiteral("! ");
+    case TransactionStatus::NotCleared:
+        break;
+    }
+    return {};
+}
+
+// beancount's flag: "*" for what the bank has (cleared or reconciled),
+// "!" for what it has not yet.
+QString beancountFlag(TransactionStatus status)
+{
+    return status == TransactionStatus::NotCleared ? QStringLiteral("!") : QStringLiteral("*");
+}
 
 // The account the opening balances of a date-limited export are set against.
 const char kLedgerOpening[] = "Equity:Opening Balances";
@@ -239,6 +263,7 @@ bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange&
         row.from = accountCode(QString::fromUtf8(t.from));
         row.to = accountCode(QString::fromUtf8(t.to));
         row.narration = QString::fromUtf8(t.narration);
+        row.status = StatusFromText(t.status);
         const std::optional<Money> amount = t.amount();
         if (!row.date || !amount || !names.contains(row.from) || !names.contains(row.to)) {
             const QString message = checkMessage(book, t.position);
@@ -331,11 +356,11 @@ bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange&
             out += QStringLiteral("    ") + QLatin1String(kLedgerOpening) + QStringLiteral("\n\n");
         }
         for (const Row& r : rows)
-            out += isoDate(r.date) + QStringLiteral(" (") + QString::number(r.number)
-                + QStringLiteral(") ") + ledgerPayee(r.narration) + QStringLiteral("\n    ")
-                + target.value(r.to) + QStringLiteral("    ") + r.amount.toText()
-                + QStringLiteral("\n    ") + target.value(r.from) + QStringLiteral("    ")
-                + (-r.amount).toText() + QStringLiteral("\n\n");
+            out += isoDate(r.date) + QLatin1Char(' ') + ledgerMark(r.status) + QLatin1Char('(')
+                + QString::number(r.number) + QStringLiteral(") ") + ledgerPayee(r.narration)
+                + QStringLiteral("\n    ") + target.value(r.to) + QStringLiteral("    ")
+                + r.amount.toText() + QStringLiteral("\n    ") + target.value(r.from)
+                + QStringLiteral("    ") + (-r.amount).toText() + QStringLiteral("\n\n");
         break;
     case ExportFormat::Beancount: {
         // Every account is open from the first day written.
@@ -355,11 +380,12 @@ bool ExportBook(const XmlDocument& book, ExportFormat format, const ExportRange&
         }
         out += QLatin1Char('\n');
         for (const Row& r : rows)
-            out += isoDate(r.date) + QStringLiteral(" * ") + quotedString(r.narration)
-                + QStringLiteral("\n  number: \"") + QString::number(r.number)
-                + QStringLiteral("\"\n  ") + target.value(r.to) + QStringLiteral("  ")
-                + r.amount.toText() + QStringLiteral(" QB\n  ") + target.value(r.from)
-                + QStringLiteral("  ") + (-r.amount).toText() + QStringLiteral(" QB\n\n");
+            out += isoDate(r.date) + QLatin1Char(' ') + beancountFlag(r.status) + QLatin1Char(' ')
+                + quotedString(r.narration) + QStringLiteral("\n  number: \"")
+                + QString::number(r.number) + QStringLiteral("\"\n  ") + target.value(r.to)
+                + QStringLiteral("  ") + r.amount.toText() + QStringLiteral(" QB\n  ")
+                + target.value(r.from) + QStringLiteral("  ") + (-r.amount).toText()
+                + QStringLiteral(" QB\n\n");
         break;
     }
     }

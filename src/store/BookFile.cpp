@@ -13,6 +13,7 @@
 
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -139,20 +140,28 @@ bool isReadOnly(const QFileInfo& info)
     return !info.isWritable() || !(info.permissions() & kWrite);
 }
 
-// Temporary files of earlier saves of this book that a crash left behind
-// (where the file system has no unnamed temporary files). Only names of the
-// save's own pattern, book name + "." + six letters or digits + ".tmp".
-void removeLeftovers(const QString& book)
+// Removes the files of folder whose names own matches: what a crash left.
+void removeMatching(const QString& folder, const QRegularExpression& own)
 {
-    const QString folder = FolderOf(book);
-    const QRegularExpression own(QStringLiteral("^") + QRegularExpression::escape(FileNameOf(book))
-        + QStringLiteral("\\.[A-Za-z0-9]{6}\\.tmp$"));
     const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
-    for (const QString& name :
-        dir.entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden | QDir::System)) {
+    for (const QString& name : dir.entryList({QStringLiteral("*.tmp"), QStringLiteral("*.part")},
+             QDir::Files | QDir::Hidden | QDir::System)) {
         if (own.match(name).hasMatch())
             QFile::remove(dir.filePath(name));
     }
+}
+
+// A temporary file's name: the file's own name + "." + six letters or digits + ".tmp".
+const char kTemporarySuffix[] = "\\.[A-Za-z0-9]{6}\\.tmp$";
+
+// Temporary files of earlier saves of this book that a crash left behind
+// (where the file system has no unnamed temporary files). Only names of the
+// save's own pattern.
+void removeLeftovers(const QString& book)
+{
+    removeMatching(FolderOf(book),
+        QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(FileNameOf(book))
+            + QLatin1String(kTemporarySuffix)));
 }
 
 QString bookTitle(const QString& path)
@@ -355,7 +364,9 @@ QString BookError::line() const
             + QStringLiteral(": the book is protected by a password; give it with --password, "
                              "--password-file or QB_PASSWORD");
     case BookStage::WrongPassword:
-        return path + QStringLiteral(": wrong password");
+        // An encrypted book cannot tell another password from a changed header.
+        return path + QStringLiteral(": wrong password")
+            + (why.isEmpty() ? QString() : QStringLiteral(", or ") + why);
     case BookStage::BadProtection:
         return path + QStringLiteral(": ") + why;
     case BookStage::Tampered:
@@ -380,10 +391,18 @@ QString BookError::line() const
     case BookStage::DailyCopyFailed:
         return path + QStringLiteral(": the daily copy could not be written (") + why
             + QLatin1Char(')');
+    case BookStage::CopiesReadable:
+        return path
+            + QStringLiteral(
+                ": encrypted, but these copies of it can be read without the password: ")
+            + why;
     case BookStage::Locked:
         return path + QStringLiteral(": open in another program: ") + why;
     case BookStage::ReadOnly:
         return path + QStringLiteral(": open read-only, nothing is written");
+    case BookStage::Gone:
+        return path
+            + QStringLiteral(": renamed or deleted since it was opened here, nothing is written");
     case BookStage::ChangedOnDisk:
         return path
             + QStringLiteral(": changed on disk since it was read here, nothing is written to it (")
@@ -519,6 +538,9 @@ BookError WriteBook(
     });
     if (blank)
         return failure(BookStage::EmptyText, linkOrPath);
+    // Nothing replaces a book that the program could not open again.
+    if (Error unreadable; !XmlDocument::isWellFormed(QByteArrayView(text, size), &unreadable))
+        return failure(BookStage::NotSaved, linkOrPath, unreadable);
     auto fault = [&](SaveStep step) { return options.fault ? options.fault(step) : 0; };
     const QString backup = path + QStringLiteral(".bak");
 
@@ -626,6 +648,47 @@ BookError WriteBook(
     removeLeftovers(path);
     if (options.writtenDigest)
         *options.writtenDigest = digest.get();
+    return {};
+}
+
+void RemoveWriteLeftovers(const QString& path)
+{
+    removeMatching(FolderOf(path),
+        QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(FileNameOf(path))
+            + QStringLiteral("(\\.bak)?") + QLatin1String(kTemporarySuffix)));
+    removeMatching(DailyCopyFolder(path),
+        QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(bookTitle(path))
+            + QStringLiteral(" \\d{4}-\\d{2}-\\d{2}\\.qbf(\\.part|")
+            + QLatin1String(kTemporarySuffix).chopped(1) + QStringLiteral(")$")));
+}
+
+Error ReplaceFileWhole(const QString& path, QByteArrayView bytes, bool sync)
+{
+    const QFileInfo info(path);
+    QTemporaryFile temp(path + QStringLiteral(".XXXXXX.tmp"));
+    if (!temp.open())
+        return reasonOf(temp.errorString(), int(temp.error()));
+    if (temp.write(bytes.data(), bytes.size()) != bytes.size() || !syncToDisk(temp, sync))
+        return reasonOf(temp.errorString(), int(temp.error()));
+    temp.setPermissions(info.exists() ? info.permissions() : kOwnerOnly);
+    temp.close();
+#ifdef Q_OS_WIN
+    const bool placed = MoveFileExW(
+        reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temp.fileName()).utf16()),
+        reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()),
+        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!placed)
+        return reasonOf(QStringLiteral("the file could not be replaced"), int(GetLastError()));
+#else
+    // rename() replaces the old file in one step: never half of either.
+    if (::rename(
+            QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(path).constData())
+        != 0)
+        return errnoReason(errno);
+#endif
+    temp.setAutoRemove(false);
+    if (sync)
+        syncFolder(FolderOf(path));
     return {};
 }
 

@@ -35,7 +35,7 @@ enum class BookStage {
     Damaged, // deciphers to the start of a book that does not parse (truncated, damaged)
     NotABook, // parses, but is not Data with its sections
     PasswordNeeded,
-    WrongPassword,
+    WrongPassword, // reason: what else it may be (an encrypted book's changed header)
     BadProtection, // I or PValue missing or garbled: the password cannot be checked
     Tampered, // an encrypted book whose header or content fails its check
     // Making a new book
@@ -48,10 +48,14 @@ enum class BookStage {
     MovedToBackup, // the book is now the backup; the new file is not in its place
     // The dated copy of the day could not be written (the save itself went on)
     DailyCopyFailed,
+    // An encrypted book's .bak or daily copies are in a form readable without
+    // its password (reason: which), left so by an encryption that was stopped.
+    CopiesReadable,
     // One writer per book
     Locked, // another program has the book open; it was not opened here
     ReadOnly, // the book is open read-only here: nothing was written
     ChangedOnDisk, // the file changed since it was read or saved here: nothing was written to it
+    Gone, // the book was renamed or deleted since it was opened here: nothing was written
 };
 
 struct BookError
@@ -158,6 +162,16 @@ QList<DailyCopy> DailyCopies(const QString& path);
 // whose I is bookId. Nothing is removed when the backups folder is a link
 // that leads out of the book's folder.
 void PruneDailyCopies(const QString& path, int keep, const QString& bookId);
+
+// Replaces the file at path (or makes it) with bytes as a save writes a
+// book: a temporary file beside it, synced when sync is set, renamed over it
+// in one step, the folder synced; the file keeps its mode (a new one is the
+// owner's alone). The system's reason when it fails; the file is as it was.
+Error ReplaceFileWhole(const QString& path, QByteArrayView bytes, bool sync = true);
+// Removes what writes of the book at path and of its copies left when they
+// were stopped (a kill, a power cut): temporary files of the book and of its
+// .bak, and temporary or half-made daily copies.
+void RemoveWriteLeftovers(const QString& path);
 
 // A new book may be made at path: not when the book is missing while its
 // .bak is there (that is the last copy of an earlier book) or the name is a folder.

@@ -6,6 +6,14 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QLockFile>
+#include <QSysInfo>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <cerrno>
+#include <csignal>
+#endif
 
 namespace qb {
 
@@ -29,12 +37,37 @@ QString realPath(const QString& path)
 LockHolder holderOf(const QLockFile& file)
 {
     LockHolder holder;
-    QString program;
-    file.getLockInfo(&holder.pid, &holder.host, &program);
+    holder.lockFile = file.fileName();
+    holder.known = file.getLockInfo(&holder.pid, &holder.host, &holder.program) && holder.pid > 0;
     const QFileInfo info(file.fileName());
     holder.user = info.owner();
     holder.since = info.lastModified();
     return holder;
+}
+
+// The file name of the program a process runs, empty when it cannot be told.
+QString programOf(qint64 pid)
+{
+#ifdef Q_OS_LINUX
+    return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid))).fileName();
+#else
+    Q_UNUSED(pid);
+    return {};
+#endif
+}
+
+bool processRuns(qint64 pid)
+{
+#ifdef Q_OS_WIN
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+#else
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+#endif
 }
 
 } // namespace
@@ -42,11 +75,27 @@ LockHolder holderOf(const QLockFile& file)
 QString LockHolder::describe() const
 {
     const QLocale locale;
-    return (user.isEmpty() ? QStringLiteral("another user") : user) + QStringLiteral(" on ")
-        + (host.isEmpty() ? QStringLiteral("another computer") : host)
-        + QStringLiteral(" (process ") + QString::number(pid) + QStringLiteral(") since ")
+    const QString when = QStringLiteral(" since ")
         + locale.toString(since.date(), QLocale::ShortFormat) + QLatin1Char(' ')
         + since.time().toString(QStringLiteral("HH:mm"));
+    if (!known)
+        return QStringLiteral("an unknown program (its lock file ") + lockFile
+            + QStringLiteral(" does not say which)") + when;
+    return (user.isEmpty() ? QStringLiteral("another user") : user) + QStringLiteral(" on ")
+        + (host.isEmpty() ? QStringLiteral("another computer") : host)
+        + QStringLiteral(" (process ") + QString::number(pid) + QLatin1Char(')') + when;
+}
+
+bool LockHolder::runsHere() const
+{
+    if (!known || host != QSysInfo::machineHostName() || !processRuns(pid))
+        return false;
+    // A process number used again by another program is no holder. The
+    // program's name and its file's may differ in letter case ("Quillbrook",
+    // "quillbrook"), which Qt's own check of a lock counts as another program.
+    const QString running = programOf(pid);
+    return running.isEmpty() || program.isEmpty()
+        || running.compare(QFileInfo(program).fileName(), Qt::CaseInsensitive) == 0;
 }
 
 BookLock::BookLock() = default;
@@ -66,6 +115,15 @@ BookLock::Outcome BookLock::lock(const QString& path, LockHolder* holder, Error*
     // Only a dead process makes a lock stale, never its age: a program may
     // keep a book open for days.
     file->setStaleLockTime(0);
+    // A running holder of this computer is asked about first: Qt would take
+    // its lock over when the program's name differs from its file's in case.
+    if (QFileInfo::exists(file->fileName())) {
+        if (const LockHolder current = holderOf(*file); current.runsHere()) {
+            if (holder)
+                *holder = current;
+            return Outcome::HeldElsewhere;
+        }
+    }
     if (file->tryLock(0)) {
         m_file = std::move(file);
         m_book = realPath(path);
@@ -101,10 +159,21 @@ bool BookLock::covers(const QString& path) const
     return isLocked() && realPath(path) == m_book;
 }
 
-bool BookLock::forceUnlock(const QString& path, Error* error)
+bool BookLock::forceUnlock(const QString& path, Error* error, LockHolder* holder)
 {
     QFile file(lockFileOf(path));
-    if (!file.exists() || file.remove())
+    if (!file.exists())
+        return true;
+    if (const LockHolder current = holderOf(QLockFile(file.fileName())); current.runsHere()) {
+        if (holder)
+            *holder = current;
+        if (error)
+            error->description = QStringLiteral("process ") + QString::number(current.pid)
+                + QStringLiteral(" (") + current.program
+                + QStringLiteral(") holds it and is still running on this computer");
+        return false;
+    }
+    if (file.remove())
         return true;
     if (error) {
         error->number = int(file.error());

@@ -23,11 +23,18 @@ struct LockHolder
 {
     qint64 pid = 0;
     QString host;
+    QString program;
     QString user;
     QDateTime since;
+    // The lock file says who holds it (a damaged or empty one does not).
+    bool known = true;
     // "user on host (process 123) since 07/12/2026 15:30", the date in the
-    // locale's short format.
+    // locale's short format; for a lock file that does not say who holds it,
+    // "an unknown program (its lock file PATH cannot be read) since ...".
     QString describe() const;
+    // It names a process of this computer that is still running.
+    bool runsHere() const;
+    QString lockFile; // the lock file it was read from
 };
 
 class BookLock final
@@ -59,9 +66,12 @@ public:
 
     // The lock file of a book: its real path with ".lock" appended.
     static QString lockFileOf(const QString& path);
-    // Removes a book's lock whoever holds it: for a lock left by a program
-    // that crashed on another host. False with the reason when it stays.
-    static bool forceUnlock(const QString& path, Error* error = nullptr);
+    // Removes a book's lock left by a program that crashed on another host
+    // (or a lock file that does not say who holds it). A lock whose process
+    // still runs on this host stays: false, with the holder in *holder and
+    // the reason in *error, as when the file cannot be removed.
+    static bool forceUnlock(
+        const QString& path, Error* error = nullptr, LockHolder* holder = nullptr);
 
 private:
     std::unique_ptr<QLockFile> m_file;

@@ -32,8 +32,9 @@ void ForEachTransaction(
 {
     if (trans.isNull())
         return;
-    static const QList<QByteArray> names = {schema::kNo.toLatin1(), schema::kDate.toLatin1(),
-        schema::kFrom.toLatin1(), schema::kTo.toLatin1(), schema::kNar.toLatin1()};
+    static const QList<QByteArray> names
+        = {schema::kNo.toLatin1(), schema::kDate.toLatin1(), schema::kFrom.toLatin1(),
+            schema::kTo.toLatin1(), schema::kNar.toLatin1(), schema::kStatus.toLatin1()};
     BookTransaction t;
     trans.visitChildElements(names, [&](const QList<QByteArrayView>& values, QByteArrayView text) {
         ++t.position;
@@ -42,6 +43,7 @@ void ForEachTransaction(
         t.from = values.at(2);
         t.to = values.at(3);
         t.narration = values.at(4);
+        t.status = values.at(5);
         t.amountText = text;
         visit(t);
     });

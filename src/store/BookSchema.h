@@ -11,7 +11,12 @@
 //     <Groups><Group gi=",3,4,">Name</Group>...</Groups>
 //     <Narration>...</Narration> <I>letters</I> <DateRanges>...</DateRanges>
 //     <ImportRules><r Text="tesco" Ac="12"/>...</ImportRules>   (optional)
+//     <Reconciliations><r Ac="3" dt="20261207" Bal="1377.7"/>...</Reconciliations>
 //   </Data>
+//
+// Optional parts: a transaction's status (St) and the date of the statement
+// it was reconciled with (Rc), after its other attributes; the
+// Reconciliations section, added by the first reconciliation.
 
 #include <functional>
 #include <optional>
@@ -46,10 +51,31 @@ inline const QString kDate = QStringLiteral("dt");
 inline const QString kFrom = QStringLiteral("fAc");
 inline const QString kTo = QStringLiteral("tAc");
 inline const QString kNar = QStringLiteral("Nar");
+// Optional: "C" cleared, "R" reconciled; absent: not cleared.
+inline const QString kStatus = QStringLiteral("St");
+inline const QString kStatusCleared = QStringLiteral("C");
+inline const QString kStatusReconciled = QStringLiteral("R");
+// Optional, on a reconciled transaction: the statement date (yyyymmdd) of
+// the reconciliation that took it in.
+inline const QString kReconciledOn = QStringLiteral("Rc");
 
 // A group: <Group gi=",3,4,">name</Group>.
 inline const QString kGroup = QStringLiteral("Group");
 inline const QString kMembers = QStringLiteral("gi");
+
+// The optional section of reconciliations: <r Ac dt Bal/>, one a finished
+// reconciliation of account Ac against the statement of date dt whose
+// ending balance was Bal (plain decimal text, may be negative).
+inline const QString kReconciliations = QStringLiteral("Reconciliations");
+inline const QString kReconciliation = QStringLiteral("r");
+inline const QString kRecAccount = QStringLiteral("Ac");
+inline const QString kRecDate = QStringLiteral("dt");
+inline const QString kRecBalance = QStringLiteral("Bal");
+
+// The section of imported statements, and in it the ending balance a
+// statement carried: <s Ac dt Bal/>, as a reconciliation is written.
+inline const QString kImported = QStringLiteral("Imported");
+inline const QString kStatementBalance = QStringLiteral("s");
 
 // The person's import rules, optional: <ImportRules><r Text="tesco" Ac="12"/>...
 // A statement line whose text contains Text (letter case aside) gets Ac as its
@@ -69,6 +95,7 @@ struct BookTransaction
 {
     int position = 0; // 1-based, among the elements of the section
     QByteArrayView no, date, from, to, narration;
+    QByteArrayView status; // empty: not cleared
     QByteArrayView amountText;
 
     // The amount through the one reading of the book's amounts; nothing when

@@ -402,8 +402,22 @@ bool DataStore::openEncrypted(const QString& fileName, const DiskIdentity& seen)
         return reportFailure(error);
 
     // The same lock and on-disk check as a book in the enciphered form.
-    return adoptOpened(
-        std::move(book.document), std::move(key), fileName, std::move(lock), readOnly, seen);
+    if (!adoptOpened(
+            std::move(book.document), std::move(key), fileName, std::move(lock), readOnly, seen))
+        return false;
+    offerToProtectCopies();
+    return true;
+}
+
+void DataStore::offerToProtectCopies()
+{
+    const QStringList readable = ReadableBookCopies(CurrentFile);
+    if (m_readOnly || readable.isEmpty() || !m_host
+        || !m_host->encryptReadableCopies(CurrentFile, readable))
+        return;
+    ReencodeBookCopies(CurrentFile, nullptr, m_key.get());
+    if (const BookError left = ReadableCopiesError(CurrentFile); left.isSet())
+        reportFailure(left);
 }
 
 bool DataStore::SetBookKey(std::shared_ptr<BookKey> key, QStringList* copiesLeft)
@@ -476,10 +490,10 @@ bool DataStore::SaveDocument()
     // changed on disk since it was read here is never written.
     if (refuseChange())
         return false;
-    // A book that is gone holds nothing that the save could overwrite: it is
-    // written anew (its .bak, when there is one, stays). The file on disk is
-    // read and its digest taken on another core while the book is
-    // serialized here; nothing is written before the two are compared.
+    // A book that is gone (renamed, deleted) is not made again unasked: the
+    // host says where it goes. The file on disk is read and its digest taken
+    // on another core while the book is serialized here; nothing is written
+    // before the two are compared.
     std::future<DiskIdentity> onDisk;
     if (m_onDisk.known && hasDocument())
         onDisk = std::async(std::launch::async, IdentifyFile, CurrentFile);
@@ -489,12 +503,18 @@ bool DataStore::SaveDocument()
         PruneDeleted(m_document, today, BinKeepDays());
     }
     DiskIdentity changed;
+    bool gone = false;
     QByteArray written;
     // Enciphered and written in the serializer's own buffer: a large book is not copied.
     const bool saved = m_document.useBytes([&](char* text, qsizetype size) {
         if (onDisk.valid()) {
-            if (const DiskIdentity now = onDisk.get(); now.exists && !now.sameFileAs(m_onDisk)) {
+            const DiskIdentity now = onDisk.get();
+            if (now.exists && !now.sameFileAs(m_onDisk)) {
                 changed = now;
+                return false;
+            }
+            if (!now.exists && m_onDisk.exists) {
+                gone = true;
                 return false;
             }
         }
@@ -502,11 +522,38 @@ bool DataStore::SaveDocument()
     });
     if (changed.known)
         return keepUnsavedChanges(changed);
+    if (gone)
+        return saveMissingBook();
     // What was written is what the book holds now; after a failure the file
     // is read again for whatever it holds.
     if (m_lastError.stage != BookStage::EmptyText && m_onDisk.known)
         m_onDisk = saved ? IdentifyWrittenFile(CurrentFile, written) : IdentifyFile(CurrentFile);
     return saved;
+}
+
+bool DataStore::saveMissingBook()
+{
+    const QString target = m_host ? m_host->saveMissingBookAs(CurrentFile) : QString();
+    if (target.isEmpty()) {
+        m_lastError = guardError(BookStage::Gone, CurrentFile);
+        return false;
+    }
+    if (!m_lock.covers(target)) {
+        BookLock lock;
+        LockHolder holder;
+        if (lock.lock(target, &holder) == BookLock::Outcome::HeldElsewhere)
+            return reportFailure(guardError(BookStage::Locked, target, holder.describe()));
+        m_lock = std::move(lock);
+    }
+    // Whatever is at the chosen name now is what the save replaces.
+    m_onDisk = IdentifyFile(target);
+    const QString previous = CurrentFile;
+    CurrentFile = target;
+    if (!SaveDocument()) {
+        CurrentFile = previous;
+        return false;
+    }
+    return target == previous || finishOpen(target);
 }
 
 bool DataStore::WriteDataFile(QByteArray Text, const QString& FileName)

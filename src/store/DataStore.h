@@ -63,6 +63,25 @@ public:
         return false;
     }
 
+    // An encrypted book was opened whose copies (the .bak, daily copies) are
+    // still readable without its password, as a stopped encryption leaves
+    // them. True: encrypt them now.
+    virtual bool encryptReadableCopies(const QString& path, const QStringList& copies)
+    {
+        Q_UNUSED(path);
+        Q_UNUSED(copies);
+        return false;
+    }
+
+    // A save found that the book at path is no longer there (renamed or
+    // deleted since it was opened or saved here). The answer is where to save
+    // it: path again, another file, or nothing (empty) to save nothing.
+    virtual QString saveMissingBookAs(const QString& path)
+    {
+        Q_UNUSED(path);
+        return {};
+    }
+
     // A save found the book at path changed on disk and wrote nothing to it.
     // The document went to keptIn, or, when keptIn is empty, could not be
     // kept either (notKept says why). The host may offer to reopen the book,
@@ -185,6 +204,8 @@ private:
     // previous book is closed too.
     bool askPassword(const QString& fileName, const std::function<bool(const QString&)>& matches);
     bool openEncrypted(const QString& fileName, const DiskIdentity& seen);
+    // Offers to encrypt the readable copies of the encrypted book just opened.
+    void offerToProtectCopies();
     // Makes a book just read (and its password answered) the open one, with
     // its lock, its read-only state and the file as it was seen on disk.
     bool adoptOpened(XmlDocument&& document, std::shared_ptr<BookKey> key, const QString& fileName,
@@ -200,6 +221,8 @@ private:
     // A save found the file changed on disk: the document goes to a copy
     // beside it, and the host is told where.
     bool keepUnsavedChanges(const DiskIdentity& now);
+    // A save found the book gone: saved where the host says, or not at all.
+    bool saveMissingBook();
     void forgetGuard();
 
     QString CurrentFile;

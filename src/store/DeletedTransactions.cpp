@@ -96,6 +96,18 @@ QList<DeletedTransaction> ReadDeleted(const XmlDocument& document)
     return entries;
 }
 
+int DeletedReferringTo(const XmlDocument& document, int code)
+{
+    const QString wanted = QString::number(code);
+    int count = 0;
+    const XmlNode bin = DeletedSection(document);
+    for (XmlNode d = bin.firstChildElement(); d; d = d.nextSiblingElement()) {
+        if (d.attribute(schema::kFrom) == wanted || d.attribute(schema::kTo) == wanted)
+            ++count;
+    }
+    return count;
+}
+
 RestoreOutcome RestoreDeleted(XmlDocument& document, int id, UndoHistory* history)
 {
     RestoreOutcome outcome;

@@ -55,6 +55,9 @@ struct RestoreOutcome
 // of that date when the number is taken, and takes it out of the bin: one
 // undo step. Refused when its From or To account no longer exists.
 RestoreOutcome RestoreDeleted(XmlDocument& document, int id, UndoHistory* history = nullptr);
+// The entries of the bin whose From or To is the account: they cannot be
+// restored once the account is deleted.
+int DeletedReferringTo(const XmlDocument& document, int code);
 // What to tell the user about a restore (the number it got, or why not).
 QString RestoreMessage(const RestoreOutcome& outcome, int id);
 

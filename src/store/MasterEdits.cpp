@@ -1,5 +1,9 @@
 #include "store/MasterEdits.h"
 
+#include <algorithm>
+
+#include <QLocale>
+
 #include "store/BookSchema.h"
 #include "store/Records.h"
 #include "store/Utilities.h"
@@ -40,6 +44,8 @@ NameCheck checkName(const QList<XmlNode>& sameName, const QString& stored, const
 {
     if (stored.isEmpty())
         return NameCheck::Empty;
+    if (CharacterCount(stored) > kMaxNameLength)
+        return NameCheck::TooLong;
     for (const XmlNode& r : sameName) {
         if (r != editing)
             return NameCheck::Duplicate;
@@ -65,6 +71,23 @@ QString groupName(const XmlNode& g)
 QString StoredName(const QString& typed)
 {
     return AllowedCharsOnly(typed).trimmed();
+}
+
+bool LooksLikeName(const QString& name)
+{
+    if (!std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.isLetter(); }))
+        return false;
+    const QString simple = name.simplified();
+    const QLocale english(QLocale::English);
+    for (const QString& format : {QStringLiteral("d MMM yyyy"), QStringLiteral("d MMMM yyyy"),
+             QStringLiteral("MMM d yyyy"), QStringLiteral("MMMM d yyyy"),
+             QStringLiteral("MMM d, yyyy"), QStringLiteral("MMMM d, yyyy"),
+             QStringLiteral("d. MMMM yyyy"), QStringLiteral("d-MMM-yyyy")}) {
+        if (english.toDate(simple, format).isValid()
+            || QLocale::system().toDate(simple, format).isValid())
+            return false;
+    }
+    return true;
 }
 
 XmlNode FindAccount(const XmlDocument& document, int code)

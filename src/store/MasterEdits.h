@@ -19,8 +19,16 @@ namespace qb {
 // only allowed characters kept and no blanks around it.
 QString StoredName(const QString& typed);
 
+// The longest name an account head, a group or a date range may have, in characters.
+constexpr int kMaxNameLength = 100;
+
 // What a typed name amounts to for a new record or a rename.
-enum class NameCheck { Accepted, Empty, Duplicate };
+enum class NameCheck { Accepted, Empty, TooLong, Duplicate };
+
+// False for a name that is only digits, punctuation and blanks, or a date
+// written with a month's name ("3 May 2024"): rather a slip of the keyboard
+// than the name of an account.
+bool LooksLikeName(const QString& name);
 
 // ---------------------------------------------------------------- account heads
 
@@ -29,10 +37,10 @@ XmlNode FindAccount(const XmlDocument& document, int code);
 // The account heads whose name equals name, letter case ignored, in document order.
 QList<XmlNode> FindAccountsByName(const XmlDocument& document, const QString& name);
 
-// Checks a typed name as it would be stored: empty, or the name of another
-// account (letter case ignored). For a rename (editing not null) the
-// account's own name is accepted unchanged, but a change of letter case only
-// counts as a duplicate, as it would be with another account of that name.
+// Checks a typed name as it would be stored: empty, longer than
+// kMaxNameLength, or the name of another account (letter case ignored). For a rename (editing not
+// null) the account's own name is accepted unchanged, but a change of letter case only counts as a
+// duplicate, as it would be with another account of that name.
 NameCheck CheckAccountName(
     const XmlDocument& document, const QString& typed, const XmlNode& editing = {});
 

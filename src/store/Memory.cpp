@@ -6,6 +6,15 @@
 #include <malloc.h>
 #endif
 
+#include <QtGlobal>
+
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
+
 namespace qb {
 
 void TuneMemoryForDocuments()
@@ -17,6 +26,20 @@ void TuneMemoryForDocuments()
     // a fresh mapping each; memory beyond 64 MB at the top is given back.
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+#endif
+}
+
+void KeepOutOfCoreDumps()
+{
+#ifdef Q_OS_LINUX
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+#endif
+#ifdef Q_OS_UNIX
+    const struct rlimit none
+    {
+        0, 0
+    };
+    ::setrlimit(RLIMIT_CORE, &none);
 #endif
 }
 

@@ -11,4 +11,9 @@ namespace qb {
 
 void TuneMemoryForDocuments();
 
+// From now on a crash of the process writes no core dump (Linux: the process
+// is no longer dumpable and its core size limit is 0), so that the memory of
+// a decrypted book never lands in a file. For the rest of the process's life.
+void KeepOutOfCoreDumps();
+
 } // namespace qb

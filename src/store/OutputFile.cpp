@@ -120,6 +120,18 @@ bool WriteOutputFile(const QString& path, const QByteArray& bytes, Error* error)
     return WriteOutputFile(path, QList<QByteArray> {bytes}, error);
 }
 
+QString InputFileProblem(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isFile())
+        return {};
+    if (info.isDir())
+        return QStringLiteral("it is a folder");
+    if (info.exists())
+        return QStringLiteral("it is not a regular file (a device, a pipe or a socket)");
+    return QStringLiteral("no such file");
+}
+
 bool WriteOutputFile(const QString& path, const QList<QByteArray>& pieces, Error* error)
 {
     // What a chain of symbolic links ends at, even when that does not exist yet.

@@ -27,4 +27,10 @@ bool WriteOutputFile(const QString& path, const QByteArray& bytes, Error* error)
 // large page is not joined first).
 bool WriteOutputFile(const QString& path, const QList<QByteArray>& pieces, Error* error);
 
+// Why a file the program reads whole (a statement) cannot be read as one,
+// empty when it is a regular file: "no such file", "it is a folder", or "it
+// is not a regular file (a device, a pipe or a socket)", which would never
+// end or never come.
+QString InputFileProblem(const QString& path);
+
 } // namespace qb

@@ -17,6 +17,8 @@ MsgResult firstButton(MsgButtons buttons)
     case MsgButtons::YesNo:
     case MsgButtons::YesNoCancel:
         return MsgResult::Yes;
+    case MsgButtons::SaveDiscardCancel:
+        return MsgResult::Save;
     }
     return MsgResult::Ok;
 }

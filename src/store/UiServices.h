@@ -10,8 +10,8 @@
 namespace qb {
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MsgResult { None, Ok, Cancel, Yes, No };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, SaveDiscardCancel };
+enum class MsgResult { None, Ok, Cancel, Yes, No, Save, Discard };
 
 struct Message
 {

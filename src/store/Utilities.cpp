@@ -1,6 +1,7 @@
 #include "store/Utilities.h"
 
 #include <algorithm>
+#include <optional>
 #include <random>
 
 #include <QCoreApplication>
@@ -30,42 +31,57 @@ QDate DocDateToDate(int docDate)
 
 bool IsAllowedChar(char32_t c)
 {
-    if (c < 128)
-        return c >= 32 && c <= 126;
-    if (c == 0x200C || c == 0x200D || c == 0x2019) // zero-width non-joiner, joiner; ’
-        return true;
-    switch (QChar::category(c)) {
-    case QChar::Letter_Uppercase:
-    case QChar::Letter_Lowercase:
-    case QChar::Letter_Titlecase:
-    case QChar::Letter_Modifier:
-    case QChar::Letter_Other:
-    case QChar::Mark_NonSpacing:
-    case QChar::Mark_SpacingCombining:
-    case QChar::Mark_Enclosing:
-    case QChar::Number_DecimalDigit:
-        return true;
-    default:
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
         return false;
+    // Non-characters: the last two of every plane and U+FDD0-U+FDEF.
+    if ((c & 0xFFFE) == 0xFFFE || (c >= 0xFDD0 && c <= 0xFDEF))
+        return false;
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return false;
+    case QChar::Other_Format:
+        // Invisible controls (direction marks and overrides, the byte order
+        // mark) would make two names that look the same differ, or turn the
+        // text around them. Kept: the joiners that some scripts and emoji
+        // need, the tags of emoji flags, and the signs written before a number.
+        return c == 0x200C || c == 0x200D || (c >= 0xE0020 && c <= 0xE007F)
+            || (c >= 0x0600 && c <= 0x0605) || c == 0x06DD || c == 0x070F || c == 0x08E2
+            || c == 0x110BD || c == 0x110CD;
+    default:
+        return true;
     }
 }
 
 namespace {
 
-// Calls keep(from, length) for each allowed character of the text, whole
-// surrogate pairs included; an unpaired surrogate is never allowed.
-template <typename Keep>
-void forAllowedChars(const QString& text, Keep keep)
+// Tabs and line breaks, which a text box shows as blanks.
+bool isBreak(char32_t c)
+{
+    return c == U'\t' || c == U'\n' || c == U'\r' || c == 0x0B || c == 0x0C || c == 0x85
+        || c == 0x2028 || c == 0x2029;
+}
+
+// Calls keep(from, length, blank) for each character of the text that is
+// allowed or a break (blank true), whole surrogate pairs included, and
+// refused(c) for each other one; refused returning true ends the walk.
+template <typename Keep, typename Refused>
+void forAllowedChars(const QString& text, Keep keep, Refused refused)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
+        char32_t u = c.unicode();
+        qsizetype length = 1;
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            if (IsAllowedChar(QChar::surrogateToUcs4(c, text.at(i + 1))))
-                keep(i, 2);
-            ++i;
-        } else if (!c.isSurrogate() && IsAllowedChar(c.unicode())) {
-            keep(i, 1);
+            u = QChar::surrogateToUcs4(c, text.at(i + 1));
+            length = 2;
         }
+        if (IsAllowedChar(u) || isBreak(u))
+            keep(i, length, isBreak(u));
+        else if (refused(u))
+            return;
+        i += length - 1;
     }
 }
 
@@ -76,15 +92,49 @@ QString AllowedCharsOnly(const QString& text)
     QString out;
     out.reserve(text.size());
     forAllowedChars(
-        text, [&](qsizetype from, qsizetype length) { out.append(text.mid(from, length)); });
+        text,
+        [&](qsizetype from, qsizetype length, bool blank) {
+            if (blank)
+                out.append(QLatin1Char(' '));
+            else
+                out.append(QStringView(text).mid(from, length));
+        },
+        [](char32_t) { return false; });
     return out;
 }
 
 bool OnlyAllowedChars(const QString& text)
 {
-    qsizetype kept = 0;
-    forAllowedChars(text, [&](qsizetype, qsizetype length) { kept += length; });
-    return kept == text.size();
+    bool only = true;
+    forAllowedChars(
+        text, [&](qsizetype, qsizetype, bool blank) { only = only && !blank; },
+        [&](char32_t) {
+            only = false;
+            return true;
+        });
+    return only;
+}
+
+std::optional<char32_t> FirstRefusedChar(const QString& text)
+{
+    std::optional<char32_t> first;
+    forAllowedChars(
+        text, [](qsizetype, qsizetype, bool) {},
+        [&](char32_t c) {
+            first = c;
+            return true;
+        });
+    return first;
+}
+
+qsizetype CharacterCount(const QString& text)
+{
+    qsizetype n = text.size();
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && text.at(i + 1).isLowSurrogate())
+            --n;
+    }
+    return n;
 }
 
 QString PasswordCharsOnly(const QString& text)

@@ -2,6 +2,8 @@
 
 // Small routines every part of the program shares that need no window.
 
+#include <optional>
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -15,18 +17,24 @@ int DateToDocDate(const QDate& date);
 // Characters 1-4 the year, 5-6 the month, 7-8 the day; an invalid date when they are not one.
 QDate DocDateToDate(int docDate);
 
-// The characters names, narrations and captions may hold: printable ASCII
-// (codes 32-126, the apostrophe included) and the letters of every script
-// with their marks and digits (and the joiners and the typographic
-// apostrophe some scripts and keyboards use). Control characters, line
-// breaks, unpaired surrogates, private-use, unassigned and format
-// characters (direction overrides among them) are not: pages and files
-// cannot hold them or would show them misleadingly.
+// The characters names, narrations and captions may hold: every printable
+// character of any script, symbols, punctuation and blanks included. Refused
+// are the control characters: the C0 and C1 controls, line and paragraph
+// separators, the invisible format controls (direction marks and overrides,
+// the byte order mark; not the joiners), unpaired surrogates and
+// non-characters. A book cannot hold some of them, and pages would show the
+// others misleadingly.
 bool IsAllowedChar(char32_t c);
-// Keeps, in order, only the allowed characters of the text.
+// The text as it is stored: tabs and line breaks become blanks (as a text
+// box shows them), the other refused characters are left out.
 QString AllowedCharsOnly(const QString& text);
 // True when every character of the text is allowed.
 bool OnlyAllowedChars(const QString& text);
+// The first character of the text that AllowedCharsOnly would leave out,
+// if any (tabs and line breaks are not such characters).
+std::optional<char32_t> FirstRefusedChar(const QString& text);
+// The characters of a text (a pair of surrogates counts as one).
+qsizetype CharacterCount(const QString& text);
 // A password keeps to printable ASCII other than the apostrophe: its digest
 // works on single bytes.
 QString PasswordCharsOnly(const QString& text);

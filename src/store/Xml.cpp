@@ -243,7 +243,7 @@ void XmlNode::setText(const QString& text)
         child = next;
     }
     if (!text.isEmpty()) {
-        const QByteArray bytes = text.toUtf8();
+        const QByteArray bytes = XmlCharsOnly(text).toUtf8();
         xmlAddChild(m_node, xmlNewDocTextLen(m_node->doc, xc(bytes), int(bytes.size())));
     }
 }
@@ -263,7 +263,7 @@ QString XmlNode::attribute(const QString& name) const
 void XmlNode::setAttribute(const QString& name, const QString& value)
 {
     if (isElement())
-        xmlSetProp(m_node, xc(name.toUtf8()), xc(value.toUtf8()));
+        xmlSetProp(m_node, xc(name.toUtf8()), xc(XmlCharsOnly(value).toUtf8()));
 }
 
 void XmlNode::setAttribute(const QString& name, qint64 value)
@@ -304,7 +304,7 @@ bool XmlNode::setAttributeValue(int index, const QString& value)
     xmlAttr* a = attributeAt(m_node, index);
     if (!a)
         return false;
-    xmlSetProp(m_node, a->name, xc(value.toUtf8()));
+    xmlSetProp(m_node, a->name, xc(XmlCharsOnly(value).toUtf8()));
     return true;
 }
 
@@ -589,7 +589,7 @@ namespace {
 // attribute of an element with every other, so an element with a hundred
 // thousand attributes would take minutes; and a DTD is refused outright, so
 // no entity is ever declared, expanded or loaded.
-QString refusedMarkup(const QByteArray& text)
+QString refusedMarkup(QByteArrayView text)
 {
     const char* p = text.constData();
     const char* const end = p + text.size();
@@ -700,6 +700,45 @@ bool XmlDocument::loadXml(const QString& text, Error* error, int options)
         }
     }
     return loadXml(bytes, error, options);
+}
+
+bool XmlDocument::isWellFormed(QByteArrayView text, Error* error)
+{
+    startCall();
+    QString refused = refusedMarkup(text);
+    bool ok = refused.isEmpty() && !text.isEmpty() && text.size() <= INT_MAX;
+    if (ok) {
+        // Read as loadXml reads, with no callbacks: the library checks every
+        // rule of the markup but builds no tree, so that the check costs a
+        // fraction of an open.
+        xmlParserCtxt* ctxt = xmlCreateMemoryParserCtxt(text.data(), int(text.size()));
+        ok = ctxt != nullptr;
+        if (ok) {
+            std::memset(ctxt->sax, 0, sizeof(xmlSAXHandler));
+            ctxt->sax->initialized = XML_SAX2_MAGIC;
+            // Seven-bit text (every book the program writes) reads the same
+            // in every encoding the declaration may name: no conversion.
+            const bool ascii
+                = std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
+            xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | (ascii ? XML_PARSE_IGNORE_ENC : 0));
+            xmlCharEncodingHandler* latin1
+                = ascii ? nullptr : xmlFindCharEncodingHandler("ISO-8859-1");
+            if (latin1)
+                xmlSwitchToEncoding(ctxt, latin1);
+            ok = xmlParseDocument(ctxt) == 0 && ctxt->wellFormed;
+            xmlFreeParserCtxt(ctxt);
+        }
+    }
+    if (ok) {
+        t_messages.clear();
+        return true;
+    }
+    Error e = takeError(1, QStringLiteral("The text is not well-formed XML"));
+    if (!refused.isEmpty())
+        e = {XML_ERR_USER_STOP, refused, 0, 0};
+    if (error)
+        *error = e;
+    return false;
 }
 
 XmlDocument XmlDocument::copy() const
@@ -891,6 +930,46 @@ bool XmlDocument::transformToDocument(
     result->m_doc = out.release();
     result->m_doc->_private = result->m_namespaces.get();
     return true;
+}
+
+namespace {
+
+bool isXmlChar(char32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF)
+        || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+} // namespace
+
+QString XmlCharsOnly(const QString& text)
+{
+    // Nearly every text is fine as it is: it is returned without a copy.
+    qsizetype i = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t u = text.at(i).unicode();
+        if (u < 0x20 || u >= 0xD800) {
+            if (QChar::isHighSurrogate(u) && i + 1 < text.size()
+                && text.at(i + 1).isLowSurrogate()) {
+                ++i;
+                continue;
+            }
+            if (!isXmlChar(u))
+                break;
+        }
+    }
+    if (i == text.size())
+        return text;
+    QString out = text.left(i);
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            out.append(c).append(text.at(++i));
+        } else if (!c.isSurrogate() && isXmlChar(c.unicode())) {
+            out.append(c);
+        }
+    }
+    return out;
 }
 
 QString XPathLiteral(const QString& text)

@@ -47,6 +47,7 @@ public:
     QString name() const;
 
     // The text content (all descendant text); setText replaces all children by one text node.
+    // Texts set here and in attributes keep to XmlCharsOnly.
     QString text() const;
     void setText(const QString& text);
 
@@ -135,6 +136,9 @@ public:
     bool loadXml(const QString& text, Error* error = nullptr, int options = Default);
     void clear();
     XmlDocument copy() const;
+    // True when loadXml would read the text (bytes one per character), without
+    // building the document; otherwise the error says why.
+    static bool isWellFormed(QByteArrayView text, Error* error = nullptr);
 
     bool isNull() const { return !m_doc; }
     XmlNode documentElement() const;
@@ -170,6 +174,13 @@ private:
     _xmlDoc* m_doc = nullptr;
     std::unique_ptr<Namespaces> m_namespaces;
 };
+
+// The text with only the characters XML 1.0 allows: tab, line feed,
+// carriage return, U+0020-U+D7FF, U+E000-U+FFFD and U+10000-U+10FFFF (whole
+// surrogate pairs). Every text the layer stores passes through this, so that
+// no caller can put into a document what its file could not hold; the
+// other characters are left out.
+QString XmlCharsOnly(const QString& text);
 
 // Quotes a text as an XPath string literal (apostrophes, or quotes when the
 // text holds an apostrophe).

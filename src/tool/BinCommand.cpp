@@ -43,7 +43,8 @@ class RestoreCommand final : public BookCommand
 {
 public:
     RestoreCommand()
-        : BookCommand(QStringLiteral("restore"), QStringLiteral("restore FILE.qbf --deleted ID"),
+        : BookCommand(QStringLiteral("restore"),
+            QStringLiteral("restore FILE.qbf --deleted ID [--force-unlock]"),
             QStringLiteral("Put the deleted transaction ID back on its date with its number (the\n"
                            "next free number of that date when it is taken), as the Deleted\n"
                            "Transactions window does; the book is saved with its .bak."))

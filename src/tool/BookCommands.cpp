@@ -142,14 +142,17 @@ private:
         if (const QString why = WriteBookText(doc.toBytes(), target); !why.isEmpty())
             return fail(why);
         if (!added.isEmpty())
-            err() << "qbtool: added " << added.join(QStringLiteral(", "))
-                  << (added.contains(QStringLiteral("PValue")) ? " (no password)" : "") << '\n';
+            note(QStringLiteral("added ") + added.join(QStringLiteral(", "))
+                + (added.contains(QStringLiteral("PValue")) ? QStringLiteral(" (no password)")
+                                                            : QString()));
         const qsizetype problems = BookCheck::problems(doc).size();
         if (problems > 0)
-            err() << "qbtool: note: " << problems
-                  << (problems == 1 ? " inconsistency; \"qbtool check "
-                                    : " inconsistencies; \"qbtool check ")
-                  << target << (problems == 1 ? "\" shows it\n" : "\" lists them\n");
+            note(QStringLiteral("note: ") + QString::number(problems)
+                + (problems == 1 ? QStringLiteral(" inconsistency; \"qbtool check ")
+                                 : QStringLiteral(" inconsistencies; \"qbtool check "))
+                + target
+                + (problems == 1 ? QStringLiteral("\" shows it")
+                                 : QStringLiteral("\" lists them")));
         out() << "Packed " << in << " into " << target << '\n';
         return kOk;
     }
@@ -218,7 +221,8 @@ class ConvertCommand final : public BookCommand
 public:
     explicit ConvertCommand(bool encrypt)
         : BookCommand(encrypt ? QStringLiteral("encrypt") : QStringLiteral("decrypt"),
-            encrypt ? QStringLiteral("encrypt FILE.qbf") : QStringLiteral("decrypt FILE.qbf"),
+            encrypt ? QStringLiteral("encrypt FILE.qbf [--force-unlock]")
+                    : QStringLiteral("decrypt FILE.qbf [--force-unlock]"),
             encrypt ? QStringLiteral(
                 "Encrypt the book in place with the password P (letter case counts), as\n"
                 "the program's \"Encrypt the book with this password\" does; its .bak and\n"
@@ -245,6 +249,11 @@ private:
         Book book;
         if (const int rc = openBook(file, &book))
             return rc;
+        // An encryption that was stopped left copies in the readable form:
+        // encrypt again finishes it with the book's own key.
+        if (m_encrypt && book.key && !ReadableBookCopies(file).isEmpty())
+            return protectCopies(
+                file, book.key.get(), nullptr, QStringLiteral("Encrypted copies of "));
         if (m_encrypt == (book.key != nullptr))
             return fail(file
                 + (m_encrypt ? QStringLiteral(": is encrypted already")
@@ -273,10 +282,29 @@ private:
         write.key = key.get();
         if (const QString why = WriteBookText(book.document.toBytes(), file, write); !why.isEmpty())
             return fail(why);
-        for (const QString& copy : ReencodeBookCopies(file, book.key.get(), key.get()))
-            err() << "qbtool: " << copy
-                  << ": left as it was (not readable with this password, or not writable)\n";
-        out() << (m_encrypt ? "Encrypted " : "Decrypted ") << file << '\n';
+        if (m_encrypt)
+            return protectCopies(file, key.get(), book.key.get(), QStringLiteral("Encrypted "));
+        for (const QString& copy : ReencodeBookCopies(file, book.key.get(), nullptr))
+            note(copy
+                + QStringLiteral(
+                    ": left as it was (not readable with this password, or not writable)"));
+        out() << "Decrypted " << file << '\n';
+        return kOk;
+    }
+
+    // Encryption is done when no copy can be read without the password:
+    // otherwise exit 3 with the copies named.
+    int protectCopies(
+        const QString& file, const BookKey* key, const BookKey* oldKey, const QString& done)
+    {
+        QString why;
+        ReencodeBookCopies(file, oldKey, key, &why);
+        if (const BookError readable = ReadableCopiesError(file); readable.isSet())
+            return fail(readable.line() + QStringLiteral(" (")
+                + (why.isEmpty() ? QString() : why + QStringLiteral("; "))
+                + QStringLiteral("qbtool encrypt again finishes the work once they can be "
+                                 "written)"));
+        out() << done << file << '\n';
         return kOk;
     }
 
@@ -302,7 +330,7 @@ private:
     {
         const QList<DailyCopy> copies = DailyCopies(argument(0));
         if (copies.isEmpty()) {
-            err() << "qbtool: no daily copies in " << DailyCopyFolder(argument(0)) << '\n';
+            note(QStringLiteral("no daily copies in ") + DailyCopyFolder(argument(0)));
             return kOk;
         }
         BookReadOptions read;

@@ -136,11 +136,11 @@ private:
             chart.reset(MakeInOutChart(data));
         } else if (kind == QStringLiteral("balance")) {
             QList<BalancePoint> points;
-            bool overflowed = false;
+            FigureTrouble listed;
             LedgerReport::ListingBook(
-                book, code, DateToDocDate(from), DateToDocDate(to), &overflowed, &points);
+                book, code, DateToDocDate(from), DateToDocDate(to), &listed, &points);
             const BalanceChartData data = LedgerChartData(points, *name, from, to);
-            trouble = data.trouble || overflowed;
+            trouble = data.trouble || listed.any();
             chart.reset(MakeBalanceChart(data));
         } else {
             const BalanceChartData data = *GroupBalanceChartData(book, group, from, to);

@@ -5,6 +5,7 @@
 #include "store/BookGuard.h"
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
+#include "store/VisibleText.h"
 #include "tool/CommandOutput.h"
 #include "tool/HelpText.h"
 
@@ -77,9 +78,11 @@ void Command::addValue(const QStringList& names, const QString& valueName, const
 
 void Command::addForceUnlock()
 {
+    m_writesBook = true;
     addFlag({kForceUnlock},
         QStringLiteral("remove a lock left by a program that crashed on another "
-                       "computer; never while the book is open somewhere"));
+                       "computer; never while the book is open somewhere (refused while its "
+                       "process runs on this computer)"));
 }
 
 bool Command::prepare(QStringList&, QString*) const
@@ -218,14 +221,19 @@ QString Command::passwordMark() const
 
 int Command::fail(const QString& message, int code)
 {
-    *m_err << "qbtool: " << message << '\n';
-    m_err->flush();
+    note(message);
     return code;
+}
+
+void Command::note(const QString& message)
+{
+    *m_err << "qbtool: " << VisibleText(message) << '\n';
+    m_err->flush();
 }
 
 int Command::usageError(const QString& problem)
 {
-    *m_err << "qbtool: " << problem << "\n\n" << helpText();
+    *m_err << "qbtool: " << VisibleText(problem) << "\n\n" << helpText();
     m_err->flush();
     return kUsage;
 }
@@ -244,8 +252,8 @@ int Command::lockBook(const QString& file, BookLock* lock)
 {
     Error error;
     if (m_parser.isSet(kForceUnlock) && !BookLock::forceUnlock(file, &error))
-        return fail(BookLock::lockFileOf(file) + QStringLiteral(": cannot be removed: ")
-            + error.description);
+        return fail(
+            BookLock::lockFileOf(file) + QStringLiteral(": not removed: ") + error.description);
     LockHolder holder;
     if (lock->lock(file, &holder) == BookLock::Outcome::HeldElsewhere)
         return fail(file + QStringLiteral(": open in Quillbrook by ") + holder.describe()
@@ -260,10 +268,12 @@ BookCommand::BookCommand(
     , m_use(use)
 {
     addValue({kPassword}, QStringLiteral("P"),
-        use == PasswordUse::NewPassword
-            ? QStringLiteral("the password to encrypt with; the book's own when it has one (also "
-                             "--password=P)")
-            : QStringLiteral("the book's password, when it has one (also --password=P)"));
+        (use == PasswordUse::NewPassword
+                ? QStringLiteral("the password to encrypt with; the book's own when it has one "
+                                 "(also --password=P)")
+                : QStringLiteral("the book's password, when it has one (also --password=P)"))
+            + QStringLiteral("; other users see it in the process list while qbtool runs: "
+                             "prefer --password-file or QB_PASSWORD"));
     addValue({kPasswordFile}, QStringLiteral("F"),
         QStringLiteral("the password from the first line of the file F; without either option, "
                        "the environment variable QB_PASSWORD when it is set"));

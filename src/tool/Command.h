@@ -46,6 +46,8 @@ public:
     QString helpText() const;
     // Whether the command reads a book and so takes its password.
     virtual bool readsBook() const { return false; }
+    // Whether it writes a book and so takes the book's lock (--force-unlock).
+    bool writesBook() const { return m_writesBook; }
 
     // args are the arguments after the command's name; the exit code.
     int execute(const QStringList& args, QTextStream& out, QTextStream& err);
@@ -80,8 +82,11 @@ protected:
     QTextStream& out() { return *m_out; }
     QTextStream& err() { return *m_err; }
 
-    // The one error line: "qbtool: MESSAGE" on standard error; returns code.
+    // The one error line: "qbtool: MESSAGE" on standard error, its control
+    // characters shown as escapes (VisibleText); returns code.
     int fail(const QString& message, int code = kFileError);
+    // A line on standard error that is no failure, written as fail writes one.
+    void note(const QString& message);
     // Wrong usage: the problem, a blank line and the command's help, on
     // standard error; returns 2.
     int usageError(const QString& problem);
@@ -106,6 +111,7 @@ private:
     QString m_description;
     QStringList m_arguments;
     QList<QCommandLineOption> m_options;
+    bool m_writesBook = false;
     QCommandLineParser m_parser;
     QTextStream* m_out = nullptr;
     QTextStream* m_err = nullptr;

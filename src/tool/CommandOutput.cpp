@@ -8,6 +8,7 @@
 #include <QFileDevice>
 
 #include "store/OutputFile.h"
+#include "store/VisibleText.h"
 #include "tool/CommandLine.h"
 
 namespace qb {
@@ -16,7 +17,7 @@ namespace {
 
 int standardOutputFailed(QTextStream& err, const QString& reason)
 {
-    err << "qbtool: standard output could not be written (" << reason << ")\n";
+    err << "qbtool: standard output could not be written (" << VisibleText(reason) << ")\n";
     err.flush();
     return kFileError;
 }
@@ -53,7 +54,8 @@ int WriteCommandOutput(
     Error error;
     if (WriteOutputFile(path, pieces, &error))
         return kOk;
-    err << "qbtool: " << path << ": could not be written (" << error.description << ")\n";
+    err << "qbtool: " << VisibleText(path) << ": could not be written ("
+        << VisibleText(error.description) << ")\n";
     err.flush();
     return kFileError;
 }

@@ -24,5 +24,6 @@ std::unique_ptr<Command> MakeChartCommand();
 std::unique_ptr<Command> MakeDeletedCommand();
 std::unique_ptr<Command> MakeRestoreCommand();
 std::unique_ptr<Command> MakeImportCommand();
+std::unique_ptr<Command> MakeReconcileCommand();
 
 } // namespace qb

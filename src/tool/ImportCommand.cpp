@@ -6,14 +6,13 @@
 #include "store/BookGuard.h"
 #include "store/BookSchema.h"
 #include "store/Clock.h"
+#include "store/OutputFile.h"
 #include "store/Utilities.h"
 #include "tool/Commands.h"
 
 namespace qb {
 
 namespace {
-
-constexpr int kNotUnderstood = 4;
 
 const QString kImportDescription = QStringLiteral(
     "Imports a bank statement into the book as the Import Statement window does:\n"
@@ -397,21 +396,21 @@ private:
         CsvMapping mapping;
         QStringList doubts;
         if (format == StatementFormat::Csv && !csvMapping(o, bytes, &mapping, &why, &doubts))
-            return fail(read + why, kNotUnderstood);
+            return fail(read + why, kNotApplied);
         if (!doubts.isEmpty() && !o.columnsGiven() && !o.acceptGuess) {
             // An unsure guess is shown, never used unseen.
             out() << "guessed columns:\n";
             for (const QString& part : DescribeCsvMapping(bytes, mapping))
                 out() << "  " << part << '\n';
-            return fail(o.statement + QStringLiteral(": choose the columns: ")
+            return fail(read + QStringLiteral("choose the columns: ")
                     + doubts.join(QStringLiteral("; "))
                     + QStringLiteral(" (give the --csv options, or --accept-guess)"),
-                kNotUnderstood);
+                kNotApplied);
         }
         Statement statement;
         StatementError error;
         if (!ReadStatement(bytes, format, mapping, &statement, &error))
-            return fail(read + error.text(), kNotUnderstood);
+            return fail(read + error.text(), kNotApplied);
 
         const QList<Statement> parts = SplitStatementByAccount(statement);
         QList<int> accounts;
@@ -475,7 +474,7 @@ private:
                 return fail(saved.line());
             }
             if (copyError.isSet())
-                err() << "qbtool: " << copyError.line() << '\n';
+                note(copyError.line());
         }
         const QString notes = StatementNotes(parts, planned);
         out() << "imported " << counts.imported << ", already in the book " << counts.inBook

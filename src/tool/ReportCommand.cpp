@@ -30,7 +30,7 @@ const char kReportUsage[] = "report FILE.qbf TEMPLATE [OPTIONS]\n"
                             "report FILE.qbf summary [--account CODE | --group NAME]\n"
                             "                --from DATE --to DATE [-o OUT]\n"
                             "report FILE.qbf ledger --account CODE --from DATE --to DATE\n"
-                            "                [-o OUT]\n"
+                            "                [--status] [-o OUT]\n"
                             "report FILE.qbf accounts|groups [-o OUT]";
 
 const char kReportDescription[]
@@ -47,7 +47,8 @@ const char kReportDescription[]
       "            account CODE from DATE to DATE, with its In, Out and difference\n"
       "            totals filled in, as the Period Summary window shows it\n"
       "  ledger    the transaction list of account CODE from one DATE to another, as\n"
-      "            the transaction list window shows it\n"
+      "            the transaction list window shows it (its status column with --status:\n"
+      "            c cleared, R reconciled)\n"
       "  accounts  the account heads with their balances, as Master > Account Heads\n"
       "  groups    the groups with their member accounts, as Master > Groups";
 
@@ -97,6 +98,8 @@ public:
             QStringLiteral("ledger, summary: the first day"));
         addValue({QStringLiteral("to")}, QStringLiteral("DATE"),
             QStringLiteral("ledger, summary: the last day"));
+        addFlag({QStringLiteral("status")},
+            QStringLiteral("ledger: a column with each transaction's status"));
         addValue(
             {QStringLiteral("o")}, QStringLiteral("OUT"), QStringLiteral("write to the file OUT"));
     }
@@ -168,15 +171,15 @@ private:
         for (const auto& [variable, setting] : m_variables) {
             if (!report.setVariable(variable, setting, &error))
                 return fail(
-                    QStringLiteral("the template has no variable ") + variable, kTemplateError);
+                    QStringLiteral("the template has no variable ") + variable, kNotApplied);
         }
         for (const ChildSetting& c : m_children) {
             if (!report.setChildAttribute(c.child - 1, c.attribute - 1, c.value, &error))
-                return fail(error.description, kTemplateError);
+                return fail(error.description, kNotApplied);
         }
         if (m_dateValueOf > 0) {
             if (!report.setDateFormatAt(m_dateValueOf - 1, m_dateExpression, &error))
-                return fail(error.description, kTemplateError);
+                return fail(error.description, kNotApplied);
         } else {
             report.setDateFormat(m_dateExpression); // a template without the placeholder needs none
         }
@@ -185,12 +188,12 @@ private:
         if (document) {
             XmlDocument result;
             if (!report.transformToDocument(data.documentElement(), &result, &error))
-                return fail(QStringLiteral("the transformation failed: ") + describe(error),
-                    kTemplateError);
+                return fail(
+                    QStringLiteral("the transformation failed: ") + describe(error), kNotApplied);
             page = result.xml();
         } else if (!report.transformToText(data.documentElement(), &page, &error)) {
             return fail(
-                QStringLiteral("the transformation failed: ") + describe(error), kTemplateError);
+                QStringLiteral("the transformation failed: ") + describe(error), kNotApplied);
         }
         if (isSet(QStringLiteral("title")))
             ReplaceReportTitle(page, value(QStringLiteral("title")));
@@ -228,9 +231,7 @@ private:
             QList<QByteArray> page;
             const QString title = QStringLiteral("Entries on ") + ShortDateText(date);
             if (!report.buildPieces(data, date, title, &page, &error))
-                return fail(error.description, kTemplateError);
-            if (report.overflowed())
-                return fail(QStringLiteral("the day's total is beyond the range of amounts"));
+                return fail(error.description, kNotApplied);
             for (QByteArray& piece : page)
                 AddStyleHead(piece);
             // The book is let go on another core while the page goes out: a
@@ -239,7 +240,7 @@ private:
                 [document = std::move(book.document)]() mutable { document.clear(); });
             const int rc = writePage(std::move(page));
             release.join();
-            return rc;
+            return pageTrouble(rc, report.trouble());
         }
         int code = 0;
         if (const int rc = accountCode(data, QStringLiteral("balance"), &code))
@@ -297,13 +298,9 @@ private:
             return fail(QStringLiteral("template Trans-summary: ") + error.description);
         SummaryResult result;
         if (!report.build(data, from, to, subject, &result, &error))
-            return fail(QStringLiteral("the summary failed: ") + describe(error), kTemplateError);
+            return fail(QStringLiteral("the summary failed: ") + describe(error), kNotApplied);
         AddStyleHead(result.page);
-        const int rc = writePage(result.page);
-        // The page is written with its error marks, but it is no success.
-        if (rc == kOk && result.trouble.any())
-            return fail(result.trouble.message());
-        return rc;
+        return pageTrouble(writePage(result.page), result.trouble);
     }
 
     // The transaction list, through the class the transaction list window uses.
@@ -322,13 +319,11 @@ private:
         if (!report.load(&error))
             return fail(QStringLiteral("template Trans-acwise: ") + error.description);
         QString page;
-        if (!report.build(
-                data, code, AccountName(data, code), from, to, m_dateExpression, &page, &error))
-            return fail(error.description, kTemplateError);
-        if (report.overflowed())
-            return fail(QStringLiteral("a sum of the listing is beyond the range of amounts"));
+        if (!report.build(data, code, AccountName(data, code), from, to, m_dateExpression, &page,
+                &error, nullptr, isSet(QStringLiteral("status"))))
+            return fail(error.description, kNotApplied);
         AddStyleHead(page);
-        return writePage(page);
+        return pageTrouble(writePage(page), report.trouble());
     }
 
     // The account heads and groups pages, through the classes their windows use.
@@ -349,9 +344,15 @@ private:
             page = report.build(data);
         }
         if (page.isEmpty())
-            return fail(QStringLiteral("the transformation failed"), kTemplateError);
+            return fail(QStringLiteral("the transformation failed"), kNotApplied);
         AddStyleHead(page);
-        const int rc = writePage(page);
+        return pageTrouble(writePage(page), trouble);
+    }
+
+    // Every named report: a page written with error marks in place of
+    // figures is no success (exit 3 after one line).
+    int pageTrouble(int rc, const FigureTrouble& trouble)
+    {
         if (rc == kOk && trouble.any())
             return fail(trouble.message());
         return rc;

@@ -44,7 +44,8 @@ public:
             QStringLiteral(
                 "search FILE.qbf [--from DATE --to DATE] [--account CODE]...\n"
                 "       [--side from|to|both] [--amount OP A [B]]\n"
-                "       [--details TEXT [--mode contains|equals|not]] [-o OUT] [--csv FILE]"),
+                "       [--details TEXT [--mode contains|equals|not]]\n"
+                "       [--status not-cleared|cleared|reconciled] [-o OUT] [--csv FILE]"),
             QStringLiteral(
                 "Find transactions as the Search window does (see \"qbtool search --help\")."),
             QLatin1String(kSearchDescription))
@@ -66,6 +67,8 @@ public:
             QStringLiteral("terms joined by AND or OR in capitals"));
         addValue({QStringLiteral("mode")}, QStringLiteral("contains|equals|not"),
             QStringLiteral("how the terms match (default contains)"));
+        addValue({QStringLiteral("status")}, QStringLiteral("not-cleared|cleared|reconciled"),
+            QStringLiteral("the transactions of this status only"));
         addValue({QStringLiteral("o")}, QStringLiteral("OUT"),
             QStringLiteral("write the page to the file OUT"));
         addValue({QStringLiteral("csv")}, QStringLiteral("FILE"),
@@ -139,7 +142,7 @@ private:
             return fail(QStringLiteral("template Search: ") + error.description);
         const SearchPredicate predicate = BuildSearchPredicate(criteria);
         if (!report.run(book.document, predicate, DateDisplayExpression(), &error))
-            return fail(QStringLiteral("the search failed: ") + error.description, kTemplateError);
+            return fail(QStringLiteral("the search failed: ") + error.description, kNotApplied);
         const QString csv = value(QStringLiteral("csv"));
         if (!csv.isEmpty()) {
             if (const int rc = writeOutput(csv, SearchCsv(report.result())))
@@ -221,6 +224,16 @@ private:
                 c->mode = SearchCriteria::DetailsMode::Equals;
             else if (mode == QStringLiteral("not"))
                 c->mode = SearchCriteria::DetailsMode::NotContain;
+        }
+        if (isSet(QStringLiteral("status"))) {
+            const std::optional<TransactionStatus> status
+                = StatusFromWord(value(QStringLiteral("status")));
+            if (!status) {
+                *error = QStringLiteral("--status takes not-cleared, cleared or reconciled");
+                return false;
+            }
+            c->byStatus = true;
+            c->status = *status;
         }
         return true;
     }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "store/VisibleText.h"
 #include "tool/Commands.h"
 #include "tool/HelpText.h"
 
@@ -26,23 +27,23 @@ std::vector<std::unique_ptr<Command>> AllCommands()
     commands.push_back(MakeDeletedCommand());
     commands.push_back(MakeRestoreCommand());
     commands.push_back(MakeImportCommand());
+    commands.push_back(MakeReconcileCommand());
     commands.push_back(MakeChartCommand());
     return commands;
 }
 
-const char kLocksAndExitCodes[]
-    = "A book open in Quillbrook is locked (FILE.qbf.lock beside it): a command that\n"
-      "writes a book refuses it (exit 3). --force-unlock removes a lock left by a\n"
-      "program that crashed on another computer (one of this computer is taken over\n"
-      "by itself); never use it while the book is open somewhere.\n"
-      "Exit codes: 0 done (check: clean), 1 inconsistencies found, 2 wrong usage,\n"
-      "3 a file could not be read, written or understood, 4 a template could not be\n"
-      "applied (report, search): it does not take the parameters given, or its\n"
-      "transformation failed.\n";
+const char kExitCodes[]
+    = "Exit codes, each with one meaning for every command: 0 done (check: clean),\n"
+      "1 inconsistencies found (check; reconcile: the balances differ), 2 wrong usage,\n"
+      "3 a file could not be read,\n"
+      "written or understood (a locked book too), 4 what was given to apply could not\n"
+      "be applied: a report template does not take the parameters given or its\n"
+      "transformation failed (report, search), or a statement could not be\n"
+      "understood (import).\n";
 
 int usageError(QTextStream& err, const QString& problem)
 {
-    err << "qbtool: " << problem << "\n\n" << QbtoolHelpText();
+    err << "qbtool: " << VisibleText(problem) << "\n\n" << QbtoolHelpText();
     err.flush();
     return 2;
 }
@@ -56,8 +57,10 @@ QString QbtoolHelpText()
                                   "       qbtool --version\n"
                                   "\n"
                                   "Commands:\n");
-    QStringList readers;
+    QStringList readers, writers;
     for (const auto& command : AllCommands()) {
+        if (command->writesBook())
+            writers << command->name();
         text += QStringLiteral("  ") + WrapText(command->synopsis(), 8, 2);
         for (const QString& line : command->summary().split(QLatin1Char('\n')))
             text += QStringLiteral("      ") + line + QLatin1Char('\n');
@@ -73,14 +76,24 @@ QString QbtoolHelpText()
         + QStringLiteral(
             ") take its password as --password P or --password=P, as --password-file F "
             "(the first line of the file F), or else from the environment variable "
-            "QB_PASSWORD, so that it need not be typed on a command line where other "
-            "users' process lists show it. A protected book needs its password for each "
+            "QB_PASSWORD. A password given with --password is visible to other users in "
+            "the process list while qbtool runs: use --password-file or QB_PASSWORD instead "
+            "where others share the computer. A protected book needs its password for each "
             "of them (backups reads only the daily copies, and needs it for encrypted "
             "ones): an encrypted book exactly as it was set, others without regard to "
             "letter case. A password given with an option for a book that has none is "
             "refused (exit 2), except by encrypt, which takes the one to encrypt with.");
     text += WrapText(passwords, 0) + QLatin1Char('\n');
-    return text + QLatin1String(kLocksAndExitCodes);
+    const QString locks = QStringLiteral("A book open in Quillbrook is locked (FILE.qbf.lock "
+                                         "beside it): the commands that write a book (")
+        + writers.join(QStringLiteral(", "))
+        + QStringLiteral(
+            ") refuse it (exit 3). Their --force-unlock removes a lock left by a program that "
+            "crashed on another computer (a lock of a process of this computer that has ended "
+            "is taken over by itself; one whose process still runs is never removed); never "
+            "use it while the book is open somewhere.");
+    text += WrapText(locks, 0) + QLatin1Char('\n');
+    return text + QLatin1String(kExitCodes);
 }
 
 int RunQbtool(const QStringList& args, QTextStream& out, QTextStream& err)

@@ -3,6 +3,8 @@
 // commands live in the qb_tool library (Tool.h); "qbtool help" lists them
 // with their exit codes.
 
+#include <csignal>
+
 #include <QCoreApplication>
 #include <QTextStream>
 
@@ -13,6 +15,11 @@
 
 int main(int argc, char** argv)
 {
+#ifdef SIGPIPE
+    // A reader that closes the pipe early makes a write fail with EPIPE, which
+    // qbtool reports (exit 3, one line), instead of killing it unannounced.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     qb::TuneMemoryForDocuments();
     const auto app = qb::MakeToolApplication(argc, argv);
     QTextStream out(stdout);

@@ -10,6 +10,7 @@
 #include "store/UiServices.h"
 #include "store/Utilities.h"
 #include "windows/DataWindow.h"
+#include "windows/TypedText.h"
 
 namespace qb {
 
@@ -36,13 +37,11 @@ TypedAccount NewAccountOffer::offer(AccountCombo* box)
         if (box->itemText(i).compare(typed, Qt::CaseInsensitive) == 0)
             return TypedAccount::Listed;
     }
-    // The name is checked as it will be stored (blanks around it and
-    // characters a name cannot hold dropped): an account of that name is
-    // chosen instead of offering a second one. A name made only of such
-    // characters would become an account without a name: nothing is offered.
-    const QString name = AllowedCharsOnly(typed);
+    // The name is checked as it will be stored (no blanks around it): an
+    // account of that name is chosen instead of offering a second one. A
+    // name that cannot be stored is refused with the reason.
     const QString stored = StoredName(typed);
-    if (stored.isEmpty())
+    if (stored.isEmpty() || RefuseTypedText(typed, TypedTextKind::AccountName))
         return TypedAccount::None;
     const QList<XmlNode> same = FindAccountsByName(m_book.document(), stored);
     if (!same.isEmpty()) {
@@ -52,12 +51,15 @@ TypedAccount NewAccountOffer::offer(AccountCombo* box)
 
     if (m_book.refuseChange())
         return TypedAccount::None;
+    // Digits, signs or a date are more likely a slip than a new account:
+    // Enter alone does not add them.
     if (MsgBox(QStringLiteral("Add '") + trimmed + QStringLiteral("' to Account Heads ?"),
             MsgIcon::Question, QStringLiteral("Confirm new Account"), MsgButtons::YesNo,
-            MsgResult::Yes)
+            LooksLikeName(stored) ? MsgResult::Yes : MsgResult::No)
         != MsgResult::Yes) {
         return TypedAccount::Declined;
     }
+    const QString name = AllowedCharsOnly(typed);
     const int code = AddAccountHead(m_book.document(), name, &m_book.history());
     // A failed save has been reported by the store; the account is in the
     // book and goes out with the next save.

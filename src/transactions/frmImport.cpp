@@ -26,8 +26,10 @@
 #include "import/ImportPlan.h"
 #include "import/ImportSettings.h"
 #include "store/DataStore.h"
+#include "store/OutputFile.h"
 #include "store/UiServices.h"
 #include "store/Utilities.h"
+#include "store/VisibleText.h"
 #include "transactions/ImportLinesModel.h"
 #include "transactions/NewAccountOffer.h"
 #include "transactions/clsAutoComplete.h"
@@ -438,8 +440,8 @@ bool frmImport::loadFile(const QString& path)
     QByteArray bytes;
     QString why;
     if (!LoadStatementFile(path, &bytes, &why)) {
-        MsgBox(
-            QDir::toNativeSeparators(path) + QLatin1Char(' ') + why, MsgIcon::Exclamation, kTitle);
+        MsgBox(VisibleText(QDir::toNativeSeparators(path)) + QStringLiteral(": ") + why,
+            MsgIcon::Exclamation, kTitle);
         return false;
     }
     m_bytes = std::move(bytes);
@@ -803,7 +805,7 @@ bool frmImport::importLines()
     }
     if (!m_statementError.isEmpty()) {
         MsgBox(QStringLiteral("The statement cannot be read as ") + StatementFormatTitle(m_format)
-                + QStringLiteral(": ") + m_statementError,
+                + QStringLiteral(": ") + VisibleText(m_statementError),
             MsgIcon::Exclamation, kTitle);
         return false;
     }

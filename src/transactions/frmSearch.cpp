@@ -116,6 +116,16 @@ QWidget* frmSearch::buildCriteria()
     cmdDetailsHelp->setToolTip(QStringLiteral("How to search with AND or OR"));
     cmdDetailsHelp->setFixedWidth(28);
 
+    chkStatus = named(new QCheckBox(QStringLiteral("Status"), Frame2), "chkStatus");
+    cmbStatus = named(new QComboBox(Frame2), "cmbStatus");
+    // In the order of TransactionStatus.
+    for (const TransactionStatus s : {TransactionStatus::NotCleared, TransactionStatus::Cleared,
+             TransactionStatus::Reconciled}) {
+        QString word = StatusWord(s);
+        word[0] = word[0].toUpper();
+        cmbStatus->addItem(word);
+    }
+
     cmdSearch = named(new QPushButton(QStringLiteral("&Search"), Frame2), "cmdSearch");
     cmdPrint = named(new QPushButton(QStringLiteral("Pr&int"), Frame2), "cmdPrint");
     cmdExport = named(new QPushButton(QStringLiteral("Exp&ort to CSV"), Frame2), "cmdExport");
@@ -175,7 +185,12 @@ QWidget* frmSearch::buildCriteria()
     grid->addLayout(amount, 2, 1);
     grid->addWidget(chkDetails, 3, 0);
     grid->addLayout(detailsRow, 3, 1);
-    grid->addLayout(buttons, 0, 2, 4, 1);
+    grid->addWidget(chkStatus, 4, 0);
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(cmbStatus);
+    statusRow->addStretch();
+    grid->addLayout(statusRow, 4, 1);
+    grid->addLayout(buttons, 0, 2, 5, 1);
     grid->setColumnStretch(1, 1);
     return Frame2;
 }
@@ -231,8 +246,8 @@ void frmSearch::buildUi()
 
     QWidget* order[] = {chkDate, debFromDate, debToDate, cmdDateSelect, cmdSelectDate, chkAccount,
         lstAccounts, optFromOrTo, optFromOnly, optToOnly, chkAmount, cmbAmount, nebFromAmount,
-        nebToAmount, chkDetails, cmbDetails, txtDetails, cmdDetailsHelp, cmdSearch, cmdPrint,
-        cmdExport, cmdClose, WebBrowser1};
+        nebToAmount, chkDetails, cmbDetails, txtDetails, cmdDetailsHelp, chkStatus, cmbStatus,
+        cmdSearch, cmdPrint, cmdExport, cmdClose, WebBrowser1};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     // Tiling never makes the criteria overlap: the window stays at least this large.
@@ -242,7 +257,7 @@ void frmSearch::buildUi()
 
 void frmSearch::connectSignals()
 {
-    for (QCheckBox* box : {chkDate, chkAccount, chkAmount, chkDetails})
+    for (QCheckBox* box : {chkDate, chkAccount, chkAmount, chkDetails, chkStatus})
         connect(box, &QCheckBox::toggled, this, &frmSearch::enableCriteria);
     connect(cmbAmount, &QComboBox::currentIndexChanged, this, &frmSearch::cmbAmount_Click);
     connect(cmdDateSelect, &QToolButton::clicked, this, [this] {
@@ -376,6 +391,7 @@ void frmSearch::enableCriteria()
         w->setEnabled(chkAmount->isChecked());
     for (QWidget* w : std::initializer_list<QWidget*> {cmbDetails, txtDetails})
         w->setEnabled(chkDetails->isChecked());
+    cmbStatus->setEnabled(chkStatus->isChecked());
 }
 
 void frmSearch::cmbAmount_Click()
@@ -408,6 +424,8 @@ SearchCriteria frmSearch::criteria() const
     c.byDetails = chkDetails->isChecked();
     c.mode = static_cast<SearchCriteria::DetailsMode>(qMax(0, cmbDetails->currentIndex()));
     c.details = txtDetails->text();
+    c.byStatus = chkStatus->isChecked();
+    c.status = static_cast<TransactionStatus>(qMax(0, cmbStatus->currentIndex()));
     return c;
 }
 

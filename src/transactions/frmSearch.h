@@ -118,6 +118,8 @@ private:
     QComboBox* cmbDetails = nullptr;
     QLineEdit* txtDetails = nullptr;
     QPushButton* cmdDetailsHelp = nullptr;
+    QCheckBox* chkStatus = nullptr;
+    QComboBox* cmbStatus = nullptr;
     QPushButton* cmdSearch = nullptr;
     QPushButton* cmdPrint = nullptr;
     QPushButton* cmdExport = nullptr;

@@ -26,6 +26,7 @@
 #include "transactions/NewAccountOffer.h"
 #include "transactions/clsAutoComplete.h"
 #include "windows/HtmlView.h"
+#include "windows/TypedText.h"
 
 namespace qb {
 
@@ -326,21 +327,26 @@ bool frmTrans::LoadTransaction(int date, int number)
     return true;
 }
 
-void frmTrans::cmdSave_Click()
+bool frmTrans::saveEntry()
 {
     if (book().refuseChange())
-        return;
+        return false;
     // A date still being typed is taken first (Alt+S leaves the box in place).
     const bool typingDate = debTrans->isTyping();
     debTrans->settleNow();
     if (typingDate && !debTrans->markText().isEmpty()) {
         debTrans->setFocus(); // refused and marked: the user mends it first
-        return;
+        return false;
+    }
+    if (m_entryMode != ModeDelete
+        && RefuseTypedText(cmbNarration->currentText(), TypedTextKind::Narration)) {
+        cmbNarration->setFocus();
+        return false;
     }
     if (cmbFrom->selectedCode() && cmbTo->selectedCode()) {
         // An amount the box cannot read ("12,50") is never saved as another one.
         if (nebAmount->refuseUnreadable())
-            return;
+            return false;
     }
     if (const auto refused = CheckEntry(cmbFrom->selectedCode(), cmbTo->selectedCode(),
             Money::parse(nebAmount->decimalText()).value_or(Money()))) {
@@ -351,18 +357,12 @@ void frmTrans::cmdSave_Click()
             cmbTo->setFocus();
         else if (refused->focus == EntryField::Amount)
             nebAmount->setFocus();
-        return;
+        return false;
     }
 
     DataStore& store = book();
     XmlDocument& doc = store.document();
-    TransactionFields fields;
-    fields.date = DateToDocDate(debTrans->date());
-    fields.from = *cmbFrom->selectedCode();
-    fields.to = *cmbTo->selectedCode();
-    fields.narration = NarrationText(cmbNarration->currentText());
-    // The box shows at most two decimals, so its text always reads as money.
-    fields.amount = Money::parse(nebAmount->decimalText()).value_or(Money());
+    const TransactionFields fields = typedFields();
     bool changed = false;
     const bool writesNarration = m_entryMode != ModeDelete;
 
@@ -411,6 +411,46 @@ void frmTrans::cmdSave_Click()
     ClearEntry();
     RefreshList();
     debTrans->setFocus();
+    return true;
+}
+
+TransactionFields frmTrans::typedFields() const
+{
+    TransactionFields fields;
+    fields.date = DateToDocDate(debTrans->date());
+    fields.from = cmbFrom->selectedCode().value_or(0);
+    fields.to = cmbTo->selectedCode().value_or(0);
+    fields.narration = NarrationText(cmbNarration->currentText());
+    // The box shows at most two decimals, so its text always reads as money.
+    fields.amount = Money::parse(nebAmount->decimalText()).value_or(Money());
+    return fields;
+}
+
+QString frmTrans::unsavedWork() const
+{
+    const TransactionFields now = typedFields();
+    if (m_entryMode == ModeNew) {
+        const bool typed = !cmbTo->currentText().trimmed().isEmpty() || !now.amount.isZero()
+            || !nebAmount->problem().isEmpty() || !now.narration.trimmed().isEmpty();
+        return typed ? QStringLiteral("the new transaction") : QString();
+    }
+    if (m_entryMode != ModeEdit || !m_editing)
+        return {};
+    const TransactionFields& was = m_editing->fields();
+    const bool changed = now.date != m_editing->key().date || now.from != was.from
+        || now.to != was.to || now.amount != was.amount || now.narration != was.narration
+        || !nebAmount->problem().isEmpty();
+    return changed
+        ? QStringLiteral("the changes to transaction ") + QString::number(m_editing->key().number)
+            + QStringLiteral(" of ") + ShortDateText(DocDateToDate(m_editing->key().date))
+        : QString();
+}
+
+void frmTrans::discardUnsavedWork()
+{
+    m_editing.reset();
+    setEntryMode(ModeNew);
+    ClearEntry();
 }
 
 void frmTrans::cmdClose_Click()
@@ -466,7 +506,9 @@ void frmTrans::linkClicked(const QString& token)
         const int date = rest.left(8).toInt(&dateOk);
         const int number = rest.mid(8).toInt(&numberOk);
         // A link that matches no transaction is ignored.
-        if (dateOk && numberOk && LoadTransaction(date, number))
+        if (dateOk && numberOk
+            && AskBeforeChangingReconciled(FindTransaction(book().document(), {date, number}))
+            && LoadTransaction(date, number))
             setEntryMode(link == RecordLink::Edit ? ModeEdit : ModeDelete);
         return;
     }

@@ -58,6 +58,11 @@ protected:
     QDate linkToDate() const override { return debTrans->date(); }
     // A new window starts at its first field, so that the keyboard alone enters a day.
     QWidget* firstInput() const override { return debTrans; }
+    // A new transaction with anything typed beyond the From account, or an
+    // edit that changed the transaction.
+    QString unsavedWork() const override;
+    bool saveUnsavedWork() override { return saveEntry(); }
+    void discardUnsavedWork() override;
 
 private:
     void buildUi();
@@ -72,7 +77,12 @@ private:
     void ClearEntry();
     bool LoadTransaction(int date, int number);
 
-    void cmdSave_Click();
+    void cmdSave_Click() { saveEntry(); }
+    // Save, Save editing or Delete: false when refused (the window says why)
+    // or, for a delete, not confirmed.
+    bool saveEntry();
+    // The transaction as the fields show it now.
+    TransactionFields typedFields() const;
     void cmdClose_Click();
     void debTrans_Change();
     void account_Click(AccountCombo* combo);

@@ -8,6 +8,8 @@
 #include "controls/sesPanel.h"
 #include "engine/ReportPage.h"
 #include "engine/ShortDate.h"
+#include "store/Reconcile.h"
+#include "store/UiServices.h"
 #include "store/Utilities.h"
 #include "windows/HtmlView.h"
 #include "windows/Openers.h"
@@ -16,6 +18,14 @@
 #include "windows/WindowList.h"
 
 namespace qb {
+
+bool AskBeforeChangingReconciled(const XmlNode& transaction)
+{
+    return StatusOf(transaction) != TransactionStatus::Reconciled
+        || MsgBox(ReconciledQuestion(ReconciledOn(transaction)), MsgIcon::Question,
+               QStringLiteral("Reconciled Transaction"), MsgButtons::YesNo, MsgResult::No)
+        == MsgResult::Yes;
+}
 
 DataWindow::DataWindow(QWidget* parent)
     : QWidget(parent)
@@ -160,8 +170,45 @@ bool DataWindow::previewKey(QWidget* /*target*/, QKeyEvent* /*key*/)
     return false;
 }
 
+bool DataWindow::settleUnsaved(bool mayCancel)
+{
+    const QString work = unsavedWork();
+    if (work.isEmpty())
+        return true;
+    WindowHost::current().activateChild(this);
+    const MsgResult answer = MsgBox(QStringLiteral("Do you want to save ") + work
+            + QStringLiteral(" before the window closes?"),
+        MsgIcon::Question, QStringLiteral("Save Changes"),
+        mayCancel ? MsgButtons::SaveDiscardCancel : MsgButtons::YesNo,
+        mayCancel ? MsgResult::Save : MsgResult::Yes);
+    if (answer == MsgResult::Save || answer == MsgResult::Yes) {
+        if (saveUnsavedWork())
+            return true;
+        if (mayCancel)
+            return false;
+    } else if (mayCancel && answer != MsgResult::Discard && answer != MsgResult::No) {
+        return false;
+    }
+    discardUnsavedWork();
+    return true;
+}
+
+bool SettleDataWindows()
+{
+    for (QWidget* w : WindowHost::current().childWindows()) {
+        auto* window = qobject_cast<DataWindow*>(w);
+        if (window && !window->isClosing() && !window->settleUnsaved(true))
+            return false;
+    }
+    return true;
+}
+
 void DataWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_closing && !settleUnsaved(true)) {
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
     if (event->isAccepted())
         m_closing = true;

@@ -22,6 +22,12 @@ class QKeyEvent;
 
 namespace qb {
 
+class XmlNode;
+
+// Asks before a reconciled transaction is changed or deleted, naming the
+// date of its statement: true when it is not reconciled or the user says Yes.
+bool AskBeforeChangingReconciled(const XmlNode& transaction);
+
 class HtmlView;
 class KeyPreview;
 class WindowList;
@@ -86,6 +92,15 @@ public:
     // control then is no user leaving it.
     bool isClosing() const { return m_closing; }
 
+    // Closing the window would lose what was typed into it: asks "Save",
+    // "Discard" or "Cancel" (without Cancel when mayCancel is false, as when
+    // the book goes anyway) and does what was chosen. False when the window
+    // is to stay open: Cancel, or a save the window refused and said why.
+    // Every way of closing a data window passes here (the window's close
+    // event, and SettleDataWindows before the book is closed or the
+    // program ends).
+    bool settleUnsaved(bool mayCancel = true);
+
 protected:
     // Called for every link activated while the window is not busy; the
     // navigation is cancelled afterwards whatever the window did. Here: a date
@@ -109,6 +124,13 @@ protected:
     KeyPreview* keyPreview() const { return m_keyPreview; }
 
     void closeEvent(QCloseEvent* event) override;
+    // What closing the window would lose, said as the object of "Do you want
+    // to save ...": empty when nothing (here: always).
+    virtual QString unsavedWork() const { return {}; }
+    // Saves it; false when refused (the window has told why).
+    virtual bool saveUnsavedWork() { return true; }
+    // Drops it.
+    virtual void discardUnsavedWork() { }
     // The control that has the focus when the window is first shown, so
     // that the keyboard starts where the user begins; nothing: the first
     // control in the tab order that takes the focus.
@@ -195,5 +217,10 @@ private:
     QTimer m_bookTimer;
     QMetaObject::Connection m_scrollBack;
 };
+
+// Asks each data window that holds typed work whether to save it
+// (settleUnsaved); false when the person chose Cancel in one, which then
+// stays in front: the book is not to be closed nor the program ended.
+bool SettleDataWindows();
 
 } // namespace qb

@@ -644,11 +644,35 @@ void HtmlView::mouseReleaseEvent(QMouseEvent* event)
     QTextBrowser::mouseReleaseEvent(event);
 }
 
+QString HtmlView::chosenLink() const
+{
+    const QTextCursor cursor = textCursor();
+    return cursor.hasSelection() ? cursor.charFormat().anchorHref() : QString();
+}
+
+bool HtmlView::chooseLink(const QString& href)
+{
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid() || fragment.charFormat().anchorHref() != href)
+                continue;
+            QTextCursor cursor(document());
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            const int top = verticalScrollBar()->value();
+            setTextCursor(cursor);
+            verticalScrollBar()->setValue(top);
+            return true;
+        }
+    }
+    return false;
+}
+
 void HtmlView::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        const QTextCursor cursor = textCursor();
-        const QString href = cursor.hasSelection() ? cursor.charFormat().anchorHref() : QString();
+        const QString href = chosenLink();
         if (!href.isEmpty()) {
             raiseNavigate(href);
             event->accept();

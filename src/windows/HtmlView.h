@@ -63,6 +63,12 @@ public:
     // not in the view yet is focused as soon as it arrives.
     bool focusElement(const QString& id);
 
+    // The href of the link chosen with Tab (the selection), as written; empty when none.
+    QString chosenLink() const;
+    // Chooses the first link whose href is exactly href, as Tab would, without
+    // scrolling; false when the page shown so far has none.
+    bool chooseLink(const QString& href);
+
     // Prints the page after the print dialog (PrintDialogs::current()).
     // False when cancelled or printing failed.
     bool print();

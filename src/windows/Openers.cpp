@@ -137,6 +137,8 @@ QString kindName(WindowKind kind)
         return QStringLiteral("Groups");
     case WindowKind::DeletedTransactions:
         return QStringLiteral("DeletedTransactions");
+    case WindowKind::Reconcile:
+        return QStringLiteral("Reconcile");
     }
     return QString();
 }
@@ -248,6 +250,22 @@ QWidget* OpenSearch()
         WindowKind::Search);
     if (w)
         WindowHost::current().showChild(w);
+    return w;
+}
+
+QWidget* OpenReconcile(int code)
+{
+    QWidget* match = findWindow<ReconcileForm>([code](const ReconcileForm& f) {
+        const std::optional<int> selected = f.selectedAccount();
+        return code == 0 || (selected && *selected == code);
+    });
+    QWidget* w = matchOrCreate(match, WindowKind::Reconcile);
+    auto* form = dynamic_cast<ReconcileForm*>(w);
+    if (!form)
+        return w;
+    WindowHost::current().showChild(w);
+    if (code > 0 && !match)
+        form->SelectAccount(code);
     return w;
 }
 

@@ -65,6 +65,16 @@ public:
     virtual int mlngSearchResultCount() const = 0;
 };
 
+class ReconcileForm
+{
+public:
+    virtual ~ReconcileForm() = default;
+    // The code of the account being reconciled; nothing when none is chosen.
+    virtual std::optional<int> selectedAccount() const = 0;
+    // Chooses the account and starts its reconciliation afresh.
+    virtual void SelectAccount(int code) = 0;
+};
+
 enum class WindowKind {
     TransactionList,
     PeriodSummary,
@@ -72,7 +82,8 @@ enum class WindowKind {
     Search,
     AccountHeads,
     Groups,
-    DeletedTransactions
+    DeletedTransactions,
+    Reconcile
 };
 
 namespace Openers {
@@ -111,5 +122,8 @@ QWidget* OpenPeriodSummary(
 // date as yyyymmdd
 QWidget* OpenTransactionEntry(int date);
 QWidget* OpenSearch();
+// The reconcile window of the account (code 0: none chosen yet), brought
+// forward or made.
+QWidget* OpenReconcile(int code);
 
 } // namespace qb

@@ -11,6 +11,7 @@
 #include "engine/DateRanges.h"
 #include "store/DataStore.h"
 #include "windows/BookChanges.h"
+#include "windows/TypedText.h"
 
 namespace qb {
 
@@ -120,6 +121,10 @@ void frmDateRangeAdd::cmdOK_Click()
         // the dates says why OK does nothing.
         QApplication::beep();
         debFrom->setFocus();
+        return;
+    }
+    if (RefuseTypedText(txtCaption->text(), TypedTextKind::RangeName)) {
+        txtCaption->setFocus();
         return;
     }
     XmlNode section = m_book.store.DateRangesSection();

@@ -160,11 +160,15 @@ private slots:
         const QByteArray after = readDataFile(book.file);
         QByteArray trans = section(before, "Trans");
         trans.chop(8);
-        trans += "<t No=\"1\" dt=\"20130114\" fAc=\"2\" tAc=\"1\" Nar=\"Tesco Store 1234\">33.1</t>"
-                 "<t No=\"4\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Coffee Corner\">3.5</t>"
-                 "<t No=\"5\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Coffee Corner\">3.5</t>"
+        // Imported lines are cleared: the bank has them.
+        trans += "<t No=\"1\" dt=\"20130114\" fAc=\"2\" tAc=\"1\" Nar=\"Tesco Store 1234\" "
+                 "St=\"C\">33.1</t>"
+                 "<t No=\"4\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Coffee Corner\" "
+                 "St=\"C\">3.5</t>"
+                 "<t No=\"5\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Coffee Corner\" "
+                 "St=\"C\">3.5</t>"
                  "<t No=\"1\" dt=\"20130124\" fAc=\"2\" tAc=\"1\" Nar=\"Withdrawal "
-                 "again\">10</t></Trans>";
+                 "again\" St=\"C\">10</t></Trans>";
         QCOMPARE(section(after, "Trans"), trans);
         // Everything else stays as it was; the Imported section follows the others.
         QVERIFY(after.startsWith(before.left(before.indexOf("<Trans>"))));
@@ -252,8 +256,8 @@ private slots:
         QCOMPARE(counts.leftOut, 2);
         QVERIFY(book.store.SaveDocument());
         const QByteArray after = readDataFile(book.file);
-        QVERIFY(after.contains(
-            "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Big purchase\">8388617.45</t>"));
+        QVERIFY(after.contains("<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Big "
+                               "purchase\" St=\"C\">8388617.45</t>"));
         QCOMPARE(section(after, "Imported"),
             QByteArray("<Imported><l Ac=\"2\" Id=\"ofx:A-2\" dt=\"20130131\" No=\"1\"/>"
                        "<b Id=\"12345678\" Ac=\"2\"/></Imported>"));
@@ -266,6 +270,9 @@ private slots:
         const ImportPlan again = ImportPlan::make(doc, kBank, s);
         QCOMPARE(outcome(again).at(1), QStringLiteral("dup 4 = 20130131/1"));
         QVERIFY(!ApplyImport(doc, again).changed);
+        // The ids remembered belong to the bank account: planned for cash,
+        // the same purchase is new there.
+        QVERIFY(outcome(ImportPlan::make(doc, kCash, s)).at(1).startsWith(QStringLiteral("new ")));
     }
 
     // Where the line and the book's transaction both carry a bank id, the
@@ -448,6 +455,51 @@ private slots:
                 "ImportRules holds an element q"}));
     }
 
+    // Bank ids come from statements as they are: whatever they hold, the
+    // book saved after the import opens again, and the same statement is
+    // then known as imported.
+    void bankIdsWithControlCharactersSaveABookThatOpens_data()
+    {
+        QTest::addColumn<QString>("fitid");
+        QTest::addColumn<QString>("acctid");
+        QTest::addColumn<QByteArray>("imported"); // the section as written
+        QTest::newRow("control characters")
+            << QStringLiteral("A\u0002-1") << QStringLiteral("12\u001b34")
+            << QByteArray("<Imported><l Ac=\"2\" Id=\"ofx:A-1\" dt=\"20130131\" No=\"1\"/>"
+                          "<b Id=\"1234\" Ac=\"2\"/></Imported>");
+        QTest::newRow("nul, U+FFFF, U+FFFE, lone surrogates")
+            << QStringLiteral("B") + QChar(0) + QChar(0xFFFF) + QChar(0xD800) + QStringLiteral("-1")
+            << QStringLiteral("9\ufffe") + QChar(0xDC00)
+            << QByteArray("<Imported><l Ac=\"2\" Id=\"ofx:B-1\" dt=\"20130131\" No=\"1\"/>"
+                          "<b Id=\"9\" Ac=\"2\"/></Imported>");
+        QTest::newRow("tab and euro sign kept")
+            << QStringLiteral("C\t\u20ac") << QStringLiteral("DE\u20ac")
+            << QByteArray("<Imported><l Ac=\"2\" Id=\"ofx:C&#9;&#8364;\" dt=\"20130131\" "
+                          "No=\"1\"/><b Id=\"DE&#8364;\" Ac=\"2\"/></Imported>");
+    }
+    void bankIdsWithControlCharactersSaveABookThatOpens()
+    {
+        QFETCH(QString, fitid);
+        QFETCH(QString, acctid);
+        QFETCH(QByteArray, imported);
+        TestBook book;
+        QVERIFY(book.open(importBook()));
+        Statement s = ofxStatement({{"X", "20130131", "-7.50", "Kiosk"}});
+        s.lines[0].id = fitid;
+        s.bankAccountId = acctid;
+        ImportPlan plan = ImportPlan::make(book.store.document(), kBank, s);
+        plan.setOtherForAll(kFood);
+        QCOMPARE(ApplyImport(book.store.document(), plan).imported, 1);
+        QVERIFY(book.store.SaveDocument());
+        QCOMPARE(section(readDataFile(book.file), "Imported"), imported);
+
+        QVERIFY(book.store.OpenDataFile(book.file));
+        const XmlDocument& doc = book.store.document();
+        QCOMPARE(BookCheck::problems(doc), QStringList());
+        QCOMPARE(PairedAccount(doc, acctid), kBank);
+        QCOMPARE(outcome(ImportPlan::make(doc, kBank, s)), L({"dup 4 = 20130131/1"}));
+    }
+
     // What qbtool check says about a damaged Imported section.
     void checkFindsBadImportRecords()
     {
@@ -494,6 +546,10 @@ private slots:
         const QString n = StatementNarration(line);
         QCOMPARE(n.size(), 10000 + 9);
         QVERIFY(n.endsWith(QStringLiteral("n and more")));
+        // Signs, dashes and accents of a statement are kept.
+        line.payee = QStringLiteral("CAF\u00c9 \u2014 \u20ac20");
+        line.memo.clear();
+        QCOMPARE(StatementNarration(line), QStringLiteral("CAF\u00c9 \u2014 \u20ac20"));
         line.payee = QString(40000, QLatin1Char('n'));
         QCOMPARE(StatementNarration(line).size(), kMaxNarrationLength);
     }

@@ -102,8 +102,10 @@ private slots:
         const QByteArray after = readDataFile(path(QStringLiteral("book.qbf")));
         QCOMPARE(transOf(after),
             transOf(before)
-                + "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">1234.56</t>"
-                  "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">0.05</t>");
+                + "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\" "
+                  "St=\"C\">1234.56</t>"
+                  "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\" "
+                  "St=\"C\">0.05</t>");
         QCOMPARE(readDataFile(path(QStringLiteral("book.qbf.bak"))), before);
         XmlDocument doc;
         QVERIFY(doc.loadXml(after));
@@ -227,10 +229,11 @@ private slots:
                                    "  date: column 1 \"Tag\", dmy\n"
                                    "  amount: column 3 \"Wert\"\n"
                                    "  text: column 2 \"Text\", column 5 \"SH\"\n";
-        QTest::newRow("unsure") << QStringList() << 4 << guessed
-                                << S("qbtool: u.csv: choose the columns: column 3 \"Wert\" and "
-                                     "column 4 \"Stand\" both hold amounts (give the --csv "
-                                     "options, or --accept-guess)\n");
+        QTest::newRow("unsure")
+            << QStringList() << 4 << guessed
+            << S("qbtool: u.csv (read as CSV): choose the columns: column 3 \"Wert\" and "
+                 "column 4 \"Stand\" both hold amounts (give the --csv "
+                 "options, or --accept-guess)\n");
         QTest::newRow("accepted")
             << QStringList {S("--accept-guess")} << 0
             << QByteArray(
@@ -254,7 +257,7 @@ private slots:
             << QString();
         QTest::newRow("one line too few skipped")
             << QStringList {S("--csv-skip"), S("0"), S("--csv-amount"), S("3")} << 4 << QByteArray()
-            << S("qbtool: u.csv: line 2: has 1 column, the mapping needs 5\n");
+            << S("qbtool: u.csv (read as CSV): line 2: has 1 column, the mapping needs 5\n");
         QTest::newRow("direction without words")
             << QStringList {S("--csv-direction"), S("5:Ab")} << 2 << QByteArray()
             << S("qbtool: --csv-direction takes COL:OUT:IN (for example 6:Af:Bij), not 5:Ab\n");

@@ -10,12 +10,15 @@
 #include "TestBook.h"
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
+#include "controls/DateBox.h"
 #include "controls/sesPanel.h"
 #include "masters/frmAcMaster.h"
 #include "masters/frmGroupMaster.h"
 #include "masters/frmGroups.h"
+#include "store/BookEdits.h"
 #include "store/Clock.h"
 #include "store/DataStore.h"
+#include "store/DeletedTransactions.h"
 #include "store/MasterEdits.h"
 #include "windows/DataWindow.h"
 #include "windows/HtmlView.h"
@@ -95,7 +98,7 @@ class TstMasterWindows : public QObject
         // Typed where the keyboard can type it; other characters pasted in.
         bool ascii = true;
         for (QChar c : name)
-            ascii = ascii && c.unicode() < 128;
+            ascii = ascii && c.unicode() >= 32 && c.unicode() < 127;
         if (ascii)
             QTest::keyClicks(box, name);
         else
@@ -156,12 +159,15 @@ private slots:
         expectMessage(
             QStringLiteral("An Account with this name already exists."), MsgIcon::Information);
         QVERIFY(record->isVisible());
-        for (const QString& empty : {QStringLiteral("   "), QStringLiteral("\u202e\u0007")}) {
-            apply(w, empty);
-            expectMessage(QStringLiteral("Enter the Account name"), MsgIcon::Information,
-                QStringLiteral("Incomplete data"));
-            QTRY_COMPARE(QApplication::focusWidget(), box);
-        }
+        apply(w, QStringLiteral("   "));
+        expectMessage(QStringLiteral("Enter the Account name"), MsgIcon::Information,
+            QStringLiteral("Incomplete data"));
+        QTRY_COMPARE(QApplication::focusWidget(), box);
+        apply(w, QStringLiteral("\u202e\u0007"));
+        expectMessage(QStringLiteral("The account name holds a control character (U+202E), which "
+                                     "cannot be saved. Type it again without it."),
+            MsgIcon::Information, QStringLiteral("Cannot save"));
+        QTRY_COMPARE(QApplication::focusWidget(), box);
         QCOMPARE(fixture->prompt.count(), 3);
         QCOMPARE(readDataFile(book), before);
         apply(w, QStringLiteral("Bank"));
@@ -171,6 +177,57 @@ private slots:
         get<QPushButton>(w, "cmdCancel")->click();
         QVERIFY(record->isHidden());
         QCOMPARE(w->RecordMode(), int(frmAcMaster::ModeAdd));
+    }
+
+    // A new account with an opening balance: a transaction against the
+    // opening-balance account (made by the first one, then used again),
+    // money in for a positive balance and out for a negative one; the
+    // account and its balance are one undo step.
+    void aNewAccountGetsItsOpeningBalance_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("transaction"); // its markup; none: no transaction
+        QTest::newRow("money in, on the leap day")
+            << QStringLiteral("1377.70")
+            << QStringLiteral("<t No=\"1\" dt=\"20120229\" fAc=\"6\" tAc=\"5\" "
+                              "Nar=\"Opening balance\">1377.7</t>");
+        QTest::newRow("overdrawn")
+            << QStringLiteral("-250.01")
+            << QStringLiteral("<t No=\"1\" dt=\"20120229\" fAc=\"5\" tAc=\"6\" "
+                              "Nar=\"Opening balance\">250.01</t>");
+        QTest::newRow("none") << QStringLiteral("0") << QString();
+    }
+    void aNewAccountGetsItsOpeningBalance()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, transaction);
+        openBook(test::sampleBookXml());
+        frmAcMaster* w = show<frmAcMaster>();
+        QTest::keyClick(get<QPushButton>(w, "cmdAdd"), Qt::Key_Space);
+        QTRY_COMPARE(QApplication::focusWidget(), get<QLineEdit>(w, "txtAcName"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Savings"));
+        pressKey(Qt::Key_O, Qt::AltModifier);
+        QTest::keyClicks(QApplication::focusWidget(), typed);
+        pressKey(Qt::Key_E, Qt::AltModifier);
+        get<DateBox>(w, "debOpening")->setDate(QDate(2012, 2, 29));
+        QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(accountXml(5), QStringLiteral("<a Code=\"5\" AcName=\"Savings\"/>"));
+        const XmlDocument& doc = test::sharedStore().document();
+        QCOMPARE(FindTransaction(doc, {20120229, 1}).xml(), transaction);
+        QCOMPARE(accountXml(6).isEmpty(), transaction.isEmpty());
+        QCOMPARE(fixture->book.store.history().undoCount(), 1);
+        if (transaction.isEmpty())
+            return;
+        // A second account's balance goes against the same account.
+        pressKey(Qt::Key_O, Qt::AltModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
+        apply(w, QStringLiteral("Card"));
+        QVERIFY(accountXml(8).isEmpty());
+        QCOMPARE(FindTransaction(doc, {20120229, 2}).xml(),
+            QStringLiteral("<t No=\"2\" dt=\"20120229\" fAc=\"6\" tAc=\"7\" "
+                           "Nar=\"Opening balance\">5</t>"));
+        QCOMPARE(fixture->book.store.history().undoCount(), 2);
+        QVERIFY(readDataFile(book).contains("Nar=\"Opening balance\""));
     }
 
     void renamesAndDeletesThroughTheLinks()
@@ -255,6 +312,92 @@ private slots:
         get<QPushButton>(w, "cmdAdd")->click();
         apply(w, QStringLiteral("Again"));
         QCOMPARE(accountXml(5), QStringLiteral("<a Code=\"5\" AcName=\"Again\"/>"));
+    }
+
+    // Every printable character is kept, in the book and in its file; a
+    // control character or a name over 100 characters is refused and named.
+    void accountNamesAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored"); // empty: refused with message
+        QTest::addColumn<QString>("message");
+        QTest::newRow("euro sign")
+            << QStringLiteral("Urlaub \u20ac") << QStringLiteral("Urlaub \u20ac") << QString();
+        QTest::newRow("dash and typographic quotes")
+            << QStringLiteral("Caf\u00e9 \u2014 \u201eDie Ecke\u201c")
+            << QStringLiteral("Caf\u00e9 \u2014 \u201eDie Ecke\u201c") << QString();
+        QTest::newRow("2 KB pasted") << QString(2048, QLatin1Char('n')) << QString()
+                                     << QStringLiteral("A name can have at most 100 characters; "
+                                                       "this account name has 2048.");
+        QTest::newRow("a control character")
+            << QStringLiteral("Rent\u0002") << QString()
+            << QStringLiteral("The account name holds a control character (U+0002), which cannot "
+                              "be saved. Type it again without it.");
+    }
+    void accountNamesAsTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        openBook(sampleBookXml());
+        frmAcMaster* w = show<frmAcMaster>();
+        get<QPushButton>(w, "cmdAdd")->click();
+        const QByteArray before = readDataFile(book);
+        apply(w, typed);
+        if (stored.isEmpty()) {
+            QCOMPARE(fixture->prompt.count(), 1);
+            QCOMPARE(fixture->prompt.last().text, message);
+            QCOMPARE(readDataFile(book), before);
+            QVERIFY(accountXml(5).isEmpty());
+            return;
+        }
+        QCOMPARE(fixture->prompt.count(), 0);
+        QCOMPARE(FindAccount(test::sharedStore().document(), 5).attribute(QStringLiteral("AcName")),
+            stored);
+        // The file is seven-bit: the characters beyond go as references.
+        QByteArray inFile;
+        for (const char32_t c : stored.toUcs4())
+            inFile += c < 128 ? QByteArray(1, char(c))
+                              : QByteArray("&#" + QByteArray::number(uint(c)) + ';');
+        QVERIFY(readDataFile(book).contains(QByteArray("AcName=\"" + inFile + '"')));
+    }
+
+    // A deleted transaction cannot be restored without its account: the
+    // question says how many in the bin would stay there for good.
+    void deletingAnAccountNamesTheBinEntriesThatNeedIt()
+    {
+        openBook(sampleBookXml());
+        DataStore& store = test::sharedStore();
+        const int spare = AddAccountHead(store.document(), QStringLiteral("Spare"));
+        frmAcMaster* w = show<frmAcMaster>();
+        const QString question = QStringLiteral("Are you sure you want to delete this record ?");
+        for (int binned = 0; binned <= 2; ++binned) {
+            if (binned > 0) {
+                const TransactionKey key = AddTransaction(store.document(),
+                    {20130105, binned == 1 ? spare : 1, binned == 1 ? 1 : spare, QString(),
+                        Money::fromUnits(Money::kScale)});
+                DeleteTransaction(
+                    store.document(), FindTransaction(store.document(), key), store.clock().now());
+            }
+            w->RefreshList();
+            QVERIFY(clickLink(w->WebBrowser1, QStringLiteral("[*[D]*]") + QString::number(spare)));
+            fixture->prompt.answer(binned < 2 ? MsgResult::No : MsgResult::Yes);
+            QTest::mouseClick(get<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+            const QString note = binned == 0 ? QString()
+                : binned == 1
+                ? QStringLiteral("\r\n\r\n1 deleted transaction in the bin refers to this account "
+                                 "and can then no longer be restored.")
+                : QStringLiteral("\r\n\r\n2 deleted transactions in the bin refer to this account "
+                                 "and can then no longer be restored.");
+            QCOMPARE(fixture->prompt.last().text, question + note);
+        }
+        QVERIFY(accountXml(spare).isEmpty());
+        const QList<DeletedTransaction> bin = ReadDeleted(store.document());
+        QCOMPARE(bin.size(), 2);
+        for (const DeletedTransaction& d : bin) {
+            QCOMPARE(int(RestoreDeleted(store.document(), d.id).kind),
+                int(RestoreOutcome::AccountMissing));
+        }
     }
 
     void accountMenuOpensTheReportsOfTheMonth()

@@ -191,10 +191,10 @@ private slots:
         QFETCH(QDate, from);
         QFETCH(QDate, to);
         QList<BalancePoint> points;
-        bool overflowed = true;
+        FigureTrouble trouble {true, true};
         LedgerReport::ListingBook(
-            m_data, code, DateToDocDate(from), DateToDocDate(to), &overflowed, &points);
-        QVERIFY(!overflowed);
+            m_data, code, DateToDocDate(from), DateToDocDate(to), &trouble, &points);
+        QVERIFY(!trouble.any());
         const BalanceChartData chart
             = LedgerChartData(points, ChartTestBook::name(code), from, to, QLocale::c());
 

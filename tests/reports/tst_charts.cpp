@@ -7,6 +7,7 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QPrinter>
@@ -279,6 +280,44 @@ private slots:
 
     // The Period Summary: the switch by its keys, the bars of the page's
     // figures, the group's balance, an empty period, save and print.
+    // Names are drawn as the letters they hold: a tag in an account name is
+    // neither followed (a picture, a file) nor obeyed (bold), wherever the
+    // name stands: the title, a bar's label, a month chart's title.
+    void namesAreDrawnAsPlainText()
+    {
+        const QString picture = QStringLiteral("<img src=\"/dev/zero\">");
+        const QString bold = QStringLiteral("<b>x</b>");
+        InOutChartData bars;
+        bars.title = QStringLiteral("Money in and out - '") + bold + QLatin1Char('\'');
+        bars.bars = {{picture, Money::fromUnits(10000), std::nullopt},
+            {bold, Money::fromUnits(20000), Money::fromUnits(500)}};
+        bars.empty = false;
+        BalanceChartData line;
+        line.title = QStringLiteral("Balance - ") + picture;
+        line.from = QDate(2024, 1, 1);
+        line.to = QDate(2024, 1, 31);
+        line.points = {{QDate(2023, 12, 31), Money::fromUnits(0), true},
+            {QDate(2024, 1, 31), Money::fromUnits(10000), false}};
+        line.empty = false;
+        const std::unique_ptr<QChart> barChart(MakeInOutChart(bars));
+        const std::unique_ptr<QChart> lineChart(MakeBalanceChart(line));
+        for (const auto& [chart, names] :
+            {std::pair {barChart.get(), QStringList {bars.title, picture, bold}},
+                std::pair {lineChart.get(), QStringList {line.title}}}) {
+            QVERIFY(!RenderChart(chart, QSize(900, 600)).isNull());
+            QStringList drawn;
+            QList<QGraphicsItem*> items = chart->childItems();
+            while (!items.isEmpty()) {
+                QGraphicsItem* item = items.takeFirst();
+                items += item->childItems();
+                if (auto* text = dynamic_cast<QGraphicsTextItem*>(item))
+                    drawn << text->toPlainText();
+            }
+            for (const QString& name : names)
+                QVERIFY2(drawn.contains(name), qPrintable(drawn.join(QLatin1Char('|'))));
+        }
+    }
+
     void periodSummaryChart()
     {
         auto* w = qobject_cast<frmTransSummary*>(OpenPeriodSummary(0, QString()));

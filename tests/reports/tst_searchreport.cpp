@@ -235,27 +235,42 @@ private slots:
         QTest::addColumn<QList<int>>("accounts");
         QTest::addColumn<int>("side");
         QTest::addColumn<QStringList>("listed"); // narrations, sorted
+        QTest::addColumn<int>("status"); // -1: no status criterion
         const QDate none;
         const auto from = int(SearchCriteria::Side::FromOnly);
         const auto to = int(SearchCriteria::Side::ToOnly);
         const auto either = int(SearchCriteria::Side::FromOrTo);
         QTest::newRow("no criteria: the last entry's month")
             << none << none << QList<int>() << either
-            << QStringList {u"n2"_s, u"n3"_s, u"n4"_s, u"n7"_s};
+            << QStringList {u"n2"_s, u"n3"_s, u"n4"_s, u"n7"_s} << -1;
         QTest::newRow("February, first to last day")
             << QDate(2013, 2, 1) << QDate(2013, 2, 28) << QList<int>() << either
-            << QStringList {u"n2"_s, u"n3"_s, u"n4"_s, u"n7"_s};
+            << QStringList {u"n2"_s, u"n3"_s, u"n4"_s, u"n7"_s} << -1;
         QTest::newRow("January, account 1 either side")
             << QDate(2013, 1, 1) << QDate(2013, 1, 31) << QList<int> {1} << either
-            << QStringList {u"n1"_s, u"n6"_s};
+            << QStringList {u"n1"_s, u"n6"_s} << -1;
         QTest::newRow("account 1 from, any date")
             << none << none << QList<int> {1} << from
-            << QStringList {u"n1"_s, u"n3"_s, u"n4"_s, u"n5"_s};
-        QTest::newRow("account 2 to")
-            << none << none << QList<int> {2} << to << QStringList {u"n1"_s, u"n4"_s, u"n5"_s};
+            << QStringList {u"n1"_s, u"n3"_s, u"n4"_s, u"n5"_s} << -1;
+        QTest::newRow("account 2 to") << none << none << QList<int> {2} << to
+                                      << QStringList {u"n1"_s, u"n4"_s, u"n5"_s} << -1;
         QTest::newRow("February, accounts 3 and 9 either side")
             << QDate(2013, 2, 1) << QDate(2013, 2, 28) << QList<int> {9, 3} << either
-            << QStringList {u"n2"_s, u"n3"_s, u"n7"_s};
+            << QStringList {u"n2"_s, u"n3"_s, u"n7"_s} << -1;
+        // n1 cleared, n2 reconciled, n7 of an unknown status: not cleared.
+        const auto cleared = int(TransactionStatus::Cleared);
+        QTest::newRow("reconciled, any date")
+            << none << none << QList<int>() << either << QStringList {u"n2"_s}
+            << int(TransactionStatus::Reconciled);
+        QTest::newRow("cleared, January to the last of February")
+            << QDate(2013, 1, 1) << QDate(2013, 2, 28) << QList<int>() << either
+            << QStringList {u"n1"_s} << cleared;
+        QTest::newRow("not cleared in February")
+            << QDate(2013, 2, 1) << QDate(2013, 2, 28) << QList<int>() << either
+            << QStringList {u"n3"_s, u"n4"_s, u"n7"_s} << int(TransactionStatus::NotCleared);
+        QTest::newRow("not cleared, account 1 from")
+            << none << none << QList<int> {1} << from << QStringList {u"n3"_s, u"n4"_s, u"n5"_s}
+            << int(TransactionStatus::NotCleared);
     }
 
     void runListsWhatTheCriteriaAllow()
@@ -265,19 +280,20 @@ private slots:
         QFETCH(QList<int>, accounts);
         QFETCH(int, side);
         QFETCH(QStringList, listed);
+        QFETCH(int, status);
         XmlDocument book;
         QVERIFY(book.loadXml(QByteArrayLiteral(
             "<Data><AcMaster><a Code=\"1\" AcName=\"Cash\"/><a Code=\"2\" "
             "AcName=\"Bank\"/></AcMaster>"
             "<Trans>"
-            "<t No=\"1\" dt=\"20130131\" fAc=\"1\" tAc=\"2\" Nar=\"n1\">1.00</t>"
-            "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"3\" Nar=\"n2\">2.00</t>"
+            "<t No=\"1\" dt=\"20130131\" fAc=\"1\" tAc=\"2\" Nar=\"n1\" St=\"C\">1.00</t>"
+            "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"3\" Nar=\"n2\" St=\"R\">2.00</t>"
             "<t No=\"3\" dt=\" 20130228\" fAc=\" 1\" tAc=\"3\" Nar=\"n3\">3.00</t>"
             "<t No=\"4\" dt=\"020130215\" fAc=\"01\" tAc=\"2\" Nar=\"n4\">4.00</t>"
             "<t No=\"5\" dt=\"2013-02-10\" fAc=\"1\" tAc=\"2\" Nar=\"n5\">5.00</t>"
             "<x dt=\"20130228\" fAc=\"1\" tAc=\"3\" Nar=\"nx\">9.00</x>"
             "<t No=\"6\" dt=\"20130101\" fAc=\"3\" tAc=\"1\" Nar=\"n6\">6.00</t>"
-            "<t No=\"7\" dt=\"20130228\" fAc=\"2\" tAc=\"3\" Nar=\"n7\">7.00</t>"
+            "<t No=\"7\" dt=\"20130228\" fAc=\"2\" tAc=\"3\" Nar=\"n7\" St=\"c\">7.00</t>"
             "</Trans><AcMaster><a Code=\"3\" AcName=\"Food\"/></AcMaster></Data>")));
         SearchCriteria c;
         c.byDate = from.isValid();
@@ -287,6 +303,8 @@ private slots:
         c.side = SearchCriteria::Side(side);
         for (const int code : accounts)
             c.accounts.append({code, QString::number(code)});
+        c.byStatus = status >= 0;
+        c.status = TransactionStatus(qMax(0, status));
         SearchReport report;
         Error error;
         QVERIFY2(report.run(book, BuildSearchPredicate(c), u"string(@dt)"_s, &error),

@@ -382,6 +382,111 @@ private slots:
         QCOMPARE(prompt.count(), 0);
     }
 
+    // A typed, unsaved transaction is never closed away without a question:
+    // Save writes it, Discard drops it, Cancel keeps the window (and the
+    // book, and the program) open. Esc leaves it alone.
+    void aTypedEntryIsNeverClosedAwayUnasked_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<int>("answer"); // MsgResult; None: no question expected
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<bool>("windowStays");
+        const int save = int(MsgResult::Save);
+        const int discard = int(MsgResult::Discard);
+        const int cancel = int(MsgResult::Cancel);
+        QTest::newRow("Ctrl+F4, Save") << "Ctrl+F4" << save << true << false;
+        QTest::newRow("Ctrl+F4, Discard") << "Ctrl+F4" << discard << false << false;
+        QTest::newRow("Ctrl+F4, Cancel") << "Ctrl+F4" << cancel << false << true;
+        QTest::newRow("close button, Cancel") << "button" << cancel << false << true;
+        QTest::newRow("close button, Save") << "button" << save << true << false;
+        QTest::newRow("Ctrl+W, Save") << "Ctrl+W" << save << true << false;
+        QTest::newRow("Ctrl+W, Cancel") << "Ctrl+W" << cancel << false << true;
+        QTest::newRow("Exit, Discard") << "Exit" << discard << false << false;
+        QTest::newRow("Exit, Cancel") << "Exit" << cancel << false << true;
+        QTest::newRow("main window closes, Save") << "quit" << save << true << false;
+        QTest::newRow("main window closes, Cancel") << "quit" << cancel << false << true;
+        QTest::newRow("Esc") << "Esc" << int(MsgResult::None) << false << true;
+    }
+    void aTypedEntryIsNeverClosedAwayUnasked()
+    {
+        QFETCH(QString, way);
+        QFETCH(int, answer);
+        QFETCH(bool, saved);
+        QFETCH(bool, windowStays);
+        TempEnv env;
+        RecordingPrompt prompt;
+        RegisterDataWindows();
+        const QString book = writeBook(env, QStringLiteral("a.qbf"));
+        MDIForm1 w(programBook());
+        QVERIFY(w.Load(book));
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        actionOf(&w, "mnuTrnEntry")->trigger();
+        const QPointer<frmTrans> entry = dynamic_cast<frmTrans*>(w.childWindows().value(0));
+        QVERIFY(entry);
+        QTRY_VERIFY(entry->isAncestorOf(QApplication::focusWidget()));
+        pressKey(Qt::Key_Return);
+        for (const QString& field : {QStringLiteral("Cash"), QStringLiteral("Food"),
+                 QStringLiteral("3.5"), QStringLiteral("Kaffee 3,50 \u20ac bar")}) {
+            typeText(field);
+            if (!field.startsWith(QLatin1Char('K')))
+                pressKey(Qt::Key_Return);
+        }
+        const QByteArray before = readDataFile(book);
+        QSignalSpy exits(&w, &MDIForm1::exitRequested);
+        if (answer != int(MsgResult::None))
+            prompt.answer(MsgResult(answer));
+        bool closed = false;
+        if (way == QStringLiteral("Ctrl+F4"))
+            pressKey(Qt::Key_F4, Qt::ControlModifier);
+        else if (way == QStringLiteral("button"))
+            w.mdiArea()->activeSubWindow()->close();
+        else if (way == QStringLiteral("Ctrl+W"))
+            pressKey(Qt::Key_W, Qt::ControlModifier);
+        else if (way == QStringLiteral("Exit"))
+            actionOf(&w, "mnuFileExit")->trigger();
+        else if (way == QStringLiteral("quit"))
+            closed = w.close();
+        else
+            pressKey(Qt::Key_Escape);
+
+        if (answer == int(MsgResult::None)) {
+            QCOMPARE(prompt.count(), 0);
+        } else {
+            QCOMPARE(prompt.count(), 1);
+            QCOMPARE(prompt.last().text,
+                QStringLiteral(
+                    "Do you want to save the new transaction before the window closes?"));
+            QCOMPARE(prompt.last().title, QStringLiteral("Save Changes"));
+            QCOMPARE(prompt.last().buttons, MsgButtons::SaveDiscardCancel);
+            QCOMPARE(prompt.last().defaultButton, MsgResult::Save);
+        }
+        const QByteArray entryInFile = "<t No=\"1\" dt=\"20130215\" fAc=\"1\" tAc=\"4\" "
+                                       "Nar=\"Kaffee 3,50 &#8364; bar\">3.5</t>";
+        QCOMPARE(readDataFile(book).contains(entryInFile), saved);
+        if (!saved)
+            QCOMPARE(readDataFile(book), before);
+        if (windowStays) {
+            QVERIFY(entry);
+            QCOMPARE(w.childWindows().size(), 1);
+            QCOMPARE(entry->findChild<QComboBox*>(QStringLiteral("cmbNarration"))->currentText(),
+                QStringLiteral("Kaffee 3,50 \u20ac bar"));
+            QVERIFY(test::sharedStore().hasDocument());
+        } else if (way == QStringLiteral("Exit")) {
+            // The program ends from here; the entry has been saved or dropped.
+            QVERIFY(entry->findChild<QComboBox*>(QStringLiteral("cmbNarration"))
+                        ->currentText()
+                        .isEmpty());
+        } else {
+            QTRY_VERIFY(!entry);
+        }
+        QCOMPARE(exits.size(), way == QStringLiteral("Exit") && !windowStays ? 1 : 0);
+        QCOMPARE(closed, way == QStringLiteral("quit") && !windowStays);
+        QCOMPARE(test::sharedStore().hasDocument(),
+            windowStays || way == QStringLiteral("Ctrl+F4") || way == QStringLiteral("button")
+                || way == QStringLiteral("Exit"));
+    }
+
     // The password window closing hands the keys back to the main window,
     // also where the window manager gives the activation to no one (as it
     // does when the success box and the window close one after the other).

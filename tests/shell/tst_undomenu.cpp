@@ -53,7 +53,7 @@ private slots:
         for (QAction* a : w.findChild<QMenu*>(QStringLiteral("mnuTransactions"))->actions())
             items << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(items.join(QLatin1Char('|')),
-            QStringLiteral("&Entry|&Search|-|Undo|Redo|-|&Deleted Transactions"));
+            QStringLiteral("&Entry|&Search|-|Undo|Redo|-|&Deleted Transactions|&Reconcile..."));
         QAction* undo = actionOf(&w, "mnuTrnUndo");
         QAction* redo = actionOf(&w, "mnuTrnRedo");
         QCOMPARE(undo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));

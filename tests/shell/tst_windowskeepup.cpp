@@ -521,6 +521,7 @@ private slots:
         QTest::newRow("search") << int(WindowKind::Search) << u"chkDate"_s << u"search"_s;
         QTest::newRow("deleted") << int(WindowKind::DeletedTransactions) << u"WebBrowser1"_s
                                  << u"undo"_s;
+        QTest::newRow("reconcile") << int(WindowKind::Reconcile) << u"txtNeb"_s << u"reconcile"_s;
     }
     void windowsOpenShowingTheirColumnsWhereTheLastOneWas()
     {
@@ -545,6 +546,8 @@ private slots:
                 return OpenSearch();
             case WindowKind::DeletedTransactions:
                 return OpenDeletedTransactions();
+            case WindowKind::Reconcile:
+                return OpenReconcile(2);
             }
             return nullptr;
         };

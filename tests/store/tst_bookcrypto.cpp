@@ -1,6 +1,7 @@
 // Encrypted books: the file format, what is refused, the key kept by the
 // store, and the .bak and daily copies that follow the book's form.
 
+#include <QDir>
 #include <QFile>
 #include <QQueue>
 #include <QtTest>
@@ -12,6 +13,11 @@
 #include "store/ClsAX.h"
 #include "store/DataStore.h"
 #include "store/Records.h"
+
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#endif
 
 using namespace qb;
 
@@ -219,6 +225,9 @@ private slots:
             Book book;
             const BookError e = readWith(path, kPassword, &book);
             QVERIFY2(stages.contains(int(e.stage)), qPrintable(e.line()));
+            if (e.stage == BookStage::WrongPassword)
+                QVERIFY(
+                    e.line().endsWith(QStringLiteral(": wrong password, or the file was changed")));
             QVERIFY(book.document.isNull());
         }
     }
@@ -282,6 +291,10 @@ private slots:
         QTest::newRow("64 GB") << QByteArray("ops=2 mem=68719476736");
         QTest::newRow("a billion passes") << QByteArray("ops=1000000000 mem=8192");
         QTest::newRow("65 passes") << QByteArray("ops=65 mem=8192");
+        // Four times what the program writes (2 passes, 64 MiB) and no more.
+        QTest::newRow("9 passes") << QByteArray("ops=9 mem=8192");
+        QTest::newRow("256 MiB and 1 KiB") << QByteArray("ops=1 mem=268436480");
+        QTest::newRow("4 GiB") << QByteArray("ops=1 mem=4294967296");
         QTest::newRow("4 GiB and 1 KiB") << QByteArray("ops=1 mem=4294968320");
         QTest::newRow("below the minimum") << QByteArray("ops=1 mem=7168");
         QTest::newRow("not whole KiB") << QByteArray("ops=1 mem=8193");
@@ -314,7 +327,11 @@ private slots:
         m_cheap.reset();
         const KdfParams defaults = DefaultKdfParams();
         QCOMPARE(NewKeyParams(), defaults);
+        QCOMPARE(defaults.ops, quint64(2));
+        QCOMPARE(defaults.memBytes, quint64(67108864));
         QVERIFY(KdfParamsAcceptable(defaults));
+        QVERIFY(KdfParamsAcceptable({8, 268435456}));
+        QVERIFY(!KdfParamsAcceptable({9, 268435456}) && !KdfParamsAcceptable({8, 268436480}));
         QVERIFY(defaults.memBytes >= quint64(64) << 20); // memory-hard: at least 64 MiB
         const std::shared_ptr<BookKey> key = BookKey::create(kPassword);
         QVERIFY(key);
@@ -336,6 +353,83 @@ private slots:
     // The store: a gate book becomes encrypted with its .bak and daily
     // copies; it opens with the exact password only, saves with the kept
     // key, and goes back to the enciphered form with every copy.
+    // An encrypted book found with copies a stopped encryption left
+    // readable: opening it offers to encrypt them (Yes by default).
+    void openingOffersToProtectReadableCopies_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("encrypt them") << true;
+        QTest::newRow("leave them") << false;
+    }
+    void openingOffersToProtectReadableCopies()
+    {
+        QFETCH(bool, yes);
+        test::TempEnv env;
+        const QString path = writeEncrypted(env.path(QStringLiteral("books.qbf")));
+        QVERIFY(!path.isEmpty());
+        const QStringList copies {
+            path + QStringLiteral(".bak"), DailyCopyPath(path, QDate(2024, 2, 29))};
+        QVERIFY(QDir().mkdir(DailyCopyFolder(path)));
+        for (const QString& copy : copies)
+            QVERIFY(test::writeDataFile(copy, test::sampleBookXml()));
+        test::RecordingPrompt prompt;
+        prompt.answer(yes ? MsgResult::Yes : MsgResult::No);
+        LoginHost host;
+        host.passwords << kPassword;
+        DataStore store;
+        store.setHost(&host);
+        QVERIFY(store.OpenDataFile(path));
+        QCOMPARE(prompt.count(), 1);
+        QCOMPARE(prompt.last().defaultButton, MsgResult::Yes);
+        for (const QString& copy : copies) {
+            QVERIFY(prompt.last().text.contains(copy));
+            QCOMPARE(IsEncryptedBook(test::fileBytes(copy)), yes);
+            Book book;
+            QVERIFY(!readWith(copy, kPassword, &book).isSet());
+            QCOMPARE(transBytes(book.document), sampleTrans());
+        }
+        QCOMPARE(ReadableBookCopies(path).size(), yes ? 0 : 2);
+        QVERIFY(host.errors.isEmpty());
+        store.CloseDocument();
+    }
+
+    // The copy that keeps changes a save could not write (the book changed
+    // on disk) is encrypted as the book is.
+    void theUnsavedChangesCopyIsEncrypted()
+    {
+        test::TempEnv env;
+        const QString path = writeEncrypted(env.path(QStringLiteral("books.qbf")));
+        test::RecordingPrompt prompt;
+        prompt.answer(MsgResult::No);
+        LoginHost host;
+        host.passwords << kPassword;
+        DataStore store;
+        store.setHost(&host);
+        store.setSyncOnSave(false);
+        QVERIFY(store.OpenDataFile(path));
+        QVERIFY(QFile::remove(path));
+        QVERIFY(!writeEncrypted(path).isEmpty()); // another program's book now
+        store.NarrationSection()
+            .appendChild(store.NarrationSection().createElement(QStringLiteral("n")))
+            .setText(QStringLiteral("kept aside"));
+        QVERIFY(!store.SaveDocument());
+        const QString copy = store.unsavedChangesCopy();
+        QVERIFY(test::fileBytes(copy).startsWith("QBENC1\n"));
+        QVERIFY(!test::fileBytes(copy).contains("kept aside"));
+        Book book;
+        QVERIFY(!readWith(copy, kPassword, &book).isSet());
+        QVERIFY(book.document.xml().contains(QStringLiteral("kept aside")));
+        store.CloseDocument();
+#ifdef Q_OS_LINUX
+        // With a key derived, a crash dumps no memory.
+        QCOMPARE(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 0);
+        struct rlimit core
+        {
+        };
+        QVERIFY(::getrlimit(RLIMIT_CORE, &core) == 0 && core.rlim_cur == 0 && core.rlim_max == 0);
+#endif
+    }
+
     void theStoreKeepsEveryCopyInTheBooksForm()
     {
         test::TempEnv env;

@@ -148,6 +148,35 @@ private slots:
         QCOMPARE(test::readDataFile(book), QByteArray("<Data>new</Data>"));
     }
 
+    // A text the program could not open again never reaches the disk: no
+    // step of the save is taken, the book and its backup stay as they were.
+    void aTextThatWouldNotOpenNeverReplacesTheBook()
+    {
+        const QString book = path(QStringLiteral("books.qbf"));
+        const QString backup = book + QStringLiteral(".bak");
+        QVERIFY(test::writeDataFile(book, "old"));
+        QVERIFY(test::writeDataFile(backup, "older"));
+        QList<SaveStep> steps;
+        BookWriteOptions recording;
+        recording.fault = [&steps](SaveStep s) {
+            steps << s;
+            return 0;
+        };
+        recording.today = QDate(2013, 3, 20);
+        for (const QByteArray& broken : {QByteArray("<Data><t Id=\"a\x02\"/></Data>"),
+                 QByteArray("<Data><t Id=\"&#2;\"/></Data>"), QByteArray("<Data>&#65535;</Data>"),
+                 QByteArray("<Data><Trans>"),
+                 QByteArray("<!DOCTYPE Data [<!ENTITY e \"x\">]><Data>&e;</Data>")}) {
+            const BookError error = write(broken, book, recording);
+            QCOMPARE(error.stage, BookStage::NotSaved);
+            QVERIFY(error.reason.isSet());
+            QVERIFY(steps.isEmpty());
+            QCOMPARE(test::readDataFile(book), QByteArray("old"));
+            QCOMPARE(test::readDataFile(backup), QByteArray("older"));
+            QCOMPARE(QDir(folder()).entryList(QDir::Files).size(), 2);
+        }
+    }
+
     void theSaveRemovesOnlyItsOwnLeftovers()
     {
         const QString book = path(QStringLiteral("books.qbf"));

@@ -215,45 +215,142 @@ private slots:
     }
 
     // A lock of a process that is gone, on this host, is taken over without
-    // a word; one of another host is never judged stale.
+    // a word; one of another host is never judged stale, however old; a
+    // lock file that does not say who holds it is told as such.
     void staleLocksAreTakenOverOnlyOnThisHost_data()
     {
-        QTest::addColumn<bool>("thisHost");
-        QTest::newRow("dead process of this host") << true;
-        QTest::newRow("another host") << false;
+        QTest::addColumn<QByteArray>("lock");
+        QTest::addColumn<int>("minutesOld");
+        QTest::addColumn<QString>("told"); // empty: taken over
+        const QByteArray here = QSysInfo::machineHostName().toUtf8();
+        // Beyond the largest process number there is no process; our own is alive.
+        const QByteArray alive = QByteArray::number(QCoreApplication::applicationPid());
+        QTest::newRow("dead process of this host")
+            << QByteArray("2147480000\nquillbrook\n" + here + "\n") << 0 << QString();
+        QTest::newRow("another host")
+            << QByteArray(alive + "\nquillbrook\nelsewhere.example\n") << 0
+            << QStringLiteral("elsewhere.example (process ") + QString::fromLatin1(alive);
+        QTest::newRow("another host, five minutes old")
+            << QByteArray(alive + "\nquillbrook\nelsewhere.example\n") << 5
+            << QStringLiteral("elsewhere.example");
+        QTest::newRow("another host, two days old")
+            << QByteArray("17\nquillbrook\nelsewhere.example\n") << 2880
+            << QStringLiteral("elsewhere.example (process 17)");
+        QTest::newRow("damaged lock file") << QByteArray("\x01garbage") << 5
+                                           << QStringLiteral("an unknown program (its lock file ");
     }
     void staleLocksAreTakenOverOnlyOnThisHost()
     {
-        QFETCH(bool, thisHost);
+        QFETCH(QByteArray, lock);
+        QFETCH(int, minutesOld);
+        QFETCH(QString, told);
         const QString book = path(QStringLiteral("books.qbf"));
         QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
-        // Beyond the largest process number there is no process; our own is alive.
-        const QByteArray lock = QByteArray::number(thisHost ? Q_INT64_C(2147480000)
-                                                            : QCoreApplication::applicationPid())
-            + "\nquillbrook\n"
-            + (thisHost ? QSysInfo::machineHostName().toUtf8() : QByteArray("elsewhere.example"))
-            + "\n";
-        QVERIFY(test::writeBytes(book + QStringLiteral(".lock"), lock));
+        const QString lockFile = book + QStringLiteral(".lock");
+        QVERIFY(test::writeBytes(lockFile, lock));
+        QFile aged(lockFile);
+        QVERIFY(aged.open(QIODevice::ReadWrite));
+        QVERIFY(aged.setFileTime(QDateTime::currentDateTime().addSecs(-60 * minutesOld),
+            QFileDevice::FileModificationTime));
+        aged.close();
 
         test::RecordingPrompt prompt;
+        prompt.answer(MsgResult::Yes);
         DataStore store;
         Window window;
         store.setHost(&window);
-        QVERIFY(store.OpenDataFile(book) == thisHost);
-        QCOMPARE(prompt.count(), thisHost ? 0 : 1);
-        if (thisHost) {
-            QLockFile mine(book + QStringLiteral(".lock"));
+        QVERIFY(store.OpenDataFile(book));
+        QCOMPARE(store.isReadOnly(), !told.isEmpty());
+        QCOMPARE(prompt.count(), told.isEmpty() ? 0 : 1);
+        if (told.isEmpty()) {
+            QLockFile mine(lockFile);
             qint64 holder = 0;
             QString host, app;
             QVERIFY(mine.getLockInfo(&holder, &host, &app));
             QCOMPARE(holder, QCoreApplication::applicationPid());
             return;
         }
-        QVERIFY(prompt.last().text.contains(QStringLiteral("elsewhere.example")));
+        QVERIFY2(prompt.last().text.contains(told), qPrintable(prompt.last().text));
+        QVERIFY(!prompt.last().text.contains(QStringLiteral("(process 0)")));
+        QCOMPARE(test::fileBytes(lockFile), lock);
+        store.CloseDocument();
         // Removed by hand (qbtool --force-unlock), the book opens.
         QVERIFY(BookLock::forceUnlock(book));
         QVERIFY(store.OpenDataFile(book));
         QVERIFY(!store.isReadOnly());
+    }
+
+    // --force-unlock never removes the lock of a program that runs on this
+    // computer, and says which process it is.
+    void aRunningHolderIsNeverForcedOut()
+    {
+        const QString book = path(QStringLiteral("books.qbf"));
+        QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
+        DataStore store;
+        QVERIFY(store.OpenDataFile(book));
+        Error error;
+        LockHolder holder;
+        QVERIFY(!BookLock::forceUnlock(book, &error, &holder));
+        QCOMPARE(holder.pid, QCoreApplication::applicationPid());
+        QVERIFY2(error.description.contains(
+                     QStringLiteral("process %1 (").arg(QCoreApplication::applicationPid())),
+            qPrintable(error.description));
+        QVERIFY(QFileInfo::exists(BookLock::lockFileOf(book)));
+        store.CloseDocument();
+        QVERIFY(!QFileInfo::exists(BookLock::lockFileOf(book)));
+        QVERIFY(BookLock::forceUnlock(book));
+    }
+
+    // A book renamed or deleted while it is open is never made again without
+    // a word: the user says where it goes (its name again, another name, or
+    // nowhere for now).
+    void aMissingBookIsSavedWhereTheUserSays_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("savedAs"); // empty: nothing saved
+        QTest::newRow("its name again") << int(MsgResult::Yes) << QStringLiteral("books.qbf");
+        QTest::newRow("another name") << int(MsgResult::No) << QStringLiteral("elsewhere.qbf");
+        QTest::newRow("nowhere now") << int(MsgResult::Cancel) << QString();
+    }
+    void aMissingBookIsSavedWhereTheUserSays()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, savedAs);
+        const QString book = path(QStringLiteral("books.qbf"));
+        QVERIFY(test::writeDataFile(book, test::sampleBookXml()));
+        test::RecordingPrompt prompt;
+        test::RecordingFileDialogs dialogs;
+        prompt.answer(MsgResult(answer));
+        dialogs.answer(path(QStringLiteral("elsewhere"))); // ".qbf" is added
+        DataStore store;
+        Window window;
+        store.setHost(&window);
+        store.setSyncOnSave(false);
+        QVERIFY(store.OpenDataFile(book));
+        QVERIFY(QFile::rename(book, path(QStringLiteral("renamed.qbf"))));
+        addNarration(store, QStringLiteral("after the rename"));
+        QCOMPARE(store.SaveDocument(), !savedAs.isEmpty());
+        QCOMPARE(prompt.count(), 1);
+        QVERIFY(prompt.last().text.contains(book + QStringLiteral("\r\nwas renamed or deleted")));
+        QCOMPARE(dialogs.requests.size(), answer == int(MsgResult::No) ? 1 : 0);
+        QCOMPARE(QFileInfo::exists(book), savedAs == QStringLiteral("books.qbf"));
+        QVERIFY(!bookHas(path(QStringLiteral("renamed.qbf")), "after the rename"));
+        if (savedAs.isEmpty()) {
+            QCOMPARE(store.lastError().stage, BookStage::Gone);
+            QVERIFY(!QFileInfo::exists(path(QStringLiteral("elsewhere.qbf"))));
+            return;
+        }
+        const QString saved = path(savedAs);
+        QVERIFY(bookHas(saved, "after the rename"));
+        QCOMPARE(store.currentFile(), saved);
+        QVERIFY(window.caption.contains(QFileInfo(saved).completeBaseName()));
+        // The book goes on from there: the next save is an ordinary one.
+        addNarration(store, QStringLiteral("later"));
+        QVERIFY(store.SaveDocument());
+        QVERIFY(bookHas(saved, "later"));
+        QCOMPARE(prompt.count(), 1);
+        QVERIFY(QFileInfo::exists(BookLock::lockFileOf(saved)));
+        store.CloseDocument();
     }
 
     // Whatever replaced the book since it was read here (another program
@@ -281,7 +378,8 @@ private slots:
         QVERIFY(mine.SaveDocument());
 
         if (how == QStringLiteral("store")) {
-            QVERIFY(BookLock::forceUnlock(book));
+            // Another program that ignored the lock.
+            QVERIFY(QFile::remove(BookLock::lockFileOf(book)));
             QVERIFY(other.OpenDataFile(book));
             addNarration(other, QStringLiteral("theirs"));
             QVERIFY(other.SaveDocument());

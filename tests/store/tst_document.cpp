@@ -334,36 +334,55 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("empty") << QString() << QString();
+        QTest::addColumn<int>("firstRefused"); // -1: none
+        QTest::newRow("empty") << QString() << QString() << -1;
         QTest::newRow("printable ASCII, apostrophe included")
             << QStringLiteral(" \"\\<>&`~!@#$%^*()_-+=:;,./?[]{}|'Mom's 09AZaz")
-            << QStringLiteral(" \"\\<>&`~!@#$%^*()_-+=:;,./?[]{}|'Mom's 09AZaz");
+            << QStringLiteral(" \"\\<>&`~!@#$%^*()_-+=:;,./?[]{}|'Mom's 09AZaz") << -1;
         QTest::newRow("letters of other scripts with their marks")
             << QStringLiteral(
                    "Caf\u00e9 \u00e9\u00e9\u00e9 Stra\u00dfe \u0928\u092e\u0938\u094d\u0924\u0947 "
                    "\u0645\u0631\u062d\u0628\u0627 \u6771\u4eac \u0661\u0662 M\u2019s")
             << QStringLiteral(
                    "Caf\u00e9 \u00e9\u00e9\u00e9 Stra\u00dfe \u0928\u092e\u0938\u094d\u0924\u0947 "
-                   "\u0645\u0631\u062d\u0628\u0627 \u6771\u4eac \u0661\u0662 M\u2019s");
-        QTest::newRow("a letter beyond the first plane, an emoji")
-            << QString::fromUcs4(U"\U0001D400x\U0001F600") << QString::fromUcs4(U"\U0001D400x");
-        QTest::newRow("controls and line breaks")
-            << QStringLiteral("a\tb\r\nc\u007fd\u0085e\u2028f\u2029g") << QStringLiteral("abcdefg");
-        QTest::newRow("direction overrides, byte order mark, joiners kept") << QStringLiteral(
-            "a\u202eb\ufeffc\u200dd\u200ce") << QStringLiteral("abc\u200dd\u200ce");
-        QTest::newRow("unpaired surrogates, private use, non-characters, no-break space")
+                   "\u0645\u0631\u062d\u0628\u0627 \u6771\u4eac \u0661\u0662 M\u2019s")
+            << -1;
+        QTest::newRow("currency signs, dashes, typographic quotes, no-break space")
+            << QStringLiteral("Kaffee 3,50 \u20ac bar \u2014 \u201eZitat\u201c \u2018x\u2019 "
+                              "\u00a3\u00a5\u20b9\u2026 CAF\u00c9\u00a0\u2013")
+            << QStringLiteral("Kaffee 3,50 \u20ac bar \u2014 \u201eZitat\u201c \u2018x\u2019 "
+                              "\u00a3\u00a5\u20b9\u2026 CAF\u00c9\u00a0\u2013")
+            << -1;
+        QTest::newRow("beyond the first plane: a letter, an emoji, a joined family")
+            << QString::fromUcs4(U"\U0001D400x\U0001F600\U0001F468\u200D\U0001F469")
+            << QString::fromUcs4(U"\U0001D400x\U0001F600\U0001F468\u200D\U0001F469") << -1;
+        QTest::newRow("tabs and line breaks become blanks, DEL goes")
+            << QStringLiteral("a\tb\r\nc\u007fd\u0085e\u2028f\u2029g")
+            << QStringLiteral("a b  cd e f g") << 0x7f;
+        QTest::newRow("C0 and C1 controls, direction marks and isolates")
+            << QStringLiteral("A\u0002B") + QChar(0)
+                + QStringLiteral("C\u001bD\u0080E\u200eF\u2066G")
+            << QStringLiteral("ABCDEFG") << 2;
+        QTest::newRow("direction overrides, byte order mark, joiners kept")
+            << QStringLiteral("a\u202eb\ufeffc\u200dd\u200ce")
+            << QStringLiteral("abc\u200dd\u200ce") << 0x202e;
+        QTest::newRow("unpaired surrogates and non-characters go, private use stays")
             << QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00)
-                + QStringLiteral("c\ue000d\uffffe\u00a0f\u20ac")
-            << QStringLiteral("abcdef");
+                + QStringLiteral("c\ue000d\uffffe\ufdd0f")
+            << QStringLiteral("abc\ue000def") << 0xD800;
     }
 
     void allowedCharsOnly()
     {
         QFETCH(QString, typed);
         QFETCH(QString, kept);
+        QFETCH(int, firstRefused);
         QCOMPARE(AllowedCharsOnly(typed), kept);
         QCOMPARE(OnlyAllowedChars(typed), typed == kept);
         QVERIFY(OnlyAllowedChars(kept));
+        QCOMPARE(FirstRefusedChar(typed).has_value(), firstRefused >= 0);
+        if (firstRefused >= 0)
+            QCOMPARE(int(*FirstRefusedChar(typed)), firstRefused);
         int ascii = 0;
         for (char32_t u = 0; u < 128; ++u)
             ascii += IsAllowedChar(u) ? 1 : 0;
@@ -380,6 +399,10 @@ private slots:
         a.setAttribute(QStringLiteral("AcName"), kept);
         const QByteArray bytes = doc.toBytes();
         QVERIFY(std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }));
+        for (const char32_t c : kept.toUcs4()) {
+            if (c > 127)
+                QVERIFY(bytes.contains(QByteArray("&#" + QByteArray::number(uint(c)) + ';')));
+        }
         XmlDocument back;
         QVERIFY(back.loadXml(bytes));
         QCOMPARE(back.selectSingleNode(QStringLiteral("/Data/AcMaster/a"))

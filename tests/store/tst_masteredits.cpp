@@ -1,3 +1,5 @@
+#include <string>
+
 #include <QtTest>
 
 #include "TestSupport.h"
@@ -34,7 +36,20 @@ private slots:
         QTest::newRow("blanks around") << "  BANK " << 0 << dup;
         QTest::newRow("apostrophe kept") << "F'ood" << 0 << ok;
         QTest::newRow("accent kept") << QStringLiteral("Sal\u00e9ary") << 0 << ok;
-        QTest::newRow("control characters dropped") << QStringLiteral("Fo\tod\u202e") << 0 << dup;
+        QTest::newRow("control characters dropped")
+            << QStringLiteral("Fo\u0002od\u202e") << 0 << dup;
+        QTest::newRow("a tab is a blank") << QStringLiteral("Fo\tod") << 0 << ok;
+        QTest::newRow("euro sign and dash")
+            << QStringLiteral("Urlaub \u20ac \u2014 2024") << 0 << ok;
+        const int tooLong = int(NameCheck::TooLong);
+        QTest::newRow("100 characters") << QString(100, QLatin1Char('x')) << 0 << ok;
+        QTest::newRow("101 characters") << QString(101, QLatin1Char('x')) << 0 << tooLong;
+        QTest::newRow("100 characters, blanks around")
+            << QStringLiteral("  ") + QString(100, QLatin1Char('x')) + QStringLiteral(" ") << 0
+            << ok;
+        QTest::newRow("100 emoji, 200 UTF-16 units")
+            << QString::fromUcs4(std::u32string(100, U'\U0001F600').c_str()) << 0 << ok;
+        QTest::newRow("101 characters, a rename") << QString(101, QLatin1Char('x')) << 1 << tooLong;
         QTest::newRow("blank") << "   " << 0 << empty;
         QTest::newRow("nothing storable") << QStringLiteral("\t\r\n\u0007") << 0 << empty;
         QTest::newRow("rename") << "Petty Cash" << 1 << ok;

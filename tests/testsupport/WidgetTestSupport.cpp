@@ -64,7 +64,12 @@ bool clickLink(HtmlView* view, const QString& href)
             cursor.setPosition(fragment.position() + 1);
             view->setTextCursor(cursor);
             view->ensureCursorVisible();
-            const QPoint at = view->cursorRect(cursor).center();
+            // Halfway across the first character, so that a link of one
+            // character is hit too.
+            QTextCursor before(view->document());
+            before.setPosition(fragment.position());
+            const QPoint at
+                = (view->cursorRect(before).center() + view->cursorRect(cursor).center()) / 2;
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
             return true;
         }

@@ -92,6 +92,11 @@ QList<CommandRow> commandRows()
              QStringLiteral("--csv-amount"), QStringLiteral("2"), QStringLiteral("--csv-text"),
              QStringLiteral("3")},
             locked, 0, 3, 2, {}},
+        // Nothing is cleared: a statement of 0 reconciles nothing and records it.
+        {{QStringLiteral("reconcile"), book, QStringLiteral("--account"), QStringLiteral("2"),
+             QStringLiteral("--date"), QStringLiteral("2013-01-31"), QStringLiteral("--balance"),
+             QStringLiteral("0")},
+            locked, 0, 3, 2, {}},
         {{QStringLiteral("chart"), book, QStringLiteral("summary"), QStringLiteral("--from"),
              QStringLiteral("2013-01-01"), QStringLiteral("--to"), QStringLiteral("2013-12-31")},
             locked, 0, 3, 2, {QStringLiteral("-o")}},
@@ -295,18 +300,43 @@ private slots:
         QVERIFY2(m.hasMatch(), qPrintable(text));
         QStringList named = m.captured(1).simplified().split(QStringLiteral(", "));
         named.sort();
+        // The same for the commands that write a book: those with
+        // --force-unlock, which their usage line shows as well.
+        const QRegularExpression writers(
+            QStringLiteral("the commands that write a book \\(([^)]*)\\)"));
+        const QRegularExpressionMatch w = writers.match(text.simplified());
+        QVERIFY2(w.hasMatch(), qPrintable(text));
+        QStringList writing = w.captured(1).simplified().split(QStringLiteral(", "));
+        writing.sort();
         QStringList listed;
         QStringList taking;
+        QStringList unlocking;
         const QRegularExpression entry(
             QStringLiteral("^  ([a-z]+)[ \n]"), QRegularExpression::MultilineOption);
         for (auto it = entry.globalMatch(text); it.hasNext();) {
             const QString command = it.next().captured(1);
             listed << command;
-            if (qbtool({command, QStringLiteral("--help")}).out.contains("\n  --password P "))
+            const QByteArray own = qbtool({command, QStringLiteral("--help")}).out;
+            if (own.contains("\n  --password P "))
                 taking << command;
+            if (own.contains("\n  --force-unlock ")) {
+                unlocking << command;
+                const QByteArray usage = own.left(own.indexOf("\n\n"));
+                QVERIFY2(
+                    usage.contains("[--force-unlock]") || usage.contains("[OPTIONS]"), own.data());
+            }
         }
         taking.sort();
+        unlocking.sort();
         QCOMPARE(named, taking);
+        QCOMPARE(writing, unlocking);
+        QCOMPARE(writing,
+            QStringList(
+                {QStringLiteral("decrypt"), QStringLiteral("encrypt"), QStringLiteral("import"),
+                    QStringLiteral("new"), QStringLiteral("pack"), QStringLiteral("restore")}));
+        QVERIFY(text.simplified().contains(QStringLiteral(
+            "visible to other users in the process list while qbtool runs: use --password-file "
+            "or QB_PASSWORD")));
         QStringList tested; // in the overview's order
         QStringList reading;
         for (const CommandRow& r : commandRows()) {
@@ -319,7 +349,7 @@ private slots:
         QCOMPARE(listed, tested);
         QCOMPARE(taking, reading);
         for (const char* code : {"0 done", "1 inconsistencies found", "2 wrong usage",
-                 "3 a file could not be read", "4 a template could not be\napplied"})
+                 "3 a file could not be read", "4 what was given to apply could not\nbe applied"})
             QVERIFY2(text.contains(QLatin1String(code)), code);
 
         for (const QStringList& args : {QStringList {QStringLiteral("--version")},

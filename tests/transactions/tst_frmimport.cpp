@@ -171,8 +171,10 @@ private slots:
         QCOMPARE(readDataFile(env->file + QStringLiteral(".bak")), before);
         QCOMPARE(transOf(readDataFile(env->file)),
             transOf(before)
-                + "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">1234.56</t>"
-                  "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\">0.05</t>");
+                + "<t No=\"1\" dt=\"20130131\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\" "
+                  "St=\"C\">1234.56</t>"
+                  "<t No=\"2\" dt=\"20130201\" fAc=\"2\" tAc=\"4\" Nar=\"Bakery 0815\" "
+                  "St=\"C\">0.05</t>");
         QCOMPARE(statuses(w->model()).mid(1, 2),
             QStringList({S("Already in the book (31-01-2013 No 1)|Food|-"),
                 S("Already in the book (01-02-2013 No 2)|Food|-")}));
@@ -277,8 +279,10 @@ private slots:
             prompt->last().text, S("Imported 2 transactions; already in the book 0, left out 2."));
         QCOMPARE(transOf(readDataFile(env->file)),
             transOf(before)
-                + "<t No=\"1\" dt=\"20130131\" fAc=\"5\" tAc=\"6\" Nar=\"Bakery 0815\">1234.56</t>"
-                  "<t No=\"2\" dt=\"20130201\" fAc=\"5\" tAc=\"6\" Nar=\"Bakery 0815\">0.05</t>");
+                + "<t No=\"1\" dt=\"20130131\" fAc=\"5\" tAc=\"6\" Nar=\"Bakery 0815\" "
+                  "St=\"C\">1234.56</t>"
+                  "<t No=\"2\" dt=\"20130201\" fAc=\"5\" tAc=\"6\" Nar=\"Bakery 0815\" "
+                  "St=\"C\">0.05</t>");
 
         // The import is one undo step, taken back before the account added
         // for its lines (which would otherwise leave them without one).

@@ -720,6 +720,41 @@ private slots:
         QCOMPARE(fixture->prompt.count(), 0);
     }
 
+    // Enter on the question adds what looks like a name; digits, signs and
+    // dates need a deliberate Yes. A name that cannot be stored is refused.
+    void newAccountOfferDefaults_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("defaultButton"); // None: refused, not offered
+        QTest::newRow("a word with a euro sign")
+            << QStringLiteral("Urlaub \u20ac") << int(MsgResult::Yes);
+        QTest::newRow("zero") << QStringLiteral("0") << int(MsgResult::No);
+        QTest::newRow("minus") << QStringLiteral("-") << int(MsgResult::No);
+        QTest::newRow("a typed date") << QStringLiteral("1.1.3011") << int(MsgResult::No);
+        QTest::newRow("an amount") << QStringLiteral("1,234.56 \u20ac") << int(MsgResult::No);
+        QTest::newRow("a date with a month's name")
+            << QStringLiteral("3 May 2024") << int(MsgResult::No);
+        QTest::newRow("a month alone") << QStringLiteral("May") << int(MsgResult::Yes);
+        QTest::newRow("101 characters") << QString(101, QLatin1Char('x')) << int(MsgResult::None);
+    }
+    void newAccountOfferDefaults()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, defaultButton);
+        frmTrans* w = open(20130110);
+        auto* from = get<QComboBox>(w, "cmbFrom");
+        from->setFocus();
+        from->setEditText(typed);
+        get<QComboBox>(w, "cmbTo")->setFocus(); // the default button answers
+        QCOMPARE(fixture->prompt.count(), 1);
+        const bool offered = defaultButton != int(MsgResult::None);
+        QCOMPARE(fixture->prompt.last().title,
+            offered ? QStringLiteral("Confirm new Account") : QStringLiteral("Name too long"));
+        if (offered)
+            QCOMPARE(int(fixture->prompt.last().defaultButton), defaultButton);
+        QCOMPARE(readDataFile(book).contains("Code=\"5\""), defaultButton == int(MsgResult::Yes));
+    }
+
     void spinStepsTheDate()
     {
         frmTrans* w = open(20130104);
