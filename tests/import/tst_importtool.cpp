@@ -141,8 +141,10 @@ private slots:
         const QByteArray after = readDataFile(path(QStringLiteral("book.qbf")));
         QCOMPARE(transOf(after),
             transOf(before)
-                + "<t No=\"1\" dt=\"20130131\" fAc=\"5\" tAc=\"1\" Nar=\"Bakery 0815\">1234.56</t>"
-                  "<t No=\"2\" dt=\"20130201\" fAc=\"5\" tAc=\"1\" Nar=\"Bakery 0815\">0.05</t>");
+                + "<t No=\"1\" dt=\"20130131\" fAc=\"5\" tAc=\"1\" Nar=\"Bakery 0815\" "
+                  "St=\"C\">1234.56</t>"
+                  "<t No=\"2\" dt=\"20130201\" fAc=\"5\" tAc=\"1\" Nar=\"Bakery 0815\" "
+                  "St=\"C\">0.05</t>");
         QVERIFY(after.contains("<ImportRules><r Text=\"BAKERY 08\" Ac=\"1\"/></ImportRules>"));
         QCOMPARE(qbtool({S("check"), S("book.qbf")}).exitCode, 0);
     }
