@@ -96,9 +96,21 @@ struct Suggestion
 {
     int date = 0;
     int position = 0;
-    int other = 0;
+    int other = 0; // the account's own transaction: its other side
+    int from = 0; // another account's transaction: both its sides
+    int to = 0;
     int number = 0;
     QByteArray narration; // the explanation is made only for the suggestions used
+
+    // The account a line takes from it: the other side of the account's
+    // own transaction, else the side the line's money goes to (comes from).
+    int otherFor(int account, bool out) const
+    {
+        if (other)
+            return other;
+        const int side = out ? to : from;
+        return side == account ? (out ? from : to) : side;
+    }
 
     QString why() const
     {
@@ -108,7 +120,71 @@ struct Suggestion
     }
 };
 
+// The first rule whose text the narration contains, letter case aside.
+const ImportRule* ruleFor(const QList<ImportRule>& rules, const QString& narration, int account)
+{
+    for (const ImportRule& rule : rules) {
+        if (rule.account != account && narration.contains(rule.text, Qt::CaseInsensitive))
+            return &rule;
+    }
+    return nullptr;
+}
+
 } // namespace
+
+QList<ImportRule> ImportRules(const XmlDocument& document)
+{
+    QList<ImportRule> rules;
+    const XmlNode section = BookSection(document, schema::kImportRules);
+    for (XmlNode r = section ? section.firstChildElement() : XmlNode(); r;
+         r = r.nextSiblingElement()) {
+        const ImportRule rule {
+            r.attribute(schema::kRuleText).simplified(), r.attribute(schema::kRuleAccount).toInt()};
+        if (r.name() == schema::kRule && !rule.text.isEmpty() && rule.account > 0)
+            rules.append(rule);
+    }
+    return rules;
+}
+
+bool AddImportRule(XmlDocument& document, const ImportRule& rule, UndoHistory* history)
+{
+    const QString text = rule.text.simplified();
+    if (text.isEmpty() || rule.account <= 0)
+        return false;
+    XmlNode root = document.documentElement();
+    XmlNode section = BookSection(document, schema::kImportRules);
+    const bool newSection = !section;
+    if (newSection)
+        section = root.appendChild(root.createElement(schema::kImportRules));
+    UndoStep step;
+    step.caption = QStringLiteral("rule for text containing ") + text;
+    // One rule per text: the new one replaces the old.
+    for (XmlNode r = section.firstChildElement(); r;) {
+        const XmlNode next = r.nextSiblingElement();
+        if (r.attribute(schema::kRuleText).simplified().compare(text, Qt::CaseInsensitive) == 0) {
+            int after = 0;
+            for (XmlNode n = next; n; n = n.nextSiblingElement())
+                ++after;
+            step.changes.append({schema::kImportRules, after, r.xml(), {}});
+            section.removeChild(r);
+        }
+        r = next;
+    }
+    XmlNode r = section.appendChild(section.createElement(schema::kRule));
+    r.setAttribute(schema::kRuleText, text);
+    r.setAttribute(schema::kRuleAccount, rule.account);
+    if (newSection) {
+        int after = 0;
+        for (XmlNode n = section.nextSiblingElement(); n; n = n.nextSiblingElement())
+            ++after;
+        step.changes = {{QString(), after, {}, section.xml()}};
+    } else {
+        step.changes.append({schema::kImportRules, 0, {}, r.xml()});
+    }
+    if (history)
+        history->add(std::move(step));
+    return true;
+}
 
 QString LineStatusWord(LineStatus status)
 {
@@ -185,11 +261,13 @@ ImportPlan ImportPlan::make(
     if (!useIds)
         plan.m_notes << kRepeatedIdsNote;
     const QHash<QString, int> accountNames = accountsByName(document);
+    const QList<ImportRule> rules = ImportRules(document);
 
     // One walk over the transactions of the account.
     QHash<CandidateKey, std::vector<Candidate>> candidates;
     QHash<qint64, CandidateKey> byKey; // date * 1e6 + number -> its list
     QHash<QString, Suggestion> suggestions; // payee key (two words, and the first word alone)
+    QHash<QString, Suggestion> bookSuggestions; // the same from the other accounts' transactions
     int position = 0;
     const XmlNode trans = document.selectSingleNode(QStringLiteral("/Data/Trans"));
     if (trans) {
@@ -199,32 +277,40 @@ ImportPlan ImportPlan::make(
             [&](const QList<QByteArrayView>& v, QByteArrayView text) {
                 ++position;
                 const bool out = v.at(2) == code;
-                if (!out && v.at(3) != code)
-                    return;
+                const bool own = out || v.at(3) == code;
                 const int date = parseInt(v.at(1));
-                const QDate day = DocDateToDate(date);
-                const std::optional<Money> amount
-                    = Money::fromNumberText(QString::fromLatin1(text.trimmed()));
                 const TransactionKey key {date, parseInt(v.at(0))};
-                if (day.isValid() && amount) {
-                    const CandidateKey list {out, amount->units()};
-                    candidates[list].push_back({day.toJulianDay(), key, false,
-                        withId.contains(qint64(date) * 1000000 + key.number)});
-                    if (!remembered.isEmpty())
-                        byKey.insert(qint64(date) * 1000000 + key.number, list);
+                if (own) {
+                    const QDate day = DocDateToDate(date);
+                    const std::optional<Money> amount
+                        = Money::fromNumberText(QString::fromLatin1(text.trimmed()));
+                    if (day.isValid() && amount) {
+                        const CandidateKey list {out, amount->units()};
+                        candidates[list].push_back({day.toJulianDay(), key, false,
+                            withId.contains(qint64(date) * 1000000 + key.number)});
+                        if (!remembered.isEmpty())
+                            byKey.insert(qint64(date) * 1000000 + key.number, list);
+                    }
                 }
-                const int other = parseInt(out ? v.at(3) : v.at(2));
-                if (v.at(4).isEmpty() || other <= 0)
+                // Every transaction of the book teaches payee -> account: the
+                // account's own ones first, the others for an account new to it.
+                if (v.at(4).isEmpty())
+                    return;
+                const int from = parseInt(v.at(2));
+                const int to = parseInt(v.at(3));
+                if (own ? (out ? to : from) <= 0 : from <= 0 || to <= 0)
                     return;
                 const QString two = PayeeKey(QString::fromUtf8(v.at(4)));
                 if (two.isEmpty())
                     return;
                 const qsizetype blank = two.indexOf(QLatin1Char(' '));
                 const QString one = QStringLiteral("1:") + (blank < 0 ? two : two.left(blank));
+                QHash<QString, Suggestion>& learned = own ? suggestions : bookSuggestions;
                 for (const QString* k : {&two, &one}) {
-                    Suggestion& s = suggestions[*k];
+                    Suggestion& s = learned[*k];
                     if (date > s.date || (date == s.date && position > s.position))
-                        s = {date, position, other, key.number, v.at(4).toByteArray()};
+                        s = {date, position, own ? (out ? to : from) : 0, from, to, key.number,
+                            v.at(4).toByteArray()};
                 }
             });
     }
@@ -307,7 +393,15 @@ ImportPlan ImportPlan::make(
         // A balance line starts unchecked; its note says why.
         if (line.status == LineStatus::New)
             line.include = !source.unchecked;
-        // A category the file names that is an account of the book comes first.
+        // The person's rules come first, then a category the file names that
+        // is an account of the book.
+        if (const ImportRule* rule = ruleFor(rules, line.narration, account)) {
+            line.other = rule->account;
+            line.otherFrom = SuggestionSource::Rule;
+            line.otherWhy = QStringLiteral("The rule for text containing ") + rule->text;
+            plan.m_lines.append(std::move(line));
+            continue;
+        }
         if (const int named = accountOfCategory(accountNames, source.category);
             named && named != account) {
             line.other = named;
@@ -318,14 +412,21 @@ ImportPlan ImportPlan::make(
         }
         const QString payee = PayeeKey(source.payee.isEmpty() ? line.narration : source.payee);
         if (!payee.isEmpty()) {
-            auto found = suggestions.constFind(payee);
-            if (found == suggestions.cend())
-                found = suggestions.constFind(
-                    QStringLiteral("1:") + payee.section(QLatin1Char(' '), 0, 0));
-            if (found != suggestions.cend() && found->other != account) {
-                line.other = found->other;
-                line.otherFrom = SuggestionSource::Book;
-                line.otherWhy = found->why();
+            // Two words before one; the account's own history before the book's.
+            const QString first = QStringLiteral("1:") + payee.section(QLatin1Char(' '), 0, 0);
+            for (const auto& [learned, k] :
+                {std::pair {&suggestions, &payee}, std::pair {&bookSuggestions, &payee},
+                    std::pair {&suggestions, &first}, std::pair {&bookSuggestions, &first}}) {
+                const auto found = learned->constFind(*k);
+                if (found == learned->cend())
+                    continue;
+                const int other = found->otherFor(account, line.moneyOut());
+                if (other > 0 && other != account) {
+                    line.other = other;
+                    line.otherFrom = SuggestionSource::Book;
+                    line.otherWhy = found->why();
+                    break;
+                }
             }
         }
         plan.m_lines.append(std::move(line));
@@ -391,6 +492,31 @@ void ImportPlan::setOtherForAll(int code)
             line.otherWhy = QStringLiteral("Given for every line");
         }
     }
+}
+
+QHash<QString, int> ImportPlan::choices() const
+{
+    QHash<QString, int> chosen;
+    for (const ImportLine& line : m_lines) {
+        if (line.otherFrom == SuggestionSource::Given && !line.key.isEmpty())
+            chosen.insert(line.key, line.other);
+    }
+    return chosen;
+}
+
+void ImportPlan::applyChoices(const QHash<QString, int>& choices)
+{
+    if (choices.isEmpty())
+        return;
+    for (ImportLine& line : m_lines) {
+        const auto chosen = choices.constFind(line.key);
+        if (chosen != choices.cend() && !line.key.isEmpty() && *chosen != m_account) {
+            line.other = *chosen;
+            line.otherFrom = SuggestionSource::Given;
+            line.otherWhy = QStringLiteral("Chosen here");
+        }
+    }
+    suggestFromImport();
 }
 
 QList<Statement> SplitStatementByAccount(const Statement& statement)

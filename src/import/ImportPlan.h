@@ -22,7 +22,21 @@ enum class LineStatus { New, InBook, Repeated, Error };
 QString LineStatusWord(LineStatus status);
 
 // Where a suggested other account came from.
-enum class SuggestionSource { None, Book, ThisImport, Given };
+enum class SuggestionSource { None, Book, ThisImport, Given, Rule };
+
+// The person's rule: a line whose narration contains text (letter case
+// aside) gets account as its other account.
+struct ImportRule
+{
+    QString text;
+    int account = 0;
+};
+
+// The book's rules in their order; none when the book has no ImportRules.
+QList<ImportRule> ImportRules(const XmlDocument& document);
+// Adds the rule, replacing one of the same text, as one undo step; false
+// when the text is blank or the account is not a positive code.
+bool AddImportRule(XmlDocument& document, const ImportRule& rule, UndoHistory* history = nullptr);
 
 struct ImportLine
 {
@@ -77,6 +91,10 @@ public:
     void setOther(qsizetype index, int code);
     // Gives every line without another account this one (qbtool --other).
     void setOtherForAll(int code);
+    // The other accounts the person chose, by line key; and the same choices
+    // given again to the lines of those keys (another account, a file opened again).
+    QHash<QString, int> choices() const;
+    void applyChoices(const QHash<QString, int>& choices);
 
 private:
     void suggestFromImport();

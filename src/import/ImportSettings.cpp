@@ -62,6 +62,16 @@ QString CsvProfileForHeader(const QString& headerKey)
     return headerKey.isEmpty() ? QString() : GetSetting(kSection, headerId(headerKey));
 }
 
+int CsvProfileAccount(const QString& name)
+{
+    return GetSetting(kSection, profileId(name) + QStringLiteral("-account")).toInt();
+}
+
+void SaveCsvProfileAccount(const QString& name, int account)
+{
+    SaveSetting(kSection, profileId(name) + QStringLiteral("-account"), QString::number(account));
+}
+
 QStringList CsvProfileNames()
 {
     const QString text = GetSetting(kSection, QStringLiteral("names"));

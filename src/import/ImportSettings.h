@@ -22,5 +22,8 @@ void SaveCsvProfile(const QString& name, const CsvMapping& mapping, const QStrin
 // The profile last used for a file with this header; empty when none.
 QString CsvProfileForHeader(const QString& headerKey);
 QStringList CsvProfileNames();
+// The account the profile's statements were last imported into; 0 none.
+int CsvProfileAccount(const QString& name);
+void SaveCsvProfileAccount(const QString& name, int account);
 
 } // namespace qb

@@ -650,8 +650,11 @@ void MDIForm1::mnuFileImport_Click()
     }
     auto* window = new frmImport(m_book);
     m_windowHost->showChild(window);
-    // The statement is the first thing to choose.
+    // The statement is the first thing to choose. The file dialog hands the
+    // activation back to whichever frame the area picks (with maximized
+    // windows the logo panel): the new window is brought to the front again.
     window->chooseFile();
+    m_windowHost->activateChild(window);
 }
 
 void MDIForm1::mnuRptTransactionList_Click()

@@ -99,24 +99,10 @@ public:
                     m_out << QStringLiteral("section Deleted appears more than once");
                 continue;
             }
-            if (name == schema::kSchedules) {
-                // Optional: a book gets it with its first schedule.
-                if (count[name]++ == 0)
-                    first.insert(name, child);
-                else if (count[name] == 2)
-                    m_out << QStringLiteral("section Schedules appears more than once");
-                continue;
-            }
-            if (name == QStringLiteral("Imported")) {
-                // Optional: a book gets it with its first imported statement.
-                if (count[name]++ == 0)
-                    first.insert(name, child);
-                else if (count[name] == 2)
-                    m_out << QStringLiteral("section Imported appears more than once");
-                continue;
-            }
-            if (name == schema::kReconciliations) {
-                // Optional: a book gets it with its first finished reconciliation.
+            if (name == schema::kImported || name == schema::kReconciliations
+                || name == schema::kImportRules || name == schema::kSchedules) {
+                // Optional: a book gets each with its first imported statement,
+                // finished reconciliation, import rule or schedule.
                 if (count[name]++ == 0)
                     first.insert(name, child);
                 else if (count[name] == 2)
@@ -159,6 +145,7 @@ public:
         checkImported(first.value(QStringLiteral("Imported")));
         checkReconciliations(first.value(schema::kReconciliations));
         checkSchedules(first.value(schema::kSchedules));
+        checkImportRules(first.value(schema::kImportRules));
     }
 
 private:
@@ -464,6 +451,31 @@ private:
         if (!Money::parse(balance))
             m_out << where + QStringLiteral("Bal ") + quoted(balance)
                     + QStringLiteral(" is not a plain decimal amount");
+    }
+
+    // The person's import rules: r with a text and an account that has a head.
+    void checkImportRules(const XmlNode& section)
+    {
+        if (!section)
+            return;
+        int position = 0;
+        for (XmlNode r = section.firstChildElement(); r; r = r.nextSiblingElement()) {
+            const QString where = QStringLiteral("import rule ") + QString::number(++position)
+                + QStringLiteral(": ");
+            if (r.name() != schema::kRule) {
+                m_out << schema::kImportRules + QStringLiteral(" holds an element ") + r.name();
+                continue;
+            }
+            if (const QString problem = orderProblem(r, {schema::kRuleText, schema::kRuleAccount});
+                !problem.isEmpty())
+                m_out << where + problem;
+            if (r.attribute(schema::kRuleText).simplified().isEmpty())
+                m_out << where + QStringLiteral("the text is empty");
+            const QString account = r.attribute(schema::kRuleAccount);
+            if (!positiveCode(account) || !m_codes.contains(positiveCode(account)))
+                m_out << where + QStringLiteral("account ") + quoted(account)
+                        + QStringLiteral(" has no account head");
+        }
     }
 
     // The lines of imported statements (l: account, id, the transaction

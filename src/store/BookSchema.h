@@ -10,6 +10,7 @@
 //     <Trans><t No="1" dt="20260131" fAc="3" tAc="4" Nar="Rent">1250.5</t>...</Trans>
 //     <Groups><Group gi=",3,4,">Name</Group>...</Groups>
 //     <Narration>...</Narration> <I>letters</I> <DateRanges>...</DateRanges>
+//     <ImportRules><r Text="tesco" Ac="12"/>...</ImportRules>   (optional)
 //     <Reconciliations><r Ac="3" dt="20261207" Bal="1377.7"/>...</Reconciliations>
 //     <Schedules><s Id="1" fAc="2" tAc="7" Nar="Rent" First="20260131" Every="1"
 //        Unit="m" Done="20260228">1250</s>...</Schedules>  (optional)
@@ -95,6 +96,14 @@ inline const QString kCount = QStringLiteral("Count");
 inline const QString kAuto = QStringLiteral("Auto");
 inline const QString kDone = QStringLiteral("Done");
 inline const QString kWait = QStringLiteral("Wait");
+
+// The person's import rules, optional: <ImportRules><r Text="tesco" Ac="12"/>...
+// A statement line whose text contains Text (letter case aside) gets Ac as its
+// other account.
+inline const QString kImportRules = QStringLiteral("ImportRules");
+inline const QString kRule = QStringLiteral("r");
+inline const QString kRuleText = QStringLiteral("Text");
+inline const QString kRuleAccount = QStringLiteral("Ac");
 
 } // namespace qb::schema
 

@@ -40,7 +40,9 @@ const QString kImportDescription = QStringLiteral(
     "out), separated by tabs; then \"imported N, already in the book M, left out K\",\n"
     "followed by what the file left out (\"left out: 12 security trades\") or\n"
     "why lines were matched otherwise.\n"
-    "Lines without another account are left out.\n"
+    "The other account of a line comes from the book's import rules (a text the\n"
+    "line contains and its account, kept by the window) before the payees learned\n"
+    "from every transaction of the book. Lines without another account are left out.\n"
     "Exit codes: 0 done (also when nothing was new), 2 wrong usage, 3 a file could\n"
     "not be read or written, 4 the statement could not be understood or its columns\n"
     "are an unsure guess (nothing written).\n");

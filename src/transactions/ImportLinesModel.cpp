@@ -96,6 +96,18 @@ QVariant ImportLinesModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_plan.lines().size())
         return {};
     const ImportLine& line = m_plan.lines().at(index.row());
+    if (role == SortRole) {
+        switch (index.column()) {
+        case Include:
+            return int(line.include);
+        case Date:
+            return line.source.date.toJulianDay();
+        case Amount:
+            return qlonglong(line.source.amount.units());
+        default:
+            return data(index, Qt::DisplayRole).toString().toLower();
+        }
+    }
     switch (index.column()) {
     case Include:
         if (role == Qt::CheckStateRole)

@@ -19,6 +19,8 @@ class ImportLinesModel final : public QAbstractTableModel
 
 public:
     enum Column { Include, Status, Date, Amount, Narration, Other, ColumnCount };
+    // The value a column sorts by: dates by day, amounts by their sum.
+    static constexpr int SortRole = Qt::UserRole;
 
     explicit ImportLinesModel(QObject* parent = nullptr);
 

@@ -15,12 +15,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QSortFilterProxyModel>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "controls/AccountCombo.h"
+#include "controls/KeyPreview.h"
 #include "import/ImportPlan.h"
 #include "import/ImportSettings.h"
 #include "store/DataStore.h"
@@ -70,6 +72,25 @@ void chooseColumn(QComboBox* box, int column)
 int columnOf(const QComboBox* box)
 {
     return box->currentIndex() < 0 ? -1 : box->currentData().toInt();
+}
+
+// What was chosen for a statement file while the program runs: the account
+// of each part and the other accounts by line key.
+struct FileChoices
+{
+    QList<int> accounts;
+    QHash<QString, int> others;
+};
+
+QHash<QString, FileChoices>& choicesByFile()
+{
+    static QHash<QString, FileChoices> choices;
+    return choices;
+}
+
+QString fileKey(const QString& path)
+{
+    return QFileInfo(path).absoluteFilePath();
 }
 
 } // namespace
@@ -206,8 +227,20 @@ void frmImport::buildUi()
     fraCsv->setEnabled(false);
 
     m_model = new ImportLinesModel(this);
+    m_shown = new QSortFilterProxyModel(this);
+    m_shown->setSourceModel(m_model);
+    m_shown->setSortRole(ImportLinesModel::SortRole);
+    m_shown->setFilterKeyColumn(-1);
+    m_shown->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    txtFilter = named(new QLineEdit(this), "txtFilter");
+    txtFilter->setClearButtonEnabled(true);
+    auto* lblFilter = named(new QLabel(QStringLiteral("Filter te&xt:"), this), "lblFilter");
+    lblFilter->setBuddy(txtFilter);
     tblLines = named(new QTableView(this), "tblLines");
-    tblLines->setModel(m_model);
+    tblLines->setModel(m_shown);
+    tblLines->setSortingEnabled(true);
+    // File order until a heading is clicked.
+    tblLines->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     tblLines->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblLines->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tblLines->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -235,6 +268,11 @@ void frmImport::buildUi()
     cmbOther->setMinimumContentsLength(20);
     lblOther->setBuddy(cmbOther);
     cmdSetOther = named(new QPushButton(QStringLiteral("Set"), this), "cmdSetOther");
+    txtRuleText = named(new QLineEdit(this), "txtRuleText");
+    txtRuleText->setPlaceholderText(QStringLiteral("text"));
+    cmdRule = named(
+        new QPushButton(QStringLiteral("Always use this account for text containing"), this),
+        "cmdRule");
     lblSummary = named(new QLabel(this), "lblSummary");
     lblSummary->setWordWrap(true);
     cmdImport = named(new QPushButton(QStringLiteral("&Import"), this), "cmdImport");
@@ -253,7 +291,12 @@ void frmImport::buildUi()
     other->addWidget(lblOther);
     other->addWidget(cmbOther);
     other->addWidget(cmdSetOther);
-    other->addStretch(1);
+    other->addWidget(cmdRule);
+    other->addWidget(txtRuleText, 1);
+    auto* filter = new QHBoxLayout;
+    filter->addWidget(lblLines, 1);
+    filter->addWidget(lblFilter);
+    filter->addWidget(txtFilter);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lblSummary, 1);
     buttons->addWidget(cmdImport);
@@ -262,7 +305,7 @@ void frmImport::buildUi()
     layout->addLayout(top);
     layout->addLayout(account);
     layout->addWidget(fraCsv);
-    layout->addWidget(lblLines);
+    layout->addLayout(filter);
     layout->addWidget(tblLines, 1);
     layout->addLayout(other);
     layout->addLayout(buttons);
@@ -288,12 +331,19 @@ void frmImport::buildUi()
     setTabOrder(txtOutWord, txtInWord);
     setTabOrder(txtInWord, txtProfile);
     setTabOrder(txtProfile, cmdConfirm);
-    setTabOrder(cmdConfirm, tblLines);
+    setTabOrder(cmdConfirm, txtFilter);
+    setTabOrder(txtFilter, tblLines);
     setTabOrder(tblLines, cmbOther);
     setTabOrder(cmbOther, cmdSetOther);
-    setTabOrder(cmdSetOther, cmdImport);
+    setTabOrder(cmdSetOther, cmdRule);
+    setTabOrder(cmdRule, txtRuleText);
+    setTabOrder(txtRuleText, cmdImport);
     setTabOrder(cmdImport, cmdClose);
     resize(900, 600);
+    // Enter moves on in the account boxes as in the entry window; the list
+    // keeps it.
+    setEnterAsTab(true);
+    keyPreview()->keepEnter(tblLines);
 }
 
 void frmImport::connectSignals()
@@ -302,6 +352,19 @@ void frmImport::connectSignals()
     connect(cmdImport, &QPushButton::clicked, this, [this] { importLines(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
     connect(cmdSetOther, &QPushButton::clicked, this, &frmImport::setOtherForSelection);
+    connect(cmdRule, &QPushButton::clicked, this, &frmImport::addRule);
+    connect(
+        txtFilter, &QLineEdit::textChanged, m_shown, &QSortFilterProxyModel::setFilterFixedString);
+    // The rule offered is the payee of the line chosen.
+    connect(tblLines->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this](const QModelIndex& current) {
+            const QModelIndex row = m_shown->mapToSource(current);
+            if (!row.isValid() || row.row() >= m_model->plan().lines().size())
+                return;
+            const ImportLine& line = m_model->plan().lines().at(row.row());
+            txtRuleText->setText(
+                PayeeKey(line.source.payee.isEmpty() ? line.narration : line.source.payee));
+        });
     // A name no account has offers to add it, as in the entry window; on No
     // the focus goes back to the box, which has no account chosen.
     auto* offer = new NewAccountOffer(this, book(), {cmbAccount, cmbOther});
@@ -388,6 +451,7 @@ bool frmImport::loadFile(const QString& path)
     m_plans.clear();
     m_part = 0;
     m_format = DetectStatementFormat(m_bytes);
+    m_profileAccount = 0;
     lblFile->setText(QDir::toNativeSeparators(path) + QStringLiteral("  (")
         + StatementFormatTitle(m_format) + QLatin1Char(')'));
     fraCsv->setEnabled(m_format == StatementFormat::Csv);
@@ -403,6 +467,7 @@ bool frmImport::loadFile(const QString& path)
             mapping = *saved;
             ambiguity.clear();
         }
+        m_profileAccount = saved ? CsvProfileAccount(profile) : 0;
         showMapping(mapping);
         markGuess(!saved, doubts);
         txtProfile->setText(profile.isEmpty() ? QFileInfo(path).completeBaseName() : profile);
@@ -523,6 +588,7 @@ void frmImport::rebuild()
         m_statement = statement;
     }
     const QList<Statement> parts = SplitStatementByAccount(*m_statement);
+    const FileChoices remembered = choicesByFile().value(fileKey(m_path));
     // The account of each part: as chosen while the file is open, else the
     // one paired with its bank account by an earlier import.
     QList<int> accounts;
@@ -534,16 +600,26 @@ void frmImport::rebuild()
             account = cmbAccount->selectedCode().value_or(0);
         if (!same)
             account = PairedAccount(book().document(), parts.at(p).bankAccountId);
-        // A file of one account keeps the account shown unless its own is known.
-        if (!same && !account && parts.size() == 1)
-            account = cmbAccount->selectedCode().value_or(0);
+        // A file opened again takes what was chosen for it; a CSV file the
+        // account its profile names. Else a new file starts without one: a
+        // card statement must not fall into the bank account last shown.
+        if (!same && !account)
+            account = remembered.accounts.value(p);
+        if (!same && !account && m_format == StatementFormat::Csv)
+            account = m_profileAccount;
         accounts << account;
     }
+    // The other accounts chosen stay with their lines.
+    QHash<QString, int> chosen = remembered.others;
+    for (const ImportPlan* plan : plans())
+        chosen.insert(plan->choices());
     m_parts = parts;
     m_plans.clear();
-    for (qsizetype p = 0; p < parts.size(); ++p)
+    for (qsizetype p = 0; p < parts.size(); ++p) {
         m_plans << ImportPlan::make(
             book().document(), accounts.at(p), parts.at(p), ImportMatchDays());
+        m_plans.last().applyChoices(chosen);
+    }
     m_filling = true;
     cmbPart->clear();
     for (const Statement& part : m_parts)
@@ -563,9 +639,10 @@ void frmImport::followAccount()
     const int account = cmbAccount->selectedCode().value_or(0);
     if (m_parts.isEmpty() || account == m_model->plan().account())
         return;
-    m_model->setPlan(
-        ImportPlan::make(book().document(), account, m_parts.at(m_part), ImportMatchDays()),
-        [this](int code) { return accountName(code); });
+    ImportPlan plan
+        = ImportPlan::make(book().document(), account, m_parts.at(m_part), ImportMatchDays());
+    plan.applyChoices(m_model->plan().choices());
+    m_model->setPlan(std::move(plan), [this](int code) { return accountName(code); });
     updateSummary();
 }
 
@@ -634,15 +711,29 @@ void frmImport::updateSummary()
     }
     lblSummary->setText(text);
     cmdImport->setEnabled(!m_path.isEmpty());
+    // Every change of an account or an other account passes here.
+    rememberChoices();
+}
+
+void frmImport::rememberChoices() const
+{
+    if (m_path.isEmpty() || m_plans.isEmpty())
+        return;
+    FileChoices& kept = choicesByFile()[fileKey(m_path)];
+    kept.accounts.clear();
+    for (const ImportPlan* plan : plans()) {
+        kept.accounts << plan->account();
+        kept.others.insert(plan->choices());
+    }
 }
 
 QList<int> frmImport::selectedRows() const
 {
     QList<int> rows;
     for (const QModelIndex& index : tblLines->selectionModel()->selectedRows())
-        rows << index.row();
+        rows << m_shown->mapToSource(index).row();
     if (rows.isEmpty() && tblLines->currentIndex().isValid())
-        rows << tblLines->currentIndex().row();
+        rows << m_shown->mapToSource(tblLines->currentIndex()).row();
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -655,20 +746,53 @@ void frmImport::setOtherForSelection()
         tblLines->setFocus();
         return;
     }
+    const std::optional<int> code = otherChosen();
+    if (!code)
+        return;
+    m_model->setOther(rows, *code);
+    tblLines->setFocus();
+}
+
+std::optional<int> frmImport::otherChosen()
+{
     const std::optional<int> code = cmbOther->selectedCode();
     if (!code) {
         MsgBox(QStringLiteral("Choose the other account from the list."), MsgIcon::Information,
             kTitle);
         cmbOther->setFocus();
-        return;
+        return std::nullopt;
     }
     if (*code == cmbAccount->selectedCode().value_or(0)) {
         MsgBox(QStringLiteral("The other account cannot be the statement's account."),
             MsgIcon::Information, kTitle);
         cmbOther->setFocus();
+        return std::nullopt;
+    }
+    return code;
+}
+
+void frmImport::addRule()
+{
+    const QString text = txtRuleText->text().simplified();
+    if (text.isEmpty()) {
+        MsgBox(QStringLiteral("Type the text the rule looks for."), MsgIcon::Information, kTitle);
+        txtRuleText->setFocus();
         return;
     }
-    m_model->setOther(rows, *code);
+    const std::optional<int> code = otherChosen();
+    if (!code)
+        return;
+    DataStore& store = book();
+    if (store.refuseChange())
+        return;
+    AddImportRule(store.document(), {text, *code}, &store.history());
+    if (!store.SaveDocument()) {
+        // The store has told the user; the book stays as the file has it.
+        store.history().revertLast(store.document());
+        return;
+    }
+    // The lines are decided again: the rule applies to this statement too.
+    rebuild();
     tblLines->setFocus();
 }
 
@@ -743,8 +867,10 @@ bool frmImport::importLines()
     if (saved && m_format == StatementFormat::Csv) {
         const CsvMapping mapping = mappingShown();
         const QString name = txtProfile->text().trimmed();
-        if (!name.isEmpty())
+        if (!name.isEmpty()) {
             SaveCsvProfile(name, mapping, CsvHeaderKey(m_bytes, mapping));
+            SaveCsvProfileAccount(name, m_model->plan().account());
+        }
     }
     if (saved)
         MsgBox(QStringLiteral("Imported ") + QString::number(counts.imported)

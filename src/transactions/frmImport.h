@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSortFilterProxyModel;
 class QSpinBox;
 class QTableView;
 
@@ -78,9 +79,13 @@ public:
     QLineEdit* txtProfile = nullptr;
     QLabel* lblGuess = nullptr; // marks a guessed mapping until it is confirmed
     QPushButton* cmdConfirm = nullptr;
+    QLineEdit* txtFilter = nullptr; // shows the lines whose columns contain its text
     QTableView* tblLines = nullptr;
     AccountCombo* cmbOther = nullptr;
     QPushButton* cmdSetOther = nullptr;
+    // A rule kept in the book: lines whose text contains it get the other account.
+    QLineEdit* txtRuleText = nullptr;
+    QPushButton* cmdRule = nullptr;
     QLabel* lblSummary = nullptr;
     QPushButton* cmdImport = nullptr;
     QPushButton* cmdClose = nullptr;
@@ -108,6 +113,14 @@ private:
     QList<const ImportPlan*> plans() const;
     void updateSummary();
     void setOtherForSelection();
+    // The other account the box shows; nothing (after telling the user) when
+    // none is chosen or it is the statement's account.
+    std::optional<int> otherChosen();
+    // Keeps "text containing txtRuleText -> the other account" in the book.
+    void addRule();
+    // Remembers the accounts and other accounts chosen for the file, for
+    // when it is opened again (after an undo of its import).
+    void rememberChoices() const;
     QList<int> selectedRows() const;
     QString accountName(int code) const;
 
@@ -124,6 +137,8 @@ private:
     bool m_guessed = false;
     QStringList m_doubts;
     ImportLinesModel* m_model = nullptr;
+    QSortFilterProxyModel* m_shown = nullptr; // the lines sorted and filtered
+    int m_profileAccount = 0; // the account the CSV profile names
     clsAutoComplete* m_completeAccount = nullptr;
     clsAutoComplete* m_completeOther = nullptr;
 };

@@ -351,6 +351,110 @@ private slots:
                 "1 From the transaction of 20-01-2013 No 1: TESCO STORE 9987", "0 "}));
     }
 
+    // Suggestions learn from every transaction of the book (a card account
+    // new to the book gets them), the account's own history first; the
+    // person's rules come before both, letter case aside, and a rule naming
+    // the statement's own account is passed over.
+    void suggestionsFromTheBookAndRules_data()
+    {
+        QTest::addColumn<int>("account");
+        QTest::addColumn<QByteArray>("rules");
+        QTest::addColumn<QByteArray>("rows");
+        QTest::addColumn<QStringList>("others");
+        const QByteArray rows = "2013-03-01,Tesco Store 77,-8\n2013-03-01,Market hall,-3\n"
+                                "2013-03-02,Withdrawal,50\n2013-03-02,January pay,10\n"
+                                "2013-03-03,Groceries,-5\n";
+        // Out of the card: the side the money went to in the latest
+        // transaction of the payee (20 January: Bank -> Cash); into it: the
+        // side it came from.
+        QTest::newRow("new card account, no rules")
+            << 5 << QByteArray() << rows
+            << L({"1 From the transaction of 20-01-2013 No 1: TESCO STORE 9987",
+                   "4 From the transaction of 01-02-2013 No 1: Market",
+                   "2 From the transaction of 10-01-2013 No 1: Withdrawal",
+                   "3 From the transaction of 05-01-2013 No 1: January pay",
+                   "4 From the transaction of 10-01-2013 No 2: Groceries"});
+        // The bank's own transactions: Withdrawal went Bank -> Cash, so money
+        // into the bank under that payee is suggested Cash, not the bank.
+        QTest::newRow("the account's own history first")
+            << kBank << QByteArray() << rows
+            << L({"1 From the transaction of 20-01-2013 No 1: TESCO STORE 9987",
+                   "4 From the transaction of 01-02-2013 No 1: Market",
+                   "1 From the transaction of 10-01-2013 No 1: Withdrawal",
+                   "3 From the transaction of 05-01-2013 No 1: January pay",
+                   "4 From the transaction of 10-01-2013 No 2: Groceries"});
+        QTest::newRow("rules first, case aside, own account passed over")
+            << 5
+            << QByteArray("<ImportRules><r Text=\"pay\" Ac=\"5\"/><r Text=\"STORE 7\" Ac=\"4\"/>"
+                          "<r Text=\"hall\" Ac=\"3\"/><r Text=\"ma\" Ac=\"1\"/>"
+                          "<r Text=\"january  pay\" Ac=\"2\"/></ImportRules>")
+            << rows
+            << L({"4 The rule for text containing STORE 7", "3 The rule for text containing hall",
+                   "2 From the transaction of 10-01-2013 No 1: Withdrawal",
+                   "2 The rule for text containing january pay",
+                   "4 From the transaction of 10-01-2013 No 2: Groceries"});
+    }
+    void suggestionsFromTheBookAndRules()
+    {
+        QFETCH(int, account);
+        QFETCH(QByteArray, rules);
+        QFETCH(QByteArray, rows);
+        QFETCH(QStringList, others);
+        QByteArray xml = importBook();
+        xml.replace("</AcMaster>", "<a Code=\"5\" AcName=\"Card\"/></AcMaster>");
+        xml.replace("</Data>", QByteArray(rules + "</Data>"));
+        TestBook book;
+        QVERIFY(book.open(xml));
+        const ImportPlan plan
+            = ImportPlan::make(book.store.document(), account, csvStatement(rows));
+        QStringList got;
+        for (const ImportLine& l : plan.lines())
+            got << QString::number(l.other) + QLatin1Char(' ') + l.otherWhy;
+        QCOMPARE(got, others);
+    }
+
+    // A rule added to a book without rules makes the optional section; one
+    // of the same text replaces it; undo puts back the book byte for byte;
+    // qbtool check accepts the section and names a bad rule.
+    void rulesAreKeptInTheBook()
+    {
+        TestBook book;
+        QVERIFY(book.open(importBook()));
+        XmlDocument& doc = book.store.document();
+        const QByteArray before = doc.xml().toUtf8();
+        QVERIFY(ImportRules(doc).isEmpty());
+        UndoHistory history;
+        QVERIFY(!AddImportRule(doc, {S("  "), kFood}, &history));
+        QVERIFY(!AddImportRule(doc, {S("x"), 0}, &history));
+        QVERIFY(AddImportRule(doc, {S(" Tesco   store "), kFood}, &history));
+        QVERIFY(AddImportRule(doc, {S("rent"), kCash}, &history));
+        const QByteArray two = doc.xml().toUtf8();
+        QVERIFY(AddImportRule(doc, {S("TESCO STORE"), kCash}, &history));
+        QCOMPARE(section(doc.xml().toUtf8(), "ImportRules"),
+            QByteArray("<ImportRules><r Text=\"rent\" Ac=\"1\"/><r Text=\"TESCO STORE\" "
+                       "Ac=\"1\"/></ImportRules>"));
+        QCOMPARE(ImportRules(doc).size(), 2);
+        QVERIFY(BookCheck::problems(doc).isEmpty());
+        QCOMPARE(history.undo(doc).kind, UndoHistory::Outcome::Done);
+        QCOMPARE(doc.xml().toUtf8(), two);
+        history.undo(doc);
+        QCOMPARE(history.undo(doc).kind, UndoHistory::Outcome::Done);
+        QCOMPARE(doc.xml().toUtf8(), before);
+
+        XmlDocument bad;
+        QByteArray xml = importBook();
+        xml.replace("</Data>",
+            "<ImportRules><r Ac=\"4\" Text=\"a\"/><r Text=\" \" Ac=\"9\"/><q/></ImportRules>"
+            "<ImportRules/></Data>");
+        QVERIFY(bad.loadXml(xml));
+        QCOMPARE(BookCheck::problems(bad),
+            L({"section ImportRules appears more than once",
+                "import rule 1: attributes are Ac Text instead of Text Ac",
+                "import rule 2: the text is empty",
+                "import rule 2: account \"9\" has no account head",
+                "ImportRules holds an element q"}));
+    }
+
     // Bank ids come from statements as they are: whatever they hold, the
     // book saved after the import opens again, and the same statement is
     // then known as imported.

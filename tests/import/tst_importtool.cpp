@@ -119,6 +119,36 @@ private slots:
         QCOMPARE(fileBytes(path(QStringLiteral("book.qbf"))), raw);
     }
 
+    // The book's rules give the other account (letter case aside) to an
+    // account new to the book; the rules stay in the book written and
+    // qbtool check accepts them.
+    void rulesOfTheBookApply()
+    {
+        QByteArray xml = sampleBookXml();
+        xml.replace("</AcMaster>", "<a Code=\"5\" AcName=\"Card\"/></AcMaster>");
+        xml.replace(
+            "</Data>", "<ImportRules><r Text=\"BAKERY 08\" Ac=\"1\"/></ImportRules></Data>");
+        writeDataFile(path(QStringLiteral("book.qbf")), xml);
+        const QByteArray before = readDataFile(path(QStringLiteral("book.qbf")));
+        const Run r = qbtool({S("import"), S("book.qbf"), S("s.csv"), S("--account"), S("5"),
+            S("--csv-date-order"), S("dmy")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out,
+            QByteArray("new\t2013-01-05\t2500.00\t-\tLohn\n"
+                       "new\t2013-01-31\t-1234.56\t1\tBakery 0815\n"
+                       "new\t2013-02-01\t-0.05\t1\tBakery 0815\n"
+                       "imported 2, already in the book 0, left out 1\n"));
+        const QByteArray after = readDataFile(path(QStringLiteral("book.qbf")));
+        QCOMPARE(transOf(after),
+            transOf(before)
+                + "<t No=\"1\" dt=\"20130131\" fAc=\"5\" tAc=\"1\" Nar=\"Bakery 0815\" "
+                  "St=\"C\">1234.56</t>"
+                  "<t No=\"2\" dt=\"20130201\" fAc=\"5\" tAc=\"1\" Nar=\"Bakery 0815\" "
+                  "St=\"C\">0.05</t>");
+        QVERIFY(after.contains("<ImportRules><r Text=\"BAKERY 08\" Ac=\"1\"/></ImportRules>"));
+        QCOMPARE(qbtool({S("check"), S("book.qbf")}).exitCode, 0);
+    }
+
     void exitCodesAndMessages_data()
     {
         QTest::addColumn<QStringList>("args");

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -142,7 +143,7 @@ private slots:
 
         // The two bakery lines get Food; Space leaves the kiosk out.
         w->tblLines->setFocus();
-        w->tblLines->setCurrentIndex(w->model()->index(0, 0));
+        w->tblLines->setCurrentIndex(w->tblLines->model()->index(0, 0));
         pressKey(Qt::Key_Down);
         pressKey(Qt::Key_Down, Qt::ShiftModifier);
         w->cmbOther->setFocus();
@@ -182,11 +183,16 @@ private slots:
 
         // An OFX statement: its bank account is paired by the import and
         // chosen by itself the next time.
+        // The account shown is not carried over to another file.
         QVERIFY(w->loadFile(env->path(QStringLiteral("bank.ofx"))));
         QVERIFY(!w->fraCsv->isEnabled());
         QCOMPARE(statuses(w->model()), QStringList({S("New||x")}));
+        QVERIFY(!w->cmbAccount->selectedCode());
+        QTRY_VERIFY(w->cmbAccount->hasFocus());
+        typeText(S("Bank"));
+        pressKey(Qt::Key_Return);
         w->tblLines->setFocus();
-        w->tblLines->setCurrentIndex(w->model()->index(0, 0));
+        w->tblLines->setCurrentIndex(w->tblLines->model()->index(0, 0));
         w->cmbOther->setFocus();
         w->cmbOther->lineEdit()->selectAll();
         typeText(S("Cash"));
@@ -254,7 +260,7 @@ private slots:
         // The other account of the selected lines: a new name added as well.
         activate(w);
         w->tblLines->setFocus();
-        w->tblLines->setCurrentIndex(w->model()->index(1, 0));
+        w->tblLines->setCurrentIndex(w->tblLines->model()->index(1, 0));
         pressKey(Qt::Key_Down, Qt::ShiftModifier);
         w->cmbOther->setFocus();
         typeText(S("Bäckerei"));
@@ -420,6 +426,88 @@ private slots:
         QVERIFY(after.contains("<t No=\"1\" dt=\"20091205\" fAc=\"1\" tAc=\"3\" Nar=\"Book "
                                "shop\">120.55</t>"));
         QCOMPARE(env->store.history().undoCaption(), S("import of two.ofx"));
+    }
+
+    // Enter moves on from the account boxes; the lines sort by a heading
+    // and filter by text, and a choice made in the sorted list lands on its
+    // line; another statement account keeps the other accounts chosen; a
+    // rule from the selected line's payee is kept in the book and applied;
+    // after an undo of the import the file opened again has its choices; a
+    // new CSV file starts without an account unless its profile names one.
+    void choicesStayWithTheirLinesAndFile()
+    {
+        const QString file = env->path(QStringLiteral("statement.csv"));
+        frmImport* w = open();
+        QVERIFY(w->loadFile(file));
+        QTRY_VERIFY(w->cmbAccount->hasFocus());
+        typeText(S("Bank"));
+        pressKey(Qt::Key_Return);
+        QCOMPARE(w->cmbAccount->selectedCode(), std::optional<int>(2));
+        QVERIFY(w->cmbSeparator->hasFocus());
+
+        QAbstractItemModel* shown = w->tblLines->model();
+        QHeaderView* heading = w->tblLines->horizontalHeader();
+        QTest::mouseClick(heading->viewport(), Qt::LeftButton, {},
+            QPoint(heading->sectionViewportPosition(ImportLinesModel::Amount) + 5, 5));
+        QStringList dates;
+        for (int r = 0; r < shown->rowCount(); ++r)
+            dates << shown->index(r, ImportLinesModel::Date).data().toString();
+        QCOMPARE(dates,
+            QStringList({S("31-01-2013"), S("15-02-2013"), S("01-02-2013"), S("05-01-2013")}));
+        w->tblLines->setFocus();
+        w->tblLines->setCurrentIndex(shown->index(1, 0));
+        w->cmbOther->setFocus();
+        typeText(S("Cash"));
+        pressKey(Qt::Key_Enter);
+        QVERIFY(w->cmdSetOther->hasFocus());
+        pressKey(Qt::Key_Space);
+        QCOMPARE(statuses(w->model()),
+            QStringList({S("Already in the book (05-01-2013 No 1)||-"), S("New||x"), S("New||x"),
+                S("New|Cash|x")}));
+        w->txtFilter->setFocus();
+        typeText(S("BAKERY"));
+        QCOMPARE(shown->rowCount(), 2);
+
+        // Salary as the statement's account (the pay is new to it): Cash
+        // stays on the kiosk line.
+        w->cmbAccount->chooseCode(3);
+        QCOMPARE(statuses(w->model()).at(3), S("New|Cash|x"));
+
+        // The rule offered is the payee of the line chosen.
+        w->tblLines->setFocus();
+        w->tblLines->setCurrentIndex(shown->index(0, 0));
+        QCOMPARE(w->txtRuleText->text(), S("bakery"));
+        w->cmbOther->chooseCode(4);
+        QTest::mouseClick(w->cmdRule, Qt::LeftButton);
+        QVERIFY(readDataFile(env->file).contains(
+            "<ImportRules><r Text=\"bakery\" Ac=\"4\"/></ImportRules>"));
+        QCOMPARE(statuses(w->model()).mid(1),
+            QStringList({S("New|Food|x"), S("New|Food|x"), S("New|Cash|x")}));
+        QCOMPARE(w->model()
+                     ->data(w->model()->index(2, ImportLinesModel::Other), Qt::ToolTipRole)
+                     .toString(),
+            S("The rule for text containing bakery"));
+        QVERIFY(w->importLines());
+        QCOMPARE(
+            prompt->last().text, S("Imported 3 transactions; already in the book 0, left out 1."));
+        QCOMPARE(env->store.history().undo(env->store.document()).kind, UndoHistory::Outcome::Done);
+        QVERIFY(env->store.SaveDocument());
+        delete w;
+
+        frmImport* again = open();
+        QVERIFY(again->loadFile(file));
+        QCOMPARE(again->cmbAccount->selectedCode(), std::optional<int>(3));
+        QCOMPARE(statuses(again->model()),
+            QStringList({S("New||x"), S("New|Food|x"), S("New|Food|x"), S("New|Cash|x")}));
+        // The same layout under another name: the profile names Salary. A
+        // layout without a profile starts empty.
+        writeBytes(env->path(QStringLiteral("march.csv")), kCsv);
+        QVERIFY(again->loadFile(env->path(QStringLiteral("march.csv"))));
+        QCOMPARE(again->cmbAccount->selectedCode(), std::optional<int>(3));
+        writeBytes(
+            env->path(QStringLiteral("card.csv")), "Date;Shop;Sum\n01.03.2013;Kiosk;-3,00\n");
+        again->loadFile(env->path(QStringLiteral("card.csv")));
+        QVERIFY(!again->cmbAccount->selectedCode());
     }
 
     void aStatementThatCannotBeReadImportsNothing()
