@@ -19,7 +19,7 @@ public:
     ReconcileCommand()
         : BookCommand(QStringLiteral("reconcile"),
             QStringLiteral("reconcile FILE.qbf --account CODE --date DATE --balance AMOUNT "
-                           "[--dry-run]"),
+                           "[--dry-run] [--force-unlock]"),
             QStringLiteral("Reconcile an account with a bank statement (see \"qbtool reconcile "
                            "--help\")."),
             QStringLiteral(

@@ -51,8 +51,8 @@ public:
                 "schedule list FILE.qbf\n"
                 "schedule add FILE.qbf --from CODE --to CODE --amount A --narration TEXT\n"
                 "             --first DATE --every N days|weeks|months|years [--last-day]\n"
-                "             [--until DATE | --count N] [--auto]\n"
-                "schedule remove FILE.qbf --id ID"),
+                "             [--until DATE | --count N] [--auto] [--force-unlock]\n"
+                "schedule remove FILE.qbf --id ID [--force-unlock]"),
             QStringLiteral("List, add or remove the book's scheduled transactions."),
             QStringLiteral(
                 "list prints one schedule a line, separated by tabs: its id, its next date\n"
@@ -221,10 +221,10 @@ class DueCommand final : public BookWritingCommand
 public:
     DueCommand()
         : BookWritingCommand(QStringLiteral("due"),
-            QStringLiteral("due FILE.qbf [--enter] [--date DATE]"),
+            QStringLiteral("due FILE.qbf [--enter] [--date D] [--force-unlock]"),
             QStringLiteral("Show (or enter) the scheduled transactions that are due."),
             QStringLiteral(
-                "Prints each occurrence due by today (or DATE) that has not been entered or\n"
+                "Prints each occurrence due by today (or D) that has not been entered or\n"
                 "skipped, every missed one included, one a line separated by tabs: date\n"
                 "(yyyy-mm-dd), amount, From and To account names, narration, auto or remind.\n"
                 "Postponed ones are left out until the day they were postponed to.\n"
@@ -234,8 +234,8 @@ public:
     {
         setArguments({QStringLiteral("FILE.qbf")});
         addFlag({QStringLiteral("enter")}, QStringLiteral("enter them into the book"));
-        addValue({QStringLiteral("date")}, QStringLiteral("DATE"),
-            QStringLiteral("what is due by DATE instead of today"));
+        addValue({QStringLiteral("date")}, QStringLiteral("D"),
+            QStringLiteral("what is due by D instead of today"));
         addForceUnlock();
     }
 

@@ -311,7 +311,7 @@ private slots:
         const QByteArray after = transOf(readDataFile(path(QStringLiteral("book.qbf"))));
         QCOMPARE(after.count("<t "), transOf(before).count("<t ") + 6);
         QVERIFY(after.contains("<t No=\"2\" dt=\"20091231\" fAc=\"4\" tAc=\"1\" Nar=\"Payment - "
-                               "thank you\">350</t>"));
+                               "thank you\" St=\"C\">350</t>"));
         // Both bank accounts are paired now.
         r = qbtool(two);
         QCOMPARE(r.exitCode, 0);

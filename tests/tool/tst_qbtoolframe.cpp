@@ -338,9 +338,10 @@ private slots:
         QCOMPARE(named, taking);
         QCOMPARE(writing, unlocking);
         QCOMPARE(writing,
-            QStringList(
-                {QStringLiteral("decrypt"), QStringLiteral("encrypt"), QStringLiteral("import"),
-                    QStringLiteral("new"), QStringLiteral("pack"), QStringLiteral("restore")}));
+            QStringList({QStringLiteral("decrypt"), QStringLiteral("due"),
+                QStringLiteral("encrypt"), QStringLiteral("import"), QStringLiteral("new"),
+                QStringLiteral("pack"), QStringLiteral("reconcile"), QStringLiteral("restore"),
+                QStringLiteral("schedule")}));
         QVERIFY(text.simplified().contains(QStringLiteral(
             "visible to other users in the process list while qbtool runs: use --password-file "
             "or QB_PASSWORD")));

@@ -424,7 +424,7 @@ private slots:
         const QByteArray after = transOf(readDataFile(env->file));
         QCOMPARE(after.count("<t "), transOf(before).count("<t ") + 6);
         QVERIFY(after.contains("<t No=\"1\" dt=\"20091205\" fAc=\"1\" tAc=\"3\" Nar=\"Book "
-                               "shop\">120.55</t>"));
+                               "shop\" St=\"C\">120.55</t>"));
         QCOMPARE(env->store.history().undoCaption(), S("import of two.ofx"));
     }
 
