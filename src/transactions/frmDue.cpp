@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -209,10 +210,26 @@ void frmDue::choose(DueDecision::Action action)
     DueDecision& d = m_decisions[i];
     d.action = action;
     d.until = debPostpone->date();
-    lstDue->topLevelItem(m_firstDueRow + i)->setText(ColChoice, choiceText(d));
+    showChoices();
     if (QTreeWidgetItem* next = lstDue->itemBelow(lstDue->currentItem()))
         lstDue->setCurrentItem(next);
     lstDue->setFocus();
+}
+
+void frmDue::showChoices()
+{
+    // A postponed occurrence holds back its schedule's later ones: they are
+    // shown so, whatever was chosen for them, as none of them is entered.
+    QSet<int> postponed;
+    for (qsizetype i = 0; i < m_decisions.size(); ++i) {
+        const DueDecision& d = m_decisions.at(i);
+        const bool heldBack = postponed.contains(d.occurrence.scheduleId);
+        if (!heldBack && d.action == DueDecision::Postpone)
+            postponed.insert(d.occurrence.scheduleId);
+        lstDue->topLevelItem(m_firstDueRow + int(i))
+            ->setText(ColChoice,
+                heldBack ? QStringLiteral("Held back by the postponement") : choiceText(d));
+    }
 }
 
 void frmDue::accept()

@@ -58,6 +58,7 @@ public:
 private:
     void buildUi(const QList<Occurrence>& entered);
     void choose(DueDecision::Action action);
+    void showChoices();
     void showRow();
     void rowEdited();
     int currentDecision() const;

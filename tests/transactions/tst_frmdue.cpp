@@ -59,6 +59,15 @@ private slots:
         QTRY_COMPARE(w.lstDue->currentItem(), w.lstDue->topLevelItem(3));
         test::pressKey(Qt::Key_P, Qt::AltModifier);
         QTRY_COMPARE(w.lstDue->topLevelItem(3)->text(5), QStringLiteral("Postpone to 16-02-2013"));
+        // Postponing 8 February holds back 15 February; entering it again frees it.
+        w.lstDue->setCurrentItem(w.lstDue->topLevelItem(2));
+        test::pressKey(Qt::Key_P, Qt::AltModifier);
+        QTRY_COMPARE(
+            w.lstDue->topLevelItem(3)->text(5), QStringLiteral("Held back by the postponement"));
+        w.lstDue->setCurrentItem(w.lstDue->topLevelItem(2));
+        test::pressKey(Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(w.lstDue->topLevelItem(3)->text(5), QStringLiteral("Postpone to 16-02-2013"));
+        QCOMPARE(w.lstDue->topLevelItem(2)->text(1), QStringLiteral("4.25"));
         test::pressKey(Qt::Key_Return);
         QCOMPARE(w.result(), int(QDialog::Accepted));
 
